@@ -1,0 +1,35 @@
+# Helpers shared by every folder of the tree.
+
+# dtu_library(NAME <target> [QT] [DEPS <targets...>])
+# One static library per folder, built from every .cpp in it. QT marks a library
+# that needs Qt; such libraries are left out of a QT_FREE_ONLY build.
+function(dtu_library)
+  cmake_parse_arguments(ARG "QT" "NAME" "DEPS;PRIVATE_DEPS" ${ARGN})
+  if(ARG_QT AND QT_FREE_ONLY)
+    return()
+  endif()
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  file(GLOB _hdr CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${ARG_NAME} STATIC ${_src} ${_hdr})
+  target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS} Threads::Threads PRIVATE ${ARG_PRIVATE_DEPS})
+endfunction()
+
+# dtu_test(NAME <binary> LABEL <label> [QT] [DEPS <targets...>])
+# One GoogleTest binary per folder under tests/, from every .cpp in it, each test
+# registered with CTest under the folder's label.
+function(dtu_test)
+  cmake_parse_arguments(ARG "QT" "NAME;LABEL" "DEPS;ENV" ${ARGN})
+  if(ARG_QT AND QT_FREE_ONLY)
+    return()
+  endif()
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${ARG_NAME} ${_src})
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${ARG_NAME} PRIVATE DTU_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  set(_env QT_QPA_PLATFORM=offscreen ${ARG_ENV})
+  gtest_discover_tests(${ARG_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${_env}" TIMEOUT 120)
+endfunction()
