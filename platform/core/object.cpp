@@ -1,0 +1,332 @@
+#include "platform/core/object.h"
+
+#include "platform/core/typinfo.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+namespace {
+
+bool SameIdent(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool IsIdent(const std::string& s) {
+  if (s.empty()) return false;
+  auto alpha = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  if (!alpha(static_cast<unsigned char>(s[0]))) return false;
+  for (unsigned char c : s)
+    if (!alpha(c) && !(c >= '0' && c <= '9')) return false;
+  return true;
+}
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return s;
+}
+
+struct Registry {
+  std::mutex Lock;
+  std::map<std::string, const TClassInfo*> Classes;  // keyed by upper-case name
+};
+Registry& TheRegistry() {
+  static Registry r;
+  return r;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+bool TIdentMap::IdentToInt(const std::string& Ident, int64_t& Value) const {
+  for (const auto& e : Entries)
+    if (SameIdent(Ident, e.Name)) { Value = e.Value; return true; }
+  return false;
+}
+
+bool TIdentMap::IntToIdent(int64_t Value, std::string& Ident) const {
+  for (const auto& e : Entries)
+    if (e.Value == Value) { Ident = e.Name; return true; }
+  return false;
+}
+
+bool TClassInfo::InheritsFrom(const TClassInfo* Other) const {
+  for (const TClassInfo* c = this; c; c = c->Parent)
+    if (c == Other) return true;
+  return false;
+}
+
+const TPropInfo* TClassInfo::FindProp(const std::string& PropName) const {
+  // A derived class may redeclare a property; the nearest declaration wins.
+  for (const TClassInfo* c = this; c; c = c->Parent)
+    for (const auto& p : c->Props)
+      if (SameIdent(p.Name, PropName)) return &p;
+  return nullptr;
+}
+
+std::vector<const TPropInfo*> TClassInfo::AllProps() const {
+  std::vector<const TClassInfo*> chain;
+  for (const TClassInfo* c = this; c; c = c->Parent) chain.push_back(c);
+  std::vector<const TPropInfo*> out;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+    for (const auto& p : (*it)->Props) {
+      auto same = std::find_if(out.begin(), out.end(),
+                               [&](const TPropInfo* q) { return SameIdent(q->Name, p.Name); });
+      if (same != out.end()) *same = &p;  // redeclared: keep the position, take the newer entry
+      else out.push_back(&p);
+    }
+  return out;
+}
+
+const TMethodEntry* TClassInfo::FindMethod(const std::string& MethodName) const {
+  for (const TClassInfo* c = this; c; c = c->Parent)
+    for (const auto& m : c->Methods)
+      if (SameIdent(m.Name, MethodName)) return &m;
+  return nullptr;
+}
+
+void RegisterClass(const TClassInfo& Info) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.Lock);
+  r.Classes[UpperAscii(Info.Name)] = &Info;
+}
+
+void RegisterClasses(std::initializer_list<const TClassInfo*> Infos) {
+  for (const TClassInfo* i : Infos) RegisterClass(*i);
+}
+
+const TClassInfo* GetClass(const std::string& ClassName) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.Lock);
+  auto it = r.Classes.find(UpperAscii(ClassName));
+  return it == r.Classes.end() ? nullptr : it->second;
+}
+
+const TClassInfo& FindClass(const std::string& ClassName) {
+  const TClassInfo* c = GetClass(ClassName);
+  if (!c) throw EClassNotFound("Class " + ClassName + " not found");
+  return *c;
+}
+
+// ---------------------------------------------------------------------------
+
+const TClassInfo& TObject::StaticClass() {
+  static const TClassInfo info{"TObject", nullptr, {}, {}, {}};
+  return info;
+}
+
+void TObject::operator delete(TObject* p, std::destroying_delete_t) {
+  void* memory = dynamic_cast<void*>(p);  // the most derived object's address
+  p->BeforeDestruction();
+  p->~TObject();
+  ::operator delete(memory);
+}
+
+// ---------------------------------------------------------------------------
+
+const TClassInfo& TPersistent::StaticClass() {
+  static const TClassInfo info{"TPersistent", &TObject::StaticClass(), {}, {}, {}};
+  return info;
+}
+
+void TPersistent::Assign(TPersistent* Source) {
+  if (Source) Source->AssignTo(this);
+  else AssignError(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+
+void TPersistent::AssignError(TPersistent* Source) {
+  std::string from = Source ? Source->ClassName() : std::string("nil");
+  throw EConvertError("Cannot assign a " + from + " to a " + ClassName());
+}
+
+std::string TPersistent::GetNamePath() {
+  return ClassName();
+}
+
+// ---------------------------------------------------------------------------
+
+const TClassInfo& TComponent::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TComponent>("TComponent", &TPersistent::StaticClass())
+      .Component()
+      .Str("Name", &TComponent::Name, &TComponent::SetName)
+      .Int("Tag", &TComponent::Tag, &TComponent::SetTag, 0)
+      .Build();
+  return info;
+}
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  // Reached without BeforeDestruction only for objects not freed through delete.
+  if (!FDestroyed) TComponent::BeforeDestruction();
+}
+
+void TComponent::BeforeDestruction() {
+  if (FDestroyed) return;
+  FDestroyed = true;
+  MarkDestroying();
+  // Tell every component that asked for free notification; each one's Notification
+  // normally unsubscribes itself, and is removed here if it did not.
+  while (!FFreeNotifies.empty()) {
+    TComponent* c = FFreeNotifies.back();
+    c->Notification(this, opRemove);
+    if (!FFreeNotifies.empty() && FFreeNotifies.back() == c) {
+      FFreeNotifies.pop_back();
+      c->RemoveNotification(this);
+    }
+  }
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::MarkDestroying() {
+  FComponentState << csDestroying;
+  for (TComponent* c : FComponents) c->MarkDestroying();
+}
+
+void TComponent::SetName(const std::string& NewName) {
+  if (FName == NewName) return;
+  if (!NewName.empty() && !IsIdent(NewName))
+    throw EComponentError("'" + NewName + "' is not a valid component name");
+  if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+  else ValidateRename(nullptr, FName, NewName);
+  SetName_(NewName);
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName,
+                                const std::string& NewName) {
+  // Checked for a rename under this owner and for a named component joining it.
+  if (AComponent && !NewName.empty() && !SameIdent(CurName, NewName)) {
+    TComponent* other = FindComponent(NewName);
+    if (other && other != AComponent)
+      throw EComponentError("A component named " + NewName + " already exists");
+  }
+}
+
+void TComponent::ValidateContainer(TComponent* AComponent) { AComponent->ValidateInsert(this); }
+
+TComponent* TComponent::Components(int Index) const {
+  if (Index < 0 || Index >= ComponentCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FComponents[static_cast<size_t>(Index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  auto& v = FOwner->FComponents;
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+}
+
+TComponent* TComponent::FindComponent(const std::string& AName) const {
+  if (AName.empty()) return nullptr;
+  for (TComponent* c : FComponents)
+    if (SameIdent(c->FName, AName)) return c;
+  return nullptr;
+}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  AComponent->ValidateContainer(this);
+  ValidateRename(AComponent, "", AComponent->FName);
+  if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
+  Insert(AComponent);
+  if (FComponentState.Contains(csDesigning)) AComponent->SetDesigning(true);
+  Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (AComponent->FOwner != this) return;
+  Notification(AComponent, opRemove);
+  Remove(AComponent);
+}
+
+void TComponent::Insert(TComponent* AComponent) {
+  FComponents.push_back(AComponent);
+  AComponent->FOwner = this;
+}
+
+void TComponent::Remove(TComponent* AComponent) {
+  auto it = std::find(FComponents.begin(), FComponents.end(), AComponent);
+  if (it != FComponents.end()) FComponents.erase(it);
+  AComponent->FOwner = nullptr;
+}
+
+void TComponent::DestroyComponents() {
+  while (!FComponents.empty()) {
+    TComponent* instance = FComponents.back();
+    // Siblings that hold a reference learn of the removal through the owner.
+    RemoveComponent(instance);
+    delete instance;
+  }
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+  // Owned components hear of every insertion and removal under their owner.
+  for (size_t i = FComponents.size(); i-- > 0;) {
+    if (i >= FComponents.size()) continue;  // a handler removed components
+    TComponent* c = FComponents[i];
+    if (c != AComponent) c->Notification(AComponent, Operation);
+  }
+}
+
+void TComponent::FreeNotification(TComponent* AComponent) {
+  if (!AComponent || AComponent == this) return;
+  if (!FOwner || AComponent->FOwner != FOwner) {
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end()) {
+      FFreeNotifies.push_back(AComponent);
+      AComponent->FreeNotification(this);
+    }
+  }
+  FComponentState << csFreeNotification;
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  RemoveNotification(AComponent);
+  AComponent->RemoveNotification(this);
+}
+
+void TComponent::RemoveNotification(TComponent* AComponent) {
+  auto it = std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent);
+  if (it != FFreeNotifies.end()) FFreeNotifies.erase(it);
+}
+
+void TComponent::SetDesigning(bool Value, bool SetChildren) {
+  if (Value) FComponentState << csDesigning;
+  else FComponentState >> csDesigning;
+  if (SetChildren)
+    for (TComponent* c : FComponents) c->SetDesigning(Value, true);
+}
+
+void TComponent::GetChildren(const TGetChildProc&, TComponent*) {}
+
+void TComponent::Loaded() { FComponentState >> csLoading; }
+
+std::string TComponent::EventName(const std::string& PropName) const {
+  for (const auto& [prop, method] : FEventNames)
+    if (SameIdent(prop, PropName)) return method;
+  return {};
+}
+
+void TComponent::SetEventName(const std::string& PropName, const std::string& MethodName) {
+  for (auto it = FEventNames.begin(); it != FEventNames.end(); ++it)
+    if (SameIdent(it->first, PropName)) {
+      if (MethodName.empty()) FEventNames.erase(it);
+      else it->second = MethodName;
+      return;
+    }
+  if (!MethodName.empty()) FEventNames.emplace_back(PropName, MethodName);
+}
