@@ -283,6 +283,12 @@ public:
   virtual TComponent* GetParentComponent() { return nullptr; }
   virtual bool HasParent() { return false; }
 
+  // Reads this component's properties and children from a form stream (the
+  // reader's ReadData); writes them (the writer's WriteData). Overrides run code
+  // around the inherited call.
+  virtual void ReadState(TReader* Reader);
+  virtual void WriteState(TWriter* Writer);
+
   // Marks the component as being loaded from a stream; Loaded ends that.
   void SetLoading() { FComponentState << csLoading; }
   virtual void Loaded();
@@ -307,6 +313,9 @@ protected:
   TComponentStyle FComponentStyle{csInheritable};
 
 private:
+  // The form filer sets the reading, writing, ancestor and inline states.
+  friend class TReader;
+  friend class TWriter;
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
