@@ -1,10 +1,12 @@
 # Helpers shared by every folder of the tree.
 
-# dtu_library(NAME <target> [QT] [DEPS <targets...>])
+# dtu_library(NAME <target> [QT] [GBK] [DEPS <targets...>])
 # One static library per folder, built from every .cpp in it. QT marks a library
-# that needs Qt; such libraries are left out of a QT_FREE_ONLY build.
+# that needs Qt; such libraries are left out of a QT_FREE_ONLY build. GBK makes the
+# compiler encode narrow string literals as GBK, the system's code page, so that
+# Chinese texts in the (UTF-8) sources are the very bytes the system shows and stores.
 function(dtu_library)
-  cmake_parse_arguments(ARG "QT" "NAME" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;GBK" "NAME" "DEPS;PRIVATE_DEPS" ${ARGN})
   if(ARG_QT AND QT_FREE_ONLY)
     return()
   endif()
@@ -13,13 +15,16 @@ function(dtu_library)
   add_library(${ARG_NAME} STATIC ${_src} ${_hdr})
   target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS} Threads::Threads PRIVATE ${ARG_PRIVATE_DEPS})
+  if(ARG_GBK)
+    target_compile_options(${ARG_NAME} PRIVATE -fexec-charset=GBK)
+  endif()
 endfunction()
 
-# dtu_test(NAME <binary> LABEL <label> [QT] [DEPS <targets...>])
+# dtu_test(NAME <binary> LABEL <label> [QT] [GBK] [DEPS <targets...>])
 # One GoogleTest binary per folder under tests/, from every .cpp in it, each test
 # registered with CTest under the folder's label.
 function(dtu_test)
-  cmake_parse_arguments(ARG "QT" "NAME;LABEL" "DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "QT;GBK" "NAME;LABEL" "DEPS;ENV" ${ARGN})
   if(ARG_QT AND QT_FREE_ONLY)
     return()
   endif()
@@ -27,6 +32,9 @@ function(dtu_test)
   add_executable(${ARG_NAME} ${_src})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${ARG_NAME} PRIVATE DTU_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  if(ARG_GBK)
+    target_compile_options(${ARG_NAME} PRIVATE -fexec-charset=GBK)
+  endif()
   set(_env QT_QPA_PLATFORM=offscreen ${ARG_ENV})
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST
