@@ -1,0 +1,172 @@
+#include "app/ProjectFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/core/gbk.h"
+
+namespace {
+
+void Put16(std::string& Out, uint16_t V) {
+  Out.push_back(static_cast<char>(V & 0xFF));
+  Out.push_back(static_cast<char>(V >> 8));
+}
+
+uint16_t Get16(const std::string& In, size_t At) {
+  return static_cast<uint16_t>(static_cast<unsigned char>(In[At]) |
+                               (static_cast<unsigned char>(In[At + 1]) << 8));
+}
+
+void PutRecord(std::string& Out, const TVarRecord& R) {
+  // The record's layout is its file layout; only the address needs byte order care.
+  TVarRecord copy = R;
+  unsigned char bytes[sizeof(TVarRecord)];
+  std::memcpy(bytes, &copy, sizeof bytes);
+  bytes[0] = static_cast<unsigned char>(R.Address & 0xFF);
+  bytes[1] = static_cast<unsigned char>(R.Address >> 8);
+  Out.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+TVarRecord GetRecord(const std::string& In, size_t At) {
+  TVarRecord r;
+  std::memcpy(&r, In.data() + At, sizeof r);
+  r.Address = Get16(In, At);
+  return r;
+}
+
+// Process umask, read without changing it for good.
+mode_t CurrentUmask() {
+  mode_t m = umask(0);
+  umask(m);
+  return m;
+}
+
+bool WriteAll(int Fd, const std::string& Bytes) {
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    ssize_t n = ::write(Fd, Bytes.data() + done, Bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+TProjectData CaptureProject() {
+  TProjectData d;
+  d.SerialWord = PlcSerialWord;
+  d.Station = PlcStation;
+  d.RegStart = PlcRegStart;
+  d.CoilStart = PlcCoilStart;
+  d.Interval = UploadInterval;
+  std::memcpy(d.Addr, CloudAddr, CloudTextSize);
+  std::memcpy(d.Port, CloudPort, CloudTextSize);
+  std::memcpy(d.DeviceId, CloudDeviceId, CloudTextSize);
+  std::memcpy(d.Key, CloudKey, CloudTextSize);
+  d.Vars.assign(VarTable, VarTable + VarCount);
+  return d;
+}
+
+void ApplyProject(const TProjectData& Data) {
+  PlcSerialWord = Data.SerialWord;
+  PlcStation = Data.Station;
+  PlcRegStart = Data.RegStart;
+  PlcCoilStart = Data.CoilStart;
+  UploadInterval = Data.Interval;
+  std::memcpy(CloudAddr, Data.Addr, CloudTextSize);
+  std::memcpy(CloudPort, Data.Port, CloudTextSize);
+  std::memcpy(CloudDeviceId, Data.DeviceId, CloudTextSize);
+  std::memcpy(CloudKey, Data.Key, CloudTextSize);
+  size_t n = std::min<size_t>(Data.Vars.size(), MaxVarCount);
+  std::copy(Data.Vars.begin(), Data.Vars.begin() + static_cast<long>(n), VarTable);
+  VarCount = static_cast<uint16_t>(n);
+}
+
+std::string EncodeProject(const TProjectData& Data) {
+  std::string out;
+  out.reserve(ProjectHeaderSize + sizeof(TVarRecord) * Data.Vars.size());
+  Put16(out, Data.SerialWord);
+  Put16(out, static_cast<uint16_t>(Data.Station));
+  Put16(out, static_cast<uint16_t>(Data.RegStart));
+  Put16(out, static_cast<uint16_t>(Data.CoilStart));
+  Put16(out, static_cast<uint16_t>(Data.Interval));
+  for (const char* text : {Data.Addr, Data.Port, Data.DeviceId, Data.Key}) out.append(text, CloudTextSize);
+  Put16(out, static_cast<uint16_t>(Data.Vars.size()));
+  for (const TVarRecord& r : Data.Vars) PutRecord(out, r);
+  return out;
+}
+
+TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data) {
+  if (Bytes.size() < ProjectHeaderSize) return TProjectResult::prBadFormat;
+  uint16_t count = Get16(Bytes, 210);
+  if (count > MaxVarCount) return TProjectResult::prBadFormat;
+  if (Bytes.size() < ProjectHeaderSize + sizeof(TVarRecord) * count) return TProjectResult::prBadFormat;
+  TProjectData d;
+  d.SerialWord = Get16(Bytes, 0);
+  d.Station = static_cast<int16_t>(Get16(Bytes, 2));
+  d.RegStart = static_cast<int16_t>(Get16(Bytes, 4));
+  d.CoilStart = static_cast<int16_t>(Get16(Bytes, 6));
+  d.Interval = static_cast<int16_t>(Get16(Bytes, 8));
+  std::memcpy(d.Addr, Bytes.data() + 10, CloudTextSize);
+  std::memcpy(d.Port, Bytes.data() + 60, CloudTextSize);
+  std::memcpy(d.DeviceId, Bytes.data() + 110, CloudTextSize);
+  std::memcpy(d.Key, Bytes.data() + 160, CloudTextSize);
+  d.Vars.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    TVarRecord r = GetRecord(Bytes, ProjectHeaderSize + i * sizeof(TVarRecord));
+    if (VarTypeCode(r) > 4 || VarDecimals(r) > 4) return TProjectResult::prBadFormat;
+    d.Vars.push_back(r);
+  }
+  Data = std::move(d);
+  return TProjectResult::prOk;
+}
+
+TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data) {
+  std::FILE* f = std::fopen(GbkToUtf8(Path).c_str(), "rb");
+  if (!f) return TProjectResult::prCannotOpen;
+  // Never more than the largest table: trailing bytes are ignored anyway.
+  const size_t limit = ProjectHeaderSize + sizeof(TVarRecord) * MaxVarCount;
+  std::string bytes(limit, '\0');
+  size_t got = std::fread(bytes.data(), 1, limit, f);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return TProjectResult::prCannotOpen;
+  bytes.resize(got);
+  return DecodeProject(bytes, Data);
+}
+
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data) {
+  const std::string target = GbkToUtf8(Path);
+  std::string temp = target + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) return TProjectResult::prCannotWrite;
+  // The new file gets the old one's permissions, or those a plain create would give.
+  struct stat st {};
+  mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, EncodeProject(Data)) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return TProjectResult::prCannotWrite;
+  }
+  return TProjectResult::prOk;
+}
+
+std::string ProjectResultMessage(TProjectResult Result) {
+  switch (Result) {
+    case TProjectResult::prCannotOpen: return "打开文件失败！";
+    case TProjectResult::prBadFormat: return "文件格式错误！";
+    case TProjectResult::prCannotWrite: return "保存文件失败！";
+    default: return {};
+  }
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The ".cloud" project file: the device settings and the variable table in one
+// little-endian binary layout without header or version (212 + 118*N bytes).
+#include <string>
+#include <vector>
+
+#include "app/VarTable.h"
+
+constexpr size_t ProjectHeaderSize = 212;
+
+// Everything a project file holds, apart from the globals, so a file can be checked
+// whole before anything the user sees is touched.
+struct TProjectData {
+  uint16_t SerialWord = 0x0800;
+  int16_t Station = 0;
+  int16_t RegStart = 0;
+  int16_t CoilStart = 0;
+  int16_t Interval = 5;
+  char Addr[CloudTextSize] = {};
+  char Port[CloudTextSize] = {};
+  char DeviceId[CloudTextSize] = {};
+  char Key[CloudTextSize] = {};
+  std::vector<TVarRecord> Vars;
+};
+
+enum class TProjectResult { prOk, prCannotOpen, prBadFormat, prCannotWrite };
+
+// The settings and table now in the globals, and the reverse.
+TProjectData CaptureProject();
+void ApplyProject(const TProjectData& Data);
+
+// The file's bytes; every field whole, text bytes after a terminator included.
+std::string EncodeProject(const TProjectData& Data);
+// Checks and decodes a file's bytes: at least 212 bytes, a count of at most 1000,
+// room for every record, type codes and decimals 0..4. Bytes past the last record are
+// ignored. Data is written only on success.
+TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data);
+
+// Reads a project file (path in GBK). Data is written only on success.
+TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data);
+// Writes a project file through a temporary file beside it, renamed over the target
+// only when every byte is written: a failed save leaves the old file as it was.
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data);
+
+// The message shown for a failed read or write ("打开文件失败！", ...), GBK.
+std::string ProjectResultMessage(TProjectResult Result);
