@@ -1,0 +1,209 @@
+#include "platform/win32/messages.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <deque>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+struct TWindow {
+  std::shared_ptr<TWndMethod> Method;
+  std::thread::id Owner;
+};
+
+struct TQueued {
+  HWND Wnd;
+  TMessage Msg;
+  std::shared_ptr<std::promise<LRESULT>> Reply;  // set for a message sent from another thread
+};
+
+struct TThreadQueue {
+  std::deque<TQueued> Sent;
+  std::deque<TQueued> Posted;
+  int Fd = -1;  // eventfd: readable while the queues are not empty
+};
+
+struct TMessageSystem {
+  std::mutex Lock;
+  std::map<HWND, TWindow> Windows;
+  std::map<std::thread::id, TThreadQueue> Queues;
+  std::uintptr_t NextHandle = 0x1000;
+  std::function<void()> WakeHook;
+
+  // Called with Lock held.
+  TThreadQueue& QueueOf(std::thread::id Id) {
+    TThreadQueue& q = Queues[Id];
+    if (q.Fd < 0) q.Fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    return q;
+  }
+  static void Signal(TThreadQueue& Q) {
+    uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(Q.Fd, &one, sizeof one);
+  }
+  static void Drain(TThreadQueue& Q) {
+    uint64_t v;
+    [[maybe_unused]] ssize_t n = ::read(Q.Fd, &v, sizeof v);
+  }
+};
+
+TMessageSystem& System() {
+  static TMessageSystem* s = new TMessageSystem;  // lives to the end: threads may post late
+  return *s;
+}
+
+}  // namespace
+
+HWND AllocateHWnd(TWndMethod Method) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  HWND h = reinterpret_cast<HWND>(s.NextHandle);
+  s.NextHandle += 0x10;  // handles are never reused
+  s.Windows[h] = TWindow{std::make_shared<TWndMethod>(std::move(Method)), std::this_thread::get_id()};
+  s.QueueOf(std::this_thread::get_id());
+  return h;
+}
+
+void DeallocateHWnd(HWND Wnd) {
+  TMessageSystem& s = System();
+  std::vector<std::shared_ptr<std::promise<LRESULT>>> waiting;
+  {
+    std::lock_guard<std::mutex> lock(s.Lock);
+    auto it = s.Windows.find(Wnd);
+    if (it == s.Windows.end()) return;
+    TThreadQueue& q = s.QueueOf(it->second.Owner);
+    s.Windows.erase(it);
+    for (auto* list : {&q.Sent, &q.Posted})
+      for (auto m = list->begin(); m != list->end();) {
+        if (m->Wnd != Wnd) { ++m; continue; }
+        if (m->Reply) waiting.push_back(m->Reply);
+        m = list->erase(m);
+      }
+  }
+  for (auto& r : waiting) r->set_value(0);
+}
+
+void SetWindowProc(HWND Wnd, TWndMethod Method) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  auto it = s.Windows.find(Wnd);
+  if (it != s.Windows.end()) it->second.Method = std::make_shared<TWndMethod>(std::move(Method));
+}
+
+bool IsWindow(HWND Wnd) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  return s.Windows.count(Wnd) != 0;
+}
+
+bool IsWindowOwnedByCurrentThread(HWND Wnd) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  auto it = s.Windows.find(Wnd);
+  return it != s.Windows.end() && it->second.Owner == std::this_thread::get_id();
+}
+
+BOOL PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessageSystem& s = System();
+  std::function<void()> hook;
+  {
+    std::lock_guard<std::mutex> lock(s.Lock);
+    auto it = s.Windows.find(Wnd);
+    if (it == s.Windows.end()) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    TThreadQueue& q = s.QueueOf(it->second.Owner);
+    q.Posted.push_back(TQueued{Wnd, TMessage{Msg, WParam, LParam, 0}, nullptr});
+    TMessageSystem::Signal(q);
+    hook = s.WakeHook;
+  }
+  if (hook) hook();
+  return TRUE;
+}
+
+LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessageSystem& s = System();
+  std::shared_ptr<TWndMethod> method;
+  std::shared_ptr<std::promise<LRESULT>> reply;
+  std::function<void()> hook;
+  {
+    std::lock_guard<std::mutex> lock(s.Lock);
+    auto it = s.Windows.find(Wnd);
+    if (it == s.Windows.end()) return 0;
+    if (it->second.Owner == std::this_thread::get_id()) {
+      method = it->second.Method;
+    } else {
+      reply = std::make_shared<std::promise<LRESULT>>();
+      TThreadQueue& q = s.QueueOf(it->second.Owner);
+      q.Sent.push_back(TQueued{Wnd, TMessage{Msg, WParam, LParam, 0}, reply});
+      TMessageSystem::Signal(q);
+      hook = s.WakeHook;
+    }
+  }
+  if (method) {
+    TMessage m{Msg, WParam, LParam, 0};
+    (*method)(m);
+    return m.Result;
+  }
+  if (hook) hook();
+  return reply->get_future().get();
+}
+
+int ProcessMessages() {
+  TMessageSystem& s = System();
+  int delivered = 0;
+  for (;;) {
+    TQueued item;
+    std::shared_ptr<TWndMethod> method;
+    {
+      std::lock_guard<std::mutex> lock(s.Lock);
+      TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
+      std::deque<TQueued>& from = !q.Sent.empty() ? q.Sent : q.Posted;
+      if (from.empty()) {
+        TMessageSystem::Drain(q);
+        return delivered;
+      }
+      item = std::move(from.front());
+      from.pop_front();
+      auto it = s.Windows.find(item.Wnd);
+      if (it != s.Windows.end()) method = it->second.Method;
+    }
+    if (!method) {  // the window went away after the message was queued
+      if (item.Reply) item.Reply->set_value(0);
+      continue;
+    }
+    try {
+      (*method)(item.Msg);
+    } catch (...) {
+      if (item.Reply) item.Reply->set_value(0);
+      throw;
+    }
+    if (item.Reply) item.Reply->set_value(item.Msg.Result);
+    ++delivered;
+  }
+}
+
+bool MessagesPending() {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
+  return !q.Sent.empty() || !q.Posted.empty();
+}
+
+int MessageQueueFd() {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  return s.QueueOf(std::this_thread::get_id()).Fd;
+}
+
+void SetMessageWakeHook(std::function<void()> Hook) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  s.WakeHook = std::move(Hook);
+}
