@@ -228,6 +228,7 @@ private:
     }
     uint64_t u = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), u, base);
+    if (ec == std::errc::result_out_of_range) Error("Integer out of range " + FValue);
     if (s.empty() || ec != std::errc() || p != s.data() + s.size()) Error("Invalid integer " + FValue);
     // Hex literals are bit patterns: $FFFFFFFF is -1 as a 32-bit value, as forms write colours.
     if (base == 16 && !neg && u <= 0xFFFFFFFFULL) return static_cast<int32_t>(static_cast<uint32_t>(u));
