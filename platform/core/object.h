@@ -186,7 +186,9 @@ public:
   // Raw deallocation for a constructor that throws.
   void operator delete(void* p) { ::operator delete(p); }
 
-  // Frees the object if it is not null (the class library's Free).
+  // Frees the object if it is not null (the class library's Free). Free components
+  // with delete (or a std::unique_ptr): a component living on the stack frees what it
+  // owns only in its base destructor, after its own derived members are gone.
   static void Free(TObject* Obj) { delete Obj; }
 };
 
