@@ -1,6 +1,7 @@
 #include "tools/fuzz/form_fuzz.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -163,10 +164,10 @@ void FuzzFormStream(const uint8_t* Data, size_t Size) {
 
   // Binary: read into a root, write it back, print the input.
   try {
-    TFuzzNode root(nullptr);
-    ReadComponentFromBytes(Data, Size, &root);
+    std::unique_ptr<TFuzzNode> root(new TFuzzNode(nullptr));  // freed through delete: children first
+    ReadComponentFromBytes(Data, Size, root.get());
     TMemoryStream out;
-    out.WriteComponent(&root);
+    out.WriteComponent(root.get());
   } catch (const EStreamError&) {
   }
   try {
@@ -177,8 +178,8 @@ void FuzzFormStream(const uint8_t* Data, size_t Size) {
   // Text: parse, and when it parses, read the result as well.
   try {
     std::string binary = FormTextToBinary(input);
-    TFuzzNode root(nullptr);
-    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), &root);
+    std::unique_ptr<TFuzzNode> root(new TFuzzNode(nullptr));
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), root.get());
   } catch (const EStreamError&) {
   }
 }
