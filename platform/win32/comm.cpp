@@ -1,0 +1,443 @@
+#include "platform/win32/comm.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include "platform/win32/clock.h"
+#include "platform/win32/devicemap.h"
+#include "platform/win32/linemap.h"
+
+namespace {
+
+// How often modem lines and line-error counters are looked at while a wait asks
+// for their events (the kernel offers no descriptor to poll for them).
+constexpr int kModemPollMs = 500;
+// Longest real-time step while waiting for the driver's output queue to drain.
+constexpr int kDrainPollMaxMs = 100;
+
+// An open serial port.
+class TCommObject : public THandleObject {
+public:
+  TCommObject(int Fd, int WakeFd, std::string Path) : Fd(Fd), WakeFd(WakeFd), Path(std::move(Path)) {
+    struct stat st{};
+    // Unix 98 pseudo-terminal slaves: majors 136..143.
+    Pty = fstat(Fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+          major(st.st_rdev) <= 143;
+    int bits = 0;
+    ModemOk = ioctl(Fd, TIOCMGET, &bits) == 0;
+    LastModem = bits;
+    IcountOk = ioctl(Fd, TIOCGICOUNT, &LastIcount) == 0;
+  }
+  ~TCommObject() override {
+    ioctl(Fd, TIOCNXCL);
+    close(Fd);
+    close(WakeFd);
+  }
+
+  void Wake() {
+    std::uint64_t one = 1;
+    (void)!write(WakeFd, &one, sizeof one);
+  }
+  void DrainWake() {
+    std::uint64_t v;
+    (void)!read(WakeFd, &v, sizeof v);
+  }
+  void MarkBroken() { Broken.store(true, std::memory_order_release); }
+
+  const int Fd;
+  const int WakeFd;   // wakes a pending WaitCommEvent (mask change, output written)
+  const std::string Path;
+  bool Pty = false;
+
+  std::atomic<DWORD> Mask{0};
+  std::atomic<std::uint32_t> MaskSerial{0};   // bumped by every SetCommMask
+  std::atomic<bool> TxPending{false};         // written since the last EV_TXEMPTY
+  std::atomic<bool> Broken{false};            // hang-up or I/O error seen
+  std::atomic<bool> BrokenReported{false};
+  std::atomic<DWORD> Errors{0};               // CE_* bits for ClearCommError
+  std::atomic<DWORD> Baud{9600};              // for the output drain estimate
+  DCB Dcb{};                                  // last record set (fields the driver keeps not)
+  DWORD InQueue = 0, OutQueue = 0;
+
+  // Looked at by the waiting thread only.
+  bool ModemOk = false;
+  int LastModem = 0;
+  bool IcountOk = false;
+  serial_icounter_struct LastIcount{};
+};
+
+TCommObject* Comm(HANDLE h) {
+  auto* c = dynamic_cast<TCommObject*>(win32_detail::Object(h));
+  if (!c && h != nullptr && h != INVALID_HANDLE_VALUE) SetLastError(ERROR_INVALID_HANDLE);
+  return c;
+}
+
+BOOL Fail(DWORD Code) {
+  SetLastError(Code);
+  return FALSE;
+}
+
+BOOL FailErrno(TCommObject* C) {
+  int e = errno;
+  if (C && (e == EIO || e == ENXIO || e == ENODEV)) C->MarkBroken();
+  return Fail(ErrnoToWinError(e));
+}
+
+std::string StripDevicePrefix(const char* Name) {
+  std::string n = Name;
+  if (n.rfind("\\\\.\\", 0) == 0) n.erase(0, 4);
+  return n;
+}
+
+// Events of the modem lines and error counters since the last look.
+DWORD ModemEvents(TCommObject* C, DWORD Mask) {
+  DWORD ev = 0;
+  if (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) {
+    int bits = 0;
+    if (ioctl(C->Fd, TIOCMGET, &bits) == 0) {
+      int changed = bits ^ C->LastModem;
+      if (changed & TIOCM_CTS) ev |= EV_CTS;
+      if (changed & TIOCM_DSR) ev |= EV_DSR;
+      if (changed & TIOCM_CD) ev |= EV_RLSD;
+      if ((changed & TIOCM_RI) && (bits & TIOCM_RI)) ev |= EV_RING;
+      C->LastModem = bits;
+    }
+  }
+  if (C->IcountOk && (Mask & (EV_BREAK | EV_ERR | EV_RING))) {
+    serial_icounter_struct now{};
+    if (ioctl(C->Fd, TIOCGICOUNT, &now) == 0) {
+      const serial_icounter_struct& was = C->LastIcount;
+      DWORD errors = 0;
+      if (now.frame != was.frame) errors |= CE_FRAME;
+      if (now.overrun != was.overrun) errors |= CE_OVERRUN;
+      if (now.parity != was.parity) errors |= CE_RXPARITY;
+      if (now.buf_overrun != was.buf_overrun) errors |= CE_RXOVER;
+      if (now.brk != was.brk) {
+        errors |= CE_BREAK;
+        ev |= EV_BREAK;
+      }
+      if (now.rng != was.rng) ev |= EV_RING;
+      if (errors & ~CE_BREAK) ev |= EV_ERR;
+      C->Errors.fetch_or(errors, std::memory_order_acq_rel);
+      C->LastIcount = now;
+    }
+  }
+  return ev & Mask;
+}
+
+bool WantsModemPolling(TCommObject* C, DWORD Mask) {
+  return (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) ||
+         (C->IcountOk && (Mask & (EV_BREAK | EV_ERR | EV_RING)));
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD dwCreationDisposition, DWORD,
+                   HANDLE) {
+  if (!lpFileName || !*lpFileName || dwCreationDisposition != OPEN_EXISTING) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = ResolvePortDevice(StripDevicePrefix(lpFileName));
+  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastError(ErrnoToWinError(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  auto fail = [&](DWORD code) {
+    close(fd);
+    SetLastError(code);
+    return INVALID_HANDLE_VALUE;
+  };
+  if (!isatty(fd)) return fail(ERROR_INVALID_FUNCTION);
+  // The lock is what keeps a second opener out (TIOCEXCL does not stop root).
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? ERROR_ACCESS_DENIED : ErrnoToWinError(errno));
+  ioctl(fd, TIOCEXCL);
+  int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (wake < 0) return fail(ErrnoToWinError(errno));
+  auto* c = new (std::nothrow) TCommObject(fd, wake, path);
+  if (!c) {
+    close(wake);
+    return fail(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  termios2 t{};
+  if (ioctl(fd, TCGETS2, &t) == 0) {
+    TermiosToDcb(t, c->Dcb);
+    c->Baud.store(t.c_ospeed ? t.c_ospeed : 9600);
+  }
+  return c;
+}
+
+BOOL SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  c->InQueue = dwInQueue;
+  c->OutQueue = dwOutQueue;
+  return TRUE;
+}
+
+BOOL GetCommState(HANDLE hFile, DCB* lpDCB) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  if (!lpDCB) return Fail(ERROR_INVALID_PARAMETER);
+  termios2 t{};
+  if (ioctl(c->Fd, TCGETS2, &t) != 0) return FailErrno(c);
+  DCB d = c->Dcb;
+  TermiosToDcb(t, d);
+  *lpDCB = d;
+  return TRUE;
+}
+
+BOOL SetCommState(HANDLE hFile, const DCB* lpDCB) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  if (!lpDCB) return Fail(ERROR_INVALID_PARAMETER);
+  termios2 cur{}, want{}, got{};
+  if (ioctl(c->Fd, TCGETS2, &cur) != 0) return FailErrno(c);
+  if (!DcbToTermios(*lpDCB, cur, want)) return Fail(ERROR_INVALID_PARAMETER);
+  if (ioctl(c->Fd, TCSETS2, &want) != 0) return FailErrno(c);
+  if (ioctl(c->Fd, TCGETS2, &got) != 0) return FailErrno(c);
+  if (!TermiosTaken(want, got, c->Pty)) {
+    ioctl(c->Fd, TCSETS2, &cur);  // leave the line as it was
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  c->Dcb = *lpDCB;
+  c->Baud.store(got.c_ospeed ? got.c_ospeed : lpDCB->BaudRate);
+  // DTR and RTS levels: best effort, a pseudo-terminal has no such lines.
+  int dtr = TIOCM_DTR, rts = TIOCM_RTS;
+  ioctl(c->Fd, lpDCB->fDtrControl == DTR_CONTROL_DISABLE ? TIOCMBIC : TIOCMBIS, &dtr);
+  if (lpDCB->fRtsControl == RTS_CONTROL_DISABLE) ioctl(c->Fd, TIOCMBIC, &rts);
+  else if (lpDCB->fRtsControl == RTS_CONTROL_ENABLE) ioctl(c->Fd, TIOCMBIS, &rts);
+  return TRUE;
+}
+
+BOOL SetCommMask(HANDLE hFile, DWORD dwEvtMask) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  c->Mask.store(dwEvtMask, std::memory_order_release);
+  c->MaskSerial.fetch_add(1, std::memory_order_acq_rel);
+  c->Wake();
+  return TRUE;
+}
+
+BOOL GetCommMask(HANDLE hFile, DWORD* lpEvtMask) {
+  TCommObject* c = Comm(hFile);
+  if (!c || !lpEvtMask) return FALSE;
+  *lpEvtMask = c->Mask.load(std::memory_order_acquire);
+  return TRUE;
+}
+
+DWORD WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, DWORD nCount, const HANDLE* lpHandles,
+                    DWORD dwMilliseconds) {
+  TCommObject* c = Comm(hFile);
+  if (!c || !lpEvtMask || nCount + 2 > MAXIMUM_WAIT_OBJECTS) {
+    if (c) SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  *lpEvtMask = 0;
+  const std::uint32_t serial = c->MaskSerial.load(std::memory_order_acquire);
+  const std::optional<std::uint64_t> deadline = DeadlineAfter(dwMilliseconds);
+  const DWORD portResult = WAIT_OBJECT_0 + nCount;
+
+  for (;;) {
+    const DWORD mask = c->Mask.load(std::memory_order_acquire);
+    const bool broken = c->Broken.load(std::memory_order_acquire);
+    DWORD ev = 0;
+    int cap = -1;
+
+    if (broken) {
+      if ((mask & EV_ERR) && !c->BrokenReported.exchange(true, std::memory_order_acq_rel)) {
+        c->Errors.fetch_or(CE_IOE, std::memory_order_acq_rel);
+        *lpEvtMask = EV_ERR;
+        return portResult;
+      }
+    } else {
+      ev |= ModemEvents(c, mask);
+      if ((mask & EV_TXEMPTY) && c->TxPending.load(std::memory_order_acquire)) {
+        int outq = 0;
+        if (ioctl(c->Fd, TIOCOUTQ, &outq) != 0 || outq <= 0) {
+          c->TxPending.store(false, std::memory_order_release);
+          ev |= EV_TXEMPTY;
+        } else {
+          // Time for the queued bytes to leave at the line rate (10 bits a byte).
+          std::uint64_t ms = std::uint64_t(outq) * 10000 / std::max<DWORD>(c->Baud.load(), 1) + 1;
+          cap = static_cast<int>(std::min<std::uint64_t>(ms, kDrainPollMaxMs));
+        }
+      }
+      if (WantsModemPolling(c, mask)) cap = cap < 0 ? kModemPollMs : std::min(cap, kModemPollMs);
+    }
+    if (ev) {
+      *lpEvtMask = ev;
+      return portResult;
+    }
+
+    // Wait on the handles, the wake descriptor and, unless it is gone, the port.
+    int fds[2] = {c->WakeFd, c->Fd};
+    short want[2] = {POLLIN, (mask & EV_RXCHAR) ? short(POLLIN) : short(0)};
+    short got[2] = {0, 0};
+    DWORD nExtra = broken ? 1 : 2;
+    DWORD r = win32_detail::WaitHandlesAndFds(nCount, lpHandles, fds, want, got, nExtra, deadline, cap);
+    if (r == WAIT_FAILED) return WAIT_FAILED;
+    if (r == WAIT_TIMEOUT) {
+      if (deadline && Clock().NowMs() >= *deadline) return WAIT_TIMEOUT;
+      continue;  // time to look at the hardware again
+    }
+    if (r < WAIT_OBJECT_0 + nCount) return r;
+    if (got[0]) {
+      c->DrainWake();
+      if (c->MaskSerial.load(std::memory_order_acquire) != serial) return portResult;  // events 0
+    }
+    if (!broken && got[1]) {
+      if (got[1] & (POLLHUP | POLLERR | POLLNVAL)) {
+        c->MarkBroken();
+        continue;
+      }
+      if (got[1] & POLLIN) {
+        int avail = 0;
+        if (ioctl(c->Fd, FIONREAD, &avail) != 0 || avail <= 0) {
+          // Readable with nothing to read: end of file, the device hung up.
+          c->MarkBroken();
+          continue;
+        }
+        *lpEvtMask = EV_RXCHAR;
+        return portResult;
+      }
+    }
+  }
+}
+
+DWORD WaitCommWritable(HANDLE hFile, DWORD nCount, const HANDLE* lpHandles, DWORD dwMilliseconds) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return WAIT_FAILED;
+  if (c->Broken.load(std::memory_order_acquire)) return WAIT_OBJECT_0 + nCount;
+  int fd = c->Fd;
+  short want = POLLOUT, got = 0;
+  return win32_detail::WaitHandlesAndFds(nCount, lpHandles, &fd, &want, &got, 1,
+                                         DeadlineAfter(dwMilliseconds));
+}
+
+BOOL ReadFile(HANDLE hFile, void* lpBuffer, DWORD nNumberOfBytesToRead, DWORD* lpNumberOfBytesRead,
+              void*) {
+  TCommObject* c = Comm(hFile);
+  if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
+  if (!c) return FALSE;
+  if (nNumberOfBytesToRead == 0) return TRUE;
+  for (;;) {
+    ssize_t n = read(c->Fd, lpBuffer, nNumberOfBytesToRead);
+    if (n > 0) {
+      if (lpNumberOfBytesRead) *lpNumberOfBytesRead = static_cast<DWORD>(n);
+      return TRUE;
+    }
+    if (n == 0) {
+      c->MarkBroken();  // end of file on a terminal: hung up
+      return Fail(ERROR_BAD_COMMAND);
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN) return TRUE;
+    return FailErrno(c);
+  }
+}
+
+BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
+               DWORD* lpNumberOfBytesWritten, void*) {
+  TCommObject* c = Comm(hFile);
+  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
+  if (!c) return FALSE;
+  if (nNumberOfBytesToWrite == 0) return TRUE;
+  for (;;) {
+    ssize_t n = write(c->Fd, lpBuffer, nNumberOfBytesToWrite);
+    if (n >= 0) {
+      if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = static_cast<DWORD>(n);
+      if (n > 0 && (c->Mask.load(std::memory_order_acquire) & EV_TXEMPTY) &&
+          !c->TxPending.exchange(true, std::memory_order_acq_rel))
+        c->Wake();
+      return TRUE;
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN) return TRUE;
+    return FailErrno(c);
+  }
+}
+
+BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, COMSTAT* lpStat) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  DWORD errors = c->Errors.exchange(0, std::memory_order_acq_rel);
+  if (lpErrors) *lpErrors = errors;
+  if (lpStat) {
+    *lpStat = COMSTAT{};
+    int n = 0;
+    if (ioctl(c->Fd, FIONREAD, &n) == 0 && n > 0) lpStat->cbInQue = static_cast<DWORD>(n);
+    n = 0;
+    if (ioctl(c->Fd, TIOCOUTQ, &n) == 0 && n > 0) lpStat->cbOutQue = static_cast<DWORD>(n);
+  }
+  return TRUE;
+}
+
+BOOL PurgeComm(HANDLE hFile, DWORD dwFlags) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  bool rx = dwFlags & PURGE_RXCLEAR, tx = dwFlags & PURGE_TXCLEAR;
+  if (!rx && !tx) return TRUE;
+  int what = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
+  if (ioctl(c->Fd, TCFLSH, what) != 0) return FailErrno(c);
+  return TRUE;
+}
+
+BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc) {
+  TCommObject* c = Comm(hFile);
+  if (!c) return FALSE;
+  int dtr = TIOCM_DTR, rts = TIOCM_RTS;
+  int r;
+  switch (dwFunc) {
+    case SETDTR: r = ioctl(c->Fd, TIOCMBIS, &dtr); break;
+    case CLRDTR: r = ioctl(c->Fd, TIOCMBIC, &dtr); break;
+    case SETRTS: r = ioctl(c->Fd, TIOCMBIS, &rts); break;
+    case CLRRTS: r = ioctl(c->Fd, TIOCMBIC, &rts); break;
+    case SETBREAK: r = ioctl(c->Fd, TIOCSBRK); break;
+    case CLRBREAK: r = ioctl(c->Fd, TIOCCBRK); break;
+    case SETXOFF: r = ioctl(c->Fd, TCXONC, TCOOFF); break;
+    case SETXON: r = ioctl(c->Fd, TCXONC, TCOON); break;
+    default: return Fail(ERROR_INVALID_PARAMETER);
+  }
+  return r == 0 ? TRUE : FailErrno(c);
+}
+
+BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat) {
+  TCommObject* c = Comm(hFile);
+  if (!c || !lpModemStat) return FALSE;
+  int bits = 0;
+  if (ioctl(c->Fd, TIOCMGET, &bits) != 0) return FailErrno(c);
+  DWORD s = 0;
+  if (bits & TIOCM_CTS) s |= MS_CTS_ON;
+  if (bits & TIOCM_DSR) s |= MS_DSR_ON;
+  if (bits & TIOCM_RI) s |= MS_RING_ON;
+  if (bits & TIOCM_CD) s |= MS_RLSD_ON;
+  *lpModemStat = s;
+  return TRUE;
+}
+
+const char* CommDevicePath(HANDLE hFile) {
+  auto* c = dynamic_cast<TCommObject*>(static_cast<THandleObject*>(
+      hFile == INVALID_HANDLE_VALUE ? nullptr : hFile));
+  return c ? c->Path.c_str() : "";
+}
+
+bool CommIsPseudoTerminal(HANDLE hFile) {
+  auto* c = dynamic_cast<TCommObject*>(static_cast<THandleObject*>(
+      hFile == INVALID_HANDLE_VALUE ? nullptr : hFile));
+  return c && c->Pty;
+}

@@ -1,0 +1,176 @@
+// Serial ports over pseudo-terminals: opening and locking, line settings read
+// back from the driver, and the port wait.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "platform/win32/clock.h"
+#include "platform/win32/comm.h"
+#include "pty.h"
+
+namespace {
+
+HANDLE OpenPort(const std::string& Name) {
+  return CreateFileA(Name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_OVERLAPPED, nullptr);
+}
+
+TEST(CommOpen, FailuresSayWhy) {
+  TPtyPair pty;
+  std::string plain = "/tmp/dtu-comm-plain-" + std::to_string(getpid());
+  std::ofstream(plain) << "x";
+  HANDLE first = OpenPort("\\\\.\\" + pty.SlavePath);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(CommDevicePath(first), pty.SlavePath.c_str());
+  EXPECT_TRUE(CommIsPseudoTerminal(first));
+  struct Case {
+    std::string Name;
+    DWORD Error;
+  } cases[] = {
+      {"/dev/does-not-exist", ERROR_FILE_NOT_FOUND},
+      {"\\\\.\\COM250", ERROR_FILE_NOT_FOUND},   // no map entry
+      {pty.SlavePath, ERROR_ACCESS_DENIED},      // in use (the lock holds even for root)
+      {plain, ERROR_INVALID_FUNCTION},           // not a terminal
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(OpenPort(c.Name), INVALID_HANDLE_VALUE) << c.Name;
+    EXPECT_EQ(GetLastError(), c.Error) << c.Name;
+  }
+  CloseHandle(first);
+  HANDLE again = OpenPort(pty.SlavePath);  // free again once closed
+  EXPECT_NE(again, INVALID_HANDLE_VALUE);
+  CloseHandle(again);
+  unlink(plain.c_str());
+}
+
+TEST(CommState, LineSettingsAreReadBackFromTheDriver) {
+  TPtyPair pty;
+  HANDLE h = OpenPort(pty.SlavePath);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DCB d;
+  ASSERT_TRUE(GetCommState(h, &d));
+  d.BaudRate = 56000;
+  d.ByteSize = 7;
+  d.Parity = MARKPARITY;
+  d.StopBits = TWOSTOPBITS;
+  d.fOutxCtsFlow = 1;
+  d.fRtsControl = RTS_CONTROL_HANDSHAKE;
+  ASSERT_TRUE(SetCommState(h, &d));
+  DCB back;
+  ASSERT_TRUE(GetCommState(h, &back));
+  EXPECT_EQ(back.BaudRate, 56000u);
+  EXPECT_EQ(back.StopBits, TWOSTOPBITS);
+  EXPECT_EQ(back.fOutxCtsFlow, 1u);
+  EXPECT_EQ(back.fRtsControl, DWORD(RTS_CONTROL_HANDSHAKE));
+  // The kernel makes every pseudo-terminal 8 bits without parity.
+  EXPECT_EQ(back.ByteSize, 8);
+  EXPECT_EQ(back.Parity, NOPARITY);
+
+  // Refused settings leave the line as it was.
+  using TEdit = void (*)(DCB&);
+  for (TEdit bad : {TEdit([](DCB& x) { x.BaudRate = 0; }), TEdit([](DCB& x) { x.StopBits = ONE5STOPBITS; })}) {
+    DCB b = d;
+    bad(b);
+    EXPECT_FALSE(SetCommState(h, &b));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  }
+  ASSERT_TRUE(GetCommState(h, &back));
+  EXPECT_EQ(back.BaudRate, 56000u);
+  // A pseudo-terminal has no modem lines.
+  DWORD status;
+  EXPECT_FALSE(GetCommModemStatus(h, &status));
+  EXPECT_FALSE(EscapeCommFunction(h, SETDTR));
+  CloseHandle(h);
+}
+
+TEST(CommWait, EventsComeFromThePortAndTheHandles) {
+  TPtyPair pty;
+  HANDLE h = OpenPort(pty.SlavePath);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DCB d;
+  GetCommState(h, &d);
+  ASSERT_TRUE(SetCommState(h, &d));
+  HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(SetCommMask(h, EV_RXCHAR | EV_TXEMPTY | EV_ERR));
+  DWORD ev = 0xFF;
+
+  // Nothing happens: the time-out.
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 20), WAIT_TIMEOUT);
+  // Received bytes.
+  ASSERT_TRUE(pty.WriteAll("abc", 3));
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(ev, EV_RXCHAR);
+  COMSTAT st;
+  DWORD errors;
+  ASSERT_TRUE(ClearCommError(h, &errors, &st));
+  EXPECT_EQ(st.cbInQue, 3u);
+  char buf[8];
+  DWORD got = 0;
+  ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &got, nullptr));
+  EXPECT_EQ(got, 3u);
+  ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &got, nullptr));  // nothing left: no wait
+  EXPECT_EQ(got, 0u);
+  // Written bytes that left the driver: EV_TXEMPTY, once.
+  DWORD put = 0;
+  ASSERT_TRUE(WriteFile(h, "xyz", 3, &put, nullptr));
+  EXPECT_EQ(put, 3u);
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(ev, EV_TXEMPTY);
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 20), WAIT_TIMEOUT);
+  // A handle wins; a mask change from another thread ends the wait with no events.
+  SetEvent(stop);
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0);
+  ResetEvent(stop);
+  std::thread changer([&] {
+    usleep(20000);
+    SetCommMask(h, EV_RXCHAR);
+  });
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(ev, 0u);
+  changer.join();
+  // Purging the receive side empties the driver.
+  ASSERT_TRUE(pty.WriteAll("0123456789", 10));
+  ASSERT_TRUE(WaitUntil([&] { ClearCommError(h, &errors, &st); return st.cbInQue == 10; }));
+  ASSERT_TRUE(PurgeComm(h, PURGE_RXCLEAR));
+  ClearCommError(h, &errors, &st);
+  EXPECT_EQ(st.cbInQue, 0u);
+  CloseHandle(stop);
+  CloseHandle(h);
+}
+
+TEST(CommWait, AVanishedDeviceIsReportedOnceThenOnlyHandlesAreWaitedOn) {
+  auto* pty = new TPtyPair;
+  std::string path = pty->SlavePath;
+  HANDLE h = OpenPort(path);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  SetCommMask(h, EV_RXCHAR | EV_TXEMPTY | EV_ERR);
+  delete pty;  // unplugged: both ends of the pair are gone but ours
+  DWORD ev = 0;
+  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(ev, EV_ERR);
+  DWORD errors = 0;
+  ClearCommError(h, &errors, nullptr);
+  EXPECT_EQ(errors, CE_IOE);
+  // No second report and no busy return: the wait runs to its time-out.
+  TManualClock clock;
+  SetClock(&clock);
+  DWORD result = 0;
+  std::thread waiter([&] { result = WaitCommEvent(h, &ev, 1, &stop, 50); });
+  ASSERT_TRUE(clock.WaitForWaiters(1));
+  clock.Advance(50);
+  waiter.join();
+  SetClock(nullptr);
+  EXPECT_EQ(result, WAIT_TIMEOUT);
+  DWORD put = 0;
+  EXPECT_FALSE(WriteFile(h, "x", 1, &put, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_BAD_COMMAND);
+  // Writability of a dead port returns at once (the write then fails).
+  EXPECT_EQ(WaitCommWritable(h, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+  CloseHandle(stop);
+  CloseHandle(h);
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+// The per-user serial device map file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/core/exceptions.h"
+#include "platform/win32/devicemap.h"
+
+namespace {
+
+struct TTempDir {
+  std::string Path;
+  TTempDir() {
+    char tmpl[] = "/tmp/dtu-devmap-XXXXXX";
+    Path = mkdtemp(tmpl);
+  }
+  ~TTempDir() { std::system(("rm -rf '" + Path + "'").c_str()); }
+};
+
+std::string ReadFile(const std::string& Path) {
+  std::ifstream in(Path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(DeviceMap, LivesUnderTheXdgConfigFolder) {
+  std::string xdg = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+  std::string home = getenv("HOME") ? getenv("HOME") : "";
+  struct Case {
+    const char* Xdg;
+    const char* Home;
+    const char* Want;
+  } cases[] = {
+      {"/x/cfg", "/home/u", "/x/cfg/dtu-config/serial-ports.ini"},
+      {"", "/home/u", "/home/u/.config/dtu-config/serial-ports.ini"},
+  };
+  for (const Case& c : cases) {
+    setenv("XDG_CONFIG_HOME", c.Xdg, 1);
+    setenv("HOME", c.Home, 1);
+    EXPECT_EQ(TSerialDeviceMap::DefaultPath(), c.Want);
+  }
+  setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+  if (xdg.empty()) unsetenv("XDG_CONFIG_HOME");
+  setenv("HOME", home.c_str(), 1);
+}
+
+TEST(DeviceMap, ReadsEntriesKeepsEverythingElseAndReplacesAtomically) {
+  TTempDir dir;
+  std::string file = dir.Path + "/sub/serial-ports.ini";
+  mkdir((dir.Path + "/sub").c_str(), 0700);
+  std::ofstream(file) << "# simulator\n"
+                         "COM7=/dev/pts/5\n"
+                         "  com3 = /dev/ttyUSB0  \n"
+                         "not an entry\n"
+                         "=/dev/null\n"
+                         "\n"
+                         "COM7=/dev/pts/9\n";
+  TSerialDeviceMap map(file);
+  ASSERT_EQ(map.Entries().size(), 2u);
+  EXPECT_EQ(map.Entries()[0], (std::pair<std::string, std::string>{"COM7", "/dev/pts/9"}));  // later wins
+  EXPECT_EQ(map.Find("COM3").value_or(""), "/dev/ttyUSB0");  // any case, blanks trimmed
+  EXPECT_FALSE(map.Find("COM4").has_value());
+  EXPECT_EQ(map.BadLines().size(), 2u);
+
+  map.Set("COM7", "/dev/pts/6");
+  map.Set("COM12", "/dev/ttyACM0");
+  EXPECT_TRUE(map.Remove("COM3"));
+  EXPECT_FALSE(map.Remove("COM3"));
+  map.Save();
+  EXPECT_EQ(ReadFile(file),
+            "# simulator\n"
+            "COM7=/dev/pts/6\n"
+            "not an entry\n"
+            "=/dev/null\n"
+            "\n"
+            "COM12=/dev/ttyACM0\n");
+  // Nothing temporary is left beside it.
+  EXPECT_EQ(std::system(("test $(ls -A '" + dir.Path + "/sub' | wc -l) -eq 1").c_str()), 0);
+
+  // A new map in a folder that does not exist yet.
+  TSerialDeviceMap fresh(dir.Path + "/a/b/serial-ports.ini");
+  EXPECT_TRUE(fresh.Entries().empty());
+  fresh.Set("COM1", "/dev/ttyS0");
+  fresh.Save();
+  EXPECT_EQ(ReadFile(dir.Path + "/a/b/serial-ports.ini"), "COM1=/dev/ttyS0\n");
+}
+
+TEST(DeviceMap, SaveFailureRaisesAndLeavesTheOldFile) {
+  // A file where the folder should be fails even for root.
+  TTempDir dir;
+  std::ofstream(dir.Path + "/blocker") << "x";
+  TSerialDeviceMap map(dir.Path + "/blocker/serial-ports.ini");
+  map.Set("COM1", "/dev/ttyS0");
+  EXPECT_THROW(map.Save(), EWriteError);
+  EXPECT_EQ(ReadFile(dir.Path + "/blocker"), "x");
+}
+
+TEST(DeviceMap, PortNamesResolveToDevices) {
+  TTempDir dir;
+  std::string file = dir.Path + "/serial-ports.ini";
+  std::ofstream(file) << "COM7=/dev/pts/5\nlab=/dev/ttyUSB3\n";
+  TSerialDeviceMap::SetPathOverride(file);
+  struct Case {
+    const char* Name;
+    const char* Want;
+  } cases[] = {
+      {"COM7", "/dev/pts/5"}, {"com7", "/dev/pts/5"}, {"LAB", "/dev/ttyUSB3"},
+      {"COM8", "/dev/COM8"},  {"ttyUSB0", "/dev/ttyUSB0"}, {"/dev/pts/2", "/dev/pts/2"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ResolvePortDevice(c.Name), c.Want) << c.Name;
+  TSerialDeviceMap::SetPathOverride("");
+}
+
+}  // namespace
