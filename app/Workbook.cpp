@@ -1,0 +1,79 @@
+#include "app/Workbook.h"
+
+#include <xlsxwriter.h>
+
+#include "platform/core/gbk.h"
+
+std::string ExportHeading(int Column) {
+  static const char* const headings[ExportColumns] = {
+      "变量名称", "变量单位", "数据类型", "读写类型", "启用安全配置",
+      "存储方式", "采集周期", "波动上限", "波动下限", "条件表达式"};
+  return Column >= 1 && Column <= ExportColumns ? headings[Column - 1] : "";
+}
+
+std::string ExportCellText(const TVarRecord& R, int Column) {
+  switch (Column) {
+    case 1: return FieldText(R.Name);
+    case 2: return FieldText(R.Unit);
+    case 3: return ExportTypeLabel(R);
+    case 4: return R.ReadWrite ? "可读可写" : "只读";
+    case 5: return R.Security ? "启用" : "不启用";
+    case 6: return R.Store ? "存储" : "不存储";
+    case 7: return R.Store ? FieldText(R.Period) + "分钟" : "";
+    case 8: return FieldText(R.UpperLimit);
+    case 9: return FieldText(R.LowerLimit);
+    case 10: return FieldText(R.Condition);
+    default: return "";
+  }
+}
+
+std::unique_ptr<TWorkbookAutomation> TWorkbookAutomation::Create() {
+  return std::make_unique<TWorkbookAutomation>();
+}
+
+void TWorkbookAutomation::WorkbooksAdd(int) {
+  FCells.clear();
+  FHasWorkbook = true;
+}
+
+void TWorkbookAutomation::SetCellValue(int Row, int Column, const std::string& Text) {
+  if (!FHasWorkbook) throw EOleException("No workbook is open");
+  if (Row < 1 || Column < 1 || Row > 1048576 || Column > 16384)
+    throw EOleException("Cell (" + std::to_string(Row) + ", " + std::to_string(Column) + ") does not exist");
+  FCells[{Row, Column}] = Text;
+}
+
+void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
+  if (!FHasWorkbook) throw EOleException("No workbook is open");
+  const std::string file = GbkToUtf8(Path);
+  lxw_workbook* book = workbook_new(file.c_str());
+  if (!book) throw EOleException("Cannot create the workbook " + Path);
+  lxw_worksheet* sheet = workbook_add_worksheet(book, "Sheet1");
+  lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
+  for (const auto& [cell, text] : FCells) {
+    if (error != LXW_NO_ERROR) break;
+    if (text.empty()) continue;  // an empty value leaves the cell blank
+    error = worksheet_write_string(sheet, static_cast<lxw_row_t>(cell.first - 1),
+                                   static_cast<lxw_col_t>(cell.second - 1), GbkToUtf8(text).c_str(), nullptr);
+  }
+  lxw_error closed = workbook_close(book);  // writes the file; frees the workbook
+  if (error == LXW_NO_ERROR) error = closed;
+  if (error != LXW_NO_ERROR)
+    throw EOleException("Cannot save the workbook " + Path + ": " + lxw_strerror(error));
+}
+
+void TWorkbookAutomation::Quit() {
+  FCells.clear();
+  FHasWorkbook = false;
+}
+
+void ExportVariables(TWorkbookAutomation& Excel, const TVarRecord* Records, int Count,
+                     const std::string& Path) {
+  Excel.SetVisible(false);
+  Excel.WorkbooksAdd(1);
+  for (int c = 1; c <= ExportColumns; ++c) Excel.SetCellValue(1, c, ExportHeading(c));
+  for (int i = 0; i < Count; ++i)
+    for (int c = 1; c <= ExportColumns; ++c) Excel.SetCellValue(i + 2, c, ExportCellText(Records[i], c));
+  Excel.ActiveWorkbookSaveAs(Path);
+  Excel.Quit();
+}
