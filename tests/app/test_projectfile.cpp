@@ -9,6 +9,8 @@
 #include <fstream>
 #include <random>
 
+#include "app/CollectSettings.h"
+#include "platform/core/exceptions.h"
 #include "app/ProjectFile.h"
 
 namespace fs = std::filesystem;
@@ -220,4 +222,41 @@ TEST(ProjectDecoder, RandomDamageNeverCrashesOrOverreads) {
       EXPECT_GE(b.size(), 212 + 118 * out.Vars.size());
     }
   }
+}
+
+TEST(CollectSettings, CopiesThePageAndChecksEveryVariable) {
+  ResetAppState();
+  TPageValues page;
+  page.BaudIndex = 4;
+  page.BitsIndex = 1;
+  page.ParityIndex = 2;
+  page.StopIndex = 1;
+  page.Interval = 6.9;
+  page.Key = std::string(60, 'k');  // longer than the field: cut to 49 bytes
+  EXPECT_EQ(CollectSettingsFrom(page), 0);  // an empty table always passes
+  EXPECT_EQ(PlcSerialWord, 0x2419);
+  EXPECT_EQ(PlcStation, 1);
+  EXPECT_EQ(UploadInterval, 6);
+  EXPECT_EQ(FieldText(CloudKey).size(), 49u);
+
+  page = TPageValues{};
+  page.RegStart = "100";
+  VarTable[0] = MakeVar(1, 100, "A");
+  VarTable[1] = MakeVar(1, 228, "B");
+  VarCount = 2;
+  EXPECT_EQ(CollectSettingsFrom(page), 1);
+  EXPECT_EQ(PlcRegStart, 100);  // assigned before the check failed
+  VarTable[1] = MakeVar(0, 127, "B");
+  EXPECT_EQ(CollectSettingsFrom(page), 0);
+
+  // Bad numbers raise; fields before the failing one keep their new values.
+  page.Station = "7";
+  page.RegStart = "40001";
+  EXPECT_THROW(CollectSettingsFrom(page), EConvertError);
+  EXPECT_EQ(PlcStation, 7);
+  page.RegStart = "abc";
+  EXPECT_THROW(CollectSettingsFrom(page), EConvertError);
+  EXPECT_EQ(SettingFromText("-32768"), -32768);
+  EXPECT_EQ(SettingFromText("$10"), 16);
+  ResetAppState();
 }
