@@ -1,3 +1,12 @@
+# GBK narrow literals need g++ (its -fexec-charset goes through iconv). Other
+# compilers (clang, used only for the fuzz drivers) keep UTF-8 literals, so the
+# Chinese texts of such a build are not the system's bytes.
+function(dtu_gbk_literals target enabled)
+  if(enabled AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -fexec-charset=GBK)
+  endif()
+endfunction()
+
 # Helpers shared by every folder of the tree.
 
 # dtu_library(NAME <target> [QT] [GBK] [DEPS <targets...>])
@@ -15,9 +24,7 @@ function(dtu_library)
   add_library(${ARG_NAME} STATIC ${_src} ${_hdr})
   target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS} Threads::Threads PRIVATE ${ARG_PRIVATE_DEPS})
-  if(ARG_GBK)
-    target_compile_options(${ARG_NAME} PRIVATE -fexec-charset=GBK)
-  endif()
+  dtu_gbk_literals(${ARG_NAME} ${ARG_GBK})
 endfunction()
 
 # dtu_test(NAME <binary> LABEL <label> [QT] [GBK] [DEPS <targets...>])
@@ -32,9 +39,7 @@ function(dtu_test)
   add_executable(${ARG_NAME} ${_src})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${ARG_NAME} PRIVATE DTU_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
-  if(ARG_GBK)
-    target_compile_options(${ARG_NAME} PRIVATE -fexec-charset=GBK)
-  endif()
+  dtu_gbk_literals(${ARG_NAME} ${ARG_GBK})
   set(_env QT_QPA_PLATFORM=offscreen ${ARG_ENV})
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST

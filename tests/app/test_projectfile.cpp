@@ -260,3 +260,17 @@ TEST(CollectSettings, CopiesThePageAndChecksEveryVariable) {
   EXPECT_EQ(SettingFromText("$10"), 16);
   ResetAppState();
 }
+
+TEST(ProjectDecoder, FuzzCorpusReplaysClean) {
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(DTU_TEST_DATA_DIR) / "fuzz-project")) {
+    SCOPED_TRACE(entry.path().filename().string());
+    std::string bytes = ReadBytes(entry.path());
+    TProjectData d;
+    if (DecodeProject(bytes, d) == TProjectResult::prOk) {
+      EXPECT_EQ(bytes.compare(0, EncodeProject(d).size(), EncodeProject(d)), 0);
+    }
+    ++files;
+  }
+  EXPECT_GE(files, 6);
+}
