@@ -27,6 +27,7 @@ struct TThreadQueue {
   std::deque<TQueued> Sent;
   std::deque<TQueued> Posted;
   int Fd = -1;  // eventfd: readable while the queues are not empty
+  TPostedMessageFilter Filter;
 };
 
 struct TMessageSystem {
@@ -161,6 +162,7 @@ int ProcessMessages() {
   for (;;) {
     TQueued item;
     std::shared_ptr<TWndMethod> method;
+    TPostedMessageFilter filter;
     {
       std::lock_guard<std::mutex> lock(s.Lock);
       TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
@@ -173,9 +175,14 @@ int ProcessMessages() {
       from.pop_front();
       auto it = s.Windows.find(item.Wnd);
       if (it != s.Windows.end()) method = it->second.Method;
+      if (!item.Reply) filter = q.Filter;
     }
     if (!method) {  // the window went away after the message was queued
       if (item.Reply) item.Reply->set_value(0);
+      continue;
+    }
+    if (filter && filter(item.Wnd, item.Msg)) {
+      ++delivered;
       continue;
     }
     try {
@@ -206,4 +213,25 @@ void SetMessageWakeHook(std::function<void()> Hook) {
   TMessageSystem& s = System();
   std::lock_guard<std::mutex> lock(s.Lock);
   s.WakeHook = std::move(Hook);
+}
+
+void SetPostedMessageFilter(TPostedMessageFilter Filter) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  s.QueueOf(std::this_thread::get_id()).Filter = std::move(Filter);
+}
+
+BOOL PeekMessage(MSG* Msg, HWND Wnd, UINT MsgFilterMin, UINT MsgFilterMax, UINT RemoveMsg) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
+  bool anyMsg = MsgFilterMin == 0 && MsgFilterMax == 0;
+  for (auto it = q.Posted.begin(); it != q.Posted.end(); ++it) {
+    if (Wnd && it->Wnd != Wnd) continue;
+    if (!anyMsg && (it->Msg.Msg < MsgFilterMin || it->Msg.Msg > MsgFilterMax)) continue;
+    if (Msg) *Msg = MSG{it->Wnd, it->Msg.Msg, it->Msg.WParam, it->Msg.LParam};
+    if (RemoveMsg & PM_REMOVE) q.Posted.erase(it);
+    return TRUE;
+  }
+  return FALSE;
 }

@@ -61,3 +61,26 @@ int MessageQueueFd();
 // Called from the posting thread after each post to the given owner thread, so an
 // event loop that cannot watch the descriptor can be woken (optional; one hook).
 void SetMessageWakeHook(std::function<void()> Hook);
+
+// The pre-dispatch step of the calling thread's message loop (what a loop does
+// between taking a message and dispatching it: keyboard pre-processing, modal-loop
+// filters). ProcessMessages calls it for each posted message whose window still
+// exists, before the window procedure; returning true consumes the message. Sent
+// messages do not pass through it. Empty removes it.
+using TPostedMessageFilter = std::function<bool(HWND Wnd, TMessage& Msg)>;
+void SetPostedMessageFilter(TPostedMessageFilter Filter);
+
+// A queued message as PeekMessage returns it.
+struct MSG {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+};
+constexpr UINT PM_NOREMOVE = 0;
+constexpr UINT PM_REMOVE = 1;
+// Looks for the first message posted to the calling thread's windows that is for
+// Wnd (nullptr: any window) and within [MsgFilterMin, MsgFilterMax] (both 0: any).
+// Copies it to Msg and, with PM_REMOVE, takes it out of the queue undelivered.
+// FALSE when there is none.
+BOOL PeekMessage(MSG* Msg, HWND Wnd, UINT MsgFilterMin, UINT MsgFilterMax, UINT RemoveMsg);
