@@ -16,14 +16,22 @@
 namespace {
 thread_local DWORD GLastError = ERROR_SUCCESS;
 
-// An event: an eventfd whose counter is non-zero while it is signalled.
+// An event: an eventfd whose counter is non-zero while it is signalled. A set
+// publishes the setter's memory (release) and a wait that finds the event set
+// acquires it, as the original calls do, so data handed over with an event needs
+// no other synchronisation.
 class TEventObject : public THandleObject {
 public:
   TEventObject(int Fd, bool Manual) : FFd(Fd), FManual(Manual) {}
   ~TEventObject() override { close(FFd); }
   int WaitFd() const override { return FFd; }
-  bool Acquire() override { return FManual || Take(); }
+  bool Acquire() override {
+    if (!FManual && !Take()) return false;
+    FSets.load(std::memory_order_acquire);
+    return true;
+  }
   bool Set() {
+    FSets.fetch_add(1, std::memory_order_release);
     std::uint64_t one = 1;
     return write(FFd, &one, sizeof one) == sizeof one;
   }
@@ -36,6 +44,7 @@ public:
 private:
   int FFd;
   bool FManual;
+  std::atomic<std::uint64_t> FSets{0};
 };
 
 // The eventfd a thread signals when its body returns; shared by the handle and the
@@ -46,6 +55,7 @@ struct TExitFd {
   TExitFd& operator=(const TExitFd&) = delete;
   ~TExitFd() { close(Fd); }
   int Fd;
+  std::atomic<bool> Done{false};  // what the thread did is visible to a successful wait
 };
 
 // A thread: signalled once the body has returned.
@@ -59,6 +69,7 @@ public:
     }
   }
   int WaitFd() const override { return FExit->Fd; }
+  bool Acquire() override { return FExit->Done.load(std::memory_order_acquire); }
   std::thread FThread;
   std::atomic<pid_t> FTid{0};
   std::shared_ptr<TExitFd> FExit;
@@ -202,6 +213,7 @@ HANDLE BeginThread(std::function<void()> Body) {
       tid->store(static_cast<pid_t>(syscall(SYS_gettid)), std::memory_order_release);
       body();
       // The handle may be closed by now (the thread detached): touch only exit.
+      exit->Done.store(true, std::memory_order_release);
       std::uint64_t one = 1;
       (void)!write(exit->Fd, &one, sizeof one);
     });

@@ -55,16 +55,20 @@ struct TPtyPair {
     }
     return out;
   }
-  // Writes all bytes to the master.
+  // Writes all bytes to the master. The kernel wakes a writer blocked on a full
+  // pair only once the other side has nearly emptied its buffer, so this looks
+  // again every few milliseconds instead of trusting the wake-up.
   bool WriteAll(const void* Data, size_t N, int TimeoutMs = 10000) {
     const auto* p = static_cast<const std::uint8_t*>(Data);
     size_t done = 0;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
     while (done < N) {
       ssize_t n = write(Master, p + done, N - done);
       if (n > 0) { done += static_cast<size_t>(n); continue; }
       if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+      if (std::chrono::steady_clock::now() > end) return false;
       pollfd q{Master, POLLOUT, 0};
-      if (poll(&q, 1, TimeoutMs) <= 0) return false;
+      poll(&q, 1, 5);
     }
     return true;
   }
