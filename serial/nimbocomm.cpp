@@ -1,0 +1,563 @@
+#include "serial/nimbocomm.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/core/typinfo.h"
+#include "serial/portlist.h"
+
+namespace {
+using TCode = ENimboCommError::TErrorCode;
+constexpr TCode kOk = ENimboCommError::ecNone;
+}  // namespace
+
+// Run state of one worker thread, shared between the port object and the thread.
+struct TNimboComm::TWorker {
+  std::atomic<bool> Run{true};
+  std::atomic<bool> Go{false};  // the reader starts waiting once Open has notified
+  void Release() {
+    Go.store(true, std::memory_order_release);
+    Go.notify_all();
+  }
+};
+
+const TClassInfo& TNimboComm::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TNimboComm>("TNimboComm", &inherited::StaticClass()).Creatable().Build();
+  return info;
+}
+
+TNimboComm::TNimboComm() {
+  FDcb.DCBlength = sizeof(DCB);
+  FDcb.BaudRate = 115200;
+  FDcb.fBinary = 1;
+  FDcb.fDtrControl = DTR_CONTROL_ENABLE;
+  FDcb.fRtsControl = RTS_CONTROL_ENABLE;
+  FDcb.XonLim = 2048;
+  FDcb.XoffLim = 512;
+  FDcb.ByteSize = 8;
+  FDcb.Parity = NOPARITY;
+  FDcb.StopBits = ONESTOPBIT;
+  FDcb.XonChar = 0x11;
+  FDcb.XoffChar = 0x13;
+  FInQueue = new TCommQueue(8192);
+  try {
+    FOutQueue = new TCommQueue(8192);
+  } catch (...) {
+    delete FInQueue;
+    throw;
+  }
+}
+
+TNimboComm::~TNimboComm() {
+  try {
+    Close();
+  } catch (const ENimboCommError&) {
+    // Nothing is left to report to; the threads are stopped either way.
+  }
+  for (HANDLE t : FFinishedReaders) CloseHandle(t);  // joins, or detaches the calling reader
+  FFinishedReaders.clear();
+  for (HANDLE* e : {&FStopReader, &FRxSpace, &FWriteRequest, &FStopWriter})
+    if (*e) {
+      CloseHandle(*e);
+      *e = nullptr;
+    }
+  delete FOutQueue;
+  delete FInQueue;
+}
+
+// ---------------------------------------------------------------------------
+// Queues
+// ---------------------------------------------------------------------------
+
+int TNimboComm::Read(void* Buffer, int Size) {
+  int n = FInQueue->Out(Buffer, Size);
+  if (n > 0) _WakeStalledReader();
+  return n;
+}
+
+int TNimboComm::Write(const void* Buffer, int Size) {
+  if (DisableWrite()) return 0;
+  int n = FOutQueue->In(Buffer, Size);
+  if (n > 0 && FWriteRequest) SetEvent(FWriteRequest);
+  return n;
+}
+
+void TNimboComm::Command(const char* Text) {
+  if (!Text) return;
+  FOutQueue->In(Text, static_cast<int>(std::strlen(Text)));
+  if (FWriteRequest) SetEvent(FWriteRequest);
+}
+
+void TNimboComm::_WakeStalledReader() {
+  // Both sides swap the stall flag (read-modify-write, so the swaps are ordered):
+  // either this swap sees the reader's stall and wakes it, or the reader's later
+  // swap synchronises with this one and sees the room made before it.
+  if (FRxStalled.exchange(false, std::memory_order_acq_rel)) SetEvent(FRxSpace);
+}
+
+void TNimboComm::PurgeRead(bool Abort) {
+  if (!Active()) return;
+  PurgeComm(FHandle, PURGE_RXCLEAR | (Abort ? PURGE_RXABORT : 0));
+  // Dropped from the consumer side, so the reader may go on filling the queue.
+  FInQueue->Discard();
+  _WakeStalledReader();
+}
+
+void TNimboComm::PurgeWrite(bool Abort) {
+  // The writer consumes the transmit queue and holds an unsent piece: stop it,
+  // empty both, start it again.
+  bool running = FWriterThread != nullptr;
+  TCode code = running ? _StopWorkers(false, true) : kOk;
+  if (FHandle != INVALID_HANDLE_VALUE) PurgeComm(FHandle, PURGE_TXCLEAR | (Abort ? PURGE_TXABORT : 0));
+  FOutQueue->Clear();
+  if (running && code == kOk && !_StartWriter()) code = ENimboCommError::ecWriteThread;
+  if (code != kOk) {
+    _CloseForSetting();
+    throw ENimboCommError(code, FPortName);
+  }
+}
+
+void TNimboComm::fSetInBufSize(int Value) {
+  bool running = FReaderThread != nullptr;
+  TCode code = running ? _StopWorkers(true, false) : kOk;
+  try {
+    FInQueue->fSetBufSize(Value);
+  } catch (...) {
+    if (running && code == kOk) _StartReader();
+    throw;
+  }
+  if (running && code == kOk && !_StartReader()) code = ENimboCommError::ecReadThread;
+  if (code != kOk) {
+    _CloseForSetting();
+    throw ENimboCommError(code, FPortName);
+  }
+}
+
+void TNimboComm::fSetOutBufSize(int Value) {
+  bool running = FWriterThread != nullptr;
+  TCode code = running ? _StopWorkers(false, true) : kOk;
+  try {
+    FOutQueue->fSetBufSize(Value);
+  } catch (...) {
+    if (running && code == kOk) _StartWriter();
+    throw;
+  }
+  if (running && code == kOk && !_StartWriter()) code = ENimboCommError::ecWriteThread;
+  if (code != kOk) {
+    _CloseForSetting();
+    throw ENimboCommError(code, FPortName);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Modem
+// ---------------------------------------------------------------------------
+
+void TNimboComm::ResetModem() { Command(Str_ResetModem); }
+
+void TNimboComm::InitModem() {
+  char text[64];
+  std::snprintf(text, sizeof text, Fmt_InitModem, static_cast<int>(FlowControl()),
+                static_cast<int>(FAutoAnswer));
+  Command(text);
+}
+
+bool TNimboComm::EscapeCommFunction(DWORD Func) {
+  if (!Active() || !::EscapeCommFunction(FHandle, Func)) return false;
+  switch (Func) {
+    case SETRTS: FRTSState = true; break;
+    case CLRRTS: FRTSState = false; break;
+    case SETDTR: FDTRState = true; break;
+    case CLRDTR: FDTRState = false; break;
+    default: break;
+  }
+  return true;
+}
+
+bool TNimboComm::DTR() const { return Active() && FDTRState.load(); }
+bool TNimboComm::RTS() const { return Active() && FRTSState.load(); }
+
+void TNimboComm::fSetDTR(bool Value) {
+  if (!Active()) FDTRState = Value;
+  else EscapeCommFunction(Value ? SETDTR : CLRDTR);
+}
+
+void TNimboComm::fSetRTS(bool Value) {
+  if (!Active()) FRTSState = Value;
+  else EscapeCommFunction(Value ? SETRTS : CLRRTS);
+}
+
+// ---------------------------------------------------------------------------
+// Notifications
+// ---------------------------------------------------------------------------
+
+void TNimboComm::CommNotify(DWORD Mask) {
+  if (OnCommNotify) OnCommNotify(this, Mask);
+}
+
+void TNimboComm::CommAfterOpen() {
+  if (AfterOpen) AfterOpen(this);
+}
+
+void TNimboComm::CommBeforeClose() {
+  if (BeforeClose) BeforeClose(this);
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+// ---------------------------------------------------------------------------
+
+void TNimboComm::_CloseForSetting() {
+  if (Active() || FReaderThread || FWriterThread) Close();
+}
+
+void TNimboComm::fSetActive(bool Value) {
+  if (Value) Open();
+  else Close();
+}
+
+void TNimboComm::fSetHandle(HANDLE Value) {
+  _CloseForSetting();
+  FPortNo = 0;
+  FPortName.clear();
+  FHandle = Value;
+  FOutsideHandle = true;
+}
+
+void TNimboComm::fSetPort(int Value) {
+  _CloseForSetting();
+  FPortNo = Value;
+  if (Value > 0) FPortName = TCommSerialPortInfo::PortName(Value);
+  if (FOutsideHandle) {
+    // The caller's handle stays the caller's: forget it rather than close it later.
+    FHandle = INVALID_HANDLE_VALUE;
+    FOutsideHandle = false;
+  }
+}
+
+void TNimboComm::fSetPortName(const std::string& Value) {
+  if (Value.empty()) return;
+  _CloseForSetting();
+  FPortNo = TCommSerialPortInfo::PortNo(Value);
+  FPortName = FPortNo >= 1 ? TCommSerialPortInfo::PortName(FPortNo) : Value;
+  if (FOutsideHandle) {
+    FHandle = INVALID_HANDLE_VALUE;
+    FOutsideHandle = false;
+  }
+}
+
+void TNimboComm::fSetDataOnly(bool Value) {
+  _CloseForSetting();
+  FDataOnly = Value;
+}
+
+void TNimboComm::fSetHwBufSize(int InSize, int OutSize) {
+  _CloseForSetting();
+  FHwInSize = InSize;
+  FHwOutSize = OutSize;
+}
+
+TNimboComm::TFlowControl TNimboComm::FlowControl() const {
+  if (FDcb.fOutxCtsFlow && FDcb.fOutX) return fcRtsCtsXonXoff;
+  if (FDcb.fOutxCtsFlow) return fcRtsCts;
+  if (FDcb.fOutX) return fcXonXoff;
+  return fcNone;
+}
+
+void TNimboComm::fSetFCtrl(TFlowControl Value) {
+  _CloseForSetting();
+  bool rtscts = Value == fcRtsCts || Value == fcRtsCtsXonXoff;
+  bool xonxoff = Value == fcXonXoff || Value == fcTransparentXonXoff || Value == fcRtsCtsXonXoff;
+  FDcb.fRtsControl = rtscts ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+  FDcb.fOutxCtsFlow = rtscts ? 1 : 0;
+  FDcb.fInX = xonxoff ? 1 : 0;
+  FDcb.fOutX = xonxoff ? 1 : 0;
+  FDcb.fDtrControl = DTR_CONTROL_ENABLE;
+  FDcb.fOutxDsrFlow = 0;
+}
+
+void TNimboComm::fSetBaud(DWORD Value) {
+  _CloseForSetting();
+  FDcb.BaudRate = Value;
+}
+
+void TNimboComm::fSetParity(BYTE Value) {
+  _CloseForSetting();
+  FDcb.Parity = Value;
+}
+
+void TNimboComm::fSetByteSize(BYTE Value) {
+  _CloseForSetting();
+  FDcb.ByteSize = Value;
+}
+
+void TNimboComm::fSetStopBits(BYTE Value) {
+  _CloseForSetting();
+  FDcb.StopBits = Value;
+}
+
+// ---------------------------------------------------------------------------
+// Open and Close
+// ---------------------------------------------------------------------------
+
+bool TNimboComm::_CreateEvents() {
+  for (HANDLE* e : {&FStopReader, &FRxSpace, &FWriteRequest, &FStopWriter})
+    if (!*e) *e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  return FStopReader && FRxSpace && FWriteRequest && FStopWriter;
+}
+
+void TNimboComm::Open() {
+  if (Active()) return;
+  _ReapFinishedReaders();
+  using E = ENimboCommError;
+  TCode code = kOk;
+  if (!FInQueue->fIsValid()) code = E::ecReadBuffer;
+  else if (!FOutQueue->fIsValid()) code = E::ecWriteBuffer;
+
+  if (code == kOk && !FOutsideHandle) {
+    std::string name = "\\\\.\\" + FPortName;
+    FHandle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (FHandle == INVALID_HANDLE_VALUE) code = E::ecOpenPort;
+  }
+  if (code == kOk && !SetCommMask(FHandle, EV_RXFLAG)) code = E::ecSetCommMask;
+  if (code == kOk && !FOutsideHandle && !SetupComm(FHandle, FHwInSize, FHwOutSize)) code = E::ecSetupComm;
+  if (code == kOk) {
+    if (!FOutsideHandle) {
+      if (FDcb.fDtrControl != DTR_CONTROL_HANDSHAKE)
+        FDcb.fDtrControl = FDTRState ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+      if (FDcb.fRtsControl != RTS_CONTROL_HANDSHAKE && FDcb.fRtsControl != RTS_CONTROL_TOGGLE)
+        FDcb.fRtsControl = FRTSState ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+      DCB copy = FDcb;
+      if (!SetCommState(FHandle, &copy)) code = E::ecSetCommState;
+    } else {
+      DCB dcb{};
+      if (!GetCommState(FHandle, &dcb)) {
+        code = E::ecGetCommState;
+      } else {
+        dcb.fAbortOnError = 0;
+        if (!SetCommState(FHandle, &dcb)) code = E::ecSetCommState;
+      }
+    }
+  }
+  if (code == kOk && !_CreateEvents()) code = (FStopReader && FRxSpace) ? E::ecWriteEvent : E::ecReadEvent;
+  if (code == kOk && !_StartReader()) code = E::ecReadThread;
+  if (code == kOk && !_StartWriter()) code = E::ecWriteThread;
+
+  if (code != kOk) {
+    try {
+      Close();
+    } catch (const ENimboCommError&) {
+      // The open's own failure is the one to report.
+    }
+    throw ENimboCommError(code, FPortName);
+  }
+
+  SetThreadPriority(FReaderThread, THREAD_PRIORITY_HIGHEST);  // best effort
+  FActive.store(true, std::memory_order_release);
+  FDisableWrite = false;
+  DWORD status = 0;
+  if (GetCommModemStatus(FHandle, &status)) FModemStatus = status;
+  FDTRState = FDcb.fDtrControl != DTR_CONTROL_DISABLE;
+  FRTSState = FDcb.fRtsControl != RTS_CONTROL_DISABLE;
+  // The reader starts delivering events only after these, so CommNotify never
+  // runs in two threads at once.
+  std::shared_ptr<TWorker> reader = FReader;
+  struct TRelease {
+    std::shared_ptr<TWorker> W;
+    ~TRelease() { W->Release(); }
+  } release{reader};
+  CommNotify(ModemLineEvents);
+  CommAfterOpen();
+}
+
+void TNimboComm::Close() {
+  bool wasActive = Active();
+  if (wasActive) CommBeforeClose();
+  TCode code = _StopWorkers(true, true);
+  if (FHandle != INVALID_HANDLE_VALUE && !FOutsideHandle) {
+    CloseHandle(FHandle);
+    FHandle = INVALID_HANDLE_VALUE;
+  }
+  FDTRState = FDcb.fDtrControl != DTR_CONTROL_DISABLE;
+  FRTSState = FDcb.fRtsControl != RTS_CONTROL_DISABLE;
+  if (wasActive) {
+    FActive.store(false, std::memory_order_release);
+    FModemStatus = 0;
+    CommNotify(ModemLineEvents);
+  }
+  if (code != kOk) throw ENimboCommError(code, FPortName);
+}
+
+bool TNimboComm::_StartReader() {
+  ResetEvent(FStopReader);
+  ResetEvent(FRxSpace);
+  FRxStalled = false;
+  auto worker = std::make_shared<TWorker>();
+  // A reader started outside Open (after a queue resize) needs no gate.
+  if (Active()) worker->Go = true;
+  FReaderThread = BeginThread([this, worker] { _ReadThread(*worker); });
+  if (!FReaderThread) return false;
+  FReader = worker;
+  return true;
+}
+
+bool TNimboComm::_StartWriter() {
+  ResetEvent(FStopWriter);
+  ResetEvent(FWriteRequest);
+  auto worker = std::make_shared<TWorker>();
+  FWriterThread = BeginThread([this, worker] { _WriteThread(*worker); });
+  if (!FWriterThread) return false;
+  FWriter = worker;
+  return true;
+}
+
+ENimboCommError::TErrorCode TNimboComm::_StopWorkers(bool Reader, bool Writer) {
+  TCode code = kOk;
+  Reader = Reader && FReaderThread;
+  Writer = Writer && FWriterThread;
+  if (Reader) {
+    FReader->Run.store(false, std::memory_order_release);
+    if (FHandle != INVALID_HANDLE_VALUE) SetCommMask(FHandle, EV_RXFLAG);  // ends its port wait
+    SetEvent(FStopReader);
+    FReader->Release();
+  }
+  if (Writer) {
+    FWriter->Run.store(false, std::memory_order_release);
+    SetEvent(FStopWriter);
+  }
+  if (Writer) {
+    if (!CloseHandle(FWriterThread)) code = ENimboCommError::ecCloseWriteThread;
+    FWriterThread = nullptr;
+    FWriter.reset();
+  }
+  if (Reader) {
+    if (IsCurrentThread(FReaderThread)) {
+      // Closed from a notification handler: the reader returns to its loop, sees
+      // its run flag cleared and ends without touching this object again.
+      FFinishedReaders.push_back(FReaderThread);
+    } else if (!CloseHandle(FReaderThread)) {
+      code = ENimboCommError::ecCloseReadThread;
+    }
+    FReaderThread = nullptr;
+    FReader.reset();
+  }
+  _ReapFinishedReaders();
+  return code;
+}
+
+void TNimboComm::_ReapFinishedReaders() {
+  std::erase_if(FFinishedReaders, [](HANDLE t) { return !IsCurrentThread(t) && CloseHandle(t); });
+}
+
+// ---------------------------------------------------------------------------
+// Worker threads
+// ---------------------------------------------------------------------------
+
+void TNimboComm::_ReadThread(TWorker& Ctl) {
+  Ctl.Go.wait(false, std::memory_order_acquire);
+  if (!Ctl.Run.load(std::memory_order_acquire)) return;
+  const HANDLE port = FHandle;
+  const DWORD mask = FDataOnly ? DataOnlyEvents : AllEvents;
+  if (!SetCommMask(port, mask)) {
+    WaitForSingleObject(FStopReader, INFINITE);
+    return;
+  }
+  const HANDLE waits[2] = {FStopReader, FRxSpace};
+  bool rxOn = true;
+  while (Ctl.Run.load(std::memory_order_acquire)) {
+    DWORD events = 0;
+    DWORD r = WaitCommEvent(port, &events, 2, waits, INFINITE);
+    if (r == WAIT_FAILED) {
+      WaitForSingleObject(FStopReader, INFINITE);
+      break;
+    }
+    if (r == WAIT_OBJECT_0 || !Ctl.Run.load(std::memory_order_acquire)) break;
+    if (r == WAIT_OBJECT_0 + 1) {
+      // The receive queue has room again.
+      ResetEvent(FRxSpace);
+      if (!rxOn) {
+        rxOn = true;
+        SetCommMask(port, mask);
+      }
+      continue;
+    }
+
+    if (events & EV_RXCHAR) rxOn = _ReceiveBytes(port, mask);
+    if (events & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) {
+      DWORD status = 0;
+      if (GetCommModemStatus(port, &status)) FModemStatus = status;
+      // CTS rising lets a flow-controlled transmission go on.
+      if ((events & EV_CTS) && !FOutsideHandle && FDcb.fOutxCtsFlow && CTS()) events |= EV_TXEMPTY;
+    }
+    if (events & EV_TXEMPTY) {
+      if (CTS() || !FDcb.fOutxCtsFlow || FOutsideHandle) {
+        if (FOutQueue->fGetCount() > 0) events &= ~EV_TXEMPTY;
+        SetEvent(FWriteRequest);
+      }
+    }
+    if (events & EV_ERR) ClearCommError(port, nullptr, nullptr);
+    if (events) {
+      CommNotify(events);
+      // The handler may have closed (or freed) the port: look at nothing but Ctl.
+      if (!Ctl.Run.load(std::memory_order_acquire)) return;
+    }
+  }
+}
+
+bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
+  COMSTAT stat;
+  DWORD errors = 0;
+  if (!ClearCommError(Port, &errors, &stat)) return true;
+  std::uint8_t buf[ReadPiece];
+  DWORD remaining = stat.cbInQue;
+  while (remaining > 0) {
+    int room = FInQueue->fGetRemain();
+    if (room == 0) {
+      // Leave the bytes in the driver until the consumer makes room.
+      FRxStalled.exchange(true, std::memory_order_acq_rel);
+      room = FInQueue->fGetRemain();
+      if (room == 0) {
+        SetCommMask(Port, Mask & ~EV_RXCHAR);
+        return false;
+      }
+      FRxStalled.exchange(false, std::memory_order_acq_rel);
+    }
+    DWORD want = std::min<DWORD>({remaining, static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room)});
+    DWORD got = 0;
+    if (!ReadFile(Port, buf, want, &got, nullptr) || got == 0) break;  // errors come as events
+    FInQueue->In(buf, static_cast<int>(got));
+    remaining -= std::min(got, remaining);
+  }
+  return true;
+}
+
+void TNimboComm::_WriteThread(TWorker& Ctl) {
+  const HANDLE port = FHandle;
+  const HANDLE waits[2] = {FStopWriter, FWriteRequest};
+  std::uint8_t piece[WritePiece];
+  DWORD length = 0, sent = 0;
+  while (Ctl.Run.load(std::memory_order_acquire)) {
+    DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (!Ctl.Run.load(std::memory_order_acquire) || r != WAIT_OBJECT_0 + 1) break;
+    ResetEvent(FWriteRequest);
+    // Send until the queue is empty; wait for the driver only when it is full.
+    for (;;) {
+      if (sent < length) {
+        DWORD n = 0;
+        if (!WriteFile(port, piece + sent, length - sent, &n, nullptr)) break;  // retried on the next request
+        sent += n;
+        if (sent < length) {
+          DWORD w = WaitCommWritable(port, 1, &FStopWriter, INFINITE);
+          if (w != WAIT_OBJECT_0 + 1) return;  // stopped (or the wait itself failed)
+        }
+        continue;
+      }
+      length = static_cast<DWORD>(FOutQueue->Out(piece, WritePiece));
+      sent = 0;
+      if (length == 0) break;
+    }
+  }
+}

@@ -1,0 +1,174 @@
+#pragma once
+// TNimboComm: one serial port with a receive and a transmit byte queue and two
+// worker threads. The reader waits for port events, moves received bytes into the
+// receive queue and passes every event on through CommNotify (in its own thread);
+// the writer drains the transmit queue to the port in pieces of up to 512 bytes.
+// Read and Write only touch the queues and never wait.
+//
+// Threads: properties, Read, Write, Command, the purges, Open and Close belong to
+// one caller thread at a time. Notification handlers run in the reader thread and
+// may call Read, Write, Command, the purges and Close (which then does not wait
+// for the reader it runs in); CommNotify is never entered by two threads at once.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/object.h"
+#include "platform/win32/comm.h"
+#include "serial/commerror.h"
+#include "serial/commqueue.h"
+
+class TNimboComm : public TObject {
+  DTU_CLASS(TNimboComm, TObject)
+public:
+  // Flow control, numbered as the modem's "&K" setting that InitModem sends.
+  enum class TFlowControl : int {
+    fcNone = 0,
+    fcRtsCts = 3,
+    fcXonXoff = 4,
+    fcTransparentXonXoff = 5,  // same line settings as fcXonXoff
+    fcRtsCtsXonXoff = 6,
+  };
+  using enum TFlowControl;
+  // Sender, event mask.
+  using TCommNotifyEvent = std::function<void(TObject* Sender, DWORD Mask)>;
+
+  static constexpr const char* Str_ResetModem = "ATZ\r";
+  static constexpr const char* Fmt_InitModem = "ATE0&K%dS0=%d\r";
+  // Events the reader asks for: with DataOnly, and otherwise.
+  static constexpr DWORD DataOnlyEvents = EV_RXCHAR | EV_TXEMPTY | EV_ERR;  // 0x85
+  static constexpr DWORD AllEvents = EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR |
+                                     EV_RLSD | EV_BREAK | EV_ERR | EV_RING | EV_RX80FULL;  // 0x5BF
+  // Sent through CommNotify when the port opens and when it closes.
+  static constexpr DWORD ModemLineEvents = EV_CTS | EV_DSR | EV_RLSD;  // 0x38
+  static constexpr int ReadPiece = 2048;
+  static constexpr int WritePiece = 512;
+
+  TNimboComm();
+  ~TNimboComm() override;
+
+  // Takes up to Size received bytes; returns at once with 0..Size.
+  virtual int Read(void* Buffer, int Size);
+  // Queues up to Size bytes for sending and returns how many were taken (fewer
+  // when the queue is nearly full: the rest stays the caller's); 0 while
+  // DisableWrite is set.
+  virtual int Write(const void* Buffer, int Size);
+  // Queues a zero-terminated text, whatever DisableWrite says.
+  virtual void Command(const char* Text);
+  // Open port only: flushes the driver's receive side and drops the queued bytes.
+  virtual void PurgeRead(bool Abort);
+  // Flushes the driver's transmit side and drops the queued and unsent bytes.
+  virtual void PurgeWrite(bool Abort);
+  virtual void ResetModem();
+  virtual void InitModem();
+  // SETDTR, CLRDTR, SETRTS, CLRRTS, ...: false when closed or when the line has no
+  // such function (pseudo-terminals).
+  virtual bool EscapeCommFunction(DWORD Func);
+  // Raises ENimboCommError with the failing step's code; a failed Open ends closed.
+  virtual void Open();
+  virtual void Close();
+  virtual void CommNotify(DWORD Mask);
+  virtual void CommAfterOpen();
+  virtual void CommBeforeClose();
+
+  // Properties. Setters marked "closes" close an open port and leave it closed.
+  HANDLE Handle() const { return FHandle; }
+  void fSetHandle(HANDLE Value);                  // closes; a handle opened by the caller
+  bool Active() const { return FActive.load(std::memory_order_acquire); }
+  void fSetActive(bool Value);
+  bool DisableWrite() const { return FDisableWrite.load(std::memory_order_acquire); }
+  void fSetDisableWrite(bool Value) { FDisableWrite.store(Value, std::memory_order_release); }
+  bool DTR() const;
+  void fSetDTR(bool Value);
+  bool RTS() const;
+  void fSetRTS(bool Value);
+  DWORD ModemStatus() const { return FModemStatus.load(std::memory_order_acquire); }
+  bool CTS() const { return ModemStatus() & MS_CTS_ON; }
+  bool DSR() const { return ModemStatus() & MS_DSR_ON; }
+  bool RING() const { return ModemStatus() & MS_RING_ON; }
+  bool RLSD() const { return ModemStatus() & MS_RLSD_ON; }
+  bool DataOnly() const { return FDataOnly; }
+  void fSetDataOnly(bool Value);                  // closes
+  int PortNo() const { return FPortNo; }
+  void fSetPort(int Value);                       // closes
+  const std::string& PortName() const { return FPortName; }
+  void fSetPortName(const std::string& Value);    // closes (not for an empty name)
+  int HwInSize() const { return FHwInSize; }
+  int HwOutSize() const { return FHwOutSize; }
+  void fSetHwInSize(int Value) { fSetHwBufSize(Value, FHwOutSize); }
+  void fSetHwOutSize(int Value) { fSetHwBufSize(FHwInSize, Value); }
+  void fSetHwBufSize(int InSize, int OutSize);    // closes
+  std::uint8_t AutoAnswer() const { return FAutoAnswer; }
+  void fSetAAns(std::uint8_t Value) { FAutoAnswer = Value; }
+  int InBufSize() const { return FInQueue->Size(); }
+  void fSetInBufSize(int Value);                  // discards the queued bytes
+  int OutBufSize() const { return FOutQueue->Size(); }
+  void fSetOutBufSize(int Value);                 // discards the queued bytes
+  TFlowControl FlowControl() const;
+  void fSetFCtrl(TFlowControl Value);             // closes
+  DWORD Baud() const { return FDcb.BaudRate; }
+  void fSetBaud(DWORD Value);                     // closes
+  BYTE Parity() const { return FDcb.Parity; }
+  void fSetParity(BYTE Value);                    // closes; NOPARITY..SPACEPARITY
+  BYTE ByteSize() const { return FDcb.ByteSize; }
+  void fSetByteSize(BYTE Value);                  // closes
+  BYTE StopBits() const { return FDcb.StopBits; }
+  void fSetStopBits(BYTE Value);                  // closes; ONESTOPBIT..TWOSTOPBITS
+  const DCB& Dcb() const { return FDcb; }
+  TCommQueue& InQueue() { return *FInQueue; }
+  TCommQueue& OutQueue() { return *FOutQueue; }
+
+  TCommNotifyEvent OnCommNotify;
+  TNotifyEvent AfterOpen;
+  TNotifyEvent BeforeClose;
+
+private:
+  struct TWorker;
+  void _CloseForSetting();
+  bool _CreateEvents();
+  bool _StartReader();
+  bool _StartWriter();
+  // Stops and joins the chosen workers (a reader stopping itself is left to end on
+  // its own and joined later); returns 13/14 when a join failed.
+  ENimboCommError::TErrorCode _StopWorkers(bool Reader, bool Writer);
+  void _ReapFinishedReaders();
+  void _ReadThread(TWorker& Ctl);
+  bool _ReceiveBytes(HANDLE Port, DWORD Mask);
+  void _WriteThread(TWorker& Ctl);
+  void _WakeStalledReader();
+
+  HANDLE FHandle = INVALID_HANDLE_VALUE;
+  DCB FDcb{};
+  bool FOutsideHandle = false;
+  std::atomic<bool> FActive{false};
+  std::atomic<bool> FDisableWrite{false};
+  std::atomic<bool> FDTRState{true};
+  std::atomic<bool> FRTSState{true};
+  bool FDataOnly = false;
+  int FPortNo = 2;
+  std::string FPortName = "COM2";
+  int FHwInSize = 1200;
+  int FHwOutSize = 1200;
+  std::uint8_t FAutoAnswer = 0;
+  TCommQueue* FInQueue;
+  TCommQueue* FOutQueue;
+  std::atomic<DWORD> FModemStatus{0};
+
+  // Workers: thread handles and their run state (shared with the thread, which
+  // may outlive this object's interest in it when it closed its own port).
+  HANDLE FReaderThread = nullptr;
+  HANDLE FWriterThread = nullptr;
+  std::shared_ptr<TWorker> FReader;
+  std::shared_ptr<TWorker> FWriter;
+  std::vector<HANDLE> FFinishedReaders;  // readers that closed their own port
+  // Wake-up events, made by the first Open and kept to the end so that a Write
+  // racing a Close never signals a closed descriptor.
+  HANDLE FStopReader = nullptr;
+  HANDLE FRxSpace = nullptr;      // the reader stalled on a full receive queue may go on
+  HANDLE FWriteRequest = nullptr;
+  HANDLE FStopWriter = nullptr;
+  std::atomic<bool> FRxStalled{false};
+};

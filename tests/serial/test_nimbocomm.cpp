@@ -1,0 +1,443 @@
+// The port object over a pseudo-terminal: the test plays the device on the master.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/syscall.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/locale.h"
+#include "pty.h"
+#include "serial/nimbocomm.h"
+
+namespace {
+
+int CountEntries(const char* Dir) {
+  int n = 0;
+  if (DIR* d = opendir(Dir)) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') ++n;
+    closedir(d);
+  }
+  return n - (std::strcmp(Dir, "/proc/self/fd") == 0 ? 1 : 0);  // the directory's own fd
+}
+int OpenFds() { return CountEntries("/proc/self/fd"); }
+int Threads() { return CountEntries("/proc/self/task"); }
+
+long ContextSwitches(pid_t Tid) {
+  std::ifstream in("/proc/self/task/" + std::to_string(Tid) + "/status");
+  std::string line;
+  long total = 0;
+  while (std::getline(in, line))
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0)
+      total += std::stol(line.substr(line.find(':') + 1));
+  return total;
+}
+
+std::vector<std::uint8_t> Pattern(size_t N, std::uint32_t Seed) {
+  std::vector<std::uint8_t> v(N);
+  for (auto& b : v) {
+    Seed = Seed * 1103515245 + 12345;
+    b = static_cast<std::uint8_t>(Seed >> 16);
+  }
+  return v;
+}
+
+int ErrorCodeOf(const std::function<void()>& F) {
+  try {
+    F();
+  } catch (const ENimboCommError& e) {
+    return static_cast<int>(e.ErrorCode());
+  }
+  return 0;
+}
+
+class Port : public ::testing::Test {
+protected:
+  TPtyPair Pty;
+  TNimboComm Comm;
+  void SetUp() override {
+    SetThreadLocale(1033);
+    Comm.fSetPortName(Pty.SlavePath);
+  }
+  void TearDown() override { ResetThreadLocale(); }
+  // Reads what the port has received until N bytes came (or 10 s of nothing).
+  std::vector<std::uint8_t> ReadFromPort(size_t N) {
+    std::vector<std::uint8_t> got;
+    std::uint8_t buf[3000];
+    WaitUntil([&] {
+      int n = Comm.Read(buf, sizeof buf);
+      got.insert(got.end(), buf, buf + n);
+      return got.size() >= N;
+    });
+    return got;
+  }
+};
+
+TEST_F(Port, ReceivedBytesArriveExactlyThroughRead) {
+  Comm.Open();
+  auto data = Pattern(256 * 1024, 1);
+  std::thread peer([&] { EXPECT_TRUE(Pty.WriteAll(data.data(), data.size())); });
+  auto got = ReadFromPort(data.size());
+  peer.join();
+  EXPECT_EQ(got.size(), data.size());
+  EXPECT_TRUE(got == data);
+}
+
+TEST_F(Port, WritesReachThePeerAndShortCountsLeaveTheRestToTheCaller) {
+  Comm.Open();
+  auto data = Pattern(64 * 1024, 2);
+  std::vector<std::uint8_t> got;
+  std::thread peer([&] { got = Pty.ReadN(data.size()); });
+  size_t off = 0;
+  int shortCounts = 0;
+  while (off < data.size()) {
+    int want = static_cast<int>(std::min<size_t>(20000, data.size() - off));
+    int n = Comm.Write(data.data() + off, want);
+    if (n < want) {
+      ++shortCounts;
+      usleep(500);
+    }
+    off += static_cast<size_t>(n);
+  }
+  peer.join();
+  EXPECT_GT(shortCounts, 0);  // 20000-byte writes into an 8192-byte queue
+  EXPECT_TRUE(got == data);
+}
+
+TEST_F(Port, DisableWriteStopsWriteButNotCommandAndOpenClearsIt) {
+  Comm.fSetFCtrl(TNimboComm::fcRtsCts);
+  Comm.fSetAAns(2);
+  Comm.fSetDisableWrite(true);
+  Comm.Open();
+  EXPECT_FALSE(Comm.DisableWrite());
+  Comm.fSetDisableWrite(true);
+  EXPECT_EQ(Comm.Write("lost", 4), 0);
+  EXPECT_EQ(Comm.OutQueue().fGetCount(), 0);
+  Comm.Command("AT\r");
+  Comm.ResetModem();
+  Comm.InitModem();
+  std::string want = "AT\rATZ\rATE0&K3S0=2\r";
+  auto got = Pty.ReadN(want.size());
+  EXPECT_EQ(std::string(got.begin(), got.end()), want);
+}
+
+TEST_F(Port, BytesThatFindNoRoomWaitInTheDriverAndPurgeReadDropsBoth) {
+  Comm.Open();
+  auto data = Pattern(12000, 3);
+  ASSERT_TRUE(Pty.WriteAll(data.data(), data.size()));
+  COMSTAT st;
+  DWORD errors;
+  // The queue fills to 8191 bytes; the rest stays in the driver.
+  ASSERT_TRUE(WaitUntil([&] {
+    ClearCommError(Comm.Handle(), &errors, &st);
+    return Comm.InQueue().fGetCount() == 8191 && st.cbInQue == 12000 - 8191;
+  })) << Comm.InQueue().fGetCount() << " " << st.cbInQue;
+  auto got = ReadFromPort(data.size());
+  EXPECT_TRUE(got == data);  // nothing dropped
+
+  ASSERT_TRUE(Pty.WriteAll(data.data(), data.size()));
+  ASSERT_TRUE(WaitUntil([&] { return Comm.InQueue().fGetCount() == 8191; }));
+  Comm.PurgeRead(false);
+  EXPECT_EQ(Comm.InQueue().fGetCount(), 0);
+  ClearCommError(Comm.Handle(), &errors, &st);
+  EXPECT_EQ(st.cbInQue, 0u);
+  ASSERT_TRUE(Pty.WriteAll("fresh", 5));
+  got = ReadFromPort(5);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "fresh");
+  usleep(20000);
+  std::uint8_t more[8];
+  EXPECT_EQ(Comm.Read(more, sizeof more), 0);  // nothing stale follows
+}
+
+TEST_F(Port, SettersCloseThePortOrKeepItOpenAsDocumented) {
+  struct Case {
+    const char* Name;
+    std::function<void(TNimboComm&)> Set;
+    bool Closes;
+  } cases[] = {
+      {"Baud", [](TNimboComm& c) { c.fSetBaud(9600); }, true},
+      {"Parity", [](TNimboComm& c) { c.fSetParity(EVENPARITY); }, true},
+      {"ByteSize", [](TNimboComm& c) { c.fSetByteSize(8); }, true},
+      {"StopBits", [](TNimboComm& c) { c.fSetStopBits(ONESTOPBIT); }, true},
+      {"FlowControl", [](TNimboComm& c) { c.fSetFCtrl(TNimboComm::fcNone); }, true},
+      {"DataOnly", [](TNimboComm& c) { c.fSetDataOnly(true); }, true},
+      {"HwInSize", [](TNimboComm& c) { c.fSetHwInSize(4096); }, true},
+      {"HwOutSize", [](TNimboComm& c) { c.fSetHwOutSize(4096); }, true},
+      {"PortName", [this](TNimboComm& c) { c.fSetPortName(Pty.SlavePath); }, true},
+      {"PortName empty", [](TNimboComm& c) { c.fSetPortName(""); }, false},
+      {"InBufSize", [](TNimboComm& c) { c.fSetInBufSize(4096); }, false},
+      {"OutBufSize", [](TNimboComm& c) { c.fSetOutBufSize(4096); }, false},
+      {"AutoAnswer", [](TNimboComm& c) { c.fSetAAns(1); }, false},
+      {"DTR", [](TNimboComm& c) { c.fSetDTR(false); }, false},
+      {"RTS", [](TNimboComm& c) { c.fSetRTS(false); }, false},
+  };
+  for (const Case& c : cases) {
+    Comm.Open();
+    ASSERT_TRUE(Pty.WriteAll("xy", 2));
+    ASSERT_TRUE(WaitUntil([&] { return Comm.InQueue().fGetCount() == 2; })) << c.Name;
+    c.Set(Comm);
+    EXPECT_EQ(Comm.Active(), !c.Closes) << c.Name;
+    if (!c.Closes) {
+      // Still working: a resized queue lost its bytes, but new ones arrive.
+      std::uint8_t b[8];
+      Comm.Read(b, sizeof b);
+      ASSERT_TRUE(Pty.WriteAll("z", 1));
+      auto got = ReadFromPort(1);
+      EXPECT_EQ(std::string(got.begin(), got.end()), "z") << c.Name;
+      Comm.Close();
+    } else {
+      Comm.InQueue().Clear();
+      tcflush(Pty.KeepSlave, TCIFLUSH);
+    }
+  }
+  EXPECT_EQ(Comm.InBufSize(), 4096);
+}
+
+TEST_F(Port, PortNamesAndNumbers) {
+  struct Case {
+    const char* Set;
+    int No;
+    const char* Name;
+  } cases[] = {
+      {"com5", 5, "COM5"}, {"ttyUSB0", 0, "ttyUSB0"}, {"", 0, "ttyUSB0"}, {"COM12", 12, "COM12"},
+  };
+  for (const Case& c : cases) {
+    Comm.fSetPortName(c.Set);
+    EXPECT_EQ(Comm.PortNo(), c.No) << c.Set;
+    EXPECT_EQ(Comm.PortName(), c.Name) << c.Set;
+  }
+  Comm.fSetPort(7);
+  EXPECT_EQ(Comm.PortName(), "COM7");
+  Comm.fSetPort(0);
+  EXPECT_EQ(Comm.PortName(), "COM7");
+  EXPECT_EQ(Comm.PortNo(), 0);
+}
+
+TEST_F(Port, FlowControlCodesReadBackFromTheLineSettings) {
+  struct Case {
+    int Set, Read;
+  } cases[] = {{0, 0}, {3, 3}, {4, 4}, {5, 4}, {6, 6}, {7, 0}, {1, 0}};
+  for (const Case& c : cases) {
+    Comm.fSetFCtrl(static_cast<TNimboComm::TFlowControl>(c.Set));
+    EXPECT_EQ(static_cast<int>(Comm.FlowControl()), c.Read) << c.Set;
+    EXPECT_EQ(Comm.Dcb().fDtrControl, DWORD(DTR_CONTROL_ENABLE));
+  }
+}
+
+TEST_F(Port, LineSettingsReachTheDriverOrTheOpenFailsWithCode8) {
+  Comm.fSetBaud(56000);
+  Comm.fSetStopBits(TWOSTOPBITS);
+  Comm.fSetFCtrl(TNimboComm::fcRtsCts);
+  Comm.Open();
+  DCB d;
+  ASSERT_TRUE(GetCommState(Comm.Handle(), &d));
+  EXPECT_EQ(d.BaudRate, 56000u);
+  EXPECT_EQ(d.StopBits, TWOSTOPBITS);
+  EXPECT_EQ(d.fOutxCtsFlow, 1u);
+  Comm.Close();
+
+  struct Case {
+    const char* What;
+    std::function<void(TNimboComm&)> Set;
+  } bad[] = {
+      {"1.5 stop bits with 8 data bits", [](TNimboComm& c) { c.fSetStopBits(ONE5STOPBITS); }},
+      {"baud 0", [](TNimboComm& c) { c.fSetBaud(0); }},
+      {"9 data bits", [](TNimboComm& c) { c.fSetByteSize(9); }},
+  };
+  for (const Case& c : bad) {
+    TNimboComm port;
+    port.fSetPortName(Pty.SlavePath);
+    c.Set(port);
+    EXPECT_EQ(ErrorCodeOf([&] { port.Open(); }), 8) << c.What;
+    EXPECT_FALSE(port.Active()) << c.What;
+  }
+}
+
+TEST_F(Port, FailedOpensAndManyCyclesLeaveNoThreadOrDescriptor) {
+  const int fds0 = OpenFds(), threads0 = Threads();
+  {
+    TNimboComm missing;
+    missing.fSetPortName("/dev/does-not-exist");
+    try {
+      missing.Open();
+      ADD_FAILURE() << "opened a missing port";
+    } catch (const ENimboCommError& e) {
+      EXPECT_EQ(e.ErrorCode(), ENimboCommError::ecOpenPort);
+      EXPECT_EQ(e.Message(), "Serial port: \"/dev/does-not-exist\" - Cannot open COM port");
+    }
+    EXPECT_FALSE(missing.Active());
+    EXPECT_EQ(OpenFds(), fds0);
+    EXPECT_EQ(Threads(), threads0);
+  }
+  Comm.Open();
+  EXPECT_EQ(Threads(), threads0 + 2);  // the reader and the writer
+  TNimboComm second;
+  second.fSetPortName(Pty.SlavePath);
+  EXPECT_EQ(ErrorCodeOf([&] { second.Open(); }), 4);  // busy
+  Comm.Close();
+  const int fdsAfterFirst = OpenFds();
+  for (int i = 0; i < 100; ++i) {
+    Comm.Open();
+    if (i % 10 == 0) {
+      ASSERT_EQ(Comm.Write("c", 1), 1);
+      ASSERT_EQ(Pty.ReadN(1).size(), 1u);
+    }
+    Comm.Close();
+  }
+  EXPECT_EQ(OpenFds(), fdsAfterFirst);
+  EXPECT_EQ(Threads(), threads0);
+}
+
+TEST_F(Port, NotificationsOnOpenComeBeforeAnyReaderEventAndCloseNotifiesLast) {
+  std::mutex lock;
+  std::vector<std::string> seen;
+  std::atomic<int> inside{0};
+  std::atomic<bool> overlap{false};
+  auto note = [&](const std::string& s) {
+    std::lock_guard<std::mutex> g(lock);
+    seen.push_back(s);
+  };
+  Comm.OnCommNotify = [&](TObject* Sender, DWORD Mask) {
+    EXPECT_EQ(Sender, &Comm);
+    if (inside.fetch_add(1) != 0) overlap = true;
+    note(Mask == TNimboComm::ModemLineEvents ? "lines" : (Mask & EV_RXCHAR) ? "rx" : "other");
+    usleep(2000);  // widen the window two callers would share
+    inside.fetch_sub(1);
+  };
+  Comm.AfterOpen = [&](TObject*) { note("after-open"); };
+  Comm.BeforeClose = [&](TObject*) { note("before-close"); };
+  ASSERT_TRUE(Pty.WriteAll("pending", 7));  // waiting in the driver before the open
+  Comm.Open();
+  ASSERT_TRUE(WaitUntil([&] { return Comm.InQueue().fGetCount() == 7; }));
+  ASSERT_TRUE(WaitUntil([&] {
+    std::lock_guard<std::mutex> g(lock);
+    return seen.size() >= 3;
+  }));
+  Comm.Close();
+  std::lock_guard<std::mutex> g(lock);
+  ASSERT_GE(seen.size(), 5u);
+  EXPECT_EQ(seen[0], "lines");
+  EXPECT_EQ(seen[1], "after-open");
+  EXPECT_EQ(seen[2], "rx");
+  EXPECT_EQ(seen[seen.size() - 2], "before-close");
+  EXPECT_EQ(seen.back(), "lines");
+  EXPECT_FALSE(overlap.load());
+}
+
+TEST_F(Port, TransmitterEmptyIsReportedOnceTheQueueHasDrained) {
+  std::atomic<int> txEmpty{0};
+  std::atomic<int> queuedAtEvent{-1};
+  Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+    if (Mask & EV_TXEMPTY) {
+      queuedAtEvent = Comm.OutQueue().fGetCount();
+      ++txEmpty;
+    }
+  };
+  Comm.Open();
+  auto data = Pattern(3000, 4);
+  ASSERT_EQ(Comm.Write(data.data(), 3000), 3000);
+  EXPECT_TRUE(Pty.ReadN(3000) == data);
+  ASSERT_TRUE(WaitUntil([&] { return txEmpty.load() > 0; }));
+  EXPECT_EQ(queuedAtEvent.load(), 0);
+}
+
+TEST_F(Port, ClosingFromTheNotificationHandlerDoesNotWaitForItself) {
+  std::atomic<int> calls{0};
+  Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+    if ((Mask & EV_RXCHAR) && calls.fetch_add(1) == 0) Comm.Close();
+  };
+  const int threads0 = Threads();
+  Comm.Open();
+  ASSERT_TRUE(Pty.WriteAll("bye", 3));
+  ASSERT_TRUE(WaitUntil([&] { return !Comm.Active(); }));
+  ASSERT_TRUE(WaitUntil([&] { return Threads() == threads0; }));
+  EXPECT_EQ(calls.load(), 1);
+  // The port is free again and works.
+  Comm.Open();
+  ASSERT_TRUE(Pty.WriteAll("hi", 2));
+  auto got = ReadFromPort(5);  // the queue keeps what came before the close
+  EXPECT_EQ(std::string(got.begin(), got.end()), "byehi");
+}
+
+TEST_F(Port, AnUnpluggedDeviceGivesOneErrorEventAndNoBusyLoop) {
+  std::atomic<int> errors{0};
+  std::atomic<pid_t> reader{0};
+  Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+    reader = static_cast<pid_t>(syscall(SYS_gettid));
+    if (Mask & EV_ERR) ++errors;
+  };
+  Comm.Open();
+  ASSERT_TRUE(Pty.WriteAll("a", 1));
+  ASSERT_TRUE(WaitUntil([&] { return Comm.InQueue().fGetCount() == 1; }));
+  Pty.CloseMaster();
+  ASSERT_TRUE(WaitUntil([&] { return errors.load() == 1; }));
+  EXPECT_EQ(Comm.Write("zz", 2), 2);  // the writer tries once, fails, and waits
+  long before = ContextSwitches(reader);
+  usleep(300000);
+  EXPECT_LE(ContextSwitches(reader) - before, 3);
+  EXPECT_EQ(errors.load(), 1);
+  EXPECT_TRUE(Comm.Active());
+  Comm.Close();
+  EXPECT_FALSE(Comm.Active());
+}
+
+TEST_F(Port, OutsideHandleIsUsedButNotClosed) {
+  HANDLE h = CreateFileA(Pty.SlavePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  Comm.fSetHandle(h);
+  EXPECT_EQ(Comm.PortNo(), 0);
+  EXPECT_EQ(Comm.PortName(), "");
+  Comm.Open();
+  EXPECT_EQ(Comm.Write("out", 3), 3);
+  auto got = Pty.ReadN(3);
+  EXPECT_EQ(std::string(got.begin(), got.end()), "out");
+  Comm.Close();
+  DWORD put = 0;
+  EXPECT_TRUE(WriteFile(h, "!", 1, &put, nullptr));  // still open
+  EXPECT_EQ(put, 1u);
+  Comm.fSetPortName(Pty.SlavePath);  // forgets the caller's handle without closing it
+  EXPECT_TRUE(WriteFile(h, "!", 1, &put, nullptr));
+  CloseHandle(h);
+}
+
+TEST_F(Port, ModemLinesOfAPseudoTerminalAreAbsent) {
+  EXPECT_FALSE(Comm.DTR());  // closed: false whatever is wanted
+  EXPECT_FALSE(Comm.RTS());
+  Comm.Open();
+  EXPECT_TRUE(Comm.DTR());
+  EXPECT_FALSE(Comm.EscapeCommFunction(CLRDTR));  // no such line
+  Comm.fSetDTR(false);
+  EXPECT_TRUE(Comm.DTR());
+  EXPECT_EQ(Comm.ModemStatus(), 0u);
+  Comm.Close();
+  EXPECT_FALSE(Comm.EscapeCommFunction(SETDTR));
+}
+
+TEST_F(Port, QueuesWithoutStorageFailTheOpen) {
+  struct Case {
+    bool In;
+    int Code;
+  } cases[] = {{true, 2}, {false, 3}};
+  for (const Case& c : cases) {
+    TNimboComm port;
+    port.fSetPortName(Pty.SlavePath);
+    if (c.In) {
+      port.fSetInBufSize(0);
+    } else {
+      port.fSetOutBufSize(0);
+    }
+    EXPECT_EQ(ErrorCodeOf([&] { port.Open(); }), c.Code);
+    EXPECT_FALSE(port.Active());
+  }
+}
+
+}  // namespace
