@@ -1,0 +1,297 @@
+// Measures the port object against a raw pseudo-terminal in the same run:
+//  - one-byte request/echo round trip (write -> peer echoes -> the byte is read),
+//    p50 and p99;
+//  - bulk throughput, device to program and program to device;
+//  - the cost of an idle open port: context switches per second of its threads.
+// Usage: bench_serial [round-trips] [megabytes] [idle-seconds]
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/nimbocomm.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration D) { return std::chrono::duration<double>(D).count(); }
+
+struct TPair {
+  int Master = -1;
+  std::string Slave;
+  TPair() {
+    Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    grantpt(Master);
+    unlockpt(Master);
+    char name[128] = {};
+    ptsname_r(Master, name, sizeof name);
+    Slave = name;
+  }
+  ~TPair() { close(Master); }
+};
+
+int OpenRawSlave(const std::string& Path) {
+  int fd = open(Path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  termios t{};
+  tcgetattr(fd, &t);
+  cfmakeraw(&t);
+  tcsetattr(fd, TCSANOW, &t);
+  return fd;
+}
+
+// The device: a thread on the master that echoes, sinks or sources bytes.
+class TPeer {
+public:
+  enum TMode { Echo, Sink, Source };
+  TPeer(int Master, TMode Mode, size_t Bytes = 0) : FMaster(Master), FMode(Mode), FBytes(Bytes) {
+    FStop = eventfd(0, EFD_CLOEXEC);
+    FThread = std::thread([this] { Run(); });
+  }
+  ~TPeer() {
+    std::uint64_t one = 1;
+    (void)!write(FStop, &one, sizeof one);
+    FThread.join();
+    close(FStop);
+  }
+  size_t Moved() const { return FMoved.load(); }
+
+private:
+  void Run() {
+    std::vector<char> buf(65536, 'x');
+    while (FMode != Source || FMoved < FBytes) {
+      pollfd p[2] = {{FStop, POLLIN, 0}, {FMaster, short(FMode == Source ? POLLOUT : POLLIN), 0}};
+      // A writer on a full pair is woken late by the kernel: look again every ms.
+      if (poll(p, 2, FMode == Source ? 1 : -1) < 0 || p[0].revents) return;
+      if (FMode == Source) {
+        ssize_t n = write(FMaster, buf.data(), std::min(buf.size(), FBytes - FMoved));
+        if (n > 0) FMoved += static_cast<size_t>(n);
+        continue;
+      }
+      ssize_t n = read(FMaster, buf.data(), buf.size());
+      if (n <= 0) continue;
+      FMoved += static_cast<size_t>(n);
+      if (FMode == Echo) {
+        ssize_t off = 0;
+        while (off < n) {
+          ssize_t w = write(FMaster, buf.data() + off, static_cast<size_t>(n - off));
+          if (w > 0) off += w;
+        }
+      }
+    }
+  }
+  int FMaster;
+  TMode FMode;
+  size_t FBytes;
+  int FStop;
+  std::atomic<size_t> FMoved{0};
+  std::thread FThread;
+};
+
+struct TLatency {
+  double P50, P99;
+};
+
+TLatency Percentiles(std::vector<double> Us) {
+  std::sort(Us.begin(), Us.end());
+  return {Us[Us.size() / 2], Us[Us.size() * 99 / 100]};
+}
+
+TLatency RawRoundTrip(int N) {
+  TPair pair;
+  int fd = OpenRawSlave(pair.Slave);
+  TPeer peer(pair.Master, TPeer::Echo);
+  std::vector<double> us;
+  char b = 'a';
+  for (int i = 0; i < N + 100; ++i) {
+    auto t0 = Clock::now();
+    (void)!write(fd, &b, 1);
+    for (;;) {
+      pollfd p{fd, POLLIN, 0};
+      poll(&p, 1, -1);
+      if (read(fd, &b, 1) == 1) break;
+    }
+    if (i >= 100) us.push_back(Seconds(Clock::now() - t0) * 1e6);
+  }
+  close(fd);
+  return Percentiles(us);
+}
+
+TLatency PortRoundTrip(int N) {
+  TPair pair;
+  int keep = OpenRawSlave(pair.Slave);
+  TPeer peer(pair.Master, TPeer::Echo);
+  TNimboComm port;
+  port.fSetPortName(pair.Slave);
+  port.Open();
+  std::vector<double> us;
+  char b = 'a';
+  for (int i = 0; i < N + 100; ++i) {
+    auto t0 = Clock::now();
+    port.Write(&b, 1);
+    while (port.Read(&b, 1) == 0) std::this_thread::yield();  // Read never waits: the caller polls
+    if (i >= 100) us.push_back(Seconds(Clock::now() - t0) * 1e6);
+  }
+  port.Close();
+  close(keep);
+  return Percentiles(us);
+}
+
+double RawReceive(size_t Bytes) {
+  TPair pair;
+  int fd = OpenRawSlave(pair.Slave);
+  std::vector<char> buf(65536);
+  auto t0 = Clock::now();
+  TPeer peer(pair.Master, TPeer::Source, Bytes);
+  size_t got = 0;
+  while (got < Bytes) {
+    pollfd p{fd, POLLIN, 0};
+    poll(&p, 1, 100);
+    ssize_t n = read(fd, buf.data(), buf.size());
+    if (n > 0) got += static_cast<size_t>(n);
+  }
+  double s = Seconds(Clock::now() - t0);
+  close(fd);
+  return Bytes / s / 1e6;
+}
+
+double PortReceive(size_t Bytes) {
+  TPair pair;
+  int keep = OpenRawSlave(pair.Slave);
+  TNimboComm port;
+  port.fSetPortName(pair.Slave);
+  port.Open();
+  std::vector<char> buf(65536);
+  auto t0 = Clock::now();
+  TPeer peer(pair.Master, TPeer::Source, Bytes);
+  size_t got = 0;
+  while (got < Bytes) {
+    int n = port.Read(buf.data(), static_cast<int>(buf.size()));
+    if (n == 0) std::this_thread::yield();
+    got += static_cast<size_t>(n);
+  }
+  double s = Seconds(Clock::now() - t0);
+  port.Close();
+  close(keep);
+  return Bytes / s / 1e6;
+}
+
+double RawTransmit(size_t Bytes) {
+  TPair pair;
+  int fd = OpenRawSlave(pair.Slave);
+  TPeer peer(pair.Master, TPeer::Sink);
+  std::vector<char> buf(4096, 'y');
+  auto t0 = Clock::now();
+  size_t sent = 0;
+  while (sent < Bytes) {
+    ssize_t n = write(fd, buf.data(), std::min(buf.size(), Bytes - sent));
+    if (n > 0) {
+      sent += static_cast<size_t>(n);
+    } else {
+      pollfd p{fd, POLLOUT, 0};
+      poll(&p, 1, 1);
+    }
+  }
+  while (peer.Moved() < Bytes) std::this_thread::yield();
+  double s = Seconds(Clock::now() - t0);
+  close(fd);
+  return Bytes / s / 1e6;
+}
+
+double PortTransmit(size_t Bytes) {
+  TPair pair;
+  int keep = OpenRawSlave(pair.Slave);
+  TPeer peer(pair.Master, TPeer::Sink);
+  TNimboComm port;
+  port.fSetPortName(pair.Slave);
+  port.Open();
+  std::vector<char> buf(4096, 'y');
+  auto t0 = Clock::now();
+  size_t sent = 0;
+  while (sent < Bytes) {
+    int n = port.Write(buf.data(), static_cast<int>(std::min(buf.size(), Bytes - sent)));
+    if (n == 0) std::this_thread::yield();
+    sent += static_cast<size_t>(n);
+  }
+  while (peer.Moved() < Bytes) std::this_thread::yield();
+  double s = Seconds(Clock::now() - t0);
+  port.Close();
+  close(keep);
+  return Bytes / s / 1e6;
+}
+
+std::set<std::string> Tasks() {
+  std::set<std::string> t;
+  if (DIR* d = opendir("/proc/self/task")) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') t.insert(e->d_name);
+    closedir(d);
+  }
+  return t;
+}
+
+long Switches(const std::string& Tid) {
+  std::ifstream in("/proc/self/task/" + Tid + "/status");
+  std::string line;
+  long total = 0;
+  while (std::getline(in, line))
+    if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
+  return total;
+}
+
+double IdleWakeups(int Seconds_) {
+  TPair pair;
+  int keep = OpenRawSlave(pair.Slave);
+  auto before = Tasks();
+  TNimboComm port;
+  port.fSetPortName(pair.Slave);
+  port.Open();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::vector<std::string> workers;
+  for (const std::string& t : Tasks())
+    if (!before.count(t)) workers.push_back(t);
+  long s0 = 0, s1 = 0;
+  for (const auto& t : workers) s0 += Switches(t);
+  std::this_thread::sleep_for(std::chrono::seconds(Seconds_));
+  for (const auto& t : workers) s1 += Switches(t);
+  port.Close();
+  close(keep);
+  return static_cast<double>(s1 - s0) / Seconds_;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int trips = argc > 1 ? std::atoi(argv[1]) : 5000;
+  size_t mb = argc > 2 ? static_cast<size_t>(std::atoi(argv[2])) : 64;
+  int idle = argc > 3 ? std::atoi(argv[3]) : 5;
+  size_t bytes = mb << 20;
+
+  TLatency raw = RawRoundTrip(trips), port = PortRoundTrip(trips);
+  std::printf("round trip, 1 byte (%d trips)    raw pty p50 %7.1f us  p99 %7.1f us\n", trips, raw.P50, raw.P99);
+  std::printf("                                 port    p50 %7.1f us  p99 %7.1f us  (p50 %.2fx raw)\n",
+              port.P50, port.P99, port.P50 / raw.P50);
+  double rr = RawReceive(bytes), pr = PortReceive(bytes);
+  std::printf("receive throughput (%zu MB)      raw pty %7.1f MB/s  port %7.1f MB/s  (%.0f%% of raw)\n", mb, rr, pr,
+              100 * pr / rr);
+  double rt = RawTransmit(bytes), pt = PortTransmit(bytes);
+  std::printf("transmit throughput (%zu MB)     raw pty %7.1f MB/s  port %7.1f MB/s  (%.0f%% of raw)\n", mb, rt, pt,
+              100 * pt / rt);
+  std::printf("idle open port (%d s)             %.2f context switches/s (reader + writer)\n", idle, IdleWakeups(idle));
+  return 0;
+}
