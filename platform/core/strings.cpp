@@ -5,7 +5,9 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
 namespace {
@@ -603,4 +605,51 @@ void TStringList::SetCaseSensitive(bool Value) {
     SortItems([](TStringList* List, int A, int B) {
       return List->CompareStrings(List->FList[A].FString, List->FList[B].FString);
     });
+}
+
+// ---------------------------------------------------------------------------
+// TStrings over streams and form streams
+
+void TStrings::LoadFromStream(TStream* Stream) {
+  int64_t size = Stream->Size() - Stream->Position();
+  std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  Stream->ReadBuffer(text.data(), static_cast<int64_t>(text.size()));
+  SetTextStr(text);
+}
+
+void TStrings::SaveToStream(TStream* Stream) const {
+  std::string text = GetTextStr();
+  Stream->WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
+}
+
+void TStrings::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  bool hasData;
+  if (Filer->Ancestor()) {
+    auto* ancestor = dynamic_cast<TStrings*>(Filer->Ancestor());
+    hasData = !ancestor || !Equals(ancestor);
+  } else {
+    hasData = Count() > 0;
+  }
+  Filer->DefineProperty(
+      "Strings",
+      [this](TReader* Reader) {
+        Reader->ReadListBegin();
+        BeginUpdate();
+        try {
+          Clear();
+          while (!Reader->EndOfList()) Add(Reader->ReadString());
+        } catch (...) {
+          EndUpdate();
+          throw;
+        }
+        EndUpdate();
+        Reader->ReadListEnd();
+      },
+      [this](TWriter* Writer) {
+        Writer->WriteListBegin();
+        for (int i = 0; i < Count(); ++i) Writer->WriteString(Get(i));
+        Writer->WriteListEnd();
+      },
+      hasData);
 }

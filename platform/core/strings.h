@@ -9,6 +9,8 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/object.h"
 
+class TStream;
+
 // ---------------------------------------------------------------------------
 // TList
 // ---------------------------------------------------------------------------
@@ -122,6 +124,12 @@ public:
   // UTF-8). Failures raise EFOpenError / EFCreateError / EReadError / EWriteError.
   virtual void LoadFromFile(const std::string& FileName);
   virtual void SaveToFile(const std::string& FileName) const;
+  // The stream's bytes from its position to its end as Text; Text written at the
+  // stream's position. Short reads and writes raise EReadError / EWriteError.
+  virtual void LoadFromStream(TStream* Stream);
+  virtual void SaveToStream(TStream* Stream) const;
+  // Form streams carry the items as the list property "Strings" (Items.Strings).
+  void DefineProperties(TFiler* Filer) override;
 
 protected:
   virtual std::string Get(int Index) const = 0;
