@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/core/filer.h"
+#include "platform/core/strings.h"
 #include "platform/core/textform.h"
 #include "platform/core/typinfo.h"
 #include "tools/fuzz/form_fuzz.h"
@@ -467,6 +468,27 @@ TEST(Filer, FormClassLoadsItsEmbeddedStreamByClassName) {
   form->Button1->FOnClick(form->Button1);
   EXPECT_EQ(form->Clicks, 1);
   EXPECT_FALSE(FindFormResource("TFormFilerTest").empty());
+}
+
+TEST(Filer, StringListsStreamAsStringsAndThroughStreams) {
+  TStringList list, copy;
+  list.Add("one");
+  list.Add("\xD6\xD0");
+  TMemoryStream ms;
+  TWriter w(&ms);
+  w.WriteProperties(&list);
+  w.WriteListEnd();
+  ms.SetPosition(0);
+  TReader r(&ms);
+  while (!r.EndOfList()) r.ReadProperty(&copy);
+  EXPECT_TRUE(copy.Equals(&list));
+
+  TStringStream text;
+  list.SaveToStream(&text);
+  EXPECT_EQ(text.DataString(), "one\r\n\xD6\xD0\r\n");
+  text.SetPosition(5);
+  copy.LoadFromStream(&text);
+  EXPECT_EQ(copy.Text(), "\xD6\xD0\r\n");
 }
 
 TEST(Filer, FuzzCorpusReplaysClean) {
