@@ -361,8 +361,10 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD nNumberOfBytesToWrite,
     ssize_t n = write(c->Fd, lpBuffer, nNumberOfBytesToWrite);
     if (n >= 0) {
       if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = static_cast<DWORD>(n);
-      if (n > 0 && (c->Mask.load(std::memory_order_acquire) & EV_TXEMPTY) &&
-          !c->TxPending.exchange(true, std::memory_order_acq_rel))
+      // Pending even before a mask asks for EV_TXEMPTY, so a waiter that sets
+      // its mask just after this write still hears when the output has left.
+      if (n > 0 && !c->TxPending.exchange(true, std::memory_order_acq_rel) &&
+          (c->Mask.load(std::memory_order_acquire) & EV_TXEMPTY))
         c->Wake();
       return TRUE;
     }
