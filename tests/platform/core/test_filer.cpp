@@ -418,6 +418,22 @@ TEST(Filer, IntegersTakeTheSmallestTag) {
   }
 }
 
+TEST(Filer, WideAndUtf8StringsBecomeGbk) {
+  struct Case { std::string Bytes; std::string Gbk; };
+  const Case cases[] = {
+      {std::string("\x12\x02\0\0\0\x2D\x4E\x41\0", 9), "\xD6\xD0" "A"},   // vaWString U+4E2D 'A'
+      {std::string("\x14\x04\0\0\0\xE4\xB8\xAD!", 9), "\xD6\xD0!"},       // vaUTF8String
+  };
+  for (const Case& c : cases) {
+    TStringStream s(c.Bytes);
+    TReader r(&s);
+    EXPECT_EQ(r.ReadString(), c.Gbk);
+  }
+  TStringStream bad(std::string("\x12\x01\0\0\0\x00\xD8", 7));  // a lone surrogate
+  TReader r(&bad);
+  EXPECT_THROW(r.ReadString(), EReadError);
+}
+
 TEST(Filer, ExtendedFloatsConvertPortably) {
   struct Case { long double Value; std::vector<uint8_t> Bytes; };
   const Case cases[] = {
