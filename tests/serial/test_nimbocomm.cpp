@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/win32/locale.h"
-#include "pty.h"
+#include "tests/platform/win32/pty.h"
 #include "serial/nimbocomm.h"
 
 namespace {
