@@ -1,5 +1,7 @@
 #include "platform/core/streams.h"
 
+#include "platform/core/gbk.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -251,14 +253,14 @@ const TClassInfo& TFileStream::StaticClass() {
 TFileStream::TFileStream(const std::string& FileName, uint16_t Mode)
     : THandleStream(-1), FFileName(FileName) {
   if (Mode == fmCreate) {
-    FHandle = ::open(FileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    FHandle = ::open(GbkToUtf8(FileName).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (FHandle < 0)
       throw EFCreateError("Cannot create file \"" + FileName + "\". " + OsErrorText(errno));
     return;
   }
   int access = Mode & 0x3;
   int flags = access == fmOpenWrite ? O_WRONLY : access == fmOpenReadWrite ? O_RDWR : O_RDONLY;
-  FHandle = ::open(FileName.c_str(), flags | O_CLOEXEC);
+  FHandle = ::open(GbkToUtf8(FileName).c_str(), flags | O_CLOEXEC);
   if (FHandle >= 0) {
     struct stat st{};
     if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {

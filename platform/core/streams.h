@@ -108,8 +108,8 @@ protected:
   int FHandle = -1;
 };
 
-// A file opened by name. The name's bytes are handed to the OS unchanged, so a
-// UTF-8 name names the file the desktop shows. Failures raise EFCreateError
+// A file opened by name. The name is GBK text, like every string of the system; it
+// is converted to the OS's UTF-8 when the file is opened. Failures raise EFCreateError
 // "Cannot create file \"%s\". <reason>" or EFOpenError "Cannot open file \"%s\". <reason>".
 class TFileStream : public THandleStream {
   DTU_CLASS(TFileStream, THandleStream)

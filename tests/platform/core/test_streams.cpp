@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/core/gbk.h"
 #include "platform/core/streams.h"
 
 namespace {
@@ -120,3 +121,15 @@ TEST(Streams, ResourceStreamReadsRegisteredBytes) {
 }
 
 }  // namespace
+
+TEST(Streams, FileNamesAreGbkTextConvertedForTheOs) {
+  auto dir = std::filesystem::temp_directory_path() / ("dtu-gbkname-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string utf8 = (dir / "\xE5\x8F\x98\xE9\x87\x8F.bin").string();  // 变量.bin
+  {
+    TFileStream f(Utf8ToGbk(utf8), fmCreate);
+    f.WriteBuffer("x", 1);
+  }
+  EXPECT_TRUE(std::filesystem::exists(utf8));
+  std::filesystem::remove_all(dir);
+}
