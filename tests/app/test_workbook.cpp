@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <regex>
 
 #include "app/Workbook.h"
 #include "platform/core/gbk.h"
@@ -31,9 +30,19 @@ std::string Unzip(const fs::path& File, const char* Entry) {
 std::vector<std::string> SharedStrings(const fs::path& File) {
   std::string xml = Unzip(File, "xl/sharedStrings.xml");
   std::vector<std::string> out;
-  std::regex item("<t(?: [^>]*)?>([^<]*)</t>");
-  for (auto it = std::sregex_iterator(xml.begin(), xml.end(), item); it != std::sregex_iterator(); ++it)
-    out.push_back((*it)[1]);
+  // Each <t> or <t attributes...> element up to its </t>.
+  for (size_t at = 0; (at = xml.find("<t", at)) != std::string::npos;) {
+    size_t open = at + 2;
+    if (open >= xml.size() || (xml[open] != '>' && xml[open] != ' ')) {
+      at = open;
+      continue;
+    }
+    size_t text = xml.find('>', open);
+    size_t end = text == std::string::npos ? text : xml.find("</t>", text);
+    if (end == std::string::npos) break;
+    out.push_back(xml.substr(text + 1, end - text - 1));
+    at = end + 4;
+  }
   return out;
 }
 
