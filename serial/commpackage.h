@@ -131,23 +131,22 @@ public:
   std::uint8_t FrameCtrl() const { return FCtrl.load(std::memory_order_acquire); }
   void SetFrameCtrl(std::uint8_t Value) { FCtrl.store(Value, std::memory_order_release); }
   TNimboComm* Comm() const { return FComm; }
-  // Packages waiting to be read / to be sent.
-  std::uint32_t ReceivedCount() const { return FRxQueue->fGetCount(); }
-  std::uint32_t QueuedCount() const { return FTxQueue->fGetCount(); }
+  // Packages waiting to be read / to be sent (any thread).
+  std::uint32_t ReceivedCount();
+  std::uint32_t QueuedCount();
 
   // Set while the port is closed (the reader and timer threads call it).
   TPackageNotifyEvent OnPackage;
 
 private:
-  struct TBuffers;
   void fNewCommNotify(TObject* Sender, DWORD Mask);
   bool _ReadHeadTailPackage();
   bool _ReadTimeoutPackage();
-  void _WritePackage();
-  bool _AllHandedOver();
+  void _WritePackage();  // the pump; FTxLock held
+  bool _AllHandedOver();  // FTxLock held
   void _TimerThread();
   void _Resize(std::uint32_t QSize, std::uint32_t PkgSize);
-  void _ResetLocked();
+  void _ResetLocked();  // both locks held
   TFrameMarks _Marks() const { return TFrameMarks{FrameHead(), FrameTail(), FrameCtrl()}; }
   std::uint32_t _RecordSize() const { return FRxQueue->PkgSize(); }
 
