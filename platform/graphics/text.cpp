@@ -1,0 +1,784 @@
+// Fonts and text: the font engine over QtGui (QFont, QFontMetrics, QPainter on a
+// coverage mask the layer owns), the substitution of the font names this system
+// uses by installed fonts, text metrics and measuring, TextOut/ExtTextOut,
+// DrawText, TabbedTextOut. Glyph coverage is painted into the surface through the
+// device context's clip by our own compositing, so text honours clip regions and
+// monochrome bitmaps like every other primitive.
+//
+// Qt needs a QGuiApplication for fonts. When the program has not created one (tests,
+// tools, the first text call before the window layer starts), one is created here
+// on first use; without a display (no DISPLAY or WAYLAND_DISPLAY) Qt's offscreen
+// platform is chosen unless QT_QPA_PLATFORM says otherwise. A program that wants a
+// QApplication must create it before it measures or draws any text.
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "platform/core/gbk.h"
+#include "platform/graphics/gdi_internal.h"
+
+using namespace gdi;
+
+struct TFontEngine {
+  QFont Font;
+  std::unique_ptr<QFontMetrics> Metrics;
+  bool Marlett = false;  // the symbol font whose glyphs are drawn as shapes here
+  int Em = 0;
+  TEXTMETRIC Tm;
+
+  int Width(const QString& S) const {
+    if (S.isEmpty()) return 0;
+    if (Marlett) return Em * static_cast<int>(S.size());
+    return Metrics->horizontalAdvance(S);
+  }
+};
+
+namespace {
+
+void EnsureGuiApp() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    if (QCoreApplication::instance()) return;
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+      setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char arg0[] = "dtu";
+    static char* argv[] = {arg0, nullptr};
+    new QGuiApplication(argc, argv);  // lives until the process ends
+  });
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    throw EInvalidOperation("Text needs a GUI application object (QGuiApplication)");
+}
+
+bool SameAscii(const char* A, const char* B) {
+  for (; *A && *B; ++A, ++B) {
+    char a = *A, b = *B;
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
+    if (a != b) return false;
+  }
+  return *A == *B;
+}
+
+// Font names the system and its forms use, shown by installed fonts: Latin from
+// DejaVu, Chinese from WenQuanYi Micro Hei (each family list is tried in order, and
+// characters missing from the first come from the next). Chinese names are GBK.
+struct TSubstitute {
+  const char* Name;
+  const char* Families[2];
+};
+constexpr const char* kSans = "DejaVu Sans";
+constexpr const char* kCjk = "WenQuanYi Micro Hei";
+constexpr TSubstitute kSubstitutes[] = {
+    {"MS Sans Serif", {kSans, kCjk}},
+    {"Microsoft Sans Serif", {kSans, kCjk}},
+    {"MS Shell Dlg", {kSans, kCjk}},
+    {"MS Shell Dlg 2", {kSans, kCjk}},
+    {"Tahoma", {kSans, kCjk}},
+    {"Verdana", {kSans, kCjk}},
+    {"Arial", {kSans, kCjk}},
+    {"Segoe UI", {kSans, kCjk}},
+    {"System", {kSans, kCjk}},
+    {"Small Fonts", {kSans, kCjk}},
+    {"Times New Roman", {"DejaVu Serif", kCjk}},
+    {"Courier New", {"DejaVu Sans Mono", "WenQuanYi Micro Hei Mono"}},
+    {"Courier", {"DejaVu Sans Mono", "WenQuanYi Micro Hei Mono"}},
+    {"Fixedsys", {"DejaVu Sans Mono", "WenQuanYi Micro Hei Mono"}},
+    {"Terminal", {"DejaVu Sans Mono", "WenQuanYi Micro Hei Mono"}},
+    {"Lucida Console", {"DejaVu Sans Mono", "WenQuanYi Micro Hei Mono"}},
+    {"\xCB\xCE\xCC\xE5", {kCjk, kSans}},                  // SimSun
+    {"SimSun", {kCjk, kSans}},
+    {"\xD0\xC2\xCB\xCE\xCC\xE5", {kCjk, kSans}},          // NSimSun
+    {"NSimSun", {kCjk, kSans}},
+    {"\xBA\xDA\xCC\xE5", {kCjk, kSans}},                  // SimHei
+    {"SimHei", {kCjk, kSans}},
+    {"\xCE\xA2\xC8\xED\xD1\xC5\xBA\xDA", {kCjk, kSans}},  // Microsoft YaHei
+    {"Microsoft YaHei", {kCjk, kSans}},
+    {"\xBF\xAC\xCC\xE5", {kCjk, kSans}},                  // KaiTi
+    {"\xB7\xC2\xCB\xCE", {kCjk, kSans}},                  // FangSong
+};
+constexpr const char* kMarlett = "Marlett";
+
+const TSubstitute* FindSubstitute(const char* Name) {
+  for (const TSubstitute& s : kSubstitutes)
+    if (SameAscii(s.Name, Name)) return &s;
+  return nullptr;
+}
+
+QString FromGbk(const char* S, size_t N) {
+  return QString::fromStdU16String(GbkToUtf16(std::string(S, N)));
+}
+
+std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
+  EnsureGuiApp();
+  auto e = std::make_shared<TFontEngine>();
+  const char* face = Lf.lfFaceName;
+  e->Marlett = SameAscii(face, kMarlett);
+  QStringList families;
+  bool mono = (Lf.lfPitchAndFamily & 3) == FIXED_PITCH;
+  if (const TSubstitute* s = FindSubstitute(face)) {
+    families << s->Families[0] << s->Families[1];
+  } else {
+    if (*face) families << FromGbk(face, std::strlen(face));
+    families << (mono ? "DejaVu Sans Mono" : kSans) << kCjk;
+  }
+  e->Font.setFamilies(families);
+  e->Font.setWeight(static_cast<QFont::Weight>(std::clamp(Lf.lfWeight == 0 ? FW_NORMAL : Lf.lfWeight, 100, 900)));
+  e->Font.setItalic(Lf.lfItalic);
+  e->Font.setUnderline(Lf.lfUnderline);
+  e->Font.setStrikeOut(Lf.lfStrikeOut);
+  e->Font.setKerning(false);  // widths add up character by character, as measured
+
+  // Height < 0 is the character (em) height in pixels; > 0 the cell height (ascent
+  // + descent), reached by scaling a large reference size; 0 means 12 pixels.
+  int em;
+  if (Lf.lfHeight < 0) em = -Lf.lfHeight;
+  else if (Lf.lfHeight == 0) em = 12;
+  else if (e->Marlett) em = Lf.lfHeight;
+  else {
+    QFont ref = e->Font;
+    ref.setPixelSize(1000);
+    QFontMetrics m(ref);
+    em = static_cast<int>(std::lround(Lf.lfHeight * 1000.0 / std::max(1, m.ascent() + m.descent())));
+  }
+  e->Em = std::clamp(em, 1, 2000);
+  e->Font.setPixelSize(e->Em);
+  e->Metrics = std::make_unique<QFontMetrics>(e->Font);
+
+  TEXTMETRIC& tm = e->Tm;
+  if (e->Marlett) {
+    // Marlett cells are em x em squares standing on the baseline.
+    tm.tmAscent = e->Em;
+    tm.tmDescent = 0;
+    tm.tmAveCharWidth = tm.tmMaxCharWidth = e->Em;
+    tm.tmCharSet = SYMBOL_CHARSET;
+    tm.tmPitchAndFamily = TMPF_TRUETYPE | TMPF_VECTOR | FF_DECORATIVE;
+  } else {
+    const QFontMetrics& m = *e->Metrics;
+    tm.tmAscent = m.ascent();
+    tm.tmDescent = m.descent();
+    tm.tmExternalLeading = std::max(0, m.leading());
+    tm.tmAveCharWidth = m.averageCharWidth();
+    tm.tmMaxCharWidth = m.maxWidth();
+    // The system's code page is 936: the default character set is GB2312.
+    tm.tmCharSet = Lf.lfCharSet == DEFAULT_CHARSET ? GB2312_CHARSET : Lf.lfCharSet;
+    QFontInfo info(e->Font);
+    bool fixed = info.fixedPitch();
+    tm.tmPitchAndFamily = static_cast<uint8_t>(TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH) |
+                                               (fixed ? FF_MODERN : FF_SWISS));
+  }
+  tm.tmHeight = tm.tmAscent + tm.tmDescent;
+  tm.tmInternalLeading = std::max(0, tm.tmHeight - e->Em);
+  tm.tmWeight = Lf.lfWeight == 0 ? FW_NORMAL : Lf.lfWeight;
+  tm.tmItalic = Lf.lfItalic;
+  tm.tmUnderlined = Lf.lfUnderline;
+  tm.tmStruckOut = Lf.lfStrikeOut;
+  return e;
+}
+
+// Engines are shared by every font object with the same request.
+std::shared_ptr<TFontEngine> EngineFor(const LOGFONT& Lf) {
+  static std::mutex lock;
+  static std::map<std::string, std::shared_ptr<TFontEngine>> cache;
+  std::string key = std::to_string(Lf.lfHeight) + '|' + std::to_string(Lf.lfWeight) + '|' +
+                    char('0' + Lf.lfItalic) + char('0' + Lf.lfUnderline) + char('0' + Lf.lfStrikeOut) +
+                    '|' + std::to_string(Lf.lfCharSet) + '|' + std::to_string(Lf.lfPitchAndFamily) + '|' +
+                    Lf.lfFaceName;
+  std::lock_guard<std::mutex> g(lock);
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
+  auto e = BuildEngine(Lf);
+  if (cache.size() > 512) cache.clear();
+  cache.emplace(key, e);
+  return e;
+}
+
+TFontEngine& Engine(HDC Dc) {
+  HFONT f = Dc->S.Font;
+  if (!f->Engine) f->Engine = EngineFor(f->Log);
+  return *f->Engine;
+}
+
+std::string_view Bytes(const char* Str, int Count) {
+  if (!Str) return {};
+  return Count < 0 ? std::string_view(Str) : std::string_view(Str, static_cast<size_t>(Count));
+}
+
+// Control characters (tab, CR, LF ...) outside DrawText's and TabbedTextOut's own
+// handling are neither drawn nor measured.
+QString Printable(std::string_view S) {
+  QString q = FromGbk(S.data(), S.size());
+  q.removeIf([](QChar c) { return c.unicode() < 0x20; });
+  return q;
+}
+
+// Paints glyph coverage into the surface, blending the text colour by coverage
+// (monochrome surfaces take the text colour where coverage is at least half).
+void Composite(HDC Dc, const QImage& Mask, int Ox, int Oy, uint32_t Color, const TRect* Extra) {
+  TSurface& s = Dc->Surface();
+  TRect box{Ox, Oy, Ox + Mask.width(), Oy + Mask.height()};
+  if (Extra && !IntersectRect(box, box, *Extra)) return;
+  uint32_t cr = (Color >> 16) & 0xFF, cg = (Color >> 8) & 0xFF, cb = Color & 0xFF;
+  TRect t;
+  for (const TRect& c : Dc->ClipRects()) {
+    if (!IntersectRect(t, c, box)) continue;
+    for (int y = t.Top; y < t.Bottom; ++y) {
+      const uchar* m = Mask.constScanLine(y - Oy);
+      uint32_t* row = s.Row(y);
+      for (int x = t.Left; x < t.Right; ++x) {
+        uint32_t a = m[x - Ox];
+        if (a == 0) continue;
+        if (s.Mono) {
+          if (a >= 128) row[x] = Color;
+          continue;
+        }
+        uint32_t d = row[x];
+        uint32_t r = (cr * a + ((d >> 16) & 0xFF) * (255 - a) + 127) / 255;
+        uint32_t g = (cg * a + ((d >> 8) & 0xFF) * (255 - a) + 127) / 255;
+        uint32_t b = (cb * a + (d & 0xFF) * (255 - a) + 127) / 255;
+        row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+      }
+    }
+  }
+}
+
+void FillClipped(HDC Dc, TRect R, uint32_t Color, const TRect* Extra) {
+  if (Extra && !IntersectRect(R, R, *Extra)) return;
+  for (int y = R.Top; y < R.Bottom; ++y) FillSpanRop2(Dc, y, R.Left, R.Right, Color, R2_COPYPEN);
+}
+
+// Marlett glyphs drawn as shapes in em x em cells: '3' left, '4' right, '5' up and
+// '6' down triangles of (em + 1) / 4 rows (row k from the apex 2k + 1 pixels long,
+// apex on the cell's centre line), 'r' a close cross two pixels thick about em / 2
+// wide. Other characters leave their cell empty.
+void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const TRect* Extra) {
+  auto put = [&](int x0, int x1, int y) { FillClipped(Dc, {x0, y, x1, y + 1}, Color, Extra); };
+  int n = std::max(1, (Em + 1) / 4);
+  char c = static_cast<char>(Ch.unicode() < 128 ? Ch.unicode() : 0);
+  if (c == '5' || c == '6') {
+    int cx = X + (Em - 1) / 2, y0 = Y + (Em - n) / 2;
+    for (int k = 0; k < n; ++k) {
+      int half = c == '5' ? k : n - 1 - k;
+      put(cx - half, cx + half + 1, y0 + k);
+    }
+  } else if (c == '3' || c == '4') {
+    int cy = Y + (Em - 1) / 2, x0 = X + (Em - n) / 2;
+    for (int k = 0; k < n; ++k) {
+      int half = c == '3' ? k : n - 1 - k;
+      for (int y = cy - half; y <= cy + half; ++y) put(x0 + k, x0 + k + 1, y);
+    }
+  } else if (c == 'r') {
+    int k = std::max(3, (Em / 2) | 1);
+    int x0 = X + (Em - k - 1) / 2, y0 = Y + (Em - k) / 2;
+    for (int i = 0; i < k; ++i) {
+      put(x0 + i, x0 + i + 2, y0 + i);
+      put(x0 + k - 1 - i, x0 + k + 1 - i, y0 + i);
+    }
+  }
+}
+
+// Draws one run of text with its baseline start at (X, Y) in surface coordinates,
+// turned by Escapement (tenths of a degree, counter-clockwise). No background.
+void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int Escapement, const TRect* Extra) {
+  if (S.isEmpty()) return;
+  uint32_t color = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
+  int asc = E.Tm.tmAscent, desc = E.Tm.tmDescent;
+  if (E.Marlett) {
+    int x = static_cast<int>(std::lround(X)), top = static_cast<int>(std::lround(Y)) - asc;
+    for (QChar ch : S) {
+      MarlettGlyph(Dc, ch, x, top, E.Em, color, Extra);
+      x += E.Em;
+    }
+    return;
+  }
+  int width = E.Width(S);
+  int pad = E.Em / 2 + 2;
+  double angle = Escapement / 10.0 * M_PI / 180.0;
+  double ca = std::cos(angle), sa = std::sin(angle);
+  // Local text coordinates (x along the baseline, y down) to surface coordinates.
+  auto map = [&](double lx, double ly) { return QPointF(X + lx * ca + ly * sa, Y - lx * sa + ly * ca); };
+  QPointF corners[4] = {map(0, -asc), map(width, -asc), map(width, desc), map(0, desc)};
+  double minx = corners[0].x(), maxx = minx, miny = corners[0].y(), maxy = miny;
+  for (const QPointF& p : corners) {
+    minx = std::min(minx, p.x()); maxx = std::max(maxx, p.x());
+    miny = std::min(miny, p.y()); maxy = std::max(maxy, p.y());
+  }
+  int ox = static_cast<int>(std::floor(minx)) - pad, oy = static_cast<int>(std::floor(miny)) - pad;
+  int w = static_cast<int>(std::ceil(maxx)) + pad - ox, h = static_cast<int>(std::ceil(maxy)) + pad - oy;
+  TRect visible = gdi::RgnBox(Dc->ClipRects());
+  if (Extra) IntersectRect(visible, visible, *Extra);
+  TRect t;
+  if (!IntersectRect(t, visible, {ox, oy, ox + w, oy + h})) return;
+  QImage mask(w, h, QImage::Format_Alpha8);
+  mask.fill(0);
+  {
+    QPainter p(&mask);
+    p.setFont(E.Font);
+    p.setPen(QColor(0, 0, 0, 255));
+    p.translate(X - ox, Y - oy);
+    if (Escapement != 0) p.rotate(-Escapement / 10.0);
+    p.drawText(QPointF(0, 0), S);
+  }
+  Composite(Dc, mask, ox, oy, color, Extra);
+}
+
+// The background of a run: its cell box, turned like the text.
+void RunBackground(HDC Dc, TFontEngine& E, int Width, double X, double Y, int Escapement, const TRect* Extra) {
+  uint32_t back = ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor));
+  int asc = E.Tm.tmAscent, desc = E.Tm.tmDescent;
+  if (Escapement == 0 || E.Marlett) {
+    int x = static_cast<int>(std::lround(X)), y = static_cast<int>(std::lround(Y));
+    FillClipped(Dc, {x, y - asc, x + Width, y + desc}, back, Extra);
+    return;
+  }
+  double angle = Escapement / 10.0 * M_PI / 180.0, ca = std::cos(angle), sa = std::sin(angle);
+  auto corner = [&](double lx, double ly) {
+    return TPoint(static_cast<int>(std::lround(X + lx * ca + ly * sa)),
+                  static_cast<int>(std::lround(Y - lx * sa + ly * ca)));
+  };
+  TPoint pts[4] = {corner(0, -asc), corner(Width, -asc), corner(Width, desc), corner(0, desc)};
+  std::vector<TRect> spans;
+  PolygonSpans(pts, 4, spans);
+  for (const TRect& s : spans) FillClipped(Dc, s, back, Extra);
+}
+
+// The baseline start of a run of Width pixels whose reference point is (X, Y)
+// (surface coordinates) under the text alignment flags: horizontally the left end,
+// the centre (Width / 2, truncated) or the right end; vertically the cell top, the
+// baseline or the cell bottom; turned with the font.
+void Anchor(TFontEngine& E, unsigned Align, int Width, int Escapement, int X, int Y, double& Bx, double& By) {
+  int ax = 0, ay = 0;
+  if ((Align & TA_CENTER) == TA_CENTER) ax = Width / 2;
+  else if (Align & TA_RIGHT) ax = Width;
+  if ((Align & TA_BASELINE) == TA_BASELINE) ay = 0;
+  else if (Align & TA_BOTTOM) ay = E.Tm.tmDescent;
+  else ay = -E.Tm.tmAscent;
+  if (Escapement == 0 || E.Marlett) {
+    Bx = X - ax;
+    By = Y - ay;
+    return;
+  }
+  double angle = Escapement / 10.0 * M_PI / 180.0, ca = std::cos(angle), sa = std::sin(angle);
+  Bx = X - (ax * ca + ay * sa);
+  By = Y - (-ax * sa + ay * ca);
+}
+
+int EscapementOf(HDC Dc) { return Dc->S.Font->Log.lfEscapement % 3600; }
+
+// ---------------------------------------------------------------------------
+// Tabs
+// ---------------------------------------------------------------------------
+
+// Tab stops of TabbedTextOut and GetTabbedTextExtent, measured from the origin: no
+// list, every 8 average character widths; one value, every that many pixels; a
+// list, its stops (absolute values), and past the last one the last interval
+// repeats (the last stop's own distance when the list has a single usable stop).
+struct TTabs {
+  std::vector<int> Stops;
+  int Every = 0;
+  int Next(int Pos) const {
+    if (Every > 0) return (Pos / Every + 1) * Every;
+    for (int s : Stops)
+      if (s > Pos) return s;
+    int last = Stops.back();
+    int step = Stops.size() > 1 ? last - Stops[Stops.size() - 2] : last;
+    if (step <= 0) step = 1;
+    return last + ((Pos - last) / step + 1) * step;
+  }
+};
+
+TTabs MakeTabs(TFontEngine& E, int Count, const int* Stops) {
+  TTabs t;
+  int def = 8 * std::max(1, E.Tm.tmAveCharWidth);
+  if (Count <= 0 || !Stops) t.Every = def;
+  else if (Count == 1) t.Every = Stops[0] > 0 ? Stops[0] : def;
+  else {
+    for (int i = 0; i < Count; ++i) t.Stops.push_back(std::abs(Stops[i]));
+    std::sort(t.Stops.begin(), t.Stops.end());
+    if (t.Stops.back() <= 0) { t.Stops.clear(); t.Every = def; }
+  }
+  return t;
+}
+
+struct TSegment {
+  QString Text;
+  int X = 0;  // from the line start
+};
+
+// Splits a line at tabs into runs placed at their tab stops; Origin is the line
+// start's distance from the tab origin. Returns the total width.
+int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origin, std::vector<TSegment>* Out) {
+  int x = 0;
+  QString run;
+  int runX = 0;
+  auto flush = [&] {
+    if (Out && !run.isEmpty()) Out->push_back({run, runX});
+    x = runX + E.Width(run);
+    run.clear();
+  };
+  for (QChar c : Line) {
+    if (c == u'\t') {
+      flush();
+      x = Tabs ? Tabs->Next(x + Origin) - Origin : x;
+      runX = x;
+    } else if (c.unicode() >= 0x20) {
+      run += c;
+    }
+  }
+  flush();
+  return x;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Measuring
+// ---------------------------------------------------------------------------
+
+bool GetTextMetrics(HDC Dc, TEXTMETRIC* Tm) {
+  if (!Dc || !Tm) return false;
+  *Tm = Engine(Dc).Tm;
+  return true;
+}
+
+bool GetTextExtentPoint32(HDC Dc, const char* Str, int Count, TSize* Size) {
+  if (!Dc || !Size) return false;
+  TFontEngine& e = Engine(Dc);
+  Size->cx = e.Width(Printable(Bytes(Str, Count)));
+  Size->cy = e.Tm.tmHeight;
+  return true;
+}
+
+uint32_t GetTabbedTextExtent(HDC Dc, const char* Str, int Count, int TabCount, const int* TabStops) {
+  if (!Dc) return 0;
+  TFontEngine& e = Engine(Dc);
+  std::string_view s = Bytes(Str, Count);
+  TTabs tabs = MakeTabs(e, TabCount, TabStops);
+  int w = LayoutTabs(e, FromGbk(s.data(), s.size()), &tabs, 0, nullptr);
+  return (static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(w) & 0xFFFF);
+}
+
+// ---------------------------------------------------------------------------
+// Output
+// ---------------------------------------------------------------------------
+
+// TextOut: the text at (X, Y) placed by the text alignment (TA_UPDATECP is not
+// supported); in OPAQUE background mode the text cell is filled with the
+// background colour first.
+bool TextOut(HDC Dc, int X, int Y, const char* Str, int Count) {
+  return ExtTextOut(Dc, X, Y, 0, nullptr, Str, Count, nullptr);
+}
+
+// ExtTextOut: ETO_OPAQUE fills R with the background colour, ETO_CLIPPED keeps the
+// text inside R. Per-character spacing (Dx) is not supported: a non-null Dx fails.
+bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const char* Str, int Count,
+                const int* Dx) {
+  if (!Dc || Dx) return false;
+  TFontEngine& e = Engine(Dc);
+  int ox = Dc->OffX(), oy = Dc->OffY();
+  TRect clip;
+  const TRect* extra = nullptr;
+  if (R) {
+    clip = *R;
+    OffsetRect(clip, ox, oy);
+    if (Options & ETO_OPAQUE) FillClipped(Dc, clip, ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor)), nullptr);
+    if (Options & ETO_CLIPPED) extra = &clip;
+  }
+  QString q = Printable(Bytes(Str, Count));
+  int width = e.Width(q), esc = EscapementOf(Dc);
+  double bx, by;
+  Anchor(e, Dc->S.TextAlign, width, esc, X + ox, Y + oy, bx, by);
+  if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, esc, extra);
+  DrawRun(Dc, e, q, bx, by, esc, extra);
+  return true;
+}
+
+// TabbedTextOut: tabs expand to the stops (see TTabs); the whole line is placed by
+// the text alignment; in OPAQUE mode its whole cell, gaps included, is filled.
+int32_t TabbedTextOut(HDC Dc, int X, int Y, const char* Str, int Count, int TabCount, const int* TabStops,
+                      int TabOrigin) {
+  if (!Dc) return 0;
+  TFontEngine& e = Engine(Dc);
+  std::string_view s = Bytes(Str, Count);
+  TTabs tabs = MakeTabs(e, TabCount, TabStops);
+  std::vector<TSegment> segs;
+  QString line = FromGbk(s.data(), s.size());
+  int ox = Dc->OffX(), oy = Dc->OffY();
+  int width = LayoutTabs(e, line, &tabs, X - TabOrigin, &segs);
+  double bx, by;
+  Anchor(e, Dc->S.TextAlign, width, 0, X + ox, Y + oy, bx, by);
+  if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, 0, nullptr);
+  for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, nullptr);
+  return static_cast<int32_t>((static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(width) & 0xFFFF));
+}
+
+// ---------------------------------------------------------------------------
+// DrawText
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct TLine {
+  QString Text;
+  int Prefix = -1;  // the character underlined for its '&', -1 when none
+};
+
+// Ellipses, for a line wider than the rectangle. End: characters go from the end
+// until the rest and "..." fit. Path: the part from the last '\' or '/' is kept and
+// characters go from the end of the part before it, "..." between; when even that
+// does not fit, the end rule is applied to "..." and the kept part. Without a
+// separator the path rule is the end rule.
+void EndEllipsis(TFontEngine& E, TLine& L, int MaxW) {
+  QString dots = QStringLiteral("...");
+  int n = static_cast<int>(L.Text.size());
+  while (n > 0 && E.Width(L.Text.left(n) + dots) > MaxW) --n;
+  L.Text = L.Text.left(n) + dots;
+  if (L.Prefix >= n) L.Prefix = -1;
+}
+
+void PathEllipsis(TFontEngine& E, TLine& L, int MaxW) {
+  qsizetype sep = std::max(L.Text.lastIndexOf(u'\\'), L.Text.lastIndexOf(u'/'));
+  if (sep < 0) {
+    EndEllipsis(E, L, MaxW);
+    return;
+  }
+  QString tail = L.Text.mid(sep), dots = QStringLiteral("...");
+  int n = static_cast<int>(sep);
+  while (n > 0 && E.Width(L.Text.left(n) + dots + tail) > MaxW) --n;
+  if (n > 0 || E.Width(dots + tail) <= MaxW) {
+    L.Prefix = L.Prefix < n ? L.Prefix : -1;
+    L.Text = L.Text.left(n) + dots + tail;
+    return;
+  }
+  L.Text = dots + tail;
+  L.Prefix = -1;
+  TLine t{L.Text, -1};
+  EndEllipsis(E, t, MaxW);
+  L.Text = t.Text;
+}
+
+bool IsSpace(QChar C) { return C == u' ' || C == u'\t'; }
+// Double-byte (non-ASCII) characters may be broken before and after, as Chinese
+// text has no spaces between words.
+bool IsWide(QChar C) { return C.unicode() >= 0x80; }
+
+}  // namespace
+
+// DrawText with the formats the system uses:
+// - '&' marks the next character for an underline ("&&" is one '&', a final lone
+//   '&' is dropped; the last mark counts); DT_NOPREFIX keeps '&' as it is,
+//   DT_HIDEPREFIX removes the marks without underlining.
+// - Lines break at CR LF, LF or CR, unless DT_SINGLELINE, where CR and LF are
+//   dropped; a break at the very end of the text starts no further line.
+// - DT_WORDBREAK breaks lines that are wider than the rectangle after spaces and
+//   before or after double-byte characters; the spaces at a break are dropped; a
+//   single word wider than the rectangle stays whole on its line.
+// - DT_EXPANDTABS expands tabs to every 8 average character widths (DT_TABSTOP: the
+//   count in bits 8..15 instead, and those bits are no flags then); without it
+//   tabs take no room.
+// - Lines are DT_LEFT, DT_CENTER (left + (width - line width) / 2, truncated) or
+//   DT_RIGHT aligned; DT_VCENTER and DT_BOTTOM place a DT_SINGLELINE line (and are
+//   ignored otherwise); line height is the font's cell height (+ external leading
+//   with DT_EXTERNALLEADING).
+// - DT_END_ELLIPSIS / DT_PATH_ELLIPSIS shorten each line wider than the rectangle.
+// - DT_CALCRECT draws nothing and sets Right = Left + widest line and Bottom = Top
+//   + lines x line height; empty text gives (Left, Top, Left, Top) and 0.
+// - DT_RTLREADING is accepted and changes nothing: no font of this system writes
+//   right to left. A rotated font is drawn unrotated here.
+// - Text is clipped to the rectangle unless DT_NOCLIP. In OPAQUE background mode
+//   each line's cell is filled with the background colour.
+// Returns the text height; with DT_SINGLELINE and DT_VCENTER or DT_BOTTOM, the
+// distance from the rectangle's top to the bottom of the line.
+int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
+  if (!Dc || !R) return 0;
+  TFontEngine& e = Engine(Dc);
+  int tabChars = 8;
+  if (Format & DT_TABSTOP) {
+    tabChars = static_cast<int>((Format >> 8) & 0xFF);
+    Format &= ~0xFF00u;
+  }
+  std::string_view bytes = Bytes(Str, Count);
+  QString src = FromGbk(bytes.data(), bytes.size());
+
+  // Prefix characters.
+  QString text;
+  int prefix = -1;
+  if (Format & DT_NOPREFIX) {
+    text = src;
+  } else {
+    for (qsizetype i = 0; i < src.size(); ++i) {
+      if (src[i] != u'&') {
+        text += src[i];
+      } else if (i + 1 < src.size()) {
+        if (src[i + 1] != u'&') prefix = static_cast<int>(text.size());
+        text += src[++i];
+      }
+    }
+  }
+  if (Format & DT_HIDEPREFIX) prefix = -1;
+
+  int lineH = e.Tm.tmHeight + ((Format & DT_EXTERNALLEADING) ? e.Tm.tmExternalLeading : 0);
+  int maxW = R->Right - R->Left;
+  bool single = Format & DT_SINGLELINE;
+  TTabs tabs;
+  tabs.Every = std::max(1, tabChars * std::max(1, e.Tm.tmAveCharWidth));
+  const TTabs* tabsp = (Format & DT_EXPANDTABS) ? &tabs : nullptr;
+  auto width = [&](const QString& s) { return LayoutTabs(e, s, tabsp, 0, nullptr); };
+
+  // Paragraphs (start, end) in text.
+  std::vector<std::pair<int, int>> paras;
+  if (single) {
+    paras.push_back({0, static_cast<int>(text.size())});
+  } else {
+    int start = 0, n = static_cast<int>(text.size());
+    for (int i = 0; i < n; ++i) {
+      if (text[i] == u'\r' || text[i] == u'\n') {
+        paras.push_back({start, i});
+        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+      }
+    }
+    if (start < n || paras.empty()) paras.push_back({start, n});
+  }
+
+  auto makeLine = [&](int a, int b) {
+    TLine l;
+    for (int i = a; i < b; ++i) {
+      if (single && (text[i] == u'\r' || text[i] == u'\n')) continue;
+      if (i == prefix) l.Prefix = static_cast<int>(l.Text.size());
+      l.Text += text[i];
+    }
+    return l;
+  };
+
+  std::vector<TLine> lines;
+  for (auto [a, b] : paras) {
+    if (!(Format & DT_WORDBREAK) || single) {
+      lines.push_back(makeLine(a, b));
+      continue;
+    }
+    int lineStart = a;
+    int i = a;
+    while (true) {
+      // Grow the line token by token while it fits.
+      int lineEnd = lineStart;  // end of the last token that fitted (spaces excluded)
+      int pos = lineStart;
+      bool any = false;
+      while (pos < b) {
+        int spaceEnd = pos;
+        while (spaceEnd < b && IsSpace(text[spaceEnd])) ++spaceEnd;
+        if (spaceEnd >= b) { pos = b; break; }
+        int wordEnd = spaceEnd;
+        if (IsWide(text[wordEnd])) ++wordEnd;
+        else
+          while (wordEnd < b && !IsSpace(text[wordEnd]) && !IsWide(text[wordEnd])) ++wordEnd;
+        if (any && width(text.mid(lineStart, wordEnd - lineStart)) > maxW) break;
+        lineEnd = wordEnd;
+        pos = wordEnd;
+        any = true;
+      }
+      if (pos >= b) {
+        lines.push_back(makeLine(lineStart, b));
+        break;
+      }
+      lines.push_back(makeLine(lineStart, lineEnd));
+      i = lineEnd;
+      while (i < b && IsSpace(text[i])) ++i;
+      lineStart = i;
+    }
+  }
+  if (text.isEmpty()) lines.clear();
+
+  if (Format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS))
+    for (TLine& l : lines)
+      if (width(l.Text) > maxW) {
+        if (Format & DT_PATH_ELLIPSIS) PathEllipsis(e, l, maxW);
+        else EndEllipsis(e, l, maxW);
+      }
+
+  int total = static_cast<int>(lines.size()) * lineH;
+  if (Format & DT_CALCRECT) {
+    int w = 0;
+    for (const TLine& l : lines) w = std::max(w, width(l.Text));
+    R->Right = R->Left + w;
+    R->Bottom = R->Top + total;
+    return total;
+  }
+
+  int top = R->Top;
+  if (single && (Format & DT_VCENTER)) top = R->Top + (R->Bottom - R->Top - lineH) / 2;
+  else if (single && (Format & DT_BOTTOM)) top = R->Bottom - lineH;
+
+  int ox = Dc->OffX(), oy = Dc->OffY();
+  TRect clip = *R;
+  OffsetRect(clip, ox, oy);
+  const TRect* extra = (Format & DT_NOCLIP) ? nullptr : &clip;
+  uint32_t textColor = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
+  int y = top;
+  for (const TLine& l : lines) {
+    std::vector<TSegment> segs;
+    int w = LayoutTabs(e, l.Text, tabsp, 0, &segs);
+    int x = R->Left;
+    if (Format & DT_CENTER) x = R->Left + (maxW - w) / 2;
+    else if (Format & DT_RIGHT) x = R->Right - w;
+    double bx = x + ox, by = y + oy + e.Tm.tmAscent;
+    if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, w, bx, by, 0, extra);
+    for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, extra);
+    if (l.Prefix >= 0 && l.Prefix < l.Text.size()) {
+      // The underline of the '&' character: one pixel below the baseline, across
+      // the character's advance.
+      int x0 = width(l.Text.left(l.Prefix)), x1 = width(l.Text.left(l.Prefix + 1));
+      int uy = y + oy + e.Tm.tmAscent + 1;
+      FillClipped(Dc, {x + ox + x0, uy, x + ox + x1, uy + 1}, textColor, extra);
+    }
+    y += lineH;
+  }
+  if (single && (Format & (DT_VCENTER | DT_BOTTOM))) return top - R->Top + lineH;
+  return total;
+}
+
+// ---------------------------------------------------------------------------
+// Font families
+// ---------------------------------------------------------------------------
+
+int EnumFontFamilies(HDC Dc, const char* Family, const TFontEnumProc& Proc) {
+  EnsureGuiApp();
+  std::vector<std::string> names;
+  for (const TSubstitute& s : kSubstitutes) names.push_back(s.Name);
+  names.push_back(kMarlett);
+  for (const QString& f : QFontDatabase::families()) {
+    std::string gbk;
+    if (!Utf16ToGbk(f.toStdU16String(), gbk)) continue;
+    bool known = false;
+    for (const std::string& n : names) known = known || SameAscii(n.c_str(), gbk.c_str());
+    if (!known) names.push_back(gbk);
+  }
+  int result = 1;
+  for (const std::string& n : names) {
+    if (Family && !SameAscii(Family, n.c_str())) continue;
+    LOGFONT lf;
+    lf.lfHeight = -12;
+    lf.lfWeight = FW_NORMAL;
+    std::strncpy(lf.lfFaceName, n.c_str(), LF_FACESIZE - 1);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    std::shared_ptr<TFontEngine> e = EngineFor(lf);
+    TEXTMETRIC tm = e->Tm;
+    lf.lfCharSet = tm.tmCharSet;
+    lf.lfPitchAndFamily = static_cast<uint8_t>(((tm.tmPitchAndFamily & TMPF_FIXED_PITCH) ? VARIABLE_PITCH : FIXED_PITCH) |
+                                               (tm.tmPitchAndFamily & 0xF0));
+    result = Proc(lf, tm, TRUETYPE_FONTTYPE);
+    if (result == 0) break;
+  }
+  (void)Dc;
+  return result;
+}
