@@ -1,0 +1,26 @@
+#pragma once
+// Image file codecs of this folder (BMP, ICO, PNG). Not for use outside
+// platform/graphics: the classes in graphics.h are the interface.
+#include <cstdint>
+#include <vector>
+
+#include "platform/graphics/graphics.h"
+
+namespace gdi {
+
+// Reads exactly one BMP file from the stream's position (the headers say how long
+// it is). Raises EInvalidGraphic for a truncated or malformed header.
+std::vector<uint8_t> ReadBmpBytes(TStream* Stream);
+// Decodes a BMP file; EInvalidGraphic "Bitmap image is not valid: <why>".
+void DecodeBmp(const std::vector<uint8_t>& Data, TSurface& Out, TPixelFormat& Format);
+// Encodes with 1 (monochrome surfaces only), 24 or 32 bits per pixel.
+std::vector<uint8_t> EncodeBmp(const TSurface& S, int BitsPerPixel);
+
+// Reads one ICO file from the stream's position.
+std::vector<uint8_t> ReadIcoBytes(TStream* Stream);
+// Decodes the chosen image of an ICO file into 0xAARRGGBB pixels.
+void DecodeIco(const std::vector<uint8_t>& Data, int& Width, int& Height, std::vector<uint32_t>& Pixels);
+
+std::vector<uint8_t> EncodePng(const TSurface& S);
+
+}  // namespace gdi
