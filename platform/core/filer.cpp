@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/core/gbk.h"
+#include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
 namespace {
@@ -16,17 +17,6 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 const char kSignature[4] = {'T', 'P', 'F', '0'};
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 uint64_t GetLE(const uint8_t* p, int n) {
   uint64_t v = 0;

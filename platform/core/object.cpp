@@ -1,5 +1,6 @@
 #include "platform/core/object.h"
 
+#include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
 #include <algorithm>
@@ -7,17 +8,6 @@
 #include <mutex>
 
 namespace {
-
-bool SameIdent(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool IsIdent(const std::string& s) {
   if (s.empty()) return false;
@@ -49,7 +39,7 @@ Registry& TheRegistry() {
 
 bool TIdentMap::IdentToInt(const std::string& Ident, int64_t& Value) const {
   for (const auto& e : Entries)
-    if (SameIdent(Ident, e.Name)) { Value = e.Value; return true; }
+    if (SameText(Ident, e.Name)) { Value = e.Value; return true; }
   return false;
 }
 
@@ -69,7 +59,7 @@ const TPropInfo* TClassInfo::FindProp(const std::string& PropName) const {
   // A derived class may redeclare a property; the nearest declaration wins.
   for (const TClassInfo* c = this; c; c = c->Parent)
     for (const auto& p : c->Props)
-      if (SameIdent(p.Name, PropName)) return &p;
+      if (SameText(p.Name, PropName)) return &p;
   return nullptr;
 }
 
@@ -80,7 +70,7 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const {
   for (auto it = chain.rbegin(); it != chain.rend(); ++it)
     for (const auto& p : (*it)->Props) {
       auto same = std::find_if(out.begin(), out.end(),
-                               [&](const TPropInfo* q) { return SameIdent(q->Name, p.Name); });
+                               [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
       if (same != out.end()) *same = &p;  // redeclared: keep the position, take the newer entry
       else out.push_back(&p);
     }
@@ -90,7 +80,7 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const {
 const TMethodEntry* TClassInfo::FindMethod(const std::string& MethodName) const {
   for (const TClassInfo* c = this; c; c = c->Parent)
     for (const auto& m : c->Methods)
-      if (SameIdent(m.Name, MethodName)) return &m;
+      if (SameText(m.Name, MethodName)) return &m;
   return nullptr;
 }
 
@@ -209,7 +199,7 @@ void TComponent::SetName(const std::string& NewName) {
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName,
                                 const std::string& NewName) {
   // Checked for a rename under this owner and for a named component joining it.
-  if (AComponent && !NewName.empty() && !SameIdent(CurName, NewName)) {
+  if (AComponent && !NewName.empty() && !SameText(CurName, NewName)) {
     TComponent* other = FindComponent(NewName);
     if (other && other != AComponent)
       throw EComponentError("A component named " + NewName + " already exists");
@@ -234,7 +224,7 @@ int TComponent::ComponentIndex() const {
 TComponent* TComponent::FindComponent(const std::string& AName) const {
   if (AName.empty()) return nullptr;
   for (TComponent* c : FComponents)
-    if (SameIdent(c->FName, AName)) return c;
+    if (SameText(c->FName, AName)) return c;
   return nullptr;
 }
 
@@ -317,13 +307,13 @@ void TComponent::Loaded() { FComponentState >> csLoading; }
 
 std::string TComponent::EventName(const std::string& PropName) const {
   for (const auto& [prop, method] : FEventNames)
-    if (SameIdent(prop, PropName)) return method;
+    if (SameText(prop, PropName)) return method;
   return {};
 }
 
 void TComponent::SetEventName(const std::string& PropName, const std::string& MethodName) {
   for (auto it = FEventNames.begin(); it != FEventNames.end(); ++it)
-    if (SameIdent(it->first, PropName)) {
+    if (SameText(it->first, PropName)) {
       if (MethodName.empty()) FEventNames.erase(it);
       else it->second = MethodName;
       return;

@@ -8,22 +8,11 @@
 
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/sysutils.h"
 
 namespace {
 
 constexpr int kMaxDepth = 64;  // the same bound as the binary reader's
-
-bool SameText(const std::string& a, const char* b) {
-  size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -1,5 +1,7 @@
 #include "platform/core/typinfo.h"
 
+#include "platform/core/sysutils.h"
+
 namespace {
 
 std::string TrimBlanks(const std::string& s) {
@@ -7,17 +9,6 @@ std::string TrimBlanks(const std::string& s) {
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
   return s.substr(b, e - b);
-}
-
-bool SameIdent(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 const TPropInfo& Need(TObject* Instance, const std::string& PropName, bool ok, const char* what) {
@@ -106,8 +97,8 @@ void SetEnumProp(TObject* Instance, const std::string& PropName, const std::stri
   const TPropInfo& p = FindPropInfo(Instance, PropName);
   int64_t v = -1;
   if (p.Kind == TTypeKind::tkBool) {
-    if (SameIdent(Value, "True")) v = 1;
-    else if (SameIdent(Value, "False")) v = 0;
+    if (SameText(Value, "True")) v = 1;
+    else if (SameText(Value, "False")) v = 0;
   } else if (p.TypeInfo && p.Kind == TTypeKind::tkEnumeration) {
     v = GetEnumValue(*p.TypeInfo, Value);
   } else {
@@ -157,7 +148,7 @@ std::string GetEnumName(const TTypeInfo& Type, int64_t Value) {
 
 int64_t GetEnumValue(const TTypeInfo& Type, const std::string& Name) {
   for (size_t i = 0; i < Type.Names.size(); ++i)
-    if (SameIdent(Type.Names[i], Name)) return static_cast<int64_t>(i);
+    if (SameText(Type.Names[i], Name)) return static_cast<int64_t>(i);
   return -1;
 }
 
