@@ -269,14 +269,18 @@ void WalkLine(int X0, int Y0, int X1, int Y1, bool IncludeEnd, F&& Plot) {
     return;
   }
   int steps = std::max(adx, ady) + (IncludeEnd ? 1 : 0);
-  if (adx >= ady) {
-    int sx = dx > 0 ? 1 : -1;
-    for (int t = 0; t < steps; ++t)
-      Plot(X0 + sx * t, Y0 + FloorDiv(int64_t(2) * t * dy + adx - 1, int64_t(2) * adx));
-  } else {
-    int sy = dy > 0 ? 1 : -1;
-    for (int t = 0; t < steps; ++t)
-      Plot(X0 + FloorDiv(int64_t(2) * t * dx + ady - 1, int64_t(2) * ady), Y0 + sy * t);
+  // Minor offset at step t: floor((2 t d + n - 1) / 2n), n the major extent and d
+  // the signed minor one; kept as quotient and remainder, one step at a time.
+  bool xMajor = adx >= ady;
+  int64_t n = xMajor ? adx : ady, d = xMajor ? dy : dx, den = 2 * n;
+  int64_t q = 0, rem = n - 1;
+  int step = (xMajor ? dx : dy) > 0 ? 1 : -1;
+  for (int t = 0; t < steps; ++t) {
+    if (xMajor) Plot(X0 + step * t, Y0 + static_cast<int>(q));
+    else Plot(X0 + static_cast<int>(q), Y0 + step * t);
+    rem += 2 * d;
+    if (rem >= den) { rem -= den; ++q; }
+    else if (rem < 0) { rem += den; --q; }
   }
 }
 
@@ -324,6 +328,24 @@ void StrokePath(TDeviceContext* Dc, const TPenInfo& Pen, const TPoint* Pts, int 
       int x0 = Pts[0].X, x1 = Pts[1].X;
       if (x0 <= x1) FillSpanRop2(Dc, Pts[0].Y, x0, x1, Pen.Color, Pen.Rop);
       else FillSpanRop2(Dc, Pts[0].Y, x1 + 1, x0 + 1, Pen.Color, Pen.Rop);
+      return;
+    }
+    if (Pen.Style == PS_SOLID) {
+      // Solid pens: the clip and surface are looked up once per path.
+      const std::vector<TRect>& clip = Dc->ClipRects();
+      TSurface& s = Dc->Surface();
+      auto put = [&](int x, int y) {
+        for (const TRect& c : clip)
+          if (x >= c.Left && x < c.Right && y >= c.Top && y < c.Bottom) {
+            uint32_t& d = s.Row(y)[x];
+            d = Pen.Rop == R2_COPYPEN ? Pen.Color : Rop2(Pen.Rop, Pen.Color, d);
+            return;
+          }
+      };
+      for (int i = 0; i < segs; ++i) {
+        TPoint a = Pts[i], b = Pts[(i + 1) % Count];
+        WalkLine(a.X, a.Y, b.X, b.Y, false, put);
+      }
       return;
     }
     for (int i = 0; i < segs; ++i) {
