@@ -43,6 +43,11 @@ struct TMessageSystem {
     if (q.Fd < 0) q.Fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     return q;
   }
+  // The calling thread's queue if it has one; threads that only post have none.
+  TThreadQueue* FindQueue(std::thread::id Id) {
+    auto it = Queues.find(Id);
+    return it == Queues.end() ? nullptr : &it->second;
+  }
   static void Signal(TThreadQueue& Q) {
     uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(Q.Fd, &one, sizeof one);
@@ -165,7 +170,9 @@ int ProcessMessages() {
     TPostedMessageFilter filter;
     {
       std::lock_guard<std::mutex> lock(s.Lock);
-      TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
+      TThreadQueue* found = s.FindQueue(std::this_thread::get_id());
+      if (!found) return delivered;
+      TThreadQueue& q = *found;
       std::deque<TQueued>& from = !q.Sent.empty() ? q.Sent : q.Posted;
       if (from.empty()) {
         TMessageSystem::Drain(q);
@@ -199,8 +206,8 @@ int ProcessMessages() {
 bool MessagesPending() {
   TMessageSystem& s = System();
   std::lock_guard<std::mutex> lock(s.Lock);
-  TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
-  return !q.Sent.empty() || !q.Posted.empty();
+  TThreadQueue* q = s.FindQueue(std::this_thread::get_id());
+  return q && (!q->Sent.empty() || !q->Posted.empty());
 }
 
 int MessageQueueFd() {
@@ -224,7 +231,9 @@ void SetPostedMessageFilter(TPostedMessageFilter Filter) {
 BOOL PeekMessage(MSG* Msg, HWND Wnd, UINT MsgFilterMin, UINT MsgFilterMax, UINT RemoveMsg) {
   TMessageSystem& s = System();
   std::lock_guard<std::mutex> lock(s.Lock);
-  TThreadQueue& q = s.QueueOf(std::this_thread::get_id());
+  TThreadQueue* found = s.FindQueue(std::this_thread::get_id());
+  if (!found) return FALSE;
+  TThreadQueue& q = *found;
   bool anyMsg = MsgFilterMin == 0 && MsgFilterMax == 0;
   for (auto it = q.Posted.begin(); it != q.Posted.end(); ++it) {
     if (Wnd && it->Wnd != Wnd) continue;

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -90,4 +91,22 @@ TEST(MessageQueue, TheQueueDescriptorIsReadableExactlyWhileMessagesWait) {
   ProcessMessages();
   EXPECT_FALSE(readable());
   DeallocateHWnd(w);
+}
+
+TEST(MessageQueue, ThreadsWithoutWindowsGetNoQueueDescriptor) {
+  auto fds = [] {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+  };
+  int before = fds();
+  for (int i = 0; i < 20; ++i) {
+    std::thread t([] {
+      ProcessMessages();
+      EXPECT_FALSE(MessagesPending());
+      EXPECT_EQ(PeekMessage(nullptr, nullptr, 0, 0, PM_NOREMOVE), FALSE);
+    });
+    t.join();
+  }
+  EXPECT_EQ(fds(), before);
 }
