@@ -28,8 +28,8 @@ bool PatBlt(HDC Dc, int X, int Y, int Width, int Height, uint32_t Rop) {
   uint8_t code = static_cast<uint8_t>(Rop >> 16);
   if (RopUsesSource(code)) return false;
   TRect r;
-  Span(X + Dc->OffX(), Width, r.Left, r.Right);
-  Span(Y + Dc->OffY(), Height, r.Top, r.Bottom);
+  Span(SurfX(Dc, X), ClampCoord(Width), r.Left, r.Right);
+  Span(SurfY(Dc, Y), ClampCoord(Height), r.Top, r.Bottom);
   TBrushSampler brush(Dc, Dc->S.Brush);
   bool usesP = RopUsesPattern(code);
   if (usesP && brush.Null()) return true;  // a null brush leaves the pixels alone
@@ -63,28 +63,35 @@ bool Blt(HDC Dst, int X, int Y, int Width, int Height, HDC Src, int SrcX, int Sr
   bool usesS = RopUsesSource(code), usesP = RopUsesPattern(code);
   if (!usesS) return PatBlt(Dst, X, Y, Width, Height, Rop);
   if (!Src) return false;
+  Width = ClampCoord(Width);
+  Height = ClampCoord(Height);
+  SrcWidth = ClampCoord(SrcWidth);
+  SrcHeight = ClampCoord(SrcHeight);
   int dw = std::abs(Width), dh = std::abs(Height), sw = std::abs(SrcWidth), sh = std::abs(SrcHeight);
   if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return true;
 
   TSurface& ds = Dst->Surface();
   const TSurface& ss = Src->Surface();
-  int dox = X + Dst->OffX(), doy = Y + Dst->OffY();
-  int sox = SrcX + Src->OffX(), soy = SrcY + Src->OffY();
+  int dox = SurfX(Dst, X), doy = SurfY(Dst, Y);
+  int sox = SurfX(Src, SrcX), soy = SurfY(Src, SrcY);
+  TRect whole;
+  Span(dox, Width, whole.Left, whole.Right);
+  Span(doy, Height, whole.Top, whole.Bottom);
+  // Only the visible part of the destination is mapped.
   TRect dr;
-  Span(dox, Width, dr.Left, dr.Right);
-  Span(doy, Height, dr.Top, dr.Bottom);
+  if (!IntersectRect(dr, whole, VisibleBox(Dst))) return true;
 
-  // Source coordinate for each destination column and row (surface coordinates).
-  std::vector<int> mapX(static_cast<size_t>(dw)), mapY(static_cast<size_t>(dh));
+  // Source coordinate for each visible destination column and row (surface coordinates).
+  std::vector<int> mapX(static_cast<size_t>(dr.Width())), mapY(static_cast<size_t>(dr.Height()));
   for (int dx = dr.Left; dx < dr.Right; ++dx) {
     int i = Width >= 0 ? dx - dox : dox - dx;
     int j = MapIndex(i, dw, sw);
-    mapX[static_cast<size_t>(dx - dr.Left)] = SrcWidth >= 0 ? sox + j : sox - j;
+    mapX[static_cast<size_t>(dx - dr.Left)] = ClampCoord(SrcWidth >= 0 ? int64_t(sox) + j : int64_t(sox) - j);
   }
   for (int dy = dr.Top; dy < dr.Bottom; ++dy) {
     int i = Height >= 0 ? dy - doy : doy - dy;
     int j = MapIndex(i, dh, sh);
-    mapY[static_cast<size_t>(dy - dr.Top)] = SrcHeight >= 0 ? soy + j : soy - j;
+    mapY[static_cast<size_t>(dy - dr.Top)] = ClampCoord(SrcHeight >= 0 ? int64_t(soy) + j : int64_t(soy) - j);
   }
 
   // A copy within one surface reads from a snapshot of the source block, so that

@@ -96,13 +96,26 @@ HBITMAP NewBitmap(int Width, int Height, bool Mono) {
 constexpr TRect kUnbounded{-(1 << 28), -(1 << 28), 1 << 28, 1 << 28};
 
 TRect ToDevice(HDC Dc, int Left, int Top, int Right, int Bottom) {
-  int dx = Dc->S.ViewportOrg.X - Dc->S.WindowOrg.X, dy = Dc->S.ViewportOrg.Y - Dc->S.WindowOrg.Y;
-  return {Left + dx, Top + dy, Right + dx, Bottom + dy};
+  int64_t dx = int64_t(Dc->S.ViewportOrg.X) - Dc->S.WindowOrg.X, dy = int64_t(Dc->S.ViewportOrg.Y) - Dc->S.WindowOrg.Y;
+  return {gdi::ClampCoord(Left + dx), gdi::ClampCoord(Top + dy), gdi::ClampCoord(Right + dx), gdi::ClampCoord(Bottom + dy)};
 }
 
 int ClipResult(HDC Dc) { return gdi::RgnType(Dc->ClipRects()); }
 
 }  // namespace
+
+int TDeviceContext::OffX() const {
+  return gdi::ClampCoord(int64_t(S.ViewportOrg.X) - S.WindowOrg.X + DCOrg.X);
+}
+int TDeviceContext::OffY() const {
+  return gdi::ClampCoord(int64_t(S.ViewportOrg.Y) - S.WindowOrg.Y + DCOrg.Y);
+}
+
+TRect gdi::SurfRect(TDeviceContext* Dc, const TRect& R) {
+  return {SurfX(Dc, R.Left), SurfY(Dc, R.Top), SurfX(Dc, R.Right), SurfY(Dc, R.Bottom)};
+}
+
+TRect gdi::VisibleBox(TDeviceContext* Dc) { return RgnBox(Dc->ClipRects()); }
 
 const std::vector<TRect>& TDeviceContext::ClipRects() {
   TSurface& s = Surface();
@@ -503,13 +516,12 @@ int GetClipBox(HDC Dc, TRect* R) {
 
 bool PtVisible(HDC Dc, int X, int Y) {
   if (!Dc) return false;
-  return gdi::InClip(Dc, X + Dc->OffX(), Y + Dc->OffY());
+  return gdi::InClip(Dc, gdi::SurfX(Dc, X), gdi::SurfY(Dc, Y));
 }
 
 bool RectVisible(HDC Dc, const TRect* R) {
   if (!Dc || !R) return false;
-  TRect s = *R;
-  OffsetRect(s, Dc->OffX(), Dc->OffY());
+  TRect s = gdi::SurfRect(Dc, *R);
   TRect t;
   for (const TRect& c : Dc->ClipRects())
     if (IntersectRect(t, c, s)) return true;

@@ -8,7 +8,9 @@ using namespace gdi;
 namespace {
 
 void Fill(HDC Dc, const TRect& R, uint32_t Color) {
-  for (int y = R.Top; y < R.Bottom; ++y) FillSpanRop2(Dc, y, R.Left, R.Right, Color, R2_COPYPEN);
+  TRect v;
+  if (!IntersectRect(v, R, VisibleBox(Dc))) return;
+  for (int y = v.Top; y < v.Bottom; ++y) FillSpanRop2(Dc, y, v.Left, v.Right, Color, R2_COPYPEN);
 }
 void Put(HDC Dc, int X, int Y, uint32_t Color) { PutPixelRop2(Dc, X, Y, Color, R2_COPYPEN); }
 uint32_t Sys(HDC Dc, int Index) { return ForSurface(Dc->Surface(), ToPixel(GetSysColor(Index))); }
@@ -74,11 +76,7 @@ void EdgeOn(HDC Dc, TRect& R, unsigned Edge, unsigned Flags) {
     Fill(Dc, R, Sys(Dc, (Flags & BF_MONO) ? COLOR_WINDOW : COLOR_BTNFACE));
 }
 
-TRect ToSurf(HDC Dc, const TRect& R) {
-  TRect s = R;
-  OffsetRect(s, Dc->OffX(), Dc->OffY());
-  return s;
-}
+TRect ToSurf(HDC Dc, const TRect& R) { return SurfRect(Dc, R); }
 TRect ToLogical(HDC Dc, const TRect& S) {
   TRect r = S;
   OffsetRect(r, -Dc->OffX(), -Dc->OffY());
@@ -188,17 +186,18 @@ bool ButtonControl(HDC Dc, TRect& R, unsigned State) {
 // its apex on the centre line of R: row k from the apex is 2k + 1 pixels long.
 void Arrow(HDC Dc, const TRect& R, int Dir, int N, uint32_t Color, int Dx, int Dy) {
   int w = R.Width(), h = R.Height();
+  TRect box = VisibleBox(Dc);
   if (Dir <= 1) {
     int cx = R.Left + (w - 1) / 2 + Dx, y0 = R.Top + (h - N) / 2 + Dy;
-    for (int k = 0; k < N; ++k) {
+    for (int k = std::max(0, box.Top - y0); k < std::min(N, box.Bottom - y0); ++k) {
       int half = Dir == 0 ? k : N - 1 - k;
       FillSpanRop2(Dc, y0 + k, cx - half, cx + half + 1, Color, R2_COPYPEN);
     }
   } else {
     int cy = R.Top + (h - 1) / 2 + Dy, x0 = R.Left + (w - N) / 2 + Dx;
-    for (int k = 0; k < N; ++k) {
+    for (int k = std::max(0, box.Left - x0); k < std::min(N, box.Right - x0); ++k) {
       int half = Dir == 2 ? k : N - 1 - k;
-      for (int y = cy - half; y <= cy + half; ++y) Put(Dc, x0 + k, y, Color);
+      Fill(Dc, {x0 + k, cy - half, x0 + k + 1, cy + half + 1}, Color);
     }
   }
 }
@@ -260,10 +259,11 @@ bool MenuControl(HDC Dc, TRect& R, unsigned State) {
       int d = std::max(2, side / 2 - 1);
       int l = s.Left + (w - d) / 2, t = s.Top + (h - d) / 2;
       // Pixel centres inside the circle of diameter d.
-      for (int y = 0; y < d; ++y)
-        for (int x = 0; x < d; ++x) {
-          int u = 2 * x + 1 - d, v = 2 * y + 1 - d;
-          if (u * u + v * v <= d * d) Put(Dc, l + x, t + y, black);
+      TRect box = VisibleBox(Dc);
+      for (int y = std::max(0, box.Top - t); y < std::min(d, box.Bottom - t); ++y)
+        for (int x = std::max(0, box.Left - l); x < std::min(d, box.Right - l); ++x) {
+          int64_t u = 2 * x + 1 - d, v = 2 * y + 1 - d;
+          if (u * u + v * v <= int64_t(d) * d) Put(Dc, l + x, t + y, black);
         }
       return true;
     }

@@ -38,8 +38,8 @@ struct TDeviceContext {
   TSurface& Surface() { return S.Bitmap->Surface; }
   bool Mono() const { return S.Bitmap->Surface.Mono; }
   // Logical -> surface offset.
-  int OffX() const { return S.ViewportOrg.X - S.WindowOrg.X + DCOrg.X; }
-  int OffY() const { return S.ViewportOrg.Y - S.WindowOrg.Y + DCOrg.Y; }
+  int OffX() const;
+  int OffY() const;
   // The drawable area in surface coordinates: clip, visible area and surface bounds.
   const std::vector<TRect>& ClipRects();
   void InvalidateClip() { FClipValid = false; }
@@ -53,6 +53,20 @@ private:
 };
 
 namespace gdi {
+
+// Coordinates are cut to +-2^29 on their way to the surface, so that no sum or
+// product in the rasteriser overflows; work is bounded by the visible area, so a
+// huge shape costs no more than one that covers the surface.
+constexpr int kCoordLimit = 1 << 29;
+inline int ClampCoord(int64_t V) {
+  return V < -kCoordLimit ? -kCoordLimit : V > kCoordLimit ? kCoordLimit : static_cast<int>(V);
+}
+// Logical -> surface.
+inline int SurfX(TDeviceContext* Dc, int X) { return ClampCoord(int64_t(X) + Dc->OffX()); }
+inline int SurfY(TDeviceContext* Dc, int Y) { return ClampCoord(int64_t(Y) + Dc->OffY()); }
+TRect SurfRect(TDeviceContext* Dc, const TRect& R);
+// The bounding box of the drawable area (surface coordinates).
+TRect VisibleBox(TDeviceContext* Dc);
 
 // COLORREF (0x00BBGGRR) <-> surface pixel (0xFFRRGGBB).
 inline uint32_t ToPixel(COLORREF C) {
@@ -157,6 +171,7 @@ void PutPixelRop2(TDeviceContext* Dc, int X, int Y, uint32_t Color, int Rop);
 bool InClip(TDeviceContext* Dc, int X, int Y);
 // The runs of pixels a polygon fills (surface coordinates), each as a one-row
 // rectangle.
-void PolygonSpans(const TPoint* Pts, int Count, std::vector<TRect>& Spans);
+void PolygonSpans(const TPoint* Pts, int Count, std::vector<TRect>& Spans, int RowMin = -kCoordLimit,
+                  int RowMax = kCoordLimit);
 
 }  // namespace gdi

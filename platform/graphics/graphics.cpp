@@ -532,18 +532,22 @@ void TCanvas::BrushCopy(const TRect& Dest, TBitmap* Bitmap, const TRect& Source,
   RequireBrush();
   // The source part, stretched to the destination size, then each pixel copied or,
   // where it has the replaced colour, painted with the brush.
-  int w = Dest.Width(), h = Dest.Height();
+  // Only the visible part of Dest is worked on.
+  HDC dc = FHandle;
+  TRect whole = gdi::SurfRect(dc, Dest), dr;
+  if (!IntersectRect(dr, whole, gdi::VisibleBox(dc))) {
+    Changed();
+    return;
+  }
   HDC src = CreateCompatibleDC(nullptr);
   HDC tmp = CreateCompatibleDC(nullptr);
-  HBITMAP work = CreateBitmap(w, h, 1, 32, nullptr);
+  HBITMAP work = CreateBitmap(dr.Width(), dr.Height(), 1, 32, nullptr);
   SelectObject(src, Bitmap->Handle());
   SelectObject(tmp, work);
-  StretchBlt(tmp, 0, 0, w, h, src, Source.Left, Source.Top, Source.Width(), Source.Height(), SRCCOPY);
+  StretchBlt(tmp, whole.Left - dr.Left, whole.Top - dr.Top, whole.Width(), whole.Height(), src, Source.Left,
+             Source.Top, Source.Width(), Source.Height(), SRCCOPY);
   uint32_t key = gdi::ToPixel(ColorToRGB(Color)) & 0xFFFFFF;
-  HDC dc = FHandle;
   gdi::TBrushSampler brush(dc, FBrush->Handle());
-  TRect dr = Dest;
-  OffsetRect(dr, dc->OffX(), dc->OffY());
   TSurface& ds = dc->Surface();
   const TSurface& ws = work->Surface;
   TRect t;
@@ -936,17 +940,16 @@ void TIcon::LoadFromResourceName(uintptr_t, const std::string& ResName) {
 void TIcon::Draw(TCanvas* Canvas, const TRect& R) {
   if (Empty() || R.IsEmpty()) return;
   HDC dc = Canvas->Handle();
-  TRect dr = R;
-  OffsetRect(dr, dc->OffX(), dc->OffY());
+  TRect dr = gdi::SurfRect(dc, R);
   TSurface& ds = dc->Surface();
-  int dw = dr.Width(), dh = dr.Height();
+  int64_t dw = int64_t(dr.Right) - dr.Left, dh = int64_t(dr.Bottom) - dr.Top;
   TRect t;
   for (const TRect& c : dc->ClipRects()) {
     if (!IntersectRect(t, c, dr)) continue;
     for (int y = t.Top; y < t.Bottom; ++y) {
-      int sy = static_cast<int>((int64_t(2) * (y - dr.Top) + 1) * FHeight / (2 * int64_t(dh)));
+      int sy = static_cast<int>((int64_t(2) * (y - dr.Top) + 1) * FHeight / (2 * dh));
       for (int x = t.Left; x < t.Right; ++x) {
-        int sx = static_cast<int>((int64_t(2) * (x - dr.Left) + 1) * FWidth / (2 * int64_t(dw)));
+        int sx = static_cast<int>((int64_t(2) * (x - dr.Left) + 1) * FWidth / (2 * dw));
         uint32_t s = FPixels[static_cast<size_t>(sy) * static_cast<size_t>(FWidth) + static_cast<size_t>(sx)];
         uint32_t a = s >> 24;
         if (a == 0) continue;

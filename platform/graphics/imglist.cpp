@@ -165,7 +165,7 @@ bool TCustomImageList::Overlay(int ImageIndex, int Overlay) {
 void TCustomImageList::Paint(TCanvas* Canvas, int X, int Y, const TImage& Image, bool Enabled, bool Background) {
   HDC dc = Canvas->Handle();
   TSurface& ds = dc->Surface();
-  TRect dr = Bounds(X + dc->OffX(), Y + dc->OffY(), FWidth, FHeight);
+  TRect dr = Bounds(gdi::SurfX(dc, X), gdi::SurfY(dc, Y), FWidth, FHeight);
   auto clearAt = [&](size_t k) { return FMasked && Image.Clear[k]; };
   if (Enabled) {
     uint32_t back = gdi::ForSurface(ds, gdi::ToPixel(ColorToRGB(FBkColor)));

@@ -154,13 +154,15 @@ void FillBrushRect(TDeviceContext* Dc, const TRect& R, const TBrushSampler& Brus
   }
 }
 
-void PolygonSpans(const TPoint* Pts, int Count, std::vector<TRect>& Spans) {
+void PolygonSpans(const TPoint* Pts, int Count, std::vector<TRect>& Spans, int RowMin, int RowMax) {
   if (Count < 3) return;
   int ymin = Pts[0].Y, ymax = Pts[0].Y;
   for (int i = 1; i < Count; ++i) {
     ymin = std::min(ymin, Pts[i].Y);
     ymax = std::max(ymax, Pts[i].Y);
   }
+  ymin = std::max(ymin, RowMin);
+  ymax = std::min(ymax, RowMax);
   if (ymin >= ymax) return;
   std::vector<std::vector<int>> rows(static_cast<size_t>(ymax - ymin));
   // Alternate rule at pixel centres: vertices sit on pixel corners, pixel (x, y) is
@@ -170,11 +172,11 @@ void PolygonSpans(const TPoint* Pts, int Count, std::vector<TRect>& Spans) {
   for (int i = 0; i < Count; ++i) {
     TPoint a = Pts[i], b = Pts[(i + 1) % Count];
     if (a.Y == b.Y) continue;
-    int y0 = std::min(a.Y, b.Y), y1 = std::max(a.Y, b.Y);
+    int y0 = std::max(std::min(a.Y, b.Y), ymin), y1 = std::min(std::max(a.Y, b.Y), ymax);
     for (int y = y0; y < y1; ++y) {
       // Crossing at the row centre: x = num / den; first pixel whose centre is at or
       // right of it: ceil(x - 1/2).
-      int64_t num = int64_t(2) * a.X * (b.Y - a.Y) + int64_t(2 * y + 1 - 2 * a.Y) * (b.X - a.X);
+      int64_t num = int64_t(2) * a.X * (b.Y - a.Y) + (int64_t(2) * y + 1 - int64_t(2) * a.Y) * (b.X - a.X);
       int64_t den = int64_t(2) * (b.Y - a.Y);
       if (den < 0) { num = -num; den = -den; }
       rows[static_cast<size_t>(y - ymin)].push_back(CeilDiv(2 * num - den, 2 * den));
@@ -195,6 +197,9 @@ using namespace gdi;
 
 namespace {
 
+// Pens are at most this wide.
+constexpr int kMaxPenWidth = 1024;
+
 // The pen of an operation.
 struct TPenInfo {
   bool Null = true;
@@ -212,7 +217,7 @@ TPenInfo PenOf(TDeviceContext* Dc) {
   if (!pen || pen->Log.lopnStyle == PS_NULL) return p;
   const TSurface& s = Dc->Surface();
   p.Null = false;
-  p.Width = std::max(1, pen->Log.lopnWidth.X);
+  p.Width = std::clamp(pen->Log.lopnWidth.X, 1, kMaxPenWidth);
   p.Style = pen->Log.lopnStyle == PS_INSIDEFRAME ? PS_SOLID : pen->Log.lopnStyle;
   if (p.Width > 1) p.Style = PS_SOLID;
   p.Color = ForSurface(s, ToPixel(pen->Log.lopnColor));
@@ -247,41 +252,47 @@ bool StyleOn(unsigned Style, int Pos) {
   return true;
 }
 
-void PenPixel(TDeviceContext* Dc, const TPenInfo& Pen, int X, int Y, int& StylePos) {
-  if (Pen.Style == PS_SOLID) {
-    PutPixelRop2(Dc, X, Y, Pen.Color, Pen.Rop);
-    return;
-  }
-  if (StyleOn(Pen.Style, StylePos)) PutPixelRop2(Dc, X, Y, Pen.Color, Pen.Rop);
+// One pixel of a one-pixel pen at position Pos of its style run.
+void PenPixel(TDeviceContext* Dc, const TPenInfo& Pen, int X, int Y, int Pos) {
+  if (Pen.Style == PS_SOLID || StyleOn(Pen.Style, Pos)) PutPixelRop2(Dc, X, Y, Pen.Color, Pen.Rop);
   else if (Pen.BackOpaque) PutPixelRop2(Dc, X, Y, Pen.Back, Pen.Rop);
-  ++StylePos;
 }
 
 // The pixels of a line from (X0, Y0) towards (X1, Y1). The longer axis steps one
 // pixel at a time; the other coordinate is the exact one rounded to the nearest
 // pixel, a tie going to the smaller coordinate. Equal extents give exact diagonals.
+// Plot(x, y, t) gets the step number t; only the steps whose major coordinate lies
+// in Box are walked. Returns the number of steps of the whole line.
 template <class F>
-void WalkLine(int X0, int Y0, int X1, int Y1, bool IncludeEnd, F&& Plot) {
-  int dx = X1 - X0, dy = Y1 - Y0;
-  int adx = std::abs(dx), ady = std::abs(dy);
+int WalkLine(int X0, int Y0, int X1, int Y1, bool IncludeEnd, const TRect& Box, F&& Plot) {
+  int64_t dx = int64_t(X1) - X0, dy = int64_t(Y1) - Y0;
+  int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  int64_t steps = std::max(adx, ady) + (IncludeEnd ? 1 : 0);
   if (adx == 0 && ady == 0) {
-    if (IncludeEnd) Plot(X0, Y0);
-    return;
+    if (IncludeEnd) Plot(X0, Y0, 0);
+    return static_cast<int>(steps);
   }
-  int steps = std::max(adx, ady) + (IncludeEnd ? 1 : 0);
   // Minor offset at step t: floor((2 t d + n - 1) / 2n), n the major extent and d
   // the signed minor one; kept as quotient and remainder, one step at a time.
   bool xMajor = adx >= ady;
   int64_t n = xMajor ? adx : ady, d = xMajor ? dy : dx, den = 2 * n;
-  int64_t q = 0, rem = n - 1;
   int step = (xMajor ? dx : dy) > 0 ? 1 : -1;
-  for (int t = 0; t < steps; ++t) {
-    if (xMajor) Plot(X0 + step * t, Y0 + static_cast<int>(q));
-    else Plot(X0 + static_cast<int>(q), Y0 + step * t);
+  int64_t origin = xMajor ? X0 : Y0, lo = xMajor ? Box.Left : Box.Top, hi = xMajor ? Box.Right : Box.Bottom;
+  int64_t t0 = step > 0 ? lo - origin : origin - hi + 1, t1 = step > 0 ? hi - origin : origin - lo + 1;
+  t0 = std::max<int64_t>(t0, 0);
+  t1 = std::min<int64_t>(t1, steps);
+  if (t0 >= t1) return static_cast<int>(steps);
+  int64_t num = 2 * t0 * d + n - 1;
+  int64_t q = FloorDiv(num, den), rem = num - q * den;
+  for (int64_t t = t0; t < t1; ++t) {
+    int major = static_cast<int>(origin + step * t), minor = static_cast<int>((xMajor ? Y0 : X0) + q);
+    if (xMajor) Plot(major, minor, static_cast<int>(t));
+    else Plot(minor, major, static_cast<int>(t));
     rem += 2 * d;
     if (rem >= den) { rem -= den; ++q; }
     else if (rem < 0) { rem += den; --q; }
   }
+  return static_cast<int>(steps);
 }
 
 // The union of the pixels a wide pen covers, kept as row runs so that each pixel is
@@ -293,9 +304,10 @@ public:
   }
   // A wide pen puts a Width x Width square on every pixel of the path, covering
   // X - Width / 2 .. X - Width / 2 + Width - 1 (the same vertically).
-  void Stamp(int X, int Y, int Width) {
+  void Stamp(int X, int Y, int Width, const TRect& Box) {
     int x0 = X - Width / 2, y0 = Y - Width / 2;
-    for (int y = y0; y < y0 + Width; ++y) Add(y, x0, x0 + Width);
+    if (x0 >= Box.Right || x0 + Width <= Box.Left) return;
+    for (int y = std::max(y0, Box.Top); y < std::min(y0 + Width, Box.Bottom); ++y) Add(y, x0, x0 + Width);
   }
   void Paint(TDeviceContext* Dc, uint32_t Color, int Rop) {
     std::sort(FSpans.begin(), FSpans.end(), [](const TRect& a, const TRect& b) {
@@ -318,23 +330,20 @@ private:
 };
 
 // A path of points (surface coordinates) drawn with the pen. One-pixel pens leave
-// out the final point; wide pens cover every point of the path.
+// out the final point; wide pens cover every point of the path. StylePos is the
+// style run position at the start and is carried past the path.
 void StrokePath(TDeviceContext* Dc, const TPenInfo& Pen, const TPoint* Pts, int Count, bool Closed,
                 int& StylePos) {
   if (Pen.Null || Count < 1) return;
+  TRect box = VisibleBox(Dc);
+  if (box.IsEmpty()) return;
   int segs = Closed ? Count : Count - 1;
   if (Pen.Width == 1) {
-    if (Pen.Style == PS_SOLID && Pen.Rop == R2_COPYPEN && !Closed && Count == 2 && Pts[0].Y == Pts[1].Y) {
-      int x0 = Pts[0].X, x1 = Pts[1].X;
-      if (x0 <= x1) FillSpanRop2(Dc, Pts[0].Y, x0, x1, Pen.Color, Pen.Rop);
-      else FillSpanRop2(Dc, Pts[0].Y, x1 + 1, x0 + 1, Pen.Color, Pen.Rop);
-      return;
-    }
     if (Pen.Style == PS_SOLID) {
       // Solid pens: the clip and surface are looked up once per path.
       const std::vector<TRect>& clip = Dc->ClipRects();
       TSurface& s = Dc->Surface();
-      auto put = [&](int x, int y) {
+      auto put = [&](int x, int y, int) {
         for (const TRect& c : clip)
           if (x >= c.Left && x < c.Right && y >= c.Top && y < c.Bottom) {
             uint32_t& d = s.Row(y)[x];
@@ -344,28 +353,32 @@ void StrokePath(TDeviceContext* Dc, const TPenInfo& Pen, const TPoint* Pts, int 
       };
       for (int i = 0; i < segs; ++i) {
         TPoint a = Pts[i], b = Pts[(i + 1) % Count];
-        WalkLine(a.X, a.Y, b.X, b.Y, false, put);
+        WalkLine(a.X, a.Y, b.X, b.Y, false, box, put);
       }
       return;
     }
     for (int i = 0; i < segs; ++i) {
       TPoint a = Pts[i], b = Pts[(i + 1) % Count];
-      WalkLine(a.X, a.Y, b.X, b.Y, false, [&](int x, int y) { PenPixel(Dc, Pen, x, y, StylePos); });
+      int base = StylePos;
+      StylePos += WalkLine(a.X, a.Y, b.X, b.Y, false, box,
+                           [&](int x, int y, int t) { PenPixel(Dc, Pen, x, y, base + t); });
     }
     return;
   }
   TSpanSet set;
-  if (Count == 1) set.Stamp(Pts[0].X, Pts[0].Y, Pen.Width);
+  TRect reach = box;
+  InflateRect(reach, Pen.Width, Pen.Width);
+  if (Count == 1) set.Stamp(Pts[0].X, Pts[0].Y, Pen.Width, box);
   for (int i = 0; i < segs; ++i) {
     TPoint a = Pts[i], b = Pts[(i + 1) % Count];
-    WalkLine(a.X, a.Y, b.X, b.Y, true, [&](int x, int y) { set.Stamp(x, y, Pen.Width); });
+    WalkLine(a.X, a.Y, b.X, b.Y, true, reach, [&](int x, int y, int) { set.Stamp(x, y, Pen.Width, box); });
   }
   set.Paint(Dc, Pen.Color, Pen.Rop);
 }
 
 std::vector<TPoint> ToSurface(TDeviceContext* Dc, const TPoint* Pts, int Count) {
   std::vector<TPoint> v(static_cast<size_t>(Count));
-  for (int i = 0; i < Count; ++i) v[static_cast<size_t>(i)] = {Pts[i].X + Dc->OffX(), Pts[i].Y + Dc->OffY()};
+  for (int i = 0; i < Count; ++i) v[static_cast<size_t>(i)] = {SurfX(Dc, Pts[i].X), SurfY(Dc, Pts[i].Y)};
   return v;
 }
 
@@ -393,21 +406,23 @@ struct TShapeRows {
 
 // The pixels of an ellipse inscribed in [L, R) x [T, B): those whose centres lie on
 // or inside it.
-TShapeRows EllipseRows(int L, int T, int R, int B) {
+// Only rows Lo .. Hi - 1 are worked out.
+TShapeRows EllipseRows(int L, int T, int R, int B, int Lo, int Hi) {
   TShapeRows s;
-  s.Top = T;
-  int64_t A = R - L, Bh = B - T;
-  if (A <= 0 || Bh <= 0) return s;
-  s.Rows.resize(static_cast<size_t>(Bh), {0, 0});
+  s.Top = std::max(T, Lo);
+  int64_t A = int64_t(R) - L, Bh = int64_t(B) - T;
+  int last = std::min(B, Hi);
+  if (A <= 0 || Bh <= 0 || s.Top >= last) return s;
+  s.Rows.resize(static_cast<size_t>(last - s.Top), {0, 0});
   using i128 = __int128;
   auto inside = [&](int i, int j) {
     i128 u = 2 * int64_t(i) + 1 - (int64_t(L) + R), v = 2 * int64_t(j) + 1 - (int64_t(T) + B);
     return u * u * Bh * Bh + v * v * A * A <= i128(A) * A * Bh * Bh;
   };
   double c = double(L) + R - 1;
-  for (int j = T; j < B; ++j) {
+  for (int j = s.Top; j < last; ++j) {
     double v = 2.0 * j + 1 - (double(T) + B);
-    double rem = 1.0 - (v * v) / double(Bh * Bh);
+    double rem = 1.0 - (v * v) / (double(Bh) * double(Bh));
     if (rem < 0) continue;
     double U = double(A) * std::sqrt(rem);
     int lo = static_cast<int>(std::ceil((c - U) / 2)), hi = static_cast<int>(std::floor((c + U) / 2));
@@ -415,15 +430,16 @@ TShapeRows EllipseRows(int L, int T, int R, int B) {
     while (lo <= hi && !inside(lo, j)) ++lo;
     while (inside(hi + 1, j)) ++hi;
     while (hi >= lo && !inside(hi, j)) --hi;
-    if (lo <= hi) s.Rows[static_cast<size_t>(j - T)] = {lo, hi + 1};
+    if (lo <= hi) s.Rows[static_cast<size_t>(j - s.Top)] = {lo, hi + 1};
   }
   return s;
 }
 
-TShapeRows RectRows(int L, int T, int R, int B) {
+TShapeRows RectRows(int L, int T, int R, int B, int Lo, int Hi) {
   TShapeRows s;
-  s.Top = T;
-  if (R > L && B > T) s.Rows.assign(static_cast<size_t>(B - T), {L, R});
+  s.Top = std::max(T, Lo);
+  int last = std::min(B, Hi);
+  if (R > L && last > s.Top) s.Rows.assign(static_cast<size_t>(last - s.Top), {L, R});
   return s;
 }
 
@@ -499,7 +515,8 @@ bool Polygon(HDC Dc, const TPoint* Points, int Count) {
   if (!Dc || !Points || Count < 2) return false;
   std::vector<TPoint> s = ToSurface(Dc, Points, Count);
   std::vector<TRect> spans;
-  PolygonSpans(s.data(), Count, spans);
+  TRect box = VisibleBox(Dc);
+  PolygonSpans(s.data(), Count, spans, box.Top, box.Bottom);
   TBrushSampler brush(Dc, Dc->S.Brush);
   for (const TRect& r : spans) FillBrushSpan(Dc, r.Top, r.Left, r.Right, brush, Dc->S.Rop2);
   // The outline runs through every vertex and back to the first one.
@@ -514,27 +531,34 @@ bool Polygon(HDC Dc, const TPoint* Points, int Count) {
 bool Rectangle(HDC Dc, int Left, int Top, int Right, int Bottom) {
   if (!Dc) return false;
   Normalise(Left, Top, Right, Bottom);
-  int l = Left + Dc->OffX(), t = Top + Dc->OffY(), r = Right + Dc->OffX(), b = Bottom + Dc->OffY();
+  TRect sr = SurfRect(Dc, {Left, Top, Right, Bottom});
+  int l = sr.Left, t = sr.Top, r = sr.Right, b = sr.Bottom;
   TPenInfo pen = PenOf(Dc);
+  TRect box = VisibleBox(Dc);
+  int lo = box.Top - kMaxPenWidth - 1, hi = box.Bottom + kMaxPenWidth + 1;
   if (pen.Null) {
-    PaintShape(Dc, {}, RectRows(l, t, r - 1, b - 1), pen, false);
+    PaintShape(Dc, {}, RectRows(l, t, r - 1, b - 1, lo, hi), pen, false);
     return true;
   }
   if (pen.Style == PS_SOLID) {
     int w = pen.Width;
-    PaintShape(Dc, RectRows(l, t, r, b), RectRows(l + w, t + w, r - w, b - w), pen, true);
+    PaintShape(Dc, RectRows(l, t, r, b, lo, hi), RectRows(l + w, t + w, r - w, b - w, lo, hi), pen, true);
     return true;
   }
-  // A styled outline runs clockwise from the top-left corner, each pixel once.
-  PaintShape(Dc, {}, RectRows(l + 1, t + 1, r - 1, b - 1), pen, false);
+  // A styled outline runs clockwise from the top-left corner, each pixel once;
+  // position p along it decides dash or gap.
+  PaintShape(Dc, {}, RectRows(l + 1, t + 1, r - 1, b - 1, lo, hi), pen, false);
   if (r <= l || b <= t) return true;
-  int style = 0;
-  for (int x = l; x < r; ++x) PenPixel(Dc, pen, x, t, style);
-  for (int y = t + 1; y < b; ++y) PenPixel(Dc, pen, r - 1, y, style);
-  if (b - 1 > t)
-    for (int x = r - 2; x >= l; --x) PenPixel(Dc, pen, x, b - 1, style);
-  if (r - 1 > l)
-    for (int y = b - 2; y > t; --y) PenPixel(Dc, pen, l, y, style);
+  int w = r - l, h = b - t;
+  auto xs = [&](int From, int To) { return std::pair{std::max(From, box.Left), std::min(To, box.Right)}; };
+  auto ys = [&](int From, int To) { return std::pair{std::max(From, box.Top), std::min(To, box.Bottom)}; };
+  if (t >= box.Top && t < box.Bottom)
+    for (auto [x0, x1] = xs(l, r); x0 < x1; ++x0) PenPixel(Dc, pen, x0, t, x0 - l);
+  for (auto [y0, y1] = ys(t + 1, b); y0 < y1; ++y0) PenPixel(Dc, pen, r - 1, y0, w + (y0 - t - 1));
+  if (h > 1 && b - 1 >= box.Top && b - 1 < box.Bottom)
+    for (auto [x0, x1] = xs(l, r - 1); x0 < x1; ++x0) PenPixel(Dc, pen, x0, b - 1, w + h - 1 + (r - 2 - x0));
+  if (w > 1)
+    for (auto [y0, y1] = ys(t + 1, b - 1); y0 < y1; ++y0) PenPixel(Dc, pen, l, y0, 2 * w + h - 2 + (b - 2 - y0));
   return true;
 }
 
@@ -545,13 +569,16 @@ bool Rectangle(HDC Dc, int Left, int Top, int Right, int Bottom) {
 bool Ellipse(HDC Dc, int Left, int Top, int Right, int Bottom) {
   if (!Dc) return false;
   Normalise(Left, Top, Right, Bottom);
-  int l = Left + Dc->OffX(), t = Top + Dc->OffY(), r = Right + Dc->OffX(), b = Bottom + Dc->OffY();
+  TRect sr = SurfRect(Dc, {Left, Top, Right, Bottom});
+  int l = sr.Left, t = sr.Top, r = sr.Right, b = sr.Bottom;
   TPenInfo pen = PenOf(Dc);
+  TRect box = VisibleBox(Dc);
+  int lo = box.Top - kMaxPenWidth - 1, hi = box.Bottom + kMaxPenWidth + 1;
   if (pen.Null) {
-    PaintShape(Dc, {}, EllipseRows(l, t, r - 1, b - 1), pen, false);
+    PaintShape(Dc, {}, EllipseRows(l, t, r - 1, b - 1, lo, hi), pen, false);
     return true;
   }
-  TShapeRows outer = EllipseRows(l, t, r, b), inner = outer;
+  TShapeRows outer = EllipseRows(l, t, r, b, lo, hi), inner = outer;
   for (int i = 0; i < pen.Width; ++i) inner = inner.Eroded();
   PaintShape(Dc, outer, inner, pen, true);
   return true;
@@ -559,17 +586,14 @@ bool Ellipse(HDC Dc, int Left, int Top, int Right, int Bottom) {
 
 int FillRect(HDC Dc, const TRect* R, HBRUSH Brush) {
   if (!Dc || !R || !Brush) return 0;
-  TRect s = *R;
-  OffsetRect(s, Dc->OffX(), Dc->OffY());
-  FillBrushRect(Dc, s, TBrushSampler(Dc, Brush));
+  FillBrushRect(Dc, SurfRect(Dc, *R), TBrushSampler(Dc, Brush));
   return 1;
 }
 
 int FrameRect(HDC Dc, const TRect* R, HBRUSH Brush) {
   if (!Dc || !R || !Brush) return 0;
-  TRect s = *R;
-  if (s.IsEmpty()) return 1;
-  OffsetRect(s, Dc->OffX(), Dc->OffY());
+  if (R->IsEmpty()) return 1;
+  TRect s = SurfRect(Dc, *R);
   TBrushSampler brush(Dc, Brush);
   FillBrushRect(Dc, {s.Left, s.Top, s.Right, s.Top + 1}, brush);
   if (s.Height() > 1) FillBrushRect(Dc, {s.Left, s.Bottom - 1, s.Right, s.Bottom}, brush);
@@ -580,8 +604,8 @@ int FrameRect(HDC Dc, const TRect* R, HBRUSH Brush) {
 
 bool InvertRect(HDC Dc, const TRect* R) {
   if (!Dc || !R) return false;
-  TRect s = *R;
-  OffsetRect(s, Dc->OffX(), Dc->OffY());
+  TRect s;
+  if (!IntersectRect(s, SurfRect(Dc, *R), VisibleBox(Dc))) return true;
   for (int y = s.Top; y < s.Bottom; ++y) FillSpanRop2(Dc, y, s.Left, s.Right, 0, R2_NOT);
   return true;
 }
@@ -591,17 +615,16 @@ bool InvertRect(HDC Dc, const TRect* R) {
 // run on evenly round the corners and a second call restores the pixels.
 bool DrawFocusRect(HDC Dc, const TRect* R) {
   if (!Dc || !R) return false;
-  TRect s = *R;
-  if (s.IsEmpty()) return true;
-  OffsetRect(s, Dc->OffX(), Dc->OffY());
+  if (R->IsEmpty()) return true;
+  TRect s = SurfRect(Dc, *R), box = VisibleBox(Dc);
   auto dot = [&](int x, int y) {
     if (((x - Dc->DCOrg.X) + (y - Dc->DCOrg.Y)) % 2 == 0) PutPixelRop2(Dc, x, y, 0, R2_NOT);
   };
-  for (int x = s.Left; x < s.Right; ++x) {
+  for (int x = std::max(s.Left, box.Left); x < std::min(s.Right, box.Right); ++x) {
     dot(x, s.Top);
     if (s.Bottom - 1 > s.Top) dot(x, s.Bottom - 1);
   }
-  for (int y = s.Top + 1; y < s.Bottom - 1; ++y) {
+  for (int y = std::max(s.Top + 1, box.Top); y < std::min(s.Bottom - 1, box.Bottom); ++y) {
     dot(s.Left, y);
     if (s.Right - 1 > s.Left) dot(s.Right - 1, y);
   }
@@ -615,14 +638,14 @@ bool DrawFocusRect(HDC Dc, const TRect* R) {
 
 COLORREF GetPixel(HDC Dc, int X, int Y) {
   if (!Dc) return CLR_INVALID;
-  int x = X + Dc->OffX(), y = Y + Dc->OffY();
+  int x = SurfX(Dc, X), y = SurfY(Dc, Y);
   if (!InClip(Dc, x, y)) return CLR_INVALID;
   return ToColorRef(Dc->Surface().Row(y)[x]);
 }
 
 COLORREF SetPixel(HDC Dc, int X, int Y, COLORREF Color) {
   if (!Dc) return CLR_INVALID;
-  int x = X + Dc->OffX(), y = Y + Dc->OffY();
+  int x = SurfX(Dc, X), y = SurfY(Dc, Y);
   if (!InClip(Dc, x, y)) return CLR_INVALID;
   uint32_t p = ForSurface(Dc->Surface(), ToPixel(Color));
   Dc->Surface().Row(y)[x] = p;

@@ -141,17 +141,17 @@ std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
 
   // Height < 0 is the character (em) height in pixels; > 0 the cell height (ascent
   // + descent), reached by scaling a large reference size; 0 means 12 pixels.
-  int em;
-  if (Lf.lfHeight < 0) em = -Lf.lfHeight;
+  int64_t em;
+  if (Lf.lfHeight < 0) em = -int64_t(Lf.lfHeight);
   else if (Lf.lfHeight == 0) em = 12;
   else if (e->Marlett) em = Lf.lfHeight;
   else {
     QFont ref = e->Font;
     ref.setPixelSize(1000);
     QFontMetrics m(ref);
-    em = static_cast<int>(std::lround(Lf.lfHeight * 1000.0 / std::max(1, m.ascent() + m.descent())));
+    em = std::llround(std::min(Lf.lfHeight, 100000) * 1000.0 / std::max(1, m.ascent() + m.descent()));
   }
-  e->Em = std::clamp(em, 1, 2000);
+  e->Em = static_cast<int>(std::clamp<int64_t>(em, 1, 2000));
   e->Font.setPixelSize(e->Em);
   e->Metrics = std::make_unique<QFontMetrics>(e->Font);
 
@@ -254,6 +254,7 @@ void Composite(HDC Dc, const QImage& Mask, int Ox, int Oy, uint32_t Color, const
 
 void FillClipped(HDC Dc, TRect R, uint32_t Color, const TRect* Extra) {
   if (Extra && !IntersectRect(R, R, *Extra)) return;
+  if (!IntersectRect(R, R, VisibleBox(Dc))) return;
   for (int y = R.Top; y < R.Bottom; ++y) FillSpanRop2(Dc, y, R.Left, R.Right, Color, R2_COPYPEN);
 }
 
@@ -313,23 +314,24 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
     minx = std::min(minx, p.x()); maxx = std::max(maxx, p.x());
     miny = std::min(miny, p.y()); maxy = std::max(maxy, p.y());
   }
-  int ox = static_cast<int>(std::floor(minx)) - pad, oy = static_cast<int>(std::floor(miny)) - pad;
-  int w = static_cast<int>(std::ceil(maxx)) + pad - ox, h = static_cast<int>(std::ceil(maxy)) + pad - oy;
-  TRect visible = gdi::RgnBox(Dc->ClipRects());
-  if (Extra) IntersectRect(visible, visible, *Extra);
-  TRect t;
-  if (!IntersectRect(t, visible, {ox, oy, ox + w, oy + h})) return;
-  QImage mask(w, h, QImage::Format_Alpha8);
+  auto coord = [](double v) { return ClampCoord(static_cast<int64_t>(std::clamp(v, -2e9, 2e9))); };
+  TRect ink{coord(std::floor(minx) - pad), coord(std::floor(miny) - pad), coord(std::ceil(maxx) + pad),
+            coord(std::ceil(maxy) + pad)};
+  // The coverage mask spans only the visible part of the text.
+  TRect t = VisibleBox(Dc);
+  if (Extra) IntersectRect(t, t, *Extra);
+  if (!IntersectRect(t, t, ink)) return;
+  QImage mask(t.Width(), t.Height(), QImage::Format_Alpha8);
   mask.fill(0);
   {
     QPainter p(&mask);
     p.setFont(E.Font);
     p.setPen(QColor(0, 0, 0, 255));
-    p.translate(X - ox, Y - oy);
+    p.translate(X - t.Left, Y - t.Top);
     if (Escapement != 0) p.rotate(-Escapement / 10.0);
     p.drawText(QPointF(0, 0), S);
   }
-  Composite(Dc, mask, ox, oy, color, Extra);
+  Composite(Dc, mask, t.Left, t.Top, color, Extra);
 }
 
 // The background of a run: its cell box, turned like the text.
@@ -485,19 +487,17 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
                 const int* Dx) {
   if (!Dc || Dx) return false;
   TFontEngine& e = Engine(Dc);
-  int ox = Dc->OffX(), oy = Dc->OffY();
   TRect clip;
   const TRect* extra = nullptr;
   if (R) {
-    clip = *R;
-    OffsetRect(clip, ox, oy);
+    clip = SurfRect(Dc, *R);
     if (Options & ETO_OPAQUE) FillClipped(Dc, clip, ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor)), nullptr);
     if (Options & ETO_CLIPPED) extra = &clip;
   }
   QString q = Printable(Bytes(Str, Count));
   int width = e.Width(q), esc = EscapementOf(Dc);
   double bx, by;
-  Anchor(e, Dc->S.TextAlign, width, esc, X + ox, Y + oy, bx, by);
+  Anchor(e, Dc->S.TextAlign, width, esc, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, esc, extra);
   DrawRun(Dc, e, q, bx, by, esc, extra);
   return true;
@@ -513,10 +513,9 @@ int32_t TabbedTextOut(HDC Dc, int X, int Y, const char* Str, int Count, int TabC
   TTabs tabs = MakeTabs(e, TabCount, TabStops);
   std::vector<TSegment> segs;
   QString line = FromGbk(s.data(), s.size());
-  int ox = Dc->OffX(), oy = Dc->OffY();
   int width = LayoutTabs(e, line, &tabs, X - TabOrigin, &segs);
   double bx, by;
-  Anchor(e, Dc->S.TextAlign, width, 0, X + ox, Y + oy, bx, by);
+  Anchor(e, Dc->S.TextAlign, width, 0, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, 0, nullptr);
   for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, nullptr);
   return static_cast<int32_t>((static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(width) & 0xFFFF));
@@ -601,6 +600,7 @@ bool IsWide(QChar C) { return C.unicode() >= 0x80; }
 // distance from the rectangle's top to the bottom of the line.
 int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   if (!Dc || !R) return 0;
+  *R = {ClampCoord(R->Left), ClampCoord(R->Top), ClampCoord(R->Right), ClampCoord(R->Bottom)};
   TFontEngine& e = Engine(Dc);
   int tabChars = 8;
   if (Format & DT_TABSTOP) {
@@ -720,8 +720,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   else if (single && (Format & DT_BOTTOM)) top = R->Bottom - lineH;
 
   int ox = Dc->OffX(), oy = Dc->OffY();
-  TRect clip = *R;
-  OffsetRect(clip, ox, oy);
+  TRect clip = SurfRect(Dc, *R);
   const TRect* extra = (Format & DT_NOCLIP) ? nullptr : &clip;
   uint32_t textColor = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
   int y = top;

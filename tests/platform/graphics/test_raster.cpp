@@ -350,3 +350,69 @@ TEST(Objects, DeletingASelectedObjectWaitsUntilItIsLetGo) {
   EXPECT_EQ(SelectObject(window, p.Bmp), nullptr);  // a window context keeps its surface
   DeleteDC(window);
 }
+
+TEST(Limits, HugeCoordinatesCostNoMoreThanTheVisibleArea) {
+  // Each call covers the whole 6 x 4 surface with a shape reaching far outside it;
+  // a cost that grew with the shape would not finish.
+  constexpr int kFar = 2000000000;
+  struct Case { const char* Name; void (*Draw)(HDC); };
+  const Case cases[] = {
+      {"Rectangle", [](HDC dc) { Rectangle(dc, -kFar, -kFar, kFar, kFar); }},
+      {"Ellipse", [](HDC dc) { Ellipse(dc, -kFar, -kFar, kFar, kFar); }},
+      {"Polygon", [](HDC dc) {
+         const TPoint pts[] = {{-kFar, -kFar}, {kFar, -kFar}, {kFar, kFar}, {-kFar, kFar}};
+         Polygon(dc, pts, 4);
+       }},
+      {"FillRect", [](HDC dc) {
+         TRect r{-kFar, -kFar, kFar, kFar};
+         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+       }},
+      {"PatBlt", [](HDC dc) {
+         SelectObject(dc, GetStockObject(BLACK_BRUSH));
+         PatBlt(dc, -kFar, -kFar, kFar, kFar, PATCOPY);
+         PatBlt(dc, 0, 0, kFar, kFar, PATCOPY);
+       }},
+      {"StretchBlt", [](HDC dc) {
+         HDC src = CreateCompatibleDC(nullptr);
+         HBITMAP b = CreateBitmap(1, 1, 1, 32, nullptr);
+         SelectObject(src, b);
+         StretchBlt(dc, -kFar, -kFar, kFar, kFar, src, 0, 0, 1, 1, SRCCOPY);
+         StretchBlt(dc, 0, 0, kFar, kFar, src, 0, 0, 1, 1, SRCCOPY);
+         DeleteDC(src);
+         DeleteObject(b);
+       }},
+      {"DrawEdge", [](HDC dc) {
+         TRect r{-kFar, -kFar, kFar, kFar};
+         DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_FLAT | BF_MONO);
+         SelectObject(dc, GetStockObject(BLACK_BRUSH));
+         PatBlt(dc, 0, 0, 6, 4, PATCOPY);
+         DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLDOWN);
+         DrawFrameControl(dc, &r, DFC_MENU, DFCS_MENUBULLET);
+       }},
+      {"wide lines", [](HDC dc) {
+         HPEN pen = CreatePen(PS_SOLID, 2000000, RGB(0, 0, 0));
+         SelectObject(dc, pen);
+         MoveToEx(dc, -kFar, 2, nullptr);
+         LineTo(dc, kFar, 2);
+         SelectObject(dc, GetStockObject(BLACK_PEN));
+         DeleteObject(pen);
+       }},
+  };
+  for (const Case& c : cases) {
+    TPaintDC p(6, 4);
+    p.Select(GetStockObject(BLACK_BRUSH));
+    c.Draw(p.Dc);
+    EXPECT_EQ(p.Picture(), Rows({"KKKKKK", "KKKKKK", "KKKKKK", "KKKKKK"})) << c.Name;
+  }
+  TPaintDC p(6, 4);
+  HPEN dot = CreatePen(PS_DOT, 1, RGB(0, 0, 0));
+  p.Select(dot);
+  SetBkMode(p.Dc, TRANSPARENT);
+  MoveToEx(p.Dc, -kFar + 1, 0, nullptr);  // the dot run keeps its phase to the visible part
+  LineTo(p.Dc, kFar, 0);
+  int phase = (1 << 29) % 6;  // pixels from the start, cut to -2^29, to x = 0
+  std::string row;
+  for (int x = 0; x < 6; ++x) row += (phase + x) % 6 < 3 ? 'K' : '.';
+  EXPECT_EQ(p.Picture().substr(0, 7), row + "\n");
+  DeleteObject(dot);
+}
