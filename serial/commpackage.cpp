@@ -14,6 +14,9 @@ DTU_DEFINE_ENUM(TCommPackageType, "cptCompatiblePkg", "cptFrameHeadTail", "cptFr
 namespace {
 
 constexpr std::uint32_t kLengthSize = 4;
+// More than this for one queue is refused like a failed allocation: a queue that
+// big is a setting gone wrong, and the system would only fail later, touching it.
+constexpr std::uint64_t kMaxQueueStorage = std::uint64_t(1) << 30;
 
 std::uint32_t RecordLength(const std::uint8_t* Record) {
   std::uint32_t n;
@@ -41,7 +44,7 @@ TCommPackageQueue::TCommPackageQueue(std::uint32_t QSize, std::uint32_t PkgSize)
 void TCommPackageQueue::SetQueue(std::uint32_t QSize, std::uint32_t PkgSize) {
   QSize = std::max<std::uint32_t>(QSize, 2);
   PkgSize = std::max<std::uint32_t>(PkgSize, 32);
-  if (std::numeric_limits<std::size_t>::max() / QSize < PkgSize) throw ENimboCommError(ENimboCommError::ecOutOfMemory);
+  if (std::uint64_t(QSize) * PkgSize > kMaxQueueStorage) throw ENimboCommError(ENimboCommError::ecOutOfMemory);
   std::unique_ptr<std::uint8_t[]> storage(new (std::nothrow) std::uint8_t[std::size_t(QSize) * PkgSize]);
   if (!storage) throw ENimboCommError(ENimboCommError::ecOutOfMemory);
   FStorage = std::move(storage);

@@ -44,7 +44,8 @@ public:
   TCommPackageQueue& operator=(const TCommPackageQueue&) = delete;
 
   // Replaces the storage with max(QSize, 2) records of max(PkgSize, 32) bytes,
-  // empty. Raises ENimboCommError 1 (the old storage stays) when it cannot be had.
+  // empty. Raises ENimboCommError 1 (the old storage stays) when it cannot be had
+  // or would exceed 1 GiB.
   // Neither side may use the queue meanwhile.
   void SetQueue(std::uint32_t QSize, std::uint32_t PkgSize);
   void fSetQSize(std::uint32_t N) { SetQueue(N, FPkgSize); }
