@@ -104,7 +104,7 @@ const TClassInfo& TCommPackage::StaticClass() {
 }
 
 TCommPackage::TCommPackage(TNimboComm* Comm) : FComm(Comm) {
-  _Resize(FQueueSize, FPackageSize);
+  _Resize(QueueSize(), PackageSize());
   FTimerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (FTimerEvent) FTimerThread = BeginThread([this] { _TimerThread(); });
   if (!FTimerThread) {
@@ -147,8 +147,8 @@ void TCommPackage::_Resize(std::uint32_t QSize, std::uint32_t PkgSize) {
   }
   {
     std::scoped_lock lock(FRxLock, FTxLock);
-    FQueueSize = QSize;
-    FPackageSize = PkgSize;
+    FQueueSize.store(QSize, std::memory_order_release);
+    FPackageSize.store(PkgSize, std::memory_order_release);
     FRxQueue = std::move(rx);
     FTxQueue = std::move(tx);
     FRxFrame = std::move(rxFrame);
@@ -181,9 +181,9 @@ void TCommPackage::fSetActive(bool Value) {
   SetEvent(FTimerEvent);
 }
 
-void TCommPackage::fSetQSize(std::uint32_t Value) { _Resize(Value, FPackageSize); }
+void TCommPackage::fSetQSize(std::uint32_t Value) { _Resize(Value, PackageSize()); }
 
-void TCommPackage::fSetPkgSz(std::uint32_t Value) { _Resize(FQueueSize, Value); }
+void TCommPackage::fSetPkgSz(std::uint32_t Value) { _Resize(QueueSize(), Value); }
 
 void TCommPackage::fSetPkgType(TCommPackageType Value) {
   {
@@ -216,7 +216,7 @@ std::uint32_t TCommPackage::QueuedCount() {
 DWORD TCommPackage::ReadPackage(void* Buffer, DWORD Size) {
   if (!Active()) return 0;
   std::lock_guard<std::mutex> lock(FRxLock);
-  const std::uint32_t callerRecord = FPackageSize + kLengthSize;
+  const std::uint32_t callerRecord = PackageSize() + kLengthSize;
   std::uint8_t* record = FReadRecord.data();
   if (PackageType() == cptCompatiblePkg) {
     if (!Buffer || (Size != 0 && Size < callerRecord)) return 0;
@@ -226,10 +226,10 @@ DWORD TCommPackage::ReadPackage(void* Buffer, DWORD Size) {
   }
   if (!Buffer || Size == 0) {
     if (!FRxQueue->Read(record, 0)) return 0;
-    return std::min(RecordLength(record), FPackageSize);
+    return std::min(RecordLength(record), PackageSize());
   }
   if (!FRxQueue->Out(record)) return 0;
-  const std::uint32_t n = std::min({Size, RecordLength(record), FPackageSize});
+  const std::uint32_t n = std::min({Size, RecordLength(record), PackageSize()});
   std::memcpy(Buffer, record + kLengthSize, n);
   return n;
 }
@@ -237,18 +237,18 @@ DWORD TCommPackage::ReadPackage(void* Buffer, DWORD Size) {
 DWORD TCommPackage::WritePackage(const void* Buffer, DWORD Size) {
   if (!Active() || !Buffer) return 0;
   std::lock_guard<std::mutex> lock(FTxLock);
-  const std::uint32_t callerRecord = FPackageSize + kLengthSize;
+  const std::uint32_t callerRecord = PackageSize() + kLengthSize;
   std::uint8_t* record = FWriteRecord.data();
   DWORD result;
   if (PackageType() == cptCompatiblePkg) {
     if (Size != 0 && Size < callerRecord) return 0;
     const auto* in = static_cast<const std::uint8_t*>(Buffer);
     MakeRecord(record, FWriteRecord.size(), in + kLengthSize,
-               std::min(RecordLength(in), FPackageSize));
+               std::min(RecordLength(in), PackageSize()));
     result = 1;
   } else {
     if (Size == 0) return 0;
-    result = std::min(Size, FPackageSize);
+    result = std::min(Size, PackageSize());
     MakeRecord(record, FWriteRecord.size(), static_cast<const std::uint8_t*>(Buffer), result);
   }
   if (!FTxQueue->In(record)) return 0;
@@ -301,7 +301,7 @@ void TCommPackage::_WritePackage() {
   }
   std::uint8_t* record = FTxStage.data();
   if (!FTxQueue->Out(record)) return;
-  const std::uint32_t n = std::min(RecordLength(record), FPackageSize);
+  const std::uint32_t n = std::min(RecordLength(record), PackageSize());
   if (PackageType() == cptFrameTimeout) {
     std::memcpy(FEncoded.data(), record + kLengthSize, n);
     FEncodedLength = n;
@@ -344,7 +344,7 @@ bool TCommPackage::_ReadTimeoutPackage() {
     int n = FComm->Read(buf, ReadPiece);
     if (n <= 0) break;
     any = true;
-    const std::uint32_t take = std::min<std::uint32_t>(static_cast<std::uint32_t>(n), FPackageSize - FRxLength);
+    const std::uint32_t take = std::min<std::uint32_t>(static_cast<std::uint32_t>(n), PackageSize() - FRxLength);
     if (take) std::memcpy(FRxFrame.data() + FRxLength, buf, take);
     FRxLength += take;  // bytes beyond PackageSize are dropped
   }

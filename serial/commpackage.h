@@ -115,9 +115,9 @@ public:
   bool Active() const { return FActive.load(std::memory_order_acquire); }
   // Every switch empties both queues and forgets partial frames.
   void fSetActive(bool Value);
-  std::uint32_t QueueSize() const { return FQueueSize; }
+  std::uint32_t QueueSize() const { return FQueueSize.load(std::memory_order_acquire); }
   void fSetQSize(std::uint32_t Value);
-  std::uint32_t PackageSize() const { return FPackageSize; }
+  std::uint32_t PackageSize() const { return FPackageSize.load(std::memory_order_acquire); }
   void fSetPkgSz(std::uint32_t Value);
   TCommPackageType PackageType() const { return FPackageType.load(std::memory_order_acquire); }
   void fSetPkgType(TCommPackageType Value);
@@ -149,14 +149,13 @@ private:
   void _Resize(std::uint32_t QSize, std::uint32_t PkgSize);
   void _ResetLocked();  // both locks held
   TFrameMarks _Marks() const { return TFrameMarks{FrameHead(), FrameTail(), FrameCtrl()}; }
-  std::uint32_t _RecordSize() const { return FRxQueue->PkgSize(); }
 
   std::atomic<bool> FActive{false};
   std::atomic<bool> FDoubleFrameMark{false};
   TNimboComm* FComm;
   TNimboComm::TCommNotifyEvent FSavedNotify;
-  std::uint32_t FQueueSize = 16;
-  std::uint32_t FPackageSize = 4096;
+  std::atomic<std::uint32_t> FQueueSize{16};
+  std::atomic<std::uint32_t> FPackageSize{4096};  // changed under both locks
   std::atomic<TCommPackageType> FPackageType{cptFrameTimeout};
   std::atomic<std::uint8_t> FHead{0xEB};
   std::atomic<std::uint8_t> FTail{0xEE};
