@@ -29,7 +29,16 @@ int CountEntries(const char* Dir) {
   return n - (std::strcmp(Dir, "/proc/self/fd") == 0 ? 1 : 0);  // the directory's own fd
 }
 int OpenFds() { return CountEntries("/proc/self/fd"); }
-int Threads() { return CountEntries("/proc/self/task"); }
+// Threads of the process. The first thread ever started may bring a runtime helper
+// thread with it (ThreadSanitizer's), so one is started and joined first.
+int Threads() {
+  static const bool warmed = [] {
+    std::thread([] {}).join();
+    return true;
+  }();
+  (void)warmed;
+  return CountEntries("/proc/self/task");
+}
 
 long ContextSwitches(pid_t Tid) {
   std::ifstream in("/proc/self/task/" + std::to_string(Tid) + "/status");
