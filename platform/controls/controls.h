@@ -1,0 +1,559 @@
+#pragma once
+// The control tree of the class library: TControl (bounds, alignment, visibility,
+// colour, font, text, mouse handling, the CM_ change notifications), TWinControl
+// (a window of its own, created on demand, with child controls, tab order, focus,
+// keyboard handling and painting of its graphic children), TGraphicControl
+// (painted by its parent, in z-order, clipped), TCustomControl (a windowed control
+// with a canvas and a virtual Paint) and TControlCanvas.
+//
+// Messages: Perform(Msg, W, L) calls WindowProc, which is WndProc unless replaced;
+// WndProc does the class-wide preprocessing and calls Dispatch; Dispatch runs the
+// handler of the most derived class that handles the message (a class overrides
+// Dispatch, handles its messages in a switch and passes the rest to
+// inherited::Dispatch; a handler's "inherited" is inherited::Dispatch too), and a
+// message nobody handles reaches DefaultHandler, the window's default procedure.
+// A windowed control's handle is a window of platform/controls/winuser.h, so
+// SendMessage and PostMessage to Handle() reach its WindowProc.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/controls/winuser.h"
+#include "platform/core/object.h"
+#include "platform/graphics/graphics.h"
+
+class TWinControl;
+class TCustomForm;
+class TPopupMenu;
+class TControlCanvas;
+
+// ---------------------------------------------------------------------------
+// Types
+// ---------------------------------------------------------------------------
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum class TAnchorKind { akLeft, akTop, akRight, akBottom };
+using TAnchors = TSet<TAnchorKind>;
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateItem>;
+enum class TControlStyleItem { csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents,
+                               csFramed, csSetCaption, csOpaque, csDoubleClicks, csFixedWidth,
+                               csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
+                               csDisplayDragImage, csReflector, csActionClient, csMenuEvents,
+                               csNeedsBorderPaint, csParentBackground };
+using TControlStyle = TSet<TControlStyleItem>;
+enum class TControlStateItem { csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded,
+                               csFocusing, csCreating, csPaintCopy, csCustomPaint,
+                               csDestroyingHandle, csDocking };
+using TControlState = TSet<TControlStateItem>;
+// Form and control borders (controls use only bsNone and bsSingle).
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
+using enum TAlign;
+using enum TAnchorKind;
+using enum TAlignment;
+using enum TMouseButton;
+using enum TShiftStateItem;
+using enum TControlStyleItem;
+using enum TControlStateItem;
+using enum TFormBorderStyle;
+DTU_DECLARE_ENUM(TAlign)
+DTU_DECLARE_ENUM(TAnchorKind)
+DTU_DECLARE_ENUM(TAlignment)
+DTU_DECLARE_ENUM(TMouseButton)
+DTU_DECLARE_ENUM(TFormBorderStyle)
+
+// Cursor identifiers (Screen->Cursors); crDefault lets the parent or the screen
+// decide.
+using TCursor = int;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                  crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+                  crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+                  crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
+                  crHandPoint = -21, crSizeAll = -22, crSize = -22;
+// CM_HINTSHOW: LParam points to this; the control may change the text or where
+// the hint goes, or answer non-zero to show none.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  TPoint CursorPos;   // screen
+  TRect CursorRect;   // screen: the hint stays while the pointer is inside
+  TPoint HintPos;     // screen: the hint window's top-left (then 20 pixels lower)
+  std::string HintStr;
+};
+
+// Cursor identifiers for the filer ("crHandPoint").
+const TIdentMap& CursorIdents();
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
+// The shift state in key data (Alt from its bit, Shift and Ctrl from the key state)
+// and in the key state of mouse messages.
+TShiftState KeyDataToShiftState(LPARAM KeyData);
+TShiftState KeysToShiftState(WPARAM Keys);
+// The current modifier keys.
+TShiftState ShiftStateNow();
+
+// ---------------------------------------------------------------------------
+// TControl
+// ---------------------------------------------------------------------------
+
+class TControl : public TComponent {
+  DTU_CLASS(TControl, TComponent)
+public:
+  explicit TControl(TComponent* AOwner);
+  ~TControl() override;
+  void BeforeDestruction() override;
+
+  // The windowed control this control sits on (nullptr: none).
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* AParent);
+
+  // Bounds in the parent's client coordinates (a form's on the screen).
+  int Left() const { return FLeft; }
+  int Top() const { return FTop; }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  void SetLeft(int Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+  void SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+  void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+  void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+  virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+  void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Width(), R.Height()); }
+  // The client area: (0, 0, Width, Height) for a graphic control; a windowed
+  // control's window client area.
+  TRect ClientRect() { return GetClientRect(); }
+  virtual TRect GetClientRect();
+  int ClientWidth() { return GetClientRect().Right; }
+  int ClientHeight() { return GetClientRect().Bottom; }
+  void SetClientWidth(int Value);
+  void SetClientHeight(int Value);
+  virtual void SetClientSize(int AWidth, int AHeight);
+  // Screen position of the client area's top-left corner.
+  virtual TPoint ClientOrigin();
+  TPoint ClientToScreen(TPoint P);
+  TPoint ScreenToClient(TPoint P);
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign Value);
+  TAnchors Anchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
+
+  bool Visible() const { return FVisible; }
+  virtual void SetVisible(bool Value);
+  void Show();
+  void Hide();
+  bool Enabled() const { return FEnabled; }
+  virtual void SetEnabled(bool Value);
+  // Whether the control and every parent are visible (and, for windowed controls,
+  // shown on a form that is shown).
+  virtual bool IsVisibleOnScreen();
+
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool Value);
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* Value);
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool Value);
+  // Caption and Text are the same text (GBK), read and written through
+  // WM_GETTEXT/WM_SETTEXT; a change sends CM_TEXTCHANGED.
+  std::string Caption() { return GetText(); }
+  void SetCaption(const std::string& Value) { SetText(Value); }
+  std::string Text() { return GetText(); }
+  virtual std::string GetText();
+  virtual void SetText(const std::string& Value);
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value) { FHint = Value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool Value);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
+  int HelpContext() const { return FHelpContext; }
+  void SetHelpContext(int Value) { FHelpContext = Value; }
+
+  TControlStyle ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+  TControlState ControlState() const { return FControlState; }
+  void SetControlState(TControlState Value) { FControlState = Value; }
+  bool MouseCapture();
+  void SetMouseCapture(bool Value);
+
+  // Painting: Invalidate marks the control for repainting, Update paints what is
+  // marked now, Repaint does both.
+  virtual void Invalidate();
+  virtual void Update();
+  virtual void Repaint();
+  void Refresh() { Repaint(); }
+  void BringToFront();
+  void SendToBack();
+
+  // Messages (see the top of this file).
+  LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
+  TWndMethod WindowProc;
+  virtual void WndProc(TMessage& Message);
+  virtual void Dispatch(TMessage& Message);
+  virtual void DefaultHandler(TMessage& Message);
+
+  virtual void Click();
+  virtual void DblClick();
+
+  // Streaming.
+  bool HasParent() override { return true; }
+  TComponent* GetParentComponent() override;
+  void SetParentComponent(TComponent* Value) override;
+  void ReadState(TReader* Reader) override;
+  void Loaded() override;
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnResize;
+  TContextPopupEvent OnContextPopup;
+
+  // Published-property entries of the control classes that descendants publish
+  // by name ("Caption", "Color", "OnClick" ...); EPropertyError for a name that
+  // is not one of them.
+  static const TPropInfo& Property(const std::string& Name);
+
+protected:
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseMove(TShiftState Shift, int X, int Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void Resize();
+  virtual void Changed();
+  // The parent realigns this control (bounds, visibility or alignment changed).
+  void RequestAlign();
+  // Anchors remember the distances to the parent's edges from here.
+  void UpdateAnchorRules();
+  void InvalidateControl(bool IsVisible, bool IsOpaque);
+  virtual void FontChanged();
+  virtual void VisibleChanging() {}
+  virtual bool CanResize(int&, int&) { return true; }
+
+  // Message handlers of TControl (Dispatch calls them).
+  void WMLButtonDown(TMessage& M);
+  void WMLButtonDblClk(TMessage& M);
+  void WMLButtonUp(TMessage& M);
+  void WMRButtonDown(TMessage& M);
+  void WMRButtonUp(TMessage& M);
+  void WMMButtonDown(TMessage& M);
+  void WMMButtonUp(TMessage& M);
+  void WMMouseMove(TMessage& M);
+  void WMCancelMode(TMessage& M);
+  void WMContextMenu(TMessage& M);
+  void CMParentColorChanged(TMessage& M);
+  void CMParentFontChanged(TMessage& M);
+  void CMParentShowHintChanged(TMessage& M);
+  void CMMouseEnterLeave(TMessage& M);
+
+  int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  TControlState FControlState;
+  std::string FText;
+  TFont* FFont;
+  TColor FColor = clWindow;
+  bool FVisible = true;
+
+private:
+  friend class TWinControl;
+  void DoMouseDown(TMessage& M, TMouseButton Button, TShiftState Shift);
+  void DoMouseUp(TMessage& M, TMouseButton Button);
+  void FontOnChange(TObject*);
+
+  TWinControl* FParent = nullptr;
+  TAlign FAlign = alNone;
+  TAnchors FAnchors{akLeft, akTop};
+  TPoint FAnchorRules;
+  TPoint FOriginalParentSize;
+  bool FAnchorMove = false;
+  bool FEnabled = true;
+  bool FParentColor = true;
+  bool FParentFont = true;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  std::string FHint;
+  TCursor FCursor = crDefault;
+  TPopupMenu* FPopupMenu = nullptr;
+  int FHelpContext = 0;
+  bool FPainting = false;  // inside its own paint (a parent painting for it skips it)
+};
+
+// ---------------------------------------------------------------------------
+// TWinControl
+// ---------------------------------------------------------------------------
+
+class TWinControl : public TControl {
+  DTU_CLASS(TWinControl, TControl)
+public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+  void BeforeDestruction() override;
+
+  // The window, created (with the parents' windows) on first use. A child control
+  // without a parent raises EInvalidOperation "Control '<name>' has no parent window".
+  HWND Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  void HandleNeeded();
+  // Whether the window is shown: the control and its parents are visible on a
+  // form that is shown.
+  bool Showing() const { return FShowing; }
+
+  int ControlCount() const { return static_cast<int>(FControls.size()); }
+  // Children in z-order: graphic controls first (they lie under the windows), then
+  // windowed ones, each group bottom first.
+  TControl* Controls(int Index) const;
+  void InsertControl(TControl* AControl);
+  void RemoveControl(TControl* AControl);
+  bool ContainsControl(TControl* Control);
+  // The control at a client point: graphic children only unless AllowWinControls;
+  // disabled ones only with AllowDisabled; CM_HITTEST may refuse the point.
+  TControl* ControlAtPos(TPoint Pos, bool AllowDisabled, bool AllowWinControls = false);
+
+  // Tab order: the windowed children in the order Tab visits them.
+  int TabOrder() const;
+  void SetTabOrder(int Value);
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool Value);
+  void GetTabOrderList(std::vector<TWinControl*>& List);
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+
+  virtual bool CanFocus();
+  virtual bool Focused();
+  // Moves the focus here through the parent form; EInvalidOperation "Cannot focus a
+  // disabled or invisible window" when it cannot take it.
+  virtual void SetFocus();
+
+  // Sends the message to each child until one answers non-zero.
+  void Broadcast(TMessage& Message);
+  void NotifyControls(UINT Msg);
+
+  void DisableAlign();
+  void EnableAlign();
+  void Realign();
+  // Paints the control and its children into a device context at (X, Y).
+  void PaintTo(HDC DC, int X, int Y);
+
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  TRect GetClientRect() override;
+  TPoint ClientOrigin() override;
+  void Invalidate() override;
+  void Update() override;
+  void Repaint() override;
+  bool IsVisibleOnScreen() override;
+  void SetEnabled(bool Value) override;
+
+  TBrush* Brush() const { return FBrush; }
+  int BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(int Value);
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool Value);
+
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  std::string GetText() override;
+
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void ReadState(TReader* Reader) override;
+  void Loaded() override;
+
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TMouseWheelEvent OnMouseWheel;
+
+protected:
+  // Window creation: CreateParams describes the window, CreateWnd makes it,
+  // DestroyWnd frees it, RecreateWnd does both (keeping the focus).
+  virtual void CreateParams(TCreateParams& Params);
+  virtual void CreateWnd();
+  virtual void DestroyWnd();
+  virtual void CreateWindowHandle(const TCreateParams& Params);
+  virtual void CreateHandle();
+  virtual void DestroyHandle();
+  void RecreateWnd();
+  // Parents that show their windows on their own (forms, popups) say so.
+  virtual bool IsRootWindow() const { return false; }
+  void UpdateShowing();
+  void UpdateControlState();
+  // The bounds the window has now, taken into Left/Top/Width/Height.
+  void UpdateBounds();
+
+  virtual void AlignControls(TControl* AControl, TRect& Rect);
+  virtual void AdjustClientRect(TRect& Rect);
+  void AlignControl(TControl* AControl);
+
+  // Paints the window's own face (WM_PAINT with the control's device context).
+  virtual void PaintWindow(HDC DC);
+  void PaintHandler(TMessage& M);
+  void PaintControls(HDC DC, TControl* First);
+
+  virtual void KeyDown(WORD& Key, TShiftState Shift);
+  virtual void KeyUp(WORD& Key, TShiftState Shift);
+  virtual void KeyPress(char& Key);
+  // Key handling as the message handlers do it: the form's KeyPreview first, then
+  // the control; true when the key was consumed.
+  bool DoKeyDown(TMessage& M);
+  bool DoKeyUp(TMessage& M);
+  bool DoKeyPress(TMessage& M);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+
+  // The window procedure registered with the handle: runs WindowProc and hands any
+  // exception to Application->HandleException.
+  void MainWndProc(TMessage& Message);
+
+  // Message handlers of TWinControl.
+  void WMPaint(TMessage& M);
+  void WMEraseBkgnd(TMessage& M);
+  void WMSize(TMessage& M);
+  void WMMove(TMessage& M);
+  void WMSetCursor(TMessage& M);
+  void WMNCDestroy(TMessage& M);
+  void CNKeyDown(TMessage& M);
+  void CNKeyUp(TMessage& M);
+  void CNChar(TMessage& M);
+  void CNSysChar(TMessage& M);
+  void CMShowingChanged(TMessage& M);
+  void CMVisibleChanged(TMessage& M);
+  void CMEnabledChanged(TMessage& M);
+  void CMColorChanged(TMessage& M);
+  void CMFontChanged(TMessage& M);
+  void CMCursorChanged(TMessage& M);
+  void CMRecreateWnd(TMessage& M);
+
+  HWND FHandle = nullptr;
+  TBrush* FBrush;
+
+private:
+  friend class TControl;
+  friend class TCustomForm;
+  bool IsControlMouseMsg(TMessage& M);
+  void FixupTabList();
+  void ReorderWindows();
+
+  std::vector<TControl*> FControls;  // graphic controls, bottom first
+  std::vector<TWinControl*> FWinControls;  // windowed controls, bottom first
+  std::vector<TWinControl*> FTabList;
+  int FTabOrderWanted = -1;  // TabOrder read from a stream, applied once the siblings are read
+  bool FTabStop = false;
+  bool FShowing = false;
+  bool FCtl3D = true;
+  bool FParentCtl3D = true;
+  int FBorderWidth = 0;
+  int FAlignLevel = 0;
+  TPoint FLastClientSize{-1, -1};
+  bool FMeasuring = false;  // CreateParams for the styles only (no parent handle)
+};
+
+// ---------------------------------------------------------------------------
+// TGraphicControl, TCustomControl, TControlCanvas
+// ---------------------------------------------------------------------------
+
+// A canvas that draws on a control: its device context is the one of a paint in
+// progress, or, outside painting, one made over the control's window (a graphic
+// control's part of its parent's window), given back when the message in hand is
+// done (FreeDeviceContexts).
+class TControlCanvas : public TCanvas {
+  DTU_CLASS(TControlCanvas, TCanvas)
+public:
+  TControlCanvas() = default;
+  ~TControlCanvas() override;
+  TControl* Control() const { return FControl; }
+  void SetControl(TControl* Value);
+  // Gives back a device context made by the canvas itself.
+  void FreeHandle();
+protected:
+  void CreateHandle() override;
+private:
+  TControl* FControl = nullptr;
+  HWND FWindow = nullptr;
+  HDC FOwnDC = nullptr;
+};
+
+// Gives back every device context control canvases made outside painting (each
+// input message and message-loop round ends with it, so what was drawn is shown).
+void FreeDeviceContexts();
+
+class TGraphicControl : public TControl {
+  DTU_CLASS(TGraphicControl, TControl)
+public:
+  explicit TGraphicControl(TComponent* AOwner);
+  ~TGraphicControl() override;
+  TCanvas* Canvas() const { return FCanvas; }
+  void Dispatch(TMessage& Message) override;
+protected:
+  virtual void Paint() {}
+  void WMPaint(TMessage& M);
+private:
+  TControlCanvas* FCanvas;
+};
+
+class TCustomControl : public TWinControl {
+  DTU_CLASS(TCustomControl, TWinControl)
+public:
+  explicit TCustomControl(TComponent* AOwner);
+  ~TCustomControl() override;
+  TCanvas* Canvas() const { return FCanvas; }
+protected:
+  virtual void Paint() {}
+  void PaintWindow(HDC DC) override;
+private:
+  TControlCanvas* FCanvas;
+};
+
+// ---------------------------------------------------------------------------
+// Helpers
+// ---------------------------------------------------------------------------
+
+// The control whose window this is (nullptr for other handles).
+TWinControl* FindControl(HWND Handle);
+// The form a control sits on (the outermost windowed parent that is a form).
+TCustomForm* GetParentForm(TControl* Control);
+// The deepest control at a screen point, graphic controls included.
+TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+// Mouse capture by control: a graphic control captures through its parent's window.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* Control);
+// Whether Key is the '&' accelerator of Text ("&Open" and 'o'); compares without case.
+bool IsAccel(WORD Key, const std::string& Text);
+// Text without its '&' markers ("&&" stays one '&').
+std::string StripHotkey(const std::string& Text);
+// Called from the window procedures with an exception in flight (forms.cpp gives it
+// to Application->HandleException).
+void HandleControlException(TObject* Sender);
+// A control is being freed: the input layer, the application and the screen drop
+// what they hold of it (the control under the pointer, the hint control ...).
+void ControlDestroyed(TControl* Control);
+
+// The pointer as the controls see it.
+class TMouse {
+public:
+  TPoint CursorPos() const;
+  void SetCursorPos(TPoint P);
+  HWND Capture() const { return GetCapture(); }
+  void SetCapture(HWND Wnd);
+  bool MousePresent() const { return true; }
+  int WheelScrollLines() const { return 3; }
+};
+extern TMouse* Mouse;

@@ -1,0 +1,13 @@
+#pragma once
+// Window-layer calls for the input router and the backends only.
+#include "platform/controls/winuser.h"
+
+namespace winuser_detail {
+// SetWindowPos; FromPeer: the native window already has this geometry (the user
+// moved or sized it), so the peer is not told again.
+BOOL SetWindowPosFrom(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, UINT Flags, bool FromPeer);
+// Whether the window asked for WM_MOUSELEAVE (TrackMouseEvent); clears the request.
+bool TakeTrackLeave(HWND Wnd);
+// The top-level window under the pointer, whose peer shows the cursor SetCursor sets.
+void SetCursorRoot(HWND Root);
+}  // namespace winuser_detail
