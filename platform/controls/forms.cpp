@@ -187,11 +187,8 @@ void TCustomForm::SetMenu(TMainMenu* Value) {
   }
   FMenu = Value;
   if (Value) Value->FreeNotification(this);
-  if (HandleAllocated()) {
-    TRect c = GetClientRect();
-    SetWindowMenu(FHandle, Value);
-    if (!ComponentState().Contains(csLoading)) SetClientSize(c.Right, c.Bottom);
-  }
+  // A window that exists keeps its size: the menu bar comes out of the client area.
+  if (HandleAllocated()) SetWindowMenu(FHandle, Value);
 }
 
 int TCustomForm::StreamClientWidth() { return ClientWidth(); }
@@ -304,11 +301,9 @@ void TCustomForm::CreateParams(TCreateParams& P) {
 
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
-  if (FMenu) {
-    TRect c = GetClientRect();
-    SetWindowMenu(FHandle, FMenu);
-    SetClientSize(c.Right, c.Bottom);
-  }
+  // The window keeps the size the form has; the menu bar takes its height from
+  // the client area, as the form's client size already allowed for.
+  if (FMenu) SetWindowMenu(FHandle, FMenu);
 }
 
 void TCustomForm::PaintWindow(HDC DC) {

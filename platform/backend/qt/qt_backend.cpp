@@ -1,0 +1,286 @@
+// The Qt backend: the event loop with the message queue and the timers plugged in,
+// the screen, the clipboard, native dialogs and menus, screenshots.
+#include "platform/backend/qt/qt_backend.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QCursor>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <climits>
+
+#include "platform/backend/qt/qt_internal.h"
+#include "platform/controls/controls.h"
+#include "platform/controls/input.h"
+#include "platform/controls/menus.h"
+#include "platform/win32/clock.h"
+
+Qt::CursorShape CursorShapeOf(HCURSOR Cursor) {
+  if (!Cursor) return Qt::BlankCursor;
+  switch (PredefinedCursorId(Cursor)) {
+    case IDC_IBEAM: return Qt::IBeamCursor;
+    case IDC_WAIT: return Qt::WaitCursor;
+    case IDC_CROSS: return Qt::CrossCursor;
+    case IDC_UPARROW: return Qt::UpArrowCursor;
+    case IDC_SIZENWSE: return Qt::SizeFDiagCursor;
+    case IDC_SIZENESW: return Qt::SizeBDiagCursor;
+    case IDC_SIZEWE: return Qt::SizeHorCursor;
+    case IDC_SIZENS: return Qt::SizeVerCursor;
+    case IDC_SIZEALL: return Qt::SizeAllCursor;
+    case IDC_NO: return Qt::ForbiddenCursor;
+    case IDC_HAND: return Qt::PointingHandCursor;
+    case IDC_APPSTARTING: return Qt::BusyCursor;
+    case IDC_HELP: return Qt::WhatsThisCursor;
+    default: return Qt::ArrowCursor;
+  }
+}
+
+namespace {
+
+QWidget* OwnerWidget(HWND Owner) {
+  auto* p = dynamic_cast<TQtPeer*>(WindowPeer(GetAncestorRoot(Owner)));
+  return p ? p->Outer() : nullptr;
+}
+
+// "Text files|*.txt;*.log|All|*.*" -> "Text files (*.txt *.log)", "All (*.*)".
+QStringList QtFilters(const std::string& Filter) {
+  QStringList parts = ToQt(Filter).split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    out << parts[i] + QStringLiteral(" (") + patterns + QStringLiteral(")");
+  }
+  return out;
+}
+
+}  // namespace
+
+TQtBackend::TQtBackend() {
+  FOffscreen = QGuiApplication::platformName() == QStringLiteral("offscreen");
+  FQueueNotifier = new QSocketNotifier(MessageQueueFd(), QSocketNotifier::Read);
+  QObject::connect(FQueueNotifier, &QSocketNotifier::activated, [] { QtGuard(nullptr, DispatchPostedMessages); });
+  FTimer = new QTimer;
+  FTimer->setSingleShot(true);
+  FTimer->setTimerType(Qt::PreciseTimer);
+  QObject::connect(FTimer, &QTimer::timeout, [] { QtGuard(nullptr, DispatchPostedMessages); });
+}
+
+TQtBackend::~TQtBackend() {
+  delete FQueueNotifier;
+  delete FTimer;
+}
+
+std::unique_ptr<TWindowPeer> TQtBackend::CreatePeer(const TPeerParams& Params) {
+  if (Params.Parent && !Params.ClassName.empty() && NativeClassRegistered(Params.ClassName)) {
+    return std::make_unique<TQtNativePeer>(Params, NativeFactory(Params.ClassName));
+  }
+  return std::make_unique<TQtPeer>(Params);
+}
+
+bool TQtBackend::HasNativeClass(const std::string& ClassName) const { return NativeClassRegistered(ClassName); }
+
+std::vector<TMonitorInfo> TQtBackend::Monitors() {
+  std::vector<TMonitorInfo> out;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  auto add = [&out](QScreen* s, bool Primary) {
+    QRect g = s->geometry(), a = s->availableGeometry();
+    out.push_back({Bounds(g.x(), g.y(), g.width(), g.height()), Bounds(a.x(), a.y(), a.width(), a.height()), Primary});
+  };
+  if (primary) add(primary, true);
+  for (QScreen* s : QGuiApplication::screens())
+    if (s != primary) add(s, false);
+  return out;
+}
+
+TPoint TQtBackend::CursorPos() {
+  if (FOffscreen) return FLastPointer;
+  QPoint p = QCursor::pos();
+  return {p.x(), p.y()};
+}
+
+void TQtBackend::SetCursorPos(TPoint P) {
+  FLastPointer = P;
+  if (!FOffscreen) QCursor::setPos(P.X, P.Y);
+}
+
+void TQtBackend::SetOverrideCursor(HCURSOR Cursor) {
+  if (FOverride) QGuiApplication::restoreOverrideCursor();
+  FOverride = Cursor != nullptr;
+  if (Cursor) QGuiApplication::setOverrideCursor(QCursor(CursorShapeOf(Cursor)));
+}
+
+bool TQtBackend::ClipboardHasText() { return !QGuiApplication::clipboard()->text().isEmpty(); }
+
+std::string TQtBackend::ClipboardText() { return FromQt(QGuiApplication::clipboard()->text()); }
+
+void TQtBackend::SetClipboardText(const std::string& Text) { QGuiApplication::clipboard()->setText(ToQt(Text)); }
+
+void TQtBackend::ProcessEvents(bool Wait) {
+  QCoreApplication::processEvents(Wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TQtBackend::Wake() {
+  if (QAbstractEventDispatcher* d = QCoreApplication::eventDispatcher()) d->wakeUp();
+}
+
+void TQtBackend::TimerDue(std::optional<std::uint64_t> DueMs) {
+  if (!DueMs) {
+    FTimer->stop();
+    return;
+  }
+  std::uint64_t now = Clock().NowMs();
+  std::uint64_t wait = *DueMs > now ? *DueMs - now : 0;
+  FTimer->start(static_cast<int>(std::min<std::uint64_t>(wait, INT_MAX)));
+}
+
+int TQtBackend::MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) {
+  QMessageBox box(OwnerWidget(Owner));
+  box.setWindowTitle(ToQt(Caption));
+  box.setText(ToQt(Text));
+  switch (Type & MB_ICONMASK) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+  }
+  struct TButton {
+    QMessageBox::StandardButton Qt;
+    int Id;
+  };
+  std::vector<TButton> buttons;
+  switch (Type & MB_TYPEMASK) {
+    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_ABORTRETRYIGNORE:
+      buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+      break;
+    case MB_YESNOCANCEL:
+      buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+      break;
+    case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+    case MB_RETRYCANCEL: buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+  }
+  for (const TButton& b : buttons) box.addButton(b.Qt);
+  size_t def = (Type & MB_DEFBUTTON3) ? 2 : (Type & MB_DEFBUTTON2) ? 1 : 0;
+  if (def < buttons.size()) box.setDefaultButton(buttons[def].Qt);
+  int fallback = MessageBoxDefaultResult(Type);
+  for (const TButton& b : buttons)
+    if (b.Id == fallback) box.setEscapeButton(b.Qt);
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  for (const TButton& b : buttons)
+    if (clicked && box.standardButton(clicked) == b.Qt) return b.Id;
+  return fallback;
+}
+
+TMenuItem* TQtBackend::TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) {
+  if (!Root) return nullptr;
+  TMenu* menu = Root->GetParentMenu();
+  QMenu popup(OwnerWidget(Owner));
+  TMenuItem* chosen = nullptr;
+  FillQtMenu(&popup, Root, false, menu && menu->OwnerDraw(), [&chosen](TMenuItem* I) { chosen = I; });
+  popup.exec(QPoint(ScreenPos.X, ScreenPos.Y));
+  // The item must still be in the menu (a handler run meanwhile may have changed it).
+  std::vector<TMenuItem*> stack{Root};
+  while (chosen && !stack.empty()) {
+    TMenuItem* i = stack.back();
+    stack.pop_back();
+    for (int k = 0; k < i->Count(); ++k) {
+      if (i->Items(k) == chosen) return chosen;
+      stack.push_back(i->Items(k));
+    }
+  }
+  return nullptr;
+}
+
+bool TQtBackend::FileDialog(TFileDialogRequest& R) {
+  QFileDialog dlg(OwnerWidget(R.Owner), ToQt(R.Title), ToQt(R.InitialDir));
+  dlg.setOption(QFileDialog::DontUseNativeDialog, FOffscreen);
+  dlg.setAcceptMode(R.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dlg.setFileMode(R.Save ? QFileDialog::AnyFile
+                         : R.AllowMultiSelect ? QFileDialog::ExistingFiles
+                                              : R.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  if (R.Save && !R.OverwritePrompt) dlg.setOption(QFileDialog::DontConfirmOverwrite);
+  QStringList filters = QtFilters(R.Filter);
+  if (!filters.isEmpty()) {
+    dlg.setNameFilters(filters);
+    if (R.FilterIndex >= 1 && R.FilterIndex <= filters.size()) dlg.selectNameFilter(filters[R.FilterIndex - 1]);
+  }
+  if (!R.DefaultExt.empty()) dlg.setDefaultSuffix(ToQt(R.DefaultExt));
+  if (!R.FileName.empty()) dlg.selectFile(ToQt(R.FileName));
+  if (dlg.exec() != QDialog::Accepted) return false;
+  std::vector<std::string> files;
+  for (const QString& f : dlg.selectedFiles()) {
+    bool lossless = true;
+    std::string gbk = FromQt(f, &lossless);
+    if (!lossless) {
+      // A path the system's text cannot hold cannot be opened or saved by it.
+      MessageBox(R.Owner, "The file name \"" + FromQt(f) + "\" contains characters this program cannot use.",
+                 "Error", MB_OK | MB_ICONERROR);
+      return false;
+    }
+    files.push_back(gbk);
+  }
+  if (files.empty()) return false;
+  R.Files = files;
+  R.FileName = files.front();
+  int idx = filters.indexOf(dlg.selectedNameFilter());
+  if (idx >= 0) R.FilterIndex = idx + 1;
+  return true;
+}
+
+bool TQtBackend::ColorDialog(TColorDialogRequest& R) {
+  QColorDialog dlg(OwnerWidget(R.Owner));
+  for (size_t i = 0; i < R.CustomColors.size() && i < 16; ++i) {
+    COLORREF c = ColorToRGB(R.CustomColors[i]);
+    QColorDialog::setCustomColor(static_cast<int>(i), QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
+  }
+  COLORREF c = ColorToRGB(R.Color);
+  dlg.setCurrentColor(QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
+  if (dlg.exec() != QDialog::Accepted) return false;
+  QColor q = dlg.selectedColor();
+  R.Color = static_cast<TColor>(RGB(q.red(), q.green(), q.blue()));
+  for (size_t i = 0; i < R.CustomColors.size() && i < 16; ++i) {
+    QColor k = QColorDialog::customColor(static_cast<int>(i));
+    R.CustomColors[i] = static_cast<TColor>(RGB(k.red(), k.green(), k.blue()));
+  }
+  return true;
+}
+
+void TQtBackend::Beep() { QApplication::beep(); }
+
+// ---------------------------------------------------------------------------
+
+void InstallQtBackend() {
+  static int argc = 1;
+  static char name[] = "dtu";
+  static char* argv[] = {name, nullptr};
+  if (!QApplication::instance()) {
+    // Lives to the end of the program: windows may be freed after main returns.
+    auto* app = new QApplication(argc, argv);
+    app->setQuitOnLastWindowClosed(false);
+  }
+  static TQtBackend* backend = new TQtBackend;
+  SetBackend(backend);
+  InstallInputLayer();
+}
+
+void SaveWindowImage(TWinControl* Control, const std::string& FileName, bool FromScreen) {
+  if (!Control || !Control->HandleAllocated() || !IsWindowVisible(Control->Handle()))
+    throw EInvalidOperation("Cannot take a picture of a window that is not shown");
+  QCoreApplication::processEvents();
+  QImage img = GrabWindowImage(Control->Handle(), FromScreen);
+  if (img.isNull()) throw EInvalidOperation("Cannot take a picture of this window");
+  if (!img.save(ToQt(FileName), "PNG")) throw EFCreateError("Cannot create file \"" + FileName + "\"");
+}
