@@ -432,6 +432,11 @@ void TControl::SetPopupMenu(TPopupMenu* Value) {
   if (Value) Value->FreeNotification(this);
 }
 
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
+}
+
 bool TControl::MouseCapture() { return GetCaptureControl() == this; }
 
 void TControl::SetMouseCapture(bool Value) {
@@ -1235,8 +1240,6 @@ void TWinControl::Repaint() {
 }
 
 bool TWinControl::IsVisibleOnScreen() { return FShowing && FHandle && IsWindowVisible(FHandle); }
-
-void TWinControl::SetEnabled(bool Value) { TControl::SetEnabled(Value); }
 
 void TWinControl::SetBorderWidth(int Value) {
   if (FBorderWidth == Value) return;

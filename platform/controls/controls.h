@@ -230,6 +230,7 @@ public:
   static const TPropInfo& Property(const std::string& Name);
 
 protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -355,7 +356,6 @@ public:
   void Update() override;
   void Repaint() override;
   bool IsVisibleOnScreen() override;
-  void SetEnabled(bool Value) override;
 
   TBrush* Brush() const { return FBrush; }
   int BorderWidth() const { return FBorderWidth; }

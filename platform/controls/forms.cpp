@@ -349,6 +349,17 @@ void TCustomForm::Deactivate() {
   if (OnDeactivate) OnDeactivate(this);
 }
 
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FMenu) {
+    FMenu = nullptr;
+    if (HandleAllocated() && !Destroying()) SetWindowMenu(FHandle, nullptr);
+  }
+  if (AComponent == FActiveControl) FActiveControl = nullptr;
+  if (AComponent == FFocusedControl) FFocusedControl = nullptr;
+}
+
 bool TCustomForm::CloseQuery() {
   bool can = true;
   if (OnCloseQuery) OnCloseQuery(this, can);
@@ -592,10 +603,8 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       throw;
     }
     FFormState >> fsShowing;
-    bool activate = !FFormState.Contains(fsModal) || true;
-    int cmd = FWindowState == wsMaximized ? SW_SHOWMAXIMIZED : FWindowState == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW;
-    if (!activate) cmd = SW_SHOWNA;
-    ShowWindow(FHandle, cmd);
+    ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
+                        : FWindowState == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW);
   } else {
     FFormState << fsShowing;
     try {

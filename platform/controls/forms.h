@@ -125,6 +125,11 @@ public:
   void Loaded() override;
   bool HasParent() override { return false; }
 
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+public:
+
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;

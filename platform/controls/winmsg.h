@@ -412,3 +412,44 @@ class TControl;
 // when the message goes to its parent, 0 when it goes to the control itself.
 inline TControl* MsgControl(const TMessage& M) { return reinterpret_cast<TControl*>(M.LParam); }
 inline LPARAM ControlToLParam(const TControl* C) { return reinterpret_cast<LPARAM>(C); }
+
+// ---------------------------------------------------------------------------
+// Owner drawing: WM_DRAWITEM, WM_MEASUREITEM and WM_DELETEITEM go to the parent,
+// which reflects them to the control as CN_DRAWITEM, CN_MEASUREITEM, CN_DELETEITEM
+// (LParam points to the struct, WParam is the control id).
+// ---------------------------------------------------------------------------
+
+using ULONG_PTR = std::uintptr_t;
+constexpr UINT ODT_MENU = 1, ODT_LISTBOX = 2, ODT_COMBOBOX = 3, ODT_BUTTON = 4, ODT_STATIC = 5;
+constexpr UINT ODA_DRAWENTIRE = 0x1, ODA_SELECT = 0x2, ODA_FOCUS = 0x4;
+constexpr UINT ODS_SELECTED = 0x1, ODS_GRAYED = 0x2, ODS_DISABLED = 0x4, ODS_CHECKED = 0x8, ODS_FOCUS = 0x10,
+               ODS_DEFAULT = 0x20, ODS_HOTLIGHT = 0x40, ODS_INACTIVE = 0x80, ODS_NOACCEL = 0x100,
+               ODS_NOFOCUSRECT = 0x200, ODS_COMBOBOXEDIT = 0x1000;
+struct DRAWITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;  // UINT(-1): no item (an empty list's focus rectangle)
+  UINT itemAction = 0;
+  UINT itemState = 0;
+  HWND hwndItem = nullptr;
+  HDC hDC = nullptr;
+  TRect rcItem;
+  ULONG_PTR itemData = 0;
+};
+// hwndItem is this layer's addition: the parent finds the control by it.
+struct MEASUREITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemWidth = 0;
+  UINT itemHeight = 0;
+  ULONG_PTR itemData = 0;
+  HWND hwndItem = nullptr;
+};
+struct DELETEITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  HWND hwndItem = nullptr;
+  ULONG_PTR itemData = 0;
+};
