@@ -84,6 +84,27 @@ TWinControl* FindControl(HWND Handle) {
   return it == m.end() ? nullptr : it->second;
 }
 
+bool DoControlMsg(HWND ControlHandle, TMessage& M) {
+  TWinControl* c = ControlHandle ? FindControl(ControlHandle) : nullptr;
+  if (!c) return false;
+  M.Result = c->Perform(CN_BASE + M.Msg, M.WParam, M.LParam);
+  return true;
+}
+
+namespace {
+// The child window a parent's notification is about.
+HWND NotifyingWindow(const TMessage& M) {
+  if (!M.LParam) return nullptr;
+  switch (M.Msg) {
+    case WM_COMMAND: return reinterpret_cast<HWND>(M.LParam);
+    case WM_DRAWITEM: return reinterpret_cast<const DRAWITEMSTRUCT*>(M.LParam)->hwndItem;
+    case WM_MEASUREITEM: return reinterpret_cast<const MEASUREITEMSTRUCT*>(M.LParam)->hwndItem;
+    case WM_DELETEITEM: return reinterpret_cast<const DELETEITEMSTRUCT*>(M.LParam)->hwndItem;
+    default: return nullptr;
+  }
+}
+}  // namespace
+
 TCustomForm* GetParentForm(TControl* Control) {
   while (Control && Control->Parent()) Control = Control->Parent();
   return dynamic_cast<TCustomForm*>(Control);
@@ -1521,6 +1542,9 @@ void TWinControl::Dispatch(TMessage& M) {
     case CM_SHOWHINTCHANGED: case CM_PARENTSHOWHINTCHANGED:
       TControl::Dispatch(M);
       NotifyControls(CM_PARENTSHOWHINTCHANGED);
+      break;
+    case WM_COMMAND: case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM:
+      if (!DoControlMsg(NotifyingWindow(M), M)) TControl::Dispatch(M);
       break;
     case CM_CTL3DCHANGED: NotifyControls(CM_PARENTCTL3DCHANGED); break;
     case CM_PARENTCTL3DCHANGED:

@@ -528,6 +528,10 @@ private:
 
 // The control whose window this is (nullptr for other handles).
 TWinControl* FindControl(HWND Handle);
+// Reflects a message a parent gets about a child window (WM_COMMAND, WM_DRAWITEM,
+// WM_MEASUREITEM, WM_DELETEITEM) to that child's control as CN_BASE + Msg, its
+// result becoming the message's; false when ControlHandle is no control's window.
+bool DoControlMsg(HWND ControlHandle, TMessage& Message);
 // The form a control sits on (the outermost windowed parent that is a form).
 TCustomForm* GetParentForm(TControl* Control);
 // The deepest control at a screen point, graphic controls included.
