@@ -1182,15 +1182,7 @@ void TWinControl::UpdateControlState() {
 
 void TWinControl::UpdateBounds() {
   if (!FHandle) return;
-  TRect r;
-  GetWindowRect(FHandle, &r);
-  if (FParent && FParent->FHandle) {
-    TPoint p = r.TopLeft();
-    ::ScreenToClient(FParent->FHandle, &p);
-    r = Bounds(p.X, p.Y, r.Width(), r.Height());
-  } else if (!FParent) {
-    // A top-level window keeps its own coordinates (the screen).
-  }
+  TRect r = GetWindowPlacement(FHandle);
   if (r.Left != FLeft || r.Top != FTop || r.Width() != FWidth || r.Height() != FHeight) {
     FLeft = r.Left;
     FTop = r.Top;

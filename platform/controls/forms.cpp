@@ -87,12 +87,10 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
 TCustomForm::~TCustomForm() { delete FCanvas; }
 
 void TCustomForm::BeforeDestruction() {
-  if (!Destroying()) {
-    try {
-      DoDestroy();
-    } catch (...) {
-      HandleControlException(this);
-    }
+  try {
+    DoDestroy();
+  } catch (...) {
+    HandleControlException(this);
   }
   if (Screen) Screen->RemoveForm(this);
   if (Application) Application->FormDestroyed(this);

@@ -296,6 +296,10 @@ void InputWindowMoved(HWND Wnd, TRect Bounds) {
   Finish();
 }
 
+void InputClientOrigin(HWND Wnd, TPoint ScreenOrigin) {
+  if (IsControlWindow(Wnd)) winuser_detail::SetScreenClientOrigin(Wnd, ScreenOrigin);
+}
+
 void InputNativeFocus(HWND Wnd) {
   if (!IsControlWindow(Wnd) || GetFocus() == Wnd) return;
   SetFocus(Wnd);

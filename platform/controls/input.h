@@ -39,6 +39,8 @@ void InputAppActivate(bool Active);
 void InputClose(HWND Wnd);
 // The user moved or resized a top-level window: its new outer rectangle.
 void InputWindowMoved(HWND Wnd, TRect Bounds);
+// Where the windowing system put a top-level window's client area on the screen.
+void InputClientOrigin(HWND Wnd, TPoint ScreenOrigin);
 // A native peer took the keyboard focus by itself (a click into it).
 void InputNativeFocus(HWND Wnd);
 // Paints the window's invalid parts before the peer shows its buffer.

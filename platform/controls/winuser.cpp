@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +35,7 @@ struct TWnd {
   bool Destroying = false;
   bool TrackLeave = false;
   TMenu* Menu = nullptr;
+  std::optional<TPoint> ScreenClient;  // top-level: the client origin the windowing system reports
   std::unique_ptr<TWindowPeer> Peer;
 };
 
@@ -459,6 +461,10 @@ bool TakeTrackLeave(HWND Wnd) {
 
 void SetCursorRoot(HWND Root) { U().CursorRoot = Root; }
 
+void SetScreenClientOrigin(HWND Wnd, TPoint Origin) {
+  if (TWnd* w = Find(Wnd); w && !w->Child) w->ScreenClient = Origin;
+}
+
 }  // namespace winuser_detail
 
 BOOL SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, UINT Flags) {
@@ -472,7 +478,9 @@ BOOL MoveWindow(HWND Wnd, int X, int Y, int Width, int Height, BOOL Repaint) {
 namespace {
 // Screen position of a window's top-left corner.
 TPoint WindowScreenOrigin(const TWnd& W) {
-  if (!W.Child) return W.Rect.TopLeft();
+  if (!W.Child)
+    return W.ScreenClient ? TPoint{W.ScreenClient->X - W.Client.Left, W.ScreenClient->Y - W.Client.Top}
+                          : W.Rect.TopLeft();
   TWnd* p = Find(W.Parent);
   TPoint o = p ? WindowScreenOrigin(*p) : TPoint{};
   if (p) { o.X += p->Client.Left; o.Y += p->Client.Top; }
@@ -497,6 +505,11 @@ BOOL GetClientRect(HWND Wnd, TRect* R) {
   if (!w || !R) return FALSE;
   *R = ClientRectOf(*w);
   return TRUE;
+}
+
+TRect GetWindowPlacement(HWND Wnd) {
+  TWnd* w = Find(Wnd);
+  return w ? w->Rect : TRect{};
 }
 
 TRect GetClientArea(HWND Wnd) {

@@ -118,6 +118,9 @@ BOOL GetWindowRect(HWND Wnd, TRect* R);
 BOOL GetClientRect(HWND Wnd, TRect* R);
 // The client area within the window rectangle (window coordinates).
 TRect GetClientArea(HWND Wnd);
+// The window rectangle as placed: in the parent's client coordinates for a child,
+// the outer rectangle the program (or the user) gave a top-level window.
+TRect GetWindowPlacement(HWND Wnd);
 BOOL ClientToScreen(HWND Wnd, TPoint* P);
 BOOL ScreenToClient(HWND Wnd, TPoint* P);
 int MapWindowPoints(HWND From, HWND To, TPoint* Points, UINT Count);

@@ -10,4 +10,7 @@ BOOL SetWindowPosFrom(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, 
 bool TakeTrackLeave(HWND Wnd);
 // The top-level window under the pointer, whose peer shows the cursor SetCursor sets.
 void SetCursorRoot(HWND Root);
+// Where the windowing system really put a top-level window's client area on the
+// screen (its frame may differ from the classic metrics); screen mapping uses it.
+void SetScreenClientOrigin(HWND Wnd, TPoint Origin);
 }  // namespace winuser_detail

@@ -193,13 +193,19 @@ bool TFrameWidget::event(QEvent* E) {
       QtGuard(this, [&] { InputMouseLeave(wnd); });
       break;
     case QEvent::Move:
-    case QEvent::Resize: {
+    case QEvent::Resize:
+    case QEvent::Show: {
       bool result = QWidget::event(E);
       if (E->type() == QEvent::Resize && Peer) Peer->LayoutFrame();
       if (Peer && isVisible() && !isMinimized()) {
         QtGuard(this, [&] {
-          TRect wr;
-          if (!GetWindowRect(wnd, &wr)) return;
+          if (Peer->Client) {
+            TPoint o = WindowBufferClientOrigin(wnd);
+            QPoint g = Peer->Client->mapToGlobal(QPoint(o.X, o.Y));
+            InputClientOrigin(wnd, {g.x(), g.y()});
+          }
+          TRect wr = GetWindowPlacement(wnd);
+          if (wr.IsEmpty() && !IsControlWindow(wnd)) return;
           TRect ca = GetClientArea(wnd);
           int menu = Peer->MenuBar ? Peer->MenuBar->height() : 0;
           TRect nb;
