@@ -3,7 +3,9 @@
 // these calls, and they turn it into the system's messages. The routing is this
 // layer's own: the window under the pointer by our hit test (WM_NCHITTEST), mouse
 // capture, the control under the pointer (CM_MOUSEENTER/CM_MOUSELEAVE for
-// windowed and graphic controls alike), keys to the focused window after the
+// windowed and graphic controls alike, sent as the pointer moves, before the
+// WM_MOUSEMOVE that moved it; while a control has the capture only it hears them),
+// keys to the focused window after the
 // dialog-key pre-processing (CN_KEYDOWN, CM_DIALOGKEY, CM_DIALOGCHAR), characters
 // as GBK bytes through the message queue (WM_CHAR per byte, lead byte first).
 //
