@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <climits>
+#include <map>
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/controls/controls.h"
@@ -79,14 +80,35 @@ TQtBackend::~TQtBackend() {
   delete FTimer;
 }
 
+namespace {
+std::map<std::string, TPeerFactory>& PeerClasses() {
+  static auto* m = new std::map<std::string, TPeerFactory>;
+  return *m;
+}
+}  // namespace
+
+void RegisterPeerClass(const std::string& ClassName, TPeerFactory Factory) {
+  PeerClasses()[ClassName] = std::move(Factory);
+}
+
+TPeerFactory PeerClassFactory(const std::string& ClassName) {
+  auto it = PeerClasses().find(ClassName);
+  return it == PeerClasses().end() ? TPeerFactory{} : it->second;
+}
+
 std::unique_ptr<TWindowPeer> TQtBackend::CreatePeer(const TPeerParams& Params) {
+  if (Params.Parent && !Params.ClassName.empty()) {
+    if (TPeerFactory make = PeerClassFactory(Params.ClassName)) return make(Params);
+  }
   if (Params.Parent && !Params.ClassName.empty() && NativeClassRegistered(Params.ClassName)) {
     return std::make_unique<TQtNativePeer>(Params, NativeFactory(Params.ClassName));
   }
   return std::make_unique<TQtPeer>(Params);
 }
 
-bool TQtBackend::HasNativeClass(const std::string& ClassName) const { return NativeClassRegistered(ClassName); }
+bool TQtBackend::HasNativeClass(const std::string& ClassName) const {
+  return NativeClassRegistered(ClassName) || PeerClassFactory(ClassName) != nullptr;
+}
 
 std::vector<TMonitorInfo> TQtBackend::Monitors() {
   std::vector<TMonitorInfo> out;
@@ -273,6 +295,7 @@ void InstallQtBackend() {
   }
   static TQtBackend* backend = new TQtBackend;
   SetBackend(backend);
+  RegisterEditPeers();
   InstallInputLayer();
 }
 

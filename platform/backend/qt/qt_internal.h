@@ -130,6 +130,15 @@ void RegisterNativeClass(const std::string& ClassName, TNativeFactory Factory);
 bool NativeClassRegistered(const std::string& ClassName);
 TNativeFactory NativeFactory(const std::string& ClassName);
 
+// A window class that makes its own peers (an edit whose native widget sits inside
+// the frame the layer paints ...): CreatePeer asks it before the native widget
+// classes, and HasNativeClass counts it.
+using TPeerFactory = std::function<std::unique_ptr<TWindowPeer>(const TPeerParams& Params)>;
+void RegisterPeerClass(const std::string& ClassName, TPeerFactory Factory);
+TPeerFactory PeerClassFactory(const std::string& ClassName);
+// Registers the edit, memo and rich edit peers (qt_edit.cpp).
+void RegisterEditPeers();
+
 class TQtNativePeer : public TQtPeer {
 public:
   TQtNativePeer(const TPeerParams& Params, const TNativeFactory& Factory);
