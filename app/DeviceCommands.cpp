@@ -1,5 +1,7 @@
 #include "app/DeviceCommands.h"
 
+#include <algorithm>
+
 const char* const CmdEnterConfig = "+++++\n";
 const char* const ReplyConfigMode = "4G DTU Enter Config Mode OK";
 const char* const CmdReboot = "AT+REBOOT\r\n";
@@ -15,10 +17,7 @@ void TReplyText::Append(const char* Piece, int Count) {
   if (FText.size() > Capacity) FText.erase(0, FText.size() - Capacity);
 }
 
-namespace {
-
-// Writes the whole command, continuing short writes for at most one second.
-bool WriteWhole(TCommandPort& Port, const std::string& Command, const TCommandTiming& Timing) {
+bool WriteWholeCommand(TCommandPort& Port, const std::string& Command, const TCommandTiming& Timing) {
   size_t done = 0;
   uint32_t start = Timing.Tick();
   while (done < Command.size()) {
@@ -31,7 +30,16 @@ bool WriteWhole(TCommandPort& Port, const std::string& Command, const TCommandTi
   return true;
 }
 
-}  // namespace
+std::string QueryDevice(TCommandPort& Port, const std::string& Command, uint32_t WaitMs,
+                        const TCommandTiming& Timing) {
+  Port.PurgeRead();
+  if (!WriteWholeCommand(Port, Command, Timing)) return {};
+  Timing.Sleep(WaitMs);
+  char reply[1000];
+  int n = Port.Read(reply, sizeof reply);
+  std::string text(reply, static_cast<size_t>(std::max(n, 0)));
+  return text.substr(0, text.find('\0'));
+}
 
 bool SendCommandWaitOK(TCommandPort& Port, const std::string& Command, const std::string& Success,
                        const std::string& Error, const TCommandTiming& Timing) {
@@ -40,7 +48,7 @@ bool SendCommandWaitOK(TCommandPort& Port, const std::string& Command, const std
   for (int attempt = 0; attempt < 3; ++attempt) {
     Port.PurgeRead();
     reply.Clear();
-    if (!WriteWhole(Port, Command, Timing)) continue;
+    if (!WriteWholeCommand(Port, Command, Timing)) continue;
     for (int poll = 0; poll < 10; ++poll) {
       Timing.Sleep(200);
       int n = Port.Read(piece, sizeof piece);

@@ -42,6 +42,14 @@ private:
   std::string FText;
 };
 
+// Writes the whole command, continuing short writes for at most one second.
+bool WriteWholeCommand(TCommandPort& Port, const std::string& Command, const TCommandTiming& Timing);
+
+// A query or the reboot: purge, the command, a wait of WaitMs, then one read of up
+// to 1000 bytes; the reply up to its first NUL byte.
+std::string QueryDevice(TCommandPort& Port, const std::string& Command, uint32_t WaitMs,
+                        const TCommandTiming& Timing);
+
 // Sends Command and waits for Success: up to 3 attempts, each a purge, the whole
 // command written (short writes continued for at most 1 s), then up to 10 reads
 // 200 ms apart; a reply with Error (when given) ends the attempt early.

@@ -163,3 +163,15 @@ TEST(DownloadProgress, MovesForEveryTableSize) {
   EXPECT_EQ(ProgressPosition(503, 996), 50);  // step 0: still moves
   EXPECT_EQ(ProgressPosition(1007, 1000), 100);
 }
+
+TEST(QueryDevice, ShowsEveryByteReadUpToTheFirstNul) {
+  TScriptedPort port;
+  const std::string reply300(300, 'r');
+  port.Scripts = {{reply300}, {std::string("+CSQ: 23,99\r\n\0junk", 18)}};
+  TCountingClock clock;
+  EXPECT_EQ(QueryDevice(port, CmdModuleInfo, 1000, clock.Timing()), reply300);
+  EXPECT_EQ(clock.Now, 1000u);
+  EXPECT_EQ(QueryDevice(port, CmdSignal, 1000, clock.Timing()), "+CSQ: 23,99\r\n");
+  EXPECT_EQ(port.Purges, 2);
+  EXPECT_EQ(port.Written, (std::vector<std::string>{"AT+MINFO\r\n", "AT+CSQ?\r\n"}));
+}
