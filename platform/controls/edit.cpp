@@ -718,6 +718,14 @@ void TCustomEdit::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case WM_CHAR: WMChar(M); break;
     case CN_COMMAND: CNCommand(M); break;
+    case CN_CTLCOLOREDIT: case CN_CTLCOLORSTATIC: {
+      // The window asks for its colours: the font's for the text, the control's behind it.
+      HDC dc = reinterpret_cast<HDC>(M.WParam);
+      SetTextColor(dc, ColorToRGB(FFont->Color()));
+      SetBkColor(dc, ColorToRGB(FBrush->Color()));
+      M.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+      break;
+    }
     case CM_ENTER: CMEnter(M); break;
     case CM_FONTCHANGED:
       TWinControl::Dispatch(M);

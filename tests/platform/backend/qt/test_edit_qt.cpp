@@ -1,0 +1,134 @@
+// The edit over the Qt backend's native editors: the shared edit cases with real Qt
+// key, input-method and mouse events, and what only the native peer does (its
+// frame, colours, composing text, changes made by the widget itself).
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include "platform/backend/qt/qt_backend.h"
+#include "platform/backend/qt/qt_internal.h"
+#include "tests/platform/controls/edit_cases.h"
+
+namespace {
+
+QWidget* NativeOf(TWinControl* C) { return dynamic_cast<TQtPeer*>(WindowPeer(C->Handle()))->Client; }
+
+void SendKey(QWidget* W, int Key, Qt::KeyboardModifiers Mods, const QString& Text) {
+  QKeyEvent press(QEvent::KeyPress, Key, Mods, Text);
+  QApplication::sendEvent(W, &press);
+  QKeyEvent release(QEvent::KeyRelease, Key, Mods, Text);
+  QApplication::sendEvent(W, &release);
+}
+
+struct TQtEdits {
+  static void Install() { InstallQtBackend(); }
+  static void Type(TCustomEdit* E, char C) {
+    int key = C >= 'a' && C <= 'z' ? Qt::Key_A + (C - 'a') : C >= 'A' && C <= 'Z' ? Qt::Key_A + (C - 'A')
+              : C >= '0' && C <= '9' ? Qt::Key_0 + (C - '0') : Qt::Key_Space;
+    SendKey(NativeOf(E), key, Qt::NoModifier, QString(QChar(C)));
+  }
+  static void Commit(TCustomEdit* E, const char8_t* Utf8) {
+    QInputMethodEvent e;
+    e.setCommitString(QString::fromUtf8(reinterpret_cast<const char*>(Utf8)));
+    QApplication::sendEvent(NativeOf(E), &e);
+  }
+  static void Chord(TCustomEdit* E, WORD VKey, bool Ctrl, bool Shift) {
+    Qt::KeyboardModifiers m;
+    if (Ctrl) m |= Qt::ControlModifier;
+    if (Shift) m |= Qt::ShiftModifier;
+    SendKey(NativeOf(E), VirtualKeyToQtKey(VKey), m, {});
+  }
+  static void RightClick(TCustomEdit* E) {
+    QWidget* w = NativeOf(E);
+    QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+  }
+};
+
+}  // namespace
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EditCases, ::testing::Types<TQtEdits>);
+
+namespace {
+
+class QtEdit : public EditCases<TQtEdits> {
+protected:
+  QLineEdit* Line() { return qobject_cast<QLineEdit*>(NativeOf(Edit)); }
+  void Pump() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  }
+};
+
+TEST_F(QtEdit, TheNativeLineEditSitsInsideTheFramePaintedByTheLayerInTheControlsColours) {
+  ASSERT_TRUE(Line());
+  Edit->SetText("Hello");
+  Edit->SetColor(clInfoBk);
+  Pump();
+  QImage img = NativeOf(Form)->grab().toImage();
+  auto at = [&](int X, int Y) { return img.pixel(Edit->Left() + X, Edit->Top() + Y) & 0xFFFFFF; };
+  auto rgb = [](TColor C) {
+    COLORREF c = ColorToRGB(C);
+    return static_cast<unsigned>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+  };
+  // The sunken client edge: shadow outside, dark shadow inside, on the top-left.
+  EXPECT_EQ(at(0, 0), rgb(clBtnShadow));
+  EXPECT_EQ(at(1, 1), rgb(cl3DDkShadow));
+  EXPECT_EQ(at(Edit->Width() - 1, Edit->Height() - 1), rgb(clBtnHighlight));
+  // Inside, the widget paints the control's colour and the text.
+  EXPECT_EQ(at(Edit->Width() - 6, 4), rgb(clInfoBk));
+  int ink = 0;
+  for (int x = 2; x < 60; ++x)
+    for (int y = 3; y < Edit->Height() - 3; ++y)
+      if (at(x, y) != rgb(clInfoBk)) ++ink;
+  EXPECT_GT(ink, 10);
+  // The text area is the client area.
+  TRect r;
+  Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Left, 0);
+  EXPECT_EQ(r.Right, Edit->ClientWidth());
+}
+
+TEST_F(QtEdit, ComposingTextIsShownButIsNotTheTextUntilCommitted) {
+  Edit->SetText("ab");
+  Edit->SetSelStart(2);
+  QInputMethodEvent composing(QString::fromUtf8("zhong"), {});
+  QApplication::sendEvent(Line(), &composing);
+  EXPECT_EQ(Edit->Text(), "ab");
+  EXPECT_EQ(Line()->displayText(), QString("ab"));  // the composition is drawn, not kept
+  QInputMethodEvent commit;
+  commit.setCommitString(QString::fromUtf8("中"));
+  QApplication::sendEvent(Line(), &commit);
+  EXPECT_EQ(Edit->Text(), G(u8"ab中"));
+  EXPECT_EQ(Edit->SelStart(), 4);
+}
+
+TEST_F(QtEdit, ChangesTheWidgetMakesByItselfAreNotifiedAtOnce) {
+  Edit->SetText(G(u8"中文"));
+  int before = Changes;
+  Edit->SetSelStart(0);
+  SendKey(Line(), Qt::Key_Delete, Qt::NoModifier, {});
+  EXPECT_EQ(Edit->Text(), G(u8"文"));
+  EXPECT_EQ(Changes, before + 1);
+  EXPECT_TRUE(Edit->Modified());
+  // Caret keys move the native caret; the layer reads it back in bytes.
+  SendKey(Line(), Qt::Key_End, Qt::NoModifier, {});
+  EXPECT_EQ(Edit->SelStart(), 2);
+  SendKey(Line(), Qt::Key_Left, Qt::ShiftModifier, {});
+  EXPECT_EQ(Edit->SelStart(), 0);
+  EXPECT_EQ(Edit->SelLength(), 2);
+  // A click with the middle button pastes nothing.
+  SetClipboardText("zz");
+  QPointF at(20, 8);
+  QMouseEvent press(QEvent::MouseButtonPress, at, Line()->mapToGlobal(at), Qt::MiddleButton, Qt::MiddleButton, Qt::NoModifier);
+  QApplication::sendEvent(Line(), &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, Line()->mapToGlobal(at), Qt::MiddleButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(Line(), &release);
+  EXPECT_EQ(Edit->Text(), G(u8"文"));
+}
+
+}  // namespace
