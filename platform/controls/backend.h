@@ -94,6 +94,9 @@ struct TFileDialogRequest {
   bool AllowMultiSelect = false;
   // Results: the chosen files (FileName is the first) and the filter used.
   std::vector<std::string> Files;
+  // Set by a dialog that kept to FileMustExist, PathMustExist and OverwritePrompt
+  // itself (asking the user there); otherwise the dialog component checks them.
+  bool Confirmed = false;
 };
 
 struct TColorDialogRequest {

@@ -1,9 +1,13 @@
 #include "platform/controls/dialogs.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/controls/forms.h"
 #include "platform/controls/modal.h"
+#include "platform/core/gbk.h"
+#include "platform/core/sysutils.h"
 
 DTU_DEFINE_ENUM(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOnly", "ofNoChangeDir", "ofShowHelp",
                 "ofNoValidate", "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist",
@@ -19,6 +23,52 @@ HWND TCommonDialog::OwnerWindow() const {
   if (Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
     return Application->MainForm()->Handle();
   return nullptr;
+}
+
+namespace {
+
+bool PathExists(const std::string& Gbk) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::path(GbkToUtf8(Gbk)), ec);
+}
+
+// Whether the last part of a path has an extension.
+bool HasExtension(const std::string& Name) {
+  size_t slash = Name.rfind('/'), dot = Name.rfind('.');
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+}
+
+}  // namespace
+
+// What the OS dialog does with a choice before it closes, for a dialog that left
+// it to the component: DefaultExt goes onto names without an extension (an open
+// dialog keeps a name that exists as it is); then a file that must exist and does
+// not, a folder that does not exist, or a file a save would replace is reported
+// in a message box through the modal runner. False: the user goes back to the
+// dialog.
+bool TOpenDialog::AcceptChosenFiles(TFileDialogRequest& R, const std::string& Title) {
+  if (!R.DefaultExt.empty())
+    for (std::string& f : R.Files)
+      if (!HasExtension(f) && (R.Save || !PathExists(f))) f += "." + R.DefaultExt;
+  std::string caption = !Title.empty() ? Title : R.Save ? "Save As" : "Open";
+  for (const std::string& f : R.Files) {
+    std::string dir = ExtractFilePath(f);
+    if (R.PathMustExist && !dir.empty() && !PathExists(dir)) {
+      ModalRunner().MessageBox(R.Owner, f + "\nPath does not exist.\nPlease verify the correct path was given.",
+                               caption, MB_OK | MB_ICONWARNING);
+      return false;
+    }
+    if (R.FileMustExist && !R.Save && !PathExists(f)) {
+      ModalRunner().MessageBox(R.Owner, f + "\nFile not found.\nPlease verify the correct file name was given.",
+                               caption, MB_OK | MB_ICONWARNING);
+      return false;
+    }
+    if (R.OverwritePrompt && R.Save && PathExists(f) &&
+        ModalRunner().MessageBox(R.Owner, f + " already exists.\nDo you want to replace it?", caption,
+                                 MB_YESNO | MB_ICONWARNING) != IDYES)
+      return false;
+  }
+  return true;
 }
 
 TOpenDialog::TOpenDialog(TComponent* AOwner) : TCommonDialog(AOwner), FFiles(new TStringList) {}
@@ -42,7 +92,18 @@ bool TOpenDialog::DoExecute(bool Save) {
   r.PathMustExist = FOptions.Contains(ofPathMustExist) || r.FileMustExist;
   r.AllowMultiSelect = FOptions.Contains(ofAllowMultiSelect);
   if (OnShow) OnShow(this);
-  bool ok = ModalRunner().FileDialog(r) && !r.Files.empty();
+  bool ok = false;
+  // A choice the options refuse brings the dialog back with that name in it.
+  for (;;) {
+    r.Files.clear();
+    r.Confirmed = false;
+    if (!ModalRunner().FileDialog(r) || r.Files.empty()) break;
+    if (r.Confirmed || AcceptChosenFiles(r, FTitle)) {
+      ok = true;
+      break;
+    }
+    r.FileName = r.Files.front();
+  }
   if (OnClose) OnClose(this);
   if (!ok) return false;
   FFiles->Clear();
@@ -53,7 +114,7 @@ bool TOpenDialog::DoExecute(bool Save) {
   std::string ext;
   size_t slash = FFileName.rfind('/'), dot = FFileName.rfind('.');
   if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ext = FFileName.substr(dot + 1);
-  if (!FDefaultExt.empty() && ext != FDefaultExt) FOptions << ofExtensionDifferent;
+  if (!FDefaultExt.empty() && !SameText(ext, FDefaultExt)) FOptions << ofExtensionDifferent;
   else FOptions >> ofExtensionDifferent;
   return true;
 }

@@ -59,6 +59,9 @@ public:
   void SetOptions(TOpenOptions Value) { FOptions = Value; }
 protected:
   bool DoExecute(bool Save);
+  // Applies DefaultExt and the existence options to a choice the dialog did not
+  // check itself; false after telling the user why the choice is refused.
+  static bool AcceptChosenFiles(TFileDialogRequest& R, const std::string& Title);
 private:
   std::string FFileName;
   TStrings* FFiles;

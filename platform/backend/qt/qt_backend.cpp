@@ -257,6 +257,7 @@ bool TQtBackend::FileDialog(TFileDialogRequest& R) {
   if (files.empty()) return false;
   R.Files = files;
   R.FileName = files.front();
+  R.Confirmed = true;  // the Qt dialog asks about existing and missing files itself
   int idx = filters.indexOf(dlg.selectedNameFilter());
   if (idx >= 0) R.FilterIndex = idx + 1;
   return true;
