@@ -313,7 +313,7 @@ public:
   // form that is shown.
   bool Showing() const { return FShowing; }
 
-  int ControlCount() const { return static_cast<int>(FControls.size()); }
+  int ControlCount() const { return static_cast<int>(FControls.size() + FWinControls.size()); }
   // Children in z-order: graphic controls first (they lie under the windows), then
   // windowed ones, each group bottom first.
   TControl* Controls(int Index) const;
