@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/controls/forms.h"
+#include "platform/controls/maskedit.h"
 #include "platform/controls/menus.h"
 #include "platform/controls/modal.h"
 #include "platform/core/gbk.h"
@@ -580,7 +581,7 @@ void TCustomEdit::CreateWnd() {
 
 void TCustomEdit::DestroyWnd() {
   if (FHandle) {
-    FText = GetText();
+    FText = WindowText();
     FModified = EditState(EM_GETMODIFY) != 0;
   }
   TWinControl::DestroyWnd();
@@ -686,7 +687,7 @@ std::string TCustomEdit::SelText() {
   HandleNeeded();
   DWORD s = 0, e = 0;
   Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
-  std::string t = GetText();
+  std::string t = WindowText();
   if (s >= t.size() || e <= s) return {};
   return t.substr(s, std::min<size_t>(e, t.size()) - s);
 }
@@ -875,7 +876,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
           sel(s, e);
           if (s == e) {
             if (s == 0) return true;
-            std::string t = GetText();
+            std::string t = WindowText();
             EditState(EM_SETSEL, PrevChar(t, s), s);
           }
           EditState(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(""));
@@ -907,7 +908,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       DWORD s = 0, e = 0;
       sel(s, e);
       if (s == e || EditState(EM_GETPASSWORDCHAR) != 0) return true;
-      std::string t = GetText();
+      std::string t = WindowText();
       if (s < t.size()) SetClipboardText(t.substr(s, std::min<size_t>(e, t.size()) - s));
       return true;
     }
@@ -915,7 +916,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       DWORD s = 0, e = 0;
       sel(s, e);
       if (s == e || readOnly || EditState(EM_GETPASSWORDCHAR) != 0) return true;
-      std::string t = GetText();
+      std::string t = WindowText();
       if (s < t.size()) SetClipboardText(t.substr(s, std::min<size_t>(e, t.size()) - s));
       EditState(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(""));
       return true;
@@ -940,10 +941,10 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       ShowContextMenu(M);
       return true;
     case EM_GETLINECOUNT:
-      M.Result = static_cast<LRESULT>(LineStarts(GetText(), style & ES_MULTILINE).size());
+      M.Result = static_cast<LRESULT>(LineStarts(WindowText(), style & ES_MULTILINE).size());
       return true;
     case EM_LINEINDEX: {
-      std::string t = GetText();
+      std::string t = WindowText();
       auto starts = LineStarts(t, style & ES_MULTILINE);
       auto line = static_cast<std::intptr_t>(M.WParam);
       if (line < 0) {
@@ -955,7 +956,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       return true;
     }
     case EM_LINEFROMCHAR: {
-      std::string t = GetText();
+      std::string t = WindowText();
       auto starts = LineStarts(t, style & ES_MULTILINE);
       auto p = static_cast<std::intptr_t>(M.WParam);
       if (p < 0) {
@@ -967,7 +968,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       return true;
     }
     case EM_LINELENGTH: {
-      std::string t = GetText();
+      std::string t = WindowText();
       auto starts = LineStarts(t, style & ES_MULTILINE);
       auto p = static_cast<std::intptr_t>(M.WParam);
       if (p < 0) {
@@ -981,7 +982,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       return true;
     }
     case EM_GETLINE: {
-      std::string t = GetText();
+      std::string t = WindowText();
       auto starts = LineStarts(t, style & ES_MULTILINE);
       size_t line = M.WParam;
       char* buf = reinterpret_cast<char*>(M.LParam);
@@ -1150,53 +1151,67 @@ const TClassInfo& TCustomEdit::StaticClass() {
   return info;
 }
 
+namespace {
+// The published properties of TEdit and TMaskEdit (EditMask before Text, so that a
+// stream formats the text it reads).
+template <class E>
+TClassInfo EditClassInfo(const char* Name, const TClassInfo* Parent, bool Masked) {
+  TClassBuilder<E> b(Name, Parent);
+  b.Component()
+      .template Enum<TAlignment>("Alignment", &E::Alignment, &E::SetAlignment, taLeftJustify)
+      .Prop(TControl::Property("Anchors"))
+      .Bool("AutoSelect", &E::AutoSelect, &E::SetAutoSelect, true)
+      .Bool("AutoSize", &E::AutoSize, &E::SetAutoSize, true)
+      .template Enum<TBorderStyle>("BorderStyle", &E::BorderStyle, &E::SetBorderStyle, bsSingle)
+      .template Enum<TEditCharCase>("CharCase", &E::CharCase, &E::SetCharCase, ecNormal)
+      .Prop(TControl::Property("Color"))
+      .Prop(TControl::Property("Ctl3D"));
+  if constexpr (std::is_base_of_v<TCustomMaskEdit, E>)
+    if (Masked) b.Str("EditMask", &E::EditMask, &E::SetEditMask);
+  b.Prop(TControl::Property("Enabled"))
+      .Prop(TControl::Property("Font"))
+      .Bool("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
+      .Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
+      .Prop(Defaulted(TControl::Property("ParentColor"), 0))
+      .Prop(TControl::Property("ParentCtl3D"))
+      .Prop(TControl::Property("ParentFont"))
+      .Prop(TControl::Property("ParentShowHint"))
+      .Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0)
+      .Prop(TControl::Property("PopupMenu"))
+      .Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
+      .Prop(TControl::Property("ShowHint"))
+      .Prop(TControl::Property("TabOrder"))
+      .Prop(Defaulted(TControl::Property("TabStop"), 1))
+      .Prop(TControl::Property("Text"))
+      .Prop(TControl::Property("Visible"))
+      .Event("OnChange", static_cast<TNotifyEvent E::*>(&TCustomEdit::OnChange))
+      .Prop(TControl::Property("OnClick"))
+      .Prop(TControl::Property("OnContextPopup"))
+      .Prop(TControl::Property("OnDblClick"))
+      .Prop(TControl::Property("OnEnter"))
+      .Prop(TControl::Property("OnExit"))
+      .Prop(TControl::Property("OnKeyDown"))
+      .Prop(TControl::Property("OnKeyPress"))
+      .Prop(TControl::Property("OnKeyUp"))
+      .Prop(TControl::Property("OnMouseDown"))
+      .Prop(TControl::Property("OnMouseMove"))
+      .Prop(TControl::Property("OnMouseUp"));
+  return b.Build();
+}
+}  // namespace
+
 const TClassInfo& TEdit::StaticClass() {
-  using E = TEdit;
-  static const TClassInfo info =
-      TClassBuilder<E>("TEdit", &inherited::StaticClass())
-          .Component()
-          .Enum<TAlignment>("Alignment", &E::Alignment, &E::SetAlignment, taLeftJustify)
-          .Prop(TControl::Property("Anchors"))
-          .Bool("AutoSelect", &E::AutoSelect, &E::SetAutoSelect, true)
-          .Bool("AutoSize", &E::AutoSize, &E::SetAutoSize, true)
-          .Enum<TBorderStyle>("BorderStyle", &E::BorderStyle, &E::SetBorderStyle, bsSingle)
-          .Enum<TEditCharCase>("CharCase", &E::CharCase, &E::SetCharCase, ecNormal)
-          .Prop(TControl::Property("Color"))
-          .Prop(TControl::Property("Ctl3D"))
-          .Prop(TControl::Property("Enabled"))
-          .Prop(TControl::Property("Font"))
-          .Bool("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
-          .Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
-          .Prop(Defaulted(TControl::Property("ParentColor"), 0))
-          .Prop(TControl::Property("ParentCtl3D"))
-          .Prop(TControl::Property("ParentFont"))
-          .Prop(TControl::Property("ParentShowHint"))
-          .Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0)
-          .Prop(TControl::Property("PopupMenu"))
-          .Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
-          .Prop(TControl::Property("ShowHint"))
-          .Prop(TControl::Property("TabOrder"))
-          .Prop(Defaulted(TControl::Property("TabStop"), 1))
-          .Prop(TControl::Property("Text"))
-          .Prop(TControl::Property("Visible"))
-          .Event("OnChange", static_cast<TNotifyEvent E::*>(&TCustomEdit::OnChange))
-          .Prop(TControl::Property("OnClick"))
-          .Prop(TControl::Property("OnContextPopup"))
-          .Prop(TControl::Property("OnDblClick"))
-          .Prop(TControl::Property("OnEnter"))
-          .Prop(TControl::Property("OnExit"))
-          .Prop(TControl::Property("OnKeyDown"))
-          .Prop(TControl::Property("OnKeyPress"))
-          .Prop(TControl::Property("OnKeyUp"))
-          .Prop(TControl::Property("OnMouseDown"))
-          .Prop(TControl::Property("OnMouseMove"))
-          .Prop(TControl::Property("OnMouseUp"))
-          .Build();
+  static const TClassInfo info = EditClassInfo<TEdit>("TEdit", &inherited::StaticClass(), false);
+  return info;
+}
+
+const TClassInfo& TMaskEdit::StaticClass() {
+  static const TClassInfo info = EditClassInfo<TMaskEdit>("TMaskEdit", &inherited::StaticClass(), true);
   return info;
 }
 
 namespace {
 struct TEditRegistration {
-  TEditRegistration() { RegisterClass(TEdit::StaticClass()); }
+  TEditRegistration() { RegisterClasses({&TEdit::StaticClass(), &TMaskEdit::StaticClass()}); }
 } const kEditRegistration;
 }  // namespace

@@ -139,13 +139,17 @@ protected:
   // to the native peer or to the layer's text model.
   LRESULT EditState(UINT Msg, WPARAM W = 0, LPARAM L = 0);
   bool Multiline();
+  // The window's own text (what the byte offsets index), whatever Text shows.
+  std::string WindowText() { return TControl::GetText(); }
+  // A whole character (one or two bytes) the key-press handlers let through:
+  // typed at the selection unless read-only or over the limit.
+  virtual void TypeChar(const std::string& Ch);
+  void DoPaste();
 
   bool FCreating = false;
 
 private:
   void WMChar(TMessage& M);
-  void TypeChar(const std::string& Ch);
-  void DoPaste();
   void ShowContextMenu(TMessage& M);
   void CNCommand(TMessage& M);
   void CMEnter(TMessage& M);
