@@ -202,18 +202,21 @@ void TCustomListBox::SetMultiSelect(bool Value) {
   if (FMultiSelect == Value) return;
   FMultiSelect = Value;
   RecreateWnd();
+  if (!FHandle) ApplyWindowStyle();
 }
 
 void TCustomListBox::SetExtendedSelect(bool Value) {
   if (FExtendedSelect == Value) return;
   FExtendedSelect = Value;
   RecreateWnd();
+  if (!FHandle) ApplyWindowStyle();
 }
 
 void TCustomListBox::SetSorted(bool Value) {
   if (FSorted == Value) return;
   FSorted = Value;
   RecreateWnd();
+  if (!FHandle) ApplyWindowStyle();
 }
 
 void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
@@ -295,7 +298,27 @@ void TCustomListBox::CreateParams(TCreateParams& P) {
 void TCustomListBox::CreateWnd() {
   inherited::CreateWnd();
   FWantHScroll = (static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE)) & WS_HSCROLL) != 0;
-  // The window's style decides now: selection kind and sorting of the items it keeps.
+  ApplyWindowStyle();
+  if (OwnerDraw() && !Variable()) {
+    MEASUREITEMSTRUCT m;
+    m.CtlType = ODT_LISTBOX;
+    m.itemWidth = static_cast<UINT>(GetClientRect().Width());
+    m.itemHeight = static_cast<UINT>(FItemHeight);
+    m.hwndItem = FHandle;
+    SendNotify(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&m));
+    FLbItemHeight = std::clamp(static_cast<int>(m.itemHeight), 1, 255);
+  }
+  if (Variable())
+    for (size_t i = 0; i < FList.size(); ++i)
+      if (FList[i].Height < 0) MeasureItemNow(static_cast<int>(i));
+  SetTop(FTop);
+  UpdateScrollBars();
+}
+
+// The window's style decides the selection kind and the order of the items kept:
+// a window made with another style (or, without a window, changed properties)
+// turns the selection into the new kind and sorts the items for LBS_SORT.
+void TCustomListBox::ApplyWindowStyle() {
   TSelMode mode = SelMode();
   if (mode == TSelMode::Single) {
     if (FCurSel < 0) {
@@ -330,20 +353,7 @@ void TCustomListBox::CreateWnd() {
     remap(FAnchor);
     FList = std::move(sorted);
   }
-  if (OwnerDraw() && !Variable()) {
-    MEASUREITEMSTRUCT m;
-    m.CtlType = ODT_LISTBOX;
-    m.itemWidth = static_cast<UINT>(GetClientRect().Width());
-    m.itemHeight = static_cast<UINT>(FItemHeight);
-    m.hwndItem = FHandle;
-    SendNotify(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&m));
-    FLbItemHeight = std::clamp(static_cast<int>(m.itemHeight), 1, 255);
-  }
-  if (Variable())
-    for (size_t i = 0; i < FList.size(); ++i)
-      if (FList[i].Height < 0) MeasureItemNow(static_cast<int>(i));
-  SetTop(FTop);
-  UpdateScrollBars();
+  if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TCustomListBox::WndProc(TMessage& M) {
@@ -817,7 +827,7 @@ void TCustomListBox::MoveCaret(int Index, bool Shift, bool Ctrl, bool Toggle) {
   }
 }
 
-void TCustomListBox::MouseDown(TPoint P, WPARAM Keys, bool Double) {
+void TCustomListBox::LbMouseDown(TPoint P, WPARAM Keys, bool Double) {
   if (!FHandle) return;
   if (GetFocus() != FHandle) {
     ::SetFocus(FHandle);
@@ -837,7 +847,7 @@ void TCustomListBox::MouseDown(TPoint P, WPARAM Keys, bool Double) {
   InvalidateRect(FHandle, nullptr, FALSE);
 }
 
-void TCustomListBox::MouseMove(TPoint P) {
+void TCustomListBox::LbMouseMove(TPoint P) {
   if (!FTracking || FList.empty()) return;
   TSelMode mode = SelMode();
   if (mode == TSelMode::Multiple) return;
@@ -860,7 +870,7 @@ void TCustomListBox::MouseMove(TPoint P) {
   InvalidateRect(FHandle, nullptr, FALSE);
 }
 
-void TCustomListBox::MouseUp() {
+void TCustomListBox::LbMouseUp() {
   if (!FTracking) return;
   FTracking = false;
   bool dbl = FTrackDouble;
@@ -871,7 +881,7 @@ void TCustomListBox::MouseUp() {
   if (dbl) NotifyCommand(LBN_DBLCLK);
 }
 
-void TCustomListBox::KeyDown(WORD Key) {
+void TCustomListBox::LbKeyDown(WORD Key) {
   int n = static_cast<int>(FList.size());
   if (n == 0) return;
   TSelMode mode = SelMode();
@@ -1184,7 +1194,7 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
       return true;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      if (M.Msg == WM_KILLFOCUS && FTracking) MouseUp();
+      if (M.Msg == WM_KILLFOCUS && FTracking) LbMouseUp();
       if (FHandle) {
         InvalidateItem(FCaret);
         if (FList.empty()) InvalidateRect(FHandle, nullptr, FALSE);
@@ -1193,20 +1203,20 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      MouseDown(LParamToPoint(M.LParam), M.WParam, M.Msg == WM_LBUTTONDBLCLK);
+      LbMouseDown(LParamToPoint(M.LParam), M.WParam, M.Msg == WM_LBUTTONDBLCLK);
       return true;
     case WM_MOUSEMOVE:
-      MouseMove(LParamToPoint(M.LParam));
+      LbMouseMove(LParamToPoint(M.LParam));
       return true;
     case WM_LBUTTONUP:
-      MouseUp();
+      LbMouseUp();
       return true;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-      if (FTracking) MouseUp();
+      if (FTracking) LbMouseUp();
       return false;
     case WM_KEYDOWN:
-      KeyDown(static_cast<WORD>(M.WParam));
+      LbKeyDown(static_cast<WORD>(M.WParam));
       return true;
     case WM_CHAR:
       CharTyped(static_cast<unsigned char>(M.WParam & 0xFF));

@@ -163,6 +163,7 @@ private:
 
   // The window procedure's parts.
   bool HandleListMessage(TMessage& M);
+  void ApplyWindowStyle();
   DWORD WindowStyle();
   TSelMode SelMode();
   bool OwnerDraw();
@@ -189,10 +190,10 @@ private:
   // Moves the caret as a key or click does, selecting by the mode and the keys.
   void MoveCaret(int Index, bool Shift, bool Ctrl, bool Toggle);
   void SelectRange(int From, int To, bool Clear);
-  void MouseDown(TPoint P, WPARAM Keys, bool Double);
-  void MouseMove(TPoint P);
-  void MouseUp();
-  void KeyDown(WORD Key);
+  void LbMouseDown(TPoint P, WPARAM Keys, bool Double);
+  void LbMouseMove(TPoint P);
+  void LbMouseUp();
+  void LbKeyDown(WORD Key);
   void CharTyped(unsigned char Ch);
   void FontChangedHere();
 
