@@ -15,6 +15,7 @@
 // A windowed control's handle is a window of platform/controls/winuser.h, so
 // SendMessage and PostMessage to Handle() reach its WindowProc.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ class TWinControl;
 class TCustomForm;
 class TPopupMenu;
 class TControlCanvas;
+class TBasicAction;
+class TControlActionLink;
+// Frees a control's action link (platform/controls/actions.cpp).
+void FreeActionLink(TControlActionLink* Link);
 
 // ---------------------------------------------------------------------------
 // Types
@@ -229,8 +234,19 @@ public:
   // is not one of them.
   static const TPropInfo& Property(const std::string& Name);
 
+  // The action the control follows: its caption, enabled state, hint, visibility,
+  // help context and click come from the action (platform/controls/actions.h).
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* ActionLink() const { return FActionLink.get(); }
+
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The action changed (CheckDefaults: only properties still at their defaults
+  // follow it, as when the action is assigned while being read).
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  // The link class of the control's actions.
+  virtual TControlActionLink* CreateActionLink();
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
@@ -291,6 +307,7 @@ private:
   TPopupMenu* FPopupMenu = nullptr;
   int FHelpContext = 0;
   bool FPainting = false;  // inside its own paint (a parent painting for it skips it)
+  std::unique_ptr<TControlActionLink, void (*)(TControlActionLink*)> FActionLink{nullptr, &FreeActionLink};
 };
 
 // ---------------------------------------------------------------------------
