@@ -3,6 +3,7 @@
 
 #include "platform/controls/stdctrls_buttons.h"
 #include "platform/core/typinfo.h"
+#include "platform/graphics/imglist.h"
 
 DTU_DEFINE_ENUM(TButtonLayout, "blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom")
 DTU_DEFINE_ENUM(TButtonState, "bsUp", "bsDisabled", "bsDown", "bsExclusive")
@@ -327,6 +328,7 @@ void TSpeedButton::Dispatch(TMessage& M) {
           if (sender->Down() && FDown) {
             FDown = false;
             FState = bsUp;
+            if (auto* a = dynamic_cast<TCustomAction*>(Action())) a->SetChecked(false);
             Invalidate();
           }
           FAllowAllUp = sender->AllowAllUp();
@@ -375,6 +377,31 @@ void TSpeedButton::Dispatch(TMessage& M) {
   }
 }
 
+void TSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a) return;
+  if (!CheckDefaults || FGroupIndex == 0) SetGroupIndex(a->GroupIndex());
+  TCustomImageList* images = a->ActionList() ? a->ActionList()->Images() : nullptr;
+  if (FGlyph->Empty() && images && a->ImageIndex() >= 0 && a->ImageIndex() < images->Count()) {
+    TBitmap image;
+    images->GetBitmap(a->ImageIndex(), &image);
+    FGlyph->Assign(&image);
+    SetNumGlyphs(1);
+  }
+}
+
+TControlActionLink* TSpeedButton::CreateActionLink() { return new TSpeedButtonActionLink(this); }
+
+bool TSpeedButtonActionLink::IsCheckedLinked() {
+  return TControlActionLink::IsCheckedLinked() && FButton->GroupIndex() != 0 && FButton->AllowAllUp() &&
+         FButton->Down() == CustomAction()->Checked();
+}
+
+void TSpeedButtonActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) FButton->SetDown(Value);
+}
+
 // ---------------------------------------------------------------------------
 // Property table
 // ---------------------------------------------------------------------------
@@ -384,6 +411,7 @@ const TClassInfo& TSpeedButton::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<C> b("TSpeedButton", &inherited::StaticClass());
     b.Component()
+        .Object<TBasicAction>("Action", &C::Action, &C::SetAction)
         .Bool("AllowAllUp", &C::AllowAllUp, &C::SetAllowAllUp, false)
         .Bool("Down", &C::Down, &C::SetDown, false)
         .Bool("Flat", &C::Flat, &C::SetFlat, false)
@@ -400,6 +428,12 @@ const TClassInfo& TSpeedButton::StaticClass() {
       b.Prop(TControl::Property(n));
     return b.Build();
   }();
+  return info;
+}
+
+const TClassInfo& TSpeedButtonActionLink::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TSpeedButtonActionLink>("TSpeedButtonActionLink", &inherited::StaticClass()).Build();
   return info;
 }
 

@@ -8,7 +8,7 @@
 // Flat buttons show a thin raised frame only while the pointer is over them.
 #include <string>
 
-#include "platform/controls/controls.h"
+#include "platform/controls/actions.h"
 
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum class TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
@@ -63,6 +63,10 @@ public:
   void Loaded() override;
 
 protected:
+  // From the action: the group when the button has none, the glyph from the
+  // action list's images when the button has none.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLink* CreateActionLink() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -87,4 +91,16 @@ private:
   int FMargin = -1;
   int FSpacing = 4;
   bool FTransparent = true;
+};
+
+// A speed button in a group that allows all up follows its action's Checked with
+// Down.
+class TSpeedButtonActionLink : public TControlActionLink {
+  DTU_CLASS(TSpeedButtonActionLink, TControlActionLink)
+public:
+  explicit TSpeedButtonActionLink(TSpeedButton* AClient) : TControlActionLink(AClient), FButton(AClient) {}
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+private:
+  TSpeedButton* FButton;
 };

@@ -370,6 +370,40 @@ void TButtonControl::DefaultHandler(TMessage& M) {
   inherited::DefaultHandler(M);
 }
 
+void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a || (CheckDefaults && GetChecked())) return;
+  bool was = FClicksDisabled;
+  FClicksDisabled = true;
+  try {
+    SetChecked(a->Checked());
+  } catch (...) {
+    FClicksDisabled = was;
+    throw;
+  }
+  FClicksDisabled = was;
+}
+
+TControlActionLink* TButtonControl::CreateActionLink() { return new TButtonActionLink(this); }
+
+bool TButtonActionLink::IsCheckedLinked() {
+  return TWinControlActionLink::IsCheckedLinked() && FButton->Checked() == CustomAction()->Checked();
+}
+
+void TButtonActionLink::SetChecked(bool Value) {
+  if (!IsCheckedLinked()) return;
+  bool was = FButton->ClicksDisabled();
+  FButton->SetClicksDisabled(true);
+  try {
+    FButton->SetChecked(Value);
+  } catch (...) {
+    FButton->SetClicksDisabled(was);
+    throw;
+  }
+  FButton->SetClicksDisabled(was);
+}
+
 // ---------------------------------------------------------------------------
 // TButton
 // ---------------------------------------------------------------------------
@@ -798,9 +832,15 @@ TClassBuilder<C>& ButtonCommon(TClassBuilder<C>& B) {
                         "Visible", "OnClick", "OnContextPopup", "OnEnter", "OnExit", "OnKeyDown",
                         "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
     B.Prop(Pr(n));
+  B.template Object<TBasicAction>("Action", &C::Action, &C::SetAction);
   return B;
 }
 }  // namespace
+
+const TClassInfo& TButtonActionLink::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TButtonActionLink>("TButtonActionLink", &inherited::StaticClass()).Build();
+  return info;
+}
 
 const TClassInfo& TButton::StaticClass() {
   using B = TButton;

@@ -7,6 +7,7 @@
 // DrawEdge and DrawFocusRect; text is GBK.
 #include <string>
 
+#include "platform/controls/actions.h"
 #include "platform/controls/forms.h"
 
 // ---------------------------------------------------------------------------
@@ -132,16 +133,20 @@ public:
 
   void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
+  // While set, changing the check state fires no OnClick.
+  bool ClicksDisabled() const { return FClicksDisabled; }
+  void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
 
 protected:
+  // An action's Checked reaches the control (without a click).
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLink* CreateActionLink() override;
   // The answer to BM_GETCHECK and what BM_SETCHECK sets.
   virtual WPARAM GetCheckState() { return GetChecked() ? BST_CHECKED : BST_UNCHECKED; }
   virtual void SetCheckState(WPARAM State) { SetChecked(State == BST_CHECKED); }
   // A BN_ notification reflected back from the parent.
   virtual void CNCommand(TMessage& M);
   void SetPressed(bool Value);
-  bool ClicksDisabled() const { return FClicksDisabled; }
-  void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
   bool FClicksDisabled = false;
 
 private:
@@ -150,6 +155,18 @@ private:
   bool FPressed = false;
   bool FTracking = false;  // a mouse press holds the capture
   bool FSpaceDown = false;  // a space key-down pressed the button
+};
+
+// The link of check boxes and radio buttons: Checked follows the action's while
+// they agree, without firing OnClick.
+class TButtonActionLink : public TWinControlActionLink {
+  DTU_CLASS(TButtonActionLink, TWinControlActionLink)
+public:
+  explicit TButtonActionLink(TButtonControl* AClient) : TWinControlActionLink(AClient), FButton(AClient) {}
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+private:
+  TButtonControl* FButton;
 };
 
 // A push button: Default (Enter clicks it while no other button has the focus),
