@@ -548,7 +548,13 @@ void TCustomComboBox::ComboWndProc(TMessage& M, HWND ComboWnd) {
       if (FDropped) M.Result |= DLGC_WANTALLKEYS;
       return;
     case WM_SETFOCUS:
-      CallEditDefault(M);
+      // The form counts the combo box as the focused control (its ActiveControl,
+      // the start of Tab and Shift+Tab), not the edit inside it.
+      if (TCustomForm* f = GetParentForm(this); f && !f->SetFocusedControl(this)) return;
+      if (FEdit) {
+        FEdit->Dispatch(M);
+        if (GetKeyState(VK_LBUTTON) >= 0) FEdit->SelectAll();
+      }
       Invalidate();
       NotifyCommand(CBN_SETFOCUS);
       return;
@@ -679,8 +685,18 @@ LRESULT TCustomComboBox::ListNotify(UINT Msg, WPARAM WParam, LPARAM LParam) {
       d->hwndItem = FHandle;
       break;
     }
+    case WM_COMMAND:
+      // A csSimple list is clicked like any list; the others are followed here.
+      if (FStyle == csSimple && HIWORD(WParam) == LBN_SELCHANGE) {
+        SelectionToEdit();
+        NotifyCommand(CBN_SELENDOK);
+        NotifyCommand(CBN_SELCHANGE);
+      } else if (FStyle == csSimple && HIWORD(WParam) == LBN_DBLCLK) {
+        NotifyCommand(CBN_DBLCLK);
+      }
+      return 0;
     default:
-      return 0;  // the combo box follows its list itself
+      return 0;
   }
   bool saved = FListNotifying;
   FListNotifying = true;

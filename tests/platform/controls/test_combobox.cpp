@@ -362,3 +362,46 @@ TEST_F(ComboBoxTest, AFormStreamGivesStyleItemsAndAnItemIndexReadBeforeThem) {
   EXPECT_EQ(port->Text(), "");
   EXPECT_EQ(port->Items()->Count(), 0);
 }
+
+TEST_F(ComboBoxTest, TabAndShiftTabPassThroughAComboBoxWithAnEdit) {
+  Form = MakeForm();
+  auto* a = Child<TProbe>(Form, "A", {10, 50, 40, 70});
+  TLogCombo* c = MakeCombo(csDropDown, {"a", "b"});
+  auto* b = Child<TProbe>(Form, "B", {10, 80, 40, 100});
+  a->SetTabOrder(0);
+  c->SetTabOrder(1);
+  b->SetTabOrder(2);
+  c->SetText("text");
+  a->SetFocus();
+  Key(VK_TAB);
+  EXPECT_EQ(GetFocus(), c->EditHandle());
+  EXPECT_EQ(Form->ActiveControl(), c) << "the form sees the combo box, not its edit";
+  EXPECT_EQ(c->SelLength(), 4) << "entered by Tab, the text is selected";
+  Key(VK_TAB);
+  EXPECT_EQ(GetFocus(), b->Handle());
+  SetKeyDown(VK_SHIFT, true);
+  Key(VK_TAB);
+  EXPECT_EQ(Form->ActiveControl(), c);
+  Key(VK_TAB);
+  SetKeyDown(VK_SHIFT, false);
+  EXPECT_EQ(GetFocus(), a->Handle());
+}
+
+TEST_F(ComboBoxTest, ASimpleComboBoxShowsItsListUnderTheEdit) {
+  Form = MakeForm();
+  TLogCombo* c = MakeCombo(csSimple, {"red", "green", "blue"}, false);
+  c->SetBounds(10, 10, 145, 100);
+  Form->Show();
+  EXPECT_EQ(c->Height(), 100) << "a simple combo box keeps its height";
+  ASSERT_TRUE(IsWindowVisible(c->ListHandle()));
+  TComboListBox* l = c->ListControl();
+  TRect r = l->ItemRect(1);
+  TPoint p = Form->ScreenToClient(l->ClientToScreen({r.Left + 5, r.Top + 3}));
+  Mouse(Form, WM_LBUTTONDOWN, p, MK_LBUTTON);
+  Mouse(Form, WM_LBUTTONUP, p, 0);
+  EXPECT_EQ(c->ItemIndex(), 1);
+  EXPECT_EQ(c->Text(), "green");
+  EXPECT_EQ(Log, (TLog{"SELENDOK", "SELCHANGE", "OnClick", "OnChange 1"}));
+  EXPECT_EQ(GetFocus(), c->EditHandle());
+  EXPECT_FALSE(c->DroppedDown());
+}
