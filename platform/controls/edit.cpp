@@ -262,7 +262,24 @@ public:
     return true;
   }
 
+  size_t NotifiedAnchor = 0, NotifiedCaret = 0;
+
+  // EN_SELCHANGE when the selection moved since the last one.
+  void NotifySelection() {
+    if (Anchor == NotifiedAnchor && Caret == NotifiedCaret) return;
+    NotifiedAnchor = Anchor;
+    NotifiedCaret = Caret;
+    if (HWND parent = GetParent(Wnd))
+      SendMessage(parent, WM_COMMAND, MAKEWPARAM(0, EN_SELCHANGE), reinterpret_cast<LPARAM>(Wnd));
+  }
+
   bool Handle(TMessage& M) {
+    bool done = HandleState(M);
+    if (done) NotifySelection();
+    return done;
+  }
+
+  bool HandleState(TMessage& M) {
     switch (M.Msg) {
       case WM_SETTEXT: {
         const char* t = reinterpret_cast<const char*>(M.LParam);
@@ -488,6 +505,7 @@ public:
           Anchor = NextChar(Text, Caret);
         }
         Replace("", true);
+        NotifySelection();
         return true;
       }
       default:
@@ -498,6 +516,7 @@ public:
     MergeAt = std::string::npos;
     ScrollToCaret();
     InvalidateRect(Wnd, nullptr, FALSE);
+    NotifySelection();
     return true;
   }
 };
@@ -1013,6 +1032,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       }
       bool extend = M.Msg == WM_MOUSEMOVE || (M.WParam & MK_SHIFT);
       md->SetSel(extend ? md->Anchor : p, p);
+      md->NotifySelection();
       if (M.Msg == WM_LBUTTONDOWN) {
         FSelecting = true;
         SetCapture(FHandle);

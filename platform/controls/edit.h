@@ -58,8 +58,10 @@ constexpr UINT EM_CHARFROMPOS = 0x00D7;   // L: MAKELPARAM(x, y); result MAKELON
 constexpr WPARAM EC_LEFTMARGIN = 0x0001, EC_RIGHTMARGIN = 0x0002, EC_USEFONTINFO = 0xFFFF;
 
 // Edit notifications (the high word of WM_COMMAND's WParam; LParam the edit).
+// EN_SELCHANGE (the selection or caret moved) comes the same way here.
 constexpr WORD EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300, EN_UPDATE = 0x0400,
-               EN_ERRSPACE = 0x0500, EN_MAXTEXT = 0x0501, EN_HSCROLL = 0x0601, EN_VSCROLL = 0x0602;
+               EN_ERRSPACE = 0x0500, EN_MAXTEXT = 0x0501, EN_HSCROLL = 0x0601, EN_VSCROLL = 0x0602,
+               EN_SELCHANGE = 0x0702;
 
 enum class TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 using enum TEditCharCase;

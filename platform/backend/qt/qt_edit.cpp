@@ -20,10 +20,12 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <climits>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/controls/edit.h"
@@ -166,13 +168,20 @@ public:
   bool DefaultProc(TMessage& M) override;
   void SetBounds(const TRect& B, const TRect& C) override;
 
-  // Sends EN_CHANGE when the text changed meanwhile.
+  // Sends EN_CHANGE when the text changed meanwhile, and EN_SELCHANGE when the
+  // selection moved.
   void FlushChange();
+  // The widget changed its text or selection: noted, and sent once the change is
+  // done (at once after the layer's own call, else from the event loop).
+  void MarkChanged(bool Text);
   bool Multi() const { return Kind != TEditKind::Line; }
 
   TEditKind Kind;
   bool Modified = false;
   bool ChangePending = false;
+  bool SelPending = false;
+  bool FlushScheduled = false;
+  std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
   bool SettingText = false;  // a change by WM_SETTEXT (not a modification)
   size_t Limit = kEditNoLimit;
   char Password = 0;
@@ -201,8 +210,15 @@ private:
   // A read-only editor keeps its caret keys.
   void KeepKeyboardSelection();
   int FDepth = 0;
-  QMetaObject::Connection FChanged;
+  QMetaObject::Connection FChanged, FCaretMoved, FSelected;
 };
+
+// Gives an event to the widget itself: no filter sees it again and, ignored, it
+// goes to no parent (whose peer would send it to the layer once more).
+void Deliver(QWidget* W, QEvent* E) {
+  if (!W) return;
+  static_cast<QObject*>(W)->event(E);
+}
 
 // Keys, committed input-method text and middle clicks of the native widget go
 // through the layer first (this filter is installed after the generic one, so it
@@ -263,7 +279,7 @@ private:
         QKeyEvent copy(E->type(), E->key(), E->modifiers(), E->nativeScanCode(), E->nativeVirtualKey(),
                        E->nativeModifiers(), E->text(), E->isAutoRepeat(), static_cast<quint16>(E->count()));
         Peer->Replaying = true;
-        QCoreApplication::sendEvent(Peer->Widget(), &copy);
+        Deliver(Peer->Widget(), &copy);
         if (Peer) Peer->Replaying = false;
       }
       if (Peer) Peer->FlushChange();
@@ -285,7 +301,7 @@ private:
         if (a.type != QInputMethodEvent::Selection) attrs << a;
       QInputMethodEvent rest(E->preeditString(), attrs);
       Peer->Replaying = true;
-      QCoreApplication::sendEvent(Peer->Widget(), &rest);
+      Deliver(Peer->Widget(), &rest);
       if (Peer) Peer->Replaying = false;
       if (Peer) Peer->FlushChange();
     });
@@ -383,10 +399,9 @@ TQtEditPeer::TQtEditPeer(const TPeerParams& P, TEditKind AKind)
     }
     line->setText(ToQt(P.Caption));
     line->setCursorPosition(0);
-    FChanged = QObject::connect(line, &QLineEdit::textChanged, line, [this] {
-      if (!SettingText) Modified = true;
-      ChangePending = true;
-    });
+    FChanged = QObject::connect(line, &QLineEdit::textChanged, line, [this] { MarkChanged(true); });
+    FCaretMoved = QObject::connect(line, &QLineEdit::cursorPositionChanged, line, [this] { MarkChanged(false); });
+    FSelected = QObject::connect(line, &QLineEdit::selectionChanged, line, [this] { MarkChanged(false); });
   } else {
     QAbstractScrollArea* area = Area();
     area->viewport()->installEventFilter(Filter);
@@ -416,17 +431,26 @@ TQtEditPeer::TQtEditPeer(const TPeerParams& P, TEditKind AKind)
       o.setAlignment(align);
       return o;
     }());
-    FChanged = QObject::connect(Document(), &QTextDocument::contentsChanged, area, [this] {
-      if (!SettingText) Modified = true;
-      ChangePending = true;
-    });
+    FChanged = QObject::connect(Document(), &QTextDocument::contentsChanged, area, [this] { MarkChanged(true); });
+    if (Kind == TEditKind::Memo) {
+      auto* m = static_cast<QPlainTextEdit*>(area);
+      FCaretMoved = QObject::connect(m, &QPlainTextEdit::cursorPositionChanged, m, [this] { MarkChanged(false); });
+      FSelected = QObject::connect(m, &QPlainTextEdit::selectionChanged, m, [this] { MarkChanged(false); });
+    } else {
+      auto* r = static_cast<QTextEdit*>(area);
+      FCaretMoved = QObject::connect(r, &QTextEdit::cursorPositionChanged, r, [this] { MarkChanged(false); });
+      FSelected = QObject::connect(r, &QTextEdit::selectionChanged, r, [this] { MarkChanged(false); });
+    }
   }
   SetBounds(P.Bounds, P.Client);
 }
 
 TQtEditPeer::~TQtEditPeer() {
   if (Filter) Filter->Peer = nullptr;
+  *Alive = false;
   QObject::disconnect(FChanged);
+  QObject::disconnect(FCaretMoved);
+  QObject::disconnect(FSelected);
   if (QWidget* w = Widget()) SetWidgetPeer(w, Kind, nullptr);
 }
 
@@ -551,11 +575,38 @@ int TQtEditPeer::FirstVisibleLine() const {
   return top.block().blockNumber();
 }
 
+void TQtEditPeer::MarkChanged(bool Text) {
+  if (Text) {
+    if (!SettingText) Modified = true;
+    ChangePending = true;
+  }
+  SelPending = true;
+  if (FDepth > 0 || Replaying || FlushScheduled || !Widget()) return;
+  // A change the widget made on its own (a click moving the caret ...).
+  FlushScheduled = true;
+  QPointer<TEditFilter> filter = Filter;
+  QTimer::singleShot(0, Widget(), [filter] {
+    if (!filter || !filter->Peer) return;
+    TQtEditPeer* p = filter->Peer;
+    p->FlushScheduled = false;
+    QtGuard(p->Widget(), [p] { p->FlushChange(); });
+  });
+}
+
 void TQtEditPeer::FlushChange() {
-  if (!ChangePending || FDepth > 0) return;
-  ChangePending = false;
-  HWND parent = GetParent(Wnd);
-  if (parent) SendMessage(parent, WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(Wnd));
+  if (FDepth > 0) return;
+  std::shared_ptr<bool> alive = Alive;
+  HWND wnd = Wnd;
+  HWND parent = GetParent(wnd);
+  if (ChangePending) {
+    ChangePending = false;
+    if (parent) SendMessage(parent, WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(wnd));
+    if (!*alive) return;
+  }
+  if (SelPending) {
+    SelPending = false;
+    if (parent) SendMessage(parent, WM_COMMAND, MAKEWPARAM(0, EN_SELCHANGE), reinterpret_cast<LPARAM>(wnd));
+  }
 }
 
 bool TQtEditPeer::DefaultProc(TMessage& M) {
@@ -825,6 +876,18 @@ bool TQtEditPeer::Handle(TMessage& M) {
     case WM_CUT: case WM_COPY: case WM_PASTE: case WM_CLEAR: case WM_UNDO: case WM_CHAR:
       // The layer does these through the messages above; the widget never does them.
       return true;
+    case WM_KEYDOWN: case WM_KEYUP: {
+      if (InFlightMsg && M.Msg == InFlightMsg && M.WParam == InFlightWParam) return TQtNativePeer::DefaultProc(M);
+      // A key the program sends: the widget moves its caret (or deletes).
+      int qk = VirtualKeyToQtKey(static_cast<WORD>(M.WParam));
+      if (!qk) return true;
+      Qt::KeyboardModifiers mods;
+      if (GetKeyState(VK_SHIFT) < 0) mods |= Qt::ShiftModifier;
+      if (GetKeyState(VK_CONTROL) < 0) mods |= Qt::ControlModifier;
+      QKeyEvent e(M.Msg == WM_KEYDOWN ? QEvent::KeyPress : QEvent::KeyRelease, qk, mods);
+      Deliver(w, &e);
+      return true;
+    }
     default:
       return TQtNativePeer::DefaultProc(M);
   }

@@ -10,6 +10,7 @@
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
 #include "tests/platform/controls/edit_cases.h"
+#include "tests/platform/controls/memo_cases.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ struct TQtEdits {
 }  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EditCases, ::testing::Types<TQtEdits>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MemoCases, ::testing::Types<TQtEdits>);
 
 namespace {
 
