@@ -657,7 +657,7 @@ void TCustomComboBox::MeasureItem(int Index, int& Height) {
 }
 
 void TCustomComboBox::NotifyCommand(WORD Code) {
-  if (!FHandle) return;
+  if (!FHandle || Destroying()) return;
   WPARAM w = MAKEWPARAM(0, Code);
   LPARAM l = reinterpret_cast<LPARAM>(FHandle);
   if (Parent() && Parent()->HandleAllocated()) SendMessage(Parent()->Handle(), WM_COMMAND, w, l);

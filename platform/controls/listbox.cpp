@@ -782,7 +782,7 @@ void TCustomListBox::NotifyDeleted(int Index, const TItem& Item) {
 }
 
 void TCustomListBox::NotifyCommand(WORD Code) {
-  if (!FHandle || !(WindowStyle() & LBS_NOTIFY)) return;
+  if (!FHandle || Destroying() || !(WindowStyle() & LBS_NOTIFY)) return;
   SendNotify(WM_COMMAND, MAKEWPARAM(0, Code), reinterpret_cast<LPARAM>(FHandle));
 }
 

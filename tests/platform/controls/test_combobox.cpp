@@ -405,3 +405,34 @@ TEST_F(ComboBoxTest, ASimpleComboBoxShowsItsListUnderTheEdit) {
   EXPECT_EQ(GetFocus(), c->EditHandle());
   EXPECT_FALSE(c->DroppedDown());
 }
+
+TEST_F(ComboBoxTest, AFreedComboBoxAnnouncesItsItemsWithDataAndLeavesNoListBehind) {
+  struct TFreeing : TComboBox {
+    using TComboBox::TComboBox;
+    std::vector<ULONG_PTR>* Freed = nullptr;
+    void WndProc(TMessage& M) override {
+      if (M.Msg == CN_DELETEITEM) Freed->push_back(reinterpret_cast<DELETEITEMSTRUCT*>(M.LParam)->itemData);
+      if (M.Msg == CN_COMMAND) Freed->push_back(1000 + HIWORD(M.WParam));
+      TComboBox::WndProc(M);
+    }
+  };
+  Form = MakeForm();
+  std::vector<ULONG_PTR> freed;
+  auto* c = new TFreeing(Form);
+  c->Freed = &freed;
+  c->SetStyle(csDropDownList);
+  c->SetBounds(10, 10, 100, 21);
+  c->SetParent(Form);
+  c->Items()->AddObject("a", reinterpret_cast<TObject*>(7));
+  c->Items()->Add("b");
+  c->Items()->AddObject("c", reinterpret_cast<TObject*>(9));
+  Form->Show();
+  c->SetDroppedDown(true);
+  HWND list = c->ListHandle();
+  ASSERT_EQ(GetCapture(), list);
+  freed.clear();
+  delete c;
+  EXPECT_EQ(freed, (std::vector<ULONG_PTR>{7, 9})) << "no notification from a control being freed";
+  EXPECT_FALSE(IsControlWindow(list));
+  EXPECT_EQ(GetCapture(), nullptr);
+}

@@ -366,3 +366,27 @@ TEST_F(ListBoxTest, AFormStreamGivesItemsAndAnItemIndexReadBeforeThem) {
   EXPECT_EQ(l->ItemIndex(), 1);
   EXPECT_TRUE(l->TabStop());
 }
+
+TEST_F(ListBoxTest, AHorizontalExtentWiderThanTheListShowsTheHorizontalBar) {
+  // A subclass asks for the bar, as the framed list box does.
+  struct THorz : TListBox {
+    using TListBox::TListBox;
+    void CreateParams(TCreateParams& P) override {
+      TListBox::CreateParams(P);
+      P.Style |= WS_HSCROLL;
+    }
+  };
+  auto* l = MakeList<THorz>();
+  l->Items()->Add("a long line");
+  EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  l->Perform(LB_SETHORIZONTALEXTENT, 300, 0);
+  EXPECT_EQ(l->Perform(LB_GETHORIZONTALEXTENT, 0, 0), 300);
+  EXPECT_FALSE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  EXPECT_EQ(l->ClientHeight(), 96 - 16);
+  EXPECT_EQ(l->ItemRect(0).Right, 300);
+  l->Perform(WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(l->ItemRect(0).Left, -(300 - l->ClientWidth()));
+  l->Perform(LB_SETHORIZONTALEXTENT, 50, 0);
+  EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  EXPECT_EQ(l->ItemRect(0).Left, 0) << "nothing left to scroll";
+}
