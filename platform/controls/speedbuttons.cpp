@@ -413,10 +413,11 @@ const TClassInfo& TSpeedButton::StaticClass() {
     b.Component()
         .Object<TBasicAction>("Action", &C::Action, &C::SetAction)
         .Bool("AllowAllUp", &C::AllowAllUp, &C::SetAllowAllUp, false)
+        // Read before Down: a button outside a group cannot be down.
+        .Int("GroupIndex", &C::GroupIndex, [](C* x, int64_t v) { x->SetGroupIndex(static_cast<int>(v)); }, 0)
         .Bool("Down", &C::Down, &C::SetDown, false)
         .Bool("Flat", &C::Flat, &C::SetFlat, false)
         .Object<TBitmap>("Glyph", &C::Glyph, &C::SetGlyph)
-        .Int("GroupIndex", &C::GroupIndex, [](C* x, int64_t v) { x->SetGroupIndex(static_cast<int>(v)); }, 0)
         .Enum<TButtonLayout>("Layout", &C::Layout, &C::SetLayout, blGlyphLeft)
         .Int("Margin", &C::Margin, [](C* x, int64_t v) { x->SetMargin(static_cast<int>(v)); }, -1)
         .Int("NumGlyphs", &C::NumGlyphs, [](C* x, int64_t v) { x->SetNumGlyphs(static_cast<int>(v)); }, 1)

@@ -4,6 +4,7 @@
 #include "fixtures.h"
 #include "platform/controls/speedbuttons.h"
 #include "platform/controls/stdctrls_buttons.h"
+#include "platform/core/streams.h"
 #include "shot.h"
 
 namespace {
@@ -357,4 +358,42 @@ TEST_F(ButtonsTest, SpeedButtonsDrawTheirGlyphStatesAndTheFlatHotFrame) {
   EXPECT_EQ(TShot(form)(10, 10), Rgb(clBtnHighlight));
   Mouse(form, WM_MOUSEMOVE, {200, 150});
   EXPECT_FALSE(b->MouseInControl());
+}
+
+TEST_F(ButtonsTest, TheButtonFamilyKeepsItsStateThroughAFormStream) {
+  TForm* form = MakeForm();
+  auto* target = Make<TButton>(form, "Target", {100, 10, 175, 35}, "Target");
+  auto* label = Make<TLabel>(form, "Label1", {10, 10, 50, 23}, "&Name");
+  label->SetFocusControl(target);
+  label->SetLayout(tlCenter);
+  auto* ok = Make<TButton>(form, "Ok", {10, 40, 85, 65}, "OK");
+  ok->SetDefault(true);
+  ok->SetModalResult(mrOk);
+  auto* box = Make<TCheckBox>(form, "Box", {10, 70, 107, 87}, "Box");
+  box->SetAllowGrayed(true);
+  box->SetState(cbGrayed);
+  auto* radio = Make<TRadioButton>(form, "Radio", {10, 90, 120, 107}, "Radio");
+  radio->SetChecked(true);
+  auto* speed = Make<TSpeedButton>(form, "Speed", {10, 110, 33, 132});
+  speed->SetGroupIndex(4);
+  speed->SetDown(true);
+  speed->SetFlat(true);
+
+  TMemoryStream m;
+  m.WriteComponent(form);
+  m.SetPosition(0);
+  TForm* copy = Own(new TForm(nullptr));
+  m.ReadComponent(copy);
+  auto find = [&](const char* Name) { return copy->FindComponent(Name); };
+  EXPECT_EQ(dynamic_cast<TLabel*>(find("Label1"))->FocusControl(), find("Target"));
+  EXPECT_EQ(dynamic_cast<TLabel*>(find("Label1"))->Layout(), tlCenter);
+  auto* ok2 = dynamic_cast<TButton*>(find("Ok"));
+  EXPECT_TRUE(ok2->Default());
+  EXPECT_EQ(ok2->ModalResult(), mrOk);
+  EXPECT_EQ(dynamic_cast<TCheckBox*>(find("Box"))->State(), cbGrayed);
+  EXPECT_TRUE(dynamic_cast<TRadioButton*>(find("Radio"))->Checked());
+  auto* speed2 = dynamic_cast<TSpeedButton*>(find("Speed"));
+  EXPECT_EQ(speed2->GroupIndex(), 4);
+  EXPECT_TRUE(speed2->Down());
+  EXPECT_TRUE(speed2->Flat());
 }
