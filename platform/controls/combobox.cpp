@@ -232,14 +232,17 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TWinControl(AOwner) {
   FItems = new TComboBoxStrings(this);
   FCanvas = new TControlCanvas;
   FCanvas->SetControl(this);
-  FListBox = new TComboListBox(this, this);
-  FEdit = new TComboEdit(this);
+  // Not owned as components: the owner frees those before the window goes, and the
+  // window's end still needs the list.
+  FListBox = new TComboListBox(nullptr, this);
+  FEdit = new TComboEdit(nullptr);
   FEdit->SetParent(this);
   FEdit->WindowProc = [this](TMessage& M) { ComboWndProc(M, FHandle); };
   SetBounds(0, 0, 145, ComboHeight());
 }
 
 TCustomComboBox::~TCustomComboBox() {
+  delete FListBox;
   delete FCanvas;
   delete FItems;
 }
@@ -257,8 +260,11 @@ void TCustomComboBox::BeforeDestruction() {
   }
   if (FEdit) {
     TCustomEdit* e = FEdit;
+    FEdit = nullptr;
     e->WindowProc = [e](TMessage& M) { e->WndProc(M); };
+    delete e;
   }
+  FListBox->SetParent(nullptr);  // a csSimple list: freed with the combo box, not as a child
   inherited::BeforeDestruction();
 }
 
@@ -302,7 +308,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
   if (FDropped) HideList(false);
   FStyle = Value;
   if (HasEdit() && !FEdit) {
-    FEdit = new TComboEdit(this);
+    FEdit = new TComboEdit(nullptr);
     FEdit->SetParent(this);
     FEdit->WindowProc = [this](TMessage& M) { ComboWndProc(M, FHandle); };
     UpdateEditLimit();
