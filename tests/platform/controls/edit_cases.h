@@ -37,7 +37,7 @@ protected:
     B::Install();
     ControlsTest::SetUp();
     Form = MakeForm();
-    Edit = Child<TRefusingEdit>(Form, "Edit1", {10, 10, 200, 25});
+    Edit = Child<TRefusingEdit>(Form, "Edit1", {10, 10, 200, 35});
     Edit->OnChange = [this](TObject*) { ++Changes; };
     Form->Show();
     Edit->SetFocus();

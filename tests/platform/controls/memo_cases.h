@@ -23,8 +23,8 @@ protected:
     B::Install();
     ControlsTest::SetUp();
     Form = MakeForm();
-    Memo = Child<TCountingMemo<TMemo>>(Form, "Memo1", {10, 10, 200, 90});
-    Rich = Child<TCountingMemo<TRichEdit>>(Form, "Rich1", {10, 110, 200, 60});
+    Memo = Child<TCountingMemo<TMemo>>(Form, "Memo1", {10, 10, 200, 100});
+    Rich = Child<TCountingMemo<TRichEdit>>(Form, "Rich1", {10, 110, 200, 170});
     Form->Show();
     Memo->SetFocus();
   }

@@ -133,4 +133,54 @@ TEST_F(QtEdit, ChangesTheWidgetMakesByItselfAreNotifiedAtOnce) {
   EXPECT_EQ(Edit->Text(), G(u8"文"));
 }
 
+// An edit with a frame of its own, the way framed edits make theirs: three red
+// pixels all round and a button strip on the right, all in the non-client area.
+class TOwnFrameEdit : public TEdit {
+public:
+  TOwnFrameEdit(TComponent* AOwner, TLog*) : TEdit(AOwner) {}
+  void Dispatch(TMessage& M) override {
+    if (M.Msg == WM_NCCALCSIZE) {
+      TRect& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam)->rgrc[0];
+      r = {r.Left + 3, r.Top + 3, r.Right - 3 - 16, r.Bottom - 3};
+      M.Result = 0;
+    } else if (M.Msg == WM_NCPAINT) {
+      HDC dc = GetWindowDC(Handle());
+      TRect all{0, 0, Width(), Height()};
+      HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+      ::FillRect(dc, &all, red);
+      DeleteObject(red);
+      ReleaseDC(Handle(), dc);
+      M.Result = 0;
+    } else {
+      TEdit::Dispatch(M);
+    }
+  }
+};
+
+TEST_F(QtEdit, ASubclassFrameFromTheNonClientMessagesSurroundsTheNativeTextArea) {
+  auto* framed = Child<TOwnFrameEdit>(Form, "Framed", {10, 50, 160, 77});
+  framed->SetText("abc");
+  Pump();
+  QImage img = NativeOf(Form)->grab().toImage();
+  auto at = [&](int X, int Y) { return img.pixel(framed->Left() + X, framed->Top() + Y) & 0xFFFFFF; };
+  EXPECT_EQ(at(1, 1), 0xFF0000u);
+  EXPECT_EQ(at(149, 13), 0xFF0000u);  // the strip
+  EXPECT_EQ(at(140, 13), 0xFF0000u);
+  EXPECT_NE(at(125, 13), 0xFF0000u);  // the text area
+  EXPECT_EQ(framed->ClientWidth(), 150 - 6 - 16);
+  TRect r;
+  framed->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Right, framed->ClientWidth());
+  // A click on the strip is a non-client click: the native caret stays.
+  framed->SetFocus();
+  framed->SetSelStart(1);
+  QWidget* w = NativeOf(framed);
+  QPointF strip(145, 13);
+  QMouseEvent press(QEvent::MouseButtonPress, strip, w->mapToGlobal(strip), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, strip, w->mapToGlobal(strip), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &release);
+  EXPECT_EQ(framed->SelStart(), 1);
+}
+
 }  // namespace
