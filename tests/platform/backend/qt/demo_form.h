@@ -12,8 +12,11 @@
 #include "platform/controls/comctrls_pages.h"
 #include "platform/controls/combobox.h"
 #include "platform/controls/edit.h"
+#include "platform/controls/hotkey.h"
 #include "platform/controls/listbox.h"
+#include "platform/controls/listview.h"
 #include "platform/controls/maskedit.h"
+#include "platform/controls/memo.h"
 #include "platform/controls/panels.h"
 #include "platform/controls/progress.h"
 #include "platform/controls/speedbuttons.h"
@@ -24,14 +27,17 @@ inline std::string DemoText(const char* Utf8) { return Utf8ToGbk(Utf8); }
 
 // Where the demo form's parts are (client coordinates), for the checks.
 struct TDemoLayout {
-  static constexpr TRect Ok{420, 8, 495, 33};
-  static constexpr TRect Disabled{420, 68, 495, 93};
+  static constexpr int Width = 640, Height = 432;
+  static constexpr TRect Ok{552, 8, 627, 33};
+  static constexpr TRect Disabled{552, 68, 627, 93};
   static constexpr TRect Group{8, 40, 208, 150};
-  static constexpr TRect Check{20, 60, 180, 77};  // in the form
-  static constexpr TRect Pages{8, 160, 408, 320};
-  static constexpr TRect Progress{8, 330, 408, 347};
+  static constexpr TRect Pages{8, 160, 544, 400};
+  static constexpr TRect ListView{20, 192, 530, 322};  // on the first page
+  static constexpr TRect Progress{8, 408, 544, 425};
   static constexpr TRect Panel{216, 40, 406, 90};
   static constexpr TRect Image{216, 104, 248, 136};
+  static constexpr TRect Memo{414, 40, 544, 96};
+  static constexpr TRect RichEdit{414, 100, 544, 152};
 };
 
 // A 16 x 16 glyph: a filled square of Color on fuchsia (the transparent colour).
@@ -60,7 +66,7 @@ inline TForm* MakeDemoForm(TComponent* Owner) {
   f->SetColor(clBtnFace);
   f->Font()->SetName("MS Sans Serif");
   f->Font()->SetHeight(-11);
-  f->SetClientSize(512, 360);
+  f->SetClientSize(TDemoLayout::Width, TDemoLayout::Height);
   f->SetPosition(poScreenCenter);
 
   auto* label = DemoControl<TLabel>(f, f, "LabelName", {8, 12, 60, 25});
@@ -71,12 +77,14 @@ inline TForm* MakeDemoForm(TComponent* Owner) {
   auto* mask = DemoControl<TMaskEdit>(f, f, "MaskEdit1", {212, 8, 312, 29});
   mask->SetEditMask("!9999/99/99;1;_");
   mask->SetText("2020/05/10");
+  auto* hot = DemoControl<THotKey>(f, f, "HotKey1", {320, 8, 410, 29});
+  hot->SetHotKey(ShortCut('S', {ssCtrl, ssShift}));
 
   auto* ok = DemoControl<TButton>(f, f, "ButtonOk", TDemoLayout::Ok);
   ok->SetCaption(DemoText("确定"));
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
-  auto* cancel = DemoControl<TButton>(f, f, "ButtonCancel", {420, 38, 495, 63});
+  auto* cancel = DemoControl<TButton>(f, f, "ButtonCancel", {552, 38, 627, 63});
   cancel->SetCaption(DemoText("取消"));
   cancel->SetCancel(true);
   auto* off = DemoControl<TButton>(f, f, "ButtonOff", TDemoLayout::Disabled);
@@ -131,6 +139,13 @@ inline TForm* MakeDemoForm(TComponent* Owner) {
   auto* list = DemoControl<TListBox>(f, f, "ListBox1", {256, 104, 406, 152});
   for (const char* s : {"COM1", "COM2 (USB)", "COM3", "COM4", "COM5"}) list->Items()->Add(s);
   list->SetItemIndex(1);
+  auto* memo = DemoControl<TMemo>(f, f, "Memo1", TDemoLayout::Memo);
+  memo->Lines()->Add(DemoText("多行文本"));
+  memo->Lines()->Add("Memo line 2");
+  auto* rich = DemoControl<TRichEdit>(f, f, "RichEdit1", TDemoLayout::RichEdit);
+  rich->SetReadOnly(true);
+  rich->Lines()->Add(DemoText("设备返回信息"));
+  rich->Lines()->Add("+CSQ: 24,99");
 
   auto* pages = DemoControl<TPageControl>(f, f, "PageControl1", TDemoLayout::Pages);
   auto* sheet1 = new TTabSheet(f);
@@ -141,25 +156,48 @@ inline TForm* MakeDemoForm(TComponent* Owner) {
   sheet2->SetName("TabSheet2");
   sheet2->SetCaption(DemoText("通讯设置及下载"));
   sheet2->SetPageControl(pages);
-  auto* inPage = DemoControl<TLabel>(sheet2, f, "LabelStep", {16, 16, 100, 29});
+  auto* view = DemoControl<TListView>(sheet1, f, "ListView1", {8, 8, 518, 138});
+  view->SetViewStyle(vsReport);
+  view->SetGridLines(true);
+  view->SetRowSelect(true);
+  view->SetReadOnly(true);
+  const struct {
+    const char* Caption;
+    int Width;
+  } columns[] = {{"变量地址", 80}, {"本地数据类型", 100}, {"小数位数", 60}, {"变量名称", 120}, {"波动上限", 0}};
+  for (const auto& c : columns) {
+    TListColumn* col = view->Columns()->Add();
+    col->SetCaption(DemoText(c.Caption));
+    col->SetWidth(c.Width);
+    if (c.Width != 80) col->SetAlignment(taCenter);
+  }
+  const char* rows[][4] = {{"4X(D)1", "无符号16位", "0", "D1"}, {"0X(M)3", "位变量", "0", "M3"},
+                           {"4X(D)40001", "有符号32位", "2", "Temp"}};
+  for (const auto& r : rows) {
+    TListItem* item = view->Items()->Add();
+    item->SetCaption(DemoText(r[0]));
+    for (int i = 1; i < 4; ++i) item->SubItems()->Add(DemoText(r[i]));
+  }
+  view->SetItemIndex(0);
+  auto* inPage = DemoControl<TLabel>(sheet1, f, "LabelStep", {16, 150, 100, 163});
   inPage->SetCaption(DemoText("第一步"));
   inPage->Font()->SetColor(clRed);
   inPage->Font()->SetStyle({fsBold});
-  auto* download = DemoControl<TButton>(sheet2, f, "ButtonDownload", {16, 40, 121, 65});
+  auto* download = DemoControl<TButton>(sheet1, f, "ButtonDownload", {80, 145, 185, 170});
   download->SetCaption(DemoText("下载配置"));
-  auto* note = DemoControl<TLabel>(sheet2, f, "LabelNote", {140, 16, 380, 70});
+  auto* note = DemoControl<TLabel>(sheet1, f, "LabelNote", {200, 146, 500, 190});
   note->SetAutoSize(false);
-  note->SetBounds(140, 16, 240, 54);
+  note->SetBounds(200, 146, 220, 40);
   note->SetWordWrap(true);
   note->SetCaption(DemoText("自动换行的标签：文字超过宽度时在词之间换行，再往下排。"));
-  pages->SetActivePage(sheet2);
+  pages->SetActivePage(sheet1);
 
   auto* progress = DemoControl<TProgressBar>(f, f, "ProgressBar1", TDemoLayout::Progress);
   progress->SetPosition(60);
-  auto* right = DemoControl<TLabel>(f, f, "LabelRight", {416, 332, 504, 345});
+  auto* right = DemoControl<TLabel>(f, f, "LabelRight", {552, 410, 627, 423});
   right->SetAlignment(taRightJustify);
   right->SetCaption("60%");
-  right->SetLeft(504 - right->Width());
+  right->SetLeft(627 - right->Width());
   return f;
 }
 
@@ -197,7 +235,7 @@ inline bool DemoAny(const QImage& Img, const TRect& R, TColor Color) {
 // The parts of the picture (client coordinates) that are not as they should be.
 inline std::vector<std::string> DemoPictureFaults(const QImage& Img) {
   std::vector<std::string> faults;
-  if (Img.width() < 512 || Img.height() < 360) return {"the picture is too small"};
+  if (Img.width() < TDemoLayout::Width || Img.height() < TDemoLayout::Height) return {"the picture is too small"};
   using L = TDemoLayout;
   struct Part {
     const char* What;
@@ -233,12 +271,17 @@ inline std::vector<std::string> DemoPictureFaults(const QImage& Img) {
       {"progress blocks", {L::Progress.Left + 2, L::Progress.Top + 2, L::Progress.Left + 200, L::Progress.Bottom - 2},
        clHighlight, true},
       {"progress past its position",
-       {L::Progress.Left + 250, L::Progress.Top + 2, L::Progress.Right - 2, L::Progress.Bottom - 2}, clHighlight,
-       false},
+       {L::Progress.Left + L::Progress.Width() * 6 / 10 + 16, L::Progress.Top + 2, L::Progress.Right - 2,
+        L::Progress.Bottom - 2},
+       clHighlight, false},
       {"page frame dark shadow", {L::Pages.Right - 1, L::Pages.Top + 40, L::Pages.Right, L::Pages.Bottom}, cl3DDkShadow,
        true},
-      {"red bold label on the page", {L::Pages.Left + 4, L::Pages.Top + 20, L::Pages.Left + 120, L::Pages.Top + 60},
+      {"red bold label on the page", {L::Pages.Left + 4, L::Pages.Top + 170, L::Pages.Left + 120, L::Pages.Top + 200},
        clRed, true},
+      {"list view header and rows", L::ListView, kDarkText, true},
+      {"memo text", L::Memo, kDarkText, true},
+      {"read-only rich edit text", L::RichEdit, kDarkText, true},
+      {"hot key", {322, 10, 408, 27}, kDarkText, true},
   };
   for (const Part& p : parts)
     if (DemoAny(Img, p.Where, p.Color) != p.Present)

@@ -35,7 +35,7 @@ TEST_F(DemoTest, TheDemoFormIsPhotographedAndShowsEveryControl) {
   std::cout << "demo form picture: " << file << std::endl;
   QImage img(QString::fromStdString(file));
   ASSERT_FALSE(img.isNull());
-  EXPECT_EQ(img.width(), 512);
-  EXPECT_EQ(img.height(), 360);
+  EXPECT_EQ(img.width(), TDemoLayout::Width);
+  EXPECT_EQ(img.height(), TDemoLayout::Height);
   for (const std::string& fault : DemoPictureFaults(img)) ADD_FAILURE() << fault;
 }
