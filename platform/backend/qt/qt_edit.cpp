@@ -499,7 +499,7 @@ void TQtEditPeer::GetSel(int& Anchor, int& Caret) const {
     Caret = l->cursorPosition();
     Anchor = Caret;
     if (l->hasSelectedText()) {
-      int s = l->selectionStart(), n = static_cast<int>(l->selectedText().size());
+      int s = l->selectionStart(), n = l->selectionLength();
       Anchor = Caret == s ? s + n : s;
     }
     return;

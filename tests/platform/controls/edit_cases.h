@@ -123,6 +123,16 @@ TYPED_TEST_P(EditCases, SelectionRoundTripsInBytesAndNeverSplitsACharacter) {
   EXPECT_EQ(this->Edit->Perform(EM_LINEINDEX, 0, 0), 0);
   EXPECT_EQ(this->Edit->Perform(EM_LINEFROMCHAR, 3, 0), 0);
   EXPECT_EQ(this->Edit->Perform(EM_LINELENGTH, 0, 0), 5);
+  // Margins move the text inside the client area.
+  LRESULT before = this->Edit->Perform(EM_POSFROMCHAR, 0, 0);
+  this->Edit->Perform(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(10, 7));
+  EXPECT_EQ(this->Edit->Perform(EM_GETMARGINS, 0, 0), MAKELPARAM(10, 7));
+  EXPECT_EQ(GET_X_LPARAM(this->Edit->Perform(EM_POSFROMCHAR, 0, 0)) - GET_X_LPARAM(before), 10);
+  TRect fr;
+  this->Edit->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&fr));
+  EXPECT_GE(fr.Left, 10);
+  EXPECT_LE(fr.Right, this->Edit->ClientWidth() - 7);
+  this->Edit->Perform(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   // A point left of the text is the first byte; right of it, the end.
   EXPECT_EQ(LOWORD(this->Edit->Perform(EM_CHARFROMPOS, 0, MAKELPARAM(0, 5))), 0);
   EXPECT_EQ(LOWORD(this->Edit->Perform(EM_CHARFROMPOS, 0, MAKELPARAM(190, 5))), 5);

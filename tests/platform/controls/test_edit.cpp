@@ -59,4 +59,22 @@ TEST_F(HeadlessEdit, AnEditReadsItsPropertiesFromAFormStream) {
   EXPECT_EQ(e->Text(), G(u8"变量"));
 }
 
+TEST_F(HeadlessEdit, EnteringByKeyboardSelectsAllUnlessAutoSelectIsOff) {
+  auto* other = Child<TRefusingEdit>(Form, "Other", {10, 50, 200, 75});
+  struct {
+    bool AutoSelect;
+    DWORD WantEnd;
+  } cases[] = {{true, 5}, {false, 0}};
+  for (auto& c : cases) {
+    other->SetText("hello");
+    other->SetAutoSelect(c.AutoSelect);
+    other->SetSelStart(0);
+    Edit->SetFocus();
+    Key(VK_TAB, "\t");
+    ASSERT_TRUE(other->Focused());
+    EXPECT_EQ(other->SelStart(), 0);
+    EXPECT_EQ(static_cast<DWORD>(other->SelLength()), c.WantEnd);
+  }
+}
+
 }  // namespace
