@@ -113,9 +113,9 @@ public:
   // The item's rectangle in client coordinates (also when scrolled out of view).
   TRect ItemRect(int Index);
   void Clear() { FItems->Clear(); }
-  void ClearSelection();
-  void SelectAll();
-  void DeleteSelected();
+  virtual void ClearSelection();
+  virtual void SelectAll();
+  virtual void DeleteSelected();
   void AddItem(const std::string& Item, TObject* AObject) { FItems->AddObject(Item, AObject); }
 
   TDrawItemEvent OnDrawItem;
