@@ -1,0 +1,440 @@
+#include "app/Unitmain.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "app/CollectSettings.h"
+#include "app/DeviceCommands.h"
+#include "app/ProjectFile.h"
+#include "app/Unitmodify.h"
+#include "app/Unitnew.h"
+#include "app/Workbook.h"
+#include "controls/editlist/spinedit.h"
+#include "platform/controls/combobox.h"
+#include "platform/controls/dialogs.h"
+#include "platform/controls/edit.h"
+#include "platform/controls/extctrls.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/memo.h"
+#include "platform/controls/menus.h"
+#include "platform/controls/comctrls_pages.h"
+#include "platform/controls/panels.h"
+#include "platform/controls/progress.h"
+#include "platform/controls/stdctrls_buttons.h"
+#include "platform/core/filer.h"
+#include "platform/core/gbk.h"
+#include "platform/core/sysutils.h"
+#include "platform/core/typinfo.h"
+#include "platform/win32/clock.h"
+#include "serial/kxcommdevice.h"
+#include "serial/portlist.h"
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+// The exchange's view of the form's serial device component.
+class TDevicePort : public TCommandPort {
+public:
+  explicit TDevicePort(TKxCommDevice* Device) : FDevice(Device) {}
+  bool Active() override { return FDevice->Active(); }
+  void PurgeRead() override { FDevice->PurgeRead(false); }
+  int Write(const char* Buffer, int Count) override { return FDevice->Write(Buffer, Count); }
+  int Read(char* Buffer, int Size) override { return FDevice->Read(Buffer, Size); }
+private:
+  TKxCommDevice* FDevice;
+};
+
+std::string HomeDirectory() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (passwd* pw = ::getpwuid(::getuid())) return pw->pw_dir;
+  return "/";
+}
+
+// Marks the window busy for the life of one device exchange, whatever ends it.
+class TBusyScope {
+public:
+  explicit TBusyScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
+  ~TBusyScope() { FFlag = false; }
+private:
+  bool& FFlag;
+};
+
+bool IsInputMessage(UINT Msg) {
+  return (Msg >= WM_KEYFIRST && Msg <= WM_KEYLAST) || (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST) ||
+         (Msg >= WM_NCMOUSEMOVE && Msg <= WM_NCMBUTTONDBLCLK);
+}
+
+const bool kRegistered = [] {
+  using F = TFormMain;
+  RegisterClass(F::StaticClass());
+  RegisterFields(F::StaticClass(),
+                 {FieldOf("PageControl1", &F::PageControl1), FieldOf("TabSheet1", &F::TabSheet1),
+                  FieldOf("TabSheet3", &F::TabSheet3), FieldOf("ListView1", &F::ListView1),
+                  FieldOf("ButtonNew", &F::ButtonNew), FieldOf("ButtonModify", &F::ButtonModify),
+                  FieldOf("ButtonDel", &F::ButtonDel), FieldOf("ComboBoxBaud", &F::ComboBoxBaud),
+                  FieldOf("ComboBoxBits", &F::ComboBoxBits), FieldOf("ComboBoxCheck", &F::ComboBoxCheck),
+                  FieldOf("ComboBoxStop", &F::ComboBoxStop), FieldOf("EditPLCAddr", &F::EditPLCAddr),
+                  FieldOf("EditPLCVar", &F::EditPLCVar), FieldOf("EditPLCBVar", &F::EditPLCBVar),
+                  FieldOf("EditAddr", &F::EditAddr), FieldOf("EditPort", &F::EditPort),
+                  FieldOf("EditDeviceID", &F::EditDeviceID), FieldOf("EditPsw", &F::EditPsw),
+                  FieldOf("QvSpinEdit1", &F::QvSpinEdit1), FieldOf("ButtonReadVer", &F::ButtonReadVer),
+                  FieldOf("ButtonReadStrong", &F::ButtonReadStrong), FieldOf("Button1", &F::Button1),
+                  FieldOf("ButtonDownload", &F::ButtonDownload), FieldOf("Button2", &F::Button2),
+                  FieldOf("ProgressBar1", &F::ProgressBar1), FieldOf("RichEdit1", &F::RichEdit1),
+                  FieldOf("Label9", &F::Label9), FieldOf("ComboBoxDownCom", &F::ComboBoxDownCom),
+                  FieldOf("ButtonOpen", &F::ButtonOpen), FieldOf("MainMenu1", &F::MainMenu1),
+                  FieldOf("OpenDialog1", &F::OpenDialog1), FieldOf("SaveDialog1", &F::SaveDialog1),
+                  FieldOf("SaveDialog2", &F::SaveDialog2), FieldOf("KxCommDevice1", &F::KxCommDevice1),
+                  FieldOf("Timer1", &F::Timer1)});
+  return true;
+}();
+
+}  // namespace
+
+const TClassInfo& TFormMain::StaticClass() {
+  using F = TFormMain;
+  static const TClassInfo info = TClassBuilder<F>("TFormMain", &TForm::StaticClass())
+                                     .Component()
+                                     .Method("ButtonNewClick", &F::ButtonNewClick)
+                                     .Method("ButtonModifyClick", &F::ButtonModifyClick)
+                                     .Method("ButtonDelClick", &F::ButtonDelClick)
+                                     .Method("N4Click", &F::N4Click)
+                                     .Method("NExitClick", &F::NExitClick)
+                                     .Method("NNewClick", &F::NNewClick)
+                                     .Method("NOpenClick", &F::NOpenClick)
+                                     .Method("NSaveClick", &F::NSaveClick)
+                                     .Method("NSaveasClick", &F::NSaveasClick)
+                                     .Method("NExportClick", &F::NExportClick)
+                                     .Method("PageControl1Change", &F::PageControl1Change)
+                                     .Method("ComboBoxDownComDropDown", &F::ComboBoxDownComDropDown)
+                                     .Method("ComboBoxDownComChange", &F::ComboBoxDownComChange)
+                                     .Method("ButtonOpenClick", &F::ButtonOpenClick)
+                                     .Method("Timer1Timer", &F::Timer1Timer)
+                                     .Method("ButtonDownloadClick", &F::ButtonDownloadClick)
+                                     .Method("Button1Click", &F::Button1Click)
+                                     .Method("Button2Click", &F::Button2Click)
+                                     .Method("ButtonReadVerClick", &F::ButtonReadVerClick)
+                                     .Method("ButtonReadStrongClick", &F::ButtonReadStrongClick)
+                                     .Build();
+  return info;
+}
+
+TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) { LoadForm(); }
+
+// ---------------------------------------------------------------------------
+// Variable page
+
+void TFormMain::AddListRow(const TVarRecord& R, TTypeLabels Labels, int Index) {
+  auto texts = VarRowTexts(R, Labels);
+  TListItem* item = Index < 0 ? ListView1->Items()->Add() : ListView1->Items()->Insert(Index);
+  item->SetCaption(texts[0]);
+  for (size_t i = 1; i < texts.size(); ++i) item->SubItems()->Add(texts[i]);
+}
+
+void TFormMain::RebuildList() {
+  ListView1->Items()->Clear();
+  for (int i = 0; i < VarCount; ++i) AddListRow(VarTable[i], TTypeLabels::tlOpened);
+}
+
+void TFormMain::ButtonNewClick(TObject*) {
+  if (VarCount >= MaxVarCount) {
+    ShowMessage("数据变量个数已达到最大！");
+    return;
+  }
+  FormNew->ShowModal();
+  if (DlgAccepted == 1) {
+    AddListRow(VarTable[VarCount], TTypeLabels::tlDialog);
+    ++VarCount;
+  }
+}
+
+void TFormMain::ButtonModifyClick(TObject*) {
+  SelIndex = static_cast<int16_t>(ListView1->ItemIndex());
+  if (SelIndex < 0 || SelIndex >= VarCount) return;
+  FormModify->ShowModal();
+  if (DlgAccepted == 1) {
+    ListView1->Items()->Delete(SelIndex);
+    AddListRow(VarTable[SelIndex], TTypeLabels::tlDialog, SelIndex);
+  }
+}
+
+void TFormMain::ButtonDelClick(TObject*) {
+  SelIndex = static_cast<int16_t>(ListView1->ItemIndex());
+  if (SelIndex < 0 || SelIndex >= VarCount) return;
+  ListView1->DeleteSelected();
+  --VarCount;
+  std::memmove(&VarTable[SelIndex], &VarTable[SelIndex + 1], sizeof(TVarRecord) * (VarCount - SelIndex));
+}
+
+void TFormMain::N4Click(TObject*) { ShowMessage("版本V1.1 20200510"); }
+
+void TFormMain::NExitClick(TObject*) { Close(); }
+
+bool TFormMain::CloseQuery() { return !FBusy && TForm::CloseQuery(); }
+
+// ---------------------------------------------------------------------------
+// Project file and export
+
+void TFormMain::SetProjectFileName(const std::string& Path) {
+  ProjectFileName = Path;
+  SetCaption(ProjectFileName);
+  FLastDir = ExtractFilePath(Path);
+}
+
+bool TFormMain::RunFileDialog(TOpenDialog* Dialog, const std::string& Title) {
+  Dialog->SetTitle(Title);
+  std::string dir = FLastDir;
+  if (dir.empty() || !std::filesystem::is_directory(GbkToUtf8(dir))) dir = Utf8ToGbk(HomeDirectory());
+  Dialog->SetInitialDir(dir);
+  return Dialog->Execute();
+}
+
+void TFormMain::NNewClick(TObject*) {
+  if (!RunFileDialog(SaveDialog1, "新建文件")) return;
+  SetProjectFileName(SaveDialog1->FileName());
+  // A new project starts empty; the cloud texts are kept.
+  ResetSettingsNumbers();
+  std::memset(VarTable, 0, sizeof VarTable);
+  VarCount = 0;
+  ListView1->Items()->Clear();
+  RefreshCommPage();
+}
+
+void TFormMain::NOpenClick(TObject*) {
+  if (!RunFileDialog(OpenDialog1, "打开文件")) return;
+  TProjectData data;
+  TProjectResult result = ReadProjectFile(OpenDialog1->FileName(), data);
+  if (result != TProjectResult::prOk) {
+    ShowMessage(ProjectResultMessage(result));
+    return;
+  }
+  SetProjectFileName(OpenDialog1->FileName());
+  ApplyProject(data);
+  // Refreshed whichever page shows, so a later save cannot copy stale edits over it.
+  RefreshCommPage();
+  RebuildList();
+}
+
+bool TFormMain::SaveProject() {
+  TProjectResult result = WriteProjectFile(ProjectFileName, CaptureProject());
+  if (result == TProjectResult::prOk) return true;
+  ShowMessage(ProjectResultMessage(result));
+  return false;
+}
+
+void TFormMain::NSaveClick(TObject*) {
+  if (CollectSettings() == 1) return;
+  if (ProjectFileName.empty()) {
+    if (!RunFileDialog(SaveDialog1, "保存文件为")) return;
+    SetProjectFileName(SaveDialog1->FileName());
+  }
+  SaveProject();
+}
+
+void TFormMain::NSaveasClick(TObject*) {
+  if (!RunFileDialog(SaveDialog1, "另存文件为")) return;
+  if (CollectSettings() == 1) return;
+  SetProjectFileName(SaveDialog1->FileName());
+  SaveProject();
+}
+
+void TFormMain::NExportClick(TObject*) {
+  if (!RunFileDialog(SaveDialog2, "导出云文件")) return;
+  std::unique_ptr<TWorkbookAutomation> excel = TWorkbookAutomation::Create();
+  if (!excel) {
+    ShowMessage("启动 Excel 出错, 可能是没有安装Excel.");
+    return;
+  }
+  if (CollectSettings() == 1) {
+    excel->Quit();
+    return;
+  }
+  ExportVariables(*excel, VarTable, VarCount, SaveDialog2->FileName());
+  ShowMessage("云文件导出成功！");
+}
+
+// ---------------------------------------------------------------------------
+// Communication page and port
+
+int TFormMain::CollectSettings() {
+  TPageValues page;
+  page.BaudIndex = ComboBoxBaud->ItemIndex();
+  page.BitsIndex = ComboBoxBits->ItemIndex();
+  page.ParityIndex = ComboBoxCheck->ItemIndex();
+  page.StopIndex = ComboBoxStop->ItemIndex();
+  page.Station = EditPLCAddr->Text();
+  page.RegStart = EditPLCVar->Text();
+  page.CoilStart = EditPLCBVar->Text();
+  page.Addr = EditAddr->Text();
+  page.Port = EditPort->Text();
+  page.DeviceId = EditDeviceID->Text();
+  page.Key = EditPsw->Text();
+  page.Interval = QvSpinEdit1->GetValue();
+  if (CollectSettingsFrom(page) == 0) return 0;
+  ShowMessage("变量地址错误！");
+  return 1;
+}
+
+void TFormMain::RefreshCommPage() {
+  EditPLCAddr->SetText(IntToStr(PlcStation));
+  EditPLCVar->SetText(IntToStr(PlcRegStart));
+  EditPLCBVar->SetText(IntToStr(PlcCoilStart));
+  EditAddr->SetText(FieldText(CloudAddr));
+  EditPort->SetText(FieldText(CloudPort));
+  EditDeviceID->SetText(FieldText(CloudDeviceId));
+  EditPsw->SetText(FieldText(CloudKey));
+  QvSpinEdit1->SetValue(UploadInterval);
+}
+
+void TFormMain::PageControl1Change(TObject*) {
+  if (PageControl1->ActivePageIndex() == 1) RefreshCommPage();
+  else CollectSettings();
+}
+
+void TFormMain::FillPortCombo(bool FriendlyNames) {
+  int k = ComboBoxDownCom->ItemIndex();
+  TCommSerialPortInfo info;
+  const TNimboSerialPortList& list = info.List();
+  ComboBoxDownCom->Items()->BeginUpdate();
+  ComboBoxDownCom->Items()->Clear();
+  FPortNames.clear();
+  for (int i = 0; i < list._FGetSPCount(); ++i) {
+    const TNimboSerialPortInfo* port = list._FGetSPInfo(i);
+    ComboBoxDownCom->Items()->Add(FriendlyNames ? port->FriendlyName : port->PortName);
+    FPortNames.push_back(port->PortName);
+    if (i < PortNameCount) PortNames[i] = port->PortName;
+  }
+  ComboBoxDownCom->Items()->EndUpdate();
+  if (ComboBoxDownCom->Items()->Count() > k) ComboBoxDownCom->SetItemIndex(k);
+}
+
+void TFormMain::ComboBoxDownComDropDown(TObject*) { FillPortCombo(false); }
+
+void TFormMain::ComboBoxDownComChange(TObject*) { FillPortCombo(true); }
+
+void TFormMain::ButtonOpenClick(TObject*) {
+  CollectSettings();
+  static const char* const parity[] = {"N", "O", "E", ""};
+  if (KxCommDevice1->Active()) {
+    KxCommDevice1->SetActive(false);
+    return;
+  }
+  int index = ComboBoxDownCom->ItemIndex();
+  std::string port;
+  if (index >= 0 && index < static_cast<int>(FPortNames.size())) port = FPortNames[static_cast<size_t>(index)];
+  else port = Trim(ComboBoxDownCom->Text());  // a device name or path typed in
+  if (port.empty()) {
+    ShowMessage("请先选择下载端口！");
+    return;
+  }
+  KxCommDevice1->SetPortParams(port + "," + ComboBoxBaud->Text() + "," + parity[(PlcSerialWord >> 2) & 3] + "," +
+                               ComboBoxBits->Text() + "," + ComboBoxStop->Text());
+  try {
+    KxCommDevice1->SetActive(true);
+    KxCommDevice1->SetUsePackage(false);
+  } catch (const Exception& E) {
+    ShowMessage(E.Message());
+  }
+}
+
+void TFormMain::Timer1Timer(TObject*) { ButtonOpen->SetCaption(KxCommDevice1->Active() ? "关闭串口" : "打开串口"); }
+
+// ---------------------------------------------------------------------------
+// Device commands
+
+TLineTexts TFormMain::LineTexts() {
+  TLineTexts t;
+  t.Baud = ComboBoxBaud->Text();
+  t.Bits = ComboBoxBits->Text();
+  t.Stop = ComboBoxStop->Text();
+  t.ParityIndex = ComboBoxCheck->ItemIndex();
+  t.Interval = QvSpinEdit1->Text();
+  return t;
+}
+
+void TFormMain::BusyWait(uint32_t Ms) {
+  // Input that arrives meanwhile is dropped; painting and timers go on.
+  int hook = Application->AddMessageHook([](HWND, TMessage& M) { return IsInputMessage(M.Msg); });
+  uint32_t start = GetTickCount();
+  for (;;) {
+    uint32_t elapsed = GetTickCount() - start;
+    if (elapsed >= Ms) break;
+    Sleep(std::min<uint32_t>(20, Ms - elapsed));
+    Application->ProcessMessages();
+  }
+  Application->RemoveMessageHook(hook);
+}
+
+TCommandTiming TFormMain::Timing() {
+  return {[this](uint32_t Ms) { BusyWait(Ms); }, [] { return GetTickCount(); }};
+}
+
+void TFormMain::ButtonDownloadClick(TObject*) {
+  if (FBusy) return;
+  if (CollectSettings() == 1) return;
+  if (!KxCommDevice1->Active()) {
+    ShowMessage("请先打开串口！");
+    return;
+  }
+  TLineTexts line = LineTexts();
+  if (std::string bad = CheckDownloadFields(line); !bad.empty()) {
+    ShowMessage(bad);
+    return;
+  }
+  TBusyScope busy(FBusy);
+  int done = 0;
+  ProgressBar1->SetPosition(0);
+  ProgressBar1->SetVisible(true);
+  auto fail = [this] {
+    ShowMessage("下载失败！");
+    ProgressBar1->SetVisible(false);
+  };
+  TDevicePort port(KxCommDevice1);
+  for (const std::string& cmd : SetupCommands(line)) {
+    if (!SendCommandWaitOK(port, cmd, "OK", "ERROR", Timing())) return fail();
+    ProgressBar1->SetPosition(ProgressPosition(++done, VarCount));
+  }
+  for (int i = 0; i < VarCount; ++i) {
+    ProgressBar1->SetPosition(ProgressPosition(++done, VarCount));
+    if (!SendCommandWaitOK(port, VariableCommand(VarTable[i]), "OK", "ERROR", Timing())) return fail();
+  }
+  ShowMessage("下载成功！");
+  ProgressBar1->SetVisible(false);
+}
+
+void TFormMain::Button1Click(TObject*) {
+  if (FBusy) return;
+  if (!KxCommDevice1->Active()) {
+    ShowMessage("请先打开串口！");
+    return;
+  }
+  bool ok;
+  {
+    TBusyScope busy(FBusy);
+    TDevicePort port(KxCommDevice1);
+    ok = SendCommandWaitOK(port, CmdEnterConfig, ReplyConfigMode, "", Timing());
+  }
+  ShowMessage(ok ? "成功进入配置模式！" : "进入配置模式失败！可能设备已经进入配置模式，或重启设备再试！");
+}
+
+void TFormMain::Query(const char* Command, uint32_t WaitMs) {
+  if (FBusy) return;
+  if (!KxCommDevice1->Active()) {
+    ShowMessage("请先打开串口！");
+    return;
+  }
+  TBusyScope busy(FBusy);
+  TDevicePort port(KxCommDevice1);
+  RichEdit1->SetText(QueryDevice(port, Command, WaitMs, Timing()));
+}
+
+void TFormMain::Button2Click(TObject*) { Query(CmdReboot, 500); }
+
+void TFormMain::ButtonReadVerClick(TObject*) { Query(CmdModuleInfo, 1000); }
+
+void TFormMain::ButtonReadStrongClick(TObject*) { Query(CmdSignal, 1000); }

@@ -1,0 +1,291 @@
+// The application's forms driven as a user would, with scripted dialogs: start-up,
+// the variable dialogs, the list, and the project file commands.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "app/ProjectFile.h"
+#include "app/Unitmain.h"
+#include "app/Unitmodify.h"
+#include "app/Unitnew.h"
+#include "controls/editlist/spinedit.h"
+#include "platform/controls/combobox.h"
+#include "platform/controls/comctrls_pages.h"
+#include "platform/controls/edit.h"
+#include "platform/controls/listview.h"
+#include "platform/controls/modal.h"
+#include "platform/controls/stdctrls_buttons.h"
+#include "platform/core/gbk.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class AppForms : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ResetAppState();
+    Runner = std::make_unique<TScriptedModalRunner>();
+    FormMain = new TFormMain(nullptr);
+    FormNew = new TFormNew(nullptr);
+    FormModify = new TFormModify(nullptr);
+    Dir = fs::temp_directory_path() / ("dtu-forms-" + std::to_string(::getpid()));
+    fs::create_directories(Dir);
+  }
+  void TearDown() override {
+    delete FormModify;
+    delete FormNew;
+    delete FormMain;
+    FormModify = nullptr;
+    FormNew = nullptr;
+    FormMain = nullptr;
+    Runner.reset();
+    fs::remove_all(Dir);
+    ResetAppState();
+  }
+
+  // Fills the dialog the way a user would and presses OK.
+  static void Fill(TVarDialog* D, int Type, const std::string& Addr, const std::string& Name, int Decimals) {
+    D->ComboBoxDataType->SetItemIndex(Type);
+    D->ComboBoxDataTypeChange(D->ComboBoxDataType);
+    D->EditAddr->SetText(Addr);
+    D->EditVarName->SetText(Name);
+    if (Type != 0) D->ComboBoxDecimal->SetItemIndex(Decimals);
+    D->ButtonOk->Click();
+  }
+  void AddVariable(int Type, const std::string& Addr, const std::string& Name, int Decimals = 0) {
+    Runner->OnLoop([=](TWinControl*) { Fill(FormNew, Type, Addr, Name, Decimals); });
+    FormMain->ButtonNewClick(nullptr);
+  }
+  std::string Cell(int Row, int Column) {
+    TListItem* item = FormMain->ListView1->Items()->Item(Row);
+    return Column == 0 ? item->Caption() : item->SubItems()->Strings(Column - 1);
+  }
+  std::string LastMessage() {
+    auto boxes = Runner->CallsOf("messagebox");
+    return boxes.empty() ? std::string() : boxes.back().Text;
+  }
+  std::string Save(const std::string& Name) {
+    std::string path = Utf8ToGbk((Dir / Name).string());
+    Runner->AnswerFileDialog({path});
+    FormMain->NSaveasClick(nullptr);
+    return path;
+  }
+
+  std::unique_ptr<TScriptedModalRunner> Runner;
+  fs::path Dir;
+};
+
+}  // namespace
+
+TEST_F(AppForms, StartsOnTheCommunicationPageWithAnEmptyListAndTheStartValues) {
+  EXPECT_EQ(FormMain->Caption(), "KOV R220-4GA&B云网关&KOV PX&PY&PZ系列云PLC 配置");
+  EXPECT_EQ(FormMain->ClientWidth(), 738);
+  EXPECT_EQ(FormMain->ClientHeight(), 593);
+  EXPECT_EQ(FormMain->PageControl1->ActivePageIndex(), 1);
+  EXPECT_EQ(FormMain->ListView1->Items()->Count(), 0);
+  EXPECT_EQ(FormMain->ListView1->Columns()->Count(), 12);
+  EXPECT_EQ(FormMain->ComboBoxBaud->Text(), "9600");
+  EXPECT_EQ(FormMain->ComboBoxBits->Text(), "8");
+  EXPECT_EQ(FormMain->ComboBoxCheck->Text(), "NONE");
+  EXPECT_EQ(FormMain->ComboBoxStop->Text(), "1");
+  EXPECT_EQ(FormMain->EditPLCAddr->Text(), "1");
+  EXPECT_EQ(FormMain->EditPort->Text(), "1811");
+  EXPECT_EQ(FormMain->QvSpinEdit1->Text(), "6");
+  EXPECT_EQ(FormMain->ButtonOpen->Caption(), "打开串口");
+  EXPECT_FALSE(FormNew->ComboBoxDecimal->Visible());
+  EXPECT_EQ(FormNew->EditVarName->Text(), "D");
+}
+
+TEST_F(AppForms, NewModifyAndDeleteKeepListAndTableInStep) {
+  AddVariable(0, "5", "Coil1");
+  AddVariable(1, "40", "Reg1", 2);
+  AddVariable(4, "7", "Reg2");
+  ASSERT_EQ(VarCount, 3);
+  EXPECT_EQ(Cell(0, 0), "0X(M)5");
+  EXPECT_EQ(Cell(0, 1), "位变量");
+  EXPECT_EQ(Cell(1, 0), "4X(D)40");
+  EXPECT_EQ(Cell(1, 2), "2");
+  EXPECT_EQ(VarDecimals(VarTable[1]), 2);
+
+  FormMain->ListView1->SetItemIndex(1);
+  Runner->OnLoop([](TWinControl*) {
+    EXPECT_EQ(FormModify->EditVarName->Text(), "Reg1");
+    EXPECT_TRUE(FormModify->ComboBoxDecimal->Visible());
+    FormModify->EditVarName->SetText("Renamed");
+    FormModify->ButtonOk->Click();
+  });
+  FormMain->ButtonModifyClick(nullptr);
+  EXPECT_EQ(Cell(1, 3), "Renamed");
+  EXPECT_EQ(FieldText(VarTable[1].Name), "Renamed");
+
+  FormMain->ListView1->SetItemIndex(0);
+  FormMain->ButtonDelClick(nullptr);
+  ASSERT_EQ(VarCount, 2);
+  EXPECT_EQ(FieldText(VarTable[0].Name), "Renamed");
+  EXPECT_EQ(FieldText(VarTable[1].Name), "Reg2");
+  EXPECT_EQ(Cell(0, 3), "Renamed");
+  EXPECT_EQ(FormMain->ListView1->Items()->Count(), 2);
+
+  // Modify or delete with nothing selected does nothing.
+  FormMain->ListView1->SetItemIndex(-1);
+  FormMain->ButtonDelClick(nullptr);
+  EXPECT_EQ(VarCount, 2);
+}
+
+TEST_F(AppForms, TheDialogChecksInOrderAndWritesNothingOnAFailure) {
+  AddVariable(1, "3", "ab");
+  struct Case { int type; const char* addr; const char* name; const char* text; const char* caption; };
+  const Case cases[] = {
+      {1, "128", "x", "变量地址超过范围，请修改！", "变量地址错误！"},
+      {1, "65541", "x", "变量地址超过范围，请修改！", "变量地址错误！"},
+      {1, "127", "", "变量名称不允许为空，请修改！", "变量名称错误！"},
+      {0, "0", "ab", "变量名称已经存在，请修改！", "变量名称错误！"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Runner->OnLoop([&](TWinControl*) { Fill(FormNew, c.type, c.addr, c.name, 0); });
+    FormMain->ButtonNewClick(nullptr);
+    auto boxes = Runner->CallsOf("messagebox");
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().Text, c.text);
+    EXPECT_EQ(boxes.back().Caption, c.caption);
+    EXPECT_EQ(VarCount, 1);
+  }
+  AddVariable(1, "127", "AB");  // another case is another name
+  EXPECT_EQ(VarCount, 2);
+  // A non-number raises the conversion error and writes nothing.
+  FormNew->EditAddr->SetText("12a");
+  EXPECT_THROW(FormNew->ButtonOkClick(nullptr), EConvertError);
+  EXPECT_EQ(VarCount, 2);
+}
+
+TEST_F(AppForms, TypeZeroHidesAndZeroesTheDecimalsAndTheCaptionFollowsTheWindow) {
+  PlcRegStart = 100;
+  PlcCoilStart = 7;
+  FormNew->ComboBoxDataType->SetItemIndex(1);
+  FormNew->ComboBoxDataTypeChange(nullptr);
+  FormNew->ComboBoxDecimal->SetItemIndex(2);
+  EXPECT_TRUE(FormNew->ComboBoxDecimal->Visible());
+  EXPECT_EQ(FormNew->GroupBoxByte->Caption(), "连接变量（地址范围：100~227）");
+  FormNew->ComboBoxDataType->SetItemIndex(0);
+  FormNew->ComboBoxDataTypeChange(nullptr);
+  EXPECT_FALSE(FormNew->ComboBoxDecimal->Visible());
+  EXPECT_EQ(FormNew->ComboBoxDecimal->ItemIndex(), 0);
+  EXPECT_EQ(FormNew->GroupBoxByte->Caption(), "连接变量（地址范围：7~134）");
+  // The name takes letters and digits only, typed or pasted.
+  char keys[] = {'a', '9', ' ', '_', '\x8B', '\b'};
+  std::string passed;
+  for (char k : keys) {
+    char key = k;
+    FormNew->EditVarNameKeyPress(nullptr, key);
+    if (key) passed += key;
+  }
+  EXPECT_EQ(passed, "a9\b");
+  EXPECT_EQ(FilterNameText("ab c-中1"), "abc1");
+}
+
+TEST_F(AppForms, TheThousandthVariableIsTheLast) {
+  VarCount = MaxVarCount;
+  FormMain->ButtonNewClick(nullptr);
+  EXPECT_EQ(LastMessage(), "数据变量个数已达到最大！");
+  EXPECT_TRUE(Runner->CallsOf("form").empty());
+  EXPECT_EQ(VarCount, MaxVarCount);
+}
+
+TEST_F(AppForms, SavedFilesHaveTheGoldenLayoutAndOpenSaveIsByteIdentical) {
+  std::string empty = Save("empty.cloud");
+  EXPECT_EQ(ReadBytes(GbkToUtf8(empty)).size(), 212u);
+  EXPECT_EQ(ReadBytes(GbkToUtf8(empty)).substr(0, 10), std::string("\x10\x08\x01\x00\x00\x00\x00\x00\x06\x00", 10));
+  EXPECT_EQ(FormMain->Caption(), empty);
+  AddVariable(0, "1", "A");
+  AddVariable(1, "2", "B");
+  AddVariable(2, "3", "C");
+  std::string three = Save("three.cloud");
+  EXPECT_EQ(ReadBytes(GbkToUtf8(three)).size(), 566u);
+
+  // A file made elsewhere, with junk after its terminators, comes back unchanged.
+  std::string bytes = ReadBytes(GbkToUtf8(three));
+  std::memset(&bytes[10 + 20], 'z', 30);                  // after the address text
+  std::memset(&bytes[212 + 67 + 5], 0x55, 40);            // after the first condition
+  bytes[212 + 2] = static_cast<char>(0x7E);               // reserved byte
+  std::string junk = Utf8ToGbk((Dir / "junk.cloud").string());
+  std::ofstream(GbkToUtf8(junk), std::ios::binary) << bytes;
+  Runner->AnswerFileDialog({junk});
+  FormMain->NOpenClick(nullptr);
+  EXPECT_EQ(Cell(0, 1), "线圈");  // labels of an opened file
+  FormMain->NSaveClick(nullptr);  // no dialog: the opened file's name
+  EXPECT_EQ(ReadBytes(GbkToUtf8(junk)), bytes);
+}
+
+TEST_F(AppForms, BadFilesAreRefusedAndNothingChanges) {
+  AddVariable(1, "9", "Keep");
+  std::string good = Save("good.cloud");
+  std::string caption = FormMain->Caption();
+  std::string bytes = ReadBytes(GbkToUtf8(good));
+  struct Case { const char* name; std::string content; const char* message; };
+  std::string badCount = bytes;
+  badCount[210] = static_cast<char>(0xE9);  // 1001
+  badCount[211] = 0x03;
+  std::string badType = bytes;
+  badType[212 + 3] = static_cast<char>(6 << 1);
+  const Case cases[] = {{"short.cloud", bytes.substr(0, 300), "文件格式错误！"},
+                        {"count.cloud", badCount, "文件格式错误！"},
+                        {"type.cloud", badType, "文件格式错误！"}};
+  FormMain->EditPLCAddr->SetText("9");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = Utf8ToGbk((Dir / c.name).string());
+    std::ofstream(GbkToUtf8(path), std::ios::binary) << c.content;
+    Runner->AnswerFileDialog({path});
+    FormMain->NOpenClick(nullptr);
+    EXPECT_EQ(LastMessage(), c.message);
+    EXPECT_EQ(FormMain->Caption(), caption);
+    EXPECT_EQ(ProjectFileName, good);
+    EXPECT_EQ(VarCount, 1);
+    EXPECT_EQ(FormMain->ListView1->Items()->Count(), 1);
+    EXPECT_EQ(FormMain->EditPLCAddr->Text(), "9");
+  }
+  // A file that cannot be read (here: a directory of that name).
+  fs::create_directories(Dir / "folder.cloud");
+  Runner->AnswerFileDialog({Utf8ToGbk((Dir / "folder.cloud").string())});
+  FormMain->NOpenClick(nullptr);
+  EXPECT_EQ(LastMessage(), "打开文件失败！");
+  EXPECT_EQ(ProjectFileName, good);
+  // Saving where no file can be made says so.
+  Runner->AnswerFileDialog({Utf8ToGbk((Dir / "no-such-dir" / "x.cloud").string())});
+  FormMain->NSaveasClick(nullptr);
+  EXPECT_EQ(LastMessage(), "保存文件失败！");
+}
+
+TEST_F(AppForms, OpeningRefreshesTheCommunicationPageWhicheverPageShows) {
+  TProjectData d;
+  d.Station = 12;
+  d.RegStart = 100;
+  d.Interval = 9000;  // shown clamped by the spin edit
+  std::strcpy(d.Addr, "10.0.0.1");
+  TVarRecord coil{};
+  SetVarTypeCode(coil, 0);
+  coil.Address = 16385;
+  SetFieldText(coil.Name, "C1");
+  d.Vars = {coil};
+  std::string path = Utf8ToGbk((Dir / "p.cloud").string());
+  ASSERT_EQ(WriteProjectFile(path, d), TProjectResult::prOk);
+  FormMain->PageControl1->SetActivePageIndex(0);
+  Runner->AnswerFileDialog({path});
+  FormMain->NOpenClick(nullptr);
+  EXPECT_EQ(FormMain->EditPLCAddr->Text(), "12");
+  EXPECT_EQ(FormMain->EditPLCVar->Text(), "100");
+  EXPECT_EQ(FormMain->EditAddr->Text(), "10.0.0.1");
+  EXPECT_EQ(FormMain->QvSpinEdit1->Text(), "3000");
+  EXPECT_EQ(Cell(0, 0), "0X(M)1");
+  EXPECT_EQ(FormMain->Caption(), path);
+}
