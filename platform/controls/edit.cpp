@@ -599,7 +599,7 @@ void TCustomEdit::CreateWnd() {
 }
 
 void TCustomEdit::DestroyWnd() {
-  if (FHandle) {
+  if (FHandle && !ComponentState().Contains(csDestroying)) {
     FText = WindowText();
     FModified = EditState(EM_GETMODIFY) != 0;
   }

@@ -132,9 +132,11 @@ TEST_F(MaskEditTest, LeavingWithARequiredPositionEmptyRaisesAndKeepsTheFocusAndE
   EXPECT_EQ(Edit->Text(), "12-34");
   Press(VK_BACK);
   EXPECT_THROW(Edit->ValidateEdit(), EDBEditError);
-  Other->SetFocus();
+  Other->SetFocus();  // refused: the application shows why
   EXPECT_TRUE(Edit->Focused());
   EXPECT_EQ(Edit->SelStart(), 4);
+  ASSERT_EQ(Runner->CallsOf("messagebox").size(), 1u);
+  EXPECT_EQ(Runner->CallsOf("messagebox")[0].Text, "Invalid input value.  Use escape key to abandon changes.");
   // Escape puts back the text the edit had when it took the focus.
   Edit->Perform(WM_CHAR, 27, 0);
   EXPECT_EQ(Edit->Text(), "12-3 ");
