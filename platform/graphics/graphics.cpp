@@ -650,6 +650,7 @@ void TGraphic::ReadData(TStream* Stream) {
   Stream->ReadBuffer(n, 4);
   int64_t size = int64_t(n[0]) | (int64_t(n[1]) << 8) | (int64_t(n[2]) << 16) | (int64_t(n[3]) << 24);
   if (size > Stream->Size() - Stream->Position()) throw EReadError("Graphic data is truncated");
+  if (size == 0) return;  // an empty graphic (CopyFrom would take a count of 0 as "everything")
   TMemoryStream m;
   m.CopyFrom(Stream, size);
   m.SetPosition(0);
