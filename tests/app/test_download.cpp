@@ -1,0 +1,162 @@
+// The communication page's commands: refused while the port is closed, and the whole
+// road against the terminal simulator on a pseudo-terminal through the real serial
+// library: open the port from the combo, enter configuration mode, download, query,
+// reboot.
+#include <algorithm>
+#include <sstream>
+
+#include "app/DeviceCommands.h"
+
+#include "controls/editlist/spinedit.h"
+#include "platform/controls/memo.h"
+#include "platform/controls/progress.h"
+#include "serial/kxcommdevice.h"
+#include "tests/app/app_fixture.h"
+#include "tests/serial/dtusim_runner.h"
+
+TEST_F(AppForms, EveryDeviceCommandWantsAnOpenPort) {
+  using Handler = void (TFormMain::*)(TObject*);
+  const Handler handlers[] = {&TFormMain::ButtonDownloadClick, &TFormMain::Button1Click,
+                              &TFormMain::Button2Click, &TFormMain::ButtonReadVerClick,
+                              &TFormMain::ButtonReadStrongClick};
+  for (Handler h : handlers) {
+    size_t before = Runner->CallsOf("messagebox").size();
+    (FormMain->*h)(nullptr);
+    ASSERT_EQ(Runner->CallsOf("messagebox").size(), before + 1);
+    EXPECT_EQ(LastMessage(), "请先打开串口！");
+  }
+  EXPECT_FALSE(FormMain->ProgressBar1->Visible());
+}
+
+TEST_F(AppForms, OpeningNeedsAPortAndShowsWhyItFailed) {
+  FormMain->ComboBoxDownCom->SetItemIndex(-1);
+  FormMain->ComboBoxDownCom->SetText("");
+  FormMain->ButtonOpenClick(nullptr);
+  EXPECT_EQ(LastMessage(), "请先选择下载端口！");
+  FormMain->ComboBoxDownCom->SetText("/nonexistent/ttyX");  // a typed device path
+  FormMain->ButtonOpenClick(nullptr);
+  EXPECT_NE(LastMessage().find("/nonexistent/ttyX"), std::string::npos);
+  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+  FormMain->Timer1Timer(nullptr);
+  EXPECT_EQ(FormMain->ButtonOpen->Caption(), "打开串口");
+}
+
+#ifdef DTUSIM_PATH
+
+namespace {
+
+using dtusim_test::TSim;
+
+// The bytes dtusim logged as received ("hh:mm:ss.mmm RX  off: 41 54 ...  text").
+std::string ReceivedBytes(const std::string& Log) {
+  std::string bytes;
+  std::istringstream lines(Log);
+  for (std::string l; std::getline(lines, l);) {
+    size_t rx = l.find(" RX ");
+    if (rx == std::string::npos) continue;
+    size_t colon = l.find(": ", rx);
+    std::istringstream hex(l.substr(colon + 2, 16 * 3));
+    for (std::string h; hex >> h;) bytes.push_back(static_cast<char>(std::stoi(h, nullptr, 16)));
+  }
+  return bytes;
+}
+
+class Road : public AppForms {
+protected:
+  // Opens the simulator's port the way the user does: drop the list down, pick it.
+  void OpenPort(const std::string& Name) {
+    FormMain->ComboBoxDownComDropDown(nullptr);
+    auto* items = FormMain->ComboBoxDownCom->Items();
+    int index = -1;
+    for (int i = 0; i < items->Count(); ++i)
+      if (items->Strings(i) == Name) index = i;
+    ASSERT_GE(index, 0) << "the port list lacks " << Name;
+    FormMain->ComboBoxDownCom->SetItemIndex(index);
+    FormMain->ComboBoxDownComChange(nullptr);
+    EXPECT_EQ(FormMain->ComboPortNames()[static_cast<size_t>(index)], Name);
+    EXPECT_NE(FormMain->ComboBoxDownCom->Text(), Name);  // the friendly name shows
+    FormMain->ButtonOpenClick(nullptr);
+    ASSERT_TRUE(FormMain->KxCommDevice1->Active()) << LastMessage();
+    FormMain->Timer1Timer(nullptr);
+    EXPECT_EQ(FormMain->ButtonOpen->Caption(), "关闭串口");
+  }
+  void FillProject() {
+    FormMain->EditPLCVar->SetText("100");
+    FormMain->EditPLCBVar->SetText("0");
+    PlcRegStart = 100;
+    AddVariable(0, "127", "Pump");
+    AddVariable(2, "100", "Level", 1);
+  }
+};
+
+}  // namespace
+
+TEST_F(Road, ConfigureDownloadQueryAndRebootAgainstTheSimulator) {
+  TSim sim({"--port", "COM57"});
+  ASSERT_EQ(sim.Port, "COM57") << sim.Errors();
+  FillProject();
+  OpenPort("COM57");
+
+  FormMain->Button1Click(nullptr);
+  EXPECT_EQ(LastMessage(), "成功进入配置模式！");
+  FormMain->ButtonDownloadClick(nullptr);
+  EXPECT_EQ(LastMessage(), "下载成功！");
+  EXPECT_FALSE(FormMain->ProgressBar1->Visible());
+  FormMain->ButtonReadStrongClick(nullptr);
+  EXPECT_NE(FormMain->RichEdit1->Text().find("+CSQ: 23,99"), std::string::npos);
+  FormMain->Button2Click(nullptr);
+  EXPECT_NE(FormMain->RichEdit1->Text().find("OK"), std::string::npos);
+  FormMain->ButtonOpenClick(nullptr);
+  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+
+  EXPECT_EQ(sim.Stop(), 0);
+  const std::string dump = sim.Dump();
+  for (const char* part : {"\"AT+DSCADDR\": [\"192.0.2.1\", \"1811\", \"user\", \"kqz\", \"20\"]",
+                           "\"AT+UARTCFG\": [\"9600\", \"8\", \"0\", \"1\", \"120\", \"0\", \"2\"]",
+                           "\"AT+HEARTIME\": [\"6\"]", "\"AT+PLCFG\": [\"100\", \"1\"]",
+                           "\"AT+SETBADDR\": [\"0\", \"0\"]",
+                           "{\"command\": \"AT+SETBVAR\", \"offset\": 128, \"name\": \"Pump\", \"decimals\": 0}",
+                           "{\"command\": \"AT+SETVAR\", \"offset\": 1, \"name\": \"Level\", \"decimals\": 1}",
+                           "\"AT+CLRVAR\": 1,", "\"AT+SETVAR\": 1,", "\"AT+REBOOT\": 1"})
+    EXPECT_NE(dump.find(part), std::string::npos) << part << "\n" << dump;
+  // Every byte that reached the terminal, in order: exactly the expected commands.
+  std::string expected = CmdEnterConfig;
+  TLineTexts line{"9600", "8", "1", 0, "6"};
+  for (const std::string& c : SetupCommands(line)) expected += c;
+  for (int i = 0; i < VarCount; ++i) expected += VariableCommand(VarTable[i]);
+  expected += std::string(CmdSignal) + CmdReboot;
+  EXPECT_EQ(ReceivedBytes(sim.Log()), expected);
+}
+
+TEST_F(Road, RetriesSplitRepliesAndAHangUpMidDownload) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> faults;
+    const char* message;
+    const char* attempts;
+  };
+  const Case cases[] = {
+      {"ERROR twice, then OK", {"error AT+DTUID attempts=1..2"}, "下载成功！", "\"AT+DTUID\": 3,"},
+      {"a reply in pieces", {"split AT+CLRVAR pieces=3 ms=60"}, "下载成功！", "\"AT+CLRVAR\": 1,"},
+      {"hang-up in the middle", {"hangup AT+SETVAR"}, "下载失败！", "\"AT+SETVAR\": 1"},
+  };
+  FillProject();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> args = {"--port", "COM58"};
+    for (const auto& f : c.faults) args.insert(args.end(), {"--fault", f});
+    TSim sim(args);
+    ASSERT_EQ(sim.Port, "COM58") << sim.Errors();
+    OpenPort("COM58");
+    FormMain->Button1Click(nullptr);
+    FormMain->ButtonDownloadClick(nullptr);
+    EXPECT_EQ(LastMessage(), c.message);
+    EXPECT_FALSE(FormMain->ProgressBar1->Visible());
+    EXPECT_FALSE(FormMain->Busy());
+    FormMain->KxCommDevice1->SetActive(false);
+    sim.Stop();
+    EXPECT_NE(sim.Dump().find(c.attempts), std::string::npos) << sim.Dump();
+  }
+}
+
+#endif  // DTUSIM_PATH
