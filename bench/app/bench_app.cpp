@@ -6,8 +6,17 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/DeviceCommands.h"
 #include "app/ProjectFile.h"
+#include "app/Unitmain.h"
+#include "app/Unitmodify.h"
+#include "app/Unitnew.h"
 #include "app/Workbook.h"
+#include "platform/controls/modal.h"
+#include "platform/core/gbk.h"
+#include "platform/win32/clock.h"
+#include "serial/kxcommdevice.h"
+#include "tests/serial/dtusim_runner.h"
 
 namespace {
 
@@ -62,6 +71,62 @@ void BM_ExportWorkbook(benchmark::State& State) {
   }
 }
 BENCHMARK(BM_ExportWorkbook)->Unit(benchmark::kMillisecond);
+
+// The main window's open and save commands on a full table: reading, checking and
+// applying the file, refilling the list view; collecting the settings and writing.
+void BM_OpenProjectIntoTheWindow(benchmark::State& State) {
+  std::string path = Utf8ToGbk((Dir() / "window.cloud").string());
+  WriteProjectFile(path, FullProject());
+  TScriptedModalRunner runner;
+  FormMain = new TFormMain(nullptr);
+  for (auto _ : State) {
+    runner.AnswerFileDialog({path});
+    FormMain->NOpenClick(nullptr);
+  }
+  State.counters["rows"] = VarCount;
+  delete FormMain;
+  FormMain = nullptr;
+}
+BENCHMARK(BM_OpenProjectIntoTheWindow)->Unit(benchmark::kMillisecond);
+
+void BM_SaveProjectFromTheWindow(benchmark::State& State) {
+  std::string path = Utf8ToGbk((Dir() / "window.cloud").string());
+  WriteProjectFile(path, FullProject());
+  TScriptedModalRunner runner;
+  FormMain = new TFormMain(nullptr);
+  runner.AnswerFileDialog({path});
+  FormMain->NOpenClick(nullptr);
+  for (auto _ : State) FormMain->NSaveClick(nullptr);
+  delete FormMain;
+  FormMain = nullptr;
+}
+BENCHMARK(BM_SaveProjectFromTheWindow)->Unit(benchmark::kMillisecond);
+
+#ifdef DTUSIM_PATH
+// One command through the exchange against the simulator, which answers at once:
+// what the exchange adds beyond the device's reply (its first read comes 200 ms
+// after the write).
+void BM_CommandExchange(benchmark::State& State) {
+  dtusim_test::TSim sim({"--port", "COM61"});
+  TKxCommDevice device(nullptr);
+  device.SetPortParams("COM61,9600,N,8,1");
+  device.SetActive(true);
+  device.SetUsePackage(false);
+  struct TPort : TCommandPort {
+    TKxCommDevice& D;
+    explicit TPort(TKxCommDevice& Dev) : D(Dev) {}
+    bool Active() override { return D.Active(); }
+    void PurgeRead() override { D.PurgeRead(false); }
+    int Write(const char* B, int N) override { return D.Write(B, N); }
+    int Read(char* B, int N) override { return D.Read(B, N); }
+  } port(device);
+  TCommandTiming timing{[](uint32_t Ms) { Sleep(Ms); }, [] { return GetTickCount(); }};
+  SendCommandWaitOK(port, CmdEnterConfig, ReplyConfigMode, "", timing);
+  for (auto _ : State) benchmark::DoNotOptimize(SendCommandWaitOK(port, "AT+CSQ?\r\n", "OK", "ERROR", timing));
+  device.SetActive(false);
+}
+BENCHMARK(BM_CommandExchange)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+#endif
 
 }  // namespace
 

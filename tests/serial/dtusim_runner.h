@@ -2,6 +2,7 @@
 // One run of the terminal simulator (tools/dtusim) for tests: its own device map,
 // log and dump under a temporary folder; ready once it has printed its port and
 // device. Needs DTUSIM_PATH (the program's path) from the build.
+#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
