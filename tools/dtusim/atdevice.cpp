@@ -17,12 +17,12 @@ constexpr size_t kMaxLine = 4096;  // a longer line is kept cut and answered ERR
 
 // Command forms: '?' query, '@' with fields, 0 bare. Fields: n a signed decimal
 // number, t any text without a comma.
-struct TCommandSpec {
+struct TCommandForm {
   const char* Name;
   char Form;
   const char* Fields;
 };
-const TCommandSpec kCommands[] = {
+const TCommandForm kCommands[] = {
     {"AT+CLRVAR", '?', ""},       {"AT+CSQ", '?', ""},          {"AT+MINFO", 0, ""},
     {"AT+REBOOT", 0, ""},         {"AT+DSCADDR", '@', "tnttn"}, {"AT+DTUID", '@', "t"},
     {"AT+UARTCFG", '@', "nnnnnnn"}, {"AT+HEARTIME", '@', "n"},  {"AT+PLCFG", '@', "nn"},
@@ -254,21 +254,21 @@ TReply TAtDevice::Answer(const std::string& Line) {
 }
 
 std::string TAtDevice::Execute(const std::string& Name, const std::string& Line) {
-  const TCommandSpec* spec = nullptr;
-  for (const TCommandSpec& s : kCommands)
-    if (Name == s.Name) spec = &s;
-  if (!spec) return kError;
+  const TCommandForm* known = nullptr;
+  for (const TCommandForm& s : kCommands)
+    if (Name == s.Name) known = &s;
+  if (!known) return kError;
   const size_t sep = Line.find_first_of("@?");
-  const char form = sep == std::string::npos ? 0 : Line[sep];
-  if (form != spec->Form || (form == '?' && sep + 1 != Line.size())) return kError;
+  const char mark = sep == std::string::npos ? 0 : Line[sep];
+  if (mark != known->Form || (mark == '?' && sep + 1 != Line.size())) return kError;
 
   std::vector<std::string> fields;
-  if (form == '@') {
+  if (mark == '@') {
     fields = Split(Line.substr(sep + 1), ',');
-    if (fields.size() != std::strlen(spec->Fields)) return kError;
+    if (fields.size() != std::strlen(known->Fields)) return kError;
     for (size_t i = 0; i < fields.size(); ++i) {
       long v;
-      if (spec->Fields[i] == 'n' && !ParseNumber(fields[i], v)) return kError;
+      if (known->Fields[i] == 'n' && !ParseNumber(fields[i], v)) return kError;
     }
   }
 
