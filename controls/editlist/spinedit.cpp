@@ -189,6 +189,7 @@ void TQvSpinEdit::WMKeyDown(TMessage& M) {
     case VK_DOWN: DecValue(FIncrement); break;
     case VK_PRIOR: IncValue(FPageSize); break;
     case VK_NEXT: DecValue(FPageSize); break;
+    case VK_DELETE: InvalidKeyPressed(); break;  // the text changes only by stepping
     default: return inherited::Dispatch(M);
   }
   M.Result = 0;

@@ -100,9 +100,14 @@ TEST_F(SpinEdit, StepsByKeysWheelAndButtonsAskOnChangingAndReportTheButton) {
   Spin->Perform(WM_KEYDOWN, VK_UP, 0);
   EXPECT_EQ(Spin->Text(), "7");
   EXPECT_EQ(log, (std::vector<std::string>{"changing 8"}));
-  // Typing is refused.
-  Spin->Perform(WM_CHAR, '9', 0);
-  EXPECT_EQ(Spin->Text(), "7");
+  // Typing and deleting are refused, wherever the caret is.
+  for (int caret : {0, 1}) {
+    Spin->SetSelStart(caret);
+    Spin->Perform(WM_CHAR, '9', 0);
+    Spin->Perform(WM_CHAR, 8, 0);
+    Spin->Perform(WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(Spin->Text(), "7");
+  }
 }
 
 TEST(SpinEditStream, MaxMinValueInStreamOrderShowSix) {
