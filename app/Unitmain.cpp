@@ -315,7 +315,12 @@ void TFormMain::FillPortCombo(bool FriendlyNames) {
 
 void TFormMain::ComboBoxDownComDropDown(TObject*) { FillPortCombo(false); }
 
-void TFormMain::ComboBoxDownComChange(TObject*) { FillPortCombo(true); }
+void TFormMain::ComboBoxDownComChange(TObject*) {
+  // Typing into the combo changes it too; refilling then would erase the typed name.
+  int i = ComboBoxDownCom->ItemIndex();
+  if (i < 0 || ComboBoxDownCom->Text() != ComboBoxDownCom->Items()->Strings(i)) return;
+  FillPortCombo(true);
+}
 
 void TFormMain::ButtonOpenClick(TObject*) {
   CollectSettings();

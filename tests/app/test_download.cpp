@@ -33,7 +33,11 @@ TEST_F(AppForms, OpeningNeedsAPortAndShowsWhyItFailed) {
   FormMain->ComboBoxDownCom->SetText("");
   FormMain->ButtonOpenClick(nullptr);
   EXPECT_EQ(LastMessage(), "请先选择下载端口！");
-  FormMain->ComboBoxDownCom->SetText("/nonexistent/ttyX");  // a typed device path
+  // A device path typed key by key stays in the combo and is the port opened.
+  FormMain->ComboBoxDownCom->HandleNeeded();
+  for (char c : std::string("/nonexistent/ttyX"))
+    FormMain->ComboBoxDownCom->EditControl()->Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
+  EXPECT_EQ(FormMain->ComboBoxDownCom->Text(), "/nonexistent/ttyX");
   FormMain->ButtonOpenClick(nullptr);
   EXPECT_NE(LastMessage().find("/nonexistent/ttyX"), std::string::npos);
   EXPECT_FALSE(FormMain->KxCommDevice1->Active());
