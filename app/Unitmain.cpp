@@ -197,8 +197,13 @@ bool TFormMain::RunFileDialog(TOpenDialog* Dialog, const std::string& Title) {
 void TFormMain::NNewClick(TObject*) {
   if (!RunFileDialog(SaveDialog1, "新建文件")) return;
   SetProjectFileName(SaveDialog1->FileName());
-  // A new project starts empty; the cloud texts are kept.
+  // A new project starts empty; the cloud texts are kept as the page shows them, so
+  // the refresh below cannot replace them with older (at start-up empty) settings.
   ResetSettingsNumbers();
+  SetFieldText(CloudAddr, EditAddr->Text());
+  SetFieldText(CloudPort, EditPort->Text());
+  SetFieldText(CloudDeviceId, EditDeviceID->Text());
+  SetFieldText(CloudKey, EditPsw->Text());
   std::memset(VarTable, 0, sizeof VarTable);
   VarCount = 0;
   ListView1->Items()->Clear();

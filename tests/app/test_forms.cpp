@@ -210,3 +210,18 @@ TEST_F(AppForms, OpeningRefreshesTheCommunicationPageWhicheverPageShows) {
   EXPECT_EQ(Cell(0, 0), "0X(M)1");
   EXPECT_EQ(FormMain->Caption(), path);
 }
+
+TEST_F(AppForms, NewEmptiesTheTableResetsTheNumbersAndKeepsTheCloudTexts) {
+  AddVariable(1, "9", "Old");
+  FormMain->EditPLCAddr->SetText("9");
+  FormMain->EditPort->SetText("2020");  // typed, not yet taken into the settings
+  Runner->AnswerFileDialog({Utf8ToGbk((Dir / "new.cloud").string())});
+  FormMain->NNewClick(nullptr);
+  EXPECT_EQ(VarCount, 0);
+  EXPECT_EQ(FormMain->ListView1->Items()->Count(), 0);
+  EXPECT_EQ(FormMain->EditPLCAddr->Text(), "0");
+  EXPECT_EQ(FormMain->EditAddr->Text(), "192.0.2.1");
+  EXPECT_EQ(FormMain->EditPort->Text(), "2020");
+  EXPECT_EQ(FormMain->EditDeviceID->Text(), "user");
+  EXPECT_EQ(FieldText(CloudPort), "2020");
+}
