@@ -5,6 +5,7 @@
 #include "app/ProjectFile.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/controls/comctrls_pages.h"
+#include "platform/controls/dialogs.h"
 #include "tests/app/app_fixture.h"
 
 TEST_F(AppForms, StartsOnTheCommunicationPageWithAnEmptyListAndTheStartValues) {
@@ -224,4 +225,31 @@ TEST_F(AppForms, NewEmptiesTheTableResetsTheNumbersAndKeepsTheCloudTexts) {
   EXPECT_EQ(FormMain->EditPort->Text(), "2020");
   EXPECT_EQ(FormMain->EditDeviceID->Text(), "user");
   EXPECT_EQ(FieldText(CloudPort), "2020");
+}
+
+TEST_F(AppForms, ExportSaysSuccessOnlyWhenTheWorkbookIsWritten) {
+  EXPECT_TRUE(FormMain->SaveDialog2->Options().Contains(ofOverwritePrompt));
+  AddVariable(1, "5", "V");
+  struct Case { const char* file; const char* regStart; const char* message; bool raises; bool written; };
+  const Case cases[] = {
+      {"ok.xlsx", "0", "云文件导出成功！", false, true},
+      {"range.xlsx", "100", "变量地址错误！", false, false},  // the variable leaves its window
+      {"no-such-dir/x.xlsx", "0", "", true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    FormMain->EditPLCVar->SetText(c.regStart);
+    size_t before = Runner->CallsOf("messagebox").size();
+    Runner->AnswerFileDialog({Utf8ToGbk((Dir / c.file).string())});
+    if (c.raises) {
+      EXPECT_THROW(FormMain->NExportClick(nullptr), Exception);
+    } else {
+      FormMain->NExportClick(nullptr);
+    }
+    EXPECT_EQ(Runner->CallsOf("messagebox").size(), before + (c.message[0] ? 1 : 0));
+    if (c.message[0]) {
+      EXPECT_EQ(LastMessage(), c.message);
+    }
+    EXPECT_EQ(fs::exists(Dir / c.file), c.written);
+  }
 }
