@@ -115,6 +115,7 @@ const TClassInfo& TFormMain::StaticClass() {
                                      .Method("ComboBoxDownComChange", &F::ComboBoxDownComChange)
                                      .Method("ButtonOpenClick", &F::ButtonOpenClick)
                                      .Method("Timer1Timer", &F::Timer1Timer)
+                                     .Method("EditCloudKeyPress", &F::EditCloudKeyPress)
                                      .Method("ButtonDownloadClick", &F::ButtonDownloadClick)
                                      .Method("Button1Click", &F::Button1Click)
                                      .Method("Button2Click", &F::Button2Click)
@@ -350,6 +351,10 @@ void TFormMain::ButtonOpenClick(TObject*) {
   } catch (const Exception& E) {
     ShowMessage(E.Message());
   }
+}
+
+void TFormMain::EditCloudKeyPress(TObject*, char& Key) {
+  if (Key == ',' || Key == '\r' || Key == '\n') Key = 0;
 }
 
 void TFormMain::Timer1Timer(TObject*) { ButtonOpen->SetCaption(KxCommDevice1->Active() ? "关闭串口" : "打开串口"); }

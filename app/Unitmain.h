@@ -87,6 +87,9 @@ public:
   void ComboBoxDownComChange(TObject* Sender);
   void ButtonOpenClick(TObject* Sender);
   void Timer1Timer(TObject* Sender);
+  // The cloud edits refuse the comma and line breaks: the download sends their texts
+  // as comma-separated fields of one command line.
+  void EditCloudKeyPress(TObject* Sender, char& Key);
   // Device commands.
   void ButtonDownloadClick(TObject* Sender);
   void Button1Click(TObject* Sender);

@@ -253,3 +253,14 @@ TEST_F(AppForms, ExportSaysSuccessOnlyWhenTheWorkbookIsWritten) {
     EXPECT_EQ(fs::exists(Dir / c.file), c.written);
   }
 }
+
+TEST_F(AppForms, CloudEditsTakeAtMost49BytesAndNoComma) {
+  TEdit* const edits[] = {FormMain->EditAddr, FormMain->EditPort, FormMain->EditDeviceID, FormMain->EditPsw};
+  for (TEdit* e : edits) {
+    SCOPED_TRACE(e->Name());
+    e->SetText("");
+    e->HandleNeeded();
+    for (char c : "a,b\r" + std::string(60, 'x')) e->Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
+    EXPECT_EQ(e->Text(), "ab" + std::string(47, 'x'));
+  }
+}
