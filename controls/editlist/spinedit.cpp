@@ -178,6 +178,11 @@ void TQvSpinEdit::Dispatch(TMessage& M) {
     case WM_CUT:
     case WM_CLEAR:
       return;
+    case CM_EXIT:
+      // Leaving the edit reformats its text; a text that is no number becomes Min.
+      inherited::Dispatch(M);
+      if (!(FAllowBlank && Text().empty())) SetValue(GetValue());
+      return;
     default:
       inherited::Dispatch(M);
   }

@@ -58,10 +58,18 @@ TEST_F(SpinEdit, EmptyOrBadTextReadsAsMin) {
   EXPECT_EQ(Spin->Text(), "6");  // reading wrote the text of Min
   Spin->SetText("abc");
   EXPECT_EQ(Spin->GetValue(), 6);
+  EXPECT_EQ(Spin->Text(), "abc");
+  Spin->Perform(CM_EXIT, 0, 0);  // leaving the edit writes the text of Min
+  EXPECT_EQ(Spin->Text(), "6");
+  Spin->SetText("9000");
+  Spin->Perform(CM_EXIT, 0, 0);
+  EXPECT_EQ(Spin->Text(), "3000");
   Spin->SetAllowBlank(true);
   Spin->SetBlankValue(1.5L);
   Spin->SetText("");
   EXPECT_EQ(Spin->GetValue(), 1.5L);
+  Spin->Perform(CM_EXIT, 0, 0);  // a blank that is allowed stays blank
+  EXPECT_EQ(Spin->Text(), "");
 }
 
 TEST_F(SpinEdit, MinAndMaxPushEachOther) {
