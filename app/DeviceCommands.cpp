@@ -89,10 +89,17 @@ std::string CheckDownloadFields(const TLineTexts& Line) {
       {"波特率", Line.Baud},           {"数据位", Line.Bits},
       {"停止位", Line.Stop},           {"设备定时上传时间", Line.Interval},
   };
+  auto unfit = [](const std::string& Text) {
+    for (unsigned char c : Text)
+      if (c < 0x20 || c == 0x7F || c == ',') return true;
+    return false;
+  };
   for (const auto& [name, text] : fields)
-    for (unsigned char c : text)
-      if (c < 0x20 || c == 0x7F || c == ',')
-        return std::string("“") + name + "”含有逗号或控制字符，不能下载！";
+    if (unfit(text)) return std::string("“") + name + "”含有逗号或控制字符，不能下载！";
+  // Names typed in the dialog are letters and digits; a file made elsewhere may hold more.
+  for (int i = 0; i < VarCount; ++i)
+    if (unfit(FieldText(VarTable[i].Name)))
+      return "第" + std::to_string(i + 1) + "行的“变量名称”含有逗号或控制字符，不能下载！";
   return {};
 }
 

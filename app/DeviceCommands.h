@@ -67,8 +67,9 @@ struct TLineTexts {
 std::vector<std::string> SetupCommands(const TLineTexts& Line);
 // The command for one variable: its offset in its window, name and decimals.
 std::string VariableCommand(const TVarRecord& R);
-// Empty when every field a download sends is fit to send; otherwise the message that
-// names the first field holding a comma or a control byte (GBK).
+// Empty when every field a download sends (the variables' names included) is fit to
+// send; otherwise the message that names the first field holding a comma or a control
+// byte (GBK).
 std::string CheckDownloadFields(const TLineTexts& Line);
 
 // Progress of a download with Count variables: the step added before each variable

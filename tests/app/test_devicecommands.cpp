@@ -149,6 +149,16 @@ TEST(DownloadTexts, CommandsCarryTheSettingsAndWindowOffsets) {
   SetFieldText(CloudKey, "kqz");
   line.Interval = "6\r";
   EXPECT_FALSE(CheckDownloadFields(line).empty());
+  line.Interval = "60";
+  // A name from a file made elsewhere would split or shift the command's fields.
+  VarTable[0] = reg;
+  VarTable[1] = coil;
+  VarCount = 2;
+  EXPECT_EQ(CheckDownloadFields(line), "");
+  for (const char* bad : {"a,b", "a\r\nAT"}) {
+    SetFieldText(VarTable[1].Name, bad);
+    EXPECT_NE(CheckDownloadFields(line).find("第2行"), std::string::npos) << bad;
+  }
   ResetAppState();
 }
 
