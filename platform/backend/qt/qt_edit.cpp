@@ -188,6 +188,7 @@ public:
   int LeftMargin = 0, RightMargin = 0;
   TEditFilter* Filter = nullptr;
   QColor Back, Fore;
+  QMargins Inset;  // the non-client frame's width on each side
 
 private:
   QLineEdit* Line() const { return Kind == TEditKind::Line ? static_cast<QLineEdit*>(Widget()) : nullptr; }
@@ -206,6 +207,8 @@ private:
   // Where the client area's origin is in the widget.
   QPoint ClientOffset() const;
   int FirstVisibleLine() const;
+  // Puts a scroll area's viewport and scroll bars inside the client area.
+  void PlaceViewport();
   bool Handle(TMessage& M);
   // A read-only editor keeps its caret keys.
   void KeepKeyboardSelection();
@@ -456,7 +459,36 @@ TQtEditPeer::~TQtEditPeer() {
 
 void TQtEditPeer::SetBounds(const TRect& B, const TRect& C) {
   TQtNativePeer::SetBounds(B, C);
-  if (QWidget* w = Widget()) w->setContentsMargins(C.Left, C.Top, std::max(0, B.Width() - C.Right), std::max(0, B.Height() - C.Bottom));
+  if (!Widget()) return;
+  Inset = QMargins(C.Left, C.Top, std::max(0, B.Width() - C.Right), std::max(0, B.Height() - C.Bottom));
+  if (!Area()) {
+    Widget()->setContentsMargins(Inset);
+    return;
+  }
+  PlaceViewport();
+}
+
+void TQtEditPeer::PlaceViewport() {
+  // A scroll area owns its contents margins (its frame sets them whenever it lays
+  // itself out), so the client area is made of two parts: a plain frame as wide as
+  // the narrowest side of the non-client frame, inside which the native scroll bars
+  // sit, and viewport margins for the rest (plus the edit's own text margins). The
+  // frame Qt draws lies wholly in the non-client area, which PaintFrameOver covers.
+  QAbstractScrollArea* a = Area();
+  int n = std::max(0, std::min({Inset.left(), Inset.top(), Inset.right(), Inset.bottom()}));
+  if (a->lineWidth() != n || (a->frameShape() == QFrame::NoFrame) != (n == 0)) {
+    a->setFrameStyle(n ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+    a->setLineWidth(n);
+    a->setMidLineWidth(0);
+  }
+  int vbar = a->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? a->verticalScrollBar()->sizeHint().width() : 0;
+  int hbar = a->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ? a->horizontalScrollBar()->sizeHint().height() : 0;
+  QMargins m(Inset.left() - n + LeftMargin, Inset.top() - n, std::max(0, Inset.right() - n - vbar) + RightMargin,
+             std::max(0, Inset.bottom() - n - hbar));
+  if (Kind == TEditKind::Memo) static_cast<TMemoWidget*>(a)->setViewportMargins(m);
+  else static_cast<TRichWidget*>(a)->setViewportMargins(m);
+  QEvent relayout(QEvent::LayoutRequest);
+  QCoreApplication::sendEvent(a, &relayout);
 }
 
 QTextDocument* TQtEditPeer::Document() const {
@@ -775,8 +807,7 @@ bool TQtEditPeer::Handle(TMessage& M) {
       if (useFont || (M.WParam & EC_LEFTMARGIN)) LeftMargin = useFont ? font : LOWORD(M.LParam);
       if (useFont || (M.WParam & EC_RIGHTMARGIN)) RightMargin = useFont ? font : HIWORD(M.LParam);
       if (QLineEdit* l = Line()) l->setTextMargins(LeftMargin, 0, RightMargin, 0);
-      else if (Kind == TEditKind::Memo) static_cast<TMemoWidget*>(w)->setViewportMargins(LeftMargin, 0, RightMargin, 0);
-      else static_cast<TRichWidget*>(w)->setViewportMargins(LeftMargin, 0, RightMargin, 0);
+      else PlaceViewport();
       return true;
     }
     case EM_GETMARGINS:

@@ -1,11 +1,13 @@
 // The edit over the Qt backend's native editors: the shared edit cases with real Qt
 // key, input-method and mouse events, and what only the native peer does (its
 // frame, colours, composing text, changes made by the widget itself).
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
@@ -131,6 +133,46 @@ TEST_F(QtEdit, ChangesTheWidgetMakesByItselfAreNotifiedAtOnce) {
   QMouseEvent release(QEvent::MouseButtonRelease, at, Line()->mapToGlobal(at), Qt::MiddleButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(Line(), &release);
   EXPECT_EQ(Edit->Text(), G(u8"文"));
+}
+
+class QtMemo : public MemoCases<TQtEdits> {};
+
+TEST_F(QtMemo, TheScrollingEditorsSitInsideTheSunkenFramePaintedByTheLayer) {
+  Memo->Lines()->Add("Memo line");
+  Rich->Lines()->Add("Rich line");
+  auto rgb = [](TColor C) {
+    COLORREF c = ColorToRGB(C);
+    return static_cast<unsigned>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+  };
+  for (TScrollStyle bars : {ssNone, ssBoth}) {
+    for (TCustomMemo* m : {static_cast<TCustomMemo*>(Memo), static_cast<TCustomMemo*>(Rich)}) {
+      SCOPED_TRACE(m->Name() + (bars == ssBoth ? " with scroll bars" : ""));
+      m->SetScrollBars(bars);
+      for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+      QImage img = NativeOf(Form)->grab().toImage();
+      auto at = [&](int X, int Y) { return img.pixel(m->Left() + X, m->Top() + Y) & 0xFFFFFF; };
+      int midX = m->Width() / 2, midY = m->Height() / 2;
+      EXPECT_EQ(at(0, midY), rgb(clBtnShadow));
+      EXPECT_EQ(at(1, midY), rgb(cl3DDkShadow));
+      EXPECT_EQ(at(midX, 1), rgb(cl3DDkShadow));
+      EXPECT_EQ(at(m->Width() - 1, midY), rgb(clBtnHighlight));
+      EXPECT_EQ(at(midX, m->Height() - 1), rgb(clBtnHighlight));
+      // The native bar sits inside the frame; the text area is the client area
+      // less the bar.
+      QScrollBar* bar = qobject_cast<QAbstractScrollArea*>(NativeOf(m))->verticalScrollBar();
+      int barWidth = 0;
+      if (bars == ssBoth) {
+        barWidth = bar->width();
+        EXPECT_EQ(bar->mapTo(NativeOf(m), QPoint(bar->width(), 0)).x(), m->Width() - 2);
+      }
+      TRect r;
+      m->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+      EXPECT_EQ(r.Left, 0);
+      EXPECT_EQ(r.Top, 0);
+      EXPECT_EQ(r.Right, m->ClientWidth() - barWidth);
+      EXPECT_EQ(r.Bottom, m->ClientHeight());
+    }
+  }
 }
 
 // An edit with a frame of its own, the way framed edits make theirs: three red
