@@ -9,6 +9,7 @@
 
 #include "app/CollectSettings.h"
 #include "app/DeviceCommands.h"
+#include "app/PasteFilter.h"
 #include "app/ProjectFile.h"
 #include "app/Unitmodify.h"
 #include "app/Unitnew.h"
@@ -48,6 +49,17 @@ public:
 private:
   TKxCommDevice* FDevice;
 };
+
+// The cloud texts are sent as comma-separated fields of one line: a comma or a line
+// break in one would shift or split the fields.
+bool CloudSeparator(char C) { return C == ',' || C == '\r' || C == '\n'; }
+
+std::string CloudText(const std::string& Text) {
+  std::string out;
+  for (char c : Text)
+    if (!CloudSeparator(c)) out.push_back(c);
+  return out;
+}
 
 std::string HomeDirectory() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -125,7 +137,10 @@ const TClassInfo& TFormMain::StaticClass() {
   return info;
 }
 
-TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) { LoadForm(); }
+TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) {
+  LoadForm();
+  for (TEdit* e : {EditAddr, EditPort, EditDeviceID, EditPsw}) FilterPaste(e, CloudText);
+}
 
 // ---------------------------------------------------------------------------
 // Variable page
@@ -354,7 +369,7 @@ void TFormMain::ButtonOpenClick(TObject*) {
 }
 
 void TFormMain::EditCloudKeyPress(TObject*, char& Key) {
-  if (Key == ',' || Key == '\r' || Key == '\n') Key = 0;
+  if (CloudSeparator(Key)) Key = 0;
 }
 
 void TFormMain::Timer1Timer(TObject*) { ButtonOpen->SetCaption(KxCommDevice1->Active() ? "关闭串口" : "打开串口"); }

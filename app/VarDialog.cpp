@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/PasteFilter.h"
 #include "platform/controls/combobox.h"
 #include "platform/controls/edit.h"
 #include "platform/controls/stdctrls_buttons.h"
@@ -73,16 +74,7 @@ TVarDialog::TVarDialog(TComponent* AOwner) : TForm(AOwner) {}
 
 void TVarDialog::LoadDialog() {
   LoadForm();
-  // Pasted text reaches the name only through the same filter as typed keys.
-  TEdit* edit = EditVarName;
-  TWndMethod inner = edit->WindowProc;
-  edit->WindowProc = [edit, inner](TMessage& M) {
-    if (M.Msg == WM_PASTE) {
-      if (Backend().ClipboardHasText()) edit->SetSelText(FilterNameText(Backend().ClipboardText()));
-      return;
-    }
-    inner(M);
-  };
+  FilterPaste(EditVarName, FilterNameText);
 }
 
 void TVarDialog::UpdateAddressRangeCaption() {

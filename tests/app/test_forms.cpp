@@ -254,7 +254,7 @@ TEST_F(AppForms, ExportSaysSuccessOnlyWhenTheWorkbookIsWritten) {
   }
 }
 
-TEST_F(AppForms, CloudEditsTakeAtMost49BytesAndNoComma) {
+TEST_F(AppForms, CloudEditsTakeAtMost49BytesAndNoCommaTypedOrPasted) {
   TEdit* const edits[] = {FormMain->EditAddr, FormMain->EditPort, FormMain->EditDeviceID, FormMain->EditPsw};
   for (TEdit* e : edits) {
     SCOPED_TRACE(e->Name());
@@ -262,5 +262,18 @@ TEST_F(AppForms, CloudEditsTakeAtMost49BytesAndNoComma) {
     e->HandleNeeded();
     for (char c : "a,b\r" + std::string(60, 'x')) e->Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
     EXPECT_EQ(e->Text(), "ab" + std::string(47, 'x'));
+    // Pasted text goes through the same rule, into the selection.
+    e->SetText("12");
+    e->SetSelStart(1);
+    Backend().SetClipboardText("a,b\r\nc" + std::string(60, 'y'));
+    e->Perform(WM_PASTE, 0, 0);
+    EXPECT_EQ(e->Text(), "1abc" + std::string(44, 'y') + "2");
   }
+  // The variable name's paste goes through its letters-and-digits rule the same way.
+  TEdit* name = FormNew->EditVarName;
+  name->SetText("");
+  name->HandleNeeded();
+  Backend().SetClipboardText("V a,1\r\n");
+  name->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(name->Text(), "Va1");
 }
