@@ -251,6 +251,12 @@ TEST_F(AppForms, ExportSaysSuccessOnlyWhenTheWorkbookIsWritten) {
       EXPECT_EQ(LastMessage(), c.message);
     }
     EXPECT_EQ(fs::exists(Dir / c.file), c.written);
+    if (!c.raises) {
+      // The export's folder is where the next file dialog opens (here cancelled).
+      Runner->AnswerFileDialog({});
+      FormMain->NOpenClick(nullptr);
+      EXPECT_EQ(FormMain->OpenDialog1->InitialDir(), Utf8ToGbk(Dir.string()) + "/");
+    }
   }
 }
 
