@@ -8,6 +8,7 @@
 #include "platform/controls/stdctrls_buttons.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
+#include "platform/core/gbk.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
@@ -52,8 +53,14 @@ void FilterNameKey(char& Key) {
 
 std::string FilterNameText(const std::string& Text) {
   std::string out;
-  for (unsigned char c : Text)
+  for (size_t i = 0; i < Text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(Text[i]);
+    if (IsGbkLeadByte(c)) {
+      ++i;  // a double-byte character: its second byte may look like a letter
+      continue;
+    }
     if (NameChar(c)) out.push_back(static_cast<char>(c));
+  }
   return out;
 }
 

@@ -113,6 +113,8 @@ TEST_F(AppForms, TypeZeroHidesAndZeroesTheDecimalsAndTheCaptionFollowsTheWindow)
   }
   EXPECT_EQ(passed, "a9\b");
   EXPECT_EQ(FilterNameText("ab c-中1"), "abc1");
+  EXPECT_EQ(FilterNameText(std::string("\x81\x41" "x\x95\x5A" "9", 6)), "x9");  // trail bytes 'A', 'Z'
+
 }
 
 TEST_F(AppForms, TheThousandthVariableIsTheLast) {
