@@ -142,12 +142,16 @@ void RegisterEditPeers();
 class TQtNativePeer : public TQtPeer {
 public:
   TQtNativePeer(const TPeerParams& Params, const TNativeFactory& Factory);
+  // Detaches the widget's event filter first: the widget's own destruction still
+  // sends it events (a focus-out), which must not reach a half-destroyed peer.
+  ~TQtNativePeer() override;
   bool DefaultProc(TMessage& M) override;
   bool Native() const override { return true; }
   void SetEnabled(bool Enabled) override;
   void SetCaption(const std::string& Text) override;
   void SetFocus() override;
   QWidget* Widget() const { return Client; }
+  QPointer<QObject> NativeFilter;  // the widget's event filter
 
   // The message of the Qt event being translated, and whether it reached the
   // default procedure (then the widget gets the event).

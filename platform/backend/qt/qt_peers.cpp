@@ -530,9 +530,15 @@ TQtNativePeer::TQtNativePeer(const TPeerParams& P, const TNativeFactory& Factory
   Client = w;
   w->hide();
   w->setMouseTracking(true);
-  w->installEventFilter(new TNativeFilter(this, w));
+  auto* filter = new TNativeFilter(this, w);
+  NativeFilter = filter;
+  w->installEventFilter(filter);
   w->setEnabled(!(P.Style & WS_DISABLED));
   SetBounds(P.Bounds, P.Client);
+}
+
+TQtNativePeer::~TQtNativePeer() {
+  if (auto* f = static_cast<TNativeFilter*>(NativeFilter.data())) f->Peer = nullptr;
 }
 
 void TQtNativePeer::SetEnabled(bool Enabled) {
