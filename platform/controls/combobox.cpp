@@ -16,16 +16,6 @@ namespace {
 
 const char* const kListIndexError = "List index out of bounds (%d)";
 
-int FontHeight(TFont* Font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TEXTMETRIC tm;
-  GetTextMetrics(dc, &tm);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return std::max(1, tm.tmHeight);
-}
-
 // The edit of the csDropDown and csSimple styles: borderless, in the combo box's
 // colour and font, never a tab stop of its own.
 class TComboEdit : public TCustomEdit {
@@ -402,7 +392,7 @@ void TCustomComboBox::Clear() {
 int TCustomComboBox::FaceHeight() {
   if (FFaceHeight > 0) return FFaceHeight;
   if (FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable) return FItemHeight;
-  return FontHeight(Font()) + 2;
+  return std::max(1, static_cast<int>(FontMetricsOf(Font()).tmHeight)) + 2;
 }
 
 // The face with its sunken edge (2 pixels a side) and a pixel around the field.

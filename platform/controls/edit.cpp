@@ -615,11 +615,7 @@ void TCustomEdit::SetAutoSize(bool Value) {
 
 void TCustomEdit::AdjustHeight() {
   if (!FAutoSize || ComponentState().Contains(csLoading) || Multiline()) return;
-  HDC dc = CreateCompatibleDC(nullptr);
-  SelectObject(dc, FFont->Handle());
-  TEXTMETRIC tm{};
-  GetTextMetrics(dc, &tm);
-  DeleteDC(dc);
+  TEXTMETRIC tm = FontMetricsOf(FFont);
   int border = FBorderStyle == bsSingle ? (Ctl3D() ? 8 : 6) : 2;
   SetHeight(static_cast<int>(tm.tmHeight) + border);
 }

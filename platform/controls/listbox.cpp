@@ -21,14 +21,9 @@ bool PrefixMatches(const std::string& Item, const std::string& Prefix) {
 }
 
 int FontHeightOf(TFont* Font, int* AveWidth = nullptr) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TEXTMETRIC tm;
-  GetTextMetrics(dc, &tm);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  if (AveWidth) *AveWidth = std::max(1, tm.tmAveCharWidth);
-  return std::max(1, tm.tmHeight);
+  TEXTMETRIC tm = FontMetricsOf(Font);
+  if (AveWidth) *AveWidth = std::max(1, static_cast<int>(tm.tmAveCharWidth));
+  return std::max(1, static_cast<int>(tm.tmHeight));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/controls/stdctrls_buttons.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
@@ -12,24 +13,6 @@ DTU_DEFINE_ENUM(TViewStyle, "vsIcon", "vsSmallIcon", "vsList", "vsReport")
 namespace {
 
 const char* const kListIndexError = "List index out of bounds (%d)";
-
-int FontHeightOf(TFont* Font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TEXTMETRIC tm;
-  GetTextMetrics(dc, &tm);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return std::max(1, tm.tmHeight);
-}
-
-unsigned AlignFlags(TAlignment A) {
-  switch (A) {
-    case taRightJustify: return DT_RIGHT;
-    case taCenter: return DT_CENTER;
-    default: return DT_LEFT;
-  }
-}
 
 // A subitem list that repaints its row when it changes.
 class TSubItems : public TStringList {
@@ -296,12 +279,12 @@ void TCustomListView::MakeVisible(int Index) {
 
 int TCustomListView::HeaderHeight() {
   if (!FShowColumnHeaders) return 0;
-  if (FFontHeight < 0) FFontHeight = FontHeightOf(Font());
+  if (FFontHeight < 0) FFontHeight = std::max(1, static_cast<int>(FontMetricsOf(Font()).tmHeight));
   return FFontHeight + 4;
 }
 
 int TCustomListView::RowHeight() {
-  if (FFontHeight < 0) FFontHeight = FontHeightOf(Font());
+  if (FFontHeight < 0) FFontHeight = std::max(1, static_cast<int>(FontMetricsOf(Font()).tmHeight));
   return FFontHeight + 3;
 }
 
@@ -586,7 +569,7 @@ void TCustomListView::PaintRow(HDC Dc, int Index, const TRect& Row, bool Focused
     TRect t{cell.Left + (c == 0 ? 2 : 6), cell.Top, cell.Right - 2, cell.Bottom};
     // The first column is always left-aligned.
     unsigned flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
-                     (c == 0 ? DT_LEFT : AlignFlags(col->Alignment()));
+                     (c == 0 ? DT_LEFT : AlignmentFlag(col->Alignment()));
     if (c == 0 && !FRowSelect) {
       TSize ext{};
       GetTextExtentPoint32(Dc, text.c_str(), static_cast<int>(text.size()), &ext);
@@ -624,7 +607,7 @@ void TCustomListView::PaintHeader(HDC Dc, const TRect& Client) {
     TRect t{r.Left + 6, r.Top, r.Right - 6, r.Bottom};
     const std::string& s = col->Caption();
     DrawText(Dc, s.c_str(), static_cast<int>(s.size()), &t,
-             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | AlignFlags(col->Alignment()));
+             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | AlignmentFlag(col->Alignment()));
   }
   if (x < Client.Right) {
     TRect rest{x, 0, Client.Right, hh};

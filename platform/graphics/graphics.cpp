@@ -965,3 +965,13 @@ void TIcon::Draw(TCanvas* Canvas, const TRect& R) {
     }
   }
 }
+
+TEXTMETRIC FontMetricsOf(TFont* Font) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  TEXTMETRIC tm{};
+  GetTextMetrics(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return tm;
+}

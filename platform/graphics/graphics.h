@@ -113,6 +113,10 @@ private:
   int FOrientation = 0;
 };
 
+// The metrics of a font, measured on a screen device context (usable before a
+// control has a window).
+TEXTMETRIC FontMetricsOf(TFont* Font);
+
 // A pen description: black, solid, one pixel, pmCopy.
 class TPen : public TGraphicsObject {
   DTU_CLASS(TPen, TGraphicsObject)
