@@ -868,6 +868,15 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
   auto sel = [this](DWORD& S, DWORD& E) {
     EditState(EM_GETSEL, reinterpret_cast<WPARAM>(&S), reinterpret_cast<LPARAM>(&E));
   };
+  // The line holding byte Pos (the selection's start when Pos is negative).
+  auto lineAt = [&sel](const std::vector<size_t>& Starts, std::intptr_t Pos) -> size_t {
+    if (Pos < 0) {
+      DWORD s = 0, e = 0;
+      sel(s, e);
+      Pos = s;
+    }
+    return std::upper_bound(Starts.begin(), Starts.end(), static_cast<size_t>(Pos)) - Starts.begin() - 1;
+  };
   switch (M.Msg) {
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
@@ -973,25 +982,13 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
     case EM_LINEFROMCHAR: {
       std::string t = WindowText();
       auto starts = LineStarts(t, style & ES_MULTILINE);
-      auto p = static_cast<std::intptr_t>(M.WParam);
-      if (p < 0) {
-        DWORD s = 0, e = 0;
-        sel(s, e);
-        p = s;
-      }
-      M.Result = std::upper_bound(starts.begin(), starts.end(), static_cast<size_t>(p)) - starts.begin() - 1;
+      M.Result = static_cast<LRESULT>(lineAt(starts, static_cast<std::intptr_t>(M.WParam)));
       return true;
     }
     case EM_LINELENGTH: {
       std::string t = WindowText();
       auto starts = LineStarts(t, style & ES_MULTILINE);
-      auto p = static_cast<std::intptr_t>(M.WParam);
-      if (p < 0) {
-        DWORD s = 0, e = 0;
-        sel(s, e);
-        p = s;
-      }
-      size_t line = std::upper_bound(starts.begin(), starts.end(), static_cast<size_t>(p)) - starts.begin() - 1;
+      size_t line = lineAt(starts, static_cast<std::intptr_t>(M.WParam));
       size_t end = line + 1 < starts.size() ? starts[line + 1] - 2 : t.size();
       M.Result = static_cast<LRESULT>(end - starts[line]);
       return true;
