@@ -88,6 +88,12 @@ const TPropInfo& TControl::Property(const std::string& Name) {
   throw EPropertyError("Unknown control property: " + Name);
 }
 
+TPropInfo TControl::Property(const std::string& Name, std::optional<int64_t> Default) {
+  TPropInfo p = Property(Name);
+  p.Default = Default;
+  return p;
+}
+
 const TClassInfo& TControl::StaticClass() {
   using C = TControl;
   static const TClassInfo info =

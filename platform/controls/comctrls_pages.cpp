@@ -460,11 +460,7 @@ const TClassInfo& TPageControl::StaticClass() {
                           "ShowHint", "TabOrder", "Visible", "OnContextPopup", "OnEnter", "OnExit",
                           "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"})
       b.Prop(TControl::Property(n));
-    b.Prop([] {
-      TPropInfo p = TControl::Property("TabStop");
-      p.Default = 1;
-      return p;
-    }());
+    b.Prop(TControl::Property("TabStop", 1));
     return b.Build();
   }();
   return info;

@@ -233,6 +233,8 @@ public:
   // by name ("Caption", "Color", "OnClick" ...); EPropertyError for a name that
   // is not one of them.
   static const TPropInfo& Property(const std::string& Name);
+  // The same property redeclared by a descendant with another default.
+  static TPropInfo Property(const std::string& Name, std::optional<int64_t> Default);
 
   // The action the control follows: its caption, enabled state, hint, visibility,
   // help context and click come from the action (platform/controls/actions.h).

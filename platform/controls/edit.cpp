@@ -89,11 +89,6 @@ std::string ApplyCase(std::string S, DWORD Style) {
 // Texts of this file are written as UTF-8 literals and shown as GBK.
 std::string Gbk(const char8_t* Utf8) { return Utf8ToGbk(std::string(reinterpret_cast<const char*>(Utf8))); }
 
-TPropInfo Defaulted(TPropInfo P, std::optional<int64_t> Default) {
-  P.Default = Default;
-  return P;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -1185,7 +1180,7 @@ TClassInfo EditClassInfo(const char* Name, const TClassInfo* Parent, bool Masked
       .Prop(TControl::Property("Font"))
       .Bool("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
       .Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
-      .Prop(Defaulted(TControl::Property("ParentColor"), 0))
+      .Prop(TControl::Property("ParentColor", 0))
       .Prop(TControl::Property("ParentCtl3D"))
       .Prop(TControl::Property("ParentFont"))
       .Prop(TControl::Property("ParentShowHint"))
@@ -1194,7 +1189,7 @@ TClassInfo EditClassInfo(const char* Name, const TClassInfo* Parent, bool Masked
       .Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
       .Prop(TControl::Property("ShowHint"))
       .Prop(TControl::Property("TabOrder"))
-      .Prop(Defaulted(TControl::Property("TabStop"), 1))
+      .Prop(TControl::Property("TabStop", 1))
       .Prop(TControl::Property("Text"))
       .Prop(TControl::Property("Visible"))
       .Event("OnChange", static_cast<TNotifyEvent E::*>(&TCustomEdit::OnChange))

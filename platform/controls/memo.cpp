@@ -261,10 +261,6 @@ void TCustomRichEdit::CreateParams(TCreateParams& P) {
 // Published properties
 
 namespace {
-TPropInfo Defaulted(TPropInfo P, std::optional<int64_t> Default) {
-  P.Default = Default;
-  return P;
-}
 
 template <class E>
 TClassInfo MemoClassInfo(const char* Name, const TClassInfo* Parent) {
@@ -281,7 +277,7 @@ TClassInfo MemoClassInfo(const char* Name, const TClassInfo* Parent) {
       .Bool("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
       .template Object<TStrings>("Lines", &E::Lines, &E::SetLines)
       .Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
-      .Prop(Defaulted(TControl::Property("ParentColor"), 0))
+      .Prop(TControl::Property("ParentColor", 0))
       .Prop(TControl::Property("ParentCtl3D"))
       .Prop(TControl::Property("ParentFont"))
       .Prop(TControl::Property("ParentShowHint"))
@@ -290,7 +286,7 @@ TClassInfo MemoClassInfo(const char* Name, const TClassInfo* Parent) {
       .template Enum<TScrollStyle>("ScrollBars", &E::ScrollBars, &E::SetScrollBars, ssNone)
       .Prop(TControl::Property("ShowHint"))
       .Prop(TControl::Property("TabOrder"))
-      .Prop(Defaulted(TControl::Property("TabStop"), 1))
+      .Prop(TControl::Property("TabStop", 1))
       .Prop(TControl::Property("Visible"))
       .Bool("WantReturns", &E::WantReturns, &E::SetWantReturns, true)
       .Bool("WantTabs", &E::WantTabs, &E::SetWantTabs, false)

@@ -853,11 +853,7 @@ const TClassInfo& TButton::StaticClass() {
         .Bool("WordWrap", &B::WordWrap, &B::SetWordWrap, false);
     ButtonCommon(b);
     // A button is a tab stop unless the stream says otherwise.
-    b.Prop([] {
-      TPropInfo p = Pr("TabStop");
-      p.Default = 1;
-      return p;
-    }());
+    b.Prop(TControl::Property("TabStop", 1));
     return b.Build();
   }();
   return info;
@@ -879,11 +875,7 @@ const TClassInfo& TCheckBox::StaticClass() {
         .Enum<TCheckBoxState>("State", &B::State, &B::SetState, cbUnchecked)
         .Bool("WordWrap", &B::WordWrap, &B::SetWordWrap, false);
     ButtonCommon(b);
-    b.Prop([] {
-      TPropInfo p = Pr("TabStop");
-      p.Default = 1;
-      return p;
-    }());
+    b.Prop(TControl::Property("TabStop", 1));
     return b.Build();
   }();
   return info;
