@@ -9,21 +9,6 @@
 
 namespace {
 
-bool IsIdent(const std::string& s) {
-  if (s.empty()) return false;
-  auto alpha = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
-  if (!alpha(static_cast<unsigned char>(s[0]))) return false;
-  for (unsigned char c : s)
-    if (!alpha(c) && !(c >= '0' && c <= '9')) return false;
-  return true;
-}
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return s;
-}
-
 struct Registry {
   std::mutex Lock;
   std::map<std::string, const TClassInfo*> Classes;  // keyed by upper-case name
@@ -87,7 +72,7 @@ const TMethodEntry* TClassInfo::FindMethod(const std::string& MethodName) const 
 void RegisterClass(const TClassInfo& Info) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.Lock);
-  r.Classes[UpperAscii(Info.Name)] = &Info;
+  r.Classes[UpperCase(Info.Name)] = &Info;
 }
 
 void RegisterClasses(std::initializer_list<const TClassInfo*> Infos) {
@@ -97,7 +82,7 @@ void RegisterClasses(std::initializer_list<const TClassInfo*> Infos) {
 const TClassInfo* GetClass(const std::string& ClassName) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.Lock);
-  auto it = r.Classes.find(UpperAscii(ClassName));
+  auto it = r.Classes.find(UpperCase(ClassName));
   return it == r.Classes.end() ? nullptr : it->second;
 }
 
@@ -189,7 +174,7 @@ void TComponent::MarkDestroying() {
 
 void TComponent::SetName(const std::string& NewName) {
   if (FName == NewName) return;
-  if (!NewName.empty() && !IsIdent(NewName))
+  if (!NewName.empty() && !IsValidIdent(NewName))
     throw EComponentError("'" + NewName + "' is not a valid component name");
   if (FOwner) FOwner->ValidateRename(this, FName, NewName);
   else ValidateRename(nullptr, FName, NewName);

@@ -4,13 +4,6 @@
 
 namespace {
 
-std::string TrimBlanks(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
-
 const TPropInfo& Need(TObject* Instance, const std::string& PropName, bool ok, const char* what) {
   const TPropInfo& p = FindPropInfo(Instance, PropName);
   if (!ok) throw EPropertyError("Property " + PropName + " is not " + what);
@@ -166,17 +159,17 @@ std::string SetToString(const TTypeInfo& SetType, int64_t Value, bool Brackets) 
 
 int64_t StringToSet(const TTypeInfo& SetType, const std::string& Value) {
   const TTypeInfo* comp = SetType.CompType ? SetType.CompType : &SetType;
-  std::string s = TrimBlanks(Value);
+  std::string s = Trim(Value);
   if (!s.empty() && s.front() == '[') {
     if (s.back() != ']') throw EPropertyConvertError("Invalid property value: " + Value);
     s = s.substr(1, s.size() - 2);
   }
   uint64_t bits = 0;
-  if (TrimBlanks(s).empty()) return 0;
+  if (Trim(s).empty()) return 0;
   size_t start = 0;
   for (;;) {
     size_t comma = s.find(',', start);
-    std::string item = TrimBlanks(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    std::string item = Trim(s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     if (item.empty()) throw EPropertyConvertError("Invalid property value: " + Value);
     int64_t v = GetEnumValue(*comp, item);
     if (v < 0 || v >= 64) throw EPropertyConvertError("Invalid property element: " + item);
