@@ -1,7 +1,7 @@
 #include "app/PasteFilter.h"
 
 #include "platform/controls/backend.h"
-#include "platform/controls/edit.h"
+#include "platform/stdctrls/edit.h"
 #include "platform/controls/winuser.h"
 
 void FilterPaste(TCustomEdit* Edit, std::function<std::string(const std::string&)> Filter) {

@@ -1,8 +1,8 @@
 #include "app/Unitmodify.h"
 
-#include "platform/controls/combobox.h"
-#include "platform/controls/edit.h"
-#include "platform/controls/stdctrls_buttons.h"
+#include "platform/stdctrls/combobox.h"
+#include "platform/stdctrls/edit.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/core/typinfo.h"
 
 TFormModify* FormModify = nullptr;

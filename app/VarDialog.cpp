@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "app/PasteFilter.h"
-#include "platform/controls/combobox.h"
-#include "platform/controls/edit.h"
-#include "platform/controls/stdctrls_buttons.h"
+#include "platform/stdctrls/combobox.h"
+#include "platform/stdctrls/edit.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"

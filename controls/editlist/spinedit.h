@@ -5,7 +5,7 @@
 // range-checked and formatted, on every write.
 #include <functional>
 
-#include "platform/controls/edit.h"
+#include "platform/stdctrls/edit.h"
 
 enum class TSpinButtonType { sbUp, sbDown };
 using enum TSpinButtonType;

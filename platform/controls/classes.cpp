@@ -2,7 +2,6 @@
 // with the form reader.
 #include <map>
 
-#include "platform/controls/dialogs.h"
 #include "platform/controls/extctrls.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
@@ -269,56 +268,11 @@ const TClassInfo& TTimer::StaticClass() {
   return info;
 }
 
-const TClassInfo& TCommonDialog::StaticClass() {
-  using D = TCommonDialog;
-  static const TClassInfo info =
-      TClassBuilder<D>("TCommonDialog", &inherited::StaticClass())
-          .Int("HelpContext", &D::HelpContext, [](D* x, int64_t v) { x->SetHelpContext(static_cast<int>(v)); }, 0)
-          .Event("OnClose", &D::OnClose)
-          .Event("OnShow", &D::OnShow)
-          .Build();
-  return info;
-}
-
-const TClassInfo& TOpenDialog::StaticClass() {
-  using D = TOpenDialog;
-  static const TClassInfo info =
-      TClassBuilder<D>("TOpenDialog", &inherited::StaticClass())
-          .Component()
-          .Str("DefaultExt", &D::DefaultExt, &D::SetDefaultExt)
-          .Str("FileName", &D::FileName, &D::SetFileName)
-          .Str("Filter", &D::Filter, &D::SetFilter)
-          .Int("FilterIndex", &D::FilterIndex, [](D* x, int64_t v) { x->SetFilterIndex(static_cast<int>(v)); }, 1)
-          .Str("InitialDir", &D::InitialDir, &D::SetInitialDir)
-          .Set<TOpenOption>("Options", &D::Options, &D::SetOptions, TOpenOptions{ofHideReadOnly, ofEnableSizing})
-          .Str("Title", &D::Title, &D::SetTitle)
-          .Build();
-  return info;
-}
-
-const TClassInfo& TSaveDialog::StaticClass() {
-  static const TClassInfo info = TClassBuilder<TSaveDialog>("TSaveDialog", &inherited::StaticClass()).Component().Build();
-  return info;
-}
-
-const TClassInfo& TColorDialog::StaticClass() {
-  using D = TColorDialog;
-  static const TClassInfo info =
-      TClassBuilder<D>("TColorDialog", &inherited::StaticClass())
-          .Component()
-          .Int("Color", &D::Color, &D::SetColor, clBlack, {}, &ColorIdents())
-          .Object<TStrings>("CustomColors", &D::CustomColors, &D::SetCustomColors)
-          .Set<TColorDialogOption>("Options", &D::Options, &D::SetOptions, TColorDialogOptions{})
-          .Build();
-  return info;
-}
-
 namespace {
 struct TRegistration {
   TRegistration() {
     RegisterClasses({&TForm::StaticClass(), &TMenuItem::StaticClass(), &TMainMenu::StaticClass(),
-                     &TPopupMenu::StaticClass(), &TTimer::StaticClass(), &TOpenDialog::StaticClass(),
-                     &TSaveDialog::StaticClass(), &TColorDialog::StaticClass()});
+                     &TPopupMenu::StaticClass(), &TTimer::StaticClass()});
   }
 } const kRegistration;
 }  // namespace

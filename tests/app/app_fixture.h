@@ -12,11 +12,11 @@
 #include "app/Unitmain.h"
 #include "app/Unitmodify.h"
 #include "app/Unitnew.h"
-#include "platform/controls/combobox.h"
-#include "platform/controls/edit.h"
-#include "platform/controls/listview.h"
+#include "platform/stdctrls/combobox.h"
+#include "platform/stdctrls/edit.h"
+#include "platform/stdctrls/listview.h"
 #include "platform/controls/modal.h"
-#include "platform/controls/stdctrls_buttons.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/core/gbk.h"
 
 namespace fs = std::filesystem;

@@ -8,8 +8,8 @@
 #include "app/DeviceCommands.h"
 
 #include "controls/editlist/spinedit.h"
-#include "platform/controls/memo.h"
-#include "platform/controls/progress.h"
+#include "platform/stdctrls/memo.h"
+#include "platform/stdctrls/progress.h"
 #include "serial/kxcommdevice.h"
 #include "tests/app/app_fixture.h"
 #include "tests/serial/dtusim_runner.h"

@@ -4,8 +4,8 @@
 
 #include "app/ProjectFile.h"
 #include "controls/editlist/spinedit.h"
-#include "platform/controls/comctrls_pages.h"
-#include "platform/controls/dialogs.h"
+#include "platform/stdctrls/comctrls_pages.h"
+#include "platform/stdctrls/dialogs.h"
 #include "tests/app/app_fixture.h"
 
 TEST_F(AppForms, StartsOnTheCommunicationPageWithAnEmptyListAndTheStartValues) {

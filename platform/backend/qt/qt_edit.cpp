@@ -28,7 +28,7 @@
 #include <memory>
 
 #include "platform/backend/qt/qt_internal.h"
-#include "platform/controls/edit.h"
+#include "platform/stdctrls/edit.h"
 #include "platform/controls/input.h"
 #include "platform/core/gbk.h"
 

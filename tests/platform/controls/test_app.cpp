@@ -1,7 +1,6 @@
 // Hints on the manual clock, context menus and popup menus through the modal
-// runner, shortcuts, the file dialogs, the screen.
+// runner, shortcuts, the screen.
 #include "fixtures.h"
-#include "platform/controls/dialogs.h"
 
 using AppTest = ControlsTest;
 
@@ -121,27 +120,6 @@ TEST_F(AppTest, ShortcutsRoundTripThroughTextAndRadioItemsStayExclusive) {
   EXPECT_FALSE(items[2]->Checked());
   EXPECT_THROW(menu.Items()->Add(items[0]), EMenuError);  // already in a menu
   EXPECT_EQ(items[1]->MenuIndex(), 1);
-}
-
-TEST_F(AppTest, FileDialogsGoThroughTheModalRunner) {
-  TForm* form = MakeForm();
-  auto* open = new TOpenDialog(form);
-  open->SetFilter("Project File|*.cloud");
-  open->SetOptions({ofHideReadOnly, ofFileMustExist});
-  EXPECT_FALSE(open->Execute());  // nothing scripted: cancelled, nothing changes
-  EXPECT_EQ(open->FileName(), "");
-
-  auto* save = new TSaveDialog(form);
-  save->SetDefaultExt("cloud");
-  Runner->AnswerFileDialog({"/home/user/项目.xlsx"});
-  ASSERT_TRUE(save->Execute());
-  EXPECT_EQ(save->FileName(), "/home/user/项目.xlsx");
-  EXPECT_TRUE(save->Options().Contains(ofExtensionDifferent));
-  auto calls = Runner->Calls;
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].Kind, "open");
-  EXPECT_EQ(calls[0].Caption, "Project File|*.cloud");
-  EXPECT_EQ(calls[1].Kind, "save");
 }
 
 TEST_F(AppTest, TheScreenKnowsMonitorsCursorsAndTheFormsInFocusOrder) {

@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls/comctrls_pages.h"
-#include "platform/controls/combobox.h"
-#include "platform/controls/edit.h"
-#include "platform/controls/hotkey.h"
-#include "platform/controls/listbox.h"
-#include "platform/controls/listview.h"
-#include "platform/controls/maskedit.h"
-#include "platform/controls/memo.h"
-#include "platform/controls/panels.h"
-#include "platform/controls/progress.h"
-#include "platform/controls/speedbuttons.h"
-#include "platform/controls/stdctrls_buttons.h"
+#include "platform/stdctrls/comctrls_pages.h"
+#include "platform/stdctrls/combobox.h"
+#include "platform/stdctrls/edit.h"
+#include "platform/stdctrls/hotkey.h"
+#include "platform/stdctrls/listbox.h"
+#include "platform/stdctrls/listview.h"
+#include "platform/stdctrls/maskedit.h"
+#include "platform/stdctrls/memo.h"
+#include "platform/stdctrls/panels.h"
+#include "platform/stdctrls/progress.h"
+#include "platform/stdctrls/speedbuttons.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/core/gbk.h"
 
 inline std::string DemoText(const char* Utf8) { return Utf8ToGbk(Utf8); }

@@ -6,7 +6,7 @@
 
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
-#include "platform/controls/combobox.h"
+#include "platform/stdctrls/combobox.h"
 #include "tests/platform/controls/fixtures.h"
 
 namespace {

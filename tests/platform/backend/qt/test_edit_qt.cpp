@@ -11,8 +11,8 @@
 
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
-#include "tests/platform/controls/edit_cases.h"
-#include "tests/platform/controls/memo_cases.h"
+#include "tests/platform/stdctrls/edit_cases.h"
+#include "tests/platform/stdctrls/memo_cases.h"
 
 namespace {
 

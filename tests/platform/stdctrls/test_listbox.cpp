@@ -1,0 +1,392 @@
+// The list box: items, data and selection kept by its messages, Items routed
+// through them, owner drawing with the right rectangles and states, the mouse,
+// keys and scroll bars, re-created windows and form streams.
+#include "tests/platform/controls/fixtures.h"
+#include "platform/stdctrls/listbox.h"
+#include "platform/controls/scrollbars.h"
+#include "platform/core/filer.h"
+#include "platform/core/sysutils.h"
+#include "platform/core/textform.h"
+
+namespace {
+
+LPARAM Str(const char* S) { return reinterpret_cast<LPARAM>(S); }
+
+std::vector<std::string> Texts(TCustomListBox* L) {
+  std::vector<std::string> out;
+  for (int i = 0; i < L->Items()->Count(); ++i) out.push_back(L->Items()->Strings(i));
+  return out;
+}
+
+// Records the LB_ messages that reach the control and the items announced deleted.
+class TLogListBox : public TListBox {
+public:
+  using TListBox::TListBox;
+  TLog Messages;
+  std::vector<ULONG_PTR> Deleted;
+  bool UpperCaseAdds = false;
+  void WndProc(TMessage& M) override {
+    static const std::map<UINT, std::string> names = {
+        {LB_ADDSTRING, "ADDSTRING"}, {LB_INSERTSTRING, "INSERTSTRING"}, {LB_DELETESTRING, "DELETESTRING"},
+        {LB_RESETCONTENT, "RESETCONTENT"}, {LB_GETCOUNT, "GETCOUNT"}, {LB_GETTEXT, "GETTEXT"},
+        {LB_GETTEXTLEN, "GETTEXTLEN"}, {LB_GETITEMDATA, "GETITEMDATA"}, {LB_SETITEMDATA, "SETITEMDATA"},
+        {LB_FINDSTRINGEXACT, "FINDSTRINGEXACT"}, {LB_SETCURSEL, "SETCURSEL"}, {LB_GETCURSEL, "GETCURSEL"}};
+    if (auto it = names.find(M.Msg); it != names.end()) Messages.push_back(it->second);
+    if (M.Msg == CN_DELETEITEM) Deleted.push_back(reinterpret_cast<DELETEITEMSTRUCT*>(M.LParam)->itemData);
+    if (M.Msg == LB_ADDSTRING && UpperCaseAdds) {
+      std::string up = UpperCase(reinterpret_cast<const char*>(M.LParam));
+      TMessage copy = M;
+      copy.LParam = reinterpret_cast<LPARAM>(up.c_str());
+      TListBox::WndProc(copy);
+      M.Result = copy.Result;
+      return;
+    }
+    TListBox::WndProc(M);
+  }
+};
+
+struct TDrawn {
+  int Index;
+  TRect Rect;
+  TOwnerDrawState State;
+};
+
+}  // namespace
+
+class ListBoxTest : public ControlsTest {
+protected:
+  // A list box of 120 x 100 at (10, 10) on a shown form.
+  template <class T = TLogListBox>
+  T* MakeList(bool Show = true) {
+    Form = MakeForm();
+    auto* l = new T(Form);
+    l->SetName("List1");
+    l->SetBounds(10, 10, 120, 100);
+    l->SetParent(Form);
+    if (Show) Form->Show();
+    return l;
+  }
+  void Click(TPoint ListPoint, WPARAM Keys = 0, bool Double = false) {
+    TPoint p{ListPoint.X + 12, ListPoint.Y + 12};  // the client area starts inside the 2-pixel edge
+    Mouse(Form, Double ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, p, Keys | MK_LBUTTON);
+    Mouse(Form, WM_LBUTTONUP, p, Keys);
+  }
+  TForm* Form = nullptr;
+};
+
+TEST_F(ListBoxTest, MessagesKeepItemsDataAndSelectionTogetherWithAndWithoutAWindow) {
+  struct Step {
+    const char* What;
+    UINT Msg;
+    WPARAM W;
+    LPARAM L;
+    LRESULT Result;
+    std::vector<std::string> Items;
+    int CurSel;
+  };
+  const Step steps[] = {
+      {"add", LB_ADDSTRING, 0, Str("b"), 0, {"b"}, -1},
+      {"add", LB_ADDSTRING, 0, Str("a"), 1, {"b", "a"}, -1},
+      {"add", LB_ADDSTRING, 0, Str("c"), 2, {"b", "a", "c"}, -1},
+      {"select a", LB_SETCURSEL, 1, 0, 1, {"b", "a", "c"}, 1},
+      {"insert before the selection", LB_INSERTSTRING, 0, Str("z"), 0, {"z", "b", "a", "c"}, 2},
+      {"insert at the end", LB_INSERTSTRING, WPARAM(-1), Str("d"), 4, {"z", "b", "a", "c", "d"}, 2},
+      {"insert past the end", LB_INSERTSTRING, 9, Str("x"), LB_ERR, {"z", "b", "a", "c", "d"}, 2},
+      {"delete before the selection", LB_DELETESTRING, 0, 0, 4, {"b", "a", "c", "d"}, 1},
+      {"delete the selection", LB_DELETESTRING, 1, 0, 3, {"b", "c", "d"}, -1},
+      {"delete a missing item", LB_DELETESTRING, 3, 0, LB_ERR, {"b", "c", "d"}, -1},
+      {"select a missing item", LB_SETCURSEL, 7, 0, LB_ERR, {"b", "c", "d"}, -1},
+      {"select d", LB_SETCURSEL, 2, 0, 2, {"b", "c", "d"}, 2},
+      {"prefix from the top", LB_FINDSTRING, WPARAM(-1), Str("C"), 1, {"b", "c", "d"}, 2},
+      {"prefix search wraps", LB_FINDSTRING, 2, Str("b"), 0, {"b", "c", "d"}, 2},
+      {"empty prefix: the next item", LB_FINDSTRING, 0, Str(""), 1, {"b", "c", "d"}, 2},
+      {"exact, any case", LB_FINDSTRINGEXACT, WPARAM(-1), Str("D"), 2, {"b", "c", "d"}, 2},
+      {"exact is not a prefix", LB_FINDSTRINGEXACT, WPARAM(-1), Str("d "), LB_ERR, {"b", "c", "d"}, 2},
+      {"text of a missing item", LB_GETTEXTLEN, 3, 0, LB_ERR, {"b", "c", "d"}, 2},
+      {"no multiple selection here", LB_SETSEL, 1, 0, LB_ERR, {"b", "c", "d"}, 2},
+      {"clear the selection", LB_SETCURSEL, WPARAM(-1), 0, LB_ERR, {"b", "c", "d"}, -1},
+  };
+  for (bool window : {false, true}) {
+    SCOPED_TRACE(window ? "with a window" : "without a window");
+    TLogListBox* l = MakeList(window);
+    for (const Step& s : steps) {
+      EXPECT_EQ(l->Perform(s.Msg, s.W, s.L), s.Result) << s.What;
+      EXPECT_EQ(Texts(l), s.Items) << s.What;
+      EXPECT_EQ(l->Perform(LB_GETCURSEL, 0, 0), s.CurSel) << s.What;
+    }
+    // Data follows its item through inserts and deletes.
+    l->Perform(LB_SETITEMDATA, 0, 100);
+    l->Perform(LB_SETITEMDATA, 2, 300);
+    l->Perform(LB_INSERTSTRING, 1, Str("new"));
+    EXPECT_EQ(l->Perform(LB_GETITEMDATA, 0, 0), 100);
+    EXPECT_EQ(l->Perform(LB_GETITEMDATA, 1, 0), 0);
+    EXPECT_EQ(l->Perform(LB_GETITEMDATA, 3, 0), 300);
+    EXPECT_EQ(l->Perform(LB_SETITEMDATA, 4, 1), LB_ERR);
+    // Items with data are announced when they go, through the parent when there is one.
+    l->Perform(LB_DELETESTRING, 0, 0);
+    l->Perform(LB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(l->Deleted, (std::vector<ULONG_PTR>{100, 300}));
+    EXPECT_EQ(l->Count(), 0);
+  }
+}
+
+TEST_F(ListBoxTest, ItemsGoThroughTheMessagesSoASubclassSeesAndChangesThem) {
+  TLogListBox* l = MakeList(false);
+  TStrings* items = l->Items();
+  TObject marker;
+  items->Add("one");
+  items->AddObject("two", &marker);
+  items->Insert(0, "zero");
+  EXPECT_EQ(items->Strings(2), "two");
+  EXPECT_EQ(items->Objects(2), &marker);
+  EXPECT_EQ(items->IndexOf("ONE"), 1);
+  items->Delete(0);
+  EXPECT_EQ(l->Messages, (TLog{"ADDSTRING", "ADDSTRING", "SETITEMDATA", "GETCOUNT", "INSERTSTRING", "GETTEXTLEN",
+                               "GETTEXT", "GETITEMDATA", "FINDSTRINGEXACT", "DELETESTRING"}));
+  EXPECT_THROW(items->Strings(5), EStringListError);
+  EXPECT_THROW(items->Delete(-1), EStringListError);
+  EXPECT_THROW(items->Insert(9, "x"), EStringListError);
+
+  l->Messages.clear();
+  items->Clear();
+  EXPECT_EQ(l->Messages, (TLog{"RESETCONTENT"}));
+  EXPECT_EQ(l->Deleted, (std::vector<ULONG_PTR>{reinterpret_cast<ULONG_PTR>(&marker)}));
+
+  l->UpperCaseAdds = true;
+  items->Add("shout");
+  EXPECT_EQ(items->Strings(0), "SHOUT");
+  // Assign and the form filer use the same messages.
+  TStringList src;
+  src.SetText("x\r\ny\r\n");
+  items->Assign(&src);
+  EXPECT_EQ(Texts(l), (std::vector<std::string>{"X", "Y"}));
+}
+
+TEST_F(ListBoxTest, SortedListsPlaceAddedItemsAndResortWhatTheyHold) {
+  TLogListBox* l = MakeList();
+  for (const char* s : {"pear", "Apple", "fig"}) l->Items()->Add(s);
+  l->SetItemIndex(0);
+  l->Perform(LB_SETITEMDATA, 1, 7);
+  l->SetSorted(true);
+  EXPECT_EQ(Texts(l), (std::vector<std::string>{"Apple", "fig", "pear"}));
+  EXPECT_EQ(l->ItemIndex(), 2) << "the selection stays on its item";
+  EXPECT_EQ(l->Perform(LB_GETITEMDATA, 0, 0), 7);
+  EXPECT_EQ(l->Items()->Add("banana"), 1);
+  EXPECT_EQ(l->Items()->Add("APPLE"), 1) << "after the equal item";
+  l->Items()->Insert(0, "zzz");
+  EXPECT_EQ(l->Items()->Strings(0), "zzz") << "an insert does not sort";
+}
+
+TEST_F(ListBoxTest, MultipleAndExtendedSelectionByMessagesMouseAndKeys) {
+  TLogListBox* l = MakeList();
+  for (const char* s : {"a", "b", "c", "d", "e"}) l->Items()->Add(s);
+  l->SetMultiSelect(true);
+  auto selected = [&] {
+    std::vector<int> out(static_cast<size_t>(l->SelCount()));
+    l->Perform(LB_GETSELITEMS, out.size(), reinterpret_cast<LPARAM>(out.data()));
+    return out;
+  };
+  int clicks = 0;
+  l->OnClick = [&](TObject*) { ++clicks; };
+  EXPECT_EQ(l->Perform(LB_SETCURSEL, 1, 0), LB_ERR);
+  l->Perform(LB_SETSEL, 1, -1);
+  EXPECT_EQ(selected(), (std::vector<int>{0, 1, 2, 3, 4}));
+  l->ClearSelection();
+  EXPECT_EQ(selected(), std::vector<int>{});
+  EXPECT_EQ(clicks, 0) << "messages notify nobody";
+
+  // Extended (the default with MultiSelect): a click selects one, Shift extends
+  // from the anchor, Ctrl toggles; each changing click notifies once.
+  const int h = l->ItemHeight();
+  Click({5, 1 * h + 2});
+  EXPECT_EQ(selected(), (std::vector<int>{1}));
+  Click({5, 3 * h + 2}, MK_SHIFT);
+  EXPECT_EQ(selected(), (std::vector<int>{1, 2, 3}));
+  Click({5, 2 * h + 2}, MK_CONTROL);
+  EXPECT_EQ(selected(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(l->ItemIndex(), 2) << "the caret";
+  EXPECT_EQ(clicks, 3);
+  SetKeyDown(VK_SHIFT, true);
+  Key(VK_DOWN);
+  SetKeyDown(VK_SHIFT, false);
+  EXPECT_EQ(selected(), (std::vector<int>{2, 3}));
+  EXPECT_EQ(clicks, 4);
+
+  // Plain multiple selection: clicks and Space toggle, arrows only move the caret.
+  l->SetExtendedSelect(false);
+  l->ClearSelection();
+  Click({5, 0 * h + 2});
+  Click({5, 4 * h + 2});
+  Key(VK_UP);
+  Key(VK_SPACE);
+  EXPECT_EQ(selected(), (std::vector<int>{0, 3, 4}));
+  Click({5, 0 * h + 2});
+  EXPECT_EQ(selected(), (std::vector<int>{3, 4}));
+  l->DeleteSelected();
+  EXPECT_EQ(Texts(l), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST_F(ListBoxTest, OwnerDrawingGetsEachItemsRectangleAndState) {
+  auto* l = MakeList();
+  for (const char* s : {"a", "b", "c", "d", "e", "f", "g"}) l->Items()->Add(s);
+  std::vector<TDrawn> drawn;
+  l->OnDrawItem = [&](TWinControl*, int Index, TRect R, TOwnerDrawState S) { drawn.push_back({Index, R, S}); };
+  l->SetStyle(lbOwnerDrawFixed);
+  l->SetItemHeight(20);
+  l->SetItemIndex(2);
+  l->SetFocus();
+  drawn.clear();
+  l->Repaint();
+  // 96 pixels of client height show 4 full items and part of a fifth; the bar takes 16.
+  const int width = 120 - 4 - 16;
+  ASSERT_EQ(drawn.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(drawn[size_t(i)].Index, i);
+    EXPECT_EQ(drawn[size_t(i)].Rect, (TRect{0, 20 * i, width, 20 * i + 20})) << i;
+    TOwnerDrawState want = i == 2 ? TOwnerDrawState{odSelected, odFocused} : TOwnerDrawState{};
+    EXPECT_EQ(drawn[size_t(i)].State, want) << i;
+  }
+  // Scrolled down by two, the items move up; a disabled list says so.
+  l->SetTopIndex(2);
+  l->SetEnabled(false);
+  drawn.clear();
+  l->Repaint();
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn[0].Index, 2);
+  EXPECT_EQ(drawn[0].Rect.Top, 0);
+  EXPECT_EQ(drawn[0].State, (TOwnerDrawState{odSelected, odDisabled}));
+
+  // Variable heights: each item is measured once, rectangles stack by height.
+  l->SetEnabled(true);
+  int measured = 0;
+  l->OnMeasureItem = [&](TWinControl*, int Index, int& H) {
+    ++measured;
+    H = 10 + 5 * Index;
+  };
+  l->SetStyle(lbOwnerDrawVariable);
+  EXPECT_EQ(measured, 7);
+  l->SetTopIndex(0);
+  EXPECT_EQ(l->ItemRect(3), (TRect{0, 10 + 15 + 20, width, 10 + 15 + 20 + 25}));
+  EXPECT_EQ(l->ItemAtPos({5, 30}, true), 2);
+  EXPECT_EQ(l->Perform(LB_GETITEMHEIGHT, 4, 0), 30);
+  drawn.clear();
+  l->Repaint();
+  ASSERT_GE(drawn.size(), 4u);
+  EXPECT_EQ(drawn[3].Rect, l->ItemRect(3));
+  l->Items()->Add("h");
+  EXPECT_EQ(measured, 8) << "a new item is measured as it comes";
+}
+
+TEST_F(ListBoxTest, ClicksAndKeysSelectAndNotifyScrollBarsFollowTheItems) {
+  auto* l = MakeList();
+  TLog events;
+  l->OnClick = [&](TObject*) { events.push_back("click " + std::to_string(l->ItemIndex())); };
+  l->OnDblClick = [&](TObject*) { events.push_back("dblclick"); };
+  for (int i = 0; i < 3; ++i) l->Items()->Add("item " + std::to_string(i));
+  EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_VERT).IsEmpty()) << "three items fit";
+  EXPECT_EQ(l->ClientWidth(), 116);
+
+  const int h = l->ItemHeight();
+  l->SetItemIndex(0);
+  Click({5, h + 2});
+  Click({5, h + 2});
+  Click({5, h + 2}, 0, true);
+  EXPECT_EQ(events, (TLog{"click 1", "dblclick"}));
+  EXPECT_EQ(GetFocus(), l->Handle());
+
+  for (int i = 3; i < 30; ++i) l->Items()->Add("item " + std::to_string(i));
+  EXPECT_FALSE(ScrollBarRect(l->Handle(), SB_VERT).IsEmpty());
+  EXPECT_EQ(l->ClientWidth(), 100) << "the bar narrows the client area";
+  const int page = l->ClientHeight() / h;
+  events.clear();
+  Key(VK_END);
+  EXPECT_EQ(l->ItemIndex(), 29);
+  EXPECT_EQ(l->TopIndex(), 30 - page);
+  Key(VK_HOME);
+  Key(VK_DOWN);
+  EXPECT_EQ(events, (TLog{"click 29", "click 0", "click 1"}));
+  Key(VK_NEXT);
+  EXPECT_EQ(l->ItemIndex(), 1 + page - 1);
+  Key('I', "i");
+  EXPECT_EQ(l->ItemIndex(), page + 1) << "a typed letter goes to the next item starting with it";
+
+  // The bar's arrows scroll the list; the wheel scrolls three lines a notch.
+  l->SetTopIndex(0);
+  TRect bar = ScrollBarRect(l->Handle(), SB_VERT);
+  TPoint down{10 + bar.Left + 4, 10 + bar.Bottom - 4};
+  Mouse(Form, WM_LBUTTONDOWN, down, MK_LBUTTON);
+  Mouse(Form, WM_LBUTTONUP, down, 0);
+  EXPECT_EQ(l->TopIndex(), 1);
+  Clock.Advance(1000);
+  Application->ProcessMessages();
+  EXPECT_EQ(l->TopIndex(), 1) << "no repeat once the button is up";
+  TPoint track{10 + bar.Left + 4, 10 + bar.Top + 40};
+  Mouse(Form, WM_LBUTTONDOWN, track, MK_LBUTTON);
+  Mouse(Form, WM_LBUTTONUP, track, 0);
+  EXPECT_EQ(l->TopIndex(), 1 + page) << "a page";
+  InputMouseWheel(Form->Handle(), -120, {30, 30}, 0);
+  EXPECT_EQ(l->TopIndex(), 4 + page);
+  EXPECT_EQ(events.size(), 5u) << "scrolling selects nothing";
+}
+
+TEST_F(ListBoxTest, ARecreatedWindowKeepsItemsDataAndSelection) {
+  auto* l = MakeList();
+  for (const char* s : {"one", "two", "three"}) l->Items()->Add(s);
+  l->Perform(LB_SETITEMDATA, 1, 42);
+  l->SetItemIndex(1);
+  l->SetBorderStyle(bsNone);
+  EXPECT_EQ(l->ClientWidth(), 120);
+  EXPECT_EQ(Texts(l), (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(l->Perform(LB_GETITEMDATA, 1, 0), 42);
+  EXPECT_EQ(l->ItemIndex(), 1);
+  l->SetMultiSelect(true);
+  EXPECT_TRUE(l->Selected(1));
+  EXPECT_EQ(l->SelCount(), 1);
+  l->SetMultiSelect(false);
+  EXPECT_EQ(l->ItemIndex(), 1);
+  EXPECT_EQ(l->Deleted.size(), 0u) << "nothing was deleted";
+}
+
+TEST_F(ListBoxTest, AFormStreamGivesItemsAndAnItemIndexReadBeforeThem) {
+  std::string bin = FormTextToBinary(
+      "object F: TForm\n"
+      "  object List1: TListBox\n"
+      "    Left = 8\n    Top = 8\n    Width = 100\n    Height = 80\n"
+      "    ItemIndex = 1\n"
+      "    Sorted = True\n"
+      "    TabOrder = 0\n"
+      "    Items.Strings = (\n      #20057\n      'b'\n      'a')\n"
+      "  end\n"
+      "end\n");
+  auto* f = Own(new TForm(nullptr));
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
+  auto* l = dynamic_cast<TListBox*>(f->FindComponent("List1"));
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(Texts(l), (std::vector<std::string>{"a", "b", "乙"}));
+  EXPECT_EQ(l->ItemIndex(), 1);
+  EXPECT_TRUE(l->TabStop());
+}
+
+TEST_F(ListBoxTest, AHorizontalExtentWiderThanTheListShowsTheHorizontalBar) {
+  // A subclass asks for the bar, as the framed list box does.
+  struct THorz : TListBox {
+    using TListBox::TListBox;
+    void CreateParams(TCreateParams& P) override {
+      TListBox::CreateParams(P);
+      P.Style |= WS_HSCROLL;
+    }
+  };
+  auto* l = MakeList<THorz>();
+  l->Items()->Add("a long line");
+  EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  l->Perform(LB_SETHORIZONTALEXTENT, 300, 0);
+  EXPECT_EQ(l->Perform(LB_GETHORIZONTALEXTENT, 0, 0), 300);
+  EXPECT_FALSE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  EXPECT_EQ(l->ClientHeight(), 96 - 16);
+  EXPECT_EQ(l->ItemRect(0).Right, 300);
+  l->Perform(WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(l->ItemRect(0).Left, -(300 - l->ClientWidth()));
+  l->Perform(LB_SETHORIZONTALEXTENT, 50, 0);
+  EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  EXPECT_EQ(l->ItemRect(0).Left, 0) << "nothing left to scroll";
+}
