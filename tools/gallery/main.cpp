@@ -28,7 +28,6 @@
 
 #include "controls/common/classes.h"
 #include "platform/backend/qt/qt_backend.h"
-#include "platform/controls/comctrls_pages.h"
 #include "platform/controls/forms.h"
 #include "tools/gallery/gallery.h"
 
@@ -56,25 +55,7 @@ int RenderPages(const std::string& Dir) {
 }
 
 void ShowPages() {
-  TForm* form = new TForm(Application);
-  form->SetCaption("Gallery");
-  int w = 320, h = 240;
-  for (const TGalleryPage* page : GalleryPages()) {
-    w = std::max(w, page->Width);
-    h = std::max(h, page->Height);
-  }
-  form->SetClientWidth(w + 8);
-  form->SetClientHeight(h + 32);
-  auto* pages = new TPageControl(form);
-  pages->SetParent(form);
-  pages->SetAlign(alClient);
-  for (const TGalleryPage* page : GalleryPages()) {
-    auto* sheet = new TTabSheet(form);
-    sheet->SetPageControl(pages);
-    sheet->SetCaption(page->Name);
-    BuildGalleryPage(*page, form, sheet);
-  }
-  form->Show();
+  CreateGalleryWindow(Application)->Show();
   Application->Run();
 }
 
