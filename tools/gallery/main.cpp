@@ -54,8 +54,11 @@ int RenderPages(const std::string& Dir) {
   return 0;
 }
 
-void ShowPages() {
-  CreateGalleryWindow(Application)->Show();
+// Shows a form and handles messages until it is closed (it is not the
+// application's main form, whose closing would end the loop by itself).
+void RunForm(TCustomForm* Form) {
+  Form->OnClose = [](TObject*, TCloseAction&) { Application->Terminate(); };
+  Form->Show();
   Application->Run();
 }
 
@@ -85,13 +88,12 @@ int main(int argc, char** argv) {
         TWinControl* host = HostFormControls(form, Application);
         RenderControlToPng(host, png);
       } else {
-        form->Show();
-        Application->Run();
+        RunForm(form);
       }
     } else if (!png.empty()) {
       rc = RenderPages(png);
     } else {
-      ShowPages();
+      RunForm(CreateGalleryWindow(Application));
     }
   } catch (const Exception& E) {
     std::fprintf(stderr, "gallery: %s\n", E.Message().c_str());
