@@ -5,7 +5,7 @@
 #include <fstream>
 #include <memory>
 
-#include "platform/controls/comctrls_pages.h"
+#include "platform/stdctrls/comctrls_pages.h"
 #include "platform/controls/forms.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/textform.h"

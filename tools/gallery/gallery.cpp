@@ -8,9 +8,9 @@
 #include <memory>
 #include <sstream>
 
-#include "platform/controls/comctrls_pages.h"
+#include "platform/stdctrls/comctrls_pages.h"
 #include "platform/controls/forms.h"
-#include "platform/controls/panels.h"
+#include "platform/stdctrls/panels.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
 
