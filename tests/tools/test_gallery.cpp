@@ -1,0 +1,51 @@
+// The gallery's pages render offscreen and show what they promise, region by
+// region; a form source that cannot be read reports the reader's message.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/textform.h"
+#include "tools/gallery/gallery.h"
+
+namespace {
+
+TEST(Gallery, TheFramesPageShowsEachStyleInItsCell) {
+  const TGalleryPage* page = FindGalleryPage("frames");
+  ASSERT_NE(page, nullptr);
+  std::unique_ptr<TBitmap> shot(RenderGalleryPage(*page));
+  ASSERT_EQ(shot->Width(), page->Width);
+  TCanvas* c = shot->Canvas();
+  // Cell of style s, column k: (96 + k * 52, 40 + s * 28), 44 x 22.
+  auto at = [&](int Style, int Column, int Dx, int Dy) {
+    return static_cast<COLORREF>(c->Pixels(96 + Column * 52 + Dx, 40 + Style * 28 + Dy));
+  };
+  // fsFlat through DrawFrame, all sides: a ring in the frame colour (black) round white.
+  EXPECT_EQ(at(1, 0, 0, 0), RGB(0, 0, 0));
+  EXPECT_EQ(at(1, 0, 43, 21), RGB(0, 0, 0));
+  EXPECT_EQ(at(1, 0, 1, 1), RGB(255, 255, 255));
+  // fsLowered, left+top: clBtnShadow top-left, white (erased ring) bottom-right.
+  EXPECT_EQ(at(4, 1, 0, 0), RGB(128, 128, 128));
+  EXPECT_EQ(at(4, 1, 43, 21), RGB(255, 255, 255));
+  // No sides: the cell stays in the control colour.
+  EXPECT_EQ(at(4, 2, 0, 0), RGB(255, 255, 255));
+  // Stacked fsButtonDown, all sides: black outer pixel, white client inside.
+  EXPECT_EQ(at(5, 6, 0, 0), RGB(0, 0, 0));
+  EXPECT_EQ(at(5, 6, 22, 11), RGB(255, 255, 255));
+}
+
+TEST(Gallery, AFormFileThatCannotBeReadGivesTheReadersMessage) {
+  std::unique_ptr<TComponent> owner(new TComponent(nullptr));
+  EXPECT_THROW(LoadFormFile("/nonexistent/x.form", owner.get()), EFOpenError);
+  std::string path = ::testing::TempDir() + "bad.form";
+  std::ofstream(path) << "object F: TForm\n  Caption = \n";
+  try {
+    LoadFormFile(path, owner.get());
+    FAIL() << "a bad source was read";
+  } catch (const EParserError& E) {
+    EXPECT_NE(std::string(E.Message()).find("line"), std::string::npos) << E.Message();
+  }
+}
+
+}  // namespace
