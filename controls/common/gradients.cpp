@@ -306,8 +306,14 @@ void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORRE
 // to the bottom-right corner. With v(x, y) = H*x - W*y at a pixel centre, the
 // bottom-left pixel has the smallest v and the top-right pixel the largest; the
 // L + 1 positions (L = trunc(sqrt(W^2 + H^2)) + 1) are spread evenly between them,
-// and each pixel takes the band of its nearest position. Each band is one polygon
-// reaching past the bitmap on both sides, adjacent bands sharing their edge.
+// and each pixel takes the band of its nearest position:
+//
+//   W 6, H 3, 3 bands:   b b c c c c      (a = Start ... c = Stop)
+//                        a b b b c c
+//                        a a a b b c
+//
+// A band crosses most rows in a run of one or two pixels, so the picture is built
+// row by row in memory and copied into DC at once rather than filled band by band.
 void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF StopColor, uint8_t Colors) {
   if (!DC || Width == 0 || Height <= 0) return;
   bool mirror = Width < 0;
@@ -315,34 +321,44 @@ void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF S
   if (mirror) std::swap(StartColor, StopColor);
   double vMin = -double(w) * h + (double(w) + h) / 2, span = -2 * vMin;
   int l = static_cast<int>(std::sqrt(double(w) * w + double(h) * h)) + 1;
+  // Each band: the v where it begins (the first band begins everywhere) and its pixel.
+  std::vector<double> begins;
+  std::vector<uint32_t> pixels;
+  auto pixel = [](COLORREF C) { return uint32_t(GetRValue(C)) << 16 | uint32_t(GetGValue(C)) << 8 | GetBValue(C); };
   if (span <= 0) {
-    FillBand(DC, Rect(0, 0, w, h), StartColor);
-    return;
+    begins.push_back(0);
+    pixels.push_back(pixel(StartColor));
+  } else {
+    WalkBands(l + 1, StartColor, StopColor, l, MinBandSteps(Colors, 255), [&](int K0, int, COLORREF C) {
+      begins.push_back(vMin + span * (K0 - 0.5) / l);
+      pixels.push_back(pixel(C));
+    });
   }
-  double far = 4.0 * (double(w) * h + w + h);
-  // The boundary line before position K, as the x of its points on rows -1 and h + 1.
-  auto boundary = [&](int K, int& XTop, int& XBottom) {
-    double v = K <= 0 ? -far : K > l ? far : vMin + span * (K - 0.5) / l;
-    XTop = static_cast<int>(std::nearbyint((v - w) / h));
-    XBottom = static_cast<int>(std::nearbyint((v + double(w) * (h + 1)) / h));
-    if (mirror) {
-      XTop = w - XTop;
-      XBottom = w - XBottom;
+  std::vector<uint32_t> bits(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    uint32_t* row = bits.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    double yTerm = double(w) * (y + 0.5);
+    // The first column of band j on this row: the first pixel centre with v >= its begin.
+    auto firstColumn = [&](size_t J) { return std::ceil((begins[J] + yTerm) / h - 0.5); };
+    // The band at column 0: the last one beginning at or before it.
+    size_t j = static_cast<size_t>(std::upper_bound(begins.begin() + 1, begins.end(), 0.5 * h - yTerm) -
+                                   begins.begin()) - 1;
+    double next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
+    for (int x = 0; x < w; ++x) {
+      while (next <= x) {
+        ++j;
+        next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
+      }
+      row[mirror ? w - 1 - x : x] = pixels[j];
     }
-  };
-  HGDIOBJ oldPen = SelectObject(DC, GetStockObject(NULL_PEN));
-  WalkBands(l + 1, StartColor, StopColor, l, MinBandSteps(Colors, 255), [&](int K0, int K1, COLORREF C) {
-    int t0, b0, t1, b1;
-    boundary(K0, t0, b0);
-    boundary(K1, t1, b1);
-    TPoint pts[4] = {{t0, -1}, {t1, -1}, {b1, h + 1}, {b0, h + 1}};
-    HBRUSH brush = CreateSolidBrush(C);
-    HGDIOBJ old = SelectObject(DC, brush);
-    Polygon(DC, pts, 4);
-    SelectObject(DC, old);
-    DeleteObject(brush);
-  });
-  SelectObject(DC, oldPen);
+  }
+  HBITMAP picture = CreateBitmap(w, h, 1, 32, bits.data());
+  HDC src = CreateCompatibleDC(DC);
+  HGDIOBJ old = SelectObject(src, picture);
+  BitBlt(DC, 0, 0, w, h, src, 0, 0, SRCCOPY);
+  SelectObject(src, old);
+  DeleteObject(picture);
+  DeleteDC(src);
 }
 
 void BitFillBlit(HDC DC, int X, int Y, int Width, int Height, int SeedWidth, int SeedHeight, uint32_t Rop) {
@@ -383,23 +399,34 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
   int w = r.Width(), h = r.Height();
   if (w == 0 || h == 0) return;
   HDC target = Canvas->Handle();
+  if (Direction == gdDiagonalUp || Direction == gdDiagonalDown) {
+    // The diagonal painter composes its whole picture off-screen itself and copies
+    // it once, so it paints straight into the target at R's top-left corner.
+    int saved = SaveDC(target);
+    OffsetViewportOrgEx(target, r.Left, r.Top, nullptr);
+    if (start == stop) FillBand(target, Rect(0, 0, w, h), start);
+    else FillGradDiag(target, Direction == gdDiagonalUp ? w : -w, h, start, stop, Colors);
+    RestoreDC(target, saved);
+    return;
+  }
   TWorkBitmap work(target, w, h);
   HDC dc = work.Dc;
-  // Pre-filled, so that no pixel of the target is left unpainted whatever a band
-  // painter covers.
-  FillBand(dc, Rect(0, 0, w, h), start);
+  // The part a band painter paints is pre-filled with Start first (the strip that
+  // is then replicated, the quarter that is then mirrored), so that no pixel of the
+  // target is left unpainted whatever the painter covers.
   switch (Direction) {
     case gdDiagonalUp:
     case gdDiagonalDown:
-      if (start != stop) FillGradDiag(dc, Direction == gdDiagonalUp ? w : -w, h, start, stop, Colors);
-      break;
+      break;  // painted above
     case gdHorizontalEnd:
     case gdHorizontalCenter:
+      FillBand(dc, Rect(0, 0, 8, h), start);
       FillGrad(dc, gaY, 0, Direction == gdHorizontalEnd ? -1 : h / 2, h, start, stop, Colors);
       BitFillBlit(dc, 0, 0, w, h, 8, h, SRCCOPY);
       break;
     case gdVerticalEnd:
     case gdVerticalCenter:
+      FillBand(dc, Rect(0, 0, w, 8), start);
       FillGrad(dc, gaX, Direction == gdVerticalEnd ? -1 : w / 2, 0, w, start, stop, Colors);
       BitFillBlit(dc, 0, 0, w, h, w, 8, SRCCOPY);
       break;
@@ -409,6 +436,7 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
     case gdBigSquareBox: {
       int insetX = Direction == gdHorizontalBox || Direction == gdBigSquareBox ? w / 4 : 0;
       int insetY = Direction == gdVerticalBox || Direction == gdBigSquareBox ? h / 4 : 0;
+      FillBand(dc, Rect(0, 0, (w + 1) / 2, (h + 1) / 2), start);
       FillGradRect(dc, w, h, insetX, insetY, start, stop, Colors);
       BoxBitMirrorBlit(dc, 0, 0, w, h, SRCCOPY);
       break;
