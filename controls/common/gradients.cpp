@@ -573,11 +573,10 @@ void DrawParentImage(TControl* Control, HDC DC, bool InvalidateParent) {
   }
   RestoreDC(DC, saved);
   gPaintingParents.pop_back();
-  // Invalidating the parent repaints it but not its child windows, so a windowed
-  // control asking for this from its own painting is not painted again. A graphic
-  // control is painted as part of its parent, so for it the parent is never
-  // invalidated: that would repaint it, and so on without end.
-  if (InvalidateParent && dynamic_cast<TWinControl*>(Control) && !dynamic_cast<TCustomControl*>(parent) &&
+  // Invalidating the parent from inside painting does not come back here without
+  // end: the layer does not invalidate child windows with their parent, so a
+  // windowed control is not painted again, and the parent's repaint settles.
+  if (InvalidateParent && !dynamic_cast<TCustomControl*>(parent) &&
       !dynamic_cast<TCustomForm*>(parent) && !Control->ComponentState().Contains(TComponentStateItem::csDesigning))
     parent->Invalidate();
 }

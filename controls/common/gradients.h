@@ -135,7 +135,7 @@ void DrawTrapezoidBorder(TCanvas* Canvas, const TTrap& Trap, TTrapBevelStyle Sty
 // Paints the part of Control's parent that lies under Control into DC (in
 // Control's coordinates): the parent's background, then the parent's own painting.
 // A call reached again from inside that painting for the same parent returns at
-// once. With InvalidateParent, a windowed control on a parent that is neither a
-// custom control nor a form also invalidates that parent.
+// once. With InvalidateParent, a control on a parent that is neither a custom
+// control nor a form also invalidates that parent (not while designing).
 void DrawParentImage(TControl* Control, HDC DC, bool InvalidateParent = false);
 void DrawParentImage(TControl* Control, TCanvas* Dest, bool InvalidateParent = false);

@@ -174,8 +174,11 @@ TEST(TileAndCentre, EmptyBitmapsReturnAndReversedRectanglesAreNormalised) {
   EXPECT_EQ(c(4, 3), clBlack);
   EXPECT_EQ(c(1, 3), clLime);
   EXPECT_EQ(c(5, 3), clLime);
+  tile.Canvas()->SetPixels(2, 0, clLime);  // the top row's last pixel goes to the bottom row
   FlipBitmap(&tile);
-  EXPECT_EQ(tile.Canvas()->Pixels(0, 1), clRed);
+  EXPECT_EQ(tile.Canvas()->Pixels(2, 1), clLime);
+  EXPECT_EQ(tile.Canvas()->Pixels(2, 0), clBlack);
+  EXPECT_EQ(tile.Canvas()->Pixels(0, 0), clRed);
 }
 
 TEST(Trapezoid, ShapeCutAndInflate) {
@@ -239,4 +242,43 @@ TEST(ParentImage, APaintingChildDoesNotLoopAndShowsItsParent) {
   SelectObject(dc, old);
   DeleteObject(bmp);
   DeleteDC(dc);
+}
+
+namespace {
+
+class TSeeThroughWindow : public TCustomControl {
+public:
+  using TCustomControl::TCustomControl;
+  int Paints = 0;
+protected:
+  void Paint() override {
+    ++Paints;
+    DrawParentImage(this, Canvas(), true);
+  }
+};
+
+}  // namespace
+
+TEST(ParentImage, InvalidatingThePlainParentSettlesAfterOnePaint) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBounds(0, 0, 200, 120);
+  auto* holder = new TWinControl(form.get());  // neither a custom control nor a form
+  holder->SetParent(form.get());
+  holder->SetBounds(10, 10, 150, 80);
+  auto* window = new TSeeThroughWindow(form.get());
+  window->SetParent(holder);
+  window->SetBounds(5, 5, 40, 30);
+  auto* graphic = new TSeeThroughGraphic(form.get());
+  graphic->SetParent(holder);
+  graphic->SetBounds(60, 5, 40, 30);
+  graphic->Invalidating = true;
+  form->Show();
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+  int windowPaints = window->Paints, graphicPaints = graphic->Paints;
+  EXPECT_GE(windowPaints, 1);
+  EXPECT_GE(graphicPaints, 1);
+  for (int i = 0; i < 5; ++i) Application->ProcessMessages();  // nothing left to paint
+  EXPECT_EQ(window->Paints, windowPaints);
+  EXPECT_EQ(graphic->Paints, graphicPaints);
+  form->Hide();
 }
