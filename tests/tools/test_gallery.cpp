@@ -5,6 +5,8 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/controls/comctrls_pages.h"
+#include "platform/controls/forms.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/textform.h"
 #include "tools/gallery/gallery.h"
@@ -46,6 +48,19 @@ TEST(Gallery, AFormFileThatCannotBeReadGivesTheReadersMessage) {
   } catch (const EParserError& E) {
     EXPECT_NE(std::string(E.Message()).find("line"), std::string::npos) << E.Message();
   }
+}
+
+TEST(Gallery, TheWindowHasATabPerPage) {
+  std::unique_ptr<TComponent> owner(new TComponent(nullptr));
+  TCustomForm* form = CreateGalleryWindow(owner.get());
+  auto* pages = dynamic_cast<TPageControl*>(form->Controls(0));
+  ASSERT_NE(pages, nullptr);
+  ASSERT_EQ(pages->PageCount(), static_cast<int>(GalleryPages().size()));
+  for (int i = 0; i < pages->PageCount(); ++i) EXPECT_EQ(pages->Pages(i)->Caption(), GalleryPages()[i]->Name);
+  // The first page fits the display area whole.
+  TRect display = pages->DisplayRect();
+  EXPECT_GE(display.Width(), GalleryPages()[0]->Width);
+  EXPECT_GE(display.Height(), GalleryPages()[0]->Height);
 }
 
 }  // namespace

@@ -175,6 +175,27 @@ TEST_F(ThemesTest, ThemeColoursAndTheOfficeSchemeWithThemesOn) {
   CurrentXPColorScheme = saved;
 }
 
+TEST_F(ThemesTest, DrawingWrappersPassTheElementsPartAndState) {
+  TThemeLibraryFake& fake = InstallFake();
+  fake.Transparent.insert({"button", 3, 6});
+  TThemeServices* ts = ThemeServices();
+  std::unique_ptr<TBitmap> bmp(new TBitmap(20, 20));
+  HDC dc = bmp->Canvas()->Handle();
+  TThemedElementDetails check = ts->GetElementDetails(tbCheckBoxCheckedHot);
+  TThemedElementDetails push = ts->GetElementDetails(tbPushButtonPressed);
+  ts->DrawElement(dc, check, {0, 0, 13, 13});
+  EXPECT_EQ(fake.Calls.back(), (TThemeLibraryFake::TCall{"DrawThemeBackground", "button", 3, 6, 0}));
+  EXPECT_EQ(ts->ContentRect(dc, push, {0, 0, 20, 10}), TRect(2, 2, 18, 8));
+  EXPECT_TRUE(ts->HasTransparentParts(check));
+  EXPECT_FALSE(ts->HasTransparentParts(push));
+  ts->DrawParentBackground(nullptr, dc, &push, true);
+  EXPECT_EQ(fake.CountOf("DrawThemeParentBackground"), 0) << "an opaque element needs no parent background";
+  ts->DrawParentBackground(nullptr, dc, &check, true);
+  ts->DrawParentBackground(nullptr, dc, nullptr, true);
+  EXPECT_EQ(fake.CountOf("DrawThemeParentBackground"), 2);
+  EXPECT_EQ(fake.CountOf("OpenThemeData"), 1) << "one cached handle for every button call";
+}
+
 TEST_F(ThemesTest, ElementDetailsMapToPartAndState) {
   TThemeServices* ts = ThemeServices();
   auto D = [ts](auto Detail) { return ts->GetElementDetails(Detail); };
