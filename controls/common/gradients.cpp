@@ -387,7 +387,8 @@ void BitFillBlit(HDC DC, int X, int Y, int Width, int Height, int SeedWidth, int
 void BoxBitMirrorBlit(HDC DC, int X, int Y, int Width, int Height, uint32_t Rop) {
   if (!DC) return;
   int hw = Width >> 1, hh = Height >> 1;
-  if (hh > 0) StretchBlt(DC, X, Y + Height - 1, Width, -hh, DC, X, Y, Width, hh, Rop);
+  // Row by row: each row is a plain copy, which moves whole rows at once.
+  for (int i = 0; i < hh; ++i) BitBlt(DC, X, Y + Height - 1 - i, Width, 1, DC, X, Y + i, Rop);
   if (hw > 0) StretchBlt(DC, X + Width - 1, Y, -hw, Height, DC, X, Y, hw, Height, Rop);
 }
 
