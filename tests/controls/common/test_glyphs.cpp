@@ -179,20 +179,6 @@ TEST_F(Glyphs, CheckBoxStates) {
     EXPECT_EQ(b.Canvas()->Pixels(11, 11), full ? clBlue : clWhite) << mode;
     EXPECT_EQ(b.Canvas()->Pixels(3, 3), clWhite) << mode;
   }
-  struct TFill {
-    TQvButtonDisplayState Display;
-    bool Focused, Alt, AltOnFocus;
-    TColor Expected;
-  } fills[] = {
-      {bdsNormal, false, false, false, clWhite}, {bdsNormal, true, false, false, clYellow},
-      {bdsHot, false, true, false, clAqua},      {bdsNormal, true, true, false, clYellow},
-      {bdsNormal, true, true, true, clAqua},     {bdsDown, false, true, true, DarkerColor(clYellow, 20)},
-  };
-  for (const TFill& f : fills) {
-    TBitmap b(13, 13);
-    CheckBox(b.Canvas(), cbUnchecked, f.Display, htsFrame, f.Focused, f.Alt, f.AltOnFocus);
-    EXPECT_EQ(b.Canvas()->Pixels(6, 6), ColorToRGB(f.Expected)) << int(f.Display) << f.Focused << f.Alt << f.AltOnFocus;
-  }
 }
 
 namespace {
