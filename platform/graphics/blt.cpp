@@ -1,5 +1,7 @@
 // Block transfers: PatBlt, BitBlt and StretchBlt with ternary raster operations and
 // monochrome <-> colour conversion.
+#include <cstring>
+
 #include "platform/graphics/gdi_internal.h"
 
 using namespace gdi;
@@ -80,6 +82,30 @@ bool Blt(HDC Dst, int X, int Y, int Width, int Height, HDC Src, int SrcX, int Sr
   // Only the visible part of the destination is mapped.
   TRect dr;
   if (!IntersectRect(dr, whole, VisibleBox(Dst))) return true;
+
+  // A plain copy at the same size between surfaces of one kind moves whole rows.
+  // Within one surface it runs only under a single clip rectangle, rows taken in
+  // the order that reads every source row before it is overwritten.
+  if (code == 0xCC && !Keyed && ss.Mono == ds.Mono && Width == SrcWidth && Height == SrcHeight && Width > 0 &&
+      Height > 0 && (&ss != &ds || Dst->ClipRects().size() == 1)) {
+    TRect inSource = {dox - sox, doy - soy, dox - sox + ss.Width, doy - soy + ss.Height};
+    for (const TRect& c : Dst->ClipRects()) {
+      TRect t;
+      if (!IntersectRect(t, c, dr) || !IntersectRect(t, t, inSource)) continue;
+      size_t n = static_cast<size_t>(t.Width());
+      int sx = t.Left - dox + sox;
+      auto copyRow = [&](int y) {
+        const uint32_t* from = ss.Row(y - doy + soy) + sx;
+        std::memmove(ds.Row(y) + t.Left, from, n * sizeof(uint32_t));
+      };
+      if (&ss == &ds && doy > soy) {
+        for (int y = t.Bottom - 1; y >= t.Top; --y) copyRow(y);
+      } else {
+        for (int y = t.Top; y < t.Bottom; ++y) copyRow(y);
+      }
+    }
+    return true;
+  }
 
   // Source coordinate for each visible destination column and row (surface coordinates).
   std::vector<int> mapX(static_cast<size_t>(dr.Width())), mapY(static_cast<size_t>(dr.Height()));

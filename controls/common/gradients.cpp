@@ -1,0 +1,588 @@
+// Gradient and bitmap drawing, trapezoid geometry and the parent background.
+#include "controls/common/gradients.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/controls/controls.h"
+#include "platform/controls/forms.h"
+
+DTU_DEFINE_ENUM(TGradientDirection, "gdDiagonalUp", "gdDiagonalDown", "gdHorizontalEnd", "gdHorizontalCenter",
+                "gdHorizontalBox", "gdVerticalEnd", "gdVerticalCenter", "gdVerticalBox", "gdSquareBox",
+                "gdBigSquareBox")
+DTU_DEFINE_ENUM(TDirection, "dirUp", "dirDown", "dirLeft", "dirRight")
+
+namespace {
+
+TRect Normalised(const TRect& R) {
+  return {std::min(R.Left, R.Right), std::min(R.Top, R.Bottom), std::max(R.Left, R.Right),
+          std::max(R.Top, R.Bottom)};
+}
+
+// A memory device context with a bitmap of its own, freed on every way out.
+class TWorkBitmap {
+public:
+  // Colour unless Mono; Like (when given) makes it match that context's depth.
+  TWorkBitmap(HDC Like, int Width, int Height, bool Mono = false) : Dc(CreateCompatibleDC(Like)) {
+    if (Mono) Bmp = CreateBitmap(Width, Height, 1, 1, nullptr);
+    else if (Like) Bmp = CreateCompatibleBitmap(Like, Width, Height);
+    else Bmp = CreateBitmap(Width, Height, 1, 32, nullptr);
+    Old = SelectObject(Dc, Bmp);
+  }
+  ~TWorkBitmap() {
+    SelectObject(Dc, Old);
+    DeleteObject(Bmp);
+    DeleteDC(Dc);
+  }
+  TWorkBitmap(const TWorkBitmap&) = delete;
+  TWorkBitmap& operator=(const TWorkBitmap&) = delete;
+  HDC Dc;
+  HBITMAP Bmp = nullptr;
+  HGDIOBJ Old = nullptr;
+};
+
+// One band: one solid brush, one fill.
+void FillBand(HDC DC, const TRect& R, COLORREF Color) {
+  if (R.IsEmpty()) return;
+  HBRUSH brush = CreateSolidBrush(Color);
+  FillRect(DC, &R, brush);
+  DeleteObject(brush);
+}
+
+// The shortest band, in steps beyond its first pixel: Colors above 8 ask for bands
+// of K div Colors + 1 pixels; a band closes only when its colour has changed and
+// more than this many steps have passed since it began.
+int MinBandSteps(uint8_t Colors, int K) {
+  int c = Colors;
+  if (c > 8) c = K / c + 1;
+  return std::max(c - 1, 0);
+}
+
+// A colour walk per channel in 16.16 fixed point, from From reaching To after
+// Steps steps. Half a unit is added at the start so the high word rounds instead of
+// truncating, and the last step lands on To exactly.
+class TColorWalk {
+public:
+  TColorWalk(COLORREF From, COLORREF To, int Steps) {
+    const int from[3] = {GetRValue(From), GetGValue(From), GetBValue(From)};
+    const int to[3] = {GetRValue(To), GetGValue(To), GetBValue(To)};
+    for (int i = 0; i < 3; ++i) {
+      FAcc[i] = (int64_t(from[i]) << 16) + 0x8000;
+      FStep[i] = Steps > 0 ? ((int64_t(to[i]) - from[i]) << 16) / Steps : 0;
+    }
+  }
+  COLORREF Color() const {
+    return RGB(static_cast<int>(FAcc[0] >> 16), static_cast<int>(FAcc[1] >> 16), static_cast<int>(FAcc[2] >> 16));
+  }
+  void Next() {
+    for (int i = 0; i < 3; ++i) FAcc[i] += FStep[i];
+  }
+private:
+  int64_t FAcc[3];
+  int64_t FStep[3];
+};
+
+// Splits positions 0 .. Count - 1 into bands. The colour of position k is From
+// plus k / Divisor of the way to To; Fill(first, end, colour) gets each band, the
+// band taking the colour of its first position.
+template <class F>
+void WalkBands(int Count, COLORREF From, COLORREF To, int Divisor, int MinSteps, F&& Fill) {
+  if (Count <= 0) return;
+  TColorWalk walk(From, To, Divisor);
+  int begin = 0;
+  COLORREF color = walk.Color();
+  for (int k = 1; k < Count; ++k) {
+    walk.Next();
+    COLORREF c = walk.Color();
+    if (c != color && k - begin > MinSteps) {
+      Fill(begin, k, color);
+      begin = k;
+      color = c;
+    }
+  }
+  Fill(begin, Count, color);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Bitmaps
+// ---------------------------------------------------------------------------
+
+void DrawFullTransparentBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& Dest, const TRect& Source,
+                               TColor TransparentColor) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  TRect d = Normalised(Dest);
+  if (d.IsEmpty()) return;
+  COLORREF key = ColorToRGB(TransparentColor) & 0xFFFFFF;
+  TWorkBitmap work(nullptr, d.Width(), d.Height());
+  StretchBlt(work.Dc, 0, 0, d.Width(), d.Height(), Bitmap->Canvas()->Handle(), Source.Left, Source.Top,
+             Source.Width(), Source.Height(), SRCCOPY);
+  TransparentBlt(Canvas->Handle(), d.Left, d.Top, d.Width(), d.Height(), work.Dc, 0, 0, d.Width(), d.Height(), key);
+}
+
+void DrawTransparentBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& Dest, const TRect& Source,
+                           TColor TransparentColor) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  TRect d = Normalised(Dest);
+  if (d.IsEmpty()) return;
+  int w = d.Width(), h = d.Height();
+  // A system colour is resolved first: the test "is it black" and the background
+  // colour of the mask pass need the RGB value.
+  COLORREF key = ColorToRGB(TransparentColor) & 0xFFFFFF;
+  TWorkBitmap work(nullptr, w, h);
+  TWorkBitmap mask(nullptr, w, h, true);
+  StretchBlt(work.Dc, 0, 0, w, h, Bitmap->Canvas()->Handle(), Source.Left, Source.Top, Source.Width(),
+             Source.Height(), SRCCOPY);
+  // Mask: white where the picture has the transparent colour, black elsewhere.
+  SetBkColor(work.Dc, key);
+  BitBlt(mask.Dc, 0, 0, w, h, work.Dc, 0, 0, SRCCOPY);
+  if (key != 0) {
+    // Blacken the transparent pixels of the picture, so ORing it adds nothing there.
+    SetBkColor(work.Dc, 0x000000);
+    SetTextColor(work.Dc, 0xFFFFFF);
+    BitBlt(work.Dc, 0, 0, w, h, mask.Dc, 0, 0, SRCAND);
+  }
+  // The mask's bits must reach the canvas as white (keep) and black (clear),
+  // whatever the canvas's font and brush colours are; the raster operations are
+  // given here, so the canvas's CopyMode is never touched.
+  HDC dc = Canvas->Handle();
+  COLORREF oldText = SetTextColor(dc, 0x000000);
+  COLORREF oldBack = SetBkColor(dc, 0xFFFFFF);
+  BitBlt(dc, d.Left, d.Top, w, h, mask.Dc, 0, 0, SRCAND);
+  BitBlt(dc, d.Left, d.Top, w, h, work.Dc, 0, 0, SRCPAINT);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+}
+
+namespace {
+
+// Calls Tile(dest, source) for tiles of Bitmap over R on a grid whose first tile
+// starts at source (OffsetX, OffsetY); later tiles start at source 0.
+template <class F>
+void ForEachTile(TBitmap* Bitmap, const TRect& R, int OffsetX, int OffsetY, F&& Tile) {
+  int bw = Bitmap->Width(), bh = Bitmap->Height();
+  for (int y = R.Top, sy = OffsetY; y < R.Bottom; sy = 0) {
+    int ch = std::min(bh - sy, R.Bottom - y);
+    for (int x = R.Left, sx = OffsetX; x < R.Right; sx = 0) {
+      int cw = std::min(bw - sx, R.Right - x);
+      Tile(Rect(x, y, x + cw, y + ch), Rect(sx, sy, sx + cw, sy + ch));
+      x += cw;
+    }
+    y += ch;
+  }
+}
+
+int PositiveMod(int A, int B) {
+  int m = A % B;
+  return m < 0 ? m + B : m;
+}
+
+}  // namespace
+
+void TileTransparentBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& R, TColor TransparentColor) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  ForEachTile(Bitmap, Normalised(R), 0, 0, [&](const TRect& D, const TRect& S) {
+    DrawTransparentBitmap(Canvas, Bitmap, D, S, TransparentColor);
+  });
+}
+
+void StretchTransparentBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& R, TColor TransparentColor) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  DrawTransparentBitmap(Canvas, Bitmap, R, Rect(0, 0, Bitmap->Width(), Bitmap->Height()), TransparentColor);
+}
+
+void TileBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& R) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  ForEachTile(Bitmap, Normalised(R), 0, 0,
+              [&](const TRect& D, const TRect& S) { Canvas->CopyRect(D, Bitmap->Canvas(), S); });
+}
+
+void TileRealizedBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& R) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  TRect r = Normalised(R);
+  ForEachTile(Bitmap, r, PositiveMod(r.Left, Bitmap->Width()), PositiveMod(r.Top, Bitmap->Height()),
+              [&](const TRect& D, const TRect& S) { Canvas->CopyRect(D, Bitmap->Canvas(), S); });
+}
+
+// The bitmap's pixel (bw div 2, bh div 2) sits on R's pixel (Left + W div 2,
+// Top + H div 2); what falls outside R is cut off, nothing is stretched.
+void CenterBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& R) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  TRect r = Normalised(R);
+  int bw = Bitmap->Width(), bh = Bitmap->Height();
+  TRect placed = Bounds(r.Left + r.Width() / 2 - bw / 2, r.Top + r.Height() / 2 - bh / 2, bw, bh);
+  TRect d;
+  if (!IntersectRect(d, placed, r)) return;
+  TRect s = d;
+  OffsetRect(s, -placed.Left, -placed.Top);
+  Canvas->CopyRect(d, Bitmap->Canvas(), s);
+}
+
+void StretchBitmap(TCanvas* Canvas, TBitmap* Bitmap, const TRect& R) {
+  if (!Canvas || !Bitmap || Bitmap->Empty()) return;
+  Canvas->CopyRect(R, Bitmap->Canvas(), Rect(0, 0, Bitmap->Width(), Bitmap->Height()));
+}
+
+void FlipBitmap(TBitmap* Bitmap) {
+  if (!Bitmap || Bitmap->Empty()) return;
+  int w = Bitmap->Width(), h = Bitmap->Height();
+  TBitmap flipped;
+  flipped.Assign(Bitmap);  // same size and format
+  StretchBlt(flipped.Canvas()->Handle(), 0, h - 1, w, -h, Bitmap->Canvas()->Handle(), 0, 0, w, h, SRCCOPY);
+  Bitmap->Assign(&flipped);
+}
+
+// ---------------------------------------------------------------------------
+// Gradients
+// ---------------------------------------------------------------------------
+
+// Positions on the axis are walked from the far end toward 0. A pass that ends at 0
+// reaches its target colour on position 0; the second pass of a centred gradient
+// stops one short of the centre, which the first pass painted in Stop:
+//
+//   Pos < 0, Size 6:   S . . . . T      (S = Start, T = Stop)
+//   Pos 3,   Size 8:   S . . T . . . S
+void FillGrad(HDC DC, TGradientAxis Axis, int X, int Y, int Size, COLORREF StartColor, COLORREF StopColor,
+              uint8_t Colors) {
+  if (!DC || Size <= 0) return;
+  int pos = Axis == gaX ? X : Y;
+  int minSteps = MinBandSteps(Colors, 255);
+  // Positions First .. Last (inclusive) of the strip as a rectangle.
+  auto strip = [Axis](int First, int Last) {
+    return Axis == gaX ? Rect(First, 0, Last + 1, 8) : Rect(0, First, 8, Last + 1);
+  };
+  if (pos < 0) {
+    WalkBands(Size, StopColor, StartColor, Size - 1, minSteps, [&](int K0, int K1, COLORREF C) {
+      FillBand(DC, strip(Size - K1, Size - 1 - K0), C);
+    });
+    return;
+  }
+  pos = std::min(pos, Size - 1);
+  WalkBands(pos + 1, StopColor, StartColor, pos, minSteps, [&](int K0, int K1, COLORREF C) {
+    FillBand(DC, strip(pos + 1 - K1, pos - K0), C);
+  });
+  int n2 = Size - 1 - pos;
+  WalkBands(n2, StartColor, StopColor, n2, minSteps, [&](int K0, int K1, COLORREF C) {
+    FillBand(DC, strip(Size - K1, Size - 1 - K0), C);
+  });
+}
+
+// The bands are L shapes in the top-left quarter, walked from the inner corner
+// (hw + 1, hh + 1) outward; the corner of step k is (ew - ew*k/n, eh - eh*k/n),
+// reaching (0, 0) at the last step. Band from corner P (previous) to corner N:
+//
+//      N.x      P.x   hw+1
+//  N.y  +--------------+
+//       |   strip 1    |
+//  P.y  +------+-------+
+//       |strip2|
+//       |      |
+//  hh+1 +------+
+void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORREF StartColor,
+                  COLORREF StopColor, uint8_t Colors) {
+  if (!DC) return;
+  if (StartColor == StopColor || Width < 5 || Height < 5) {
+    FillBand(DC, Rect(0, 0, Width + 1, Height + 1), StartColor);
+    return;
+  }
+  int hw = (Width - 1) >> 1, hh = (Height - 1) >> 1;
+  int ew = std::max(hw - InsetX, 0), eh = std::max(hh - InsetY, 0);
+  int n = std::max(ew, eh) + 1;
+  auto corner = [&](int K) {
+    if (K < 0) return Point(hw + 1, hh + 1);
+    return Point(ew - static_cast<int>(int64_t(ew) * K / n), eh - static_cast<int>(int64_t(eh) * K / n));
+  };
+  WalkBands(n + 1, StopColor, StartColor, n, MinBandSteps(Colors, 256), [&](int K0, int K1, COLORREF C) {
+    TPoint p = corner(K0 - 1), q = corner(K1 - 1);
+    FillBand(DC, Rect(q.X, q.Y, hw + 1, p.Y), C);
+    FillBand(DC, Rect(q.X, p.Y, p.X, hh + 1), C);
+  });
+}
+
+// The bands are strips between lines parallel to the diagonal from the top-left
+// to the bottom-right corner. With v(x, y) = H*x - W*y at a pixel centre, the
+// bottom-left pixel has the smallest v and the top-right pixel the largest; the
+// L + 1 positions (L = trunc(sqrt(W^2 + H^2)) + 1) are spread evenly between them,
+// and each pixel takes the band of its nearest position:
+//
+//   W 6, H 3, 3 bands:   b b c c c c      (a = Start ... c = Stop)
+//                        a b b b c c
+//                        a a a b b c
+//
+// A band crosses most rows in a run of one or two pixels, so the picture is built
+// row by row in memory and copied into DC at once rather than filled band by band.
+void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF StopColor, uint8_t Colors) {
+  if (!DC || Width == 0 || Height <= 0) return;
+  bool mirror = Width < 0;
+  int w = std::abs(Width), h = Height;
+  if (mirror) std::swap(StartColor, StopColor);
+  double vMin = -double(w) * h + (double(w) + h) / 2, span = -2 * vMin;
+  int l = static_cast<int>(std::sqrt(double(w) * w + double(h) * h)) + 1;
+  // Each band: the v where it begins (the first band begins everywhere) and its pixel.
+  std::vector<double> begins;
+  std::vector<uint32_t> pixels;
+  auto pixel = [](COLORREF C) { return uint32_t(GetRValue(C)) << 16 | uint32_t(GetGValue(C)) << 8 | GetBValue(C); };
+  if (span <= 0) {
+    begins.push_back(0);
+    pixels.push_back(pixel(StartColor));
+  } else {
+    WalkBands(l + 1, StartColor, StopColor, l, MinBandSteps(Colors, 255), [&](int K0, int, COLORREF C) {
+      begins.push_back(vMin + span * (K0 - 0.5) / l);
+      pixels.push_back(pixel(C));
+    });
+  }
+  std::vector<uint32_t> bits(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    uint32_t* row = bits.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
+    double yTerm = double(w) * (y + 0.5);
+    // The first column of band j on this row: the first pixel centre with v >= its begin.
+    auto firstColumn = [&](size_t J) { return std::ceil((begins[J] + yTerm) / h - 0.5); };
+    // The band at column 0: the last one beginning at or before it.
+    size_t j = static_cast<size_t>(std::upper_bound(begins.begin() + 1, begins.end(), 0.5 * h - yTerm) -
+                                   begins.begin()) - 1;
+    double next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
+    for (int x = 0; x < w; ++x) {
+      while (next <= x) {
+        ++j;
+        next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
+      }
+      row[mirror ? w - 1 - x : x] = pixels[j];
+    }
+  }
+  HBITMAP picture = CreateBitmap(w, h, 1, 32, bits.data());
+  HDC src = CreateCompatibleDC(DC);
+  HGDIOBJ old = SelectObject(src, picture);
+  BitBlt(DC, 0, 0, w, h, src, 0, 0, SRCCOPY);
+  SelectObject(src, old);
+  DeleteObject(picture);
+  DeleteDC(src);
+}
+
+void BitFillBlit(HDC DC, int X, int Y, int Width, int Height, int SeedWidth, int SeedHeight, uint32_t Rop) {
+  int w = std::min(SeedWidth, Width), h = std::min(SeedHeight, Height);
+  if (!DC || w <= 0 || h <= 0) return;
+  bool down = h < Height;
+  while (w < Width || h < Height) {
+    if (h < Height && (down || w >= Width)) {
+      int ch = std::min(h, Height - h);
+      BitBlt(DC, X, Y + h, w, ch, DC, X, Y, Rop);
+      h += ch;
+      down = w >= Width;  // down again only once the width is complete
+    } else {
+      int cw = std::min(w, Width - w);
+      BitBlt(DC, X + w, Y, cw, h, DC, X, Y, Rop);
+      w += cw;
+      down = h < Height;
+    }
+  }
+}
+
+// Rows 0 .. H div 2 - 1 are mirrored onto the bottom rows, then columns
+// 0 .. W div 2 - 1 onto the right columns; an odd middle row or column is its own
+// mirror image. Every copy has the same size at both ends, so pixel (x, y) equals
+// (W-1-x, y) and (x, H-1-y) exactly.
+void BoxBitMirrorBlit(HDC DC, int X, int Y, int Width, int Height, uint32_t Rop) {
+  if (!DC) return;
+  int hw = Width >> 1, hh = Height >> 1;
+  // Row by row: each row is a plain copy, which moves whole rows at once.
+  for (int i = 0; i < hh; ++i) BitBlt(DC, X, Y + Height - 1 - i, Width, 1, DC, X, Y + i, Rop);
+  if (hw > 0) StretchBlt(DC, X + Width - 1, Y, -hw, Height, DC, X, Y, hw, Height, Rop);
+}
+
+void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction, TColor StartColor,
+                   TColor StopColor, uint8_t Colors) {
+  if (!Canvas) return;
+  COLORREF start = ColorToRGB(StartColor) & 0xFFFFFF, stop = ColorToRGB(StopColor) & 0xFFFFFF;
+  TRect r = Normalised(R);
+  int w = r.Width(), h = r.Height();
+  if (w == 0 || h == 0) return;
+  HDC target = Canvas->Handle();
+  if (Direction == gdDiagonalUp || Direction == gdDiagonalDown) {
+    // The diagonal painter composes its whole picture off-screen itself and copies
+    // it once, so it paints straight into the target at R's top-left corner.
+    int saved = SaveDC(target);
+    OffsetViewportOrgEx(target, r.Left, r.Top, nullptr);
+    if (start == stop) FillBand(target, Rect(0, 0, w, h), start);
+    else FillGradDiag(target, Direction == gdDiagonalUp ? w : -w, h, start, stop, Colors);
+    RestoreDC(target, saved);
+    return;
+  }
+  TWorkBitmap work(target, w, h);
+  HDC dc = work.Dc;
+  // The part a band painter paints is pre-filled with Start first (the strip that
+  // is then replicated, the quarter that is then mirrored), so that no pixel of the
+  // target is left unpainted whatever the painter covers.
+  switch (Direction) {
+    case gdDiagonalUp:
+    case gdDiagonalDown:
+      break;  // painted above
+    case gdHorizontalEnd:
+    case gdHorizontalCenter:
+      FillBand(dc, Rect(0, 0, 8, h), start);
+      FillGrad(dc, gaY, 0, Direction == gdHorizontalEnd ? -1 : h / 2, h, start, stop, Colors);
+      BitFillBlit(dc, 0, 0, w, h, 8, h, SRCCOPY);
+      break;
+    case gdVerticalEnd:
+    case gdVerticalCenter:
+      FillBand(dc, Rect(0, 0, w, 8), start);
+      FillGrad(dc, gaX, Direction == gdVerticalEnd ? -1 : w / 2, 0, w, start, stop, Colors);
+      BitFillBlit(dc, 0, 0, w, h, w, 8, SRCCOPY);
+      break;
+    case gdHorizontalBox:
+    case gdVerticalBox:
+    case gdSquareBox:
+    case gdBigSquareBox: {
+      int insetX = Direction == gdHorizontalBox || Direction == gdBigSquareBox ? w / 4 : 0;
+      int insetY = Direction == gdVerticalBox || Direction == gdBigSquareBox ? h / 4 : 0;
+      FillBand(dc, Rect(0, 0, (w + 1) / 2, (h + 1) / 2), start);
+      FillGradRect(dc, w, h, insetX, insetY, start, stop, Colors);
+      BoxBitMirrorBlit(dc, 0, 0, w, h, SRCCOPY);
+      break;
+    }
+  }
+  BitBlt(target, r.Left, r.Top, w, h, dc, 0, 0, SRCCOPY);
+}
+
+// ---------------------------------------------------------------------------
+// Trapezoids
+// ---------------------------------------------------------------------------
+
+void SetTrapezoid(TTrap& Trap, const TRect& Rect, int Size, TTrapShape Shape, TDirection Direction,
+                  TTrapDirect TrapDirect) {
+  bool vertical = Direction == dirUp || Direction == dirDown;
+  int length = vertical ? Rect.Width() : Rect.Height();
+  int small = std::min(length, Size);
+  int offset = Shape == tsLeft ? 0 : Shape == tsCenter ? (length - small) / 2 : length - small;
+  if (vertical) {
+    int a = Rect.Left + offset, b = a + small;
+    Trap.P0.Y = Trap.P1.Y = Rect.Top;
+    Trap.P2.Y = Trap.P3.Y = Rect.Bottom;
+    bool shortTop = (TrapDirect == tdLargeToSmall && Direction == dirUp) ||
+                    (TrapDirect == tdSmallToLarge && Direction == dirDown);
+    if (shortTop) {
+      Trap.P0.X = a; Trap.P1.X = b; Trap.P3.X = Rect.Left; Trap.P2.X = Rect.Right;
+    } else {
+      Trap.P0.X = Rect.Left; Trap.P1.X = Rect.Right; Trap.P3.X = a; Trap.P2.X = b;
+    }
+  } else {
+    int a = Rect.Top + offset, b = a + small;
+    Trap.P0.X = Trap.P3.X = Rect.Left;
+    Trap.P1.X = Trap.P2.X = Rect.Right;
+    bool shortRight = (TrapDirect == tdLargeToSmall && Direction == dirRight) ||
+                      (TrapDirect == tdSmallToLarge && Direction == dirLeft);
+    if (shortRight) {
+      Trap.P1.Y = a; Trap.P2.Y = b; Trap.P0.Y = Rect.Top; Trap.P3.Y = Rect.Bottom;
+    } else {
+      Trap.P0.Y = a; Trap.P3.Y = b; Trap.P1.Y = Rect.Top; Trap.P2.Y = Rect.Bottom;
+    }
+  }
+}
+
+void Intersect(const TPoint& P1, const TPoint& P2, const TPoint& Q, TPoint& R, TDirection Direction) {
+  // Rounding to nearest, ties to even (the default rounding mode).
+  if (Direction == dirUp || Direction == dirDown) {
+    R.Y = Q.Y;
+    if (P2.Y == P1.Y) { R.X = P2.X; return; }
+    double x = P2.X - double(P2.X - P1.X) / (P2.Y - P1.Y) * (P2.Y - Q.Y);
+    R.X = static_cast<int>(std::nearbyint(x));
+  } else {
+    R.X = Q.X;
+    if (P2.X == P1.X) { R.Y = P2.Y; return; }
+    double y = P2.Y - double(P2.Y - P1.Y) / (P2.X - P1.X) * (P2.X - Q.X);
+    R.Y = static_cast<int>(std::nearbyint(y));
+  }
+}
+
+void AdjustTrapezoid(const TTrap& Trap, const TRect& Rect, TDirection Direction, TTrap& Result) {
+  TTrap t = Trap;  // Result may be Trap
+  TPoint top(Rect.Left, Rect.Top), bottom(Rect.Right, Rect.Bottom);
+  if (Direction == dirUp || Direction == dirDown) {
+    Intersect(t.P0, t.P3, top, Result.P0, Direction);
+    Intersect(t.P1, t.P2, top, Result.P1, Direction);
+    Intersect(t.P0, t.P3, bottom, Result.P3, Direction);
+    Intersect(t.P1, t.P2, bottom, Result.P2, Direction);
+  } else {
+    Intersect(t.P0, t.P1, top, Result.P0, Direction);
+    Intersect(t.P3, t.P2, top, Result.P3, Direction);
+    Intersect(t.P0, t.P1, bottom, Result.P1, Direction);
+    Intersect(t.P3, t.P2, bottom, Result.P2, Direction);
+  }
+}
+
+void InflateTrapezoid(TTrap& Trap, int N) {
+  Trap.P0 = {Trap.P0.X - N, Trap.P0.Y - N};
+  Trap.P1 = {Trap.P1.X + N, Trap.P1.Y - N};
+  Trap.P2 = {Trap.P2.X + N, Trap.P2.Y + N};
+  Trap.P3 = {Trap.P3.X - N, Trap.P3.Y + N};
+}
+
+void DrawTrapezoidBorder(TCanvas* Canvas, const TTrap& Trap, TTrapBevelStyle Style, int Width) {
+  if (!Canvas) return;
+  TPen saved;
+  saved.Assign(Canvas->Pen());
+  TColor a = Style == TTrapBevelStyle::bsLowered ? clBtnHighlight : clBtnShadow;
+  TColor b = Style == TTrapBevelStyle::bsLowered ? clBtnShadow : clBtnHighlight;
+  try {
+    Canvas->Pen()->SetWidth(1);
+    Canvas->Pen()->SetStyle(psSolid);
+    for (int i = 0; i < Width; ++i) {
+      Canvas->Pen()->SetColor(a);
+      Canvas->MoveTo(Trap.P1.X - i - 1, Trap.P1.Y + i);
+      Canvas->LineTo(Trap.P2.X - i - 1, Trap.P2.Y - i - 1);
+      Canvas->LineTo(Trap.P3.X + i, Trap.P3.Y - i - 1);
+      Canvas->Pen()->SetColor(b);
+      Canvas->LineTo(Trap.P0.X + i, Trap.P0.Y + i);
+      Canvas->LineTo(Trap.P1.X - i - 1, Trap.P1.Y + i);
+    }
+  } catch (...) {
+    Canvas->Pen()->Assign(&saved);
+    throw;
+  }
+  Canvas->Pen()->Assign(&saved);
+}
+
+// ---------------------------------------------------------------------------
+// Parent background
+// ---------------------------------------------------------------------------
+
+namespace {
+// Parents whose image is being painted: their painting may paint a child that asks
+// for the same parent's image again (a graphic child is painted as part of its
+// parent); that inner call has nothing to add and returns at once.
+thread_local std::vector<TWinControl*> gPaintingParents;
+}  // namespace
+
+void DrawParentImage(TControl* Control, HDC DC, bool InvalidateParent) {
+  if (!Control || !DC) return;
+  TWinControl* parent = Control->Parent();
+  if (!parent) return;
+  if (std::find(gPaintingParents.begin(), gPaintingParents.end(), parent) != gPaintingParents.end()) return;
+  gPaintingParents.push_back(parent);
+  int saved = SaveDC(DC);
+  try {
+    OffsetViewportOrgEx(DC, -Control->Left(), -Control->Top(), nullptr);
+    IntersectClipRect(DC, 0, 0, parent->ClientWidth(), parent->ClientHeight());
+    parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+    parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+  } catch (...) {
+    RestoreDC(DC, saved);
+    gPaintingParents.pop_back();
+    throw;
+  }
+  RestoreDC(DC, saved);
+  gPaintingParents.pop_back();
+  // Invalidating the parent from inside painting does not come back here without
+  // end: the layer does not invalidate child windows with their parent, so a
+  // windowed control is not painted again, and the parent's repaint settles.
+  if (InvalidateParent && !dynamic_cast<TCustomControl*>(parent) &&
+      !dynamic_cast<TCustomForm*>(parent) && !Control->ComponentState().Contains(TComponentStateItem::csDesigning))
+    parent->Invalidate();
+}
+
+void DrawParentImage(TControl* Control, TCanvas* Dest, bool InvalidateParent) {
+  if (!Dest) return;
+  DrawParentImage(Control, Dest->Handle(), InvalidateParent);
+}
