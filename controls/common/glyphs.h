@@ -7,7 +7,7 @@
 // Glyphs are placed around an anchor in the middle of R: X = Left + Width div 2,
 // Y = Top + Height div 2, one row higher when the height is even.
 #include "controls/common/gradients.h"
-#include "platform/controls/stdctrls_buttons.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/graphics/imglist.h"
 
 enum class TQvUIStyle { uiWindows95, uiWindowsXP };
