@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/controls/extctrls.h"
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
 #include "platform/core/strings.h"
+#include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
                 "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
@@ -69,6 +71,64 @@ void DoneApplication() {
 // ---------------------------------------------------------------------------
 // TCustomForm
 // ---------------------------------------------------------------------------
+
+const TClassInfo& TCustomForm::StaticClass() {
+  using F = TCustomForm;
+  static const TClassInfo info =
+      TClassBuilder<F>("TCustomForm", &inherited::StaticClass())
+          .Object<TWinControl>("ActiveControl", &F::ActiveControl, &F::SetActiveControl)
+          .Set<TBorderIcon>("BorderIcons", &F::BorderIcons, &F::SetBorderIcons,
+                            TBorderIcons{biSystemMenu, biMinimize, biMaximize})
+          .Enum<TFormBorderStyle>("BorderStyle", &F::BorderStyle, &F::SetBorderStyle, bsSizeable)
+          .Prop(TControl::Property("BorderWidth"))
+          .Prop(TControl::Property("Caption"))
+          .Int("ClientHeight", &F::StreamClientHeight, [](F* x, int64_t v) { x->SetStreamClientHeight(static_cast<int>(v)); },
+               std::nullopt)
+          .Int("ClientWidth", &F::StreamClientWidth, [](F* x, int64_t v) { x->SetStreamClientWidth(static_cast<int>(v)); },
+               std::nullopt)
+          .Prop(TControl::Property("Color", clBtnFace))
+          .Prop(TControl::Property("Ctl3D"))
+          .Prop(TControl::Property("Enabled"))
+          .Prop(TControl::Property("Font"))
+          .Enum<TFormStyle>("FormStyle", &F::FormStyle, &F::SetFormStyle, fsNormal)
+          .Bool("KeyPreview", &F::KeyPreview, &F::SetKeyPreview, false)
+          .Object<TMainMenu>("Menu", &F::Menu, &F::SetMenu)
+          .Bool("OldCreateOrder", [](F*) { return false; }, [](F*, bool) {}, false)
+          .Prop(TControl::Property("ParentFont", 0))
+          .Int("PixelsPerInch", &F::PixelsPerInch, [](F*, int64_t) {}, std::nullopt, [](F*) { return false; })
+          .Prop(TControl::Property("PopupMenu"))
+          .Enum<TPosition>("Position", &F::Position, &F::SetPosition, poDesigned)
+          .Bool("Scaled", [](F*) { return true; }, [](F*, bool) {}, true)
+          .Prop(TControl::Property("ShowHint"))
+          .Prop(TControl::Property("Visible", 0))
+          .Enum<TWindowState>("WindowState", &F::WindowState, &F::SetWindowState, wsNormal)
+          .Event("OnActivate", &F::OnActivate)
+          .Prop(TControl::Property("OnClick"))
+          .Event("OnClose", &F::OnClose)
+          .Event("OnCloseQuery", &F::OnCloseQuery)
+          .Event("OnCreate", &F::OnCreate)
+          .Prop(TControl::Property("OnDblClick"))
+          .Event("OnDeactivate", &F::OnDeactivate)
+          .Event("OnDestroy", &F::OnDestroy)
+          .Event("OnHide", &F::OnHide)
+          .Prop(TControl::Property("OnKeyDown"))
+          .Prop(TControl::Property("OnKeyPress"))
+          .Prop(TControl::Property("OnKeyUp"))
+          .Prop(TControl::Property("OnMouseDown"))
+          .Prop(TControl::Property("OnMouseMove"))
+          .Prop(TControl::Property("OnMouseUp"))
+          .Event("OnPaint", &F::OnPaint)
+          .Prop(TControl::Property("OnResize"))
+          .Event("OnShortCut", &F::OnShortCut)
+          .Event("OnShow", &F::OnShow)
+          .Build();
+  return info;
+}
+
+const TClassInfo& TForm::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TForm>("TForm", &inherited::StaticClass()).Component().Build();
+  return info;
+}
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -692,6 +752,12 @@ void TCustomForm::Dispatch(TMessage& M) {
 // THintWindow
 // ---------------------------------------------------------------------------
 
+const TClassInfo& THintWindow::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<THintWindow>("THintWindow", &inherited::StaticClass()).Component().Build();
+  return info;
+}
+
 THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
   FVisible = false;
   SetColor(Application ? Application->HintColor() : clInfoBk);
@@ -760,6 +826,11 @@ void THintWindow::Dispatch(TMessage& M) {
 // ---------------------------------------------------------------------------
 // TScreen
 // ---------------------------------------------------------------------------
+
+const TClassInfo& TScreen::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TScreen>("TScreen", &inherited::StaticClass()).Build();
+  return info;
+}
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
   FHintFont = new TFont;
@@ -933,6 +1004,11 @@ void TScreen::MoveToFront(TCustomForm* Form) {
 
 namespace {
 constexpr UINT_PTR kHintTimer = 1;
+}
+
+const TClassInfo& TApplication::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TApplication>("TApplication", &inherited::StaticClass()).Build();
+  return info;
 }
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
@@ -1225,3 +1301,14 @@ void TApplication::SetActiveState(bool Value) {
   if (Value && OnActivate) OnActivate(this);
   if (!Value && OnDeactivate) OnDeactivate(this);
 }
+
+namespace {
+// The tree's classes a form file may name, registered with the form reader here,
+// where forms are read.
+struct TRegistration {
+  TRegistration() {
+    RegisterClasses({&TForm::StaticClass(), &TMenuItem::StaticClass(), &TMainMenu::StaticClass(),
+                     &TPopupMenu::StaticClass(), &TTimer::StaticClass()});
+  }
+} const kRegistration;
+}  // namespace
