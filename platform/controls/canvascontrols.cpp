@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 
 namespace {
 std::vector<TControlCanvas*>& CanvasesHoldingDCs() {
@@ -85,13 +86,8 @@ void TGraphicControl::WMPaint(TMessage& M) {
   if (!dc || Destroying()) return;
   FCanvas->FreeHandle();
   FCanvas->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  TOnExit painted([&] { FCanvas->SetHandle(nullptr); });
+  Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
@@ -109,11 +105,6 @@ const TClassInfo& TCustomControl::StaticClass() {
 void TCustomControl::PaintWindow(HDC DC) {
   FCanvas->FreeHandle();
   FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  TOnExit painted([&] { FCanvas->SetHandle(nullptr); });
+  Paint();
 }

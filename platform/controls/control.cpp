@@ -10,6 +10,7 @@
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
@@ -142,14 +143,11 @@ void TControl::SetParentComponent(TComponent* Value) {
 }
 
 void TControl::ReadState(TReader* Reader) {
-  FControlState << csReadingState;
-  try {
+  {
+    FControlState << csReadingState;
+    TOnExit read([&] { FControlState >> csReadingState; });
     TComponent::ReadState(Reader);
-  } catch (...) {
-    FControlState >> csReadingState;
-    throw;
   }
-  FControlState >> csReadingState;
   if (FParent) {
     Perform(CM_PARENTCOLORCHANGED, 0, 0);
     Perform(CM_PARENTFONTCHANGED, 0, 0);

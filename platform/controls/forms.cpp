@@ -11,6 +11,7 @@
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/strings.h"
 #include "platform/core/typinfo.h"
 
@@ -162,15 +163,12 @@ void TCustomForm::BeforeDestruction() {
 }
 
 void TCustomForm::LoadForm() {
-  FFormState << fsCreating;
-  try {
+  {
+    FFormState << fsCreating;
+    TOnExit created([&] { FFormState >> fsCreating; });
     if (!InitInheritedComponent(this, TForm::StaticClass()))
       throw EResNotFound("Resource " + ClassName() + " not found");
-  } catch (...) {
-    FFormState >> fsCreating;
-    throw;
   }
-  FFormState >> fsCreating;
   DoCreate();
   if (FFormState.Contains(fsVisible)) SetVisible(true);
 }
@@ -270,14 +268,11 @@ void TCustomForm::SetClientSize(int AWidth, int AHeight) {
 TRect TCustomForm::GetClientRect() {
   if (HandleAllocated()) return TWinControl::GetClientRect();
   TCreateParams p;
-  FMeasuring = true;
-  try {
+  {
+    FMeasuring = true;
+    TOnExit measured([&] { FMeasuring = false; });
     CreateParams(p);
-  } catch (...) {
-    FMeasuring = false;
-    throw;
   }
-  FMeasuring = false;
   TRect in = NonClientInsets(p.Style, p.ExStyle, true, FMenu != nullptr);
   return {0, 0, std::max(0, FWidth - in.Left - in.Right), std::max(0, FHeight - in.Top - in.Bottom)};
 }
@@ -366,13 +361,8 @@ void TCustomForm::CreateWnd() {
 
 void TCustomForm::PaintWindow(HDC DC) {
   FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  TOnExit painted([&] { FCanvas->SetHandle(nullptr); });
+  Paint();
 }
 
 void TCustomForm::Paint() {
@@ -468,7 +458,7 @@ int TCustomForm::ShowModal() {
   std::vector<HWND> disabled = DisableTaskWindows(nullptr);
   Application->ModalStarted();
   int result = mrNone;
-  auto restore = [&] {
+  TOnExit restore([&] {
     Application->ModalFinished();
     Screen->SetCursor(saveCursor);
     EnableTaskWindows(disabled);
@@ -480,35 +470,26 @@ int TCustomForm::ShowModal() {
     }
     if (activeWindow && IsControlWindow(activeWindow)) SetActiveWindow(activeWindow);
     FFormState >> fsModal;
-  };
-  try {
-    Show();
-    try {
-      SendMessage(Handle(), CM_ACTIVATE, 0, 0);
-      FModalResult = mrNone;
-      TModalLoop loop;
-      loop.Kind = "form";
-      loop.Window = this;
-      loop.Done = [this] {
-        if (Application->Terminated()) FModalResult = mrCancel;
-        else if (FModalResult != mrNone) CloseModal();
-        return FModalResult != mrNone;
-      };
-      loop.Cancel = [this] { FModalResult = mrCancel; };
-      ModalRunner().RunLoop(loop);
-      result = FModalResult;
-      if (HandleAllocated()) SendMessage(FHandle, CM_DEACTIVATE, 0, 0);
-      if (GetActiveWindow() != (HandleAllocated() ? FHandle : nullptr)) activeWindow = nullptr;
-    } catch (...) {
-      Hide();
-      throw;
-    }
-    Hide();
-  } catch (...) {
-    restore();
-    throw;
+  });
+  Show();
+  {
+    TOnExit hide([&] { Hide(); });
+    SendMessage(Handle(), CM_ACTIVATE, 0, 0);
+    FModalResult = mrNone;
+    TModalLoop loop;
+    loop.Kind = "form";
+    loop.Window = this;
+    loop.Done = [this] {
+      if (Application->Terminated()) FModalResult = mrCancel;
+      else if (FModalResult != mrNone) CloseModal();
+      return FModalResult != mrNone;
+    };
+    loop.Cancel = [this] { FModalResult = mrCancel; };
+    ModalRunner().RunLoop(loop);
+    result = FModalResult;
+    if (HandleAllocated()) SendMessage(FHandle, CM_DEACTIVATE, 0, 0);
+    if (GetActiveWindow() != (HandleAllocated() ? FHandle : nullptr)) activeWindow = nullptr;
   }
-  restore();
   return result;
 }
 
@@ -547,41 +528,37 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   Screen->MoveToFront(this);
   if (Control->ControlState().Contains(csFocusing)) return false;
   Control->FControlState << csFocusing;
-  auto done = [&] { Control->FControlState >> csFocusing; };
   auto send = [](TWinControl* C, UINT Msg) {
     int count = Screen->FFocusCount;
     SendMessage(C->Handle(), Msg, 0, 0);
     return Screen->FFocusCount == count;
   };
-  try {
+  {
+    TOnExit done([&] { Control->FControlState >> csFocusing; });
     if (Screen->FFocusedForm != this) {
       if (TCustomForm* prev = Screen->FFocusedForm) {
         Screen->FFocusedForm = nullptr;
-        if (prev->HandleAllocated() && !send(prev, CM_DEACTIVATE)) return done(), false;
+        if (prev->HandleAllocated() && !send(prev, CM_DEACTIVATE)) return false;
       }
       Screen->FFocusedForm = this;
-      if (!send(this, CM_ACTIVATE)) return done(), false;
+      if (!send(this, CM_ACTIVATE)) return false;
     }
     if (!FFocusedControl) FFocusedControl = this;
     if (FFocusedControl != Control) {
       while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
         TWinControl* leaving = FFocusedControl;
         FFocusedControl = FFocusedControl->Parent();
-        if (leaving->HandleAllocated() && !send(leaving, CM_EXIT)) return done(), false;
+        if (leaving->HandleAllocated() && !send(leaving, CM_EXIT)) return false;
       }
       while (FFocusedControl != Control) {
         TWinControl* c = Control;
         while (c->Parent() != FFocusedControl) c = c->Parent();
         FFocusedControl = c;
-        if (!send(c, CM_ENTER)) return done(), false;
+        if (!send(c, CM_ENTER)) return false;
       }
       Perform(CM_FOCUSCHANGED, 0, ControlToLParam(Control));
     }
-  } catch (...) {
-    done();
-    throw;
   }
-  done();
   if (oldActive != Control && Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
   if (oldForm != this && Screen->OnActiveFormChange) Screen->OnActiveFormChange(Screen);
   return true;
@@ -652,26 +629,20 @@ void TCustomForm::PlaceOnShow() {
 void TCustomForm::CMShowingChanged(TMessage&) {
   if (!HandleAllocated()) return;
   if (Showing()) {
-    FFormState << fsShowing;
-    try {
+    {
+      FFormState << fsShowing;
+      TOnExit shown([&] { FFormState >> fsShowing; });
       PlaceOnShow();
       DoShow();
-    } catch (...) {
-      FFormState >> fsShowing;
-      throw;
     }
-    FFormState >> fsShowing;
     ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
                         : FWindowState == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW);
   } else {
-    FFormState << fsShowing;
-    try {
+    {
+      FFormState << fsShowing;
+      TOnExit hidden([&] { FFormState >> fsShowing; });
       DoHide();
-    } catch (...) {
-      FFormState >> fsShowing;
-      throw;
     }
-    FFormState >> fsShowing;
     if (GetActiveWindow() == FHandle) {
       // The owner, or the most recent other visible form, becomes active.
       HWND next = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 using controls_detail::ControlsByHandle;
@@ -399,14 +400,11 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
-  FControlState << csCreating;
-  try {
+  {
+    FControlState << csCreating;
+    TOnExit created([&] { FControlState >> csCreating; });
     CreateWnd();
-  } catch (...) {
-    FControlState >> csCreating;
-    throw;
   }
-  FControlState >> csCreating;
   if (FParent && FHandle) ReorderWindows();
   for (TControl* c : FControls) c->UpdateAnchorRules();
   for (TWinControl* c : FWinControls) c->UpdateAnchorRules();
@@ -452,12 +450,9 @@ void TWinControl::UpdateShowing() {
   }
   if (FShowing != show) {
     FShowing = show;
-    try {
-      Perform(CM_SHOWINGCHANGED, 0, 0);
-    } catch (...) {
-      FShowing = !show;
-      throw;
-    }
+    TOnExit failed([&] { FShowing = !show; });
+    Perform(CM_SHOWINGCHANGED, 0, 0);
+    failed.Dismiss();
   }
   if (!show)
     for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->UpdateShowing();
@@ -513,14 +508,11 @@ TRect TWinControl::GetClientRect() {
   }
   // Without a window: what the window will have, from the style it would get.
   TCreateParams p;
-  FMeasuring = true;
-  try {
+  {
+    FMeasuring = true;
+    TOnExit measured([&] { FMeasuring = false; });
     CreateParams(p);
-  } catch (...) {
-    FMeasuring = false;
-    throw;
   }
-  FMeasuring = false;
   TRect in = NonClientInsets(p.Style, p.ExStyle, !(p.Style & WS_CHILD), false);
   return {0, 0, std::max(0, FWidth - in.Left - in.Right), std::max(0, FHeight - in.Top - in.Bottom)};
 }
@@ -617,25 +609,21 @@ void TWinControl::PaintHandler(TMessage& M) {
     if (!dc) return;
   }
   FPainting = true;
-  try {
-    int clip = 0;
-    if (!FControls.empty()) {
-      // Opaque graphic controls cover their part of the window's face.
-      clip = SaveDC(dc);
-      for (TControl* c : FControls)
-        if (c->Visible() && c->FControlStyle.Contains(csOpaque))
-          ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
-    }
-    PaintWindow(dc);
-    if (clip) RestoreDC(dc, clip);
-    PaintControls(dc, nullptr);
-  } catch (...) {
+  TOnExit painted([&] {
     FPainting = false;
     if (own) EndPaint(FHandle, &ps);
-    throw;
+  });
+  int clip = 0;
+  if (!FControls.empty()) {
+    // Opaque graphic controls cover their part of the window's face.
+    clip = SaveDC(dc);
+    for (TControl* c : FControls)
+      if (c->Visible() && c->FControlStyle.Contains(csOpaque))
+        ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
   }
-  FPainting = false;
-  if (own) EndPaint(FHandle, &ps);
+  PaintWindow(dc);
+  if (clip) RestoreDC(dc, clip);
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
@@ -653,15 +641,11 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     OffsetViewportOrgEx(DC, c->Left(), c->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
     c->FPainting = true;
-    try {
-      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    } catch (...) {
+    TOnExit painted([&] {
       c->FPainting = false;
       RestoreDC(DC, saved);
-      throw;
-    }
-    c->FPainting = false;
-    RestoreDC(DC, saved);
+    });
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   }
 }
 
@@ -1007,14 +991,11 @@ void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
 }
 
 void TWinControl::ReadState(TReader* Reader) {
-  DisableAlign();
-  try {
+  {
+    DisableAlign();
+    TOnExit aligned([&] { --FAlignLevel; });
     TControl::ReadState(Reader);
-  } catch (...) {
-    --FAlignLevel;
-    throw;
   }
-  --FAlignLevel;
   FixupTabList();
 }
 
