@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/core/typinfo.h"
 #include "platform/core/scope.h"
+#include "platform/core/typinfo.h"
 
 namespace {
 std::vector<TControlCanvas*>& CanvasesHoldingDCs() {
