@@ -7,14 +7,13 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/scrollbars.h"
+#include "platform/stdctrls/itemstrings.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable")
 
 namespace {
-
-const char* const kListIndexError = "List index out of bounds (%d)";
 
 // The edit of the csDropDown and csSimple styles: borderless, in the combo box's
 // colour and font, never a tab stop of its own.
@@ -34,48 +33,16 @@ public:
 // Items: every operation is a message to the combo box
 // ---------------------------------------------------------------------------
 
-class TComboBoxStrings : public TStrings {
+class TComboBoxStrings : public TItemMessageStrings {
 public:
-  explicit TComboBoxStrings(TCustomComboBox* ACombo) : Combo(ACombo) {}
+  explicit TComboBoxStrings(TCustomComboBox* ACombo) : TItemMessageStrings(ACombo, kMessages), Combo(ACombo) {}
   TCustomComboBox* Combo;
 
-  void Clear() override { Combo->Perform(CB_RESETCONTENT, 0, 0); }
-  void Delete(int Index) override {
-    if (Combo->Perform(CB_DELETESTRING, static_cast<WPARAM>(Index), 0) == CB_ERR) Error(kListIndexError, Index);
-  }
-  void Insert(int Index, const std::string& S) override {
-    if (Index < 0 || Index > GetCount()) Error(kListIndexError, Index);
-    if (Combo->Perform(CB_INSERTSTRING, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0)
-      throw EOutOfResources("Unable to insert a line");
-  }
-  int Add(const std::string& S) override {
-    LRESULT r = Combo->Perform(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
-    if (r < 0) throw EOutOfResources("Unable to insert a line");
-    return static_cast<int>(r);
-  }
-  int IndexOf(const std::string& S) const override {
-    return static_cast<int>(Combo->Perform(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(S.c_str())));
-  }
-
 protected:
-  std::string Get(int Index) const override {
-    LRESULT len = Combo->Perform(CB_GETLBTEXTLEN, static_cast<WPARAM>(Index), 0);
-    if (len == CB_ERR) Error(kListIndexError, Index);
-    std::string s(static_cast<size_t>(len) + 1, '\0');
-    LRESULT got = Combo->Perform(CB_GETLBTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, len)));
-    return s;
-  }
-  int GetCount() const override { return static_cast<int>(Combo->Perform(CB_GETCOUNT, 0, 0)); }
-  TObject* GetObject(int Index) const override {
-    LRESULT d = Combo->Perform(CB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
-    if (d == CB_ERR && (Index < 0 || Index >= GetCount())) Error(kListIndexError, Index);
-    return reinterpret_cast<TObject*>(d);
-  }
-  void PutObject(int Index, TObject* AObject) override {
-    if (Combo->Perform(CB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject)) == CB_ERR)
-      Error(kListIndexError, Index);
-  }
+  static constexpr TItemMessages kMessages{CB_RESETCONTENT, CB_DELETESTRING, CB_INSERTSTRING, CB_ADDSTRING,
+                                           CB_FINDSTRINGEXACT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCOUNT,
+                                           CB_GETITEMDATA, CB_SETITEMDATA, CB_ERR};
+
   // A new text keeps the item's data and the selection.
   void Put(int Index, const std::string& S) override {
     int itemIndex = Combo->ItemIndex();
@@ -1164,15 +1131,6 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
 // Property tables
 // ---------------------------------------------------------------------------
 
-namespace {
-TPropInfo Published(const std::string& Name) { return TControl::Property(Name); }
-TPropInfo Published(const std::string& Name, std::optional<int64_t> Default) {
-  TPropInfo p = TControl::Property(Name);
-  p.Default = Default;
-  return p;
-}
-}  // namespace
-
 const TClassInfo& TCustomComboBox::StaticClass() {
   static const TClassInfo info = TClassBuilder<TCustomComboBox>("TCustomComboBox", &inherited::StaticClass()).Build();
   return info;
@@ -1184,38 +1142,38 @@ const TClassInfo& TComboBox::StaticClass() {
       TClassBuilder<C>("TComboBox", &inherited::StaticClass())
           .Component()
           .Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown)
-          .Prop(Published("Align"))
-          .Prop(Published("Anchors"))
-          .Prop(Published("Color"))
-          .Prop(Published("Ctl3D"))
+          .Prop(TControl::Property("Align"))
+          .Prop(TControl::Property("Anchors"))
+          .Prop(TControl::Property("Color"))
+          .Prop(TControl::Property("Ctl3D"))
           .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
-          .Prop(Published("Enabled"))
-          .Prop(Published("Font"))
+          .Prop(TControl::Property("Enabled"))
+          .Prop(TControl::Property("Font"))
           .Int("ItemHeight", &C::ItemHeight, [](C* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
           .Int("ItemIndex", &C::ItemIndex, [](C* x, int64_t v) { x->SetItemIndex(static_cast<int>(v)); }, -1)
           .Int("MaxLength", &C::MaxLength, [](C* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
-          .Prop(Published("ParentColor", 0))
-          .Prop(Published("ParentCtl3D"))
-          .Prop(Published("ParentFont"))
-          .Prop(Published("ParentShowHint"))
-          .Prop(Published("PopupMenu"))
-          .Prop(Published("ShowHint"))
+          .Prop(TControl::Property("ParentColor", 0))
+          .Prop(TControl::Property("ParentCtl3D"))
+          .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("ParentShowHint"))
+          .Prop(TControl::Property("PopupMenu"))
+          .Prop(TControl::Property("ShowHint"))
           .Bool("Sorted", &C::Sorted, &C::SetSorted, false)
-          .Prop(Published("TabOrder"))
-          .Prop(Published("TabStop", 1))
-          .Prop(Published("Text"))
-          .Prop(Published("Visible"))
+          .Prop(TControl::Property("TabOrder"))
+          .Prop(TControl::Property("TabStop", 1))
+          .Prop(TControl::Property("Text"))
+          .Prop(TControl::Property("Visible"))
           .Event("OnChange", static_cast<TNotifyEvent C::*>(&C::OnChange))
-          .Prop(Published("OnClick"))
+          .Prop(TControl::Property("OnClick"))
           .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&C::OnCloseUp))
-          .Prop(Published("OnDblClick"))
+          .Prop(TControl::Property("OnDblClick"))
           .Event("OnDrawItem", static_cast<TDrawItemEvent C::*>(&C::OnDrawItem))
           .Event("OnDropDown", static_cast<TNotifyEvent C::*>(&C::OnDropDown))
-          .Prop(Published("OnEnter"))
-          .Prop(Published("OnExit"))
-          .Prop(Published("OnKeyDown"))
-          .Prop(Published("OnKeyPress"))
-          .Prop(Published("OnKeyUp"))
+          .Prop(TControl::Property("OnEnter"))
+          .Prop(TControl::Property("OnExit"))
+          .Prop(TControl::Property("OnKeyDown"))
+          .Prop(TControl::Property("OnKeyPress"))
+          .Prop(TControl::Property("OnKeyUp"))
           .Event("OnMeasureItem", static_cast<TMeasureItemEvent C::*>(&C::OnMeasureItem))
           .Event("OnSelect", static_cast<TNotifyEvent C::*>(&C::OnSelect))
           // Items last: a stream lists it after Style and ItemIndex.
