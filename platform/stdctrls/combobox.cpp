@@ -7,6 +7,7 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/scrollbars.h"
+#include "platform/core/scope.h"
 #include "platform/stdctrls/itemstrings.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -560,8 +561,9 @@ void TCustomComboBox::CNDrawItem(TMessage& M) {
   if (!d) return;
   TOwnerDrawState state = TOwnerDrawState::FromInt(d->itemState & 0x1FFF);
   int index = static_cast<int>(d->itemID);
-  FCanvas->SetHandle(d->hDC);
-  try {
+  {
+    FCanvas->SetHandle(d->hDC);
+    TOnExit release([this] { FCanvas->SetHandle(nullptr); });
     FCanvas->Font()->Assign(Font());
     FCanvas->Brush()->Assign(Brush());
     if (index >= 0 && state.Contains(odSelected)) {
@@ -571,11 +573,7 @@ void TCustomComboBox::CNDrawItem(TMessage& M) {
     if (index >= 0) DrawItem(index, d->rcItem, state);
     else FCanvas->FillRect(d->rcItem);
     if (state.Contains(odFocused)) ::DrawFocusRect(d->hDC, &d->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
   }
-  FCanvas->SetHandle(nullptr);
   M.Result = 1;
 }
 
@@ -661,17 +659,8 @@ LRESULT TCustomComboBox::ListNotify(UINT Msg, WPARAM WParam, LPARAM LParam) {
     default:
       return 0;
   }
-  bool saved = FListNotifying;
-  FListNotifying = true;
-  LRESULT r;
-  try {
-    r = Perform(Msg, WParam, LParam);
-  } catch (...) {
-    FListNotifying = saved;
-    throw;
-  }
-  FListNotifying = saved;
-  return r;
+  TRestore notifying(FListNotifying, true);
+  return Perform(Msg, WParam, LParam);
 }
 
 void TCustomComboBox::SelectionToEdit() {
@@ -679,14 +668,11 @@ void TCustomComboBox::SelectionToEdit() {
   int i = static_cast<int>(List(LB_GETCURSEL));
   std::string text;
   if (i >= 0) text = FItems->Strings(i);
-  FSettingText = true;
-  try {
+  {
+    FSettingText = true;
+    TOnExit done([this] { FSettingText = false; });
     FEdit->SetText(text);
-  } catch (...) {
-    FSettingText = false;
-    throw;
   }
-  FSettingText = false;
   if (Focused()) FEdit->SelectAll();
 }
 
@@ -1002,14 +988,9 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
     case WM_SETTEXT: {
       if (FEdit) {
         FSettingText = true;
-        try {
-          M.Result = FEdit->Perform(WM_SETTEXT, M.WParam, M.LParam);
-          FEdit->Perform(CM_TEXTCHANGED, 0, 0);
-        } catch (...) {
-          FSettingText = false;
-          throw;
-        }
-        FSettingText = false;
+        TOnExit done([this] { FSettingText = false; });
+        M.Result = FEdit->Perform(WM_SETTEXT, M.WParam, M.LParam);
+        FEdit->Perform(CM_TEXTCHANGED, 0, 0);
         return true;
       }
       LRESULT i = List(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), M.LParam);

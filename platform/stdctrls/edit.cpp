@@ -11,6 +11,7 @@
 #include "platform/controls/menus.h"
 #include "platform/controls/modal.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TEditCharCase, "ecNormal", "ecUpperCase", "ecLowerCase")
@@ -576,14 +577,11 @@ void TCustomEdit::CreateParams(TCreateParams& P) {
 }
 
 void TCustomEdit::CreateWnd() {
-  FCreating = true;
-  try {
+  {
+    FCreating = true;
+    TOnExit done([this] { FCreating = false; });
     TWinControl::CreateWnd();
-  } catch (...) {
-    FCreating = false;
-    throw;
   }
-  FCreating = false;
   FModel.reset();
   FExpectTrail = FLeadStopped = false;
   FPendingLead.clear();

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/core/scope.h"
 #include "platform/stdctrls/itemstrings.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -49,16 +50,11 @@ protected:
     bool selected = ListBox->MultiSelect() && ListBox->Selected(Index);
     TObject* obj = GetObject(Index);
     BeginUpdate();
-    try {
-      Delete(Index);
-      InsertObject(Index, S, obj);
-      if (selected) ListBox->SetSelected(Index, true);
-      if (itemIndex == Index || !ListBox->MultiSelect()) ListBox->SetItemIndex(itemIndex);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    TOnExit done([this] { EndUpdate(); });
+    Delete(Index);
+    InsertObject(Index, S, obj);
+    if (selected) ListBox->SetSelected(Index, true);
+    if (itemIndex == Index || !ListBox->MultiSelect()) ListBox->SetItemIndex(itemIndex);
   }
   void SetUpdateState(bool Updating) override {
     if (!ListBox->HandleAllocated()) return;
@@ -227,14 +223,9 @@ void TCustomListBox::SelectAll() {
 void TCustomListBox::DeleteSelected() {
   if (FMultiSelect) {
     FItems->BeginUpdate();
-    try {
-      for (int i = Count() - 1; i >= 0; --i)
-        if (Selected(i)) FItems->Delete(i);
-    } catch (...) {
-      FItems->EndUpdate();
-      throw;
-    }
-    FItems->EndUpdate();
+    TOnExit done([this] { FItems->EndUpdate(); });
+    for (int i = Count() - 1; i >= 0; --i)
+      if (Selected(i)) FItems->Delete(i);
   } else if (int i = ItemIndex(); i >= 0) {
     FItems->Delete(i);
   }
@@ -364,8 +355,9 @@ void TCustomListBox::CNDrawItem(TMessage& M) {
   if (!d) return;
   TOwnerDrawState state = TOwnerDrawState::FromInt(d->itemState & 0x1FFF);
   int index = static_cast<int>(d->itemID);
-  FCanvas->SetHandle(d->hDC);
-  try {
+  {
+    FCanvas->SetHandle(d->hDC);
+    TOnExit release([this] { FCanvas->SetHandle(nullptr); });
     FCanvas->Font()->Assign(Font());
     FCanvas->Brush()->Assign(Brush());
     if (index >= 0 && state.Contains(odSelected)) {
@@ -375,11 +367,7 @@ void TCustomListBox::CNDrawItem(TMessage& M) {
     if (index >= 0) DrawItem(index, d->rcItem, state);
     else FCanvas->FillRect(d->rcItem);
     if (state.Contains(odFocused)) ::DrawFocusRect(d->hDC, &d->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
   }
-  FCanvas->SetHandle(nullptr);
   M.Result = 1;
 }
 

@@ -31,6 +31,7 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/controls/input.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 
 namespace {
 
@@ -643,15 +644,12 @@ void TQtEditPeer::FlushChange() {
 
 bool TQtEditPeer::DefaultProc(TMessage& M) {
   if (!Widget()) return false;
-  ++FDepth;
   bool done;
-  try {
+  {
+    ++FDepth;
+    TOnExit leave([this] { --FDepth; });
     done = Handle(M);
-  } catch (...) {
-    --FDepth;
-    throw;
   }
-  --FDepth;
   FlushChange();
   return done;
 }
