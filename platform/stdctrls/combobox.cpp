@@ -9,6 +9,7 @@
 #include "platform/controls/scrollbars.h"
 #include "platform/core/scope.h"
 #include "platform/stdctrls/itemstrings.h"
+#include "platform/stdctrls/textreply.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
@@ -842,7 +843,13 @@ void TCustomComboBox::PaintFace(HDC Dc) {
   if (focused) ::DrawFocusRect(Dc, &r);
 }
 
+// Each message belongs to one group; false: not handled here (or handled and passed on).
 bool TCustomComboBox::HandleComboMessage(TMessage& M) {
+  return ComboItemMessage(M) || ComboListMessage(M) || ComboTextMessage(M) || ComboWindowMessage(M);
+}
+
+// The items and the selection: the list box's messages under the combo box's names.
+bool TCustomComboBox::ComboItemMessage(TMessage& M) {
   auto forward = [&](UINT LbMsg) {
     M.Result = List(LbMsg, M.WParam, M.LParam);
     return true;
@@ -879,6 +886,14 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       M.Result = i >= 0 ? i : CB_ERR;
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+// The drop-down list and the heights of the face and the items.
+bool TCustomComboBox::ComboListMessage(TMessage& M) {
+  switch (M.Msg) {
     case CB_SHOWDROPDOWN:
       if (M.WParam) ShowList(false);
       else HideList(false);
@@ -934,6 +949,14 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       if (static_cast<int>(static_cast<std::intptr_t>(M.WParam)) == -1) M.Result = FaceHeight();
       else M.Result = List(LB_GETITEMHEIGHT, M.WParam, 0);
       return true;
+    default:
+      return false;
+  }
+}
+
+// The text and the edit: its selection, its limit, and typing into it.
+bool TCustomComboBox::ComboTextMessage(TMessage& M) {
+  switch (M.Msg) {
     case CB_GETEDITSEL: {
       if (!FEdit) {
         M.Result = CB_ERR;
@@ -970,19 +993,7 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
         return true;
       }
       int i = FDropped ? FDropSel : static_cast<int>(List(LB_GETCURSEL));
-      std::string text = i >= 0 ? FItems->Strings(i) : std::string();
-      if (M.Msg == WM_GETTEXTLENGTH) {
-        M.Result = static_cast<LRESULT>(text.size());
-      } else {
-        char* buf = reinterpret_cast<char*>(M.LParam);
-        size_t cap = M.WParam;
-        size_t n = buf && cap ? std::min(cap - 1, text.size()) : 0;
-        if (buf && cap) {
-          std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), buf);
-          buf[n] = '\0';
-        }
-        M.Result = static_cast<LRESULT>(n);
-      }
+      ReplyWindowText(M, i >= 0 ? FItems->Strings(i) : std::string());
       return true;
     }
     case WM_SETTEXT: {
@@ -1002,18 +1013,6 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       M.Result = i >= 0 ? TRUE : CB_ERR;
       return true;
     }
-
-    // The list's owner-draw and delete notifications, passed on as the combo box's.
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_DELETEITEM: {
-      if (!FListNotifying) return false;
-      if (FHandle && Parent() && Parent()->HandleAllocated())
-        M.Result = SendMessage(Parent()->Handle(), M.Msg, M.WParam, M.LParam);
-      else
-        M.Result = Perform(CN_BASE + M.Msg, M.WParam, M.LParam);
-      return true;
-    }
     case WM_COMMAND:
       // From the edit: typing is the combo box's edit change.
       if (HIWORD(M.WParam) == EN_CHANGE && !FSettingText) {
@@ -1029,8 +1028,25 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       }
       M.Result = 0;
       return true;
+    default:
+      return false;
+  }
+}
 
-    // The window.
+// The window: the list's owner-draw notifications, painting, focus, mouse, keys and wheel.
+bool TCustomComboBox::ComboWindowMessage(TMessage& M) {
+  switch (M.Msg) {
+    // The list's owner-draw and delete notifications, passed on as the combo box's.
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM: {
+      if (!FListNotifying) return false;
+      if (FHandle && Parent() && Parent()->HandleAllocated())
+        M.Result = SendMessage(Parent()->Handle(), M.Msg, M.WParam, M.LParam);
+      else
+        M.Result = Perform(CN_BASE + M.Msg, M.WParam, M.LParam);
+      return true;
+    }
     case WM_PAINT:
       if (M.WParam) {
         PaintFace(reinterpret_cast<HDC>(M.WParam));

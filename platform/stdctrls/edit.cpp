@@ -8,6 +8,7 @@
 
 #include "platform/controls/forms.h"
 #include "platform/stdctrls/maskedit.h"
+#include "platform/stdctrls/textreply.h"
 #include "platform/controls/menus.h"
 #include "platform/controls/modal.h"
 #include "platform/core/gbk.h"
@@ -292,20 +293,9 @@ public:
         return true;
       }
       case WM_GETTEXTLENGTH:
-        M.Result = static_cast<LRESULT>(Text.size());
+      case WM_GETTEXT:
+        ReplyWindowText(M, Text);
         return true;
-      case WM_GETTEXT: {
-        char* buf = reinterpret_cast<char*>(M.LParam);
-        if (!buf || M.WParam == 0) {
-          M.Result = 0;
-          return true;
-        }
-        std::string cut = GbkTruncate(Text, M.WParam - 1);
-        std::memcpy(buf, cut.data(), cut.size());
-        buf[cut.size()] = '\0';
-        M.Result = static_cast<LRESULT>(cut.size());
-        return true;
-      }
       case WM_SETFONT:
         Font = reinterpret_cast<HFONT>(M.WParam);
         return true;

@@ -29,6 +29,7 @@
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/edit.h"
+#include "platform/stdctrls/textreply.h"
 #include "platform/controls/input.h"
 #include "platform/core/gbk.h"
 #include "platform/core/scope.h"
@@ -666,20 +667,7 @@ bool TQtEditPeer::Handle(TMessage& M) {
       return true;
     }
     case WM_GETTEXT: case WM_GETTEXTLENGTH: {
-      std::string text = GbkText(Text(), multi);
-      if (M.Msg == WM_GETTEXTLENGTH) {
-        M.Result = static_cast<LRESULT>(text.size());
-        return true;
-      }
-      char* buf = reinterpret_cast<char*>(M.LParam);
-      if (!buf || M.WParam == 0) {
-        M.Result = 0;
-        return true;
-      }
-      std::string cut = GbkTruncate(text, M.WParam - 1);
-      std::memcpy(buf, cut.data(), cut.size());
-      buf[cut.size()] = '\0';
-      M.Result = static_cast<LRESULT>(cut.size());
+      ReplyWindowText(M, GbkText(Text(), multi));
       return true;
     }
     case EM_GETSEL: {
