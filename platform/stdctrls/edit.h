@@ -137,6 +137,12 @@ protected:
   // The edit window's default procedure for a message the layer implements
   // itself (typing, the clipboard, the context menu, lines); false for the rest.
   bool EditClassProc(TMessage& M);
+  bool EditKeyMessage(TMessage& M);
+  bool EditClipboardMessage(TMessage& M);
+  bool EditLineMessage(TMessage& M);
+  bool EditMouseMessage(TMessage& M);
+  // The selection in bytes (EM_GETSEL to the window's state).
+  void EditSel(DWORD& S, DWORD& E);
   // A message for the window's own state (text, selection, undo, limit, scrolling):
   // to the native peer or to the layer's text model.
   LRESULT EditState(UINT Msg, WPARAM W = 0, LPARAM L = 0);
