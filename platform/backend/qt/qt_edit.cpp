@@ -203,8 +203,9 @@ private:
   void Insert(const QString& Q, bool CanUndo);
   bool CanUndo() const;
   void Undo();
-  QTextCursor Cursor() const;
-  void SetCursor(const QTextCursor& C);
+  // The multi-line editors' text cursor (selection and caret), not the pointer's shape.
+  QTextCursor TextCursor() const;
+  void SetTextCursor(const QTextCursor& C);
   QTextDocument* Document() const;
   // Where the client area's origin is in the widget.
   QPoint ClientOffset() const;
@@ -212,6 +213,11 @@ private:
   // Puts a scroll area's viewport and scroll bars inside the client area.
   void PlaceViewport();
   bool Handle(TMessage& M);
+  bool HandleText(TMessage& M);
+  bool HandleSelection(TMessage& M);
+  bool HandleOptions(TMessage& M);
+  bool HandleScrolling(TMessage& M);
+  bool HandleInput(TMessage& M);
   // A read-only editor keeps its caret keys.
   void KeepKeyboardSelection();
   int FDepth = 0;
@@ -499,12 +505,12 @@ QTextDocument* TQtEditPeer::Document() const {
   return nullptr;
 }
 
-QTextCursor TQtEditPeer::Cursor() const {
+QTextCursor TQtEditPeer::TextCursor() const {
   if (Kind == TEditKind::Memo) return static_cast<QPlainTextEdit*>(Widget())->textCursor();
   return static_cast<QTextEdit*>(Widget())->textCursor();
 }
 
-void TQtEditPeer::SetCursor(const QTextCursor& C) {
+void TQtEditPeer::SetTextCursor(const QTextCursor& C) {
   if (Kind == TEditKind::Memo) static_cast<QPlainTextEdit*>(Widget())->setTextCursor(C);
   else static_cast<QTextEdit*>(Widget())->setTextCursor(C);
 }
@@ -538,7 +544,7 @@ void TQtEditPeer::GetSel(int& Anchor, int& Caret) const {
     }
     return;
   }
-  QTextCursor c = Cursor();
+  QTextCursor c = TextCursor();
   Anchor = c.anchor();
   Caret = c.position();
 }
@@ -549,10 +555,10 @@ void TQtEditPeer::SetSel(int Anchor, int Caret) {
     else l->setSelection(Anchor, Caret - Anchor);
     return;
   }
-  QTextCursor c = Cursor();
+  QTextCursor c = TextCursor();
   c.setPosition(Anchor);
   c.setPosition(Caret, QTextCursor::KeepAnchor);
-  SetCursor(c);
+  SetTextCursor(c);
 }
 
 void TQtEditPeer::Insert(const QString& Q, bool Undoable) {
@@ -573,9 +579,9 @@ void TQtEditPeer::Insert(const QString& Q, bool Undoable) {
   }
   QTextDocument* d = Document();
   if (!Undoable) d->setUndoRedoEnabled(false);
-  QTextCursor c = Cursor();
+  QTextCursor c = TextCursor();
   c.insertText(Q);
-  SetCursor(c);
+  SetTextCursor(c);
   if (!Undoable) d->setUndoRedoEnabled(true);
 }
 
@@ -655,8 +661,14 @@ bool TQtEditPeer::DefaultProc(TMessage& M) {
   return done;
 }
 
+// The edit's messages by group; the last group passes what no group knows to the
+// native peer's procedure.
 bool TQtEditPeer::Handle(TMessage& M) {
-  QWidget* w = Widget();
+  return HandleText(M) || HandleSelection(M) || HandleOptions(M) || HandleScrolling(M) || HandleInput(M);
+}
+
+// The text in GBK bytes, replacing the selection and undoing.
+bool TQtEditPeer::HandleText(TMessage& M) {
   bool multi = Multi();
   switch (M.Msg) {
     case WM_SETTEXT: {
@@ -668,32 +680,6 @@ bool TQtEditPeer::Handle(TMessage& M) {
     }
     case WM_GETTEXT: case WM_GETTEXTLENGTH: {
       ReplyWindowText(M, GbkText(Text(), multi));
-      return true;
-    }
-    case EM_GETSEL: {
-      QString t = Text();
-      int a, c;
-      GetSel(a, c);
-      auto s = static_cast<DWORD>(BytesBefore(t, std::min(a, c), multi));
-      auto e = static_cast<DWORD>(BytesBefore(t, std::max(a, c), multi));
-      if (auto* ps = reinterpret_cast<DWORD*>(M.WParam)) *ps = s;
-      if (auto* pe = reinterpret_cast<DWORD*>(M.LParam)) *pe = e;
-      M.Result = MAKELPARAM(static_cast<int>(std::min<DWORD>(s, 0xFFFF)), static_cast<int>(std::min<DWORD>(e, 0xFFFF)));
-      return true;
-    }
-    case EM_SETSEL: {
-      QString t = Text();
-      auto s = static_cast<std::intptr_t>(M.WParam);
-      auto e = static_cast<std::intptr_t>(M.LParam);
-      if (s == -1) {
-        int a, c;
-        GetSel(a, c);
-        SetSel(c, c);
-        return true;
-      }
-      int a = s < 0 ? 0 : PosOfByte(t, static_cast<size_t>(s), multi);
-      int c = e < 0 ? static_cast<int>(t.size()) : PosOfByte(t, static_cast<size_t>(e), multi);
-      SetSel(a, c);
       return true;
     }
     case EM_REPLACESEL: {
@@ -720,6 +706,78 @@ bool TQtEditPeer::Handle(TMessage& M) {
       Modified = true;
       return true;
     }
+    case EM_CANUNDO:
+      M.Result = CanUndo() ? TRUE : FALSE;
+      return true;
+    case EM_UNDO:
+      if (!CanUndo()) {
+        M.Result = FALSE;
+        return true;
+      }
+      Undo();
+      Modified = true;
+      M.Result = TRUE;
+      return true;
+    case EM_EMPTYUNDOBUFFER:
+      if (QLineEdit* l = Line()) {
+        int a, c;
+        GetSel(a, c);
+        bool was = Modified;
+        bool pending = ChangePending;
+        SettingText = true;
+        l->setText(l->text());
+        SettingText = false;
+        SetSel(a, c);
+        Modified = was;
+        ChangePending = pending;
+      } else {
+        Document()->clearUndoRedoStacks();
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The selection in bytes.
+bool TQtEditPeer::HandleSelection(TMessage& M) {
+  bool multi = Multi();
+  switch (M.Msg) {
+    case EM_GETSEL: {
+      QString t = Text();
+      int a, c;
+      GetSel(a, c);
+      auto s = static_cast<DWORD>(BytesBefore(t, std::min(a, c), multi));
+      auto e = static_cast<DWORD>(BytesBefore(t, std::max(a, c), multi));
+      if (auto* ps = reinterpret_cast<DWORD*>(M.WParam)) *ps = s;
+      if (auto* pe = reinterpret_cast<DWORD*>(M.LParam)) *pe = e;
+      M.Result = MAKELPARAM(static_cast<int>(std::min<DWORD>(s, 0xFFFF)), static_cast<int>(std::min<DWORD>(e, 0xFFFF)));
+      return true;
+    }
+    case EM_SETSEL: {
+      QString t = Text();
+      auto s = static_cast<std::intptr_t>(M.WParam);
+      auto e = static_cast<std::intptr_t>(M.LParam);
+      if (s == -1) {
+        int a, c;
+        GetSel(a, c);
+        SetSel(c, c);
+        return true;
+      }
+      int a = s < 0 ? 0 : PosOfByte(t, static_cast<size_t>(s), multi);
+      int c = e < 0 ? static_cast<int>(t.size()) : PosOfByte(t, static_cast<size_t>(e), multi);
+      SetSel(a, c);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The options: modified flag, limit, read-only, password character, margins and the text's rectangle.
+bool TQtEditPeer::HandleOptions(TMessage& M) {
+  QWidget* w = Widget();
+  switch (M.Msg) {
     case EM_GETMODIFY:
       M.Result = Modified ? TRUE : FALSE;
       return true;
@@ -759,34 +817,6 @@ bool TQtEditPeer::Handle(TMessage& M) {
     case EM_GETPASSWORDCHAR:
       M.Result = static_cast<unsigned char>(Password);
       return true;
-    case EM_CANUNDO:
-      M.Result = CanUndo() ? TRUE : FALSE;
-      return true;
-    case EM_UNDO:
-      if (!CanUndo()) {
-        M.Result = FALSE;
-        return true;
-      }
-      Undo();
-      Modified = true;
-      M.Result = TRUE;
-      return true;
-    case EM_EMPTYUNDOBUFFER:
-      if (QLineEdit* l = Line()) {
-        int a, c;
-        GetSel(a, c);
-        bool was = Modified;
-        bool pending = ChangePending;
-        SettingText = true;
-        l->setText(l->text());
-        SettingText = false;
-        SetSel(a, c);
-        Modified = was;
-        ChangePending = pending;
-      } else {
-        Document()->clearUndoRedoStacks();
-      }
-      return true;
     case EM_SETMARGINS: {
       int font = std::max(1, w->fontMetrics().averageCharWidth() / 2);
       bool useFont = M.WParam == EC_USEFONTINFO;
@@ -807,6 +837,16 @@ bool TQtEditPeer::Handle(TMessage& M) {
       *r = TRect{g.left() - o.x(), g.top() - o.y(), g.right() + 1 - o.x(), g.bottom() + 1 - o.y()};
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+// Positions on the screen and scrolling.
+bool TQtEditPeer::HandleScrolling(TMessage& M) {
+  QWidget* w = Widget();
+  bool multi = Multi();
+  switch (M.Msg) {
     case EM_CHARFROMPOS: {
       QPoint p = QPoint(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)) + ClientOffset();
       QString t = Text();
@@ -890,6 +930,15 @@ bool TQtEditPeer::Handle(TMessage& M) {
       else if (Kind == TEditKind::Rich) static_cast<QTextEdit*>(w)->ensureCursorVisible();
       M.Result = TRUE;
       return true;
+    default:
+      return false;
+  }
+}
+
+// Keys and clipboard messages; the rest goes to the native peer's procedure.
+bool TQtEditPeer::HandleInput(TMessage& M) {
+  QWidget* w = Widget();
+  switch (M.Msg) {
     case WM_CUT: case WM_COPY: case WM_PASTE: case WM_CLEAR: case WM_UNDO: case WM_CHAR:
       // The layer does these through the messages above; the widget never does them.
       return true;
