@@ -14,6 +14,7 @@
 
 #include "platform/controls/backend.h"
 #include "platform/controls/winuser.h"
+#include "platform/graphics/qtgbk.h"
 
 class QMenuBar;
 class QMenu;
@@ -44,9 +45,6 @@ LPARAM QtKeyData(const QKeyEvent* E, bool Release);
 void SyncModifiers(Qt::KeyboardModifiers Modifiers);
 WPARAM QtMouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers);
 
-QString ToQt(const std::string& Gbk);
-// Characters GBK cannot hold are dropped (Lossless tells whether any was).
-std::string FromQt(const QString& Text, bool* Lossless = nullptr);
 
 // ---------------------------------------------------------------------------
 // Peers
