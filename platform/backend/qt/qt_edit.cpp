@@ -34,6 +34,8 @@
 #include "platform/core/gbk.h"
 #include "platform/core/scope.h"
 
+namespace qtbackend {
+
 namespace {
 
 class TQtEditPeer;
@@ -1014,3 +1016,5 @@ void RegisterEditPeers() {
     return std::make_unique<TQtEditPeer>(P, TEditKind::Rich);
   });
 }
+
+}  // namespace qtbackend

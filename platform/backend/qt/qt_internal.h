@@ -22,6 +22,10 @@ class QKeyEvent;
 class QMouseEvent;
 class QSocketNotifier;
 class QTimer;
+
+// Everything of the backend but the programs' entry points (qt_backend.h).
+namespace qtbackend {
+
 class TQtPeer;
 
 // Runs F as one entry from Qt. Widget (may be null) is in use meanwhile: a peer
@@ -206,3 +210,5 @@ void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose);
 // The image a window's peers show (its children included).
 QImage GrabWindowImage(HWND Wnd, bool FromScreen);
+
+}  // namespace qtbackend

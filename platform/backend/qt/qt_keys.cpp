@@ -4,6 +4,8 @@
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/core/gbk.h"
 
+namespace qtbackend {
+
 namespace {
 
 struct TKeyPair {
@@ -125,3 +127,5 @@ WPARAM QtMouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers) {
   if (Modifiers & Qt::ControlModifier) k |= MK_CONTROL;
   return k;
 }
+
+}  // namespace qtbackend

@@ -18,6 +18,8 @@
 #include "platform/core/gbk.h"
 #include "platform/stdctrls/textreply.h"
 
+namespace qtbackend {
+
 namespace {
 
 std::vector<QWidget*> g_Busy;                 // widgets inside an entry from Qt
@@ -665,3 +667,5 @@ QImage GrabWindowImage(HWND Wnd, bool FromScreen) {
   QPoint at = w->mapToGlobal(QPoint(0, 0));
   return screen->grabWindow(0, at.x(), at.y(), w->width(), w->height()).toImage();
 }
+
+}  // namespace qtbackend
