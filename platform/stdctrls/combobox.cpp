@@ -8,7 +8,7 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/scrollbars.h"
 #include "platform/core/scope.h"
-#include "platform/stdctrls/itemstrings.h"
+#include "platform/stdctrls/listcommon.h"
 #include "platform/stdctrls/textreply.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -560,21 +560,7 @@ void TCustomComboBox::CNCommand(TMessage& M) {
 void TCustomComboBox::CNDrawItem(TMessage& M) {
   auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
   if (!d) return;
-  TOwnerDrawState state = TOwnerDrawState::FromInt(d->itemState & 0x1FFF);
-  int index = static_cast<int>(d->itemID);
-  {
-    FCanvas->SetHandle(d->hDC);
-    TOnExit release([this] { FCanvas->SetHandle(nullptr); });
-    FCanvas->Font()->Assign(Font());
-    FCanvas->Brush()->Assign(Brush());
-    if (index >= 0 && state.Contains(odSelected)) {
-      FCanvas->Brush()->SetColor(clHighlight);
-      FCanvas->Font()->SetColor(clHighlightText);
-    }
-    if (index >= 0) DrawItem(index, d->rcItem, state);
-    else FCanvas->FillRect(d->rcItem);
-    if (state.Contains(odFocused)) ::DrawFocusRect(d->hDC, &d->rcItem);
-  }
+  DrawOwnerItem(this, FCanvas, *d, [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
   M.Result = 1;
 }
 

@@ -1,11 +1,29 @@
-#include "platform/stdctrls/itemstrings.h"
+#include "platform/stdctrls/listcommon.h"
 
 #include <algorithm>
 
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 
 namespace {
 const char* const kListIndexError = "List index out of bounds (%d)";
+}
+
+void DrawOwnerItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& D,
+                   const std::function<void(int Index, TRect Rect, TOwnerDrawState State)>& Draw) {
+  TOwnerDrawState state = TOwnerDrawState::FromInt(D.itemState & 0x1FFF);
+  int index = static_cast<int>(D.itemID);
+  Canvas->SetHandle(D.hDC);
+  TOnExit release([Canvas] { Canvas->SetHandle(nullptr); });
+  Canvas->Font()->Assign(Control->Font());
+  Canvas->Brush()->Assign(Control->Brush());
+  if (index >= 0 && state.Contains(odSelected)) {
+    Canvas->Brush()->SetColor(clHighlight);
+    Canvas->Font()->SetColor(clHighlightText);
+  }
+  if (index >= 0) Draw(index, D.rcItem, state);
+  else Canvas->FillRect(D.rcItem);
+  if (state.Contains(odFocused)) ::DrawFocusRect(D.hDC, &D.rcItem);
 }
 
 void TItemMessageStrings::Clear() { Send(FMsg.Reset, 0, 0); }

@@ -1,10 +1,21 @@
 #pragma once
-// The items of a list box or combo box as TStrings: every operation is a message
-// to the control (LB_ or CB_ messages, which answer alike). Private to the
-// standard controls.
+// What the list box and the combo box share, private to the standard controls:
+// their items as TStrings over messages, and the owner drawing of one item.
+#include <functional>
+
 #include "platform/controls/controls.h"
+#include "platform/controls/menus.h"
 #include "platform/core/strings.h"
 
+// WM_DRAWITEM for an owner-drawn item: Canvas draws on the item's device context
+// in the control's font and brush, in the highlight colours when selected; Draw
+// paints a real item (index, rectangle, state), no item is only filled; the focus
+// rectangle comes last. The canvas lets go of the context however Draw returns.
+void DrawOwnerItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& D,
+                   const std::function<void(int Index, TRect Rect, TOwnerDrawState State)>& Draw);
+
+// The items of a list box or combo box as TStrings: every operation is a message
+// to the control (LB_ or CB_ messages, which answer alike).
 // The control's messages for each item operation; Err is what a failed one answers.
 struct TItemMessages {
   UINT Reset, Delete, Insert, Add, FindExact, GetTextLen, GetText, GetCount, GetItemData, SetItemData;
