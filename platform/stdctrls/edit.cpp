@@ -93,11 +93,30 @@ std::string Gbk(const char8_t* Utf8) { return Utf8ToGbk(std::string(reinterpret_
 
 }  // namespace
 
+bool TEditFlags::HandleFlags(TMessage& M) {
+  switch (M.Msg) {
+    case EM_GETMODIFY:
+      M.Result = Modified ? TRUE : FALSE;
+      return true;
+    case EM_SETMODIFY:
+      Modified = M.WParam != 0;
+      return true;
+    case EM_LIMITTEXT:
+      Limit = M.WParam == 0 ? kEditNoLimit : static_cast<size_t>(M.WParam);
+      return true;
+    case EM_GETLIMITTEXT:
+      M.Result = static_cast<LRESULT>(Limit);
+      return true;
+    default:
+      return false;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The text model: an edit window's state without a native peer
 // ---------------------------------------------------------------------------
 
-class TEditModel {
+class TEditModel : public TEditFlags {
 public:
   TEditModel(HWND AWnd, const std::string& AText) : Wnd(AWnd) {
     Text = Multi() ? NormalizeBreaks(AText) : AText;
@@ -110,8 +129,6 @@ public:
   size_t UndoCaret = 0;
   bool HasUndo = false;
   size_t MergeAt = std::string::npos;  // typing here continues the last undo step
-  bool Modified = false;
-  size_t Limit = kEditNoLimit;
   char Password = 0;
   int LeftMargin = 0, RightMargin = 0;
   int FirstLine = 0;
@@ -278,7 +295,7 @@ public:
 
   // The window's state messages, by group; false: not one of them.
   bool HandleState(TMessage& M) {
-    return HandleText(M) || HandleSelection(M) || HandleOptions(M) || HandleScrolling(M);
+    return HandleText(M) || HandleSelection(M) || HandleFlags(M) || HandleOptions(M) || HandleScrolling(M);
   }
 
   // The text, its font, replacing the selection and undoing.
@@ -365,21 +382,9 @@ public:
     }
   }
 
-  // The options: modified flag, limit, password character, read-only, margins.
+  // The options: password character, read-only, margins.
   bool HandleOptions(TMessage& M) {
     switch (M.Msg) {
-      case EM_GETMODIFY:
-        M.Result = Modified ? TRUE : FALSE;
-        return true;
-      case EM_SETMODIFY:
-        Modified = M.WParam != 0;
-        return true;
-      case EM_LIMITTEXT:
-        Limit = M.WParam == 0 ? kEditNoLimit : static_cast<size_t>(M.WParam);
-        return true;
-      case EM_GETLIMITTEXT:
-        M.Result = static_cast<LRESULT>(Limit);
-        return true;
       case EM_SETPASSWORDCHAR:
         Password = static_cast<char>(M.WParam & 0xFF);
         InvalidateRect(Wnd, nullptr, TRUE);

@@ -164,7 +164,7 @@ enum class TEditKind { Line, Memo, Rich };
 
 class TEditFilter;
 
-class TQtEditPeer : public TQtNativePeer {
+class TQtEditPeer : public TQtNativePeer, public TEditFlags {
 public:
   TQtEditPeer(const TPeerParams& P, TEditKind AKind);
   ~TQtEditPeer() override;
@@ -181,13 +181,11 @@ public:
   bool Multi() const { return Kind != TEditKind::Line; }
 
   TEditKind Kind;
-  bool Modified = false;
   bool ChangePending = false;
   bool SelPending = false;
   bool FlushScheduled = false;
   std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
   bool SettingText = false;  // a change by WM_SETTEXT (not a modification)
-  size_t Limit = kEditNoLimit;
   char Password = 0;
   int LeftMargin = 0, RightMargin = 0;
   TEditFilter* Filter = nullptr;
@@ -666,7 +664,8 @@ bool TQtEditPeer::DefaultProc(TMessage& M) {
 // The edit's messages by group; the last group passes what no group knows to the
 // native peer's procedure.
 bool TQtEditPeer::Handle(TMessage& M) {
-  return HandleText(M) || HandleSelection(M) || HandleOptions(M) || HandleScrolling(M) || HandleInput(M);
+  return HandleText(M) || HandleSelection(M) || HandleFlags(M) || HandleOptions(M) || HandleScrolling(M) ||
+         HandleInput(M);
 }
 
 // The text in GBK bytes, replacing the selection and undoing.
@@ -776,22 +775,10 @@ bool TQtEditPeer::HandleSelection(TMessage& M) {
   }
 }
 
-// The options: modified flag, limit, read-only, password character, margins and the text's rectangle.
+// The options: read-only, password character, margins and the text's rectangle.
 bool TQtEditPeer::HandleOptions(TMessage& M) {
   QWidget* w = Widget();
   switch (M.Msg) {
-    case EM_GETMODIFY:
-      M.Result = Modified ? TRUE : FALSE;
-      return true;
-    case EM_SETMODIFY:
-      Modified = M.WParam != 0;
-      return true;
-    case EM_LIMITTEXT:
-      Limit = M.WParam == 0 ? kEditNoLimit : static_cast<size_t>(M.WParam);
-      return true;
-    case EM_GETLIMITTEXT:
-      M.Result = static_cast<LRESULT>(Limit);
-      return true;
     case EM_SETREADONLY: {
       bool ro = M.WParam != 0;
       if (QLineEdit* l = Line()) {
