@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 #include "serial/portlist.h"
 
 namespace {
@@ -42,12 +43,9 @@ TNimboComm::TNimboComm() {
   FDcb.XonChar = 0x11;
   FDcb.XoffChar = 0x13;
   FInQueue = new TCommQueue(8192);
-  try {
-    FOutQueue = new TCommQueue(8192);
-  } catch (...) {
-    delete FInQueue;
-    throw;
-  }
+  TOnExit failed([&] { delete FInQueue; });
+  FOutQueue = new TCommQueue(8192);
+  failed.Dismiss();
 }
 
 TNimboComm::~TNimboComm() {
@@ -122,11 +120,12 @@ void TNimboComm::PurgeWrite(bool Abort) {
 void TNimboComm::fSetInBufSize(int Value) {
   bool running = FReaderThread != nullptr;
   TCode code = running ? _StopWorkers(true, false) : kOk;
-  try {
+  {
+    TOnExit failed([&] {
+      if (running && code == kOk) _StartReader();
+    });
     FInQueue->fSetBufSize(Value);
-  } catch (...) {
-    if (running && code == kOk) _StartReader();
-    throw;
+    failed.Dismiss();
   }
   if (running && code == kOk && !_StartReader()) code = ENimboCommError::ecReadThread;
   if (code != kOk) {
@@ -138,11 +137,12 @@ void TNimboComm::fSetInBufSize(int Value) {
 void TNimboComm::fSetOutBufSize(int Value) {
   bool running = FWriterThread != nullptr;
   TCode code = running ? _StopWorkers(false, true) : kOk;
-  try {
+  {
+    TOnExit failed([&] {
+      if (running && code == kOk) _StartWriter();
+    });
     FOutQueue->fSetBufSize(Value);
-  } catch (...) {
-    if (running && code == kOk) _StartWriter();
-    throw;
+    failed.Dismiss();
   }
   if (running && code == kOk && !_StartWriter()) code = ENimboCommError::ecWriteThread;
   if (code != kOk) {

@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 #include "platform/win32/devicemap.h"
 #include "platform/win32/serialenum.h"
 
@@ -110,12 +111,9 @@ int TNimboSerialPortList::_SortCompare(const TNimboSerialPortInfo& A, const TNim
 }
 
 TCommSerialPortInfo::TCommSerialPortInfo() : FList(new TNimboSerialPortList()) {
-  try {
-    FList->EnumPortsA();
-  } catch (...) {
-    delete FList;
-    throw;
-  }
+  TOnExit failed([&] { delete FList; });
+  FList->EnumPortsA();
+  failed.Dismiss();
 }
 
 TCommSerialPortInfo::~TCommSerialPortInfo() { delete FList; }
