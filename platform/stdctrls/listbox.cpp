@@ -879,7 +879,8 @@ int TCustomListBox::FixedItemHeightForText() {
 
 // Each message belongs to one group; false: not handled here (or handled and passed on).
 bool TCustomListBox::HandleListMessage(TMessage& M) {
-  return ListItemMessage(M) || ListSelectionMessage(M) || ListScrollMessage(M) || ListWindowMessage(M);
+  return ListItemMessage(M) || ListSelectionMessage(M) || ListScrollMessage(M) || ListGeometryMessage(M) ||
+         ListWindowMessage(M);
 }
 
 // The items: adding, removing, reading and finding them.
@@ -1047,7 +1048,7 @@ bool TCustomListBox::ListSelectionMessage(TMessage& M) {
   }
 }
 
-// Scrolling and the geometry of the items: top index, tab stops, extent, heights, the bars and the wheel.
+// Scrolling: the top index, the wheel and the scroll bars.
 bool TCustomListBox::ListScrollMessage(TMessage& M) {
   const int n = static_cast<int>(FList.size());
   const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
@@ -1064,6 +1065,52 @@ bool TCustomListBox::ListScrollMessage(TMessage& M) {
       SetTop(index);
       M.Result = LB_OKAY;
       return true;
+    case WM_MOUSEWHEEL: {
+      int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
+      int lines = -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
+      if (lines) SetTop(FTop + lines);
+      M.Result = 0;
+      return true;
+    }
+    case WM_VSCROLL: {
+      int page = std::max(1, VisibleCount(FTop));
+      switch (LOWORD(M.WParam)) {
+        case SB_LINEUP: SetTop(FTop - 1); break;
+        case SB_LINEDOWN: SetTop(FTop + 1); break;
+        case SB_PAGEUP: SetTop(FTop - page); break;
+        case SB_PAGEDOWN: SetTop(FTop + page); break;
+        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetTop(HIWORD(M.WParam)); break;
+        case SB_TOP: SetTop(0); break;
+        case SB_BOTTOM: SetTop(MaxTopIndex()); break;
+        default: break;
+      }
+      return true;
+    }
+    case WM_HSCROLL: {
+      int width = std::max(1, GetClientRect().Width());
+      switch (LOWORD(M.WParam)) {
+        case SB_LINELEFT: SetHorzPos(FHorzPos - 8); break;
+        case SB_LINERIGHT: SetHorzPos(FHorzPos + 8); break;
+        case SB_PAGELEFT: SetHorzPos(FHorzPos - width); break;
+        case SB_PAGERIGHT: SetHorzPos(FHorzPos + width); break;
+        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetHorzPos(HIWORD(M.WParam)); break;
+        case SB_LEFT: SetHorzPos(0); break;
+        case SB_RIGHT: SetHorzPos(FHorzExtent); break;
+        default: break;
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The geometry of the items: tab stops, horizontal extent, rectangles and heights.
+bool TCustomListBox::ListGeometryMessage(TMessage& M) {
+  const int n = static_cast<int>(FList.size());
+  const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
+  const bool valid = index >= 0 && index < n;
+  switch (M.Msg) {
     case LB_SETTABSTOPS: {
       const int* stops = reinterpret_cast<const int*>(M.LParam);
       int count = static_cast<int>(M.WParam);
@@ -1123,41 +1170,6 @@ bool TCustomListBox::ListScrollMessage(TMessage& M) {
       if (Variable()) M.Result = valid ? ItemHeightOf(index) : LB_ERR;
       else M.Result = FixedItemHeight();
       return true;
-    case WM_MOUSEWHEEL: {
-      int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
-      int lines = -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
-      if (lines) SetTop(FTop + lines);
-      M.Result = 0;
-      return true;
-    }
-    case WM_VSCROLL: {
-      int page = std::max(1, VisibleCount(FTop));
-      switch (LOWORD(M.WParam)) {
-        case SB_LINEUP: SetTop(FTop - 1); break;
-        case SB_LINEDOWN: SetTop(FTop + 1); break;
-        case SB_PAGEUP: SetTop(FTop - page); break;
-        case SB_PAGEDOWN: SetTop(FTop + page); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetTop(HIWORD(M.WParam)); break;
-        case SB_TOP: SetTop(0); break;
-        case SB_BOTTOM: SetTop(MaxTopIndex()); break;
-        default: break;
-      }
-      return true;
-    }
-    case WM_HSCROLL: {
-      int width = std::max(1, GetClientRect().Width());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINELEFT: SetHorzPos(FHorzPos - 8); break;
-        case SB_LINERIGHT: SetHorzPos(FHorzPos + 8); break;
-        case SB_PAGELEFT: SetHorzPos(FHorzPos - width); break;
-        case SB_PAGERIGHT: SetHorzPos(FHorzPos + width); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetHorzPos(HIWORD(M.WParam)); break;
-        case SB_LEFT: SetHorzPos(0); break;
-        case SB_RIGHT: SetHorzPos(FHorzExtent); break;
-        default: break;
-      }
-      return true;
-    }
     default:
       return false;
   }

@@ -166,6 +166,7 @@ private:
   bool ListItemMessage(TMessage& M);
   bool ListSelectionMessage(TMessage& M);
   bool ListScrollMessage(TMessage& M);
+  bool ListGeometryMessage(TMessage& M);
   bool ListWindowMessage(TMessage& M);
   void ApplyWindowStyle();
   DWORD WindowStyle();
