@@ -14,14 +14,15 @@
 void DrawOwnerItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& D,
                    const std::function<void(int Index, TRect Rect, TOwnerDrawState State)>& Draw);
 
-// The items of a list box or combo box as TStrings: every operation is a message
-// to the control (LB_ or CB_ messages, which answer alike).
 // The control's messages for each item operation; Err is what a failed one answers.
 struct TItemMessages {
   UINT Reset, Delete, Insert, Add, FindExact, GetTextLen, GetText, GetCount, GetItemData, SetItemData;
   LRESULT Err;
 };
 
+// The items of a list box or combo box as TStrings: every operation is a message
+// to the control (LB_ or CB_ messages, which answer alike). Bad indexes raise
+// EStringListError; a refused insertion, EOutOfResources.
 class TItemMessageStrings : public TStrings {
 public:
   TItemMessageStrings(TControl* AControl, const TItemMessages& AMessages) : FControl(AControl), FMsg(AMessages) {}
