@@ -268,10 +268,6 @@ void TFormMain::NExportClick(TObject*) {
   if (!RunFileDialog(SaveDialog2, "导出云文件")) return;
   FLastDir = ExtractFilePath(SaveDialog2->FileName());
   std::unique_ptr<TWorkbookAutomation> excel = TWorkbookAutomation::Create();
-  if (!excel) {
-    ShowMessage("启动 Excel 出错, 可能是没有安装Excel.");
-    return;
-  }
   if (CollectSettings() == 1) {
     excel->Quit();
     return;

@@ -300,6 +300,11 @@ void InstallQtBackend() {
     // Lives to the end of the program: windows may be freed after main returns.
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);
+  } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    // Qt would end the program at the first widget.
+    throw EInvalidOperation(
+        "The Qt backend needs a QApplication, but a plain Qt application object exists already "
+        "(text was measured or drawn before the backend was installed): install it first");
   }
   static TQtBackend* backend = new TQtBackend;
   SetBackend(backend);
