@@ -1074,30 +1074,12 @@ bool TCustomListBox::ListScrollMessage(TMessage& M) {
     }
     case WM_VSCROLL: {
       int page = std::max(1, VisibleCount(FTop));
-      switch (LOWORD(M.WParam)) {
-        case SB_LINEUP: SetTop(FTop - 1); break;
-        case SB_LINEDOWN: SetTop(FTop + 1); break;
-        case SB_PAGEUP: SetTop(FTop - page); break;
-        case SB_PAGEDOWN: SetTop(FTop + page); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetTop(HIWORD(M.WParam)); break;
-        case SB_TOP: SetTop(0); break;
-        case SB_BOTTOM: SetTop(MaxTopIndex()); break;
-        default: break;
-      }
+      if (auto to = ScrollBarTarget(M.WParam, FTop, 1, page, [this] { return MaxTopIndex(); })) SetTop(*to);
       return true;
     }
     case WM_HSCROLL: {
       int width = std::max(1, GetClientRect().Width());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINELEFT: SetHorzPos(FHorzPos - 8); break;
-        case SB_LINERIGHT: SetHorzPos(FHorzPos + 8); break;
-        case SB_PAGELEFT: SetHorzPos(FHorzPos - width); break;
-        case SB_PAGERIGHT: SetHorzPos(FHorzPos + width); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetHorzPos(HIWORD(M.WParam)); break;
-        case SB_LEFT: SetHorzPos(0); break;
-        case SB_RIGHT: SetHorzPos(FHorzExtent); break;
-        default: break;
-      }
+      if (auto to = ScrollBarTarget(M.WParam, FHorzPos, 8, width, [this] { return FHorzExtent; })) SetHorzPos(*to);
       return true;
     }
     default:

@@ -1,11 +1,30 @@
 #pragma once
-// What the list box and the combo box share, private to the standard controls:
-// their items as TStrings over messages, and the owner drawing of one item.
+// What the list box, the combo box and the list view share, private to the
+// standard controls: the items as TStrings over messages, the owner drawing of one
+// item, and where a scroll bar message moves to.
 #include <functional>
+#include <optional>
 
 #include "platform/controls/controls.h"
 #include "platform/controls/menus.h"
 #include "platform/core/strings.h"
+
+// Where WM_VSCROLL or WM_HSCROLL (its WParam) moves a position Pos: a Line or a
+// Page back or forth, to the thumb, to 0 or to Max() (asked only then); nullopt
+// for the other codes (the end of a drag ...).
+template <class TMaxFn>
+std::optional<int> ScrollBarTarget(WPARAM WParam, int Pos, int Line, int Page, TMaxFn Max) {
+  switch (LOWORD(WParam)) {
+    case SB_LINEUP: return Pos - Line;
+    case SB_LINEDOWN: return Pos + Line;
+    case SB_PAGEUP: return Pos - Page;
+    case SB_PAGEDOWN: return Pos + Page;
+    case SB_THUMBTRACK: case SB_THUMBPOSITION: return static_cast<int>(HIWORD(WParam));
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return Max();
+    default: return std::nullopt;
+  }
+}
 
 // WM_DRAWITEM for an owner-drawn item: Canvas draws on the item's device context
 // in the control's font and brush, in the highlight colours when selected; Draw

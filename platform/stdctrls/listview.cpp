@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/stdctrls/listcommon.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -483,30 +484,12 @@ void TCustomListView::DefaultHandler(TMessage& M) {
     }
     case WM_VSCROLL: {
       int page = std::max(1, VisibleRowCount());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINEUP: SetTop(FTop - 1); break;
-        case SB_LINEDOWN: SetTop(FTop + 1); break;
-        case SB_PAGEUP: SetTop(FTop - page); break;
-        case SB_PAGEDOWN: SetTop(FTop + page); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetTop(HIWORD(M.WParam)); break;
-        case SB_TOP: SetTop(0); break;
-        case SB_BOTTOM: SetTop(MaxTop()); break;
-        default: break;
-      }
+      if (auto to = ScrollBarTarget(M.WParam, FTop, 1, page, [this] { return MaxTop(); })) SetTop(*to);
       return;
     }
     case WM_HSCROLL: {
       int width = std::max(1, GetClientRect().Width());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINELEFT: SetHorz(FHorz - 8); break;
-        case SB_LINERIGHT: SetHorz(FHorz + 8); break;
-        case SB_PAGELEFT: SetHorz(FHorz - width); break;
-        case SB_PAGERIGHT: SetHorz(FHorz + width); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetHorz(HIWORD(M.WParam)); break;
-        case SB_LEFT: SetHorz(0); break;
-        case SB_RIGHT: SetHorz(TotalWidth()); break;
-        default: break;
-      }
+      if (auto to = ScrollBarTarget(M.WParam, FHorz, 8, width, [this] { return TotalWidth(); })) SetHorz(*to);
       return;
     }
     default:
