@@ -24,6 +24,8 @@
 #include "platform/controls/menus.h"
 #include "platform/win32/clock.h"
 
+namespace qtbackend {
+
 Qt::CursorShape CursorShapeOf(HCURSOR Cursor) {
   if (!Cursor) return Qt::BlankCursor;
   switch (PredefinedCursorId(Cursor)) {
@@ -283,7 +285,12 @@ bool TQtBackend::ColorDialog(TColorDialogRequest& R) {
 
 void TQtBackend::Beep() { QApplication::beep(); }
 
+}  // namespace qtbackend
+
 // ---------------------------------------------------------------------------
+// The entry points for programs
+
+using namespace qtbackend;
 
 void InstallQtBackend() {
   static int argc = 1;

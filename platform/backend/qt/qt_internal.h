@@ -14,6 +14,7 @@
 
 #include "platform/controls/backend.h"
 #include "platform/controls/winuser.h"
+#include "platform/graphics/qtgbk.h"
 
 class QMenuBar;
 class QMenu;
@@ -21,6 +22,10 @@ class QKeyEvent;
 class QMouseEvent;
 class QSocketNotifier;
 class QTimer;
+
+// Everything of the backend but the programs' entry points (qt_backend.h).
+namespace qtbackend {
+
 class TQtPeer;
 
 // Runs F as one entry from Qt. Widget (may be null) is in use meanwhile: a peer
@@ -44,9 +49,6 @@ LPARAM QtKeyData(const QKeyEvent* E, bool Release);
 void SyncModifiers(Qt::KeyboardModifiers Modifiers);
 WPARAM QtMouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers);
 
-QString ToQt(const std::string& Gbk);
-// Characters GBK cannot hold are dropped (Lossless tells whether any was).
-std::string FromQt(const QString& Text, bool* Lossless = nullptr);
 
 // ---------------------------------------------------------------------------
 // Peers
@@ -208,3 +210,5 @@ void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose);
 // The image a window's peers show (its children included).
 QImage GrabWindowImage(HWND Wnd, bool FromScreen);
+
+}  // namespace qtbackend

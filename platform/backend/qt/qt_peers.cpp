@@ -16,6 +16,9 @@
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/core/gbk.h"
+#include "platform/stdctrls/textreply.h"
+
+namespace qtbackend {
 
 namespace {
 
@@ -603,20 +606,7 @@ bool TQtNativePeer::DefaultProc(TMessage& M) {
     }
     case WM_GETTEXT: case WM_GETTEXTLENGTH: {
       if (w->metaObject()->indexOfProperty("text") < 0) return false;
-      std::string text = FromQt(w->property("text").toString());
-      if (M.Msg == WM_GETTEXTLENGTH) {
-        M.Result = static_cast<LRESULT>(text.size());
-        return true;
-      }
-      char* buf = reinterpret_cast<char*>(M.LParam);
-      if (!buf || M.WParam == 0) {
-        M.Result = 0;
-        return true;
-      }
-      std::string cut = GbkTruncate(text, M.WParam - 1);
-      std::copy(cut.begin(), cut.end(), buf);
-      buf[cut.size()] = '\0';
-      M.Result = static_cast<LRESULT>(cut.size());
+      ReplyWindowText(M, FromQt(w->property("text").toString()));
       return true;
     }
     case WM_CUT: case WM_COPY: case WM_PASTE: case WM_CLEAR: case WM_UNDO: {
@@ -677,3 +667,5 @@ QImage GrabWindowImage(HWND Wnd, bool FromScreen) {
   QPoint at = w->mapToGlobal(QPoint(0, 0));
   return screen->grabWindow(0, at.x(), at.y(), w->width(), w->height()).toImage();
 }
+
+}  // namespace qtbackend

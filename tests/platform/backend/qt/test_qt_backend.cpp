@@ -22,6 +22,8 @@
 #include "platform/core/gbk.h"
 #include "tests/platform/controls/fixtures.h"
 
+using namespace qtbackend;
+
 namespace {
 
 class QtTest : public ControlsTest {
