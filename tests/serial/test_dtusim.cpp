@@ -59,8 +59,8 @@ struct TLink {
     auto ends = [&](const std::string& T) { return S.size() >= T.size() && S.compare(S.size() - T.size(), T.size(), T) == 0; };
     return ends("\r\nOK\r\n") || ends("\r\nERROR\r\n");
   }
+  std::atomic<DWORD> Masks{0};  // before Dev: its handler writes here until Dev is gone
   TKxCommDevice Dev{nullptr};
-  std::atomic<DWORD> Masks{0};
 };
 
 const std::string kOk = "\r\nOK\r\n", kError = "\r\nERROR\r\n", kEnter = "+++++\n";
