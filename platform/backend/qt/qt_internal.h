@@ -39,6 +39,10 @@ int VirtualKeyToQtKey(WORD VKey);
 // Enter 13, Escape 27, Backspace 8, Tab 9, Ctrl+letter 1..26). Refused: a
 // character GBK cannot hold gives Refused = true and no bytes.
 std::string QtKeyChars(const QKeyEvent* E, bool& Refused);
+// A key without a virtual key of its own (a degree sign, a letter of another
+// layout) types its text all the same: its press sends the GBK bytes as WM_CHAR to
+// the focused window, or beeps when GBK cannot hold a character.
+void TypeUnmappedKey(const QKeyEvent* E, bool Press);
 LPARAM QtKeyData(const QKeyEvent* E, bool Release);
 // The key state follows the modifiers of every event.
 void SyncModifiers(Qt::KeyboardModifiers Modifiers);
