@@ -8,6 +8,8 @@
 #include <QColorDialog>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 
@@ -199,6 +202,18 @@ int TQtBackend::MessageBox(HWND Owner, const std::string& Text, const std::strin
   int fallback = MessageBoxDefaultResult(Type);
   for (const TButton& b : buttons)
     if (b.Id == fallback) box.setEscapeButton(b.Qt);
+  // The window manager cuts a title wider than the box ("dt... fig"): make the box
+  // wide enough for the title in a bold title-bar font, with room for the title
+  // bar's icon and buttons, up to the screen's width.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kTitleBarRoom = 160;  // icon, three buttons and the margins
+    int want = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) want = std::min(want, screen->availableSize().width());
+    grid->addItem(new QSpacerItem(want, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   for (const TButton& b : buttons)

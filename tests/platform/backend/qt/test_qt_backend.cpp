@@ -326,6 +326,21 @@ TEST_F(QtTest, TheBackendRunnerShowsRealMessageBoxesPopupMenusAndModalFormsWitho
   });
   EXPECT_EQ(Application->MessageBox(Utf8ToGbk("继续?"), "Probe", MB_YESNO | MB_ICONQUESTION), IDNO);
 
+  // A short text under a long title: the box is wide enough for the whole title in
+  // a bold title-bar font beside the title bar's icon and buttons.
+  const QString title = QString::fromUtf8("dtu-config 配置工具 - 未命名的工程文件.cloud");
+  int width = 0;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      width = box->width();
+      box->button(QMessageBox::Ok)->click();
+    }
+  });
+  Application->MessageBox(Utf8ToGbk("好"), Utf8ToGbk(title.toStdString()), MB_OK);
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 100);
+
   TPopupMenu popup(nullptr);
   auto* one = new TMenuItem(&popup);
   one->SetCaption("One");
