@@ -10,12 +10,15 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <climits>
@@ -300,6 +303,24 @@ void TQtBackend::Beep() { QApplication::beep(); }
 
 // ---------------------------------------------------------------------------
 
+bool LoadQtTranslations(const QLocale& Locale) {
+  static QTranslator* texts = nullptr;
+  if (texts) {
+    QCoreApplication::removeTranslator(texts);
+    delete texts;
+    texts = nullptr;
+  }
+  auto* t = new QTranslator;
+  // "qt" is the catalogue of every Qt module's texts (qtbase: dialogs, buttons).
+  if (!t->load(Locale, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete t;
+    return false;
+  }
+  QCoreApplication::installTranslator(t);
+  texts = t;
+  return true;
+}
+
 void InstallQtBackend() {
   static int argc = 1;
   static char name[] = "dtu";
@@ -308,6 +329,9 @@ void InstallQtBackend() {
     // Lives to the end of the program: windows may be freed after main returns.
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);
+    // Qt's own texts (file dialogs, standard buttons) in the user's language; the
+    // program's texts are its own.
+    LoadQtTranslations(QLocale::system());
   }
   static TQtBackend* backend = new TQtBackend;
   SetBackend(backend);

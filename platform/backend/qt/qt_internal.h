@@ -4,6 +4,7 @@
 // controls' input calls. Every entry from Qt goes through QtGuard, which catches
 // any exception for Application->HandleException: none crosses Qt's event loop.
 #include <QImage>
+#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 
@@ -47,6 +48,11 @@ LPARAM QtKeyData(const QKeyEvent* E, bool Release);
 // The key state follows the modifiers of every event.
 void SyncModifiers(Qt::KeyboardModifiers Modifiers);
 WPARAM QtMouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers);
+
+// Loads Qt's translations of its own texts for Locale in place of the ones loaded
+// before (none for a locale without translations: false). The backend loads the
+// system locale's when it starts.
+bool LoadQtTranslations(const QLocale& Locale);
 
 QString ToQt(const std::string& Gbk);
 // Characters GBK cannot hold are dropped (Lossless tells whether any was).

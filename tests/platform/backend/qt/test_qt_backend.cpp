@@ -227,6 +227,17 @@ TEST_F(QtTest, KeysOutsideTheKeyTableStillTypeTheirText) {
   SetBackend(&installed);
 }
 
+// Qt's own texts follow the locale: under a Chinese one the file dialog and the
+// standard buttons read Chinese.
+TEST_F(QtTest, QtsOwnTextsFollowTheLocale) {
+  ASSERT_TRUE(LoadQtTranslations(QLocale(QLocale::Chinese, QLocale::China)))
+      << "Qt's translations are missing (scripts/setup installs them)";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), QString::fromUtf8("文件名称(&N)："));
+  LoadQtTranslations(QLocale::c());
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
 TEST_F(QtTest, PostedMessagesFromAWorkerThreadArriveThroughQtsEventLoop) {
   TForm* form = MakeForm();
   auto* c = Child<TProbe>(form, "C", {0, 0, 10, 10});
