@@ -7,10 +7,10 @@
 #include <fstream>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,9 +29,8 @@ std::string Trimmed(const std::string& S) {
   return S.substr(b, e - b + 1);
 }
 
-bool SameName(const std::string& A, const std::string& B) {
-  return strcasecmp(A.c_str(), B.c_str()) == 0;
-}
+// Names compare as the entries' index folds them (LowerCase).
+bool SameName(const std::string& A, const std::string& B) { return SameText(A, B); }
 
 // The value of an entry without a trailing comment: a # or ; after a blank.
 std::string WithoutComment(const std::string& Value) {
