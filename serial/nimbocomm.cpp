@@ -501,7 +501,7 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     if (events & EV_ERR) ClearCommError(port, nullptr, nullptr);
     if (events) {
       CommNotify(events);
-      // The handler may have closed (or freed) the port: look at nothing but Ctl.
+      // The handler may have closed the port: look at nothing but Ctl.
       if (!Ctl.Run.load(std::memory_order_acquire)) return;
     }
   }

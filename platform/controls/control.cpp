@@ -356,7 +356,23 @@ void TControl::SetMouseCapture(bool Value) {
 void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
   if (!FParent || !FParent->HandleAllocated() || !IsVisible) return;
   TRect r = BoundsRect();
-  InvalidateRect(FParent->Handle(), &r, !(IsOpaque || FControlStyle.Contains(csOpaque)) ? TRUE : FALSE);
+  // The area needs its background erased unless something paints all of it anyway:
+  // this control as it will be (IsOpaque), a parent that paints its whole face, or
+  // an opaque control beneath this one that covers the area. This control's own
+  // opaque style does not count: it is hidden, moving away or leaving.
+  auto covered = [&] {
+    const auto& list = FParent->FControls;
+    auto self = std::find(list.begin(), list.end(), this);
+    for (auto it = self; it != list.begin();) {
+      const TControl* c = *--it;
+      if (!c->Visible() || !c->FControlStyle.Contains(csOpaque)) continue;
+      TRect both;
+      if (IntersectRect(both, r, c->BoundsRect()) && EqualRect(both, r)) return true;
+    }
+    return false;
+  };
+  bool erase = !(IsOpaque || FParent->FControlStyle.Contains(csOpaque) || covered());
+  InvalidateRect(FParent->Handle(), &r, erase ? TRUE : FALSE);
 }
 
 void TControl::Invalidate() { InvalidateControl(FVisible, FControlStyle.Contains(csOpaque)); }

@@ -8,13 +8,19 @@
 #include <QColorDialog>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QTranslator>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 
@@ -201,6 +207,18 @@ int TQtBackend::MessageBox(HWND Owner, const std::string& Text, const std::strin
   int fallback = MessageBoxDefaultResult(Type);
   for (const TButton& b : buttons)
     if (b.Id == fallback) box.setEscapeButton(b.Qt);
+  // The window manager cuts a title wider than the box ("dt... fig"): make the box
+  // wide enough for the title in a bold title-bar font, with room for the title
+  // bar's icon and buttons, up to the screen's width.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kTitleBarRoom = 160;  // icon, three buttons and the margins
+    int want = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) want = std::min(want, screen->availableSize().width());
+    grid->addItem(new QSpacerItem(want, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   for (const TButton& b : buttons)
@@ -285,6 +303,24 @@ bool TQtBackend::ColorDialog(TColorDialogRequest& R) {
 
 void TQtBackend::Beep() { QApplication::beep(); }
 
+bool LoadQtTranslations(const QLocale& Locale) {
+  static QTranslator* texts = nullptr;
+  if (texts) {
+    QCoreApplication::removeTranslator(texts);
+    delete texts;
+    texts = nullptr;
+  }
+  auto* t = new QTranslator;
+  // "qt" is the catalogue of every Qt module's texts (qtbase: dialogs, buttons).
+  if (!t->load(Locale, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete t;
+    return false;
+  }
+  QCoreApplication::installTranslator(t);
+  texts = t;
+  return true;
+}
+
 }  // namespace qtbackend
 
 // ---------------------------------------------------------------------------
@@ -300,6 +336,9 @@ void InstallQtBackend() {
     // Lives to the end of the program: windows may be freed after main returns.
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);
+    // Qt's own texts (file dialogs, standard buttons) in the user's language; the
+    // program's texts are its own.
+    LoadQtTranslations(QLocale::system());
   } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
     // Qt would end the program at the first widget.
     throw EInvalidOperation(

@@ -269,7 +269,11 @@ private:
     QtGuard(w, [&] {
       SyncModifiers(E->modifiers());
       WORD vk = QtKeyToVirtualKey(E->key(), E->modifiers());
-      if (!vk) return;
+      if (!vk) {
+        TypeUnmappedKey(E, Press);
+        if (Peer) Peer->FlushChange();
+        return;
+      }
       Qt::KeyboardModifiers m = E->modifiers();
       bool sys = ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) || vk == VK_MENU || vk == VK_F10;
       bool refused = false;

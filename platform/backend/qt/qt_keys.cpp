@@ -2,6 +2,7 @@
 #include <QKeyEvent>
 
 #include "platform/backend/qt/qt_internal.h"
+#include "platform/controls/input.h"
 #include "platform/core/gbk.h"
 
 namespace qtbackend {
@@ -97,6 +98,14 @@ std::string QtKeyChars(const QKeyEvent* E, bool& Refused) {
     return {};
   }
   return gbk;
+}
+
+void TypeUnmappedKey(const QKeyEvent* E, bool Press) {
+  if (!Press) return;
+  bool refused = false;
+  std::string chars = QtKeyChars(E, refused);
+  if (refused) MessageBeep(0);  // as for pasted text GBK cannot hold
+  if (!chars.empty()) InputChars(chars);
 }
 
 LPARAM QtKeyData(const QKeyEvent* E, bool Release) {

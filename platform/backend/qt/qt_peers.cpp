@@ -84,7 +84,10 @@ void SendKey(QWidget* W, TQtPeer* P, QKeyEvent* E, bool Press) {
   QtGuard(W, [&] {
     SyncModifiers(E->modifiers());
     WORD vk = QtKeyToVirtualKey(E->key(), E->modifiers());
-    if (!vk) return;
+    if (!vk) {
+      TypeUnmappedKey(E, Press);
+      return;
+    }
     bool alt = (E->modifiers() & Qt::AltModifier) && !(E->modifiers() & Qt::ControlModifier);
     bool sys = alt || vk == VK_MENU || vk == VK_F10;
     bool refused = false;
