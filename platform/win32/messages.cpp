@@ -101,6 +101,14 @@ void SetWindowProc(HWND Wnd, TWndMethod Method) {
   if (it != s.Windows.end()) it->second.Method = std::make_shared<TWndMethod>(std::move(Method));
 }
 
+TWndMethod GetWindowProc(HWND Wnd) {
+  TMessageSystem& s = System();
+  std::lock_guard<std::mutex> lock(s.Lock);
+  auto it = s.Windows.find(Wnd);
+  if (it == s.Windows.end() || !it->second.Method) return {};
+  return *it->second.Method;
+}
+
 bool IsWindow(HWND Wnd) {
   TMessageSystem& s = System();
   std::lock_guard<std::mutex> lock(s.Lock);

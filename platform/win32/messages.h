@@ -37,6 +37,9 @@ HWND AllocateHWnd(TWndMethod Method);
 void DeallocateHWnd(HWND Wnd);
 // Replaces a window's procedure (the old one finishes any call in progress).
 void SetWindowProc(HWND Wnd, TWndMethod Method);
+// The window's current procedure (empty when the window does not exist), so a
+// caller can hook it and pass messages on.
+TWndMethod GetWindowProc(HWND Wnd);
 bool IsWindow(HWND Wnd);
 // Whether the calling thread owns the window.
 bool IsWindowOwnedByCurrentThread(HWND Wnd);

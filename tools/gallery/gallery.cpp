@@ -1,0 +1,119 @@
+// The page registry, page building and offscreen rendering.
+#include "tools/gallery/gallery.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "platform/controls/forms.h"
+#include "platform/controls/panels.h"
+#include "platform/core/filer.h"
+#include "platform/core/textform.h"
+
+namespace {
+
+std::vector<TGalleryPage>& Registry() {
+  static std::vector<TGalleryPage> pages;
+  return pages;
+}
+
+// Draws the page's paint function over its whole client area.
+class TGalleryPaintBox : public TGraphicControl {
+public:
+  TGalleryPaintBox(TComponent* AOwner, std::function<void(TCanvas*, const TRect&)> Fn)
+      : TGraphicControl(AOwner), FPaint(std::move(Fn)) {}
+
+protected:
+  void Paint() override {
+    if (FPaint) FPaint(Canvas(), GetClientRect());
+  }
+
+private:
+  std::function<void(TCanvas*, const TRect&)> FPaint;
+};
+
+TPanel* MakeHost(TComponent* Owner, int Width, int Height, TColor Color) {
+  auto* host = new TPanel(Owner);
+  host->SetBevelOuter(bvNone);
+  host->SetCaption("");
+  host->SetColor(Color);
+  host->SetBounds(0, 0, Width, Height);
+  return host;
+}
+
+// Moves every control of From onto To, keeping their places.
+void MoveControls(TWinControl* From, TWinControl* To) {
+  while (From->ControlCount() > 0) From->Controls(0)->SetParent(To);
+}
+
+}  // namespace
+
+TGalleryPageRegistrar::TGalleryPageRegistrar(TGalleryPage Page) { Registry().push_back(std::move(Page)); }
+
+std::vector<const TGalleryPage*> GalleryPages() {
+  std::vector<const TGalleryPage*> out;
+  for (const TGalleryPage& p : Registry()) out.push_back(&p);
+  std::sort(out.begin(), out.end(), [](const TGalleryPage* a, const TGalleryPage* b) { return a->Name < b->Name; });
+  return out;
+}
+
+const TGalleryPage* FindGalleryPage(const std::string& Name) {
+  for (const TGalleryPage& p : Registry())
+    if (p.Name == Name) return &p;
+  return nullptr;
+}
+
+TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinControl* Parent) {
+  TPanel* host = MakeHost(Owner, Page.Width, Page.Height, clBtnFace);
+  if (Parent) host->SetParent(Parent);
+  if (Page.Paint) {
+    auto* box = new TGalleryPaintBox(Owner, Page.Paint);
+    box->SetBounds(0, 0, Page.Width, Page.Height);
+    box->SetParent(host);
+  }
+  if (!Page.FormSource.empty()) {
+    std::string binary = FormTextToBinary(Page.FormSource);
+    auto* form = new TForm(Owner);
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form);
+    MoveControls(form, host);
+  }
+  return host;
+}
+
+TCustomForm* LoadFormFile(const std::string& FileName, TComponent* Owner) {
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) throw EFOpenError("Cannot read file \"" + FileName + "\"");
+  std::string binary = FormTextToBinary(text.str());
+  auto form = std::make_unique<TForm>(nullptr);
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form.get());
+  TForm* f = form.release();
+  if (Owner) Owner->InsertComponent(f);
+  return f;
+}
+
+TWinControl* HostFormControls(TCustomForm* Form, TComponent* Owner) {
+  TPanel* host = MakeHost(Owner, Form->ClientWidth(), Form->ClientHeight(), Form->Color());
+  host->SetFont(Form->Font());
+  MoveControls(Form, host);
+  return host;
+}
+
+void RenderControlToPng(TWinControl* Control, const std::string& FileName) {
+  std::unique_ptr<TBitmap> bmp(new TBitmap(Control->Width(), Control->Height()));
+  Control->PaintTo(bmp->Canvas()->Handle(), 0, 0);
+  bmp->SaveToPngFile(FileName);
+}
+
+TBitmap* RenderGalleryPage(const TGalleryPage& Page) {
+  std::unique_ptr<TComponent> owner(new TComponent(nullptr));
+  TWinControl* host = BuildGalleryPage(Page, owner.get(), nullptr);
+  auto* bmp = new TBitmap(host->Width(), host->Height());
+  host->PaintTo(bmp->Canvas()->Handle(), 0, 0);
+  return bmp;
+}

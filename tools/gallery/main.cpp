@@ -1,0 +1,121 @@
+// gallery: every control of the framed-control library on pages, one page per
+// package.
+//
+//   gallery                  a window with a tab per page
+//   gallery --png DIR        renders each page offscreen into DIR/<page>.png
+//   gallery --form FILE      shows a text form source that uses the library's
+//                            classes (--png OUT renders it into OUT instead)
+//
+// Adding a page: one source file tools/gallery/page_<name>.cpp (picked up by the
+// build) that registers the page at start-up:
+//
+//   static TGalleryPageRegistrar reg{{"name", Width, Height, FormSource, Paint}};
+//
+// FormSource is a text form source ("object Page: TForm ... end") whose controls
+// are placed on the page; Paint(Canvas, ClientRect) draws what is not a control
+// (helpers drawn straight onto a canvas). Either may be empty. Pages appear in
+// name order; the tests render the same pages with RenderGalleryPage (gallery.h).
+// A control class used in a form source must be registered: the program calls
+// each library's Register...Classes() below.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/common/classes.h"
+#include "platform/backend/qt/qt_backend.h"
+#include "platform/controls/comctrls_pages.h"
+#include "platform/controls/forms.h"
+#include "tools/gallery/gallery.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: gallery [--png DIR]\n"
+               "       gallery --form FILE.form [--png OUT.png]\n");
+  return 2;
+}
+
+void RegisterLibraryClasses() { RegisterCommonClasses(); }
+
+int RenderPages(const std::string& Dir) {
+  ::mkdir(Dir.c_str(), 0777);
+  for (const TGalleryPage* page : GalleryPages()) {
+    std::unique_ptr<TComponent> owner(new TComponent(nullptr));
+    TWinControl* host = BuildGalleryPage(*page, owner.get(), nullptr);
+    std::string file = Dir + "/" + page->Name + ".png";
+    RenderControlToPng(host, file);
+    std::printf("%s\n", file.c_str());
+  }
+  return 0;
+}
+
+void ShowPages() {
+  TForm* form = new TForm(Application);
+  form->SetCaption("Gallery");
+  int w = 320, h = 240;
+  for (const TGalleryPage* page : GalleryPages()) {
+    w = std::max(w, page->Width);
+    h = std::max(h, page->Height);
+  }
+  form->SetClientWidth(w + 8);
+  form->SetClientHeight(h + 32);
+  auto* pages = new TPageControl(form);
+  pages->SetParent(form);
+  pages->SetAlign(alClient);
+  for (const TGalleryPage* page : GalleryPages()) {
+    auto* sheet = new TTabSheet(form);
+    sheet->SetPageControl(pages);
+    sheet->SetCaption(page->Name);
+    BuildGalleryPage(*page, form, sheet);
+  }
+  form->Show();
+  Application->Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string png, formFile;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--png" && i + 1 < args.size())
+      png = args[++i];
+    else if (args[i] == "--form" && i + 1 < args.size())
+      formFile = args[++i];
+    else
+      return Usage();
+  }
+  // Offscreen rendering needs no display.
+  if (!png.empty()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  InstallQtBackend();
+  RegisterLibraryClasses();
+  int rc = 0;
+  try {
+    Application->Initialize();
+    if (!formFile.empty()) {
+      TCustomForm* form = LoadFormFile(formFile, Application);
+      if (!png.empty()) {
+        TWinControl* host = HostFormControls(form, Application);
+        RenderControlToPng(host, png);
+      } else {
+        form->Show();
+        Application->Run();
+      }
+    } else if (!png.empty()) {
+      rc = RenderPages(png);
+    } else {
+      ShowPages();
+    }
+  } catch (const Exception& E) {
+    std::fprintf(stderr, "gallery: %s\n", E.Message().c_str());
+    rc = 1;
+  }
+  DoneApplication();
+  return rc;
+}
