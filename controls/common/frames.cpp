@@ -344,7 +344,11 @@ void DrawFrame(TCanvas* Canvas, int Width, int Height, TFrameStyleEx FrameStyle,
     DrawBorderSides(Canvas, r, FrameStyle, Sides);
 }
 
+// Only a window that can be seen is invalidated: its window DC's clip box is then
+// neither empty nor an error. The layer's window DCs are not clipped by the
+// window's own visibility, so a hidden window is tested for first.
 void InvalidateWindowFrame(HWND Handle, const TRect& Rect) {
+  if (!IsWindowVisible(Handle)) return;
   HDC dc = GetWindowDC(Handle);
   if (!dc) return;
   TRect box;

@@ -3,7 +3,9 @@
 // bookkeeping: while an instance lives, "uxtheme.dll" is a loadable module whose
 // entry points record every call and answer from the fields below. One instance at
 // a time, GUI thread only. A test may change the common-controls version with
-// SetComCtlVersion; the fake puts the earlier value back when it goes.
+// SetComCtlVersion; the fake puts the earlier value back when it goes. Free
+// whatever loaded the library (the theme services) before the fake goes: its
+// entry points answer only while the fake lives.
 #include <set>
 #include <string>
 #include <tuple>

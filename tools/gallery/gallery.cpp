@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/controls/comctrls_pages.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/panels.h"
 #include "platform/core/filer.h"
@@ -81,6 +82,34 @@ TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinC
     MoveControls(form, host);
   }
   return host;
+}
+
+TCustomForm* CreateGalleryWindow(TComponent* Owner) {
+  auto* form = new TForm(Owner);
+  form->SetCaption("Gallery");
+  int w = 320, h = 240;
+  for (const TGalleryPage* page : GalleryPages()) {
+    w = std::max(w, page->Width);
+    h = std::max(h, page->Height);
+  }
+  auto* pages = new TPageControl(form);
+  pages->SetParent(form);
+  for (const TGalleryPage* page : GalleryPages()) {
+    auto* sheet = new TTabSheet(form);
+    sheet->SetPageControl(pages);
+    sheet->SetCaption(page->Name);
+    BuildGalleryPage(*page, form, sheet);
+  }
+  // The pages' display area is the page control less its tabs and border.
+  pages->SetBounds(0, 0, w + 8, h + 32);
+  TRect display = pages->DisplayRect();
+  int cw = w + (w + 8 - display.Width()), ch = h + (h + 32 - display.Height());
+  pages->SetBounds(0, 0, cw, ch);
+  form->SetClientWidth(cw);
+  form->SetClientHeight(ch);
+  pages->SetAlign(alClient);
+  if (pages->PageCount() > 0) pages->SetActivePageIndex(0);
+  return form;
 }
 
 TCustomForm* LoadFormFile(const std::string& FileName, TComponent* Owner) {

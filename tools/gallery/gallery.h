@@ -34,6 +34,10 @@ const TGalleryPage* FindGalleryPage(const std::string& Name);
 // cannot be read raises the reader's exception.
 TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinControl* Parent);
 
+// The gallery window: a page control with a tab per page, each holding the page
+// built live (owned by Owner).
+TCustomForm* CreateGalleryWindow(TComponent* Owner);
+
 // Reads a text form source (UTF-8) into a new form owned by Owner. An unreadable
 // file raises EFOpenError, a bad source the reader's exception.
 TCustomForm* LoadFormFile(const std::string& FileName, TComponent* Owner);

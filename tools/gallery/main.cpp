@@ -28,7 +28,6 @@
 
 #include "controls/common/classes.h"
 #include "platform/backend/qt/qt_backend.h"
-#include "platform/controls/comctrls_pages.h"
 #include "platform/controls/forms.h"
 #include "tools/gallery/gallery.h"
 
@@ -55,26 +54,11 @@ int RenderPages(const std::string& Dir) {
   return 0;
 }
 
-void ShowPages() {
-  TForm* form = new TForm(Application);
-  form->SetCaption("Gallery");
-  int w = 320, h = 240;
-  for (const TGalleryPage* page : GalleryPages()) {
-    w = std::max(w, page->Width);
-    h = std::max(h, page->Height);
-  }
-  form->SetClientWidth(w + 8);
-  form->SetClientHeight(h + 32);
-  auto* pages = new TPageControl(form);
-  pages->SetParent(form);
-  pages->SetAlign(alClient);
-  for (const TGalleryPage* page : GalleryPages()) {
-    auto* sheet = new TTabSheet(form);
-    sheet->SetPageControl(pages);
-    sheet->SetCaption(page->Name);
-    BuildGalleryPage(*page, form, sheet);
-  }
-  form->Show();
+// Shows a form and handles messages until it is closed (it is not the
+// application's main form, whose closing would end the loop by itself).
+void RunForm(TCustomForm* Form) {
+  Form->OnClose = [](TObject*, TCloseAction&) { Application->Terminate(); };
+  Form->Show();
   Application->Run();
 }
 
@@ -104,13 +88,12 @@ int main(int argc, char** argv) {
         TWinControl* host = HostFormControls(form, Application);
         RenderControlToPng(host, png);
       } else {
-        form->Show();
-        Application->Run();
+        RunForm(form);
       }
     } else if (!png.empty()) {
       rc = RenderPages(png);
     } else {
-      ShowPages();
+      RunForm(CreateGalleryWindow(Application));
     }
   } catch (const Exception& E) {
     std::fprintf(stderr, "gallery: %s\n", E.Message().c_str());
