@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 #include "platform/storage/atomicfile.h"
@@ -311,6 +312,10 @@ struct TIniText {
   }
 };
 
+// Changes are load, change, store: one at a time in this process, so two objects
+// on one file never lose each other's values.
+std::mutex GChangeLock;
+
 std::string Unquote(const std::string& V) {
   if (V.size() >= 2 && (V.front() == '"' || V.front() == '\'') && V.back() == V.front())
     return V.substr(1, V.size() - 2);
@@ -350,6 +355,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
       (!name.empty() && (name[0] == '[' || name[0] == ';')))
     throw EIniFileException("Unable to write to " + FileName() + ": the section \"" + Section +
                             "\", name \"" + Ident + "\" or value cannot be stored in an ini file");
+  std::lock_guard<std::mutex> lock(GChangeLock);
   TIniText t = Load(FileName());
   using L = TIniText::TLine;
   for (L& l : t.Lines)
@@ -419,6 +425,7 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) 
 }
 
 void TIniFile::EraseSection(const std::string& Section) {
+  std::lock_guard<std::mutex> lock(GChangeLock);
   TIniText t = Load(FileName());
   using L = TIniText::TLine;
   std::vector<L> kept;
@@ -434,6 +441,7 @@ void TIniFile::EraseSection(const std::string& Section) {
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
+  std::lock_guard<std::mutex> lock(GChangeLock);
   TIniText t = Load(FileName());
   using L = TIniText::TLine;
   std::vector<L> kept;

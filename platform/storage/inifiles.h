@@ -62,8 +62,9 @@ private:
   std::string FFileName;
 };
 
-// An ini file read on every call and rewritten on every change, so two objects (or
-// programs) on one file see each other's writes at once. Each change replaces the
+// An ini file read on every call and rewritten on every change (one change at a
+// time in a process), so two objects (or programs) on one file see each other's
+// writes at once. Each change replaces the
 // file atomically (AtomicWriteFile); a change that cannot be written raises
 // EIniFileException "Unable to write to <file>: <reason>" and leaves the file as
 // it was. Sections and names compare without regard to ASCII case; values are read

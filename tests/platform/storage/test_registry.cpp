@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/storage/atomicfile.h"
 #include "platform/storage/registry.h"
 #include "platform/win32/osversion.h"
@@ -138,4 +140,20 @@ TEST_F(RegistryTest, DamagedStoreIsNotOverwritten) {
   EXPECT_EQ(reg.ReadString("A"), "x");
   EXPECT_THROW(reg.WriteString("B", "y"), ERegistryException);
   EXPECT_EQ(*ReadWholeFile(Dir / "registry"), damaged);
+}
+
+TEST_F(RegistryTest, ConcurrentWritersKeepEveryValue) {
+  auto writer = [](const std::string& Prefix) {
+    TRegistry reg;
+    reg.OpenKey("\\Software\\Temp\\mt", true);
+    for (int i = 0; i < 20; ++i) reg.WriteInteger(Prefix + std::to_string(i), i);
+  };
+  std::thread a(writer, "a"), b(writer, "b");
+  a.join();
+  b.join();
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Temp\\mt", false));
+  TStringList names;
+  reg.GetValueNames(&names);
+  EXPECT_EQ(names.Count(), 40);
 }
