@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,4 +107,22 @@ void AtomicWriteFile(const std::string& FileName, const std::string& Data, const
     fsync(dfd);
     close(dfd);
   }
+}
+
+TFolderLock::TFolderLock(const std::string& FileName) {
+  std::string folder = FolderOf(GbkToUtf8(FileName));
+  if (!MakeDirs(folder)) return;
+  FFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (FFd < 0) return;
+  while (flock(FFd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      close(FFd);
+      FFd = -1;
+      return;
+    }
+  }
+}
+
+TFolderLock::~TFolderLock() {
+  if (FFd >= 0) close(FFd);  // closing releases the lock
 }

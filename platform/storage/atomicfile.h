@@ -16,3 +16,18 @@ std::optional<std::string> ReadWholeFile(const std::string& FileName);
 // removed and EWriteError is raised with "<What> <file>: <reason>".
 void AtomicWriteFile(const std::string& FileName, const std::string& Data,
                      const std::string& What = "Cannot write");
+
+// Holds an exclusive lock (flock) on the folder of FileName while it lives, so a
+// load-change-store of a settings file in one process does not lose a change
+// another process makes meanwhile. The folder is created when missing; when it
+// cannot be, or cannot be opened, no lock is taken (the store then fails anyway).
+// Not for two locks of one folder in one thread: take a process-wide mutex first.
+class TFolderLock {
+public:
+  explicit TFolderLock(const std::string& FileName);
+  ~TFolderLock();
+  TFolderLock(const TFolderLock&) = delete;
+  TFolderLock& operator=(const TFolderLock&) = delete;
+private:
+  int FFd = -1;
+};

@@ -312,8 +312,8 @@ struct TIniText {
   }
 };
 
-// Changes are load, change, store: one at a time in this process, so two objects
-// on one file never lose each other's values.
+// Changes are load, change, store: one at a time in this process and, through the
+// folder's lock, among processes, so two writers never lose each other's values.
 std::mutex GChangeLock;
 
 std::string Unquote(const std::string& V) {
@@ -356,6 +356,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
     throw EIniFileException("Unable to write to " + FileName() + ": the section \"" + Section +
                             "\", name \"" + Ident + "\" or value cannot be stored in an ini file");
   std::lock_guard<std::mutex> lock(GChangeLock);
+  TFolderLock folderLock(FileName());
   TIniText t = Load(FileName());
   using L = TIniText::TLine;
   for (L& l : t.Lines)
@@ -426,6 +427,7 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) 
 
 void TIniFile::EraseSection(const std::string& Section) {
   std::lock_guard<std::mutex> lock(GChangeLock);
+  TFolderLock folderLock(FileName());
   TIniText t = Load(FileName());
   using L = TIniText::TLine;
   std::vector<L> kept;
@@ -442,6 +444,7 @@ void TIniFile::EraseSection(const std::string& Section) {
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
   std::lock_guard<std::mutex> lock(GChangeLock);
+  TFolderLock folderLock(FileName());
   TIniText t = Load(FileName());
   using L = TIniText::TLine;
   std::vector<L> kept;

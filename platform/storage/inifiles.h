@@ -63,8 +63,9 @@ private:
 };
 
 // An ini file read on every call and rewritten on every change (one change at a
-// time in a process), so two objects (or programs) on one file see each other's
-// writes at once. Each change replaces the
+// time, among threads and, through a lock on the file's folder, among processes),
+// so two objects (or programs) on one file see each other's writes at once and
+// lose none of them. Each change replaces the
 // file atomically (AtomicWriteFile); a change that cannot be written raises
 // EIniFileException "Unable to write to <file>: <reason>" and leaves the file as
 // it was. Sections and names compare without regard to ASCII case; values are read

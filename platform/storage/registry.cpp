@@ -398,6 +398,7 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
       return false;
     }
     std::lock_guard<std::mutex> lock(GStoreLock);
+    TFolderLock folderLock(RegistryStorePath());
     TStore s = LoadStore();
     EnsureKey(s, path);
     SaveStore(s);
@@ -429,6 +430,7 @@ bool TRegistry::CreateKey(const std::string& Key) {
   if (FRootKey != HKEY_CURRENT_USER || !(base & KEY_CREATE_SUB_KEY))
     throw ERegistryException("Failed to create key " + Key);
   std::lock_guard<std::mutex> lock(GStoreLock);
+  TFolderLock folderLock(RegistryStorePath());
   TStore s = LoadStore();
   if (!KeyIn(s, path)) {
     EnsureKey(s, path);
@@ -445,6 +447,7 @@ bool TRegistry::DeleteKey(const std::string& Key) {
       !(base & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE_ACCESS)))
     return false;
   std::lock_guard<std::mutex> lock(GStoreLock);
+  TFolderLock folderLock(RegistryStorePath());
   TStore s = LoadStore();
   std::vector<TKey> kept;
   bool found = false;
@@ -517,6 +520,7 @@ void TRegistry::WriteRaw(const std::string& Name, DWORD Type, const std::string&
   if (!FOpen || !(FCurrentAccess & KEY_SET_VALUE) || FRootKey != HKEY_CURRENT_USER)
     throw ERegistryException("Failed to set data for '" + Name + "'");
   std::lock_guard<std::mutex> lock(GStoreLock);
+  TFolderLock folderLock(RegistryStorePath());
   TStore s = LoadStore();
   if (!KeyIn(s, FCurrentPath))  // deleted behind this cursor's back
     throw ERegistryException("Failed to set data for '" + Name + "'");
@@ -541,6 +545,7 @@ bool TRegistry::ValueExists(const std::string& Name) {
 bool TRegistry::DeleteValue(const std::string& Name) {
   if (!FOpen || !(FCurrentAccess & KEY_SET_VALUE) || FRootKey != HKEY_CURRENT_USER) return false;
   std::lock_guard<std::mutex> lock(GStoreLock);
+  TFolderLock folderLock(RegistryStorePath());
   TStore s = LoadStore();
   for (TKey& k : s.Keys) {
     if (!SameText(k.Path, FCurrentPath)) continue;

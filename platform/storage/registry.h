@@ -6,7 +6,8 @@
 // empty. Machine keys open for reading only.
 //
 // The store file: $XDG_CONFIG_HOME/dtu-config/user-registry (~/.config when
-// XDG_CONFIG_HOME is unset or empty), rewritten atomically on every change:
+// XDG_CONFIG_HOME is unset or empty), rewritten atomically on every change, one
+// change at a time among threads and processes:
 //   [HKEY_CURRENT_USER\Software\Temp\gallery]
 //   @=sz:"the default value"
 //   "Count"=dword:5

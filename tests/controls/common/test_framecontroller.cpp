@@ -13,15 +13,15 @@
 
 namespace fct {
 
-// The same side names as TSide in another order, as another control library
-// might declare them.
-enum class TOtherSide { sdBottom, sdRight, sdTop, sdLeft };
+// Side names as another control library might declare them: another order, one
+// name of TSide missing, one of its own.
+enum class TOtherSide { sdBottom, sdRight, sdLeft, sdCentre };
 using TOtherSides = TSet<TOtherSide>;
 
 }  // namespace fct
 
 DTU_DECLARE_ENUM(fct::TOtherSide)
-DTU_DEFINE_ENUM(fct::TOtherSide, "sdBottom", "sdRight", "sdTop", "sdLeft")
+DTU_DEFINE_ENUM(fct::TOtherSide, "sdBottom", "sdRight", "sdLeft", "sdCentre")
 
 namespace fct {
 
@@ -105,8 +105,9 @@ TEST_F(FrameControllerTest, AddControlPushesEverythingInOrderOnce) {
   Log.clear();
   Ctl->AddControl(A);
   EXPECT_TRUE(Log.empty());
-  // The sides go by name into a set type of another declaration.
-  Ctl->SetFrameSides({sdLeft, sdBottom});
+  // The sides go by name into a set type of another declaration; a name it lacks
+  // is left out.
+  Ctl->SetFrameSides({sdLeft, sdTop, sdBottom});
   EXPECT_EQ(A->Sides, (TOtherSides{TOtherSide::sdLeft, TOtherSide::sdBottom}));
 }
 

@@ -149,7 +149,8 @@ TEST(IniFile, ReadOnlyFolderMakesWritesRaise) {
   EXPECT_EQ(FileText(name), "[S]\nV=old\n");
 }
 
-// Threads changing one file through their own objects lose none of the values.
+// Threads, and processes, changing one file through their own objects lose none
+// of the values.
 TEST(IniFile, ConcurrentWritersKeepEveryValue) {
   TTempDir dir;
   std::string name = dir / "mt.ini";
@@ -160,7 +161,21 @@ TEST(IniFile, ConcurrentWritersKeepEveryValue) {
   std::thread a(writer, "a"), b(writer, "b");
   a.join();
   b.join();
+  pid_t pids[2];
+  for (int p = 0; p < 2; ++p) {
+    pids[p] = fork();
+    ASSERT_GE(pids[p], 0);
+    if (pids[p] == 0) {
+      writer(p ? "d" : "c");
+      _exit(0);
+    }
+  }
+  for (pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
   TStringList names;
   TIniFile(name).ReadSection("S", &names);
-  EXPECT_EQ(names.Count(), 40);
+  EXPECT_EQ(names.Count(), 80);
 }
