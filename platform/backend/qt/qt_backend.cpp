@@ -249,8 +249,8 @@ bool TQtBackend::FileDialog(TFileDialogRequest& R) {
     if (!lossless) {
       // A path the system's text cannot hold cannot be opened or saved by it.
       // This file is compiled without the GBK literal encoding: the texts are UTF-8.
-      MessageBox(R.Owner, FromQt(QStringLiteral("文件名“") + f + QStringLiteral("”含有本程序无法使用的字符，请换一个文件名。")),
-                 FromQt(QStringLiteral("错误")), MB_OK | MB_ICONERROR);
+      const QString text = QStringLiteral("文件名“") + f + QStringLiteral("”含有本程序无法使用的字符，请换一个文件名。");
+      MessageBox(R.Owner, FromQt(text), FromQt(QStringLiteral("错误")), MB_OK | MB_ICONERROR);
       return false;
     }
     files.push_back(gbk);
