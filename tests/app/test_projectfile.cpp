@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
@@ -31,6 +32,7 @@ struct TSyncCall {
 };
 std::vector<TSyncCall> SyncCalls;
 std::vector<mode_t> UmaskCalls;
+std::mutex CallsLock;  // other threads of the binary may call them too
 }  // namespace
 
 extern "C" int __real_fsync(int Fd);
@@ -40,11 +42,17 @@ extern "C" int __wrap_fsync(int Fd) {
   ::fstat(Fd, &st);
   char path[4096] = {};
   ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(Fd)).c_str(), path, sizeof path - 1);
-  SyncCalls.push_back({S_ISDIR(st.st_mode), n > 0 ? std::string(path, static_cast<size_t>(n)) : ""});
+  {
+    std::lock_guard<std::mutex> lock(CallsLock);
+    SyncCalls.push_back({S_ISDIR(st.st_mode), n > 0 ? std::string(path, static_cast<size_t>(n)) : ""});
+  }
   return __real_fsync(Fd);
 }
 extern "C" mode_t __wrap_umask(mode_t Mask) {
-  UmaskCalls.push_back(Mask);
+  {
+    std::lock_guard<std::mutex> lock(CallsLock);
+    UmaskCalls.push_back(Mask);
+  }
   return __real_umask(Mask);
 }
 
