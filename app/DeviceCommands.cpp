@@ -128,6 +128,9 @@ std::string PortOpenFailureText(const std::string& Message, int OsError, const s
       if (const struct group* g = ::getgrgid(st.st_gid); g && g->gr_name && *g->gr_name) owner = g->gr_name;
     text += "\n当前用户无权使用该端口：请把用户加入设备所属的用户组“" + Utf8ToGbk(owner) +
             "”（Debian 上为 dialout），然后重新登录。";
+  } else if (OsError == EWOULDBLOCK || OsError == EBUSY) {
+    // The port is locked by whoever has it open; the system's text does not say so.
+    text += "\n该端口正被其他程序使用。";
   }
   return text;
 }

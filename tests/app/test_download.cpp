@@ -2,8 +2,11 @@
 // road against the terminal simulator on a pseudo-terminal through the real serial
 // library: open the port from the combo, enter configuration mode, download, query,
 // reboot.
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +18,7 @@
 #include "controls/editlist/spinedit.h"
 #include "platform/controls/memo.h"
 #include "platform/controls/progress.h"
+#include "platform/win32/devicemap.h"
 #include "serial/kxcommdevice.h"
 #include "tests/app/app_fixture.h"
 #include "tests/serial/dtusim_runner.h"
@@ -73,6 +77,7 @@ TEST(PortOpenFailureText, AddsTheSystemsReasonAndForAPermissionFailureWhatToDo) 
       {ENOENT, device, table + "\n" + Reason(ENOENT)},
       {EACCES, device, table + "\n" + Reason(EACCES) + "\n当前用户无权使用该端口：请把用户加入设备所属的用户组“" +
                            group + "”（Debian 上为 dialout），然后重新登录。"},
+      {EWOULDBLOCK, device, table + "\n" + Reason(EWOULDBLOCK) + "\n该端口正被其他程序使用。"},
       {EACCES, "/nonexistent/tty", table + "\n" + Reason(EACCES) +
                                        "\n当前用户无权使用该端口：请把用户加入设备所属的用户组“dialout”（Debian 上为 dialout），然后重新登录。"},
   };
@@ -174,6 +179,26 @@ TEST_F(Road, ConfigureDownloadQueryAndRebootAgainstTheSimulator) {
             "AT+SETVAR@1,Level,1\r\n"
             "AT+CSQ?\r\n"
             "AT+REBOOT\r\n");
+}
+
+TEST_F(Road, APortLockedByAnotherProgramSaysSo) {
+  TSim sim({"--port", "COM59"});
+  ASSERT_EQ(sim.Port, "COM59") << sim.Errors();
+  int other = ::open(ResolvePortDevice("COM59").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  FormMain->ComboBoxDownComDropDown(nullptr);
+  auto* items = FormMain->ComboBoxDownCom->Items();
+  for (int i = 0; i < items->Count(); ++i)
+    if (items->Strings(i) == "COM59") FormMain->ComboBoxDownCom->SetItemIndex(i);
+  FormMain->ComboBoxDownComChange(nullptr);
+  FormMain->ButtonOpenClick(nullptr);
+  ::close(other);
+  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+  const std::string message = LastMessage();
+  EXPECT_NE(message.find("COM59"), std::string::npos) << message;
+  EXPECT_EQ(message.substr(message.rfind('\n') + 1), "该端口正被其他程序使用。");
+  sim.Stop();
 }
 
 TEST_F(Road, RetriesSplitRepliesAndAHangUpMidDownload) {
