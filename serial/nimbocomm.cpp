@@ -320,6 +320,7 @@ void TNimboComm::Open() {
 
   if (code == kOk && !FOutsideHandle) {
     std::string name = "\\\\.\\" + FPortName;
+    errno = 0;  // CreateFileA leaves the failing call's errno (none for a refused name)
     FHandle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (FHandle == INVALID_HANDLE_VALUE) {
