@@ -1,6 +1,7 @@
 #include "serial/nimbocomm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -313,14 +314,19 @@ void TNimboComm::Open() {
   _ReapFinishedReaders();
   using E = ENimboCommError;
   TCode code = kOk;
+  int osError = 0;
   if (!FInQueue->fIsValid()) code = E::ecReadBuffer;
   else if (!FOutQueue->fIsValid()) code = E::ecWriteBuffer;
 
   if (code == kOk && !FOutsideHandle) {
     std::string name = "\\\\.\\" + FPortName;
+    errno = 0;  // CreateFileA leaves the failing call's errno (none for a refused name)
     FHandle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (FHandle == INVALID_HANDLE_VALUE) code = E::ecOpenPort;
+    if (FHandle == INVALID_HANDLE_VALUE) {
+      code = E::ecOpenPort;
+      osError = errno;  // why the device could not be opened (missing, no permission, in use)
+    }
   }
   if (code == kOk && !SetCommMask(FHandle, EV_RXFLAG)) code = E::ecSetCommMask;
   if (code == kOk && !FOutsideHandle && !SetupComm(FHandle, FHwInSize, FHwOutSize)) code = E::ecSetupComm;
@@ -352,7 +358,9 @@ void TNimboComm::Open() {
     } catch (const ENimboCommError&) {
       // The open's own failure is the one to report.
     }
-    throw ENimboCommError(code, FPortName);
+    ENimboCommError error(code, FPortName);
+    error.SetOsError(osError);
+    throw error;
   }
 
   SetThreadPriority(FReaderThread, THREAD_PRIORITY_HIGHEST);  // best effort

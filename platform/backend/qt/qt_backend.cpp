@@ -268,8 +268,9 @@ bool TQtBackend::FileDialog(TFileDialogRequest& R) {
     std::string gbk = FromQt(f, &lossless);
     if (!lossless) {
       // A path the system's text cannot hold cannot be opened or saved by it.
-      MessageBox(R.Owner, "The file name \"" + FromQt(f) + "\" contains characters this program cannot use.",
-                 "Error", MB_OK | MB_ICONERROR);
+      // This file is compiled without the GBK literal encoding: the texts are UTF-8.
+      const QString text = QStringLiteral("文件名“") + f + QStringLiteral("”含有本程序无法使用的字符，请换一个文件名。");
+      MessageBox(R.Owner, FromQt(text), FromQt(QStringLiteral("错误")), MB_OK | MB_ICONERROR);
       return false;
     }
     files.push_back(gbk);
