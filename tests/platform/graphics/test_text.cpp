@@ -229,6 +229,7 @@ TEST(TextOut, ARunGivesTheSamePixelsWhereverAndHoweverOftenItIsDrawn) {
   auto draw = [](TTextDC& T, const std::string& S, int X, int Y) {
     SetTextColor(T.Dc, RGB(0, 0, 0));
     SetBkMode(T.Dc, TRANSPARENT);
+    SetTextAlign(T.Dc, TA_BASELINE);
     TextOut(T.Dc, X, Y, S.data(), static_cast<int>(S.size()));
   };
   auto same = [](const TTextDC& A, const TTextDC& B) {
@@ -239,12 +240,12 @@ TEST(TextOut, ARunGivesTheSamePixelsWhereverAndHoweverOftenItIsDrawn) {
   };
   for (const std::string& s : {std::string("Wavy text"), kChinese + " 12"}) {
     TTextDC first, again, clipped, edge;
-    draw(first, s, 30, 40);
-    draw(again, s, 30, 40);
+    draw(first, s, 30, 50);
+    draw(again, s, 30, 50);
     EXPECT_TRUE(same(again, first)) << s;
     IntersectClipRect(clipped.Dc, 35, 44, 50, 52);
-    draw(clipped, s, 30, 40);
-    draw(edge, s, -4, -3);  // 34 pixels left and 43 up of the first drawing
+    draw(clipped, s, 30, 50);
+    draw(edge, s, -4, 7);  // 34 pixels left and 43 up of the first drawing
     int inked = 0;
     for (int y = 0; y < 120; ++y)
       for (int x = 0; x < 240; ++x) {
@@ -260,7 +261,8 @@ TEST(TextOut, ARunGivesTheSamePixelsWhereverAndHoweverOftenItIsDrawn) {
     HFONT f = MakeFont("Tahoma");
     SelectObject(mono.Dc, f);
     SetBkMode(mono.Dc, TRANSPARENT);
-    TextOut(mono.Dc, 30, 40, s.data(), static_cast<int>(s.size()));
+    SetTextAlign(mono.Dc, TA_BASELINE);
+    TextOut(mono.Dc, 30, 50, s.data(), static_cast<int>(s.size()));
     int black = 0;
     for (int y = 0; y < 120; ++y)
       for (int x = 0; x < 240; ++x) {
@@ -274,7 +276,7 @@ TEST(TextOut, ARunGivesTheSamePixelsWhereverAndHoweverOftenItIsDrawn) {
     SelectObject(mono.Dc, GetStockObject(SYSTEM_FONT));
     DeleteObject(f);
     TTextDC bigger("Tahoma", -16);
-    draw(bigger, s, 30, 40);
+    draw(bigger, s, 30, 50);
     EXPECT_FALSE(same(bigger, first)) << s;
   }
 }
