@@ -434,6 +434,16 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
     }
     return;
   }
+  // A level run at a whole-pixel position that was drawn before comes from the run
+  // cache, unmeasured.
+  const int ix = static_cast<int>(X), iy = static_cast<int>(Y);
+  const bool level = Escapement == 0 && ix == X && iy == Y && S.size() <= qsizetype(TTextCache::kMaxText);
+  if (level) {
+    if (std::shared_ptr<const TRunMask> run = TextCache().FindRun(E.Serial, S)) {
+      Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+      return;
+    }
+  }
   int width = E.Width(S);
   int pad = E.Em / 2 + 2;
   double angle = Escapement / 10.0 * M_PI / 180.0;
@@ -452,15 +462,10 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
   TRect t = VisibleBox(Dc);
   if (Extra) IntersectRect(t, t, *Extra);
   if (!IntersectRect(t, t, ink)) return;
-  // A level run at a whole-pixel position comes from (or goes to) the run cache.
-  int ix = static_cast<int>(X), iy = static_cast<int>(Y);
-  if (Escapement == 0 && ix == X && iy == Y && S.size() <= qsizetype(TTextCache::kMaxText) &&
-      int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
-    std::shared_ptr<const TRunMask> run = TextCache().FindRun(E.Serial, S);
-    if (!run) {
-      run = PaintRun(E, S, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
-      TextCache().AddRun(E.Serial, S, run);
-    }
+  // A level run of modest size is painted whole once and kept.
+  if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
+    std::shared_ptr<const TRunMask> run = PaintRun(E, S, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
+    TextCache().AddRun(E.Serial, S, run);
     Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
     return;
   }
