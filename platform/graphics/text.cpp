@@ -420,9 +420,11 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int D
   return run;
 }
 
-// Draws one run of text with its baseline start at (X, Y) in surface coordinates,
-// turned by Escapement (tenths of a degree, counter-clockwise). No background.
-void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int Escapement, const TRect* Extra) {
+// Draws one run of text, Width pixels wide as the caller measured it, with its
+// baseline start at (X, Y) in surface coordinates, turned by Escapement (tenths of
+// a degree, counter-clockwise). No background.
+void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, double Y, int Escapement,
+             const TRect* Extra) {
   if (S.isEmpty()) return;
   uint32_t color = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
   int asc = E.Tm.tmAscent, desc = E.Tm.tmDescent;
@@ -444,7 +446,7 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
       return;
     }
   }
-  int width = E.Width(S);
+  const int width = Width;
   int pad = E.Em / 2 + 2;
   double angle = Escapement / 10.0 * M_PI / 180.0;
   double ca = std::cos(angle), sa = std::sin(angle);
@@ -564,6 +566,7 @@ TTabs MakeTabs(TFontEngine& E, int Count, const int* Stops) {
 struct TSegment {
   QString Text;
   int X = 0;  // from the line start
+  int Width = 0;
 };
 
 // Splits a line at tabs into runs placed at their tab stops; Origin is the line
@@ -573,8 +576,9 @@ int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origi
   QString run;
   int runX = 0;
   auto flush = [&] {
-    if (Out && !run.isEmpty()) Out->push_back({run, runX});
-    x = runX + E.Width(run);
+    int w = E.Width(run);
+    if (Out && !run.isEmpty()) Out->push_back({run, runX, w});
+    x = runX + w;
     run.clear();
   };
   for (QChar c : Line) {
@@ -649,7 +653,7 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, esc, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, esc, extra);
-  DrawRun(Dc, e, q, bx, by, esc, extra);
+  DrawRun(Dc, e, q, width, bx, by, esc, extra);
   return true;
 }
 
@@ -667,7 +671,7 @@ int32_t TabbedTextOut(HDC Dc, int X, int Y, const char* Str, int Count, int TabC
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, 0, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, 0, nullptr);
-  for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, nullptr);
+  for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, g.Width, bx + g.X, by, 0, nullptr);
   return static_cast<int32_t>((static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(width) & 0xFFFF));
 }
 
@@ -882,7 +886,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
     else if (Format & DT_RIGHT) x = R->Right - w;
     double bx = x + ox, by = y + oy + e.Tm.tmAscent;
     if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, w, bx, by, 0, extra);
-    for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, extra);
+    for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, g.Width, bx + g.X, by, 0, extra);
     if (l.Prefix >= 0 && l.Prefix < l.Text.size()) {
       // The underline of the '&' character: one pixel below the baseline, across
       // the character's advance.
