@@ -386,11 +386,37 @@ void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const 
 
 // The coverage of a level run painted with its baseline start at (-Dx, -Dy) in a
 // W x H mask, trimmed to its inked pixels.
+// Runs are painted into the top-left W x H corner of one scratch image, kept with
+// its paint engine from run to run. Glyphs reaching past the corner land outside
+// what is read, and the corner is cleared before each run.
+struct TScratch {
+  static constexpr int kMaxW = 1024, kMaxH = 256;
+  std::mutex Lock;
+  QImage Image;
+};
+
+TScratch& Scratch() {
+  static TScratch* s = new TScratch;  // lives until the process ends
+  return *s;
+}
+
 std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int Dx, int Dy, int W, int H) {
-  QImage mask(W, H, QImage::Format_Alpha8);
-  mask.fill(0);
+  TScratch& scratch = Scratch();
+  std::unique_lock<std::mutex> lock(scratch.Lock, std::defer_lock);
+  QImage own;
+  QImage* image = &own;
+  if (W <= TScratch::kMaxW && H <= TScratch::kMaxH) {
+    lock.lock();
+    if (scratch.Image.isNull()) scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_Alpha8);
+    image = &scratch.Image;
+    for (int y = 0; y < H; ++y) std::memset(image->scanLine(y), 0, static_cast<size_t>(W));
+  } else {
+    own = QImage(W, H, QImage::Format_Alpha8);
+    own.fill(0);
+  }
+  const QImage& mask = *image;
   {
-    QPainter p(&mask);
+    QPainter p(image);
     p.setFont(E.Font);
     p.setPen(QColor(0, 0, 0, 255));
     p.translate(-Dx, -Dy);
