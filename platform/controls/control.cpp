@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/controls/controls_internal.h"
+#include "platform/controls/textreply.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
@@ -485,21 +486,9 @@ void TControl::Dispatch(TMessage& M) {
 
 void TControl::DefaultHandler(TMessage& M) {
   switch (M.Msg) {
-    case WM_GETTEXT: {
-      char* buf = reinterpret_cast<char*>(M.LParam);
-      size_t cap = M.WParam;
-      if (!buf || cap == 0) {
-        M.Result = 0;
-        break;
-      }
-      size_t n = std::min(cap - 1, FText.size());
-      std::memcpy(buf, FText.data(), n);
-      buf[n] = '\0';
-      M.Result = static_cast<LRESULT>(n);
-      break;
-    }
+    case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
-      M.Result = static_cast<LRESULT>(FText.size());
+      ReplyWindowText(M, FText);
       break;
     case WM_SETTEXT: {
       const char* t = reinterpret_cast<const char*>(M.LParam);

@@ -467,6 +467,8 @@ protected:
 private:
   friend class TControl;
   friend class TCustomForm;
+  // DoKeyDown and DoKeyUp: the form's KeyPreview first, then KeyDown or KeyUp.
+  bool DoKeyUpOrDown(TMessage& M, bool Down);
   bool IsControlMouseMsg(TMessage& M);
   void FixupTabList();
   void ReorderWindows();

@@ -661,32 +661,22 @@ void TWinControl::KeyPress(char& Key) {
   if (OnKeyPress) OnKeyPress(this, Key);
 }
 
-bool TWinControl::DoKeyDown(TMessage& M) {
-  TWMKey k(M);
-  TShiftState shift = KeyDataToShiftState(k.KeyData());
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview()) {
-    TMessage copy = M;
-    if (form->DoKeyDown(copy)) return true;
-    M.WParam = copy.WParam;
-  }
-  WORD key = k.CharCode();
-  KeyDown(key, shift);
-  k.SetCharCode(key);
-  return key == 0;
-}
+bool TWinControl::DoKeyDown(TMessage& M) { return DoKeyUpOrDown(M, true); }
 
-bool TWinControl::DoKeyUp(TMessage& M) {
+bool TWinControl::DoKeyUp(TMessage& M) { return DoKeyUpOrDown(M, false); }
+
+bool TWinControl::DoKeyUpOrDown(TMessage& M, bool Down) {
   TWMKey k(M);
   TShiftState shift = KeyDataToShiftState(k.KeyData());
   TCustomForm* form = GetParentForm(this);
   if (form && form != this && form->KeyPreview()) {
     TMessage copy = M;
-    if (form->DoKeyUp(copy)) return true;
+    if (static_cast<TWinControl*>(form)->DoKeyUpOrDown(copy, Down)) return true;
     M.WParam = copy.WParam;
   }
   WORD key = k.CharCode();
-  KeyUp(key, shift);
+  if (Down) KeyDown(key, shift);
+  else KeyUp(key, shift);
   k.SetCharCode(key);
   return key == 0;
 }

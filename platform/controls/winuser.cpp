@@ -1,5 +1,7 @@
 #include "platform/controls/winuser.h"
 
+#include "platform/controls/textreply.h"
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -726,18 +728,9 @@ void DefWindowProc(HWND Wnd, TMessage& M) {
       M.Result = TRUE;
       break;
     }
-    case WM_GETTEXT: {
-      char* buf = reinterpret_cast<char*>(M.LParam);
-      size_t cap = M.WParam;
-      if (!buf || cap == 0) { M.Result = 0; break; }
-      size_t n = std::min(cap - 1, w->Text.size());
-      std::memcpy(buf, w->Text.data(), n);
-      buf[n] = '\0';
-      M.Result = static_cast<LRESULT>(n);
-      break;
-    }
+    case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
-      M.Result = static_cast<LRESULT>(w->Text.size());
+      ReplyWindowText(M, w->Text);
       break;
     case WM_CLOSE:
       DestroyWindow(Wnd);

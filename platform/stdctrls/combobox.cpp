@@ -9,7 +9,7 @@
 #include "platform/controls/scrollbars.h"
 #include "platform/core/scope.h"
 #include "platform/stdctrls/listcommon.h"
-#include "platform/stdctrls/textreply.h"
+#include "platform/controls/textreply.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 

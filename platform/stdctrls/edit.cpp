@@ -8,7 +8,7 @@
 
 #include "platform/controls/forms.h"
 #include "platform/stdctrls/maskedit.h"
-#include "platform/stdctrls/textreply.h"
+#include "platform/controls/textreply.h"
 #include "platform/controls/menus.h"
 #include "platform/controls/modal.h"
 #include "platform/core/gbk.h"

@@ -29,7 +29,7 @@
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/edit.h"
-#include "platform/stdctrls/textreply.h"
+#include "platform/controls/textreply.h"
 #include "platform/controls/input.h"
 #include "platform/core/gbk.h"
 #include "platform/core/scope.h"

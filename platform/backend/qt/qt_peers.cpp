@@ -16,7 +16,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/core/gbk.h"
-#include "platform/stdctrls/textreply.h"
+#include "platform/controls/textreply.h"
 
 namespace qtbackend {
 

@@ -1,5 +1,7 @@
 // Message dispatch: Perform, WindowProc, per-class handlers, handles, posting,
 // broadcasting and the exception display.
+#include <cstring>
+
 #include "fixtures.h"
 
 namespace {
@@ -207,4 +209,29 @@ TEST(ExceptionDisplay, AddsAFullStopOnlyAfterACharacterAboveIt) {
   for (const Case& c : cases) Application->ShowException(Exception(c.Message));
   ASSERT_EQ(runner.Calls.size(), std::size(cases));
   for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(runner.Calls[i].Text, cases[i].Shown) << cases[i].Message;
+}
+
+// WM_GETTEXT into a short buffer, from a windowless control's own text and from a
+// window's default procedure: never half a double-byte character, always a NUL.
+TEST_F(ControlsTest, GetTextIntoAShortBufferNeverSplitsADoubleByteCharacter) {
+  TForm* form = MakeForm();
+  auto* label = Child<TGraphicProbe>(form, "Probe", TRect(0, 0, 10, 10));
+  label->SetText("A\xD6\xD0" "B");  // "A中B" in GBK
+  form->SetCaption("A\xD6\xD0" "B");
+  struct Row {
+    WPARAM Size;
+    const char* Expected;
+  } rows[] = {{1, ""}, {2, "A"}, {3, "A"}, {4, "A\xD6\xD0"}, {5, "A\xD6\xD0" "B"}, {9, "A\xD6\xD0" "B"}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.Size);
+    char buf[16];
+    std::memset(buf, 'x', sizeof buf);
+    LRESULT n = label->Perform(WM_GETTEXT, r.Size, reinterpret_cast<LPARAM>(buf));
+    EXPECT_EQ(std::string(buf), r.Expected);
+    EXPECT_EQ(n, static_cast<LRESULT>(std::strlen(r.Expected)));
+    std::memset(buf, 'x', sizeof buf);
+    n = SendMessage(form->Handle(), WM_GETTEXT, r.Size, reinterpret_cast<LPARAM>(buf));
+    EXPECT_EQ(std::string(buf), r.Expected);
+    EXPECT_EQ(n, static_cast<LRESULT>(std::strlen(r.Expected)));
+  }
 }

@@ -1,4 +1,4 @@
-#include "platform/stdctrls/textreply.h"
+#include "platform/controls/textreply.h"
 
 #include <cstring>
 
