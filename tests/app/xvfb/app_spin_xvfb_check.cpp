@@ -20,12 +20,19 @@
 #include "app/Unitnew.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/backend/qt/qt_backend.h"
+#include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/comctrls_pages.h"
 #include "platform/win32/clock.h"
 
 namespace {
 
 TManualClock g_Clock(1000);
+
+// The Qt backend with its beeps counted.
+struct TCountingBackend : qtbackend::TQtBackend {
+  int Beeps = 0;
+  void Beep() override { ++Beeps; }
+};
 
 // Lets Qt and the layer deliver what is pending, in real time (the manual clock
 // stands still meanwhile).
@@ -54,14 +61,14 @@ void SendMouse(TControl* Control, QEvent::Type Type) {
   QApplication::sendEvent(target, &e);
 }
 
-void Key(int QtKey) {
+void Key(int QtKey, Qt::KeyboardModifiers Modifiers = Qt::NoModifier, const QString& Text = {}) {
   QWidget* target = QApplication::focusWidget();
   if (!target) {
     std::fprintf(stderr, "no focus widget\n");
     return;
   }
   for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-    QKeyEvent e(type, QtKey, Qt::NoModifier);
+    QKeyEvent e(type, QtKey, Modifiers, Text);
     QApplication::sendEvent(target, &e);
   }
   Settle(50);
@@ -84,6 +91,8 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(out);
   SetClock(&g_Clock);
   InstallQtBackend();
+  static TCountingBackend counting;
+  SetBackend(&counting);
   Application->Initialize();
   Application->CreateForm(FormMain);
   Application->CreateForm(FormNew);
@@ -137,6 +146,34 @@ int main(int argc, char** argv) {
     spin->SetValue(v);
     ok &= Expect("SetValue", spin->Text(), text);
   }
+  // Every way of editing the text but stepping is refused with one beep, the
+  // native edit's own undo and clipboard keys included.
+  SetClipboardText("123");
+  struct TRefused {
+    const char* What;
+    int QtKey;
+    Qt::KeyboardModifiers Modifiers;
+    QString Text;
+  } const refused[] = {{"typing", Qt::Key_5, Qt::NoModifier, "5"},
+                       {"Backspace", Qt::Key_Backspace, Qt::NoModifier, "\b"},
+                       {"Delete", Qt::Key_Delete, Qt::NoModifier, ""},
+                       {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, QString(QChar(22))},
+                       {"Ctrl+X", Qt::Key_X, Qt::ControlModifier, QString(QChar(24))},
+                       {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, QString(QChar(26))}};
+  for (const TRefused& r : refused) {
+    spin->SelectAll();
+    counting.Beeps = 0;
+    Key(r.QtKey, r.Modifiers, r.Text);
+    ok &= Expect(r.What, spin->Text() + " beeps " + std::to_string(counting.Beeps), "42 beeps 1");
+  }
+  // Undo of a typed change is refused too, though the native edit could undo it.
+  spin->SetAllowKeyEdit(true);
+  spin->SetSelStart(2);
+  Key(Qt::Key_5, Qt::NoModifier, "5");
+  spin->SetAllowKeyEdit(false);
+  counting.Beeps = 0;
+  Key(Qt::Key_Z, Qt::ControlModifier, QString(QChar(26)));
+  ok &= Expect("Ctrl+Z after typing", spin->Text() + " beeps " + std::to_string(counting.Beeps), "425 beeps 1");
   spin->SetValue(6);
   Settle(100);
   SaveWindowImage(FormMain, (out / "spin.png").string(), true);
