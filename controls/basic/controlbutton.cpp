@@ -130,6 +130,9 @@ void TQvControlButton::TimerExpired(TObject*) {
     CancelPress();
     return;
   }
+  // Held with the pointer off the button: the face stays down, the repeats wait.
+  TPoint p = CursorPosition();
+  if (p.X < 0 || p.X >= ClientWidth() || p.Y < 0 || p.Y >= ClientHeight()) return;
   try {
     Click();
   } catch (...) {

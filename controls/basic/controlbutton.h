@@ -3,7 +3,8 @@
 // a spin arrow (left, up, right, down), a combo-style drop-down arrow, or a plain
 // face with a glyph. It follows the visual theme, has a flat mode that shows a
 // frame only under the mouse, and can repeat its click while it is held down
-// (RepeatClicks: the first repeat InitialDelay after the press, then every Delay).
+// (RepeatClicks: the first repeat InitialDelay after the press, then every Delay,
+// while the pointer is over the button).
 //
 // A press ends when the button is released, and also when it loses the mouse
 // capture some other way (a modal box opened by a repeated click, the button

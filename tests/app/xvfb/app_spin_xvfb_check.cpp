@@ -5,6 +5,7 @@
 // Photographs the page.
 //   app_spin_xvfb_check <folder>     exit 0 when all hold; spin.png in folder
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -54,6 +55,7 @@ void SendMouse(TControl* Control, QEvent::Type Type) {
     std::fprintf(stderr, "nothing on screen at %d,%d\n", p.X, p.Y);
     return;
   }
+  QCursor::setPos(global);  // the pointer is where the user clicks
   QPoint local = target->mapFromGlobal(global);
   bool press = Type == QEvent::MouseButtonPress;
   QMouseEvent e(Type, QPointF(local), QPointF(global), Qt::LeftButton, press ? Qt::LeftButton : Qt::NoButton,
