@@ -165,3 +165,47 @@ TEST_F(ControlButton, AFlatButtonShowsAFrameOnlyUnderTheMouse) {
 }
 
 }  // namespace
+
+// With the visual style on, a flat button away from the mouse shows its colour and
+// the arrow only; any other button draws the themed element of its style.
+#include "controls/common/themes.h"
+#include "platform/theme/themefake.h"
+
+namespace {
+
+TEST_F(ControlButton, ThemedFlatButtonsAwayFromTheMouseDrawNoElement) {
+  FreeThemeServices();
+  {
+    TThemeLibraryFake fake;
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    // The themed backgrounds drawn for an element class (the XP arrow itself may
+    // look at the combo box's button for its colour).
+    auto drawn = [&](const std::string& Class) {
+      std::vector<std::pair<int, int>> out;
+      for (const auto& c : fake.Calls)
+        if (c.Name == "DrawThemeBackground" && c.Class == Class) out.emplace_back(c.Part, c.State);
+      fake.Calls.clear();
+      return out;
+    };
+    using Drawn = std::vector<std::pair<int, int>>;
+    Button->SetStyle(cbsUp);
+    Button->SetFlat(true);
+    Button->SetColor(clWhite);
+    fake.Calls.clear();
+    auto shot = Paint();
+    EXPECT_EQ(drawn("spin"), Drawn{});
+    EXPECT_EQ(static_cast<COLORREF>(shot->Canvas()->Pixels(0, 0)), RGB(255, 255, 255));
+    Button->SetFlat(false);
+    fake.Calls.clear();
+    Paint();
+    EXPECT_EQ(drawn("spin"), (Drawn{{1, 1}}));  // the up part, normal
+    Button->SetStyle(cbsDropDown);
+    Button->SetEnabled(false);
+    fake.Calls.clear();
+    Paint();
+    EXPECT_EQ(drawn("combobox"), (Drawn{{1, 4}}));  // the drop-down button, disabled
+    FreeThemeServices();
+  }
+}
+
+}  // namespace
