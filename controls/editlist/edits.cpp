@@ -284,6 +284,9 @@ void TQvCustomEdit::DoDropDown() {
   }
   SetButtonState(bsUp);
   FDroppingDown = false;
+  // Dropped by a key: no button release will come to give the capture back, and
+  // the next click elsewhere would be swallowed by the edit.
+  if (GetKeyState(VK_LBUTTON) >= 0 && HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
 }
 
 void TQvCustomEdit::MouseCancel() {

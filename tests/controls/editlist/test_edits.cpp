@@ -111,6 +111,8 @@ TEST_F(FramedEdit, F4AndAltDownPressTheDropButton) {
   }
   EXPECT_EQ(e->StateDuringDrop, bsDown);
   EXPECT_EQ(e->ButtonState(), bsUp);
+  // A drop by key gives the mouse back: the next click elsewhere is not swallowed.
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(FramedEdit, AClickOnTheDropButtonStripDropsDown) {
