@@ -14,6 +14,7 @@
 #include "app/Unitmodify.h"
 #include "app/Unitnew.h"
 #include "app/Workbook.h"
+#include "controls/editlist/classes.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/stdctrls/combobox.h"
 #include "platform/stdctrls/dialogs.h"
@@ -140,6 +141,7 @@ const TClassInfo& TFormMain::StaticClass() {
 }
 
 TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) {
+  RegisterEditListClasses();  // the framed spin edit of the communication page
   LoadForm();
   for (TEdit* e : {EditAddr, EditPort, EditDeviceID, EditPsw}) FilterPaste(e, CloudText);
 }

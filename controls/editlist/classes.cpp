@@ -2,10 +2,14 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/edits.h"
+#include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
   RegisterBasicClasses();
+  RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
+  RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
 }

@@ -2,57 +2,127 @@
 
 #include <cmath>
 
+#include "controls/common/dialogs.h"
+#include "controls/common/themes.h"
+#include "controls/common/utils.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
-#include "platform/graphics/gdi.h"
 
 namespace {
-
-constexpr int ButtonWidth = 15;
-
 // The class library's Round: halves go to the even neighbour.
 int RoundHalfEven(long double V) { return static_cast<int>(std::nearbyint(V)); }
-
 }  // namespace
 
-DTU_DECLARE_ENUM(TSpinButtonType)
 DTU_DEFINE_ENUM(TSpinButtonType, "sbUp", "sbDown")
 
 const TClassInfo& TQvSpinEdit::StaticClass() {
   using S = TQvSpinEdit;
-  static const TClassInfo info =
-      TClassBuilder<S>("TQvSpinEdit", &TCustomEdit::StaticClass())
-          .Component()
-          .Bool("AllowBlank", &S::AllowBlank, &S::SetAllowBlank, false)
-          .Float("BlankValue", &S::BlankValue, &S::SetBlankValue)
-          .Bool("CheckRange", &S::CheckRange, &S::SetCheckRange, false)
-          .Int("Decimals", &S::Decimals, [](S* s, int64_t v) { s->SetDecimals(static_cast<int>(v)); }, 0)
-          .Float("Increment", &S::Increment, &S::SetIncrement, [](S* s) { return s->Increment() != 1; })
-          .Bool("IntegersOnly", &S::IntegersOnly, &S::SetIntegersOnly, true)
-          .Float("Max", &S::Max, &S::SetMax, [](S* s) { return s->Max() != 100; })
-          .Float("Min", &S::Min, &S::SetMin, [](S* s) { return s->Min() != 0; })
-          .Float("PageSize", &S::PageSize, &S::SetPageSize, [](S* s) { return s->PageSize() != 10; })
-          .Float("Value", &S::GetValue, &S::SetValue, [](S*) { return true; })
-          .Prop(TControl::Property("Anchors"))
-          .Prop(TControl::Property("Color"))
-          .Prop(TControl::Property("Enabled"))
-          .Prop(TControl::Property("Font"))
-          .Prop(TControl::Property("ParentFont"))
-          .Prop(TControl::Property("ShowHint"))
-          .Prop(TControl::Property("TabOrder"))
-          .Prop(TControl::Property("TabStop"))
-          .Prop(TControl::Property("Visible"))
-          .Event("OnChange", static_cast<TNotifyEvent S::*>(&TCustomEdit::OnChange))
-          .Build();
+  static const TClassInfo info = [] {
+    TClassBuilder<S> b("TQvSpinEdit", &inherited::StaticClass());
+    b.Component()
+        .Prop(TControl::Property("Align"))
+        .Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taRightJustify)
+        .Bool("AllowBlank", &S::AllowBlank, &S::SetAllowBlank, false)
+        .Bool("AllowKeyEdit", &S::AllowKeyEdit, &S::SetAllowKeyEdit, false)
+        .Prop(TControl::Property("Anchors"))
+        .Bool("AutoSelect", &S::AutoSelect, &S::SetAutoSelect, true)
+        .Bool("AutoSize", &S::AutoSize, &S::SetAutoSize, true)
+        .Bool("BeepOnInvalidKey", &S::BeepOnInvalidKey, &S::SetBeepOnInvalidKey, true)
+        .Float("BlankValue", &S::BlankValue, &S::SetBlankValue, [](S* s) { return s->BlankValue() != 0; })
+        .Object<TBitmap>("ButtonDownGlyph", &S::ButtonDownGlyph, &S::SetButtonDownGlyph,
+                         [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
+        .Int("ButtonDownNumGlyphs", &S::ButtonDownNumGlyphs, [](S* s, int64_t v) { s->SetButtonDownNumGlyphs(static_cast<int>(v)); },
+             2, [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
+        .Object<TBitmap>("ButtonUpGlyph", &S::ButtonUpGlyph, &S::SetButtonUpGlyph,
+                         [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
+        .Int("ButtonUpNumGlyphs", &S::ButtonUpNumGlyphs, [](S* s, int64_t v) { s->SetButtonUpNumGlyphs(static_cast<int>(v)); },
+             2, [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
+        .Int("ButtonWidth", &S::ButtonWidth, [](S* s, int64_t v) { s->SetButtonWidth(static_cast<int>(v)); }, 17)
+        .Enum<TEditCharCase>("CharCase", &S::CharCase, &S::SetCharCase, ecNormal)
+        .Bool("CheckRange", &S::CheckRange, &S::SetCheckRange, false)
+        .Prop(TControl::Property("Ctl3D"))
+        .Int("Decimals", &S::Decimals, [](S* s, int64_t v) { s->SetDecimals(static_cast<int>(v)); }, 0)
+        .Enum<TSpinDirection>("Direction", &S::Direction, &S::SetDirection, sdUpDown)
+        .Prop(TControl::Property("Enabled"))
+        .Prop(TControl::Property("Font"))
+        .Bool("HideSelection", &S::HideSelection, &S::SetHideSelection, true)
+        .Float("Increment", &S::Increment, &S::SetIncrement, [](S* s) { return s->Increment() != 1; })
+        .Bool("IntegersOnly", &S::IntegersOnly, &S::SetIntegersOnly, true)
+        .Float("Max", &S::Max, &S::SetMax, [](S* s) { return s->Max() != 100; })
+        .Float("Min", &S::Min, &S::SetMin, [](S* s) { return s->Min() != 0; })
+        .Enum<TOrientation>("Orientation", &S::Orientation, &S::SetOrientation, orVertical)
+        .Float("PageSize", &S::PageSize, &S::SetPageSize, [](S* s) { return s->PageSize() != 10; })
+        .Prop(TControl::Property("ParentColor", 0))
+        .Prop(TControl::Property("ParentCtl3D"))
+        .Prop(TControl::Property("ParentFont"))
+        .Prop(TControl::Property("ParentShowHint"))
+        .Char("PasswordChar", &S::PasswordChar, &S::SetPasswordChar, 0)
+        .Prop(TControl::Property("PopupMenu"))
+        .Bool("ReadOnly", &S::ReadOnly, &S::SetReadOnly, false)
+        .Prop(TControl::Property("ShowHint"))
+        .Bool("TabOnEnter", &S::TabOnEnter, &S::SetTabOnEnter, false)
+        .Prop(TControl::Property("TabOrder"))
+        .Prop(TControl::Property("TabStop", 1))
+        .Prop(TControl::Property("Visible"));
+    AddFramingProperties(b, false);
+    // The spin edit's flat-button colour is its own: written whatever the controller.
+    b.Bool("FlatButtons", &S::FlatButtons, &S::SetFlatButtons, false,
+           [](S* s) { return !ControllerOwns(s->FrameController(), s->FrameControllerNotifications(), fcpFlatButtons); })
+        .Int("FlatButtonColor", &S::FlatButtonColor, [](S* s, int64_t v) { s->SetFlatButtonColor(static_cast<TColor>(v)); },
+             clBtnFace, {}, &ColorIdents())
+        .Float("Value", &S::GetValue, &S::SetValue, [](S*) { return true; })
+        .Event("OnButtonClick", &S::OnButtonClick)
+        .Event("OnChange", static_cast<TNotifyEvent S::*>(&TCustomEdit::OnChange))
+        .Event("OnChanging", &S::OnChanging)
+        .Prop(TControl::Property("OnClick"))
+        .Prop(TControl::Property("OnContextPopup"))
+        .Prop(TControl::Property("OnDblClick"))
+        .Prop(TControl::Property("OnEnter"))
+        .Prop(TControl::Property("OnExit"))
+        .Prop(TControl::Property("OnKeyDown"))
+        .Prop(TControl::Property("OnKeyPress"))
+        .Prop(TControl::Property("OnKeyUp"))
+        .Prop(TControl::Property("OnMouseDown"))
+        .Event("OnMouseEnter", static_cast<TNotifyEvent S::*>(&TQvCustomEdit::OnMouseEnter))
+        .Event("OnMouseLeave", static_cast<TNotifyEvent S::*>(&TQvCustomEdit::OnMouseLeave))
+        .Prop(TControl::Property("OnMouseMove"))
+        .Prop(TControl::Property("OnMouseUp"))
+        .Prop(TControl::Property("OnMouseWheel"));
+    return b.Build();
+  }();
   return info;
 }
 
-namespace {
-const bool kRegistered = (RegisterClass(TQvSpinEdit::StaticClass()), true);
+TQvSpinEdit::TQvSpinEdit(TComponent* AOwner) : TQvCustomEdit(AOwner) {
+  TControlStyle s = ControlStyle();
+  s >> csSetCaption;
+  SetControlStyle(s);
+  SetWidth(47);
+  SetAlignment(taRightJustify);
+  FButtons = new TQvSpinButtons(this);
+  FButtons->SetBounds(0, 0, 17, 17);
+  FButtons->SetVisible(true);
+  FButtons->SetParent(this);
+  FButtons->SetFocusControl(this);
+  FButtons->OnUpRightClick = [this](TObject* s) { UpRightClickHandler(s); };
+  FButtons->OnDownLeftClick = [this](TObject* s) { DownLeftClickHandler(s); };
+  SetValue(0);
 }
 
-TQvSpinEdit::TQvSpinEdit(TComponent* AOwner) : TCustomEdit(AOwner) { SetValue(0); }
+void TQvSpinEdit::GetChildren(const TGetChildProc&, TComponent*) {}
+
+void TQvSpinEdit::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  Filer->DefineProperty("FlatButtonParentColor", TQvOldPropReader::ReadOldBooleanProp, nullptr, false);
+}
+
+TQvControlButton* TQvSpinEdit::GetButton(TSpinButtonType Index) const {
+  return Index == sbDown ? FButtons->DownLeftButton() : FButtons->UpRightButton();
+}
+
+// ---------------------------------------------------------------------------
+// The value
 
 long double TQvSpinEdit::GetValue() {
   try {
@@ -83,6 +153,7 @@ void TQvSpinEdit::SetValue(long double NewValue) {
   int after = static_cast<int>(text.size());
   if (after > before) ++pos;
   else if (after < before) --pos;
+  // A text that shrank below the caret leaves it at the start, never before it.
   SetSelStart(std::clamp(pos, 0, after));
 }
 
@@ -136,8 +207,6 @@ void TQvSpinEdit::DoButtonClick(TSpinButtonType Button) {
   if (OnButtonClick) OnButtonClick(this, Button);
 }
 
-void TQvSpinEdit::InvalidKeyPressed() { MessageBeep(0); }
-
 void TQvSpinEdit::IncValue(long double Amount) {
   if (ReadOnly()) return InvalidKeyPressed();
   long double v = GetValue() + Amount;
@@ -154,93 +223,217 @@ void TQvSpinEdit::DecValue(long double Amount) {
   DoButtonClick(sbDown);
 }
 
+void TQvSpinEdit::UpRightClickHandler(TObject*) { IncValue(FIncrement); }
+
+void TQvSpinEdit::DownLeftClickHandler(TObject*) { DecValue(FIncrement); }
+
+// ---------------------------------------------------------------------------
+// Buttons and margins
+
+void TQvSpinEdit::SetButtonWidth(int Value) {
+  if (Value == FButtonWidth) return;
+  FButtonWidth = std::max(Value, 0);
+  FButtons->SetWidth(Orientation() == orVertical ? FButtonWidth : 2 * FButtonWidth);
+  ResizeButtons();
+  Invalidate();
+}
+
+void TQvSpinEdit::SetOrientation(TOrientation Value) {
+  FButtons->SetOrientation(Value);
+  ResizeButtons();
+  Invalidate();
+}
+
+void TQvSpinEdit::SetFrameStyle(TFrameStyle Value) {
+  inherited::SetFrameStyle(Value);
+  ResizeButtons();
+}
+
+void TQvSpinEdit::SetFlatButtons(bool Value) {
+  inherited::SetFlatButtons(Value);
+  FButtons->SetFlat(Value);
+  ResizeButtons();
+}
+
+void TQvSpinEdit::SetFlatButtonColor(TColor Value) {
+  inherited::SetFlatButtonColor(Value);
+  UpdateFrame(false, FFocused);
+}
+
+void TQvSpinEdit::ResizeButtons() {
+  if (!FButtons || ComponentState().Contains(csLoading)) return;
+  int minHeight = GetMinFontHeight(Font());
+  if (minHeight > Height()) {
+    SetHeight(minHeight);
+    return;
+  }
+  int w = FButtons->Width();
+  if (FrameVisible() || Ctl3D()) {
+    if (ThemeServices()->ThemesEnabled()) FButtons->SetBounds(Width() - w - 3, -1, w, Height() - 2);
+    else FButtons->SetBounds(Width() - w - 4, 0, w, Height() - 4);
+  } else {
+    FButtons->SetBounds(Width() - w - 1, 1, w, Height() - 2);
+  }
+  SetEditRect();
+}
+
+void TQvSpinEdit::SetEditRect() {
+  if (!HandleAllocated()) return;
+  if (ReadOnly()) {
+    SendMessage(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+    return;
+  }
+  if (ComponentState().Contains(csLoading)) return;
+  SendMessage(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, FButtons->Width() + 2));
+}
+
+TRect TQvSpinEdit::GetEditRect() {
+  TRect r = ClientRect();
+  if (!ReadOnly()) r.Right -= FButtons->Width() + 2;
+  return r;
+}
+
+void TQvSpinEdit::ReadOnlyChanged() {
+  inherited::ReadOnlyChanged();
+  FButtons->SetVisible(!ReadOnly());
+  ResizeButtons();
+}
+
+void TQvSpinEdit::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;
+}
+
+void TQvSpinEdit::CreateWnd() {
+  inherited::CreateWnd();
+  SetEditRect();
+}
+
+void TQvSpinEdit::Loaded() {
+  inherited::Loaded();
+  ResizeButtons();
+}
+
+void TQvSpinEdit::UpdateFrame(bool ViaMouse, bool InFocus) {
+  inherited::UpdateFrame(ViaMouse, InFocus);
+  if (!FlatButtons() || !FButtons) return;
+  bool hot = FFocused || FMouseOver;
+  if (ThemeServices()->ThemesEnabled()) {
+    FButtons->SetFlat(!hot);
+    if (!hot) FButtons->SetButtonColor(Color());
+  } else {
+    FButtons->SetButtonColor(hot ? FlatButtonColor() : Color());
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Keys, characters, the wheel
+
+bool TQvSpinEdit::IsValidChar(char Key) {
+  auto k = static_cast<unsigned char>(Key);
+  bool control = k < 32 && k != 13;
+  if (!FAllowKeyEdit) return control && k != 8;
+  bool digit = k >= '0' && k <= '9';
+  bool sign = Key == '+' || Key == '-';
+  bool separator = !FIntegersOnly && Key == DecimalSeparator;
+  if (!digit && !sign && !separator) return control;
+  std::string text = Text();
+  if (separator) {
+    bool inText = text.find(DecimalSeparator) != std::string::npos;
+    if (SelLength() == 0) return !inText;
+    return !inText || SelText().find(DecimalSeparator) != std::string::npos;
+  }
+  if (sign) {
+    if (SelStart() == 0 && text.find_first_of("+-") == std::string::npos) return true;
+    return SelLength() == static_cast<int>(text.size());
+  }
+  return true;
+}
+
+void TQvSpinEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  if (!FAllowKeyEdit && Key == VK_DELETE) {
+    Key = 0;
+    InvalidKeyPressed();
+  }
+  switch (Key) {
+    case VK_PRIOR: IncValue(FPageSize); break;
+    case VK_NEXT: DecValue(FPageSize); break;
+    case VK_UP: IncValue(FIncrement); break;
+    case VK_DOWN: DecValue(FIncrement); break;
+    default: return;
+  }
+  Key = 0;
+}
+
+void TQvSpinEdit::KeyPress(char& Key) {
+  inherited::KeyPress(Key);
+  if (Key != 0 && !IsValidChar(Key)) {
+    Key = 0;
+    InvalidKeyPressed();
+  }
+}
+
+bool TQvSpinEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  long double step = Shift.Contains(ssCtrl) ? FPageSize : FIncrement;
+  if (WheelDelta > 0) IncValue(step);
+  else if (WheelDelta < 0) DecValue(step);
+  return true;
+}
+
+void TQvSpinEdit::EditingMessage(TMessage& M) {
+  if (!FAllowKeyEdit) {
+    InvalidKeyPressed();
+    M.Result = 0;
+    return;
+  }
+  if (ReadOnly()) {
+    M.Result = 0;
+    return;
+  }
+  inherited::Dispatch(M);
+}
+
 void TQvSpinEdit::Dispatch(TMessage& M) {
   switch (M.Msg) {
-    case WM_NCCALCSIZE: return WMNCCalcSize(M);
-    case WM_NCPAINT: return WMNCPaint(M);
-    case WM_NCHITTEST: return WMNCHitTest(M);
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK: return WMNCLButtonDown(M);
-    case WM_KEYDOWN: return WMKeyDown(M);
-    case WM_MOUSEWHEEL: {
-      int delta = static_cast<int16_t>(HIWORD(M.WParam));
-      if (delta > 0) IncValue(FIncrement);
-      else if (delta < 0) DecValue(FIncrement);
-      M.Result = 0;
-      return;
-    }
-    case WM_CHAR:
-      // The value is changed only by stepping; typed characters are refused.
-      if (static_cast<unsigned char>(M.WParam) >= ' ') InvalidKeyPressed();
-      M.Result = 0;
-      return;
     case WM_PASTE:
     case WM_CUT:
     case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+      return EditingMessage(M);
+    case CM_ENTER:
+      inherited::Dispatch(M);
+      SetEditRect();
+      if (AutoSelect() && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
       return;
     case CM_EXIT:
-      // Leaving the edit reformats its text; a text that is no number becomes Min.
       inherited::Dispatch(M);
+      SetEditRect();
+      // Leaving the edit reformats its text; a text that is no number becomes Min.
       if (!(FAllowBlank && Text().empty())) SetValue(GetValue());
+      return;
+    case WM_SIZE:
+      inherited::Dispatch(M);
+      ResizeButtons();
+      return;
+    case CM_ENABLEDCHANGED:
+      inherited::Dispatch(M);
+      SetEditRect();
+      FButtons->SetAllEnabled(Enabled());
+      if (FlatButtons()) FButtons->SetButtonColor(Color());
+      return;
+    case CM_FONTCHANGED:
+      inherited::Dispatch(M);
+      if (HandleAllocated()) SetEditRect();
+      FButtons->SetAllEnabled(Enabled());
+      return;
+    case CM_COLORCHANGED:
+      inherited::Dispatch(M);
+      if (FButtons) FButtons->SetButtonColor(Color());
       return;
     default:
       inherited::Dispatch(M);
   }
-}
-
-void TQvSpinEdit::WMKeyDown(TMessage& M) {
-  switch (M.WParam) {
-    case VK_UP: IncValue(FIncrement); break;
-    case VK_DOWN: DecValue(FIncrement); break;
-    case VK_PRIOR: IncValue(FPageSize); break;
-    case VK_NEXT: DecValue(FPageSize); break;
-    case VK_DELETE: InvalidKeyPressed(); break;  // the text changes only by stepping
-    default: return inherited::Dispatch(M);
-  }
-  M.Result = 0;
-}
-
-void TQvSpinEdit::WMNCCalcSize(TMessage& M) {
-  NCCALCSIZE_PARAMS* p = TWMNCCalcSize(M).CalcSize_Params();
-  TRect window = p->rgrc[0];
-  inherited::Dispatch(M);
-  TRect& client = p->rgrc[0];
-  int width = std::min(ButtonWidth, std::max(0, client.Width() - 1));
-  client.Right -= width;
-  FButtons = TRect(client.Right - window.Left, client.Top - window.Top, client.Right + width - window.Left,
-                   client.Bottom - window.Top);
-}
-
-void TQvSpinEdit::WMNCPaint(TMessage& M) {
-  inherited::Dispatch(M);
-  if (FButtons.IsEmpty()) return;
-  HDC dc = GetWindowDC(Handle());
-  int mid = FButtons.Top + FButtons.Height() / 2;
-  TRect up(FButtons.Left, FButtons.Top, FButtons.Right, mid);
-  TRect down(FButtons.Left, mid, FButtons.Right, FButtons.Bottom);
-  UINT state = Enabled() ? 0 : DFCS_INACTIVE;
-  DrawFrameControl(dc, &up, DFC_SCROLL, DFCS_SCROLLUP | state);
-  DrawFrameControl(dc, &down, DFC_SCROLL, DFCS_SCROLLDOWN | state);
-  ReleaseDC(Handle(), dc);
-}
-
-void TQvSpinEdit::WMNCHitTest(TMessage& M) {
-  inherited::Dispatch(M);
-  TRect window;
-  GetWindowRect(Handle(), &window);
-  TPoint p = TWMNCHitTest(M).Pos();
-  if (FButtons.Contains(TPoint(p.X - window.Left, p.Y - window.Top))) M.Result = HTBORDER;
-}
-
-void TQvSpinEdit::WMNCLButtonDown(TMessage& M) {
-  TRect window;
-  GetWindowRect(Handle(), &window);
-  TPoint p = LParamToPoint(M.LParam);
-  TPoint local(p.X - window.Left, p.Y - window.Top);
-  if (!Enabled() || !FButtons.Contains(local)) return inherited::Dispatch(M);
-  if (CanFocus()) SetFocus();
-  bool up = local.Y < FButtons.Top + FButtons.Height() / 2;
-  if (up) IncValue(FIncrement);
-  else DecValue(FIncrement);
-  M.Result = 0;
 }

@@ -50,6 +50,23 @@ void MoveControls(TWinControl* From, TWinControl* To) {
   while (From->ControlCount() > 0) From->Controls(0)->SetParent(To);
 }
 
+// Gives the control and its windowed children their (hidden) windows, so that
+// what lives in a window (an edit's text, a non-client frame) is painted as on
+// the screen.
+// A control without a parent is put on a hidden form (owned by its owner) first.
+void WindowsForPainting(TWinControl* Control) {
+  if (!Control->Parent()) {
+    auto* form = new TForm(Control->Owner());
+    form->SetBounds(0, 0, Control->Width() + 16, Control->Height() + 40);
+    Control->SetParent(form);
+  }
+  Control->HandleNeeded();
+  // A hidden window has not painted its frame yet.
+  SendMessage(Control->Handle(), WM_NCPAINT, 1, 0);
+  for (int i = 0; i < Control->ControlCount(); ++i)
+    if (auto* w = dynamic_cast<TWinControl*>(Control->Controls(i))) WindowsForPainting(w);
+}
+
 }  // namespace
 
 TGalleryPageRegistrar::TGalleryPageRegistrar(TGalleryPage Page) { Registry().push_back(std::move(Page)); }
@@ -134,6 +151,7 @@ TWinControl* HostFormControls(TCustomForm* Form, TComponent* Owner) {
 }
 
 void RenderControlToPng(TWinControl* Control, const std::string& FileName) {
+  WindowsForPainting(Control);
   std::unique_ptr<TBitmap> bmp(new TBitmap(Control->Width(), Control->Height()));
   Control->PaintTo(bmp->Canvas()->Handle(), 0, 0);
   bmp->SaveToPngFile(FileName);
@@ -142,6 +160,7 @@ void RenderControlToPng(TWinControl* Control, const std::string& FileName) {
 TBitmap* RenderGalleryPage(const TGalleryPage& Page) {
   std::unique_ptr<TComponent> owner(new TComponent(nullptr));
   TWinControl* host = BuildGalleryPage(Page, owner.get(), nullptr);
+  WindowsForPainting(host);
   auto* bmp = new TBitmap(host->Width(), host->Height());
   host->PaintTo(bmp->Canvas()->Handle(), 0, 0);
   return bmp;

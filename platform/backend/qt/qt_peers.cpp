@@ -624,8 +624,11 @@ bool TQtNativePeer::DefaultProc(TMessage& M) {
     case WM_PAINT: {
       HDC dc = reinterpret_cast<HDC>(M.WParam);
       if (!dc) return false;
-      // Painting into a given device context (PaintTo): the widget as it looks.
+      // Painting into a given device context (PaintTo): the widget as it looks. The
+      // context's origin is the client area's, which the widget may not start at
+      // (an edit's widget covers its frame too).
       QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      const int sx = std::max(0, ClientArea.Left), sy = std::max(0, ClientArea.Top);
       std::vector<uint32_t> rows(static_cast<size_t>(img.width()) * static_cast<size_t>(img.height()));
       for (int y = 0; y < img.height(); ++y) {
         const auto* line = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
@@ -634,7 +637,7 @@ bool TQtNativePeer::DefaultProc(TMessage& M) {
       HBITMAP bmp = CreateBitmap(img.width(), img.height(), 1, 32, rows.data());
       HDC src = CreateCompatibleDC(nullptr);
       HGDIOBJ old = SelectObject(src, bmp);
-      BitBlt(dc, 0, 0, img.width(), img.height(), src, 0, 0, SRCCOPY);
+      BitBlt(dc, 0, 0, img.width() - sx, img.height() - sy, src, sx, sy, SRCCOPY);
       SelectObject(src, old);
       DeleteDC(src);
       DeleteObject(bmp);
