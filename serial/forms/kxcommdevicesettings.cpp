@@ -202,8 +202,8 @@ void TForm_KxCommDevice_Settings::LoadValues() {
   FSaved.PortName = FDevice->PortName();
   FSaved.BaudRate = FDevice->BaudRate();
   FSaved.ByteSize = FDevice->ByteSize();
-  FSaved.Parity = FDevice->Parity();
-  FSaved.StopBits = FDevice->StopBits();
+  FSaved.Parity = FDevice->Comm()->Parity();
+  FSaved.StopBits = FDevice->Comm()->StopBits();
   FSaved.FlowControl = FDevice->FlowControl();
   FSaved.AutoAnswer = FDevice->AutoAnswer();
   FSaved.InBufSize = FDevice->InBufSize();
@@ -213,8 +213,8 @@ void TForm_KxCommDevice_Settings::LoadValues() {
   CbSelBaud->SetText(std::to_string(FSaved.BaudRate));
   // A byte size outside 5..8 selects nothing.
   CbByteSize->SetItemIndex(FSaved.ByteSize >= 5 && FSaved.ByteSize <= 8 ? FSaved.ByteSize - 5 : -1);
-  CbParity->SetItemIndex(static_cast<int>(FSaved.Parity));
-  CbStopBits->SetItemIndex(static_cast<int>(FSaved.StopBits));
+  CbParity->SetItemIndex(FSaved.Parity <= 4 ? FSaved.Parity : -1);
+  CbStopBits->SetItemIndex(FSaved.StopBits <= 2 ? FSaved.StopBits : -1);
   int flow = 0;
   switch (FSaved.FlowControl) {
     case TFlowControl::fcRtsCts: flow = 1; break;
@@ -337,9 +337,9 @@ void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t B
   try {
     FDevice->SetPortName(FSaved.PortName);
     FDevice->SetBaudRate(FSaved.BaudRate);
-    FDevice->SetParity(FSaved.Parity);
+    FDevice->Comm()->fSetParity(FSaved.Parity);
     FDevice->SetByteSize(FSaved.ByteSize);
-    FDevice->SetStopBits(FSaved.StopBits);
+    FDevice->Comm()->fSetStopBits(FSaved.StopBits);
     FDevice->SetFlowControl(FSaved.FlowControl);
     FDevice->SetAutoAnswer(FSaved.AutoAnswer);
     FDevice->SetInBufSize(FSaved.InBufSize);

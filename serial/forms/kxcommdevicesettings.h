@@ -114,8 +114,8 @@ private:
     int InBufSize = 8192;
     int OutBufSize = 8192;
     std::uint32_t BaudRate = 115200;
-    TParity Parity = TParity::ptNoParity;
-    TStopBits StopBits = TStopBits::sbOneStopBit;
+    BYTE Parity = 0;    // the port's codes as they were, restored as they were
+    BYTE StopBits = 0;
     TFlowControl FlowControl = TFlowControl::fcNone;
   } FSaved;
   TCommSerialPortInfo FPorts;

@@ -118,13 +118,17 @@ TEST_F(SettingsDialogTest, ThePortListIsTheEnumerationAndTheDeviceValuesAreShown
     EXPECT_EQ(D->EditInBufSize->Text(), "5000");
     EXPECT_EQ(D->EditOutBufSize->Text(), "8192");
   });
-  // A port the enumeration does not know and a byte size outside 5..8 select nothing.
+  // A port the enumeration does not know and codes outside the lists select nothing.
   Device->SetPortName("COM9");
   Device->SetByteSize(9);
+  Device->Comm()->fSetParity(7);
+  Device->Comm()->fSetStopBits(5);
   Run([&](TDialog* D) {
     EXPECT_EQ(D->CbPort->ItemIndex(), -1);
     EXPECT_EQ(D->CbPort->Text(), "");
     EXPECT_EQ(D->CbByteSize->ItemIndex(), -1);
+    EXPECT_EQ(D->CbParity->ItemIndex(), -1);
+    EXPECT_EQ(D->CbStopBits->ItemIndex(), -1);
   });
 }
 
