@@ -16,22 +16,26 @@ uint16_t SerialWordOf(int BaudIndex, int BitsIndex, int ParityIndex, int StopInd
 int16_t SettingFromText(const std::string& Text) {
   int v = StrToInt(Text);
   if (v < -32768 || v > 32767)
-    throw EConvertError("'" + Trim(Text) + "' is out of range: enter a number from -32768 to 32767");
+    throw EConvertError("“" + Trim(Text) + "”超出范围，请输入 -32768 到 32767 之间的整数！");
   return static_cast<int16_t>(v);
 }
 
 int CollectSettingsFrom(const TPageValues& Page) {
+  // Every number is converted before any setting changes: a typing error leaves the
+  // settings as they were, not half taken.
+  const int16_t station = SettingFromText(Page.Station);
+  const int16_t reg = SettingFromText(Page.RegStart);
+  const int16_t coil = SettingFromText(Page.CoilStart);
   PlcSerialWord = SerialWordOf(Page.BaudIndex, Page.BitsIndex, Page.ParityIndex, Page.StopIndex);
-  PlcStation = SettingFromText(Page.Station);
-  PlcRegStart = SettingFromText(Page.RegStart);
-  PlcCoilStart = SettingFromText(Page.CoilStart);
+  PlcStation = station;
+  PlcRegStart = reg;
+  PlcCoilStart = coil;
   SetFieldText(CloudAddr, Page.Addr);
   SetFieldText(CloudPort, Page.Port);
   SetFieldText(CloudDeviceId, Page.DeviceId);
   SetFieldText(CloudKey, Page.Key);
   UploadInterval = static_cast<int16_t>(static_cast<long long>(std::trunc(Page.Interval)));
-  // The windows are taken from the page's edits again, as typed.
-  long long reg = SettingFromText(Page.RegStart), coil = SettingFromText(Page.CoilStart);
+  // The windows are those typed on the page.
   for (int i = 0; i < VarCount; ++i) {
     const TVarRecord& r = VarTable[i];
     long long start = VarTypeCode(r) == 0 ? coil : reg;

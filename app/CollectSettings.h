@@ -21,6 +21,6 @@ int16_t SettingFromText(const std::string& Text);
 // Copies the page into the settings, in order (serial word, station, register and coil
 // window starts, the cloud texts, the upload interval), then checks every variable
 // against the windows typed on the page. Returns 0, or 1 at the first variable out of
-// its window. A conversion error raises EConvertError; what was assigned before it
-// stays assigned.
+// its window. A number that cannot be converted raises EConvertError before any
+// setting is assigned.
 int CollectSettingsFrom(const TPageValues& Page);

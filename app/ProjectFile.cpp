@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
+#include "app/SafeFile.h"
 #include "platform/core/gbk.h"
 
 namespace {
@@ -37,26 +37,6 @@ TVarRecord GetRecord(const std::string& In, size_t At) {
   std::memcpy(&r, In.data() + At, sizeof r);
   r.Address = Get16(In, At);
   return r;
-}
-
-// Process umask, read without changing it for good.
-mode_t CurrentUmask() {
-  mode_t m = umask(0);
-  umask(m);
-  return m;
-}
-
-bool WriteAll(int Fd, const std::string& Bytes) {
-  size_t done = 0;
-  while (done < Bytes.size()) {
-    ssize_t n = ::write(Fd, Bytes.data() + done, Bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -131,34 +111,35 @@ TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data) {
 }
 
 TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data) {
-  std::FILE* f = std::fopen(GbkToUtf8(Path).c_str(), "rb");
-  if (!f) return TProjectResult::prCannotOpen;
+  // Without blocking: a FIFO with no writer (or a device) must not hang the window.
+  int fd = ::open(GbkToUtf8(Path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return TProjectResult::prCannotOpen;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return TProjectResult::prCannotOpen;
+  }
   // Never more than the largest table: trailing bytes are ignored anyway.
   const size_t limit = ProjectHeaderSize + sizeof(TVarRecord) * MaxVarCount;
   std::string bytes(limit, '\0');
-  size_t got = std::fread(bytes.data(), 1, limit, f);
-  bool failed = std::ferror(f) != 0;
-  std::fclose(f);
+  size_t got = 0;
+  bool failed = false;
+  while (got < limit) {
+    ssize_t n = ::read(fd, bytes.data() + got, limit - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed = true;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
   if (failed) return TProjectResult::prCannotOpen;
   bytes.resize(got);
   return DecodeProject(bytes, Data);
 }
 
 TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data) {
-  const std::string target = GbkToUtf8(Path);
-  std::string temp = target + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return TProjectResult::prCannotWrite;
-  // The new file gets the old one's permissions, or those a plain create would give.
-  struct stat st {};
-  mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, EncodeProject(Data)) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return TProjectResult::prCannotWrite;
-  }
+  TSafeFile file(GbkToUtf8(Path));
+  if (!file.Write(EncodeProject(Data)) || !file.Commit()) return TProjectResult::prCannotWrite;
   return TProjectResult::prOk;
 }
 

@@ -36,10 +36,11 @@ std::string EncodeProject(const TProjectData& Data);
 // ignored. Data is written only on success.
 TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data);
 
-// Reads a project file (path in GBK). Data is written only on success.
+// Reads a project file (path in GBK). Anything but a regular file (a FIFO, a device,
+// a folder) is refused at once with prCannotOpen. Data is written only on success.
 TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data);
-// Writes a project file through a temporary file beside it, renamed over the target
-// only when every byte is written: a failed save leaves the old file as it was.
+// Writes a project file safely (app/SafeFile.h): a failed save, a read-only target or
+// one that is not a regular file leaves the old file as it was (prCannotWrite).
 TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data);
 
 // The message shown for a failed read or write ("打开文件失败！", ...), GBK.

@@ -31,6 +31,8 @@
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/devicemap.h"
+#include "serial/commerror.h"
 #include "serial/kxcommdevice.h"
 #include "serial/portlist.h"
 
@@ -213,9 +215,10 @@ bool TFormMain::RunFileDialog(TOpenDialog* Dialog, const std::string& Title) {
 void TFormMain::NNewClick(TObject*) {
   if (!RunFileDialog(SaveDialog1, "新建文件")) return;
   SetProjectFileName(SaveDialog1->FileName());
-  // A new project starts empty; the cloud texts are kept as the page shows them, so
-  // the refresh below cannot replace them with older (at start-up empty) settings.
-  ResetSettingsNumbers();
+  // A new project starts empty with the numbers of a fresh start; the cloud texts are
+  // kept as the page shows them, so the refresh below cannot replace them with older
+  // (at start-up empty) settings.
+  NewProjectSettingsNumbers();
   SetFieldText(CloudAddr, EditAddr->Text());
   SetFieldText(CloudPort, EditPort->Text());
   SetFieldText(CloudDeviceId, EditDeviceID->Text());
@@ -268,10 +271,6 @@ void TFormMain::NExportClick(TObject*) {
   if (!RunFileDialog(SaveDialog2, "导出云文件")) return;
   FLastDir = ExtractFilePath(SaveDialog2->FileName());
   std::unique_ptr<TWorkbookAutomation> excel = TWorkbookAutomation::Create();
-  if (!excel) {
-    ShowMessage("启动 Excel 出错, 可能是没有安装Excel.");
-    return;
-  }
   if (CollectSettings() == 1) {
     excel->Quit();
     return;
@@ -297,12 +296,23 @@ int TFormMain::CollectSettings() {
   page.DeviceId = EditDeviceID->Text();
   page.Key = EditPsw->Text();
   page.Interval = QvSpinEdit1->GetValue();
-  if (CollectSettingsFrom(page) == 0) return 0;
+  int result;
+  try {
+    result = CollectSettingsFrom(page);
+  } catch (const EConvertError&) {
+    // The settings still hold older values: showing the page again must not put them
+    // over what the user typed.
+    FPageUncollected = true;
+    throw;
+  }
+  FPageUncollected = false;
+  if (result == 0) return 0;
   ShowMessage("变量地址错误！");
   return 1;
 }
 
 void TFormMain::RefreshCommPage() {
+  FPageUncollected = false;
   EditPLCAddr->SetText(IntToStr(PlcStation));
   EditPLCVar->SetText(IntToStr(PlcRegStart));
   EditPLCBVar->SetText(IntToStr(PlcCoilStart));
@@ -314,8 +324,8 @@ void TFormMain::RefreshCommPage() {
 }
 
 void TFormMain::PageControl1Change(TObject*) {
-  if (PageControl1->ActivePageIndex() == 1) RefreshCommPage();
-  else CollectSettings();
+  if (PageControl1->ActivePageIndex() != 1) CollectSettings();
+  else if (!FPageUncollected) RefreshCommPage();
 }
 
 void TFormMain::FillPortCombo(bool FriendlyNames) {
@@ -327,7 +337,10 @@ void TFormMain::FillPortCombo(bool FriendlyNames) {
   FPortNames.clear();
   for (int i = 0; i < list._FGetSPCount(); ++i) {
     const TNimboSerialPortInfo* port = list._FGetSPInfo(i);
-    ComboBoxDownCom->Items()->Add(FriendlyNames ? port->FriendlyName : port->PortName);
+    // A port without a description (a device-map alias of a pseudo-terminal) shows its
+    // name rather than an empty line.
+    bool friendly = FriendlyNames && !port->FriendlyName.empty();
+    ComboBoxDownCom->Items()->Add(friendly ? port->FriendlyName : port->PortName);
     FPortNames.push_back(port->PortName);
     if (i < PortNameCount) PortNames[i] = port->PortName;
   }
@@ -365,7 +378,8 @@ void TFormMain::ButtonOpenClick(TObject*) {
     KxCommDevice1->SetActive(true);
     KxCommDevice1->SetUsePackage(false);
   } catch (const Exception& E) {
-    ShowMessage(E.Message());
+    auto* comm = dynamic_cast<const ENimboCommError*>(&E);
+    ShowMessage(comm ? PortOpenFailureText(E.Message(), comm->OsError(), ResolvePortDevice(port)) : E.Message());
   }
 }
 

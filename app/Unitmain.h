@@ -125,6 +125,9 @@ private:
   void Query(const char* Command, uint32_t WaitMs);
 
   std::vector<std::string> FPortNames;
+  // The communication page holds numbers that could not be taken into the settings;
+  // it is then not refreshed from them when it is shown again.
+  bool FPageUncollected = false;
   std::string FLastDir;
   bool FBusy = false;
 };

@@ -28,6 +28,14 @@ void ResetSettingsNumbers() {
   PlcCoilStart = 0;
 }
 
+void NewProjectSettingsNumbers() {
+  PlcSerialWord = 0x0810;
+  PlcStation = 1;
+  UploadInterval = 6;
+  PlcRegStart = 0;
+  PlcCoilStart = 0;
+}
+
 void ResetAppState() {
   std::memset(VarTable, 0, sizeof VarTable);
   VarCount = 0;

@@ -50,8 +50,12 @@ extern std::string PortNames[PortNameCount];
 
 // Puts every module-level value back to its start value (program start; tests).
 void ResetAppState();
-// The five settings numbers at their start values (new project).
+// The five settings numbers at their program start values.
 void ResetSettingsNumbers();
+// The five settings numbers of a new project: what the communication page shows after
+// a fresh start (9600 baud 8N1, station 1, both windows at 0, interval 6), so a new
+// project never sends the broadcast station 0.
+void NewProjectSettingsNumbers();
 
 // Field access of a record.
 inline int VarTypeCode(const TVarRecord& R) { return (R.Format >> 1) & 7; }

@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include "app/SafeFile.h"
 #include "platform/core/gbk.h"
 
 std::string ExportHeading(int Column) {
@@ -37,17 +38,20 @@ void TWorkbookAutomation::WorkbooksAdd(int) {
 }
 
 void TWorkbookAutomation::SetCellValue(int Row, int Column, const std::string& Text) {
-  if (!FHasWorkbook) throw EOleException("No workbook is open");
+  if (!FHasWorkbook) throw EOleException("没有打开的工作簿！");
   if (Row < 1 || Column < 1 || Row > 1048576 || Column > 16384)
-    throw EOleException("Cell (" + std::to_string(Row) + ", " + std::to_string(Column) + ") does not exist");
+    throw EOleException("单元格（" + std::to_string(Row) + ", " + std::to_string(Column) + "）不存在！");
   FCells[{Row, Column}] = Text;
 }
 
 void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
-  if (!FHasWorkbook) throw EOleException("No workbook is open");
-  const std::string file = GbkToUtf8(Path);
-  lxw_workbook* book = workbook_new(file.c_str());
-  if (!book) throw EOleException("Cannot create the workbook " + Path);
+  if (!FHasWorkbook) throw EOleException("没有打开的工作簿！");
+  // Written beside the target and renamed over it only when complete: the writer
+  // truncates its file first, and a failed export must leave an old workbook intact.
+  TSafeFile file(GbkToUtf8(Path));
+  if (!file.Ok()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SystemErrorText(file.Error()));
+  lxw_workbook* book = workbook_new(file.TempPath().c_str());
+  if (!book) throw EOleException("无法创建工作簿文件：" + Path);
   lxw_worksheet* sheet = workbook_add_worksheet(book, "Sheet1");
   lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
   for (const auto& [cell, text] : FCells) {
@@ -58,8 +62,8 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   }
   lxw_error closed = workbook_close(book);  // writes the file; frees the workbook
   if (error == LXW_NO_ERROR) error = closed;
-  if (error != LXW_NO_ERROR)
-    throw EOleException("Cannot save the workbook " + Path + ": " + lxw_strerror(error));
+  if (error != LXW_NO_ERROR) throw EOleException("保存工作簿文件失败：" + Path + "\n" + lxw_strerror(error));
+  if (!file.Commit()) throw EOleException("保存工作簿文件失败：" + Path + "\n" + SystemErrorText(file.Error()));
 }
 
 void TWorkbookAutomation::Quit() {

@@ -22,7 +22,7 @@ std::string ExportCellText(const TVarRecord& R, int Column);
 
 class TWorkbookAutomation {
 public:
-  // The object, or nullptr when no workbook writer can be started.
+  // The object; unlike a spreadsheet program's, it is always there to start.
   static std::unique_ptr<TWorkbookAutomation> Create();
 
   void SetVisible(bool Value) { FVisible = Value; }

@@ -9,18 +9,24 @@ endfunction()
 
 # Helpers shared by every folder of the tree.
 
-# dtu_library(NAME <target> [QT] [GBK] [DEPS <targets...>])
-# One static library per folder, built from every .cpp in it. QT marks a library
+# dtu_library(NAME <target> [QT] [GBK] [DEPS <targets...>] [EXCLUDE <files...>])
+# One static library per folder, built from every .cpp in it but the EXCLUDE ones
+# (which another library of the folder holds). QT marks a library
 # that needs Qt; such libraries are left out of a QT_FREE_ONLY build. GBK makes the
 # compiler encode narrow string literals as GBK, the system's code page, so that
 # Chinese texts in the (UTF-8) sources are the very bytes the system shows and stores.
 function(dtu_library)
-  cmake_parse_arguments(ARG "QT;GBK" "NAME" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;GBK" "NAME" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   if(ARG_QT AND QT_FREE_ONLY)
     return()
   endif()
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   file(GLOB _hdr CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(_file ${ARG_EXCLUDE})
+    list(REMOVE_ITEM _src ${CMAKE_CURRENT_SOURCE_DIR}/${_file})
+    string(REGEX REPLACE "\\.(cpp|c)$" ".h" _header ${_file})
+    list(REMOVE_ITEM _hdr ${CMAKE_CURRENT_SOURCE_DIR}/${_header})
+  endforeach()
   add_library(${ARG_NAME} STATIC ${_src} ${_hdr})
   target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS} Threads::Threads PRIVATE ${ARG_PRIVATE_DEPS})

@@ -51,6 +51,10 @@ public:
   const char* ClassName() const noexcept override { return "ENimboCommError"; }
   TErrorCode ErrorCode() const { return FErrorCode; }
   const std::string& PortName() const { return FPortName; }
+  // The system's error number behind the failure (errno), 0 when none is known; the
+  // message itself stays the table's text.
+  int OsError() const { return FOsError; }
+  void SetOsError(int Value) { FOsError = Value; }
 
   // The message for a code and port name in the calling thread's language (GBK).
   static std::string MessageStrings(TErrorCode Code, const std::string& PortName);
@@ -58,4 +62,5 @@ public:
 private:
   TErrorCode FErrorCode;
   std::string FPortName;
+  int FOsError = 0;
 };

@@ -9,6 +9,7 @@
 
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 
 DTU_DEFINE_ENUM(TBaudRate, "br110", "br300", "br600", "br1200", "br2400", "br4800", "br9600", "br14400",
                 "br19200", "br38400", "br56000", "br57600", "br115200", "br128000", "br256000", "brCustom")
@@ -90,16 +91,15 @@ TKxCustomCommDevice::TKxCustomCommDevice(TComponent* AOwner) : TComponent(AOwner
   FComm->OnCommNotify = [this](TObject* Sender, DWORD Mask) { _EvComm(Sender, Mask); };
   FComm->AfterOpen = [this](TObject* Sender) { EvAfterOpen(Sender); };
   FComm->BeforeClose = [this](TObject* Sender) { EvBeforeClose(Sender); };
-  try {
-    FPackage = new TCommPackage(FComm);  // hooks itself in front of _EvComm
-    FPackage->OnPackage = [this](TObject* Sender, DWORD Bits) { _EvPackage(Sender, Bits); };
-    FFrameSettings = new TKxCommFrameSettings(FPackage);
-  } catch (...) {
+  TOnExit failed([&] {
     delete FPackage;
     delete FComm;
     DeallocateHWnd(FWnd);
-    throw;
-  }
+  });
+  FPackage = new TCommPackage(FComm);  // hooks itself in front of _EvComm
+  FPackage->OnPackage = [this](TObject* Sender, DWORD Bits) { _EvPackage(Sender, Bits); };
+  FFrameSettings = new TKxCommFrameSettings(FPackage);
+  failed.Dismiss();
 }
 
 TKxCustomCommDevice::~TKxCustomCommDevice() {

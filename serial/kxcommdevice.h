@@ -183,7 +183,8 @@ public:
 
   // With SyncEvents they run in the thread that created the device; otherwise in
   // the port's reader thread or the layer's timer thread. AfterOpen and
-  // BeforeClose run in the thread that opens or closes.
+  // BeforeClose run in the thread that opens or closes. A handler running in a
+  // worker thread may close the device but must not free it (see nimbocomm.h).
   TCommNotifyEvent OnCommNotify;
   TCommNotifyEvent OnPackage;
   TNotifyEvent AfterOpen;

@@ -1,10 +1,12 @@
 #include "serial/nimbocomm.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 #include "serial/portlist.h"
 
 namespace {
@@ -42,12 +44,9 @@ TNimboComm::TNimboComm() {
   FDcb.XonChar = 0x11;
   FDcb.XoffChar = 0x13;
   FInQueue = new TCommQueue(8192);
-  try {
-    FOutQueue = new TCommQueue(8192);
-  } catch (...) {
-    delete FInQueue;
-    throw;
-  }
+  TOnExit failed([&] { delete FInQueue; });
+  FOutQueue = new TCommQueue(8192);
+  failed.Dismiss();
 }
 
 TNimboComm::~TNimboComm() {
@@ -122,11 +121,12 @@ void TNimboComm::PurgeWrite(bool Abort) {
 void TNimboComm::fSetInBufSize(int Value) {
   bool running = FReaderThread != nullptr;
   TCode code = running ? _StopWorkers(true, false) : kOk;
-  try {
+  {
+    TOnExit failed([&] {
+      if (running && code == kOk) _StartReader();
+    });
     FInQueue->fSetBufSize(Value);
-  } catch (...) {
-    if (running && code == kOk) _StartReader();
-    throw;
+    failed.Dismiss();
   }
   if (running && code == kOk && !_StartReader()) code = ENimboCommError::ecReadThread;
   if (code != kOk) {
@@ -138,11 +138,12 @@ void TNimboComm::fSetInBufSize(int Value) {
 void TNimboComm::fSetOutBufSize(int Value) {
   bool running = FWriterThread != nullptr;
   TCode code = running ? _StopWorkers(false, true) : kOk;
-  try {
+  {
+    TOnExit failed([&] {
+      if (running && code == kOk) _StartWriter();
+    });
     FOutQueue->fSetBufSize(Value);
-  } catch (...) {
-    if (running && code == kOk) _StartWriter();
-    throw;
+    failed.Dismiss();
   }
   if (running && code == kOk && !_StartWriter()) code = ENimboCommError::ecWriteThread;
   if (code != kOk) {
@@ -313,14 +314,19 @@ void TNimboComm::Open() {
   _ReapFinishedReaders();
   using E = ENimboCommError;
   TCode code = kOk;
+  int osError = 0;
   if (!FInQueue->fIsValid()) code = E::ecReadBuffer;
   else if (!FOutQueue->fIsValid()) code = E::ecWriteBuffer;
 
   if (code == kOk && !FOutsideHandle) {
     std::string name = "\\\\.\\" + FPortName;
+    errno = 0;  // CreateFileA leaves the failing call's errno (none for a refused name)
     FHandle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (FHandle == INVALID_HANDLE_VALUE) code = E::ecOpenPort;
+    if (FHandle == INVALID_HANDLE_VALUE) {
+      code = E::ecOpenPort;
+      osError = errno;  // why the device could not be opened (missing, no permission, in use)
+    }
   }
   if (code == kOk && !SetCommMask(FHandle, EV_RXFLAG)) code = E::ecSetCommMask;
   if (code == kOk && !FOutsideHandle && !SetupComm(FHandle, FHwInSize, FHwOutSize)) code = E::ecSetupComm;
@@ -352,7 +358,9 @@ void TNimboComm::Open() {
     } catch (const ENimboCommError&) {
       // The open's own failure is the one to report.
     }
-    throw ENimboCommError(code, FPortName);
+    ENimboCommError error(code, FPortName);
+    error.SetOsError(osError);
+    throw error;
   }
 
   SetThreadPriority(FReaderThread, THREAD_PRIORITY_HIGHEST);  // best effort
@@ -501,7 +509,7 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     if (events & EV_ERR) ClearCommError(port, nullptr, nullptr);
     if (events) {
       CommNotify(events);
-      // The handler may have closed (or freed) the port: look at nothing but Ctl.
+      // The handler may have closed the port: look at nothing but Ctl.
       if (!Ctl.Run.load(std::memory_order_acquire)) return;
     }
   }

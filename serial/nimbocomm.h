@@ -9,6 +9,14 @@
 // one caller thread at a time. Notification handlers run in the reader thread and
 // may call Read, Write, Command, the purges and Close (which then does not wait
 // for the reader it runs in); CommNotify is never entered by two threads at once.
+//
+// Close from another thread stops both workers and waits for them to end, without
+// a time limit: a handler that blocks keeps Close (and the destructor) waiting until
+// it returns. A worker is never abandoned, so Close never fails with the codes of a
+// thread that would not stop (13, 14). A handler must not free the port object, nor
+// a device component that owns it: the reader would return into freed memory. To
+// get rid of a port from its handler, Close it there and free it from another
+// thread (for example a message posted to the main thread).
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -38,10 +46,11 @@ public:
 
   static constexpr const char* Str_ResetModem = "ATZ\r";
   static constexpr const char* Fmt_InitModem = "ATE0&K%dS0=%d\r";
-  // Events the reader asks for: with DataOnly, and otherwise.
+  // Events the reader asks for: with DataOnly, and otherwise. Break events are
+  // not asked for, so none reaches OnCommNotify.
   static constexpr DWORD DataOnlyEvents = EV_RXCHAR | EV_TXEMPTY | EV_ERR;  // 0x85
   static constexpr DWORD AllEvents = EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR |
-                                     EV_RLSD | EV_BREAK | EV_ERR | EV_RING | EV_RX80FULL;  // 0x5BF
+                                     EV_RLSD | EV_ERR | EV_RING | EV_RX80FULL;  // 0x5BF
   // Sent through CommNotify when the port opens and when it closes.
   static constexpr DWORD ModemLineEvents = EV_CTS | EV_DSR | EV_RLSD;  // 0x38
   static constexpr int ReadPiece = 2048;

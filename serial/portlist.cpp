@@ -6,9 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unordered_map>
+#include <vector>
+
 #include <strings.h>
 
+#include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 #include "platform/win32/devicemap.h"
 #include "platform/win32/serialenum.h"
 
@@ -64,13 +69,20 @@ void TNimboSerialPortList::_FromRegistry() {
 
 // The devices in sysfs, described; a mapped device fills its map records.
 void TNimboSerialPortList::_FromSetupAPI() {
+  // The map's records by device node and by name, each looked up once: a map of
+  // many entries must not cost entries x devices path resolutions.
+  std::unordered_map<std::string, std::vector<TNimboSerialPortInfo*>> byNode;
+  std::unordered_map<std::string, TNimboSerialPortInfo*> byName;
+  for (const auto& rec : FList) {
+    byNode[CanonicalPath(rec->DevicePath)].push_back(rec.get());
+    byName.try_emplace(LowerCase(rec->PortName), rec.get());
+  }
   for (const TSerialDeviceInfo& dev : EnumSerialDevices()) {
     std::string node = CanonicalPath(dev.DevicePath);
     std::vector<TNimboSerialPortInfo*> records;
-    for (const auto& rec : FList)
-      if (!node.empty() && CanonicalPath(rec->DevicePath) == node) records.push_back(rec.get());
+    if (auto it = byNode.find(node); !node.empty() && it != byNode.end()) records = it->second;
     if (records.empty()) {
-      TNimboSerialPortInfo* rec = PortByName(dev.Name);
+      TNimboSerialPortInfo*& rec = byName[LowerCase(dev.Name)];
       if (!rec) {
         FList.push_back(std::make_unique<TNimboSerialPortInfo>());
         rec = FList.back().get();
@@ -110,12 +122,9 @@ int TNimboSerialPortList::_SortCompare(const TNimboSerialPortInfo& A, const TNim
 }
 
 TCommSerialPortInfo::TCommSerialPortInfo() : FList(new TNimboSerialPortList()) {
-  try {
-    FList->EnumPortsA();
-  } catch (...) {
-    delete FList;
-    throw;
-  }
+  TOnExit failed([&] { delete FList; });
+  FList->EnumPortsA();
+  failed.Dismiss();
 }
 
 TCommSerialPortInfo::~TCommSerialPortInfo() { delete FList; }

@@ -1,5 +1,12 @@
-// The foundation's class registration. The foundation has no component classes
-// yet; later packages add theirs here.
+// The foundation's class registration.
 #include "controls/common/classes.h"
 
-void RegisterCommonClasses() {}
+#include "controls/common/customcolors.h"
+#include "controls/common/dialogs.h"
+#include "controls/common/framecontroller.h"
+#include "controls/common/storage.h"
+
+void RegisterCommonClasses() {
+  RegisterClasses({&TQvRegIniFile::StaticClass(), &TQvCustomColors::StaticClass(),
+                   &TQvDialogComponent::StaticClass(), &TQvFrameController::StaticClass()});
+}

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 #include "platform/graphics/imglist.h"
 
@@ -25,16 +26,11 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 bool TBasicActionLink::Execute(TComponent* AComponent) {
   if (!FAction) return false;
   FAction->SetActionComponent(AComponent);
-  bool result = false;
-  try {
-    result = FAction->Execute();
-  } catch (...) {
-    // The action may have gone meanwhile (its links are told).
+  // The action may have gone meanwhile (its links are told).
+  TOnExit executed([&] {
     if (FAction) FAction->SetActionComponent(nullptr);
-    throw;
-  }
-  if (FAction) FAction->SetActionComponent(nullptr);
-  return result;
+  });
+  return FAction->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }
@@ -154,8 +150,9 @@ void TCustomAction::SetCaption(const std::string& Value) {
 
 void TCustomAction::SetChecked(bool Value) {
   if (FChecked == Value || FChecking) return;
-  FChecking = true;
-  try {
+  {
+    FChecking = true;
+    TOnExit checked([&] { FChecking = false; });
     EachLink([&](TActionLink* l) { l->SetChecked(Value); });
     FChecked = Value;
     // One checked action per group in the list.
@@ -164,11 +161,7 @@ void TCustomAction::SetChecked(bool Value) {
         auto* other = dynamic_cast<TCustomAction*>(ActionList()->Actions(i));
         if (other && other != this && other->FGroupIndex == FGroupIndex) other->SetChecked(false);
       }
-  } catch (...) {
-    FChecking = false;
-    throw;
   }
-  FChecking = false;
   Change();
 }
 

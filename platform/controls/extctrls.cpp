@@ -1,4 +1,18 @@
+// TTimer.
 #include "platform/controls/extctrls.h"
+
+#include "platform/core/typinfo.h"
+
+const TClassInfo& TTimer::StaticClass() {
+  using T = TTimer;
+  static const TClassInfo info = TClassBuilder<T>("TTimer", &inherited::StaticClass())
+                                     .Component()
+                                     .Bool("Enabled", &T::Enabled, &T::SetEnabled, true)
+                                     .Int("Interval", &T::Interval, [](T* x, int64_t v) { x->SetInterval(static_cast<unsigned>(v)); }, 1000)
+                                     .Event("OnTimer", &T::OnTimer)
+                                     .Build();
+  return info;
+}
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
   FWindow = AllocateHWnd([this](TMessage& M) { WndProc(M); });

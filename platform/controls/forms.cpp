@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/controls/extctrls.h"
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/strings.h"
+#include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
                 "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
@@ -70,6 +73,64 @@ void DoneApplication() {
 // TCustomForm
 // ---------------------------------------------------------------------------
 
+const TClassInfo& TCustomForm::StaticClass() {
+  using F = TCustomForm;
+  static const TClassInfo info =
+      TClassBuilder<F>("TCustomForm", &inherited::StaticClass())
+          .Object<TWinControl>("ActiveControl", &F::ActiveControl, &F::SetActiveControl)
+          .Set<TBorderIcon>("BorderIcons", &F::BorderIcons, &F::SetBorderIcons,
+                            TBorderIcons{biSystemMenu, biMinimize, biMaximize})
+          .Enum<TFormBorderStyle>("BorderStyle", &F::BorderStyle, &F::SetBorderStyle, bsSizeable)
+          .Prop(TControl::Property("BorderWidth"))
+          .Prop(TControl::Property("Caption"))
+          .Int("ClientHeight", &F::StreamClientHeight, [](F* x, int64_t v) { x->SetStreamClientHeight(static_cast<int>(v)); },
+               std::nullopt)
+          .Int("ClientWidth", &F::StreamClientWidth, [](F* x, int64_t v) { x->SetStreamClientWidth(static_cast<int>(v)); },
+               std::nullopt)
+          .Prop(TControl::Property("Color", clBtnFace))
+          .Prop(TControl::Property("Ctl3D"))
+          .Prop(TControl::Property("Enabled"))
+          .Prop(TControl::Property("Font"))
+          .Enum<TFormStyle>("FormStyle", &F::FormStyle, &F::SetFormStyle, fsNormal)
+          .Bool("KeyPreview", &F::KeyPreview, &F::SetKeyPreview, false)
+          .Object<TMainMenu>("Menu", &F::Menu, &F::SetMenu)
+          .Bool("OldCreateOrder", [](F*) { return false; }, [](F*, bool) {}, false)
+          .Prop(TControl::Property("ParentFont", 0))
+          .Int("PixelsPerInch", &F::PixelsPerInch, [](F*, int64_t) {}, std::nullopt, [](F*) { return false; })
+          .Prop(TControl::Property("PopupMenu"))
+          .Enum<TPosition>("Position", &F::Position, &F::SetPosition, poDesigned)
+          .Bool("Scaled", [](F*) { return true; }, [](F*, bool) {}, true)
+          .Prop(TControl::Property("ShowHint"))
+          .Prop(TControl::Property("Visible", 0))
+          .Enum<TWindowState>("WindowState", &F::WindowState, &F::SetWindowState, wsNormal)
+          .Event("OnActivate", &F::OnActivate)
+          .Prop(TControl::Property("OnClick"))
+          .Event("OnClose", &F::OnClose)
+          .Event("OnCloseQuery", &F::OnCloseQuery)
+          .Event("OnCreate", &F::OnCreate)
+          .Prop(TControl::Property("OnDblClick"))
+          .Event("OnDeactivate", &F::OnDeactivate)
+          .Event("OnDestroy", &F::OnDestroy)
+          .Event("OnHide", &F::OnHide)
+          .Prop(TControl::Property("OnKeyDown"))
+          .Prop(TControl::Property("OnKeyPress"))
+          .Prop(TControl::Property("OnKeyUp"))
+          .Prop(TControl::Property("OnMouseDown"))
+          .Prop(TControl::Property("OnMouseMove"))
+          .Prop(TControl::Property("OnMouseUp"))
+          .Event("OnPaint", &F::OnPaint)
+          .Prop(TControl::Property("OnResize"))
+          .Event("OnShortCut", &F::OnShortCut)
+          .Event("OnShow", &F::OnShow)
+          .Build();
+  return info;
+}
+
+const TClassInfo& TForm::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TForm>("TForm", &inherited::StaticClass()).Component().Build();
+  return info;
+}
+
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
   FControlStyle = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   FVisible = false;
@@ -102,15 +163,12 @@ void TCustomForm::BeforeDestruction() {
 }
 
 void TCustomForm::LoadForm() {
-  FFormState << fsCreating;
-  try {
+  {
+    FFormState << fsCreating;
+    TOnExit created([&] { FFormState >> fsCreating; });
     if (!InitInheritedComponent(this, TForm::StaticClass()))
       throw EResNotFound("Resource " + ClassName() + " not found");
-  } catch (...) {
-    FFormState >> fsCreating;
-    throw;
   }
-  FFormState >> fsCreating;
   DoCreate();
   if (FFormState.Contains(fsVisible)) SetVisible(true);
 }
@@ -210,14 +268,11 @@ void TCustomForm::SetClientSize(int AWidth, int AHeight) {
 TRect TCustomForm::GetClientRect() {
   if (HandleAllocated()) return TWinControl::GetClientRect();
   TCreateParams p;
-  FMeasuring = true;
-  try {
+  {
+    FMeasuring = true;
+    TOnExit measured([&] { FMeasuring = false; });
     CreateParams(p);
-  } catch (...) {
-    FMeasuring = false;
-    throw;
   }
-  FMeasuring = false;
   TRect in = NonClientInsets(p.Style, p.ExStyle, true, FMenu != nullptr);
   return {0, 0, std::max(0, FWidth - in.Left - in.Right), std::max(0, FHeight - in.Top - in.Bottom)};
 }
@@ -306,13 +361,8 @@ void TCustomForm::CreateWnd() {
 
 void TCustomForm::PaintWindow(HDC DC) {
   FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  TOnExit painted([&] { FCanvas->SetHandle(nullptr); });
+  Paint();
 }
 
 void TCustomForm::Paint() {
@@ -408,7 +458,7 @@ int TCustomForm::ShowModal() {
   std::vector<HWND> disabled = DisableTaskWindows(nullptr);
   Application->ModalStarted();
   int result = mrNone;
-  auto restore = [&] {
+  TOnExit restore([&] {
     Application->ModalFinished();
     Screen->SetCursor(saveCursor);
     EnableTaskWindows(disabled);
@@ -420,35 +470,26 @@ int TCustomForm::ShowModal() {
     }
     if (activeWindow && IsControlWindow(activeWindow)) SetActiveWindow(activeWindow);
     FFormState >> fsModal;
-  };
-  try {
-    Show();
-    try {
-      SendMessage(Handle(), CM_ACTIVATE, 0, 0);
-      FModalResult = mrNone;
-      TModalLoop loop;
-      loop.Kind = "form";
-      loop.Window = this;
-      loop.Done = [this] {
-        if (Application->Terminated()) FModalResult = mrCancel;
-        else if (FModalResult != mrNone) CloseModal();
-        return FModalResult != mrNone;
-      };
-      loop.Cancel = [this] { FModalResult = mrCancel; };
-      ModalRunner().RunLoop(loop);
-      result = FModalResult;
-      if (HandleAllocated()) SendMessage(FHandle, CM_DEACTIVATE, 0, 0);
-      if (GetActiveWindow() != (HandleAllocated() ? FHandle : nullptr)) activeWindow = nullptr;
-    } catch (...) {
-      Hide();
-      throw;
-    }
-    Hide();
-  } catch (...) {
-    restore();
-    throw;
+  });
+  Show();
+  {
+    TOnExit hide([&] { Hide(); });
+    SendMessage(Handle(), CM_ACTIVATE, 0, 0);
+    FModalResult = mrNone;
+    TModalLoop loop;
+    loop.Kind = "form";
+    loop.Window = this;
+    loop.Done = [this] {
+      if (Application->Terminated()) FModalResult = mrCancel;
+      else if (FModalResult != mrNone) CloseModal();
+      return FModalResult != mrNone;
+    };
+    loop.Cancel = [this] { FModalResult = mrCancel; };
+    ModalRunner().RunLoop(loop);
+    result = FModalResult;
+    if (HandleAllocated()) SendMessage(FHandle, CM_DEACTIVATE, 0, 0);
+    if (GetActiveWindow() != (HandleAllocated() ? FHandle : nullptr)) activeWindow = nullptr;
   }
-  restore();
   return result;
 }
 
@@ -487,41 +528,37 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   Screen->MoveToFront(this);
   if (Control->ControlState().Contains(csFocusing)) return false;
   Control->FControlState << csFocusing;
-  auto done = [&] { Control->FControlState >> csFocusing; };
   auto send = [](TWinControl* C, UINT Msg) {
     int count = Screen->FFocusCount;
     SendMessage(C->Handle(), Msg, 0, 0);
     return Screen->FFocusCount == count;
   };
-  try {
+  {
+    TOnExit done([&] { Control->FControlState >> csFocusing; });
     if (Screen->FFocusedForm != this) {
       if (TCustomForm* prev = Screen->FFocusedForm) {
         Screen->FFocusedForm = nullptr;
-        if (prev->HandleAllocated() && !send(prev, CM_DEACTIVATE)) return done(), false;
+        if (prev->HandleAllocated() && !send(prev, CM_DEACTIVATE)) return false;
       }
       Screen->FFocusedForm = this;
-      if (!send(this, CM_ACTIVATE)) return done(), false;
+      if (!send(this, CM_ACTIVATE)) return false;
     }
     if (!FFocusedControl) FFocusedControl = this;
     if (FFocusedControl != Control) {
       while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
         TWinControl* leaving = FFocusedControl;
         FFocusedControl = FFocusedControl->Parent();
-        if (leaving->HandleAllocated() && !send(leaving, CM_EXIT)) return done(), false;
+        if (leaving->HandleAllocated() && !send(leaving, CM_EXIT)) return false;
       }
       while (FFocusedControl != Control) {
         TWinControl* c = Control;
         while (c->Parent() != FFocusedControl) c = c->Parent();
         FFocusedControl = c;
-        if (!send(c, CM_ENTER)) return done(), false;
+        if (!send(c, CM_ENTER)) return false;
       }
       Perform(CM_FOCUSCHANGED, 0, ControlToLParam(Control));
     }
-  } catch (...) {
-    done();
-    throw;
   }
-  done();
   if (oldActive != Control && Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
   if (oldForm != this && Screen->OnActiveFormChange) Screen->OnActiveFormChange(Screen);
   return true;
@@ -592,26 +629,20 @@ void TCustomForm::PlaceOnShow() {
 void TCustomForm::CMShowingChanged(TMessage&) {
   if (!HandleAllocated()) return;
   if (Showing()) {
-    FFormState << fsShowing;
-    try {
+    {
+      FFormState << fsShowing;
+      TOnExit shown([&] { FFormState >> fsShowing; });
       PlaceOnShow();
       DoShow();
-    } catch (...) {
-      FFormState >> fsShowing;
-      throw;
     }
-    FFormState >> fsShowing;
     ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
                         : FWindowState == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW);
   } else {
-    FFormState << fsShowing;
-    try {
+    {
+      FFormState << fsShowing;
+      TOnExit hidden([&] { FFormState >> fsShowing; });
       DoHide();
-    } catch (...) {
-      FFormState >> fsShowing;
-      throw;
     }
-    FFormState >> fsShowing;
     if (GetActiveWindow() == FHandle) {
       // The owner, or the most recent other visible form, becomes active.
       HWND next = nullptr;
@@ -692,6 +723,12 @@ void TCustomForm::Dispatch(TMessage& M) {
 // THintWindow
 // ---------------------------------------------------------------------------
 
+const TClassInfo& THintWindow::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<THintWindow>("THintWindow", &inherited::StaticClass()).Component().Build();
+  return info;
+}
+
 THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
   FVisible = false;
   SetColor(Application ? Application->HintColor() : clInfoBk);
@@ -760,6 +797,11 @@ void THintWindow::Dispatch(TMessage& M) {
 // ---------------------------------------------------------------------------
 // TScreen
 // ---------------------------------------------------------------------------
+
+const TClassInfo& TScreen::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TScreen>("TScreen", &inherited::StaticClass()).Build();
+  return info;
+}
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
   FHintFont = new TFont;
@@ -933,6 +975,11 @@ void TScreen::MoveToFront(TCustomForm* Form) {
 
 namespace {
 constexpr UINT_PTR kHintTimer = 1;
+}
+
+const TClassInfo& TApplication::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TApplication>("TApplication", &inherited::StaticClass()).Build();
+  return info;
 }
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
@@ -1225,3 +1272,14 @@ void TApplication::SetActiveState(bool Value) {
   if (Value && OnActivate) OnActivate(this);
   if (!Value && OnDeactivate) OnDeactivate(this);
 }
+
+namespace {
+// The tree's classes a form file may name, registered with the form reader here,
+// where forms are read.
+struct TRegistration {
+  TRegistration() {
+    RegisterClasses({&TForm::StaticClass(), &TMenuItem::StaticClass(), &TMainMenu::StaticClass(),
+                     &TPopupMenu::StaticClass(), &TTimer::StaticClass()});
+  }
+} const kRegistration;
+}  // namespace

@@ -5,6 +5,8 @@
 
 #include "platform/controls/forms.h"
 #include "platform/controls/modal.h"
+#include "platform/core/typinfo.h"
+#include "platform/graphics/imglist.h"
 
 namespace {
 
@@ -93,6 +95,30 @@ TShortCut TextToShortCut(const std::string& Text) {
 // ---------------------------------------------------------------------------
 // TMenuItem
 // ---------------------------------------------------------------------------
+
+const TClassInfo& TMenuItem::StaticClass() {
+  using M = TMenuItem;
+  static const TClassInfo info =
+      TClassBuilder<M>("TMenuItem", &inherited::StaticClass())
+          .Component()
+          .Bool("AutoCheck", &M::AutoCheck, &M::SetAutoCheck, false)
+          .Str("Caption", &M::Caption, &M::SetCaption)
+          .Bool("Checked", &M::Checked, &M::SetChecked, false)
+          .Bool("Default", &M::Default, &M::SetDefault, false)
+          .Bool("Enabled", &M::Enabled, &M::SetEnabled, true)
+          .Int("GroupIndex", &M::GroupIndex, [](M* x, int64_t v) { x->SetGroupIndex(static_cast<int>(v)); }, 0)
+          .Str("Hint", &M::Hint, &M::SetHint)
+          .Int("ImageIndex", &M::ImageIndex, [](M* x, int64_t v) { x->SetImageIndex(static_cast<int>(v)); }, -1)
+          .Bool("RadioItem", &M::RadioItem, &M::SetRadioItem, false)
+          .Int("ShortCut", &M::ShortCut, [](M* x, int64_t v) { x->SetShortCut(static_cast<TShortCut>(v)); }, 0)
+          .Bool("Visible", &M::Visible, &M::SetVisible, true)
+          .Event("OnClick", &M::OnClick)
+          .Event("OnDrawItem", &M::OnDrawItem)
+          .Event("OnAdvancedDrawItem", &M::OnAdvancedDrawItem)
+          .Event("OnMeasureItem", &M::OnMeasureItem)
+          .Build();
+  return info;
+}
 
 TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -283,6 +309,36 @@ void TMenuItem::SetChildOrder(TComponent* Child, int Order) {
 // ---------------------------------------------------------------------------
 // TMenu, TMainMenu, TPopupMenu
 // ---------------------------------------------------------------------------
+
+const TClassInfo& TMenu::StaticClass() {
+  using M = TMenu;
+  static const TClassInfo info =
+      TClassBuilder<M>("TMenu", &inherited::StaticClass())
+          .Object<TCustomImageList>("Images", [](M* x) { return dynamic_cast<TCustomImageList*>(x->Images()); },
+                                    [](M* x, TCustomImageList* v) { x->SetImages(v); })
+          .Bool("OwnerDraw", &M::OwnerDraw, &M::SetOwnerDraw, false)
+          .Build();
+  return info;
+}
+
+const TClassInfo& TMainMenu::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TMainMenu>("TMainMenu", &inherited::StaticClass())
+                                     .Component()
+                                     .Bool("AutoMerge", &TMainMenu::AutoMerge, &TMainMenu::SetAutoMerge, false)
+                                     .Build();
+  return info;
+}
+
+const TClassInfo& TPopupMenu::StaticClass() {
+  using P = TPopupMenu;
+  static const TClassInfo info = TClassBuilder<P>("TPopupMenu", &inherited::StaticClass())
+                                     .Component()
+                                     .Enum<TAlignment>("Alignment", &P::Alignment, &P::SetAlignment, taLeftJustify)
+                                     .Bool("AutoPopup", &P::AutoPopup, &P::SetAutoPopup, true)
+                                     .Event("OnPopup", &P::OnPopup)
+                                     .Build();
+  return info;
+}
 
 TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner) {
   FItems = new TMenuItem(nullptr);

@@ -2,6 +2,7 @@
 
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
+#include "platform/core/scope.h"
 
 namespace {
 TModalRunner* g_Runner = nullptr;
@@ -23,17 +24,11 @@ TModalRunner* SetModalRunner(TModalRunner* Runner) {
 int TBackendModalRunner::MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) {
   std::vector<HWND> disabled = DisableTaskWindows(nullptr);
   Application->ModalStarted();
-  int r;
-  try {
-    r = Backend().MessageBox(Owner, Text, Caption, Type);
-  } catch (...) {
+  TOnExit finished([&] {
     Application->ModalFinished();
     EnableTaskWindows(disabled);
-    throw;
-  }
-  Application->ModalFinished();
-  EnableTaskWindows(disabled);
-  return r;
+  });
+  return Backend().MessageBox(Owner, Text, Caption, Type);
 }
 
 void TBackendModalRunner::RunLoop(TModalLoop& Loop) {

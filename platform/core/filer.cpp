@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
@@ -601,22 +602,17 @@ void TReader::ReadCollection(TCollection* Collection) {
   CheckValue(vaCollection);
   TDepthGuard guard(this);
   Collection->BeginUpdate();
-  try {
-    Collection->Clear();
-    while (!EndOfList()) {
-      TValueType t = NextValue();
-      if (t == vaInt8 || t == vaInt16 || t == vaInt32) ReadInteger();  // item order: not used
-      TCollectionItem* item = Collection->Add();
-      ReadListBegin();
-      while (!EndOfList()) ReadProperty(item);
-      ReadListEnd();
-    }
+  TOnExit update([&] { Collection->EndUpdate(); });
+  Collection->Clear();
+  while (!EndOfList()) {
+    TValueType t = NextValue();
+    if (t == vaInt8 || t == vaInt16 || t == vaInt32) ReadInteger();  // item order: not used
+    TCollectionItem* item = Collection->Add();
+    ReadListBegin();
+    while (!EndOfList()) ReadProperty(item);
     ReadListEnd();
-  } catch (...) {
-    Collection->EndUpdate();
-    throw;
   }
-  Collection->EndUpdate();
+  ReadListEnd();
 }
 
 void TReader::AddFixup(TPersistent* Instance, const TPropInfo& Prop, const std::string& Name) {
@@ -649,36 +645,30 @@ void TReader::DoFixupReferences() {
 void TReader::ReadData(TComponent* Instance) {
   bool outer = !FInReadData;
   FInReadData = true;
-  try {
-    while (!EndOfList()) ReadProperty(Instance);
-    ReadListEnd();
-    TComponent* oldOwner = FOwner;
-    TComponent* oldParent = FParent;
-    FParent = Instance->GetChildParent();
-    if (!FParent) FParent = Instance;
-    FOwner = Instance->GetChildOwner();
-    if (!FOwner) FOwner = FRoot;
-    try {
-      while (!EndOfList()) ReadComponent(nullptr);
-      ReadListEnd();
-    } catch (...) {
-      FOwner = oldOwner;
-      FParent = oldParent;
-      throw;
-    }
-    FOwner = oldOwner;
-    FParent = oldParent;
-    if (outer) {
-      FInReadData = false;
-      DoFixupReferences();
-    }
-  } catch (...) {
+  // A failed read leaves no fixups behind for the next one.
+  TOnExit failed([&] {
     if (outer) {
       FInReadData = false;
       FFixups.clear();
     }
-    throw;
+  });
+  while (!EndOfList()) ReadProperty(Instance);
+  ReadListEnd();
+  {
+    TRestore keepOwner(FOwner);
+    TRestore keepParent(FParent);
+    FParent = Instance->GetChildParent();
+    if (!FParent) FParent = Instance;
+    FOwner = Instance->GetChildOwner();
+    if (!FOwner) FOwner = FRoot;
+    while (!EndOfList()) ReadComponent(nullptr);
+    ReadListEnd();
   }
+  if (outer) {
+    FInReadData = false;
+    DoFixupReferences();
+  }
+  failed.Dismiss();
 }
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
@@ -945,24 +935,17 @@ void TWriter::DefineBinaryProperty(const std::string& Name, const TStreamProc&,
 
 void TWriter::WriteCollection(TCollection* Collection) {
   WriteValue(vaCollection);
-  std::string savePath = FPropPath;
-  TPersistent* saveAncestor = FAncestor;
-  auto* ancestor = dynamic_cast<TCollection*>(FAncestor);
-  FPropPath.clear();
-  try {
+  {
+    TRestore keepPath(FPropPath, std::string());
+    TRestore keepAncestor(FAncestor);
+    auto* ancestor = dynamic_cast<TCollection*>(FAncestor);
     for (int i = 0; Collection && i < Collection->Count(); ++i) {
       FAncestor = ancestor && i < ancestor->Count() ? ancestor->Items(i) : nullptr;
       WriteListBegin();
       WriteProperties(Collection->Items(i));
       WriteListEnd();
     }
-  } catch (...) {
-    FPropPath = savePath;
-    FAncestor = saveAncestor;
-    throw;
   }
-  FPropPath = savePath;
-  FAncestor = saveAncestor;
   WriteListEnd();
 }
 
@@ -1053,32 +1036,15 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
         auto* ancColl = dynamic_cast<TCollection*>(ancObj);
         if (ancColl ? CollectionBytes(coll) == CollectionBytes(ancColl) : coll->Count() == 0) return;
         WritePropName(Prop.Name);
-        TPersistent* save = FAncestor;
-        FAncestor = ancColl;
-        try {
-          WriteCollection(coll);
-        } catch (...) {
-          FAncestor = save;
-          throw;
-        }
-        FAncestor = save;
+        TRestore keepAncestor(FAncestor, ancColl);
+        WriteCollection(coll);
         return;
       }
       if (auto* sub = dynamic_cast<TPersistent*>(obj)) {
         // An owned persistent (Font): its properties go out as "Font.Name".
-        std::string savePath = FPropPath;
-        TPersistent* saveAncestor = FAncestor;
-        FPropPath += Prop.Name + ".";
-        FAncestor = dynamic_cast<TPersistent*>(ancObj);
-        try {
-          WriteProperties(sub);
-        } catch (...) {
-          FPropPath = savePath;
-          FAncestor = saveAncestor;
-          throw;
-        }
-        FPropPath = savePath;
-        FAncestor = saveAncestor;
+        TRestore keepPath(FPropPath, FPropPath + Prop.Name + ".");
+        TRestore keepAncestor(FAncestor, dynamic_cast<TPersistent*>(ancObj));
+        WriteProperties(sub);
       }
       return;
     }
@@ -1116,18 +1082,11 @@ void TWriter::WriteData(TComponent* Instance) {
 }
 
 void TWriter::WriteComponent(TComponent* Component) {
-  TPersistent* saveAncestor = FAncestor;
+  TRestore keepAncestor(FAncestor);
   if (Component != FRoot) FAncestor = FRootAncestor ? FRootAncestor->FindComponent(Component->Name()) : nullptr;
   Component->FComponentState << csWriting;
-  try {
-    Component->WriteState(this);
-  } catch (...) {
-    Component->FComponentState >> csWriting;
-    FAncestor = saveAncestor;
-    throw;
-  }
-  Component->FComponentState >> csWriting;
-  FAncestor = saveAncestor;
+  TOnExit writing([&] { Component->FComponentState >> csWriting; });
+  Component->WriteState(this);
 }
 
 void TWriter::WriteDescendent(TComponent* Root, TComponent* Ancestor) {
@@ -1208,14 +1167,9 @@ void TCollection::Assign(TPersistent* Source) {
     return;
   }
   BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* item : src->FItems) Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TOnExit update([&] { EndUpdate(); });
+  Clear();
+  for (TCollectionItem* item : src->FItems) Add()->Assign(item);
 }
 
 const TClassInfo& TCollectionItem::StaticClass() {

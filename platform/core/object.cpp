@@ -99,6 +99,10 @@ const TClassInfo& TObject::StaticClass() {
   return info;
 }
 
+void* TObject::operator new(std::size_t Size) { return ::operator new(Size); }
+
+void TObject::operator delete(void* p) { ::operator delete(p); }
+
 void TObject::operator delete(TObject* p, std::destroying_delete_t) {
   void* memory = dynamic_cast<void*>(p);  // the most derived object's address
   p->BeforeDestruction();

@@ -182,9 +182,11 @@ public:
   // `delete` on any object runs BeforeDestruction first (destroying delete), so the
   // derived classes' handlers still work while owned objects are freed.
   void operator delete(TObject* p, std::destroying_delete_t);
-  static void* operator new(std::size_t Size) { return ::operator new(Size); }
+  // Out of line on purpose: where g++ sees the global new and delete inside these, it
+  // reports them as mismatched with the destroying delete (-Wmismatched-new-delete).
+  static void* operator new(std::size_t Size);
   // Raw deallocation for a constructor that throws.
-  void operator delete(void* p) { ::operator delete(p); }
+  void operator delete(void* p);
 
   // Frees the object if it is not null (the class library's Free). Free components
   // with delete (or a std::unique_ptr): a component living on the stack frees what it

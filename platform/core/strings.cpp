@@ -7,6 +7,7 @@
 
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/streams.h"
 #include "platform/core/sysutils.h"
 
@@ -635,15 +636,12 @@ void TStrings::DefineProperties(TFiler* Filer) {
       "Strings",
       [this](TReader* Reader) {
         Reader->ReadListBegin();
-        BeginUpdate();
-        try {
+        {
+          BeginUpdate();
+          TOnExit update([&] { EndUpdate(); });
           Clear();
           while (!Reader->EndOfList()) Add(Reader->ReadString());
-        } catch (...) {
-          EndUpdate();
-          throw;
         }
-        EndUpdate();
         Reader->ReadListEnd();
       },
       [this](TWriter* Writer) {

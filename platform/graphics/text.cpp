@@ -26,6 +26,7 @@
 
 #include "platform/core/gbk.h"
 #include "platform/graphics/gdi_internal.h"
+#include "platform/graphics/qtgbk.h"
 
 using namespace gdi;
 
@@ -115,10 +116,6 @@ const TSubstitute* FindSubstitute(const char* Name) {
   return nullptr;
 }
 
-QString FromGbk(const char* S, size_t N) {
-  return QString::fromStdU16String(GbkToUtf16(std::string(S, N)));
-}
-
 std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
   EnsureGuiApp();
   auto e = std::make_shared<TFontEngine>();
@@ -129,7 +126,7 @@ std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
   if (const TSubstitute* s = FindSubstitute(face)) {
     families << s->Families[0] << s->Families[1];
   } else {
-    if (*face) families << FromGbk(face, std::strlen(face));
+    if (*face) families << ToQt(face);
     families << (mono ? "DejaVu Sans Mono" : kSans) << kCjk;
   }
   e->Font.setFamilies(families);
@@ -217,7 +214,7 @@ std::string_view Bytes(const char* Str, int Count) {
 // Control characters (tab, CR, LF ...) outside DrawText's and TabbedTextOut's own
 // handling are neither drawn nor measured.
 QString Printable(std::string_view S) {
-  QString q = FromGbk(S.data(), S.size());
+  QString q = ToQt(S);
   q.removeIf([](QChar c) { return c.unicode() < 0x20; });
   return q;
 }
@@ -466,7 +463,7 @@ uint32_t GetTabbedTextExtent(HDC Dc, const char* Str, int Count, int TabCount, c
   TFontEngine& e = Engine(Dc);
   std::string_view s = Bytes(Str, Count);
   TTabs tabs = MakeTabs(e, TabCount, TabStops);
-  int w = LayoutTabs(e, FromGbk(s.data(), s.size()), &tabs, 0, nullptr);
+  int w = LayoutTabs(e, ToQt(s), &tabs, 0, nullptr);
   return (static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(w) & 0xFFFF);
 }
 
@@ -512,7 +509,7 @@ int32_t TabbedTextOut(HDC Dc, int X, int Y, const char* Str, int Count, int TabC
   std::string_view s = Bytes(Str, Count);
   TTabs tabs = MakeTabs(e, TabCount, TabStops);
   std::vector<TSegment> segs;
-  QString line = FromGbk(s.data(), s.size());
+  QString line = ToQt(s);
   int width = LayoutTabs(e, line, &tabs, X - TabOrigin, &segs);
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, 0, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
@@ -608,7 +605,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
     Format &= ~0xFF00u;
   }
   std::string_view bytes = Bytes(Str, Count);
-  QString src = FromGbk(bytes.data(), bytes.size());
+  QString src = ToQt(bytes);
 
   // Prefix characters.
   QString text;

@@ -7,14 +7,15 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/scrollbars.h"
+#include "platform/core/scope.h"
+#include "platform/stdctrls/listcommon.h"
+#include "platform/stdctrls/textreply.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable")
 
 namespace {
-
-const char* const kListIndexError = "List index out of bounds (%d)";
 
 // The edit of the csDropDown and csSimple styles: borderless, in the combo box's
 // colour and font, never a tab stop of its own.
@@ -34,48 +35,16 @@ public:
 // Items: every operation is a message to the combo box
 // ---------------------------------------------------------------------------
 
-class TComboBoxStrings : public TStrings {
+class TComboBoxStrings : public TItemMessageStrings {
 public:
-  explicit TComboBoxStrings(TCustomComboBox* ACombo) : Combo(ACombo) {}
+  explicit TComboBoxStrings(TCustomComboBox* ACombo) : TItemMessageStrings(ACombo, kMessages), Combo(ACombo) {}
   TCustomComboBox* Combo;
 
-  void Clear() override { Combo->Perform(CB_RESETCONTENT, 0, 0); }
-  void Delete(int Index) override {
-    if (Combo->Perform(CB_DELETESTRING, static_cast<WPARAM>(Index), 0) == CB_ERR) Error(kListIndexError, Index);
-  }
-  void Insert(int Index, const std::string& S) override {
-    if (Index < 0 || Index > GetCount()) Error(kListIndexError, Index);
-    if (Combo->Perform(CB_INSERTSTRING, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0)
-      throw EOutOfResources("Unable to insert a line");
-  }
-  int Add(const std::string& S) override {
-    LRESULT r = Combo->Perform(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
-    if (r < 0) throw EOutOfResources("Unable to insert a line");
-    return static_cast<int>(r);
-  }
-  int IndexOf(const std::string& S) const override {
-    return static_cast<int>(Combo->Perform(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(S.c_str())));
-  }
-
 protected:
-  std::string Get(int Index) const override {
-    LRESULT len = Combo->Perform(CB_GETLBTEXTLEN, static_cast<WPARAM>(Index), 0);
-    if (len == CB_ERR) Error(kListIndexError, Index);
-    std::string s(static_cast<size_t>(len) + 1, '\0');
-    LRESULT got = Combo->Perform(CB_GETLBTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, len)));
-    return s;
-  }
-  int GetCount() const override { return static_cast<int>(Combo->Perform(CB_GETCOUNT, 0, 0)); }
-  TObject* GetObject(int Index) const override {
-    LRESULT d = Combo->Perform(CB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
-    if (d == CB_ERR && (Index < 0 || Index >= GetCount())) Error(kListIndexError, Index);
-    return reinterpret_cast<TObject*>(d);
-  }
-  void PutObject(int Index, TObject* AObject) override {
-    if (Combo->Perform(CB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject)) == CB_ERR)
-      Error(kListIndexError, Index);
-  }
+  static constexpr TItemMessages kMessages{CB_RESETCONTENT, CB_DELETESTRING, CB_INSERTSTRING, CB_ADDSTRING,
+                                           CB_FINDSTRINGEXACT, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETCOUNT,
+                                           CB_GETITEMDATA, CB_SETITEMDATA, CB_ERR};
+
   // A new text keeps the item's data and the selection.
   void Put(int Index, const std::string& S) override {
     int itemIndex = Combo->ItemIndex();
@@ -591,24 +560,7 @@ void TCustomComboBox::CNCommand(TMessage& M) {
 void TCustomComboBox::CNDrawItem(TMessage& M) {
   auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
   if (!d) return;
-  TOwnerDrawState state = TOwnerDrawState::FromInt(d->itemState & 0x1FFF);
-  int index = static_cast<int>(d->itemID);
-  FCanvas->SetHandle(d->hDC);
-  try {
-    FCanvas->Font()->Assign(Font());
-    FCanvas->Brush()->Assign(Brush());
-    if (index >= 0 && state.Contains(odSelected)) {
-      FCanvas->Brush()->SetColor(clHighlight);
-      FCanvas->Font()->SetColor(clHighlightText);
-    }
-    if (index >= 0) DrawItem(index, d->rcItem, state);
-    else FCanvas->FillRect(d->rcItem);
-    if (state.Contains(odFocused)) ::DrawFocusRect(d->hDC, &d->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  DrawOwnerItem(this, FCanvas, *d, [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
   M.Result = 1;
 }
 
@@ -694,17 +646,8 @@ LRESULT TCustomComboBox::ListNotify(UINT Msg, WPARAM WParam, LPARAM LParam) {
     default:
       return 0;
   }
-  bool saved = FListNotifying;
-  FListNotifying = true;
-  LRESULT r;
-  try {
-    r = Perform(Msg, WParam, LParam);
-  } catch (...) {
-    FListNotifying = saved;
-    throw;
-  }
-  FListNotifying = saved;
-  return r;
+  TRestore notifying(FListNotifying, true);
+  return Perform(Msg, WParam, LParam);
 }
 
 void TCustomComboBox::SelectionToEdit() {
@@ -712,14 +655,11 @@ void TCustomComboBox::SelectionToEdit() {
   int i = static_cast<int>(List(LB_GETCURSEL));
   std::string text;
   if (i >= 0) text = FItems->Strings(i);
-  FSettingText = true;
-  try {
+  {
+    FSettingText = true;
+    TOnExit done([this] { FSettingText = false; });
     FEdit->SetText(text);
-  } catch (...) {
-    FSettingText = false;
-    throw;
   }
-  FSettingText = false;
   if (Focused()) FEdit->SelectAll();
 }
 
@@ -889,7 +829,13 @@ void TCustomComboBox::PaintFace(HDC Dc) {
   if (focused) ::DrawFocusRect(Dc, &r);
 }
 
+// Each message belongs to one group; false: not handled here (or handled and passed on).
 bool TCustomComboBox::HandleComboMessage(TMessage& M) {
+  return ComboItemMessage(M) || ComboListMessage(M) || ComboTextMessage(M) || ComboWindowMessage(M);
+}
+
+// The items and the selection: the list box's messages under the combo box's names.
+bool TCustomComboBox::ComboItemMessage(TMessage& M) {
   auto forward = [&](UINT LbMsg) {
     M.Result = List(LbMsg, M.WParam, M.LParam);
     return true;
@@ -926,6 +872,14 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       M.Result = i >= 0 ? i : CB_ERR;
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+// The drop-down list and the heights of the face and the items.
+bool TCustomComboBox::ComboListMessage(TMessage& M) {
+  switch (M.Msg) {
     case CB_SHOWDROPDOWN:
       if (M.WParam) ShowList(false);
       else HideList(false);
@@ -981,6 +935,14 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       if (static_cast<int>(static_cast<std::intptr_t>(M.WParam)) == -1) M.Result = FaceHeight();
       else M.Result = List(LB_GETITEMHEIGHT, M.WParam, 0);
       return true;
+    default:
+      return false;
+  }
+}
+
+// The text and the edit: its selection, its limit, and typing into it.
+bool TCustomComboBox::ComboTextMessage(TMessage& M) {
+  switch (M.Msg) {
     case CB_GETEDITSEL: {
       if (!FEdit) {
         M.Result = CB_ERR;
@@ -1017,32 +979,15 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
         return true;
       }
       int i = FDropped ? FDropSel : static_cast<int>(List(LB_GETCURSEL));
-      std::string text = i >= 0 ? FItems->Strings(i) : std::string();
-      if (M.Msg == WM_GETTEXTLENGTH) {
-        M.Result = static_cast<LRESULT>(text.size());
-      } else {
-        char* buf = reinterpret_cast<char*>(M.LParam);
-        size_t cap = M.WParam;
-        size_t n = buf && cap ? std::min(cap - 1, text.size()) : 0;
-        if (buf && cap) {
-          std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), buf);
-          buf[n] = '\0';
-        }
-        M.Result = static_cast<LRESULT>(n);
-      }
+      ReplyWindowText(M, i >= 0 ? FItems->Strings(i) : std::string());
       return true;
     }
     case WM_SETTEXT: {
       if (FEdit) {
         FSettingText = true;
-        try {
-          M.Result = FEdit->Perform(WM_SETTEXT, M.WParam, M.LParam);
-          FEdit->Perform(CM_TEXTCHANGED, 0, 0);
-        } catch (...) {
-          FSettingText = false;
-          throw;
-        }
-        FSettingText = false;
+        TOnExit done([this] { FSettingText = false; });
+        M.Result = FEdit->Perform(WM_SETTEXT, M.WParam, M.LParam);
+        FEdit->Perform(CM_TEXTCHANGED, 0, 0);
         return true;
       }
       LRESULT i = List(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), M.LParam);
@@ -1052,18 +997,6 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
         if (FHandle) Invalidate();
       }
       M.Result = i >= 0 ? TRUE : CB_ERR;
-      return true;
-    }
-
-    // The list's owner-draw and delete notifications, passed on as the combo box's.
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_DELETEITEM: {
-      if (!FListNotifying) return false;
-      if (FHandle && Parent() && Parent()->HandleAllocated())
-        M.Result = SendMessage(Parent()->Handle(), M.Msg, M.WParam, M.LParam);
-      else
-        M.Result = Perform(CN_BASE + M.Msg, M.WParam, M.LParam);
       return true;
     }
     case WM_COMMAND:
@@ -1081,8 +1014,25 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
       }
       M.Result = 0;
       return true;
+    default:
+      return false;
+  }
+}
 
-    // The window.
+// The window: the list's owner-draw notifications, painting, focus, mouse, keys and wheel.
+bool TCustomComboBox::ComboWindowMessage(TMessage& M) {
+  switch (M.Msg) {
+    // The list's owner-draw and delete notifications, passed on as the combo box's.
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM: {
+      if (!FListNotifying) return false;
+      if (FHandle && Parent() && Parent()->HandleAllocated())
+        M.Result = SendMessage(Parent()->Handle(), M.Msg, M.WParam, M.LParam);
+      else
+        M.Result = Perform(CN_BASE + M.Msg, M.WParam, M.LParam);
+      return true;
+    }
     case WM_PAINT:
       if (M.WParam) {
         PaintFace(reinterpret_cast<HDC>(M.WParam));
@@ -1164,15 +1114,6 @@ bool TCustomComboBox::HandleComboMessage(TMessage& M) {
 // Property tables
 // ---------------------------------------------------------------------------
 
-namespace {
-TPropInfo Published(const std::string& Name) { return TControl::Property(Name); }
-TPropInfo Published(const std::string& Name, std::optional<int64_t> Default) {
-  TPropInfo p = TControl::Property(Name);
-  p.Default = Default;
-  return p;
-}
-}  // namespace
-
 const TClassInfo& TCustomComboBox::StaticClass() {
   static const TClassInfo info = TClassBuilder<TCustomComboBox>("TCustomComboBox", &inherited::StaticClass()).Build();
   return info;
@@ -1184,38 +1125,38 @@ const TClassInfo& TComboBox::StaticClass() {
       TClassBuilder<C>("TComboBox", &inherited::StaticClass())
           .Component()
           .Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown)
-          .Prop(Published("Align"))
-          .Prop(Published("Anchors"))
-          .Prop(Published("Color"))
-          .Prop(Published("Ctl3D"))
+          .Prop(TControl::Property("Align"))
+          .Prop(TControl::Property("Anchors"))
+          .Prop(TControl::Property("Color"))
+          .Prop(TControl::Property("Ctl3D"))
           .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
-          .Prop(Published("Enabled"))
-          .Prop(Published("Font"))
+          .Prop(TControl::Property("Enabled"))
+          .Prop(TControl::Property("Font"))
           .Int("ItemHeight", &C::ItemHeight, [](C* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
           .Int("ItemIndex", &C::ItemIndex, [](C* x, int64_t v) { x->SetItemIndex(static_cast<int>(v)); }, -1)
           .Int("MaxLength", &C::MaxLength, [](C* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
-          .Prop(Published("ParentColor", 0))
-          .Prop(Published("ParentCtl3D"))
-          .Prop(Published("ParentFont"))
-          .Prop(Published("ParentShowHint"))
-          .Prop(Published("PopupMenu"))
-          .Prop(Published("ShowHint"))
+          .Prop(TControl::Property("ParentColor", 0))
+          .Prop(TControl::Property("ParentCtl3D"))
+          .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("ParentShowHint"))
+          .Prop(TControl::Property("PopupMenu"))
+          .Prop(TControl::Property("ShowHint"))
           .Bool("Sorted", &C::Sorted, &C::SetSorted, false)
-          .Prop(Published("TabOrder"))
-          .Prop(Published("TabStop", 1))
-          .Prop(Published("Text"))
-          .Prop(Published("Visible"))
+          .Prop(TControl::Property("TabOrder"))
+          .Prop(TControl::Property("TabStop", 1))
+          .Prop(TControl::Property("Text"))
+          .Prop(TControl::Property("Visible"))
           .Event("OnChange", static_cast<TNotifyEvent C::*>(&C::OnChange))
-          .Prop(Published("OnClick"))
+          .Prop(TControl::Property("OnClick"))
           .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&C::OnCloseUp))
-          .Prop(Published("OnDblClick"))
+          .Prop(TControl::Property("OnDblClick"))
           .Event("OnDrawItem", static_cast<TDrawItemEvent C::*>(&C::OnDrawItem))
           .Event("OnDropDown", static_cast<TNotifyEvent C::*>(&C::OnDropDown))
-          .Prop(Published("OnEnter"))
-          .Prop(Published("OnExit"))
-          .Prop(Published("OnKeyDown"))
-          .Prop(Published("OnKeyPress"))
-          .Prop(Published("OnKeyUp"))
+          .Prop(TControl::Property("OnEnter"))
+          .Prop(TControl::Property("OnExit"))
+          .Prop(TControl::Property("OnKeyDown"))
+          .Prop(TControl::Property("OnKeyPress"))
+          .Prop(TControl::Property("OnKeyUp"))
           .Event("OnMeasureItem", static_cast<TMeasureItemEvent C::*>(&C::OnMeasureItem))
           .Event("OnSelect", static_cast<TNotifyEvent C::*>(&C::OnSelect))
           // Items last: a stream lists it after Style and ItemIndex.

@@ -177,6 +177,10 @@ private:
   friend class TComboListBox;
   friend class TComboBoxStrings;
   bool HandleComboMessage(TMessage& M);
+  bool ComboItemMessage(TMessage& M);
+  bool ComboListMessage(TMessage& M);
+  bool ComboTextMessage(TMessage& M);
+  bool ComboWindowMessage(TMessage& M);
   bool HasEdit() const { return FStyle == csDropDown || FStyle == csSimple; }
   bool DropsDown() const { return FStyle != csSimple; }
   int FaceHeight();

@@ -8,9 +8,11 @@
 
 #include "platform/controls/forms.h"
 #include "platform/stdctrls/maskedit.h"
+#include "platform/stdctrls/textreply.h"
 #include "platform/controls/menus.h"
 #include "platform/controls/modal.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TEditCharCase, "ecNormal", "ecUpperCase", "ecLowerCase")
@@ -91,11 +93,30 @@ std::string Gbk(const char8_t* Utf8) { return Utf8ToGbk(std::string(reinterpret_
 
 }  // namespace
 
+bool TEditFlags::HandleFlags(TMessage& M) {
+  switch (M.Msg) {
+    case EM_GETMODIFY:
+      M.Result = Modified ? TRUE : FALSE;
+      return true;
+    case EM_SETMODIFY:
+      Modified = M.WParam != 0;
+      return true;
+    case EM_LIMITTEXT:
+      Limit = M.WParam == 0 ? kEditNoLimit : static_cast<size_t>(M.WParam);
+      return true;
+    case EM_GETLIMITTEXT:
+      M.Result = static_cast<LRESULT>(Limit);
+      return true;
+    default:
+      return false;
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The text model: an edit window's state without a native peer
 // ---------------------------------------------------------------------------
 
-class TEditModel {
+class TEditModel : public TEditFlags {
 public:
   TEditModel(HWND AWnd, const std::string& AText) : Wnd(AWnd) {
     Text = Multi() ? NormalizeBreaks(AText) : AText;
@@ -108,8 +129,6 @@ public:
   size_t UndoCaret = 0;
   bool HasUndo = false;
   size_t MergeAt = std::string::npos;  // typing here continues the last undo step
-  bool Modified = false;
-  size_t Limit = kEditNoLimit;
   char Password = 0;
   int LeftMargin = 0, RightMargin = 0;
   int FirstLine = 0;
@@ -274,7 +293,13 @@ public:
     return done;
   }
 
+  // The window's state messages, by group; false: not one of them.
   bool HandleState(TMessage& M) {
+    return HandleText(M) || HandleSelection(M) || HandleFlags(M) || HandleOptions(M) || HandleScrolling(M);
+  }
+
+  // The text, its font, replacing the selection and undoing.
+  bool HandleText(TMessage& M) {
     switch (M.Msg) {
       case WM_SETTEXT: {
         const char* t = reinterpret_cast<const char*>(M.LParam);
@@ -291,69 +316,17 @@ public:
         return true;
       }
       case WM_GETTEXTLENGTH:
-        M.Result = static_cast<LRESULT>(Text.size());
+      case WM_GETTEXT:
+        ReplyWindowText(M, Text);
         return true;
-      case WM_GETTEXT: {
-        char* buf = reinterpret_cast<char*>(M.LParam);
-        if (!buf || M.WParam == 0) {
-          M.Result = 0;
-          return true;
-        }
-        std::string cut = GbkTruncate(Text, M.WParam - 1);
-        std::memcpy(buf, cut.data(), cut.size());
-        buf[cut.size()] = '\0';
-        M.Result = static_cast<LRESULT>(cut.size());
-        return true;
-      }
       case WM_SETFONT:
         Font = reinterpret_cast<HFONT>(M.WParam);
         return true;
-      case EM_GETSEL: {
-        if (auto* s = reinterpret_cast<DWORD*>(M.WParam)) *s = static_cast<DWORD>(SelStart());
-        if (auto* e = reinterpret_cast<DWORD*>(M.LParam)) *e = static_cast<DWORD>(SelEnd());
-        M.Result = MAKELPARAM(static_cast<int>(std::min<size_t>(SelStart(), 0xFFFF)),
-                              static_cast<int>(std::min<size_t>(SelEnd(), 0xFFFF)));
-        return true;
-      }
-      case EM_SETSEL: {
-        auto s = static_cast<std::intptr_t>(M.WParam);
-        auto e = static_cast<std::intptr_t>(M.LParam);
-        if (s == -1) {
-          SetSel(Caret, Caret);
-          return true;
-        }
-        size_t a = s < 0 ? 0 : static_cast<size_t>(s);
-        size_t c = e < 0 ? Text.size() : static_cast<size_t>(e);
-        SetSel(std::min(a, Text.size()), std::min(c, Text.size()));
-        return true;
-      }
       case EM_REPLACESEL: {
         const char* t = reinterpret_cast<const char*>(M.LParam);
         Replace(t ? t : "", M.WParam != 0);
         return true;
       }
-      case EM_GETMODIFY:
-        M.Result = Modified ? TRUE : FALSE;
-        return true;
-      case EM_SETMODIFY:
-        Modified = M.WParam != 0;
-        return true;
-      case EM_LIMITTEXT:
-        Limit = M.WParam == 0 ? kEditNoLimit : static_cast<size_t>(M.WParam);
-        return true;
-      case EM_GETLIMITTEXT:
-        M.Result = static_cast<LRESULT>(Limit);
-        return true;
-      case EM_SETPASSWORDCHAR:
-        Password = static_cast<char>(M.WParam & 0xFF);
-        InvalidateRect(Wnd, nullptr, TRUE);
-        return true;
-      case EM_GETPASSWORDCHAR:
-        M.Result = static_cast<unsigned char>(Password);
-        return true;
-      case EM_SETREADONLY:
-        M.Result = TRUE;
-        return true;
       case EM_CANUNDO:
         M.Result = HasUndo ? TRUE : FALSE;
         return true;
@@ -377,6 +350,51 @@ public:
         HasUndo = false;
         UndoText.clear();
         return true;
+      default:
+        return false;
+    }
+  }
+
+  // The selection in bytes.
+  bool HandleSelection(TMessage& M) {
+    switch (M.Msg) {
+      case EM_GETSEL: {
+        if (auto* s = reinterpret_cast<DWORD*>(M.WParam)) *s = static_cast<DWORD>(SelStart());
+        if (auto* e = reinterpret_cast<DWORD*>(M.LParam)) *e = static_cast<DWORD>(SelEnd());
+        M.Result = MAKELPARAM(static_cast<int>(std::min<size_t>(SelStart(), 0xFFFF)),
+                              static_cast<int>(std::min<size_t>(SelEnd(), 0xFFFF)));
+        return true;
+      }
+      case EM_SETSEL: {
+        auto s = static_cast<std::intptr_t>(M.WParam);
+        auto e = static_cast<std::intptr_t>(M.LParam);
+        if (s == -1) {
+          SetSel(Caret, Caret);
+          return true;
+        }
+        size_t a = s < 0 ? 0 : static_cast<size_t>(s);
+        size_t c = e < 0 ? Text.size() : static_cast<size_t>(e);
+        SetSel(std::min(a, Text.size()), std::min(c, Text.size()));
+        return true;
+      }
+      default:
+        return false;
+    }
+  }
+
+  // The options: password character, read-only, margins.
+  bool HandleOptions(TMessage& M) {
+    switch (M.Msg) {
+      case EM_SETPASSWORDCHAR:
+        Password = static_cast<char>(M.WParam & 0xFF);
+        InvalidateRect(Wnd, nullptr, TRUE);
+        return true;
+      case EM_GETPASSWORDCHAR:
+        M.Result = static_cast<unsigned char>(Password);
+        return true;
+      case EM_SETREADONLY:
+        M.Result = TRUE;
+        return true;
       case EM_SETMARGINS: {
         HDC dc = MeasureDC();
         TEXTMETRIC tm{};
@@ -395,6 +413,14 @@ public:
       case EM_GETRECT:
         if (auto* r = reinterpret_cast<TRect*>(M.LParam)) *r = FormatRect();
         return true;
+      default:
+        return false;
+    }
+  }
+
+  // Positions on the screen and scrolling.
+  bool HandleScrolling(TMessage& M) {
+    switch (M.Msg) {
       case EM_POSFROMCHAR: {
         HDC dc = MeasureDC();
         size_t p = static_cast<size_t>(M.WParam);
@@ -576,14 +602,11 @@ void TCustomEdit::CreateParams(TCreateParams& P) {
 }
 
 void TCustomEdit::CreateWnd() {
-  FCreating = true;
-  try {
+  {
+    FCreating = true;
+    TOnExit done([this] { FCreating = false; });
     TWinControl::CreateWnd();
-  } catch (...) {
-    FCreating = false;
-    throw;
   }
-  FCreating = false;
   FModel.reset();
   FExpectTrail = FLeadStopped = false;
   FPendingLead.clear();
@@ -824,7 +847,7 @@ void TCustomEdit::TypeChar(const std::string& Ch) {
   }
   auto len = static_cast<size_t>(EditState(WM_GETTEXTLENGTH));
   DWORD s = 0, e = 0;
-  EditState(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EditSel(s, e);
   auto limit = static_cast<size_t>(EditState(EM_GETLIMITTEXT));
   if (len - std::min<size_t>(len, e - s) + ch.size() > limit) {
     MessageBeep(0);
@@ -846,7 +869,7 @@ void TCustomEdit::DoPaste() {
   if (text.empty()) return;
   auto len = static_cast<size_t>(EditState(WM_GETTEXTLENGTH));
   DWORD s = 0, e = 0;
-  EditState(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EditSel(s, e);
   auto limit = static_cast<size_t>(EditState(EM_GETLIMITTEXT));
   size_t keep = len - std::min<size_t>(len, e - s);
   size_t room = limit > keep ? limit - keep : 0;
@@ -857,21 +880,18 @@ void TCustomEdit::DoPaste() {
   EditState(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void TCustomEdit::EditSel(DWORD& S, DWORD& E) {
+  EditState(EM_GETSEL, reinterpret_cast<WPARAM>(&S), reinterpret_cast<LPARAM>(&E));
+}
+
 bool TCustomEdit::EditClassProc(TMessage& M) {
+  return EditKeyMessage(M) || EditClipboardMessage(M) || EditLineMessage(M) || EditMouseMessage(M);
+}
+
+// Keys and typed characters.
+bool TCustomEdit::EditKeyMessage(TMessage& M) {
   DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
   bool readOnly = (style & ES_READONLY) != 0;
-  auto sel = [this](DWORD& S, DWORD& E) {
-    EditState(EM_GETSEL, reinterpret_cast<WPARAM>(&S), reinterpret_cast<LPARAM>(&E));
-  };
-  // The line holding byte Pos (the selection's start when Pos is negative).
-  auto lineAt = [&sel](const std::vector<size_t>& Starts, std::intptr_t Pos) -> size_t {
-    if (Pos < 0) {
-      DWORD s = 0, e = 0;
-      sel(s, e);
-      Pos = s;
-    }
-    return std::upper_bound(Starts.begin(), Starts.end(), static_cast<size_t>(Pos)) - Starts.begin() - 1;
-  };
   switch (M.Msg) {
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
@@ -892,7 +912,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
             return true;
           }
           DWORD s = 0, e = 0;
-          sel(s, e);
+          EditSel(s, e);
           if (s == e) {
             if (s == 0) return true;
             std::string t = WindowText();
@@ -923,9 +943,19 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       else return false;  // the native edit moves the caret and deletes
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+// The clipboard, undo, read-only and the context menu.
+bool TCustomEdit::EditClipboardMessage(TMessage& M) {
+  DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
+  bool readOnly = (style & ES_READONLY) != 0;
+  switch (M.Msg) {
     case WM_COPY: {
       DWORD s = 0, e = 0;
-      sel(s, e);
+      EditSel(s, e);
       if (s == e || EditState(EM_GETPASSWORDCHAR) != 0) return true;
       std::string t = WindowText();
       if (s < t.size()) SetClipboardText(t.substr(s, std::min<size_t>(e, t.size()) - s));
@@ -933,7 +963,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
     }
     case WM_CUT: {
       DWORD s = 0, e = 0;
-      sel(s, e);
+      EditSel(s, e);
       if (s == e || readOnly || EditState(EM_GETPASSWORDCHAR) != 0) return true;
       std::string t = WindowText();
       if (s < t.size()) SetClipboardText(t.substr(s, std::min<size_t>(e, t.size()) - s));
@@ -959,6 +989,24 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
     case WM_CONTEXTMENU:
       ShowContextMenu(M);
       return true;
+    default:
+      return false;
+  }
+}
+
+// The lines of the text.
+bool TCustomEdit::EditLineMessage(TMessage& M) {
+  DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
+  // The line holding byte Pos (the selection's start when Pos is negative).
+  auto lineAt = [this](const std::vector<size_t>& Starts, std::intptr_t Pos) -> size_t {
+    if (Pos < 0) {
+      DWORD s = 0, e = 0;
+      EditSel(s, e);
+      Pos = s;
+    }
+    return std::upper_bound(Starts.begin(), Starts.end(), static_cast<size_t>(Pos)) - Starts.begin() - 1;
+  };
+  switch (M.Msg) {
     case EM_GETLINECOUNT:
       M.Result = static_cast<LRESULT>(LineStarts(WindowText(), style & ES_MULTILINE).size());
       return true;
@@ -968,7 +1016,7 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       auto line = static_cast<std::intptr_t>(M.WParam);
       if (line < 0) {
         DWORD s = 0, e = 0;
-        sel(s, e);
+        EditSel(s, e);
         line = std::upper_bound(starts.begin(), starts.end(), static_cast<size_t>(s)) - starts.begin() - 1;
       }
       M.Result = line < static_cast<std::intptr_t>(starts.size()) ? static_cast<LRESULT>(starts[line]) : -1;
@@ -1003,6 +1051,14 @@ bool TCustomEdit::EditClassProc(TMessage& M) {
       M.Result = static_cast<LRESULT>(s.size());
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+// Selecting with the mouse and painting (the layer's text model only).
+bool TCustomEdit::EditMouseMessage(TMessage& M) {
+  switch (M.Msg) {
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_MOUSEMOVE: case WM_LBUTTONUP: {
       TEditModel* md = Model();
       if (!md) return false;
@@ -1061,7 +1117,7 @@ void TCustomEdit::ShowContextMenu(TMessage& M) {
   bool readOnly = (style & ES_READONLY) != 0;
   bool password = EditState(EM_GETPASSWORDCHAR) != 0;
   DWORD s = 0, e = 0;
-  EditState(EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EditSel(s, e);
   auto len = static_cast<DWORD>(EditState(WM_GETTEXTLENGTH));
   struct TEntry {
     const char* Name;

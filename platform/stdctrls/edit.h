@@ -70,6 +70,16 @@ DTU_DECLARE_ENUM(TEditCharCase)
 // The largest text an edit takes when no limit is set.
 constexpr size_t kEditNoLimit = 0x7FFFFFFE;
 
+// The modified flag and the byte limit every edit window keeps (the layer's text
+// model and the Qt peer), and their four messages.
+struct TEditFlags {
+  bool Modified = false;
+  size_t Limit = kEditNoLimit;
+  // EM_GETMODIFY, EM_SETMODIFY, EM_LIMITTEXT (0: no limit) and EM_GETLIMITTEXT;
+  // false for any other message.
+  bool HandleFlags(TMessage& M);
+};
+
 // Whether B can follow a GBK lead byte.
 inline bool IsGbkTrailByte(unsigned char B) { return B >= 0x40 && B <= 0xFE && B != 0x7F; }
 
@@ -137,6 +147,12 @@ protected:
   // The edit window's default procedure for a message the layer implements
   // itself (typing, the clipboard, the context menu, lines); false for the rest.
   bool EditClassProc(TMessage& M);
+  bool EditKeyMessage(TMessage& M);
+  bool EditClipboardMessage(TMessage& M);
+  bool EditLineMessage(TMessage& M);
+  bool EditMouseMessage(TMessage& M);
+  // The selection in bytes (EM_GETSEL to the window's state).
+  void EditSel(DWORD& S, DWORD& E);
   // A message for the window's own state (text, selection, undo, limit, scrolling):
   // to the native peer or to the layer's text model.
   LRESULT EditState(UINT Msg, WPARAM W = 0, LPARAM L = 0);

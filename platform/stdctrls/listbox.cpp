@@ -6,6 +6,8 @@
 #include <numeric>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/core/scope.h"
+#include "platform/stdctrls/listcommon.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
@@ -32,64 +34,27 @@ int FontHeightOf(TFont* Font, int* AveWidth = nullptr) {
 // Items: every operation is a message to the list box
 // ---------------------------------------------------------------------------
 
-class TListBoxStrings : public TStrings {
+class TListBoxStrings : public TItemMessageStrings {
 public:
-  explicit TListBoxStrings(TCustomListBox* AListBox) : ListBox(AListBox) {}
+  explicit TListBoxStrings(TCustomListBox* AListBox) : TItemMessageStrings(AListBox, kMessages), ListBox(AListBox) {}
   TCustomListBox* ListBox;
 
-  void Clear() override { ListBox->Perform(LB_RESETCONTENT, 0, 0); }
-  void Delete(int Index) override {
-    if (ListBox->Perform(LB_DELETESTRING, static_cast<WPARAM>(Index), 0) == LB_ERR) Error(kListIndexError, Index);
-  }
-  void Insert(int Index, const std::string& S) override {
-    if (Index < 0 || Index > GetCount()) Error(kListIndexError, Index);
-    if (ListBox->Perform(LB_INSERTSTRING, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str())) < 0)
-      throw EOutOfResources("Unable to insert a line");
-  }
-  int Add(const std::string& S) override {
-    LRESULT r = ListBox->Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
-    if (r < 0) throw EOutOfResources("Unable to insert a line");
-    return static_cast<int>(r);
-  }
-  int IndexOf(const std::string& S) const override {
-    return static_cast<int>(ListBox->Perform(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(S.c_str())));
-  }
-
 protected:
-  std::string Get(int Index) const override {
-    LRESULT len = ListBox->Perform(LB_GETTEXTLEN, static_cast<WPARAM>(Index), 0);
-    if (len == LB_ERR) Error(kListIndexError, Index);
-    std::string s(static_cast<size_t>(len) + 1, '\0');
-    LRESULT got = ListBox->Perform(LB_GETTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(static_cast<size_t>(std::clamp<LRESULT>(got, 0, len)));
-    return s;
-  }
-  int GetCount() const override { return static_cast<int>(ListBox->Perform(LB_GETCOUNT, 0, 0)); }
-  TObject* GetObject(int Index) const override {
-    LRESULT d = ListBox->Perform(LB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
-    if (d == LB_ERR && (Index < 0 || Index >= GetCount())) Error(kListIndexError, Index);
-    return reinterpret_cast<TObject*>(d);
-  }
-  void PutObject(int Index, TObject* AObject) override {
-    if (ListBox->Perform(LB_SETITEMDATA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(AObject)) == LB_ERR)
-      Error(kListIndexError, Index);
-  }
+  static constexpr TItemMessages kMessages{LB_RESETCONTENT, LB_DELETESTRING, LB_INSERTSTRING, LB_ADDSTRING,
+                                           LB_FINDSTRINGEXACT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCOUNT,
+                                           LB_GETITEMDATA, LB_SETITEMDATA, LB_ERR};
+
   // A new text keeps the item's data and selection.
   void Put(int Index, const std::string& S) override {
     int itemIndex = ListBox->ItemIndex();
     bool selected = ListBox->MultiSelect() && ListBox->Selected(Index);
     TObject* obj = GetObject(Index);
     BeginUpdate();
-    try {
-      Delete(Index);
-      InsertObject(Index, S, obj);
-      if (selected) ListBox->SetSelected(Index, true);
-      if (itemIndex == Index || !ListBox->MultiSelect()) ListBox->SetItemIndex(itemIndex);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    TOnExit done([this] { EndUpdate(); });
+    Delete(Index);
+    InsertObject(Index, S, obj);
+    if (selected) ListBox->SetSelected(Index, true);
+    if (itemIndex == Index || !ListBox->MultiSelect()) ListBox->SetItemIndex(itemIndex);
   }
   void SetUpdateState(bool Updating) override {
     if (!ListBox->HandleAllocated()) return;
@@ -258,14 +223,9 @@ void TCustomListBox::SelectAll() {
 void TCustomListBox::DeleteSelected() {
   if (FMultiSelect) {
     FItems->BeginUpdate();
-    try {
-      for (int i = Count() - 1; i >= 0; --i)
-        if (Selected(i)) FItems->Delete(i);
-    } catch (...) {
-      FItems->EndUpdate();
-      throw;
-    }
-    FItems->EndUpdate();
+    TOnExit done([this] { FItems->EndUpdate(); });
+    for (int i = Count() - 1; i >= 0; --i)
+      if (Selected(i)) FItems->Delete(i);
   } else if (int i = ItemIndex(); i >= 0) {
     FItems->Delete(i);
   }
@@ -393,24 +353,7 @@ void TCustomListBox::CNCommand(TMessage& M) {
 void TCustomListBox::CNDrawItem(TMessage& M) {
   auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
   if (!d) return;
-  TOwnerDrawState state = TOwnerDrawState::FromInt(d->itemState & 0x1FFF);
-  int index = static_cast<int>(d->itemID);
-  FCanvas->SetHandle(d->hDC);
-  try {
-    FCanvas->Font()->Assign(Font());
-    FCanvas->Brush()->Assign(Brush());
-    if (index >= 0 && state.Contains(odSelected)) {
-      FCanvas->Brush()->SetColor(clHighlight);
-      FCanvas->Font()->SetColor(clHighlightText);
-    }
-    if (index >= 0) DrawItem(index, d->rcItem, state);
-    else FCanvas->FillRect(d->rcItem);
-    if (state.Contains(odFocused)) ::DrawFocusRect(d->hDC, &d->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
+  DrawOwnerItem(this, FCanvas, *d, [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
   M.Result = 1;
 }
 
@@ -934,11 +877,17 @@ int TCustomListBox::FixedItemHeightForText() {
   return FFontHeight;
 }
 
+// Each message belongs to one group; false: not handled here (or handled and passed on).
 bool TCustomListBox::HandleListMessage(TMessage& M) {
+  return ListItemMessage(M) || ListSelectionMessage(M) || ListScrollMessage(M) || ListGeometryMessage(M) ||
+         ListWindowMessage(M);
+}
+
+// The items: adding, removing, reading and finding them.
+bool TCustomListBox::ListItemMessage(TMessage& M) {
   const int n = static_cast<int>(FList.size());
   const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
   const bool valid = index >= 0 && index < n;
-  const TSelMode mode = SelMode();
   auto text = [&]() { return std::string(M.LParam ? reinterpret_cast<const char*>(M.LParam) : ""); };
   switch (M.Msg) {
     case LB_ADDSTRING: {
@@ -1000,6 +949,33 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
       FList[static_cast<size_t>(index)].Data = static_cast<ULONG_PTR>(M.LParam);
       M.Result = LB_OKAY;
       return true;
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT: {
+      std::string s = text();
+      M.Result = LB_ERR;
+      int start = (index < -1 || index >= n) ? -1 : index;
+      for (int k = 1; k <= n; ++k) {
+        int i = (start + k) % n;
+        const std::string& t = FList[static_cast<size_t>(i)].Text;
+        if (M.Msg == LB_FINDSTRING ? PrefixMatches(t, s) : CompareText(t, s) == 0) {
+          M.Result = i;
+          break;
+        }
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The selection and the caret (the focused item).
+bool TCustomListBox::ListSelectionMessage(TMessage& M) {
+  const int n = static_cast<int>(FList.size());
+  const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
+  const bool valid = index >= 0 && index < n;
+  const TSelMode mode = SelMode();
+  switch (M.Msg) {
     case LB_GETCURSEL:
       M.Result = mode == TSelMode::Single ? FCurSel : FCaret;
       return true;
@@ -1067,6 +1043,17 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
       EnsureVisible(index, M.LParam != 0);
       M.Result = LB_OKAY;
       return true;
+    default:
+      return false;
+  }
+}
+
+// Scrolling: the top index, the wheel and the scroll bars.
+bool TCustomListBox::ListScrollMessage(TMessage& M) {
+  const int n = static_cast<int>(FList.size());
+  const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
+  const bool valid = index >= 0 && index < n;
+  switch (M.Msg) {
     case LB_GETTOPINDEX:
       M.Result = FTop;
       return true;
@@ -1078,21 +1065,34 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
       SetTop(index);
       M.Result = LB_OKAY;
       return true;
-    case LB_FINDSTRING:
-    case LB_FINDSTRINGEXACT: {
-      std::string s = text();
-      M.Result = LB_ERR;
-      int start = (index < -1 || index >= n) ? -1 : index;
-      for (int k = 1; k <= n; ++k) {
-        int i = (start + k) % n;
-        const std::string& t = FList[static_cast<size_t>(i)].Text;
-        if (M.Msg == LB_FINDSTRING ? PrefixMatches(t, s) : CompareText(t, s) == 0) {
-          M.Result = i;
-          break;
-        }
-      }
+    case WM_MOUSEWHEEL: {
+      int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
+      int lines = -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
+      if (lines) SetTop(FTop + lines);
+      M.Result = 0;
       return true;
     }
+    case WM_VSCROLL: {
+      int page = std::max(1, VisibleCount(FTop));
+      if (auto to = ScrollBarTarget(M.WParam, FTop, 1, page, [this] { return MaxTopIndex(); })) SetTop(*to);
+      return true;
+    }
+    case WM_HSCROLL: {
+      int width = std::max(1, GetClientRect().Width());
+      if (auto to = ScrollBarTarget(M.WParam, FHorzPos, 8, width, [this] { return FHorzExtent; })) SetHorzPos(*to);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The geometry of the items: tab stops, horizontal extent, rectangles and heights.
+bool TCustomListBox::ListGeometryMessage(TMessage& M) {
+  const int n = static_cast<int>(FList.size());
+  const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
+  const bool valid = index >= 0 && index < n;
+  switch (M.Msg) {
     case LB_SETTABSTOPS: {
       const int* stops = reinterpret_cast<const int*>(M.LParam);
       int count = static_cast<int>(M.WParam);
@@ -1152,8 +1152,14 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
       if (Variable()) M.Result = valid ? ItemHeightOf(index) : LB_ERR;
       else M.Result = FixedItemHeight();
       return true;
+    default:
+      return false;
+  }
+}
 
-    // Window messages.
+// The window: painting, size and font, focus, the mouse and the keys.
+bool TCustomListBox::ListWindowMessage(TMessage& M) {
+  switch (M.Msg) {
     case WM_PAINT:
       if (M.WParam) {
         Paint(reinterpret_cast<HDC>(M.WParam));
@@ -1216,41 +1222,6 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
     case WM_CHAR:
       CharTyped(static_cast<unsigned char>(M.WParam & 0xFF));
       return true;
-    case WM_MOUSEWHEEL: {
-      int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
-      int lines = -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
-      if (lines) SetTop(FTop + lines);
-      M.Result = 0;
-      return true;
-    }
-    case WM_VSCROLL: {
-      int page = std::max(1, VisibleCount(FTop));
-      switch (LOWORD(M.WParam)) {
-        case SB_LINEUP: SetTop(FTop - 1); break;
-        case SB_LINEDOWN: SetTop(FTop + 1); break;
-        case SB_PAGEUP: SetTop(FTop - page); break;
-        case SB_PAGEDOWN: SetTop(FTop + page); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetTop(HIWORD(M.WParam)); break;
-        case SB_TOP: SetTop(0); break;
-        case SB_BOTTOM: SetTop(MaxTopIndex()); break;
-        default: break;
-      }
-      return true;
-    }
-    case WM_HSCROLL: {
-      int width = std::max(1, GetClientRect().Width());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINELEFT: SetHorzPos(FHorzPos - 8); break;
-        case SB_LINERIGHT: SetHorzPos(FHorzPos + 8); break;
-        case SB_PAGELEFT: SetHorzPos(FHorzPos - width); break;
-        case SB_PAGERIGHT: SetHorzPos(FHorzPos + width); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetHorzPos(HIWORD(M.WParam)); break;
-        case SB_LEFT: SetHorzPos(0); break;
-        case SB_RIGHT: SetHorzPos(FHorzExtent); break;
-        default: break;
-      }
-      return true;
-    }
     default:
       return false;
   }
@@ -1259,15 +1230,6 @@ bool TCustomListBox::HandleListMessage(TMessage& M) {
 // ---------------------------------------------------------------------------
 // Property tables
 // ---------------------------------------------------------------------------
-
-namespace {
-TPropInfo Published(const std::string& Name) { return TControl::Property(Name); }
-TPropInfo Published(const std::string& Name, std::optional<int64_t> Default) {
-  TPropInfo p = TControl::Property(Name);
-  p.Default = Default;
-  return p;
-}
-}  // namespace
 
 const TClassInfo& TCustomListBox::StaticClass() {
   static const TClassInfo info = TClassBuilder<TCustomListBox>("TCustomListBox", &inherited::StaticClass()).Build();
@@ -1279,43 +1241,43 @@ const TClassInfo& TListBox::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<L>("TListBox", &inherited::StaticClass())
           .Component()
-          .Prop(Published("Align"))
-          .Prop(Published("Anchors"))
+          .Prop(TControl::Property("Align"))
+          .Prop(TControl::Property("Anchors"))
           .Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
-          .Prop(Published("Color"))
-          .Prop(Published("Ctl3D"))
-          .Prop(Published("Enabled"))
+          .Prop(TControl::Property("Color"))
+          .Prop(TControl::Property("Ctl3D"))
+          .Prop(TControl::Property("Enabled"))
           .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
-          .Prop(Published("Font"))
+          .Prop(TControl::Property("Font"))
           .Int("ItemHeight", &L::ItemHeight, [](L* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
           .Int("ItemIndex", &L::ItemIndex, [](L* x, int64_t v) { x->SetItemIndex(static_cast<int>(v)); }, -1,
                [](L*) { return false; })
           .Object<TStrings>("Items", &L::Items, &L::SetItems)
           .Bool("MultiSelect", &L::MultiSelect, &L::SetMultiSelect, false)
-          .Prop(Published("ParentColor", 0))
-          .Prop(Published("ParentCtl3D"))
-          .Prop(Published("ParentFont"))
-          .Prop(Published("ParentShowHint"))
-          .Prop(Published("PopupMenu"))
-          .Prop(Published("ShowHint"))
+          .Prop(TControl::Property("ParentColor", 0))
+          .Prop(TControl::Property("ParentCtl3D"))
+          .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("ParentShowHint"))
+          .Prop(TControl::Property("PopupMenu"))
+          .Prop(TControl::Property("ShowHint"))
           .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
           .Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard)
-          .Prop(Published("TabOrder"))
-          .Prop(Published("TabStop", 1))
+          .Prop(TControl::Property("TabOrder"))
+          .Prop(TControl::Property("TabStop", 1))
           .Int("TabWidth", &L::TabWidth, [](L* x, int64_t v) { x->SetTabWidth(static_cast<int>(v)); }, 0)
-          .Prop(Published("Visible"))
-          .Prop(Published("OnClick"))
-          .Prop(Published("OnDblClick"))
+          .Prop(TControl::Property("Visible"))
+          .Prop(TControl::Property("OnClick"))
+          .Prop(TControl::Property("OnDblClick"))
           .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem))
-          .Prop(Published("OnEnter"))
-          .Prop(Published("OnExit"))
-          .Prop(Published("OnKeyDown"))
-          .Prop(Published("OnKeyPress"))
-          .Prop(Published("OnKeyUp"))
+          .Prop(TControl::Property("OnEnter"))
+          .Prop(TControl::Property("OnExit"))
+          .Prop(TControl::Property("OnKeyDown"))
+          .Prop(TControl::Property("OnKeyPress"))
+          .Prop(TControl::Property("OnKeyUp"))
           .Event("OnMeasureItem", static_cast<TMeasureItemEvent L::*>(&L::OnMeasureItem))
-          .Prop(Published("OnMouseDown"))
-          .Prop(Published("OnMouseMove"))
-          .Prop(Published("OnMouseUp"))
+          .Prop(TControl::Property("OnMouseDown"))
+          .Prop(TControl::Property("OnMouseMove"))
+          .Prop(TControl::Property("OnMouseUp"))
           .Build();
   return info;
 }

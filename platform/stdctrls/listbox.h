@@ -163,6 +163,11 @@ private:
 
   // The window procedure's parts.
   bool HandleListMessage(TMessage& M);
+  bool ListItemMessage(TMessage& M);
+  bool ListSelectionMessage(TMessage& M);
+  bool ListScrollMessage(TMessage& M);
+  bool ListGeometryMessage(TMessage& M);
+  bool ListWindowMessage(TMessage& M);
   void ApplyWindowStyle();
   DWORD WindowStyle();
   TSelMode SelMode();

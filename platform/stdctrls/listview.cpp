@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/stdctrls/listcommon.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -483,30 +484,12 @@ void TCustomListView::DefaultHandler(TMessage& M) {
     }
     case WM_VSCROLL: {
       int page = std::max(1, VisibleRowCount());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINEUP: SetTop(FTop - 1); break;
-        case SB_LINEDOWN: SetTop(FTop + 1); break;
-        case SB_PAGEUP: SetTop(FTop - page); break;
-        case SB_PAGEDOWN: SetTop(FTop + page); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetTop(HIWORD(M.WParam)); break;
-        case SB_TOP: SetTop(0); break;
-        case SB_BOTTOM: SetTop(MaxTop()); break;
-        default: break;
-      }
+      if (auto to = ScrollBarTarget(M.WParam, FTop, 1, page, [this] { return MaxTop(); })) SetTop(*to);
       return;
     }
     case WM_HSCROLL: {
       int width = std::max(1, GetClientRect().Width());
-      switch (LOWORD(M.WParam)) {
-        case SB_LINELEFT: SetHorz(FHorz - 8); break;
-        case SB_LINERIGHT: SetHorz(FHorz + 8); break;
-        case SB_PAGELEFT: SetHorz(FHorz - width); break;
-        case SB_PAGERIGHT: SetHorz(FHorz + width); break;
-        case SB_THUMBTRACK: case SB_THUMBPOSITION: SetHorz(HIWORD(M.WParam)); break;
-        case SB_LEFT: SetHorz(0); break;
-        case SB_RIGHT: SetHorz(TotalWidth()); break;
-        default: break;
-      }
+      if (auto to = ScrollBarTarget(M.WParam, FHorz, 8, width, [this] { return TotalWidth(); })) SetHorz(*to);
       return;
     }
     default:
@@ -621,15 +604,6 @@ void TCustomListView::PaintHeader(HDC Dc, const TRect& Client) {
 // Property tables
 // ---------------------------------------------------------------------------
 
-namespace {
-TPropInfo Published(const std::string& Name) { return TControl::Property(Name); }
-TPropInfo Published(const std::string& Name, std::optional<int64_t> Default) {
-  TPropInfo p = TControl::Property(Name);
-  p.Default = Default;
-  return p;
-}
-}  // namespace
-
 const TClassInfo& TListColumn::StaticClass() {
   using C = TListColumn;
   static const TClassInfo info = TClassBuilder<C>("TListColumn", &inherited::StaticClass())
@@ -666,38 +640,38 @@ const TClassInfo& TListView::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<L>("TListView", &inherited::StaticClass())
           .Component()
-          .Prop(Published("Align"))
-          .Prop(Published("Anchors"))
+          .Prop(TControl::Property("Align"))
+          .Prop(TControl::Property("Anchors"))
           .Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
-          .Prop(Published("Color"))
+          .Prop(TControl::Property("Color"))
           .Object<TListColumns>("Columns", &L::Columns, &L::SetColumns, [](L* x) { return x->Columns()->Count() > 0; })
-          .Prop(Published("Ctl3D"))
-          .Prop(Published("Enabled"))
-          .Prop(Published("Font"))
+          .Prop(TControl::Property("Ctl3D"))
+          .Prop(TControl::Property("Enabled"))
+          .Prop(TControl::Property("Font"))
           .Bool("GridLines", &L::GridLines, &L::SetGridLines, false)
           .Bool("HideSelection", &L::HideSelection, &L::SetHideSelection, true)
-          .Prop(Published("ParentColor", 0))
-          .Prop(Published("ParentFont"))
-          .Prop(Published("ParentShowHint"))
-          .Prop(Published("PopupMenu"))
+          .Prop(TControl::Property("ParentColor", 0))
+          .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("ParentShowHint"))
+          .Prop(TControl::Property("PopupMenu"))
           .Bool("ReadOnly", &L::ReadOnly, &L::SetReadOnly, false)
           .Bool("RowSelect", &L::RowSelect, &L::SetRowSelect, false)
           .Bool("ShowColumnHeaders", &L::ShowColumnHeaders, &L::SetShowColumnHeaders, true)
-          .Prop(Published("ShowHint"))
-          .Prop(Published("TabOrder"))
-          .Prop(Published("TabStop", 1))
+          .Prop(TControl::Property("ShowHint"))
+          .Prop(TControl::Property("TabOrder"))
+          .Prop(TControl::Property("TabStop", 1))
           .Enum<TViewStyle>("ViewStyle", &L::ViewStyle, &L::SetViewStyle, vsIcon)
-          .Prop(Published("Visible"))
-          .Prop(Published("OnClick"))
-          .Prop(Published("OnDblClick"))
-          .Prop(Published("OnEnter"))
-          .Prop(Published("OnExit"))
-          .Prop(Published("OnKeyDown"))
-          .Prop(Published("OnKeyPress"))
-          .Prop(Published("OnKeyUp"))
-          .Prop(Published("OnMouseDown"))
-          .Prop(Published("OnMouseMove"))
-          .Prop(Published("OnMouseUp"))
+          .Prop(TControl::Property("Visible"))
+          .Prop(TControl::Property("OnClick"))
+          .Prop(TControl::Property("OnDblClick"))
+          .Prop(TControl::Property("OnEnter"))
+          .Prop(TControl::Property("OnExit"))
+          .Prop(TControl::Property("OnKeyDown"))
+          .Prop(TControl::Property("OnKeyPress"))
+          .Prop(TControl::Property("OnKeyUp"))
+          .Prop(TControl::Property("OnMouseDown"))
+          .Prop(TControl::Property("OnMouseMove"))
+          .Prop(TControl::Property("OnMouseUp"))
           .Build();
   return info;
 }

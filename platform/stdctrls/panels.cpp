@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "platform/core/filer.h"
 #include "platform/core/streams.h"
@@ -203,19 +204,12 @@ void TPicture::Adopt(TGraphic* Graphic) {
 
 void TPicture::SetGraphic(TGraphic* Value) {
   if (Value == FGraphic) return;
-  TGraphic* copy = nullptr;
-  if (dynamic_cast<TBitmap*>(Value)) copy = new TBitmap;
-  else if (dynamic_cast<TIcon*>(Value)) copy = new TIcon;
+  std::unique_ptr<TGraphic> copy;
+  if (dynamic_cast<TBitmap*>(Value)) copy = std::make_unique<TBitmap>();
+  else if (dynamic_cast<TIcon*>(Value)) copy = std::make_unique<TIcon>();
   else if (Value) throw EInvalidGraphic("Unsupported picture graphic " + Value->ClassName());
-  if (copy) {
-    try {
-      copy->Assign(Value);
-    } catch (...) {
-      delete copy;
-      throw;
-    }
-  }
-  Adopt(copy);
+  if (copy) copy->Assign(Value);
+  Adopt(copy.release());
 }
 
 TBitmap* TPicture::Bitmap() {
@@ -257,17 +251,12 @@ void TPicture::LoadFromFile(const std::string& FileName) {
   size_t dot = FileName.rfind('.'), slash = FileName.find_last_of("/\\");
   if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ext = FileName.substr(dot + 1);
   for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  TGraphic* g = nullptr;
-  if (ext == "bmp") g = new TBitmap;
-  else if (ext == "ico") g = new TIcon;
+  std::unique_ptr<TGraphic> g;
+  if (ext == "bmp") g = std::make_unique<TBitmap>();
+  else if (ext == "ico") g = std::make_unique<TIcon>();
   else throw EInvalidGraphic("Unknown picture file extension (." + ext + ")");
-  try {
-    g->LoadFromFile(FileName);
-  } catch (...) {
-    delete g;
-    throw;
-  }
-  Adopt(g);
+  g->LoadFromFile(FileName);
+  Adopt(g.release());
 }
 
 void TPicture::SaveToFile(const std::string& FileName) {
@@ -279,27 +268,22 @@ void TPicture::ReadData(TStream* Stream) {
   Stream->ReadBuffer(&n, 1);
   std::string name(n, '\0');
   if (n) Stream->ReadBuffer(name.data(), n);
-  TGraphic* g = nullptr;
-  if (name == "TBitmap") g = new TBitmap;
-  else if (name == "TIcon") g = new TIcon;
+  std::unique_ptr<TGraphic> g;
+  if (name == "TBitmap") g = std::make_unique<TBitmap>();
+  else if (name == "TIcon") g = std::make_unique<TIcon>();
   else throw EReadError("Unsupported picture graphic " + name);
-  try {
-    // The graphic's form data: a 32-bit little-endian byte count, then its file.
-    uint8_t sz[4];
-    Stream->ReadBuffer(sz, 4);
-    int64_t size = int64_t(sz[0]) | (int64_t(sz[1]) << 8) | (int64_t(sz[2]) << 16) | (int64_t(sz[3]) << 24);
-    if (size > Stream->Size() - Stream->Position()) throw EReadError("Picture data is truncated");
-    if (size > 0) {  // (CopyFrom takes a count of 0 as "everything")
-      TMemoryStream m;
-      m.CopyFrom(Stream, size);
-      m.SetPosition(0);
-      g->LoadFromStream(&m);
-    }
-  } catch (...) {
-    delete g;
-    throw;
+  // The graphic's form data: a 32-bit little-endian byte count, then its file.
+  uint8_t sz[4];
+  Stream->ReadBuffer(sz, 4);
+  int64_t size = int64_t(sz[0]) | (int64_t(sz[1]) << 8) | (int64_t(sz[2]) << 16) | (int64_t(sz[3]) << 24);
+  if (size > Stream->Size() - Stream->Position()) throw EReadError("Picture data is truncated");
+  if (size > 0) {  // (CopyFrom takes a count of 0 as "everything")
+    TMemoryStream m;
+    m.CopyFrom(Stream, size);
+    m.SetPosition(0);
+    g->LoadFromStream(&m);
   }
-  Adopt(g);
+  Adopt(g.release());
 }
 
 void TPicture::WriteData(TStream* Stream) {

@@ -1,6 +1,7 @@
 // TLabel, TButton, TCheckBox, TRadioButton and TGroupBox.
 #include "platform/stdctrls/stdctrls_buttons.h"
 
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TTextLayout, "tlTop", "tlCenter", "tlBottom")
@@ -165,14 +166,11 @@ void TCustomLabel::AdjustBounds() {
   auto* canvas = static_cast<TControlCanvas*>(Canvas());
   canvas->FreeHandle();
   TMeasureDC dc;
-  canvas->SetHandle(dc.Get());
-  try {
+  {
+    canvas->SetHandle(dc.Get());
+    TOnExit release([canvas] { canvas->SetHandle(nullptr); });
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    throw;
   }
-  canvas->SetHandle(nullptr);
   int x = Left();
   if (FAlignment == taRightJustify) x += Width() - r.Right;
   SetBounds(x, Top(), r.Right, r.Bottom);
@@ -325,15 +323,8 @@ void TButtonControl::Dispatch(TMessage& M) {
       M.Result = static_cast<LRESULT>(GetCheckState());
       break;
     case BM_SETCHECK: {
-      bool was = FClicksDisabled;
-      FClicksDisabled = true;
-      try {
-        SetCheckState(M.WParam);
-      } catch (...) {
-        FClicksDisabled = was;
-        throw;
-      }
-      FClicksDisabled = was;
+      TRestore quiet(FClicksDisabled, true);
+      SetCheckState(M.WParam);
       break;
     }
     case BM_GETSTATE:
@@ -374,15 +365,8 @@ void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
   inherited::ActionChange(Sender, CheckDefaults);
   auto* a = dynamic_cast<TCustomAction*>(Sender);
   if (!a || (CheckDefaults && GetChecked())) return;
-  bool was = FClicksDisabled;
-  FClicksDisabled = true;
-  try {
-    SetChecked(a->Checked());
-  } catch (...) {
-    FClicksDisabled = was;
-    throw;
-  }
-  FClicksDisabled = was;
+  TRestore quiet(FClicksDisabled, true);
+  SetChecked(a->Checked());
 }
 
 TControlActionLink* TButtonControl::CreateActionLink() { return new TButtonActionLink(this); }
@@ -395,13 +379,8 @@ void TButtonActionLink::SetChecked(bool Value) {
   if (!IsCheckedLinked()) return;
   bool was = FButton->ClicksDisabled();
   FButton->SetClicksDisabled(true);
-  try {
-    FButton->SetChecked(Value);
-  } catch (...) {
-    FButton->SetClicksDisabled(was);
-    throw;
-  }
-  FButton->SetClicksDisabled(was);
+  TOnExit restore([this, was] { FButton->SetClicksDisabled(was); });
+  FButton->SetChecked(Value);
 }
 
 // ---------------------------------------------------------------------------

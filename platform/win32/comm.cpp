@@ -307,11 +307,14 @@ DWORD WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, DWORD nCount, const HANDLE* 
       }
       if (got[1] & POLLIN) {
         int avail = 0;
-        if (ioctl(c->Fd, FIONREAD, &avail) != 0 || avail <= 0) {
-          // Readable with nothing to read: end of file, the device hung up.
+        if (ioctl(c->Fd, FIONREAD, &avail) != 0) {
           c->MarkBroken();
           continue;
         }
+        // Readable with nothing to read is no hang-up (that comes as POLLHUP or
+        // POLLERR, or as a read returning 0 or EIO): a receive purge between the
+        // poll and the count flushed the bytes. Wait again.
+        if (avail <= 0) continue;
         *lpEvtMask = EV_RXCHAR;
         return portResult;
       }

@@ -129,7 +129,9 @@ BOOL GetCommMask(HANDLE hFile, DWORD* lpEvtMask);
 // wait completed, with *lpEvtMask holding its events (0 when the mask was
 // changed); WAIT_TIMEOUT; WAIT_FAILED.
 // A device that went away (hang-up, I/O error) is reported once as EV_ERR; after
-// that only the handles are waited on.
+// that only the handles are waited on. A hang-up is POLLHUP or POLLERR on the port,
+// or a read returning 0 or EIO; a port that polls readable with no byte waiting
+// (a receive purge came between) is waited on again.
 DWORD WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, DWORD nCount, const HANDLE* lpHandles,
                     DWORD dwMilliseconds);
 // Waits until the port can take more output (or has gone away), or one of the

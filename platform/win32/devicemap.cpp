@@ -1,18 +1,22 @@
 #include "platform/win32/devicemap.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <unordered_map>
+#include <vector>
 
 #include <fcntl.h>
-#include <strings.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/sysutils.h"
 
 namespace {
 std::mutex GOverrideLock;
@@ -25,8 +29,25 @@ std::string Trimmed(const std::string& S) {
   return S.substr(b, e - b + 1);
 }
 
-bool SameName(const std::string& A, const std::string& B) {
-  return strcasecmp(A.c_str(), B.c_str()) == 0;
+// Names compare as the entries' index folds them (LowerCase).
+bool SameName(const std::string& A, const std::string& B) { return SameText(A, B); }
+
+// The value of an entry without a trailing comment: a # or ; after a blank.
+std::string WithoutComment(const std::string& Value) {
+  for (size_t i = 1; i < Value.size(); ++i)
+    if ((Value[i] == '#' || Value[i] == ';') && (Value[i - 1] == ' ' || Value[i - 1] == '\t'))
+      return Trimmed(Value.substr(0, i));
+  return Value;
+}
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  std::vector<char> buf(16384);
+  passwd pw{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
+    return found->pw_dir;
+  return "";
 }
 
 // Creates every missing folder of Dir.
@@ -38,17 +59,46 @@ bool MakeDirs(const std::string& Dir) {
   if (slash != std::string::npos && slash > 0 && !MakeDirs(Dir.substr(0, slash))) return false;
   return mkdir(Dir.c_str(), 0700) == 0 || errno == EEXIST;
 }
+
+std::string FolderOf(const std::string& File) {
+  size_t slash = File.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : File.substr(0, slash);
+}
+
+[[noreturn]] void Fail(const std::string& File, const char* What, int Errno) {
+  throw EWriteError("Cannot write the serial device map " + File + ": " + What + ": " +
+                    std::strerror(Errno));
+}
+
+// The map's lock, held by this process from construction to destruction. The lock
+// file stays: removing it would let two processes lock two different files.
+class TMapLock {
+public:
+  explicit TMapLock(const std::string& File) {
+    if (!MakeDirs(FolderOf(File))) Fail(File, "cannot create its folder", errno);
+    FFd = open((File + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (FFd < 0) Fail(File, "cannot open its lock file", errno);
+    while (flock(FFd, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      int e = errno;
+      close(FFd);
+      Fail(File, "cannot lock it", e);
+    }
+  }
+  ~TMapLock() { close(FFd); }  // unlocks
+  TMapLock(const TMapLock&) = delete;
+  TMapLock& operator=(const TMapLock&) = delete;
+
+private:
+  int FFd = -1;
+};
 }  // namespace
 
 std::string TSerialDeviceMap::DefaultPath() {
+  // Only an absolute XDG_CONFIG_HOME counts; a relative one is ignored.
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (xdg && *xdg) {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home && *home ? home : "") + "/.config";
-  }
+  std::string base = xdg && xdg[0] == '/' ? std::string(xdg) : HomeFolder() + "/.config";
   return base + "/dtu-config/serial-ports.ini";
 }
 
@@ -77,53 +127,46 @@ TSerialDeviceMap::TSerialDeviceMap(const std::string& FileName)
     }
     size_t eq = t.find('=');
     std::string name = eq == std::string::npos ? "" : Trimmed(t.substr(0, eq));
-    std::string path = eq == std::string::npos ? "" : Trimmed(t.substr(eq + 1));
+    std::string path = eq == std::string::npos ? "" : WithoutComment(Trimmed(t.substr(eq + 1)));
     if (name.empty() || path.empty()) {
       FLines.push_back({line, "", ""});
       FBadLines.push_back(line);
       continue;
     }
-    FLines.push_back({"", name, path});
+    FLines.push_back({line, name, path});
   }
 }
 
 std::vector<std::pair<std::string, std::string>> TSerialDeviceMap::Entries() const {
   std::vector<std::pair<std::string, std::string>> out;
+  std::unordered_map<std::string, size_t> index;  // lower-case name -> place in out
   for (const TLine& l : FLines) {
     if (l.Name.empty()) continue;
-    bool replaced = false;
-    for (auto& e : out)
-      if (SameName(e.first, l.Name)) {
-        e.second = l.Path;
-        replaced = true;
-      }
-    if (!replaced) out.emplace_back(l.Name, l.Path);
+    auto [it, added] = index.try_emplace(LowerCase(l.Name), out.size());
+    if (added) out.emplace_back(l.Name, l.Path);
+    else out[it->second].second = l.Path;
   }
   return out;
 }
 
 std::optional<std::string> TSerialDeviceMap::Find(const std::string& Name) const {
-  std::optional<std::string> found;
-  for (const TLine& l : FLines)
-    if (!l.Name.empty() && SameName(l.Name, Name)) found = l.Path;
-  return found;
+  for (auto it = FLines.rbegin(); it != FLines.rend(); ++it)
+    if (!it->Name.empty() && SameName(it->Name, Name)) return it->Path;
+  return std::nullopt;
 }
 
 void TSerialDeviceMap::Set(const std::string& Name, const std::string& DevicePath) {
-  bool done = false;
-  for (auto it = FLines.begin(); it != FLines.end();) {
-    if (!it->Name.empty() && SameName(it->Name, Name)) {
-      if (done) {
-        it = FLines.erase(it);
-        continue;
-      }
-      it->Name = Name;
-      it->Path = DevicePath;
-      done = true;
-    }
-    ++it;
+  // The first entry of that name takes the new path in place, later ones go.
+  auto first = std::find_if(FLines.begin(), FLines.end(),
+                            [&](const TLine& l) { return !l.Name.empty() && SameName(l.Name, Name); });
+  if (first == FLines.end()) {
+    FLines.push_back({"", Name, DevicePath});
+    return;
   }
-  if (!done) FLines.push_back({"", Name, DevicePath});
+  if (first->Name != Name || first->Path != DevicePath) *first = {"", Name, DevicePath};
+  FLines.erase(std::remove_if(first + 1, FLines.end(),
+                              [&](const TLine& l) { return !l.Name.empty() && SameName(l.Name, Name); }),
+               FLines.end());
 }
 
 bool TSerialDeviceMap::Remove(const std::string& Name) {
@@ -133,18 +176,34 @@ bool TSerialDeviceMap::Remove(const std::string& Name) {
 }
 
 void TSerialDeviceMap::Save() const {
-  std::string text;
-  for (const TLine& l : FLines) text += (l.Name.empty() ? l.Text : l.Name + "=" + l.Path) + "\n";
+  TMapLock lock(FFileName);
+  _Write();
+}
 
-  auto fail = [&](const char* what) {
-    throw EWriteError("Cannot write the serial device map " + FFileName + ": " + what + ": " +
-                      std::strerror(errno));
+TSerialDeviceMap TSerialDeviceMap::Update(const std::function<bool(TSerialDeviceMap&)>& Change,
+                                          const std::string& FileName) {
+  std::string file = FileName.empty() ? Path() : FileName;
+  TMapLock lock(file);
+  TSerialDeviceMap map(file);  // read under the lock: another process may just have written
+  if (Change(map)) map._Write();
+  return map;
+}
+
+void TSerialDeviceMap::_Write() const {
+  std::string text;
+  for (const TLine& l : FLines) text += (l.Text.empty() && !l.Name.empty() ? l.Name + "=" + l.Path : l.Text) + "\n";
+
+  const std::string folder = FolderOf(FFileName);
+  if (!MakeDirs(folder)) Fail(FFileName, "cannot create its folder", errno);
+  // mkostemp creates the file with O_EXCL under a random name, readable by the
+  // user only.
+  std::string tmp = FFileName + ".XXXXXX";
+  int fd = mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) Fail(FFileName, "cannot create a temporary file", errno);
+  auto failAndRemove = [&](const char* What, int Errno) {
+    unlink(tmp.c_str());
+    Fail(FFileName, What, Errno);
   };
-  size_t slash = FFileName.find_last_of('/');
-  if (slash != std::string::npos && !MakeDirs(FFileName.substr(0, slash))) fail("cannot create its folder");
-  std::string tmp = FFileName + ".tmp." + std::to_string(getpid());
-  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (fd < 0) fail("cannot create a temporary file");
   size_t done = 0;
   while (done < text.size()) {
     ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -152,27 +211,24 @@ void TSerialDeviceMap::Save() const {
       if (errno == EINTR) continue;
       int e = errno;
       close(fd);
-      unlink(tmp.c_str());
-      errno = e;
-      fail("write failed");
+      failAndRemove("write failed", e);
     }
     done += static_cast<size_t>(n);
   }
-  bool synced = fsync(fd) == 0;
-  int syncErr = errno;
-  bool closed = close(fd) == 0;
-  if (!synced || !closed) {
-    int e = synced ? errno : syncErr;
-    unlink(tmp.c_str());
-    errno = e;
-    fail("write failed");
-  }
-  if (rename(tmp.c_str(), FFileName.c_str()) != 0) {
+  if (fsync(fd) != 0) {
     int e = errno;
-    unlink(tmp.c_str());
-    errno = e;
-    fail("cannot replace the file");
+    close(fd);
+    failAndRemove("write failed", e);
   }
+  if (close(fd) != 0) failAndRemove("write failed", errno);
+  if (rename(tmp.c_str(), FFileName.c_str()) != 0) failAndRemove("cannot replace the file", errno);
+  // The rename itself is durable only once the folder is.
+  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) Fail(FFileName, "cannot sync its folder", errno);
+  int synced = fsync(dir);
+  int e = errno;
+  close(dir);
+  if (synced != 0) Fail(FFileName, "cannot sync its folder", e);
 }
 
 std::string ResolvePortDevice(const std::string& PortName) {

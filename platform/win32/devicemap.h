@@ -4,14 +4,22 @@
 // terminal simulator register ports here.
 //
 // File: $XDG_CONFIG_HOME/dtu-config/serial-ports.ini, or
-// ~/.config/dtu-config/serial-ports.ini when XDG_CONFIG_HOME is unset or empty.
+// ~/.config/dtu-config/serial-ports.ini when XDG_CONFIG_HOME is unset, empty or not
+// an absolute path; the home folder is $HOME, or the user's entry in the password
+// database when HOME is unset or empty.
 // One entry a line, NAME=DEVICE-PATH:
 //   # the terminal simulator
-//   COM7=/dev/pts/5
+//   COM7=/dev/pts/5   # a trailing comment
 //   COM3=/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0
 // Names compare without regard to case; blank lines and lines starting with # or ;
-// are comments. A later entry for the same name wins. Lines that are not entries
-// are kept as they are when the file is written back.
+// are comments, and so is the rest of an entry from a # or ; that follows a blank.
+// A later entry for the same name wins. Lines that are not entries, and entries
+// left unchanged, are kept as they are when the file is written back.
+//
+// Several processes may change the map at once (each terminal simulator registers
+// its port): Update locks the file (flock on serial-ports.ini.lock beside it),
+// reads it again under the lock, changes it and writes it back before unlocking.
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,19 +45,27 @@ public:
   // Adds or replaces an entry (kept in place when it exists).
   void Set(const std::string& Name, const std::string& DevicePath);
   bool Remove(const std::string& Name);
-  // Writes the file atomically (a temporary file renamed over it), creating its
-  // folder. Throws EWriteError with the reason when that fails.
+  // Writes the file atomically (a temporary file renamed over it, the folder
+  // synced), creating its folder, under the map's lock. Throws EWriteError with the
+  // reason when that fails. It writes what this object holds: to change the map
+  // without losing another process's change, use Update.
   void Save() const;
+  // Locks the map file, reads it afresh, lets Change edit it and, when Change
+  // returns true, writes it back; then unlocks. Returns the map as left. Throws
+  // EWriteError when the lock or the write fails.
+  static TSerialDeviceMap Update(const std::function<bool(TSerialDeviceMap&)>& Change,
+                                 const std::string& FileName = "");
 
   // Lines that could not be read as entries (reported by the tools, kept on save).
   const std::vector<std::string>& BadLines() const { return FBadLines; }
 
 private:
   struct TLine {
-    std::string Text;  // the line as read (comments, bad lines), or empty for an entry
-    std::string Name;
+    std::string Text;  // the line as read; empty for an entry changed since
+    std::string Name;  // empty for a comment or a bad line
     std::string Path;
   };
+  void _Write() const;
   std::string FFileName;
   std::vector<TLine> FLines;
   std::vector<std::string> FBadLines;

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/core/scope.h"
+
 namespace {
 
 struct TWindow {
@@ -200,11 +202,13 @@ int ProcessMessages() {
       ++delivered;
       continue;
     }
-    try {
+    {
+      // A sender waiting for the result is answered 0 when the handler throws.
+      TOnExit failed([&] {
+        if (item.Reply) item.Reply->set_value(0);
+      });
       (*method)(item.Msg);
-    } catch (...) {
-      if (item.Reply) item.Reply->set_value(0);
-      throw;
+      failed.Dismiss();
     }
     if (item.Reply) item.Reply->set_value(item.Msg.Result);
     ++delivered;

@@ -2,7 +2,15 @@
 // road against the terminal simulator on a pseudo-terminal through the real serial
 // library: open the port from the combo, enter configuration mode, download, query,
 // reboot.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "app/DeviceCommands.h"
@@ -10,9 +18,15 @@
 #include "controls/editlist/spinedit.h"
 #include "platform/stdctrls/memo.h"
 #include "platform/stdctrls/progress.h"
+#include "platform/win32/devicemap.h"
 #include "serial/kxcommdevice.h"
 #include "tests/app/app_fixture.h"
 #include "tests/serial/dtusim_runner.h"
+
+namespace {
+// The system's text for an errno value, as the tool shows it (GBK).
+std::string Reason(int Error) { return Utf8ToGbk(std::strerror(Error)); }
+}  // namespace
 
 TEST_F(AppForms, EveryDeviceCommandWantsAnOpenPort) {
   using Handler = void (TFormMain::*)(TObject*);
@@ -39,10 +53,38 @@ TEST_F(AppForms, OpeningNeedsAPortAndShowsWhyItFailed) {
     FormMain->ComboBoxDownCom->EditControl()->Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
   EXPECT_EQ(FormMain->ComboBoxDownCom->Text(), "/nonexistent/ttyX");
   FormMain->ButtonOpenClick(nullptr);
-  EXPECT_NE(LastMessage().find("/nonexistent/ttyX"), std::string::npos);
+  // The library's message, then the system's reason on a line of its own.
+  const std::string message = LastMessage();
+  size_t newline = message.find('\n');
+  ASSERT_NE(newline, std::string::npos) << message;
+  EXPECT_NE(message.substr(0, newline).find("/nonexistent/ttyX"), std::string::npos);
+  EXPECT_EQ(message.substr(newline + 1), Reason(ENOENT));
   EXPECT_FALSE(FormMain->KxCommDevice1->Active());
   FormMain->Timer1Timer(nullptr);
   EXPECT_EQ(FormMain->ButtonOpen->Caption(), "打开串口");
+}
+
+TEST(PortOpenFailureText, AddsTheSystemsReasonAndForAPermissionFailureWhatToDo) {
+  const std::string table = "串行口:“COM7”- 不能打开串行口";
+  // A device whose group is known, and one that cannot be looked at.
+  const std::string device = "/dev/null";
+  struct stat st {};
+  ASSERT_EQ(::stat(device.c_str(), &st), 0);
+  const std::string group = ::getgrgid(st.st_gid)->gr_name;
+  struct Case { int error; std::string device; std::string expected; };
+  const Case cases[] = {
+      {0, device, table},
+      {ENOENT, device, table + "\n" + Reason(ENOENT)},
+      {EACCES, device, table + "\n" + Reason(EACCES) + "\n当前用户无权使用该端口：请把用户加入设备所属的用户组“" +
+                           group + "”（Debian 上为 dialout），然后重新登录。"},
+      {EWOULDBLOCK, device, table + "\n" + Reason(EWOULDBLOCK) + "\n该端口正被其他程序使用。"},
+      {EACCES, "/nonexistent/tty", table + "\n" + Reason(EACCES) +
+                                       "\n当前用户无权使用该端口：请把用户加入设备所属的用户组“dialout”（Debian 上为 dialout），然后重新登录。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    EXPECT_EQ(PortOpenFailureText(table, c.error, c.device), c.expected);
+  }
 }
 
 #ifdef DTUSIM_PATH
@@ -78,7 +120,7 @@ protected:
     FormMain->ComboBoxDownCom->SetItemIndex(index);
     FormMain->ComboBoxDownComChange(nullptr);
     EXPECT_EQ(FormMain->ComboPortNames()[static_cast<size_t>(index)], Name);
-    EXPECT_NE(FormMain->ComboBoxDownCom->Text(), Name);  // the friendly name shows
+    EXPECT_EQ(FormMain->ComboBoxDownCom->Text(), Name);  // a pseudo-terminal has no description
     FormMain->ButtonOpenClick(nullptr);
     ASSERT_TRUE(FormMain->KxCommDevice1->Active()) << LastMessage();
     FormMain->Timer1Timer(nullptr);
@@ -123,13 +165,40 @@ TEST_F(Road, ConfigureDownloadQueryAndRebootAgainstTheSimulator) {
                            "{\"command\": \"AT+SETVAR\", \"offset\": 1, \"name\": \"Level\", \"decimals\": 1}",
                            "\"AT+CLRVAR\": 1,", "\"AT+SETVAR\": 1,", "\"AT+REBOOT\": 1"})
     EXPECT_NE(dump.find(part), std::string::npos) << part << "\n" << dump;
-  // Every byte that reached the terminal, in order: exactly the expected commands.
-  std::string expected = CmdEnterConfig;
-  TLineTexts line{"9600", "8", "1", 0, "6"};
-  for (const std::string& c : SetupCommands(line)) expected += c;
-  for (int i = 0; i < VarCount; ++i) expected += VariableCommand(VarTable[i]);
-  expected += std::string(CmdSignal) + CmdReboot;
-  EXPECT_EQ(ReceivedBytes(sim.Log()), expected);
+  // Every byte that reached the terminal, in order: exactly these commands.
+  EXPECT_EQ(ReceivedBytes(sim.Log()),
+            "+++++\n"
+            "AT+CLRVAR?\r\n"
+            "AT+DSCADDR@192.0.2.1,1811,user,kqz,20\r\n"
+            "AT+DTUID@user\r\n"
+            "AT+UARTCFG@9600,8,0,1,120,0,2\r\n"
+            "AT+HEARTIME@6\r\n"
+            "AT+PLCFG@100,1\r\n"
+            "AT+SETBADDR@0,0\r\n"
+            "AT+SETBVAR@128,Pump,0\r\n"
+            "AT+SETVAR@1,Level,1\r\n"
+            "AT+CSQ?\r\n"
+            "AT+REBOOT\r\n");
+}
+
+TEST_F(Road, APortLockedByAnotherProgramSaysSo) {
+  TSim sim({"--port", "COM59"});
+  ASSERT_EQ(sim.Port, "COM59") << sim.Errors();
+  int other = ::open(ResolvePortDevice("COM59").c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  FormMain->ComboBoxDownComDropDown(nullptr);
+  auto* items = FormMain->ComboBoxDownCom->Items();
+  for (int i = 0; i < items->Count(); ++i)
+    if (items->Strings(i) == "COM59") FormMain->ComboBoxDownCom->SetItemIndex(i);
+  FormMain->ComboBoxDownComChange(nullptr);
+  FormMain->ButtonOpenClick(nullptr);
+  ::close(other);
+  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+  const std::string message = LastMessage();
+  EXPECT_NE(message.find("COM59"), std::string::npos) << message;
+  EXPECT_EQ(message.substr(message.rfind('\n') + 1), "该端口正被其他程序使用。");
+  sim.Stop();
 }
 
 TEST_F(Road, RetriesSplitRepliesAndAHangUpMidDownload) {

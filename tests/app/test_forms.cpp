@@ -1,11 +1,14 @@
 // The application's forms driven as a user would, with scripted dialogs: start-up,
 // the variable dialogs, the list, and the project file commands.
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "app/ProjectFile.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/stdctrls/comctrls_pages.h"
 #include "platform/stdctrls/dialogs.h"
+#include "platform/win32/devicemap.h"
 #include "tests/app/app_fixture.h"
 
 TEST_F(AppForms, StartsOnTheCommunicationPageWithAnEmptyListAndTheStartValues) {
@@ -219,14 +222,95 @@ TEST_F(AppForms, NewEmptiesTheTableResetsTheNumbersAndKeepsTheCloudTexts) {
   FormMain->EditPLCAddr->SetText("9");
   FormMain->EditPort->SetText("2020");  // typed, not yet taken into the settings
   Runner->AnswerFileDialog({Utf8ToGbk((Dir / "new.cloud").string())});
+  FormMain->EditPLCVar->SetText("40");
+  FormMain->QvSpinEdit1->SetValue(60);
   FormMain->NNewClick(nullptr);
   EXPECT_EQ(VarCount, 0);
   EXPECT_EQ(FormMain->ListView1->Items()->Count(), 0);
-  EXPECT_EQ(FormMain->EditPLCAddr->Text(), "0");
+  // The numbers of a fresh start: never the broadcast station 0.
+  EXPECT_EQ(FormMain->EditPLCAddr->Text(), "1");
+  EXPECT_EQ(FormMain->EditPLCVar->Text(), "0");
+  EXPECT_EQ(FormMain->EditPLCBVar->Text(), "0");
+  EXPECT_EQ(FormMain->QvSpinEdit1->Text(), "6");
+  EXPECT_EQ(PlcStation, 1);
+  EXPECT_EQ(UploadInterval, 6);
   EXPECT_EQ(FormMain->EditAddr->Text(), "192.0.2.1");
   EXPECT_EQ(FormMain->EditPort->Text(), "2020");
   EXPECT_EQ(FormMain->EditDeviceID->Text(), "user");
   EXPECT_EQ(FieldText(CloudPort), "2020");
+}
+
+TEST_F(AppForms, ATypoThenAPageSwitchKeepsEverythingTyped) {
+  struct Case { const char* station; const char* reg; const char* coil; };
+  const Case cases[] = {{"x", "0", "0"}, {"3", "7y", "0"}, {"3", "0", "99999"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.station) + " " + c.reg + " " + c.coil);
+    FormMain->PageControl1->SetActivePageIndex(1);
+    FormMain->EditPLCAddr->SetText(c.station);
+    FormMain->EditPLCVar->SetText(c.reg);
+    FormMain->EditPLCBVar->SetText(c.coil);
+    FormMain->EditAddr->SetText("10.1.2.3");
+    FormMain->EditPort->SetText("2020");
+    FormMain->EditDeviceID->SetText("dev");
+    FormMain->EditPsw->SetText("key");
+    FormMain->PageControl1->SetActivePageIndex(0);
+    EXPECT_THROW(FormMain->PageControl1Change(nullptr), EConvertError);  // shown by the exception display
+    FormMain->PageControl1->SetActivePageIndex(1);
+    FormMain->PageControl1Change(nullptr);
+    EXPECT_EQ(FormMain->EditPLCAddr->Text(), c.station);
+    EXPECT_EQ(FormMain->EditPLCVar->Text(), c.reg);
+    EXPECT_EQ(FormMain->EditPLCBVar->Text(), c.coil);
+    EXPECT_EQ(FormMain->EditAddr->Text(), "10.1.2.3");
+    EXPECT_EQ(FormMain->EditPort->Text(), "2020");
+    EXPECT_EQ(FormMain->EditDeviceID->Text(), "dev");
+    EXPECT_EQ(FormMain->EditPsw->Text(), "key");
+    EXPECT_EQ(PlcStation, 0);  // nothing was taken
+    EXPECT_EQ(FieldText(CloudAddr), "");
+  }
+  // Once the numbers are mended the page is taken, and shown again as taken.
+  FormMain->EditPLCAddr->SetText("12");
+  FormMain->EditPLCBVar->SetText("0");
+  FormMain->PageControl1->SetActivePageIndex(0);
+  FormMain->PageControl1Change(nullptr);
+  EXPECT_EQ(PlcStation, 12);
+  EXPECT_EQ(PlcRegStart, 0);
+  EXPECT_EQ(FieldText(CloudPort), "2020");
+}
+
+TEST_F(AppForms, FilesThatAreNoProjectsAreRefusedAtOnceAndReadOnlyOnesAreNotReplaced) {
+  ASSERT_EQ(::mkfifo((Dir / "pipe.cloud").c_str(), 0600), 0);
+  for (const fs::path& p : {Dir / "pipe.cloud", fs::path("/dev/zero")}) {
+    SCOPED_TRACE(p.string());
+    Runner->AnswerFileDialog({Utf8ToGbk(p.string())});
+    FormMain->NOpenClick(nullptr);  // a FIFO without a writer would block here
+    EXPECT_EQ(LastMessage(), "打开文件失败！");
+    EXPECT_EQ(ProjectFileName, "");
+  }
+  std::string path = Save("ro.cloud");
+  std::string before = ReadBytes(GbkToUtf8(path));
+  fs::permissions(GbkToUtf8(path), fs::perms(0444));
+  FormMain->EditPLCAddr->SetText("5");
+  FormMain->NSaveClick(nullptr);
+  EXPECT_EQ(LastMessage(), "保存文件失败！");
+  EXPECT_EQ(ReadBytes(GbkToUtf8(path)), before);
+}
+
+TEST_F(AppForms, APortWithoutADescriptionShowsItsName) {
+  // A device-map alias of a pseudo-terminal has no friendly name.
+  const fs::path map = Dir / "serial-ports.ini";
+  std::ofstream(map) << "COM7=/dev/null\n";
+  TSerialDeviceMap::SetPathOverride(map.string());
+  FormMain->ComboBoxDownComDropDown(nullptr);
+  auto* items = FormMain->ComboBoxDownCom->Items();
+  int index = -1;
+  for (int i = 0; i < items->Count(); ++i)
+    if (items->Strings(i) == "COM7") index = i;
+  ASSERT_GE(index, 0);
+  FormMain->ComboBoxDownCom->SetItemIndex(index);
+  FormMain->ComboBoxDownComChange(nullptr);
+  TSerialDeviceMap::SetPathOverride("");
+  EXPECT_EQ(FormMain->ComboBoxDownCom->Text(), "COM7");
+  EXPECT_EQ(FormMain->ComboPortNames()[static_cast<size_t>(index)], "COM7");
 }
 
 TEST_F(AppForms, ExportSaysSuccessOnlyWhenTheWorkbookIsWritten) {

@@ -1,19 +1,60 @@
 // The variable table's rules and the project file's layout, checks and safe saving.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
 #include <random>
+#include <thread>
+#include <vector>
 
 #include "app/CollectSettings.h"
 #include "platform/core/exceptions.h"
 #include "app/ProjectFile.h"
 
 namespace fs = std::filesystem;
+
+// The test binary is linked with --wrap=fsync and --wrap=umask: every call of the
+// code under test is recorded, then made.
+namespace {
+struct TSyncCall {
+  bool Folder;
+  std::string Path;
+};
+std::vector<TSyncCall> SyncCalls;
+std::vector<mode_t> UmaskCalls;
+std::mutex CallsLock;  // other threads of the binary may call them too
+}  // namespace
+
+extern "C" int __real_fsync(int Fd);
+extern "C" mode_t __real_umask(mode_t Mask);
+extern "C" int __wrap_fsync(int Fd) {
+  struct stat st {};
+  ::fstat(Fd, &st);
+  char path[4096] = {};
+  ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(Fd)).c_str(), path, sizeof path - 1);
+  {
+    std::lock_guard<std::mutex> lock(CallsLock);
+    SyncCalls.push_back({S_ISDIR(st.st_mode), n > 0 ? std::string(path, static_cast<size_t>(n)) : ""});
+  }
+  return __real_fsync(Fd);
+}
+extern "C" mode_t __wrap_umask(mode_t Mask) {
+  {
+    std::lock_guard<std::mutex> lock(CallsLock);
+    UmaskCalls.push_back(Mask);
+  }
+  return __real_umask(Mask);
+}
 
 namespace {
 
@@ -208,20 +249,132 @@ TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
             TProjectResult::prCannotWrite);
 }
 
-TEST(ProjectDecoder, RandomDamageNeverCrashesOrOverreads) {
+TEST_F(ProjectFileTest, SavingReplacesOnlyWhatItShouldAndFlushesTheFolder) {
+  TProjectData old, fresh;
+  fresh.Station = 9;
+  const std::string freshBytes = EncodeProject(fresh);
+  struct Case {
+    const char* what;
+    std::function<fs::path()> prepare;  // the path saved to
+    TProjectResult result;
+    const char* kept;                   // the file that must hold the old bytes, if any
+  };
+  auto writeOld = [&](const fs::path& p) { std::ofstream(p, std::ios::binary) << EncodeProject(old); };
+  const Case cases[] = {
+      {"read-only file", [&] { writeOld(dir / "ro.cloud"); fs::permissions(dir / "ro.cloud", fs::perms(0444)); return dir / "ro.cloud"; },
+       TProjectResult::prCannotWrite, "ro.cloud"},
+      {"a FIFO", [&] { ::mkfifo((dir / "fifo.cloud").c_str(), 0644); return dir / "fifo.cloud"; },
+       TProjectResult::prCannotWrite, nullptr},
+      {"a 250-byte name", [&] { return dir / (std::string(244, 'n') + ".cloud"); }, TProjectResult::prOk, nullptr},
+      {"a symbolic link", [&] {
+         writeOld(dir / "real.cloud");
+         fs::create_symlink("real.cloud", dir / "link.cloud");
+         return dir / "link.cloud"; }, TProjectResult::prOk, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::path target = c.prepare();
+    SyncCalls.clear();
+    EXPECT_EQ(WriteProjectFile(target.string(), fresh), c.result);
+    if (c.kept) {
+      EXPECT_EQ(ReadBytes(dir / c.kept), EncodeProject(old));
+    }
+    if (c.result == TProjectResult::prOk) {
+      EXPECT_EQ(ReadBytes(target), freshBytes);
+      // The file is flushed, then the folder that holds its new name.
+      ASSERT_EQ(SyncCalls.size(), 2u);
+      EXPECT_FALSE(SyncCalls[0].Folder);
+      EXPECT_TRUE(SyncCalls[1].Folder);
+      EXPECT_EQ(fs::path(SyncCalls[1].Path), fs::canonical(dir));
+    }
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "link.cloud"));
+  EXPECT_EQ(ReadBytes(dir / "real.cloud"), freshBytes);
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo.cloud"));
+  // No temporary file is left behind by any of them.
+  for (const auto& e : fs::directory_iterator(dir)) EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+}
+
+TEST_F(ProjectFileTest, ANewFileGetsThePermissionsOfTheUmaskWhichIsNeverCleared) {
+  mode_t saved = __real_umask(027);
+  UmaskCalls.clear();
+  TProjectResult result = WriteProjectFile((dir / "new.cloud").string(), TProjectData{});
+  __real_umask(saved);
+  ASSERT_EQ(result, TProjectResult::prOk);
+  EXPECT_EQ(fs::status(dir / "new.cloud").permissions(), fs::perms(0640));
+  EXPECT_EQ(std::count(UmaskCalls.begin(), UmaskCalls.end(), 0), 0);
+  // A replaced file keeps its own permissions.
+  fs::permissions(dir / "new.cloud", fs::perms(0604));
+  ASSERT_EQ(WriteProjectFile((dir / "new.cloud").string(), TProjectData{}), TProjectResult::prOk);
+  EXPECT_EQ(fs::status(dir / "new.cloud").permissions(), fs::perms(0604));
+}
+
+TEST_F(ProjectFileTest, OnlyRegularFilesAreOpenedAndAFifoDoesNotBlock) {
+  ASSERT_EQ(::mkfifo((dir / "pipe.cloud").c_str(), 0600), 0);
+  for (const fs::path& p : {dir / "pipe.cloud", fs::path("/dev/zero"), dir}) {
+    SCOPED_TRACE(p.string());
+    std::atomic<bool> done{false};
+    TProjectResult result = TProjectResult::prOk;
+    std::thread reader([&] {
+      TProjectData out;
+      result = ReadProjectFile(p.string(), out);
+      done = true;
+    });
+    for (int i = 0; i < 1000 && !done; ++i) ::usleep(10000);
+    if (!done) {
+      ADD_FAILURE() << "the read blocks";
+      ::close(::open((dir / "pipe.cloud").c_str(), O_WRONLY | O_NONBLOCK));  // lets it end
+    }
+    reader.join();
+    EXPECT_EQ(result, TProjectResult::prCannotOpen);
+  }
+}
+
+TEST(ProjectDecoder, RandomDamageIsRefusedOrDecodedFieldByField) {
+  // Each damaged file is judged from the layout alone: refused exactly when it is
+  // shorter than its count says, counts above 1000, or holds a type code or decimals
+  // above 4; otherwise every field is the bytes at its offset.
   TProjectData d;
   d.Vars.assign(5, MakeVar(1, 1, "A"));
   const std::string base = EncodeProject(d);
+  auto u16 = [](const std::string& b, size_t at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+  };
   std::mt19937 rng(1234);
+  int decoded = 0, refused = 0;
   for (int i = 0; i < 3000; ++i) {
-    std::string b = base.substr(0, rng() % (base.size() + 1));
-    for (int k = rng() % 6; k > 0 && !b.empty(); --k) b[rng() % b.size()] = static_cast<char>(rng());
+    std::string b = base.substr(0, base.size() - rng() % 120 * (rng() % 4 == 0));
+    for (int k = rng() % 6; k > 0; --k) b[rng() % b.size()] = static_cast<char>(rng());
+    if (rng() % 8 == 0) b[210 + rng() % 2] = static_cast<char>(rng() % 8);
+    const unsigned count = u16(b, 210);
+    bool valid = count <= 1000 && b.size() >= 212 + 118 * count;
+    for (unsigned r = 0; valid && r < count; ++r) {
+      unsigned char format = static_cast<unsigned char>(b[212 + 118 * r + 3]);
+      valid = ((format >> 1) & 7) <= 4 && (format >> 4) <= 4;
+    }
+    SCOPED_TRACE(i);
     TProjectData out;
-    if (DecodeProject(b, out) == TProjectResult::prOk) {
-      EXPECT_LE(out.Vars.size(), 5u);
-      EXPECT_GE(b.size(), 212 + 118 * out.Vars.size());
+    ASSERT_EQ(DecodeProject(b, out) == TProjectResult::prOk, valid);
+    if (!valid) {
+      ++refused;
+      continue;
+    }
+    ++decoded;
+    EXPECT_EQ(out.SerialWord, u16(b, 0));
+    EXPECT_EQ(static_cast<uint16_t>(out.Station), u16(b, 2));
+    EXPECT_EQ(static_cast<uint16_t>(out.RegStart), u16(b, 4));
+    EXPECT_EQ(static_cast<uint16_t>(out.CoilStart), u16(b, 6));
+    EXPECT_EQ(static_cast<uint16_t>(out.Interval), u16(b, 8));
+    EXPECT_EQ(std::string(out.Key, 50), b.substr(160, 50));
+    ASSERT_EQ(out.Vars.size(), count);
+    for (unsigned r = 0; r < count; ++r) {
+      EXPECT_EQ(out.Vars[r].Address, u16(b, 212 + 118 * r));
+      EXPECT_EQ(std::memcmp(&out.Vars[r], b.data() + 212 + 118 * r, 118), 0);
     }
   }
+  // Both outcomes were really exercised.
+  EXPECT_GT(decoded, 300);
+  EXPECT_GT(refused, 300);
 }
 
 TEST(CollectSettings, CopiesThePageAndChecksEveryVariable) {
@@ -249,13 +402,30 @@ TEST(CollectSettings, CopiesThePageAndChecksEveryVariable) {
   VarTable[1] = MakeVar(0, 127, "B");
   EXPECT_EQ(CollectSettingsFrom(page), 0);
 
-  // Bad numbers raise; fields before the failing one keep their new values.
-  page.Station = "7";
-  page.RegStart = "40001";
-  EXPECT_THROW(CollectSettingsFrom(page), EConvertError);
-  EXPECT_EQ(PlcStation, 7);
-  page.RegStart = "abc";
-  EXPECT_THROW(CollectSettingsFrom(page), EConvertError);
+  // A bad number raises before any setting changes.
+  const char* const bad[][3] = {{"x", "0", "0"}, {"7", "40001", "0"}, {"7", "0", "abc"}};
+  for (const auto& numbers : bad) {
+    SCOPED_TRACE(std::string(numbers[0]) + " " + numbers[1] + " " + numbers[2]);
+    TPageValues typo;
+    typo.BaudIndex = 4;
+    typo.Station = numbers[0];
+    typo.RegStart = numbers[1];
+    typo.CoilStart = numbers[2];
+    typo.Addr = "typed";
+    typo.Interval = 60;
+    EXPECT_THROW(CollectSettingsFrom(typo), EConvertError);
+    EXPECT_EQ(PlcSerialWord, 0x0810);
+    EXPECT_EQ(PlcStation, 1);
+    EXPECT_EQ(PlcRegStart, 100);
+    EXPECT_EQ(FieldText(CloudAddr), "");
+    EXPECT_EQ(UploadInterval, 6);
+  }
+  try {
+    SettingFromText("40001");
+    ADD_FAILURE() << "no exception";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "“40001”超出范围，请输入 -32768 到 32767 之间的整数！");
+  }
   EXPECT_EQ(SettingFromText("-32768"), -32768);
   EXPECT_EQ(SettingFromText("$10"), 16);
   ResetAppState();

@@ -1,11 +1,16 @@
 // The workbook export: read back by unzipping the written file.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
+#include <vector>
 
 #include "app/Workbook.h"
 #include "platform/core/gbk.h"
@@ -13,6 +18,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+std::string ReadAll(const fs::path& File) {
+  std::ifstream in(File, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 std::string Unzip(const fs::path& File, const char* Entry) {
   std::string cmd = "unzip -p '" + File.string() + "' " + Entry + " 2>/dev/null";
@@ -46,6 +56,24 @@ std::vector<std::string> SharedStrings(const fs::path& File) {
   return out;
 }
 
+// The sheet's cells by reference ("A1"), as UTF-8 text through the shared strings.
+std::map<std::string, std::string> SheetCells(const fs::path& File) {
+  const std::vector<std::string> strings = SharedStrings(File);
+  const std::string xml = Unzip(File, "xl/worksheets/sheet1.xml");
+  std::map<std::string, std::string> cells;
+  for (size_t at = 0; (at = xml.find("<c r=\"", at)) != std::string::npos;) {
+    size_t ref = at + 6, refEnd = xml.find('"', ref);
+    size_t end = xml.find("</c>", refEnd), value = xml.find("<v>", refEnd);
+    if (end == std::string::npos) break;
+    if (value != std::string::npos && value < end) {
+      size_t index = std::stoul(xml.substr(value + 3, xml.find("</v>", value) - value - 3));
+      cells[xml.substr(ref, refEnd - ref)] = index < strings.size() ? strings[index] : "?";
+    }
+    at = end;
+  }
+  return cells;
+}
+
 TVarRecord Var(int code, int decimals, const char* name, bool store, const char* period) {
   TVarRecord r;
   std::memset(&r, 0, sizeof r);
@@ -72,24 +100,28 @@ protected:
 TEST_F(WorkbookTest, HeadingAndOneTextRowPerVariable) {
   TVarRecord vars[] = {Var(0, 2, "Coil1", true, "5"), Var(1, 0, "Reg1", false, "9")};
   vars[1].ReadWrite = 1;
+  vars[1].Security = 1;
   SetFieldText(vars[1].Unit, "℃");
+  SetFieldText(vars[1].UpperLimit, "99.5");
+  SetFieldText(vars[1].LowerLimit, "-1");
+  SetFieldText(vars[1].Condition, "T1=1");
   fs::path file = dir / "vars.xlsx";
   auto excel = TWorkbookAutomation::Create();
   ExportVariables(*excel, vars, 2, file.string());
 
   EXPECT_NE(Unzip(file, "xl/workbook.xml").find("name=\"Sheet1\""), std::string::npos);
-  auto strings = SharedStrings(file);
-  auto has = [&](const std::string& gbk) {
-    return std::find(strings.begin(), strings.end(), GbkToUtf8(gbk)) != strings.end();
+  // Every cell there is, in place; the empty ones (unit, period not stored, limits,
+  // condition of the first row) are absent.
+  std::map<std::string, std::string> expected = {
+      {"A1", "变量名称"}, {"B1", "变量单位"}, {"C1", "数据类型"}, {"D1", "读写类型"}, {"E1", "启用安全配置"},
+      {"F1", "存储方式"}, {"G1", "采集周期"}, {"H1", "波动上限"}, {"I1", "波动下限"}, {"J1", "条件表达式"},
+      {"A2", "Coil1"},    {"C2", "float32"},  {"D2", "只读"},     {"E2", "不启用"},   {"F2", "存储"},
+      {"G2", "5分钟"},
+      {"A3", "Reg1"},     {"B3", "℃"},       {"C3", "uint16"},   {"D3", "可读可写"}, {"E3", "启用"},
+      {"F3", "不存储"},   {"H3", "99.5"},     {"I3", "-1"},       {"J3", "T1=1"},
   };
-  for (int c = 1; c <= ExportColumns; ++c) EXPECT_TRUE(has(ExportHeading(c))) << c;
-  for (const char* text : {"Coil1", "float32", "只读", "不启用", "存储", "5分钟", "Reg1", "℃", "uint16",
-                           "可读可写", "不存储"})
-    EXPECT_TRUE(has(text)) << GbkToUtf8(text);
-  EXPECT_FALSE(has("9分钟"));  // not stored: the period column stays empty
-  std::string sheet = Unzip(file, "xl/worksheets/sheet1.xml");
-  EXPECT_NE(sheet.find("<row r=\"3\""), std::string::npos);
-  EXPECT_EQ(sheet.find("<row r=\"4\""), std::string::npos);
+  for (auto& [ref, text] : expected) text = GbkToUtf8(text);
+  EXPECT_EQ(SheetCells(file), expected);
 }
 
 TEST_F(WorkbookTest, EmptyTableGivesTheHeadingOnlyAndAThousandRowsEndAt1001) {
@@ -106,10 +138,49 @@ TEST_F(WorkbookTest, EmptyTableGivesTheHeadingOnlyAndAThousandRowsEndAt1001) {
   EXPECT_EQ(sheet.find("<row r=\"1002\""), std::string::npos);
 }
 
+TEST_F(WorkbookTest, AFailedExportOverAWorkbookLeavesItWhole) {
+  TVarRecord v = Var(1, 0, "Old", false, "");
+  fs::path file = dir / "keep.xlsx";
+  auto excel = TWorkbookAutomation::Create();
+  ExportVariables(*excel, &v, 1, file.string());
+  const std::string before = ReadAll(file);
+  ASSERT_EQ(SheetCells(file)["A2"], "Old");
+
+  // A file-size limit makes the writes fail part way, as a full disk does.
+  std::vector<TVarRecord> many(1000, Var(3, 0, "New", false, ""));
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 2000;
+  setrlimit(RLIMIT_FSIZE, &small);
+  bool raised = false;
+  try {
+    ExportVariables(*excel, many.data(), 1000, file.string());
+  } catch (const EOleException& e) {
+    raised = true;
+    EXPECT_EQ(e.Message().rfind("保存工作簿文件失败：", 0), 0u) << e.Message();
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &previous, nullptr);
+
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(ReadAll(file), before);
+  EXPECT_EQ(SheetCells(file)["A2"], "Old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // no temporary left
+}
+
 TEST_F(WorkbookTest, AFileThatCannotBeWrittenRaisesInsteadOfReportingSuccess) {
   auto excel = TWorkbookAutomation::Create();
   TVarRecord v = Var(1, 0, "A", false, "");
   EXPECT_THROW(ExportVariables(*excel, &v, 1, (dir / "missing-dir" / "x.xlsx").string()), EOleException);
   TWorkbookAutomation fresh;
   EXPECT_THROW(fresh.ActiveWorkbookSaveAs((dir / "y.xlsx").string()), EOleException);
+  try {
+    fresh.SetCellValue(1, 1, "x");
+  } catch (const EOleException& e) {
+    EXPECT_EQ(e.Message(), "没有打开的工作簿！");
+  }
 }

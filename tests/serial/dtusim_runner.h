@@ -31,17 +31,19 @@ inline std::string ReadFile(const std::string& Path) {
   return s.str();
 }
 
-// One dtusim process with its own device map, log and dump under a temporary
-// folder. Ready once it has printed its port and device.
+// One dtusim process with its own device map (or the one under MapHome), log and
+// dump under a temporary folder. Ready once it has printed its port and device:
+// the constructor waits for that unless told not to (then call WaitReady).
 class TSim {
 public:
-  explicit TSim(const std::vector<std::string>& Args) {
+  explicit TSim(const std::vector<std::string>& Args, const std::string& MapHome = "", bool Wait = true) {
     char tmpl[] = "/tmp/dtusim-test-XXXXXX";
     Dir = mkdtemp(tmpl);
-    TSerialDeviceMap::SetPathOverride(Dir + "/dtu-config/serial-ports.ini");
+    const std::string home = MapHome.empty() ? Dir : MapHome;
+    TSerialDeviceMap::SetPathOverride(home + "/dtu-config/serial-ports.ini");
     std::vector<std::string> args = {DTUSIM_PATH, "--log", Dir + "/log.txt", "--dump", Dir + "/dump.json"};
     args.insert(args.end(), Args.begin(), Args.end());
-    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + Dir};
+    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home};
     for (char** e = environ; *e; ++e)
       if (std::strncmp(*e, "XDG_CONFIG_HOME=", 16) != 0) env.push_back(*e);
     std::vector<char*> argv, envp;
@@ -59,16 +61,23 @@ public:
     EXPECT_EQ(posix_spawn(&Pid, DTUSIM_PATH, &fa, nullptr, argv.data(), envp.data()), 0);
     posix_spawn_file_actions_destroy(&fa);
     close(out[1]);
-    // The first line: "PORT DEVICE", or nothing when the program ended.
+    Out = out[0];
+    if (Wait) WaitReady();
+  }
+  // Reads the first line: "PORT DEVICE", or nothing when the program ended.
+  void WaitReady() {
+    if (Out < 0) return;
     std::string line;
     char c;
-    pollfd p{out[0], POLLIN, 0};
-    while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0 && read(out[0], &c, 1) == 1) line += c;
-    close(out[0]);
+    pollfd p{Out, POLLIN, 0};
+    while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0 && read(Out, &c, 1) == 1) line += c;
+    close(Out);
+    Out = -1;
     std::istringstream words(line);
     words >> Port >> Device;
   }
   ~TSim() {
+    if (Out >= 0) close(Out);
     if (Pid > 0) Stop();
     TSerialDeviceMap::SetPathOverride("");
     std::filesystem::remove_all(Dir);
@@ -93,6 +102,7 @@ public:
 
   std::string Dir, Port, Device;
   pid_t Pid = -1;
+  int Out = -1;  // its standard output until the first line is read
 };
 
 }  // namespace dtusim_test

@@ -84,10 +84,11 @@ struct TLayer {
     Pkg->fSetPkgType(Type);
     Pkg->fSetActive(true);
   }
-  TFakePort Port;
-  std::unique_ptr<TCommPackage> Pkg;
+  // The records come first: the handlers write them until Pkg and Port are gone.
   std::vector<DWORD> PortMasks;
   std::vector<DWORD> Bits_;
+  TFakePort Port;
+  std::unique_ptr<TCommPackage> Pkg;
 };
 
 TEST(CommPackageQueue, SizesCapacityPeekAndFailure) {
@@ -357,6 +358,7 @@ TEST(CommPackage, PackagesCrossAPtyWhole) {
   EXPECT_EQ(got, marks);
 
   port.Close();  // the reader is gone before the layer unhooks
+  pkg.reset();    // and the package timer before the counter its handler uses
 }
 
 }  // namespace

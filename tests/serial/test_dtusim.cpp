@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,8 +60,8 @@ struct TLink {
     auto ends = [&](const std::string& T) { return S.size() >= T.size() && S.compare(S.size() - T.size(), T.size(), T) == 0; };
     return ends("\r\nOK\r\n") || ends("\r\nERROR\r\n");
   }
+  std::atomic<DWORD> Masks{0};  // before Dev: its handler writes here until Dev is gone
   TKxCommDevice Dev{nullptr};
-  std::atomic<DWORD> Masks{0};
 };
 
 const std::string kOk = "\r\nOK\r\n", kError = "\r\nERROR\r\n", kEnter = "+++++\n";
@@ -221,6 +222,28 @@ TEST(DtuSim, FaultInjection) {
     TLink link("COM8");
     r.Check(link, sim);
   }
+}
+
+// Simulators started and stopped together share one device map: every one of
+// them registers, and none is left once they have ended.
+TEST(DtuSim, TenSimulatorsStartedTogetherAllRegisterAndAllLeave) {
+  char tmpl[] = "/tmp/dtusim-shared-XXXXXX";
+  const std::string home = mkdtemp(tmpl);
+  const std::string file = home + "/dtu-config/serial-ports.ini";
+  {
+    std::vector<std::unique_ptr<TSim>> sims;
+    for (int i = 0; i < 10; ++i)
+      sims.push_back(std::make_unique<TSim>(std::vector<std::string>{"--port", "COM" + std::to_string(20 + i)},
+                                            home, false));
+    for (auto& s : sims) s->WaitReady();
+    TSerialDeviceMap map(file);
+    EXPECT_EQ(map.Entries().size(), 10u);
+    for (auto& s : sims) EXPECT_EQ(map.Find(s->Port).value_or("none"), s->Device) << s->Errors();
+    for (auto& s : sims) kill(s->Pid, SIGTERM);
+    for (auto& s : sims) EXPECT_EQ(s->Stop(0), 0);
+  }
+  EXPECT_TRUE(TSerialDeviceMap(file).Entries().empty()) << ReadFile(file);
+  std::filesystem::remove_all(home);
 }
 
 TEST(DtuSim, BadOptionsAreRefusedWithAMessage) {

@@ -354,8 +354,42 @@ TEST_F(Port, TransmitterEmptyIsReportedOnceTheQueueHasDrained) {
   auto data = Pattern(3000, 4);
   ASSERT_EQ(Comm.Write(data.data(), 3000), 3000);
   EXPECT_TRUE(Pty.ReadN(3000) == data);
-  ASSERT_TRUE(WaitUntil([&] { return txEmpty.load() > 0; }));
+  EXPECT_TRUE(WaitUntil([&] { return txEmpty.load() > 0; }));
+  Comm.Close();  // the handler uses this test's locals: no reader may outlive them
   EXPECT_EQ(queuedAtEvent.load(), 0);
+}
+
+// The caller purges while bytes keep coming: a flush between the reader's poll and
+// its look at the driver's count leaves a readable port with nothing to read, which
+// is no hang-up. The port must go on receiving and report no error.
+TEST_F(Port, PurgingWhileBytesArriveKeepsThePortReceiving) {
+  std::atomic<int> errors{0};
+  Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+    if (Mask & EV_ERR) ++errors;
+  };
+  Comm.Open();
+  std::atomic<bool> stop{false};
+  std::thread peer([&] {
+    while (!stop.load()) {
+      Pty.WriteAll("\r\n", 2);
+      usleep(50);
+    }
+  });
+  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (std::chrono::steady_clock::now() < end) Comm.PurgeRead(false);
+  stop = true;
+  peer.join();
+  usleep(20000);
+  Comm.PurgeRead(false);
+  ASSERT_TRUE(Pty.WriteAll("fresh line\r\n", 12));
+  std::string got;
+  EXPECT_TRUE(WaitUntil([&] {
+    char buf[256];
+    got.append(buf, static_cast<size_t>(Comm.Read(buf, sizeof buf)));
+    return got.find("fresh line\r\n") != std::string::npos;
+  })) << got.size() << " bytes came after the purges";
+  Comm.Close();
+  EXPECT_EQ(errors.load(), 0);
 }
 
 TEST_F(Port, ClosingFromTheNotificationHandlerDoesNotWaitForItself) {
@@ -373,6 +407,7 @@ TEST_F(Port, ClosingFromTheNotificationHandlerDoesNotWaitForItself) {
   Comm.Open();
   ASSERT_TRUE(Pty.WriteAll("hi", 2));
   auto got = ReadFromPort(5);  // the queue keeps what came before the close
+  Comm.Close();
   EXPECT_EQ(std::string(got.begin(), got.end()), "byehi");
 }
 
@@ -416,6 +451,21 @@ TEST_F(Port, OutsideHandleIsUsedButNotClosed) {
   Comm.fSetPortName(Pty.SlavePath);  // forgets the caller's handle without closing it
   EXPECT_TRUE(WriteFile(h, "!", 1, &put, nullptr));
   CloseHandle(h);
+}
+
+TEST_F(Port, TheReaderWaitsForTheEventsOfItsMode) {
+  struct Case {
+    bool DataOnly;
+    DWORD Mask;
+  } cases[] = {{false, 0x5BF}, {true, 0x85}};
+  for (const Case& c : cases) {
+    Comm.fSetDataOnly(c.DataOnly);
+    Comm.Open();
+    DWORD mask = 0;
+    EXPECT_TRUE(WaitUntil([&] { return GetCommMask(Comm.Handle(), &mask) && mask == c.Mask; }))
+        << std::hex << "DataOnly " << c.DataOnly << ": 0x" << mask;
+    Comm.Close();
+  }
 }
 
 TEST_F(Port, ModemLinesOfAPseudoTerminalAreAbsent) {

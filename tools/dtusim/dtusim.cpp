@@ -254,11 +254,12 @@ int main(int argc, char** argv) {
   int sigfd = signalfd(-1, &sigs, SFD_CLOEXEC | SFD_NONBLOCK);
 
   try {
-    TSerialDeviceMap map;
-    if (auto old = map.Find(opt.Port); old && *old != device)
-      log.Line("replacing the map entry " + opt.Port + "=" + *old);
-    map.Set(opt.Port, device);
-    map.Save();
+    TSerialDeviceMap map = TSerialDeviceMap::Update([&](TSerialDeviceMap& Map) {
+      if (auto old = Map.Find(opt.Port); old && *old != device)
+        log.Line("replacing the map entry " + opt.Port + "=" + *old);
+      Map.Set(opt.Port, device);
+      return true;
+    });
     log.Line("registered " + opt.Port + "=" + device + " in " + map.FileName());
   } catch (const Exception& e) {
     std::fprintf(stderr, "dtusim: cannot register %s: %s\n", opt.Port.c_str(), e.Message().c_str());
@@ -360,11 +361,10 @@ int main(int argc, char** argv) {
   }
 
   try {
-    TSerialDeviceMap map;
-    if (map.Find(opt.Port) == device) {  // unless another simulator took the name since
-      map.Remove(opt.Port);
-      map.Save();
-    }
+    TSerialDeviceMap::Update([&](TSerialDeviceMap& Map) {
+      // Unless another simulator took the name since.
+      return Map.Find(opt.Port) == device && Map.Remove(opt.Port);
+    });
   } catch (const Exception& e) {
     log.Line("cannot remove the map entry: " + e.Message());
   }

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/common/classes.h"
+#include "controls/editlist/classes.h"
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/controls/forms.h"
 #include "tools/gallery/gallery.h"
@@ -40,7 +40,7 @@ int Usage() {
   return 2;
 }
 
-void RegisterLibraryClasses() { RegisterCommonClasses(); }
+void RegisterLibraryClasses() { RegisterEditListClasses(); }
 
 int RenderPages(const std::string& Dir) {
   ::mkdir(Dir.c_str(), 0777);

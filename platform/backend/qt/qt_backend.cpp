@@ -8,13 +8,19 @@
 #include <QColorDialog>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QTranslator>
 
+#include <algorithm>
 #include <climits>
 #include <map>
 
@@ -23,6 +29,8 @@
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/win32/clock.h"
+
+namespace qtbackend {
 
 Qt::CursorShape CursorShapeOf(HCURSOR Cursor) {
   if (!Cursor) return Qt::BlankCursor;
@@ -199,6 +207,18 @@ int TQtBackend::MessageBox(HWND Owner, const std::string& Text, const std::strin
   int fallback = MessageBoxDefaultResult(Type);
   for (const TButton& b : buttons)
     if (b.Id == fallback) box.setEscapeButton(b.Qt);
+  // The window manager cuts a title wider than the box ("dt... fig"): make the box
+  // wide enough for the title in a bold title-bar font, with room for the title
+  // bar's icon and buttons, up to the screen's width.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kTitleBarRoom = 160;  // icon, three buttons and the margins
+    int want = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) want = std::min(want, screen->availableSize().width());
+    grid->addItem(new QSpacerItem(want, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+  }
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   for (const TButton& b : buttons)
@@ -248,8 +268,9 @@ bool TQtBackend::FileDialog(TFileDialogRequest& R) {
     std::string gbk = FromQt(f, &lossless);
     if (!lossless) {
       // A path the system's text cannot hold cannot be opened or saved by it.
-      MessageBox(R.Owner, "The file name \"" + FromQt(f) + "\" contains characters this program cannot use.",
-                 "Error", MB_OK | MB_ICONERROR);
+      // This file is compiled without the GBK literal encoding: the texts are UTF-8.
+      const QString text = QStringLiteral("文件名“") + f + QStringLiteral("”含有本程序无法使用的字符，请换一个文件名。");
+      MessageBox(R.Owner, FromQt(text), FromQt(QStringLiteral("错误")), MB_OK | MB_ICONERROR);
       return false;
     }
     files.push_back(gbk);
@@ -283,7 +304,30 @@ bool TQtBackend::ColorDialog(TColorDialogRequest& R) {
 
 void TQtBackend::Beep() { QApplication::beep(); }
 
+bool LoadQtTranslations(const QLocale& Locale) {
+  static QTranslator* texts = nullptr;
+  if (texts) {
+    QCoreApplication::removeTranslator(texts);
+    delete texts;
+    texts = nullptr;
+  }
+  auto* t = new QTranslator;
+  // "qt" is the catalogue of every Qt module's texts (qtbase: dialogs, buttons).
+  if (!t->load(Locale, QStringLiteral("qt"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete t;
+    return false;
+  }
+  QCoreApplication::installTranslator(t);
+  texts = t;
+  return true;
+}
+
+}  // namespace qtbackend
+
 // ---------------------------------------------------------------------------
+// The entry points for programs
+
+using namespace qtbackend;
 
 void InstallQtBackend() {
   static int argc = 1;
@@ -293,6 +337,14 @@ void InstallQtBackend() {
     // Lives to the end of the program: windows may be freed after main returns.
     auto* app = new QApplication(argc, argv);
     app->setQuitOnLastWindowClosed(false);
+    // Qt's own texts (file dialogs, standard buttons) in the user's language; the
+    // program's texts are its own.
+    LoadQtTranslations(QLocale::system());
+  } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    // Qt would end the program at the first widget.
+    throw EInvalidOperation(
+        "The Qt backend needs a QApplication, but a plain Qt application object exists already "
+        "(text was measured or drawn before the backend was installed): install it first");
   }
   static TQtBackend* backend = new TQtBackend;
   SetBackend(backend);

@@ -29,8 +29,12 @@
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/edit.h"
+#include "platform/stdctrls/textreply.h"
 #include "platform/controls/input.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
+
+namespace qtbackend {
 
 namespace {
 
@@ -160,7 +164,7 @@ enum class TEditKind { Line, Memo, Rich };
 
 class TEditFilter;
 
-class TQtEditPeer : public TQtNativePeer {
+class TQtEditPeer : public TQtNativePeer, public TEditFlags {
 public:
   TQtEditPeer(const TPeerParams& P, TEditKind AKind);
   ~TQtEditPeer() override;
@@ -177,13 +181,11 @@ public:
   bool Multi() const { return Kind != TEditKind::Line; }
 
   TEditKind Kind;
-  bool Modified = false;
   bool ChangePending = false;
   bool SelPending = false;
   bool FlushScheduled = false;
   std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
   bool SettingText = false;  // a change by WM_SETTEXT (not a modification)
-  size_t Limit = kEditNoLimit;
   char Password = 0;
   int LeftMargin = 0, RightMargin = 0;
   TEditFilter* Filter = nullptr;
@@ -201,8 +203,9 @@ private:
   void Insert(const QString& Q, bool CanUndo);
   bool CanUndo() const;
   void Undo();
-  QTextCursor Cursor() const;
-  void SetCursor(const QTextCursor& C);
+  // The multi-line editors' text cursor (selection and caret), not the pointer's shape.
+  QTextCursor TextCursor() const;
+  void SetTextCursor(const QTextCursor& C);
   QTextDocument* Document() const;
   // Where the client area's origin is in the widget.
   QPoint ClientOffset() const;
@@ -210,6 +213,11 @@ private:
   // Puts a scroll area's viewport and scroll bars inside the client area.
   void PlaceViewport();
   bool Handle(TMessage& M);
+  bool HandleText(TMessage& M);
+  bool HandleSelection(TMessage& M);
+  bool HandleOptions(TMessage& M);
+  bool HandleScrolling(TMessage& M);
+  bool HandleInput(TMessage& M);
   // A read-only editor keeps its caret keys.
   void KeepKeyboardSelection();
   int FDepth = 0;
@@ -261,7 +269,11 @@ private:
     QtGuard(w, [&] {
       SyncModifiers(E->modifiers());
       WORD vk = QtKeyToVirtualKey(E->key(), E->modifiers());
-      if (!vk) return;
+      if (!vk) {
+        TypeUnmappedKey(E, Press);
+        if (Peer) Peer->FlushChange();
+        return;
+      }
       Qt::KeyboardModifiers m = E->modifiers();
       bool sys = ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) || vk == VK_MENU || vk == VK_F10;
       bool refused = false;
@@ -497,12 +509,12 @@ QTextDocument* TQtEditPeer::Document() const {
   return nullptr;
 }
 
-QTextCursor TQtEditPeer::Cursor() const {
+QTextCursor TQtEditPeer::TextCursor() const {
   if (Kind == TEditKind::Memo) return static_cast<QPlainTextEdit*>(Widget())->textCursor();
   return static_cast<QTextEdit*>(Widget())->textCursor();
 }
 
-void TQtEditPeer::SetCursor(const QTextCursor& C) {
+void TQtEditPeer::SetTextCursor(const QTextCursor& C) {
   if (Kind == TEditKind::Memo) static_cast<QPlainTextEdit*>(Widget())->setTextCursor(C);
   else static_cast<QTextEdit*>(Widget())->setTextCursor(C);
 }
@@ -536,7 +548,7 @@ void TQtEditPeer::GetSel(int& Anchor, int& Caret) const {
     }
     return;
   }
-  QTextCursor c = Cursor();
+  QTextCursor c = TextCursor();
   Anchor = c.anchor();
   Caret = c.position();
 }
@@ -547,10 +559,10 @@ void TQtEditPeer::SetSel(int Anchor, int Caret) {
     else l->setSelection(Anchor, Caret - Anchor);
     return;
   }
-  QTextCursor c = Cursor();
+  QTextCursor c = TextCursor();
   c.setPosition(Anchor);
   c.setPosition(Caret, QTextCursor::KeepAnchor);
-  SetCursor(c);
+  SetTextCursor(c);
 }
 
 void TQtEditPeer::Insert(const QString& Q, bool Undoable) {
@@ -571,9 +583,9 @@ void TQtEditPeer::Insert(const QString& Q, bool Undoable) {
   }
   QTextDocument* d = Document();
   if (!Undoable) d->setUndoRedoEnabled(false);
-  QTextCursor c = Cursor();
+  QTextCursor c = TextCursor();
   c.insertText(Q);
-  SetCursor(c);
+  SetTextCursor(c);
   if (!Undoable) d->setUndoRedoEnabled(true);
 }
 
@@ -643,21 +655,25 @@ void TQtEditPeer::FlushChange() {
 
 bool TQtEditPeer::DefaultProc(TMessage& M) {
   if (!Widget()) return false;
-  ++FDepth;
   bool done;
-  try {
+  {
+    ++FDepth;
+    TOnExit leave([this] { --FDepth; });
     done = Handle(M);
-  } catch (...) {
-    --FDepth;
-    throw;
   }
-  --FDepth;
   FlushChange();
   return done;
 }
 
+// The edit's messages by group; the last group passes what no group knows to the
+// native peer's procedure.
 bool TQtEditPeer::Handle(TMessage& M) {
-  QWidget* w = Widget();
+  return HandleText(M) || HandleSelection(M) || HandleFlags(M) || HandleOptions(M) || HandleScrolling(M) ||
+         HandleInput(M);
+}
+
+// The text in GBK bytes, replacing the selection and undoing.
+bool TQtEditPeer::HandleText(TMessage& M) {
   bool multi = Multi();
   switch (M.Msg) {
     case WM_SETTEXT: {
@@ -668,46 +684,7 @@ bool TQtEditPeer::Handle(TMessage& M) {
       return true;
     }
     case WM_GETTEXT: case WM_GETTEXTLENGTH: {
-      std::string text = GbkText(Text(), multi);
-      if (M.Msg == WM_GETTEXTLENGTH) {
-        M.Result = static_cast<LRESULT>(text.size());
-        return true;
-      }
-      char* buf = reinterpret_cast<char*>(M.LParam);
-      if (!buf || M.WParam == 0) {
-        M.Result = 0;
-        return true;
-      }
-      std::string cut = GbkTruncate(text, M.WParam - 1);
-      std::memcpy(buf, cut.data(), cut.size());
-      buf[cut.size()] = '\0';
-      M.Result = static_cast<LRESULT>(cut.size());
-      return true;
-    }
-    case EM_GETSEL: {
-      QString t = Text();
-      int a, c;
-      GetSel(a, c);
-      auto s = static_cast<DWORD>(BytesBefore(t, std::min(a, c), multi));
-      auto e = static_cast<DWORD>(BytesBefore(t, std::max(a, c), multi));
-      if (auto* ps = reinterpret_cast<DWORD*>(M.WParam)) *ps = s;
-      if (auto* pe = reinterpret_cast<DWORD*>(M.LParam)) *pe = e;
-      M.Result = MAKELPARAM(static_cast<int>(std::min<DWORD>(s, 0xFFFF)), static_cast<int>(std::min<DWORD>(e, 0xFFFF)));
-      return true;
-    }
-    case EM_SETSEL: {
-      QString t = Text();
-      auto s = static_cast<std::intptr_t>(M.WParam);
-      auto e = static_cast<std::intptr_t>(M.LParam);
-      if (s == -1) {
-        int a, c;
-        GetSel(a, c);
-        SetSel(c, c);
-        return true;
-      }
-      int a = s < 0 ? 0 : PosOfByte(t, static_cast<size_t>(s), multi);
-      int c = e < 0 ? static_cast<int>(t.size()) : PosOfByte(t, static_cast<size_t>(e), multi);
-      SetSel(a, c);
+      ReplyWindowText(M, GbkText(Text(), multi));
       return true;
     }
     case EM_REPLACESEL: {
@@ -734,45 +711,6 @@ bool TQtEditPeer::Handle(TMessage& M) {
       Modified = true;
       return true;
     }
-    case EM_GETMODIFY:
-      M.Result = Modified ? TRUE : FALSE;
-      return true;
-    case EM_SETMODIFY:
-      Modified = M.WParam != 0;
-      return true;
-    case EM_LIMITTEXT:
-      Limit = M.WParam == 0 ? kEditNoLimit : static_cast<size_t>(M.WParam);
-      return true;
-    case EM_GETLIMITTEXT:
-      M.Result = static_cast<LRESULT>(Limit);
-      return true;
-    case EM_SETREADONLY: {
-      bool ro = M.WParam != 0;
-      if (QLineEdit* l = Line()) {
-        l->setReadOnly(ro);
-      } else {
-        if (Kind == TEditKind::Memo) static_cast<QPlainTextEdit*>(w)->setReadOnly(ro);
-        else static_cast<QTextEdit*>(w)->setReadOnly(ro);
-        if (ro) KeepKeyboardSelection();
-      }
-      M.Result = TRUE;
-      return true;
-    }
-    case EM_SETPASSWORDCHAR:
-      if (QLineEdit* l = Line()) {
-        Password = static_cast<char>(M.WParam & 0xFF);
-        if (Password) {
-          l->setStyle(PasswordStyle(Password));
-          l->setEchoMode(QLineEdit::Password);
-        } else {
-          l->setEchoMode(QLineEdit::Normal);
-        }
-        l->update();
-      }
-      return true;
-    case EM_GETPASSWORDCHAR:
-      M.Result = static_cast<unsigned char>(Password);
-      return true;
     case EM_CANUNDO:
       M.Result = CanUndo() ? TRUE : FALSE;
       return true;
@@ -801,6 +739,77 @@ bool TQtEditPeer::Handle(TMessage& M) {
         Document()->clearUndoRedoStacks();
       }
       return true;
+    default:
+      return false;
+  }
+}
+
+// The selection in bytes.
+bool TQtEditPeer::HandleSelection(TMessage& M) {
+  bool multi = Multi();
+  switch (M.Msg) {
+    case EM_GETSEL: {
+      QString t = Text();
+      int a, c;
+      GetSel(a, c);
+      auto s = static_cast<DWORD>(BytesBefore(t, std::min(a, c), multi));
+      auto e = static_cast<DWORD>(BytesBefore(t, std::max(a, c), multi));
+      if (auto* ps = reinterpret_cast<DWORD*>(M.WParam)) *ps = s;
+      if (auto* pe = reinterpret_cast<DWORD*>(M.LParam)) *pe = e;
+      M.Result = MAKELPARAM(static_cast<int>(std::min<DWORD>(s, 0xFFFF)), static_cast<int>(std::min<DWORD>(e, 0xFFFF)));
+      return true;
+    }
+    case EM_SETSEL: {
+      QString t = Text();
+      auto s = static_cast<std::intptr_t>(M.WParam);
+      auto e = static_cast<std::intptr_t>(M.LParam);
+      if (s == -1) {
+        int a, c;
+        GetSel(a, c);
+        SetSel(c, c);
+        return true;
+      }
+      int a = s < 0 ? 0 : PosOfByte(t, static_cast<size_t>(s), multi);
+      int c = e < 0 ? static_cast<int>(t.size()) : PosOfByte(t, static_cast<size_t>(e), multi);
+      SetSel(a, c);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The options: read-only, password character, margins and the text's rectangle.
+bool TQtEditPeer::HandleOptions(TMessage& M) {
+  QWidget* w = Widget();
+  switch (M.Msg) {
+    case EM_SETREADONLY: {
+      bool ro = M.WParam != 0;
+      if (QLineEdit* l = Line()) {
+        l->setReadOnly(ro);
+      } else {
+        if (Kind == TEditKind::Memo) static_cast<QPlainTextEdit*>(w)->setReadOnly(ro);
+        else static_cast<QTextEdit*>(w)->setReadOnly(ro);
+        if (ro) KeepKeyboardSelection();
+      }
+      M.Result = TRUE;
+      return true;
+    }
+    case EM_SETPASSWORDCHAR:
+      if (QLineEdit* l = Line()) {
+        Password = static_cast<char>(M.WParam & 0xFF);
+        if (Password) {
+          l->setStyle(PasswordStyle(Password));
+          l->setEchoMode(QLineEdit::Password);
+        } else {
+          l->setEchoMode(QLineEdit::Normal);
+        }
+        l->update();
+      }
+      return true;
+    case EM_GETPASSWORDCHAR:
+      M.Result = static_cast<unsigned char>(Password);
+      return true;
     case EM_SETMARGINS: {
       int font = std::max(1, w->fontMetrics().averageCharWidth() / 2);
       bool useFont = M.WParam == EC_USEFONTINFO;
@@ -821,6 +830,16 @@ bool TQtEditPeer::Handle(TMessage& M) {
       *r = TRect{g.left() - o.x(), g.top() - o.y(), g.right() + 1 - o.x(), g.bottom() + 1 - o.y()};
       return true;
     }
+    default:
+      return false;
+  }
+}
+
+// Positions on the screen and scrolling.
+bool TQtEditPeer::HandleScrolling(TMessage& M) {
+  QWidget* w = Widget();
+  bool multi = Multi();
+  switch (M.Msg) {
     case EM_CHARFROMPOS: {
       QPoint p = QPoint(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)) + ClientOffset();
       QString t = Text();
@@ -904,6 +923,15 @@ bool TQtEditPeer::Handle(TMessage& M) {
       else if (Kind == TEditKind::Rich) static_cast<QTextEdit*>(w)->ensureCursorVisible();
       M.Result = TRUE;
       return true;
+    default:
+      return false;
+  }
+}
+
+// Keys and clipboard messages; the rest goes to the native peer's procedure.
+bool TQtEditPeer::HandleInput(TMessage& M) {
+  QWidget* w = Widget();
+  switch (M.Msg) {
     case WM_CUT: case WM_COPY: case WM_PASTE: case WM_CLEAR: case WM_UNDO: case WM_CHAR:
       // The layer does these through the messages above; the widget never does them.
       return true;
@@ -979,3 +1007,5 @@ void RegisterEditPeers() {
     return std::make_unique<TQtEditPeer>(P, TEditKind::Rich);
   });
 }
+
+}  // namespace qtbackend

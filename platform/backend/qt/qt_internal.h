@@ -4,6 +4,7 @@
 // controls' input calls. Every entry from Qt goes through QtGuard, which catches
 // any exception for Application->HandleException: none crosses Qt's event loop.
 #include <QImage>
+#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,6 +15,7 @@
 
 #include "platform/controls/backend.h"
 #include "platform/controls/winuser.h"
+#include "platform/graphics/qtgbk.h"
 
 class QMenuBar;
 class QMenu;
@@ -21,6 +23,10 @@ class QKeyEvent;
 class QMouseEvent;
 class QSocketNotifier;
 class QTimer;
+
+// Everything of the backend but the programs' entry points (qt_backend.h).
+namespace qtbackend {
+
 class TQtPeer;
 
 // Runs F as one entry from Qt. Widget (may be null) is in use meanwhile: a peer
@@ -39,14 +45,19 @@ int VirtualKeyToQtKey(WORD VKey);
 // Enter 13, Escape 27, Backspace 8, Tab 9, Ctrl+letter 1..26). Refused: a
 // character GBK cannot hold gives Refused = true and no bytes.
 std::string QtKeyChars(const QKeyEvent* E, bool& Refused);
+// A key without a virtual key of its own (a degree sign, a letter of another
+// layout) types its text all the same: its press sends the GBK bytes as WM_CHAR to
+// the focused window, or beeps when GBK cannot hold a character.
+void TypeUnmappedKey(const QKeyEvent* E, bool Press);
 LPARAM QtKeyData(const QKeyEvent* E, bool Release);
 // The key state follows the modifiers of every event.
 void SyncModifiers(Qt::KeyboardModifiers Modifiers);
 WPARAM QtMouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers);
 
-QString ToQt(const std::string& Gbk);
-// Characters GBK cannot hold are dropped (Lossless tells whether any was).
-std::string FromQt(const QString& Text, bool* Lossless = nullptr);
+// Loads Qt's translations of its own texts for Locale in place of the ones loaded
+// before (none for a locale without translations: false). The backend loads the
+// system locale's when it starts.
+bool LoadQtTranslations(const QLocale& Locale);
 
 // ---------------------------------------------------------------------------
 // Peers
@@ -208,3 +219,5 @@ void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose);
 // The image a window's peers show (its children included).
 QImage GrabWindowImage(HWND Wnd, bool FromScreen);
+
+}  // namespace qtbackend

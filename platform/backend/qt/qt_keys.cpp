@@ -2,7 +2,10 @@
 #include <QKeyEvent>
 
 #include "platform/backend/qt/qt_internal.h"
+#include "platform/controls/input.h"
 #include "platform/core/gbk.h"
+
+namespace qtbackend {
 
 namespace {
 
@@ -97,6 +100,14 @@ std::string QtKeyChars(const QKeyEvent* E, bool& Refused) {
   return gbk;
 }
 
+void TypeUnmappedKey(const QKeyEvent* E, bool Press) {
+  if (!Press) return;
+  bool refused = false;
+  std::string chars = QtKeyChars(E, refused);
+  if (refused) MessageBeep(0);  // as for pasted text GBK cannot hold
+  if (!chars.empty()) InputChars(chars);
+}
+
 LPARAM QtKeyData(const QKeyEvent* E, bool Release) {
   LPARAM d = 1 | static_cast<LPARAM>((E->nativeScanCode() & 0xFF) << 16);
   if (E->modifiers() & Qt::AltModifier) d |= KF_ALTDOWN_BIT;
@@ -126,28 +137,4 @@ WPARAM QtMouseKeys(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Modifiers) {
   return k;
 }
 
-QString ToQt(const std::string& Gbk) {
-  std::u16string u = GbkToUtf16(Gbk);
-  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
-}
-
-std::string FromQt(const QString& Text, bool* Lossless) {
-  std::u16string all(reinterpret_cast<const char16_t*>(Text.utf16()), static_cast<size_t>(Text.size()));
-  std::string out;
-  if (Utf16ToGbk(all, out)) {
-    if (Lossless) *Lossless = true;
-    return out;
-  }
-  // One character at a time, dropping what GBK cannot hold.
-  bool lossless = true;
-  out.clear();
-  for (size_t i = 0; i < all.size(); ++i) {
-    size_t n = (all[i] >= 0xD800 && all[i] < 0xDC00 && i + 1 < all.size()) ? 2 : 1;
-    std::string one;
-    if (Utf16ToGbk(all.substr(i, n), one)) out += one;
-    else lossless = false;
-    i += n - 1;
-  }
-  if (Lossless) *Lossless = lossless;
-  return out;
-}
+}  // namespace qtbackend

@@ -11,6 +11,8 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 
+namespace qtbackend {
+
 namespace {
 
 bool MenuContains(TMenuItem* Root, TMenuItem* Item) {
@@ -137,3 +139,5 @@ void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose) {
   Fill(Menu, Root, Root, TopLevel, OwnerDraw, Choose);
 }
+
+}  // namespace qtbackend

@@ -16,6 +16,9 @@
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/core/gbk.h"
+#include "platform/stdctrls/textreply.h"
+
+namespace qtbackend {
 
 namespace {
 
@@ -81,7 +84,10 @@ void SendKey(QWidget* W, TQtPeer* P, QKeyEvent* E, bool Press) {
   QtGuard(W, [&] {
     SyncModifiers(E->modifiers());
     WORD vk = QtKeyToVirtualKey(E->key(), E->modifiers());
-    if (!vk) return;
+    if (!vk) {
+      TypeUnmappedKey(E, Press);
+      return;
+    }
     bool alt = (E->modifiers() & Qt::AltModifier) && !(E->modifiers() & Qt::ControlModifier);
     bool sys = alt || vk == VK_MENU || vk == VK_F10;
     bool refused = false;
@@ -603,20 +609,7 @@ bool TQtNativePeer::DefaultProc(TMessage& M) {
     }
     case WM_GETTEXT: case WM_GETTEXTLENGTH: {
       if (w->metaObject()->indexOfProperty("text") < 0) return false;
-      std::string text = FromQt(w->property("text").toString());
-      if (M.Msg == WM_GETTEXTLENGTH) {
-        M.Result = static_cast<LRESULT>(text.size());
-        return true;
-      }
-      char* buf = reinterpret_cast<char*>(M.LParam);
-      if (!buf || M.WParam == 0) {
-        M.Result = 0;
-        return true;
-      }
-      std::string cut = GbkTruncate(text, M.WParam - 1);
-      std::copy(cut.begin(), cut.end(), buf);
-      buf[cut.size()] = '\0';
-      M.Result = static_cast<LRESULT>(cut.size());
+      ReplyWindowText(M, FromQt(w->property("text").toString()));
       return true;
     }
     case WM_CUT: case WM_COPY: case WM_PASTE: case WM_CLEAR: case WM_UNDO: {
@@ -677,3 +670,5 @@ QImage GrabWindowImage(HWND Wnd, bool FromScreen) {
   QPoint at = w->mapToGlobal(QPoint(0, 0));
   return screen->grabWindow(0, at.x(), at.y(), w->width(), w->height()).toImage();
 }
+
+}  // namespace qtbackend

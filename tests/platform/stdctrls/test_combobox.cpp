@@ -118,6 +118,32 @@ TEST_F(ComboBoxTest, MessagesReachTheItemsInItsListWithOrWithoutWindows) {
   EXPECT_TRUE(Log.empty()) << "messages notify nobody";
 }
 
+// A short buffer gets the text cut before a double-byte character that does not
+// fit whole, in every style (the drop-down list answers itself, the others through
+// their edit), and always a terminating NUL.
+TEST_F(ComboBoxTest, GetTextIntoAShortBufferNeverSplitsADoubleByteCharacter) {
+  const std::string item = "ab\xD6\xD0";  // "ab" and one double-byte character
+  struct TRow {
+    size_t Cap;
+    std::string Want;
+  };
+  const TRow rows[] = {{1, ""}, {3, "ab"}, {4, "ab"}, {5, item}, {9, item}};
+  for (TComboBoxStyle style : {csDropDownList, csDropDown}) {
+    TLogCombo* c = MakeCombo(style, {item.c_str()});
+    c->SetItemIndex(0);
+    for (const TRow& row : rows) {
+      SCOPED_TRACE(std::string(style == csDropDown ? "drop-down" : "list") + " cap " + std::to_string(row.Cap));
+      char buf[16];
+      std::fill(std::begin(buf), std::end(buf), 'X');
+      LRESULT got = c->Perform(WM_GETTEXT, row.Cap, reinterpret_cast<LPARAM>(buf));
+      EXPECT_EQ(got, static_cast<LRESULT>(row.Want.size()));
+      EXPECT_EQ(std::string(buf), row.Want);
+    }
+    EXPECT_EQ(c->Perform(WM_GETTEXT, 0, reinterpret_cast<LPARAM>(nullptr)), 0);
+    EXPECT_EQ(c->Perform(WM_GETTEXTLENGTH, 0, 0), 4);
+  }
+}
+
 TEST_F(ComboBoxTest, NotificationsArriveInOrderOnADropDownAPickAndACloseUp) {
   TLogCombo* c = MakeCombo(csDropDownList, {"one", "two", "three", "four"});
   TLog otherLog;

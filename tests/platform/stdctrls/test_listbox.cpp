@@ -3,6 +3,7 @@
 // keys and scroll bars, re-created windows and form streams.
 #include "tests/platform/controls/fixtures.h"
 #include "platform/stdctrls/listbox.h"
+#include "platform/stdctrls/listcommon.h"
 #include "platform/controls/scrollbars.h"
 #include "platform/core/filer.h"
 #include "platform/core/sysutils.h"
@@ -327,6 +328,29 @@ TEST_F(ListBoxTest, ClicksAndKeysSelectAndNotifyScrollBarsFollowTheItems) {
   InputMouseWheel(Form->Handle(), -120, {30, 30}, 0);
   EXPECT_EQ(l->TopIndex(), 4 + page);
   EXPECT_EQ(events.size(), 5u) << "scrolling selects nothing";
+}
+
+// One scroll bar message from position 10, a line of 2, a page of 5 and an end at
+// 40: where each code goes, and that the end is asked for only when it is the target
+// (a variable-height list measures its items to find it).
+TEST(ListScrollBarTarget, EachCodeMovesByItsStepOrToItsEnd) {
+  struct TRow {
+    WPARAM WParam;
+    std::optional<int> Want;
+  };
+  const TRow rows[] = {{SB_LINEUP, 8},          {SB_LINEDOWN, 12},   {SB_PAGEUP, 5},
+                       {SB_PAGEDOWN, 15},       {SB_TOP, 0},         {SB_BOTTOM, 40},
+                       {MAKEWPARAM(SB_THUMBTRACK, 23), 23},         {MAKEWPARAM(SB_THUMBPOSITION, 7), 7},
+                       {SB_ENDSCROLL, std::nullopt}};
+  for (const TRow& row : rows) {
+    int asked = 0;
+    std::optional<int> to = ScrollBarTarget(row.WParam, 10, 2, 5, [&] {
+      ++asked;
+      return 40;
+    });
+    EXPECT_EQ(to, row.Want) << "code " << LOWORD(row.WParam);
+    EXPECT_EQ(asked, LOWORD(row.WParam) == SB_BOTTOM ? 1 : 0) << "code " << LOWORD(row.WParam);
+  }
 }
 
 TEST_F(ListBoxTest, ARecreatedWindowKeepsItemsDataAndSelection) {

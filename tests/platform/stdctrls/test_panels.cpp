@@ -193,3 +193,53 @@ TEST_F(PanelsTest, AProgressBarKeepsItsPositionInRangeAndAnswersItsMessages) {
   bar->SetSmooth(true);
   EXPECT_FALSE(TShot(form).Any({12, 15, 86, 16}, clBtnFace));
 }
+
+// Hiding an opaque label repaints its area with what lies beneath it: the face of
+// its parent, whether that parent paints its own face (a panel) or has it erased
+// (a form, a group box).
+TEST_F(PanelsTest, AHiddenOpaqueLabelLeavesItsParentsFaceBehind) {
+  struct Case {
+    const char* What;
+    TColor Face;
+  } cases[] = {{"form", clAqua}, {"panel", clBlue}, {"group box", clYellow}};
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    TForm* form = MakeForm("HideForm" + std::to_string(++n));
+    form->SetColor(clAqua);
+    TWinControl* parent = form;
+    if (std::string(c.What) == "panel") {
+      auto* panel = new TPanel(form);
+      panel->SetBevelOuter(bvNone);
+      parent = panel;
+    } else if (std::string(c.What) == "group box") {
+      parent = new TGroupBox(form);
+    }
+    if (parent != form) {
+      parent->SetBounds(10, 10, 200, 150);
+      parent->SetColor(c.Face);
+      parent->SetParent(form);
+    }
+    auto* label = new TLabel(form);
+    label->SetAutoSize(false);
+    label->SetBounds(20, 40, 80, 30);
+    label->SetCaption("Data");
+    label->SetColor(clRed);
+    label->SetParent(parent);
+    form->Show();
+    Application->ProcessMessages();
+    auto pixel = [&] {
+      HDC dc = CreateCompatibleDC(nullptr);
+      HGDIOBJ old = SelectObject(dc, WindowBuffer(parent->Handle()));
+      TPoint o = WindowBufferClientOrigin(parent->Handle());
+      COLORREF p = GetPixel(dc, o.X + 20 + 75, o.Y + 40 + 25);  // far from the text
+      SelectObject(dc, old);
+      DeleteDC(dc);
+      return p;
+    };
+    ASSERT_EQ(pixel(), ColorToRGB(clRed));
+    label->SetVisible(false);
+    Application->ProcessMessages();
+    EXPECT_EQ(pixel(), ColorToRGB(c.Face));
+  }
+}

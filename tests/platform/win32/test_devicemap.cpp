@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,11 +41,18 @@ TEST(DeviceMap, LivesUnderTheXdgConfigFolder) {
   } cases[] = {
       {"/x/cfg", "/home/u", "/x/cfg/dtu-config/serial-ports.ini"},
       {"", "/home/u", "/home/u/.config/dtu-config/serial-ports.ini"},
+      {"cfg", "/home/u", "/home/u/.config/dtu-config/serial-ports.ini"},  // relative: ignored
+      {nullptr, nullptr, nullptr},  // no HOME: the password database's home folder
   };
+  passwd* pw = getpwuid(getuid());
+  ASSERT_NE(pw, nullptr);
+  const std::string fromPasswd = std::string(pw->pw_dir) + "/.config/dtu-config/serial-ports.ini";
   for (const Case& c : cases) {
-    setenv("XDG_CONFIG_HOME", c.Xdg, 1);
-    setenv("HOME", c.Home, 1);
-    EXPECT_EQ(TSerialDeviceMap::DefaultPath(), c.Want);
+    if (c.Xdg) setenv("XDG_CONFIG_HOME", c.Xdg, 1);
+    else unsetenv("XDG_CONFIG_HOME");
+    if (c.Home) setenv("HOME", c.Home, 1);
+    else unsetenv("HOME");
+    EXPECT_EQ(TSerialDeviceMap::DefaultPath(), c.Want ? c.Want : fromPasswd) << (c.Xdg ? c.Xdg : "(unset)");
   }
   setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
   if (xdg.empty()) unsetenv("XDG_CONFIG_HOME");
@@ -81,8 +89,9 @@ TEST(DeviceMap, ReadsEntriesKeepsEverythingElseAndReplacesAtomically) {
             "=/dev/null\n"
             "\n"
             "COM12=/dev/ttyACM0\n");
-  // Nothing temporary is left beside it.
-  EXPECT_EQ(std::system(("test $(ls -A '" + dir.Path + "/sub' | wc -l) -eq 1").c_str()), 0);
+  // Nothing temporary is left beside it, only the lock file.
+  EXPECT_EQ(std::system(("test \"$(ls -A '" + dir.Path + "/sub' | tr '\\n' ' ')\" = "
+                         "'serial-ports.ini serial-ports.ini.lock '").c_str()), 0);
 
   // A new map in a folder that does not exist yet.
   TSerialDeviceMap fresh(dir.Path + "/a/b/serial-ports.ini");
@@ -90,6 +99,39 @@ TEST(DeviceMap, ReadsEntriesKeepsEverythingElseAndReplacesAtomically) {
   fresh.Set("COM1", "/dev/ttyS0");
   fresh.Save();
   EXPECT_EQ(ReadFile(dir.Path + "/a/b/serial-ports.ini"), "COM1=/dev/ttyS0\n");
+}
+
+TEST(DeviceMap, TrailingCommentsAreNoPartOfTheDeviceAndUnchangedLinesStay) {
+  TTempDir dir;
+  std::string file = dir.Path + "/serial-ports.ini";
+  std::ofstream(file) << "COM7=/dev/pts/5   # the simulator\n"
+                         "COM8 = /dev/ttyUSB1\t; lab bench\n"
+                         "COM9=/dev/odd#name\n";
+  TSerialDeviceMap map(file);
+  EXPECT_EQ(map.Find("COM7").value_or(""), "/dev/pts/5");
+  EXPECT_EQ(map.Find("COM8").value_or(""), "/dev/ttyUSB1");
+  EXPECT_EQ(map.Find("COM9").value_or(""), "/dev/odd#name");  // no blank before it
+  EXPECT_TRUE(map.BadLines().empty());
+  map.Set("COM8", "/dev/ttyUSB2");
+  map.Save();
+  EXPECT_EQ(ReadFile(file),
+            "COM7=/dev/pts/5   # the simulator\n"
+            "COM8=/dev/ttyUSB2\n"
+            "COM9=/dev/odd#name\n");
+}
+
+// The temporary file is made afresh under a name nobody can guess: a link planted
+// under the name a writer used to choose is not followed.
+TEST(DeviceMap, SaveNeverWritesThroughAPlantedTemporaryName) {
+  TTempDir dir;
+  std::string file = dir.Path + "/serial-ports.ini";
+  std::ofstream(dir.Path + "/victim") << "keep";
+  ASSERT_EQ(symlink((dir.Path + "/victim").c_str(), (file + ".tmp." + std::to_string(getpid())).c_str()), 0);
+  TSerialDeviceMap map(file);
+  map.Set("COM1", "/dev/ttyS0");
+  map.Save();
+  EXPECT_EQ(ReadFile(dir.Path + "/victim"), "keep");
+  EXPECT_EQ(ReadFile(file), "COM1=/dev/ttyS0\n");
 }
 
 TEST(DeviceMap, SaveFailureRaisesAndLeavesTheOldFile) {

@@ -9,6 +9,8 @@
 #include "platform/stdctrls/combobox.h"
 #include "tests/platform/controls/fixtures.h"
 
+using namespace qtbackend;
+
 namespace {
 
 class ComboQtTest : public ControlsTest {

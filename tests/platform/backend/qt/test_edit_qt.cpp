@@ -14,6 +14,8 @@
 #include "tests/platform/stdctrls/edit_cases.h"
 #include "tests/platform/stdctrls/memo_cases.h"
 
+using namespace qtbackend;
+
 namespace {
 
 QWidget* NativeOf(TWinControl* C) { return dynamic_cast<TQtPeer*>(WindowPeer(C->Handle()))->Client; }

@@ -19,8 +19,11 @@
 
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
+#include "platform/stdctrls/edit.h"
 #include "platform/core/gbk.h"
 #include "tests/platform/controls/fixtures.h"
+
+using namespace qtbackend;
 
 namespace {
 
@@ -182,6 +185,61 @@ TEST_F(QtTest, QtKeysBecomeVirtualKeysDialogKeysAndGbkCharacters) {
   EXPECT_EQ(typed, Utf8ToGbk("A中文字"));
 }
 
+// Keys that carry text but have no virtual key of their own (a degree sign, a
+// letter of a non-US layout typed without an input method) still type their
+// characters, lead byte first; one that GBK cannot hold is refused with a beep, in
+// a window of the layer and in a native edit alike.
+TEST_F(QtTest, KeysOutsideTheKeyTableStillTypeTheirText) {
+  struct TCountingBackend : TQtBackend {
+    int Beeps = 0;
+    void Beep() override { ++Beeps; }
+  } backend;
+  TBackend& installed = Backend();
+  SetBackend(&backend);
+  TForm* form = MakeForm();
+  auto* probe = Child<TProbe>(form, "P", {10, 10, 80, 30});
+  probe->DlgCode = DLGC_WANTCHARS;
+  auto* edit = new TEdit(form);
+  edit->SetName("Edit");
+  edit->SetBounds(10, 40, 150, 25);
+  edit->SetParent(form);
+  form->Show();
+  Pump();
+  struct Target {
+    TWinControl* Control;
+    QWidget* Widget;
+  } targets[] = {{probe, FrameOf(form)}, {edit, ClientOf(edit)}};
+  for (const Target& t : targets) {
+    SCOPED_TRACE(t.Control->Name());
+    t.Control->SetFocus();
+    std::vector<unsigned> typed;
+    TKeyPressEvent onKey = [&](TObject*, char& K) { typed.push_back(static_cast<unsigned char>(K)); };
+    if (t.Control == probe) probe->OnKeyPress = onKey;
+    else edit->OnKeyPress = onKey;
+    backend.Beeps = 0;
+    QtKey(t.Widget, Qt::Key_degree, Qt::NoModifier, QString::fromUtf8("°"));
+    QtKey(t.Widget, Qt::Key_Eacute, Qt::NoModifier, QString::fromUtf8("é"));
+    QtKey(t.Widget, Qt::Key_twosuperior, Qt::NoModifier, QString::fromUtf8("²"));  // not in GBK
+    EXPECT_EQ(typed, (std::vector<unsigned>{0xA1, 0xE3, 0xA8, 0xA6}));
+    EXPECT_EQ(backend.Beeps, 1);
+  }
+  EXPECT_EQ(edit->Text(), "\xA1\xE3\xA8\xA6");
+  delete form;
+  Owned.erase(Owned.begin());
+  SetBackend(&installed);
+}
+
+// Qt's own texts follow the locale: under a Chinese one the file dialog and the
+// standard buttons read Chinese.
+TEST_F(QtTest, QtsOwnTextsFollowTheLocale) {
+  ASSERT_TRUE(LoadQtTranslations(QLocale(QLocale::Chinese, QLocale::China)))
+      << "Qt's translations are missing (scripts/setup installs them)";
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("取消"));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "File &name:"), QString::fromUtf8("文件名称(&N)："));
+  LoadQtTranslations(QLocale::c());
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+}
+
 TEST_F(QtTest, PostedMessagesFromAWorkerThreadArriveThroughQtsEventLoop) {
   TForm* form = MakeForm();
   auto* c = Child<TProbe>(form, "C", {0, 0, 10, 10});
@@ -280,6 +338,21 @@ TEST_F(QtTest, TheBackendRunnerShowsRealMessageBoxesPopupMenusAndModalFormsWitho
       box->button(QMessageBox::No)->click();
   });
   EXPECT_EQ(Application->MessageBox(Utf8ToGbk("继续?"), "Probe", MB_YESNO | MB_ICONQUESTION), IDNO);
+
+  // A short text under a long title: the box is wide enough for the whole title in
+  // a bold title-bar font beside the title bar's icon and buttons.
+  const QString title = QString::fromUtf8("dtu-config 配置工具 - 未命名的工程文件.cloud");
+  int width = 0;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      width = box->width();
+      box->button(QMessageBox::Ok)->click();
+    }
+  });
+  Application->MessageBox(Utf8ToGbk("好"), Utf8ToGbk(title.toStdString()), MB_OK);
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + 100);
 
   TPopupMenu popup(nullptr);
   auto* one = new TMenuItem(&popup);

@@ -1,0 +1,11 @@
+// The edit and list controls' class registration.
+#include "controls/editlist/classes.h"
+
+#include "controls/basic/classes.h"
+#include "controls/editlist/spinedit.h"
+#include "platform/core/object.h"
+
+void RegisterEditListClasses() {
+  RegisterBasicClasses();
+  RegisterClasses({&TQvSpinEdit::StaticClass()});
+}

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/storage/atomicfile.h"
+#include "platform/storage/registry.h"
+#include "platform/win32/osversion.h"
+#include "tempdir.h"
+
+namespace {
+class RegistryTest : public ::testing::Test {
+protected:
+  void SetUp() override { SetRegistryStorePathOverride(Dir / "registry"); }
+  void TearDown() override {
+    SetRegistryStorePathOverride("");
+    SetOsReleasePathOverride("");
+  }
+  TTempDir Dir;
+};
+}  // namespace
+
+TEST_F(RegistryTest, TypedValuesRoundTripThroughTheStoreFile) {
+  {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Temp\\t", true));
+    reg.WriteString("", "default");
+    reg.WriteString("Name", "a \"quoted\"\nline\\");
+    reg.WriteExpandString("Path", "%HOME%/x");
+    reg.WriteInteger("Count", -5);
+    reg.WriteBinaryData("Bytes", "\x0A\xFF", 2);
+  }
+  TRegistry reg;
+  ASSERT_FALSE(reg.OpenKey("\\software\\temp\\missing", false));
+  ASSERT_TRUE(reg.OpenKey("\\software\\temp\\T", false));
+  TStringList names;
+  reg.GetValueNames(&names);
+  EXPECT_EQ(names.CommaText(), ",Name,Path,Count,Bytes");
+  struct { const char* Name; TRegDataType Type; int Size; } cases[] = {
+      {"", rdString, 8}, {"Name", rdString, 17}, {"Path", rdExpandString, 9},
+      {"Count", rdInteger, 4}, {"Bytes", rdBinary, 2}, {"None", rdUnknown, -1}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(reg.GetDataType(c.Name), c.Type) << c.Name;
+    EXPECT_EQ(reg.GetDataSize(c.Name), c.Size) << c.Name;
+  }
+  EXPECT_EQ(reg.ReadString("name"), "a \"quoted\"\nline\\");
+  EXPECT_EQ(reg.ReadInteger("Count"), -5);
+  char buf[4] = {};
+  EXPECT_EQ(reg.ReadBinaryData("Bytes", buf, 4), 2);
+  EXPECT_EQ(std::string(buf, 2), "\x0A\xFF");
+  EXPECT_THROW(reg.ReadInteger("Name"), ERegistryException);
+  EXPECT_THROW(reg.ReadString("Count"), ERegistryException);
+  EXPECT_NE(ReadWholeFile(Dir / "registry")->find("\"Count\"=dword:4294967291"), std::string::npos);
+}
+
+TEST_F(RegistryTest, IniFrontKeepsEachTypeInItsRegistryForm) {
+  TRegistryIniFile ini("\\Software\\Temp\\front");
+  TDateTime when = EncodeDate(2026, 12, 7) + EncodeTime(8, 30, 0, 0);
+  ini.WriteString("S", "Text", "t");
+  ini.WriteInteger("S", "Int", 5);
+  ini.WriteBool("S", "Flag", true);
+  ini.WriteFloat("S", "Float", 2.25);
+  ini.WriteDateTime("S", "When", when);
+  TMemoryStream bin;
+  bin.WriteBuffer("\x01\x02\x03", 3);
+  bin.SetPosition(0);
+  ini.WriteBinaryStream("S", "Bin", &bin);
+
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Temp\\front\\S", false));
+  EXPECT_EQ(reg.GetDataType("Int"), rdInteger);
+  EXPECT_EQ(reg.ReadString("Flag"), "1");
+  EXPECT_EQ(reg.GetDataSize("Float"), 8);
+  EXPECT_EQ(reg.GetDataType("Bin"), rdBinary);
+
+  TRegistryIniFile other("\\Software\\Temp\\front");
+  EXPECT_EQ(other.ReadString("S", "Text", ""), "t");
+  EXPECT_EQ(other.ReadInteger("S", "Int", 0), 5);
+  EXPECT_TRUE(other.ReadBool("S", "Flag", false));
+  EXPECT_EQ(other.ReadFloat("S", "Float", 0), 2.25);
+  EXPECT_EQ(other.ReadDateTime("S", "When", 0), when);
+  TMemoryStream back;
+  EXPECT_EQ(other.ReadBinaryStream("S", "Bin", &back), 3);
+  EXPECT_EQ(other.ReadInteger("Missing", "Int", 9), 9);
+  TStringList l;
+  other.ReadSections(&l);
+  EXPECT_EQ(l.CommaText(), "S");
+  other.ReadSectionValues("S", &l);
+  EXPECT_EQ(l.Strings(1), "Int=5");
+  EXPECT_EQ(l.Strings(5), "Bin=01 02 03 ");
+  other.DeleteKey("S", "Text");
+  EXPECT_FALSE(other.ValueExists("S", "Text"));
+  other.EraseSection("S");
+  EXPECT_FALSE(ini.SectionExists("S"));
+}
+
+// A key opened for reading refuses every change.
+TEST_F(RegistryTest, ReadAccessRefusesWrites) {
+  TRegistryIniFile ini("\\Software\\Temp\\ro", KEY_READ);
+  EXPECT_EQ(ini.RegIniFile()->CurrentAccess(), 0x20019u);
+  EXPECT_THROW(ini.WriteString("S", "V", "x"), ERegistryException);
+  TRegistry full;
+  ASSERT_TRUE(full.OpenKey("\\Software\\Temp\\ro\\S", true));
+  full.WriteString("V", "kept");
+  EXPECT_THROW(ini.WriteString("S", "V", "x"), ERegistryException);
+  EXPECT_THROW(ini.EraseSection("S"), ERegistryException);
+  EXPECT_EQ(ini.ReadString("S", "V", ""), "kept");
+  TRegistry reg(KEY_READ);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Temp\\ro\\S", false));
+  EXPECT_THROW(reg.WriteInteger("N", 1), ERegistryException);
+  EXPECT_FALSE(reg.DeleteValue("V"));
+}
+
+// The machine's version key answers from os-release; machine keys are read-only.
+TEST_F(RegistryTest, MachineVersionKeyAnswersFromThisMachine) {
+  AtomicWriteFile(Dir / "os-release", "NAME=\"Some Linux\"\nPRETTY_NAME=\"Some Linux 12\"\n");
+  SetOsReleasePathOverride(Dir / "os-release");
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(reg.OpenKey("Software\\Microsoft\\Windows NT\\CurrentVersion", false));
+  EXPECT_EQ(reg.ReadString("ProductName"), "Some Linux 12");
+  EXPECT_EQ(reg.ReadString("CurrentVersion"), "6.2");
+  EXPECT_EQ(reg.ReadString("CurrentBuildNumber"), "9200");
+  EXPECT_FALSE(reg.ValueExists("CSDVersion"));
+  EXPECT_FALSE(reg.OpenKey("\\Software\\Microsoft\\Windows\\CurrentVersion", false));
+  TRegistry writer;
+  writer.SetRootKey(HKEY_LOCAL_MACHINE);
+  EXPECT_FALSE(writer.OpenKey("Software\\Microsoft\\Windows NT\\CurrentVersion", false));
+  EXPECT_FALSE(writer.OpenKey("Software\\Mine", true));
+  // The user's own keys the system reads from the machine are absent until written.
+  TRegistry user;
+  EXPECT_FALSE(user.OpenKey("\\Control Panel\\Desktop", false));
+}
+
+// A store file with a line it cannot read is never written over.
+TEST_F(RegistryTest, DamagedStoreIsNotOverwritten) {
+  const std::string damaged = "[HKEY_CURRENT_USER\\K]\n\"A\"=sz:\"x\"\nnot a value line\n";
+  AtomicWriteFile(Dir / "registry", damaged);
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\K", false));
+  EXPECT_EQ(reg.ReadString("A"), "x");
+  EXPECT_THROW(reg.WriteString("B", "y"), ERegistryException);
+  EXPECT_EQ(*ReadWholeFile(Dir / "registry"), damaged);
+}
+
+TEST_F(RegistryTest, ConcurrentWritersKeepEveryValue) {
+  auto writer = [](const std::string& Prefix) {
+    TRegistry reg;
+    reg.OpenKey("\\Software\\Temp\\mt", true);
+    for (int i = 0; i < 20; ++i) reg.WriteInteger(Prefix + std::to_string(i), i);
+  };
+  std::thread a(writer, "a"), b(writer, "b");
+  a.join();
+  b.join();
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Temp\\mt", false));
+  TStringList names;
+  reg.GetValueNames(&names);
+  EXPECT_EQ(names.Count(), 40);
+}
