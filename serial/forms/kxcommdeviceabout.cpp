@@ -2,51 +2,16 @@
 
 #include <sys/utsname.h>
 
-#include <fstream>
-#include <iterator>
-#include <mutex>
-
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 #include "platform/stdctrls/panels.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
+#include "platform/win32/osversion.h"
 #include "serial/commerror.h"
 
 namespace {
-
-std::mutex GOsReleaseLock;
-std::string GOsReleasePath;
-
-// The value of KEY=VALUE in an os-release text, its quotes and escapes removed.
-std::string OsReleaseValue(const std::string& Text, const std::string& Key) {
-  size_t pos = 0;
-  while (pos < Text.size()) {
-    size_t end = Text.find('\n', pos);
-    if (end == std::string::npos) end = Text.size();
-    std::string line = Text.substr(pos, end - pos);
-    pos = end + 1;
-    if (line.compare(0, Key.size() + 1, Key + "=") != 0) continue;
-    std::string v = Trim(line.substr(Key.size() + 1));
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
-      std::string out;
-      for (size_t i = 1; i + 1 < v.size(); ++i) {
-        if (v[i] == '\\' && i + 2 < v.size()) ++i;
-        out += v[i];
-      }
-      v = out;
-    }
-    return v;
-  }
-  return {};
-}
-
-std::string ReadText(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
-  if (!in) return {};
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // GBK for a label; characters GBK cannot hold are left out.
 std::string LabelText(const std::string& Utf8) {
@@ -81,20 +46,14 @@ const bool kFieldsRegistered = [] {
 
 }  // namespace
 
-std::string OsVersionLine(const std::string& OsReleaseText, const std::string& KernelRelease) {
-  std::string name = OsReleaseValue(OsReleaseText, "PRETTY_NAME");
-  if (name.empty()) name = OsReleaseValue(OsReleaseText, "NAME");
-  if (name.empty()) name = "Linux";
-  std::string line = name;
-  const std::string version = OsReleaseValue(OsReleaseText, "VERSION_ID");
+std::string OsVersionLine(const std::string& ProductName, const std::string& VersionId,
+                          const std::string& KernelRelease) {
+  std::string line = ProductName.empty() ? std::string("Linux") : ProductName;
+  const std::string version = LabelText(Trim(VersionId));
   if (!version.empty()) line += " " + version;
-  if (!Trim(KernelRelease).empty()) line += " (" + Trim(KernelRelease) + ")";
-  return LabelText(line);
-}
-
-void SetAboutOsReleasePath(const std::string& Path) {
-  std::lock_guard<std::mutex> lock(GOsReleaseLock);
-  GOsReleasePath = Path;
+  const std::string kernel = LabelText(Trim(KernelRelease));
+  if (!kernel.empty()) line += " (" + kernel + ")";
+  return line;
 }
 
 // ---------------------------------------------------------------------------
@@ -142,19 +101,9 @@ TForm_KXComm64_About::TForm_KXComm64_About(TComponent* AOwner, const std::string
 }
 
 void TForm_KXComm64_About::ShowSysInfo() {
-  std::string text;
-  {
-    std::lock_guard<std::mutex> lock(GOsReleaseLock);
-    if (!GOsReleasePath.empty()) {
-      text = ReadText(GOsReleasePath);
-    } else {
-      text = ReadText("/etc/os-release");
-      if (text.empty()) text = ReadText("/usr/lib/os-release");
-    }
-  }
   utsname u{};
   const std::string kernel = uname(&u) == 0 ? u.release : "";
-  LabelOSVer->SetCaption(OsVersionLine(text, kernel));
+  LabelOSVer->SetCaption(OsVersionLine(OsProductName(), OsReleaseField("VERSION_ID"), kernel));
 }
 
 void TForm_KXComm64_About::BnOKClick(TObject*) { SetModalResult(mrOk); }

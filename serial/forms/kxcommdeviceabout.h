@@ -11,14 +11,12 @@ class TButton;
 class TImage;
 class TLabel;
 
-// The system line: the distribution's name (PRETTY_NAME, else NAME, else "Linux"),
-// its VERSION_ID and the kernel release in brackets, from the text of an os-release
-// file (UTF-8; the result is GBK, characters without a GBK form dropped).
-// "Debian GNU/Linux 12 (bookworm) 12 (6.1.0-18-amd64)"
-std::string OsVersionLine(const std::string& OsReleaseText, const std::string& KernelRelease);
-// Tests read another os-release file; empty restores /etc/os-release (else
-// /usr/lib/os-release).
-void SetAboutOsReleasePath(const std::string& Path);
+// The system line: the distribution's name (os-release's PRETTY_NAME, else NAME,
+// else "Linux"; GBK), its VERSION_ID and the kernel release in brackets, for
+// example "Debian GNU/Linux 12 (bookworm) 12 (6.1.0-18-amd64)". VersionId and
+// KernelRelease are UTF-8; characters without a GBK form are left out.
+std::string OsVersionLine(const std::string& ProductName, const std::string& VersionId,
+                          const std::string& KernelRelease);
 
 class TForm_KXComm64_About : public TForm {
   DTU_CLASS(TForm_KXComm64_About, TForm)

@@ -9,32 +9,32 @@
 #include "platform/stdctrls/panels.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/win32/locale.h"
+#include "platform/win32/osversion.h"
 #include "serial/forms/kxcommdeviceabout.h"
 #include "tests/platform/controls/fixtures.h"
 
 namespace {
 
-TEST(AboutDialog, TheSystemLineComesFromOsReleaseAndTheKernel) {
+TEST(AboutDialog, TheSystemLineIsNameVersionAndKernel) {
   struct Case {
-    const char* OsRelease;
+    const char* Name;
+    const char* VersionId;
     const char* Kernel;
     const char* Line;
   };
   const Case cases[] = {
-      {"NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", "6.1.0-18-amd64",
-       "Debian GNU/Linux 12 (bookworm) 12 (6.1.0-18-amd64)"},
-      {"NAME='Test \\\"OS\\\"'\nVERSION_ID=3.1\n", "6.8.0", "Test \"OS\" 3.1 (6.8.0)"},
-      {"NAME=Arch\nPRETTY_NAME=\"\"\n", "6.9.1-arch1", "Arch (6.9.1-arch1)"},
-      {"", "6.8.0", "Linux (6.8.0)"},
-      {"PRETTY_NAME=\"\xE6\xB7\xB1\xE5\xBA\xA6 Deepin 23\"\nVERSION_ID=23\n", "", "\xC9\xEE\xB6\xC8 Deepin 23 23"},
+      {"Debian GNU/Linux 12 (bookworm)", "12", "6.1.0-18-amd64", "Debian GNU/Linux 12 (bookworm) 12 (6.1.0-18-amd64)"},
+      {"Arch Linux", "", " 6.9.1-arch1 ", "Arch Linux (6.9.1-arch1)"},
+      {"", "", "6.8.0", "Linux (6.8.0)"},
+      {"\xC9\xEE\xB6\xC8 23", "23\xE2\x9C\x93", "", "\xC9\xEE\xB6\xC8 23 23"},  // a check mark GBK lacks
   };
-  for (const Case& c : cases) EXPECT_EQ(OsVersionLine(c.OsRelease, c.Kernel), c.Line) << c.OsRelease;
+  for (const Case& c : cases) EXPECT_EQ(OsVersionLine(c.Name, c.VersionId, c.Kernel), c.Line) << c.Line;
 }
 
 class AboutDialogTest : public ControlsTest {
 protected:
   void TearDown() override {
-    SetAboutOsReleasePath("");
+    SetOsReleasePathOverride("");
     ResetThreadLocale();
     ControlsTest::TearDown();
   }
@@ -43,7 +43,7 @@ protected:
 TEST_F(AboutDialogTest, ShowsTheClassNameVersionAndSystemInTheThreadsLanguage) {
   const std::string file = testing::TempDir() + "os-release-" + std::to_string(::getpid());
   std::ofstream(file) << "NAME=\"Test OS\"\nVERSION_ID=\"7.2\"\n";
-  SetAboutOsReleasePath(file);
+  SetOsReleasePathOverride(file);
   utsname u{};
   ASSERT_EQ(uname(&u), 0);
 
