@@ -257,8 +257,9 @@ void TForm_KxCommDevice_Settings::BnOKClick(TObject*) {
   if (MoveCtrlFocus()) return;
   const TMsgStrings& t = FTexts;
 
+  // A typed name with a comma would not survive the device's PortParams text.
   const std::string port = SelectedPort();
-  if (port.empty()) {
+  if (port.empty() || port.find(',') != std::string::npos) {
     Refuse(CbPort, t.fGetMsg(txNoPort));
     return;
   }

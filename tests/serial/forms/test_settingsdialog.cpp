@@ -160,6 +160,7 @@ TEST_F(SettingsDialogTest, OkChecksTheFieldsInOrderAndKeepsTheDialogOpen) {
   };
   const Case cases[] = {
       {[](TDialog* D) { D->CbPort->SetItemIndex(-1); }, "Must select COM Port", "CbPort"},
+      {[](TDialog* D) { D->CbPort->SetText("COM7,9600"); }, "Must select COM Port", "CbPort"},
       {[](TDialog* D) { D->CbSelBaud->SetText("  "); }, "Must select baud rate", "CbSelBaud"},
       {[](TDialog* D) { D->CbSelBaud->SetText("0"); }, "Invalid baud rate", "CbSelBaud"},
       {[](TDialog* D) { D->CbSelBaud->SetText("-1"); }, "Invalid baud rate", "CbSelBaud"},
