@@ -2,6 +2,7 @@
 // Device-context state and the raster helpers shared by the sources of this folder.
 // Nothing outside platform/graphics includes this header.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/graphics/gdi.h"
@@ -74,6 +75,23 @@ inline uint32_t ToPixel(COLORREF C) {
 }
 inline COLORREF ToColorRef(uint32_t P) {
   return ((P >> 16) & 0xFFu) | (P & 0xFF00u) | ((P & 0xFFu) << 16);
+}
+// Sets N pixels to P. The plain loop (std::fill included) is not vectorised by
+// g++ at -O2, so the run is written 16 bytes at a time through a vector type; the
+// few pixels left over are written singly.
+inline void FillPixels(uint32_t* Dst, int N, uint32_t P) {
+  using TVec = uint32_t __attribute__((vector_size(16)));
+  const TVec v = {P, P, P, P};
+  int i = 0;
+  for (; i + 8 <= N; i += 8) {
+    std::memcpy(Dst + i, &v, sizeof v);
+    std::memcpy(Dst + i + 4, &v, sizeof v);
+  }
+  if (i + 4 <= N) {
+    std::memcpy(Dst + i, &v, sizeof v);
+    i += 4;
+  }
+  for (; i < N; ++i) Dst[i] = P;
 }
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;

@@ -112,7 +112,7 @@ void FillSpanRop2(TDeviceContext* Dc, int Y, int X0, int X1, uint32_t Color, int
     int a = std::max(X0, c.Left), b = std::min(X1, c.Right);
     if (a >= b) continue;
     uint32_t* row = s.Row(Y);
-    if (Rop == R2_COPYPEN) std::fill(row + a, row + b, Color);
+    if (Rop == R2_COPYPEN) FillPixels(row + a, b - a, Color);
     else
       for (int x = a; x < b; ++x) row[x] = Rop2(Rop, Color, row[x]);
   }
@@ -141,15 +141,19 @@ void FillBrushRect(TDeviceContext* Dc, const TRect& R, const TBrushSampler& Brus
   TRect t;
   for (const TRect& c : Dc->ClipRects()) {
     if (!IntersectRect(t, c, R)) continue;
+    if (Brush.Solid()) {
+      const uint32_t p = Brush.SolidPixel();
+      const int n = t.Width();
+      uint32_t* row = s.Row(t.Top) + t.Left;
+      const size_t stride = static_cast<size_t>(s.Width);
+      for (int y = t.Top; y < t.Bottom; ++y, row += stride) FillPixels(row, n, p);
+      continue;
+    }
     for (int y = t.Top; y < t.Bottom; ++y) {
       uint32_t* row = s.Row(y);
-      if (Brush.Solid()) {
-        std::fill(row + t.Left, row + t.Right, Brush.SolidPixel());
-      } else {
-        uint32_t p;
-        for (int x = t.Left; x < t.Right; ++x)
-          if (Brush.Sample(x, y, p)) row[x] = p;
-      }
+      uint32_t p;
+      for (int x = t.Left; x < t.Right; ++x)
+        if (Brush.Sample(x, y, p)) row[x] = p;
     }
   }
 }

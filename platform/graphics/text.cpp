@@ -18,11 +18,14 @@
 #include <QPainter>
 #include <QString>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/core/gbk.h"
 #include "platform/graphics/gdi_internal.h"
@@ -31,6 +34,7 @@
 using namespace gdi;
 
 struct TFontEngine {
+  uint64_t Serial = 0;  // names the engine in the run caches (an address may be reused)
   QFont Font;
   std::unique_ptr<QFontMetrics> Metrics;
   bool Marlett = false;  // the symbol font whose glyphs are drawn as shapes here
@@ -118,7 +122,9 @@ const TSubstitute* FindSubstitute(const char* Name) {
 
 std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
   EnsureGuiApp();
+  static std::atomic<uint64_t> serials{0};
   auto e = std::make_shared<TFontEngine>();
+  e->Serial = ++serials;
   const char* face = Lf.lfFaceName;
   e->Marlett = SameAscii(face, kMarlett);
   QStringList families;
@@ -219,24 +225,114 @@ QString Printable(std::string_view S) {
   return q;
 }
 
+// Forms draw and measure the same short texts over and over (captions, cells, list
+// items). Two caches spare the repeated work, both keyed by the font engine's serial
+// and the text, both cleared whole when they grow past their bounds:
+// - a measured text: the GBK bytes' printable characters and their width;
+// - a drawn run: the glyph coverage of a level run at a whole-pixel position, as
+//   painted once into its own mask and trimmed to the inked pixels. Qt paints the
+//   glyphs at the same sub-pixel phase wherever the mask sits, so compositing the
+//   stored coverage gives the very pixels a fresh painting would.
+struct TMeasured {
+  QString Text;
+  int Width = 0;
+};
+
+struct TRunMask {
+  int Dx = 0, Dy = 0;  // the mask's top-left from the run's baseline start
+  int W = 0, H = 0;
+  std::vector<uint8_t> Alpha;  // W x H coverage
+};
+
+class TTextCache {
+public:
+  static constexpr size_t kMaxText = 256;           // longer texts are not kept
+  static constexpr size_t kMaxEntries = 8192;       // per cache
+  static constexpr size_t kMaxMaskBytes = 8 << 20;  // coverage bytes over all runs
+
+  bool FindMeasured(uint64_t Serial, std::string_view Bytes, TMeasured& Out) {
+    std::lock_guard<std::mutex> g(FLock);
+    auto it = FMeasured.find(Key(Serial, Bytes.data(), Bytes.size()));
+    if (it == FMeasured.end()) return false;
+    Out = it->second;
+    return true;
+  }
+  void AddMeasured(uint64_t Serial, std::string_view Bytes, const TMeasured& M) {
+    if (Bytes.size() > kMaxText) return;
+    std::lock_guard<std::mutex> g(FLock);
+    if (FMeasured.size() >= kMaxEntries) FMeasured.clear();
+    FMeasured.emplace(Key(Serial, Bytes.data(), Bytes.size()), M);
+  }
+  std::shared_ptr<const TRunMask> FindRun(uint64_t Serial, const QString& S) {
+    std::lock_guard<std::mutex> g(FLock);
+    auto it = FRuns.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    return it == FRuns.end() ? nullptr : it->second;
+  }
+  void AddRun(uint64_t Serial, const QString& S, std::shared_ptr<const TRunMask> M) {
+    if (static_cast<size_t>(S.size()) > kMaxText) return;
+    size_t bytes = M->Alpha.size();
+    std::lock_guard<std::mutex> g(FLock);
+    if (FRuns.size() >= kMaxEntries || FMaskBytes + bytes > kMaxMaskBytes) {
+      FRuns.clear();
+      FMaskBytes = 0;
+    }
+    if (FRuns.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), std::move(M)).second)
+      FMaskBytes += bytes;
+  }
+
+private:
+  // The serial's bytes, then the text's; built in a reused buffer (under the lock)
+  // so that a hit allocates nothing.
+  const std::string& Key(uint64_t Serial, const void* Data, size_t N) {
+    FKey.assign(reinterpret_cast<const char*>(&Serial), sizeof Serial);
+    FKey.append(static_cast<const char*>(Data), N);
+    return FKey;
+  }
+  std::mutex FLock;
+  std::string FKey;
+  std::unordered_map<std::string, TMeasured> FMeasured;
+  std::unordered_map<std::string, std::shared_ptr<const TRunMask>> FRuns;
+  size_t FMaskBytes = 0;
+};
+
+TTextCache& TextCache() {
+  static TTextCache* c = new TTextCache;  // lives until the process ends
+  return *c;
+}
+
+// The printable characters of GBK bytes and their width in the engine's font.
+TMeasured Measure(TFontEngine& E, std::string_view Bytes) {
+  TMeasured m;
+  if (TextCache().FindMeasured(E.Serial, Bytes, m)) return m;
+  m.Text = Printable(Bytes);
+  m.Width = E.Width(m.Text);
+  TextCache().AddMeasured(E.Serial, Bytes, m);
+  return m;
+}
+
 // Paints glyph coverage into the surface, blending the text colour by coverage
 // (monochrome surfaces take the text colour where coverage is at least half).
-void Composite(HDC Dc, const QImage& Mask, int Ox, int Oy, uint32_t Color, const TRect* Extra) {
+void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int Ox, int Oy, uint32_t Color,
+               const TRect* Extra) {
   TSurface& s = Dc->Surface();
-  TRect box{Ox, Oy, Ox + Mask.width(), Oy + Mask.height()};
+  TRect box{Ox, Oy, Ox + W, Oy + H};
   if (Extra && !IntersectRect(box, box, *Extra)) return;
   uint32_t cr = (Color >> 16) & 0xFF, cg = (Color >> 8) & 0xFF, cb = Color & 0xFF;
   TRect t;
   for (const TRect& c : Dc->ClipRects()) {
     if (!IntersectRect(t, c, box)) continue;
     for (int y = t.Top; y < t.Bottom; ++y) {
-      const uchar* m = Mask.constScanLine(y - Oy);
+      const uint8_t* m = Mask + (y - Oy) * Stride;
       uint32_t* row = s.Row(y);
       for (int x = t.Left; x < t.Right; ++x) {
         uint32_t a = m[x - Ox];
         if (a == 0) continue;
         if (s.Mono) {
           if (a >= 128) row[x] = Color;
+          continue;
+        }
+        if (a == 255) {  // what the blend below gives at full coverage
+          row[x] = 0xFF000000u | Color;
           continue;
         }
         uint32_t d = row[x];
@@ -285,9 +381,73 @@ void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const 
   }
 }
 
-// Draws one run of text with its baseline start at (X, Y) in surface coordinates,
-// turned by Escapement (tenths of a degree, counter-clockwise). No background.
-void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int Escapement, const TRect* Extra) {
+// The coverage of a level run painted with its baseline start at (-Dx, -Dy) in a
+// W x H mask, trimmed to its inked pixels.
+// Runs are painted into the top-left W x H corner of one scratch image, kept with
+// its paint engine from run to run. Glyphs reaching past the corner land outside
+// what is read, and the corner is cleared before each run.
+struct TScratch {
+  static constexpr int kMaxW = 1024, kMaxH = 256;
+  std::mutex Lock;
+  QImage Image;
+};
+
+TScratch& Scratch() {
+  static TScratch* s = new TScratch;  // lives until the process ends
+  return *s;
+}
+
+std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int Dx, int Dy, int W, int H) {
+  TScratch& scratch = Scratch();
+  std::unique_lock<std::mutex> lock(scratch.Lock, std::defer_lock);
+  QImage own;
+  QImage* image = &own;
+  if (W <= TScratch::kMaxW && H <= TScratch::kMaxH) {
+    lock.lock();
+    if (scratch.Image.isNull()) scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_Alpha8);
+    image = &scratch.Image;
+    for (int y = 0; y < H; ++y) std::memset(image->scanLine(y), 0, static_cast<size_t>(W));
+  } else {
+    own = QImage(W, H, QImage::Format_Alpha8);
+    own.fill(0);
+  }
+  const QImage& mask = *image;
+  {
+    QPainter p(image);
+    p.setFont(E.Font);
+    p.setPen(QColor(0, 0, 0, 255));
+    p.translate(-Dx, -Dy);
+    p.drawText(QPointF(0, 0), S);
+  }
+  int l = W, r = 0, t = H, b = 0;
+  for (int y = 0; y < H; ++y) {
+    const uchar* m = mask.constScanLine(y);
+    for (int x = 0; x < W; ++x)
+      if (m[x]) {
+        l = std::min(l, x);
+        r = std::max(r, x + 1);
+        t = std::min(t, y);
+        b = y + 1;
+      }
+  }
+  auto run = std::make_shared<TRunMask>();
+  if (l >= r) return run;
+  run->Dx = Dx + l;
+  run->Dy = Dy + t;
+  run->W = r - l;
+  run->H = b - t;
+  run->Alpha.resize(static_cast<size_t>(run->W) * static_cast<size_t>(run->H));
+  for (int y = t; y < b; ++y)
+    std::memcpy(run->Alpha.data() + static_cast<size_t>(y - t) * static_cast<size_t>(run->W), mask.constScanLine(y) + l,
+                static_cast<size_t>(run->W));
+  return run;
+}
+
+// Draws one run of text, Width pixels wide as the caller measured it, with its
+// baseline start at (X, Y) in surface coordinates, turned by Escapement (tenths of
+// a degree, counter-clockwise). No background.
+void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, double Y, int Escapement,
+             const TRect* Extra) {
   if (S.isEmpty()) return;
   uint32_t color = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
   int asc = E.Tm.tmAscent, desc = E.Tm.tmDescent;
@@ -299,7 +459,17 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
     }
     return;
   }
-  int width = E.Width(S);
+  // A level run at a whole-pixel position that was drawn before comes from the run
+  // cache, unmeasured.
+  const int ix = static_cast<int>(X), iy = static_cast<int>(Y);
+  const bool level = Escapement == 0 && ix == X && iy == Y && S.size() <= qsizetype(TTextCache::kMaxText);
+  if (level) {
+    if (std::shared_ptr<const TRunMask> run = TextCache().FindRun(E.Serial, S)) {
+      Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+      return;
+    }
+  }
+  const int width = Width;
   int pad = E.Em / 2 + 2;
   double angle = Escapement / 10.0 * M_PI / 180.0;
   double ca = std::cos(angle), sa = std::sin(angle);
@@ -314,10 +484,17 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
   auto coord = [](double v) { return ClampCoord(static_cast<int64_t>(std::clamp(v, -2e9, 2e9))); };
   TRect ink{coord(std::floor(minx) - pad), coord(std::floor(miny) - pad), coord(std::ceil(maxx) + pad),
             coord(std::ceil(maxy) + pad)};
-  // The coverage mask spans only the visible part of the text.
   TRect t = VisibleBox(Dc);
   if (Extra) IntersectRect(t, t, *Extra);
   if (!IntersectRect(t, t, ink)) return;
+  // A level run of modest size is painted whole once and kept.
+  if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
+    std::shared_ptr<const TRunMask> run = PaintRun(E, S, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
+    TextCache().AddRun(E.Serial, S, run);
+    Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+    return;
+  }
+  // Otherwise the coverage mask spans only the visible part of the text.
   QImage mask(t.Width(), t.Height(), QImage::Format_Alpha8);
   mask.fill(0);
   {
@@ -328,7 +505,7 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, double X, double Y, int E
     if (Escapement != 0) p.rotate(-Escapement / 10.0);
     p.drawText(QPointF(0, 0), S);
   }
-  Composite(Dc, mask, t.Left, t.Top, color, Extra);
+  Composite(Dc, mask.constBits(), mask.bytesPerLine(), mask.width(), mask.height(), t.Left, t.Top, color, Extra);
 }
 
 // The background of a run: its cell box, turned like the text.
@@ -412,6 +589,7 @@ TTabs MakeTabs(TFontEngine& E, int Count, const int* Stops) {
 struct TSegment {
   QString Text;
   int X = 0;  // from the line start
+  int Width = 0;
 };
 
 // Splits a line at tabs into runs placed at their tab stops; Origin is the line
@@ -421,8 +599,9 @@ int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origi
   QString run;
   int runX = 0;
   auto flush = [&] {
-    if (Out && !run.isEmpty()) Out->push_back({run, runX});
-    x = runX + E.Width(run);
+    int w = E.Width(run);
+    if (Out && !run.isEmpty()) Out->push_back({run, runX, w});
+    x = runX + w;
     run.clear();
   };
   for (QChar c : Line) {
@@ -453,7 +632,7 @@ bool GetTextMetrics(HDC Dc, TEXTMETRIC* Tm) {
 bool GetTextExtentPoint32(HDC Dc, const char* Str, int Count, TSize* Size) {
   if (!Dc || !Size) return false;
   TFontEngine& e = Engine(Dc);
-  Size->cx = e.Width(Printable(Bytes(Str, Count)));
+  Size->cx = Measure(e, Bytes(Str, Count)).Width;
   Size->cy = e.Tm.tmHeight;
   return true;
 }
@@ -491,12 +670,13 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
     if (Options & ETO_OPAQUE) FillClipped(Dc, clip, ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor)), nullptr);
     if (Options & ETO_CLIPPED) extra = &clip;
   }
-  QString q = Printable(Bytes(Str, Count));
-  int width = e.Width(q), esc = EscapementOf(Dc);
+  TMeasured m = Measure(e, Bytes(Str, Count));
+  const QString& q = m.Text;
+  int width = m.Width, esc = EscapementOf(Dc);
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, esc, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, esc, extra);
-  DrawRun(Dc, e, q, bx, by, esc, extra);
+  DrawRun(Dc, e, q, width, bx, by, esc, extra);
   return true;
 }
 
@@ -514,7 +694,7 @@ int32_t TabbedTextOut(HDC Dc, int X, int Y, const char* Str, int Count, int TabC
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, 0, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, 0, nullptr);
-  for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, nullptr);
+  for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, g.Width, bx + g.X, by, 0, nullptr);
   return static_cast<int32_t>((static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(width) & 0xFFFF));
 }
 
@@ -729,7 +909,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
     else if (Format & DT_RIGHT) x = R->Right - w;
     double bx = x + ox, by = y + oy + e.Tm.tmAscent;
     if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, w, bx, by, 0, extra);
-    for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, bx + g.X, by, 0, extra);
+    for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, g.Width, bx + g.X, by, 0, extra);
     if (l.Prefix >= 0 && l.Prefix < l.Text.size()) {
       // The underline of the '&' character: one pixel below the baseline, across
       // the character's advance.

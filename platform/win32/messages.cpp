@@ -29,6 +29,7 @@ struct TThreadQueue {
   std::deque<TQueued> Sent;
   std::deque<TQueued> Posted;
   int Fd = -1;  // eventfd: readable while the queues are not empty
+  bool Signalled = false;  // whether Fd is readable now (written and not yet read)
   TPostedMessageFilter Filter;
 };
 
@@ -50,13 +51,20 @@ struct TMessageSystem {
     auto it = Queues.find(Id);
     return it == Queues.end() ? nullptr : &it->second;
   }
+  // The descriptor is written by the first message into an empty queue and read
+  // once the queue is empty again, so that an idle loop, which asks for messages
+  // many times a tick, makes no system call for them.
   static void Signal(TThreadQueue& Q) {
+    if (Q.Signalled) return;
     uint64_t one = 1;
     [[maybe_unused]] ssize_t n = ::write(Q.Fd, &one, sizeof one);
+    Q.Signalled = true;
   }
   static void Drain(TThreadQueue& Q) {
+    if (!Q.Signalled) return;
     uint64_t v;
     [[maybe_unused]] ssize_t n = ::read(Q.Fd, &v, sizeof v);
+    Q.Signalled = false;
   }
 };
 

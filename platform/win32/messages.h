@@ -59,7 +59,8 @@ int ProcessMessages();
 // Whether messages wait for the calling thread.
 bool MessagesPending();
 // A descriptor that polls readable while messages wait for the calling thread, for
-// an event loop to watch (the GUI backend plugs it into its own loop).
+// an event loop to watch (the GUI backend plugs it into its own loop). Watchers only
+// poll it; ProcessMessages reads it when it has emptied the queue.
 int MessageQueueFd();
 // Called from the posting thread after each post to the given owner thread, so an
 // event loop that cannot watch the descriptor can be woken (optional; one hook).

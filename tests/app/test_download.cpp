@@ -6,18 +6,22 @@
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <sstream>
+#include <thread>
 
 #include "app/DeviceCommands.h"
 
 #include "controls/editlist/spinedit.h"
 #include "platform/stdctrls/memo.h"
 #include "platform/stdctrls/progress.h"
+#include "platform/win32/clock.h"
 #include "platform/win32/devicemap.h"
 #include "serial/kxcommdevice.h"
 #include "tests/app/app_fixture.h"
@@ -201,35 +205,100 @@ TEST_F(Road, APortLockedByAnotherProgramSaysSo) {
   sim.Stop();
 }
 
-TEST_F(Road, RetriesSplitRepliesAndAHangUpMidDownload) {
-  struct Case {
-    const char* what;
-    std::vector<std::string> faults;
-    const char* message;
-    const char* attempts;
-  };
-  const Case cases[] = {
-      {"ERROR twice, then OK", {"error AT+DTUID attempts=1..2"}, "下载成功！", "\"AT+DTUID\": 3,"},
-      {"a reply in pieces", {"split AT+CLRVAR pieces=3 ms=60"}, "下载成功！", "\"AT+CLRVAR\": 1,"},
-      {"hang-up in the middle", {"hangup AT+SETVAR"}, "下载失败！", "\"AT+SETVAR\": 1"},
-  };
-  FillProject();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::vector<std::string> args = {"--port", "COM58"};
-    for (const auto& f : c.faults) args.insert(args.end(), {"--fault", f});
-    TSim sim(args);
-    ASSERT_EQ(sim.Port, "COM58") << sim.Errors();
-    OpenPort("COM58");
-    FormMain->Button1Click(nullptr);
-    FormMain->ButtonDownloadClick(nullptr);
-    EXPECT_EQ(LastMessage(), c.message);
-    EXPECT_FALSE(FormMain->ProgressBar1->Visible());
-    EXPECT_FALSE(FormMain->Busy());
-    FormMain->KxCommDevice1->SetActive(false);
-    sim.Stop();
-    EXPECT_NE(sim.Dump().find(c.attempts), std::string::npos) << sim.Dump();
+// Each row is one simulator run with its faults: its own test, so that a failure
+// names its row and the rows run side by side.
+namespace {
+
+struct TFaultRow {
+  const char* Name;
+  std::vector<std::string> Faults;
+  const char* Message;
+  const char* Attempts;
+};
+
+// Real time until the simulator has ended by itself (a hang-up ends it); from then
+// on a manual clock that a helper thread runs fast. What follows a hang-up is the
+// download's retries running out on a dead line, which no reply can change, so a
+// row need not wait them out in real time. The clock is never freed: a thread may
+// still read it on its way out of a wait.
+class TFastAfterHangUp : public TManualClock {
+public:
+  static TFastAfterHangUp& Instance() {
+    static auto* c = new TFastAfterHangUp;
+    return *c;
   }
+  std::uint64_t NowMs() override { return FFast.load() ? TManualClock::NowMs() : FReal.NowMs(); }
+  bool Manual() const override { return FFast.load(); }
+
+  // Installs the clock and watches the simulator.
+  void Start(pid_t Sim) {
+    FFast = false;
+    FDone = false;
+    SetClock(this);
+    FHelper = std::thread([this, Sim] {
+      while (!FDone.load()) {
+        if (FFast.load()) {
+          Advance(20);
+          usleep(200);
+          continue;
+        }
+        siginfo_t si{};
+        if (waitid(P_PID, Sim, &si, WEXITED | WNOHANG | WNOWAIT) == 0 && si.si_pid == Sim) {
+          SetNow(FReal.NowMs() + 50);  // ahead of any real reading just taken
+          FFast = true;
+        }
+        usleep(2000);
+      }
+    });
+  }
+  // Once nothing waits on the clock any more (within a generous bound), the
+  // monotonic clock again.
+  void Finish() {
+    for (int i = 0; i < 10000 && FFast.load() && Waiters() > 0; ++i) usleep(1000);
+    FDone = true;
+    FHelper.join();
+    SetClock(nullptr);
+  }
+
+private:
+  TMonotonicClock FReal;
+  std::atomic<bool> FFast{false}, FDone{false};
+  std::thread FHelper;
+};
+
+// The row's name stands for it in test names and messages.
+void PrintTo(const TFaultRow& Row, std::ostream* Out) { *Out << Row.Name; }
+
+class RoadFaults : public Road, public ::testing::WithParamInterface<TFaultRow> {};
+
+}  // namespace
+
+TEST_P(RoadFaults, RetriesSplitRepliesAndAHangUpMidDownload) {
+  const TFaultRow& c = GetParam();
+  FillProject();
+  std::vector<std::string> args = {"--port", "COM58"};
+  for (const auto& f : c.Faults) args.insert(args.end(), {"--fault", f});
+  TSim sim(args);
+  ASSERT_EQ(sim.Port, "COM58") << sim.Errors();
+  TFastAfterHangUp& clock = TFastAfterHangUp::Instance();
+  clock.Start(sim.Pid);
+  OpenPort("COM58");
+  FormMain->Button1Click(nullptr);
+  FormMain->ButtonDownloadClick(nullptr);
+  EXPECT_EQ(LastMessage(), c.Message);
+  EXPECT_FALSE(FormMain->ProgressBar1->Visible());
+  EXPECT_FALSE(FormMain->Busy());
+  FormMain->KxCommDevice1->SetActive(false);
+  clock.Finish();
+  sim.Stop();
+  EXPECT_NE(sim.Dump().find(c.Attempts), std::string::npos) << sim.Dump();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Simulator, RoadFaults,
+    ::testing::Values(
+        TFaultRow{"ErrorTwiceThenOk", {"error AT+DTUID attempts=1..2"}, "下载成功！", "\"AT+DTUID\": 3,"},
+        TFaultRow{"AReplyInPieces", {"split AT+CLRVAR pieces=3 ms=60"}, "下载成功！", "\"AT+CLRVAR\": 1,"},
+        TFaultRow{"HangUpInTheMiddle", {"hangup AT+SETVAR"}, "下载失败！", "\"AT+SETVAR\": 1"}));
 
 #endif  // DTUSIM_PATH

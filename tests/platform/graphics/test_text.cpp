@@ -221,6 +221,66 @@ TEST(TextOut, ReferencePointFollowsTheTextAlignment) {
   }
 }
 
+// Runs are drawn from a cache of their glyph coverage after their first drawing:
+// a second drawing, a drawing under a clip or half off the surface, and a drawing
+// on a monochrome bitmap give the pixels a first drawing gives, and a run drawn
+// in another font is that font's.
+TEST(TextOut, ARunGivesTheSamePixelsWhereverAndHoweverOftenItIsDrawn) {
+  auto draw = [](TTextDC& T, const std::string& S, int X, int Y) {
+    SetTextColor(T.Dc, RGB(0, 0, 0));
+    SetBkMode(T.Dc, TRANSPARENT);
+    SetTextAlign(T.Dc, TA_BASELINE);
+    TextOut(T.Dc, X, Y, S.data(), static_cast<int>(S.size()));
+  };
+  auto same = [](const TTextDC& A, const TTextDC& B) {
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 240; ++x)
+        if (A.At(x, y) != B.At(x, y)) return false;
+    return true;
+  };
+  for (const std::string& s : {std::string("Wavy text"), kChinese + " 12"}) {
+    TTextDC first, again, clipped, edge;
+    draw(first, s, 30, 50);
+    draw(again, s, 30, 50);
+    EXPECT_TRUE(same(again, first)) << s;
+    IntersectClipRect(clipped.Dc, 35, 44, 50, 52);
+    draw(clipped, s, 30, 50);
+    draw(edge, s, -4, 7);  // 34 pixels left and 43 up of the first drawing
+    int inked = 0;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 240; ++x) {
+        bool inClip = x >= 35 && x < 50 && y >= 44 && y < 52;
+        ASSERT_EQ(clipped.At(x, y), inClip ? first.At(x, y) : RGB(255, 255, 255)) << s << " " << x << "," << y;
+        if (x + 34 < 240 && y + 43 < 120) {
+          ASSERT_EQ(edge.At(x, y), first.At(x + 34, y + 43)) << s << " " << x << "," << y;
+        }
+        inked += first.At(x, y) != RGB(255, 255, 255);
+      }
+    EXPECT_GT(inked, 20) << s;
+    TPaintDC mono(240, 120, RGB(255, 255, 255), true);
+    HFONT f = MakeFont("Tahoma");
+    SelectObject(mono.Dc, f);
+    SetBkMode(mono.Dc, TRANSPARENT);
+    SetTextAlign(mono.Dc, TA_BASELINE);
+    TextOut(mono.Dc, 30, 50, s.data(), static_cast<int>(s.size()));
+    int black = 0;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 240; ++x) {
+        bool dark = mono.At(x, y) == RGB(0, 0, 0);
+        black += dark;
+        if (dark) {
+          ASSERT_NE(first.At(x, y), RGB(255, 255, 255)) << s << " " << x << "," << y;
+        }
+      }
+    EXPECT_GT(black, 10) << s;
+    SelectObject(mono.Dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(f);
+    TTextDC bigger("Tahoma", -16);
+    draw(bigger, s, 30, 50);
+    EXPECT_FALSE(same(bigger, first)) << s;
+  }
+}
+
 TEST(TextOut, EscapementTurnsTheTextCellCounterClockwise) {
   TTextDC t("Tahoma", -11, 900);
   TextOut(t.Dc, 40, 100, "Hiya", 4);

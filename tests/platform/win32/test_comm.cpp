@@ -2,6 +2,7 @@
 // back from the driver, and the port wait.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -123,13 +124,22 @@ TEST(CommWait, EventsComeFromThePortAndTheHandles) {
   SetEvent(stop);
   EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0);
   ResetEvent(stop);
-  std::thread changer([&] {
-    usleep(20000);
+  {
+    // The mask changes once the wait is under way: the waiter sits on the manual
+    // clock. Should the change not end the wait, the clock runs the wait out.
+    TManualClock clock;
+    SetClock(&clock);
+    std::atomic<DWORD> result{0xDEAD};
+    std::thread waiter([&] { result = WaitCommEvent(h, &ev, 1, &stop, 10000); });
+    EXPECT_TRUE(clock.WaitForWaiters(1));
     SetCommMask(h, EV_RXCHAR);
-  });
-  EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
-  EXPECT_EQ(ev, 0u);
-  changer.join();
+    for (int i = 0; i < 1000 && result.load() == 0xDEAD; ++i) usleep(10000);
+    if (result.load() == 0xDEAD) clock.Advance(10000);
+    waiter.join();
+    SetClock(nullptr);
+    EXPECT_EQ(result.load(), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(ev, 0u);
+  }
   // Purging the receive side empties the driver.
   ASSERT_TRUE(pty.WriteAll("0123456789", 10));
   ASSERT_TRUE(WaitUntil([&] { ClearCommError(h, &errors, &st); return st.cbInQue == 10; }));

@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <future>
+#include <memory>
 #include <thread>
 
 #include "platform/win32/clock.h"
@@ -75,16 +77,18 @@ TEST(Threads, HandleIsSignalledWhenTheBodyReturnsAndCloseJoins) {
 TEST(Threads, AThreadClosingItsOwnHandleIsDetachedNotDeadlocked) {
   HANDLE own = nullptr;
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  std::atomic<int> state{0};  // 1: was its own thread and closed it
-  own = BeginThread([&] {
+  // 1: was its own thread and closed it. The thread holds the promise, so that it
+  // may still be returning from set_value when this test ends.
+  auto state = std::make_shared<std::promise<int>>();
+  std::future<int> reported = state->get_future();
+  own = BeginThread([&own, ready, state] {
     WaitForSingleObject(ready, INFINITE);
     bool current = IsCurrentThread(own);
     CloseHandle(own);
-    state = current ? 1 : 2;
+    state->set_value(current ? 1 : 2);
   });
   SetEvent(ready);
-  for (int i = 0; i < 1000000 && state.load() == 0; ++i) std::this_thread::yield();
-  EXPECT_EQ(state.load(), 1);
+  EXPECT_EQ(reported.get(), 1);
   CloseHandle(ready);  // the thread is past its wait
 }
 
