@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <vector>
 
 #include "platform/core/sysutils.h"
@@ -160,6 +161,31 @@ void TKxCustomCommDevice::PurgeRead(bool Abort) {
 void TKxCustomCommDevice::PurgeWrite(bool Abort) {
   if (FUsePackage) FPackage->PurgeWrite();
   else FComm->PurgeWrite(Abort);
+}
+
+namespace {
+std::mutex GSettingsDialogLock;
+TKxSettingsDialogProc& SettingsDialogProc() {
+  static TKxSettingsDialogProc proc;
+  return proc;
+}
+}  // namespace
+
+void SetKxSettingsDialogProc(TKxSettingsDialogProc Proc) {
+  std::lock_guard<std::mutex> lock(GSettingsDialogLock);
+  SettingsDialogProc() = std::move(Proc);
+}
+
+bool TKxCustomCommDevice::SettingsDialog(TComponent* Owner, bool OpenOnOK) {
+  TKxSettingsDialogProc proc;
+  {
+    std::lock_guard<std::mutex> lock(GSettingsDialogLock);
+    proc = SettingsDialogProc();
+  }
+  if (!proc)
+    throw EInvalidOperation("The serial device settings dialog is not available: the program has not registered "
+                            "the serial forms (RegisterSerialForms)");
+  return proc(this, Owner, OpenOnOK);
 }
 
 void TKxCustomCommDevice::ResetModem() { FComm->ResetModem(); }

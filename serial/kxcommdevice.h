@@ -10,6 +10,7 @@
 // package layer before the hidden window goes: no handler runs afterwards.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/core/object.h"
@@ -56,6 +57,14 @@ private:
   TCommPackage* FPackage;
 };
 
+class TKxCustomCommDevice;
+
+// The device settings dialog lives above the controls (serial/forms), which fill
+// this hook when a program registers them (RegisterSerialForms). The procedure
+// shows the dialog modally and returns true when it closed with OK.
+using TKxSettingsDialogProc = std::function<bool(TKxCustomCommDevice* Device, TComponent* Owner, bool OpenOnOK)>;
+void SetKxSettingsDialogProc(TKxSettingsDialogProc Proc);
+
 class TKxCustomCommDevice : public TComponent {
   DTU_CLASS(TKxCustomCommDevice, TComponent)
 public:
@@ -82,6 +91,10 @@ public:
   // With UsePackage the layer's purges (Abort is not passed on), else the port's.
   virtual void PurgeRead(bool Abort);
   virtual void PurgeWrite(bool Abort);
+  // Shows the device settings dialog for this device; true when it closed with OK
+  // (OpenOnOK: OK opens the port even when it was closed). EInvalidOperation when
+  // the program has not registered the dialog (RegisterSerialForms).
+  virtual bool SettingsDialog(TComponent* Owner, bool OpenOnOK);
   virtual void ResetModem();
   virtual void InitModem();
   virtual bool EscapeCommFunction(DWORD Func);

@@ -60,19 +60,20 @@ void SetOsReleasePathOverride(const std::string& Path) {
   GOsReleaseOverride = Path;
 }
 
+namespace {
+// The os-release file in use: the override, else the system's.
+std::string OsReleaseText() {
+  std::lock_guard<std::mutex> lock(GOsReleaseLock);
+  if (!GOsReleaseOverride.empty()) return ReadFile(GOsReleaseOverride);
+  std::string text = ReadFile("/etc/os-release");
+  return text.empty() ? ReadFile("/usr/lib/os-release") : text;
+}
+}  // namespace
+
+std::string OsReleaseField(const std::string& Key) { return OsReleaseValue(OsReleaseText(), Key); }
+
 std::string OsProductName() {
-  std::string text;
-  {
-    std::lock_guard<std::mutex> lock(GOsReleaseLock);
-    if (!GOsReleaseOverride.empty()) text = ReadFile(GOsReleaseOverride);
-  }
-  if (text.empty()) {
-    std::lock_guard<std::mutex> lock(GOsReleaseLock);
-    if (GOsReleaseOverride.empty()) {
-      text = ReadFile("/etc/os-release");
-      if (text.empty()) text = ReadFile("/usr/lib/os-release");
-    }
-  }
+  const std::string text = OsReleaseText();
   std::string name = OsReleaseValue(text, "PRETTY_NAME");
   if (name.empty()) name = OsReleaseValue(text, "NAME");
   std::string gbk;

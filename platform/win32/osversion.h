@@ -39,6 +39,9 @@ inline DWORD Win32BuildNumber() { return DtuVersionBuild; }
 // The distribution's name from os-release (PRETTY_NAME, else NAME; /etc/os-release,
 // else /usr/lib/os-release), as GBK text; empty when neither file names one.
 std::string OsProductName();
+// The value of one os-release field (VERSION_ID, ...) as written there (UTF-8,
+// quotes removed); empty when it is not set.
+std::string OsReleaseField(const std::string& Key);
 // Tests read another os-release file; empty restores the system's.
 void SetOsReleasePathOverride(const std::string& Path);
 
