@@ -2,10 +2,17 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/colorcombo.h"
+#include "controls/editlist/combobox.h"
+#include "controls/editlist/fontlists.h"
+#include "controls/editlist/historycombo.h"
+#include "controls/editlist/imagecombo.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
   RegisterBasicClasses();
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvComboBox::StaticClass(), &TQvColorComboBox::StaticClass(), &TQvFontComboBox::StaticClass(),
+                   &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
 }
