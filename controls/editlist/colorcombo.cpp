@@ -299,7 +299,8 @@ void TQvColorComboBox::SaveCustomColors(const std::string& Section) {
 
 void TQvColorComboBox::WndProc(TMessage& M) {
   if (M.Msg == CN_COMMAND) {
-    FCancelled = HIWORD(M.WParam) == CBN_SELENDCANCEL;
+    // Escape sends SELENDCANCEL and then CLOSEUP: the close-up still sees it.
+    if (HIWORD(M.WParam) != CBN_CLOSEUP) FCancelled = HIWORD(M.WParam) == CBN_SELENDCANCEL;
     if (HIWORD(M.WParam) == CBN_SELCHANGE) FKeepCustom = false;
   } else if (M.Msg == CN_DRAWITEM && FShowColorNames) {
     if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) d->rcItem.Left += 24;

@@ -145,6 +145,8 @@ void TQvCustomComboBox::UpdateSearchStr() {
   if (Style() != csDropDown) return;
   if (!FSearchSet) FSearchStr = Text();
   FSearchSet = false;
+  // An emptied text selects nothing (an empty prefix would match the first item).
+  if (FSearchStr.empty()) return;
   int index = FindClosest(FSearchStr);
   if (index < 0) return;
   SetItemIndex(index);

@@ -222,7 +222,7 @@ private:
 // (not written while an attached controller supplies it), the search options,
 // the class library's control properties and the events.
 template <class C>
-TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B) {
+TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B, bool PopupMenu = true) {
   using P = TQvFrameControllerProperty;
   auto by = [](P p) { return std::function<bool(C*)>([p](C* x) { return x->FramingStored(p); }); };
   auto& idents = ColorIdents();
@@ -262,8 +262,9 @@ TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B) {
             by(fcpReadOnlyColorOnFocus))
       .Bool("TabOnEnter", &C::TabOnEnter, &C::SetTabOnEnter, false);
   for (const char* n : {"Align", "Anchors", "Ctl3D", "Enabled", "Font", "ParentCtl3D", "ParentFont", "ParentShowHint",
-                        "PopupMenu", "ShowHint", "TabOrder", "Visible"})
+                        "ShowHint", "TabOrder", "Visible"})
     B.Prop(TControl::Property(n));
+  if (PopupMenu) B.Prop(TControl::Property("PopupMenu"));
   B.Prop(TControl::Property("ParentColor", 0)).Prop(TControl::Property("TabStop", 1));
   B.Event("OnChange", static_cast<TNotifyEvent C::*>(&C::OnChange))
       .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&C::OnCloseUp))

@@ -245,7 +245,7 @@ const TClassInfo& TQvMRUComboBox::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<C> b("TQvMRUComboBox", &TQvCustomComboBox::StaticClass());
     b.Component().Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown);
-    AddFramedComboProps(b);
+    AddFramedComboProps(b, false);  // the control's own edit menu
     b.Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Int("ItemHeight", &C::ItemHeight, [](C* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
         .Int("MaxHistory", &C::MaxHistory, [](C* x, int64_t v) { x->SetMaxHistory(static_cast<int>(v)); }, 25)
