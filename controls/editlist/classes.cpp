@@ -2,10 +2,12 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
   RegisterBasicClasses();
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvListBox::StaticClass()});
 }
