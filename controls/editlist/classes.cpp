@@ -4,10 +4,12 @@
 #include "controls/basic/classes.h"
 #include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/tabbedlist.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
   RegisterBasicClasses();
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvListBox::StaticClass()});
+  RegisterClasses({&TQvTabbedListBox::StaticClass()});
 }

@@ -218,7 +218,7 @@ public:
 // The published properties of TQvListBox, shared by the published framed list
 // boxes (the tabbed list box leaves TabWidth out).
 template <class L>
-void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth) {
+void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true) {
   TPropInfo color = TControl::Property("Color");
   auto colorStored = color.Stored;
   color.Stored = [colorStored](TObject* O) {
@@ -274,7 +274,7 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth) {
       .Prop(TControl::Property("ParentShowHint"))
       .Prop(TControl::Property("PopupMenu"))
       .Prop(TControl::Property("ShowHint"))
-      .Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, true)
+      .Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
       .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
       .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard)
       .Prop(TControl::Property("TabOrder"))
