@@ -7,7 +7,9 @@
 #include "controls/editlist/fontlists.h"
 #include "controls/editlist/historycombo.h"
 #include "controls/editlist/imagecombo.h"
+#include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/tabbedlist.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -15,4 +17,6 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvComboBox::StaticClass(), &TQvColorComboBox::StaticClass(), &TQvFontComboBox::StaticClass(),
                    &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
+  RegisterClasses({&TQvListBox::StaticClass()});
+  RegisterClasses({&TQvTabbedListBox::StaticClass()});
 }
