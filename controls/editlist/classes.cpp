@@ -16,7 +16,7 @@ void RegisterEditListClasses() {
   RegisterBasicClasses();
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvComboBox::StaticClass(), &TQvColorComboBox::StaticClass(), &TQvFontComboBox::StaticClass(),
-                   &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
+                   &TQvFontListBox::StaticClass(), &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
   RegisterClasses({&TQvListBox::StaticClass()});
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
 }

@@ -1,5 +1,7 @@
 #include "controls/editlist/fontlists.h"
 
+#include <memory>
+
 #include "controls/common/utils.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
@@ -65,6 +67,110 @@ TQvFontGlyph FontGlyphFor(uint8_t P, TQvFontDevice Device) {
   if (fixed) return TQvFontGlyph::fgFixedPitch;
   return Device == fdPrinter ? TQvFontGlyph::fgPrinter : TQvFontGlyph::fgDevice;
 }
+
+void LoadFontFamilies(TStrings* Items, TQvFontType Type, bool ShowSymbolFonts) {
+  Items->BeginUpdate();
+  HDC dc = GetDC(nullptr);
+  EnumFontFamilies(dc, nullptr, [&](const LOGFONT& Lf, const TEXTMETRIC& Tm, int) {
+    if (FontPassesFilter(Type, ShowSymbolFonts, Tm.tmPitchAndFamily, Lf.lfCharSet))
+      Items->AddObject(std::string(Lf.lfFaceName).substr(0, 32), PitchObject(Tm.tmPitchAndFamily));
+    return 1;
+  });
+  ReleaseDC(nullptr, dc);
+  Items->EndUpdate();
+}
+
+bool AddToRecentFonts(TStrings* Items, int Selected, int& LastMRUIndex) {
+  if (Selected <= 0 || Selected >= Items->Count()) return false;
+  std::string name = Items->Strings(Selected);
+  for (int i = 0; i <= LastMRUIndex && i < Items->Count(); ++i)
+    if (Items->Strings(i) == name) {
+      Items->Move(i, 0);
+      return true;
+    }
+  Items->InsertObject(0, name, Items->Objects(Selected));
+  if (Selected > LastMRUIndex) ++LastMRUIndex;
+  return true;
+}
+
+namespace {
+
+// One item of either control: the type glyph in the 24-pixel margin left of
+// Rect, then the name and/or the sample.
+//
+//   |<-20->[glyph]  |name.........| sample (own font)
+void DrawFontItem(TCanvas* C, TBitmap* const* Glyphs, TColor Color, bool Enabled, const std::string& Name,
+                  uint8_t Pitch, TQvFontDevice Device, TQvShowStyle Style, TRect Rect, bool ClipText) {
+  C->FillRect(Rect);
+  std::unique_ptr<TBitmap> cell(new TBitmap(12, 12));
+  cell->Canvas()->Brush()->SetColor(Color);
+  cell->Canvas()->FillRect(TRect(0, 0, 12, 12));
+  cell->Canvas()->BrushCopy(TRect(0, 0, 12, 12), Glyphs[static_cast<int>(FontGlyphFor(Pitch, Device))],
+                            TRect(0, 0, 12, 12), clOlive);
+  C->Draw(Rect.Left - 20, Rect.Top + (Rect.Height() - 12) / 2, cell.get());
+  if (!Enabled) C->Font()->SetColor(clBtnShadow);
+  int dy = (Rect.Height() - C->TextHeight("Yy")) / 2;
+  C->Brush()->SetStyle(bsClear);
+  auto text = [&](const TRect& R, int X, int Y) {
+    if (ClipText) C->TextRect(R, X, Y, Name);
+    else C->TextOut(X, Y, Name);
+  };
+  switch (Style) {
+    case ssFontName:
+    case ssFontPreview: text(Rect, Rect.Left + 2, Rect.Top + dy); break;
+    case ssFontSample:
+      C->Font()->SetName(Name);
+      text(Rect, Rect.Left + 2, Rect.Top + (Rect.Height() - C->TextHeight("Yy")) / 2);
+      break;
+    case ssFontNameAndSample: {
+      int mid = Rect.Left + Rect.Width() / 2;
+      C->TextRect(TRect(Rect.Left, Rect.Top, mid - 4, Rect.Bottom), Rect.Left + 2, Rect.Top + dy, Name);
+      C->Pen()->SetColor(Enabled ? clWindowText : clBtnShadow);
+      C->MoveTo(mid + 2, Rect.Top);
+      C->LineTo(mid + 2, Rect.Bottom);
+      C->Font()->SetName(Name);
+      int sdy = (Rect.Height() - C->TextHeight("Yy")) / 2;
+      C->TextRect(TRect(mid + 4, Rect.Top, Rect.Right, Rect.Bottom), mid + 4, Rect.Top + sdy, Name);
+      break;
+    }
+  }
+  C->Brush()->SetStyle(bsSolid);
+}
+
+// The preview's sample: PreviewText or the default, shortened while it does not
+// fit; with a preview edit its selection or first 10 characters.
+void SetPreviewSample(TQvPreviewFontPanel* Panel, const std::string& PreviewText, TCustomEdit* Edit, int Width,
+                      int FontSize) {
+  std::string sample = PreviewText.empty() ? kDefaultSample : PreviewText;
+  Panel->SetAlignment(taCenter);
+  if (Edit) {
+    Panel->SetAlignment(taLeftJustify);
+    sample = Edit->SelLength() > 0 ? Edit->SelText() : Edit->Text().substr(0, 10);
+  } else {
+    TCanvas* c = Panel->PanelCanvas();
+    c->Font()->Assign(Panel->Font());
+    c->Font()->SetSize(FontSize);
+    if (c->TextWidth(sample) >= Width) sample = "AaBbYyZ";
+    if (c->TextWidth(sample) >= Width) sample = "AaBbYy";
+  }
+  Panel->SetCaption(sample);
+}
+
+// Shows the panel beside the control, or left of it when the work area ends.
+void ShowPreviewBeside(TQvPreviewFontPanel* Panel, TWinControl* Control, int DropWidth, int Width, int FitWidth,
+                       int Height, int FontSize) {
+  TPoint p = Control->ClientToScreen(TPoint(0, 0));
+  int x = p.X + (DropWidth > 0 ? DropWidth : Control->Width());
+  int right;
+  if (TMonitor* m = GetMonitorContainingPoint(p)) right = GetMonitorWorkArea(m).Right;
+  else right = GetActiveWorkAreaWidth(Control->Parent());
+  if (x + FitWidth > right) x = p.X - Width;
+  Panel->Font()->SetSize(FontSize);
+  Panel->HandleNeeded();
+  SetWindowPos(Panel->Handle(), nullptr, x - 1, p.Y, Width, Height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // TQvPreviewFontPanel
@@ -143,16 +249,7 @@ void TQvFontComboBox::LoadBitmaps() {
 void TQvFontComboBox::LoadFonts() {
   // The recent section was part of the old items.
   FLastMRUIndex = -1;
-  TStrings* items = Items();
-  items->BeginUpdate();
-  HDC dc = GetDC(nullptr);
-  EnumFontFamilies(dc, nullptr, [&](const LOGFONT& Lf, const TEXTMETRIC& Tm, int) {
-    if (FontPassesFilter(FFontType, FShowSymbolFonts, Tm.tmPitchAndFamily, Lf.lfCharSet))
-      items->AddObject(std::string(Lf.lfFaceName).substr(0, 32), PitchObject(Tm.tmPitchAndFamily));
-    return 1;
-  });
-  ReleaseDC(nullptr, dc);
-  items->EndUpdate();
+  LoadFontFamilies(Items(), FFontType, FShowSymbolFonts);
 }
 
 void TQvFontComboBox::CreateWnd() {
@@ -218,34 +315,13 @@ void TQvFontComboBox::SetSelectedFont(TFont* F) {
 }
 
 void TQvFontComboBox::UpdatePreviewText() {
-  if (!FPreviewPanel) return;
-  std::string sample = FPreviewText.empty() ? kDefaultSample : FPreviewText;
-  FPreviewPanel->SetAlignment(taCenter);
-  if (FPreviewEdit) {
-    FPreviewPanel->SetAlignment(taLeftJustify);
-    sample = FPreviewEdit->SelLength() > 0 ? FPreviewEdit->SelText() : FPreviewEdit->Text().substr(0, 10);
-  } else {
-    TCanvas* c = FPreviewPanel->PanelCanvas();
-    c->Font()->Assign(FPreviewPanel->Font());
-    c->Font()->SetSize(FPreviewFontSize);
-    if (c->TextWidth(sample) >= FPreviewWidth) sample = "AaBbYyZ";
-    if (c->TextWidth(sample) >= FPreviewWidth) sample = "AaBbYy";
-  }
-  FPreviewPanel->SetCaption(sample);
+  if (FPreviewPanel) SetPreviewSample(FPreviewPanel, FPreviewText, FPreviewEdit, FPreviewWidth, FPreviewFontSize);
 }
 
 void TQvFontComboBox::ShowPreviewPanel() {
   if (!FPreviewPanel || Items()->Count() == 0) return;
-  TPoint p = ClientToScreen(TPoint(0, 0));
-  int x = p.X + (DropDownWidth() > 0 ? DropDownWidth() : Width());
-  int right;
-  if (TMonitor* m = GetMonitorContainingPoint(p)) right = GetMonitorWorkArea(m).Right;
-  else right = GetActiveWorkAreaWidth(Parent());
-  if (x + FPreviewWidth > right) x = p.X - FPreviewWidth;
-  FPreviewPanel->Font()->SetSize(FPreviewFontSize);
-  FPreviewPanel->HandleNeeded();
-  SetWindowPos(FPreviewPanel->Handle(), nullptr, x - 1, p.Y, FPreviewWidth, FPreviewHeight,
-               SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  ShowPreviewBeside(FPreviewPanel, this, DropDownWidth(), FPreviewWidth, FPreviewWidth, FPreviewHeight,
+                    FPreviewFontSize);
   FPreviewPanel->FShown = true;
 }
 
@@ -274,22 +350,7 @@ void TQvFontComboBox::CloseUp() {
 }
 
 void TQvFontComboBox::AddSelectedToMRU() {
-  int sel = ItemIndex();
-  if (!FMaintainMRUFonts || sel <= 0) return;
-  std::string name = Items()->Strings(sel);
-  int found = -1;
-  for (int i = 0; i <= FLastMRUIndex && i < Items()->Count(); ++i)
-    if (Items()->Strings(i) == name) {
-      found = i;
-      break;
-    }
-  if (found >= 0) {
-    Items()->Move(found, 0);
-  } else {
-    Items()->InsertObject(0, name, Items()->Objects(sel));
-    if (sel > FLastMRUIndex) ++FLastMRUIndex;
-  }
-  SetItemIndex(0);
+  if (FMaintainMRUFonts && AddToRecentFonts(Items(), ItemIndex(), FLastMRUIndex)) SetItemIndex(0);
 }
 
 void TQvFontComboBox::WndProc(TMessage& M) {
@@ -315,50 +376,14 @@ void TQvFontComboBox::WndProc(TMessage& M) {
   inherited::WndProc(M);
 }
 
-// |glyph at Left-20| name (control font) | sample (own font)
 void TQvFontComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
-  TCanvas* c = Canvas();
-  c->FillRect(Rect);
   std::string name = Items()->Strings(Index);
-  uint8_t pitch = PitchOf(Items()->Objects(Index));
-  std::unique_ptr<TBitmap> cell(new TBitmap(12, 12));
-  cell->Canvas()->Brush()->SetColor(Color());
-  cell->Canvas()->FillRect(TRect(0, 0, 12, 12));
-  cell->Canvas()->BrushCopy(TRect(0, 0, 12, 12), FGlyphs[static_cast<int>(FontGlyphFor(pitch, FFontDevice))],
-                            TRect(0, 0, 12, 12), clOlive);
-  c->Draw(Rect.Left - 20, Rect.Top + (Rect.Height() - 12) / 2, cell.get());
-  if (!Enabled()) c->Font()->SetColor(clBtnShadow);
   bool edit = State.Contains(odComboBoxEdit);
   TQvShowStyle style = FShowStyle;
   if (edit && style == ssFontNameAndSample) style = ssFontName;
-  int dy = (Rect.Height() - c->TextHeight("Yy")) / 2;
-  c->Brush()->SetStyle(bsClear);
-  switch (style) {
-    case ssFontName:
-    case ssFontPreview:
-      c->TextRect(Rect, Rect.Left + 2, Rect.Top + dy, name);
-      break;
-    case ssFontSample: {
-      c->Font()->SetName(name);
-      dy = (Rect.Height() - c->TextHeight("Yy")) / 2;
-      c->TextRect(Rect, Rect.Left + 2, Rect.Top + dy, name);
-      break;
-    }
-    case ssFontNameAndSample: {
-      int mid = Rect.Left + Rect.Width() / 2;
-      TRect left(Rect.Left, Rect.Top, mid - 4, Rect.Bottom);
-      c->TextRect(left, Rect.Left + 2, Rect.Top + dy, name);
-      c->Pen()->SetColor(Enabled() ? clWindowText : clBtnShadow);
-      c->MoveTo(mid + 2, Rect.Top);
-      c->LineTo(mid + 2, Rect.Bottom);
-      c->Font()->SetName(name);
-      int sdy = (Rect.Height() - c->TextHeight("Yy")) / 2;
-      TRect right(mid + 4, Rect.Top, Rect.Right, Rect.Bottom);
-      c->TextRect(right, mid + 4, Rect.Top + sdy, name);
-      break;
-    }
-  }
-  c->Brush()->SetStyle(bsSolid);
+  DrawFontItem(Canvas(), FGlyphs, Color(), Enabled(), name, PitchOf(Items()->Objects(Index)), FFontDevice, style, Rect,
+               true);
+  TCanvas* c = Canvas();
   if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
     FPreviewPanel->Font()->SetName(name);
     FPreviewPanel->PanelCanvas()->Font()->Assign(FPreviewPanel->Font());
@@ -399,4 +424,198 @@ const TClassInfo& TQvFontComboBox::StaticClass() {
 
 namespace {
 const bool kRegistered = (RegisterClass(TQvFontComboBox::StaticClass()), true);
+}
+
+// ---------------------------------------------------------------------------
+// TQvFontListBox
+// ---------------------------------------------------------------------------
+
+TQvFontListBox::TQvFontListBox(TComponent* AOwner) : TQvCustomListBox(AOwner) {
+  SetStyle(lbOwnerDrawFixed);
+  SetSorted(true);
+  FSelectedFont = new TFont();
+  FSelectedFont->SetSize(8);
+  LoadBitmaps();
+  if (!ComponentState().Contains(csDesigning)) FPreviewPanel = new TQvPreviewFontPanel(this, this);
+}
+
+TQvFontListBox::~TQvFontListBox() {
+  delete FSelectedFont;
+  for (TBitmap* b : FGlyphs) delete b;
+}
+
+void TQvFontListBox::LoadBitmaps() {
+  for (int i = 0; i < 5; ++i) {
+    delete FGlyphs[i];
+    FGlyphs[i] = CreateFontGlyph(static_cast<TQvFontGlyph>(i));
+  }
+}
+
+void TQvFontListBox::LoadFonts() {
+  FLastMRUIndex = -1;
+  LoadFontFamilies(Items(), FFontType, FShowSymbolFonts);
+}
+
+void TQvFontListBox::CreateWnd() {
+  inherited::CreateWnd();
+  Items()->Clear();
+  LoadFonts();
+  if (!FSavedFontName.empty()) SetFontName(FSavedFontName);
+}
+
+void TQvFontListBox::DestroyWnd() {
+  FSavedFontName = GetFontName();
+  inherited::DestroyWnd();
+}
+
+#define QV_RELOAD_SETTER(Name, Type, Field) \
+  void TQvFontListBox::Set##Name(Type V) { \
+    if (V == Field) return; \
+    Field = V; \
+    if (HandleAllocated()) RecreateWnd(); \
+  }
+QV_RELOAD_SETTER(FontDevice, TQvFontDevice, FFontDevice)
+QV_RELOAD_SETTER(FontType, TQvFontType, FFontType)
+QV_RELOAD_SETTER(ShowSymbolFonts, bool, FShowSymbolFonts)
+#undef QV_RELOAD_SETTER
+
+void TQvFontListBox::SetShowStyle(TQvShowStyle V) {
+  if (V == FShowStyle) return;
+  FShowStyle = V;
+  Invalidate();
+}
+
+void TQvFontListBox::SetPreviewEdit(TCustomEdit* V) {
+  if (V == FPreviewEdit) return;
+  FPreviewEdit = V;
+  if (V) V->FreeNotification(this);
+}
+
+void TQvFontListBox::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FPreviewEdit) FPreviewEdit = nullptr;
+  if (AComponent == FPreviewPanel) FPreviewPanel = nullptr;
+}
+
+std::string TQvFontListBox::GetFontName() {
+  int i = ItemIndex();
+  return i >= 0 ? Items()->Strings(i) : std::string();
+}
+
+void TQvFontListBox::SetFontName(const std::string& V) { SetItemIndex(Items()->IndexOf(V)); }
+
+TFont* TQvFontListBox::GetSelectedFont() {
+  int i = ItemIndex();
+  if (i < 0) return nullptr;
+  FSelectedFont->SetName(Items()->Strings(i));
+  FSelectedFont->SetSize(FFontSize);
+  FSelectedFont->SetStyle(FFontStyle);
+  return FSelectedFont;
+}
+
+void TQvFontListBox::SetSelectedFont(TFont* F) {
+  if (F) SetItemIndex(Items()->IndexOf(F->Name()));
+}
+
+void TQvFontListBox::UpdatePreviewText() {
+  if (FPreviewPanel) SetPreviewSample(FPreviewPanel, FPreviewText, FPreviewEdit, FPreviewWidth, FPreviewFontSize);
+}
+
+void TQvFontListBox::ShowPreviewPanel() {
+  if (!FPreviewPanel || Items()->Count() == 0) return;
+  ShowPreviewBeside(FPreviewPanel, this, 0, FPreviewWidth, FPreviewPanel->Width(), FPreviewHeight, FPreviewFontSize);
+  FPreviewPanel->FShown = true;
+}
+
+void TQvFontListBox::HidePreviewPanel() {
+  if (!FPreviewPanel || !FPreviewPanel->FShown) return;
+  if (FPreviewPanel->HandleAllocated())
+    SetWindowPos(FPreviewPanel->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FPreviewPanel->FShown = false;
+}
+
+void TQvFontListBox::AddFontToMRUList() {
+  if (FMaintainMRUFonts && AddToRecentFonts(Items(), ItemIndex(), FLastMRUIndex)) SetItemIndex(0);
+}
+
+void TQvFontListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  UpdatePreviewText();
+  std::weak_ptr<bool> alive = FAlive;
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (alive.expired()) return;
+  if (FShowStyle == ssFontPreview) ShowPreviewPanel();
+}
+
+void TQvFontListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  std::weak_ptr<bool> alive = FAlive;
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (alive.expired()) return;
+  HidePreviewPanel();
+}
+
+void TQvFontListBox::WndProc(TMessage& M) {
+  switch (M.Msg) {
+    case CM_HIDEPREVIEWPANEL:
+      HidePreviewPanel();
+      return;
+    case CM_CANCELMODE:
+      if (reinterpret_cast<TControl*>(M.LParam) != this) HidePreviewPanel();
+      break;
+    case CM_FONTCHANGED:
+      inherited::WndProc(M);
+      if (HandleAllocated()) RecreateWnd();
+      return;
+    case CN_DRAWITEM:
+      if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) d->rcItem.Left += 24;
+      break;
+    default: break;
+  }
+  inherited::WndProc(M);
+}
+
+void TQvFontListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+  std::string name = Items()->Strings(Index);
+  DrawFontItem(Canvas(), FGlyphs, Color(), Enabled(), name, PitchOf(Items()->Objects(Index)), FFontDevice, FShowStyle,
+               Rect, FShowStyle == ssFontNameAndSample);
+  TCanvas* c = Canvas();
+  if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
+    FPreviewPanel->Font()->SetName(name);
+    FPreviewPanel->PanelCanvas()->Font()->Assign(FPreviewPanel->Font());
+    UpdatePreviewText();
+  }
+  if (FMaintainMRUFonts && Index == FLastMRUIndex) {
+    c->Pen()->SetColor(clWindowText);
+    c->MoveTo(0, Rect.Bottom - 1);
+    c->LineTo(Rect.Right, Rect.Bottom - 1);
+  }
+}
+
+const TClassInfo& TQvFontListBox::StaticClass() {
+  using C = TQvFontListBox;
+  static const TClassInfo info = [] {
+    TClassBuilder<C> b("TQvFontListBox", &TQvCustomListBox::StaticClass());
+    b.Component();
+    PublishFramedListBox(b, false);
+    b.Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
+        .Str("FontName", &C::GetFontName, &C::SetFontName)
+        .Int("FontSize", &C::FontSize, [](C* x, int64_t v) { x->SetFontSize(static_cast<int>(v)); }, 8)
+        .Set<TFontStyle>("FontStyle", &C::FontStyle, &C::SetFontStyle, TFontStyles{})
+        .Enum<TQvFontType>("FontType", &C::FontType, &C::SetFontType, ftAll)
+        .Bool("MaintainMRUFonts", &C::MaintainMRUFonts, &C::SetMaintainMRUFonts, false)
+        .Object<TCustomEdit>("PreviewEdit", &C::PreviewEdit, &C::SetPreviewEdit)
+        .Int("PreviewFontSize", &C::PreviewFontSize, [](C* x, int64_t v) { x->SetPreviewFontSize(static_cast<int>(v)); }, 36)
+        .Int("PreviewHeight", &C::PreviewHeight, [](C* x, int64_t v) { x->SetPreviewHeight(static_cast<int>(v)); }, 65)
+        .Str("PreviewText", &C::PreviewText, &C::SetPreviewText)
+        .Int("PreviewWidth", &C::PreviewWidth, [](C* x, int64_t v) { x->SetPreviewWidth(static_cast<int>(v)); }, 260)
+        .Bool("ShowSymbolFonts", &C::ShowSymbolFonts, &C::SetShowSymbolFonts, true)
+        .Enum<TQvShowStyle>("ShowStyle", &C::ShowStyle, &C::SetShowStyle, ssFontName);
+    return b.Build();
+  }();
+  return info;
+}
+
+namespace {
+const bool kListRegistered = (RegisterClass(TQvFontListBox::StaticClass()), true);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The font combo box: the font families of the screen (or the printer, which
+// The font combo and font list boxes: the font families of the screen (or the printer, which
 // lists the same fonts here), filtered by type, each with a small glyph telling
 // the font's kind, drawn as name, sample or both, optionally with a large
 // preview in a borderless popup panel, and a most-recently-used section at the
@@ -8,6 +8,7 @@
 
 #include "controls/common/utils.h"
 #include "controls/editlist/combobox.h"
+#include "controls/editlist/listboxes.h"
 #include "platform/stdctrls/panels.h"
 
 enum class TQvFontDevice { fdScreen, fdPrinter };
@@ -32,6 +33,16 @@ TBitmap* CreateFontGlyph(TQvFontGlyph Glyph);
 // The glyph for a font's pitch-and-family byte.
 TQvFontGlyph FontGlyphFor(uint8_t PitchAndFamily, TQvFontDevice Device);
 
+// Reads the families of the screen into Items, filtered (each item's object is
+// the font's pitch-and-family byte).
+void LoadFontFamilies(TStrings* Items, TQvFontType Type, bool ShowSymbolFonts);
+
+// The recent section's rule: the selected item (not item 0) moves, or a copy of
+// it goes, to the top; LastMRUIndex grows when a copy of an item below the
+// section was added. Returns whether the list changed (then item 0 is to be
+// selected).
+bool AddToRecentFonts(TStrings* Items, int Selected, int& LastMRUIndex);
+
 class TQvPreviewFontPanel : public TCustomPanel {
   DTU_CLASS(TQvPreviewFontPanel, TCustomPanel)
 public:
@@ -47,6 +58,7 @@ protected:
 
 private:
   friend class TQvFontComboBox;
+  friend class TQvFontListBox;
   TWinControl* FFontControl;
   bool FShown = false;
 };
@@ -126,4 +138,79 @@ private:
   std::string FPreviewText;
   int FLastMRUIndex = -1;
   bool FMaintainMRUFonts = true;
+};
+
+class TQvFontListBox : public TQvCustomListBox {
+  DTU_CLASS(TQvFontListBox, TQvCustomListBox)
+public:
+  explicit TQvFontListBox(TComponent* AOwner);
+  ~TQvFontListBox() override;
+
+  TQvFontDevice FontDevice() const { return FFontDevice; }
+  virtual void SetFontDevice(TQvFontDevice V);
+  TQvFontType FontType() const { return FFontType; }
+  virtual void SetFontType(TQvFontType V);
+  int FontSize() const { return FFontSize; }
+  void SetFontSize(int V) { FFontSize = V; }
+  TFontStyles FontStyle() const { return FFontStyle; }
+  void SetFontStyle(TFontStyles V) { FFontStyle = V; }
+  bool ShowSymbolFonts() const { return FShowSymbolFonts; }
+  virtual void SetShowSymbolFonts(bool V);
+  TQvShowStyle ShowStyle() const { return FShowStyle; }
+  virtual void SetShowStyle(TQvShowStyle V);
+  int PreviewFontSize() const { return FPreviewFontSize; }
+  void SetPreviewFontSize(int V) { FPreviewFontSize = V; }
+  int PreviewWidth() const { return FPreviewWidth; }
+  void SetPreviewWidth(int V) { FPreviewWidth = V; }
+  int PreviewHeight() const { return FPreviewHeight; }
+  void SetPreviewHeight(int V) { FPreviewHeight = V; }
+  TCustomEdit* PreviewEdit() const { return FPreviewEdit; }
+  virtual void SetPreviewEdit(TCustomEdit* V);
+  const std::string& PreviewText() const { return FPreviewText; }
+  void SetPreviewText(const std::string& V) { FPreviewText = V; }
+  bool MaintainMRUFonts() const { return FMaintainMRUFonts; }
+  void SetMaintainMRUFonts(bool V) { FMaintainMRUFonts = V; }
+  int LastMRUIndex() const { return FLastMRUIndex; }
+  TQvPreviewFontPanel* PreviewPanel() const { return FPreviewPanel; }
+
+  virtual std::string GetFontName();
+  virtual void SetFontName(const std::string& V);
+  virtual TFont* GetSelectedFont();
+  virtual void SetSelectedFont(TFont* F);
+  virtual void LoadFonts();
+  void AddFontToMRUList();
+
+protected:
+  virtual void LoadBitmaps();
+  virtual void HidePreviewPanel();
+  virtual void ShowPreviewPanel();
+  void UpdatePreviewText();
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void DrawItem(int Index, TRect Rect, TOwnerDrawState State) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void WndProc(TMessage& Message) override;
+
+private:
+  std::string FSavedFontName;
+  TFont* FSelectedFont;
+  TQvFontDevice FFontDevice = fdScreen;
+  TQvFontType FFontType = ftAll;
+  int FFontSize = 8;
+  TFontStyles FFontStyle;
+  bool FShowSymbolFonts = true;
+  TQvShowStyle FShowStyle = ssFontName;
+  TBitmap* FGlyphs[5] = {};
+  TQvPreviewFontPanel* FPreviewPanel = nullptr;
+  int FPreviewFontSize = 36;
+  int FPreviewWidth = 260;
+  int FPreviewHeight = 65;
+  TCustomEdit* FPreviewEdit = nullptr;
+  std::string FPreviewText;
+  int FLastMRUIndex = -1;
+  bool FMaintainMRUFonts = false;
+  // Expires when the control is freed (an event handler may free it).
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

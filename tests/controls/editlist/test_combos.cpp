@@ -368,6 +368,12 @@ TEST_F(CombosTest, FontFiltersOnTheInstalledFontsMatchFontconfig) {
     if (c.type == ftPrinter) EXPECT_EQ(combo->Items()->Count(), 0);
     delete combo;
   }
+  // The list box follows the same rules.
+  auto* list = new TQvFontListBox(Form);
+  list->SetParent(Form);
+  list->SetFontType(ftFixedPitch);
+  list->HandleNeeded();
+  for (const auto& [name, f] : fc) EXPECT_EQ(list->Items()->IndexOf(name) >= 0, f.mono) << name;
 }
 
 TEST_F(CombosTest, RecentFontsGoToTheTopAndTheSeparatorIndexIsResetOnReload) {
@@ -387,6 +393,17 @@ TEST_F(CombosTest, RecentFontsGoToTheTopAndTheSeparatorIndexIsResetOnReload) {
   combo->SetFontType(ftTrueType);  // reloads the list
   EXPECT_EQ(combo->LastMRUIndex(), -1);
   EXPECT_EQ(combo->GetFontName(), third);
+
+  auto* list = new TQvFontListBox(Form);
+  list->SetParent(Form);
+  list->SetMaintainMRUFonts(true);
+  list->HandleNeeded();
+  list->SetItemIndex(2);
+  std::string name = list->GetFontName();
+  list->AddFontToMRUList();
+  EXPECT_EQ(list->Items()->Strings(0), name);
+  EXPECT_EQ(list->LastMRUIndex(), 0);
+  EXPECT_EQ(list->ItemIndex(), 0);
 }
 
 TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
@@ -409,6 +426,7 @@ TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
       "  end\n"
       "  object D: TQvFontComboBox\n    FontType = ftFixedPitch\n    ShowStyle = ssFontNameAndSample\n  end\n"
       "  object E: TQvImageComboBox\n    ItemIndent = 20\n  end\n"
+      "  object L: TQvFontListBox\n    FrameFlat = True\n    ShowStyle = ssFontSample\n  end\n"
       "end\n");
   auto read = [&](const std::string& Bytes) {
     auto* f = Own(new TForm(nullptr));
@@ -445,5 +463,9 @@ TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
   EXPECT_EQ(d2->FontType(), ftFixedPitch);
   EXPECT_EQ(d2->ShowStyle(), ssFontNameAndSample);
   EXPECT_EQ(e2->ItemIndent(), 20);
+  auto* l2 = dynamic_cast<TQvFontListBox*>(g->FindComponent("L"));
+  ASSERT_TRUE(l2);
+  EXPECT_EQ(l2->ShowStyle(), ssFontSample);
+  EXPECT_EQ(l2->FrameStyle(), fsStatus);
   EXPECT_EQ(FormBinaryToText(again).find("FrameFlat"), std::string::npos);
 }
