@@ -339,15 +339,20 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
       return;
     case WM_SIZE:
       inherited::WndProc(M);
+      LayoutFramedEdit();
       if (FFrameVisible && !UseThemes()) Invalidate();
+      return;
+    case CM_FONTCHANGED:
+      inherited::WndProc(M);
+      LayoutFramedEdit();
+      return;
+    case CM_CTL3DCHANGED:
+      inherited::WndProc(M);
+      if (HandleAllocated()) RecreateWnd();
       return;
     case WM_PAINT:
       inherited::WndProc(M);
       PaintFrameEverywhere(reinterpret_cast<HDC>(M.WParam));
-      return;
-    case WM_NCPAINT:
-      inherited::WndProc(M);
-      PaintFrameEverywhere(nullptr);
       return;
     default:
       break;
@@ -658,6 +663,7 @@ void TQvCustomComboBox::SetItemHeight(int V) {
 
 void TQvCustomComboBox::CreateWnd() {
   inherited::CreateWnd();
+  LayoutFramedEdit();
   if (FSavedDropDownWidth) FDropDownWidth = FSavedDropDownWidth;
   if (FDropDownWidth) Perform(CB_SETDROPPEDWIDTH, static_cast<WPARAM>(FDropDownWidth), 0);
   if (FReadOnly && EditControl()) SendMessage(EditHandle(), EM_SETREADONLY, 1, 0);
@@ -680,17 +686,28 @@ void TQvCustomComboBox::Loaded() {
 
 void TQvCustomComboBox::PaintFrameEverywhere(HDC ClientDc) {
   if (!HandleAllocated()) return;
-  // The window's own pixels (its sunken edge is non-client here) ...
-  HDC wdc = GetWindowDC(Handle());
-  if (wdc) {
-    PaintFrame(wdc, {0, 0});
-    ReleaseDC(Handle(), wdc);
-  }
-  // ... and, when painted into another device (a copy of the window), the client part there.
-  if (ClientDc) {
-    TRect area = GetClientArea(Handle());
-    PaintFrame(ClientDc, {-area.Left, -area.Top});
-  }
+  // Drawn in the control's own coordinates: with the sunken edge (Ctl3D) the
+  // client area starts inside it and the edge's part is clipped away.
+  HDC dc = ClientDc ? ClientDc : GetDC(Handle());
+  if (!dc) return;
+  TRect area = GetClientArea(Handle());
+  PaintFrame(dc, {-area.Left, -area.Top});
+  if (!ClientDc) ReleaseDC(Handle(), dc);
+}
+
+void TQvCustomComboBox::CreateParams(TCreateParams& P) {
+  inherited::CreateParams(P);
+  // Without Ctl3D (a visible frame) there is no sunken edge: the frame is drawn
+  // in its place.
+  if (!Ctl3D()) P.ExStyle &= ~WS_EX_CLIENTEDGE;
+}
+
+// Without the sunken edge the edit keeps clear of the frame and the button.
+void TQvCustomComboBox::LayoutFramedEdit() {
+  if (Ctl3D() || !EditControl() || Style() == csSimple) return;
+  TRect c = GetClientRect();
+  int right = c.Right - GetSystemMetrics(SM_CXVSCROLL) - 2;
+  EditControl()->SetBounds(c.Left + 4, c.Top + 3, std::max(0, right - c.Left - 5), std::max(0, c.Height() - 6));
 }
 
 // The frame, the bevel hiding the sunken edge and the flat button, in window
@@ -724,6 +741,10 @@ void TQvCustomComboBox::PaintFrame(HDC Dc, TPoint Origin) {
     if (FReadOnly) {
       canvas.Brush()->SetColor(color);
       canvas.FillRect(button);
+    } else if (!FFlatButtons && FFrameVisible && !themes) {
+      // The classic button, inside the frame.
+      DrawFrameControl(Dc, &button, DFC_SCROLL,
+                       DFCS_SCROLLCOMBOBOX | (dropped ? DFCS_PUSHED | DFCS_FLAT : 0) | (Enabled() ? 0 : DFCS_INACTIVE));
     } else if (FFlatButtons) {
       if (hot) {
         TRect inner = button;
@@ -897,8 +918,9 @@ const TClassInfo& TQvComboBox::StaticClass() {
         .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Int("MaxLength", &C::MaxLength, [](C* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
         .Bool("Sorted", &C::Sorted, &C::SetSorted, false)
-        .Prop(TControl::Property("Text"))
+        // Items before Text: filling the list empties the edit.
         .Object<TStrings>("Items", &C::Items, &C::SetItems)
+        .Prop(TControl::Property("Text"))
         .Object<TStrings>("Values", &C::Values, &C::SetValues)
         .Event("OnDeleteItem", static_cast<TQvDeleteComboItemEvent C::*>(&C::OnDeleteItem));
     return b.Build();

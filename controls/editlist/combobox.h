@@ -120,6 +120,7 @@ protected:
   virtual void SelEndCancel();
   virtual void SelEndOk();
 
+  void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   void WndProc(TMessage& Message) override;
@@ -145,6 +146,7 @@ private:
   void MouseWheel(TMessage& M);
   void PaintFrame(HDC Dc, TPoint Origin);
   void PaintFrameEverywhere(HDC ClientDc);
+  void LayoutFramedEdit();
   void SearchTimer(TObject*);
   void RestartTimer();
   void ReadFrameFlat(TReader* R);

@@ -299,7 +299,14 @@ std::string TQvFontComboBox::GetFontName() {
   return i >= 0 ? Items()->Strings(i) : std::string();
 }
 
-void TQvFontComboBox::SetFontName(const std::string& V) { SetItemIndex(Items()->IndexOf(V)); }
+void TQvFontComboBox::SetFontName(const std::string& V) {
+  // Before the window exists there are no fonts yet: the name waits for them.
+  if (!HandleAllocated()) {
+    FSavedFontName = V;
+    return;
+  }
+  SetItemIndex(Items()->IndexOf(V));
+}
 
 TFont* TQvFontComboBox::GetSelectedFont() {
   int i = ItemIndex();
@@ -503,7 +510,14 @@ std::string TQvFontListBox::GetFontName() {
   return i >= 0 ? Items()->Strings(i) : std::string();
 }
 
-void TQvFontListBox::SetFontName(const std::string& V) { SetItemIndex(Items()->IndexOf(V)); }
+void TQvFontListBox::SetFontName(const std::string& V) {
+  // Before the window exists there are no fonts yet: the name waits for them.
+  if (!HandleAllocated()) {
+    FSavedFontName = V;
+    return;
+  }
+  SetItemIndex(Items()->IndexOf(V));
+}
 
 TFont* TQvFontListBox::GetSelectedFont() {
   int i = ItemIndex();

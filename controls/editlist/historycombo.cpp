@@ -257,10 +257,11 @@ const TClassInfo& TQvMRUComboBox::StaticClass() {
         .Str("RemoveItemCaption", &C::RemoveItemCaption, &C::SetRemoveItemCaption,
              [](C* x) { return x->RemoveItemCaption() != "&Remove item from history list"; })
         .Bool("SelectFirstItemOnLoad", &C::SelectFirstItemOnLoad, &C::SetSelectFirstItemOnLoad, false)
-        .Prop(TControl::Property("Text"))
         .Event("OnEnterKeyPressed", static_cast<TNotifyEvent C::*>(&C::OnEnterKeyPressed))
         .Event("OnEscapeKeyPressed", static_cast<TNotifyEvent C::*>(&C::OnEscapeKeyPressed))
-        .Object<TStrings>("Items", &C::Items, &C::SetItems);
+        // Items before Text: filling the list empties the edit.
+        .Object<TStrings>("Items", &C::Items, &C::SetItems)
+        .Prop(TControl::Property("Text"));
     return b.Build();
   }();
   return info;
