@@ -313,7 +313,9 @@ void TQvColorComboBox::WndProc(TMessage& M) {
 }
 
 void TQvColorComboBox::CloseUp() {
-  inherited::CloseUp();
+  std::weak_ptr<bool> alive = AliveToken();
+  inherited::CloseUp();  // OnCloseUp may free the control
+  if (alive.expired()) return;
   if (FCancelled || !FShowCustomColor || ItemIndex() != Items()->Count() - 1 || ItemIndex() < 0) return;
   // The dialog is not owned by the combo box: a handler that frees the combo box
   // while the dialog shows leaves the dialog whole, and the combo box is not
@@ -322,7 +324,6 @@ void TQvColorComboBox::CloseUp() {
   dialog->SetColor(GetSelectedColor());
   dialog->SetCustomColors(FCustomColors);
   dialog->SetOptions(FColorDlgOptions);
-  std::weak_ptr<bool> alive = AliveToken();
   bool ok = dialog->Execute();
   if (alive.expired() || !ok) return;
   SetCustomColors(dialog->CustomColors());

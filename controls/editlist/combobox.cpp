@@ -166,7 +166,9 @@ void TQvCustomComboBox::KeyPress(char& Key) {
     Key = 0;
     return;
   }
-  inherited::KeyPress(Key);
+  std::weak_ptr<bool> alive = AliveToken();
+  inherited::KeyPress(Key);  // OnKeyPress may free the control
+  if (alive.expired()) return;
   if (Key == '\t') {
     if (FAutoDropDown) SetDroppedDown(false);
   } else if (Key != 0 && Key != '\b' && Key != 27 && FAutoDropDown && !DroppedDown()) {
@@ -175,8 +177,9 @@ void TQvCustomComboBox::KeyPress(char& Key) {
 }
 
 void TQvCustomComboBox::CloseUp() {
-  inherited::CloseUp();
-  Invalidate();
+  std::weak_ptr<bool> alive = AliveToken();
+  inherited::CloseUp();  // OnCloseUp may free the control
+  if (!alive.expired()) Invalidate();
 }
 
 // ---------------------------------------------------------------------------
@@ -294,17 +297,23 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
         SelEndCancel();
       }
       break;
-    case CM_ENTER:
-      inherited::WndProc(M);
+    case CM_ENTER: {
+      std::weak_ptr<bool> alive = AliveToken();
+      inherited::WndProc(M);  // OnEnter may free the control
+      if (alive.expired()) return;
       FFocused = true;
       UpdateFrame(false, true);
       return;
-    case CM_EXIT:
-      inherited::WndProc(M);
+    }
+    case CM_EXIT: {
+      std::weak_ptr<bool> alive = AliveToken();
+      inherited::WndProc(M);  // OnExit may free the control
+      if (alive.expired()) return;
       FFocused = false;
       UpdateFrame(false, false);
       if (Style() == csDropDown && !Text().empty() && Items()->IndexOf(Text()) < 0) NotInList();
       return;
+    }
     case CM_MOUSEENTER:
       inherited::WndProc(M);
       if (OnMouseEnter) OnMouseEnter(this);

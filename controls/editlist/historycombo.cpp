@@ -127,7 +127,9 @@ void TQvMRUComboBox::Loaded() {
 }
 
 void TQvMRUComboBox::CloseUp() {
-  inherited::CloseUp();
+  std::weak_ptr<bool> alive = AliveToken();
+  inherited::CloseUp();  // OnCloseUp may free the control
+  if (alive.expired()) return;
   int i = ItemIndex();
   if (i < 0) return;
   Items()->Move(i, 0);
@@ -136,8 +138,9 @@ void TQvMRUComboBox::CloseUp() {
 }
 
 void TQvMRUComboBox::DoExit() {
-  inherited::DoExit();
-  UpdateMRUList();
+  std::weak_ptr<bool> alive = AliveToken();
+  inherited::DoExit();  // OnExit may free the control
+  if (!alive.expired()) UpdateMRUList();
 }
 
 void TQvMRUComboBox::EnterKeyPressed() {
@@ -217,8 +220,9 @@ void TQvMRUComboBox::AddMenuItemsToPopupMenu() {
 }
 
 void TQvMRUComboBox::MenuPopup(TObject*) {
-  if (CanFocus()) SetFocus();
-  if (!Focused()) return;
+  std::weak_ptr<bool> alive = AliveToken();
+  if (CanFocus()) SetFocus();  // OnEnter handlers may free the control
+  if (alive.expired() || !Focused()) return;
   bool selection = SelLength() > 0;
   bool text = !Text().empty();
   FItems[0]->SetEnabled(EditControl() && SendMessage(EditHandle(), EM_CANUNDO, 0, 0) != 0);

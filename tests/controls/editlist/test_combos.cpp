@@ -219,6 +219,31 @@ TEST_F(CombosTest, AComboFreedByItsColourDialogIsNotTouchedAfterwards) {
   EXPECT_EQ(runner.CallsOf("color").size(), 1u);
 }
 
+TEST_F(CombosTest, CombosFreedByTheirCloseUpOrExitHandlersAreNotTouchedAfterwards) {
+  // ASan reports any use of a freed combo box.
+  auto* history = Make<TQvMRUComboBox>(csDropDownList);
+  history->Items()->Add("one");
+  history->Items()->Add("two");
+  history->OnCloseUp = [&](TObject*) { delete history; };
+  history->SetFocus();
+  history->SetDroppedDown(true);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  auto* colors = Make<TQvColorComboBox>();
+  colors->OnCloseUp = [&](TObject*) { delete colors; };
+  colors->SetFocus();
+  colors->SetDroppedDown(true);
+  Key(VK_END);
+  Key(VK_RETURN);
+  EXPECT_TRUE(Runner->CallsOf("color").empty());
+  auto* leaving = Make<TQvMRUComboBox>();
+  leaving->OnExit = [&](TObject*) { delete leaving; };
+  leaving->SetFocus();
+  leaving->SetText("typed");
+  auto* other = Make<TQvComboBox>();
+  other->SetFocus();
+}
+
 TEST_F(CombosTest, HistoryKeepsAtMostMaxHistoryEntriesAndDeletesTheRest) {
   TQvRegIniFile* ini = Ini("history.ini");
   auto* combo = Make<TQvMRUComboBox>();
