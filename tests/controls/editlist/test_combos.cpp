@@ -326,6 +326,13 @@ TEST_F(CombosTest, ImageItemsAreFreedOnClearDeleteAndDestruction) {
   EXPECT_EQ(TQvImageComboBoxItem::LiveCount(), before + 1);
   delete combo;
   EXPECT_EQ(TQvImageComboBoxItem::LiveCount(), before);
+  // Freed by its owner, the control takes its items along.
+  auto* owned = Make<TQvImageComboBox>();
+  owned->AddItem("five", 0, 0);
+  delete Form;
+  Owned.erase(std::find(Owned.begin(), Owned.end(), Form));
+  Form = nullptr;
+  EXPECT_EQ(TQvImageComboBoxItem::LiveCount(), before);
 }
 
 TEST_F(CombosTest, ImageComboCompletesOnItemCaptions) {
