@@ -120,6 +120,42 @@ TEST_F(CombosTest, DropDownListSearchAndBackspaceSelectItemZero) {
   EXPECT_EQ(combo->ItemIndex(), 0);
 }
 
+TEST_F(CombosTest, TheWheelStepsTheClosedListUnlessReadOnly) {
+  auto* combo = Make<TQvComboBox>(csDropDownList);
+  for (const char* s : {"a", "b", "c"}) combo->Items()->Add(s);
+  struct Step {
+    bool readOnly;
+    int delta, expected;
+  };
+  const Step steps[] = {{false, 120, 0},  {false, -120, 1}, {false, -120, 2}, {false, -120, 2},
+                        {true, 120, 2},   {false, 120, 1}};
+  combo->SetItemIndex(-1);
+  for (const Step& s : steps) {
+    combo->SetReadOnly(s.readOnly);
+    EXPECT_EQ(combo->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(s.delta)), 0), 1);
+    EXPECT_EQ(combo->ItemIndex(), s.expected) << s.delta << " read-only " << s.readOnly;
+  }
+}
+
+TEST_F(CombosTest, FramingPropertiesAreNotWrittenWhileAControllerSuppliesThem) {
+  auto* fc = new TQvFrameController(Form);
+  fc->SetName("FC");
+  fc->SetFrameColor(clRed);
+  auto* combo = Make<TQvComboBox>();
+  combo->SetFrameController(fc);
+  EXPECT_EQ(combo->FrameColor(), clRed);
+  auto text = [&] {
+    TMemoryStream s;
+    s.WriteComponent(combo);
+    return FormBinaryToText(std::string(static_cast<const char*>(s.Memory()), s.Size()));
+  };
+  EXPECT_EQ(text().find("FrameColor"), std::string::npos);
+  combo->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameStyle});
+  EXPECT_NE(text().find("FrameColor = clRed"), std::string::npos);
+  delete fc;
+  EXPECT_EQ(combo->FrameController(), nullptr);
+}
+
 TEST_F(CombosTest, ValuesPairWithItemsAndFallBackToTheText) {
   auto* combo = Make<TQvComboBox>(csDropDownList);
   combo->AddItemValue("Red", "FF0000");
