@@ -455,6 +455,9 @@ TEST_F(CombosTest, RecentFontsGoToTheTopAndTheSeparatorIndexIsResetOnReload) {
   EXPECT_EQ(combo->Items()->Strings(0), third);
   EXPECT_EQ(combo->LastMRUIndex(), 0);
   EXPECT_EQ(combo->Items()->Count(), count + 1);
+  combo->SetDroppedDown(true);  // the sorted list keeps the recent font on top
+  EXPECT_EQ(combo->Items()->Strings(0), third);
+  combo->SetDroppedDown(false);
   combo->SetItemIndex(4);  // the original entry: its copy at the top moves instead
   combo->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_CLOSEUP), 0);
   EXPECT_EQ(combo->Items()->Count(), count + 1);
