@@ -18,6 +18,8 @@
 #include "platform/core/textform.h"
 #include "platform/storage/registry.h"
 #include "platform/win32/locale.h"
+#include "platform/theme/themefake.h"
+#include "controls/common/themes.h"
 #include "tests/platform/controls/fixtures.h"
 
 namespace {
@@ -135,6 +137,27 @@ TEST_F(CombosTest, TheWheelStepsTheClosedListUnlessReadOnly) {
     EXPECT_EQ(combo->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(s.delta)), 0), 1);
     EXPECT_EQ(combo->ItemIndex(), s.expected) << s.delta << " read-only " << s.readOnly;
   }
+}
+
+TEST_F(CombosTest, WithThemesTheHotFlatButtonIsTheThemesDropDownButton) {
+  auto* combo = Make<TQvComboBox>();
+  combo->SetFlatButtons(true);
+  {
+    TThemeLibraryFake fake;
+    SetComCtlVersion(ComCtlVersionIE6);
+    FreeThemeServices();
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    combo->Perform(CM_MOUSEENTER, 0, 0);
+    std::unique_ptr<TBitmap> b(new TBitmap(combo->Width(), combo->Height()));
+    combo->PaintTo(b->Canvas()->Handle(), 0, 0);
+    auto it = std::find_if(fake.Calls.begin(), fake.Calls.end(), [](const auto& C) {
+      return C.Name == "DrawThemeBackground" && C.Class == "combobox" && C.Part == 1;
+    });
+    ASSERT_NE(it, fake.Calls.end());
+    EXPECT_EQ(it->State, 2);  // hot
+    FreeThemeServices();
+  }
+  FreeThemeServices();
 }
 
 TEST_F(CombosTest, FramingPropertiesAreNotWrittenWhileAControllerSuppliesThem) {
