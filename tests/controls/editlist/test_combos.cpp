@@ -457,6 +457,12 @@ TEST_F(CombosTest, FontFiltersOnTheInstalledFontsMatchFontconfig) {
       EXPECT_EQ(combo->Items()->IndexOf(name) >= 0, expected) << name << " type " << static_cast<int>(c.type);
     }
     if (c.type == ftPrinter) EXPECT_EQ(combo->Items()->Count(), 0);
+    // Face names fit 31 bytes and end on a whole character.
+    for (int i = 0; i < combo->Items()->Count(); ++i) {
+      std::string n = combo->Items()->Strings(i);
+      EXPECT_LE(n.size(), 31u) << n;
+      EXPECT_NE(ByteType(n, n.size() - 1), mbLeadByte) << n;
+    }
     delete combo;
   }
   // The list box follows the same rules.
