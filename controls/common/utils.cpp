@@ -184,11 +184,15 @@ HFONT RotateFont(TFont* Font, int Angle) {
 namespace {
 template <class F>
 void WithScreenFont(TFont* Font, F Body) {
-  HDC dc = GetDC(nullptr);
+  // Without a screen context (this layer has none) a memory context measures the
+  // same; text metrics of no context at all would be garbage.
+  HDC screen = GetDC(nullptr);
+  HDC dc = screen ? screen : CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font->Handle());
   Body(dc);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  if (screen) ReleaseDC(nullptr, screen);
+  else DeleteDC(dc);
 }
 }  // namespace
 

@@ -2,9 +2,16 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/colorcombo.h"
+#include "controls/editlist/combobox.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/fontlists.h"
+#include "controls/editlist/historycombo.h"
+#include "controls/editlist/imagecombo.h"
+#include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/tabbedlist.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -12,4 +19,8 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvComboBox::StaticClass(), &TQvColorComboBox::StaticClass(), &TQvFontComboBox::StaticClass(),
+                   &TQvFontListBox::StaticClass(), &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
+  RegisterClasses({&TQvListBox::StaticClass()});
+  RegisterClasses({&TQvTabbedListBox::StaticClass()});
 }

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/core/gbk.h"
 #include "platform/core/scope.h"
 #include "platform/stdctrls/listcommon.h"
 #include "platform/core/sysutils.h"
@@ -17,9 +18,20 @@ namespace {
 
 const char* const kListIndexError = "List index out of bounds (%d)";
 
+// Case-insensitive for single-byte characters only: the second byte of a GBK
+// character may be a letter and is compared exactly, so double-byte characters
+// are found by their own two bytes.
 bool PrefixMatches(const std::string& Item, const std::string& Prefix) {
   if (Item.size() < Prefix.size()) return false;
-  return CompareText(Item.substr(0, Prefix.size()), Prefix) == 0;
+  for (size_t i = 0; i < Prefix.size(); ++i) {
+    unsigned char a = static_cast<unsigned char>(Item[i]), b = static_cast<unsigned char>(Prefix[i]);
+    if (a == b) continue;
+    if (ByteType(Item, i) != mbSingleByte || ByteType(Prefix, i) != mbSingleByte) return false;
+    if (a >= 'a' && a <= 'z') a = static_cast<unsigned char>(a - 32);
+    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 32);
+    if (a != b) return false;
+  }
+  return true;
 }
 
 int FontHeightOf(TFont* Font, int* AveWidth = nullptr) {
