@@ -2,6 +2,7 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/checklist.h"
 #include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
 #include "controls/editlist/tabbedlist.h"
@@ -12,4 +13,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvListBox::StaticClass()});
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
+  RegisterClasses({&TQvCheckList::StaticClass()});
 }
