@@ -3,6 +3,7 @@
 
 #include "controls/basic/classes.h"
 #include "controls/editlist/checklist.h"
+#include "controls/editlist/editlists.h"
 #include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
 #include "controls/editlist/tabbedlist.h"
@@ -14,4 +15,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvListBox::StaticClass()});
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
   RegisterClasses({&TQvCheckList::StaticClass()});
+  RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
 }
