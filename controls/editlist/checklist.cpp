@@ -646,21 +646,21 @@ const TClassInfo& TQvCheckList::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<L> b("TQvCheckList", &inherited::StaticClass());
     b.Component();
-    PublishTabbedListBox(b);
+    PublishTabbedListBox(b, false);
     b.Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
         .Object<TBitmap>("CustomGlyphs", &L::CustomGlyphs, &L::SetCustomGlyphs,
                          [](L* l) { return !l->CustomGlyphs()->Empty(); })
         .Int("HighlightColor", &L::HighlightColor, [](L* l, int64_t v) { l->SetHighlightColor(static_cast<TColor>(v)); },
-             clHighlight)
+             clHighlight, {}, &ColorIdents())
         .Int("ItemFillColor", &L::ItemFillColor, [](L* l, int64_t v) { l->SetItemFillColor(static_cast<TColor>(v)); },
-             clWindow)
+             clWindow, {}, &ColorIdents())
         .Int("ItemFocusColor", &L::ItemFocusColor,
-             [](L* l, int64_t v) { l->SetItemFocusColor(static_cast<TColor>(v)); }, clWindow)
+             [](L* l, int64_t v) { l->SetItemFocusColor(static_cast<TColor>(v)); }, clWindow, {}, &ColorIdents())
         .Int("ItemFrameColor", &L::ItemFrameColor,
-             [](L* l, int64_t v) { l->SetItemFrameColor(static_cast<TColor>(v)); }, clBtnShadow)
+             [](L* l, int64_t v) { l->SetItemFrameColor(static_cast<TColor>(v)); }, clBtnShadow, {}, &ColorIdents())
         .Bool("ToggleOnItemClick", &L::ToggleOnItemClick, &L::SetToggleOnItemClick, false)
         .Int("TransparentColor", &L::TransparentColor,
-             [](L* l, int64_t v) { l->SetTransparentColor(static_cast<TColor>(v)); }, clOlive)
+             [](L* l, int64_t v) { l->SetTransparentColor(static_cast<TColor>(v)); }, clOlive, {}, &ColorIdents())
         .Bool("UseCustomGlyphs", &L::UseCustomGlyphs, &L::SetUseCustomGlyphs, false)
         .Event("OnChange", &L::OnChange)
         .Event("OnChanging", &L::OnChanging);
