@@ -1,6 +1,7 @@
 // Runs every benchmark of the framed-control library and prints, for each case
-// measured both ways, the ratio of the library's time to Qt's. A case registers
-// its two halves as "<Case>/Framed" and "<Case>/Qt".
+// measured both ways, the ratio of the library's time to Qt's (and to the layer's
+// own control's). A case registers "<Case>/Framed" with "<Case>/Qt" and/or
+// "<Case>/Platform".
 //   build/bench/controls/bench_controls
 #include <benchmark/benchmark.h>
 
@@ -24,9 +25,13 @@ public:
   }
   void PrintRatios() const {
     for (const auto& [name, halves] : Times) {
-      auto f = halves.find("Framed"), q = halves.find("Qt");
-      if (f == halves.end() || q == halves.end() || q->second <= 0) continue;
-      std::printf("%s: framed / Qt = %.2f\n", name.c_str(), f->second / q->second);
+      auto f = halves.find("Framed");
+      if (f == halves.end()) continue;
+      for (const char* other : {"Platform", "Qt"}) {
+        auto q = halves.find(other);
+        if (q == halves.end() || q->second <= 0) continue;
+        std::printf("%s: framed / %s = %.2f\n", name.c_str(), other, f->second / q->second);
+      }
     }
   }
 
