@@ -175,3 +175,21 @@ TEST_F(FramedListBox, StreamsRoundTripAndRetiredFramePropertiesConvert) {
   EXPECT_EQ(old2.FrameHotStyle(), fsRaised);
   EXPECT_FALSE(old2.FrameHotTrack());
 }
+
+TEST_F(FramedListBox, AHintShowsItemsWiderThanTheList) {
+  auto* l = MakeList<TQvListBox>();
+  l->Add("short");
+  l->Add(std::string(80, 'W'));
+  TPoint origin{l->Left() + 2, l->Top() + 2};
+  int h = l->ItemHeight();
+  Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h / 2});
+  EXPECT_TRUE(!l->ItemHintWindow() || !l->ItemHintWindow()->Shown());
+  Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h + h / 2});
+  ASSERT_NE(l->ItemHintWindow(), nullptr);
+  EXPECT_TRUE(l->ItemHintWindow()->Shown());
+  // Over the item's place on the screen, one pixel left of the text.
+  TPoint item = l->ClientToScreen(TPoint(0, h));
+  EXPECT_EQ(l->ItemHintWindow()->Left(), item.X - 1);
+  Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h / 2});
+  EXPECT_FALSE(l->ItemHintWindow()->Shown());
+}
