@@ -1,6 +1,9 @@
 // The framed list box: incremental search on the manual clock, groups, the
 // horizontal extent, deleting with the selection kept, and form streams.
+#include "controls/editlist/checklist.h"
+#include "controls/editlist/editlists.h"
 #include "controls/editlist/listboxes.h"
+#include "controls/editlist/tabbedlist.h"
 #include "tests/controls/editlist/lists_fixture.h"
 
 using FramedListBox = ListsTest;
@@ -192,4 +195,23 @@ TEST_F(FramedListBox, AHintShowsItemsWiderThanTheList) {
   EXPECT_EQ(l->ItemHintWindow()->Left(), item.X - 1);
   Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h / 2});
   EXPECT_FALSE(l->ItemHintWindow()->Shown());
+}
+
+TEST_F(FramedListBox, EveryListReadsTheRetiredFramePropertiesOfOldForms) {
+  std::vector<TQvCustomListBox*> lists{Own(new TQvListBox(nullptr)), Own(new TQvTabbedListBox(nullptr)),
+                                       Own(new TQvCheckList(nullptr)), Own(new TQvEditListBox(nullptr)),
+                                       Own(new TQvRankListBox(nullptr))};
+  for (TQvCustomListBox* l : lists) {
+    SCOPED_TRACE(l->ClassName());
+    StreamInto("object L: " + l->ClassName() +
+                   "\n  FrameFlat = True\n  FrameFocusStyle = fsRaised\n  FrameFlatStyle = fsOld\nend\n",
+               l);
+    EXPECT_TRUE(l->FrameHotTrack());
+    EXPECT_EQ(l->FrameStyle(), fsStatus);
+    EXPECT_EQ(l->FrameHotStyle(), fsRaised);  // read after FrameFlat
+    // Written back, only today's names appear, and they read back the same.
+    std::string text = StreamText(l);
+    EXPECT_EQ(text.find("FrameFlat"), std::string::npos);
+    EXPECT_NE(text.find("FrameHotTrack = True"), std::string::npos);
+  }
 }
