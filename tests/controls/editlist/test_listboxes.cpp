@@ -215,3 +215,46 @@ TEST_F(FramedListBox, EveryListReadsTheRetiredFramePropertiesOfOldForms) {
     EXPECT_NE(text.find("FrameHotTrack = True"), std::string::npos);
   }
 }
+
+TEST_F(FramedListBox, TheFrameIsPaintedInTheNonClientAreaAndHotWhileFocused) {
+  auto* l = MakeList<TQvListBox>();
+  auto* other = MakeList<TQvListBox>();
+  other->SetLeft(200);
+  l->SetFrameVisible(true);
+  l->SetFrameColor(clRed);
+  l->SetFrameHotColor(clBlue);
+  auto shot = [&] {
+    Application->ProcessMessages();
+    TBitmap b(l->Width(), l->Height());
+    l->PaintTo(b.Canvas()->Handle(), 0, 0);
+    return std::vector<COLORREF>{static_cast<COLORREF>(b.Canvas()->Pixels(0, 0)),
+                                 static_cast<COLORREF>(b.Canvas()->Pixels(1, 1)),
+                                 static_cast<COLORREF>(b.Canvas()->Pixels(l->Width() - 1, 5))};
+  };
+  const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{red, white, red}));  // fsFlat: one line, then the colour
+  l->SetFrameHotTrack(true);  // fsFlatBold in the hot colour while focused or under the mouse
+  other->SetFocus();
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{red, white, red}));
+  l->SetFocus();
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{blue, blue, blue}));
+  other->SetFocus();
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{red, white, red}));
+}
+
+TEST_F(FramedListBox, AFrameControllerSuppliesTheFramingAndKeepsItOutOfTheStream) {
+  auto* l = MakeList<TQvListBox>(false);
+  TQvFrameController fc(nullptr);
+  fc.SetFrameColor(clNavy);
+  fc.SetFrameVisible(true);
+  fc.SetFrameStyle(fsFlatBold);
+  l->SetFrameController(&fc);
+  EXPECT_EQ(l->FrameColor(), clNavy);
+  EXPECT_TRUE(l->FrameVisible());
+  EXPECT_EQ(l->FrameStyle(), fsFlatBold);
+  std::string text = StreamText(l);
+  for (const char* name : {"FrameColor", "FrameVisible", "FrameStyle", "  Color"})
+    EXPECT_EQ(text.find(name), std::string::npos) << name;
+  l->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameVisible});
+  EXPECT_NE(StreamText(l).find("FrameStyle = fsFlatBold"), std::string::npos);
+}
