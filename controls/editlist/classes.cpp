@@ -2,8 +2,10 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/checklist.h"
 #include "controls/editlist/colorcombo.h"
 #include "controls/editlist/combobox.h"
+#include "controls/editlist/editlists.h"
 #include "controls/editlist/edits.h"
 #include "controls/editlist/fontlists.h"
 #include "controls/editlist/historycombo.h"
@@ -23,4 +25,6 @@ void RegisterEditListClasses() {
                    &TQvFontListBox::StaticClass(), &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
   RegisterClasses({&TQvListBox::StaticClass()});
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
+  RegisterClasses({&TQvCheckList::StaticClass()});
+  RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
 }

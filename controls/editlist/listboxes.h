@@ -218,7 +218,8 @@ public:
 // The published properties of TQvListBox, shared by the published framed list
 // boxes (the tabbed list box leaves TabWidth out).
 template <class L>
-void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true) {
+void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true,
+                          bool WithShowGroups = true) {
   TPropInfo color = TControl::Property("Color");
   auto colorStored = color.Stored;
   color.Stored = [colorStored](TObject* O) {
@@ -233,21 +234,22 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Prop(color)
       .Prop(TControl::Property("Ctl3D"))
       .Int("DisabledColor", &L::DisabledColor, [](L* l, int64_t v) { l->SetDisabledColor(static_cast<TColor>(v)); },
-           clBtnFace, framing(fcpDisabledColor))
+           clBtnFace, framing(fcpDisabledColor), &ColorIdents())
       .Prop(TControl::Property("Enabled"))
       .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
       .Int("FocusColor", &L::FocusColor, [](L* l, int64_t v) { l->SetFocusColor(static_cast<TColor>(v)); },
            std::nullopt,
-           [](L* l) { return ColorToRGB(l->FocusColor()) != ColorToRGB(l->Color()) && !l->Governed(fcpFocusColor); })
+           [](L* l) { return ColorToRGB(l->FocusColor()) != ColorToRGB(l->Color()) && !l->Governed(fcpFocusColor); },
+           &ColorIdents())
       .Prop(TControl::Property("Font"))
       .Int("FrameColor", &L::FrameColor, [](L* l, int64_t v) { l->SetFrameColor(static_cast<TColor>(v)); },
-           clBtnShadow, framing(fcpFrameColor))
+           clBtnShadow, framing(fcpFrameColor), &ColorIdents())
       .template Set<TQvFrameControllerProperty>(
           "FrameControllerNotifications", &L::FrameControllerNotifications, &L::SetFrameControllerNotifications,
           TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
       .template Object<TQvFrameController>("FrameController", &L::FrameController, &L::SetFrameController)
       .Int("FrameHotColor", &L::FrameHotColor, [](L* l, int64_t v) { l->SetFrameHotColor(static_cast<TColor>(v)); },
-           clBtnShadow, framing(fcpFrameHotColor))
+           clBtnShadow, framing(fcpFrameHotColor), &ColorIdents())
       .Bool("FrameHotTrack", &L::FrameHotTrack, &L::SetFrameHotTrack, false, framing(fcpFrameHotTrack))
       .template Enum<TFrameStyleEx>("FrameHotStyle", &L::FrameHotStyle, &L::SetFrameHotStyle, fsFlatBold,
                                     framing(fcpFrameHotStyle))
@@ -257,7 +259,7 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .template Enum<TFramingPreference>("FramingPreference", &L::FramingPreference, &L::SetFramingPreference,
                                          fpXPThemes, framing(fcpFramingPreference))
       .Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
-           clInactiveCaptionText)
+           clInactiveCaptionText, {}, &ColorIdents())
       .template Object<TFont>("GroupFont", &L::GroupFont, &L::SetGroupFont, [](L* l) { return l->GroupFontStored(); })
       .Str("GroupPrefix", &L::GroupPrefix, &L::SetGroupPrefix, [](L* l) { return l->GroupPrefix() != "//"; })
       .Int("HorzExtent", &L::HorzExtent, [](L* l, int64_t v) { l->SetHorzExtent(static_cast<uint16_t>(v)); }, 0)
@@ -282,6 +284,7 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Bool("TabOnEnter", &L::TabOnEnter, &L::SetTabOnEnter, false)
       .Bool("UseGradients", &L::UseGradients, &L::SetUseGradients, true)
       .Prop(TControl::Property("Visible"));
+  if (WithShowGroups) B.Bool("ShowGroups", &L::ShowGroups, &L::SetShowGroups, false);
   if (WithTabWidth)
     B.Int("TabWidth", &L::TabWidth, [](L* l, int64_t v) { l->SetTabWidth(static_cast<int>(v)); }, 0);
   B.Prop(TControl::Property("OnClick"))

@@ -186,10 +186,7 @@ void TQvCustomTabbedListBox::UpdateFromHeader(TControl* Header) {
   }
 }
 
-void TQvCustomTabbedListBox::CreateParams(TCreateParams& Params) {
-  inherited::CreateParams(Params);
-  Params.Style |= LBS_USETABSTOPS;
-}
+DWORD TQvCustomTabbedListBox::ListBoxStyleBits() const { return inherited::ListBoxStyleBits() | LBS_USETABSTOPS; }
 
 void TQvCustomTabbedListBox::CreateWnd() {
   inherited::CreateWnd();

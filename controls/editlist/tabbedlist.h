@@ -64,7 +64,7 @@ protected:
   // The item text of a row drawn in its columns at Rect's reading edge.
   void DrawTabbedText(const TRect& Rect, const std::string& Text);
 
-  void CreateParams(TCreateParams& Params) override;
+  DWORD ListBoxStyleBits() const override;
   void CreateWnd() override;
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
@@ -89,8 +89,8 @@ public:
 // The published properties of a tabbed list box (the framed list box's without
 // TabWidth, and the stops).
 template <class L>
-void PublishTabbedListBox(TClassBuilder<L>& B) {
-  PublishFramedListBox(B, false, false);
+void PublishTabbedListBox(TClassBuilder<L>& B, bool WithShowGroups = true) {
+  PublishFramedListBox(B, false, false, WithShowGroups);
   B.template Object<TQvTabStopList>("TabStops", &L::TabStops, &L::SetTabStops,
                                     [](L* l) { return l->TabStops()->Count() > 0; })
       .template Enum<TQvTabStopsMode>("TabStopsMode", &L::TabStopsMode, &L::SetTabStopsMode, tsmManual);

@@ -432,6 +432,7 @@ bool TCustomListBox::Variable() { return (WindowStyle() & LBS_OWNERDRAWVARIABLE)
 
 void TCustomListBox::FontChangedHere() {
   FFontHeight = -1;
+  FDlgCharWidth = -1;
   if (!OwnerDraw()) FLbItemHeight = 0;
   UpdateScrollBars();
 }
@@ -588,9 +589,20 @@ int TCustomListBox::ItemFromPoint(TPoint P, bool* Outside) {
   return index;
 }
 
+// Dialog units of tab stops are quarters of the font's average character width,
+// the width of the 52 letters divided by 52 (rounded), as dialogs measure it.
 int TCustomListBox::TabPixels(std::vector<int>& Stops) {
-  int ave = 0;
-  FontHeightOf(Font(), &ave);
+  if (FDlgCharWidth < 0) {
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    TSize size{};
+    GetTextExtentPoint32(dc, alphabet, 52, &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    FDlgCharWidth = std::max(1, static_cast<int>((size.cx + 26) / 52));
+  }
+  int ave = FDlgCharWidth;
   Stops.clear();
   if (FTabStops.empty()) Stops.push_back(32 * ave / 4);
   for (int dlu : FTabStops) Stops.push_back(dlu * ave / 4);
@@ -1190,6 +1202,7 @@ bool TCustomListBox::ListWindowMessage(TMessage& M) {
       return true;
     case WM_SETFONT:
       FFontHeight = -1;
+      FDlgCharWidth = -1;
       if (!OwnerDraw()) FLbItemHeight = 0;
       UpdateScrollBars();
       if (FHandle && M.LParam) InvalidateRect(FHandle, nullptr, TRUE);
