@@ -1,9 +1,13 @@
 // The basic controls' class registration.
 #include "controls/basic/classes.h"
 
+#include "controls/basic/groupbox.h"
+#include "controls/basic/panels.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
 void RegisterBasicClasses() {
   RegisterCommonClasses();
+  RegisterClasses({&TQvPanel::StaticClass()});
+  RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
 }
