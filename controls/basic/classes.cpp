@@ -1,7 +1,10 @@
 // The basic controls' class registration.
 #include "controls/basic/classes.h"
 
+#include "controls/basic/border.h"
 #include "controls/basic/groupbox.h"
+#include "controls/basic/led.h"
+#include "controls/basic/meter.h"
 #include "controls/basic/panels.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
@@ -10,4 +13,5 @@ void RegisterBasicClasses() {
   RegisterCommonClasses();
   RegisterClasses({&TQvPanel::StaticClass()});
   RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
+  RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
 }
