@@ -6,6 +6,7 @@
 #include "controls/basic/led.h"
 #include "controls/basic/meter.h"
 #include "controls/basic/panels.h"
+#include "controls/basic/statusbar.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
@@ -13,5 +14,6 @@ void RegisterBasicClasses() {
   RegisterCommonClasses();
   RegisterClasses({&TQvPanel::StaticClass()});
   RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
+  RegisterClasses({&TQvStatusBar::StaticClass()});
   RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
 }
