@@ -1,9 +1,13 @@
 // The basic controls' class registration.
 #include "controls/basic/classes.h"
 
+#include "controls/basic/buttons.h"
+#include "controls/basic/radiocheck.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
 void RegisterBasicClasses() {
   RegisterCommonClasses();
+  RegisterClasses({&TQvButton::StaticClass()});
+  RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
 }
