@@ -2,12 +2,16 @@
 #include "controls/basic/classes.h"
 
 #include "controls/basic/buttons.h"
+#include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
+#include "controls/basic/shapebutton.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
 void RegisterBasicClasses() {
   RegisterCommonClasses();
   RegisterClasses({&TQvButton::StaticClass()});
+  RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
+  RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
 }
