@@ -1,6 +1,11 @@
 // The basic controls' class registration.
 #include "controls/basic/classes.h"
 
+#include "controls/basic/border.h"
+#include "controls/basic/groupbox.h"
+#include "controls/basic/led.h"
+#include "controls/basic/meter.h"
+#include "controls/basic/panels.h"
 #include "controls/basic/buttons.h"
 #include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
@@ -10,6 +15,9 @@
 
 void RegisterBasicClasses() {
   RegisterCommonClasses();
+  RegisterClasses({&TQvPanel::StaticClass()});
+  RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
+  RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
   RegisterClasses({&TQvButton::StaticClass()});
   RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
   RegisterClasses({&TQvShapeButton::StaticClass()});
