@@ -10,7 +10,6 @@
 #include "platform/core/filer.h"
 #include "platform/core/typinfo.h"
 
-DTU_DEFINE_ENUM(TAlignmentVertical, "avTop", "avCenter", "avBottom")
 DTU_DEFINE_ENUM(TTextStyle, "tsNormal", "tsRaised", "tsRecessed", "tsShadow")
 DTU_DEFINE_ENUM(TQvHotTrackColorType, "htctComplement", "htctActual")
 

@@ -10,17 +10,15 @@
 // result when clicked.
 #include <functional>
 
+#include "controls/basic/panels.h"
 #include "controls/common/frames.h"
 #include "platform/stdctrls/speedbuttons.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 
-enum class TAlignmentVertical { avTop, avCenter, avBottom };
 enum class TTextStyle { tsNormal, tsRaised, tsRecessed, tsShadow };
 enum class TQvHotTrackColorType { htctComplement, htctActual };
-using enum TAlignmentVertical;
 using enum TTextStyle;
 using enum TQvHotTrackColorType;
-DTU_DECLARE_ENUM(TAlignmentVertical)
 DTU_DECLARE_ENUM(TTextStyle)
 DTU_DECLARE_ENUM(TQvHotTrackColorType)
 
