@@ -9,6 +9,7 @@
 #include "controls/basic/buttons.h"
 #include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
+#include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
@@ -22,4 +23,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
   RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
+  RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
 }
