@@ -211,9 +211,9 @@ TEST_F(ButtonsTest, StoredPropertiesRoundTripAndTheOldFlatFlagIsRead) {
   b->SetFrameColor(clRed);
   b->SetShowFocusRect(false);
   std::string text = FormText(form);
-  TForm back(nullptr);
-  ReadForm(text, &back);
-  auto* r = dynamic_cast<TQvButton*>(back.FindComponent("B"));
+  TForm* back = Own(new TForm(nullptr));
+  ReadForm(text, back);
+  auto* r = dynamic_cast<TQvButton*>(back->FindComponent("B"));
   ASSERT_NE(r, nullptr);
   EXPECT_TRUE(r->Down());
   EXPECT_EQ(r->GroupIndex(), 3);
@@ -221,14 +221,14 @@ TEST_F(ButtonsTest, StoredPropertiesRoundTripAndTheOldFlatFlagIsRead) {
   EXPECT_EQ(r->ModalResult(), mrYes);
   EXPECT_EQ(r->FrameColor(), clRed);
   EXPECT_FALSE(r->ShowFocusRect());
-  EXPECT_EQ(FormText(&back), text);
+  EXPECT_EQ(FormText(back), text);
 
-  TForm old(nullptr);
-  ReadForm("object F: TForm\n  object X: TQvButton\n    FrameFlat = True\n  end\nend\n", &old);
-  auto* x = dynamic_cast<TQvButton*>(old.FindComponent("X"));
+  TForm* old = Own(new TForm(nullptr));
+  ReadForm("object F: TForm\n  object X: TQvButton\n    FrameFlat = True\n  end\nend\n", old);
+  auto* x = dynamic_cast<TQvButton*>(old->FindComponent("X"));
   ASSERT_NE(x, nullptr);
   EXPECT_TRUE(x->HotTrack());
-  EXPECT_EQ(FormText(&old).find("FrameFlat"), std::string::npos) << "read, never written";
+  EXPECT_EQ(FormText(old).find("FrameFlat"), std::string::npos) << "read, never written";
 }
 
 }  // namespace
