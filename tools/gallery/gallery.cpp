@@ -77,7 +77,9 @@ TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinC
   }
   if (!Page.FormSource.empty()) {
     std::string binary = FormTextToBinary(Page.FormSource);
-    auto* form = new TForm(Owner);
+    // Owned by the page's host, so the roots of several pages (all "Page") never
+    // meet under one owner.
+    auto* form = new TForm(host);
     ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form);
     MoveControls(form, host);
   }
