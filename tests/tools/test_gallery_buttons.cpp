@@ -28,6 +28,7 @@ TEST(GalleryButtons, ButtonFacesShowTheirLooksAtTheCorners) {
   TCanvas* c = shot->Canvas();
   // Classic (16, 24) 75 x 25: a raised border, white at the left, darkest at the
   // bottom-right.
+  EXPECT_EQ(c->Pixels(16, 24), Rgb(clBtnHighlight));
   EXPECT_EQ(c->Pixels(16, 30), Rgb(clBtnHighlight));
   EXPECT_EQ(c->Pixels(17, 30), Rgb(cl3DLight));
   EXPECT_EQ(c->Pixels(90, 48), Rgb(cl3DDkShadow));
@@ -47,7 +48,8 @@ TEST(GalleryButtons, ButtonFacesShowTheirLooksAtTheCorners) {
   EXPECT_EQ(c->Pixels(353, 26), Rgb(cl3DDkShadow));
   // Flat pressed (520, 24): the face is one shade darker than the button colour.
   EXPECT_EQ(c->Pixels(530, 40), Rgb(DarkerColor(clBtnFace, 10)));
-  // Flat disabled (604, 24): a one-pixel frame, no outer ring.
+  // Flat disabled (604, 24): a one-pixel frame, no outer ring; the parent shows
+  // around it (and nowhere else: the classic button's top row is intact above).
   EXPECT_EQ(c->Pixels(604, 30), Rgb(clBtnFace));
   EXPECT_EQ(c->Pixels(605, 30), Rgb(LighterColor(clBtnShadow, 30)));
 }
