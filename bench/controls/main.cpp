@@ -1,6 +1,7 @@
 // Runs every benchmark of the framed-control library and prints, for each case
 // measured both ways, the ratio of the library's time to Qt's. A case registers
-// its two halves as "<Case>/Framed" and "<Case>/Qt".
+// its two halves as "<Case>/Framed" and "<Case>/Qt" (or "<Case>/Platform" against
+// the platform layer's own control).
 //   build/bench/controls/bench_controls
 #include <benchmark/benchmark.h>
 
@@ -24,9 +25,12 @@ public:
   }
   void PrintRatios() const {
     for (const auto& [name, halves] : Times) {
-      auto f = halves.find("Framed"), q = halves.find("Qt");
-      if (f == halves.end() || q == halves.end() || q->second <= 0) continue;
-      std::printf("%s: framed / Qt = %.2f\n", name.c_str(), f->second / q->second);
+      auto f = halves.find("Framed");
+      for (const char* other : {"Qt", "Platform"}) {
+        auto q = halves.find(other);
+        if (f == halves.end() || q == halves.end() || q->second <= 0) continue;
+        std::printf("%s: framed / %s = %.2f\n", name.c_str(), other, f->second / q->second);
+      }
     }
   }
 

@@ -6,6 +6,7 @@
 #include "controls/basic/led.h"
 #include "controls/basic/meter.h"
 #include "controls/basic/panels.h"
+#include "controls/basic/statusbar.h"
 #include "controls/basic/buttons.h"
 #include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
@@ -18,6 +19,7 @@ void RegisterBasicClasses() {
   RegisterCommonClasses();
   RegisterClasses({&TQvPanel::StaticClass()});
   RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
+  RegisterClasses({&TQvStatusBar::StaticClass()});
   RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
   RegisterClasses({&TQvButton::StaticClass()});
   RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
