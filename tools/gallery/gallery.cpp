@@ -77,10 +77,17 @@ TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinC
   }
   if (!Page.FormSource.empty()) {
     std::string binary = FormTextToBinary(Page.FormSource);
-    // Owned by the page's host, so the roots of several pages (all "Page") never
-    // meet under one owner.
-    auto* form = new TForm(host);
-    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form);
+    // Read without an owner, then given to Owner without its name: the roots of
+    // several pages (often all "Page") never meet under one owner by name.
+    auto* form = new TForm(nullptr);
+    try {
+      ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form);
+    } catch (...) {
+      delete form;
+      throw;
+    }
+    form->SetName("");
+    Owner->InsertComponent(form);
     MoveControls(form, host);
   }
   return host;
