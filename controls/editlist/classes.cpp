@@ -3,6 +3,7 @@
 
 #include "controls/basic/classes.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/core/object.h"
@@ -12,4 +13,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvPopupPanel::StaticClass()});
 }
