@@ -6,6 +6,7 @@
 #include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/spinner.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -14,4 +15,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvPopupPanel::StaticClass()});
+  RegisterClasses({&TQvSpinner::StaticClass()});
 }
