@@ -3,6 +3,7 @@
 
 #include "controls/basic/classes.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/numedits.h"
 #include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
@@ -16,4 +17,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvPopupPanel::StaticClass()});
   RegisterClasses({&TQvSpinner::StaticClass()});
+  RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
 }
