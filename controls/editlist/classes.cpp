@@ -3,6 +3,7 @@
 
 #include "controls/basic/classes.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/memos.h"
 #include "controls/editlist/numedits.h"
 #include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
@@ -18,4 +19,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvPopupPanel::StaticClass()});
   RegisterClasses({&TQvSpinner::StaticClass()});
   RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
+  RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
 }
