@@ -120,3 +120,23 @@ TEST_F(Spinner, StreamWithRetiredProperties) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Spinner, TakesItsColoursFromAFrameController) {
+  auto* fc = new TQvFrameController(Form);
+  S->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameColor, fcpFlatButtonColor});
+  S->SetFrameController(fc);
+  fc->SetFrameColor(clNavy);
+  fc->SetFlatButtonColor(clSilver);
+  fc->SetColor(clYellow);
+  fc->SetFrameVisible(true);
+  S->CustomFramingChanged();
+  EXPECT_EQ(S->FrameColor(), clNavy);
+  EXPECT_EQ(S->ButtonColor(), clSilver);
+  EXPECT_EQ(S->Color(), clWindow) << "Color is not among the accepted properties";
+  delete fc;
+  EXPECT_EQ(S->FrameController(), nullptr);
+}
+
+}  // namespace
