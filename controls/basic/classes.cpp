@@ -2,17 +2,18 @@
 #include "controls/basic/classes.h"
 
 #include "controls/basic/border.h"
+#include "controls/basic/buttons.h"
+#include "controls/basic/colorpicker.h"
 #include "controls/basic/controlbutton.h"
 #include "controls/basic/groupbox.h"
+#include "controls/basic/labels.h"
 #include "controls/basic/led.h"
 #include "controls/basic/meter.h"
 #include "controls/basic/panels.h"
-#include "controls/basic/statusbar.h"
-#include "controls/basic/buttons.h"
-#include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
 #include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
+#include "controls/basic/statusbar.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
@@ -28,4 +29,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
   RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
+  RegisterClasses({&TQvColorPicker::StaticClass()});
 }

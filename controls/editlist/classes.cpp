@@ -11,8 +11,12 @@
 #include "controls/editlist/historycombo.h"
 #include "controls/editlist/imagecombo.h"
 #include "controls/editlist/listboxes.h"
+#include "controls/editlist/memos.h"
+#include "controls/editlist/numedits.h"
+#include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/spinner.h"
 #include "controls/editlist/tabbedlist.h"
 #include "platform/core/object.h"
 
@@ -27,4 +31,8 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
   RegisterClasses({&TQvCheckList::StaticClass()});
   RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
+  RegisterClasses({&TQvPopupPanel::StaticClass()});
+  RegisterClasses({&TQvSpinner::StaticClass()});
+  RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
+  RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
 }
