@@ -2,9 +2,11 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/calendar.h"
 #include "controls/editlist/edits.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/timepicker.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -12,4 +14,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvCalendar::StaticClass(), &TQvTimePicker::StaticClass()});
 }
