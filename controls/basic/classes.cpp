@@ -1,8 +1,9 @@
 // The basic controls' class registration.
 #include "controls/basic/classes.h"
 
-#include "controls/basic/controlbutton.h"
 #include "controls/basic/border.h"
+#include "controls/basic/colorpicker.h"
+#include "controls/basic/controlbutton.h"
 #include "controls/basic/groupbox.h"
 #include "controls/basic/led.h"
 #include "controls/basic/meter.h"
@@ -18,4 +19,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
   RegisterClasses({&TQvStatusBar::StaticClass()});
   RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
+  RegisterClasses({&TQvColorPicker::StaticClass()});
 }

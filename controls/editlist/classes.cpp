@@ -4,9 +4,12 @@
 #include "controls/basic/classes.h"
 #include "controls/editlist/calendar.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/numedits.h"
+#include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/spinedit.h"
 #include "controls/editlist/timepicker.h"
+#include "controls/editlist/spinner.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -15,4 +18,7 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvCalendar::StaticClass(), &TQvTimePicker::StaticClass()});
+  RegisterClasses({&TQvPopupPanel::StaticClass()});
+  RegisterClasses({&TQvSpinner::StaticClass()});
+  RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
 }

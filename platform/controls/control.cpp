@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "platform/controls/controls_internal.h"
-#include "platform/controls/textreply.h"
 #include "platform/controls/docking.h"
+#include "platform/controls/textreply.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
