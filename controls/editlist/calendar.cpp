@@ -622,7 +622,9 @@ void TQvCalendar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     FPressedArea = FOverArea;
     Invalidate();
     if (FPressedArea == caLeftArrow || FPressedArea == caRightArrow) {
-      FRepeatCount = -1;
+      // The step at once stands for tick 0, so the next comes 250 ms later (a count
+      // from -1 would step again on the first 50 ms tick).
+      FRepeatCount = 0;
       StepArrow();
       FRepeatTimer->SetEnabled(true);
     } else if (FPressedArea == caDays) {

@@ -3,6 +3,7 @@
 
 #include "controls/basic/classes.h"
 #include "controls/editlist/calendar.h"
+#include "controls/editlist/dateedits.h"
 #include "controls/editlist/edits.h"
 #include "controls/editlist/numedits.h"
 #include "controls/editlist/popuppanel.h"
@@ -18,6 +19,7 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
   RegisterClasses({&TQvCalendar::StaticClass(), &TQvTimePicker::StaticClass()});
+  RegisterClasses({&TQvColorEdit::StaticClass(), &TQvDateTimeEdit::StaticClass()});
   RegisterClasses({&TQvPopupPanel::StaticClass()});
   RegisterClasses({&TQvSpinner::StaticClass()});
   RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
