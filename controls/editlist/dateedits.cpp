@@ -26,6 +26,12 @@ bool LooksFlat(TQvCustomEdit* E) {
   return (E->FrameVisible() && !E->UseThemes() && E->FrameStyle() == fsFlat) || E->FrameStyle() == fsFlatBold;
 }
 
+// The drop button's press holds the mouse capture; the popup's content must get
+// the pointer while it is open.
+void ReleasePointer(TWinControl* C) {
+  if (C->HandleAllocated() && GetCapture() == C->Handle()) ReleaseCapture();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -90,6 +96,7 @@ void TQvColorEdit::DisplayColorPicker() {
     }
     picker->OnClick = panel->CloseEvent();
     FPicker = picker;
+    ReleasePointer(this);
     if (panel->Popup(this)) {
       SetSelectedColor(picker->SelectedColor());
       FCustomColor = picker->CustomColor();
@@ -580,6 +587,7 @@ void TQvDateTimeEdit::DisplayCalendar() {
     cal->OnClick = panel->CloseEvent();
     FContent = cal;
     FInPopupOrExit = true;
+    ReleasePointer(this);
     if (panel->Popup(this)) {
       FInPopupOrExit = false;
       if (cleared) {
@@ -627,6 +635,7 @@ void TQvDateTimeEdit::DisplayTimePicker() {
     picker->OnSetBtnClick = panel->CloseEvent();
     FContent = picker;
     FInPopupOrExit = true;
+    ReleasePointer(this);
     if (panel->Popup(this)) {
       FInPopupOrExit = false;
       FApplyingPicker = true;
