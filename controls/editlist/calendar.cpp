@@ -100,6 +100,53 @@ const TClassInfo& TQvCalendarColors::StaticClass() {
 }
 
 // ---------------------------------------------------------------------------
+// TQvYearSpinner
+
+TQvYearSpinner::TQvYearSpinner(TComponent* AOwner) : TQvSpinner(AOwner) {
+  SetTabStop(false);
+  SetVisible(false);
+  SetMin(0);
+  SetMax(9999);
+}
+
+void TQvYearSpinner::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.WindowClassStyle |= CS_SAVEBITS;
+}
+
+void TQvYearSpinner::KeyDown(WORD& Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE) {
+    Key = 0;
+    if (OnHide) OnHide(this);
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+void TQvYearSpinner::KeyPress(char& Key) {
+  if (Key == '\r' || Key == 27) {
+    Key = 0;
+    if (OnHide) OnHide(this);
+    return;
+  }
+  if (Key == '\t') {
+    Key = 0;
+    return;
+  }
+  inherited::KeyPress(Key);
+}
+
+void TQvYearSpinner::Dispatch(TMessage& M) {
+  inherited::Dispatch(M);
+  if (M.Msg == WM_KILLFOCUS && Visible() && OnHide) OnHide(this);
+}
+
+const TClassInfo& TQvYearSpinner::StaticClass() {
+  static const TClassInfo info = TClassBuilder<TQvYearSpinner>("TQvYearSpinner", &inherited::StaticClass()).Build();
+  return info;
+}
+
+// ---------------------------------------------------------------------------
 // TQvCalendar
 
 TQvCalendar::TQvCalendar(TComponent* AOwner)
@@ -125,6 +172,18 @@ TQvCalendar::TQvCalendar(TComponent* AOwner)
   FRepeatTimer->SetInterval(50);
   FRepeatTimer->OnTimer = [this](TObject* s) { RepeatTick(s); };
   FFirstDayIndex = GetLocaleDateInfo(LOCALE_USER_DEFAULT)->FirstDayOfWeek;
+  FMonthMenu = new TPopupMenu(this);
+  for (int m = 1; m <= 12; ++m) {
+    auto* item = new TMenuItem(FMonthMenu);
+    item->SetCaption(GetLocaleDateInfo(LOCALE_USER_DEFAULT)->LongMonthNames[m - 1]);
+    item->SetTag(m);
+    item->OnClick = [this](TObject* s) { MonthMenuClick(s); };
+    FMonthMenu->Items()->Add(item);
+  }
+  FYearSpinner = new TQvYearSpinner(this);
+  FYearSpinner->OnIncrement = [this](TObject*, int Amount) { YearIncrement(Amount); };
+  FYearSpinner->OnDecrement = [this](TObject*, int Amount) { YearDecrement(Amount); };
+  FYearSpinner->OnHide = [this](TObject*) { HideYearSpinner(); };
   FForced = true;
   SetViewDate(FDate != 0 ? FDate : FToday);
   FForced = false;
@@ -613,7 +672,70 @@ void TQvCalendar::Paint() {
 // ---------------------------------------------------------------------------
 // Mouse, keyboard, timers
 
+void TQvCalendar::MonthMenuClick(TObject* Sender) {
+  auto* item = static_cast<TMenuItem*>(Sender);
+  Word y, m, d;
+  DecodeDate(FViewDate, y, m, d);
+  SetViewDate(IncMonth(FViewDate, static_cast<int>(item->Tag()) - m));
+}
+
+void TQvCalendar::ShowYearSpinner() {
+  Word y, m, d;
+  DecodeDate(FViewDate, y, m, d);
+  FYearSpinner->SetParent(this);
+  FYearSpinner->SetValue(y);
+  if (FMaxDate != 0) {
+    Word my, mm, md;
+    DecodeDate(FMaxDate, my, mm, md);
+    FYearSpinner->SetMax(my);
+    FYearSpinner->SetCheckRange(true);
+  }
+  if (FMinDate != 0) {
+    Word my, mm, md;
+    DecodeDate(FMinDate, my, mm, md);
+    FYearSpinner->SetMin(my);
+    FYearSpinner->SetCheckRange(true);
+  }
+  CalcAreas();
+  TRect year = FAreas[static_cast<int>(caYear)];
+  TRect month = FAreas[static_cast<int>(caMonth)];
+  const int blank = ScreenTextWidth(Font(), " ");
+  const int bw = FYearSpinner->ButtonWidth();
+  int left = month.Right - bw - blank;
+  int width = 2 * blank + ScreenTextWidth(Font(), std::to_string(y)) + 2 * bw;
+  FYearSpinner->SetBounds(left, year.Top - 1, width, year.Height() + 2);
+  FYearSpinnerShown = true;
+  FYearSpinner->SetVisible(true);
+  if (FYearSpinner->CanFocus()) FYearSpinner->SetFocus();
+}
+
+void TQvCalendar::HideYearSpinner() {
+  if (!FYearSpinnerShown) return;
+  FYearSpinnerShown = false;
+  FYearSpinner->SetVisible(false);
+  if (CanFocus()) SetFocus();
+}
+
+void TQvCalendar::YearIncrement(int Amount) {
+  TDateTime v = IncMonth(FViewDate, 12 * Amount);
+  if (FMaxDate != 0 && v > FMaxDate) v = FirstOfMonth(FMaxDate);
+  SetViewDate(v);
+}
+
+void TQvCalendar::YearDecrement(int Amount) {
+  Word y, m, d;
+  DecodeDate(FViewDate, y, m, d);
+  if (y - Amount <= 0) return;
+  TDateTime v = IncMonth(FViewDate, -12 * Amount);
+  if (FMinDate != 0 && v < FirstOfMonth(FMinDate)) v = FirstOfMonth(FMinDate);
+  SetViewDate(v);
+}
+
 void TQvCalendar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && FYearSpinnerShown) {
+    HideYearSpinner();
+    return;
+  }
   if (Button == mbLeft) {
     if (!ComponentState().Contains(csDesigning) && Visible() && CanFocus()) SetFocus();
     TRect client = ClientRect();
@@ -627,6 +749,16 @@ void TQvCalendar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
       FRepeatCount = 0;
       StepArrow();
       FRepeatTimer->SetEnabled(true);
+    } else if (FPressedArea == caYear) {
+      ShowYearSpinner();
+    } else if (FPressedArea == caMonth) {
+      Word y, m, d;
+      DecodeDate(FViewDate, y, m, d);
+      for (int i = 0; i < FMonthMenu->Items()->Count(); ++i)
+        FMonthMenu->Items()->Items(i)->SetChecked(i + 1 == m);
+      TPoint s = ClientToScreen({X, Y});
+      FPressedArea = caFillDays;
+      FMonthMenu->Popup(s.X, s.Y);
     } else if (FPressedArea == caDays) {
       UpdateHighlight(X, Y);
     }

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "controls/basic/panels.h"
+#include "controls/editlist/spinner.h"
+#include "platform/controls/menus.h"
 #include "platform/controls/extctrls.h"
 #include "platform/core/dates.h"
 
@@ -70,6 +72,21 @@ using TQvViewDateChangeEvent = std::function<void(TObject*, TDateTime ViewDate)>
 using TQvCalendarTodayEvent = std::function<void(TObject*, bool& AllowChange)>;
 using TQvCalendarClearEvent = std::function<void(TObject*, bool& AllowClear)>;
 
+// The year field the calendar shows over its caption: Enter or Esc hides it (the
+// key swallowed), Tab is swallowed, and losing the focus hides it.
+class TQvYearSpinner : public TQvSpinner {
+  DTU_CLASS(TQvYearSpinner, TQvSpinner)
+public:
+  explicit TQvYearSpinner(TComponent* AOwner);
+  TNotifyEvent OnHide;
+  void Dispatch(TMessage& Message) override;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+};
+
 class TQvCalendar : public TQvCustomPanel {
   DTU_CLASS(TQvCalendar, TQvCustomPanel)
 public:
@@ -120,6 +137,11 @@ public:
   int CharWidth() const { return FCharWidth; }
   int TextHeight() const { return FTextHeight; }
   bool ArrowRepeating() const { return FRepeatTimer->Enabled(); }
+  TPopupMenu* MonthMenu() const { return FMonthMenu; }
+  TQvYearSpinner* YearSpinner() const { return FYearSpinner; }
+  bool YearSpinnerShown() const { return FYearSpinnerShown; }
+  void ShowYearSpinner();
+  void HideYearSpinner();
   // The caption shown on the Today and Clear buttons.
   std::string TodayCaption() const;
   std::string ClearCaption() const;
@@ -159,6 +181,9 @@ private:
   void UpdateHighlight(int X, int Y);
   void DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area);
   void ForcedSetDate(TDateTime Value);
+  void MonthMenuClick(TObject* Sender);
+  void YearIncrement(int Amount);
+  void YearDecrement(int Amount);
 
   TQvFirstDayOfWeek FFirstDayOfWeek = fdowLocale;
   int FFirstDayIndex = 0;
@@ -175,6 +200,9 @@ private:
   int FTodayWidth = 0, FClearWidth = 0;
   std::unique_ptr<TQvCalendarColors> FCalendarColors;
   bool FThemeAware = true;
+  TPopupMenu* FMonthMenu = nullptr;
+  TQvYearSpinner* FYearSpinner = nullptr;
+  bool FYearSpinnerShown = false;
   TTimer* FTodayTimer = nullptr;
   TTimer* FRepeatTimer = nullptr;
   int FRepeatCount = -1;

@@ -201,6 +201,37 @@ TEST_F(CalendarTest, PaintsWeekNumbersTodayAndSelection) {
   EXPECT_GT(Count(shot.get(), c->CellRect(other / 7, other % 7), clHighlight), 20);
 }
 
+TEST_F(CalendarTest, MonthMenuAndYearSpinner) {
+  auto* c = Make(EncodeDate(2024, 5, 15));
+  c->SetMaxDate(EncodeDate(2025, 8, 20));
+  // The month name opens the month menu with May checked; choosing October moves the view.
+  TRect month = c->AreaRect(caMonth);
+  bool mayChecked = false;
+  Runner->ChooseMenuItem([&](TMenuItem* Root) {
+    mayChecked = Root->Items(4)->Checked();
+    return Root->Items(9);
+  });
+  PressAt(c, {month.Right - 3, (month.Top + month.Bottom) / 2});
+  ReleaseAt(c, {month.Right - 3, (month.Top + month.Bottom) / 2});
+  EXPECT_TRUE(mayChecked);
+  EXPECT_EQ(c->ViewDate(), EncodeDate(2024, 10, 1));
+  EXPECT_EQ(c->Date(), EncodeDate(2024, 5, 15)) << "the menu moves the view only";
+  // The year opens the spinner over it, limited by MaxDate's year.
+  TRect year = c->AreaRect(caYear);
+  PressAt(c, {year.Right - 30, (year.Top + year.Bottom) / 2});
+  ReleaseAt(c, {year.Right - 30, (year.Top + year.Bottom) / 2});
+  ASSERT_TRUE(c->YearSpinnerShown());
+  EXPECT_EQ(c->YearSpinner()->Value(), 2024);
+  EXPECT_EQ(c->YearSpinner()->Max(), 2025);
+  c->YearSpinner()->IncValue(1);  // October 2025 is past MaxDate: its month instead
+  EXPECT_EQ(c->ViewDate(), EncodeDate(2025, 8, 1));
+  c->YearSpinner()->DecValue(1);
+  EXPECT_EQ(c->ViewDate(), EncodeDate(2024, 8, 1));
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->YearSpinnerShown());
+  EXPECT_FALSE(c->YearSpinner()->Visible());
+}
+
 TEST_F(CalendarTest, StreamRoundTrip) {
   auto* c = Make(EncodeDate(2024, 5, 15));
   c->SetMaxDate(EncodeDate(2024, 6, 30));
