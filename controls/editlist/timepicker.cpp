@@ -102,6 +102,10 @@ TQvTimePicker::TQvTimePicker(TComponent* AOwner)
   SetBorderOuter(fsLowered);
   SetTabStop(true);
   SetBounds(Left(), Top(), 160, 190);
+  FHintTimer = new TTimer(this);
+  FHintTimer->SetEnabled(false);
+  FHintTimer->SetInterval(1000);
+  FHintTimer->OnTimer = [this](TObject* s) { HintTick(s); };
   SetAutoSize(true);
   AdjustForFont();
 }
@@ -446,7 +450,51 @@ void TQvTimePicker::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   inherited::MouseDown(Button, Shift, X, Y);
 }
 
+// The how-to-use hint below the control while the pointer is over the clock.
+void TQvTimePicker::DoHint(int X, int Y) {
+  if (ComponentState().Contains(csDesigning)) return;
+  CalcRects();
+  if (!PtInRect(FClockRect, TPoint{X, Y}) || !GetActiveWindow()) {
+    HideHint();
+    return;
+  }
+  if (!FHintWindow) {
+    FHintWindow = new THintWindow(this);
+    FHintWindow->FreeNotification(this);
+    FHintWindow->SetColor(Application->HintColor());
+  }
+  std::string text = HowToUseText();
+  TRect r = FHintWindow->CalcHintRect(Screen->Width(), text);
+  TPoint p = ClientToScreen({0, Height()});
+  if (FHintWindow->Shown() && FHintWindow->Left() == p.X && FHintWindow->Top() == p.Y) return;
+  OffsetRect(r, p.X, p.Y);
+  FHintWindow->ActivateHint(r, text);
+  FHintTimer->SetEnabled(true);
+}
+
+void TQvTimePicker::HideHint() {
+  FHintTimer->SetEnabled(false);
+  if (FHintWindow && FHintWindow->Shown()) {
+    FHintWindow->ReleaseHandle();
+    Invalidate();
+  }
+}
+
+void TQvTimePicker::HintTick(TObject*) {
+  TPoint p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  CalcRects();
+  if (!PtInRect(FClockRect, p)) HideHint();
+}
+
+void TQvTimePicker::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FHintWindow) FHintWindow = nullptr;
+}
+
 void TQvTimePicker::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FShowHowToUseHint) DoHint(X, Y);
   CalcRects();
   TPoint p{X, Y};
   if (FClockDown && PtInRect(FClockRect, p)) {
@@ -528,6 +576,10 @@ void TQvTimePicker::Dispatch(TMessage& M) {
     case CM_FONTCHANGED:
       inherited::Dispatch(M);
       AdjustForFont();
+      return;
+    case CM_MOUSELEAVE:
+      inherited::Dispatch(M);
+      HideHint();
       return;
     default: break;
   }

@@ -10,6 +10,7 @@
 #include "controls/basic/panels.h"
 #include "controls/editlist/calendar.h"
 #include "platform/controls/extctrls.h"
+#include "platform/controls/forms.h"
 #include "platform/core/dates.h"
 
 class TQvClockFaceColors : public TPersistent {
@@ -96,6 +97,8 @@ public:
   TRect AMRect() { CalcRects(); return FAMRect; }
   TRect PMRect() { CalcRects(); return FPMRect; }
   TRect SetRect() { CalcRects(); return FSetRect; }
+  THintWindow* HintWindow() const { return FHintWindow; }
+  bool HintShown() { return FHintWindow && FHintWindow->Shown(); }
 
   void Dispatch(TMessage& Message) override;
 
@@ -112,8 +115,12 @@ protected:
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  void DoHint(int X, int Y);
+  void HideHint();
+  void HintTick(TObject*);
   void AdjustForFont();
   void CalcRects();
   void DrawClock(TCanvas* C);
@@ -134,6 +141,8 @@ private:
   std::unique_ptr<TQvClockFaceColors> FClockFaceColors;
   bool FShowSetButton = false, FShowTime = true, FShowHowToUseHint = true;
   std::string FHowToUseMsg;
+  THintWindow* FHintWindow = nullptr;
+  TTimer* FHintTimer = nullptr;
   int FLastMinute = 0;
   bool FThemeAware = true;
 };

@@ -110,6 +110,25 @@ TEST_F(TimePickerTest, KeysAndAmPm) {
   EXPECT_EQ(sets, 1);
 }
 
+TEST_F(TimePickerTest, HowToUseHintOverTheClock) {
+  auto* p = Make(EncodeTime(9, 0, 0, 0));
+  p->SetRestrictMinutesBy(10);
+  TPoint c = p->ClockCenter();
+  TPoint f = Form->ScreenToClient(p->ClientToScreen(c));
+  InputMouse(Form->Handle(), WM_MOUSEMOVE, f, 0);
+  Application->ProcessMessages();
+  ASSERT_TRUE(p->HintShown());
+  EXPECT_NE(p->HowToUseText().find("10"), std::string::npos);
+  TPoint below = p->ClientToScreen({0, p->Height()});
+  EXPECT_EQ(p->HintWindow()->Left(), below.X);
+  EXPECT_EQ(p->HintWindow()->Top(), below.Y);
+  TRect am = p->AMRect();
+  f = Form->ScreenToClient(p->ClientToScreen({am.Left + 2, am.Top + 2}));
+  InputMouse(Form->Handle(), WM_MOUSEMOVE, f, 0);
+  Application->ProcessMessages();
+  EXPECT_FALSE(p->HintShown());
+}
+
 TEST_F(TimePickerTest, AutoSizeAndStreamRoundTrip) {
   auto* p = Make(EncodeTime(14, 45, 0, 0));
   // 10T + 4(T + 2) high; max(13(W + 6), 24W) wide.
