@@ -5,6 +5,7 @@
 #include "controls/editlist/calendar.h"
 #include "controls/editlist/dateedits.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/memos.h"
 #include "controls/editlist/numedits.h"
 #include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
@@ -23,4 +24,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvPopupPanel::StaticClass()});
   RegisterClasses({&TQvSpinner::StaticClass()});
   RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
+  RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
 }

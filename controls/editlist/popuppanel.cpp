@@ -126,14 +126,15 @@ bool TQvPopup::Hook(HWND Wnd, TMessage& M) {
   HWND self = HandleAllocated() ? Handle() : nullptr;
   switch (M.Msg) {
     case CM_QVPOPUPCLOSE:
-      HidePopup();
+      // Done first: hiding the window may deactivate it, which must not cancel.
       FDone = true;
+      HidePopup();
       return Wnd == self;  // another popup's close message stays for it
     case CM_DEACTIVATE:
     case WM_ACTIVATEAPP:
       FCancelled = true;
-      HidePopup();
       FDone = true;
+      HidePopup();
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -146,8 +147,8 @@ bool TQvPopup::Hook(HWND Wnd, TMessage& M) {
     case WM_NCMBUTTONDOWN:
       if (self && IsWindowInside(Wnd, self)) return false;
       FCancelled = true;
-      HidePopup();
       FDone = true;
+      HidePopup();
       return true;  // the click does not reach the other window
     default:
       if (M.Msg >= WM_KEYFIRST && M.Msg <= WM_KEYLAST) {
@@ -191,8 +192,8 @@ bool TQvPopup::ShowPopupAt(TControl* Control, TAlignment Alignment, int X, int Y
   loop.Done = [this] {
     if (!FDone && Application->Terminated()) {
       FCancelled = true;
-      HidePopup();
       FDone = true;
+      HidePopup();
     }
     return FDone;
   };

@@ -174,3 +174,26 @@ TEST_F(ColorPicker, StreamRoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ColorPicker, HintNamesTheCellBelowIt) {
+  Form->Show();
+  SetActiveWindow(Form->Handle());
+  TRect cell = Picker->GetCellRect(5);
+  Mouse(WM_MOUSEMOVE, cell.Left + 5, cell.Top + 5, 0);
+  THintWindow* hint = Picker->ColorHintWindow();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_TRUE(hint->Shown());
+  EXPECT_EQ(hint->Caption(), "Dark Blue");
+  TPoint at = Picker->ClientToScreen({cell.Left, cell.Bottom});
+  EXPECT_EQ(hint->Left(), at.X + 4);
+  EXPECT_EQ(hint->Top(), at.Y + 12);
+  Picker->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(hint->Shown());
+  Picker->SetShowColorHints(false);
+  Mouse(WM_MOUSEMOVE, cell.Left + 5, cell.Top + 5, 0);
+  EXPECT_FALSE(hint->Shown());
+}
+
+}  // namespace
