@@ -577,12 +577,20 @@ void TQvCalendar::Paint() {
       names[i] = loc->ShortDayNames[(FFirstDayIndex + 1 + i) % 7];
       widest = std::max(widest, c->TextWidth(names[i]));
     }
-    if (widest > FCellWidth) {
-      for (std::string& n : names) n = GbkTruncate(n, IsGbkLeadByte(static_cast<unsigned char>(n[0])) ? 4 : 2);
+    // Too wide: the first two letters, then the first one. Chinese names ("周一")
+    // keep their last character instead, the one that tells the days apart.
+    auto shorten = [](const std::string& N, size_t Letters) {
+      if (!N.empty() && IsGbkLeadByte(static_cast<unsigned char>(N[0])))
+        return N.size() >= 2 ? N.substr(N.size() - 2) : N;
+      return N.substr(0, Letters);
+    };
+    const int room = FCellWidth - 3;  // the width the names are drawn in
+    if (widest > room) {
+      for (std::string& n : names) n = shorten(n, 2);
       widest = 0;
       for (std::string& n : names) widest = std::max(widest, c->TextWidth(n));
-      if (widest > FCellWidth)
-        for (std::string& n : names) n = GbkTruncate(n, IsGbkLeadByte(static_cast<unsigned char>(n[0])) ? 2 : 1);
+      if (widest > room)
+        for (std::string& n : names) n = shorten(n, 1);
     }
     c->Brush()->SetStyle(bsClear);
     for (int i = 0; i < 7; ++i) {
@@ -810,6 +818,11 @@ void TQvCalendar::Click() {
     default: return;
   }
   if (!FClickSuppressed) inherited::Click();
+}
+
+// Double clicks count only on days and buttons, not on the caption or arrows.
+void TQvCalendar::DblClick() {
+  if (FOverArea == caDays || FOverArea == caTodayButton || FOverArea == caClearButton) inherited::DblClick();
 }
 
 void TQvCalendar::StepArrow() {

@@ -169,6 +169,7 @@ protected:
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Click() override;
+  void DblClick() override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
 
 private:
