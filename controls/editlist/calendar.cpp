@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/common/colors.h"
 #include "controls/common/frames.h"
+#include "controls/common/themes.h"
 #include "controls/common/utils.h"
 #include "platform/controls/winmsg.h"
 #include "platform/core/gbk.h"
@@ -486,32 +488,69 @@ TDateTime TQvCalendar::HitTest(int X, int Y) {
 // ---------------------------------------------------------------------------
 // Painting
 
-void TQvCalendar::DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area) {
-  bool pressed = FPressedArea == Area && FOverArea == Area;
-  bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
-  TRect r = R;
-  if (FButtonColor == clBtnFace) {
-    if (pressed) r = DrawButtonBorder(C, r, true);
-    else if (flat) r = DrawBorder(C, r, fsFlat);
-    else r = DrawButtonBorder(C, r, false);
-  } else {
-    if (flat) r = DrawBorder(C, r, fsFlat);
-    else r = DrawColorButtonBorder(C, r, FButtonColor, pressed);
+bool CalendarThemed(bool ThemeAware) { return ThemeAware && ThemeServices()->ThemesEnabled(); }
+
+// A separator line under the caption or above the buttons: the toolbar separator
+// element 3 pixels high with themes, else a line in the Lines colour.
+void DrawCalendarSeparator(TCanvas* C, bool Themed, TColor Lines, int X1, int X2, int Y) {
+  if (Themed) {
+    TThemeServices* t = ThemeServices();
+    t->DrawElement(C->Handle(), t->GetElementDetails(ttbSeparatorNormal), TRect{X1, Y - 1, X2, Y + 2});
+    return;
   }
-  C->Brush()->SetStyle(bsSolid);
-  C->Brush()->SetColor(FButtonColor);
-  C->FillRect(r);
-  if (pressed) OffsetRect(r, 2, 2);
-  C->Font()->SetColor(FButtonFontColor);
+  C->Pen()->SetColor(Lines);
+  C->MoveTo(X1, Y);
+  C->LineTo(X2, Y);
+}
+
+// A Today, Clear or Set button; with themes the push-button element.
+void DrawPopupButton(TCanvas* C, const TRect& R, const std::string& Caption, bool Pressed, bool Flat, bool Themed,
+                     TColor ButtonColor, TColor ButtonFontColor) {
+  TRect r = R;
+  if (Themed) {
+    TThemeServices* t = ThemeServices();
+    t->DrawElement(C->Handle(), t->GetElementDetails(Pressed ? tbPushButtonPressed : tbPushButtonNormal), r);
+  } else {
+    if (ButtonColor == clBtnFace) {
+      if (Pressed) r = DrawButtonBorder(C, r, true);
+      else if (Flat) r = DrawBorder(C, r, fsFlat);
+      else r = DrawButtonBorder(C, r, false);
+    } else {
+      if (Flat && !Pressed) r = DrawBorder(C, r, fsFlat);
+      else r = DrawColorButtonBorder(C, r, ButtonColor, Pressed);
+    }
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(ButtonColor);
+    C->FillRect(r);
+    if (Pressed) OffsetRect(r, 2, 2);
+  }
+  C->Font()->SetColor(ButtonFontColor);
   C->Brush()->SetStyle(bsClear);
   DrawText(C->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   C->Brush()->SetStyle(bsSolid);
 }
 
+void TQvCalendar::DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area) {
+  bool pressed = FPressedArea == Area && FOverArea == Area;
+  bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
+  DrawPopupButton(C, R, Caption, pressed, flat, CalendarThemed(FThemeAware), FButtonColor, FButtonFontColor);
+}
+
 void TQvCalendar::Paint() {
-  inherited::Paint();
-  CalcAreas();
+  const bool themed = CalendarThemed(FThemeAware);
   TCanvas* c = Canvas();
+  if (themed) {
+    // A one-pixel box in the theme's edit-border colour around the face.
+    TRect box = ClientRect();
+    c->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
+    c->FrameRect(box);
+    InflateRect(box, -1, -1);
+    c->Brush()->SetColor(Color());
+    c->FillRect(box);
+  } else {
+    inherited::Paint();
+  }
+  CalcAreas();
   TRect client = ClientRect();
   AdjustClientRect(client);
   const int T = FTextHeight;
@@ -522,9 +561,16 @@ void TQvCalendar::Paint() {
     TRect strip{client.Left, client.Top, client.Right, client.Top + T + 5};
     if (FShowDays) {
       bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
-      TRect inner = flat ? strip : DrawBorder(c, strip, fsPopup);
-      c->Brush()->SetColor(FButtonColor);
-      c->FillRect(inner);
+      if (themed) {
+        TColor start, stop;
+        GetGradientColors(start, stop);
+        c->Brush()->SetColor(stop);
+        c->FillRect(strip);
+      } else {
+        TRect inner = flat ? strip : DrawBorder(c, strip, fsPopup);
+        c->Brush()->SetColor(FButtonColor);
+        c->FillRect(inner);
+      }
     }
     std::string text = FormatDateTime("mmmm", FViewDate);
     if (FElements.Contains(ceYear)) text += FormatDateTime(" yyyy", FViewDate);
@@ -548,19 +594,12 @@ void TQvCalendar::Paint() {
         c->Polygon(tri);
       }
     }
-    if (FShowDays) {
-      c->Pen()->SetColor(col.Lines());
-      c->MoveTo(client.Left + 2, strip.Bottom);
-      c->LineTo(client.Right - 2, strip.Bottom);
-    }
+    if (FShowDays) DrawCalendarSeparator(c, themed, col.Lines(), client.Left + 2, client.Right - 2, strip.Bottom);
   }
   if (!FShowDays) return;
   TRect todayBtn = FAreas[static_cast<int>(caTodayButton)], clearBtn = FAreas[static_cast<int>(caClearButton)];
   if (FElements.Contains(ceTodayButton) || FElements.Contains(ceClearButton)) {
-    int y = client.Bottom - (T + 18);
-    c->Pen()->SetColor(col.Lines());
-    c->MoveTo(client.Left + 2, y);
-    c->LineTo(client.Right - 2, y);
+    DrawCalendarSeparator(c, themed, col.Lines(), client.Left + 2, client.Right - 2, client.Bottom - (T + 18));
     if (FElements.Contains(ceTodayButton)) DrawButton(c, todayBtn, TodayCaption(), caTodayButton);
     if (FElements.Contains(ceClearButton)) DrawButton(c, clearBtn, ClearCaption(), caClearButton);
   }

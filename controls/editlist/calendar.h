@@ -19,6 +19,13 @@ DTU_DECLARE_EXCEPTION(EQvCalendarError, Exception)
 
 class TQvCalendar;
 
+// Shared by the calendar and the time picker: whether the themed look applies, a
+// separator line, and a Today/Clear/Set button (pressed, flat, themed).
+bool CalendarThemed(bool ThemeAware);
+void DrawCalendarSeparator(TCanvas* C, bool Themed, TColor Lines, int X1, int X2, int Y);
+void DrawPopupButton(TCanvas* C, const TRect& R, const std::string& Caption, bool Pressed, bool Flat, bool Themed,
+                     TColor ButtonColor, TColor ButtonFontColor);
+
 // Seven colours addressed by index; setting one repaints the owning calendar.
 class TQvCalendarColors : public TPersistent {
   DTU_CLASS(TQvCalendarColors, TPersistent)

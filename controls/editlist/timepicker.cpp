@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "controls/common/colors.h"
+#include "controls/common/themes.h"
 #include "controls/common/frames.h"
 #include "controls/common/glyphs.h"
 #include "controls/common/utils.h"
@@ -389,9 +390,19 @@ void TQvTimePicker::DrawAmPm(TCanvas* C, const TRect& R, const std::string& Capt
 }
 
 void TQvTimePicker::Paint() {
-  inherited::Paint();
-  CalcRects();
+  const bool themed = CalendarThemed(FThemeAware);
   TCanvas* c = Canvas();
+  if (themed) {
+    TRect box = ClientRect();
+    c->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
+    c->FrameRect(box);
+    InflateRect(box, -1, -1);
+    c->Brush()->SetColor(Color());
+    c->FillRect(box);
+  } else {
+    inherited::Paint();
+  }
+  CalcRects();
   if (FShowTime) {
     std::string text = FormatDateTime(FFormat.empty() ? "h:mm ampm" : FFormat, FTime);
     c->Font()->Assign(Font());
@@ -399,26 +410,15 @@ void TQvTimePicker::Paint() {
     TRect r = FTimeRect;
     DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     c->Brush()->SetStyle(bsSolid);
-    c->Pen()->SetColor(FlatColor());
-    c->MoveTo(5, FTimeRect.Bottom);
-    c->LineTo(Width() - 5, FTimeRect.Bottom);
+    DrawCalendarSeparator(c, themed, FlatColor(), 5, Width() - 5, FTimeRect.Bottom);
   }
   DrawClock(c);
   DrawAmPm(c, FAMRect, AMCaption(), !FPM);
   DrawAmPm(c, FPMRect, PMCaption(), FPM);
   if (FShowSetButton) {
-    bool pressed = FSetDown;
-    TRect r = FButtonColor == clBtnFace ? DrawButtonBorder(c, FSetRect, pressed)
-                                        : DrawColorButtonBorder(c, FSetRect, FButtonColor, pressed);
-    c->Brush()->SetColor(FButtonColor);
-    c->FillRect(r);
-    if (pressed) OffsetRect(r, 2, 2);
     c->Font()->Assign(Font());
-    c->Font()->SetColor(FButtonFontColor);
-    c->Brush()->SetStyle(bsClear);
-    std::string s = SetCaption();
-    DrawText(c->Handle(), s.c_str(), static_cast<int>(s.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    c->Brush()->SetStyle(bsSolid);
+    bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
+    DrawPopupButton(c, FSetRect, SetCaption(), FSetDown, flat, themed, FButtonColor, FButtonFontColor);
   }
 }
 

@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "controls/common/themes.h"
 #include "edit_fixture.h"
+#include "platform/theme/themefake.h"
 #include "platform/graphics/graphics.h"
 
 namespace {
@@ -230,6 +232,34 @@ TEST_F(CalendarTest, MonthMenuAndYearSpinner) {
   Key(VK_ESCAPE);
   EXPECT_FALSE(c->YearSpinnerShown());
   EXPECT_FALSE(c->YearSpinner()->Visible());
+}
+
+// With themes the buttons are push-button elements and the two separators toolbar
+// separators; ThemeAware off gives the classic look again.
+TEST_F(CalendarTest, ThemedLookAgainstTheRecordingLibrary) {
+  auto* c = Make(EncodeDate(2024, 5, 15));
+  FreeThemeServices();
+  {
+    TThemeLibraryFake fake;
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    auto drawn = [&](const std::string& Class) {
+      std::vector<std::pair<int, int>> out;
+      for (const auto& k : fake.Calls)
+        if (k.Name == "DrawThemeBackground" && k.Class == Class) out.emplace_back(k.Part, k.State);
+      fake.Calls.clear();
+      return out;
+    };
+    using Drawn = std::vector<std::pair<int, int>>;
+    fake.Calls.clear();
+    Shot(c);
+    EXPECT_EQ(drawn("button"), (Drawn{{1, 1}, {1, 1}}));
+    Shot(c);
+    EXPECT_EQ(drawn("toolbar").size(), 2u);
+    c->SetThemeAware(false);
+    Shot(c);
+    EXPECT_EQ(drawn("button"), Drawn{});
+    FreeThemeServices();
+  }
 }
 
 TEST_F(CalendarTest, StreamRoundTrip) {
