@@ -2,9 +2,11 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/calendar.h"
 #include "controls/editlist/checklist.h"
 #include "controls/editlist/colorcombo.h"
 #include "controls/editlist/combobox.h"
+#include "controls/editlist/dateedits.h"
 #include "controls/editlist/editlists.h"
 #include "controls/editlist/edits.h"
 #include "controls/editlist/fontlists.h"
@@ -18,6 +20,7 @@
 #include "controls/editlist/spinedit.h"
 #include "controls/editlist/spinner.h"
 #include "controls/editlist/tabbedlist.h"
+#include "controls/editlist/timepicker.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -31,6 +34,8 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
   RegisterClasses({&TQvCheckList::StaticClass()});
   RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
+  RegisterClasses({&TQvCalendar::StaticClass(), &TQvTimePicker::StaticClass()});
+  RegisterClasses({&TQvColorEdit::StaticClass(), &TQvDateTimeEdit::StaticClass()});
   RegisterClasses({&TQvPopupPanel::StaticClass()});
   RegisterClasses({&TQvSpinner::StaticClass()});
   RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});

@@ -74,6 +74,8 @@ public:
   // the default window procedure. Returns whether it handled it.
   virtual bool DefaultProc(TMessage&) { return false; }
   virtual bool Native() const { return false; }
+  // Edit peers: show or hide the text caret (HideCaret / ShowCaret).
+  virtual void SetCaretVisible(bool) {}
 };
 
 struct TMonitorInfo {

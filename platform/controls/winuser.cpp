@@ -39,6 +39,7 @@ struct TWnd {
   TMenu* Menu = nullptr;
   std::optional<TPoint> ScreenClient;  // top-level: the client origin the windowing system reports
   std::unique_ptr<TWindowPeer> Peer;
+  int CaretHides = 0;
 };
 
 struct TTimerRec {
@@ -1242,3 +1243,25 @@ BOOL MessageBeep(UINT) {
 bool ClipboardHasText() { return Backend().ClipboardHasText(); }
 std::string GetClipboardText() { return Backend().ClipboardText(); }
 void SetClipboardText(const std::string& Text) { Backend().SetClipboardText(Text); }
+
+// ---------------------------------------------------------------------------
+// Caret
+
+BOOL HideCaret(HWND Wnd) {
+  TWnd* w = Find(Wnd);
+  if (!w) return FALSE;
+  if (w->CaretHides++ == 0 && w->Peer) w->Peer->SetCaretVisible(false);
+  return TRUE;
+}
+
+BOOL ShowCaret(HWND Wnd) {
+  TWnd* w = Find(Wnd);
+  if (!w || w->CaretHides == 0) return FALSE;
+  if (--w->CaretHides == 0 && w->Peer) w->Peer->SetCaretVisible(true);
+  return TRUE;
+}
+
+bool IsCaretHidden(HWND Wnd) {
+  TWnd* w = Find(Wnd);
+  return w && w->CaretHides > 0;
+}

@@ -172,6 +172,11 @@ BOOL GetUpdateRect(HWND Wnd, TRect* R, BOOL Erase);
 // Paints the window now when it has an invalid region or frame: WM_NCPAINT, then
 // WM_PAINT (whose BeginPaint sends WM_ERASEBKGND).
 BOOL UpdateWindow(HWND Wnd);
+// The text caret of a window: HideCaret calls nest and each needs its ShowCaret;
+// ShowCaret without a pending HideCaret fails. The window's peer shows the result.
+BOOL HideCaret(HWND Wnd);
+BOOL ShowCaret(HWND Wnd);
+bool IsCaretHidden(HWND Wnd);
 BOOL RedrawWindow(HWND Wnd, const TRect* R, HRGN Rgn, UINT Flags);
 // Paints every window that waits for it (what a message loop does when idle).
 void UpdatePendingWindows();

@@ -171,6 +171,7 @@ public:
 
   bool DefaultProc(TMessage& M) override;
   void SetBounds(const TRect& B, const TRect& C) override;
+  void SetCaretVisible(bool Visible) override;
 
   // Sends EN_CHANGE when the text changed meanwhile, and EN_SELCHANGE when the
   // selection moved.
@@ -223,6 +224,35 @@ private:
   int FDepth = 0;
   QMetaObject::Connection FChanged, FCaretMoved, FSelected;
 };
+
+// A hidden caret: the line edit draws it with the style's text-cursor width, the
+// editors with their own cursor width. While hidden the line edit uses a style of
+// zero cursor width (a password mask style is set again when the caret returns).
+void TQtEditPeer::SetCaretVisible(bool Visible) {
+  class TNoCaretStyle : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric Metric, const QStyleOption* Option, const QWidget* Widget) const override {
+      if (Metric == PM_TextCursorWidth) return 0;
+      return QProxyStyle::pixelMetric(Metric, Option, Widget);
+    }
+  };
+  static QStyle* noCaret = new TNoCaretStyle;
+  if (QLineEdit* line = Line()) {
+    static std::map<QWidget*, QStyle*> saved;
+    if (!Visible) {
+      saved[line] = line->style() == noCaret ? saved[line] : line->style();
+      line->setStyle(noCaret);
+    } else if (auto it = saved.find(line); it != saved.end()) {
+      line->setStyle(it->second);
+      saved.erase(it);
+    }
+    line->update();
+  } else if (auto* plain = qobject_cast<QPlainTextEdit*>(Widget())) {
+    plain->setCursorWidth(Visible ? 1 : 0);
+  } else if (auto* rich = qobject_cast<QTextEdit*>(Widget())) {
+    rich->setCursorWidth(Visible ? 1 : 0);
+  }
+}
 
 // Gives an event to the widget itself: no filter sees it again and, ignored, it
 // goes to no parent (whose peer would send it to the layer once more).
