@@ -2,10 +2,20 @@
 #include "controls/basic/classes.h"
 
 #include "controls/basic/controlbutton.h"
+#include "controls/basic/border.h"
+#include "controls/basic/groupbox.h"
+#include "controls/basic/led.h"
+#include "controls/basic/meter.h"
+#include "controls/basic/panels.h"
+#include "controls/basic/statusbar.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
 void RegisterBasicClasses() {
   RegisterCommonClasses();
   RegisterClasses({&TQvControlButton::StaticClass()});
+  RegisterClasses({&TQvPanel::StaticClass()});
+  RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
+  RegisterClasses({&TQvStatusBar::StaticClass()});
+  RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
 }

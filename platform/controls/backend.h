@@ -63,6 +63,10 @@ public:
   virtual void Activate() {}
   // Keep the pointer coming to this window while it is outside (capture).
   virtual void SetCapture(bool) {}
+  // Starts the windowing system's own resize of a top-level window from an edge
+  // (WMSZ_LEFT .. WMSZ_BOTTOMRIGHT) while a button is held; false when it has
+  // none, and the layer then follows the pointer itself.
+  virtual bool StartSystemResize(int) { return false; }
   // Top-level windows: the menu bar (nullptr removes it); MenuChanged rebuilds it.
   virtual void SetMenu(TMenu*) {}
   virtual void MenuChanged() {}

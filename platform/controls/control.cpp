@@ -7,6 +7,7 @@
 
 #include "platform/controls/controls_internal.h"
 #include "platform/controls/textreply.h"
+#include "platform/controls/docking.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
@@ -50,6 +51,21 @@ const std::vector<TPropInfo>& ControlCatalogue() {
             .Event("OnMouseUp", &C::OnMouseUp)
             .Event("OnResize", &C::OnResize)
             .Event("OnContextPopup", &C::OnContextPopup)
+            // Sizing, dragging and docking (docking.h).
+            .Bool("AutoSize", &C::AutoSize, &C::SetAutoSize, false)
+            .Object<TSizeConstraints>("Constraints", &C::Constraints, &C::SetConstraints)
+            .Enum<TDragKind>("DragKind", &C::DragKind, &C::SetDragKind, dkDrag)
+            .Int("DragCursor", &C::DragCursor, [](C* x, int64_t v) { x->SetDragCursor(static_cast<TCursor>(v)); }, crDrag,
+                 {}, &CursorIdents())
+            .Enum<TDragMode>("DragMode", &C::DragMode, &C::SetDragMode, dmManual)
+            .Event("OnCanResize", &C::OnCanResize)
+            .Event("OnConstrainedResize", &C::OnConstrainedResize)
+            .Event("OnDragDrop", &C::OnDragDrop)
+            .Event("OnDragOver", &C::OnDragOver)
+            .Event("OnEndDock", &C::OnEndDock)
+            .Event("OnEndDrag", &C::OnEndDrag)
+            .Event("OnStartDock", &C::OnStartDock)
+            .Event("OnStartDrag", &C::OnStartDrag)
             .Build();
     TClassInfo w =
         TClassBuilder<W>("TWinControl", nullptr)
@@ -64,6 +80,12 @@ const std::vector<TPropInfo>& ControlCatalogue() {
             .Event("OnKeyPress", &W::OnKeyPress)
             .Event("OnKeyUp", &W::OnKeyUp)
             .Event("OnMouseWheel", &W::OnMouseWheel)
+            .Bool("DockSite", &W::DockSite, &W::SetDockSite, false)
+            .Bool("UseDockManager", &W::UseDockManager, &W::SetUseDockManager, false)
+            .Event("OnDockDrop", &W::OnDockDrop)
+            .Event("OnDockOver", &W::OnDockOver)
+            .Event("OnGetSiteInfo", &W::OnGetSiteInfo)
+            .Event("OnUnDock", &W::OnUnDock)
             .Build();
     std::vector<TPropInfo> all = c.Props;
     all.insert(all.end(), w.Props.begin(), w.Props.end());
@@ -167,6 +189,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     AWidth = FWidth;
     AHeight = FHeight;
   }
+  ApplyConstraints(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   InvalidateControl(FVisible, false);
   FLeft = ALeft;

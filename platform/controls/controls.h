@@ -70,6 +70,34 @@ DTU_DECLARE_ENUM(TAlignment)
 DTU_DECLARE_ENUM(TMouseButton)
 DTU_DECLARE_ENUM(TFormBorderStyle)
 
+// Drag and dock kinds and the drag, dock and resize events (docking.h).
+class TControl;
+class TSizeConstraints;
+class TDockTree;
+enum class TDragKind { dkDrag, dkDock };
+enum class TDragMode { dmManual, dmAutomatic };
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using enum TDragKind;
+using enum TDragMode;
+using enum TDragState;
+DTU_DECLARE_ENUM(TDragKind)
+DTU_DECLARE_ENUM(TDragMode)
+
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+using TDockDropEvent = std::function<void(TObject* Sender, TControl* Source, int X, int Y)>;
+using TDockOverEvent =
+    std::function<void(TObject* Sender, TControl* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TGetSiteInfoEvent = std::function<void(TObject* Sender, TControl* DockClient, TRect& InfluenceRect,
+                                             TPoint MousePos, bool& CanDock)>;
+using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+using TConstrainedResizeEvent =
+    std::function<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight)>;
+
 // Cursor identifiers (Screen->Cursors); crDefault lets the parent or the screen
 // decide.
 using TCursor = int;
@@ -242,6 +270,38 @@ public:
   void SetAction(TBasicAction* Value);
   TControlActionLink* ActionLink() const { return FActionLink.get(); }
 
+  // Sizing and docking (docking.cpp). AutoSize fits the control to what it shows
+  // (a windowed control to its children) through CanAutoSize; Constraints limit
+  // every size it takes.
+  bool AutoSize() const { return FAutoSize; }
+  virtual void SetAutoSize(bool Value);
+  TSizeConstraints* Constraints();
+  void SetConstraints(TSizeConstraints* Value);
+  TDragKind DragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind Value) { FDragKind = Value; }
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // The dock site this control is docked on (nullptr: floating or never docked).
+  TWinControl* HostDockSite() const { return FHostDockSite; }
+  // Docks the control on NewDockSite (its dock manager lays it out); false when
+  // the site is no dock site or an OnUnDock of the old site refused.
+  bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = alNone);
+  // Undocks the control from its dock site, leaving it on no parent.
+  bool ManualFloat();
+  // Scales position, size and font by M / D (forms call it when the pixels per
+  // inch they were designed at differ from the screen's).
+  virtual void ChangeScale(int M, int D);
+  TCanResizeEvent OnCanResize;
+  TConstrainedResizeEvent OnConstrainedResize;
+  TDragDropEvent OnDragDrop;
+  TDragOverEvent OnDragOver;
+  TEndDragEvent OnEndDock;
+  TEndDragEvent OnEndDrag;
+  TStartDragEvent OnStartDock;
+  TStartDragEvent OnStartDrag;
+
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // The action changed (CheckDefaults: only properties still at their defaults
@@ -262,6 +322,11 @@ protected:
   virtual void FontChanged();
   virtual void VisibleChanging() {}
   virtual bool CanResize(int&, int&) { return true; }
+  // Sizing (docking.cpp): the size AutoSize would give (false: keep the size);
+  // AdjustSize applies it; ApplyConstraints brings a size within Constraints.
+  virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
+  virtual void AdjustSize();
+  void ApplyConstraints(int& NewWidth, int& NewHeight);
 
   // Message handlers of TControl (Dispatch calls them).
   void WMLButtonDown(TMessage& M);
@@ -309,7 +374,14 @@ private:
   TPopupMenu* FPopupMenu = nullptr;
   int FHelpContext = 0;
   bool FPainting = false;  // inside its own paint (a parent painting for it skips it)
-  std::unique_ptr<TControlActionLink, void (*)(TControlActionLink*)> FActionLink{nullptr, &FreeActionLink};
+  std::unique_ptr<TControlActionLink, void (*)(TControlActionLink*)> FActionLink{nullptr, &FreeActionLink};  // Sizing and docking.
+  bool FAutoSize = false;
+  bool FAutoSizing = false;
+  std::unique_ptr<TSizeConstraints, void (*)(TSizeConstraints*)> FConstraints{nullptr, nullptr};
+  TDragKind FDragKind = dkDrag;
+  TDragMode FDragMode = dmManual;
+  TCursor FDragCursor = crDrag;
+  TWinControl* FHostDockSite = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -393,6 +465,21 @@ public:
   void ReadState(TReader* Reader) override;
   void Loaded() override;
 
+  // Docking (docking.cpp): a dock site takes docked controls; with UseDockManager
+  // its dock manager (CreateDockManager, made when DockSite turns on) lays them
+  // out and paints their frames.
+  bool DockSite() const { return FDockSite; }
+  void SetDockSite(bool Value);
+  bool UseDockManager() const { return FUseDockManager; }
+  void SetUseDockManager(bool Value);
+  TDockTree* DockManager() const { return FDockManager.get(); }
+  int DockClientCount() const { return static_cast<int>(FDockClients.size()); }
+  TControl* DockClients(int Index) const { return FDockClients[Index]; }
+  TDockDropEvent OnDockDrop;
+  TDockOverEvent OnDockOver;
+  TGetSiteInfoEvent OnGetSiteInfo;
+  TUnDockEvent OnUnDock;
+
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
   TKeyEvent OnKeyDown;
@@ -417,6 +504,10 @@ protected:
   // The bounds the window has now, taken into Left/Top/Width/Height.
   void UpdateBounds();
 
+  // The dock manager for this site (nullptr: none); the default makes a TDockTree.
+  virtual TDockTree* CreateDockManager();
+  bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+  void ChangeScale(int M, int D) override;
   virtual void AlignControls(TControl* AControl, TRect& Rect);
   virtual void AdjustClientRect(TRect& Rect);
   void AlignControl(TControl* AControl);
@@ -485,6 +576,13 @@ private:
   int FAlignLevel = 0;
   TPoint FLastClientSize{-1, -1};
   bool FMeasuring = false;  // CreateParams for the styles only (no parent handle)
+  // Docking.
+  friend class TDockTree;
+  void DockClientRemoved(TControl* Control);
+  bool FDockSite = false;
+  bool FUseDockManager = false;
+  std::unique_ptr<TDockTree, void (*)(TDockTree*)> FDockManager{nullptr, nullptr};
+  std::vector<TControl*> FDockClients;
 };
 
 // ---------------------------------------------------------------------------

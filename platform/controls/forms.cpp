@@ -96,7 +96,8 @@ const TClassInfo& TCustomForm::StaticClass() {
           .Object<TMainMenu>("Menu", &F::Menu, &F::SetMenu)
           .Bool("OldCreateOrder", [](F*) { return false; }, [](F*, bool) {}, false)
           .Prop(TControl::Property("ParentFont", 0))
-          .Int("PixelsPerInch", &F::PixelsPerInch, [](F*, int64_t) {}, std::nullopt, [](F*) { return false; })
+          .Int("PixelsPerInch", &F::PixelsPerInch, [](F* x, int64_t v) { x->SetDesignPixelsPerInch(static_cast<int>(v)); },
+               std::nullopt, [](F*) { return false; })
           .Prop(TControl::Property("PopupMenu"))
           .Enum<TPosition>("Position", &F::Position, &F::SetPosition, poDesigned)
           .Bool("Scaled", [](F*) { return true; }, [](F*, bool) {}, true)
@@ -297,6 +298,18 @@ void TCustomForm::Loaded() {
     int h = FPendingClientHeight >= 0 ? FPendingClientHeight : c.Bottom;
     FPendingClientWidth = FPendingClientHeight = -1;
     SetClientSize(w, h);
+  }
+  // Designed at another pixel density: the controls and the client area scale to
+  // this screen's.
+  int ppi = PixelsPerInch();
+  if (FDesignPixelsPerInch > 0 && FDesignPixelsPerInch != ppi) {
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(ppi, FDesignPixelsPerInch);
+    TRect c = GetClientRect();
+    SetClientSize(c.Right * ppi / FDesignPixelsPerInch, c.Bottom * ppi / FDesignPixelsPerInch);
+    if (!ParentFont()) Font()->SetHeight(Font()->Height() * ppi / FDesignPixelsPerInch);
+    EnableAlign();
+    FDesignPixelsPerInch = ppi;
   }
   if (FActiveControl && GetParentForm(FActiveControl) != this) FActiveControl = nullptr;
 }

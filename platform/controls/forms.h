@@ -85,6 +85,10 @@ public:
   TFormState FormState() const { return FFormState; }
   TCanvas* Canvas() const { return FCanvas; }
   int PixelsPerInch() const { return 96; }
+  // The pixels per inch the form was designed at (read from its stream); when they
+  // differ from the screen's, loading scales the controls (ChangeScale).
+  int DesignPixelsPerInch() const { return FDesignPixelsPerInch; }
+  void SetDesignPixelsPerInch(int Value) { FDesignPixelsPerInch = Value; }
 
   void SetVisible(bool Value) override;
   void SetClientSize(int AWidth, int AHeight) override;
@@ -170,6 +174,7 @@ protected:
   void CloseModal();
 
 private:
+  int FDesignPixelsPerInch = 96;
   void CMShowingChanged(TMessage& M);
   void CMDialogKey(TMessage& M);
   void PlaceOnShow();

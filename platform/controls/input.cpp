@@ -1,6 +1,8 @@
 // The input router: native events in, the system's messages out.
 #include "platform/controls/input.h"
 
+#include <algorithm>
+
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser_internal.h"
 
@@ -134,11 +136,58 @@ void DispatchPostedMessages() {
   FreeDeviceContexts();
 }
 
+namespace {
+// A window being sized by following the pointer (see BeginSizeTracking).
+struct TSizeTrack {
+  HWND Root = nullptr;
+  int Edge = 0;
+  TPoint Start;
+  TRect StartRect;
+} g_SizeTrack;
+
+// Moves the dragged edges by the pointer's travel; the window keeps at least one
+// pixel each way.
+void TrackSize(TPoint Screen) {
+  TSizeTrack& t = g_SizeTrack;
+  int dx = Screen.X - t.Start.X, dy = Screen.Y - t.Start.Y;
+  TRect r = t.StartRect;
+  bool left = t.Edge == WMSZ_LEFT || t.Edge == WMSZ_TOPLEFT || t.Edge == WMSZ_BOTTOMLEFT;
+  bool right = t.Edge == WMSZ_RIGHT || t.Edge == WMSZ_TOPRIGHT || t.Edge == WMSZ_BOTTOMRIGHT;
+  bool top = t.Edge == WMSZ_TOP || t.Edge == WMSZ_TOPLEFT || t.Edge == WMSZ_TOPRIGHT;
+  bool bottom = t.Edge == WMSZ_BOTTOM || t.Edge == WMSZ_BOTTOMLEFT || t.Edge == WMSZ_BOTTOMRIGHT;
+  if (left) r.Left = std::min(r.Left + dx, r.Right - 1);
+  if (right) r.Right = std::max(r.Right + dx, r.Left + 1);
+  if (top) r.Top = std::min(r.Top + dy, r.Bottom - 1);
+  if (bottom) r.Bottom = std::max(r.Bottom + dy, r.Top + 1);
+  SetWindowPos(t.Root, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
+namespace winuser_detail {
+void BeginSizeTracking(HWND Root, int Edge, TPoint ScreenPos) {
+  if (!IsControlWindow(Root)) return;
+  TRect r;
+  GetWindowRect(Root, &r);
+  g_SizeTrack = {Root, Edge, ScreenPos, r};
+}
+bool SizeTracking() { return g_SizeTrack.Root != nullptr; }
+}  // namespace winuser_detail
+
 void InputMouse(HWND Wnd, UINT Msg, TPoint Pos, WPARAM Keys) {
   InstallInputLayer();
   if (!IsControlWindow(Wnd)) return;
   TPoint screen = Pos;
   ClientToScreen(Wnd, &screen);
+  if (g_SizeTrack.Root) {
+    // Sizing a window: the pointer drags its edges until the button is released.
+    if (!IsControlWindow(g_SizeTrack.Root)) g_SizeTrack = {};
+    else if (Msg == WM_MOUSEMOVE && (Keys & MK_LBUTTON)) return TrackSize(screen), Finish();
+    else if (Msg == WM_MOUSEMOVE || Msg == WM_LBUTTONUP) {
+      TrackSize(screen);
+      g_SizeTrack = {};
+      return Finish();
+    }
+  }
   Backend().NotePointer(screen);
   winuser_detail::SetCursorRoot(GetAncestorRoot(Wnd));
   SetKeyDown(VK_LBUTTON, Keys & MK_LBUTTON);

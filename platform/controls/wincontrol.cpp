@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/controls/controls_internal.h"
+#include "platform/controls/docking.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
@@ -110,6 +111,7 @@ void TWinControl::InsertControl(TControl* AControl) {
 
 void TWinControl::RemoveControl(TControl* AControl) {
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
+  DockClientRemoved(AControl);
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     if (TCustomForm* f = GetParentForm(this)) f->DefocusControl(w, true);
     if (w->FHandle) w->DestroyHandle();
@@ -274,6 +276,7 @@ void TWinControl::AlignControl(TControl* AControl) {
   AlignControls(AControl, r);
   FControlState >> csAlignmentNeeded;
   --FAlignLevel;
+  if (AutoSize()) AdjustSize();
 }
 
 void TWinControl::AdjustClientRect(TRect& Rect) {
@@ -484,6 +487,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     AWidth = FWidth;
     AHeight = FHeight;
   }
+  ApplyConstraints(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle) {
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -624,6 +628,7 @@ void TWinControl::PaintHandler(TMessage& M) {
   PaintWindow(dc);
   if (clip) RestoreDC(dc, clip);
   PaintControls(dc, nullptr);
+  if (FDockSite && FUseDockManager && FDockManager) FDockManager->PaintSite(dc);
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {

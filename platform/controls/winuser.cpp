@@ -738,6 +738,14 @@ void DefWindowProc(HWND Wnd, TMessage& M) {
     case WM_SYSCOMMAND:
       if ((M.WParam & 0xFFF0) == SC_CLOSE) SendMessage(GetAncestorRoot(Wnd), WM_CLOSE, 0, 0);
       else if ((M.WParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(Wnd, SW_MINIMIZE);
+      else if ((M.WParam & 0xFFF0) == SC_SIZE) {
+        int edge = static_cast<int>(M.WParam & 0xF);
+        HWND root = GetAncestorRoot(Wnd);
+        TWnd* r = Find(root);
+        if (edge >= WMSZ_LEFT && edge <= WMSZ_BOTTOMRIGHT && r &&
+            !(r->Peer && r->Peer->StartSystemResize(edge)))
+          winuser_detail::BeginSizeTracking(root, edge, Backend().CursorPos());
+      }
       break;
     case WM_SYSKEYDOWN:
       if (M.WParam == VK_F4 && (M.LParam & KF_ALTDOWN_BIT))

@@ -13,4 +13,8 @@ void SetCursorRoot(HWND Root);
 // Where the windowing system really put a top-level window's client area on the
 // screen (its frame may differ from the classic metrics); screen mapping uses it.
 void SetScreenClientOrigin(HWND Wnd, TPoint Origin);
+// Resizes a top-level window by following the pointer from Edge until the left
+// button is released (SC_SIZE where the windowing system has no resize of its own).
+void BeginSizeTracking(HWND Root, int Edge, TPoint ScreenPos);
+bool SizeTracking();
 }  // namespace winuser_detail

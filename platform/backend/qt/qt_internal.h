@@ -104,6 +104,7 @@ public:
   void SetFocus() override;
   void Activate() override;
   void SetCapture(bool On) override;
+  bool StartSystemResize(int Edge) override;
   void SetMenu(TMenu* Menu) override;
   void MenuChanged() override;
 

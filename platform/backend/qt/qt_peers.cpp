@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <map>
@@ -399,6 +400,20 @@ void TQtPeer::SetCapture(bool On) {
   if (!Client || Offscreen) return;
   if (On && Client->isVisible()) Client->grabMouse();
   else if (!On && QWidget::mouseGrabber() == Client) Client->releaseMouse();
+}
+
+// The window manager's own resize (X11 and others that have one); offscreen there
+// is none, and the layer follows the pointer instead.
+bool TQtPeer::StartSystemResize(int Edge) {
+  if (!TopLevel || !Frame || Offscreen) return false;
+  QWindow* w = Frame->windowHandle();
+  if (!w) return false;
+  Qt::Edges edges;
+  if (Edge == WMSZ_LEFT || Edge == WMSZ_TOPLEFT || Edge == WMSZ_BOTTOMLEFT) edges |= Qt::LeftEdge;
+  if (Edge == WMSZ_RIGHT || Edge == WMSZ_TOPRIGHT || Edge == WMSZ_BOTTOMRIGHT) edges |= Qt::RightEdge;
+  if (Edge == WMSZ_TOP || Edge == WMSZ_TOPLEFT || Edge == WMSZ_TOPRIGHT) edges |= Qt::TopEdge;
+  if (Edge == WMSZ_BOTTOM || Edge == WMSZ_BOTTOMLEFT || Edge == WMSZ_BOTTOMRIGHT) edges |= Qt::BottomEdge;
+  return edges && w->startSystemResize(edges);
 }
 
 void TQtPeer::SetMenu(TMenu* AMenu) {

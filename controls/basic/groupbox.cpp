@@ -1,0 +1,324 @@
+// TQvCustomGroupBox, TQvGroupBox and TQvSpacer.
+#include "controls/basic/groupbox.h"
+
+#include "controls/common/themes.h"
+#include "controls/common/utils.h"
+#include "platform/core/gbk.h"
+#include "platform/core/typinfo.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
+
+DTU_DEFINE_ENUM(TQvGroupBoxStyle, "gsStandard", "gsCustom", "gsTopLine", "gsFlat", "gsBanner", "gsUnderline")
+
+namespace {
+std::wstring Wide(const std::string& Gbk) {
+  std::u16string u = GbkToUtf16(Gbk);
+  return std::wstring(u.begin(), u.end());
+}
+}  // namespace
+
+TQvCustomGroupBox::TQvCustomGroupBox(TComponent* AOwner) : TQvCustomPanel(AOwner) {
+  FControlStyle << csSetCaption << csDoubleClicks;
+  SetBorderOuter(fsNone);
+  SetBorderInner(fsNone);
+  SetAlignment(taLeftJustify);
+  SetAlignmentVertical(avTop);
+  SetHeight(105);
+}
+
+void TQvCustomGroupBox::SetGroupBoxStyle(TQvGroupBoxStyle Value) {
+  if (FGroupStyle == Value) return;
+  FGroupStyle = Value;
+  Realign();
+  Invalidate();
+}
+
+void TQvCustomGroupBox::CustomFramingChanged() {
+  if (FrameController() && FrameController()->FrameVisible() && FGroupStyle == gsCustom)
+    inherited::CustomFramingChanged();
+}
+
+void TQvCustomGroupBox::Dispatch(TMessage& M) {
+  switch (M.Msg) {
+    case CM_FONTCHANGED:
+      inherited::Dispatch(M);
+      Invalidate();
+      break;
+    case CM_DIALOGCHAR:
+      if (IsAccel(static_cast<WORD>(M.WParam), Caption()) && CanFocus()) {
+        // Focus the first child that takes it.
+        if (TWinControl* first = FindNextControl(nullptr, true, true, false)) first->SetFocus();
+        M.Result = 1;
+      } else {
+        inherited::Dispatch(M);
+      }
+      break;
+    default: inherited::Dispatch(M);
+  }
+}
+
+void TQvCustomGroupBox::AdjustClientRect(TRect& Rect) {
+  inherited::AdjustClientRect(Rect);
+  Canvas()->SetFont(Font());
+  int h = Canvas()->TextHeight("Yy");
+  switch (FGroupStyle) {
+    case gsStandard:
+    case gsFlat: {
+      int a = h / 2 - 1;
+      Rect.Top += a >= BorderWidth() ? h - BorderWidth() : a;
+      int d = FGroupStyle == gsStandard ? 2 : 1;
+      InflateRect(Rect, -d, -d);
+      break;
+    }
+    case gsCustom:
+      if (!Caption().empty()) Rect.Top += h;
+      InflateRect(Rect, -2, -2);
+      break;
+    case gsTopLine: Rect.Top += h; break;
+    case gsBanner: Rect.Top += h + 8; break;
+    case gsUnderline: Rect.Top += h + 4; break;
+  }
+}
+
+TRect TQvCustomGroupBox::CaptionRect(int cx, int cy) {
+  if (Caption().empty()) return {};
+  switch (FGroupStyle) {
+    case gsStandard:
+    case gsFlat: return {8, 0, cx + 8, cy};
+    case gsTopLine: return {0, 0, cx + 4, cy};
+    case gsBanner: return {0, 0, Width(), cy + 6};
+    case gsUnderline: return {0, 0, Width(), cy + 2};
+    default: return {};
+  }
+}
+
+// gsFlat: a one-pixel frame with cut corners, a pixel inside each corner.
+//   ..XXXX..
+//   .X....X.
+//   X......X
+//   X......X
+//   .X....X.
+//   ..XXXX..
+void TQvCustomGroupBox::Paint() {
+  TCanvas* c = Canvas();
+  c->SetFont(Font());
+  std::string caption = Caption();
+  HDC dc = c->Handle();
+  bool themed = VisualStyle() == vsWinXP && ThemeServices()->ThemesEnabled() &&
+                (FGroupStyle == gsStandard || FGroupStyle == gsFlat);
+  TSize ext{0, 0};
+  if (!caption.empty() && FGroupStyle != gsCustom) {
+    std::string plain = RemovePrefixChars(caption);
+    GetTextExtentPoint32(dc, plain.c_str(), static_cast<int>(plain.size()), &ext);
+  }
+  TRect t = FGroupStyle == gsCustom ? TRect{} : CaptionRect(ext.cx, ext.cy);
+  int h = c->TextHeight("Yy");
+  TRect f{0, h / 2 - 1, Width(), Height()};
+
+  if (themed) {
+    if (!Transparent()) DrawParentImage(this, dc);
+    int saved = SaveDC(dc);
+    if (!IsRectEmpty(t)) ExcludeClipRect(dc, t.Left, t.Top, t.Right, t.Bottom);
+    ThemeServices()->DrawElement(dc, ThemeServices()->GetElementDetails(Enabled() ? tbGroupBoxNormal : tbGroupBoxDisabled), f);
+    RestoreDC(dc, saved);
+    if (!caption.empty())
+      ThemeServices()->DrawText(dc, ThemeServices()->GetElementDetails(Enabled() ? tbGroupBoxNormal : tbGroupBoxDisabled),
+                                Wide(caption), t, AlignmentFlag(Alignment()), 0);
+    return;
+  }
+  if (FGroupStyle == gsCustom) {
+    inherited::Paint();
+    return;
+  }
+
+  int saved = SaveDC(dc);
+  TRect all{0, 0, Width(), Height()};
+  if (Transparent()) {
+    if (FGroupStyle != gsBanner && !IsRectEmpty(t)) ExcludeClipRect(dc, t.Left, t.Top, t.Right, t.Bottom);
+  } else {
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(all);
+  }
+  TColor flat = AdjustColor(FlatColor(), FlatColorAdjustment());
+  auto line = [&](int x1, int y1, int x2, int y2) {
+    c->MoveTo(x1, y1);
+    c->LineTo(x2, y2);
+  };
+  c->Pen()->SetStyle(psSolid);
+  c->Pen()->SetColor(flat);
+  switch (FGroupStyle) {
+    case gsStandard:
+      if (BorderOuter() == fsNone) DrawBorderSides(c, f, fsGroove, AllSides);
+      else if (BorderOuter() == fsFlat) DrawBox(c, f, flat);
+      else if (BorderOuter() == fsFlatBold) DrawBevel(c, f, flat, flat, 2, AllSides);
+      else DrawBorderSides(c, f, BorderOuter(), AllSides);
+      break;
+    case gsTopLine:
+      if (BorderOuter() == fsNone) DrawBorderSides(c, f, fsGroove, {sdTop});
+      else if (BorderOuter() == fsFlat || BorderOuter() == fsFlatBold) {
+        line(f.Left + 2, f.Top, f.Right - 2, f.Top);
+        if (BorderOuter() == fsFlatBold) line(f.Left + 2, f.Top + 1, f.Right - 2, f.Top + 1);
+      } else {
+        DrawBorderSides(c, f, BorderOuter(), {sdTop});
+      }
+      break;
+    case gsFlat: {
+      int l = f.Left, tp = f.Top, r = f.Right, b = f.Bottom;
+      line(l, tp + 2, l, b - 2);
+      line(l + 2, tp, r - 2, tp);
+      line(r - 1, tp + 2, r - 1, b - 2);
+      line(l + 2, b - 1, r - 2, b - 1);
+      for (TPoint p : {TPoint{l + 1, tp + 1}, TPoint{r - 2, tp + 1}, TPoint{r - 2, b - 2}, TPoint{l + 1, b - 2}})
+        c->SetPixels(p.X, p.Y, flat);
+      break;
+    }
+    case gsBanner: {
+      TColor start, stop, frame;
+      if (GradientColorStyle() == gcsCustom) {
+        start = GradientColorStart();
+        stop = GradientColorStop();
+        frame = flat;
+      } else {
+        GetGradientStatusBarColors(GradientColorStyle(), start, stop, frame);
+      }
+      c->Pen()->SetColor(frame);
+      line(t.Left, t.Top + 1, t.Left, t.Bottom - 1);
+      line(t.Left + 1, t.Top, t.Right - 1, t.Top);
+      line(t.Right - 1, t.Top + 1, t.Right - 1, t.Bottom - 1);
+      line(t.Left + 1, t.Bottom - 1, t.Right - 1, t.Bottom - 1);
+      TRect g = t;
+      InflateRect(g, -1, -1);
+      if (!IsRectEmpty(g)) PaintGradient(c, g, gdHorizontalEnd, start, stop, 1);
+      break;
+    }
+    case gsUnderline: line(t.Left, t.Bottom, t.Right, t.Bottom); break;
+    default: break;
+  }
+  RestoreDC(dc, saved);
+  c->Refresh();
+
+  if (caption.empty()) return;
+  c->SetFont(Font());
+  if (!Transparent() && FGroupStyle != gsBanner) {
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color());
+    c->FillRect(t);
+  }
+  if (FGroupStyle == gsBanner) InflateRect(t, -4, -1);
+  c->Brush()->SetStyle(bsClear);
+  if (!Enabled()) c->Font()->SetColor(clGrayText);
+  else if (VisualStyle() == vsWinXP && ThemeServices()->ThemesEnabled())
+    c->Font()->SetColor(GetXPThemeColor(xptcGroupBoxFont));
+  DrawText(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &t,
+           DT_SINGLELINE | AlignmentFlag(Alignment()));
+  c->Brush()->SetStyle(bsSolid);
+}
+
+// ---------------------------------------------------------------------------
+// TQvSpacer
+// ---------------------------------------------------------------------------
+
+TQvSpacer::TQvSpacer(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 8, 25); }
+
+void TQvSpacer::SetGrooved(bool Value) {
+  if (FGrooved == Value) return;
+  FGrooved = Value;
+  Invalidate();
+}
+
+void TQvSpacer::SetOrientation(TOrientation Value) {
+  if (FOrientation == Value) return;
+  FOrientation = Value;
+  if (!ComponentState().Contains(csLoading)) {
+    SetBounds(Left(), Top(), Height(), Width());
+    Invalidate();
+  }
+}
+
+void TQvSpacer::Paint() {
+  TCanvas* c = Canvas();
+  TRect r = ClientRect();
+  if (!FGrooved) {
+    if (ComponentState().Contains(csDesigning)) {
+      c->Pen()->SetStyle(psDot);
+      c->Pen()->SetColor(clBlack);
+      c->Brush()->SetStyle(bsClear);
+      c->Rectangle(r);
+      c->Pen()->SetStyle(psSolid);
+      c->Brush()->SetStyle(bsSolid);
+    }
+    return;
+  }
+  if (ThemeServices()->ThemesEnabled()) {
+    ThemeServices()->DrawElement(
+        c->Handle(), ThemeServices()->GetElementDetails(Width() <= Height() ? ttbSeparatorNormal : ttbSeparatorVertNormal), r);
+    return;
+  }
+  c->Pen()->SetStyle(psSolid);
+  if (Width() <= Height()) {
+    int x = r.Left + r.Width() / 2 - 1;
+    c->Pen()->SetColor(clBtnShadow);
+    c->MoveTo(x, r.Top + 1);
+    c->LineTo(x, r.Bottom);
+    c->Pen()->SetColor(clBtnHighlight);
+    c->MoveTo(x + 1, r.Top + 1);
+    c->LineTo(x + 1, r.Bottom);
+  } else {
+    int y = r.Top + r.Height() / 2 - 1;
+    c->Pen()->SetColor(clBtnShadow);
+    c->MoveTo(r.Left + 1, y);
+    c->LineTo(r.Right, y);
+    c->Pen()->SetColor(clBtnHighlight);
+    c->MoveTo(r.Left + 1, y + 1);
+    c->LineTo(r.Right, y + 1);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Published properties
+// ---------------------------------------------------------------------------
+
+const TClassInfo& TQvCustomGroupBox::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TQvCustomGroupBox>("TQvCustomGroupBox", &inherited::StaticClass()).Build();
+  return info;
+}
+
+const TClassInfo& TQvGroupBox::StaticClass() {
+  using C = TQvGroupBox;
+  static const TClassInfo info = [] {
+    TClassBuilder<C> b("TQvGroupBox", &inherited::StaticClass());
+    b.Component()
+        .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taLeftJustify)
+        .Enum<TQvGroupBoxStyle>("GroupStyle", &C::GroupStyle, &C::SetGroupStyle, gsFlat)
+        .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 105)
+        .Prop(TControl::Property("Color", clBtnFace))
+        .Prop(TControl::Property("UseDockManager", 1));
+    AddPanelFraming(b, fsNone);
+    for (const char* n :
+         {"Align", "Anchors", "AutoSize", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor",
+          "DragKind", "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
+          "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnCanResize", "OnClick",
+          "OnConstrainedResize", "OnContextPopup", "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop",
+          "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo", "OnMouseDown",
+          "OnMouseMove", "OnMouseUp", "OnResize", "OnStartDock", "OnStartDrag", "OnUnDock"})
+      b.Prop(TControl::Property(n));
+    return b.Build();
+  }();
+  return info;
+}
+
+const TClassInfo& TQvSpacer::StaticClass() {
+  using C = TQvSpacer;
+  static const TClassInfo info = [] {
+    TClassBuilder<C> b("TQvSpacer", &inherited::StaticClass());
+    b.Component()
+        .Bool("Grooved", &C::Grooved, &C::SetGrooved, false)
+        .Enum<TOrientation>("Orientation", &C::Orientation, &C::SetOrientation, orHorizontal)
+        .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 25)
+        .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 8);
+    for (const char* n : {"Align", "Anchors", "Constraints", "Visible"}) b.Prop(TControl::Property(n));
+    return b.Build();
+  }();
+  return info;
+}

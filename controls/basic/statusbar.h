@@ -1,0 +1,63 @@
+#pragma once
+// TQvStatusBar: a framed panel for the bottom of a form. Its children act as panes
+// (optionally rescaled with the bar's width); in simple mode they are hidden and
+// one caption shows in a framed pane; a size grip in the bottom-right corner
+// resizes the form.
+#include <memory>
+#include <string>
+
+#include "controls/basic/panels.h"
+
+class TQvStatusBar : public TQvCustomPanel {
+  DTU_CLASS(TQvStatusBar, TQvCustomPanel)
+public:
+  explicit TQvStatusBar(TComponent* AOwner);
+  ~TQvStatusBar() override;
+
+  bool AutoStyle() const { return FAutoStyle; }
+  void SetAutoStyle(bool Value) { FAutoStyle = Value; }
+  bool SimpleStatus() const { return FSimpleStatus; }
+  virtual void SetSimpleStatus(bool Value);
+  const std::string& SimpleCaption() const { return FSimpleCaption; }
+  virtual void SetSimpleCaption(const std::string& Value);
+  TFrameStyle SimpleFrameStyle() const { return FSimpleFrameStyle; }
+  virtual void SetSimpleFrameStyle(TFrameStyle Value);
+  bool ShowSizeGrip() const { return FShowSizeGrip; }
+  virtual void SetShowSizeGrip(bool Value);
+  bool AutoScalePanes() const { return FAutoScalePanes; }
+  void SetAutoScalePanes(bool Value) { FAutoScalePanes = Value; }
+  // Whether the grip can size the form: it is on a sizeable form that is not maximised.
+  bool SizeGripUsable() const { return FSizeGripValid; }
+  TRect SizeGripRect() { return {Width() - 13, 0, Width(), Height()}; }
+  void ValidateSizeGrip();
+
+  virtual void AdjustStyle();
+  void SetBorderInner(TFrameStyleEx Value) override;
+  void SetBorderOuter(TFrameStyleEx Value) override;
+  void SetBorderSides(TSides Value) override;
+  void GetGradientColors(TColor& StartColor, TColor& StopColor) override;
+  TRect GetClientRect() override;
+  void Loaded() override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+
+protected:
+  virtual void DrawSimpleStatusBorder(const TRect& R);
+  void CreateWnd() override;
+  void Paint() override;
+  void Resize() override;
+
+private:
+  void PaintSizeGrip(HDC DC);
+  bool FAutoStyle = true;
+  std::unique_ptr<TControlCanvas> FGripCanvas;
+  bool FSimpleStatus = false;
+  std::string FSimpleCaption;
+  TFrameStyle FSimpleFrameStyle = fsFlat;
+  bool FSizeGripValid = false;
+  bool FShowSizeGrip = true;
+  bool FAutoScalePanes = false;
+  bool FFirstResize = true;
+  int FWidthChange = 0;
+  int FLastWidth = 0;
+};

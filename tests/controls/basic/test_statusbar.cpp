@@ -1,0 +1,109 @@
+// The status bar: pane scaling, simple mode, the size grip (drawn, refused on
+// fixed or maximised forms, and sizing the form through the layer), streams.
+#include "basic_fixture.h"
+#include "controls/basic/statusbar.h"
+#include "platform/controls/input.h"
+
+namespace {
+
+struct StatusBar : TFormFixture {
+  void SetUp() override {
+    TFormFixture::SetUp();
+    S = new TQvStatusBar(Form);
+    S->SetParent(Form);
+    S->HandleNeeded();
+  }
+  TQvStatusBar* S = nullptr;
+};
+
+TEST_F(StatusBar, ScaledPanesGrowWithTheBar) {
+  S->SetAlign(alNone);
+  S->SetBounds(0, 0, 200, 19);
+  auto* pane = new TQvPanel(Form);
+  pane->SetParent(S);
+  pane->SetBounds(0, 0, 100, 19);
+  S->SetAutoScalePanes(true);
+  S->SetWidth(300);
+  EXPECT_EQ(pane->Width(), 150);
+  // A last width of 0: the next resize does not divide by it.
+  S->SetWidth(0);
+  S->SetWidth(120);
+  EXPECT_GE(pane->Width(), 0);
+  EXPECT_NO_THROW(Shot(S));
+}
+
+TEST_F(StatusBar, SimpleModeHidesEveryPaneAndShowsThemAllAfter) {
+  auto* a = new TQvPanel(Form);
+  auto* b = new TQvPanel(Form);
+  a->SetParent(S);
+  b->SetParent(S);
+  b->SetVisible(false);
+  S->SetSimpleStatus(true);
+  EXPECT_FALSE(a->Visible());
+  S->SetSimpleStatus(false);
+  EXPECT_TRUE(a->Visible());
+  EXPECT_TRUE(b->Visible());  // also the one hidden before
+}
+
+TEST_F(StatusBar, TheGripIsOnlyForASizeableFormThatIsNotMaximised) {
+  struct Case { TFormBorderStyle style; TWindowState state; bool usable; };
+  const Case cases[] = {{bsSizeable, wsNormal, true}, {bsSizeToolWin, wsNormal, true},
+                        {bsDialog, wsNormal, false}, {bsSingle, wsNormal, false},
+                        {bsSizeable, wsMaximized, false}};
+  for (const Case& c : cases) {
+    Form->SetBorderStyle(c.style);
+    Form->SetWindowState(c.state);
+    S->ValidateSizeGrip();
+    EXPECT_EQ(S->SizeGripUsable(), c.usable) << static_cast<int>(c.style);
+    Form->SetWindowState(wsNormal);
+  }
+}
+
+TEST_F(StatusBar, TheGripIsDrawnInTheCornerOnlyWhenUsable) {
+  S->SetAlign(alNone);
+  S->SetBounds(0, 0, 100, 19);
+  S->SetColor(clWhite);
+  // R = client rect less a pixel: Right 101, Bottom 19 (x = 100, y = 19); the last
+  // dark square of the column sits at (95, 14)..(96, 15).
+  auto shot = Shot(S);
+  EXPECT_EQ(Px(shot.get(), 95, 14), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(shot.get(), 97, 16), ColorToRGB(clBtnHighlight));
+  Form->SetBorderStyle(bsDialog);
+  shot = Shot(S);
+  EXPECT_EQ(Px(shot.get(), 95, 14), RGB(255, 255, 255));
+}
+
+TEST_F(StatusBar, PressingTheGripSizesTheForm) {
+  Form->SetBorderStyle(bsSizeable);
+  Form->Show();
+  int w = Form->Width(), h = Form->Height();
+  TPoint grip{S->Left() + S->Width() - 4, S->Top() + S->Height() - 4};
+  InputMouse(Form->Handle(), WM_LBUTTONDOWN, grip, MK_LBUTTON);
+  InputMouse(Form->Handle(), WM_MOUSEMOVE, {grip.X + 30, grip.Y + 20}, MK_LBUTTON);
+  InputMouse(Form->Handle(), WM_LBUTTONUP, {grip.X + 40, grip.Y + 25}, 0);
+  EXPECT_EQ(Form->Width(), w + 40);
+  EXPECT_EQ(Form->Height(), h + 25);
+  InputMouse(Form->Handle(), WM_MOUSEMOVE, {grip.X + 90, grip.Y + 90}, 0);  // tracking has ended
+  EXPECT_EQ(Form->Width(), w + 40);
+}
+
+TEST_F(StatusBar, StreamsRoundTrip) {
+  S->SetName("SB");
+  S->SetSimpleStatus(true);
+  S->SetSimpleCaption("Ready");
+  S->SetShowSizeGrip(false);
+  S->SetAutoScalePanes(true);
+  std::string text = TextOf(S);
+  EXPECT_NE(text.find("BorderOuter = fsNone"), std::string::npos);  // stored whatever it is
+  auto* back = new TQvStatusBar(nullptr);
+  back->SetParent(Form);
+  ReadInto(text, back);
+  EXPECT_TRUE(back->SimpleStatus());
+  EXPECT_EQ(back->SimpleCaption(), "Ready");
+  EXPECT_FALSE(back->ShowSizeGrip());
+  EXPECT_TRUE(back->AutoScalePanes());
+  EXPECT_TRUE(back->AutoStyle());
+  EXPECT_EQ(TextOf(back), text);
+}
+
+}  // namespace
