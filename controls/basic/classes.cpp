@@ -8,6 +8,10 @@
 #include "controls/basic/meter.h"
 #include "controls/basic/panels.h"
 #include "controls/basic/statusbar.h"
+#include "controls/basic/buttons.h"
+#include "controls/basic/labels.h"
+#include "controls/basic/radiocheck.h"
+#include "controls/basic/shapebutton.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
@@ -18,4 +22,8 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
   RegisterClasses({&TQvStatusBar::StaticClass()});
   RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
+  RegisterClasses({&TQvButton::StaticClass()});
+  RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
+  RegisterClasses({&TQvShapeButton::StaticClass()});
+  RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
 }

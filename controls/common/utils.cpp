@@ -184,11 +184,13 @@ HFONT RotateFont(TFont* Font, int Angle) {
 namespace {
 template <class F>
 void WithScreenFont(TFont* Font, F Body) {
-  HDC dc = GetDC(nullptr);
+  // A memory context compatible with the screen: GetDC(nullptr) has no desktop
+  // window to give a context for here.
+  HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font->Handle());
   Body(dc);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  DeleteDC(dc);
 }
 }  // namespace
 

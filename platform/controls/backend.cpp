@@ -59,3 +59,13 @@ void THeadlessBackend::Wake() {
 int THeadlessBackend::MessageBox(HWND, const std::string&, const std::string&, UINT Type) {
   return MessageBoxDefaultResult(Type);
 }
+
+namespace {
+TShellOpener g_ShellOpener = nullptr;
+}
+
+bool ShellOpen(const std::string& Target) {
+  return g_ShellOpener ? g_ShellOpener(Target) : Backend().ShellOpen(Target);
+}
+
+void SetShellOpener(TShellOpener Opener) { g_ShellOpener = Opener; }

@@ -149,7 +149,17 @@ public:
   virtual bool FileDialog(TFileDialogRequest& Request) = 0;
   virtual bool ColorDialog(TColorDialogRequest& Request) = 0;
   virtual void Beep() {}
+  // Opens a URL or a file (GBK) with the desktop's handler for it; false when none
+  // took it. Without a windowing system nothing is opened.
+  virtual bool ShellOpen(const std::string&) { return false; }
 };
+
+// Opens a URL or a file with the desktop's handler (the backend's ShellOpen);
+// false when it could not be opened. Tests replace the opener to record the call
+// instead of starting a program; nullptr restores the backend's.
+using TShellOpener = bool (*)(const std::string& Target);
+bool ShellOpen(const std::string& Target);
+void SetShellOpener(TShellOpener Opener);
 
 // The backend in use: the headless one until another is installed.
 TBackend& Backend();

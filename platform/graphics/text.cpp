@@ -177,8 +177,11 @@ std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
     tm.tmCharSet = Lf.lfCharSet == DEFAULT_CHARSET ? GB2312_CHARSET : Lf.lfCharSet;
     QFontInfo info(e->Font);
     bool fixed = info.fixedPitch();
-    tm.tmPitchAndFamily = static_cast<uint8_t>(TMPF_TRUETYPE | TMPF_VECTOR | (fixed ? 0 : TMPF_FIXED_PITCH) |
-                                               (fixed ? FF_MODERN : FF_SWISS));
+    // "TrueType" means scalable: the installed font the family list resolved to
+    // decides (a bitmap font of the machine answers no).
+    bool scalable = QFontDatabase::isScalable(info.family(), info.styleName());
+    tm.tmPitchAndFamily = static_cast<uint8_t>((scalable ? TMPF_TRUETYPE | TMPF_VECTOR : 0) |
+                                               (fixed ? 0 : TMPF_FIXED_PITCH) | (fixed ? FF_MODERN : FF_SWISS));
   }
   tm.tmHeight = tm.tmAscent + tm.tmDescent;
   tm.tmInternalLeading = std::max(0, tm.tmHeight - e->Em);

@@ -7,6 +7,10 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -303,6 +307,16 @@ bool TQtBackend::ColorDialog(TColorDialogRequest& R) {
 }
 
 void TQtBackend::Beep() { QApplication::beep(); }
+
+bool TQtBackend::ShellOpen(const std::string& Target) {
+  // A path that exists is a file; anything else is taken as a URL ("www.x.org"
+  // gets its scheme as a user would expect).
+  QString t = ToQt(Target).trimmed();
+  if (t.isEmpty()) return false;
+  QUrl url = QFileInfo::exists(t) ? QUrl::fromLocalFile(QFileInfo(t).absoluteFilePath())
+                                  : QUrl::fromUserInput(t, QDir::currentPath());
+  return url.isValid() && QDesktopServices::openUrl(url);
+}
 
 bool LoadQtTranslations(const QLocale& Locale) {
   static QTranslator* texts = nullptr;

@@ -200,6 +200,7 @@ public:
   bool FileDialog(TFileDialogRequest& Request) override;
   bool ColorDialog(TColorDialogRequest& Request) override;
   void Beep() override;
+  bool ShellOpen(const std::string& Target) override;
 
   // Whether the platform has no real display (offscreen).
   bool Offscreen() const { return FOffscreen; }
