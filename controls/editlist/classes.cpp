@@ -4,7 +4,11 @@
 #include "controls/basic/classes.h"
 #include "controls/editlist/edits.h"
 #include "controls/editlist/spinbuttons.h"
+#include "controls/editlist/checklist.h"
+#include "controls/editlist/editlists.h"
+#include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
+#include "controls/editlist/tabbedlist.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -12,4 +16,8 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvListBox::StaticClass()});
+  RegisterClasses({&TQvTabbedListBox::StaticClass()});
+  RegisterClasses({&TQvCheckList::StaticClass()});
+  RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
 }

@@ -562,13 +562,20 @@ int EscapementOf(HDC Dc) { return Dc->S.Font->Log.lfEscapement % 3600; }
 // list, every 8 average character widths; one value, every that many pixels; a
 // list, its stops (absolute values), and past the last one the last interval
 // repeats (the last stop's own distance when the list has a single usable stop).
+// A negative value in a list right-aligns the text after its tab at the stop
+// (never over the text before it).
 struct TTabs {
   std::vector<int> Stops;
+  std::vector<bool> Right;
   int Every = 0;
-  int Next(int Pos) const {
+  int Next(int Pos, bool* IsRight) const {
+    *IsRight = false;
     if (Every > 0) return (Pos / Every + 1) * Every;
-    for (int s : Stops)
-      if (s > Pos) return s;
+    for (size_t i = 0; i < Stops.size(); ++i)
+      if (Stops[i] > Pos) {
+        *IsRight = Right[i];
+        return Stops[i];
+      }
     int last = Stops.back();
     int step = Stops.size() > 1 ? last - Stops[Stops.size() - 2] : last;
     if (step <= 0) step = 1;
@@ -582,9 +589,18 @@ TTabs MakeTabs(TFontEngine& E, int Count, const int* Stops) {
   if (Count <= 0 || !Stops) t.Every = def;
   else if (Count == 1) t.Every = Stops[0] > 0 ? Stops[0] : def;
   else {
-    for (int i = 0; i < Count; ++i) t.Stops.push_back(std::abs(Stops[i]));
-    std::sort(t.Stops.begin(), t.Stops.end());
-    if (t.Stops.back() <= 0) { t.Stops.clear(); t.Every = def; }
+    std::vector<std::pair<int, bool>> stops;
+    for (int i = 0; i < Count; ++i) stops.push_back({std::abs(Stops[i]), Stops[i] < 0});
+    std::stable_sort(stops.begin(), stops.end(), [](auto& A, auto& B) { return A.first < B.first; });
+    for (auto& [at, right] : stops) {
+      t.Stops.push_back(at);
+      t.Right.push_back(right);
+    }
+    if (t.Stops.back() <= 0) {
+      t.Stops.clear();
+      t.Right.clear();
+      t.Every = def;
+    }
   }
   return t;
 }
@@ -601,16 +617,21 @@ int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origi
   int x = 0;
   QString run;
   int runX = 0;
+  bool right = false;  // the run ends at runX (a right-aligned stop)
+  int before = 0;      // where the text before the run ended
   auto flush = [&] {
     int w = E.Width(run);
+    if (right) runX = std::max(before, runX - w);
     if (Out && !run.isEmpty()) Out->push_back({run, runX, w});
     x = runX + w;
     run.clear();
+    right = false;
   };
   for (QChar c : Line) {
     if (c == u'\t') {
       flush();
-      x = Tabs ? Tabs->Next(x + Origin) - Origin : x;
+      before = x;
+      x = Tabs ? Tabs->Next(x + Origin, &right) - Origin : x;
       runX = x;
     } else if (c.unicode() >= 0x20) {
       run += c;

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/controls/scrollbars.h"
+#include "platform/core/gbk.h"
 #include "platform/core/scope.h"
 #include "platform/stdctrls/listcommon.h"
 #include "platform/core/sysutils.h"
@@ -17,9 +18,20 @@ namespace {
 
 const char* const kListIndexError = "List index out of bounds (%d)";
 
+// Case-insensitive for single-byte characters only: the second byte of a GBK
+// character may be a letter and is compared exactly, so double-byte characters
+// are found by their own two bytes.
 bool PrefixMatches(const std::string& Item, const std::string& Prefix) {
   if (Item.size() < Prefix.size()) return false;
-  return CompareText(Item.substr(0, Prefix.size()), Prefix) == 0;
+  for (size_t i = 0; i < Prefix.size(); ++i) {
+    unsigned char a = static_cast<unsigned char>(Item[i]), b = static_cast<unsigned char>(Prefix[i]);
+    if (a == b) continue;
+    if (ByteType(Item, i) != mbSingleByte || ByteType(Prefix, i) != mbSingleByte) return false;
+    if (a >= 'a' && a <= 'z') a = static_cast<unsigned char>(a - 32);
+    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 32);
+    if (a != b) return false;
+  }
+  return true;
 }
 
 int FontHeightOf(TFont* Font, int* AveWidth = nullptr) {
@@ -420,6 +432,7 @@ bool TCustomListBox::Variable() { return (WindowStyle() & LBS_OWNERDRAWVARIABLE)
 
 void TCustomListBox::FontChangedHere() {
   FFontHeight = -1;
+  FDlgCharWidth = -1;
   if (!OwnerDraw()) FLbItemHeight = 0;
   UpdateScrollBars();
 }
@@ -576,9 +589,20 @@ int TCustomListBox::ItemFromPoint(TPoint P, bool* Outside) {
   return index;
 }
 
+// Dialog units of tab stops are quarters of the font's average character width,
+// the width of the 52 letters divided by 52 (rounded), as dialogs measure it.
 int TCustomListBox::TabPixels(std::vector<int>& Stops) {
-  int ave = 0;
-  FontHeightOf(Font(), &ave);
+  if (FDlgCharWidth < 0) {
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    TSize size{};
+    GetTextExtentPoint32(dc, alphabet, 52, &size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    FDlgCharWidth = std::max(1, static_cast<int>((size.cx + 26) / 52));
+  }
+  int ave = FDlgCharWidth;
   Stops.clear();
   if (FTabStops.empty()) Stops.push_back(32 * ave / 4);
   for (int dlu : FTabStops) Stops.push_back(dlu * ave / 4);
@@ -1178,6 +1202,7 @@ bool TCustomListBox::ListWindowMessage(TMessage& M) {
       return true;
     case WM_SETFONT:
       FFontHeight = -1;
+      FDlgCharWidth = -1;
       if (!OwnerDraw()) FLbItemHeight = 0;
       UpdateScrollBars();
       if (FHandle && M.LParam) InvalidateRect(FHandle, nullptr, TRUE);

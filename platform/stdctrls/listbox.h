@@ -144,8 +144,9 @@ protected:
   // WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM); without windows to carry it, it is
   // performed here as the CN_ message the parent would reflect.
   virtual LRESULT SendNotify(UINT Msg, WPARAM WParam, LPARAM LParam);
-  // The LBS_ and border bits the properties ask for.
-  DWORD ListBoxStyleBits() const;
+  // The LBS_ bits the properties ask for; the window gets them, and without a
+  // window the list box works as one made with them would. A descendant adds its own.
+  virtual DWORD ListBoxStyleBits() const;
   // Scrolls the item into view (Partial: a partly visible item is enough).
   void EnsureVisible(int Index, bool Partial = false);
   // The height of items in a fixed-height list.
@@ -223,6 +224,7 @@ private:
   int FHorzPos = 0;
   int FLbItemHeight = 0;  // 0: not set (standard: the font's height; owner-drawn: FItemHeight)
   int FFontHeight = -1;   // cached
+  int FDlgCharWidth = -1;  // cached: the average character width of tab stops
   std::vector<int> FTabStops;  // dialog units; empty: every 32
   bool FWantHScroll = false;
   bool FUpdatingBars = false;

@@ -94,9 +94,13 @@ TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinC
   }
   if (!Page.FormSource.empty()) {
     std::string binary = FormTextToBinary(Page.FormSource);
-    auto* form = new TForm(Owner);
-    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form);
-    MoveControls(form, host);
+    // Every page's source names its root "Page": the form joins the owner nameless,
+    // so pages built side by side (the gallery window) do not clash.
+    auto form = std::make_unique<TForm>(nullptr);
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form.get());
+    form->SetName("");
+    MoveControls(form.get(), host);
+    Owner->InsertComponent(form.release());
   }
   return host;
 }

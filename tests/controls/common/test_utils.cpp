@@ -2,6 +2,7 @@
 // version tests, placement and the retired-property reader.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "controls/common/dialogs.h"
@@ -221,3 +222,12 @@ TEST(Dialogs, RetiredPropertiesLoadWhateverKindOfValueTheyHold) {
 }
 
 }  // namespace
+
+TEST(Utils, FontMeasuresComeFromTheFontWithoutAScreenContext) {
+  TFont font;
+  TBitmap b;
+  b.Canvas()->Font()->Assign(&font);
+  int alphabet = b.Canvas()->TextWidth("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(GetAvgCharWidth(&font), static_cast<int>(std::lround(alphabet / 52.0)));
+  EXPECT_EQ(GetMinFontHeight(&font), b.Canvas()->TextHeight("Pp") + 2);
+}

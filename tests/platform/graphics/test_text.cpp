@@ -334,3 +334,20 @@ TEST(Fonts, FamilyListOffersTheSystemNamesAndStopsOnRequest) {
   EXPECT_EQ(EnumFontFamilies(t.Dc, nullptr, [&](const LOGFONT&, const TEXTMETRIC&, int) { return ++calls < 3 ? 1 : 0; }), 0);
   EXPECT_EQ(calls, 3);
 }
+
+TEST(TextOut, NegativeStopsRightAlignTheTextAfterTheirTab) {
+  TTextDC t;
+  int stops[] = {30, -90};
+  int w = t.Width("bbb");
+  EXPECT_EQ(GetTabbedTextExtent(t.Dc, "a\tb\tbbb", -1, 2, stops) & 0xFFFF, 90u);  // ends at the stop
+  // Text that would reach back over the column before it starts where that ends.
+  int wide = t.Width("wwwwwwwwwwwwwwwwwwww");
+  EXPECT_EQ(GetTabbedTextExtent(t.Dc, "a\tb\twwwwwwwwwwwwwwwwwwww", -1, 2, stops) & 0xFFFF,
+            static_cast<uint32_t>(std::max(90, 30 + t.Width("b") + wide)));
+  SetBkMode(t.Dc, TRANSPARENT);
+  TabbedTextOut(t.Dc, 0, 20, "\t\tbbb", -1, 2, stops, 0);
+  TRect ink = t.RedBox();  // the glyphs lie inside the cell ending at the stop
+  EXPECT_GE(ink.Left, 90 - w);
+  EXPECT_LE(ink.Right, 90);
+  EXPECT_GT(ink.Right, 90 - w);
+}

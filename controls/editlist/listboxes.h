@@ -1,0 +1,306 @@
+#pragma once
+// TQvCustomListBox / TQvListBox: the framed list box. On top of the layer's list
+// box it adds the library's flat frame and state colours (shared with the framed
+// edits through a frame controller), an incremental search over the item texts,
+// group header items marked by a text prefix, item hints for items wider than the
+// client area, and a horizontal scroll extent that follows the widest item.
+//
+// Every item operation is a list box message (LB_...), so descendants see each of
+// them in WndProc; the items, the selection and the top index are kept by the
+// layer's list box across a re-created window.
+#include <functional>
+#include <string>
+
+#include "controls/common/framecontroller.h"
+#include "controls/common/frames.h"
+#include "platform/controls/extctrls.h"
+#include "platform/controls/forms.h"
+#include "platform/core/typinfo.h"
+#include "platform/stdctrls/listbox.h"
+
+class TQvCustomListBox : public TCustomListBox {
+  DTU_CLASS(TQvCustomListBox, TCustomListBox)
+public:
+  explicit TQvCustomListBox(TComponent* AOwner);
+  ~TQvCustomListBox() override;
+
+  // The items (a descendant may replace the layer's list, see GetItems).
+  TStrings* Items() { return GetItems(); }
+  void SetItems(TStrings* Value) { GetItems()->Assign(Value); }
+
+  int Add(const std::string& S) { return Items()->Add(S); }
+  int AddObject(const std::string& S, TObject* Obj) { return Items()->AddObject(S, Obj); }
+  void Insert(int Index, const std::string& S) { Items()->Insert(Index, S); }
+  void InsertObject(int Index, const std::string& S, TObject* Obj) { Items()->InsertObject(Index, S, Obj); }
+  int IndexOf(const std::string& S) { return Items()->IndexOf(S); }
+  // Deletes the item and keeps a selection at the same place (one up at the end).
+  void Delete(int Index);
+  // "" without a selection.
+  std::string SelectedItem();
+  // Selects the item with exactly this text (any case); false when there is none.
+  bool FindItem(const std::string& S);
+  void SelectAll() override;
+  void UnselectAll();
+  // Deletes every selected item (multiple selection) and fires OnDeleteItems.
+  void DeleteSelectedItems();
+  void ClearSearchString() { FSearchText.clear(); }
+
+  // Groups: a group header is an item whose text begins with GroupPrefix. Group
+  // numbers count headers from 0. Out-of-range arguments give -1 or "".
+  int AddGroup(const std::string& S);
+  int ItemsInGroup(int GroupIndex);
+  int ItemIndexOfGroup(int GroupIndex);
+  int InsertItemIntoGroup(int GroupIndex, int Position, const std::string& S);
+  int AddItemToGroup(int GroupIndex, const std::string& S);
+  std::string ItemCaption(int Index);
+  void ItemToGroup(int Index);
+  void GroupToItem(int Index);
+  virtual bool GetItemIsGroup(int Index);
+  virtual bool ItemInsideGroup(int Index);
+  virtual int ItemGroupIndex(int Index);
+  virtual int GroupIndexOfItem(int Index);
+
+  // Framing and colours.
+  TColor DisabledColor() const { return FDisabledColor; }
+  virtual void SetDisabledColor(TColor Value);
+  TColor FocusColor() const { return FFocusColor; }
+  virtual void SetFocusColor(TColor Value);
+  TColor FrameColor() const { return FFrameColor; }
+  virtual void SetFrameColor(TColor Value);
+  TQvFrameController* FrameController() const { return FFrameController; }
+  virtual void SetFrameController(TQvFrameController* Value);
+  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
+  void SetFrameControllerNotifications(TQvFrameControllerNotifications Value) { FFrameControllerNotifications = Value; }
+  TColor FrameHotColor() const { return FFrameHotColor; }
+  virtual void SetFrameHotColor(TColor Value);
+  bool FrameHotTrack() const { return FFrameHotTrack; }
+  virtual void SetFrameHotTrack(bool Value);
+  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
+  virtual void SetFrameHotStyle(TFrameStyle Value);
+  TSides FrameSides() const { return FFrameSides; }
+  virtual void SetFrameSides(TSides Value);
+  TFrameStyle FrameStyle() const { return FFrameStyle; }
+  virtual void SetFrameStyle(TFrameStyle Value);
+  bool FrameVisible() const { return FFrameVisible; }
+  virtual void SetFrameVisible(bool Value);
+  TFramingPreference FramingPreference() const { return FFramingPreference; }
+  virtual void SetFramingPreference(TFramingPreference Value);
+
+  bool IncrementalSearch() const { return FIncrementalSearch; }
+  void SetIncrementalSearch(bool Value) { FIncrementalSearch = Value; }
+  bool BeepOnInvalidKey() const { return FBeepOnInvalidKey; }
+  void SetBeepOnInvalidKey(bool Value) { FBeepOnInvalidKey = Value; }
+  uint16_t HorzExtent() const { return FHorzExtent; }
+  virtual void SetHorzExtent(uint16_t Value);
+  bool HorzScrollBar() const { return FHorzScrollBar; }
+  virtual void SetHorzScrollBar(bool Value);
+  bool TabOnEnter() const { return FTabOnEnter; }
+  void SetTabOnEnter(bool Value) { FTabOnEnter = Value; }
+  int OwnerDrawIndent() const { return FOwnerDrawIndent; }
+  virtual void SetOwnerDrawIndent(int Value);
+  bool ShowItemHints() const { return FShowItemHints; }
+  void SetShowItemHints(bool Value) { FShowItemHints = Value; }
+  bool UseGradients() const { return FUseGradients; }
+  virtual void SetUseGradients(bool Value);
+  TColor GroupColor() const { return FGroupColor; }
+  virtual void SetGroupColor(TColor Value);
+  TFont* GroupFont() const { return FGroupFont; }
+  virtual void SetGroupFont(TFont* Value);
+  const std::string& GroupPrefix() const { return FGroupPrefix; }
+  virtual void SetGroupPrefix(const std::string& Value);
+  bool ShowGroups() const { return FShowGroups; }
+  virtual void SetShowGroups(bool Value);
+
+  // Whether a framing property is supplied by the attached frame controller (and
+  // so not written to a form stream).
+  bool Governed(TQvFrameControllerProperty Property) const;
+
+  // The hint window of the item under the pointer (nullptr until first needed).
+  THintWindow* ItemHintWindow() const { return FHintWindow; }
+  bool GroupFontStored() const { return FGroupFontStored; }
+
+  TNotifyEvent OnMatch;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TNotifyEvent OnDeleteItems;
+
+  void Loaded() override;
+  void DefineProperties(TFiler* Filer) override;
+
+protected:
+  virtual void UpdateColors();
+  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
+  virtual void RepaintFrame();
+  virtual int OwnerDrawItemIndent();
+  virtual void UpdateItemHeight();
+  virtual void GroupFontChanged() {}
+  virtual int FindClosest(const std::string& S);
+  virtual void DrawListItem(int Index, TRect Rect, TOwnerDrawState State);
+  virtual void DrawGroup(int Index, TRect Rect, TOwnerDrawState State);
+  virtual TStrings* GetItems() { return TCustomListBox::Items(); }
+  virtual bool UseThemes();
+  virtual void AdjustHorzExtent();
+  virtual void DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  virtual void Match();
+  virtual void DoDeleteItems();
+  // A key the control refuses: a beep when BeepOnInvalidKey.
+  void InvalidKeyPressed();
+  // The items are inside BeginUpdate.
+  bool ItemsUpdating();
+  bool Loading() const { return ComponentState().Contains(csLoading); }
+  bool IsFocused();
+
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DrawItem(int Index, TRect Rect, TOwnerDrawState State) override;
+  void Resize() override;
+
+
+  TControlCanvas* FFrameCanvas;
+  bool FMouseOver = false;
+
+private:
+  void WMChar(TMessage& M);
+  void SelectClosestMatch(const std::string& Copy, TMessage& M);
+  void SearchTimerExpired(TObject* Sender);
+  void WMNCPaint(TMessage& M);
+  void CNDrawItem(TMessage& M);
+  void ColorChanged(TMessage& M);
+  void ShowItemHint(TPoint ClientPos);
+  void ReleaseItemHint();
+  void ReadFrameFlat(TReader* Reader);
+  void ReadFrameFocusStyle(TReader* Reader);
+
+  std::string FSearchText;
+  TTimer* FSearchTimer;
+  bool FKeyInProgress = false;
+  TColor FDisabledColor = clBtnFace;
+  TColor FFocusColor = clWindow;
+  TColor FNormalColor = clWindow;
+  TColor FFrameColor = clBtnShadow;
+  TQvFrameController* FFrameController = nullptr;
+  TQvFrameControllerNotifications FFrameControllerNotifications =
+      TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications);
+  TColor FFrameHotColor = clBtnShadow;
+  bool FFrameHotTrack = false;
+  TFrameStyle FFrameHotStyle = fsFlatBold;
+  TSides FFrameSides = AllSides;
+  TFrameStyle FFrameStyle = fsFlat;
+  bool FFrameVisible = false;
+  TFramingPreference FFramingPreference = fpXPThemes;
+  bool FIncrementalSearch = true;
+  bool FBeepOnInvalidKey = true;
+  uint16_t FHorzExtent = 0;
+  bool FHorzScrollBar = false;
+  bool FTabOnEnter = false;
+  int FOwnerDrawIndent = 0;
+  bool FShowItemHints = true;
+  THintWindow* FHintWindow = nullptr;
+  bool FUseGradients = true;
+  TColor FGroupColor = clInactiveCaptionText;
+  TFont* FGroupFont;
+  bool FGroupFontStored = false;
+  std::string FGroupPrefix = "//";
+  bool FShowGroups = false;
+  bool FColorUpdating = false;
+  bool FHasFocus = false;  // between CM_ENTER and CM_EXIT
+};
+
+class TQvListBox : public TQvCustomListBox {
+  DTU_CLASS(TQvListBox, TQvCustomListBox)
+public:
+  using TQvCustomListBox::TQvCustomListBox;
+};
+
+// The published properties of TQvListBox, shared by the published framed list
+// boxes (the tabbed list box leaves TabWidth out).
+template <class L>
+void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true,
+                          bool WithShowGroups = true) {
+  TPropInfo color = TControl::Property("Color");
+  auto colorStored = color.Stored;
+  color.Stored = [colorStored](TObject* O) {
+    auto* l = static_cast<L*>(O);
+    return (!colorStored || colorStored(O)) && l->Enabled() && !l->Governed(fcpColor);
+  };
+  auto framing = [](TQvFrameControllerProperty P) { return [P](L* l) { return !l->Governed(P); }; };
+  B.Prop(TControl::Property("Align"))
+      .Prop(TControl::Property("Anchors"))
+      .Bool("BeepOnInvalidKey", &L::BeepOnInvalidKey, &L::SetBeepOnInvalidKey, true)
+      .template Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
+      .Prop(color)
+      .Prop(TControl::Property("Ctl3D"))
+      .Int("DisabledColor", &L::DisabledColor, [](L* l, int64_t v) { l->SetDisabledColor(static_cast<TColor>(v)); },
+           clBtnFace, framing(fcpDisabledColor), &ColorIdents())
+      .Prop(TControl::Property("Enabled"))
+      .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
+      .Int("FocusColor", &L::FocusColor, [](L* l, int64_t v) { l->SetFocusColor(static_cast<TColor>(v)); },
+           std::nullopt,
+           [](L* l) { return ColorToRGB(l->FocusColor()) != ColorToRGB(l->Color()) && !l->Governed(fcpFocusColor); },
+           &ColorIdents())
+      .Prop(TControl::Property("Font"))
+      .Int("FrameColor", &L::FrameColor, [](L* l, int64_t v) { l->SetFrameColor(static_cast<TColor>(v)); },
+           clBtnShadow, framing(fcpFrameColor), &ColorIdents())
+      .template Set<TQvFrameControllerProperty>(
+          "FrameControllerNotifications", &L::FrameControllerNotifications, &L::SetFrameControllerNotifications,
+          TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
+      .template Object<TQvFrameController>("FrameController", &L::FrameController, &L::SetFrameController)
+      .Int("FrameHotColor", &L::FrameHotColor, [](L* l, int64_t v) { l->SetFrameHotColor(static_cast<TColor>(v)); },
+           clBtnShadow, framing(fcpFrameHotColor), &ColorIdents())
+      .Bool("FrameHotTrack", &L::FrameHotTrack, &L::SetFrameHotTrack, false, framing(fcpFrameHotTrack))
+      .template Enum<TFrameStyleEx>("FrameHotStyle", &L::FrameHotStyle, &L::SetFrameHotStyle, fsFlatBold,
+                                    framing(fcpFrameHotStyle))
+      .template Set<TSide>("FrameSides", &L::FrameSides, &L::SetFrameSides, AllSides, framing(fcpFrameSides))
+      .template Enum<TFrameStyleEx>("FrameStyle", &L::FrameStyle, &L::SetFrameStyle, fsFlat, framing(fcpFrameStyle))
+      .Bool("FrameVisible", &L::FrameVisible, &L::SetFrameVisible, false, framing(fcpFrameVisible))
+      .template Enum<TFramingPreference>("FramingPreference", &L::FramingPreference, &L::SetFramingPreference,
+                                         fpXPThemes, framing(fcpFramingPreference))
+      .Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
+           clInactiveCaptionText, {}, &ColorIdents())
+      .template Object<TFont>("GroupFont", &L::GroupFont, &L::SetGroupFont, [](L* l) { return l->GroupFontStored(); })
+      .Str("GroupPrefix", &L::GroupPrefix, &L::SetGroupPrefix, [](L* l) { return l->GroupPrefix() != "//"; })
+      .Int("HorzExtent", &L::HorzExtent, [](L* l, int64_t v) { l->SetHorzExtent(static_cast<uint16_t>(v)); }, 0)
+      .Bool("HorzScrollBar", &L::HorzScrollBar, &L::SetHorzScrollBar, false)
+      .Bool("IncrementalSearch", &L::IncrementalSearch, &L::SetIncrementalSearch, true)
+      .Int("ItemHeight", &L::ItemHeight, [](L* l, int64_t v) { l->SetItemHeight(static_cast<int>(v)); }, 16)
+      .template Object<TStrings>("Items", &L::Items, &L::SetItems)
+      .Bool("MultiSelect", &L::MultiSelect, &L::SetMultiSelect, false)
+      .Int("OwnerDrawIndent", &L::OwnerDrawIndent,
+           [](L* l, int64_t v) { l->SetOwnerDrawIndent(static_cast<int>(v)); }, 0)
+      .Prop(TControl::Property("ParentColor", 0))
+      .Prop(TControl::Property("ParentCtl3D"))
+      .Prop(TControl::Property("ParentFont"))
+      .Prop(TControl::Property("ParentShowHint"))
+      .Prop(TControl::Property("PopupMenu"))
+      .Prop(TControl::Property("ShowHint"))
+      .Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
+      .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
+      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard)
+      .Prop(TControl::Property("TabOrder"))
+      .Prop(TControl::Property("TabStop", 1))
+      .Bool("TabOnEnter", &L::TabOnEnter, &L::SetTabOnEnter, false)
+      .Bool("UseGradients", &L::UseGradients, &L::SetUseGradients, true)
+      .Prop(TControl::Property("Visible"));
+  if (WithShowGroups) B.Bool("ShowGroups", &L::ShowGroups, &L::SetShowGroups, false);
+  if (WithTabWidth)
+    B.Int("TabWidth", &L::TabWidth, [](L* l, int64_t v) { l->SetTabWidth(static_cast<int>(v)); }, 0);
+  B.Prop(TControl::Property("OnClick"))
+      .Prop(TControl::Property("OnDblClick"))
+      .Event("OnDeleteItems", static_cast<TNotifyEvent L::*>(&L::OnDeleteItems))
+      .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem))
+      .Prop(TControl::Property("OnEnter"))
+      .Prop(TControl::Property("OnExit"))
+      .Prop(TControl::Property("OnKeyDown"))
+      .Prop(TControl::Property("OnKeyPress"))
+      .Prop(TControl::Property("OnKeyUp"))
+      .Event("OnMatch", static_cast<TNotifyEvent L::*>(&L::OnMatch))
+      .Event("OnMeasureItem", static_cast<TMeasureItemEvent L::*>(&L::OnMeasureItem))
+      .Prop(TControl::Property("OnMouseDown"))
+      .Event("OnMouseEnter", static_cast<TNotifyEvent L::*>(&L::OnMouseEnter))
+      .Event("OnMouseLeave", static_cast<TNotifyEvent L::*>(&L::OnMouseLeave))
+      .Prop(TControl::Property("OnMouseMove"))
+      .Prop(TControl::Property("OnMouseUp"));
+}

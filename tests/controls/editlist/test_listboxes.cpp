@@ -1,0 +1,177 @@
+// The framed list box: incremental search on the manual clock, groups, the
+// horizontal extent, deleting with the selection kept, and form streams.
+#include "controls/editlist/listboxes.h"
+#include "tests/controls/editlist/lists_fixture.h"
+
+using FramedListBox = ListsTest;
+
+TEST_F(FramedListBox, IncrementalSearchRestartsAfterThePause) {
+  auto* l = MakeList<TQvListBox>();
+  for (const char* s : {"Apple", "abc", "ABD", "banana", "bz"}) l->Add(s);
+  int matches = 0;
+  l->OnMatch = [&](TObject*) { ++matches; };
+  Type(l, "a");
+  EXPECT_EQ(l->ItemIndex(), 0);
+  Wait(1400);
+  Type(l, "B");  // "aB": the first item beginning with "ab", any case
+  EXPECT_EQ(l->ItemIndex(), 1);
+  Type(l, "d");
+  EXPECT_EQ(l->ItemIndex(), 2);
+  EXPECT_EQ(matches, 3);
+  Type(l, "q");  // no match: the selection stays and the text is kept
+  EXPECT_EQ(l->ItemIndex(), 2);
+  Wait(1600);
+  Type(l, "b");  // a new search
+  EXPECT_EQ(l->ItemIndex(), 3);
+  Type(l, "z");
+  EXPECT_EQ(l->ItemIndex(), 4);
+  // An arrow key clears the search text: "a" is searched on its own.
+  l->Perform(WM_KEYDOWN, VK_UP, 0);
+  Type(l, "a");
+  EXPECT_EQ(l->ItemIndex(), 0);
+  Type(l, "\x1b");
+  EXPECT_EQ(l->ItemIndex(), -1);
+}
+
+TEST_F(FramedListBox, BackspaceThatEmptiesTheSearchSelectsTheFirstItemAndClicks) {
+  auto* l = MakeList<TQvListBox>();
+  for (const char* s : {"x", "ya", "yb"}) l->Add(s);
+  int clicks = 0;
+  l->OnClick = [&](TObject*) { ++clicks; };
+  Type(l, "yb");
+  EXPECT_EQ(l->ItemIndex(), 2);
+  Type(l, "\b");  // "y"
+  EXPECT_EQ(l->ItemIndex(), 1);
+  EXPECT_EQ(clicks, 0);
+  Type(l, "\b");
+  EXPECT_EQ(l->ItemIndex(), 0);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(FramedListBox, DoubleByteItemsAreFoundByTheirTwoBytes) {
+  auto* l = MakeList<TQvListBox>();
+  // Two GBK characters that differ only in the case of their second byte, and a
+  // backspace that takes a whole character off.
+  for (const char* s : {"a", "\xB0\x41\xB0\x42", "\xB0\x61", "\xB0\x41\xB0\x62"}) l->Add(s);
+  Type(l, "\xB0\x61");
+  EXPECT_EQ(l->ItemIndex(), 2);
+  Wait(1600);
+  Type(l, "\xB0\x41\xB0\x62");
+  EXPECT_EQ(l->ItemIndex(), 3);
+  Type(l, "\b");  // back to the first character: item 1 comes first
+  EXPECT_EQ(l->ItemIndex(), 1);
+}
+
+TEST_F(FramedListBox, GroupsAreFoundByTheirPrefix) {
+  auto* l = MakeList<TQvListBox>();
+  for (const char* s : {"loose", "//One", "a", "b", "//Two", "c"}) l->Add(s);
+  EXPECT_EQ(l->ItemIndexOfGroup(0), 1);
+  EXPECT_EQ(l->ItemIndexOfGroup(1), 4);
+  EXPECT_EQ(l->ItemIndexOfGroup(2), -1);
+  EXPECT_EQ(l->ItemsInGroup(0), 2);
+  EXPECT_EQ(l->ItemsInGroup(1), 1);  // the last group counts to the end
+  EXPECT_EQ(l->ItemCaption(4), "Two");
+  EXPECT_EQ(l->ItemCaption(9), "");
+  EXPECT_EQ(l->ItemGroupIndex(0), -1);
+  EXPECT_EQ(l->ItemGroupIndex(3), 1);
+  EXPECT_EQ(l->GroupIndexOfItem(4), 1);
+  EXPECT_EQ(l->GroupIndexOfItem(3), -1);
+  EXPECT_EQ(l->InsertItemIntoGroup(1, 1, "d"), 6);  // one past the last item appends to the group
+  EXPECT_EQ(l->InsertItemIntoGroup(1, 3, "x"), -1);
+  EXPECT_EQ(l->AddItemToGroup(0, "e"), 4);
+  EXPECT_EQ(ItemTexts(l->Items()), (std::vector<std::string>{"loose", "//One", "a", "b", "e", "//Two", "c", "d"}));
+  l->SetItemIndex(2);
+  l->ItemToGroup(2);
+  EXPECT_EQ(l->Items()->Strings(2), "//a");
+  EXPECT_EQ(l->ItemIndex(), 2);
+  l->GroupToItem(2);
+  EXPECT_EQ(l->Items()->Strings(2), "a");
+  EXPECT_EQ(l->ItemIndex(), 2);
+}
+
+TEST_F(FramedListBox, DeleteKeepsASelectionAndSelectedItemReadsIt) {
+  auto* l = MakeList<TQvListBox>();
+  for (const char* s : {"a", "b", "c"}) l->Add(s);
+  l->SetItemIndex(2);
+  l->Delete(2);
+  EXPECT_EQ(l->ItemIndex(), 1);
+  EXPECT_EQ(l->SelectedItem(), "b");
+  EXPECT_TRUE(l->FindItem("A"));
+  EXPECT_EQ(l->ItemIndex(), 0);
+  EXPECT_FALSE(l->FindItem("zz"));
+  l->SetMultiSelect(true);
+  l->UnselectAll();
+  EXPECT_EQ(l->SelectedItem(), "");
+  l->SelectAll();
+  int deleted = 0;
+  l->OnDeleteItems = [&](TObject*) { ++deleted; };
+  l->DeleteSelectedItems();
+  EXPECT_EQ(l->Items()->Count(), 0);
+  EXPECT_EQ(deleted, 1);
+}
+
+TEST_F(FramedListBox, TheHorizontalExtentFollowsTheWidestItem) {
+  auto* l = MakeList<TQvListBox>();
+  l->SetHorzScrollBar(true);
+  EXPECT_EQ(l->HorzExtent(), 0);
+  std::string wide(60, 'W');
+  l->Add("short");
+  l->Add(wide);
+  TBitmap b;
+  b.Canvas()->Font()->Assign(l->Font());
+  EXPECT_EQ(l->HorzExtent(), b.Canvas()->TextWidth(wide + "x"));
+  l->Items()->Clear();
+  EXPECT_EQ(l->HorzExtent(), 0);
+}
+
+TEST_F(FramedListBox, StateColoursFollowFocusAndEnabled) {
+  auto* l = MakeList<TQvListBox>();
+  l->SetColor(clYellow);
+  EXPECT_EQ(l->FocusColor(), clYellow);  // it equalled the normal colour and follows it
+  l->SetFocusColor(clAqua);
+  l->SetFocus();
+  EXPECT_EQ(l->Color(), clAqua);
+  l->SetEnabled(false);
+  EXPECT_EQ(l->Color(), clBtnFace);
+  l->SetEnabled(true);  // disabling took the focus away
+  EXPECT_EQ(l->Color(), clYellow);
+}
+
+TEST_F(FramedListBox, StreamsRoundTripAndRetiredFramePropertiesConvert) {
+  auto* l = MakeList<TQvListBox>(false);
+  l->Add("//G");
+  l->Add("one");
+  l->SetShowGroups(true);
+  l->SetGroupPrefix("#");
+  l->SetFrameVisible(true);
+  l->SetFrameSides({sdLeft, sdTop});
+  l->GroupFont()->SetColor(clRed);
+  l->SetHorzScrollBar(true);
+  std::string text = StreamText(l);
+  EXPECT_NE(text.find("GroupPrefix = '#'"), std::string::npos);
+  EXPECT_NE(text.find("GroupFont.Color = clRed"), std::string::npos);
+  auto* back = Own(new TQvListBox(nullptr));
+  back->SetParent(Form);
+  StreamInto(text, back);
+  EXPECT_EQ(ItemTexts(back->Items()), ItemTexts(l->Items()));
+  EXPECT_EQ(back->GroupPrefix(), "#");
+  EXPECT_TRUE(back->FrameVisible());
+  EXPECT_EQ(back->FrameSides(), (TSides{sdLeft, sdTop}));
+  EXPECT_EQ(back->GroupFont()->Color(), clRed);
+  EXPECT_EQ(StreamText(back), text);
+  // A default list writes neither the prefix nor the group font.
+  TQvListBox plain(nullptr);
+  plain.SetName("Plain");
+  EXPECT_EQ(StreamText(&plain).find("Group"), std::string::npos);
+
+  TQvListBox old(nullptr);
+  StreamInto("object L: TQvListBox\n  FrameFlat = True\n  FrameFlatStyle = fsWhatever\nend\n", &old);
+  EXPECT_TRUE(old.FrameHotTrack());
+  EXPECT_TRUE(old.FrameVisible());
+  EXPECT_EQ(old.FrameStyle(), fsStatus);
+  EXPECT_EQ(old.FrameHotStyle(), fsLowered);
+  TQvListBox old2(nullptr);
+  StreamInto("object L: TQvListBox\n  FrameFocusStyle = fsRaised\nend\n", &old2);
+  EXPECT_EQ(old2.FrameHotStyle(), fsRaised);
+  EXPECT_FALSE(old2.FrameHotTrack());
+}
