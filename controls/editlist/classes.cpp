@@ -6,6 +6,11 @@
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/checklist.h"
 #include "controls/editlist/editlists.h"
+#include "controls/editlist/colorcombo.h"
+#include "controls/editlist/combobox.h"
+#include "controls/editlist/fontlists.h"
+#include "controls/editlist/historycombo.h"
+#include "controls/editlist/imagecombo.h"
 #include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
 #include "controls/editlist/tabbedlist.h"
@@ -16,6 +21,8 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
   RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
   RegisterClasses({&TQvSpinEdit::StaticClass()});
+  RegisterClasses({&TQvComboBox::StaticClass(), &TQvColorComboBox::StaticClass(), &TQvFontComboBox::StaticClass(),
+                   &TQvFontListBox::StaticClass(), &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
   RegisterClasses({&TQvListBox::StaticClass()});
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
   RegisterClasses({&TQvCheckList::StaticClass()});

@@ -28,6 +28,7 @@
 #include <unordered_map>
 
 #include "platform/core/gbk.h"
+#include "platform/graphics/fontfamilies.h"
 #include "platform/graphics/gdi_internal.h"
 #include "platform/graphics/qtgbk.h"
 
@@ -951,32 +952,56 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
 // Font families
 // ---------------------------------------------------------------------------
 
+// The names the system's forms use (each with the facts of the installed family
+// that shows it), Marlett, then every installed family with its own facts from
+// fontconfig: tmPitchAndFamily carries TMPF_FIXED_PITCH for variable pitch,
+// TMPF_VECTOR for scalable and TMPF_TRUETYPE for TrueType-like fonts, a symbol
+// font has SYMBOL_CHARSET, and the font type is TRUETYPE_FONTTYPE for
+// TrueType-like fonts, RASTER_FONTTYPE for bitmap fonts, 0 otherwise. The device
+// is not asked: a printer lists the same fonts as the screen.
 int EnumFontFamilies(HDC Dc, const char* Family, const TFontEnumProc& Proc) {
   EnsureGuiApp();
-  std::vector<std::string> names;
-  for (const TSubstitute& s : kSubstitutes) names.push_back(s.Name);
-  names.push_back(kMarlett);
-  for (const QString& f : QFontDatabase::families()) {
-    std::string gbk;
-    if (!Utf16ToGbk(f.toStdU16String(), gbk)) continue;
+  struct TEntry {
+    std::string Name;
+    TFontFamilyFacts Facts;
+    bool Known = false;  // facts from an installed family
+  };
+  std::vector<TEntry> entries;
+  for (const TSubstitute& s : kSubstitutes) {
+    TEntry e{s.Name, {}, false};
+    e.Known = FindFontFamily(s.Families[0], e.Facts);
+    entries.push_back(e);
+  }
+  entries.push_back(TEntry{kMarlett, TFontFamilyFacts{kMarlett, false, true, true, true}, true});
+  for (const TFontFamilyFacts& f : InstalledFontFamilies()) {
     bool known = false;
-    for (const std::string& n : names) known = known || SameAscii(n.c_str(), gbk.c_str());
-    if (!known) names.push_back(gbk);
+    for (const TEntry& e : entries) known = known || SameAscii(e.Name.c_str(), f.Name.c_str());
+    if (!known) entries.push_back(TEntry{f.Name, f, true});
   }
   int result = 1;
-  for (const std::string& n : names) {
-    if (Family && !SameAscii(Family, n.c_str())) continue;
+  for (const TEntry& entry : entries) {
+    if (Family && !SameAscii(Family, entry.Name.c_str())) continue;
     LOGFONT lf;
     lf.lfHeight = -12;
     lf.lfWeight = FW_NORMAL;
-    std::strncpy(lf.lfFaceName, n.c_str(), LF_FACESIZE - 1);
+    std::string face = GbkTruncate(entry.Name, LF_FACESIZE - 1);
+    std::memcpy(lf.lfFaceName, face.c_str(), face.size() + 1);
     lf.lfCharSet = DEFAULT_CHARSET;
     std::shared_ptr<TFontEngine> e = EngineFor(lf);
     TEXTMETRIC tm = e->Tm;
+    int type = TRUETYPE_FONTTYPE;
+    if (entry.Known) {
+      const TFontFamilyFacts& f = entry.Facts;
+      tm.tmPitchAndFamily = static_cast<uint8_t>((f.FixedPitch ? FF_MODERN : FF_SWISS) |
+                                                 (f.FixedPitch ? 0 : TMPF_FIXED_PITCH) |
+                                                 (f.Scalable ? TMPF_VECTOR : 0) | (f.TrueType ? TMPF_TRUETYPE : 0));
+      if (f.Symbol) tm.tmCharSet = SYMBOL_CHARSET;
+      type = f.TrueType ? TRUETYPE_FONTTYPE : f.Scalable ? 0 : RASTER_FONTTYPE;
+    }
     lf.lfCharSet = tm.tmCharSet;
     lf.lfPitchAndFamily = static_cast<uint8_t>(((tm.tmPitchAndFamily & TMPF_FIXED_PITCH) ? VARIABLE_PITCH : FIXED_PITCH) |
                                                (tm.tmPitchAndFamily & 0xF0));
-    result = Proc(lf, tm, TRUETYPE_FONTTYPE);
+    result = Proc(lf, tm, type);
     if (result == 0) break;
   }
   (void)Dc;

@@ -433,6 +433,9 @@ void TCustomComboBox::CreateWnd() {
     SetBounds(FLeft, FTop, FWidth, FHeight);
   }
   LayoutEdit();
+  // The edit's window comes with the combo box's, as the system's combo box makes
+  // it, so that a copy of the window (PaintTo) shows the text.
+  if (FEdit) FEdit->HandleNeeded();
   UpdateEditLimit();
 }
 

@@ -1,0 +1,286 @@
+#pragma once
+// The framed combo box: the library's flat frame and state colours (shared with
+// the framed edits and list boxes through a frame controller), a flat drop-down
+// button, a read-only mode, and its own typed-prefix search with completion in
+// the edit field and in the drop-down lists. TQvComboBox adds Values, a second
+// list paired with Items by index, and a value that reads and selects through it.
+//
+// Texts are GBK: a double-byte character arrives as two WM_CHAR messages (lead
+// byte, trail byte) and is searched as one character.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "controls/common/framecontroller.h"
+#include "controls/common/frames.h"
+#include "platform/controls/extctrls.h"
+#include "platform/core/typinfo.h"
+#include "platform/graphics/colors.h"
+#include "platform/stdctrls/combobox.h"
+
+using TQvDeleteComboItemEvent = std::function<void(TObject* Sender, void* ItemData)>;
+
+class TQvCustomComboBox : public TCustomComboBox {
+  DTU_CLASS(TQvCustomComboBox, TCustomComboBox)
+public:
+  explicit TQvCustomComboBox(TComponent* AOwner);
+  ~TQvCustomComboBox() override;
+
+  // Forwarders to Items.
+  int Add(const std::string& S) { return Items()->Add(S); }
+  int AddObject(const std::string& S, TObject* O) { return Items()->AddObject(S, O); }
+  void Delete(int Index) { Items()->Delete(Index); }
+  void ClearItems() { Items()->Clear(); }
+  virtual int IndexOf(const std::string& S);
+  void Insert(int Index, const std::string& S) { Items()->Insert(Index, S); }
+  void InsertObject(int Index, const std::string& S, TObject* O) { Items()->InsertObject(Index, S, O); }
+  int Count() const { return Items()->Count(); }
+
+  // Exact match / case-insensitive prefix match; when found the item is selected.
+  bool FindItem(const std::string& S);
+  bool FindClosestItem(const std::string& S);
+  void ClearSearchString() { FSearchStr.clear(); }
+  // Sets Text without starting a search.
+  virtual void ForceText(const std::string& S);
+  const std::string& SearchString() const { return FSearchStr; }
+
+  bool AllowEdit() const { return FAllowEdit; }
+  void SetAllowEdit(bool V) { FAllowEdit = V; }
+  bool AutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool V) { FAutoComplete = V; }
+  bool AutoDropDown() const { return FAutoDropDown; }
+  void SetAutoDropDown(bool V) { FAutoDropDown = V; }
+  bool BeepOnInvalidKey() const { return FBeepOnInvalidKey; }
+  void SetBeepOnInvalidKey(bool V) { FBeepOnInvalidKey = V; }
+  bool KeepSearchCase() const { return FKeepSearchCase; }
+  void SetKeepSearchCase(bool V) { FKeepSearchCase = V; }
+  bool TabOnEnter() const { return FTabOnEnter; }
+  void SetTabOnEnter(bool V) { FTabOnEnter = V; }
+  bool ReadOnlyColorOnFocus() const { return FReadOnlyColorOnFocus; }
+  void SetReadOnlyColorOnFocus(bool V);
+
+  bool FlatButtons() const { return FFlatButtons; }
+  virtual void SetFlatButtons(bool V);
+  TColor FlatButtonColor() const { return FFlatButtonColor; }
+  virtual void SetFlatButtonColor(TColor V);
+  TColor DisabledColor() const { return FDisabledColor; }
+  virtual void SetDisabledColor(TColor V);
+  TColor FocusColor() const { return FFocusColor; }
+  virtual void SetFocusColor(TColor V);
+  TColor FrameColor() const { return FFrameColor; }
+  virtual void SetFrameColor(TColor V);
+  TQvFrameController* FrameController() const { return FFrameController; }
+  virtual void SetFrameController(TQvFrameController* V);
+  TQvFrameControllerNotifications FrameControllerNotifications() const { return FNotifications; }
+  void SetFrameControllerNotifications(TQvFrameControllerNotifications V) { FNotifications = V; }
+  TColor FrameHotColor() const { return FFrameHotColor; }
+  virtual void SetFrameHotColor(TColor V);
+  bool FrameHotTrack() const { return FFrameHotTrack; }
+  virtual void SetFrameHotTrack(bool V);
+  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
+  virtual void SetFrameHotStyle(TFrameStyle V);
+  TSides FrameSides() const { return FFrameSides; }
+  virtual void SetFrameSides(TSides V);
+  TFrameStyle FrameStyle() const { return FFrameStyle; }
+  virtual void SetFrameStyle(TFrameStyle V);
+  bool FrameVisible() const { return FFrameVisible; }
+  virtual void SetFrameVisible(bool V);
+  TFramingPreference FramingPreference() const { return FFramingPreference; }
+  virtual void SetFramingPreference(TFramingPreference V);
+  int DropDownWidth() const { return FDropDownWidth; }
+  virtual void SetDropDownWidth(int V);
+  bool ReadOnly() const { return FReadOnly; }
+  virtual void SetReadOnly(bool V);
+  TColor ReadOnlyColor() const { return FReadOnlyColor; }
+  virtual void SetReadOnlyColor(TColor V);
+  // The owner-drawn item height; recreates the window (owner-draw styles only).
+  void SetItemHeight(int V);
+
+  TQvDeleteComboItemEvent OnDeleteItem;
+  TNotifyEvent OnMatch, OnNotInList, OnSelEndCancel, OnSelEndOk, OnMouseEnter, OnMouseLeave;
+
+  bool Focused() override { return FFocused; }
+  void Loaded() override;
+  void DefineProperties(TFiler* Filer) override;
+  // Whether a framing property is written: not while an attached controller
+  // supplies it.
+  bool FramingStored(TQvFrameControllerProperty P) const;
+
+protected:
+  virtual void UpdateColors();
+  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
+  virtual void InvalidKeyPressed();
+  virtual void UpdateIndex(const std::string& S, TMessage& Message);
+  virtual bool FindListItem(const std::string& S, TMessage& Message);
+  virtual int FindClosest(const std::string& S);
+  virtual void DeleteItem(void* Item);
+  virtual bool UseThemes();
+  virtual void Match();
+  virtual void NotInList();
+  virtual void SelEndCancel();
+  virtual void SelEndOk();
+
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void WndProc(TMessage& Message) override;
+  void ComboWndProc(TMessage& Message, HWND ComboWnd) override;
+  void KeyPress(char& Key) override;
+  void CloseUp() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Draws the item; CN_DRAWITEM gives the selection colours and the focus border.
+  void CNDrawItemFramed(TMessage& M);
+
+  bool FFocusBorder = true;  // a selected owner-drawn item also gets a focus border
+  // Expires when the control is freed: code that ran a modal thing (a dialog, a
+  // menu, the drop-down) checks it before touching the control again.
+  std::weak_ptr<bool> AliveToken() const { return FAlive; }
+
+private:
+  void WndProcChar(TMessage& M);
+  void EditChar(TMessage& M);
+  void EditKeyDown(TMessage& M);
+  void EditBackspace(TMessage& M);
+  void RemoveSelectedSearchText(std::string& S);
+  void UpdateSearchStr();
+  void MouseWheel(TMessage& M);
+  void PaintFrame(HDC Dc, TPoint Origin);
+  void PaintFrameEverywhere(HDC ClientDc);
+  void LayoutFramedEdit();
+  void SearchTimer(TObject*);
+  void RestartTimer();
+  void ReadFrameFlat(TReader* R);
+  void ReadFrameFocusStyle(TReader* R);
+  void SendTab();
+
+  bool FAutoDropDown = false;
+  bool FAutoComplete = true;
+  bool FAllowEdit = true;
+  bool FBeepOnInvalidKey = true;
+  bool FFlatButtons = false;
+  TColor FFlatButtonColor = clBtnFace;
+  TColor FDisabledColor = clBtnFace;
+  TColor FReadOnlyColor = clInfoBk;
+  bool FReadOnlyColorOnFocus = false;
+  TColor FFocusColor = clWindow;
+  TColor FNormalColor = clWindow;
+  TColor FFrameColor = clBtnShadow;
+  TQvFrameController* FFrameController = nullptr;
+  TQvFrameControllerNotifications FNotifications =
+      TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications);
+  TColor FFrameHotColor = clBtnShadow;
+  bool FFrameHotTrack = false;
+  TFrameStyle FFrameHotStyle = fsFlatBold;
+  TSides FFrameSides = AllSides;
+  TFrameStyle FFrameStyle = fsFlat;
+  bool FFrameVisible = false;
+  TFramingPreference FFramingPreference = fpXPThemes;
+  bool FKeepSearchCase = false;
+  std::string FSearchStr;
+  int FSavedDropDownWidth = 0;
+  int FDropDownWidth = 0;
+  bool FKeyInProgress = false;
+  TTimer* FTimer;
+  bool FTabOnEnter = false;
+  bool FSettingText = false;
+  bool FSearchSet = false;
+  bool FReadOnly = false;
+  bool FIgnoreChar = false;
+  bool FPasted = false;
+  bool FUpdatingColors = false;
+  bool FMouseOver = false;
+  bool FFocused = false;
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+};
+
+// The published framed combo box with values paired to the items.
+class TQvComboBox : public TQvCustomComboBox {
+  DTU_CLASS(TQvComboBox, TQvCustomComboBox)
+public:
+  explicit TQvComboBox(TComponent* AOwner);
+  ~TQvComboBox() override;
+
+  void ClearItemsValues();
+  void AddItemValue(const std::string& Item, const std::string& Value);
+  void InsertItemValue(int Index, const std::string& Item, const std::string& Value);
+  TStrings* Values() const { return FValues; }
+  virtual void SetValues(TStrings* V);
+  virtual std::string GetItemValue(int Index);
+  virtual std::string GetValue();
+  virtual void SetValue(const std::string& V);
+
+protected:
+  void Change() override;
+  void Click() override;
+
+private:
+  std::string FValue;
+  bool FInSetValue = false;
+  bool FValuesChanging = false;
+  TStringList* FValues;
+};
+
+// Published rows shared by the framed combo boxes' class tables: the framing set
+// (not written while an attached controller supplies it), the search options,
+// the class library's control properties and the events.
+template <class C>
+TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B, bool PopupMenu = true) {
+  using P = TQvFrameControllerProperty;
+  auto by = [](P p) { return std::function<bool(C*)>([p](C* x) { return x->FramingStored(p); }); };
+  auto& idents = ColorIdents();
+  B.Bool("AllowEdit", &C::AllowEdit, &C::SetAllowEdit, true)
+      .Bool("AutoComplete", &C::AutoComplete, &C::SetAutoComplete, true)
+      .Bool("AutoDropDown", &C::AutoDropDown, &C::SetAutoDropDown, false)
+      .Bool("BeepOnInvalidKey", &C::BeepOnInvalidKey, &C::SetBeepOnInvalidKey, true)
+      .Int("Color", &C::Color, &C::SetColor, clWindow,
+           [](C* x) { return x->Enabled() && !x->ParentColor() && x->FramingStored(fcpColor); }, &idents)
+      .Int("DisabledColor", &C::DisabledColor, &C::SetDisabledColor, clBtnFace, by(fcpDisabledColor), &idents)
+      .Int("DropDownWidth", &C::DropDownWidth, [](C* x, int64_t v) { x->SetDropDownWidth(static_cast<int>(v)); }, 0)
+      .Int("FlatButtonColor", &C::FlatButtonColor, &C::SetFlatButtonColor, clBtnFace, by(fcpFlatButtonColor), &idents)
+      .Bool("FlatButtons", &C::FlatButtons, &C::SetFlatButtons, false, by(fcpFlatButtons))
+      .Int("FocusColor", &C::FocusColor, &C::SetFocusColor, std::nullopt,
+           [](C* x) {
+             return x->FramingStored(fcpFocusColor) && ColorToRGB(x->FocusColor()) != ColorToRGB(x->Color());
+           },
+           &idents)
+      .Int("FrameColor", &C::FrameColor, &C::SetFrameColor, clBtnShadow, by(fcpFrameColor), &idents)
+      .template Set<TQvFrameControllerProperty>("FrameControllerNotifications", &C::FrameControllerNotifications,
+                                                &C::SetFrameControllerNotifications,
+                                                TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
+      .template Object<TQvFrameController>("FrameController", &C::FrameController, &C::SetFrameController)
+      .Int("FrameHotColor", &C::FrameHotColor, &C::SetFrameHotColor, clBtnShadow, by(fcpFrameHotColor), &idents)
+      .Bool("FrameHotTrack", &C::FrameHotTrack, &C::SetFrameHotTrack, false, by(fcpFrameHotTrack))
+      .template Enum<TFrameStyleEx>("FrameHotStyle", &C::FrameHotStyle, &C::SetFrameHotStyle, fsFlatBold,
+                                    by(fcpFrameHotStyle))
+      .template Set<TSide>("FrameSides", &C::FrameSides, &C::SetFrameSides, AllSides, by(fcpFrameSides))
+      .template Enum<TFrameStyleEx>("FrameStyle", &C::FrameStyle, &C::SetFrameStyle, fsFlat, by(fcpFrameStyle))
+      .Bool("FrameVisible", &C::FrameVisible, &C::SetFrameVisible, false, by(fcpFrameVisible))
+      .template Enum<TFramingPreference>("FramingPreference", &C::FramingPreference, &C::SetFramingPreference,
+                                         fpXPThemes, by(fcpFramingPreference))
+      .Bool("KeepSearchCase", &C::KeepSearchCase, &C::SetKeepSearchCase, false)
+      .Bool("ReadOnly", &C::ReadOnly, &C::SetReadOnly, false)
+      .Int("ReadOnlyColor", &C::ReadOnlyColor, &C::SetReadOnlyColor, clInfoBk, by(fcpReadOnlyColor), &idents)
+      .Bool("ReadOnlyColorOnFocus", &C::ReadOnlyColorOnFocus, &C::SetReadOnlyColorOnFocus, false,
+            by(fcpReadOnlyColorOnFocus))
+      .Bool("TabOnEnter", &C::TabOnEnter, &C::SetTabOnEnter, false);
+  for (const char* n : {"Align", "Anchors", "Ctl3D", "Enabled", "Font", "ParentCtl3D", "ParentFont", "ParentShowHint",
+                        "ShowHint", "TabOrder", "Visible"})
+    B.Prop(TControl::Property(n));
+  if (PopupMenu) B.Prop(TControl::Property("PopupMenu"));
+  B.Prop(TControl::Property("ParentColor", 0)).Prop(TControl::Property("TabStop", 1));
+  B.Event("OnChange", static_cast<TNotifyEvent C::*>(&C::OnChange))
+      .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&C::OnCloseUp))
+      .Event("OnDrawItem", static_cast<TDrawItemEvent C::*>(&C::OnDrawItem))
+      .Event("OnDropDown", static_cast<TNotifyEvent C::*>(&C::OnDropDown))
+      .Event("OnMeasureItem", static_cast<TMeasureItemEvent C::*>(&C::OnMeasureItem))
+      .Event("OnSelect", static_cast<TNotifyEvent C::*>(&C::OnSelect))
+      .Event("OnMatch", static_cast<TNotifyEvent C::*>(&C::OnMatch))
+      .Event("OnMouseEnter", static_cast<TNotifyEvent C::*>(&C::OnMouseEnter))
+      .Event("OnMouseLeave", static_cast<TNotifyEvent C::*>(&C::OnMouseLeave))
+      .Event("OnNotInList", static_cast<TNotifyEvent C::*>(&C::OnNotInList))
+      .Event("OnSelEndCancel", static_cast<TNotifyEvent C::*>(&C::OnSelEndCancel))
+      .Event("OnSelEndOk", static_cast<TNotifyEvent C::*>(&C::OnSelEndOk));
+  for (const char* n : {"OnClick", "OnDblClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp"})
+    B.Prop(TControl::Property(n));
+  return B;
+}
