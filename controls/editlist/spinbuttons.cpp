@@ -5,7 +5,6 @@
 #include "platform/graphics/gdi.h"
 
 DTU_DEFINE_ENUM(TSpinDirection, "sdUpDown", "sdLeftRight")
-DTU_DEFINE_ENUM(TOrientation, "orHorizontal", "orVertical")
 DTU_DEFINE_ENUM(TQvScrollStyle, "scsNone", "scsLeft", "scsUp", "scsRight", "scsDown")
 
 // ---------------------------------------------------------------------------

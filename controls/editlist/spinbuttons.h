@@ -14,14 +14,12 @@
 // Either button stops repeating when its press is cut short: the mouse capture
 // taken away, the button disabled or hidden.
 #include "controls/basic/controlbutton.h"
+#include "controls/common/progressbars.h"  // TOrientation
 #include "platform/controls/controls.h"
 
 enum class TSpinDirection { sdUpDown, sdLeftRight };
 using enum TSpinDirection;
 DTU_DECLARE_ENUM(TSpinDirection)
-enum class TOrientation { orHorizontal, orVertical };
-using enum TOrientation;
-DTU_DECLARE_ENUM(TOrientation)
 enum class TQvScrollStyle { scsNone, scsLeft, scsUp, scsRight, scsDown };
 using enum TQvScrollStyle;
 DTU_DECLARE_ENUM(TQvScrollStyle)
