@@ -1,6 +1,7 @@
 // Runs every benchmark of the framed-control library and prints, for each case
 // measured both ways, the ratio of the library's time to Qt's. A case registers
-// its two halves as "<Case>/Framed" and "<Case>/Qt" (or "<Case>/Platform").
+// its two halves as "<Case>/Framed" and "<Case>/Qt" (or "<Case>/Platform" against
+// the platform layer's own control).
 //   build/bench/controls/bench_controls
 #include <benchmark/benchmark.h>
 

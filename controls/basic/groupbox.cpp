@@ -58,8 +58,11 @@ void TQvCustomGroupBox::Dispatch(TMessage& M) {
 
 void TQvCustomGroupBox::AdjustClientRect(TRect& Rect) {
   inherited::AdjustClientRect(Rect);
-  Canvas()->SetFont(Font());
-  int h = Canvas()->TextHeight("Yy");
+  // Measured on a memory canvas: laying out may happen outside painting, where
+  // the control's own canvas would hold a window context until the message ends.
+  TBitmap measure(1, 1);
+  measure.Canvas()->SetFont(Font());
+  int h = measure.Canvas()->TextHeight("Yy");
   switch (FGroupStyle) {
     case gsStandard:
     case gsFlat: {

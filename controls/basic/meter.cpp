@@ -120,7 +120,11 @@ void TQvMeter::Paint() {
   }
   if (IsRectEmpty(work)) return;
   TPoint origin = work.TopLeft();
-  TBitmap bmp(work.Width(), work.Height());
+  // The off-screen picture is kept between paints and resized only when needed.
+  if (!FBuffer) FBuffer = std::make_unique<TBitmap>();
+  if (FBuffer->Width() != work.Width() || FBuffer->Height() != work.Height())
+    FBuffer->SetSize(work.Width(), work.Height());
+  TBitmap& bmp = *FBuffer;
   TCanvas* c = bmp.Canvas();
   c->SetFont(Font());
   c->Brush()->SetColor(trapezoid ? clBtnFace : FBackColor);

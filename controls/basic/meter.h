@@ -91,6 +91,7 @@ private:
   int FTrapezoidMin = 6;
   TDirection FDirection = dirRight;
   std::unique_ptr<TBitmap> FBitmap;
+  std::unique_ptr<TBitmap> FBuffer;
   TBrushStyle FBrushStyle = bsSolid;
   bool FShowPercent = true;
   uint8_t FSegSpacing = 2;

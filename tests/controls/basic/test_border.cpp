@@ -57,6 +57,26 @@ TEST_F(Border, AControllerOnlyFramesWhenItsFrameIsVisible) {
   EXPECT_EQ(b->FrameController(), nullptr);
 }
 
+TEST_F(Border, StreamsRoundTrip) {
+  auto* b = new TQvBorder(Form);
+  b->SetParent(Host);
+  b->SetName("B1");
+  EXPECT_EQ(TextOf(b).find("BorderOuter"), std::string::npos);
+  b->SetBorderOuter(fsFlatRounded);
+  b->SetBorderSides({sdLeft, sdBottom});
+  b->SetFlatColorAdjustment(-20);
+  b->SetFrameControllerNotifications({fcpColor});
+  std::string text = TextOf(b);
+  auto* back = new TQvBorder(nullptr);
+  back->SetParent(Host);
+  ReadInto(text, back);
+  EXPECT_EQ(back->BorderOuter(), fsFlatRounded);
+  EXPECT_EQ(back->BorderSides(), (TSides{sdLeft, sdBottom}));
+  EXPECT_EQ(back->FlatColorAdjustment(), -20);
+  EXPECT_EQ(back->FrameControllerNotifications(), TQvFrameControllerNotifications{fcpColor});
+  EXPECT_EQ(TextOf(back), text);
+}
+
 // ---------------------------------------------------------------------------
 
 struct Led : Border {
