@@ -302,6 +302,14 @@ void TQvCheckList::SetItemState(int Index, TCheckBoxState Value) {
   }
 }
 
+void TQvCheckList::SetSorted(bool Value) {
+  if (Value == Sorted() || HandleAllocated() || Items()->Count() == 0) return inherited::SetSorted(Value);
+  TPacketStringList saved;
+  saved.AddStrings(FItems);
+  inherited::SetSorted(Value);
+  FItems->Assign(&saved);
+}
+
 int TQvCheckList::AddEx(const std::string& S, bool Checked, bool Enabled) {
   int i = Items()->Add(S);
   SetItemChecked(i, Checked);

@@ -93,6 +93,9 @@ public:
   virtual TCheckBoxState GetItemState(int Index);
   virtual void SetItemState(int Index, TCheckBoxState Value);
 
+  // Sorting without a window reorders the items in place: their flags go with them.
+  void SetSorted(bool Value);
+
   int AddEx(const std::string& S, bool Checked, bool Enabled);
   void AddItem(const std::string& S, TObject* Obj) { Items()->AddObject(S, Obj); }
   void CheckAll();

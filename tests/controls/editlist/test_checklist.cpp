@@ -136,6 +136,15 @@ TEST_F(CheckList, ItemOperationsAndRecreatedWindowsKeepTheFlags) {
   EXPECT_EQ(Rows(l)[2], "1 0 bb");
 }
 
+TEST_F(CheckList, SortingWithoutAWindowKeepsEachItemsFlags) {
+  auto* l = MakeList<TQvCheckList>(false);
+  l->AddEx("c", true, true);
+  l->AddEx("a", false, false);
+  l->AddEx("b", true, false);
+  l->SetSorted(true);
+  EXPECT_EQ(Rows(l), (std::vector<std::string>{"0 0 a", "0 1 b", "1 1 c"}));
+}
+
 TEST_F(CheckList, ClicksOnTheBoxAndSpaceToggle) {
   auto* l = MakeList<TQvCheckList>();
   l->SetAllowGrayed(true);

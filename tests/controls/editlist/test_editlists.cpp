@@ -184,3 +184,14 @@ TEST_F(RankListBox, StreamsRoundTrip) {
   EXPECT_NE(StreamText(l).find("ModifierKey = mkNone"), std::string::npos);
   EXPECT_NE(StreamText(e).find("AllowDeleteByKbd = True"), std::string::npos);
 }
+
+TEST_F(EditListBox, DeleteRemovesTheSelectionOnlyWhenAllowed) {
+  auto* l = Make();
+  l->SetFocus();
+  l->SetItemIndex(0);
+  Key(VK_DELETE);
+  EXPECT_EQ(l->Items()->Count(), 3);
+  l->SetAllowDeleteByKbd(true);
+  Key(VK_DELETE);
+  EXPECT_EQ(ItemTexts(l->Items()), (std::vector<std::string>{"delta", "gamma"}));
+}

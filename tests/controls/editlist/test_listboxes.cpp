@@ -1,6 +1,9 @@
 // The framed list box: incremental search on the manual clock, groups, the
 // horizontal extent, deleting with the selection kept, and form streams.
+#include "controls/editlist/checklist.h"
+#include "controls/editlist/editlists.h"
 #include "controls/editlist/listboxes.h"
+#include "controls/editlist/tabbedlist.h"
 #include "tests/controls/editlist/lists_fixture.h"
 
 using FramedListBox = ListsTest;
@@ -174,4 +177,84 @@ TEST_F(FramedListBox, StreamsRoundTripAndRetiredFramePropertiesConvert) {
   StreamInto("object L: TQvListBox\n  FrameFocusStyle = fsRaised\nend\n", &old2);
   EXPECT_EQ(old2.FrameHotStyle(), fsRaised);
   EXPECT_FALSE(old2.FrameHotTrack());
+}
+
+TEST_F(FramedListBox, AHintShowsItemsWiderThanTheList) {
+  auto* l = MakeList<TQvListBox>();
+  l->Add("short");
+  l->Add(std::string(80, 'W'));
+  TPoint origin{l->Left() + 2, l->Top() + 2};
+  int h = l->ItemHeight();
+  Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h / 2});
+  EXPECT_TRUE(!l->ItemHintWindow() || !l->ItemHintWindow()->Shown());
+  Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h + h / 2});
+  ASSERT_NE(l->ItemHintWindow(), nullptr);
+  EXPECT_TRUE(l->ItemHintWindow()->Shown());
+  // Over the item's place on the screen, one pixel left of the text.
+  TPoint item = l->ClientToScreen(TPoint(0, h));
+  EXPECT_EQ(l->ItemHintWindow()->Left(), item.X - 1);
+  Mouse(Form, WM_MOUSEMOVE, {origin.X + 10, origin.Y + h / 2});
+  EXPECT_FALSE(l->ItemHintWindow()->Shown());
+}
+
+TEST_F(FramedListBox, EveryListReadsTheRetiredFramePropertiesOfOldForms) {
+  std::vector<TQvCustomListBox*> lists{Own(new TQvListBox(nullptr)), Own(new TQvTabbedListBox(nullptr)),
+                                       Own(new TQvCheckList(nullptr)), Own(new TQvEditListBox(nullptr)),
+                                       Own(new TQvRankListBox(nullptr))};
+  for (TQvCustomListBox* l : lists) {
+    SCOPED_TRACE(l->ClassName());
+    StreamInto("object L: " + l->ClassName() +
+                   "\n  FrameFlat = True\n  FrameFocusStyle = fsRaised\n  FrameFlatStyle = fsOld\nend\n",
+               l);
+    EXPECT_TRUE(l->FrameHotTrack());
+    EXPECT_EQ(l->FrameStyle(), fsStatus);
+    EXPECT_EQ(l->FrameHotStyle(), fsRaised);  // read after FrameFlat
+    // Written back, only today's names appear, and they read back the same.
+    std::string text = StreamText(l);
+    EXPECT_EQ(text.find("FrameFlat"), std::string::npos);
+    EXPECT_NE(text.find("FrameHotTrack = True"), std::string::npos);
+  }
+}
+
+TEST_F(FramedListBox, TheFrameIsPaintedInTheNonClientAreaAndHotWhileFocused) {
+  auto* l = MakeList<TQvListBox>();
+  auto* other = MakeList<TQvListBox>();
+  other->SetLeft(200);
+  l->SetFrameVisible(true);
+  l->SetFrameColor(clRed);
+  l->SetFrameHotColor(clBlue);
+  auto shot = [&] {
+    Application->ProcessMessages();
+    TBitmap b(l->Width(), l->Height());
+    l->PaintTo(b.Canvas()->Handle(), 0, 0);
+    return std::vector<COLORREF>{static_cast<COLORREF>(b.Canvas()->Pixels(0, 0)),
+                                 static_cast<COLORREF>(b.Canvas()->Pixels(1, 1)),
+                                 static_cast<COLORREF>(b.Canvas()->Pixels(l->Width() - 1, 5))};
+  };
+  const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{red, white, red}));  // fsFlat: one line, then the colour
+  l->SetFrameHotTrack(true);  // fsFlatBold in the hot colour while focused or under the mouse
+  other->SetFocus();
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{red, white, red}));
+  l->SetFocus();
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{blue, blue, blue}));
+  other->SetFocus();
+  EXPECT_EQ(shot(), (std::vector<COLORREF>{red, white, red}));
+}
+
+TEST_F(FramedListBox, AFrameControllerSuppliesTheFramingAndKeepsItOutOfTheStream) {
+  auto* l = MakeList<TQvListBox>(false);
+  TQvFrameController fc(nullptr);
+  fc.SetFrameColor(clNavy);
+  fc.SetFrameVisible(true);
+  fc.SetFrameStyle(fsFlatBold);
+  l->SetFrameController(&fc);
+  EXPECT_EQ(l->FrameColor(), clNavy);
+  EXPECT_TRUE(l->FrameVisible());
+  EXPECT_EQ(l->FrameStyle(), fsFlatBold);
+  std::string text = StreamText(l);
+  for (const char* name : {"FrameColor", "FrameVisible", "FrameStyle", "  Color"})
+    EXPECT_EQ(text.find(name), std::string::npos) << name;
+  l->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameVisible});
+  EXPECT_NE(StreamText(l).find("FrameStyle = fsFlatBold"), std::string::npos);
 }
