@@ -572,7 +572,7 @@ void TQvCustomComboBox::UpdateFrame(bool ViaMouse, bool InFocus) {
   UpdateColors();
 }
 
-bool TQvCustomComboBox::UseThemes() { return FFramingPreference == fpXPThemes && ::UseThemes(); }
+bool TQvCustomComboBox::UseThemes() { return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled(); }
 
 #define QV_SETTER(Name, Type, Field) \
   void TQvCustomComboBox::Set##Name(Type V) { \
@@ -730,7 +730,7 @@ void TQvCustomComboBox::LayoutFramedEdit() {
 //   +----------------------------+
 void TQvCustomComboBox::PaintFrame(HDC Dc, TPoint Origin) {
   bool themes = UseThemes();
-  if (!FFrameVisible && !FFlatButtons && !FReadOnly) return;
+  if (!FFrameVisible && !FFlatButtons && !FReadOnly && !themes) return;
   TCanvas canvas;
   canvas.SetHandle(Dc);
   int saved = SaveDC(Dc);
@@ -743,7 +743,21 @@ void TQvCustomComboBox::PaintFrame(HDC Dc, TPoint Origin) {
   const bool rtl = false;  // the layer reads left to right only
   TRect button = rtl ? TRect(inset, inset, sb + inset, h - inset) : TRect(w - sb - inset, inset, w - inset, h - inset);
   TColor color = Color();
-  if (FFrameVisible && !themes) DrawBevel(&canvas, client, color, color, 2, AllSides);
+  if (FFrameVisible && !themes) {
+    DrawBevel(&canvas, client, color, color, 2, AllSides);
+  } else if (themes) {
+    // The themed edge stays; inside it the field is cleaned up in Color.
+    TRect field = client;
+    if (rtl) field.Left = button.Right;
+    else field.Right = button.Left;
+    InflateRect(field, -1, -1);
+    if ((ColorToRGB(color) & 0xFFFFFF) != 0xFFFFFF) DrawBevel(&canvas, field, color, color, 2, AllSides);
+    if (Style() != csSimple) {
+      canvas.Brush()->SetColor(color);
+      canvas.FillRect(rtl ? TRect(button.Right, button.Top, button.Right + 2, button.Bottom)
+                          : TRect(button.Left - 2, button.Top, button.Left, button.Bottom));
+    }
+  }
   bool hot = FFocused || FMouseOver;
   bool dropped = DroppedDown();
   if (Style() != csSimple) {
@@ -755,7 +769,10 @@ void TQvCustomComboBox::PaintFrame(HDC Dc, TPoint Origin) {
       DrawFrameControl(Dc, &button, DFC_SCROLL,
                        DFCS_SCROLLCOMBOBOX | (dropped ? DFCS_PUSHED | DFCS_FLAT : 0) | (Enabled() ? 0 : DFCS_INACTIVE));
     } else if (FFlatButtons) {
-      if (hot) {
+      if (hot && themes) {
+        ThemeServices()->DrawElement(
+            Dc, ThemeServices()->GetElementDetails(dropped ? tcDropDownButtonPressed : tcDropDownButtonHot), button);
+      } else if (hot) {
         TRect inner = button;
         if (FFlatButtonColor != clBtnFace)
           inner = DrawColorBorder(&canvas, button, FFlatButtonColor, dropped ? fsStatus : fsPopup);

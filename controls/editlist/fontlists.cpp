@@ -147,7 +147,9 @@ void SetPreviewSample(TQvPreviewFontPanel* Panel, const std::string& PreviewText
     Panel->SetAlignment(taLeftJustify);
     sample = Edit->SelLength() > 0 ? Edit->SelText() : Edit->Text().substr(0, 10);
   } else {
-    TCanvas* c = Panel->PanelCanvas();
+    // Measured on a bitmap of its own: the panel may have no window yet.
+    std::unique_ptr<TBitmap> measure(new TBitmap(1, 1));
+    TCanvas* c = measure->Canvas();
     c->Font()->Assign(Panel->Font());
     c->Font()->SetSize(FontSize);
     if (c->TextWidth(sample) >= Width) sample = "AaBbYyZ";
@@ -393,7 +395,6 @@ void TQvFontComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   TCanvas* c = Canvas();
   if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
     FPreviewPanel->Font()->SetName(name);
-    FPreviewPanel->PanelCanvas()->Font()->Assign(FPreviewPanel->Font());
     UpdatePreviewText();
   }
   if (FMaintainMRUFonts && !edit && Index == FLastMRUIndex) {
@@ -596,7 +597,6 @@ void TQvFontListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   TCanvas* c = Canvas();
   if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
     FPreviewPanel->Font()->SetName(name);
-    FPreviewPanel->PanelCanvas()->Font()->Assign(FPreviewPanel->Font());
     UpdatePreviewText();
   }
   if (FMaintainMRUFonts && Index == FLastMRUIndex) {

@@ -48,7 +48,6 @@ class TQvPreviewFontPanel : public TCustomPanel {
 public:
   TQvPreviewFontPanel(TComponent* AOwner, TWinControl* FontControl);
   bool Showing() const { return FShown; }
-  TCanvas* PanelCanvas() { return Canvas(); }
 
 protected:
   void CreateParams(TCreateParams& Params) override;

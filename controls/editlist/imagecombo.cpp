@@ -63,6 +63,18 @@ TQvCustomImageComboBox::TQvCustomImageComboBox(TComponent* AOwner) : TQvCustomCo
 
 TQvCustomImageComboBox::~TQvCustomImageComboBox() = default;
 
+void TQvCustomImageComboBox::BeforeDestruction() {
+  // The items go with the control, also when its owner frees it (no delete
+  // notifications reach a control that is being destroyed).
+  TStrings* items = Items();
+  for (int i = 0; i < items->Count(); ++i)
+    if (TObject* item = items->Objects(i)) {
+      items->SetObjects(i, nullptr);
+      delete item;
+    }
+  inherited::BeforeDestruction();
+}
+
 TQvImageComboBoxItem* TQvCustomImageComboBox::AddItem(const std::string& Caption, int ImageIndex, int IndentLevel) {
   auto* item = new TQvImageComboBoxItem(this);
   ++gLiveItems;

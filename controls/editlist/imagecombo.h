@@ -49,6 +49,7 @@ class TQvCustomImageComboBox : public TQvCustomComboBox {
 public:
   explicit TQvCustomImageComboBox(TComponent* AOwner);
   ~TQvCustomImageComboBox() override;
+  void BeforeDestruction() override;
 
   virtual TQvImageComboBoxItem* AddItem(const std::string& Caption, int ImageIndex, int IndentLevel);
   void Delete(int Index);

@@ -433,9 +433,12 @@ void TCustomComboBox::CreateWnd() {
     SetBounds(FLeft, FTop, FWidth, FHeight);
   }
   LayoutEdit();
-  // The edit's window comes with the combo box's, as the system's combo box makes
-  // it, so that a copy of the window (PaintTo) shows the text.
+  // The edit's and the list's windows come with the combo box's, as the system's
+  // combo box makes them: a copy of the window (PaintTo) shows the text, and a
+  // sorted list is put in order now, not at its first drop-down (an item the
+  // program inserted at a place of its own keeps it).
   if (FEdit) FEdit->HandleNeeded();
+  if (DropsDown()) FListBox->HandleNeeded();
   UpdateEditLimit();
 }
 
@@ -711,18 +714,24 @@ void TCustomComboBox::HideList(bool Accept) {
   }
   FHiding = false;
   int sel = static_cast<int>(List(LB_GETCURSEL));
+  bool changed = Accept && sel != FDropSel;
+  // A handler of the notifications may free the combo box (its window goes
+  // with it): nothing of it is touched after that.
+  HWND self = FHandle;
+  auto gone = [self] { return self && !IsWindow(self); };
   if (Accept) {
-    if (sel != FDropSel) SelectionToEdit();
+    if (changed) SelectionToEdit();
     Invalidate();
     NotifyCommand(CBN_SELENDOK);
   } else {
     if (sel != FDropSel) List(LB_SETCURSEL, static_cast<WPARAM>(FDropSel));
-    sel = FDropSel;
     Invalidate();
     NotifyCommand(CBN_SELENDCANCEL);
   }
+  if (gone()) return;
   NotifyCommand(CBN_CLOSEUP);
-  if (Accept && sel != FDropSel) NotifyCommand(CBN_SELCHANGE);
+  if (gone()) return;
+  if (changed) NotifyCommand(CBN_SELCHANGE);
 }
 
 void TCustomComboBox::PickItem(int Index) {

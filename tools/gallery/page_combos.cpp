@@ -166,11 +166,14 @@ TImageList* MakeImages(TComponent* Owner) {
   return images;
 }
 
-// A control's list, dropped, painted at (X, Y); returns its height.
-int PaintDropped(TCanvas* Canvas, TCustomComboBox* Combo, int X, int Y) {
+// A control's list, dropped (scrolled to Top when given), painted at (X, Y);
+// returns its height.
+int PaintDropped(TCanvas* Canvas, TCustomComboBox* Combo, int X, int Y, int Top = -1) {
   Combo->SetDroppedDown(true);
+  if (Top >= 0) Combo->Perform(CB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
   TWinControl* list = Combo->ListControl();
   list->PaintTo(Canvas->Handle(), X, Y);
+
   int h = list->Height();
   Combo->SetDroppedDown(false);
   return h;
@@ -195,6 +198,7 @@ void PaintRuntime(TCanvas* Canvas) {
   if (auto* list = dynamic_cast<TQvFontListBox*>(host->FindComponent("FontList")); list && list->Items()->Count() > 5) {
     list->SetItemIndex(5);
     list->AddFontToMRUList();
+    list->SetItemIndex(2);  // away from the recent font, so its separator shows plainly
     list->PaintTo(Canvas->Handle(), list->Left(), list->Top());
   }
   // The flat button shown hot, as under the pointer.
@@ -228,8 +232,9 @@ void PaintRuntime(TCanvas* Canvas) {
   if (fonts->Items()->Count() > 3) {
     fonts->SetItemIndex(3);
     fonts->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_CLOSEUP), 0);  // a font chosen: the recent section
+    fonts->SetItemIndex(2);
   }
-  int h = PaintDropped(Canvas, fonts, 390, 230);
+  int h = PaintDropped(Canvas, fonts, 390, 230, 0);
   if (TQvPreviewFontPanel* preview = fonts->PreviewPanel()) {
     preview->Font()->SetName(fonts->GetFontName());
     preview->SetBounds(0, 0, 170, 50);

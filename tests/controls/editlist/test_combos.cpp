@@ -18,6 +18,8 @@
 #include "platform/core/textform.h"
 #include "platform/storage/registry.h"
 #include "platform/win32/locale.h"
+#include "platform/theme/themefake.h"
+#include "controls/common/themes.h"
 #include "tests/platform/controls/fixtures.h"
 
 namespace {
@@ -118,6 +120,63 @@ TEST_F(CombosTest, DropDownListSearchAndBackspaceSelectItemZero) {
   EXPECT_EQ(combo->ItemIndex(), 2);
   InputChars("\b\b");
   EXPECT_EQ(combo->ItemIndex(), 0);
+}
+
+TEST_F(CombosTest, TheWheelStepsTheClosedListUnlessReadOnly) {
+  auto* combo = Make<TQvComboBox>(csDropDownList);
+  for (const char* s : {"a", "b", "c"}) combo->Items()->Add(s);
+  struct Step {
+    bool readOnly;
+    int delta, expected;
+  };
+  const Step steps[] = {{false, 120, 0},  {false, -120, 1}, {false, -120, 2}, {false, -120, 2},
+                        {true, 120, 2},   {false, 120, 1}};
+  combo->SetItemIndex(-1);
+  for (const Step& s : steps) {
+    combo->SetReadOnly(s.readOnly);
+    EXPECT_EQ(combo->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(s.delta)), 0), 1);
+    EXPECT_EQ(combo->ItemIndex(), s.expected) << s.delta << " read-only " << s.readOnly;
+  }
+}
+
+TEST_F(CombosTest, WithThemesTheHotFlatButtonIsTheThemesDropDownButton) {
+  auto* combo = Make<TQvComboBox>();
+  combo->SetFlatButtons(true);
+  {
+    TThemeLibraryFake fake;
+    SetComCtlVersion(ComCtlVersionIE6);
+    FreeThemeServices();
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    combo->Perform(CM_MOUSEENTER, 0, 0);
+    std::unique_ptr<TBitmap> b(new TBitmap(combo->Width(), combo->Height()));
+    combo->PaintTo(b->Canvas()->Handle(), 0, 0);
+    auto it = std::find_if(fake.Calls.begin(), fake.Calls.end(), [](const auto& C) {
+      return C.Name == "DrawThemeBackground" && C.Class == "combobox" && C.Part == 1;
+    });
+    ASSERT_NE(it, fake.Calls.end());
+    EXPECT_EQ(it->State, 2);  // hot
+    FreeThemeServices();
+  }
+  FreeThemeServices();
+}
+
+TEST_F(CombosTest, FramingPropertiesAreNotWrittenWhileAControllerSuppliesThem) {
+  auto* fc = new TQvFrameController(Form);
+  fc->SetName("FC");
+  fc->SetFrameColor(clRed);
+  auto* combo = Make<TQvComboBox>();
+  combo->SetFrameController(fc);
+  EXPECT_EQ(combo->FrameColor(), clRed);
+  auto text = [&] {
+    TMemoryStream s;
+    s.WriteComponent(combo);
+    return FormBinaryToText(std::string(static_cast<const char*>(s.Memory()), s.Size()));
+  };
+  EXPECT_EQ(text().find("FrameColor"), std::string::npos);
+  combo->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameStyle});
+  EXPECT_NE(text().find("FrameColor = clRed"), std::string::npos);
+  delete fc;
+  EXPECT_EQ(combo->FrameController(), nullptr);
 }
 
 TEST_F(CombosTest, ValuesPairWithItemsAndFallBackToTheText) {
@@ -326,6 +385,13 @@ TEST_F(CombosTest, ImageItemsAreFreedOnClearDeleteAndDestruction) {
   EXPECT_EQ(TQvImageComboBoxItem::LiveCount(), before + 1);
   delete combo;
   EXPECT_EQ(TQvImageComboBoxItem::LiveCount(), before);
+  // Freed by its owner, the control takes its items along.
+  auto* owned = Make<TQvImageComboBox>();
+  owned->AddItem("five", 0, 0);
+  delete Form;
+  Owned.erase(std::find(Owned.begin(), Owned.end(), Form));
+  Form = nullptr;
+  EXPECT_EQ(TQvImageComboBoxItem::LiveCount(), before);
 }
 
 TEST_F(CombosTest, ImageComboCompletesOnItemCaptions) {
@@ -391,6 +457,12 @@ TEST_F(CombosTest, FontFiltersOnTheInstalledFontsMatchFontconfig) {
       EXPECT_EQ(combo->Items()->IndexOf(name) >= 0, expected) << name << " type " << static_cast<int>(c.type);
     }
     if (c.type == ftPrinter) EXPECT_EQ(combo->Items()->Count(), 0);
+    // Face names fit 31 bytes and end on a whole character.
+    for (int i = 0; i < combo->Items()->Count(); ++i) {
+      std::string n = combo->Items()->Strings(i);
+      EXPECT_LE(n.size(), 31u) << n;
+      EXPECT_NE(ByteType(n, n.size() - 1), mbLeadByte) << n;
+    }
     delete combo;
   }
   // The list box follows the same rules.
@@ -412,6 +484,9 @@ TEST_F(CombosTest, RecentFontsGoToTheTopAndTheSeparatorIndexIsResetOnReload) {
   EXPECT_EQ(combo->Items()->Strings(0), third);
   EXPECT_EQ(combo->LastMRUIndex(), 0);
   EXPECT_EQ(combo->Items()->Count(), count + 1);
+  combo->SetDroppedDown(true);  // the sorted list keeps the recent font on top
+  EXPECT_EQ(combo->Items()->Strings(0), third);
+  combo->SetDroppedDown(false);
   combo->SetItemIndex(4);  // the original entry: its copy at the top moves instead
   combo->Perform(CN_COMMAND, MAKEWPARAM(0, CBN_CLOSEUP), 0);
   EXPECT_EQ(combo->Items()->Count(), count + 1);
