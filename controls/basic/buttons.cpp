@@ -174,11 +174,22 @@ void TQvCustomButton::Dispatch(TMessage& M) {
       if (!Visible()) CancelPress();
       inherited::Dispatch(M);
       break;
+    case WM_LBUTTONUP:
+      // The release gives the capture back itself: that is no lost press.
+      FReleasing = true;
+      try {
+        inherited::Dispatch(M);
+      } catch (...) {
+        FReleasing = false;
+        throw;
+      }
+      FReleasing = false;
+      break;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
       // The capture went elsewhere (a modal box, another control): the press ends
       // without a click.
-      if (FDragging) CancelPress();
+      if (FDragging && !FReleasing) CancelPress();
       inherited::Dispatch(M);
       break;
     case CM_TEXTCHANGED:
@@ -228,14 +239,14 @@ const TClassInfo& TQvButton::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<S>("TQvButton", &TQvCustomButton::StaticClass())
           .Component()
-          .Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taCenter)
+          .Int("GroupIndex", &S::GroupIndex, [](S* s, int64_t v) { s->SetGroupIndex(int(v)); }, 0)
           .Bool("AllowAllUp", &S::AllowAllUp, &S::SetAllowAllUp, false)
+          .Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taCenter)
           .Bool("Cancel", &S::Cancel, &S::SetCancel, false)
           .Bool("Default", &S::Default, &S::SetDefault, false)
           .Bool("Down", &S::Down, &S::SetDown, false)
           .Bool("DropDownOnEnter", &S::DropDownOnEnter, &S::SetDropDownOnEnter, true)
           .Int("FrameColor", &S::FrameColor, &S::SetFrameColor, cl3DDkShadow, {}, &ColorIdents())
-          .Int("GroupIndex", &S::GroupIndex, [](S* s, int64_t v) { s->SetGroupIndex(int(v)); }, 0)
           .Int("ModalResult", &S::ModalResult, [](S* s, int64_t v) { s->SetModalResult(TModalResult(v)); }, 0)
           .Bool("ShowDownPattern", &S::ShowDownPattern, &S::SetShowDownPattern, true)
           .Bool("ShowFocusRect", &S::ShowFocusRect, &S::SetShowFocusRect, true)

@@ -101,6 +101,7 @@ protected:
   virtual void CancelPress();
 
   bool FDragging = false;
+  bool FReleasing = false;  // inside the left button's release
   bool FMouseOver = false;
   bool FPressed = false;
 

@@ -11,6 +11,7 @@
 #include "controls/basic/buttons.h"
 #include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
+#include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
@@ -26,4 +27,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
   RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
+  RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
 }

@@ -12,7 +12,8 @@
 //     read-only, flat checked, disabled; custom glyphs (16, 140); wrapped (144, 140)
 //   radio buttons, 120 x 17 at y = 196, each on its own panel (radio buttons on one
 //     parent are exclusive): unchecked, checked, flat checked, disabled checked
-//   labels from y = 300; shape buttons at (560, 300) up and (640, 300) down, made
+//   radio group (5 items, 2 columns) at (16, 236), check group at (292, 236)
+//   labels from y = 400; shape buttons at (560, 400) up and (640, 400) down, made
 //     from a 60 x 40 bitmap (so 64 x 44 each).
 #include <cstdio>
 #include <string>
@@ -204,27 +205,27 @@ std::string Checks() {
 std::string Labels() {
   return R"(  object LblPlain: TQvLabel
     Left = 16
-    Top = 320
+    Top = 420
     Caption = 'Angle 0'
     Font.Name = 'Arial'
   end
   object Lbl45: TQvLabel
     Left = 90
-    Top = 300
+    Top = 400
     Caption = 'Angle 45'
     Font.Name = 'Arial'
     Angle = 45
   end
   object Lbl90: TQvLabel
     Left = 170
-    Top = 300
+    Top = 400
     Caption = 'Angle 90'
     Font.Name = 'Arial'
     Angle = 90
   end
   object LblArc: TQvLabel
     Left = 200
-    Top = 300
+    Top = 400
     Width = 120
     Height = 90
     AutoSize = False
@@ -236,28 +237,28 @@ std::string Labels() {
   end
   object LblRaised: TQvLabel
     Left = 340
-    Top = 300
+    Top = 400
     Caption = 'Raised'
     Font.Height = -16
     TextStyle = tsRaised
   end
   object LblRecessed: TQvLabel
     Left = 340
-    Top = 324
+    Top = 424
     Caption = 'Recessed'
     Font.Height = -16
     TextStyle = tsRecessed
   end
   object LblShadow: TQvLabel
     Left = 340
-    Top = 348
+    Top = 448
     Caption = 'Shadow'
     Font.Height = -16
     TextStyle = tsShadow
   end
   object LblFramed: TQvLabel
     Left = 440
-    Top = 300
+    Top = 400
     Caption = 'Framed'
     BorderOuter = fsRaised
     BorderInner = fsLowered
@@ -266,20 +267,20 @@ std::string Labels() {
   end
   object LblBlink: TQvLabel
     Left = 440
-    Top = 336
+    Top = 436
     Caption = 'Blinking'
     BlinkColor = clRed
     Blinking = True
   end
   object LinkNew: TQvURLLabel
     Left = 16
-    Top = 400
+    Top = 500
     Caption = 'A link (not visited)'
     URL = 'https://example.org/'
   end
   object LinkVisited: TQvURLLabel
     Left = 160
-    Top = 400
+    Top = 500
     Caption = 'A link (visited)'
     URL = 'https://example.org/'
     Visited = True
@@ -289,15 +290,51 @@ std::string Labels() {
 
 std::string Shapes() {
   std::string bmp = ShapeBitmap();
-  return "  object ShapeUp: TGalleryShapeButton\n    Left = 560\n    Top = 300\n    Caption = 'Up'\n"
+  return "  object ShapeUp: TGalleryShapeButton\n    Left = 560\n    Top = 400\n    Caption = 'Up'\n"
          "    Bitmap.Data = {\n      " + bmp + "}\n  end\n"
-         "  object ShapeDown: TGalleryShapeButton\n    Left = 640\n    Top = 300\n    Caption = 'Down'\n"
+         "  object ShapeDown: TGalleryShapeButton\n    Left = 640\n    Top = 400\n    Caption = 'Down'\n"
          "    ShowDown = True\n    Bitmap.Data = {\n      " + bmp + "}\n  end\n";
+}
+
+std::string Groups() {
+  return R"(  object RadioGroup: TQvRadioGroup
+    Left = 16
+    Top = 236
+    Width = 260
+    Height = 84
+    Caption = 'Radio group'
+    Columns = 2
+    ItemIndex = 3
+    Items.Strings = (
+      'First'
+      'Second'
+      'Third'
+      'Fourth'
+      'Fifth')
+  end
+  object CheckGroup: TQvCheckGroup
+    Left = 292
+    Top = 236
+    Width = 200
+    Height = 84
+    Caption = 'Check group'
+    AllowGrayed = True
+    ItemHotTrack = True
+    Items.Strings = (
+      'Unchecked'
+      'Checked'
+      'Grayed')
+    CheckStates = (
+      0
+      1
+      2)
+  end
+)";
 }
 
 std::string ButtonsForm() {
   RegisterClasses({&TGalleryButton::StaticClass(), &TGalleryShapeButton::StaticClass()});
-  return "object Page: TForm\n" + PushButtons() + Checks() + Labels() + Shapes() + "end\n";
+  return "object Page: TForm\n" + PushButtons() + Checks() + Groups() + Labels() + Shapes() + "end\n";
 }
 
 void PaintButtons(TCanvas* Canvas, const TRect&) {
@@ -305,10 +342,10 @@ void PaintButtons(TCanvas* Canvas, const TRect&) {
   Canvas->TextOut(16, 6, "Push buttons: classic, pressed, group down, disabled, flat (hot-track) in its states");
   Canvas->TextOut(16, 94, "Check boxes");
   Canvas->TextOut(16, 178, "Radio buttons (each on its own panel)");
-  Canvas->TextOut(16, 282, "Labels: angles, an arc, 3-D styles, a frame, blinking; links; shape buttons up and down");
+  Canvas->TextOut(16, 382, "Labels: angles, an arc, 3-D styles, a frame, blinking; links; shape buttons up and down");
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-TGalleryPageRegistrar reg{{"buttons", 760, 560, ButtonsForm(), PaintButtons}};
+TGalleryPageRegistrar reg{{"buttons", 760, 540, ButtonsForm(), PaintButtons}};
 
 }  // namespace

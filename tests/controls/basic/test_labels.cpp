@@ -1,30 +1,170 @@
-// Labels: angles, rotation and the font they need, arc text on small labels, the
-// fly-by colour, blinking, and the link label's shell call.
-#include <gtest/gtest.h>
+// Labels: angles and the size they take, arc text on small labels, the fly-by
+// colour, blinking, the link label's shell call and the stored properties.
+#include <cmath>
 
 #include "controls/basic/labels.h"
 #include "platform/controls/backend.h"
-#include "tests/platform/controls/fixtures.h"
+#include "tests/controls/basic/buttons_fixture.h"
 
 namespace {
 
-class LabelsTest : public ControlsTest {};
+std::vector<std::string> g_Opened;
+bool g_OpenResult = true;
+bool RecordOpen(const std::string& Target) {
+  g_Opened.push_back(Target);
+  return g_OpenResult;
+}
 
-TEST_F(LabelsTest, AnglesAreKeptInOneTurnAndNeedAScalableFont) {
+class LabelsTest : public ButtonsFixture {
+protected:
+  void SetUp() override {
+    ButtonsFixture::SetUp();
+    g_Opened.clear();
+    g_OpenResult = true;
+    SetShellOpener(&RecordOpen);
+  }
+  void TearDown() override {
+    SetShellOpener(nullptr);
+    ButtonsFixture::TearDown();
+  }
+  TQvLabel* Label(TForm* F, const std::string& Caption) {
+    auto* l = new TQvLabel(F);
+    l->SetParent(F);
+    l->Font()->SetName("Arial");
+    l->SetCaption(Caption);
+    return l;
+  }
+};
+
+TEST_F(LabelsTest, AnglesStayWithinOneTurnAndTurnTheBounds) {
   TForm* form = MakeForm();
-  auto* l = new TQvLabel(form);
-  l->SetParent(form);
-  l->Font()->SetName("Arial");
-  l->SetCaption("Angle");
-  int w0 = l->Width(), h0 = l->Height();
-  l->SetAngle(45);
-  EXPECT_EQ(l->Angle(), 45);
+  TQvLabel* l = Label(form, "Angle");
+  int w = l->Width(), h = l->Height();
+  l->SetAngle(90);
   EXPECT_EQ(l->Rotation(), roFlat);
-  EXPECT_GT(l->Height(), h0) << w0;
+  EXPECT_EQ(l->Width(), h);
+  EXPECT_EQ(l->Height(), w);
+  l->SetAngle(45);
+  int d = static_cast<int>(std::lround((w + h) * std::sqrt(0.5)));
+  EXPECT_NEAR(l->Width(), d, 1);
+  EXPECT_NEAR(l->Height(), d, 1);
   for (auto [in, out] : {std::pair{-30, 330}, {400, 40}, {360, 0}, {-360, 0}}) {
     l->SetAngle(in);
     EXPECT_EQ(l->Angle(), out) << in;
   }
+  l->SetRotation(roNone);
+  EXPECT_EQ(l->Angle(), 0);
+}
+
+TEST_F(LabelsTest, ArcTextOnALabelTooSmallForItsCirclePaintsNothingAndRaisesNothing) {
+  TForm* form = MakeForm();
+  TQvLabel* l = Label(form, "Arc text");
+  l->SetAutoSize(false);
+  l->SetBounds(0, 0, 10, 40);
+  l->SetRotation(roCurve);
+  form->Show();
+  for (int border : {0, 3, 20}) {
+    l->SetBorderWidth(border);
+    EXPECT_NO_THROW(form->Repaint()) << border;
+  }
+}
+
+TEST_F(LabelsTest, FlyByRestoresOnlyAColourItApplied) {
+  TForm* form = MakeForm();
+  TQvLabel* l = Label(form, "Fly");
+  l->SetBounds(10, 10, 80, 20);
+  l->Font()->SetColor(clGreen);
+  l->SetFlyByColor(clRed);
+  l->SetFlyByEnabled(true);
+  form->Show();
+  l->SetFlyByEnabled(false);  // never entered: nothing to restore
+  EXPECT_EQ(l->Font()->Color(), clGreen);
+  l->SetFlyByEnabled(true);
+  l->Perform(CM_MOUSELEAVE, 0, 0);  // a leave without an enter
+  EXPECT_EQ(l->Font()->Color(), clGreen);
+  Mouse(form, WM_MOUSEMOVE, {20, 15});
+  EXPECT_EQ(l->Font()->Color(), clRed);
+  Mouse(form, WM_MOUSEMOVE, {200, 150});
+  EXPECT_EQ(l->Font()->Color(), clGreen);
+  Mouse(form, WM_MOUSEMOVE, {20, 15});
+  l->SetFlyByEnabled(false);
+  EXPECT_EQ(l->Font()->Color(), clGreen);
+}
+
+TEST_F(LabelsTest, BlinkingAlternatesTheDrawColourAndStopsOnTheFontColour) {
+  TForm* form = MakeForm();
+  TQvLabel* a = Label(form, "A");
+  TQvLabel* b = Label(form, "B");
+  a->SetBlinkColor(clRed);
+  a->SetBlinking(true);
+  a->Perform(CM_BLINK, static_cast<WPARAM>(bsOff), 0);
+  EXPECT_EQ(a->DrawColor(), clRed);
+  a->SetBlinking(false);
+  EXPECT_EQ(a->DrawColor(), a->Font()->Color());
+  EXPECT_EQ(a->Perform(CM_GETBLINKING, 0, 0), 0);
+  b->SetBlinkIntervalOn(200);
+  EXPECT_EQ(a->BlinkIntervalOn(), 200) << "one rhythm for every label";
+}
+
+TEST_F(LabelsTest, ALinkOpensItsTargetAndIsVisitedOnlyWhenThatWorked) {
+  TForm* form = MakeForm();
+  auto* link = new TQvURLLabel(form);
+  link->SetParent(form);
+  link->SetCaption("example.org");
+  link->SetURL("  https://example.org/a  ");
+  EXPECT_EQ(link->Cursor(), crQvHandCursor);
+  EXPECT_EQ(link->Font()->Color(), clHighlight);
+  g_OpenResult = false;
+  link->Click();
+  EXPECT_EQ(g_Opened, std::vector<std::string>{"https://example.org/a"});
+  EXPECT_FALSE(link->Visited());
+  g_OpenResult = true;
+  link->SetURL(" ");
+  link->Click();
+  EXPECT_EQ(g_Opened.back(), "example.org") << "a blank URL opens the caption";
+  EXPECT_TRUE(link->Visited());
+  EXPECT_EQ(link->Font()->Color(), static_cast<TColor>(0x800080));
+  link->SetCaption("  ");
+  link->Click();
+  EXPECT_EQ(g_Opened.size(), 2u) << "nothing to open";
+}
+
+TEST_F(LabelsTest, StoredPropertiesRoundTripAndTheOldFrameSidesIsDropped) {
+  TForm* form = MakeForm();
+  TQvLabel* l = Label(form, "L");
+  l->SetName("L");
+  l->SetBorderOuter(fsRaised);
+  l->SetBorderSides({sdLeft, sdTop});
+  l->SetTextStyle(tsShadow);
+  l->SetRotation(roCurve);
+  l->SetAngle(30);
+  l->SetCenterPoint(cpLowerCenter);
+  l->SetCondenseCaption(ccAtEnd);
+  auto* link = new TQvURLLabel(form);
+  link->SetName("Link");
+  link->SetParent(form);
+  link->SetURL("file.htm");
+  link->SetVisited(true);
+  std::string text = FormText(form);
+  TForm* back = Own(new TForm(nullptr));
+  ReadForm(text, back);
+  auto* r = dynamic_cast<TQvLabel*>(back->FindComponent("L"));
+  auto* k = dynamic_cast<TQvURLLabel*>(back->FindComponent("Link"));
+  ASSERT_TRUE(r && k);
+  EXPECT_EQ(r->BorderOuter(), fsRaised);
+  EXPECT_EQ(r->BorderSides(), (TSides{sdLeft, sdTop}));
+  EXPECT_EQ(r->Rotation(), roCurve);
+  EXPECT_EQ(r->Angle(), 30);
+  EXPECT_EQ(r->CenterPoint(), cpLowerCenter);
+  EXPECT_EQ(r->CondenseCaption(), ccAtEnd);
+  EXPECT_EQ(k->URL(), "file.htm");
+  EXPECT_TRUE(k->Visited());
+  EXPECT_EQ(FormText(back), text);
+
+  TForm* old = Own(new TForm(nullptr));
+  ReadForm("object F: TForm\n  object X: TQvLabel\n    FrameSides = [sdLeft]\n  end\nend\n", old);
+  ASSERT_NE(old->FindComponent("X"), nullptr);
+  EXPECT_EQ(FormText(old).find("FrameSides"), std::string::npos);
 }
 
 }  // namespace
