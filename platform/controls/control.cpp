@@ -8,6 +8,7 @@
 #include "platform/controls/controls_internal.h"
 #include "platform/controls/textreply.h"
 #include "platform/controls/docking.h"
+#include "platform/controls/dragdrop.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
@@ -450,6 +451,7 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TControl::WndProc(TMessage& M) {
+  if (drag_detail::FilterMessage(this, M)) return;
   if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST) {
     if (!FControlStyle.Contains(csDoubleClicks)) {
       if (M.Msg == WM_LBUTTONDBLCLK || M.Msg == WM_RBUTTONDBLCLK || M.Msg == WM_MBUTTONDBLCLK)
@@ -471,6 +473,7 @@ void TControl::WndProc(TMessage& M) {
     }
   }
   Dispatch(M);
+  if (M.Msg == WM_LBUTTONDOWN) drag_detail::AfterLeftPress(this);
 }
 
 void TControl::Dispatch(TMessage& M) {
