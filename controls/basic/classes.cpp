@@ -13,6 +13,8 @@
 #include "controls/basic/radiocheck.h"
 #include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
+#include "controls/basic/toolbar.h"
+#include "controls/basic/toolbutton.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
@@ -28,4 +30,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
   RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
+  RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass()});
 }
