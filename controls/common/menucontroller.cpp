@@ -272,8 +272,12 @@ void TQvMenuController::PaintMenuItem(TMenuItem* Item, TCanvas* Canvas, TRect Re
   }
   Canvas->Brush()->SetStyle(bsClear);
   TFont* font = Canvas->Font();
-  TFontStyles styles = font->Style();
-  if (Item->Default()) font->SetStyle(styles << fsBold);
+  const TFontStyles styles = font->Style();
+  if (Item->Default()) {
+    TFontStyles bold = styles;
+    bold << fsBold;
+    font->SetStyle(bold);
+  }
   TColor color = FMenuFontColor;
   if (!enabled || (bar && State.Contains(odInactive))) color = clGrayText;
   font->SetColor(color);
