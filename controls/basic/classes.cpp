@@ -13,6 +13,7 @@
 #include "controls/basic/radiocheck.h"
 #include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
+#include "controls/basic/bitbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
 #include "controls/common/classes.h"
@@ -31,4 +32,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
   RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
   RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass()});
+  RegisterClasses({&TQvBitBtn::StaticClass(), &TQvMenuButton::StaticClass()});
 }
