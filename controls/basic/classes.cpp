@@ -14,6 +14,7 @@
 #include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
 #include "controls/basic/bitbuttons.h"
+#include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
 #include "controls/common/classes.h"
@@ -33,4 +34,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
   RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass()});
   RegisterClasses({&TQvBitBtn::StaticClass(), &TQvMenuButton::StaticClass()});
+  RegisterClasses({&TQvToolbarButton::StaticClass(), &TQvMenuToolbarButton::StaticClass()});
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "controls/basic/tbspeedbuttons.h"
 #include "controls/common/frames.h"
 #include "controls/common/gradients.h"
 #include "controls/common/themes.h"
@@ -394,8 +395,12 @@ void TQvToolbar::UpdateButtonSize(int W, int H, bool ShowCaptions) {
   SetShowButtonCaptions(ShowCaptions);
   SetButtonWidth(W);
   SetButtonHeight(H);
-  // Toolbar speed buttons take the same size and caption display through the
-  // speed-button hook (they answer the size message themselves).
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* b = dynamic_cast<TQvToolbarButton*>(Controls(i))) {
+      b->SetBounds(b->Left(), b->Top(), W, H);
+      b->SetShowCaption(ShowCaptions);
+      b->SetLayout(ShowCaptions && H >= 31 ? blGlyphTop : blGlyphLeft);
+    }
   SetRowHeight(FOrientation == orVertical ? W : H);
 }
 
