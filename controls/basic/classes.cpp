@@ -3,6 +3,8 @@
 
 #include "controls/basic/controlbutton.h"
 #include "controls/basic/border.h"
+#include "controls/basic/colorpicker.h"
+#include "controls/basic/controlbutton.h"
 #include "controls/basic/groupbox.h"
 #include "controls/basic/led.h"
 #include "controls/basic/meter.h"
@@ -35,4 +37,5 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass()});
   RegisterClasses({&TQvBitBtn::StaticClass(), &TQvMenuButton::StaticClass()});
   RegisterClasses({&TQvToolbarButton::StaticClass(), &TQvMenuToolbarButton::StaticClass()});
+  RegisterClasses({&TQvColorPicker::StaticClass()});
 }

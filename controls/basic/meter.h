@@ -17,9 +17,9 @@ DTU_DECLARE_ENUM(TQvMeterShape)
 DTU_DECLARE_ENUM(TTrapShape)
 DTU_DECLARE_ENUM(TTrapDirect)
 
-// The bar's far edge for Value - Min = F of Max - Min = D over [Start, End):
-// Start + (End - Start)... computed as the meter does (F * End div D), in 64 bits
-// and kept within [Start, End].
+// The bar's moving edge F * End div D (F = Value - Min, D = Max - Min), computed
+// in 64 bits and kept within [Start, End], so large ranges neither overflow nor
+// draw outside the rectangle.
 int MeterBarEdge(int64_t F, int64_t D, int Start, int End);
 
 class TQvMeter : public TQvBorder {

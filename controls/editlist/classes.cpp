@@ -3,6 +3,9 @@
 
 #include "controls/basic/classes.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/memos.h"
+#include "controls/editlist/numedits.h"
+#include "controls/editlist/popuppanel.h"
 #include "controls/editlist/spinbuttons.h"
 #include "controls/editlist/checklist.h"
 #include "controls/editlist/editlists.h"
@@ -14,6 +17,7 @@
 #include "controls/editlist/listboxes.h"
 #include "controls/editlist/spinedit.h"
 #include "controls/editlist/tabbedlist.h"
+#include "controls/editlist/spinner.h"
 #include "platform/core/object.h"
 
 void RegisterEditListClasses() {
@@ -27,4 +31,8 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvTabbedListBox::StaticClass()});
   RegisterClasses({&TQvCheckList::StaticClass()});
   RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
+  RegisterClasses({&TQvPopupPanel::StaticClass()});
+  RegisterClasses({&TQvSpinner::StaticClass()});
+  RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
+  RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
 }

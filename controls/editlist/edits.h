@@ -207,6 +207,8 @@ void AddFramingProperties(TClassBuilder<E>& B, bool WithButtons) {
            clInfoBk, free(fcpReadOnlyColor), colors)
       .Bool("ReadOnlyColorOnFocus", &E::ReadOnlyColorOnFocus, &E::SetReadOnlyColorOnFocus, false,
             free(fcpReadOnlyColorOnFocus));
+  // Controls without a drop button (memo, rich edit) have no button accessors.
+  if constexpr (requires(E* e) { e->FlatButtons(); })
   if (WithButtons) {
     B.Bool("FlatButtons", &E::FlatButtons, &E::SetFlatButtons, false, free(fcpFlatButtons))
         .Int("FlatButtonColor", &E::FlatButtonColor,

@@ -138,28 +138,32 @@ void DispatchPostedMessages() {
 }
 
 namespace {
-// A window being sized by following the pointer (see BeginSizeTracking).
+// A window being sized by following the pointer (see BeginSizeTracking). The
+// pointer is taken in the window's client coordinates, which stay put while a
+// right or bottom edge moves and move with a left or top edge, so the tracking
+// does not depend on where the windowing system reports the window's frame.
 struct TSizeTrack {
   HWND Root = nullptr;
   int Edge = 0;
-  TPoint Start;
-  TRect StartRect;
+  TPoint Start;  // the pointer in the root's client coordinates
+  TSize StartSize;
 } g_SizeTrack;
 
-// Moves the dragged edges by the pointer's travel; the window keeps at least one
-// pixel each way.
 void TrackSize(TPoint Screen) {
   TSizeTrack& t = g_SizeTrack;
-  int dx = Screen.X - t.Start.X, dy = Screen.Y - t.Start.Y;
-  TRect r = t.StartRect;
+  TPoint p = Screen;
+  ScreenToClient(t.Root, &p);
+  int dx = p.X - t.Start.X, dy = p.Y - t.Start.Y;
+  TRect r;
+  GetWindowRect(t.Root, &r);
   bool left = t.Edge == WMSZ_LEFT || t.Edge == WMSZ_TOPLEFT || t.Edge == WMSZ_BOTTOMLEFT;
   bool right = t.Edge == WMSZ_RIGHT || t.Edge == WMSZ_TOPRIGHT || t.Edge == WMSZ_BOTTOMRIGHT;
   bool top = t.Edge == WMSZ_TOP || t.Edge == WMSZ_TOPLEFT || t.Edge == WMSZ_TOPRIGHT;
   bool bottom = t.Edge == WMSZ_BOTTOM || t.Edge == WMSZ_BOTTOMLEFT || t.Edge == WMSZ_BOTTOMRIGHT;
   if (left) r.Left = std::min(r.Left + dx, r.Right - 1);
-  if (right) r.Right = std::max(r.Right + dx, r.Left + 1);
+  if (right) r.Right = r.Left + std::max(t.StartSize.cx + dx, 1);
   if (top) r.Top = std::min(r.Top + dy, r.Bottom - 1);
-  if (bottom) r.Bottom = std::max(r.Bottom + dy, r.Top + 1);
+  if (bottom) r.Bottom = r.Top + std::max(t.StartSize.cy + dy, 1);
   SetWindowPos(t.Root, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 }  // namespace
@@ -169,7 +173,9 @@ void BeginSizeTracking(HWND Root, int Edge, TPoint ScreenPos) {
   if (!IsControlWindow(Root)) return;
   TRect r;
   GetWindowRect(Root, &r);
-  g_SizeTrack = {Root, Edge, ScreenPos, r};
+  TPoint p = ScreenPos;
+  ScreenToClient(Root, &p);
+  g_SizeTrack = {Root, Edge, p, {r.Width(), r.Height()}};
 }
 bool SizeTracking() { return g_SizeTrack.Root != nullptr; }
 }  // namespace winuser_detail

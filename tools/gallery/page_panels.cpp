@@ -60,7 +60,7 @@ std::string Source() {
            "    Enabled = False\n",
            Obj("PChild1", "TQvPanel", 12, 30, 84, 40, "    BorderOuter = fsLowered\n    Caption = 'child'\n") +
                Obj("PChild2", "TQvGroupBox", 104, 24, 84, 80, "    Caption = 'group'\n"));
-  s += Obj("PDock", "TQvPanel", 632, 8, 200, 120,
+  s += Obj("PMargins", "TQvPanel", 632, 8, 200, 120,
            "    BorderOuter = fsLowered\n    Caption = 'Caption margins 12/8'\n    TextMargin = 12\n"
            "    TextMarginVertical = 8\n    AlignmentVertical = avTop\n    Alignment = taLeftJustify\n"
            "    WordWrap = True\n");

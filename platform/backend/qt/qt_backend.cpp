@@ -354,6 +354,16 @@ void InstallQtBackend() {
     // Qt's own texts (file dialogs, standard buttons) in the user's language; the
     // program's texts are its own.
     LoadQtTranslations(QLocale::system());
+    // The application losing or regaining activation (another program's window
+    // taking the focus); before the first activation Qt may report the inactive
+    // state of a program that was never active, which is no change.
+    QObject::connect(app, &QGuiApplication::applicationStateChanged, app, [](Qt::ApplicationState State) {
+      static bool wasActive = false;
+      bool active = State == Qt::ApplicationActive;
+      if (active) wasActive = true;
+      if (!wasActive) return;
+      QtGuard(nullptr, [&] { InputAppActivate(active); });
+    });
   } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
     // Qt would end the program at the first widget.
     throw EInvalidOperation(
