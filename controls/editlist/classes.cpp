@@ -2,6 +2,7 @@
 #include "controls/editlist/classes.h"
 
 #include "controls/basic/classes.h"
+#include "controls/editlist/customizedlg.h"
 #include "controls/editlist/edits.h"
 #include "controls/editlist/memos.h"
 #include "controls/editlist/numedits.h"
@@ -35,4 +36,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvSpinner::StaticClass()});
   RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
   RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
+  InstallToolbarHooks();
 }
