@@ -8,12 +8,17 @@
 //   Toolbars "T0".."T2" (classic, XP, gradient) at (8, 24 + 56 i), 520 wide.
 //   The narrowed toolbar "TNarrow" at (8, 200), 120 wide, chevron in its last 14
 //     pixels.
+//   Bit buttons of kinds bkOK..bkAll at (8 + 104 i, 332 + 30 j), 100 x 25; a
+//     disabled one and the menu button "Options" at y = 392; speed buttons on a
+//     toolbar at (8, 444).
 //   Menus drawn at (560 + 0, 24), (560, 200), (560, 376) (classic, system, custom
 //     colours), 180 wide, 22-pixel items, separator 3 pixels.
 #include <memory>
 #include <string>
 
+#include "controls/basic/bitbuttons.h"
 #include "controls/basic/classes.h"
+#include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "controls/common/menucontroller.h"
 #include "platform/controls/forms.h"
@@ -154,7 +159,57 @@ void Paint(TCanvas* Canvas, const TRect&) {
   wrap->SetImages(images);
   wrap->SetParent(host.get());
   for (int i = 0; i < 3; ++i) Button(host.get(), wrap, "", i);
+  // Bit buttons of every kind, a disabled one, a menu button.
+  Canvas->TextOut(8, 316, "Bit buttons of every kind, a menu button:");
+  for (int k = 1; k <= 10; ++k) {
+    auto* b = new TQvBitBtn(host.get());
+    b->SetBounds(8 + ((k - 1) % 5) * 104, 332 + ((k - 1) / 5) * 30, 100, 25);
+    b->SetKind(static_cast<TBitBtnKind>(k));
+    b->SetParent(host.get());
+  }
+  auto* off = new TQvBitBtn(host.get());
+  off->SetBounds(8, 392, 100, 25);
+  off->SetKind(bkRetry);
+  off->SetEnabled(false);
+  off->SetParent(host.get());
+  auto* mb = new TQvMenuButton(host.get());
+  mb->SetBounds(112, 392, 110, 25);
+  mb->SetCaption("Options");
+  mb->SetDropDownMenu(menu);
+  mb->SetParent(host.get());
+  // Toolbar speed buttons: one shown hot with its hot glyph, a menu speed button.
+  Canvas->TextOut(8, 428, "Toolbar speed buttons (the second hot, hot glyph shown):");
+  auto glyph = [&](TColor C) {
+    auto g = std::make_unique<TBitmap>(16, 16);
+    g->Canvas()->Brush()->SetColor(clFuchsia);
+    g->Canvas()->FillRect(TRect(0, 0, 16, 16));
+    g->Canvas()->Brush()->SetColor(C);
+    g->Canvas()->Pen()->SetColor(clBlack);
+    g->Canvas()->Ellipse(TRect(2, 2, 14, 14));
+    g->Canvas()->SetPixels(0, 15, clFuchsia);
+    return g;
+  };
+  auto* sb = new TQvToolbar(host.get());
+  sb->SetAlign(alNone);
+  sb->SetBounds(8, 444, 300, 32);
+  sb->SetParent(host.get());
+  TQvToolbarButton* hotOne = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    auto* t = new TQvToolbarButton(host.get());
+    t->SetBounds(0, 0, 60, 25);
+    t->SetCaption(i == 0 ? "Cut" : i == 1 ? "Copy" : "Paste");
+    t->SetGlyph(glyph(clGray).get());
+    t->SetHotGlyph(glyph(i == 1 ? clLime : clYellow).get());
+    t->SetParent(sb);
+    if (i == 1) hotOne = t;
+  }
+  auto* mt = new TQvMenuToolbarButton(host.get());
+  mt->SetBounds(0, 0, 60, 25);
+  mt->SetCaption("More");
+  mt->SetDropDownMenu(menu);
+  mt->SetParent(sb);
   host->Show();
+  if (hotOne) hotOne->Perform(CM_MOUSEENTER, 0, 0);
   for (int i = 0; i < host->ControlCount(); ++i)
     if (auto* c = dynamic_cast<TWinControl*>(host->Controls(i))) {
       c->HandleNeeded();
