@@ -118,3 +118,35 @@ TEST_F(CustomizeDialog, DraggingItem2OntoItem0ReordersTheToolbarAndADragFromEmpt
 }
 
 }  // namespace
+
+namespace {
+
+TQvToolButton* FindButton(TWinControl* W, const std::string& Caption) {
+  for (int i = 0; i < W->ControlCount(); ++i) {
+    if (auto* b = dynamic_cast<TQvToolButton*>(W->Controls(i)); b && b->Caption() == Caption) return b;
+    if (auto* w = dynamic_cast<TWinControl*>(W->Controls(i)))
+      if (TQvToolButton* b = FindButton(w, Caption)) return b;
+  }
+  return nullptr;
+}
+
+TEST_F(CustomizeDialog, TheChevronPopsUpTheCutOffButtonsAndClicksTheChosenOne) {
+  int clicked = 0;
+  static_cast<TQvToolButton*>(Form->FindComponent("C"))->OnClick = [&](TObject*) { ++clicked; };
+  Bar->SetWrapControls(false);
+  Bar->SetWidth(60);
+  Bar->PositionControls();
+  Bar->PositionControls();
+  ASSERT_NE(Bar->Chevron(), nullptr);
+  std::vector<std::string> offered;
+  Runner.OnLoop([&](TWinControl* W) {
+    for (const char* c : {"A", "B", "C"})
+      if (FindButton(W, c)) offered.push_back(c);
+    if (TQvToolButton* b = FindButton(W, "C")) b->Click();
+  });
+  Bar->Chevron()->DisplayButtons();
+  EXPECT_EQ(offered, (std::vector<std::string>{"C"}));  // B ends at 54, within 60 - 4
+  EXPECT_EQ(clicked, 1);
+}
+
+}  // namespace
