@@ -414,8 +414,9 @@ void TQvMenuButton::DropDown() {
 
 void TQvMenuButton::DoDropDown() {
   if (!FDropDownMenu) return;
+  std::weak_ptr<bool> alive = FAlive;
   DropDown();
-  if (!FDropDownMenu) return;
+  if (alive.expired() || !FDropDownMenu) return;
   TPoint p = MenuDropPoint(this, FDropDownMenu);
   FDropDownMenu->SetPopupComponent(this);
   FDropDownMenu->Popup(p.X, p.Y);
@@ -442,7 +443,9 @@ void TQvMenuButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     FMenuCloseTick = 0;
     SetMouseCapture(false);
   } else {
+    std::weak_ptr<bool> alive = FAlive;
     DoDropDown();
+    if (alive.expired()) return;
     FSkipClick = true;
     FMenuCloseTick = GetTickCount();
     if (FMenuCloseTick == 0) FMenuCloseTick = 1;
@@ -453,7 +456,9 @@ void TQvMenuButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 
 void TQvMenuButton::Dispatch(TMessage& M) {
   if (M.Msg == WM_KEYDOWN && M.WParam == VK_F4) {
+    std::weak_ptr<bool> alive = FAlive;
     DoDropDown();
+    if (alive.expired()) return;
     FSkipClick = true;
   }
   inherited::Dispatch(M);

@@ -108,4 +108,5 @@ private:
   uint32_t FMenuCloseTick = 0;
   bool FSkipClick = false;
   bool FShowArrow = true;
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // expires when freed
 };

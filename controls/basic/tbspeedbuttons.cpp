@@ -192,11 +192,13 @@ void TQvMenuToolbarButton::DropDown() {
 
 void TQvMenuToolbarButton::DoDropDown() {
   if (!FDropDownMenu) return;
+  std::weak_ptr<bool> alive = FAlive;
   DropDown();
-  if (!FDropDownMenu) return;
+  if (alive.expired() || !FDropDownMenu) return;
   TPoint p = MenuDropPoint(this, FDropDownMenu);
   FDropDownMenu->SetPopupComponent(this);
   FDropDownMenu->Popup(p.X, p.Y);
+  if (alive.expired()) return;
   if (GroupIndex() > 0 && !Down()) Click();
 }
 
@@ -218,7 +220,9 @@ void TQvMenuToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int
     FMenuCloseTick = 0;
     SetMouseCapture(false);
   } else {
+    std::weak_ptr<bool> alive = FAlive;
     DoDropDown();
+    if (alive.expired()) return;
     FSkipClick = true;
     FMenuCloseTick = GetTickCount();
     if (FMenuCloseTick == 0) FMenuCloseTick = 1;

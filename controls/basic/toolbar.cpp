@@ -266,7 +266,10 @@ void TQvToolbarPopupButton::DisplayButtons() {
   if (!bar || !GetParentForm(this) || !ToolbarPopupHook()) return;
   std::vector<TQvToolButton*> cut = bar->CutOffButtons();
   ClickedButton = nullptr;
+  std::weak_ptr<bool> alive = FAlive;
   TQvToolButton* chosen = ToolbarPopupHook()(this, cut);
+  if (alive.expired()) return;  // the toolbar went with its chevron
+  ClickedButton = chosen;
   // The popup's handlers may have changed the toolbar: click the source only when
   // it is still one of the toolbar's listed controls.
   if (chosen && bar->ToolbarControls()->IndexOf(chosen) >= 0) chosen->Click();

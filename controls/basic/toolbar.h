@@ -117,6 +117,7 @@ private:
   TColor FFrameColor = clBtnShadow;
   bool FTracking = false;
   bool FPressed = false;
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // expires when freed
 };
 
 // Fills the chevron's popup with the cut-off buttons and runs it; returns the

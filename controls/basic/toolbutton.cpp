@@ -456,7 +456,9 @@ void TQvToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     } else {
       FState = tbsDropDown;
       Repaint();
+      std::weak_ptr<bool> alive = FAlive;
       DoDropDown();
+      if (alive.expired()) return;
       FPressAllowed = false;
       FMenuCloseTick = GetTickCount();
       if (FMenuCloseTick == 0) FMenuCloseTick = 1;
@@ -508,7 +510,11 @@ void TQvToolButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
       if (FDown) FState = tbsExclusive;
       Repaint();
     }
-    if (click) Click();
+    if (click) {
+      std::weak_ptr<bool> alive = FAlive;
+      Click();
+      if (alive.expired()) return;
+    }
     UpdateTracking();
   }
   if (FToolStyle == tsDropDown) {
@@ -529,17 +535,19 @@ void TQvToolButton::DropDown() {
 void TQvToolButton::DoDropDown() {
   if (!FDropDownMenu) return;
   FInDropDown = true;
+  std::weak_ptr<bool> alive = FAlive;
   try {
     DropDown();
-    if (FDropDownMenu) {
+    if (!alive.expired() && FDropDownMenu) {
       TPoint p = MenuDropPoint(this, FDropDownMenu);
       FDropDownMenu->SetPopupComponent(this);
       FDropDownMenu->Popup(p.X, p.Y);
     }
   } catch (...) {
-    FInDropDown = false;
+    if (!alive.expired()) FInDropDown = false;
     throw;
   }
+  if (alive.expired()) return;
   FInDropDown = false;
   if (FGroupIndex != 0 && !FDown) Click();
 }

@@ -12,6 +12,7 @@
 // within 100 ms of the menu closing is dropped, and a body press right after the
 // menu closed with the pointer over the button only re-arms the button.
 #include <cstdint>
+#include <memory>
 
 #include "controls/common/colors.h"
 #include "controls/common/progressbars.h"
@@ -175,4 +176,7 @@ private:
        FUseToolbarVisualStyle = true;
   TQvToolButtonState FState = tbsUp;
   bool FSettingSize = false;
+  // Expires when the button is freed: a handler run from a modal call (the
+  // drop-down menu, a click) may free the button.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

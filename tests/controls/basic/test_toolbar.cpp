@@ -261,3 +261,23 @@ TEST_F(ToolButtonInput, AMenuThatWouldPassTheWorkAreaOpensUnderTheButtonsRightEd
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ToolButtonInput, AButtonFreedByItsOwnMenuItemIsNotTouchedAfterwards) {
+  B->SetToolStyle(tsDropDown);
+  B->SetDropDownMenu(Menu);
+  B->SetGroupIndex(0);
+  Menu->Items()->Items(0)->OnClick = [this](TObject*) {
+    delete B;
+    B = nullptr;
+  };
+  Runner.ChooseMenuItem([](TMenuItem* Root) { return Root->Items(0); });
+  Mouse(WM_MOUSEMOVE, {32, 10});
+  Mouse(WM_LBUTTONDOWN, {32, 10}, MK_LBUTTON);
+  Mouse(WM_LBUTTONUP, {32, 10});
+  EXPECT_EQ(B, nullptr);
+  EXPECT_EQ(Runner.CallsOf("menu").size(), 1u);
+}
+
+}  // namespace
