@@ -111,3 +111,35 @@ TEST(MenuController, APopupItemIsDrawnWithItsIconBarSelectionAndSeparator) {
 }
 
 }  // namespace
+
+#include "controls/common/classes.h"
+#include "platform/core/filer.h"
+#include "platform/core/textform.h"
+
+namespace {
+
+TEST(MenuController, RetiredColoursMapToTheSelectionColoursAndTheRestRoundTrips) {
+  RegisterCommonClasses();
+  TQvMenuController ctl(nullptr);
+  std::string old =
+      "object M: TQvMenuController\n  GradientColorDefault = False\n  ThemeAware = True\n"
+      "  GradientColorStart = clRed\n  GradientColorStop = 255\n  FrameColor = clLime\n"
+      "  MenuColor = clInfoBk\nend\n";
+  std::string bin = FormTextToBinary(old);
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), &ctl);
+  EXPECT_EQ(ctl.SelectionColorStart(), clRed);
+  EXPECT_EQ(ctl.SelectionColorStop(), static_cast<TColor>(255));
+  EXPECT_EQ(ctl.SelectionFrameColor(), clLime);
+  TMemoryStream s;
+  s.WriteComponent(&ctl);
+  std::string text = FormBinaryToText(std::string(static_cast<const char*>(s.Memory()), s.Size()));
+  EXPECT_EQ(text.find("GradientColorStart"), std::string::npos) << text;  // written under the new names
+  TQvMenuController back(nullptr);
+  std::string b2 = FormTextToBinary(text);
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(b2.data()), b2.size(), &back);
+  EXPECT_EQ(back.SelectionColorStart(), clRed);
+  EXPECT_EQ(back.SelectionFrameColor(), clLime);
+  EXPECT_EQ(back.MenuColor(), clInfoBk);
+}
+
+}  // namespace
