@@ -180,8 +180,10 @@ void TQvToolButton::CMToolbarButtonSizeChanged() {
   if (!FUseToolbarButtonSize || !t) return;
   int w = t->ButtonWidth();
   if (FShowCaption) {
-    Canvas()->Font()->Assign(Font());
-    int tw = Canvas()->TextWidth(Caption());
+    // Measured on a memory canvas: outside painting no window context is held.
+    TBitmap measure(1, 1);
+    measure.Canvas()->Font()->Assign(Font());
+    int tw = measure.Canvas()->TextWidth(Caption());
     int need = (FLayout == blGlyphLeft || FLayout == blGlyphRight) ? GetImageSize().X + tw + 12 : tw + 8;
     w = std::max(w, need);
   }

@@ -472,8 +472,11 @@ void TControl::WndProc(TMessage& M) {
         break;
     }
   }
+  // An automatic drag starts once the control handled its press, unless a handler
+  // freed the control meanwhile (the drag manager hears of that).
+  bool autoDrag = M.Msg == WM_LBUTTONDOWN && FDragMode == dmAutomatic && drag_detail::BeforeLeftPress(this);
   Dispatch(M);
-  if (M.Msg == WM_LBUTTONDOWN) drag_detail::AfterLeftPress(this);
+  if (autoDrag) drag_detail::AfterLeftPress();
 }
 
 void TControl::Dispatch(TMessage& M) {

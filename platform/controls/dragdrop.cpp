@@ -162,10 +162,19 @@ bool FilterMessage(TControl* Control, TMessage& M) {
   return false;
 }
 
-void AfterLeftPress(TControl* Control) {
-  if (Control->DragMode() == dmAutomatic && !g_Drag.Source && !Control->ComponentState().Contains(csDesigning) &&
-      !Control->ComponentState().Contains(csDestroying))
-    Control->BeginDrag(false);
+TControl* g_Pressed = nullptr;  // the control in BeforeLeftPress .. AfterLeftPress
+
+bool BeforeLeftPress(TControl* Control) {
+  if (g_Drag.Source || Control->ComponentState().Contains(csDesigning)) return false;
+  g_Pressed = Control;
+  return true;
+}
+
+void AfterLeftPress() {
+  TControl* c = g_Pressed;
+  g_Pressed = nullptr;
+  if (c && c->DragMode() == dmAutomatic && !g_Drag.Source && !c->ComponentState().Contains(csDestroying))
+    c->BeginDrag(false);
 }
 
 bool KeyDown(WORD VKey) {
@@ -176,6 +185,7 @@ bool KeyDown(WORD VKey) {
 }
 
 void ControlDestroyed(TControl* Control) {
+  if (g_Pressed == Control) g_Pressed = nullptr;
   if (!g_Drag.Source) return;
   if (g_Drag.Target == Control) {
     g_Drag.Target = nullptr;

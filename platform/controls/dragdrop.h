@@ -28,8 +28,11 @@ void CancelDrag();
 namespace drag_detail {
 // TControl::WndProc asks first; true: the message belonged to the drag.
 bool FilterMessage(TControl* Control, TMessage& M);
-// After a control handled a left press: an automatic drag waits for the threshold.
-void AfterLeftPress(TControl* Control);
+// Around a left press on a control whose DragMode is dmAutomatic: remembers the
+// control (true when a drag may start), and after the press starts its drag,
+// waiting for the threshold, when the control is still alive.
+bool BeforeLeftPress(TControl* Control);
+void AfterLeftPress();
 // A key went down anywhere: Escape cancels a drag (true: the key was taken).
 bool KeyDown(WORD VKey);
 // A control is being freed.
