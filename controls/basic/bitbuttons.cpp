@@ -162,7 +162,7 @@ const TClassInfo& TQvBitBtn::StaticClass() {
           .Int("ImageIndex", &S::ImageIndex, [](S* s, int64_t v) { s->SetImageIndex(int(v)); }, -1)
           .Int("DisabledIndex", &S::DisabledIndex, [](S* s, int64_t v) { s->SetDisabledIndex(int(v)); }, -1)
           .Object<TCustomImageList>("Images", &S::Images, &S::SetImages)
-          .Prop(TControl::Property("Caption"))
+          .Str("Caption", &S::Caption, &S::SetCaption, [](S* s) { return s->IsCustomCaption(); })
           .Build();
   return info;
 }

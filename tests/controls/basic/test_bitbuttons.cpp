@@ -64,6 +64,12 @@ TEST(BitBtn, GlyphCountMarginAndStreamedKindKeepsItsCaption) {
   EXPECT_EQ(text.find("ModalResult"), std::string::npos) << text;
   EXPECT_EQ(text.find("Glyph"), std::string::npos) << text;
   EXPECT_NE(text.find("Kind = bkOK"), std::string::npos) << text;
+  EXPECT_NE(text.find("Caption = 'Fine'"), std::string::npos) << text;  // not the kind's caption
+  read.SetCaption("OK");
+  TMemoryStream s2;
+  s2.WriteComponent(&read);
+  text = FormBinaryToText(std::string(static_cast<const char*>(s2.Memory()), s2.Size()));
+  EXPECT_EQ(text.find("Caption"), std::string::npos) << text;
 }
 
 class MenuButton : public ::testing::Test {
