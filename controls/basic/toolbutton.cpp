@@ -9,6 +9,7 @@
 #include "controls/common/gradients.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "platform/controls/actions.h"
 #include "platform/controls/forms.h"
 #include "platform/core/filer.h"
 #include "platform/graphics/gdi.h"
@@ -528,6 +529,14 @@ void TQvToolButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
     Repaint();
     UpdateTracking();
   }
+}
+
+void TQvToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a) return;
+  if (!CheckDefaults || !FDown) SetDown(a->Checked());
+  if (!CheckDefaults || FImageIndex == -1) SetImageIndex(a->ImageIndex());
 }
 
 void TQvToolButton::DropDown() {

@@ -130,6 +130,9 @@ protected:
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   virtual void DropDown();
+  // From a TCustomAction: Down follows Checked and ImageIndex its image index
+  // (with CheckDefaults only where the button still has its defaults).
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
   virtual void DrawBtnBorder(TRect& R);
   virtual void DrawImage(TRect R);
   virtual void DrawArrow();

@@ -281,3 +281,23 @@ TEST_F(ToolButtonInput, AButtonFreedByItsOwnMenuItemIsNotTouchedAfterwards) {
 }
 
 }  // namespace
+
+#include "platform/controls/actions.h"
+
+namespace {
+
+TEST_F(Toolbar, AToolButtonFollowsItsActionsCheckedStateAndImage) {
+  auto* b = static_cast<TQvToolButton*>(Ctl(Form, "A"));
+  b->SetGroupIndex(2);
+  b->SetAllowAllUp(true);
+  auto* action = new TAction(Form);
+  action->SetImageIndex(3);
+  action->SetChecked(true);
+  b->SetAction(action);
+  EXPECT_TRUE(b->Down());
+  EXPECT_EQ(b->ImageIndex(), 3);
+  action->SetChecked(false);
+  EXPECT_FALSE(b->Down());
+}
+
+}  // namespace
