@@ -492,25 +492,19 @@ void TQvButton::CreateBrushPattern(TBitmap* Bitmap) {
 
 void TQvButton::PaintBackground(HDC DC) {
   if (!Transparent()) return;
+  // Clip rectangles in the context's logical coordinates (the context may be a
+  // larger picture with its origin moved to this control).
+  SaveDC(DC);
   TRect r = ClientRect();
   int inset = Enabled() ? 1 : 2;
   InflateRect(r, -inset, -inset);
-  HRGN full = CreateRectRgn(0, 0, Width(), Height());
-  auto cut = [&](const TRect& c) {
-    HRGN h = CreateRectRgn(c.Left, c.Top, c.Right, c.Bottom);
-    CombineRgn(full, full, h, RGN_DIFF);
-    DeleteObject(h);
-  };
-  cut(r);
+  ExcludeClipRect(DC, r.Left, r.Top, r.Right, r.Bottom);
   InflateRect(r, 1, -1);
-  cut(r);
+  ExcludeClipRect(DC, r.Left, r.Top, r.Right, r.Bottom);
   InflateRect(r, -2, 2);
-  cut(r);
-  SaveDC(DC);
-  SelectClipRgn(DC, full);
+  ExcludeClipRect(DC, r.Left, r.Top, r.Right, r.Bottom);
   DrawParentImage(this, DC);
   RestoreDC(DC, -1);
-  DeleteObject(full);
 }
 
 // The outer ring of the hot-track look, lines with exclusive ends:

@@ -288,6 +288,25 @@ void TQvCustomItemGroup::ArrangeButtons() {
   }
 }
 
+void TQvCustomItemGroup::AdjustClientRect(TRect& Rect) {
+  // The group box measures its caption on the control's canvas: outside painting
+  // it measures on a memory context of its own, which needs no window and is
+  // freed at once (a context the canvas made would wait for the next input
+  // message to be given back).
+  if (Canvas()->HandleAllocated()) return inherited::AdjustClientRect(Rect);
+  HDC dc = CreateCompatibleDC(nullptr);
+  Canvas()->SetHandle(dc);
+  try {
+    inherited::AdjustClientRect(Rect);
+  } catch (...) {
+    Canvas()->SetHandle(nullptr);
+    DeleteDC(dc);
+    throw;
+  }
+  Canvas()->SetHandle(nullptr);
+  DeleteDC(dc);
+}
+
 void TQvCustomItemGroup::CustomFramingChanged() {
   if (!FrameController() || !FrameController()->FrameVisible()) return;
   if (GroupStyle() == gsCustom) inherited::CustomFramingChanged();

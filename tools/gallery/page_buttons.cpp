@@ -19,6 +19,7 @@
 #include <string>
 
 #include "controls/basic/buttons.h"
+#include "controls/basic/classes.h"
 #include "controls/basic/labels.h"
 #include "controls/basic/radiocheck.h"
 #include "controls/basic/shapebutton.h"
@@ -333,6 +334,7 @@ std::string Groups() {
 }
 
 std::string ButtonsForm() {
+  RegisterBasicClasses();
   RegisterClasses({&TGalleryButton::StaticClass(), &TGalleryShapeButton::StaticClass()});
   return "object Page: TForm\n" + PushButtons() + Checks() + Groups() + Labels() + Shapes() + "end\n";
 }

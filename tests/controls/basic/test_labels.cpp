@@ -56,6 +56,19 @@ TEST_F(LabelsTest, AnglesStayWithinOneTurnAndTurnTheBounds) {
   EXPECT_EQ(l->Angle(), 0);
 }
 
+TEST_F(LabelsTest, AnyInstalledOrSubstitutedFontIsScalableSoTurningKeepsTheFontsName) {
+  TForm* form = MakeForm();
+  TQvLabel* l = Label(form, "Name");
+  for (const char* name : {"MS Sans Serif", "Arial", "No Such Font 123"}) {
+    l->Font()->SetName(name);
+    EXPECT_TRUE(IsTrueTypeFont(l->Font())) << name;
+    l->SetAngle(30);
+    EXPECT_EQ(l->Font()->Name(), name) << "no switch to another font";
+    EXPECT_EQ(l->Angle(), 30);
+    l->SetAngle(0);
+  }
+}
+
 TEST_F(LabelsTest, ArcTextOnALabelTooSmallForItsCirclePaintsNothingAndRaisesNothing) {
   TForm* form = MakeForm();
   TQvLabel* l = Label(form, "Arc text");

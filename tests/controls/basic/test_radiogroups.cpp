@@ -124,6 +124,37 @@ TEST_F(GroupsTest, CheckStatesRoundTripAndACraftedStreamLoadsOnlyValidStates) {
   EXPECT_EQ(c->GetItemState(2), cbChecked);
 }
 
+TEST_F(GroupsTest, RadioGroupsRoundTripAndTheOldFlatFlagMakesTheItemsFlat) {
+  TForm* form = MakeForm();
+  TQvRadioGroup* g = Radio(form, 3);
+  g->SetColumns(3);
+  g->SetItemIndex(1);
+  g->SetItemHeight(20);
+  g->SetTextStyle(tsRaised);
+  g->ItemFont()->SetSize(10);
+  std::string text = FormText(form);
+  TForm* back = Own(new TForm(nullptr));
+  ReadForm(text, back);
+  auto* r = dynamic_cast<TQvRadioGroup*>(back->FindComponent("G"));
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->Columns(), 3);
+  EXPECT_EQ(r->ItemIndex(), 1);
+  EXPECT_EQ(r->ItemHeight(), 20);
+  EXPECT_EQ(r->ItemFont()->Size(), 10);
+  EXPECT_EQ(r->Button(0)->TextStyle(), tsRaised) << "pushed into the buttons";
+  EXPECT_EQ(FormText(back), text);
+
+  TForm* old = Own(new TForm(nullptr));
+  ReadForm("object F: TForm\n  object G: TQvCheckGroup\n    Flat = True\n"
+           "    Items.Strings = (\n      'a')\n  end\nend\n",
+           old);
+  auto* c = dynamic_cast<TQvCheckGroup*>(old->FindComponent("G"));
+  ASSERT_NE(c, nullptr);
+  EXPECT_TRUE(c->ItemHotTrack());
+  EXPECT_TRUE(c->Button(0)->HotTrack());
+  EXPECT_EQ(FormText(old).find("Flat ="), std::string::npos);
+}
+
 TEST_F(GroupsTest, ChangesOfACheckReachOnChange) {
   TForm* form = MakeForm();
   auto* g = Make<TQvCheckGroup>(form, "C", {10, 10, 200, 100});
