@@ -1,7 +1,9 @@
 // The check list: flags beside the items through every item operation, the text
 // stream and its refusals, form streams, re-created windows and toggling by mouse
 // and keys.
+#include "controls/common/themes.h"
 #include "controls/editlist/checklist.h"
+#include "platform/theme/themefake.h"
 #include "platform/core/streams.h"
 #include "tests/controls/editlist/lists_fixture.h"
 
@@ -192,4 +194,27 @@ TEST_F(CheckList, CustomGlyphsSetTheGlyphSize) {
   EXPECT_GE(l->ItemHeight(), 24);
   l->SetUseCustomGlyphs(false);
   EXPECT_EQ(l->GlyphWidth(), 13);
+}
+
+TEST_F(CheckList, WithThemesTheBoxesAreTheThemesCheckBoxElements) {
+  FreeThemeServices();
+  auto fake = std::make_unique<TThemeLibraryFake>();
+  {
+    auto* l = MakeList<TQvCheckList>(false);
+    l->AddEx("checked", true, true);
+    l->AddEx("unchecked, disabled", false, false);
+    l->Items()->Add("grayed");
+    l->SetItemState(2, cbGrayed);
+    TBitmap b(l->Width(), l->Height());
+    l->PaintTo(b.Canvas()->Handle(), 0, 0);
+    std::vector<std::pair<int, int>> boxes;
+    for (const auto& c : fake->Calls)
+      if (c.Name == "DrawThemeBackground" && c.Class == "button") boxes.push_back({c.Part, c.State});
+    // BP_CHECKBOX with CBS_CHECKEDNORMAL, CBS_UNCHECKEDDISABLED, CBS_MIXEDNORMAL.
+    EXPECT_EQ(boxes, (std::vector<std::pair<int, int>>{{3, 5}, {3, 4}, {3, 9}}));
+  }
+  delete Form;
+  Form = nullptr;
+  Owned.clear();
+  FreeThemeServices();
 }

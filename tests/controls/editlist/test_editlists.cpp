@@ -195,3 +195,13 @@ TEST_F(EditListBox, DeleteRemovesTheSelectionOnlyWhenAllowed) {
   Key(VK_DELETE);
   EXPECT_EQ(ItemTexts(l->Items()), (std::vector<std::string>{"delta", "gamma"}));
 }
+
+TEST_F(EditListBox, ShowEditorWithoutACaretItemDoesNothing) {
+  auto* l = Make();
+  ASSERT_EQ(l->Perform(LB_GETCARETINDEX, 0, 0), -1);  // no item has had the caret
+  EXPECT_NO_THROW(l->ShowEditor());
+  EXPECT_FALSE(l->PopupVisible());
+  l->Items()->Clear();
+  EXPECT_NO_THROW(l->ShowEditor());
+  EXPECT_FALSE(l->PopupVisible());
+}
