@@ -433,12 +433,12 @@ void TCustomComboBox::CreateWnd() {
     SetBounds(FLeft, FTop, FWidth, FHeight);
   }
   LayoutEdit();
-  // The edit's and the list's windows come with the combo box's, as the system's
-  // combo box makes them: a copy of the window (PaintTo) shows the text, and a
-  // sorted list is put in order now, not at its first drop-down (an item the
-  // program inserted at a place of its own keeps it).
+  // The edit's window comes with the combo box's, as the system's combo box makes
+  // it, so that a copy of the window (PaintTo) shows the text. So does a sorted
+  // list's: it is put in order now, not at its first drop-down, so an item the
+  // program inserted at a place of its own keeps it.
   if (FEdit) FEdit->HandleNeeded();
-  if (DropsDown()) FListBox->HandleNeeded();
+  if (DropsDown() && FSorted) FListBox->HandleNeeded();
   UpdateEditLimit();
 }
 
