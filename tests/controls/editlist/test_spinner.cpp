@@ -120,3 +120,62 @@ TEST_F(Spinner, StreamWithRetiredProperties) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Spinner, TakesItsColoursFromAFrameController) {
+  auto* fc = new TQvFrameController(Form);
+  S->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameColor, fcpFlatButtonColor});
+  S->SetFrameController(fc);
+  fc->SetFrameColor(clNavy);
+  fc->SetFlatButtonColor(clSilver);
+  fc->SetColor(clYellow);
+  fc->SetFrameVisible(true);
+  S->CustomFramingChanged();
+  EXPECT_EQ(S->FrameColor(), clNavy);
+  EXPECT_EQ(S->ButtonColor(), clSilver);
+  EXPECT_EQ(S->Color(), clWindow) << "Color is not among the accepted properties";
+  delete fc;
+  EXPECT_EQ(S->FrameController(), nullptr);
+}
+
+}  // namespace
+
+#include "controls/common/themes.h"
+#include "platform/theme/themefake.h"
+
+namespace {
+
+// With themes the buttons are the spin control's horizontal parts (down = minus,
+// up = plus) over the edit's background; a pressed button takes the pressed state.
+TEST_F(Spinner, ThemedButtonsAreTheHorizontalSpinParts) {
+  FreeThemeServices();
+  {
+    TThemeLibraryFake fake;
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    auto drawn = [&](const std::string& Class) {
+      std::vector<std::pair<int, int>> out;
+      for (const auto& c : fake.Calls)
+        if (c.Name == "DrawThemeBackground" && c.Class == Class) out.emplace_back(c.Part, c.State);
+      fake.Calls.clear();
+      return out;
+    };
+    using Drawn = std::vector<std::pair<int, int>>;
+    TBitmap bmp(85, 21);
+    fake.Calls.clear();
+    S->PaintTo(bmp.Canvas()->Handle(), 0, 0);
+    EXPECT_EQ(drawn("spin"), (Drawn{{4, 1}, {3, 1}}));
+    Press(S, Plus(), true);
+    fake.Calls.clear();
+    S->PaintTo(bmp.Canvas()->Handle(), 0, 0);
+    EXPECT_EQ(drawn("spin"), (Drawn{{4, 1}, {3, 3}}));
+    Press(S, Plus(), false);
+    S->SetThemeAware(false);
+    fake.Calls.clear();
+    S->PaintTo(bmp.Canvas()->Handle(), 0, 0);
+    EXPECT_EQ(drawn("spin"), Drawn{});
+    FreeThemeServices();
+  }
+}
+
+}  // namespace
