@@ -236,7 +236,11 @@ void TQvToolbarPopupButton::Paint() {
   TRect r = ClientRect();
   auto* bar = dynamic_cast<TQvToolbar*>(Parent());
   TCanvas* c = Canvas();
-  if (bar && bar->VisualStyle() == vsGradient) {
+  if (bar && bar->VisualStyle() == vsWinXP && ThemeServices()->ThemesEnabled()) {
+    TThemeServices* th = ThemeServices();
+    th->DrawElement(c->Handle(), th->GetElementDetails(trRebarRoot), r);
+    th->DrawElement(c->Handle(), th->GetElementDetails(FPressed ? trChevronPressed : trChevronNormal), r);
+  } else if (bar && bar->VisualStyle() == vsGradient) {
     TColor start, stop;
     if (bar->GradientColorStyle() == gcsCustom) {
       start = bar->GradientColorStart();
@@ -687,6 +691,12 @@ std::vector<TQvToolButton*> TQvToolbar::CutOffButtons() {
 }
 
 void TQvToolbar::Paint() {
+  if (VisualStyle() == vsWinXP && ThemeServices()->ThemesEnabled()) {
+    // The visual style's rebar background, nothing else.
+    ThemeServices()->DrawElement(Canvas()->Handle(), ThemeServices()->GetElementDetails(trRebarRoot), ClientRect());
+    if (FChevron && FChevron->Visible()) FChevron->Invalidate();
+    return;
+  }
   inherited::Paint();
   if (!FBackground->Empty()) {
     TRect r = ClientRect();

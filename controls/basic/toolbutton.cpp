@@ -646,6 +646,31 @@ void TQvToolButton::SelectionColors(TColor& Frame, TColor& Start, TColor& Stop) 
 }
 
 void TQvToolButton::DrawBtnBorder(TRect& R) {
+  TThemeServices* th = ThemeServices();
+  if (FVisualStyle == vsWinXP && th->ThemesEnabled()) {
+    // The visual style's own faces; R stays as it is.
+    bool pressed = FState == tbsDown || FState == tbsDropDown;
+    bool checked = FState == tbsExclusive;
+    if (!FFlat) {
+      TThemedButton b = !Enabled() ? tbPushButtonDisabled
+                        : (FState == tbsDown || FState == tbsExclusive) ? tbPushButtonPressed
+                        : Hot() ? tbPushButtonHot : tbPushButtonNormal;
+      th->DrawElement(Canvas()->Handle(), th->GetElementDetails(b), R);
+    } else if (!IsSplit()) {
+      TThemedToolBar t = pressed ? ttbButtonPressed
+                         : checked ? (Hot() ? ttbButtonCheckedHot : ttbButtonChecked)
+                         : Hot() ? ttbButtonHot : ttbButtonNormal;
+      th->DrawElement(Canvas()->Handle(), th->GetElementDetails(t), R);
+    } else {
+      TRect main = R;
+      main.Right -= ArrowWidth;
+      TThemedToolBar t = FState == tbsDown ? ttbSplitButtonPressed
+                         : checked ? (Hot() ? ttbSplitButtonCheckedHot : ttbSplitButtonChecked)
+                         : (Hot() || FState == tbsDropDown) ? ttbSplitButtonHot : ttbSplitButtonNormal;
+      th->DrawElement(Canvas()->Handle(), th->GetElementDetails(t), main);
+    }
+    return;
+  }
   if (HotTracks()) {
     bool pressed = FState == tbsDown || FState == tbsExclusive;
     if (!pressed && !Hot()) return;
@@ -677,7 +702,20 @@ void TQvToolButton::DrawBtnBorder(TRect& R) {
 void TQvToolButton::DrawArrow() {
   if (FToolStyle != tsDropDown) return;
   int a = Width() - ArrowWidth;
-  if (FState == tbsDropDown) {
+  TThemeServices* th = ThemeServices();
+  bool themed = FVisualStyle == vsWinXP && th->ThemesEnabled();
+  if (themed && IsSplit()) {
+    TRect r = ClientRect();
+    r.Left = r.Right - ArrowWidth;
+    TThemedToolBar t = !Enabled() ? ttbSplitButtonDropDownDisabled
+                       : (FState == tbsDown || FState == tbsDropDown) ? ttbSplitButtonDropDownPressed
+                       : Hot() ? ttbSplitButtonDropDownHot : ttbSplitButtonDropDownNormal;
+    th->DrawElement(Canvas()->Handle(), th->GetElementDetails(t), r);
+    return;
+  }
+  if (themed) {
+    // all drop-down part: only the arrow glyph below
+  } else if (FState == tbsDropDown) {
     TRect r = ClientRect();
     if (FVisualStyle == vsGradient) {
       TColor frame, start, stop;
