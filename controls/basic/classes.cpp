@@ -34,7 +34,7 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
   RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
-  RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass()});
+  RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass(), &TQvPopupToolButton::StaticClass()});
   RegisterClasses({&TQvBitBtn::StaticClass(), &TQvMenuButton::StaticClass()});
   RegisterClasses({&TQvToolbarButton::StaticClass(), &TQvMenuToolbarButton::StaticClass()});
   RegisterClasses({&TQvColorPicker::StaticClass()});

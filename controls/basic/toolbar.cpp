@@ -273,10 +273,45 @@ void TQvToolbarPopupButton::DisplayButtons() {
   std::weak_ptr<bool> alive = FAlive;
   TQvToolButton* chosen = ToolbarPopupHook()(this, cut);
   if (alive.expired()) return;  // the toolbar went with its chevron
-  ClickedButton = chosen;
   // The popup's handlers may have changed the toolbar: click the source only when
   // it is still one of the toolbar's listed controls.
   if (chosen && bar->ToolbarControls()->IndexOf(chosen) >= 0) chosen->Click();
+}
+
+// ---------------------------------------------------------------------------
+// TQvPopupToolButton
+
+const TClassInfo& TQvPopupToolButton::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TQvPopupToolButton>("TQvPopupToolButton", &inherited::StaticClass()).Build();
+  return info;
+}
+
+void TQvPopupToolButton::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TQvToolButton*>(Source);
+  if (!s) return inherited::Assign(Source);
+  FSource = s;
+  SetCaption(s->Caption());
+  SetColor(s->Color());
+  SetHint(s->Hint());
+  SetImages(s->Images());
+  SetImageIndex(s->ImageIndex());
+  SetHotIndex(s->HotIndex());
+  SetDownIndex(s->DownIndex());
+  SetDisabledIndex(s->DisabledIndex());
+  SetLayout(s->Layout());
+  SetFlat(s->Flat());
+  SetTransparent(s->Transparent());
+  SetAlignment(s->Alignment());
+  SetEnabled(s->Enabled());
+  SetVisible(s->Visible());
+  SetTag(s->Tag());
+  OnClick = s->OnClick;
+}
+
+void TQvPopupToolButton::Click() {
+  if (Chevron) Chevron->ClickedButton = FSource;
+  if (auto* inner = dynamic_cast<TQvToolbar*>(Parent())) inner->Click();
 }
 
 // ---------------------------------------------------------------------------

@@ -120,6 +120,22 @@ private:
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // expires when freed
 };
 
+// A copy of a cut-off tool button on the chevron's popup: it looks and behaves
+// like its source; its click names the source as the chevron's clicked button and
+// clicks the popup's toolbar (which closes the popup).
+class TQvPopupToolButton : public TQvToolButton {
+  DTU_CLASS(TQvPopupToolButton, TQvToolButton)
+public:
+  explicit TQvPopupToolButton(TComponent* AOwner) : TQvToolButton(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  TQvToolButton* SourceButton() const { return FSource; }
+  TQvToolbarPopupButton* Chevron = nullptr;
+  void Click() override;
+
+private:
+  TQvToolButton* FSource = nullptr;
+};
+
 // Fills the chevron's popup with the cut-off buttons and runs it; returns the
 // source button whose copy was clicked, or nullptr. Set by the edit and list library.
 using TToolbarPopupHook =

@@ -264,25 +264,22 @@ void InstallToolbarHooks() {
     inner->SetShowButtonCaptions(bar->ShowButtonCaptions());
     inner->SetVisualStyle(bar->VisualStyle());
     inner->SetColor(bar->VisualStyle() == vsGradient ? clWindow : bar->Color());
-    TQvToolButton* chosen = nullptr;
     TQvPopupPanel* panel = popup.get();
+    inner->OnClick = [panel](TObject*) { panel->Close(nullptr); };
     for (TQvToolButton* source : Buttons) {
-      auto* copy = new TQvToolButton(popup.get());
-      copy->SetCaption(source->Caption());
-      copy->SetHint(source->Hint());
-      copy->SetImages(source->Images());
-      copy->SetImageIndex(source->ImageIndex());
-      copy->SetEnabled(source->Enabled());
+      auto* copy = new TQvPopupToolButton(popup.get());
+      copy->Chevron = Chevron;
+      copy->Assign(source);
       copy->SetParent(inner);
-      copy->OnClick = [&chosen, source, panel](TObject*) {
-        chosen = source;
-        panel->Close(nullptr);
-      };
+      inner->ToolbarControls()->AddControl(copy);
     }
+    inner->PositionControls();
     popup->SetParent(form);
+    popup->Font()->SetName(Chevron->Font()->Name());
+    popup->Font()->SetColor(Chevron->Font()->Color());
     popup->SetHeight(inner->Height());
     popup->SetWidth(inner->Width());
     if (!popup->Popup(Chevron)) return nullptr;
-    return chosen;
+    return Chevron->ClickedButton;
   };
 }
