@@ -526,6 +526,11 @@ void TQvToolbar::SetParent(TWinControl* AParent) {
   CheckAutoResize(FAutoResize);
 }
 
+void TQvToolbar::ChangeScale(int M, int D) {
+  inherited::ChangeScale(M, D);
+  if (D != 0) SetRowHeight(static_cast<int>((static_cast<long long>(FRowHeight) * M + D / 2) / D));
+}
+
 void TQvToolbar::SetBackground(TBitmap* Value) { FBackground->Assign(Value); }
 
 void TQvToolbar::SetImages(TCustomImageList* Value) {

@@ -209,6 +209,8 @@ public:
   void Loaded() override;
   void SetParent(TWinControl* AParent) override;
   void Dispatch(TMessage& Message) override;
+  // The row height scales with the rest.
+  void ChangeScale(int M, int D) override;
   TNotifyEvent OnVisibleChanged;
 
 protected:

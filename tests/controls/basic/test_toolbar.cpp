@@ -301,3 +301,12 @@ TEST_F(Toolbar, AToolButtonFollowsItsActionsCheckedStateAndImage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Toolbar, ScalingScalesTheRowHeight) {
+  BarOf(Form)->ChangeScale(3, 2);
+  EXPECT_EQ(BarOf(Form)->RowHeight(), 38);  // 25 * 1.5 rounded
+}
+
+}  // namespace
