@@ -1,6 +1,7 @@
 // Toolbar speed buttons (see tbspeedbuttons.h).
 #include "controls/basic/tbspeedbuttons.h"
 
+#include "platform/controls/actions.h"
 #include "platform/core/filer.h"
 #include "platform/win32/clock.h"
 
@@ -91,7 +92,18 @@ void TQvToolbarButton::DefineProperties(TFiler* Filer) {
 void TQvToolbarButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   std::string kept = Caption();
   inherited::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  TCustomImageList* images = a && a->ActionList() ? a->ActionList()->Images() : nullptr;
+  if (images && a->ImageIndex() >= 0 && a->ImageIndex() < images->Count()) {
+    // The glyph is the action's image on a fuchsia (transparent) ground.
+    TBitmap g(images->Width(), images->Height());
+    g.Canvas()->Brush()->SetColor(static_cast<TColor>(0xFF00FF));
+    g.Canvas()->FillRect(TRect{0, 0, images->Width(), images->Height()});
+    images->Draw(g.Canvas(), 0, 0, a->ImageIndex(), true);
+    SetGlyph(&g);
+  }
   if (FIgnoreActionCaption) TControl::SetCaption(kept);
+  if (a && (!CheckDefaults || !Down())) SetDown(a->Checked());
 }
 
 void TQvToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -84,3 +84,42 @@ TEST(MenuToolbarButton, WithoutTheArrowAnyLeftPressDropsTheMenu) {
 }
 
 }  // namespace
+
+#include "platform/controls/actions.h"
+
+namespace {
+
+TEST(ToolbarButton, AnActionGivesItsImageAsTheGlyphUnlessTheIndexIsOutsideTheList) {
+  TComponent owner(nullptr);
+  auto* images = new TImageList(&owner);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  TBitmap red(16, 16);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(TRect{0, 0, 16, 16});
+  images->Add(&red, nullptr);
+  auto* list = new TActionList(&owner);
+  list->SetImages(images);
+  struct Case {
+    int Index;
+    TColor Want;
+  } cases[] = {{0, clRed}, {5, clLime}};
+  for (const Case& c : cases) {
+    auto* action = new TAction(&owner);
+    action->SetActionList(list);
+    action->SetCaption("From action");
+    action->SetImageIndex(c.Index);
+    auto* b = new TQvToolbarButton(&owner);
+    TBitmap lime(16, 16);
+    lime.Canvas()->Brush()->SetColor(clLime);
+    lime.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    b->SetGlyph(&lime);
+    b->SetIgnoreActionCaption(true);
+    b->SetCaption("Mine");
+    b->SetAction(action);
+    EXPECT_EQ(static_cast<TColor>(b->Glyph()->Canvas()->Pixels(8, 8)), c.Want) << c.Index;
+    EXPECT_EQ(b->Caption(), "Mine");
+  }
+}
+
+}  // namespace
