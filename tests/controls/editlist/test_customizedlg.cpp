@@ -150,3 +150,25 @@ TEST_F(CustomizeDialog, TheChevronPopsUpTheCutOffButtonsAndClicksTheChosenOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CustomizeDialog, ADialogPastTheDesktopIsMovedOntoItAndCustomTextOptionsSelectNothing) {
+  // The headless desktop is 1024 x 768 with no task bar window to take off.
+  Form->SetBounds(1000, 700, 400, 300);
+  Bar->SetButtonWidth(30);  // text options become custom
+  Customize([](TQvFrmCustomizeToolbar* D) {
+    EXPECT_EQ(D->Left() + D->Width(), 1024);
+    EXPECT_EQ(D->Top() + D->Height(), 768);
+    EXPECT_EQ(D->CbxTextOptions->ItemIndex(), -1);
+  });
+  // Without the text options the dialog ends 8 pixels below the list.
+  Runner.OnLoop([](TWinControl* W) {
+    auto* D = static_cast<TQvFrmCustomizeToolbar*>(W);
+    EXPECT_FALSE(D->CbxTextOptions->Visible());
+    EXPECT_EQ(D->ClientHeight(), 24 + 205 + 8);
+  });
+  Bar->Customize(false);
+}
+
+}  // namespace
