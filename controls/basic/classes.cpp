@@ -1,6 +1,7 @@
 // The basic controls' class registration.
 #include "controls/basic/classes.h"
 
+#include "controls/basic/bitbuttons.h"
 #include "controls/basic/border.h"
 #include "controls/basic/buttons.h"
 #include "controls/basic/colorpicker.h"
@@ -14,6 +15,9 @@
 #include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
 #include "controls/basic/statusbar.h"
+#include "controls/basic/tbspeedbuttons.h"
+#include "controls/basic/toolbar.h"
+#include "controls/basic/toolbutton.h"
 #include "controls/common/classes.h"
 #include "platform/core/object.h"
 
@@ -29,5 +33,8 @@ void RegisterBasicClasses() {
   RegisterClasses({&TQvShapeButton::StaticClass()});
   RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
   RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
+  RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass(), &TQvPopupToolButton::StaticClass()});
+  RegisterClasses({&TQvBitBtn::StaticClass(), &TQvMenuButton::StaticClass()});
+  RegisterClasses({&TQvToolbarButton::StaticClass(), &TQvMenuToolbarButton::StaticClass()});
   RegisterClasses({&TQvColorPicker::StaticClass()});
 }

@@ -4,9 +4,11 @@
 #include "controls/common/customcolors.h"
 #include "controls/common/dialogs.h"
 #include "controls/common/framecontroller.h"
+#include "controls/common/menucontroller.h"
 #include "controls/common/storage.h"
 
 void RegisterCommonClasses() {
   RegisterClasses({&TQvRegIniFile::StaticClass(), &TQvCustomColors::StaticClass(),
                    &TQvDialogComponent::StaticClass(), &TQvFrameController::StaticClass()});
+  RegisterClasses({&TQvMenuController::StaticClass()});
 }

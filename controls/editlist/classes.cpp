@@ -6,6 +6,7 @@
 #include "controls/editlist/checklist.h"
 #include "controls/editlist/colorcombo.h"
 #include "controls/editlist/combobox.h"
+#include "controls/editlist/customizedlg.h"
 #include "controls/editlist/dateedits.h"
 #include "controls/editlist/editlists.h"
 #include "controls/editlist/edits.h"
@@ -40,4 +41,5 @@ void RegisterEditListClasses() {
   RegisterClasses({&TQvSpinner::StaticClass()});
   RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
   RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
+  InstallToolbarHooks();
 }

@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "platform/controls/controls_internal.h"
-#include "platform/controls/docking.h"
 #include "platform/controls/textreply.h"
+#include "platform/controls/docking.h"
+#include "platform/controls/dragdrop.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/menus.h"
 #include "platform/core/filer.h"
@@ -450,6 +451,7 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TControl::WndProc(TMessage& M) {
+  if (drag_detail::FilterMessage(this, M)) return;
   if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST) {
     if (!FControlStyle.Contains(csDoubleClicks)) {
       if (M.Msg == WM_LBUTTONDBLCLK || M.Msg == WM_RBUTTONDBLCLK || M.Msg == WM_MBUTTONDBLCLK)
@@ -470,7 +472,11 @@ void TControl::WndProc(TMessage& M) {
         break;
     }
   }
+  // An automatic drag starts once the control handled its press, unless a handler
+  // freed the control meanwhile (the drag manager hears of that).
+  bool autoDrag = M.Msg == WM_LBUTTONDOWN && FDragMode == dmAutomatic && drag_detail::BeforeLeftPress(this);
   Dispatch(M);
+  if (autoDrag) drag_detail::AfterLeftPress();
 }
 
 void TControl::Dispatch(TMessage& M) {

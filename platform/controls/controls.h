@@ -283,6 +283,12 @@ public:
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
   TCursor DragCursor() const { return FDragCursor; }
   void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // The drag manager (dragdrop.h): starts a drag of this control, at once or once
+  // the pointer moved Threshold pixels (-1: the default); whether this control is
+  // being dragged; ends its drag, dropping on an accepting target when Drop.
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  bool Dragging() const;
+  void EndDrag(bool Drop);
   // The dock site this control is docked on (nullptr: floating or never docked).
   TWinControl* HostDockSite() const { return FHostDockSite; }
   // Docks the control on NewDockSite (its dock manager lays it out); false when

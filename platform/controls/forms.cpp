@@ -1,5 +1,6 @@
 // TCustomForm, THintWindow, TScreen and TApplication.
 #include "platform/controls/forms.h"
+#include "platform/controls/dragdrop.h"
 
 #include <unistd.h>
 
@@ -32,6 +33,7 @@ void HandleControlException(TObject* Sender) {
 }
 
 void ControlDestroyed(TControl* Control) {
+  drag_detail::ControlDestroyed(Control);
   InputControlDestroyed(Control);
   if (Application) Application->ControlDestroyed(Control);
 }

@@ -1,5 +1,6 @@
 // The input router: native events in, the system's messages out.
 #include "platform/controls/input.h"
+#include "platform/controls/dragdrop.h"
 
 #include <algorithm>
 
@@ -290,6 +291,7 @@ void InputKey(UINT Msg, WORD VKey, LPARAM KeyData, const std::string& Chars) {
     // The generic modifier keys stand for the left ones.
     SetKeyDown(VKey == VK_MENU ? VK_LMENU : VKey == VK_SHIFT ? VK_LSHIFT : VK_LCONTROL, down);
   }
+  if (Msg == WM_KEYDOWN && drag_detail::KeyDown(VKey)) return Finish();
   HWND target = GetFocus();
   if (!target) target = GetActiveWindow();
   if (!target || !IsControlWindow(target) || !IsWindowEnabled(GetAncestorRoot(target))) return;

@@ -1,0 +1,266 @@
+// Toolbar speed buttons (see tbspeedbuttons.h).
+#include "controls/basic/tbspeedbuttons.h"
+
+#include "platform/controls/actions.h"
+#include "platform/core/filer.h"
+#include "platform/win32/clock.h"
+
+// ---------------------------------------------------------------------------
+// TQvToolbarButton
+
+const TClassInfo& TQvToolbarButton::StaticClass() {
+  using B = TQvToolbarButton;
+  static const TClassInfo info =
+      TClassBuilder<B>("TQvToolbarButton", &inherited::StaticClass())
+          .Component()
+          .Str("Caption", &B::GetCaption, &B::SetCaption)
+          .Bool("Flat", &B::Flat, &B::SetFlat, true)
+          .Object<TBitmap>("Glyph", &B::NormalGlyph, &B::SetGlyph, [](B* b) { return !b->NormalGlyph()->Empty(); })
+          .Object<TBitmap>("HotGlyph", &B::HotGlyph, &B::SetHotGlyph, [](B* b) { return !b->HotGlyph()->Empty(); })
+          .Int("HotNumGlyphs", &B::HotNumGlyphs, [](B* b, int64_t v) { b->SetHotNumGlyphs(int(v)); }, 1)
+          .Bool("IgnoreActionCaption", &B::IgnoreActionCaption, &B::SetIgnoreActionCaption, false)
+          .Bool("ShowCaption", &B::ShowCaption, &B::SetShowCaption, true)
+          .Bool("UseHotGlyph", &B::UseHotGlyph, &B::SetUseHotGlyph, false)
+          .Event<TNotifyEvent>("OnMouseEnter", &B::OnMouseEnter)
+          .Event<TNotifyEvent>("OnMouseLeave", &B::OnMouseLeave)
+          .Build();
+  return info;
+}
+
+TQvToolbarButton::TQvToolbarButton(TComponent* AOwner)
+    : TSpeedButton(AOwner), FHotGlyph(std::make_unique<TBitmap>()), FSavedGlyph(std::make_unique<TBitmap>()) {
+  SetFlat(true);
+  FHotGlyph->OnChange = [this](TObject*) { HotGlyphChanged(); };
+}
+
+TQvToolbarButton::~TQvToolbarButton() = default;
+
+void TQvToolbarButton::HotGlyphChanged() {
+  int h = FHotGlyph->Height(), w = FHotGlyph->Width();
+  if (h != 0 && w % h == 0) {
+    int n = w / h;
+    FHotNumGlyphs = n > 4 ? 1 : n;
+  }
+  Invalidate();
+}
+
+void TQvToolbarButton::SetHotGlyph(TBitmap* Value) {
+  FHotGlyph->Assign(Value);
+  FUseHotGlyph = true;
+}
+
+void TQvToolbarButton::SetHotNumGlyphs(int Value) {
+  if (Value == FHotNumGlyphs) return;
+  FHotNumGlyphs = Value;
+  Invalidate();
+}
+
+TBitmap* TQvToolbarButton::NormalGlyph() const { return FSavedNumGlyphs ? FSavedGlyph.get() : Glyph(); }
+
+void TQvToolbarButton::SetGlyph(TBitmap* Value) {
+  // While the hot glyph shows, the new glyph is the one to come back.
+  if (FSavedNumGlyphs) FSavedGlyph->Assign(Value);
+  else TSpeedButton::SetGlyph(Value);
+}
+
+std::string TQvToolbarButton::GetCaption() { return Caption(); }
+
+void TQvToolbarButton::SetCaption(const std::string& Value) {
+  if (FShowCaption) TControl::SetCaption(Value);
+  else FSavedCaption = Value;
+}
+
+void TQvToolbarButton::SetShowCaption(bool Value) {
+  if (FShowCaption == Value) return;
+  FShowCaption = Value;
+  if (!Value) {
+    FSavedCaption = Caption();
+    TControl::SetCaption("");
+  } else {
+    TControl::SetCaption(FSavedCaption);
+  }
+  Invalidate();
+}
+
+void TQvToolbarButton::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  Filer->DefineProperty(
+      "SaveCaption", [this](TReader* R) { FSavedCaption = R->ReadString(); },
+      [this](TWriter* W) { W->WriteString(FSavedCaption); }, !FShowCaption);
+}
+
+void TQvToolbarButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  std::string kept = Caption();
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  TCustomImageList* images = a && a->ActionList() ? a->ActionList()->Images() : nullptr;
+  if (images && a->ImageIndex() >= 0 && a->ImageIndex() < images->Count()) {
+    // The glyph is the action's image on a fuchsia (transparent) ground.
+    TBitmap g(images->Width(), images->Height());
+    g.Canvas()->Brush()->SetColor(static_cast<TColor>(0xFF00FF));
+    g.Canvas()->FillRect(TRect{0, 0, images->Width(), images->Height()});
+    images->Draw(g.Canvas(), 0, 0, a->ImageIndex(), true);
+    SetGlyph(&g);
+  }
+  if (FIgnoreActionCaption) TControl::SetCaption(kept);
+  if (a && (!CheckDefaults || !Down())) SetDown(a->Checked());
+}
+
+void TQvToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (FUseHotGlyph) FHotShown = true;
+}
+
+void TQvToolbarButton::Dispatch(TMessage& M) {
+  switch (M.Msg) {
+    case CM_MOUSEENTER:
+      FMouseIn = true;
+      inherited::Dispatch(M);
+      if (OnMouseEnter) OnMouseEnter(this);
+      if (FUseHotGlyph && Enabled()) {
+        if (!FHotShown && !FHotGlyph->Empty()) {
+          FSavedGlyph->Assign(Glyph());
+          FSavedNumGlyphs = NumGlyphs();
+          TSpeedButton::SetGlyph(FHotGlyph.get());
+          SetNumGlyphs(FHotNumGlyphs);
+          FHotShown = true;
+        } else {
+          FHotShown = false;
+        }
+        Repaint();
+      }
+      return;
+    case CM_MOUSELEAVE:
+      inherited::Dispatch(M);
+      if (OnMouseLeave) OnMouseLeave(this);
+      FMouseIn = false;
+      if (FUseHotGlyph && Enabled()) {
+        if (FSavedNumGlyphs) {
+          int n = FSavedNumGlyphs;
+          FSavedNumGlyphs = 0;  // nothing saved any more
+          TSpeedButton::SetGlyph(FSavedGlyph.get());
+          SetNumGlyphs(n);
+        }
+        FHotShown = false;
+        Repaint();
+      }
+      return;
+    case CM_DIALOGCHAR: {
+      TWMKey k(M);
+      if (IsAccel(k.CharCode(), Caption()) && Enabled() && Visible() && Parent() && Parent()->Showing()) {
+        if (GroupIndex() > 0) {
+          SetDown(!Down());
+          if (Down()) Repaint();
+        }
+        Click();
+        M.Result = 1;
+        return;
+      }
+      break;
+    }
+    default: break;
+  }
+  inherited::Dispatch(M);
+}
+
+// ---------------------------------------------------------------------------
+// TQvMenuToolbarButton
+
+const TClassInfo& TQvMenuToolbarButton::StaticClass() {
+  using B = TQvMenuToolbarButton;
+  static const TClassInfo info = TClassBuilder<B>("TQvMenuToolbarButton", &inherited::StaticClass())
+                                     .Component()
+                                     .Object<TPopupMenu>("DropDownMenu", &B::DropDownMenu, &B::SetDropDownMenu)
+                                     .Bool("ShowArrow", &B::ShowArrow, &B::SetShowArrow, true)
+                                     .Event<TNotifyEvent>("OnDropDown", &B::OnDropDown)
+                                     .Build();
+  return info;
+}
+
+TQvMenuToolbarButton::TQvMenuToolbarButton(TComponent* AOwner) : TQvToolbarButton(AOwner) {
+  SetControlStyle(ControlStyle() >> csDoubleClicks);
+  SetWidth(40);
+  SetMargin(2);
+}
+
+void TQvMenuToolbarButton::SetDropDownMenu(TPopupMenu* Value) {
+  FDropDownMenu = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TQvMenuToolbarButton::SetShowArrow(bool Value) {
+  FShowArrow = Value;
+  Invalidate();
+}
+
+void TQvMenuToolbarButton::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+}
+
+void TQvMenuToolbarButton::DropDown() {
+  if (OnDropDown) OnDropDown(FDropDownMenu);
+}
+
+void TQvMenuToolbarButton::DoDropDown() {
+  if (!FDropDownMenu) return;
+  std::weak_ptr<bool> alive = FAlive;
+  DropDown();
+  if (alive.expired() || !FDropDownMenu) return;
+  TPoint p = MenuDropPoint(this, FDropDownMenu);
+  FDropDownMenu->SetPopupComponent(this);
+  FDropDownMenu->Popup(p.X, p.Y);
+  if (alive.expired()) return;
+  if (GroupIndex() > 0 && !Down()) Click();
+}
+
+void TQvMenuToolbarButton::Click() {
+  if (FSkipClick) {
+    FSkipClick = false;
+    return;
+  }
+  inherited::Click();
+}
+
+void TQvMenuToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (!FDropDownMenu || Button != mbLeft || Shift != TShiftState{ssLeft}) return;
+  if (FShowArrow && X < Width() - 15) return;  // the body: an ordinary press
+  uint32_t now = GetTickCount();
+  if (FMenuCloseTick != 0 && now - FMenuCloseTick < TQvToolButton::MenuReopenDelay) {
+    FSkipClick = true;
+    FMenuCloseTick = 0;
+    SetMouseCapture(false);
+  } else {
+    std::weak_ptr<bool> alive = FAlive;
+    DoDropDown();
+    if (alive.expired()) return;
+    FSkipClick = true;
+    FMenuCloseTick = GetTickCount();
+    if (FMenuCloseTick == 0) FMenuCloseTick = 1;
+  }
+  TSpeedButton::MouseUp(Button, Shift, X, Y);
+}
+
+void TQvMenuToolbarButton::Paint() {
+  inherited::Paint();
+  if (!FShowArrow) return;
+  bool down = State() == bsDown;
+  if ((MouseInControl() && Enabled()) || !Flat()) {
+    int x = Width() - 15 + (down ? 1 : 0);
+    if (!down) {
+      Canvas()->Pen()->SetColor(clBtnHighlight);
+      Canvas()->MoveTo(x, 0);
+      Canvas()->LineTo(x, Height());
+    }
+    Canvas()->Pen()->SetColor(clBtnShadow);
+    Canvas()->MoveTo(x - 1, 0);
+    Canvas()->LineTo(x - 1, Height());
+  }
+  TColor c = Enabled() ? clWindowText : clBtnShadow;
+  Canvas()->Pen()->SetColor(c);
+  Canvas()->Brush()->SetColor(c);
+  int x = ClientWidth() - 8, y = ClientHeight() / 2 + 2;
+  if (down) ++x, ++y;
+  Canvas()->Polygon({{x, y}, {x - 3, y - 3}, {x + 3, y - 3}});
+}

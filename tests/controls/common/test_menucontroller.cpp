@@ -1,0 +1,145 @@
+// The menu controller: which items it takes over, measured item sizes, and a
+// popup item drawn region by region.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "controls/common/menucontroller.h"
+#include "platform/graphics/imglist.h"
+
+namespace {
+
+struct MenuSet {
+  TComponent Owner{nullptr};
+  TPopupMenu* Popup = new TPopupMenu(&Owner);
+  TMainMenu* Main = new TMainMenu(&Owner);
+  TMenuItem* Add(TMenu* Menu, const std::string& Caption) {
+    auto* item = new TMenuItem(&Owner);
+    item->SetCaption(Caption);
+    Menu->Items()->Add(item);
+    return item;
+  }
+};
+
+TEST(MenuController, TakesOverTheOwnersItemsButNotOnesWithAHandlerOfTheirOwn) {
+  MenuSet m;
+  TMenuItem* plain = m.Add(m.Popup, "Open");
+  TMenuItem* own = m.Add(m.Popup, "Own");
+  bool ownDrawn = false;
+  own->OnAdvancedDrawItem = [&](TObject*, TCanvas*, TRect, TOwnerDrawState) { ownDrawn = true; };
+  auto* ctl = new TQvMenuController(&m.Owner);
+  ctl->SetupMenuItems();
+  EXPECT_TRUE(ctl->IsManaged(plain));
+  EXPECT_FALSE(ctl->IsManaged(own));
+  // An item created afterwards is taken over once it is whole.
+  TMenuItem* late = m.Add(m.Popup, "Late");
+  ctl->TakePending();
+  EXPECT_TRUE(ctl->IsManaged(late));
+  EXPECT_TRUE(static_cast<bool>(late->OnMeasureItem));
+  // A freed item leaves the list; the controller's end clears the handlers.
+  delete late;
+  delete ctl;
+  EXPECT_FALSE(static_cast<bool>(plain->OnAdvancedDrawItem));
+  EXPECT_TRUE(static_cast<bool>(own->OnAdvancedDrawItem));
+}
+
+TEST(MenuController, MeasuredItemSizes) {
+  MenuSet m;
+  TQvMenuController ctl(nullptr);
+  TBitmap bmp;
+  struct Case {
+    const char* What;
+    TMenu* Menu;
+    const char* Caption;
+    int ImageSize;  // 0: no image list
+    int Width, Height;  // expected after measuring from width 100, height 10
+  } cases[] = {
+      {"popup item", m.Popup, "Open", 0, 131, 22},
+      {"popup separator", m.Popup, "-", 0, 131, 3},
+      {"menu bar item", m.Main, "File", 0, 100, 22},
+      {"popup item, 16-pixel images", m.Popup, "Open", 16, 100, 22},
+      {"popup item, 24-pixel images", m.Popup, "Open", 24, 100, 30},
+  };
+  for (const Case& c : cases) {
+    TCustomImageList images(nullptr);
+    if (c.ImageSize) {
+      images.SetWidth(c.ImageSize);
+      images.SetHeight(c.ImageSize);
+      c.Menu->SetImages(&images);
+    }
+    TMenuItem* item = m.Add(c.Menu, c.Caption);
+    int w = 100, h = 10;
+    ctl.MeasureMenuItem(item, bmp.Canvas(), w, h);
+    EXPECT_EQ(w, c.Width) << c.What;
+    EXPECT_EQ(h, c.Height) << c.What;
+    c.Menu->SetImages(nullptr);
+  }
+}
+
+TEST(MenuController, APopupItemIsDrawnWithItsIconBarSelectionAndSeparator) {
+  MenuSet m;
+  TQvMenuController ctl(nullptr);
+  ctl.SetGradientColorStyle(TQvGradientColorStyle::gcsCustom);
+  ctl.SetIconBarColorStart(clRed);
+  ctl.SetIconBarColorStop(clRed);
+  ctl.SetMenuColor(clWhite);
+  ctl.SetSelectionFrameColor(clBlue);
+  ctl.SetSelectionColorStart(clLime);
+  ctl.SetSelectionColorStop(clLime);
+  TMenuItem* item = m.Add(m.Popup, "Open");
+  TMenuItem* line = m.Add(m.Popup, "-");
+  TBitmap bmp;
+  bmp.SetWidth(160);
+  bmp.SetHeight(60);
+  TCanvas* c = bmp.Canvas();
+  auto px = [&](int X, int Y) { return static_cast<TColor>(c->Pixels(X, Y)); };
+  ctl.PaintMenuItem(item, c, TRect{0, 0, 160, 22}, {});
+  EXPECT_EQ(px(0, 10), clRed);     // icon bar
+  EXPECT_EQ(px(23, 10), clRed);    // its last column
+  EXPECT_EQ(px(24, 1), clWhite);   // text area
+  EXPECT_EQ(px(159, 21), clWhite);
+  ctl.PaintMenuItem(item, c, TRect{0, 22, 160, 44}, {odSelected});
+  EXPECT_EQ(px(0, 22), clBlue);    // the frame round the whole item
+  EXPECT_EQ(px(159, 43), clBlue);
+  EXPECT_EQ(px(1, 30), clLime);    // the selection inside it
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect{0, 44, 160, 47});
+  ctl.PaintMenuItem(line, c, TRect{0, 44, 160, 47}, {});
+  EXPECT_EQ(px(40, 45), static_cast<TColor>(ColorToRGB(clBtnShadow)));  // one line at Top + 1
+  EXPECT_EQ(px(40, 44), clWhite);
+  EXPECT_EQ(px(40, 46), clWhite);
+}
+
+}  // namespace
+
+#include "controls/common/classes.h"
+#include "platform/core/filer.h"
+#include "platform/core/textform.h"
+
+namespace {
+
+TEST(MenuController, RetiredColoursMapToTheSelectionColoursAndTheRestRoundTrips) {
+  RegisterCommonClasses();
+  TQvMenuController ctl(nullptr);
+  std::string old =
+      "object M: TQvMenuController\n  GradientColorDefault = False\n  ThemeAware = True\n"
+      "  GradientColorStart = clRed\n  GradientColorStop = 255\n  FrameColor = clLime\n"
+      "  MenuColor = clInfoBk\nend\n";
+  std::string bin = FormTextToBinary(old);
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), &ctl);
+  EXPECT_EQ(ctl.SelectionColorStart(), clRed);
+  EXPECT_EQ(ctl.SelectionColorStop(), static_cast<TColor>(255));
+  EXPECT_EQ(ctl.SelectionFrameColor(), clLime);
+  TMemoryStream s;
+  s.WriteComponent(&ctl);
+  std::string text = FormBinaryToText(std::string(static_cast<const char*>(s.Memory()), s.Size()));
+  EXPECT_EQ(text.find("GradientColorStart"), std::string::npos) << text;  // written under the new names
+  TQvMenuController back(nullptr);
+  std::string b2 = FormTextToBinary(text);
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(b2.data()), b2.size(), &back);
+  EXPECT_EQ(back.SelectionColorStart(), clRed);
+  EXPECT_EQ(back.SelectionFrameColor(), clLime);
+  EXPECT_EQ(back.MenuColor(), clInfoBk);
+}
+
+}  // namespace
