@@ -93,6 +93,34 @@ TEST_F(AppForms, TheDialogChecksInOrderAndWritesNothingOnAFailure) {
   EXPECT_EQ(VarCount, 2);
 }
 
+// Choosing the coil type hides "数据格式": its area shows the face of the group box it
+// stood on, with no text left behind.
+TEST_F(AppForms, TheHiddenDecimalsLabelLeavesNoTextBehind) {
+  FormNew->Show();
+  FormNew->ComboBoxDataType->SetItemIndex(1);
+  FormNew->ComboBoxDataTypeChange(nullptr);
+  Application->ProcessMessages();
+  TWinControl* parent = FormNew->LabelDecimal->Parent();
+  const TRect r = FormNew->LabelDecimal->BoundsRect();
+  auto pixelsOtherThanTheFace = [&] {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, WindowBuffer(parent->Handle()));
+    TPoint o = WindowBufferClientOrigin(parent->Handle());
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += GetPixel(dc, o.X + x, o.Y + y) != RGB(212, 208, 200);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return n;
+  };
+  ASSERT_GT(pixelsOtherThanTheFace(), 0);  // the caption's text
+  FormNew->ComboBoxDataType->SetItemIndex(0);
+  FormNew->ComboBoxDataTypeChange(nullptr);
+  Application->ProcessMessages();
+  EXPECT_EQ(pixelsOtherThanTheFace(), 0);
+  FormNew->Hide();
+}
+
 TEST_F(AppForms, TypeZeroHidesAndZeroesTheDecimalsAndTheCaptionFollowsTheWindow) {
   PlcRegStart = 100;
   PlcCoilStart = 7;
