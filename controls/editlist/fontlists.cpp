@@ -223,118 +223,134 @@ void TQvPreviewFontPanel::WndProc(TMessage& M) {
 }
 
 // ---------------------------------------------------------------------------
-// TQvFontComboBox
+// TQvFontListCommon
 // ---------------------------------------------------------------------------
 
-TQvFontComboBox::TQvFontComboBox(TComponent* AOwner) : TQvCustomComboBox(AOwner) {
-  SetStyle(csOwnerDrawFixed);
-  SetSorted(true);
-  SetDropDownCount(14);
-  FSelectedFont = new TFont();
-  FSelectedFont->SetSize(8);
-  LoadBitmaps();
-  if (!ComponentState().Contains(csDesigning)) FPreviewPanel = new TQvPreviewFontPanel(this, this);
-}
-
-TQvFontComboBox::~TQvFontComboBox() {
+template <class Control>
+TQvFontListCommon<Control>::~TQvFontListCommon() {
   delete FSelectedFont;
   for (TBitmap* b : FGlyphs) delete b;
 }
 
-void TQvFontComboBox::LoadBitmaps() {
+template <class Control>
+void TQvFontListCommon<Control>::InitFontList() {
+  FSelectedFont = new TFont();
+  FSelectedFont->SetSize(8);
+  LoadBitmaps();
+  if (!Self().ComponentState().Contains(csDesigning)) FPreviewPanel = new TQvPreviewFontPanel(&Self(), &Self());
+}
+
+template <class Control>
+void TQvFontListCommon<Control>::LoadBitmaps() {
   for (int i = 0; i < 5; ++i) {
     delete FGlyphs[i];
     FGlyphs[i] = CreateFontGlyph(static_cast<TQvFontGlyph>(i));
   }
 }
 
-void TQvFontComboBox::LoadFonts() {
+template <class Control>
+void TQvFontListCommon<Control>::LoadFonts() {
   // The recent section was part of the old items.
   FLastMRUIndex = -1;
-  LoadFontFamilies(Items(), FFontType, FShowSymbolFonts);
+  LoadFontFamilies(Self().Items(), FFontType, FShowSymbolFonts);
 }
 
-void TQvFontComboBox::CreateWnd() {
-  inherited::CreateWnd();
-  Items()->Clear();
+template <class Control>
+void TQvFontListCommon<Control>::FontListWndCreated() {
+  Self().Items()->Clear();
   LoadFonts();
   if (!FSavedFontName.empty()) SetFontName(FSavedFontName);
 }
 
-void TQvFontComboBox::DestroyWnd() {
-  FSavedFontName = GetFontName();
-  inherited::DestroyWnd();
+// The filters change what is read: the window (and with it the list) is made again.
+template <class Control>
+template <class T>
+void TQvFontListCommon<Control>::SetReloading(T& Field, T V) {
+  if (V == Field) return;
+  Field = V;
+  if (Self().HandleAllocated()) Self().RecreateWnd();
 }
 
-#define QV_RELOAD_SETTER(Name, Type, Field) \
-  void TQvFontComboBox::Set##Name(Type V) { \
-    if (V == Field) return; \
-    Field = V; \
-    if (HandleAllocated()) RecreateWnd(); \
-  }
-QV_RELOAD_SETTER(FontDevice, TQvFontDevice, FFontDevice)
-QV_RELOAD_SETTER(FontType, TQvFontType, FFontType)
-QV_RELOAD_SETTER(ShowSymbolFonts, bool, FShowSymbolFonts)
-#undef QV_RELOAD_SETTER
+template <class Control>
+void TQvFontListCommon<Control>::SetFontDevice(TQvFontDevice V) {
+  SetReloading(FFontDevice, V);
+}
 
-void TQvFontComboBox::SetShowStyle(TQvShowStyle V) {
+template <class Control>
+void TQvFontListCommon<Control>::SetFontType(TQvFontType V) {
+  SetReloading(FFontType, V);
+}
+
+template <class Control>
+void TQvFontListCommon<Control>::SetShowSymbolFonts(bool V) {
+  SetReloading(FShowSymbolFonts, V);
+}
+
+template <class Control>
+void TQvFontListCommon<Control>::SetShowStyle(TQvShowStyle V) {
   if (V == FShowStyle) return;
   FShowStyle = V;
-  Invalidate();
+  Self().Invalidate();
 }
 
-void TQvFontComboBox::SetPreviewEdit(TCustomEdit* V) {
+template <class Control>
+void TQvFontListCommon<Control>::SetPreviewEdit(TCustomEdit* V) {
   if (V == FPreviewEdit) return;
   FPreviewEdit = V;
-  if (V) V->FreeNotification(this);
+  if (V) V->FreeNotification(&Self());
 }
 
-void TQvFontComboBox::Notification(TComponent* AComponent, TOperation Operation) {
-  inherited::Notification(AComponent, Operation);
-  if (Operation != opRemove) return;
+template <class Control>
+void TQvFontListCommon<Control>::ForgetRemoved(TComponent* AComponent) {
   if (AComponent == FPreviewEdit) FPreviewEdit = nullptr;
   if (AComponent == FPreviewPanel) FPreviewPanel = nullptr;
 }
 
-std::string TQvFontComboBox::GetFontName() {
-  int i = ItemIndex();
-  return i >= 0 ? Items()->Strings(i) : std::string();
+template <class Control>
+std::string TQvFontListCommon<Control>::GetFontName() {
+  int i = Self().ItemIndex();
+  return i >= 0 ? Self().Items()->Strings(i) : std::string();
 }
 
-void TQvFontComboBox::SetFontName(const std::string& V) {
+template <class Control>
+void TQvFontListCommon<Control>::SetFontName(const std::string& V) {
   // Before the window exists there are no fonts yet: the name waits for them.
-  if (!HandleAllocated()) {
+  if (!Self().HandleAllocated()) {
     FSavedFontName = V;
     return;
   }
-  SetItemIndex(Items()->IndexOf(V));
+  Self().SetItemIndex(Self().Items()->IndexOf(V));
 }
 
-TFont* TQvFontComboBox::GetSelectedFont() {
-  int i = ItemIndex();
+template <class Control>
+TFont* TQvFontListCommon<Control>::GetSelectedFont() {
+  int i = Self().ItemIndex();
   if (i < 0) return nullptr;
-  FSelectedFont->SetName(Items()->Strings(i));
+  FSelectedFont->SetName(Self().Items()->Strings(i));
   FSelectedFont->SetSize(FFontSize);
   FSelectedFont->SetStyle(FFontStyle);
   return FSelectedFont;
 }
 
-void TQvFontComboBox::SetSelectedFont(TFont* F) {
-  if (F) SetItemIndex(Items()->IndexOf(F->Name()));
+template <class Control>
+void TQvFontListCommon<Control>::SetSelectedFont(TFont* F) {
+  if (F) Self().SetItemIndex(Self().Items()->IndexOf(F->Name()));
 }
 
-void TQvFontComboBox::UpdatePreviewText() {
+template <class Control>
+void TQvFontListCommon<Control>::UpdatePreviewText() {
   if (FPreviewPanel) SetPreviewSample(FPreviewPanel, FPreviewText, FPreviewEdit, FPreviewWidth, FPreviewFontSize);
 }
 
-void TQvFontComboBox::ShowPreviewPanel() {
-  if (!FPreviewPanel || Items()->Count() == 0) return;
-  ShowPreviewBeside(FPreviewPanel, this, DropDownWidth(), FPreviewWidth, FPreviewWidth, FPreviewHeight,
-                    FPreviewFontSize);
+template <class Control>
+void TQvFontListCommon<Control>::ShowPreviewAt(int DropWidth, int FitWidth) {
+  if (!FPreviewPanel || Self().Items()->Count() == 0) return;
+  ShowPreviewBeside(FPreviewPanel, &Self(), DropWidth, FPreviewWidth, FitWidth, FPreviewHeight, FPreviewFontSize);
   FPreviewPanel->FShown = true;
 }
 
-void TQvFontComboBox::HidePreviewPanel() {
+template <class Control>
+void TQvFontListCommon<Control>::HidePreviewPanel() {
   if (!FPreviewPanel || !FPreviewPanel->FShown) return;
   if (FPreviewPanel->HandleAllocated())
     SetWindowPos(FPreviewPanel->Handle(), nullptr, 0, 0, 0, 0,
@@ -342,12 +358,94 @@ void TQvFontComboBox::HidePreviewPanel() {
   FPreviewPanel->FShown = false;
 }
 
+template <class Control>
+void TQvFontListCommon<Control>::AddSelectedToRecent() {
+  if (FMaintainMRUFonts && AddToRecentFonts(Self().Items(), Self().ItemIndex(), FLastMRUIndex)) Self().SetItemIndex(0);
+}
+
+template <class Control>
+void TQvFontListCommon<Control>::FontListWndProc(TMessage& M, int RightTrim) {
+  Control& self = Self();
+  switch (M.Msg) {
+    case CM_HIDEPREVIEWPANEL:
+      HidePreviewPanel();
+      return;
+    case CM_CANCELMODE:
+      if (reinterpret_cast<TControl*>(M.LParam) != static_cast<TControl*>(&self)) HidePreviewPanel();
+      break;
+    case CM_FONTCHANGED:
+      self.Control::inherited::WndProc(M);
+      if (self.HandleAllocated()) self.RecreateWnd();
+      return;
+    case CN_DRAWITEM:
+      if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) {
+        d->rcItem.Left += 24;
+        d->rcItem.Right -= RightTrim;
+      }
+      break;
+    default: break;
+  }
+  self.Control::inherited::WndProc(M);
+}
+
+template <class Control>
+void TQvFontListCommon<Control>::DrawFontListItem(int Index, TRect Rect, TOwnerDrawState State, TQvShowStyle Style,
+                                                  bool ClipText, bool RecentSeparator) {
+  Control& self = Self();
+  std::string name = self.Items()->Strings(Index);
+  TCanvas* c = self.Canvas();
+  DrawFontItem(c, FGlyphs, self.Color(), self.Enabled(), name, PitchOf(self.Items()->Objects(Index)), FFontDevice,
+               Style, Rect, ClipText);
+  if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
+    FPreviewPanel->Font()->SetName(name);
+    UpdatePreviewText();
+  }
+  if (RecentSeparator && FMaintainMRUFonts && Index == FLastMRUIndex) {
+    c->Pen()->SetColor(clWindowText);
+    c->MoveTo(0, Rect.Bottom - 1);
+    c->LineTo(Rect.Right, Rect.Bottom - 1);
+  }
+}
+
+template class TQvFontListCommon<TQvFontComboBox>;
+template class TQvFontListCommon<TQvFontListBox>;
+
+// ---------------------------------------------------------------------------
+// TQvFontComboBox
+// ---------------------------------------------------------------------------
+
+TQvFontComboBox::TQvFontComboBox(TComponent* AOwner) : TQvCustomComboBox(AOwner), TQvFontListCommon(true) {
+  SetStyle(csOwnerDrawFixed);
+  SetSorted(true);
+  SetDropDownCount(14);
+  InitFontList();
+}
+
+void TQvFontComboBox::CreateWnd() {
+  inherited::CreateWnd();
+  FontListWndCreated();
+}
+
+void TQvFontComboBox::DestroyWnd() {
+  FontListWndDestroying();
+  inherited::DestroyWnd();
+}
+
+void TQvFontComboBox::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove) ForgetRemoved(AComponent);
+}
+
+void TQvFontComboBox::ShowPreviewPanel() {
+  ShowPreviewAt(DropDownWidth(), PreviewWidth());
+}
+
 void TQvFontComboBox::DropDown() {
   UpdatePreviewText();
   std::weak_ptr<bool> alive = AliveToken();
   inherited::DropDown();
   if (alive.expired()) return;
-  if (FShowStyle == ssFontPreview) ShowPreviewPanel();
+  if (ShowStyle() == ssFontPreview) ShowPreviewPanel();
 }
 
 void TQvFontComboBox::CloseUp() {
@@ -355,53 +453,19 @@ void TQvFontComboBox::CloseUp() {
   inherited::CloseUp();
   if (alive.expired()) return;
   HidePreviewPanel();
-  AddSelectedToMRU();
-}
-
-void TQvFontComboBox::AddSelectedToMRU() {
-  if (FMaintainMRUFonts && AddToRecentFonts(Items(), ItemIndex(), FLastMRUIndex)) SetItemIndex(0);
+  AddSelectedToRecent();
 }
 
 void TQvFontComboBox::WndProc(TMessage& M) {
-  switch (M.Msg) {
-    case CM_HIDEPREVIEWPANEL:
-      HidePreviewPanel();
-      return;
-    case CM_CANCELMODE:
-      if (reinterpret_cast<TControl*>(M.LParam) != this) HidePreviewPanel();
-      break;
-    case CM_FONTCHANGED:
-      inherited::WndProc(M);
-      if (HandleAllocated()) RecreateWnd();
-      return;
-    case CN_DRAWITEM:
-      if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) {
-        d->rcItem.Left += 24;
-        d->rcItem.Right -= 1;
-      }
-      break;
-    default: break;
-  }
-  inherited::WndProc(M);
+  FontListWndProc(M, 1);
 }
 
 void TQvFontComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
-  std::string name = Items()->Strings(Index);
+  // The edit part shows the name alone where the list shows name and sample.
   bool edit = State.Contains(odComboBoxEdit);
-  TQvShowStyle style = FShowStyle;
+  TQvShowStyle style = ShowStyle();
   if (edit && style == ssFontNameAndSample) style = ssFontName;
-  DrawFontItem(Canvas(), FGlyphs, Color(), Enabled(), name, PitchOf(Items()->Objects(Index)), FFontDevice, style, Rect,
-               true);
-  TCanvas* c = Canvas();
-  if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
-    FPreviewPanel->Font()->SetName(name);
-    UpdatePreviewText();
-  }
-  if (FMaintainMRUFonts && !edit && Index == FLastMRUIndex) {
-    c->Pen()->SetColor(clWindowText);
-    c->MoveTo(0, Rect.Bottom - 1);
-    c->LineTo(Rect.Right, Rect.Bottom - 1);
-  }
+  DrawFontListItem(Index, Rect, State, style, true, !edit);
 }
 
 const TClassInfo& TQvFontComboBox::StaticClass() {
@@ -438,121 +502,29 @@ const bool kRegistered = (RegisterClass(TQvFontComboBox::StaticClass()), true);
 // TQvFontListBox
 // ---------------------------------------------------------------------------
 
-TQvFontListBox::TQvFontListBox(TComponent* AOwner) : TQvCustomListBox(AOwner) {
+TQvFontListBox::TQvFontListBox(TComponent* AOwner) : TQvCustomListBox(AOwner), TQvFontListCommon(false) {
   SetStyle(lbOwnerDrawFixed);
   SetSorted(true);
-  FSelectedFont = new TFont();
-  FSelectedFont->SetSize(8);
-  LoadBitmaps();
-  if (!ComponentState().Contains(csDesigning)) FPreviewPanel = new TQvPreviewFontPanel(this, this);
-}
-
-TQvFontListBox::~TQvFontListBox() {
-  delete FSelectedFont;
-  for (TBitmap* b : FGlyphs) delete b;
-}
-
-void TQvFontListBox::LoadBitmaps() {
-  for (int i = 0; i < 5; ++i) {
-    delete FGlyphs[i];
-    FGlyphs[i] = CreateFontGlyph(static_cast<TQvFontGlyph>(i));
-  }
-}
-
-void TQvFontListBox::LoadFonts() {
-  FLastMRUIndex = -1;
-  LoadFontFamilies(Items(), FFontType, FShowSymbolFonts);
+  InitFontList();
 }
 
 void TQvFontListBox::CreateWnd() {
   inherited::CreateWnd();
-  Items()->Clear();
-  LoadFonts();
-  if (!FSavedFontName.empty()) SetFontName(FSavedFontName);
+  FontListWndCreated();
 }
 
 void TQvFontListBox::DestroyWnd() {
-  FSavedFontName = GetFontName();
+  FontListWndDestroying();
   inherited::DestroyWnd();
-}
-
-#define QV_RELOAD_SETTER(Name, Type, Field) \
-  void TQvFontListBox::Set##Name(Type V) { \
-    if (V == Field) return; \
-    Field = V; \
-    if (HandleAllocated()) RecreateWnd(); \
-  }
-QV_RELOAD_SETTER(FontDevice, TQvFontDevice, FFontDevice)
-QV_RELOAD_SETTER(FontType, TQvFontType, FFontType)
-QV_RELOAD_SETTER(ShowSymbolFonts, bool, FShowSymbolFonts)
-#undef QV_RELOAD_SETTER
-
-void TQvFontListBox::SetShowStyle(TQvShowStyle V) {
-  if (V == FShowStyle) return;
-  FShowStyle = V;
-  Invalidate();
-}
-
-void TQvFontListBox::SetPreviewEdit(TCustomEdit* V) {
-  if (V == FPreviewEdit) return;
-  FPreviewEdit = V;
-  if (V) V->FreeNotification(this);
 }
 
 void TQvFontListBox::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation != opRemove) return;
-  if (AComponent == FPreviewEdit) FPreviewEdit = nullptr;
-  if (AComponent == FPreviewPanel) FPreviewPanel = nullptr;
-}
-
-std::string TQvFontListBox::GetFontName() {
-  int i = ItemIndex();
-  return i >= 0 ? Items()->Strings(i) : std::string();
-}
-
-void TQvFontListBox::SetFontName(const std::string& V) {
-  // Before the window exists there are no fonts yet: the name waits for them.
-  if (!HandleAllocated()) {
-    FSavedFontName = V;
-    return;
-  }
-  SetItemIndex(Items()->IndexOf(V));
-}
-
-TFont* TQvFontListBox::GetSelectedFont() {
-  int i = ItemIndex();
-  if (i < 0) return nullptr;
-  FSelectedFont->SetName(Items()->Strings(i));
-  FSelectedFont->SetSize(FFontSize);
-  FSelectedFont->SetStyle(FFontStyle);
-  return FSelectedFont;
-}
-
-void TQvFontListBox::SetSelectedFont(TFont* F) {
-  if (F) SetItemIndex(Items()->IndexOf(F->Name()));
-}
-
-void TQvFontListBox::UpdatePreviewText() {
-  if (FPreviewPanel) SetPreviewSample(FPreviewPanel, FPreviewText, FPreviewEdit, FPreviewWidth, FPreviewFontSize);
+  if (Operation == opRemove) ForgetRemoved(AComponent);
 }
 
 void TQvFontListBox::ShowPreviewPanel() {
-  if (!FPreviewPanel || Items()->Count() == 0) return;
-  ShowPreviewBeside(FPreviewPanel, this, 0, FPreviewWidth, FPreviewPanel->Width(), FPreviewHeight, FPreviewFontSize);
-  FPreviewPanel->FShown = true;
-}
-
-void TQvFontListBox::HidePreviewPanel() {
-  if (!FPreviewPanel || !FPreviewPanel->FShown) return;
-  if (FPreviewPanel->HandleAllocated())
-    SetWindowPos(FPreviewPanel->Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  FPreviewPanel->FShown = false;
-}
-
-void TQvFontListBox::AddFontToMRUList() {
-  if (FMaintainMRUFonts && AddToRecentFonts(Items(), ItemIndex(), FLastMRUIndex)) SetItemIndex(0);
+  if (PreviewPanel()) ShowPreviewAt(0, PreviewPanel()->Width());
 }
 
 void TQvFontListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -560,7 +532,7 @@ void TQvFontListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   std::weak_ptr<bool> alive = FAlive;
   inherited::MouseDown(Button, Shift, X, Y);
   if (alive.expired()) return;
-  if (FShowStyle == ssFontPreview) ShowPreviewPanel();
+  if (ShowStyle() == ssFontPreview) ShowPreviewPanel();
 }
 
 void TQvFontListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -571,39 +543,11 @@ void TQvFontListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 }
 
 void TQvFontListBox::WndProc(TMessage& M) {
-  switch (M.Msg) {
-    case CM_HIDEPREVIEWPANEL:
-      HidePreviewPanel();
-      return;
-    case CM_CANCELMODE:
-      if (reinterpret_cast<TControl*>(M.LParam) != this) HidePreviewPanel();
-      break;
-    case CM_FONTCHANGED:
-      inherited::WndProc(M);
-      if (HandleAllocated()) RecreateWnd();
-      return;
-    case CN_DRAWITEM:
-      if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) d->rcItem.Left += 24;
-      break;
-    default: break;
-  }
-  inherited::WndProc(M);
+  FontListWndProc(M, 0);
 }
 
 void TQvFontListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
-  std::string name = Items()->Strings(Index);
-  DrawFontItem(Canvas(), FGlyphs, Color(), Enabled(), name, PitchOf(Items()->Objects(Index)), FFontDevice, FShowStyle,
-               Rect, FShowStyle == ssFontNameAndSample);
-  TCanvas* c = Canvas();
-  if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
-    FPreviewPanel->Font()->SetName(name);
-    UpdatePreviewText();
-  }
-  if (FMaintainMRUFonts && Index == FLastMRUIndex) {
-    c->Pen()->SetColor(clWindowText);
-    c->MoveTo(0, Rect.Bottom - 1);
-    c->LineTo(Rect.Right, Rect.Bottom - 1);
-  }
+  DrawFontListItem(Index, Rect, State, ShowStyle(), ShowStyle() == ssFontNameAndSample, true);
 }
 
 const TClassInfo& TQvFontListBox::StaticClass() {

@@ -4,6 +4,7 @@
 // the font's kind, drawn as name, sample or both, optionally with a large
 // preview in a borderless popup panel, and a most-recently-used section at the
 // top of the list.
+#include <memory>
 #include <string>
 
 #include "controls/common/utils.h"
@@ -43,6 +44,9 @@ void LoadFontFamilies(TStrings* Items, TQvFontType Type, bool ShowSymbolFonts);
 // selected).
 bool AddToRecentFonts(TStrings* Items, int Selected, int& LastMRUIndex);
 
+template <class Control>
+class TQvFontListCommon;
+
 class TQvPreviewFontPanel : public TCustomPanel {
   DTU_CLASS(TQvPreviewFontPanel, TCustomPanel)
 public:
@@ -56,18 +60,19 @@ protected:
   void WndProc(TMessage& Message) override;
 
 private:
-  friend class TQvFontComboBox;
-  friend class TQvFontListBox;
+  template <class Control>
+  friend class TQvFontListCommon;
   TWinControl* FFontControl;
   bool FShown = false;
 };
 
-class TQvFontComboBox : public TQvCustomComboBox {
-  DTU_CLASS(TQvFontComboBox, TQvCustomComboBox)
+// What the font combo box and the font list box share: the font-list state, its
+// properties and rules (loading, filters, selection, the recent section, the
+// preview panel, drawing an item with its glyph). Control is the class that
+// derives from it next to its framed control base (Items, ItemIndex, Canvas).
+template <class Control>
+class TQvFontListCommon {
 public:
-  explicit TQvFontComboBox(TComponent* AOwner);
-  ~TQvFontComboBox() override;
-
   TQvFontDevice FontDevice() const { return FFontDevice; }
   virtual void SetFontDevice(TQvFontDevice V);
   TQvFontType FontType() const { return FFontType; }
@@ -105,10 +110,64 @@ public:
   virtual void LoadFonts();
 
 protected:
+  explicit TQvFontListCommon(bool MaintainMRUFonts) : FMaintainMRUFonts(MaintainMRUFonts) {}
+  ~TQvFontListCommon();
+  TQvFontListCommon(const TQvFontListCommon&) = delete;
+  TQvFontListCommon& operator=(const TQvFontListCommon&) = delete;
+
   virtual void LoadBitmaps();
   virtual void HidePreviewPanel();
-  virtual void ShowPreviewPanel();
   void UpdatePreviewText();
+
+  // The selected font, the glyphs and (outside the designer) the preview panel.
+  void InitFontList();
+  // Around the window: the fonts are read when it is made, the selection is kept
+  // while it is gone.
+  void FontListWndCreated();
+  void FontListWndDestroying() { FSavedFontName = GetFontName(); }
+  void ForgetRemoved(TComponent* AComponent);
+  // The control's WndProc: the preview's messages, a changed font (the window is
+  // made again) and the item rectangle right of the glyph margin, RightTrim less.
+  void FontListWndProc(TMessage& Message, int RightTrim);
+  // Shows the preview beside the control (DropWidth 0: the control's width);
+  // FitWidth is what has to fit before the work area ends.
+  void ShowPreviewAt(int DropWidth, int FitWidth);
+  // The selected item (not item 0) goes to the recent section, which is selected.
+  void AddSelectedToRecent();
+  void DrawFontListItem(int Index, TRect Rect, TOwnerDrawState State, TQvShowStyle Style, bool ClipText,
+                        bool RecentSeparator);
+
+private:
+  Control& Self() { return static_cast<Control&>(*this); }
+  template <class T>
+  void SetReloading(T& Field, T V);
+
+  std::string FSavedFontName;
+  TFont* FSelectedFont = nullptr;
+  TQvFontDevice FFontDevice = fdScreen;
+  TQvFontType FFontType = ftAll;
+  int FFontSize = 8;
+  TFontStyles FFontStyle;
+  bool FShowSymbolFonts = true;
+  TQvShowStyle FShowStyle = ssFontName;
+  TBitmap* FGlyphs[5] = {};
+  TQvPreviewFontPanel* FPreviewPanel = nullptr;
+  int FPreviewFontSize = 36;
+  int FPreviewWidth = 260;
+  int FPreviewHeight = 65;
+  TCustomEdit* FPreviewEdit = nullptr;
+  std::string FPreviewText;
+  int FLastMRUIndex = -1;
+  bool FMaintainMRUFonts;
+};
+
+class TQvFontComboBox : public TQvCustomComboBox, public TQvFontListCommon<TQvFontComboBox> {
+  DTU_CLASS(TQvFontComboBox, TQvCustomComboBox)
+public:
+  explicit TQvFontComboBox(TComponent* AOwner);
+
+protected:
+  virtual void ShowPreviewPanel();
   void CreateWnd() override;
   void DestroyWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -118,72 +177,18 @@ protected:
   void WndProc(TMessage& Message) override;
 
 private:
-  void AddSelectedToMRU();
-
-  std::string FSavedFontName;
-  TFont* FSelectedFont;
-  TQvFontDevice FFontDevice = fdScreen;
-  TQvFontType FFontType = ftAll;
-  int FFontSize = 8;
-  TFontStyles FFontStyle;
-  bool FShowSymbolFonts = true;
-  TQvShowStyle FShowStyle = ssFontName;
-  TBitmap* FGlyphs[5] = {};
-  TQvPreviewFontPanel* FPreviewPanel = nullptr;
-  int FPreviewFontSize = 36;
-  int FPreviewWidth = 260;
-  int FPreviewHeight = 65;
-  TCustomEdit* FPreviewEdit = nullptr;
-  std::string FPreviewText;
-  int FLastMRUIndex = -1;
-  bool FMaintainMRUFonts = true;
+  friend class TQvFontListCommon<TQvFontComboBox>;
 };
 
-class TQvFontListBox : public TQvCustomListBox {
+class TQvFontListBox : public TQvCustomListBox, public TQvFontListCommon<TQvFontListBox> {
   DTU_CLASS(TQvFontListBox, TQvCustomListBox)
 public:
   explicit TQvFontListBox(TComponent* AOwner);
-  ~TQvFontListBox() override;
 
-  TQvFontDevice FontDevice() const { return FFontDevice; }
-  virtual void SetFontDevice(TQvFontDevice V);
-  TQvFontType FontType() const { return FFontType; }
-  virtual void SetFontType(TQvFontType V);
-  int FontSize() const { return FFontSize; }
-  void SetFontSize(int V) { FFontSize = V; }
-  TFontStyles FontStyle() const { return FFontStyle; }
-  void SetFontStyle(TFontStyles V) { FFontStyle = V; }
-  bool ShowSymbolFonts() const { return FShowSymbolFonts; }
-  virtual void SetShowSymbolFonts(bool V);
-  TQvShowStyle ShowStyle() const { return FShowStyle; }
-  virtual void SetShowStyle(TQvShowStyle V);
-  int PreviewFontSize() const { return FPreviewFontSize; }
-  void SetPreviewFontSize(int V) { FPreviewFontSize = V; }
-  int PreviewWidth() const { return FPreviewWidth; }
-  void SetPreviewWidth(int V) { FPreviewWidth = V; }
-  int PreviewHeight() const { return FPreviewHeight; }
-  void SetPreviewHeight(int V) { FPreviewHeight = V; }
-  TCustomEdit* PreviewEdit() const { return FPreviewEdit; }
-  virtual void SetPreviewEdit(TCustomEdit* V);
-  const std::string& PreviewText() const { return FPreviewText; }
-  void SetPreviewText(const std::string& V) { FPreviewText = V; }
-  bool MaintainMRUFonts() const { return FMaintainMRUFonts; }
-  void SetMaintainMRUFonts(bool V) { FMaintainMRUFonts = V; }
-  int LastMRUIndex() const { return FLastMRUIndex; }
-  TQvPreviewFontPanel* PreviewPanel() const { return FPreviewPanel; }
-
-  virtual std::string GetFontName();
-  virtual void SetFontName(const std::string& V);
-  virtual TFont* GetSelectedFont();
-  virtual void SetSelectedFont(TFont* F);
-  virtual void LoadFonts();
-  void AddFontToMRUList();
+  void AddFontToMRUList() { AddSelectedToRecent(); }
 
 protected:
-  virtual void LoadBitmaps();
-  virtual void HidePreviewPanel();
   virtual void ShowPreviewPanel();
-  void UpdatePreviewText();
   void CreateWnd() override;
   void DestroyWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -193,23 +198,10 @@ protected:
   void WndProc(TMessage& Message) override;
 
 private:
-  std::string FSavedFontName;
-  TFont* FSelectedFont;
-  TQvFontDevice FFontDevice = fdScreen;
-  TQvFontType FFontType = ftAll;
-  int FFontSize = 8;
-  TFontStyles FFontStyle;
-  bool FShowSymbolFonts = true;
-  TQvShowStyle FShowStyle = ssFontName;
-  TBitmap* FGlyphs[5] = {};
-  TQvPreviewFontPanel* FPreviewPanel = nullptr;
-  int FPreviewFontSize = 36;
-  int FPreviewWidth = 260;
-  int FPreviewHeight = 65;
-  TCustomEdit* FPreviewEdit = nullptr;
-  std::string FPreviewText;
-  int FLastMRUIndex = -1;
-  bool FMaintainMRUFonts = false;
+  friend class TQvFontListCommon<TQvFontListBox>;
   // Expires when the control is freed (an event handler may free it).
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
+
+extern template class TQvFontListCommon<TQvFontComboBox>;
+extern template class TQvFontListCommon<TQvFontListBox>;
