@@ -136,7 +136,8 @@ protected:
     TCanvas* c = Canvas();
     c->Brush()->SetColor(clWindow);
     c->FillRect(ClientRect());
-    DrawSides(c, ClientRect(), clBtnShadow, clBtnHighlight);
+    // A sunken edge: two rings, so the lower right shows against the window colour.
+    DrawSides(c, DrawSides(c, ClientRect(), clBtnShadow, clBtnHighlight), cl3DDkShadow, clBtnFace);
     int h = c->TextHeight("Ag");
     c->Brush()->SetStyle(bsClear);
     c->TextOut(6, 4, "[" + FSection + "]");
