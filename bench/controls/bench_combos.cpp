@@ -12,24 +12,14 @@
 #include <memory>
 #include <string>
 
+#include "bench/controls/benchapp.h"
 #include "controls/editlist/combobox.h"
 #include "controls/editlist/fontlists.h"
 #include "platform/controls/forms.h"
 
 namespace {
 
-// Qt's widgets need a QApplication, made before the layer makes its own
-// (QGuiApplication) application object on first use.
-const bool kApplication = [] {
-  if (!QCoreApplication::instance()) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  return true;
-}();
+const bool kApplication = MakeBenchApplication();
 
 constexpr int kItems = 100000;
 

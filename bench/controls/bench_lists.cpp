@@ -10,25 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/controls/benchapp.h"
 #include "controls/editlist/listboxes.h"
 
 namespace {
 
 constexpr int kItems = 100000, kW = 200, kH = 400;
 
-// Widgets need their application object before any text is measured, so it is
-// made before the benchmarks run (offscreen: no display needed).
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "bench_controls";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
-const bool kAppMade = (App(), true);
+const bool kApplication = MakeBenchApplication();
 
 const std::vector<std::string>& Texts() {
   static const std::vector<std::string> texts = [] {

@@ -13,21 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/controls/benchapp.h"
 #include "controls/basic/toolbar.h"
 #include "platform/controls/forms.h"
 
 namespace {
 
-const bool kApplication = [] {
-  if (!QCoreApplication::instance()) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  return true;
-}();
+const bool kApplication = MakeBenchApplication();
 
 constexpr int kButtons = 200, kW = 60, kH = 25;
 

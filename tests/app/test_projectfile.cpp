@@ -1,8 +1,6 @@
 // The variable table's rules and the project file's layout, checks and safe saving.
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +18,7 @@
 #include "app/CollectSettings.h"
 #include "platform/core/exceptions.h"
 #include "app/ProjectFile.h"
+#include "tests/app/filesize_limit.h"
 
 namespace fs = std::filesystem;
 
@@ -230,17 +229,11 @@ TEST_F(ProjectFileTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
   // A file-size limit makes the write fail part way, whoever runs the test (root too).
   TProjectData big;
   big.Vars.assign(3, MakeVar(1, 1, "X"));
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 300;
-  setrlimit(RLIMIT_FSIZE, &small);
-  TProjectResult result = WriteProjectFile(p.string(), big);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &previous, nullptr);
+  TProjectResult result;
+  {
+    TFileSizeLimit limit(300);
+    result = WriteProjectFile(p.string(), big);
+  }
 
   EXPECT_EQ(result, TProjectResult::prCannotWrite);
   EXPECT_EQ(ReadBytes(p), before);

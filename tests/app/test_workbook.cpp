@@ -1,7 +1,5 @@
 // The workbook export: read back by unzipping the written file.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +12,7 @@
 
 #include "app/Workbook.h"
 #include "platform/core/gbk.h"
+#include "tests/app/filesize_limit.h"
 
 namespace fs = std::filesystem;
 
@@ -148,23 +147,16 @@ TEST_F(WorkbookTest, AFailedExportOverAWorkbookLeavesItWhole) {
 
   // A file-size limit makes the writes fail part way, as a full disk does.
   std::vector<TVarRecord> many(1000, Var(3, 0, "New", false, ""));
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 2000;
-  setrlimit(RLIMIT_FSIZE, &small);
   bool raised = false;
-  try {
-    ExportVariables(*excel, many.data(), 1000, file.string());
-  } catch (const EOleException& e) {
-    raised = true;
-    EXPECT_EQ(e.Message().rfind("保存工作簿文件失败：", 0), 0u) << e.Message();
+  {
+    TFileSizeLimit limit(2000);
+    try {
+      ExportVariables(*excel, many.data(), 1000, file.string());
+    } catch (const EOleException& e) {
+      raised = true;
+      EXPECT_EQ(e.Message().rfind("保存工作簿文件失败：", 0), 0u) << e.Message();
+    }
   }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &previous, nullptr);
 
   EXPECT_TRUE(raised);
   EXPECT_EQ(ReadAll(file), before);

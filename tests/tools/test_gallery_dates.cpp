@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/controls/winuser.h"
+#include "tests/tools/gallery_page_test.h"
 #include "tools/gallery/gallery.h"
 
 namespace {
@@ -12,21 +13,15 @@ namespace {
 constexpr COLORREF White = RGB(255, 255, 255), Highlight = RGB(10, 36, 106),
                    TodayFrame = RGB(128, 0, 0), Teal = RGB(0, 128, 128), Face = RGB(212, 208, 200);
 
-class DatesPage : public ::testing::Test {
+class DatesPage : public GalleryPageTest {
 protected:
-  void SetUp() override {
-    const TGalleryPage* page = FindGalleryPage("dates");
-    ASSERT_NE(page, nullptr);
-    Shot.reset(RenderGalleryPage(*page));
-  }
-  COLORREF At(int X, int Y) { return static_cast<COLORREF>(Shot->Canvas()->Pixels(X, Y)); }
+  DatesPage() : GalleryPageTest("dates") {}
   int Count(TRect R, COLORREF C) {
     int n = 0;
     for (int y = R.Top; y < R.Bottom; ++y)
       for (int x = R.Left; x < R.Right; ++x) n += At(x, y) == C;
     return n;
   }
-  std::unique_ptr<TBitmap> Shot;
 };
 
 TEST_F(DatesPage, CalendarShowsTodaySelectionAndWeekNumbers) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/controls/winuser.h"
+#include "tests/tools/gallery_page_test.h"
 #include "tools/gallery/gallery.h"
 
 namespace {
@@ -12,15 +13,9 @@ namespace {
 constexpr COLORREF White = RGB(255, 255, 255), Shadow = RGB(128, 128, 128), DkShadow = RGB(64, 64, 64),
                    Black = RGB(0, 0, 0), Face = RGB(212, 208, 200);
 
-class EditsPage : public ::testing::Test {
+class EditsPage : public GalleryPageTest {
 protected:
-  void SetUp() override {
-    const TGalleryPage* page = FindGalleryPage("edits");
-    ASSERT_NE(page, nullptr);
-    Shot.reset(RenderGalleryPage(*page));
-  }
-  COLORREF At(int X, int Y) { return static_cast<COLORREF>(Shot->Canvas()->Pixels(X, Y)); }
-  std::unique_ptr<TBitmap> Shot;
+  EditsPage() : GalleryPageTest("edits") {}
 };
 
 // Each style's frame on a white edit 112 x 21 (frame colour clBtnShadow): the

@@ -9,18 +9,15 @@
 
 #include "controls/common/utils.h"
 #include "platform/controls/forms.h"
+#include "tests/tools/gallery_page_test.h"
 #include "tools/gallery/gallery.h"
 
 namespace {
 
-class ListsPage : public ::testing::Test {
+class ListsPage : public GalleryPageTest {
 protected:
-  void SetUp() override {
-    const TGalleryPage* page = FindGalleryPage("lists");
-    ASSERT_NE(page, nullptr);
-    Shot.reset(RenderGalleryPage(*page));
-  }
-  COLORREF Px(int X, int Y) { return static_cast<COLORREF>(Shot->Canvas()->Pixels(X, Y)); }
+  ListsPage() : GalleryPageTest("lists") {}
+  COLORREF Px(int X, int Y) { return At(X, Y); }
   bool Near(COLORREF A, COLORREF B) {
     return std::abs(GetRValue(A) - GetRValue(B)) <= 2 && std::abs(GetGValue(A) - GetGValue(B)) <= 2 &&
            std::abs(GetBValue(A) - GetBValue(B)) <= 2;
@@ -35,7 +32,6 @@ protected:
       if (Ink(X, y)) return true;
     return false;
   }
-  std::unique_ptr<TBitmap> Shot;
   static constexpr int F = 2;  // the frame
 };
 

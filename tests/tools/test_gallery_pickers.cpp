@@ -4,21 +4,16 @@
 
 #include <memory>
 
+#include "tests/tools/gallery_page_test.h"
 #include "tools/gallery/gallery.h"
 
 namespace {
 
 constexpr COLORREF White = RGB(255, 255, 255), Face = RGB(212, 208, 200), Red = RGB(255, 0, 0);
 
-class PickersPage : public ::testing::Test {
+class PickersPage : public GalleryPageTest {
 protected:
-  void SetUp() override {
-    const TGalleryPage* page = FindGalleryPage("pickers");
-    ASSERT_NE(page, nullptr);
-    Shot.reset(RenderGalleryPage(*page));
-  }
-  COLORREF At(int X, int Y) { return static_cast<COLORREF>(Shot->Canvas()->Pixels(X, Y)); }
-  std::unique_ptr<TBitmap> Shot;
+  PickersPage() : GalleryPageTest("pickers") {}
 };
 
 // A picker's lowered frame ends white at its lower-right pixel; the page follows.

@@ -4,20 +4,16 @@
 
 #include <memory>
 
+#include "tests/tools/gallery_page_test.h"
 #include "tools/gallery/gallery.h"
 
 namespace {
 
-class ToolbarsPage : public ::testing::Test {
+class ToolbarsPage : public GalleryPageTest {
 protected:
-  void SetUp() override {
-    const TGalleryPage* page = FindGalleryPage("toolbars");
-    ASSERT_NE(page, nullptr);
-    Shot.reset(RenderGalleryPage(*page));
-  }
-  COLORREF Px(int X, int Y) { return static_cast<COLORREF>(Shot->Canvas()->Pixels(X, Y)); }
+  ToolbarsPage() : GalleryPageTest("toolbars") {}
+  COLORREF Px(int X, int Y) { return At(X, Y); }
   bool Black(int X, int Y) { return Px(X, Y) == RGB(0, 0, 0); }
-  std::unique_ptr<TBitmap> Shot;
 };
 
 TEST_F(ToolbarsPage, TheNarrowedToolbarShowsItsChevronInTheLast14Pixels) {
