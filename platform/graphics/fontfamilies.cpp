@@ -2,8 +2,6 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <cstring>
-#include <mutex>
 
 #include "platform/core/gbk.h"
 
@@ -55,16 +53,9 @@ std::vector<TFontFamilyFacts> Query() {
 
 }  // namespace
 
-std::vector<TFontFamilyFacts> InstalledFontFamilies() {
+const std::vector<TFontFamilyFacts>& InstalledFontFamilies() {
   // Fonts installed while the program runs are not seen: the list is read once.
-  static std::mutex lock;
-  static std::vector<TFontFamilyFacts> cache;
-  static bool done = false;
-  std::lock_guard<std::mutex> g(lock);
-  if (!done) {
-    cache = Query();
-    done = true;
-  }
+  static const std::vector<TFontFamilyFacts> cache = Query();
   return cache;
 }
 

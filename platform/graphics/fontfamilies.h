@@ -15,8 +15,9 @@ struct TFontFamilyFacts {
   bool Symbol = false;
 };
 
-// Every family once, in fontconfig's order of first appearance.
-std::vector<TFontFamilyFacts> InstalledFontFamilies();
+// Every family once, in fontconfig's order of first appearance (read on the
+// first call and kept).
+const std::vector<TFontFamilyFacts>& InstalledFontFamilies();
 // The facts of one family (by exact name, as InstalledFontFamilies gives it);
 // false when it is not installed.
 bool FindFontFamily(const std::string& Name, TFontFamilyFacts& Facts);

@@ -1108,8 +1108,8 @@ bool TCustomComboBox::ComboWindowMessage(TMessage& M) {
       int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
       if (delta == 0) return true;
       if (FDropped) {
-        int lines = -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
-        List(LB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, static_cast<int>(List(LB_GETTOPINDEX)) + lines)));
+        int top = static_cast<int>(List(LB_GETTOPINDEX)) + WheelRows(M.WParam);
+        List(LB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, top)));
       } else {
         int cur = static_cast<int>(List(LB_GETCURSEL));
         StepSelection(delta < 0 ? cur + 1 : std::max(0, cur - 1));

@@ -885,17 +885,19 @@ void TCustomEdit::EditSel(DWORD& S, DWORD& E) {
 }
 
 bool TCustomEdit::EditClassProc(TMessage& M) {
-  return EditKeyMessage(M) || EditClipboardMessage(M) || EditLineMessage(M) || EditMouseMessage(M);
+  // Every message of the edit passes here: the style is read once for all groups.
+  DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
+  return EditKeyMessage(M, style) || EditClipboardMessage(M, style) || EditLineMessage(M, style) ||
+         EditMouseMessage(M);
 }
 
 // Keys and typed characters.
-bool TCustomEdit::EditKeyMessage(TMessage& M) {
-  DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
-  bool readOnly = (style & ES_READONLY) != 0;
+bool TCustomEdit::EditKeyMessage(TMessage& M, DWORD Style) {
+  bool readOnly = (Style & ES_READONLY) != 0;
   switch (M.Msg) {
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
-      if (style & ES_MULTILINE) M.Result |= DLGC_WANTALLKEYS;
+      if (Style & ES_MULTILINE) M.Result |= DLGC_WANTALLKEYS;
       return true;
     case WM_CHAR: {
       auto b = static_cast<unsigned char>(M.WParam & 0xFF);
@@ -922,10 +924,10 @@ bool TCustomEdit::EditKeyMessage(TMessage& M) {
           return true;
         }
         case 13:
-          if (style & ES_MULTILINE) TypeChar("\r\n");
+          if (Style & ES_MULTILINE) TypeChar("\r\n");
           return true;
         case 9:
-          if (style & ES_MULTILINE) TypeChar("\t");
+          if (Style & ES_MULTILINE) TypeChar("\t");
           return true;
         default:
           if (b < 0x20 || b == 0x7F) return true;
@@ -949,9 +951,8 @@ bool TCustomEdit::EditKeyMessage(TMessage& M) {
 }
 
 // The clipboard, undo, read-only and the context menu.
-bool TCustomEdit::EditClipboardMessage(TMessage& M) {
-  DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
-  bool readOnly = (style & ES_READONLY) != 0;
+bool TCustomEdit::EditClipboardMessage(TMessage& M, DWORD Style) {
+  bool readOnly = (Style & ES_READONLY) != 0;
   switch (M.Msg) {
     case WM_COPY: {
       DWORD s = 0, e = 0;
@@ -981,7 +982,7 @@ bool TCustomEdit::EditClipboardMessage(TMessage& M) {
       M.Result = readOnly ? FALSE : EditState(EM_UNDO);
       return true;
     case EM_SETREADONLY:
-      SetWindowLong(FHandle, GWL_STYLE, static_cast<LONG>(M.WParam ? (style | ES_READONLY) : (style & ~ES_READONLY)));
+      SetWindowLong(FHandle, GWL_STYLE, static_cast<LONG>(M.WParam ? (Style | ES_READONLY) : (Style & ~ES_READONLY)));
       EditState(EM_SETREADONLY, M.WParam, 0);
       if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
       M.Result = TRUE;
@@ -995,8 +996,7 @@ bool TCustomEdit::EditClipboardMessage(TMessage& M) {
 }
 
 // The lines of the text.
-bool TCustomEdit::EditLineMessage(TMessage& M) {
-  DWORD style = static_cast<DWORD>(GetWindowLong(FHandle, GWL_STYLE));
+bool TCustomEdit::EditLineMessage(TMessage& M, DWORD Style) {
   // The line holding byte Pos (the selection's start when Pos is negative).
   auto lineAt = [this](const std::vector<size_t>& Starts, std::intptr_t Pos) -> size_t {
     if (Pos < 0) {
@@ -1008,11 +1008,11 @@ bool TCustomEdit::EditLineMessage(TMessage& M) {
   };
   switch (M.Msg) {
     case EM_GETLINECOUNT:
-      M.Result = static_cast<LRESULT>(LineStarts(WindowText(), style & ES_MULTILINE).size());
+      M.Result = static_cast<LRESULT>(LineStarts(WindowText(), Style & ES_MULTILINE).size());
       return true;
     case EM_LINEINDEX: {
       std::string t = WindowText();
-      auto starts = LineStarts(t, style & ES_MULTILINE);
+      auto starts = LineStarts(t, Style & ES_MULTILINE);
       auto line = static_cast<std::intptr_t>(M.WParam);
       if (line < 0) {
         DWORD s = 0, e = 0;
@@ -1024,13 +1024,13 @@ bool TCustomEdit::EditLineMessage(TMessage& M) {
     }
     case EM_LINEFROMCHAR: {
       std::string t = WindowText();
-      auto starts = LineStarts(t, style & ES_MULTILINE);
+      auto starts = LineStarts(t, Style & ES_MULTILINE);
       M.Result = static_cast<LRESULT>(lineAt(starts, static_cast<std::intptr_t>(M.WParam)));
       return true;
     }
     case EM_LINELENGTH: {
       std::string t = WindowText();
-      auto starts = LineStarts(t, style & ES_MULTILINE);
+      auto starts = LineStarts(t, Style & ES_MULTILINE);
       size_t line = lineAt(starts, static_cast<std::intptr_t>(M.WParam));
       size_t end = line + 1 < starts.size() ? starts[line + 1] - 2 : t.size();
       M.Result = static_cast<LRESULT>(end - starts[line]);
@@ -1038,7 +1038,7 @@ bool TCustomEdit::EditLineMessage(TMessage& M) {
     }
     case EM_GETLINE: {
       std::string t = WindowText();
-      auto starts = LineStarts(t, style & ES_MULTILINE);
+      auto starts = LineStarts(t, Style & ES_MULTILINE);
       size_t line = M.WParam;
       char* buf = reinterpret_cast<char*>(M.LParam);
       M.Result = 0;

@@ -147,9 +147,9 @@ protected:
   // The edit window's default procedure for a message the layer implements
   // itself (typing, the clipboard, the context menu, lines); false for the rest.
   bool EditClassProc(TMessage& M);
-  bool EditKeyMessage(TMessage& M);
-  bool EditClipboardMessage(TMessage& M);
-  bool EditLineMessage(TMessage& M);
+  bool EditKeyMessage(TMessage& M, DWORD Style);
+  bool EditClipboardMessage(TMessage& M, DWORD Style);
+  bool EditLineMessage(TMessage& M, DWORD Style);
   bool EditMouseMessage(TMessage& M);
   // The selection in bytes (EM_GETSEL to the window's state).
   void EditSel(DWORD& S, DWORD& E);

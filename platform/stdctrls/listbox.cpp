@@ -1090,9 +1090,7 @@ bool TCustomListBox::ListScrollMessage(TMessage& M) {
       M.Result = LB_OKAY;
       return true;
     case WM_MOUSEWHEEL: {
-      int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
-      int lines = -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
-      if (lines) SetTop(FTop + lines);
+      if (int lines = WheelRows(M.WParam)) SetTop(FTop + lines);
       M.Result = 0;
       return true;
     }

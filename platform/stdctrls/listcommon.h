@@ -2,6 +2,7 @@
 // What the list box, the combo box and the list view share, private to the
 // standard controls: the items as TStrings over messages, the owner drawing of one
 // item, and where a scroll bar message moves to.
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -24,6 +25,13 @@ std::optional<int> ScrollBarTarget(WPARAM WParam, int Pos, int Line, int Page, T
     case SB_BOTTOM: return Max();
     default: return std::nullopt;
   }
+}
+
+// The rows WM_MOUSEWHEEL (its WParam) scrolls by: negative when the wheel turns
+// away from the user (towards the top).
+inline int WheelRows(WPARAM WParam) {
+  int delta = static_cast<std::int16_t>(HIWORD(WParam));
+  return -delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120;
 }
 
 // WM_DRAWITEM for an owner-drawn item: Canvas draws on the item's device context

@@ -477,8 +477,7 @@ void TCustomListView::DefaultHandler(TMessage& M) {
       ListKeyDown(static_cast<WORD>(M.WParam));
       return;
     case WM_MOUSEWHEEL: {
-      int delta = static_cast<std::int16_t>(HIWORD(M.WParam));
-      SetTop(FTop - delta * (Mouse ? Mouse->WheelScrollLines() : 3) / 120);
+      SetTop(FTop + WheelRows(M.WParam));
       M.Result = 1;
       return;
     }
