@@ -1,9 +1,6 @@
 #include "controls/common/storage.h"
 
-#include <cstdlib>
-
 #include "platform/controls/forms.h"
-#include "platform/core/gbk.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TQvPathType, "ptIniFile", "ptRegistry")
@@ -93,18 +90,8 @@ std::string ExeBaseName() {
 // A folder beside an installed executable is not writable here, so the default
 // ini file lives in the user's configuration folder, in one of its own.
 std::string DefaultIniPath() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string base;
-  if (xdg && *xdg) {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home && *home ? home : ".") + "/.config";
-  }
-  std::string gbk;
-  if (!Utf8ToGbk(base, gbk)) gbk = base;
   std::string exe = ExeBaseName();
-  return gbk + "/" + exe + "/" + exe + ".ini";
+  return UserConfigFolder() + "/" + exe + "/" + exe + ".ini";
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "platform/controls/winuser.h"
 #include "platform/core/sysutils.h"
+#include "platform/graphics/graphics.h"
 #include "platform/win32/osversion.h"
 
 // ---------------------------------------------------------------------------
@@ -181,37 +182,19 @@ HFONT RotateFont(TFont* Font, int Angle) {
                     Font->Charset(), 0, 0, 0, pitch, Font->Name().c_str());
 }
 
-namespace {
-template <class F>
-void WithScreenFont(TFont* Font, F Body) {
-  // Without a screen context (this layer has none) a memory context measures the
-  // same; text metrics of no context at all would be garbage.
-  HDC screen = GetDC(nullptr);
-  HDC dc = screen ? screen : CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  Body(dc);
-  SelectObject(dc, old);
-  if (screen) ReleaseDC(nullptr, screen);
-  else DeleteDC(dc);
-}
-}  // namespace
+bool IsTrueTypeFont(TFont* Font) { return (FontMetricsOf(Font).tmPitchAndFamily & TMPF_TRUETYPE) != 0; }
 
-bool IsTrueTypeFont(TFont* Font) {
-  TEXTMETRIC tm;
-  WithScreenFont(Font, [&](HDC dc) { GetTextMetrics(dc, &tm); });
-  return (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
-}
-
-int GetMinFontHeight(TFont* Font) {
-  TEXTMETRIC tm;
-  WithScreenFont(Font, [&](HDC dc) { GetTextMetrics(dc, &tm); });
-  return tm.tmHeight + 2;
-}
+int GetMinFontHeight(TFont* Font) { return FontMetricsOf(Font).tmHeight + 2; }
 
 int GetAvgCharWidth(TFont* Font) {
   static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  // This layer has no screen context; a memory context measures the same.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font->Handle());
   TSize size{};
-  WithScreenFont(Font, [&](HDC dc) { GetTextExtentPoint32(dc, alphabet, 52, &size); });
+  GetTextExtentPoint32(dc, alphabet, 52, &size);
+  SelectObject(dc, old);
+  DeleteDC(dc);
   return static_cast<int>(std::lround(size.cx / 52.0));
 }
 

@@ -425,35 +425,30 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) 
   Strings->EndUpdate();
 }
 
-void TIniFile::EraseSection(const std::string& Section) {
+namespace {
+// Removes the lines Drop picks, as one change; the file is left alone when none match.
+template <class F>
+void DropLines(const std::string& FileName, F Drop) {
   std::lock_guard<std::mutex> lock(GChangeLock);
-  TFolderLock folderLock(FileName());
-  TIniText t = Load(FileName());
-  using L = TIniText::TLine;
-  std::vector<L> kept;
-  bool changed = false;
-  for (const L& l : t.Lines) {
-    bool drop = (l.Kind == L::Header && SameText(l.Name, Section)) || t.InSection(l, Section);
-    if (drop) changed = true;
-    else kept.push_back(l);
-  }
-  if (!changed) return;
+  TFolderLock folderLock(FileName);
+  TIniText t = Load(FileName);
+  std::vector<TIniText::TLine> kept;
+  for (const TIniText::TLine& l : t.Lines)
+    if (!Drop(t, l)) kept.push_back(l);
+  if (kept.size() == t.Lines.size()) return;
   t.Lines = std::move(kept);
-  Store(FileName(), t);
+  Store(FileName, t);
+}
+}  // namespace
+
+void TIniFile::EraseSection(const std::string& Section) {
+  DropLines(FileName(), [&](const TIniText& t, const TIniText::TLine& l) {
+    return (l.Kind == TIniText::TLine::Header && SameText(l.Name, Section)) || t.InSection(l, Section);
+  });
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
-  std::lock_guard<std::mutex> lock(GChangeLock);
-  TFolderLock folderLock(FileName());
-  TIniText t = Load(FileName());
-  using L = TIniText::TLine;
-  std::vector<L> kept;
-  bool changed = false;
-  for (const L& l : t.Lines) {
-    if (l.Kind == L::Entry && SameText(l.Name, Ident) && t.InSection(l, Section)) changed = true;
-    else kept.push_back(l);
-  }
-  if (!changed) return;
-  t.Lines = std::move(kept);
-  Store(FileName(), t);
+  DropLines(FileName(), [&](const TIniText& t, const TIniText::TLine& l) {
+    return l.Kind == TIniText::TLine::Entry && SameText(l.Name, Ident) && t.InSection(l, Section);
+  });
 }

@@ -351,6 +351,10 @@ std::string RegistryStorePath() {
     std::lock_guard<std::mutex> lock(GOverrideLock);
     if (!GStoreOverride.empty()) return GStoreOverride;
   }
+  return UserConfigFolder() + "/dtu-config/user-registry";
+}
+
+std::string UserConfigFolder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base;
   if (xdg && *xdg) {
@@ -361,7 +365,7 @@ std::string RegistryStorePath() {
   }
   std::string gbk;
   if (!Utf8ToGbk(base, gbk)) gbk = base;
-  return gbk + "/dtu-config/user-registry";
+  return gbk;
 }
 
 void SetRegistryStorePathOverride(const std::string& Path) {

@@ -58,6 +58,9 @@ constexpr DWORD REG_MULTI_SZ = 7;
 // Where the per-user store lives (see above); tests point it elsewhere (empty
 // restores the default).
 std::string RegistryStorePath();
+// The user's configuration folder in GBK: $XDG_CONFIG_HOME, or ~/.config when it
+// is unset or empty.
+std::string UserConfigFolder();
 void SetRegistryStorePathOverride(const std::string& Path);
 
 enum class TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
