@@ -833,7 +833,7 @@ void TQvCustomComboBox::CNDrawItemFramed(TMessage& M) {
 // ---------------------------------------------------------------------------
 
 bool TQvCustomComboBox::FramingStored(TQvFrameControllerProperty P) const {
-  return !(FFrameController && FNotifications.Contains(P));
+  return !(FFrameController && FFrameControllerNotifications.Contains(P));
 }
 
 void TQvCustomComboBox::DefineProperties(TFiler* Filer) {
