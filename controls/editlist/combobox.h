@@ -150,8 +150,6 @@ private:
   void LayoutFramedEdit();
   void SearchTimer(TObject*);
   void RestartTimer();
-  void ReadFrameFlat(TReader* R);
-  void ReadFrameFocusStyle(TReader* R);
   void SendTab();
 
   bool FAutoDropDown = false;

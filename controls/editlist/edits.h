@@ -141,8 +141,6 @@ private:
   void WMNCPaint(TMessage& M);
   void WMNCCalcSize(TMessage& M);
   void WMNCHitTest(TMessage& M);
-  void ReadFrameFlat(TReader* Reader);
-  void ReadFrameFocusStyle(TReader* Reader);
 
   bool FTabOnEnter = false;
   bool FBeepOnInvalidKey = true;

@@ -172,8 +172,6 @@ private:
   void ColorChanged(TMessage& M);
   void ShowItemHint(TPoint ClientPos);
   void ReleaseItemHint();
-  void ReadFrameFlat(TReader* Reader);
-  void ReadFrameFocusStyle(TReader* Reader);
 
   std::string FSearchText;
   TTimer* FSearchTimer;
