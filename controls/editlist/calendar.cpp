@@ -490,6 +490,16 @@ TDateTime TQvCalendar::HitTest(int X, int Y) {
 
 bool CalendarThemed(bool ThemeAware) { return ThemeAware && ThemeServices()->ThemesEnabled(); }
 
+bool IsFlatBorderStyle(TFrameStyle Style) { return Style == fsFlat || Style == fsFlatBold || Style == fsFlatRounded; }
+
+void PaintThemedFace(TCanvas* C, TRect Box, TColor Face) {
+  C->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
+  C->FrameRect(Box);
+  InflateRect(Box, -1, -1);
+  C->Brush()->SetColor(Face);
+  C->FillRect(Box);
+}
+
 // A separator line under the caption or above the buttons: the toolbar separator
 // element 3 pixels high with themes, else a line in the Lines colour.
 void DrawCalendarSeparator(TCanvas* C, bool Themed, TColor Lines, int X1, int X2, int Y) {
@@ -532,24 +542,15 @@ void DrawPopupButton(TCanvas* C, const TRect& R, const std::string& Caption, boo
 
 void TQvCalendar::DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area) {
   bool pressed = FPressedArea == Area && FOverArea == Area;
-  bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
+  bool flat = IsFlatBorderStyle(BorderOuter());
   DrawPopupButton(C, R, Caption, pressed, flat, CalendarThemed(FThemeAware), FButtonColor, FButtonFontColor);
 }
 
 void TQvCalendar::Paint() {
   const bool themed = CalendarThemed(FThemeAware);
   TCanvas* c = Canvas();
-  if (themed) {
-    // A one-pixel box in the theme's edit-border colour around the face.
-    TRect box = ClientRect();
-    c->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
-    c->FrameRect(box);
-    InflateRect(box, -1, -1);
-    c->Brush()->SetColor(Color());
-    c->FillRect(box);
-  } else {
-    inherited::Paint();
-  }
+  if (themed) PaintThemedFace(c, ClientRect(), Color());
+  else inherited::Paint();
   CalcAreas();
   TRect client = ClientRect();
   AdjustClientRect(client);
@@ -560,7 +561,7 @@ void TQvCalendar::Paint() {
   if (caption) {
     TRect strip{client.Left, client.Top, client.Right, client.Top + T + 5};
     if (FShowDays) {
-      bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
+      bool flat = IsFlatBorderStyle(BorderOuter());
       if (themed) {
         TColor start, stop;
         GetGradientColors(start, stop);

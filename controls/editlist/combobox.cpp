@@ -4,6 +4,7 @@
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "controls/editlist/edits.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
@@ -833,31 +834,12 @@ void TQvCustomComboBox::CNDrawItemFramed(TMessage& M) {
 // ---------------------------------------------------------------------------
 
 bool TQvCustomComboBox::FramingStored(TQvFrameControllerProperty P) const {
-  return !(FFrameController && FNotifications.Contains(P));
+  return !(FFrameController && FFrameControllerNotifications.Contains(P));
 }
 
 void TQvCustomComboBox::DefineProperties(TFiler* Filer) {
   inherited::DefineProperties(Filer);
-  Filer->DefineProperty("FrameFlat", [this](TReader* R) { ReadFrameFlat(R); }, nullptr, false);
-  Filer->DefineProperty("FrameFocusStyle", [this](TReader* R) { ReadFrameFocusStyle(R); }, nullptr, false);
-  Filer->DefineProperty("FrameFlatStyle", TQvOldPropReader::ReadOldEnumProp, nullptr, false);
-}
-
-void TQvCustomComboBox::ReadFrameFlat(TReader* Reader) {
-  TValueType t = Reader->NextValue();
-  if (t != vaTrue && t != vaFalse) return Reader->SkipValue();
-  bool flat = Reader->ReadBoolean();
-  SetFrameHotTrack(flat);
-  if (flat) {
-    SetFrameStyle(fsStatus);
-    SetFrameHotStyle(fsLowered);
-  }
-}
-
-void TQvCustomComboBox::ReadFrameFocusStyle(TReader* Reader) {
-  if (Reader->NextValue() != vaIdent) return Reader->SkipValue();
-  int64_t v = GetEnumValue(TEnumTraits<TFrameStyleEx>::Info(), Reader->ReadIdent());
-  if (v >= 0 && v < FrameStyleCount) SetFrameHotStyle(static_cast<TFrameStyle>(v));
+  DefineOldFramingProperties(Filer, this);
 }
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
+#include "controls/editlist/framingfields.h"
 #include "platform/controls/extctrls.h"
 #include "platform/core/typinfo.h"
 #include "platform/graphics/colors.h"
@@ -20,7 +21,7 @@
 
 using TQvDeleteComboItemEvent = std::function<void(TObject* Sender, void* ItemData)>;
 
-class TQvCustomComboBox : public TCustomComboBox {
+class TQvCustomComboBox : public TCustomComboBox, protected TQvFramingFields {
   DTU_CLASS(TQvCustomComboBox, TCustomComboBox)
 public:
   explicit TQvCustomComboBox(TComponent* AOwner);
@@ -71,8 +72,8 @@ public:
   virtual void SetFrameColor(TColor V);
   TQvFrameController* FrameController() const { return FFrameController; }
   virtual void SetFrameController(TQvFrameController* V);
-  TQvFrameControllerNotifications FrameControllerNotifications() const { return FNotifications; }
-  void SetFrameControllerNotifications(TQvFrameControllerNotifications V) { FNotifications = V; }
+  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
+  void SetFrameControllerNotifications(TQvFrameControllerNotifications V) { FFrameControllerNotifications = V; }
   TColor FrameHotColor() const { return FFrameHotColor; }
   virtual void SetFrameHotColor(TColor V);
   bool FrameHotTrack() const { return FFrameHotTrack; }
@@ -149,8 +150,6 @@ private:
   void LayoutFramedEdit();
   void SearchTimer(TObject*);
   void RestartTimer();
-  void ReadFrameFlat(TReader* R);
-  void ReadFrameFocusStyle(TReader* R);
   void SendTab();
 
   bool FAutoDropDown = false;
@@ -159,22 +158,9 @@ private:
   bool FBeepOnInvalidKey = true;
   bool FFlatButtons = false;
   TColor FFlatButtonColor = clBtnFace;
-  TColor FDisabledColor = clBtnFace;
   TColor FReadOnlyColor = clInfoBk;
   bool FReadOnlyColorOnFocus = false;
-  TColor FFocusColor = clWindow;
   TColor FNormalColor = clWindow;
-  TColor FFrameColor = clBtnShadow;
-  TQvFrameController* FFrameController = nullptr;
-  TQvFrameControllerNotifications FNotifications =
-      TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications);
-  TColor FFrameHotColor = clBtnShadow;
-  bool FFrameHotTrack = false;
-  TFrameStyle FFrameHotStyle = fsFlatBold;
-  TSides FFrameSides = AllSides;
-  TFrameStyle FFrameStyle = fsFlat;
-  bool FFrameVisible = false;
-  TFramingPreference FFramingPreference = fpXPThemes;
   bool FKeepSearchCase = false;
   std::string FSearchStr;
   int FSavedDropDownWidth = 0;

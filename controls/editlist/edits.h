@@ -17,6 +17,7 @@
 #include "controls/common/dialogs.h"
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
+#include "controls/editlist/framingfields.h"
 #include "platform/core/filer.h"
 #include "platform/core/typinfo.h"
 #include "platform/stdctrls/maskedit.h"
@@ -31,7 +32,7 @@ inline bool ControllerOwns(const TQvFrameController* Controller, TQvFrameControl
   return Controller && Accepts.Contains(Property);
 }
 
-class TQvCustomEdit : public TCustomMaskEdit {
+class TQvCustomEdit : public TCustomMaskEdit, protected TQvFramingFields {
   DTU_CLASS(TQvCustomEdit, TCustomMaskEdit)
 public:
   explicit TQvCustomEdit(TComponent* AOwner);
@@ -140,30 +141,15 @@ private:
   void WMNCPaint(TMessage& M);
   void WMNCCalcSize(TMessage& M);
   void WMNCHitTest(TMessage& M);
-  void ReadFrameFlat(TReader* Reader);
-  void ReadFrameFocusStyle(TReader* Reader);
 
   bool FTabOnEnter = false;
   bool FBeepOnInvalidKey = true;
-  TColor FDisabledColor = clBtnFace;
-  TColor FFocusColor = clWindow;
-  TColor FFrameColor = clBtnShadow;
-  TColor FFrameHotColor = clBtnShadow;
-  TQvFrameController* FFrameController = nullptr;
-  TQvFrameControllerNotifications FFrameControllerNotifications =
-      TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications);
-  bool FFrameHotTrack = false;
-  TFrameStyle FFrameHotStyle = fsFlatBold;
-  TSides FFrameSides = AllSides;
-  TFrameStyle FFrameStyle = fsFlat;
-  TFramingPreference FFramingPreference = fpXPThemes;
   TColor FReadOnlyColor = clInfoBk;
   bool FReadOnlyColorOnFocus = false;
   bool FDropButtonVisible = false;
   bool FFlatButtons = false;
   TColor FFlatButtonColor = clBtnFace;
   TButtonState FButtonState = bsUp;
-  bool FFrameVisible = false;
 };
 
 // Publishes the framing property set of a framed control E with its stored rules

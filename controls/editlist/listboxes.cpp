@@ -7,6 +7,7 @@
 #include "controls/common/gradients.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "controls/editlist/edits.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
@@ -755,32 +756,7 @@ void TQvCustomListBox::ReleaseItemHint() {
 
 void TQvCustomListBox::DefineProperties(TFiler* Filer) {
   inherited::DefineProperties(Filer);
-  Filer->DefineProperty("FrameFlat", [this](TReader* R) { ReadFrameFlat(R); }, nullptr, false);
-  Filer->DefineProperty("FrameFocusStyle", [this](TReader* R) { ReadFrameFocusStyle(R); }, nullptr, false);
-  Filer->DefineProperty("FrameFlatStyle", TQvOldPropReader::ReadOldEnumProp, nullptr, false);
-}
-
-void TQvCustomListBox::ReadFrameFlat(TReader* Reader) {
-  TValueType t = Reader->NextValue();
-  if (t != vaTrue && t != vaFalse) {
-    Reader->SkipValue();
-    return;
-  }
-  bool flat = Reader->ReadBoolean();
-  SetFrameHotTrack(flat);
-  if (flat) {
-    SetFrameStyle(fsStatus);
-    SetFrameHotStyle(fsLowered);
-  }
-}
-
-void TQvCustomListBox::ReadFrameFocusStyle(TReader* Reader) {
-  if (Reader->NextValue() != vaIdent) {
-    Reader->SkipValue();
-    return;
-  }
-  int64_t v = GetEnumValue(TEnumTraits<TFrameStyleEx>::Info(), Reader->ReadIdent());
-  if (v >= 0 && v < FrameStyleCount) SetFrameHotStyle(static_cast<TFrameStyle>(v));
+  DefineOldFramingProperties(Filer, this);
 }
 
 const TClassInfo& TQvCustomListBox::StaticClass() {

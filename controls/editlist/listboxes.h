@@ -13,12 +13,13 @@
 
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
+#include "controls/editlist/framingfields.h"
 #include "platform/controls/extctrls.h"
 #include "platform/controls/forms.h"
 #include "platform/core/typinfo.h"
 #include "platform/stdctrls/listbox.h"
 
-class TQvCustomListBox : public TCustomListBox {
+class TQvCustomListBox : public TCustomListBox, protected TQvFramingFields {
   DTU_CLASS(TQvCustomListBox, TCustomListBox)
 public:
   explicit TQvCustomListBox(TComponent* AOwner);
@@ -171,26 +172,11 @@ private:
   void ColorChanged(TMessage& M);
   void ShowItemHint(TPoint ClientPos);
   void ReleaseItemHint();
-  void ReadFrameFlat(TReader* Reader);
-  void ReadFrameFocusStyle(TReader* Reader);
 
   std::string FSearchText;
   TTimer* FSearchTimer;
   bool FKeyInProgress = false;
-  TColor FDisabledColor = clBtnFace;
-  TColor FFocusColor = clWindow;
   TColor FNormalColor = clWindow;
-  TColor FFrameColor = clBtnShadow;
-  TQvFrameController* FFrameController = nullptr;
-  TQvFrameControllerNotifications FFrameControllerNotifications =
-      TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications);
-  TColor FFrameHotColor = clBtnShadow;
-  bool FFrameHotTrack = false;
-  TFrameStyle FFrameHotStyle = fsFlatBold;
-  TSides FFrameSides = AllSides;
-  TFrameStyle FFrameStyle = fsFlat;
-  bool FFrameVisible = false;
-  TFramingPreference FFramingPreference = fpXPThemes;
   bool FIncrementalSearch = true;
   bool FBeepOnInvalidKey = true;
   uint16_t FHorzExtent = 0;

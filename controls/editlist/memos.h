@@ -8,11 +8,12 @@
 #include <string>
 
 #include "controls/editlist/edits.h"
+#include "controls/editlist/framingfields.h"
 #include "platform/stdctrls/hotkey.h"
 #include "platform/stdctrls/memo.h"
 
 template <class Base>
-class TQvFramed : public Base {
+class TQvFramed : public Base, protected TQvFramingFields {
 public:
   explicit TQvFramed(TComponent* AOwner);
   ~TQvFramed() override;
@@ -70,21 +71,8 @@ protected:
   bool FMouseOver = false;
 
 private:
-  TColor FDisabledColor = clBtnFace;
   TColor FReadOnlyColor = clInfoBk;
   bool FReadOnlyColorOnFocus = false;
-  TColor FFocusColor = clWindow;
-  TColor FFrameColor = clBtnShadow;
-  TQvFrameController* FFrameController = nullptr;
-  TQvFrameControllerNotifications FFrameControllerNotifications =
-      TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications);
-  TColor FFrameHotColor = clBtnShadow;
-  bool FFrameHotTrack = false;
-  TFrameStyle FFrameHotStyle = fsFlatBold;
-  TSides FFrameSides = AllSides;
-  TFrameStyle FFrameStyle = fsFlat;
-  bool FFrameVisible = false;
-  TFramingPreference FFramingPreference = fpXPThemes;
 };
 
 using TLineColChangeEvent = std::function<void(TObject* Sender, int Line, int Column)>;

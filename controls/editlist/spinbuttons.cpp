@@ -244,38 +244,26 @@ void TQvSpinButtons::BtnGlyphChangeHandler(TQvControlButton* Button) {
   Button->SetStyle(custom ? cbsNone : up ? UpRightArrow() : DownLeftArrow());
 }
 
-void TQvSpinButtons::SetUpRightGlyph(TBitmap* Value) {
-  FSettingGlyph = true;
-  try {
-    if (Value) {
-      FUpRight->SetGlyph(Value);
-      FCustomUpRight = true;
-      FUpRight->SetStyle(cbsNone);
-    } else {
-      TBitmap empty;
-      FUpRight->SetGlyph(&empty);
-      FUpRight->SetStyle(UpRightArrow());
-      FCustomUpRight = false;
-    }
-  } catch (...) {
-    FSettingGlyph = false;
-    throw;
-  }
-  FSettingGlyph = false;
-}
+void TQvSpinButtons::SetUpRightGlyph(TBitmap* Value) { SetButtonGlyph(FUpRight, Value); }
 
-void TQvSpinButtons::SetDownLeftGlyph(TBitmap* Value) {
+void TQvSpinButtons::SetDownLeftGlyph(TBitmap* Value) { SetButtonGlyph(FDownLeft, Value); }
+
+// A glyph set here (or cleared back to the arrow) is not reported back through
+// BtnGlyphChangeHandler.
+void TQvSpinButtons::SetButtonGlyph(TQvControlButton* Button, TBitmap* Value) {
+  const bool up = Button == FUpRight;
+  bool& custom = up ? FCustomUpRight : FCustomDownLeft;
   FSettingGlyph = true;
   try {
     if (Value) {
-      FDownLeft->SetGlyph(Value);
-      FCustomDownLeft = true;
-      FDownLeft->SetStyle(cbsNone);
+      Button->SetGlyph(Value);
+      custom = true;
+      Button->SetStyle(cbsNone);
     } else {
       TBitmap empty;
-      FDownLeft->SetGlyph(&empty);
-      FDownLeft->SetStyle(DownLeftArrow());
-      FCustomDownLeft = false;
+      Button->SetGlyph(&empty);
+      Button->SetStyle(up ? UpRightArrow() : DownLeftArrow());
+      custom = false;
     }
   } catch (...) {
     FSettingGlyph = false;

@@ -115,6 +115,7 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  void SetButtonGlyph(TQvControlButton* Button, TBitmap* Value);
   // The arrow style of each button for the current direction.
   TQvControlButtonStyle UpRightArrow() const { return FDirection == sdLeftRight ? cbsRight : cbsUp; }
   TQvControlButtonStyle DownLeftArrow() const { return FDirection == sdLeftRight ? cbsLeft : cbsDown; }

@@ -392,16 +392,8 @@ void TQvTimePicker::DrawAmPm(TCanvas* C, const TRect& R, const std::string& Capt
 void TQvTimePicker::Paint() {
   const bool themed = CalendarThemed(FThemeAware);
   TCanvas* c = Canvas();
-  if (themed) {
-    TRect box = ClientRect();
-    c->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
-    c->FrameRect(box);
-    InflateRect(box, -1, -1);
-    c->Brush()->SetColor(Color());
-    c->FillRect(box);
-  } else {
-    inherited::Paint();
-  }
+  if (themed) PaintThemedFace(c, ClientRect(), Color());
+  else inherited::Paint();
   CalcRects();
   if (FShowTime) {
     std::string text = FormatDateTime(FFormat.empty() ? "h:mm ampm" : FFormat, FTime);
@@ -417,7 +409,7 @@ void TQvTimePicker::Paint() {
   DrawAmPm(c, FPMRect, PMCaption(), FPM);
   if (FShowSetButton) {
     c->Font()->Assign(Font());
-    bool flat = BorderOuter() == fsFlat || BorderOuter() == fsFlatBold || BorderOuter() == fsFlatRounded;
+    bool flat = IsFlatBorderStyle(BorderOuter());
     DrawPopupButton(c, FSetRect, SetCaption(), FSetDown, flat, themed, FButtonColor, FButtonFontColor);
   }
 }
