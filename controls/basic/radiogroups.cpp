@@ -286,21 +286,6 @@ void TQvCustomItemGroup::ArrangeButtons() {
   }
 }
 
-void TQvCustomItemGroup::AdjustClientRect(TRect& Rect) {
-  // The group box measures its caption on the control's canvas: outside painting
-  // it measures on a memory context of its own, which needs no window and is
-  // freed at once (a context the canvas made would wait for the next input
-  // message to be given back).
-  if (Canvas()->HandleAllocated()) return inherited::AdjustClientRect(Rect);
-  HDC dc = CreateCompatibleDC(nullptr);
-  Canvas()->SetHandle(dc);
-  TOnExit release([this, dc] {
-    Canvas()->SetHandle(nullptr);
-    DeleteDC(dc);
-  });
-  inherited::AdjustClientRect(Rect);
-}
-
 void TQvCustomItemGroup::CustomFramingChanged() {
   if (!FrameController() || !FrameController()->FrameVisible()) return;
   if (GroupStyle() == gsCustom) inherited::CustomFramingChanged();
