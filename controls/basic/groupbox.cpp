@@ -58,11 +58,9 @@ void TQvCustomGroupBox::Dispatch(TMessage& M) {
 
 void TQvCustomGroupBox::AdjustClientRect(TRect& Rect) {
   inherited::AdjustClientRect(Rect);
-  // Measured on a memory canvas: laying out may happen outside painting, where
+  // Measured on a memory context: laying out may happen outside painting, where
   // the control's own canvas would hold a window context until the message ends.
-  TBitmap measure(1, 1);
-  measure.Canvas()->SetFont(Font());
-  int h = measure.Canvas()->TextHeight("Yy");
+  int h = TextExtentOf(Font(), "Yy").cy;
   switch (FGroupStyle) {
     case gsStandard:
     case gsFlat: {
