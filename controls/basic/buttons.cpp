@@ -392,9 +392,8 @@ void TQvButton::Dispatch(TMessage& M) {
     }
     case CM_DIALOGKEY: {
       TWMKey k(M);
-      bool shift = KeyDataToShiftState(k.KeyData()).Contains(ssShift) ||
-                   KeyDataToShiftState(k.KeyData()).Contains(ssCtrl) ||
-                   KeyDataToShiftState(k.KeyData()).Contains(ssAlt);
+      TShiftState ks = KeyDataToShiftState(k.KeyData());
+      bool shift = ks.Contains(ssShift) || ks.Contains(ssCtrl) || ks.Contains(ssAlt);
       if (((k.CharCode() == VK_RETURN && FActive) || (k.CharCode() == VK_ESCAPE && FCancel)) && !shift &&
           CanFocus()) {
         FNoDropDown = !FDropDownOnEnter && k.CharCode() == VK_RETURN;
