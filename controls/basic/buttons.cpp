@@ -8,6 +8,7 @@
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TTextStyle, "tsNormal", "tsRaised", "tsRecessed", "tsShadow")
@@ -176,14 +177,11 @@ void TQvCustomButton::Dispatch(TMessage& M) {
       break;
     case WM_LBUTTONUP:
       // The release gives the capture back itself: that is no lost press.
-      FReleasing = true;
-      try {
+      {
+        FReleasing = true;
+        TOnExit released([this] { FReleasing = false; });
         inherited::Dispatch(M);
-      } catch (...) {
-        FReleasing = false;
-        throw;
       }
-      FReleasing = false;
       break;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
@@ -334,13 +332,8 @@ void TQvButton::ChangeState() {
   if (FGroupIndex != 0) SetDown(!FDown);
   else UpdateDisplay();
   FClicking = true;
-  try {
-    Click();
-  } catch (...) {
-    FClicking = false;
-    throw;
-  }
-  FClicking = false;
+  TOnExit clicked([this] { FClicking = false; });
+  Click();
 }
 
 void TQvButton::Click() {
@@ -399,19 +392,15 @@ void TQvButton::Dispatch(TMessage& M) {
     }
     case CM_DIALOGKEY: {
       TWMKey k(M);
-      bool shift = KeyDataToShiftState(k.KeyData()).Contains(ssShift) ||
-                   KeyDataToShiftState(k.KeyData()).Contains(ssCtrl) ||
-                   KeyDataToShiftState(k.KeyData()).Contains(ssAlt);
+      TShiftState ks = KeyDataToShiftState(k.KeyData());
+      bool shift = ks.Contains(ssShift) || ks.Contains(ssCtrl) || ks.Contains(ssAlt);
       if (((k.CharCode() == VK_RETURN && FActive) || (k.CharCode() == VK_ESCAPE && FCancel)) && !shift &&
           CanFocus()) {
         FNoDropDown = !FDropDownOnEnter && k.CharCode() == VK_RETURN;
-        try {
+        {
+          TOnExit dropDownAgain([this] { FNoDropDown = false; });
           Click();
-        } catch (...) {
-          FNoDropDown = false;
-          throw;
         }
-        FNoDropDown = false;
         M.Result = 1;
       } else {
         inherited::Dispatch(M);

@@ -220,6 +220,19 @@ void TQvControlButton::Paint() {
   }
 }
 
+// The unthemed frame: a flat button shows one only while down or hot. Leaves the
+// brush in the face colour.
+void TQvControlButton::DrawClassicFrame(TRect& R, TFrameStyleEx Up, TColor Face) {
+  TCanvas* c = Canvas();
+  if (FFlat) {
+    if (FDown || Hot()) R = DrawBorder(c, R, FDown ? fsStatus : fsPopup);
+    c->Brush()->SetColor(Color());
+  } else {
+    R = FDown ? DrawBox(c, R, clBtnShadow) : DrawBorder(c, R, Up);
+    c->Brush()->SetColor(Face);
+  }
+}
+
 void TQvControlButton::DrawBtnFace(TRect& R) {
   TCanvas* c = Canvas();
   if (ThemeServices()->ThemesEnabled()) {
@@ -243,13 +256,7 @@ void TQvControlButton::DrawBtnFace(TRect& R) {
     InflateRect(R, -2, -2);
     return;
   }
-  if (FFlat) {
-    if (FDown || Hot()) R = DrawBorder(c, R, FDown ? fsStatus : fsPopup);
-    c->Brush()->SetColor(Color());
-  } else {
-    R = FDown ? DrawBox(c, R, clBtnShadow) : DrawBorder(c, R, fsRaised);
-    c->Brush()->SetColor(clBtnFace);
-  }
+  DrawClassicFrame(R, fsRaised, clBtnFace);
   c->Brush()->SetStyle(bsSolid);
   c->FillRect(R);
 }
@@ -296,13 +303,7 @@ void TQvControlButton::DrawSpinButton(TRect& R) {
     InflateRect(R, -2, -2);
     return;
   }
-  if (FFlat) {
-    if (FDown || Hot()) R = DrawBorder(c, R, FDown ? fsStatus : fsPopup);
-    c->Brush()->SetColor(Color());
-  } else {
-    R = FDown ? DrawBox(c, R, clBtnShadow) : DrawBorder(c, R, fsButtonUp);
-    c->Brush()->SetColor(OwnedBySpinEdit(Owner()) ? clBtnFace : Color());
-  }
+  DrawClassicFrame(R, fsButtonUp, OwnedBySpinEdit(Owner()) ? clBtnFace : Color());
   c->FillRect(R);
   DrawSpinArrow(c, R, uiWindows95, dir, FDown, Enabled());
 }
@@ -325,13 +326,7 @@ void TQvControlButton::DrawDropDownButton(TRect& R) {
     InflateRect(R, -2, -2);
     return;
   }
-  if (FFlat) {
-    if (FDown || Hot()) R = DrawBorder(c, R, FDown ? fsStatus : fsPopup);
-    c->Brush()->SetColor(Color());
-  } else {
-    R = FDown ? DrawBox(c, R, clBtnShadow) : DrawBorder(c, R, fsButtonUp);
-    c->Brush()->SetColor(clBtnFace);
-  }
+  DrawClassicFrame(R, fsButtonUp, clBtnFace);
   c->FillRect(R);
   DrawDropDownArrow(c, R, uiWindows95, FDown, Enabled());
 }

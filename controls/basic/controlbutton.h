@@ -9,6 +9,7 @@
 // A press ends when the button is released, and also when it loses the mouse
 // capture some other way (a modal box opened by a repeated click, the button
 // disabled or hidden): then the face comes up and the repeats stop, with no click.
+#include "controls/common/frames.h"
 #include "controls/common/gradients.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/extctrls.h"
@@ -67,6 +68,7 @@ protected:
   bool Hot() const;
 
 private:
+  void DrawClassicFrame(TRect& R, TFrameStyleEx Up, TColor Face);
   void GlyphChanged(TObject* Sender);
   void TimerExpired(TObject* Sender);
   // Ends a press without a click: the face comes up and the repeats stop.

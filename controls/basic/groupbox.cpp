@@ -58,11 +58,9 @@ void TQvCustomGroupBox::Dispatch(TMessage& M) {
 
 void TQvCustomGroupBox::AdjustClientRect(TRect& Rect) {
   inherited::AdjustClientRect(Rect);
-  // Measured on a memory canvas: laying out may happen outside painting, where
+  // Measured on a memory context: laying out may happen outside painting, where
   // the control's own canvas would hold a window context until the message ends.
-  TBitmap measure(1, 1);
-  measure.Canvas()->SetFont(Font());
-  int h = measure.Canvas()->TextHeight("Yy");
+  int h = TextExtentOf(Font(), "Yy").cy;
   switch (FGroupStyle) {
     case gsStandard:
     case gsFlat: {
@@ -298,14 +296,7 @@ const TClassInfo& TQvGroupBox::StaticClass() {
         .Prop(TControl::Property("Color", clBtnFace))
         .Prop(TControl::Property("UseDockManager", 1));
     AddPanelFraming(b, fsNone);
-    for (const char* n :
-         {"Align", "Anchors", "AutoSize", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor",
-          "DragKind", "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
-          "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnCanResize", "OnClick",
-          "OnConstrainedResize", "OnContextPopup", "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop",
-          "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo", "OnMouseDown",
-          "OnMouseMove", "OnMouseUp", "OnResize", "OnStartDock", "OnStartDrag", "OnUnDock"})
-      b.Prop(TControl::Property(n));
+    AddPanelInherited(b);
     return b.Build();
   }();
   return info;

@@ -326,7 +326,7 @@ void TQvLabel::AdjustBounds() {
   FixClientRect(r, true);
   OffsetRect(r, -r.Left, -r.Top);
   std::string text = GetLabelText();
-  if (text.empty()) text = " ";
+  if (text.empty()) text.push_back(' ');  // not text = " ": GCC 12 warns falsely (-Wrestrict)
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
   unsigned flags = DT_CALCRECT | DT_EXPANDTABS | (WordWrap() ? DT_WORDBREAK : 0) |

@@ -489,14 +489,7 @@ const TClassInfo& TQvPanel::StaticClass() {
         .Prop(TControl::Property("Color", clBtnFace))
         .Prop(TControl::Property("UseDockManager", 1));
     AddPanelFraming(b, fsRaised);
-    for (const char* n :
-         {"Align", "Anchors", "AutoSize", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor",
-          "DragKind", "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
-          "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnCanResize", "OnClick",
-          "OnConstrainedResize", "OnContextPopup", "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop",
-          "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo", "OnMouseDown",
-          "OnMouseMove", "OnMouseUp", "OnResize", "OnStartDock", "OnStartDrag", "OnUnDock"})
-      b.Prop(TControl::Property(n));
+    AddPanelInherited(b);
     return b.Build();
   }();
   return info;

@@ -219,3 +219,16 @@ inline void AddPanelFraming(TClassBuilder<C>& b, TFrameStyleEx OuterDefault) {
       .template Event<TNotifyEvent>("OnMouseLeave", &C::OnMouseLeave)
       .template Event<TNotifyEvent>("OnPaint", &C::OnPaint);
 }
+
+// The inherited control properties the panel and the group box publish, after their own.
+template <class C>
+inline void AddPanelInherited(TClassBuilder<C>& b) {
+  for (const char* n :
+       {"Align", "Anchors", "AutoSize", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor",
+        "DragKind", "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
+        "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnCanResize", "OnClick", "OnConstrainedResize",
+        "OnContextPopup", "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop", "OnDragOver", "OnEndDock",
+        "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize",
+        "OnStartDock", "OnStartDrag", "OnUnDock"})
+    b.Prop(TControl::Property(n));
+}

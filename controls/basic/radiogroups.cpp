@@ -4,6 +4,7 @@
 
 #include "controls/common/utils.h"
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 namespace {
@@ -219,14 +220,11 @@ void TQvCustomItemGroup::ItemsChange(TObject*) {
 }
 
 void TQvCustomItemGroup::ReadState(TReader* Reader) {
-  FReading = true;
-  try {
+  {
+    FReading = true;
+    TOnExit read([this] { FReading = false; });
     inherited::ReadState(Reader);
-  } catch (...) {
-    FReading = false;
-    throw;
   }
-  FReading = false;
   UpdateButtons();
 }
 
@@ -286,25 +284,6 @@ void TQvCustomItemGroup::ArrangeButtons() {
     b->SetHotTrackColor(FItemHotTrackColor);
     b->SetHotTrackColorType(FItemHotTrackColorType);
   }
-}
-
-void TQvCustomItemGroup::AdjustClientRect(TRect& Rect) {
-  // The group box measures its caption on the control's canvas: outside painting
-  // it measures on a memory context of its own, which needs no window and is
-  // freed at once (a context the canvas made would wait for the next input
-  // message to be given back).
-  if (Canvas()->HandleAllocated()) return inherited::AdjustClientRect(Rect);
-  HDC dc = CreateCompatibleDC(nullptr);
-  Canvas()->SetHandle(dc);
-  try {
-    inherited::AdjustClientRect(Rect);
-  } catch (...) {
-    Canvas()->SetHandle(nullptr);
-    DeleteDC(dc);
-    throw;
-  }
-  Canvas()->SetHandle(nullptr);
-  DeleteDC(dc);
 }
 
 void TQvCustomItemGroup::CustomFramingChanged() {
@@ -463,22 +442,16 @@ void TQvCustomRadioGroup::ButtonClick(TObject* Sender) {
     Click();
     return;
   }
-  FInClick = true;
-  try {
-    if (FItemIndex < 0) {
-      FButtons[index]->SetChecked(false);
-    } else {
-      // Focusing the old button checks it only when it had no focus before, so it
-      // is checked here first (which unchecks the refused one).
-      TQvCustomGlyphButton* old = FButtons[FItemIndex];
-      old->SetChecked(true);
-      if (old->CanFocus()) old->SetFocus();
-    }
-  } catch (...) {
-    FInClick = false;
-    throw;
+  TRestore inClick(FInClick, true);
+  if (FItemIndex < 0) {
+    FButtons[index]->SetChecked(false);
+  } else {
+    // Focusing the old button checks it only when it had no focus before, so it
+    // is checked here first (which unchecks the refused one).
+    TQvCustomGlyphButton* old = FButtons[FItemIndex];
+    old->SetChecked(true);
+    if (old->CanFocus()) old->SetFocus();
   }
-  FInClick = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -601,14 +574,8 @@ void TQvGroupButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TQvGroupButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (FInMouseUp || !FGroup->CanModify()) return;
-  FInMouseUp = true;
-  try {
-    inherited::MouseUp(Button, Shift, X, Y);
-  } catch (...) {
-    FInMouseUp = false;
-    throw;
-  }
-  FInMouseUp = false;
+  TRestore inMouseUp(FInMouseUp, true);
+  inherited::MouseUp(Button, Shift, X, Y);
 }
 
 void TQvGroupButton::KeyPress(char& Key) {
@@ -635,14 +602,8 @@ TQvGroupCheck::~TQvGroupCheck() {
 
 void TQvGroupCheck::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (FInMouseUp || !FGroup->CanModify()) return;
-  FInMouseUp = true;
-  try {
-    inherited::MouseUp(Button, Shift, X, Y);
-  } catch (...) {
-    FInMouseUp = false;
-    throw;
-  }
-  FInMouseUp = false;
+  TRestore inMouseUp(FInMouseUp, true);
+  inherited::MouseUp(Button, Shift, X, Y);
 }
 
 void TQvGroupCheck::KeyPress(char& Key) {

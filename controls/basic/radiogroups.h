@@ -99,7 +99,6 @@ protected:
   virtual void UpdateButtons();
   virtual void ItemsChange(TObject* Sender);
   void KeyPress(char& Key) override;
-  void AdjustClientRect(TRect& Rect) override;
 
   std::vector<TQvCustomGlyphButton*> FButtons;
   bool FReading = false;

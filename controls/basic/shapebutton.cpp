@@ -7,6 +7,7 @@
 #include "controls/common/gradients.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/core/streams.h"
 #include "platform/core/typinfo.h"
 
@@ -215,15 +216,12 @@ void TQvShapeButton::BitmapChanged(TObject*) {
   } else {
     TCursor saved = Screen ? Screen->Cursor() : crDefault;
     if (Screen) Screen->SetCursor(crHourGlass);
-    try {
-      Create3DBitmap(FBitmap, bsUp, FBitmapUp);
-      Create3DBitmap(FBitmap, bsDown, FBitmapDown);
-      SetMask(ShapeOf(FBitmapUp, FBitmap->TransparentColor()), FBitmapUp->Width(), FBitmapUp->Height());
-    } catch (...) {
+    TOnExit restoreCursor([saved] {
       if (Screen) Screen->SetCursor(saved);
-      throw;
-    }
-    if (Screen) Screen->SetCursor(saved);
+    });
+    Create3DBitmap(FBitmap, bsUp, FBitmapUp);
+    Create3DBitmap(FBitmap, bsDown, FBitmapDown);
+    SetMask(ShapeOf(FBitmapUp, FBitmap->TransparentColor()), FBitmapUp->Width(), FBitmapUp->Height());
   }
   Invalidate();
 }

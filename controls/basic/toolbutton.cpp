@@ -13,6 +13,7 @@
 #include "platform/controls/forms.h"
 #include "platform/core/filer.h"
 #include "platform/graphics/gdi.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/win32/clock.h"
 
 DTU_DEFINE_ENUM(TQvToolStyle, "tsButton", "tsDropDown")
@@ -181,10 +182,8 @@ void TQvToolButton::CMToolbarButtonSizeChanged() {
   if (!FUseToolbarButtonSize || !t) return;
   int w = t->ButtonWidth();
   if (FShowCaption) {
-    // Measured on a memory canvas: outside painting no window context is held.
-    TBitmap measure(1, 1);
-    measure.Canvas()->Font()->Assign(Font());
-    int tw = measure.Canvas()->TextWidth(Caption());
+    // Measured on a memory context: outside painting no window context is held.
+    int tw = TextExtentOf(Font(), Caption()).cx;
     int need = (FLayout == blGlyphLeft || FLayout == blGlyphRight) ? GetImageSize().X + tw + 12 : tw + 8;
     w = std::max(w, need);
   }
