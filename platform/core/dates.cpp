@@ -81,10 +81,9 @@ bool ScanDate(const std::string& S, size_t& Pos, TDateTime& Value) {
     }
   } else {
     // Two fields: month and day in the pattern's order, the current year.
-    std::string md;
-    for (char c : order)
-      if (c != 'Y') md += c;
-    for (int i = 0; i < 2; ++i) (md[i] == 'M' ? m : d) = n[i];
+    bool monthFirst = order.find('M') < order.find('D');
+    m = n[monthFirst ? 0 : 1];
+    d = n[monthFirst ? 1 : 0];
   }
   if (y < 0) y = CurrentYear();
   else if (yDigits <= 2) y = ExpandTwoDigitYear(y, CurrentYear());
