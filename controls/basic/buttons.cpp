@@ -99,12 +99,6 @@ TQvCustomButton::TQvCustomButton(TComponent* AOwner) : TCustomControl(AOwner) {
 
 bool TQvCustomButton::Themed() const { return FThemeAware && ThemeServices()->ThemesEnabled(); }
 
-#define QV_SETTER(Class, Name, Type, Field) \
-  void Class::Set##Name(Type Value) {       \
-    if (Value == Field) return;             \
-    Field = Value;                          \
-    Invalidate();                           \
-  }
 
 QV_SETTER(TQvCustomButton, AlignmentVertical, TAlignmentVertical, FAlignmentVertical)
 QV_SETTER(TQvCustomButton, HotTrackColor, TColor, FHotTrackColor)

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "controls/common/utils.h"
 #include "controls/common/colors.h"
 #include "controls/common/dialogs.h"
 #include "platform/controls/backend.h"
@@ -98,12 +99,6 @@ TQvLabel::~TQvLabel() {
   }
 }
 
-#define QV_SETTER(Class, Name, Type, Field) \
-  void Class::Set##Name(Type Value) {       \
-    if (Value == Field) return;             \
-    Field = Value;                          \
-    Invalidate();                           \
-  }
 #define QV_SIZE_SETTER(Class, Name, Type, Field) \
   void Class::Set##Name(Type Value) {            \
     if (Value == Field) return;                  \

@@ -88,12 +88,6 @@ TQvCustomGlyphButton::~TQvCustomGlyphButton() {
   delete FBackground;
 }
 
-#define QV_SETTER(Class, Name, Type, Field) \
-  void Class::Set##Name(Type Value) {       \
-    if (Value == Field) return;             \
-    Field = Value;                          \
-    Invalidate();                           \
-  }
 
 QV_SETTER(TQvCustomGlyphButton, Alignment, TLeftRight, FAlignment)
 QV_SETTER(TQvCustomGlyphButton, FrameColor, TColor, FFrameColor)

@@ -244,22 +244,15 @@ void TQvToolButton::SetGroupIndex(int Value) {
   FGroupIndex = Value;
   UpdateExclusive();
 }
-#define QV_SETTER(Name, Type, Field) \
-  void TQvToolButton::Set##Name(Type Value) { \
-    if (Field == Value) return;              \
-    Field = Value;                           \
-    Invalidate();                            \
-  }
-QV_SETTER(ImageIndex, int, FImageIndex)
-QV_SETTER(DownIndex, int, FDownIndex)
-QV_SETTER(DisabledIndex, int, FDisabledIndex)
-QV_SETTER(HotIndex, int, FHotIndex)
-QV_SETTER(Transparent, bool, FTransparent)
-QV_SETTER(GradientColorStyle, TQvGradientColorStyle, FGradientColorStyle)
-QV_SETTER(SelectionColorStart, TColor, FSelectionColorStart)
-QV_SETTER(SelectionColorStop, TColor, FSelectionColorStop)
-QV_SETTER(SelectionFrameColor, TColor, FSelectionFrameColor)
-#undef QV_SETTER
+QV_SETTER(TQvToolButton, ImageIndex, int, FImageIndex)
+QV_SETTER(TQvToolButton, DownIndex, int, FDownIndex)
+QV_SETTER(TQvToolButton, DisabledIndex, int, FDisabledIndex)
+QV_SETTER(TQvToolButton, HotIndex, int, FHotIndex)
+QV_SETTER(TQvToolButton, Transparent, bool, FTransparent)
+QV_SETTER(TQvToolButton, GradientColorStyle, TQvGradientColorStyle, FGradientColorStyle)
+QV_SETTER(TQvToolButton, SelectionColorStart, TColor, FSelectionColorStart)
+QV_SETTER(TQvToolButton, SelectionColorStop, TColor, FSelectionColorStop)
+QV_SETTER(TQvToolButton, SelectionFrameColor, TColor, FSelectionFrameColor)
 
 void TQvToolButton::SetLayout(TButtonLayout Value) {
   if (!ComponentState().Contains(csReading)) FUseToolbarButtonLayout = false;

@@ -149,3 +149,12 @@ bool RunningAtLeast(TQvWindowsVersion Version, DWORD Platform, DWORD Major, DWOR
 // At design time tells the form designer that the control's form changed. This
 // system has no form designer, so outside of one this does nothing.
 void UpdateObjectInspector(TControl* Control);
+
+// The usual setter of a property that only changes the look: nothing when the value
+// is the stored one, else store it and repaint.
+#define QV_SETTER(Class, Name, Type, Field) \
+  void Class::Set##Name(Type Value) {       \
+    if (Value == Field) return;             \
+    Field = Value;                          \
+    Invalidate();                           \
+  }

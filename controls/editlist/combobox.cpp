@@ -575,21 +575,14 @@ void TQvCustomComboBox::UpdateFrame(bool ViaMouse, bool InFocus) {
 
 bool TQvCustomComboBox::UseThemes() { return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled(); }
 
-#define QV_SETTER(Name, Type, Field) \
-  void TQvCustomComboBox::Set##Name(Type V) { \
-    if (V == Field) return; \
-    Field = V; \
-    Invalidate(); \
-  }
-QV_SETTER(FlatButtons, bool, FFlatButtons)
-QV_SETTER(FlatButtonColor, TColor, FFlatButtonColor)
-QV_SETTER(FrameColor, TColor, FFrameColor)
-QV_SETTER(FrameHotColor, TColor, FFrameHotColor)
-QV_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle)
-QV_SETTER(FrameSides, TSides, FFrameSides)
-QV_SETTER(FrameStyle, TFrameStyle, FFrameStyle)
-QV_SETTER(FramingPreference, TFramingPreference, FFramingPreference)
-#undef QV_SETTER
+QV_SETTER(TQvCustomComboBox, FlatButtons, bool, FFlatButtons)
+QV_SETTER(TQvCustomComboBox, FlatButtonColor, TColor, FFlatButtonColor)
+QV_SETTER(TQvCustomComboBox, FrameColor, TColor, FFrameColor)
+QV_SETTER(TQvCustomComboBox, FrameHotColor, TColor, FFrameHotColor)
+QV_SETTER(TQvCustomComboBox, FrameHotStyle, TFrameStyle, FFrameHotStyle)
+QV_SETTER(TQvCustomComboBox, FrameSides, TSides, FFrameSides)
+QV_SETTER(TQvCustomComboBox, FrameStyle, TFrameStyle, FFrameStyle)
+QV_SETTER(TQvCustomComboBox, FramingPreference, TFramingPreference, FFramingPreference)
 
 void TQvCustomComboBox::SetReadOnlyColorOnFocus(bool V) {
   if (V == FReadOnlyColorOnFocus) return;
