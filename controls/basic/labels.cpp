@@ -196,13 +196,7 @@ void TQvLabel::SetFlyByEnabled(bool Value) {
 }
 
 void TQvLabel::SetFrameController(TQvFrameController* Value) {
-  if (Value == FFrameController) return;
-  if (FFrameController) FFrameController->RemoveControl(this);
-  FFrameController = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->AddControl(this);
-  }
+  SwitchFrameController(FFrameController, Value, this);
 }
 
 void TQvLabel::Notification(TComponent* AComponent, TOperation Operation) {

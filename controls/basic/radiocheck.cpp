@@ -107,13 +107,7 @@ void TQvCustomGlyphButton::SetTransparent(bool Value) {
 }
 
 void TQvCustomGlyphButton::SetFrameController(TQvFrameController* Value) {
-  if (Value == FFrameController) return;
-  if (FFrameController) FFrameController->RemoveControl(this);
-  FFrameController = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->AddControl(this);
-  }
+  SwitchFrameController(FFrameController, Value, this);
 }
 
 void TQvCustomGlyphButton::Notification(TComponent* AComponent, TOperation Operation) {

@@ -362,3 +362,13 @@ void TQvFrameController::ReadFrameFocusStyle(TReader* Reader) {
   int64_t v = GetEnumValue(TEnumTraits<TFrameStyleEx>::Info(), Reader->ReadIdent());
   if (v >= 0 && v < FrameStyleCount) SetFrameHotStyle(static_cast<TFrameStyle>(v));
 }
+
+void SwitchFrameController(TQvFrameController*& Field, TQvFrameController* Value, TComponent* Control) {
+  if (Field == Value) return;
+  if (Field) Field->RemoveControl(Control);
+  Field = Value;
+  if (Value) {
+    Value->AddControl(Control);
+    Value->FreeNotification(Control);
+  }
+}

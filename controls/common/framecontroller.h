@@ -129,3 +129,8 @@ private:
   int FUpdateCount = 0;
   TQvRegIniFile* FRegIniFile = nullptr;
 };
+
+// A framed control's FrameController setter: the old controller forgets Control, the
+// new one registers it and tells it when the controller is freed. Nothing happens
+// when Value is already the controller.
+void SwitchFrameController(TQvFrameController*& Field, TQvFrameController* Value, TComponent* Control);

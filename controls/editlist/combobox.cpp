@@ -628,13 +628,7 @@ void TQvCustomComboBox::SetFrameVisible(bool V) {
 }
 
 void TQvCustomComboBox::SetFrameController(TQvFrameController* V) {
-  if (V == FFrameController) return;
-  if (FFrameController) FFrameController->RemoveControl(this);
-  FFrameController = V;
-  if (V) {
-    V->FreeNotification(this);
-    V->AddControl(this);
-  }
+  SwitchFrameController(FFrameController, V, this);
 }
 
 void TQvCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {

@@ -151,13 +151,7 @@ void TQvCustomEdit::SetButtonState(TButtonState Value) {
 }
 
 void TQvCustomEdit::SetFrameController(TQvFrameController* Value) {
-  if (FFrameController == Value) return;
-  if (FFrameController) FFrameController->RemoveControl(this);
-  FFrameController = Value;
-  if (Value) {
-    Value->AddControl(this);
-    Value->FreeNotification(this);
-  }
+  SwitchFrameController(FFrameController, Value, this);
 }
 
 void TQvCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {

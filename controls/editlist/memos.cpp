@@ -144,13 +144,7 @@ void TQvFramed<Base>::SetFramingPreference(TFramingPreference Value) {
 
 template <class Base>
 void TQvFramed<Base>::SetFrameController(TQvFrameController* Value) {
-  if (FFrameController == Value) return;
-  if (FFrameController) FFrameController->RemoveControl(this);
-  FFrameController = Value;
-  if (Value) {
-    Value->AddControl(this);
-    Value->FreeNotification(this);
-  }
+  SwitchFrameController(FFrameController, Value, this);
 }
 
 template <class Base>

@@ -148,13 +148,7 @@ void TQvSpinner::CheckMinSize() {
 }
 
 void TQvSpinner::SetFrameController(TQvFrameController* Value) {
-  if (FFrameController == Value) return;
-  if (FFrameController) FFrameController->RemoveControl(this);
-  FFrameController = Value;
-  if (Value) {
-    Value->AddControl(this);
-    Value->FreeNotification(this);
-  }
+  SwitchFrameController(FFrameController, Value, this);
 }
 
 void TQvSpinner::Notification(TComponent* AComponent, TOperation Operation) {
