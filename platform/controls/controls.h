@@ -15,6 +15,7 @@
 // A windowed control's handle is a window of platform/controls/winuser.h, so
 // SendMessage and PostMessage to Handle() reach its WindowProc.
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +84,13 @@ using enum TDragState;
 DTU_DECLARE_ENUM(TDragKind)
 DTU_DECLARE_ENUM(TDragMode)
 
+// Input-method modes of a windowed control. Forms store them; the input method here
+// is the desktop's own, so they change nothing.
+enum class TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+                      imChinese, imSHanguel, imHanguel };
+using enum TImeMode;
+DTU_DECLARE_ENUM(TImeMode)
+
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
@@ -124,6 +132,7 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // The shift state in key data (Alt from its bit, Shift and Ctrl from the key state)
@@ -390,6 +399,20 @@ private:
   TWinControl* FHostDockSite = nullptr;
 };
 
+template <class C>
+class TClassBuilder;
+
+// Re-publishes, by name, properties every control has but only descendants publish
+// (TControl::Property), with their usual defaults and stored rules:
+//   PublishInherited(b, {"Align", "Anchors", "OnClick"});
+// A class that publishes one of them with another default uses
+// TControl::Property(Name, Default) instead.
+template <class C>
+TClassBuilder<C>& PublishInherited(TClassBuilder<C>& B, std::initializer_list<const char*> Names) {
+  for (const char* n : Names) B.Prop(TControl::Property(n));
+  return B;
+}
+
 // ---------------------------------------------------------------------------
 // TWinControl
 // ---------------------------------------------------------------------------
@@ -492,6 +515,14 @@ public:
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
   TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+
+  // Stored with the form only (see TImeMode).
+  TImeMode ImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  const std::string& ImeName() const { return FImeName; }
+  void SetImeName(const std::string& Value) { FImeName = Value; }
 
 protected:
   // Window creation: CreateParams describes the window, CreateWnd makes it,
@@ -533,7 +564,11 @@ protected:
   bool DoKeyPress(TMessage& M);
   virtual void DoEnter();
   virtual void DoExit();
+  // OnMouseWheel first; when it leaves the wheel unhandled, DoMouseWheelDown or
+  // DoMouseWheelUp by the wheel's direction.
   virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
 
   // The window procedure registered with the handle: runs WindowProc and hands any
   // exception to Application->HandleException.
@@ -579,6 +614,8 @@ private:
   bool FCtl3D = true;
   bool FParentCtl3D = true;
   int FBorderWidth = 0;
+  TImeMode FImeMode = imDontCare;
+  std::string FImeName;
   int FAlignLevel = 0;
   TPoint FLastClientSize{-1, -1};
   bool FMeasuring = false;  // CreateParams for the styles only (no parent handle)

@@ -8,6 +8,8 @@
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TDragKind, "dkDrag", "dkDock")
+DTU_DEFINE_ENUM(TImeMode, "imDisable", "imClose", "imOpen", "imDontCare", "imSAlpha", "imAlpha", "imHira",
+                "imSKata", "imKata", "imChinese", "imSHanguel", "imHanguel")
 DTU_DEFINE_ENUM(TDragMode, "dmManual", "dmAutomatic")
 
 namespace {

@@ -711,6 +711,21 @@ void TWinControl::DoExit() {
 bool TWinControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   bool handled = false;
   if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  if (handled) return true;
+  if (WheelDelta < 0) return DoMouseWheelDown(Shift, MousePos);
+  if (WheelDelta > 0) return DoMouseWheelUp(Shift, MousePos);
+  return false;
+}
+
+bool TWinControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+  return handled;
+}
+
+bool TWinControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
   return handled;
 }
 

@@ -101,6 +101,10 @@ public:
   void SetCharCase(TEditCharCase Value);
   bool HideSelection() const { return FHideSelection; }
   void SetHideSelection(bool Value);
+  // Stored with the form only: text is GBK throughout, so there is no OEM code page
+  // to convert through.
+  bool OEMConvert() const { return FOEMConvert; }
+  void SetOEMConvert(bool Value) { FOEMConvert = Value; }
   // The most bytes the user may type or paste (0: no limit); text set by the
   // program is not cut.
   int MaxLength() const { return FMaxLength; }
@@ -185,6 +189,7 @@ private:
   TBorderStyle FBorderStyle = bsSingle;
   TAlignment FAlignment = taLeftJustify;
   TEditCharCase FCharCase = ecNormal;
+  bool FOEMConvert = false;
   // Character bytes: the previous WM_CHAR was a lead byte (its trail comes next),
   // and whether that lead byte was stopped.
   bool FExpectTrail = false;

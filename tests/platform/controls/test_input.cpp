@@ -214,3 +214,28 @@ TEST_F(InputTest, NonClientAreaGetsNonClientMessagesAndTrackedWindowsHearWhenThe
   Mouse(form, WM_MOUSEMOVE, {200, 150});
   EXPECT_EQ(Of(Log, "F"), (TLog{"CM_MOUSELEAVE", "WM_MOUSELEAVE"}));
 }
+
+TEST_F(InputTest, AWheelTheWheelHandlerLeavesGoesToTheUpOrDownHandlerByItsDirection) {
+  struct Case {
+    int Delta;
+    bool WheelHandles;
+    const char* Expected;
+  } const cases[] = {
+      {-120, false, "wheel down"}, {120, false, "wheel up"}, {-120, true, "wheel"}, {240, true, "wheel"},
+  };
+  for (const Case& c : cases) {
+    TForm* form = MakeForm();
+    auto* p = Child<TProbe>(form, "P", {10, 10, 110, 60});
+    form->Show();
+    std::string seen;
+    p->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& Handled) {
+      seen = "wheel";
+      Handled = c.WheelHandles;
+    };
+    p->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& Handled) { seen += " down", Handled = true; };
+    p->OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool& Handled) { seen += " up", Handled = true; };
+    LRESULT r = SendMessage(p->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, c.Delta), MAKELPARAM(20, 20));
+    EXPECT_EQ(seen, c.Expected) << c.Delta;
+    EXPECT_EQ(r, 1) << "handled either way";
+  }
+}
