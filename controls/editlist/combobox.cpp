@@ -34,7 +34,7 @@ const TClassInfo& TQvCustomComboBox::StaticClass() {
   return info;
 }
 
-TQvCustomComboBox::TQvCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
+TQvCustomComboBox::TQvCustomComboBox(TComponent* AOwner) : inherited(AOwner) {
   FControlStyle >> csSetCaption;
   FTimer = new TTimer(this);
   FTimer->SetEnabled(false);
@@ -42,9 +42,7 @@ TQvCustomComboBox::TQvCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwne
   FTimer->OnTimer = [this](TObject* S) { SearchTimer(S); };
 }
 
-TQvCustomComboBox::~TQvCustomComboBox() {
-  if (FFrameController) FFrameController->RemoveControl(this);
-}
+TQvCustomComboBox::~TQvCustomComboBox() = default;
 
 // ---------------------------------------------------------------------------
 // Items and search
@@ -332,10 +330,7 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
     case CM_COLORCHANGED:
     case CM_PARENTCOLORCHANGED:
       inherited::WndProc(M);
-      if (!FUpdatingColors && (M.Msg == CM_COLORCHANGED || ParentColor())) {
-        if (FFocusColor == FNormalColor) FFocusColor = Color();
-        FNormalColor = Color();
-      }
+      FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
       return;
     case CM_TEXTCHANGED:
       inherited::WndProc(M);
@@ -553,15 +548,6 @@ void TQvCustomComboBox::ComboWndProc(TMessage& M, HWND ComboWnd) {
 // Colours, frame, setters
 // ---------------------------------------------------------------------------
 
-void TQvCustomComboBox::UpdateColors() {
-  if (ComponentState().Contains(csLoading)) return;
-  FUpdatingColors = true;
-  if (!Enabled()) SetColor(FDisabledColor);
-  else if (FFocused) SetColor(FReadOnly && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor);
-  else SetColor(FReadOnly ? FReadOnlyColor : FNormalColor);
-  FUpdatingColors = false;
-}
-
 void TQvCustomComboBox::UpdateFrame(bool ViaMouse, bool InFocus) {
   if (ViaMouse) FMouseOver = InFocus;
   else FFocused = InFocus;
@@ -573,50 +559,8 @@ void TQvCustomComboBox::UpdateFrame(bool ViaMouse, bool InFocus) {
   UpdateColors();
 }
 
-bool TQvCustomComboBox::UseThemes() { return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled(); }
-
 QV_SETTER(TQvCustomComboBox, FlatButtons, bool, FFlatButtons)
 QV_SETTER(TQvCustomComboBox, FlatButtonColor, TColor, FFlatButtonColor)
-QV_SETTER(TQvCustomComboBox, FrameColor, TColor, FFrameColor)
-QV_SETTER(TQvCustomComboBox, FrameHotColor, TColor, FFrameHotColor)
-QV_SETTER(TQvCustomComboBox, FrameHotStyle, TFrameStyle, FFrameHotStyle)
-QV_SETTER(TQvCustomComboBox, FrameSides, TSides, FFrameSides)
-QV_SETTER(TQvCustomComboBox, FrameStyle, TFrameStyle, FFrameStyle)
-QV_SETTER(TQvCustomComboBox, FramingPreference, TFramingPreference, FFramingPreference)
-
-void TQvCustomComboBox::SetReadOnlyColorOnFocus(bool V) {
-  if (V == FReadOnlyColorOnFocus) return;
-  FReadOnlyColorOnFocus = V;
-  UpdateColors();
-}
-
-void TQvCustomComboBox::SetDisabledColor(TColor V) {
-  if (V == FDisabledColor) return;
-  FDisabledColor = V;
-  if (!Enabled()) UpdateColors();
-}
-
-void TQvCustomComboBox::SetFocusColor(TColor V) {
-  if (V == FFocusColor) return;
-  FFocusColor = V;
-  if (FFocused) UpdateColors();
-}
-
-void TQvCustomComboBox::SetReadOnlyColor(TColor V) {
-  if (V == FReadOnlyColor) return;
-  FReadOnlyColor = V;
-  if (FReadOnly) UpdateColors();
-}
-
-void TQvCustomComboBox::SetFrameHotTrack(bool V) {
-  if (V == FFrameHotTrack) return;
-  FFrameHotTrack = V;
-  if (V) {
-    SetFrameVisible(true);
-    if (!ComponentState().Contains(csLoading)) SetFrameSides(AllSides);
-  }
-  Invalidate();
-}
 
 void TQvCustomComboBox::SetFrameVisible(bool V) {
   if (V == FFrameVisible) return;
@@ -625,15 +569,6 @@ void TQvCustomComboBox::SetFrameVisible(bool V) {
   SetCtl3D(!V);
   Invalidate();
   if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-}
-
-void TQvCustomComboBox::SetFrameController(TQvFrameController* V) {
-  SwitchFrameController(FFrameController, V, this);
-}
-
-void TQvCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
-  inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFrameController) FFrameController = nullptr;
 }
 
 void TQvCustomComboBox::SetDropDownWidth(int V) {
@@ -814,19 +749,6 @@ void TQvCustomComboBox::CNDrawItemFramed(TMessage& M) {
   }
   c->SetHandle(nullptr);
   M.Result = 1;
-}
-
-// ---------------------------------------------------------------------------
-// Streams
-// ---------------------------------------------------------------------------
-
-bool TQvCustomComboBox::FramingStored(TQvFrameControllerProperty P) const {
-  return !(FFrameController && FFrameControllerNotifications.Contains(P));
-}
-
-void TQvCustomComboBox::DefineProperties(TFiler* Filer) {
-  inherited::DefineProperties(Filer);
-  DefineOldFramingProperties(Filer, this);
 }
 
 // ---------------------------------------------------------------------------

@@ -13,14 +13,14 @@
 
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
-#include "controls/editlist/framingfields.h"
+#include "controls/editlist/framing.h"
 #include "platform/controls/extctrls.h"
 #include "platform/controls/forms.h"
 #include "platform/core/typinfo.h"
 #include "platform/stdctrls/listbox.h"
 
-class TQvCustomListBox : public TCustomListBox, protected TQvFramingFields {
-  DTU_CLASS(TQvCustomListBox, TCustomListBox)
+class TQvCustomListBox : public TQvFraming<TCustomListBox> {
+  DTU_CLASS(TQvCustomListBox, TQvFraming<TCustomListBox>)
 public:
   explicit TQvCustomListBox(TComponent* AOwner);
   ~TQvCustomListBox() override;
@@ -61,32 +61,6 @@ public:
   virtual int ItemGroupIndex(int Index);
   virtual int GroupIndexOfItem(int Index);
 
-  // Framing and colours.
-  TColor DisabledColor() const { return FDisabledColor; }
-  virtual void SetDisabledColor(TColor Value);
-  TColor FocusColor() const { return FFocusColor; }
-  virtual void SetFocusColor(TColor Value);
-  TColor FrameColor() const { return FFrameColor; }
-  virtual void SetFrameColor(TColor Value);
-  TQvFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TQvFrameController* Value);
-  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TQvFrameControllerNotifications Value) { FFrameControllerNotifications = Value; }
-  TColor FrameHotColor() const { return FFrameHotColor; }
-  virtual void SetFrameHotColor(TColor Value);
-  bool FrameHotTrack() const { return FFrameHotTrack; }
-  virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return FFrameSides; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return FFrameVisible; }
-  virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return FFramingPreference; }
-  virtual void SetFramingPreference(TFramingPreference Value);
-
   bool IncrementalSearch() const { return FIncrementalSearch; }
   void SetIncrementalSearch(bool Value) { FIncrementalSearch = Value; }
   bool BeepOnInvalidKey() const { return FBeepOnInvalidKey; }
@@ -112,10 +86,6 @@ public:
   bool ShowGroups() const { return FShowGroups; }
   virtual void SetShowGroups(bool Value);
 
-  // Whether a framing property is supplied by the attached frame controller (and
-  // so not written to a form stream).
-  bool Governed(TQvFrameControllerProperty Property) const;
-
   // The hint window of the item under the pointer (nullptr until first needed).
   THintWindow* ItemHintWindow() const { return FHintWindow; }
   bool GroupFontStored() const { return FGroupFontStored; }
@@ -126,12 +96,9 @@ public:
   TNotifyEvent OnDeleteItems;
 
   void Loaded() override;
-  void DefineProperties(TFiler* Filer) override;
 
 protected:
-  virtual void UpdateColors();
-  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
-  virtual void RepaintFrame();
+  void RepaintFrame() override;
   virtual int OwnerDrawItemIndent();
   virtual void UpdateItemHeight();
   virtual void GroupFontChanged() {}
@@ -139,7 +106,6 @@ protected:
   virtual void DrawListItem(int Index, TRect Rect, TOwnerDrawState State);
   virtual void DrawGroup(int Index, TRect Rect, TOwnerDrawState State);
   virtual TStrings* GetItems() { return TCustomListBox::Items(); }
-  virtual bool UseThemes();
   virtual void AdjustHorzExtent();
   virtual void DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState State);
   virtual void Match();
@@ -149,9 +115,8 @@ protected:
   // The items are inside BeginUpdate.
   bool ItemsUpdating();
   bool Loading() const { return ComponentState().Contains(csLoading); }
-  bool IsFocused();
+  bool IsFocused() const { return FFocused; }
 
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void CreateParams(TCreateParams& Params) override;
@@ -161,7 +126,6 @@ protected:
 
 
   TControlCanvas* FFrameCanvas;
-  bool FMouseOver = false;
 
 private:
   void WMChar(TMessage& M);
@@ -176,7 +140,6 @@ private:
   std::string FSearchText;
   TTimer* FSearchTimer;
   bool FKeyInProgress = false;
-  TColor FNormalColor = clWindow;
   bool FIncrementalSearch = true;
   bool FBeepOnInvalidKey = true;
   uint16_t FHorzExtent = 0;
@@ -191,8 +154,6 @@ private:
   bool FGroupFontStored = false;
   std::string FGroupPrefix = "//";
   bool FShowGroups = false;
-  bool FColorUpdating = false;
-  bool FHasFocus = false;  // between CM_ENTER and CM_EXIT
 };
 
 class TQvListBox : public TQvCustomListBox {
@@ -202,48 +163,20 @@ public:
 };
 
 // The published properties of TQvListBox, shared by the published framed list
-// boxes (the tabbed list box leaves TabWidth out).
+// boxes (the tabbed list box leaves TabWidth out). The framing set comes first
+// (framing.h); the list box has no read-only colours.
 template <class L>
 void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true,
                           bool WithShowGroups = true) {
-  TPropInfo color = TControl::Property("Color");
-  auto colorStored = color.Stored;
-  color.Stored = [colorStored](TObject* O) {
-    auto* l = static_cast<L*>(O);
-    return (!colorStored || colorStored(O)) && l->Enabled() && !l->Governed(fcpColor);
-  };
-  auto framing = [](TQvFrameControllerProperty P) { return [P](L* l) { return !l->Governed(P); }; };
+  PublishFraming(B, {.ReadOnlyColors = false});
   B.Prop(TControl::Property("Align"))
       .Prop(TControl::Property("Anchors"))
       .Bool("BeepOnInvalidKey", &L::BeepOnInvalidKey, &L::SetBeepOnInvalidKey, true)
       .template Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
-      .Prop(color)
       .Prop(TControl::Property("Ctl3D"))
-      .Int("DisabledColor", &L::DisabledColor, [](L* l, int64_t v) { l->SetDisabledColor(static_cast<TColor>(v)); },
-           clBtnFace, framing(fcpDisabledColor), &ColorIdents())
       .Prop(TControl::Property("Enabled"))
       .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
-      .Int("FocusColor", &L::FocusColor, [](L* l, int64_t v) { l->SetFocusColor(static_cast<TColor>(v)); },
-           std::nullopt,
-           [](L* l) { return ColorToRGB(l->FocusColor()) != ColorToRGB(l->Color()) && !l->Governed(fcpFocusColor); },
-           &ColorIdents())
       .Prop(TControl::Property("Font"))
-      .Int("FrameColor", &L::FrameColor, [](L* l, int64_t v) { l->SetFrameColor(static_cast<TColor>(v)); },
-           clBtnShadow, framing(fcpFrameColor), &ColorIdents())
-      .template Set<TQvFrameControllerProperty>(
-          "FrameControllerNotifications", &L::FrameControllerNotifications, &L::SetFrameControllerNotifications,
-          TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
-      .template Object<TQvFrameController>("FrameController", &L::FrameController, &L::SetFrameController)
-      .Int("FrameHotColor", &L::FrameHotColor, [](L* l, int64_t v) { l->SetFrameHotColor(static_cast<TColor>(v)); },
-           clBtnShadow, framing(fcpFrameHotColor), &ColorIdents())
-      .Bool("FrameHotTrack", &L::FrameHotTrack, &L::SetFrameHotTrack, false, framing(fcpFrameHotTrack))
-      .template Enum<TFrameStyleEx>("FrameHotStyle", &L::FrameHotStyle, &L::SetFrameHotStyle, fsFlatBold,
-                                    framing(fcpFrameHotStyle))
-      .template Set<TSide>("FrameSides", &L::FrameSides, &L::SetFrameSides, AllSides, framing(fcpFrameSides))
-      .template Enum<TFrameStyleEx>("FrameStyle", &L::FrameStyle, &L::SetFrameStyle, fsFlat, framing(fcpFrameStyle))
-      .Bool("FrameVisible", &L::FrameVisible, &L::SetFrameVisible, false, framing(fcpFrameVisible))
-      .template Enum<TFramingPreference>("FramingPreference", &L::FramingPreference, &L::SetFramingPreference,
-                                         fpXPThemes, framing(fcpFramingPreference))
       .Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
            clInactiveCaptionText, {}, &ColorIdents())
       .template Object<TFont>("GroupFont", &L::GroupFont, &L::SetGroupFont, [](L* l) { return l->GroupFontStored(); })
