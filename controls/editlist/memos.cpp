@@ -291,7 +291,10 @@ const TClassInfo& TQvHotKeyEdit::StaticClass() {
     TClassBuilder<E> b("TQvHotKeyEdit", &inherited::StaticClass());
     PublishFraming(b.Component(), {.ReadOnlyColors = false})
         .Event<TNotifyEvent>("OnMouseEnter", &E::OnMouseEnter)
-        .Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave);
+        .Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave)
+        // A new hot-key edit has its own colour and takes the focus by Tab.
+        .Prop(TControl::Property("ParentColor", 0))
+        .Prop(TControl::Property("TabStop", 1));
     return b.Build();
   }();
   return info;
