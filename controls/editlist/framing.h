@@ -121,11 +121,15 @@ public:
 protected:
   // The one hook: gets the control's frame repainted.
   virtual void RepaintFrame() = 0;
-  // Color := the state colour (not while loading).
+  // Color := the state colour (not while loading). An unchanged colour is not
+  // set again: setting Color clears ParentColor, and a control that shows its
+  // parent's colour keeps doing so.
   virtual void UpdateColors() {
     if (this->ComponentState().Contains(csLoading)) return;
+    TColor c = StateColor();
+    if (c == this->Color()) return;
     TRestore updating(FUpdatingColor, true);
-    this->SetColor(StateColor());
+    this->SetColor(c);
   }
   // The focused (InFocus, ViaMouse false) or hovered (ViaMouse true) state
   // changed: the hot frame follows, then the colours.

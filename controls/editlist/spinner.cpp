@@ -446,7 +446,8 @@ const TClassInfo& TQvSpinner::StaticClass() {
         .Event<TQvSpinnerEvent>("OnChanging", &C::OnChanging)
         .Event<TQvSpinnerIncDecEvent>("OnDecrement", &C::OnDecrement)
         .Event<TQvSpinnerIncDecEvent>("OnIncrement", &C::OnIncrement)
-        .Prop(TControl::Property("Color", clWindow));
+        .Prop(TControl::Property("Color", clWindow))
+        .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 21);
     // A new spinner has its own colour and takes the focus by Tab.
     PublishInherited(b, {"Align", "Anchors", "Constraints", "DragCursor", "DragMode", "Enabled", "Font"})
         .Prop(TControl::Property("ParentColor", 0));
