@@ -24,6 +24,7 @@ namespace qtbackend {
 namespace {
 
 std::vector<QWidget*> g_Busy;                 // widgets inside an entry from Qt
+bool g_Disabling = false;                     // a top-level window is being disabled
 std::vector<QPointer<QWidget>> g_Zombies;     // widgets of gone peers, freed once not in use
 
 bool InUse(QWidget* W) {
@@ -359,7 +360,28 @@ void TQtPeer::SetVisible(bool Visible) {
 void TQtPeer::SetEnabled(bool Enabled) {
   // Disabled child windows are the input layer's business (their parents get the
   // clicks); a disabled top-level window takes no input at all.
-  if (Frame) Frame->setEnabled(Enabled);
+  if (!Frame) return;
+  if (!Enabled) {
+    // Qt moves the focus of a window it disables from the window itself to its next
+    // child (a native editor, the port combo's edit), which would take the layer's
+    // focus along while a modal box is up: here the focus only leaves the window.
+    g_Disabling = true;
+    if (Frame->focusWidget() == Frame) Frame->clearFocus();
+    Frame->setEnabled(false);
+    g_Disabling = false;
+    return;
+  }
+  Frame->setEnabled(true);
+  // Qt, activating a window without a focus widget, focuses its first native editor.
+  // The window's focus widget becomes the one of the layer's focus again (the frame
+  // itself for a painted control or when the focus is elsewhere), which Qt restores
+  // when the window is activated once the modal box or form is gone.
+  HWND focus = GetFocus();
+  auto* peer = focus && GetAncestorRoot(focus) == Wnd ? dynamic_cast<TQtPeer*>(WindowPeer(focus)) : nullptr;
+  if (auto* native = dynamic_cast<TQtNativePeer*>(peer); native && native->Widget() && native->Widget()->isEnabled())
+    native->Widget()->setFocus(Qt::OtherFocusReason);
+  else
+    Frame->setFocus(Qt::OtherFocusReason);
 }
 
 void TQtPeer::SetCaption(const std::string& Text) {
@@ -507,6 +529,7 @@ public:
         return true;
       }
       case QEvent::FocusIn: {
+        if (g_Disabling) return false;
         HWND wnd = Peer->Wnd;
         QtGuard(w, [&] { InputNativeFocus(wnd); });
         return false;
