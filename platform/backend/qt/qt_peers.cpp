@@ -261,6 +261,10 @@ Qt::WindowFlags FlagsOf(const TPeerParams& P) {
     if (P.Style & WS_SYSMENU) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (P.Style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
     if (P.Style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
+  } else if (QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+    // Qt raises tool and tooltip windows whenever it shows them, which the offscreen
+    // platform cannot do (and says so); nothing is stacked there anyway.
+    f = Qt::Window | Qt::FramelessWindowHint;
   } else if ((P.ExStyle & WS_EX_TOOLWINDOW) && (P.ExStyle & WS_EX_TOPMOST)) {
     f = Qt::ToolTip | Qt::FramelessWindowHint;
   } else {
