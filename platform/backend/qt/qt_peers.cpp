@@ -24,7 +24,6 @@ namespace qtbackend {
 namespace {
 
 std::vector<QWidget*> g_Busy;                 // widgets inside an entry from Qt
-bool g_Disabling = false;                     // a top-level window is being disabled
 std::vector<QPointer<QWidget>> g_Zombies;     // widgets of gone peers, freed once not in use
 
 bool InUse(QWidget* W) {
@@ -261,10 +260,6 @@ Qt::WindowFlags FlagsOf(const TPeerParams& P) {
     if (P.Style & WS_SYSMENU) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (P.Style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
     if (P.Style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
-  } else if (QGuiApplication::platformName() == QStringLiteral("offscreen")) {
-    // Qt raises tool and tooltip windows whenever it shows them, which the offscreen
-    // platform cannot do (and says so); nothing is stacked there anyway.
-    f = Qt::Window | Qt::FramelessWindowHint;
   } else if ((P.ExStyle & WS_EX_TOOLWINDOW) && (P.ExStyle & WS_EX_TOPMOST)) {
     f = Qt::ToolTip | Qt::FramelessWindowHint;
   } else {
@@ -367,12 +362,9 @@ void TQtPeer::SetEnabled(bool Enabled) {
   if (!Frame) return;
   if (!Enabled) {
     // Qt moves the focus of a window it disables from the window itself to its next
-    // child (a native editor, the port combo's edit), which would take the layer's
-    // focus along while a modal box is up: here the focus only leaves the window.
-    g_Disabling = true;
+    // child (a native editor, the port combo's edit): here it only leaves.
     if (Frame->focusWidget() == Frame) Frame->clearFocus();
     Frame->setEnabled(false);
-    g_Disabling = false;
     return;
   }
   Frame->setEnabled(true);
@@ -533,7 +525,19 @@ public:
         return true;
       }
       case QEvent::FocusIn: {
-        if (g_Disabling) return false;
+        // Keys never reach Qt's own tab navigation, so a focus coming by tab is Qt
+        // moving it by itself (away from a widget being hidden or disabled): the
+        // layer keeps its focus, and Qt's goes back to it once the event is done.
+        Qt::FocusReason reason = static_cast<QFocusEvent*>(E)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+          QTimer::singleShot(0, w, [] {
+            QtGuard(nullptr, [] {
+              if (HWND focus = GetFocus())
+                if (TWindowPeer* p = WindowPeer(focus)) p->SetFocus();
+            });
+          });
+          return false;
+        }
         HWND wnd = Peer->Wnd;
         QtGuard(w, [&] { InputNativeFocus(wnd); });
         return false;
