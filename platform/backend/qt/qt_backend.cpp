@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <map>
 
 #include "platform/backend/qt/qt_internal.h"
@@ -402,6 +403,19 @@ void InstallQtBackend() {
   // One colour scheme: what Qt draws itself (message boxes, file dialogs, the menu
   // bar, a native edit's selection) takes the layer's system colours.
   QApplication::setPalette(SystemPalette());
+  static bool filtering = false;
+  if (!filtering && QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+    // Qt raises the frameless tool and tooltip windows it shows, which the offscreen
+    // platform cannot do and reports each time; nothing is stacked there, so that
+    // report is dropped (everything else goes on to the handler before).
+    filtering = true;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+      if (Text == QStringLiteral("This plugin does not support raise()")) return;
+      if (previous) previous(Type, Context, Text);
+      else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(Type, Context, Text)));
+    });
+  }
   static TQtBackend* backend = new TQtBackend;
   SetBackend(backend);
   RegisterEditPeers();
