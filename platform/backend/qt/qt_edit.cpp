@@ -695,6 +695,17 @@ bool TQtEditPeer::DefaultProc(TMessage& M) {
     ProbeReachedDefault = true;  // the control leaves its client to the widget
     return true;
   }
+  if (M.Msg == WM_ERASEBKGND && M.WParam) {
+    // The edit's background, where a control that paints its client itself leaves
+    // room (the widget covers it otherwise).
+    TRect r;
+    GetClientRect(Wnd, &r);
+    HBRUSH brush = CreateSolidBrush(Back.isValid() ? RGB(Back.red(), Back.green(), Back.blue()) : ColorToRGB(clWindow));
+    FillRect(reinterpret_cast<HDC>(M.WParam), &r, brush);
+    DeleteObject(brush);
+    M.Result = 1;
+    return true;
+  }
   bool done;
   {
     ++FDepth;
