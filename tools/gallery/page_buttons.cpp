@@ -31,8 +31,8 @@ namespace {
 
 // Shows a push button as the pointer or the keyboard would leave it: Look 1 the
 // pointer over it, 2 pressed, 3 focused. The look lasts until the user meets the
-// button (the pointer comes or goes, a click, the focus moves); from then on it is a
-// button like any other.
+// button (the pointer comes, a click, the focus moves among these buttons); from
+// then on it is a button like any other.
 class TGalleryButton : public TQvButton {
   DTU_CLASS(TGalleryButton, TQvButton)
 public:
@@ -41,8 +41,12 @@ public:
   bool Focused() override { return Look == 3 || TQvButton::Focused(); }
   void Dispatch(TMessage& M) override {
     if (Look != 0) {
-      const bool pointer = M.Msg == CM_MOUSEENTER || M.Msg == CM_MOUSELEAVE || M.Msg == WM_LBUTTONDOWN;
-      if ((pointer && Look != 3) || M.Msg == CM_FOCUSCHANGED || M.Msg == WM_SETFOCUS) {
+      // The pointer comes or clicks; for the focused look, the focus comes here or to
+      // another of these buttons.
+      const bool pointer = M.Msg == CM_MOUSEENTER || M.Msg == WM_LBUTTONDOWN;
+      const bool focus = M.Msg == WM_SETFOCUS ||
+                         (M.Msg == CM_FOCUSCHANGED && dynamic_cast<TGalleryButton*>(reinterpret_cast<TControl*>(M.LParam)));
+      if ((pointer && Look != 3) || (focus && Look == 3)) {
         Look = 0;
         FMouseOver = FPressed = false;
         Invalidate();
@@ -70,14 +74,14 @@ const TClassInfo& TGalleryButton::StaticClass() {
   return info;
 }
 
-// A shape button shown pressed, until the pointer comes, goes or clicks.
+// A shape button shown pressed, until the pointer comes or clicks.
 class TGalleryShapeButton : public TQvShapeButton {
   DTU_CLASS(TGalleryShapeButton, TQvShapeButton)
 public:
   using TQvShapeButton::TQvShapeButton;
   bool ShowDown = false;
   void Dispatch(TMessage& M) override {
-    if (ShowDown && (M.Msg == CM_MOUSEENTER || M.Msg == CM_MOUSELEAVE || M.Msg == WM_LBUTTONDOWN)) {
+    if (ShowDown && (M.Msg == CM_MOUSEENTER || M.Msg == WM_LBUTTONDOWN)) {
       ShowDown = false;
       FState = bsUp;
       Invalidate();
