@@ -133,11 +133,15 @@ int main(int argc, char** argv) {
   auto* combo = dynamic_cast<TCustomComboBox*>(FindGalleryControl(page("combos"), "Plain"));
   if (combo) Click(combo, {combo->Width() - 8, combo->Height() / 2});
   const bool dropped = combo && combo->DroppedDown();
+  if (combo)
+    qtbackend::GrabWindowImage(window->Handle(), true).save(QString::fromStdString((out / "combos-live.png").string()));
   std::printf("combo drops down: %s\n", dropped ? "ok" : "FAILED");
   if (combo) combo->SetDroppedDown(false);
   auto* button = dynamic_cast<TWinControl*>(FindGalleryControl(page("buttons"), "Btn10"));
   if (button) Click(button, {button->Width() / 2, button->Height() / 2});
   const bool focused = button && button->Focused();
+  if (button)
+    qtbackend::GrabWindowImage(window->Handle(), true).save(QString::fromStdString((out / "buttons-live.png").string()));
   std::printf("button takes the focus: %s\n", focused ? "ok" : "FAILED");
   failures += !dropped + !focused;
   DoneApplication();
