@@ -365,9 +365,18 @@ void TQtPeer::SetEnabled(bool Enabled) {
     // child (a native editor, the port combo's edit): here it only leaves.
     if (Frame->focusWidget() == Frame) Frame->clearFocus();
     Frame->setEnabled(false);
+    // The menu bar keeps its look while a modal window disables its window, as the
+    // window's own controls do.
+    if (MenuBar) {
+      QPalette pal = MenuBar->palette();
+      for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        pal.setColor(QPalette::Disabled, role, pal.color(QPalette::Active, role));
+      MenuBar->setPalette(pal);
+    }
     return;
   }
   Frame->setEnabled(true);
+  if (MenuBar) MenuBar->setPalette(QPalette());
   // Qt, activating a window without a focus widget, focuses its first native editor.
   // The window's focus widget becomes the one of the layer's focus again (the frame
   // itself for a painted control or when the focus is elsewhere), which Qt restores

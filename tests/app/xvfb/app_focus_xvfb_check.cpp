@@ -1,8 +1,9 @@
 // The main window on a real display (Xvfb) around its modal windows, driven through
 // Qt's own events: after the new-variable dialog is cancelled, and after a message
 // box, the focus is back on the button that had it and typed keys do not reach the
-// port combo; while a message box is up the native edits keep their text colour;
-// Qt's palette (message box, native edit selection) is the layer's system colours.
+// port combo; while a message box is up the native edits and the menu bar keep
+// their text colour; Qt's palette (message box, native edit selection) is the
+// layer's system colours.
 // Photographs the window with a message box up.
 //   app_focus_xvfb_check <folder>     exit 0 when all hold; box.png in folder
 #include <QAbstractButton>
@@ -10,6 +11,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
@@ -196,10 +198,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int before = Ink(station);
+  auto* mainPeer = dynamic_cast<qtbackend::TQtPeer*>(WindowPeer(FormMain->Handle()));
+  QWidget* menu = mainPeer ? mainPeer->MenuBar.data() : nullptr;
+  const int menuBefore = menu ? Ink(menu) : -1;
   AnswerBoxes(user, [&](QMessageBox*) {
     const int during = Ink(station);
     Check("edit text colour under the box", during == before,
           "darkest " + std::to_string(during) + ", before " + std::to_string(before));
+    const int menuDuring = menu ? Ink(menu) : -2;
+    Check("menu bar text colour under the box", menuDuring == menuBefore,
+          "darkest " + std::to_string(menuDuring) + ", before " + std::to_string(menuBefore));
     SaveWindowImage(FormMain, (out / "box.png").string(), true);
   });
   QTimer::singleShot(0, [] { ShowMessage("box"); });
