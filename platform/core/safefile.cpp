@@ -99,7 +99,11 @@ int TSafeFile::RemoveStaleTemporaries(const std::string& Folder) {
   while (dirent* e = ::readdir(dir)) {
     if (!IsTempName(e->d_name)) continue;
     const std::string path = InFolder(Folder, e->d_name);
-    int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // Any access mode takes the lock (a temporary keeps its target's mode, which
+    // may allow writing only).
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDONLY | flags);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | flags);
     if (fd < 0) continue;
     struct stat held {}, named {};
     // A live writer holds the lock; the lock is free once its writer is gone.
