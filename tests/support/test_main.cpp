@@ -2,10 +2,25 @@
 // folders of its own, removed again at the end, so nothing a test (or Qt on its
 // behalf) writes under the user's home reaches the real one.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+namespace {
+std::string GHome;
+pid_t GOwner = 0;
+
+// At any normal end (a test may call exit), by the process that made the folder
+// only: a forked child that ends must not take its parent's home away.
+void RemoveHome() {
+  if (getpid() != GOwner || GHome.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(GHome, ec);
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   const char* tmp = std::getenv("TMPDIR");
@@ -14,14 +29,13 @@ int main(int argc, char** argv) {
     std::perror("cannot make a temporary home");
     return 1;
   }
-  const std::string home = pattern;
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-  setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
-  setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
+  GHome = pattern;
+  GOwner = getpid();
+  std::atexit(RemoveHome);
+  setenv("HOME", GHome.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (GHome + "/.config").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (GHome + "/.cache").c_str(), 1);
+  setenv("XDG_DATA_HOME", (GHome + "/.local/share").c_str(), 1);
   testing::InitGoogleTest(&argc, argv);
-  int status = RUN_ALL_TESTS();
-  std::error_code ec;
-  std::filesystem::remove_all(home, ec);
-  return status;
+  return RUN_ALL_TESTS();
 }
