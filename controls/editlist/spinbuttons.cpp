@@ -144,10 +144,12 @@ const TClassInfo& TQvSpinButtons::StaticClass() {
         .Object<TBitmap>("GlyphUpRight", &S::UpRightGlyph, &S::SetUpRightGlyph,
                          [](S* s) { return s->CustomUpRightGlyph(); })
         .Int("InitialDelay", &S::InitialDelay, [](S* s, int64_t v) { s->SetInitialDelay(static_cast<uint16_t>(v)); }, 400)
+        // With a custom glyph, and also when set to another count than new buttons
+        // have (an arrow glyph has no count of its own to come back to).
         .Int("NumGlyphsDownLeft", &S::DownLeftNumGlyphs, [](S* s, int64_t v) { s->SetDownLeftNumGlyphs(static_cast<int>(v)); },
-             2, [](S* s) { return s->CustomDownLeftGlyph(); })
+             2, [](S* s) { return s->CustomDownLeftGlyph() || s->DownLeftNumGlyphs() != 2; })
         .Int("NumGlyphsUpRight", &S::UpRightNumGlyphs, [](S* s, int64_t v) { s->SetUpRightNumGlyphs(static_cast<int>(v)); },
-             2, [](S* s) { return s->CustomUpRightGlyph(); })
+             2, [](S* s) { return s->CustomUpRightGlyph() || s->UpRightNumGlyphs() != 2; })
         .Enum<TOrientation>("Orientation", &S::Orientation, &S::SetOrientation, orVertical)
         .Event("OnDownLeftClick", &S::OnDownLeftClick)
         .Event("OnUpRightClick", &S::OnUpRightClick);

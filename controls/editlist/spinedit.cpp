@@ -31,12 +31,13 @@ const TClassInfo& TQvSpinEdit::StaticClass() {
         .Float("BlankValue", &S::BlankValue, &S::SetBlankValue, [](S* s) { return s->BlankValue() != 0; })
         .Object<TBitmap>("ButtonDownGlyph", &S::ButtonDownGlyph, &S::SetButtonDownGlyph,
                          [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
+        // The counts as the spin buttons store theirs: with a custom glyph or another count.
         .Int("ButtonDownNumGlyphs", &S::ButtonDownNumGlyphs, [](S* s, int64_t v) { s->SetButtonDownNumGlyphs(static_cast<int>(v)); },
-             2, [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
+             2, [](S* s) { return s->Buttons()->CustomDownLeftGlyph() || s->ButtonDownNumGlyphs() != 2; })
         .Object<TBitmap>("ButtonUpGlyph", &S::ButtonUpGlyph, &S::SetButtonUpGlyph,
                          [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
         .Int("ButtonUpNumGlyphs", &S::ButtonUpNumGlyphs, [](S* s, int64_t v) { s->SetButtonUpNumGlyphs(static_cast<int>(v)); },
-             2, [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
+             2, [](S* s) { return s->Buttons()->CustomUpRightGlyph() || s->ButtonUpNumGlyphs() != 2; })
         .Int("ButtonWidth", &S::ButtonWidth, [](S* s, int64_t v) { s->SetButtonWidth(static_cast<int>(v)); }, 17)
         .Bool("CheckRange", &S::CheckRange, &S::SetCheckRange, false)
         .Int("Decimals", &S::Decimals, [](S* s, int64_t v) { s->SetDecimals(static_cast<int>(v)); }, 0)
