@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "controls/editlist/listnames.h"
 #include "platform/controls/forms.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/gdi.h"
@@ -244,6 +245,7 @@ const TClassInfo& TQvImageComboBox::StaticClass() {
     TClassBuilder<C> b("TQvImageComboBox", &TQvCustomImageComboBox::StaticClass());
     b.Component();
     AddFramedComboProps(b);
+    PublishComboBoxNames(b);
     b.Bool("AutoSizeHeight", &C::AutoSizeHeight, &C::SetAutoSizeHeight, true)
         .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Object<TCustomImageList>("Images", &C::Images, &C::SetImages)

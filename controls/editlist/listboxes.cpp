@@ -8,6 +8,7 @@
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/listnames.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
@@ -769,6 +770,7 @@ const TClassInfo& TQvListBox::StaticClass() {
     TClassBuilder<TQvListBox> b("TQvListBox", &inherited::StaticClass());
     b.Component();
     PublishFramedListBox(b, true);
+    PublishListBoxNames(b);
     return b.Build();
   }();
   return info;
