@@ -665,7 +665,9 @@ const TClassInfo& TQvCheckList::StaticClass() {
     b.Component();
     PublishTabbedListBox(b, false);
     PublishListBoxNames(b);
-    b.Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
+    // It draws its own items: owner-drawn from the start.
+    b.Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbOwnerDrawFixed)
+        .Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
         .Object<TBitmap>("CustomGlyphs", &L::CustomGlyphs, &L::SetCustomGlyphs,
                          [](L* l) { return !l->CustomGlyphs()->Empty(); })
         .Int("HighlightColor", &L::HighlightColor, [](L* l, int64_t v) { l->SetHighlightColor(static_cast<TColor>(v)); },

@@ -562,9 +562,13 @@ void TQvCustomComboBox::ComboWndProc(TMessage& M, HWND ComboWnd) {
 void TQvCustomComboBox::UpdateColors() {
   if (ComponentState().Contains(csLoading)) return;
   FUpdatingColors = true;
-  if (!Enabled()) SetColor(FDisabledColor);
-  else if (FFocused) SetColor(FReadOnly && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor);
-  else SetColor(FReadOnly ? FReadOnlyColor : FNormalColor);
+  // The colour it has already is no change (and keeps ParentColor).
+  auto to = [this](TColor C) {
+    if (Color() != C) SetColor(C);
+  };
+  if (!Enabled()) to(FDisabledColor);
+  else if (FFocused) to(FReadOnly && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor);
+  else to(FReadOnly ? FReadOnlyColor : FNormalColor);
   FUpdatingColors = false;
 }
 

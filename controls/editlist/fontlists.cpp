@@ -559,7 +559,10 @@ const TClassInfo& TQvFontListBox::StaticClass() {
     b.Component();
     PublishFramedListBox(b, false);
     PublishListBoxNames(b);
-    b.Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
+    // Owner-drawn and sorted from the start.
+    b.Enum<TListBoxStyle>("Style", &C::Style, &C::SetStyle, lbOwnerDrawFixed)
+        .Bool("Sorted", &C::Sorted, &C::SetSorted, true)
+        .Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
         .Str("FontName", &C::GetFontName, &C::SetFontName)
         .Int("FontSize", &C::FontSize, [](C* x, int64_t v) { x->SetFontSize(static_cast<int>(v)); }, 8)
         .Set<TFontStyle>("FontStyle", &C::FontStyle, &C::SetFontStyle, TFontStyles{})

@@ -145,12 +145,12 @@ void TQvCustomImageComboBox::GetItemData(TQvImageComboBoxItem* Item) {
 
 void TQvCustomImageComboBox::AutoSize(HFONT Font) {
   if (!FAutoSizeHeight) return;
-  HDC dc = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
   HGDIOBJ old = SelectObject(dc, Font);
-  TEXTMETRIC tm;
+  TEXTMETRIC tm{};
   GetTextMetrics(dc, &tm);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  DeleteDC(dc);
   int h = std::abs(tm.tmHeight) + 4;
   if (FImages && FImages->Height() > h) h = FImages->Height();
   SetItemHeight(h);

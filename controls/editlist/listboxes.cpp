@@ -44,6 +44,12 @@ std::string ExpandTabs(const std::string& S) {
   return out;
 }
 
+bool SameFont(TFont* A, TFont* B) {
+  return A->Name() == B->Name() && A->Height() == B->Height() && A->Style() == B->Style() &&
+         A->Color() == B->Color() && A->Charset() == B->Charset() && A->Pitch() == B->Pitch() &&
+         A->Orientation() == B->Orientation();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -377,9 +383,13 @@ void TQvCustomListBox::UpdateColors() {
   if (Loading()) return;
   FColorUpdating = true;
   TOnExit done([this] { FColorUpdating = false; });
-  if (!Enabled()) SetColor(FDisabledColor);
-  else if (IsFocused()) SetColor(FFocusColor);
-  else SetColor(FNormalColor);
+  // The colour it has already is no change (and keeps ParentColor).
+  auto to = [this](TColor C) {
+    if (Color() != C) SetColor(C);
+  };
+  if (!Enabled()) to(FDisabledColor);
+  else if (IsFocused()) to(FFocusColor);
+  else to(FNormalColor);
 }
 
 void TQvCustomListBox::UpdateFrame(bool ViaMouse, bool InFocus) {
@@ -545,6 +555,14 @@ void TQvCustomListBox::Dispatch(TMessage& M) {
       inherited::Dispatch(M);
       UpdateColors();
       return;
+    case CM_PARENTFONTCHANGED: {
+      // A parent's font that equals the control's is no change: it is handed down
+      // again after a form is read, and would measure away the item height read.
+      TFont* f = M.WParam ? reinterpret_cast<TFont*>(M.LParam) : Parent() ? Parent()->Font() : nullptr;
+      if (ParentFont() && f && SameFont(f, Font())) return;
+      inherited::Dispatch(M);
+      return;
+    }
     case CM_FONTCHANGED:
       inherited::Dispatch(M);
       if (FShowGroups) UpdateItemHeight();

@@ -587,3 +587,23 @@ TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
   EXPECT_EQ(l2->FrameStyle(), fsStatus);
   EXPECT_EQ(FormBinaryToText(again).find("FrameFlat"), std::string::npos);
 }
+
+TEST_F(CombosTest, ImageComboItemHeightIsTheFontsHeightPlusFourOrTheImagesHeight) {
+  auto* combo = Make<TQvImageComboBox>();
+  const int fontHigh = static_cast<int>(FontMetricsOf(combo->Font()).tmHeight) + 4;
+  ASSERT_GT(fontHigh, 8);
+  auto* images = new TCustomImageList(Form);
+  struct TCase {
+    int ImagesHigh;
+    int Want;
+  };
+  const TCase cases[] = {{0, fontHigh}, {fontHigh + 6, fontHigh + 6}, {4, fontHigh}};
+  for (const TCase& c : cases) {
+    if (c.ImagesHigh) {
+      images->SetHeight(c.ImagesHigh);
+      combo->SetImages(nullptr);
+      combo->SetImages(images);
+    }
+    EXPECT_EQ(combo->ItemHeight(), c.Want) << c.ImagesHigh;
+  }
+}
