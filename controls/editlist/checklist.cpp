@@ -430,7 +430,7 @@ void TQvCheckList::Dispatch(TMessage& M) {
       return;
     case CM_FONTCHANGED:
       inherited::Dispatch(M);
-      UpdateItemHeight();
+      if (FFontChanged) UpdateItemHeight();
       return;
     case CM_ENABLEDCHANGED:
       inherited::Dispatch(M);

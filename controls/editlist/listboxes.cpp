@@ -44,19 +44,19 @@ std::string ExpandTabs(const std::string& S) {
   return out;
 }
 
-bool SameFont(TFont* A, TFont* B) {
-  return A->Name() == B->Name() && A->Height() == B->Height() && A->Style() == B->Style() &&
-         A->Color() == B->Color() && A->Charset() == B->Charset() && A->Pitch() == B->Pitch() &&
-         A->Orientation() == B->Orientation();
-}
-
 }  // namespace
+
+std::string TQvCustomListBox::FontKey(TFont* F) {
+  return F->Name() + '/' + std::to_string(F->Height()) + '/' + std::to_string(F->Style().ToInt()) + '/' +
+         std::to_string(static_cast<int>(F->Charset())) + '/' + std::to_string(static_cast<int>(F->Pitch()));
+}
 
 // ---------------------------------------------------------------------------
 // Construction
 // ---------------------------------------------------------------------------
 
 TQvCustomListBox::TQvCustomListBox(TComponent* AOwner) : TCustomListBox(AOwner) {
+  FMeasuredFont = FontKey(Font());
   FSearchTimer = new TTimer(nullptr);
   FSearchTimer->SetEnabled(false);
   FSearchTimer->SetInterval(IncrementalSearchResetDelay);
@@ -555,19 +555,17 @@ void TQvCustomListBox::Dispatch(TMessage& M) {
       inherited::Dispatch(M);
       UpdateColors();
       return;
-    case CM_PARENTFONTCHANGED: {
-      // A parent's font that equals the control's is no change: it is handed down
-      // again after a form is read, and would measure away the item height read.
-      TFont* f = M.WParam ? reinterpret_cast<TFont*>(M.LParam) : Parent() ? Parent()->Font() : nullptr;
-      if (ParentFont() && f && SameFont(f, Font())) return;
+    case CM_FONTCHANGED: {
       inherited::Dispatch(M);
-      return;
-    }
-    case CM_FONTCHANGED:
-      inherited::Dispatch(M);
-      if (FShowGroups) UpdateItemHeight();
+      // The parent's font comes again, unchanged, after a form is read: the item
+      // height read is measured again only for another font.
+      std::string font = FontKey(Font());
+      FFontChanged = font != FMeasuredFont;
+      FMeasuredFont = font;
+      if (FShowGroups && FFontChanged) UpdateItemHeight();
       if (FHorzScrollBar && !ItemsUpdating()) AdjustHorzExtent();
       return;
+    }
     default:
       inherited::Dispatch(M);
   }
