@@ -327,7 +327,8 @@ const TClassInfo& TQvEditListBox::StaticClass() {
                                      .Component()
                                      .Bool("AllowDeleteByKbd", &L::AllowDeleteByKbd, &L::SetAllowDeleteByKbd, false)
                                      .Bool("AllowEdit", &L::AllowEdit, &L::SetAllowEdit, true)
-                                     .Bool("PopupVisible", &L::PopupVisible, nullptr, false)
+                                     // Read-only: a value read from a form is dropped.
+                                     .Bool("PopupVisible", &L::PopupVisible, [](L*, bool) {}, false)
                                      .Event("OnHidingEditor", &L::OnHidingEditor)
                                      .Event("OnItemChanged", &L::OnItemChanged)
                                      .Event("OnShowingEditor", &L::OnShowingEditor)
