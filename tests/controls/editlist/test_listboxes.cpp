@@ -290,3 +290,25 @@ TEST_F(FramedListBox, ParentColorAndAnItemHeightReadFromAFormStay) {
     c.Check(control);
   }
 }
+
+// The framed list box draws a virtual list's texts from OnData, in columns too.
+TEST_F(FramedListBox, AVirtualListInColumnsDrawsTheTextsOnDataGives) {
+  auto* l = MakeList<TQvListBox>();
+  std::vector<int> asked;
+  l->OnData = [&](TWinControl*, int Index, std::string& Data) {
+    asked.push_back(Index);
+    Data = "row " + std::to_string(Index);
+  };
+  l->SetStyle(lbVirtual);
+  l->SetItemHeight(20);
+  l->SetCount(50);
+  l->SetColumns(2);
+  // 156 x 100 of client area once the horizontal bar shows: five rows, two columns.
+  EXPECT_EQ(l->ItemRect(7), (TRect{78, 40, 156, 60}));
+  asked.clear();
+  l->Repaint();
+  std::sort(asked.begin(), asked.end());
+  asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+  EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(l->Items()->Strings(42), "row 42");
+}
