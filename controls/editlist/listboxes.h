@@ -162,6 +162,9 @@ protected:
 
   TControlCanvas* FFrameCanvas;
   bool FMouseOver = false;
+  // Set by CM_FONTCHANGED for descendants handling it after: the font is really
+  // another one (not the same font handed down again).
+  bool FFontChanged = false;
 
 private:
   void WMChar(TMessage& M);
@@ -172,6 +175,7 @@ private:
   void ColorChanged(TMessage& M);
   void ShowItemHint(TPoint ClientPos);
   void ReleaseItemHint();
+  static std::string FontKey(TFont* F);
 
   std::string FSearchText;
   TTimer* FSearchTimer;
@@ -193,6 +197,7 @@ private:
   bool FShowGroups = false;
   bool FColorUpdating = false;
   bool FHasFocus = false;  // between CM_ENTER and CM_EXIT
+  std::string FMeasuredFont;  // the font of the last CM_FONTCHANGED
 };
 
 class TQvListBox : public TQvCustomListBox {
