@@ -28,6 +28,7 @@ const TDerived kDerived[] = {
     {"", "Height", "auto-sized or fixed by the control"},
     {"", "ClientWidth", "follows Width"},
     {"", "ClientHeight", "follows Height"},
+    {"TQvImageComboBox", "ItemHeight", "follows the font and the images while AutoSizeHeight is on"},
 };
 
 bool IsDerived(const std::string& Class, const TClassInfo& Info, const std::string& Prop) {
