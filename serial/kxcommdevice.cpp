@@ -359,7 +359,10 @@ const TClassInfo& TKxCommDevice::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<D>("TKxCommDevice", &inherited::StaticClass())
           .Component()
-          .Int("PortNo", &D::PortNo, [](D* d, std::int64_t v) { d->SetPortNo(ClampInt(v)); }, 0)
+          // Port 0 (a device that is no COM port) follows PortName when read, so it
+          // is never written, though a new component starts at port 2.
+          .Int("PortNo", &D::PortNo, [](D* d, std::int64_t v) { d->SetPortNo(ClampInt(v)); }, 0,
+               [](D* d) { return d->PortNo() != 0; })
           .Str("PortName", &D::PortName, &D::SetPortName)
           .Str("PortParams", &D::PortParams, &D::SetPortParams)
           .Enum<TBaudRate>("Baud", &D::Baud, &D::SetBaud, TBaudRate::br115200)

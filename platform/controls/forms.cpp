@@ -79,6 +79,7 @@ const TClassInfo& TCustomForm::StaticClass() {
   using F = TCustomForm;
   static const TClassInfo info =
       TClassBuilder<F>("TCustomForm", &inherited::StaticClass())
+          .BuildsOwnDesign()
           .Object<TWinControl>("ActiveControl", &F::ActiveControl, &F::SetActiveControl)
           .Set<TBorderIcon>("BorderIcons", &F::BorderIcons, &F::SetBorderIcons,
                             TBorderIcons{biSystemMenu, biMinimize, biMaximize})

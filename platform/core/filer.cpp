@@ -938,6 +938,7 @@ void TWriter::WriteCollection(TCollection* Collection) {
   {
     TRestore keepPath(FPropPath, std::string());
     TRestore keepAncestor(FAncestor);
+    TRestore keepFresh(FFresh, nullptr);
     auto* ancestor = dynamic_cast<TCollection*>(FAncestor);
     for (int i = 0; Collection && i < Collection->Count(); ++i) {
       FAncestor = ancestor && i < ancestor->Count() ? ancestor->Items(i) : nullptr;
@@ -966,12 +967,16 @@ static std::string CollectionBytes(TCollection* C) {
 
 void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
   TPersistent* anc = FAncestor && FAncestor->ClassInfo().FindProp(Prop.Name) == &Prop ? FAncestor : nullptr;
+  TPersistent* fresh =
+      !anc && FFresh && FFresh->ClassInfo().FindProp(Prop.Name) == &Prop ? FFresh : nullptr;
   switch (Prop.Kind) {
     case TTypeKind::tkInteger: case TTypeKind::tkInt64: case TTypeKind::tkChar:
     case TTypeKind::tkEnumeration: case TTypeKind::tkSet: case TTypeKind::tkBool: {
       if (!Prop.GetOrd) return;
       int64_t v = Prop.GetOrd(Instance);
-      if (anc ? v == Prop.GetOrd(anc) : (Prop.Default && v == *Prop.Default)) return;
+      if (anc ? v == Prop.GetOrd(anc)
+              : (Prop.Default && v == *Prop.Default && !(fresh && Prop.GetOrd(fresh) != v)))
+        return;
       WritePropName(Prop.Name);
       std::string ident;
       if (Prop.Kind == TTypeKind::tkBool) WriteBoolean(v != 0);
@@ -985,7 +990,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     case TTypeKind::tkFloat: {
       if (!Prop.GetFloat) return;
       long double v = Prop.GetFloat(Instance);
-      if (anc ? v == Prop.GetFloat(anc) : v == 0) return;
+      if (anc ? v == Prop.GetFloat(anc) : (v == 0 && !(fresh && Prop.GetFloat(fresh) != 0))) return;
       WritePropName(Prop.Name);
       WriteFloat(v);
       return;
@@ -993,7 +998,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     case TTypeKind::tkString: {
       if (!Prop.GetStr) return;
       std::string v = Prop.GetStr(Instance);
-      if (anc ? v == Prop.GetStr(anc) : v.empty()) return;
+      if (anc ? v == Prop.GetStr(anc) : (v.empty() && !(fresh && !Prop.GetStr(fresh).empty()))) return;
       WritePropName(Prop.Name);
       WriteString(v);
       return;
@@ -1044,6 +1049,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
         // An owned persistent (Font): its properties go out as "Font.Name".
         TRestore keepPath(FPropPath, FPropPath + Prop.Name + ".");
         TRestore keepAncestor(FAncestor, dynamic_cast<TPersistent*>(ancObj));
+        TRestore keepFresh(FFresh, fresh ? dynamic_cast<TPersistent*>(Prop.GetObj(fresh)) : nullptr);
         WriteProperties(sub);
       }
       return;
@@ -1081,9 +1087,33 @@ void TWriter::WriteData(TComponent* Instance) {
   WriteListEnd();
 }
 
+TWriter::~TWriter() {
+  for (auto& [cls, instance] : FFreshInstances) delete instance;
+}
+
+TPersistent* TWriter::FreshInstance(TComponent* Component) {
+  const TClassInfo& cls = Component->ClassInfo();
+  for (const TClassInfo* c = &cls; c; c = c->Parent)
+    if (c->BuildsOwnDesign) return nullptr;
+  if (!cls.Create) return nullptr;
+  for (auto& [known, instance] : FFreshInstances)
+    if (known == &cls) return dynamic_cast<TPersistent*>(instance);
+  TObject* instance = nullptr;
+  try {
+    instance = cls.Create(nullptr);
+  } catch (const std::exception&) {
+    // A class that cannot be made without an owner is written against its declared
+    // defaults alone.
+  }
+  FFreshInstances.emplace_back(&cls, instance);
+  return dynamic_cast<TPersistent*>(instance);
+}
+
 void TWriter::WriteComponent(TComponent* Component) {
   TRestore keepAncestor(FAncestor);
+  TRestore keepFresh(FFresh);
   if (Component != FRoot) FAncestor = FRootAncestor ? FRootAncestor->FindComponent(Component->Name()) : nullptr;
+  FFresh = FAncestor ? nullptr : FreshInstance(Component);
   Component->FComponentState << csWriting;
   TOnExit writing([&] { Component->FComponentState >> csWriting; });
   Component->WriteState(this);

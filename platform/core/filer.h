@@ -168,6 +168,7 @@ class TWriter : public TFiler {
   DTU_CLASS(TWriter, TFiler)
 public:
   explicit TWriter(TStream* Stream) : TFiler(Stream) {}
+  ~TWriter() override;
 
   void DefineProperty(const std::string& Name, const TReaderProc& ReadData,
                       const TWriterProc& WriteData, bool HasData) override;
@@ -208,9 +209,17 @@ private:
   void WritePropName(const std::string& Name) { WriteStr(FPropPath + Name); }
   void WriteProperty(TPersistent* Instance, const TPropInfo& Prop);
   std::string ComponentRefName(TComponent* Value);
+  TPersistent* FreshInstance(TComponent* Component);
 
   std::string FPropPath;  // "Font." while an owned persistent's properties are written
   TComponent* FRootAncestor = nullptr;
+  // Without an ancestor, a value equal to its declared default is still written when
+  // a new instance of the class starts from another value (a constructor that sets
+  // Cursor crIBeam, ParentColor False ...), or the reader would bring that value
+  // back. FFresh is the new instance (or its owned persistent) beside the one written;
+  // one instance per class, made on first use and freed with the writer.
+  TPersistent* FFresh = nullptr;
+  std::vector<std::pair<const TClassInfo*, TObject*>> FFreshInstances;
 };
 
 // ---------------------------------------------------------------------------

@@ -117,6 +117,10 @@ struct TClassInfo {
   std::function<TObject*(TComponent* Owner)> Create;
   std::vector<TPropInfo> Props;
   std::vector<TMethodEntry> Methods;
+  // Instances build a design of their own when created (forms read their form
+  // resource): the writer makes no new instance of such a class (or a descendant) to
+  // learn the values a reader starts from.
+  bool BuildsOwnDesign = false;
 
   bool InheritsFrom(const TClassInfo* Other) const;
   // Finds a property by name (case-insensitive) here or in a parent class.

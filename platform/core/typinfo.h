@@ -164,6 +164,11 @@ public:
     FInfo.Props.push_back(std::move(Info));
     return *this;
   }
+  // Instances read a design of their own when created (TClassInfo::BuildsOwnDesign).
+  TClassBuilder& BuildsOwnDesign() {
+    FInfo.BuildsOwnDesign = true;
+    return *this;
+  }
   TClassInfo Build() { return std::move(FInfo); }
 
 private:

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -159,7 +160,27 @@ public:
   int Clicks = 0;
 };
 
+// A node whose constructor starts away from the declared defaults (as a control
+// that sets Cursor crIBeam or ParentColor False in its constructor).
+class TPresetNode : public TNode {
+  DTU_CLASS(TPresetNode, TNode)
+public:
+  explicit TPresetNode(TComponent* AOwner) : TNode(AOwner) {
+    Caption = "preset";
+    Width = 50;
+    Visible = false;
+    Ratio = 0.5;
+    Font.Size = 12;
+  }
+};
+
 }  // namespace
+
+const TClassInfo& TPresetNode::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TPresetNode>("TPresetNode", &inherited::StaticClass()).Component().Build();
+  return info;
+}
 
 const TClassInfo& TTestFont::StaticClass() {
   using F = TTestFont;
@@ -225,7 +246,8 @@ namespace {
 
 struct Registration {
   Registration() {
-    RegisterClasses({&TNode::StaticClass(), &TTestForm::StaticClass(), &TFormFilerTest::StaticClass()});
+    RegisterClasses({&TNode::StaticClass(), &TTestForm::StaticClass(), &TFormFilerTest::StaticClass(),
+                     &TPresetNode::StaticClass()});
     RegisterFields(TFormFilerTest::StaticClass(), {FieldOf("Button1", &TFormFilerTest::Button1)});
   }
 } const kRegistration;
@@ -505,6 +527,45 @@ TEST(Filer, StringListsStreamAsStringsAndThroughStreams) {
   text.SetPosition(5);
   copy.LoadFromStream(&text);
   EXPECT_EQ(copy.Text(), "\xD6\xD0\r\n");
+}
+
+TEST(Filer, AValueSetIsWrittenWhenANewInstanceStartsFromAnotherOne) {
+  // Without an ancestor a value is left out only when it equals both the declared
+  // default and what a new instance has; the reader starts from the new instance.
+  struct Case {
+    const char* Name;
+    std::function<void(TNode*)> Set;
+    std::function<bool(TNode*)> Kept;
+    const char* Written;  // the text line the write must hold, "" for none
+  } const cases[] = {
+      {"as new", [](TNode*) {}, [](TNode* n) { return n->Width == 50 && !n->Visible; }, ""},
+      {"declared default width", [](TNode* n) { n->Width = 100; }, [](TNode* n) { return n->Width == 100; },
+       "Width = 100"},
+      {"declared default visible", [](TNode* n) { n->Visible = true; }, [](TNode* n) { return n->Visible; },
+       "Visible = True"},
+      {"empty caption", [](TNode* n) { n->Caption.clear(); }, [](TNode* n) { return n->Caption.empty(); },
+       "Caption = ''"},
+      {"zero ratio", [](TNode* n) { n->Ratio = 0; }, [](TNode* n) { return n->Ratio == 0; }, "Ratio = 0"},
+      {"font size", [](TNode* n) { n->Font.Size = 8; }, [](TNode* n) { return n->Font.Size == 8; },
+       "Font.Size = 8"},
+  };
+  for (const Case& c : cases) {
+    TPresetNode source(nullptr);
+    source.SetName("P");
+    c.Set(&source);
+    std::string binary = WriteTree(&source);
+    std::string text = FormBinaryToText(binary);
+    if (*c.Written) EXPECT_NE(text.find(c.Written), std::string::npos) << c.Name << "\n" << text;
+    else EXPECT_EQ(text, "object P: TPresetNode\n  Caption = 'preset'\n  Width = 50\n  Visible = False\n"
+                         "  Ratio = 0.5\n  Font.Size = 12\nend\n") << c.Name;
+    TPresetNode copy(nullptr);
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), &copy);
+    EXPECT_TRUE(c.Kept(&copy)) << c.Name << "\n" << text;
+  }
+  // A class whose new instance keeps its declared defaults writes nothing for them.
+  TNode plain(nullptr);
+  plain.SetName("N");
+  EXPECT_EQ(FormBinaryToText(WriteTree(&plain)), "object N: TNode\nend\n");
 }
 
 TEST(Filer, FuzzCorpusReplaysClean) {
