@@ -43,7 +43,9 @@ TClassBuilder<S>& GlyphButtonProps(TClassBuilder<S>& b) {
       .Bool("UseCustomGlyphs", &S::UseCustomGlyphs, &S::SetUseCustomGlyphs, false)
       .Int("WinMaskColor", &S::WinMaskColor, &S::SetWinMaskColor, 0x00FF00, {}, &ColorIdents())
       .template Object<TBasicAction>("Action", &S::Action, &S::SetAction)
-      .Prop(TControl::Property("Color", clWindow))
+      // Written whenever the control keeps a colour of its own: a new button takes
+      // its parent's colour, so an own clWindow left out would come back as that.
+      .Prop(TControl::Property("Color", std::nullopt))
       .Prop(TControl::Property("ParentColor", 1));
   return PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
                               "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
