@@ -1,13 +1,10 @@
 #include "app/DeviceCommands.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "app/SafeFile.h"
 #include "platform/core/gbk.h"
+#include "serial/portfailure.h"
 
 const char* const CmdEnterConfig = "+++++\n";
 const char* const ReplyConfigMode = "4G DTU Enter Config Mode OK";
@@ -119,18 +116,5 @@ int ProgressPosition(int Done, int Count) {
 }
 
 std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath) {
-  if (OsError == 0) return Message;
-  std::string text = Message + "\n" + SystemErrorText(OsError);
-  if (OsError == EACCES || OsError == EPERM) {
-    std::string owner = "dialout";
-    struct stat st {};
-    if (::stat(DevicePath.c_str(), &st) == 0)
-      if (const struct group* g = ::getgrgid(st.st_gid); g && g->gr_name && *g->gr_name) owner = g->gr_name;
-    text += "\n当前用户无权使用该端口：请把用户加入设备所属的用户组“" + Utf8ToGbk(owner) +
-            "”（Debian 上为 dialout），然后重新登录。";
-  } else if (OsError == EWOULDBLOCK || OsError == EBUSY) {
-    // The port is locked by whoever has it open; the system's text does not say so.
-    text += "\n该端口正被其他程序使用。";
-  }
-  return text;
+  return PortOpenFailureText(Message, OsError, DevicePath, 2052);
 }

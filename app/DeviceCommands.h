@@ -78,11 +78,8 @@ std::string CheckDownloadFields(const TLineTexts& Line);
 int DownloadStep(int Count);
 int ProgressPosition(int Done, int Count);
 
-// The message for a port that could not be opened: the serial library's own message
-// (its code's table text), then the system's reason for OsError (errno, 0: none) on a
-// second line; a permission failure adds what to do about it, naming the group that
-// owns DevicePath (the usual "dialout" when it cannot be read), and a port locked by
-// another program says so. GBK.
+// The message for a port that could not be opened (serial/portfailure.h), in the
+// program's language (simplified Chinese).
 std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath);
 
 // Commands of the other buttons.

@@ -1,10 +1,5 @@
 #include "app/ProjectFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "app/SafeFile.h"
@@ -111,29 +106,11 @@ TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data) {
 }
 
 TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data) {
-  // Without blocking: a FIFO with no writer (or a device) must not hang the window.
-  int fd = ::open(GbkToUtf8(Path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return TProjectResult::prCannotOpen;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+  // Never more than the largest table: trailing bytes are ignored anyway. Anything
+  // but a regular file (a FIFO with no writer, a device) is refused without blocking.
+  std::string bytes;
+  if (ReadRegularFile(GbkToUtf8(Path), bytes, ProjectHeaderSize + sizeof(TVarRecord) * MaxVarCount) != 0)
     return TProjectResult::prCannotOpen;
-  }
-  // Never more than the largest table: trailing bytes are ignored anyway.
-  const size_t limit = ProjectHeaderSize + sizeof(TVarRecord) * MaxVarCount;
-  std::string bytes(limit, '\0');
-  size_t got = 0;
-  bool failed = false;
-  while (got < limit) {
-    ssize_t n = ::read(fd, bytes.data() + got, limit - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failed = true;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  if (failed) return TProjectResult::prCannotOpen;
-  bytes.resize(got);
   return DecodeProject(bytes, Data);
 }
 

@@ -33,6 +33,34 @@ function(dtu_library)
   dtu_gbk_literals(${ARG_NAME} ${ARG_GBK})
 endfunction()
 
+# The main of every test binary (a temporary HOME for each run, tests/support).
+if(NOT TARGET dtu_test_main)
+  add_library(dtu_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(dtu_test_main PUBLIC GTest::gtest)
+endif()
+
+# Every other test command runs through cmake/test-home.sh, which gives it a
+# temporary HOME and XDG folders of its own: add_test is wrapped once, here, for
+# the whole tree. Arguments pass through as they are (bracket-quoted, so ";" inside
+# one stays), and a target named as the command becomes its file.
+function(add_test)
+  if(NOT ARGV0 STREQUAL "NAME" OR NOT ARGV2 STREQUAL "COMMAND" OR ARGC LESS 4)
+    message(FATAL_ERROR "add_test: use the form add_test(NAME <name> COMMAND <command> ...)")
+  endif()
+  set(_command "${ARGV3}")
+  if(TARGET "${_command}")
+    set(_command "$<TARGET_FILE:${_command}>")
+  endif()
+  set(_code "_add_test([==[NAME]==] [==[${ARGV1}]==] [==[COMMAND]==] [==[sh]==] [==[${PROJECT_SOURCE_DIR}/cmake/test-home.sh]==] [==[${_command}]==]")
+  math(EXPR _last "${ARGC} - 1")
+  if(_last GREATER_EQUAL 4)
+    foreach(_i RANGE 4 ${_last})
+      string(APPEND _code " [==[${ARGV${_i}}]==]")
+    endforeach()
+  endif()
+  cmake_language(EVAL CODE "${_code})")
+endfunction()
+
 # dtu_test(NAME <binary> LABEL <label> [QT] [GBK] [DEPS <targets...>])
 # One GoogleTest binary per folder under tests/, from every .cpp in it, each test
 # registered with CTest under the folder's label.
@@ -43,7 +71,7 @@ function(dtu_test)
   endif()
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${ARG_NAME} ${_src})
-  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock dtu_test_main)
   target_compile_definitions(${ARG_NAME} PRIVATE DTU_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
   dtu_gbk_literals(${ARG_NAME} ${ARG_GBK})
   set(_env QT_QPA_PLATFORM=offscreen ${ARG_ENV})

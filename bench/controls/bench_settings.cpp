@@ -1,6 +1,7 @@
-// Saving and loading the frame controller's 18 settings through an ini file (each
-// write replaces the file atomically and reaches the disk) against QSettings
-// writing and reading the same 18 values in its ini format, synced once per save.
+// Saving and loading the frame controller's 18 settings through an ini file (a
+// save replaces the file once, atomically, under its lock, and reaches the disk; a
+// load reads it once) against QSettings writing and reading the same 18 values in
+// its ini format, synced once per save.
 #include <benchmark/benchmark.h>
 
 #include <QSettings>

@@ -11,6 +11,7 @@
 #include "platform/controls/forms.h"
 #include "platform/core/filer.h"
 #include "platform/core/strings.h"
+#include "platform/core/scope.h"
 
 DTU_DEFINE_ENUM(TQvToolbarTextOptions, "ttoNoTextLabels", "ttoShowTextLabels", "ttoSelectiveTextOnRight",
                 "ttoCustom")
@@ -758,6 +759,9 @@ void TQvToolbar::Customize(bool ShowTextOptions) {
 void TQvToolbar::SaveLayout() {
   if (!FRegIniFile) throw ENoRegIniFile("No TQvRegIniFile component specified");
   std::string section = Name();
+  TQvRegIniFile* ini = FRegIniFile;
+  ini->BeginUpdate();  // the whole layout in one replacement of the file
+  TOnExit written([ini] { ini->EndUpdate(); });
   FRegIniFile->WriteInteger(section, "TextOptions", static_cast<int>(FTextOptions));
   FRegIniFile->WriteInteger(section, "Count", FControls->Count());
   for (int i = 0; i < FControls->Count(); ++i) {
@@ -771,6 +775,9 @@ void TQvToolbar::SaveLayout() {
 void TQvToolbar::RestoreLayout() {
   if (!FRegIniFile) throw ENoRegIniFile("No TQvRegIniFile component specified");
   std::string section = Name();
+  TQvRegIniFile* ini = FRegIniFile;
+  ini->BeginUpdate();  // the file is read once for the whole layout
+  TOnExit readDone([ini] { ini->EndUpdate(); });
   int count = FRegIniFile->ReadInteger(section, "Count", 0);
   if (count >= 1 && count == FControls->Count()) {
     for (int i = 0; i < count; ++i) {

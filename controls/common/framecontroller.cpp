@@ -4,6 +4,7 @@
 
 #include "controls/common/dialogs.h"
 #include "platform/core/typinfo.h"
+#include "platform/core/scope.h"
 
 DTU_DEFINE_ENUM(TFramingPreference, "fpCustomFraming", "fpXPThemes")
 DTU_DEFINE_ENUM(TQvFrameControllerProperty, "fcpColor", "fcpFocusColor", "fcpDisabledColor",
@@ -275,6 +276,8 @@ int Ordinal(int Value, int Count, int Default) { return Value >= 0 && Value < Co
 void TQvFrameController::Load(const std::string& Section) {
   if (!FRegIniFile) throw ENoRegIniFile(sQvCannotLoadFraming);
   TQvRegIniFile* r = FRegIniFile;
+  r->BeginUpdate();  // the file is read once for all the values
+  TOnExit readDone([r] { r->EndUpdate(); });
   BeginUpdate();
   try {
     FColor = r->ReadInteger(Section, "Color", clWindow);
@@ -309,6 +312,8 @@ void TQvFrameController::Load(const std::string& Section) {
 void TQvFrameController::Save(const std::string& Section) {
   if (!FRegIniFile) throw ENoRegIniFile(sQvCannotSaveFraming);
   TQvRegIniFile* r = FRegIniFile;
+  r->BeginUpdate();  // every value in one replacement of the file
+  TOnExit written([r] { r->EndUpdate(); });
   r->WriteInteger(Section, "Color", FColor);
   r->WriteInteger(Section, "FlatButtonColor", FFlatButtonColor);
   r->WriteBool(Section, "FlatButtons", FFlatButtons);

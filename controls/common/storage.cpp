@@ -184,6 +184,8 @@ bool TQvRegIniFile::ValueExists(const std::string& Section, const std::string& N
   return Storage()->ValueExists(Section, Name);
 }
 void TQvRegIniFile::EraseSection(const std::string& Section) { Storage()->EraseSection(Section); }
+void TQvRegIniFile::BeginUpdate() { Storage()->BeginUpdate(); }
+void TQvRegIniFile::EndUpdate() { Storage()->EndUpdate(); }
 void TQvRegIniFile::DeleteKey(const std::string& Section, const std::string& Name) {
   Storage()->DeleteKey(Section, Name);
 }

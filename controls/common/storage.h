@@ -85,6 +85,11 @@ public:
   bool ValueExists(const std::string& Section, const std::string& Name);
   void EraseSection(const std::string& Section);
   void DeleteKey(const std::string& Section, const std::string& Name);
+  // One save or load of many values as one change of the store: the storage
+  // object's BeginUpdate/EndUpdate (one reading; one atomic replacement under the
+  // store's lock at the end). Pair them with a scope guard; they nest.
+  void BeginUpdate();
+  void EndUpdate();
 
   // How many times the storage object was built (tests count rebuilds).
   int StorageBuilds() const { return FBuilds; }

@@ -581,18 +581,22 @@ void TQvCalendar::Paint() {
     DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     c->Brush()->SetStyle(bsSolid);
     if (FElements.Contains(ceArrows)) {
-      // Month arrows as filled triangles, pointing outward, centred in their squares.
+      // Month arrows: one solid triangle pointing outward, centred in its square, the
+      // right one the left one's mirror image. Drawn column by column from the tip,
+      // each column two pixels taller than the last, so both are exactly alike.
+      c->Brush()->SetColor(Font()->Color());
       for (int side = 0; side < 2; ++side) {
-        TRect a = FAreas[static_cast<int>(side == 0 ? caLeftArrow : caRightArrow)];
-        int cx = (a.Left + a.Right) / 2, cy = (a.Top + a.Bottom) / 2, h = std::max(2, T / 4);
-        bool down = FPressedArea == (side == 0 ? caLeftArrow : caRightArrow) && FOverArea == FPressedArea;
-        if (down) ++cx, ++cy;
-        std::vector<TPoint> tri = side == 0
-                                      ? std::vector<TPoint>{{cx - h / 2 - 1, cy}, {cx + h / 2, cy - h}, {cx + h / 2, cy + h}}
-                                      : std::vector<TPoint>{{cx + h / 2 + 1, cy}, {cx - h / 2, cy - h}, {cx - h / 2, cy + h}};
-        c->Pen()->SetColor(Font()->Color());
-        c->Brush()->SetColor(Font()->Color());
-        c->Polygon(tri);
+        const TQvCalendarArea area = side == 0 ? caLeftArrow : caRightArrow;
+        const TRect a = FAreas[static_cast<int>(area)];
+        const int h = std::max(2, T / 4);
+        const bool down = FPressedArea == area && FOverArea == FPressedArea;
+        const int cy = (a.Top + a.Bottom) / 2 + (down ? 1 : 0);
+        // The tip's distance from the square's outer edge, as the left arrow has it.
+        const int tip = (a.Right - a.Left) / 2 - h / 2 - 1 + (down ? 1 : 0);
+        for (int k = 0; k <= h; ++k) {
+          const int x = side == 0 ? a.Left + tip + k : a.Right - 1 - tip - k;
+          c->FillRect(TRect{x, cy - k, x + 1, cy + k + 1});
+        }
       }
     }
     if (FShowDays) DrawCalendarSeparator(c, themed, col.Lines(), client.Left + 2, client.Right - 2, strip.Bottom);

@@ -131,7 +131,14 @@ void TQvColorEdit::PaintSwatch(HDC DC) {
     c.Pen()->SetColor(hatch);
     c.Brush()->SetColor(hatch);
     c.Brush()->SetStyle(bsBDiagonal);
+    // The hatch starts at the client area's corner wherever the edit is painted: on
+    // the screen, or into another picture through PaintTo (an offset origin).
+    TPoint view, window, oldOrg;
+    GetViewportOrgEx(DC, &view);
+    GetWindowOrgEx(DC, &window);
+    SetBrushOrgEx(DC, view.X - window.X, view.Y - window.Y, &oldOrg);
     c.Rectangle(swatch);
+    SetBrushOrgEx(DC, oldOrg.X, oldOrg.Y, nullptr);
     c.Brush()->SetStyle(bsSolid);
   }
   if (active) {

@@ -9,6 +9,7 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/win32/locale.h"
 #include "platform/win32/messages.h"
+#include "platform/core/scope.h"
 
 const std::string* HistoryMenuCaptions(LCID Locale) {
   static const std::string english[6] = {"&Undo", "Cu&t", "&Copy", "&Paste", "&Delete", "Select &All"};
@@ -48,15 +49,21 @@ void TQvMRUComboBox::Notification(TComponent* AComponent, TOperation Operation) 
 template <class Fn>
 bool TQvMRUComboBox::WithStorage(Fn F) {
   if (FMruSection.empty() || FMruID.empty()) return false;
+  // The whole list in one reading and at most one replacement of the store.
+  auto batch = [&](TQvRegIniFile* Ini) {
+    Ini->BeginUpdate();
+    TOnExit done([Ini] { Ini->EndUpdate(); });
+    F(Ini);
+  };
   if (FMruRegIniFile) {
-    F(FMruRegIniFile);
+    batch(FMruRegIniFile);
     return true;
   }
   if (FMruPath.empty()) return false;
   std::unique_ptr<TQvRegIniFile> temp(new TQvRegIniFile(nullptr));
   temp->SetPathType(ptRegistry);
   temp->SetPath(FMruPath);
-  F(temp.get());
+  batch(temp.get());
   return true;
 }
 

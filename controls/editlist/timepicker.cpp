@@ -275,15 +275,23 @@ bool TQvTimePicker::CanAutoSize(int& NewWidth, int& NewHeight) {
   return true;
 }
 
+namespace {
+// Where an AM or PM button's caption starts: after the radio glyph and a gap.
+constexpr int kAmPmCaption = 17;
+}  // namespace
+
 void TQvTimePicker::CalcRects() {
   const int L = FMinFontHeight + 4;
   TRect client = ClientRect();
   AdjustClientRect(client);
   FTimeRect = FShowTime ? TRect{client.Left, client.Top, client.Right, L} : TRect{client.Left, client.Top, client.Right, client.Top};
   int h = Height();
-  FAMRect = TRect{5, h - 5 - L, 5 + ScreenTextWidth(Font(), AMCaption()) + 14, h - 5};
-  FPMRect = TRect{FAMRect.Right + 5, FAMRect.Top, FAMRect.Right + 5 + ScreenTextWidth(Font(), PMCaption()) + 14,
-                  FAMRect.Bottom};
+  // Each radio button: the 13-pixel glyph, a gap, then its caption (kAmPmCaption from
+  // the left edge) and a little room after it; PM keeps a gap from AM, so that the
+  // glyphs do not touch the captions of the wider fonts here.
+  FAMRect = TRect{5, h - 5 - L, 5 + ScreenTextWidth(Font(), AMCaption()) + kAmPmCaption + 2, h - 5};
+  FPMRect = TRect{FAMRect.Right + 6, FAMRect.Top,
+                  FAMRect.Right + 6 + ScreenTextWidth(Font(), PMCaption()) + kAmPmCaption + 2, FAMRect.Bottom};
   FSetRect = TRect{FPMRect.Right + (Width() - 5 - FPMRect.Right) / 3, FAMRect.Top, Width() - 5, FAMRect.Bottom};
   int D = Width() - 10, E = FAMRect.Top - 5 - FTimeRect.Bottom - 5;
   FCenter = TPoint{D / 2 + 5, FTimeRect.Bottom + 3 + E / 2};
@@ -384,7 +392,7 @@ void TQvTimePicker::DrawAmPm(TCanvas* C, const TRect& R, const std::string& Capt
   C->Font()->Assign(Font());
   C->Brush()->SetColor(Color());
   C->Brush()->SetStyle(bsClear);
-  TRect t{R.Left + 14, R.Top, R.Right, R.Bottom};
+  TRect t{R.Left + kAmPmCaption, R.Top, R.Right - 2, R.Bottom};
   DrawText(C->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   C->Brush()->SetStyle(bsSolid);
 }

@@ -22,11 +22,20 @@ TModalRunner* SetModalRunner(TModalRunner* Runner) {
 // ---------------------------------------------------------------------------
 
 int TBackendModalRunner::MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) {
+  // Disabling the windows takes the focus away; the box is no window of ours, so the
+  // active window is activated once more when it closes, as after any other window:
+  // its form gives the focus back to the control that had it.
+  HWND active = GetActiveWindow();
   std::vector<HWND> disabled = DisableTaskWindows(nullptr);
   Application->ModalStarted();
   TOnExit finished([&] {
     Application->ModalFinished();
     EnableTaskWindows(disabled);
+    if (active && IsControlWindow(active) && IsWindowEnabled(active) && GetActiveWindow() == active &&
+        !GetFocus()) {
+      SendMessage(active, WM_NCACTIVATE, TRUE, 0);
+      SendMessage(active, WM_ACTIVATE, WA_ACTIVE, 0);
+    }
   });
   return Backend().MessageBox(Owner, Text, Caption, Type);
 }

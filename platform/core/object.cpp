@@ -86,6 +86,14 @@ const TClassInfo* GetClass(const std::string& ClassName) {
   return it == r.Classes.end() ? nullptr : it->second;
 }
 
+std::vector<const TClassInfo*> RegisteredClasses() {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.Lock);
+  std::vector<const TClassInfo*> out;
+  for (const auto& [name, info] : r.Classes) out.push_back(info);
+  return out;
+}
+
 const TClassInfo& FindClass(const std::string& ClassName) {
   const TClassInfo* c = GetClass(ClassName);
   if (!c) throw EClassNotFound("Class " + ClassName + " not found");

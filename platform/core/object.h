@@ -161,6 +161,7 @@ void RegisterClass(const TClassInfo& Info);
 void RegisterClasses(std::initializer_list<const TClassInfo*> Infos);
 const TClassInfo* GetClass(const std::string& ClassName);  // nullptr when unknown
 const TClassInfo& FindClass(const std::string& ClassName);  // EClassNotFound "Class %s not found"
+std::vector<const TClassInfo*> RegisteredClasses();  // every registered class, by name
 
 // ---------------------------------------------------------------------------
 // TObject

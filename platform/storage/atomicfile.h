@@ -1,19 +1,22 @@
 #pragma once
-// Whole-file reads and atomic replacement of settings files. File names are GBK
-// text, like every string of the system; they reach the OS as UTF-8.
+// Whole-file reads and atomic replacement of settings files (the ini files and the
+// registry store), over the system's one safe-replace routine (TSafeFile). File
+// names are GBK text, like every string of the system; they reach the OS as UTF-8.
 #include <optional>
 #include <string>
 
-// The file's bytes; nullopt when it does not exist. Other failures (a folder in
-// its place, no permission to read) raise EFOpenError with the reason.
-std::optional<std::string> ReadWholeFile(const std::string& FileName);
+// The file's bytes; nullopt when it does not exist. Anything but a regular file (a
+// folder, a FIFO, a device) is refused at once, and other failures (no permission
+// to read) too: EFOpenError with the reason. With Bom, a UTF-8 byte-order mark at
+// the start is left out and *Bom tells whether there was one.
+std::optional<std::string> ReadWholeFile(const std::string& FileName, bool* Bom = nullptr);
 
 // Replaces FileName with Data so that a reader (or a crash at any moment) sees
-// either the old or the new content: a temporary file in the same folder is
-// written, flushed to disk (fsync) and renamed over the file, then the folder is
-// flushed. Missing folders are created first. An existing file keeps its
-// permission bits. On failure the old file is untouched, the temporary file is
-// removed and EWriteError is raised with "<What> <file>: <reason>".
+// either the old or the new content (TSafeFile: a symbolic link is followed and
+// kept, a read-only or non-regular target is refused and left alone). Missing
+// folders are created first; a new file is made with mode 0644 less the umask. On
+// failure the old file is untouched and EWriteError is raised with
+// "<What> <file>: <reason>".
 void AtomicWriteFile(const std::string& FileName, const std::string& Data,
                      const std::string& What = "Cannot write");
 

@@ -264,6 +264,7 @@ struct TIniText {
   };
   std::vector<TLine> Lines;
   bool Crlf = false;
+  bool Bom = false;  // the file starts with a UTF-8 byte-order mark
 
   static TIniText Parse(const std::string& Data) {
     TIniText t;
@@ -301,7 +302,7 @@ struct TIniText {
   }
 
   std::string Join() const {
-    std::string out;
+    std::string out = Bom ? "\xEF\xBB\xBF" : "";
     const char* eol = Crlf ? "\r\n" : "\n";
     for (const TLine& l : Lines) out += l.Text + eol;
     return out;
@@ -310,7 +311,72 @@ struct TIniText {
   bool InSection(const TLine& L, const std::string& Section) const {
     return L.Section >= 0 && SameText(Lines[L.Section].Name, Section);
   }
+
+  // Header indexes go stale when lines are inserted or removed: parse again.
+  void Reindex() {
+    bool crlf = Crlf, bom = Bom;
+    std::string text;
+    for (const TLine& l : Lines) text += l.Text + "\n";
+    *this = Parse(text);
+    Crlf = crlf;
+    Bom = bom;
+  }
 };
+
+// One change of the file's lines: a value written, or lines dropped.
+struct TIniChange {
+  enum { Write, DropKey, DropSection } Kind = Write;
+  std::string Section, Name, Value;
+};
+
+// Applies C to T; false when nothing changed.
+bool Apply(TIniText& T, const TIniChange& C) {
+  using L = TIniText::TLine;
+  if (C.Kind != TIniChange::Write) {
+    std::vector<L> kept;
+    for (const L& l : T.Lines) {
+      bool drop = C.Kind == TIniChange::DropSection
+                      ? (l.Kind == L::Header && SameText(l.Name, C.Section)) || T.InSection(l, C.Section)
+                      : l.Kind == L::Entry && SameText(l.Name, C.Name) && T.InSection(l, C.Section);
+      if (!drop) kept.push_back(l);
+    }
+    if (kept.size() == T.Lines.size()) return false;
+    T.Lines = std::move(kept);
+    T.Reindex();
+    return true;
+  }
+  for (L& l : T.Lines)
+    if (l.Kind == L::Entry && SameText(l.Name, C.Name) && T.InSection(l, C.Section)) {
+      l.Text = l.Name + "=" + C.Value;
+      l.Value = Trim(C.Value);
+      return true;
+    }
+  // A new value goes after the last non-blank line of the section's first block.
+  int lastOfSection = -1, header = -1;
+  for (size_t i = 0; i < T.Lines.size(); ++i) {
+    const L& l = T.Lines[i];
+    if (header < 0) {
+      if (l.Kind == L::Header && SameText(l.Name, C.Section)) header = lastOfSection = static_cast<int>(i);
+    } else if (l.Section == header && !Trim(l.Text).empty()) {
+      lastOfSection = static_cast<int>(i);
+    } else if (l.Section != header) {
+      break;
+    }
+  }
+  L entry;
+  entry.Text = C.Name + "=" + C.Value;
+  if (lastOfSection >= 0) {
+    T.Lines.insert(T.Lines.begin() + lastOfSection + 1, entry);
+  } else {
+    if (!T.Lines.empty() && !Trim(T.Lines.back().Text).empty()) T.Lines.push_back(L{});
+    L header;
+    header.Text = "[" + C.Section + "]";
+    T.Lines.push_back(header);
+    T.Lines.push_back(entry);
+  }
+  T.Reindex();
+  return true;
+}
 
 // Changes are load, change, store: one at a time in this process and, through the
 // folder's lock, among processes, so two writers never lose each other's values.
@@ -323,8 +389,11 @@ std::string Unquote(const std::string& V) {
 }
 
 TIniText Load(const std::string& FileName) {
-  std::optional<std::string> data = ReadWholeFile(FileName);
-  return TIniText::Parse(data ? *data : std::string());
+  bool bom = false;
+  std::optional<std::string> data = ReadWholeFile(FileName, &bom);
+  TIniText t = TIniText::Parse(data ? *data : std::string());
+  t.Bom = bom;
+  return t;
 }
 
 void Store(const std::string& FileName, const TIniText& Text) {
@@ -335,12 +404,63 @@ void Store(const std::string& FileName, const TIniText& Text) {
   }
 }
 
+// Loads the file afresh under the locks, applies Changes and stores it when any
+// of them changed it.
+void ChangeFile(const std::string& FileName, const std::vector<TIniChange>& Changes) {
+  std::lock_guard<std::mutex> lock(GChangeLock);
+  TFolderLock folderLock(FileName);
+  TIniText t = Load(FileName);
+  bool changed = false;
+  for (const TIniChange& c : Changes) changed = Apply(t, c) || changed;
+  if (changed) Store(FileName, t);
+}
+
 bool HasLineBreak(const std::string& S) { return S.find_first_of("\r\n") != std::string::npos; }
+}  // namespace
+
+// What a BeginUpdate holds: the file as read once, with the changes made since
+// applied, and those changes, to be applied again to the file as it is at the end.
+struct TIniFile::TBatch {
+  TIniText Text;
+  std::vector<TIniChange> Changes;
+};
+
+TIniFile::TIniFile(const std::string& FileName) : TCustomIniFile(FileName) {}
+
+TIniFile::~TIniFile() {
+  if (FBatch && !FBatch->Changes.empty()) {
+    try {
+      ChangeFile(FileName(), FBatch->Changes);
+    } catch (const Exception&) {
+      // Nobody is left to tell; the file stays as it was.
+    }
+  }
+}
+
+void TIniFile::BeginUpdate() {
+  if (FUpdateCount == 0) FBatch = std::make_unique<TBatch>(TBatch{Load(FileName()), {}});
+  ++FUpdateCount;
+}
+
+void TIniFile::EndUpdate() {
+  if (FUpdateCount == 0 || --FUpdateCount > 0) return;
+  std::unique_ptr<TBatch> batch = std::move(FBatch);
+  if (batch && !batch->Changes.empty()) ChangeFile(FileName(), batch->Changes);
+}
+
+namespace {
+// The text reads go to: the batch's while one is open, else the file as it is now.
+const TIniText& Current(const std::string& FileName, TIniText& Fresh, TIniText* Batch) {
+  if (Batch) return *Batch;
+  Fresh = Load(FileName);
+  return Fresh;
+}
 }  // namespace
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) {
-  TIniText t = Load(FileName());
+  TIniText fresh;
+  const TIniText& t = Current(FileName(), fresh, FBatch ? &FBatch->Text : nullptr);
   for (const auto& l : t.Lines)
     if (l.Kind == TIniText::TLine::Entry && SameText(l.Name, Ident) && t.InSection(l, Section))
       return Unquote(l.Value);
@@ -355,44 +475,22 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
       (!name.empty() && (name[0] == '[' || name[0] == ';')))
     throw EIniFileException("Unable to write to " + FileName() + ": the section \"" + Section +
                             "\", name \"" + Ident + "\" or value cannot be stored in an ini file");
-  std::lock_guard<std::mutex> lock(GChangeLock);
-  TFolderLock folderLock(FileName());
-  TIniText t = Load(FileName());
-  using L = TIniText::TLine;
-  for (L& l : t.Lines)
-    if (l.Kind == L::Entry && SameText(l.Name, name) && t.InSection(l, section)) {
-      l.Text = l.Name + "=" + Value;
-      Store(FileName(), t);
-      return;
-    }
-  // A new value goes after the last non-blank line of the section's first block.
-  int lastOfSection = -1, header = -1;
-  for (size_t i = 0; i < t.Lines.size(); ++i) {
-    const L& l = t.Lines[i];
-    if (header < 0) {
-      if (l.Kind == L::Header && SameText(l.Name, section)) header = lastOfSection = static_cast<int>(i);
-    } else if (l.Section == header && !Trim(l.Text).empty()) {
-      lastOfSection = static_cast<int>(i);
-    } else if (l.Section != header) {
-      break;
-    }
+  Change(TIniChange::Write, section, name, Value);
+}
+
+void TIniFile::Change(int Kind, const std::string& Section, const std::string& Name,
+                      const std::string& Value) {
+  TIniChange C{static_cast<decltype(TIniChange::Kind)>(Kind), Section, Name, Value};
+  if (!FBatch) {
+    ChangeFile(FileName(), {C});
+    return;
   }
-  L entry;
-  entry.Text = name + "=" + Value;
-  if (lastOfSection >= 0) {
-    t.Lines.insert(t.Lines.begin() + lastOfSection + 1, entry);
-  } else {
-    if (!t.Lines.empty() && !Trim(t.Lines.back().Text).empty()) t.Lines.push_back(L{});
-    L header;
-    header.Text = "[" + section + "]";
-    t.Lines.push_back(header);
-    t.Lines.push_back(entry);
-  }
-  Store(FileName(), t);
+  if (Apply(FBatch->Text, C)) FBatch->Changes.push_back(C);
 }
 
 void TIniFile::ReadSection(const std::string& Section, TStrings* Strings) {
-  TIniText t = Load(FileName());
+  TIniText fresh;
+  const TIniText& t = Current(FileName(), fresh, FBatch ? &FBatch->Text : nullptr);
   Strings->BeginUpdate();
   Strings->Clear();
   for (const auto& l : t.Lines)
@@ -401,7 +499,8 @@ void TIniFile::ReadSection(const std::string& Section, TStrings* Strings) {
 }
 
 void TIniFile::ReadSections(TStrings* Strings) {
-  TIniText t = Load(FileName());
+  TIniText fresh;
+  const TIniText& t = Current(FileName(), fresh, FBatch ? &FBatch->Text : nullptr);
   Strings->BeginUpdate();
   Strings->Clear();
   for (const auto& l : t.Lines)
@@ -410,7 +509,8 @@ void TIniFile::ReadSections(TStrings* Strings) {
 }
 
 void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) {
-  TIniText t = Load(FileName());
+  TIniText fresh;
+  const TIniText& t = Current(FileName(), fresh, FBatch ? &FBatch->Text : nullptr);
   Strings->BeginUpdate();
   Strings->Clear();
   std::vector<std::string> seen;
@@ -425,30 +525,10 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) 
   Strings->EndUpdate();
 }
 
-namespace {
-// Removes the lines Drop picks, as one change; the file is left alone when none match.
-template <class F>
-void DropLines(const std::string& FileName, F Drop) {
-  std::lock_guard<std::mutex> lock(GChangeLock);
-  TFolderLock folderLock(FileName);
-  TIniText t = Load(FileName);
-  std::vector<TIniText::TLine> kept;
-  for (const TIniText::TLine& l : t.Lines)
-    if (!Drop(t, l)) kept.push_back(l);
-  if (kept.size() == t.Lines.size()) return;
-  t.Lines = std::move(kept);
-  Store(FileName, t);
-}
-}  // namespace
-
 void TIniFile::EraseSection(const std::string& Section) {
-  DropLines(FileName(), [&](const TIniText& t, const TIniText::TLine& l) {
-    return (l.Kind == TIniText::TLine::Header && SameText(l.Name, Section)) || t.InSection(l, Section);
-  });
+  Change(TIniChange::DropSection, Section, "", "");
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
-  DropLines(FileName(), [&](const TIniText& t, const TIniText::TLine& l) {
-    return l.Kind == TIniText::TLine::Entry && SameText(l.Name, Ident) && t.InSection(l, Section);
-  });
+  Change(TIniChange::DropKey, Section, Ident, "");
 }

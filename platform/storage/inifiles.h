@@ -10,6 +10,7 @@
 //              date-time the date, a blank and the time (the time left out at midnight)
 //   binary     two upper-case hex digits per byte, no separators ("0AFF")
 // Text that does not convert gives the caller's default.
+#include <memory>
 #include <string>
 
 #include "platform/core/object.h"
@@ -55,8 +56,17 @@ public:
   virtual bool ValueExists(const std::string& Section, const std::string& Ident);
   virtual void EraseSection(const std::string& Section) = 0;
   virtual void DeleteKey(const std::string& Section, const std::string& Ident) = 0;
-  // Nothing is held back (every write goes to the store at once); kept for callers.
+  // Nothing is held back outside BeginUpdate/EndUpdate (every write goes to the
+  // store at once); kept for callers.
   virtual void UpdateFile() {}
+  // Many values as one change: between BeginUpdate and the matching EndUpdate (they
+  // nest) reads and writes work on one reading of the store, and EndUpdate writes
+  // every change made meanwhile in one replacement, under the store's lock, over the
+  // store as it is then (a change another program made meanwhile stays, unless the
+  // same value was written here). A failed write raises from EndUpdate. Single
+  // writes outside stay write-through. The base class holds nothing back.
+  virtual void BeginUpdate() {}
+  virtual void EndUpdate() {}
 
 private:
   std::string FFileName;
@@ -65,18 +75,22 @@ private:
 // An ini file read on every call and rewritten on every change (one change at a
 // time, among threads and, through a lock on the file's folder, among processes),
 // so two objects (or programs) on one file see each other's writes at once and
-// lose none of them. Each change replaces the
-// file atomically (AtomicWriteFile); a change that cannot be written raises
-// EIniFileException "Unable to write to <file>: <reason>" and leaves the file as
-// it was. Sections and names compare without regard to ASCII case; values are read
-// trimmed, with one pair of enclosing quotes removed. Lines starting with ";" are
-// comments. A section, name or value holding a line break, a section name holding
-// "]" or a name holding "=" or starting with "[" or ";" cannot be written back
-// and raises EIniFileException before anything is written.
+// lose none of them. Each change replaces the file atomically (AtomicWriteFile;
+// BeginUpdate/EndUpdate gather many changes into one replacement); a change that
+// cannot be written raises EIniFileException "Unable to write to <file>: <reason>"
+// and leaves the file as it was. Sections and names compare without regard to
+// ASCII case; values are read trimmed, with one pair of enclosing quotes removed.
+// Lines starting with ";" are comments. A UTF-8 byte-order mark at the start is
+// skipped (and kept when the file is written). A section, name or value holding a
+// line break, a section name holding "]" or a name holding "=" or starting with
+// "[" or ";" cannot be written back and raises EIniFileException before anything
+// is written.
 class TIniFile : public TCustomIniFile {
   DTU_CLASS(TIniFile, TCustomIniFile)
 public:
-  explicit TIniFile(const std::string& FileName) : TCustomIniFile(FileName) {}
+  explicit TIniFile(const std::string& FileName);
+  // Writes what a BeginUpdate left pending (a failure is not reported).
+  ~TIniFile() override;
 
   std::string ReadString(const std::string& Section, const std::string& Ident,
                          const std::string& Default) override;
@@ -87,6 +101,15 @@ public:
   void ReadSectionValues(const std::string& Section, TStrings* Strings) override;
   void EraseSection(const std::string& Section) override;
   void DeleteKey(const std::string& Section, const std::string& Ident) override;
+  void BeginUpdate() override;
+  void EndUpdate() override;
+
+private:
+  // Writes one change through, or into the open batch.
+  void Change(int Kind, const std::string& Section, const std::string& Name, const std::string& Value);
+  struct TBatch;
+  std::unique_ptr<TBatch> FBatch;
+  int FUpdateCount = 0;
 };
 
 // Date and time text as the ini formats above write and read it (EConvertError

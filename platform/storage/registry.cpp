@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 #include "platform/core/gbk.h"
@@ -210,7 +211,8 @@ bool ParseValueLine(const std::string& Line, TValue& V) {
 
 TStore LoadStore() {
   TStore s;
-  std::optional<std::string> data = ReadWholeFile(RegistryStorePath());
+  bool bom = false;  // a byte-order mark some editors put first is not a line
+  std::optional<std::string> data = ReadWholeFile(RegistryStorePath(), &bom);
   if (!data) return s;
   size_t pos = 0;
   int lineNo = 0;
@@ -302,8 +304,65 @@ TStore MachineStore() {
   return s;
 }
 
+// A batch of this thread (TRegistryIniFile::BeginUpdate): the store as read once,
+// with the changes made since applied, and those changes, to be run again on the
+// store as it is when the batch ends.
+using TStoreChange = std::function<bool(TStore&)>;
+struct TStoreBatch {
+  int Depth = 0;
+  TStore Store;
+  std::vector<TStoreChange> Changes;
+};
+thread_local TStoreBatch GBatch;
+
+// Runs Change (true when it changed the store) at once, loading and saving the
+// store under the locks, or on the batch's copy while this thread has one open.
+bool ChangeStore(TStoreChange Change) {
+  if (GBatch.Depth > 0) {
+    if (GBatch.Store.BadLine) SaveStore(GBatch.Store);  // raises, as a direct change would
+    bool changed = Change(GBatch.Store);
+    if (changed) GBatch.Changes.push_back(std::move(Change));
+    return changed;
+  }
+  std::lock_guard<std::mutex> lock(GStoreLock);
+  TFolderLock folderLock(RegistryStorePath());
+  TStore s = LoadStore();
+  bool changed = Change(s);
+  if (changed) SaveStore(s);
+  return changed;
+}
+
+void BeginStoreBatch() {
+  if (GBatch.Depth == 0) {
+    std::lock_guard<std::mutex> lock(GStoreLock);
+    GBatch.Store = LoadStore();
+  }
+  ++GBatch.Depth;
+}
+
+void EndStoreBatch() {
+  if (GBatch.Depth == 0 || --GBatch.Depth > 0) return;
+  std::vector<TStoreChange> changes = std::move(GBatch.Changes);
+  GBatch = {};
+  if (changes.empty()) return;
+  std::lock_guard<std::mutex> lock(GStoreLock);
+  TFolderLock folderLock(RegistryStorePath());
+  TStore s = LoadStore();
+  bool changed = false;
+  for (const TStoreChange& c : changes) {
+    try {
+      changed = c(s) || changed;
+    } catch (const ERegistryException&) {
+      // Its key went meanwhile (another program deleted it): the change is dropped,
+      // as it would have failed then.
+    }
+  }
+  if (changed) SaveStore(s);
+}
+
 TStore Snapshot(HKEY Root) {
   if (Root == HKEY_CURRENT_USER) {
+    if (GBatch.Depth > 0) return GBatch.Store;
     std::lock_guard<std::mutex> lock(GStoreLock);
     return LoadStore();
   }
@@ -401,11 +460,11 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
       SetLastError(CanCreate ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
       return false;
     }
-    std::lock_guard<std::mutex> lock(GStoreLock);
-    TFolderLock folderLock(RegistryStorePath());
-    TStore s = LoadStore();
-    EnsureKey(s, path);
-    SaveStore(s);
+    ChangeStore([path](TStore& s) {
+      if (KeyIn(s, path)) return false;
+      EnsureKey(s, path);
+      return true;
+    });
   }
   FOpen = true;
   FCurrentPath = path;
@@ -433,13 +492,11 @@ bool TRegistry::CreateKey(const std::string& Key) {
   DWORD base = relative ? FCurrentAccess : KEY_ALL_ACCESS;
   if (FRootKey != HKEY_CURRENT_USER || !(base & KEY_CREATE_SUB_KEY))
     throw ERegistryException("Failed to create key " + Key);
-  std::lock_guard<std::mutex> lock(GStoreLock);
-  TFolderLock folderLock(RegistryStorePath());
-  TStore s = LoadStore();
-  if (!KeyIn(s, path)) {
+  ChangeStore([path](TStore& s) {
+    if (KeyIn(s, path)) return false;
     EnsureKey(s, path);
-    SaveStore(s);
-  }
+    return true;
+  });
   return true;
 }
 
@@ -450,19 +507,16 @@ bool TRegistry::DeleteKey(const std::string& Key) {
   if (FRootKey != HKEY_CURRENT_USER || path.empty() ||
       !(base & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE_ACCESS)))
     return false;
-  std::lock_guard<std::mutex> lock(GStoreLock);
-  TFolderLock folderLock(RegistryStorePath());
-  TStore s = LoadStore();
-  std::vector<TKey> kept;
-  bool found = false;
-  for (TKey& k : s.Keys) {
-    if (IsBelowOrSame(k.Path, path)) found = true;
-    else kept.push_back(std::move(k));
-  }
-  if (!found) return false;
-  s.Keys = std::move(kept);
-  SaveStore(s);
-  return true;
+  return ChangeStore([path](TStore& s) {
+    std::vector<TKey> kept;
+    bool found = false;
+    for (TKey& k : s.Keys) {
+      if (IsBelowOrSame(k.Path, path)) found = true;
+      else kept.push_back(k);
+    }
+    if (found) s.Keys = std::move(kept);
+    return found;
+  });
 }
 
 bool TRegistry::KeyExists(const std::string& Key) {
@@ -523,21 +577,20 @@ bool TRegistry::ReadRaw(const std::string& Name, DWORD& Type, std::string& Data)
 void TRegistry::WriteRaw(const std::string& Name, DWORD Type, const std::string& Data) {
   if (!FOpen || !(FCurrentAccess & KEY_SET_VALUE) || FRootKey != HKEY_CURRENT_USER)
     throw ERegistryException("Failed to set data for '" + Name + "'");
-  std::lock_guard<std::mutex> lock(GStoreLock);
-  TFolderLock folderLock(RegistryStorePath());
-  TStore s = LoadStore();
-  if (!KeyIn(s, FCurrentPath))  // deleted behind this cursor's back
-    throw ERegistryException("Failed to set data for '" + Name + "'");
-  TKey& k = EnsureKey(s, FCurrentPath);
-  bool replaced = false;
-  for (TValue& v : k.Values)
-    if (SameText(v.Name, Name)) {
-      v.Type = Type;
-      v.Data = Data;
-      replaced = true;
-    }
-  if (!replaced) k.Values.push_back({Name, Type, Data});
-  SaveStore(s);
+  ChangeStore([path = FCurrentPath, Name, Type, Data](TStore& s) {
+    if (!KeyIn(s, path))  // deleted behind this cursor's back
+      throw ERegistryException("Failed to set data for '" + Name + "'");
+    TKey& k = EnsureKey(s, path);
+    bool replaced = false;
+    for (TValue& v : k.Values)
+      if (SameText(v.Name, Name)) {
+        v.Type = Type;
+        v.Data = Data;
+        replaced = true;
+      }
+    if (!replaced) k.Values.push_back({Name, Type, Data});
+    return true;
+  });
 }
 
 bool TRegistry::ValueExists(const std::string& Name) {
@@ -548,19 +601,17 @@ bool TRegistry::ValueExists(const std::string& Name) {
 
 bool TRegistry::DeleteValue(const std::string& Name) {
   if (!FOpen || !(FCurrentAccess & KEY_SET_VALUE) || FRootKey != HKEY_CURRENT_USER) return false;
-  std::lock_guard<std::mutex> lock(GStoreLock);
-  TFolderLock folderLock(RegistryStorePath());
-  TStore s = LoadStore();
-  for (TKey& k : s.Keys) {
-    if (!SameText(k.Path, FCurrentPath)) continue;
-    for (size_t i = 0; i < k.Values.size(); ++i)
-      if (SameText(k.Values[i].Name, Name)) {
-        k.Values.erase(k.Values.begin() + static_cast<long>(i));
-        SaveStore(s);
-        return true;
-      }
-  }
-  return false;
+  return ChangeStore([path = FCurrentPath, Name](TStore& s) {
+    for (TKey& k : s.Keys) {
+      if (!SameText(k.Path, path)) continue;
+      for (size_t i = 0; i < k.Values.size(); ++i)
+        if (SameText(k.Values[i].Name, Name)) {
+          k.Values.erase(k.Values.begin() + static_cast<long>(i));
+          return true;
+        }
+    }
+    return false;
+  });
 }
 
 namespace {
@@ -683,7 +734,28 @@ TRegistryIniFile::TRegistryIniFile(const std::string& FileName, DWORD AAccess)
   if (!FileName.empty()) FRegIniFile->OpenKey(FileName, true);
 }
 
-TRegistryIniFile::~TRegistryIniFile() { delete FRegIniFile; }
+TRegistryIniFile::~TRegistryIniFile() {
+  while (FUpdateCount > 0) {
+    --FUpdateCount;
+    try {
+      EndStoreBatch();
+    } catch (const Exception&) {
+      // Nobody is left to tell; the store stays as it was.
+    }
+  }
+  delete FRegIniFile;
+}
+
+void TRegistryIniFile::BeginUpdate() {
+  BeginStoreBatch();
+  ++FUpdateCount;
+}
+
+void TRegistryIniFile::EndUpdate() {
+  if (FUpdateCount == 0) return;
+  --FUpdateCount;
+  EndStoreBatch();
+}
 
 template <class F>
 bool TRegistryIniFile::InSection(const std::string& Section, bool Create, F Body) {

@@ -16,8 +16,9 @@
 //   "Other"=hex(7):41,00
 // Names and texts are quoted with \\, \", \n, \r, \t and \xHH escapes; dword
 // values are decimal. Key paths and value names compare without regard to ASCII
-// case. A store file with lines it cannot read is never written over: a change
-// raises ERegistryException instead, so nothing in it is lost.
+// case. A UTF-8 byte-order mark at the start is skipped. A store file with lines
+// it cannot read is never written over: a change raises ERegistryException
+// instead, so nothing in it is lost.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -183,6 +184,10 @@ public:
   void ReadSectionValues(const std::string& Section, TStrings* Strings) override;
   void EraseSection(const std::string& Section) override;
   void DeleteKey(const std::string& Section, const std::string& Ident) override;
+  // The batch covers every change of the store this thread makes meanwhile (through
+  // any TRegistry); other threads write through as before.
+  void BeginUpdate() override;
+  void EndUpdate() override;
 
 private:
   // Runs Body with a TRegistry on the section's key; false when it does not open.
@@ -192,6 +197,7 @@ private:
   template <class F> void WriteDateValue(const std::string& Section, const std::string& Ident,
                                          TDateTime Value, F ToText);
   TRegistry* FRegIniFile;
+  int FUpdateCount = 0;
 };
 
 // One "Name=Value" line for a value of Reg's open key: the default value as

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/safefile.h"
 #include "platform/core/sysutils.h"
 
 namespace {
@@ -50,22 +51,6 @@ std::string HomeFolder() {
   return "";
 }
 
-// Creates every missing folder of Dir.
-bool MakeDirs(const std::string& Dir) {
-  if (Dir.empty()) return true;
-  struct stat st{};
-  if (stat(Dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  size_t slash = Dir.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !MakeDirs(Dir.substr(0, slash))) return false;
-  return mkdir(Dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-std::string FolderOf(const std::string& File) {
-  size_t slash = File.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : File.substr(0, slash);
-}
-
 [[noreturn]] void Fail(const std::string& File, const char* What, int Errno) {
   throw EWriteError("Cannot write the serial device map " + File + ": " + What + ": " +
                     std::strerror(Errno));
@@ -76,7 +61,7 @@ std::string FolderOf(const std::string& File) {
 class TMapLock {
 public:
   explicit TMapLock(const std::string& File) {
-    if (!MakeDirs(FolderOf(File))) Fail(File, "cannot create its folder", errno);
+    if (!MakeFolders(FolderOfPath(File), 0700)) Fail(File, "cannot create its folder", errno);
     FFd = open((File + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (FFd < 0) Fail(File, "cannot open its lock file", errno);
     while (flock(FFd, LOCK_EX) != 0) {
@@ -93,6 +78,50 @@ public:
 private:
   int FFd = -1;
 };
+
+const char kOwnerMark[] = "# owner ";
+
+// The start of process Pid (clock ticks after boot, field 22 of /proc/PID/stat);
+// 0 when it is gone or has ended (a zombie). Unknown (/proc unreadable for
+// another reason) gives nullopt.
+std::optional<unsigned long long> ProcessStart(long Pid) {
+  std::string stat;
+  int error = ReadRegularFile("/proc/" + std::to_string(Pid) + "/stat", stat, 4096);
+  if (error == ENOENT || error == ESRCH) return 0;
+  if (error) return std::nullopt;
+  // "pid (name) state ...": the name may hold blanks and parentheses.
+  size_t close = stat.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::vector<std::string> fields;
+  size_t pos = close + 1;
+  while (fields.size() < 20) {
+    size_t b = stat.find_first_not_of(' ', pos);
+    if (b == std::string::npos) break;
+    size_t e = stat.find(' ', b);
+    fields.push_back(stat.substr(b, e == std::string::npos ? std::string::npos : e - b));
+    if (e == std::string::npos) break;
+    pos = e;
+  }
+  if (fields.size() < 20) return std::nullopt;
+  if (fields[0] == "Z" || fields[0] == "X") return 0;  // killed, not yet reaped
+  return std::strtoull(fields[19].c_str(), nullptr, 10);
+}
+
+// Whether the registrant recorded in an entry still runs: the same pid with the
+// same start (a pid taken again by another program starts later).
+bool OwnerAlive(long Pid, unsigned long long Start) {
+  std::optional<unsigned long long> now = ProcessStart(Pid);
+  if (!now) return true;  // cannot tell: kept
+  return *now != 0 && (Start == 0 || *now == Start);
+}
+
+// "# owner pid=N start=M" after an entry's device; false when the comment is not one.
+bool ParseOwner(const std::string& Comment, long& Pid, unsigned long long& Start) {
+  if (Comment.compare(0, sizeof kOwnerMark - 1, kOwnerMark) != 0) return false;
+  char tail = 0;
+  return std::sscanf(Comment.c_str() + sizeof kOwnerMark - 1, "pid=%ld start=%llu%c", &Pid, &Start, &tail) == 2 &&
+         Pid > 0;
+}
 }  // namespace
 
 std::string TSerialDeviceMap::DefaultPath() {
@@ -117,31 +146,45 @@ std::string TSerialDeviceMap::Path() {
 
 TSerialDeviceMap::TSerialDeviceMap(const std::string& FileName)
     : FFileName(FileName.empty() ? Path() : FileName) {
-  std::ifstream in(FFileName, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
+  // Only a regular file is read (a FIFO in its place must not block); a byte-order
+  // mark some editors put first is not part of the first entry.
+  std::string data;
+  if (ReadRegularFile(FFileName, data, static_cast<size_t>(-1), true) != 0) data.clear();
+  for (size_t pos = 0; pos < data.size();) {
+    size_t end = data.find('\n', pos);
+    if (end == std::string::npos) end = data.size();
+    std::string line = data.substr(pos, end - pos);
+    pos = end + 1;
     std::string t = Trimmed(line);
     if (t.empty() || t[0] == '#' || t[0] == ';') {
       FLines.push_back({line, "", ""});
       continue;
     }
     size_t eq = t.find('=');
+    std::string value = eq == std::string::npos ? "" : Trimmed(t.substr(eq + 1));
     std::string name = eq == std::string::npos ? "" : Trimmed(t.substr(0, eq));
-    std::string path = eq == std::string::npos ? "" : WithoutComment(Trimmed(t.substr(eq + 1)));
+    std::string path = WithoutComment(value);
     if (name.empty() || path.empty()) {
       FLines.push_back({line, "", ""});
       FBadLines.push_back(line);
       continue;
     }
-    FLines.push_back({line, name, path});
+    TLine l{line, name, path};
+    if (ParseOwner(Trimmed(value.substr(path.size())), l.OwnerPid, l.OwnerStart))
+      l.Dead = !OwnerAlive(l.OwnerPid, l.OwnerStart);
+    FLines.push_back(std::move(l));
   }
+}
+
+bool TSerialDeviceMap::HasDeadEntries() const {
+  return std::any_of(FLines.begin(), FLines.end(), [](const TLine& l) { return l.Dead; });
 }
 
 std::vector<std::pair<std::string, std::string>> TSerialDeviceMap::Entries() const {
   std::vector<std::pair<std::string, std::string>> out;
   std::unordered_map<std::string, size_t> index;  // lower-case name -> place in out
   for (const TLine& l : FLines) {
-    if (l.Name.empty()) continue;
+    if (l.Name.empty() || l.Dead) continue;
     auto [it, added] = index.try_emplace(LowerCase(l.Name), out.size());
     if (added) out.emplace_back(l.Name, l.Path);
     else out[it->second].second = l.Path;
@@ -151,19 +194,33 @@ std::vector<std::pair<std::string, std::string>> TSerialDeviceMap::Entries() con
 
 std::optional<std::string> TSerialDeviceMap::Find(const std::string& Name) const {
   for (auto it = FLines.rbegin(); it != FLines.rend(); ++it)
-    if (!it->Name.empty() && SameName(it->Name, Name)) return it->Path;
+    if (!it->Name.empty() && !it->Dead && SameName(it->Name, Name)) return it->Path;
   return std::nullopt;
 }
 
 void TSerialDeviceMap::Set(const std::string& Name, const std::string& DevicePath) {
+  Put({"", Name, DevicePath});
+}
+
+void TSerialDeviceMap::SetOwned(const std::string& Name, const std::string& DevicePath) {
+  TLine l{"", Name, DevicePath};
+  l.OwnerPid = static_cast<long>(getpid());
+  l.OwnerStart = ProcessStart(l.OwnerPid).value_or(0);
+  Put(std::move(l));
+}
+
+void TSerialDeviceMap::Put(TLine Entry) {
+  const std::string& Name = Entry.Name;
   // The first entry of that name takes the new path in place, later ones go.
   auto first = std::find_if(FLines.begin(), FLines.end(),
                             [&](const TLine& l) { return !l.Name.empty() && SameName(l.Name, Name); });
   if (first == FLines.end()) {
-    FLines.push_back({"", Name, DevicePath});
+    FLines.push_back(std::move(Entry));
     return;
   }
-  if (first->Name != Name || first->Path != DevicePath) *first = {"", Name, DevicePath};
+  if (first->Name != Name || first->Path != Entry.Path || first->OwnerPid != Entry.OwnerPid ||
+      first->OwnerStart != Entry.OwnerStart || first->Dead)
+    *first = Entry;
   FLines.erase(std::remove_if(first + 1, FLines.end(),
                               [&](const TLine& l) { return !l.Name.empty() && SameName(l.Name, Name); }),
                FLines.end());
@@ -185,54 +242,45 @@ TSerialDeviceMap TSerialDeviceMap::Update(const std::function<bool(TSerialDevice
   std::string file = FileName.empty() ? Path() : FileName;
   TMapLock lock(file);
   TSerialDeviceMap map(file);  // read under the lock: another process may just have written
-  if (Change(map)) map._Write();
+  // Entries whose registrant has gone are removed on the way.
+  if (Change(map) || map.HasDeadEntries()) map._Write();
+  std::erase_if(map.FLines, [](const TLine& l) { return l.Dead; });
   return map;
 }
 
 void TSerialDeviceMap::_Write() const {
   std::string text;
-  for (const TLine& l : FLines) text += (l.Text.empty() && !l.Name.empty() ? l.Name + "=" + l.Path : l.Text) + "\n";
-
-  const std::string folder = FolderOf(FFileName);
-  if (!MakeDirs(folder)) Fail(FFileName, "cannot create its folder", errno);
-  // mkostemp creates the file with O_EXCL under a random name, readable by the
-  // user only.
-  std::string tmp = FFileName + ".XXXXXX";
-  int fd = mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) Fail(FFileName, "cannot create a temporary file", errno);
-  auto failAndRemove = [&](const char* What, int Errno) {
-    unlink(tmp.c_str());
-    Fail(FFileName, What, Errno);
-  };
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int e = errno;
-      close(fd);
-      failAndRemove("write failed", e);
+  for (const TLine& l : FLines) {
+    if (l.Dead) continue;
+    if (!l.Text.empty() || l.Name.empty()) {
+      text += l.Text + "\n";
+      continue;
     }
-    done += static_cast<size_t>(n);
+    text += l.Name + "=" + l.Path;
+    if (l.OwnerPid > 0)
+      text += "  " + std::string(kOwnerMark) + "pid=" + std::to_string(l.OwnerPid) +
+              " start=" + std::to_string(l.OwnerStart);
+    text += "\n";
   }
-  if (fsync(fd) != 0) {
-    int e = errno;
-    close(fd);
-    failAndRemove("write failed", e);
-  }
-  if (close(fd) != 0) failAndRemove("write failed", errno);
-  if (rename(tmp.c_str(), FFileName.c_str()) != 0) failAndRemove("cannot replace the file", errno);
-  // The rename itself is durable only once the folder is.
-  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) Fail(FFileName, "cannot sync its folder", errno);
-  int synced = fsync(dir);
-  int e = errno;
-  close(dir);
-  if (synced != 0) Fail(FFileName, "cannot sync its folder", e);
+  // Readable by the user only, like the folder.
+  TSafeFileOptions options;
+  options.FolderMode = 0700;
+  options.NewFileMode = 0600;
+  TSafeFile file(FFileName, options);
+  if (!file.Write(text) || !file.Commit()) Fail(FFileName, "cannot replace the file", file.Error());
 }
 
 std::string ResolvePortDevice(const std::string& PortName) {
   if (!PortName.empty() && PortName[0] == '/') return PortName;
-  if (auto p = TSerialDeviceMap().Find(PortName)) return *p;
+  TSerialDeviceMap map;
+  if (auto p = map.Find(PortName)) return *p;
+  if (map.HasDeadEntries()) {
+    // An alias whose registrant has gone names a device someone else may have now:
+    // it is dropped from the file (whoever gets there first; a failure changes nothing).
+    try {
+      TSerialDeviceMap::Update([](TSerialDeviceMap&) { return false; }, map.FileName());
+    } catch (const Exception&) {
+    }
+  }
   return "/dev/" + PortName;
 }

@@ -16,6 +16,14 @@
 // A later entry for the same name wins. Lines that are not entries, and entries
 // left unchanged, are kept as they are when the file is written back.
 //
+// An entry may name the process that registered it, as a trailing comment the
+// program writes (the terminal simulator registers its pseudo-terminal so):
+//   COM7=/dev/pts/5  # owner pid=4242 start=1234567
+// (start: the process's start in clock ticks after boot, from /proc). Such an entry
+// lives only as long as that process: once it has ended (killed too, so that it could
+// not remove the entry itself) the entry is ignored, since the device it names may
+// belong to someone else by then, and removed at the next change of the map.
+//
 // Several processes may change the map at once (each terminal simulator registers
 // its port): Update locks the file (flock on serial-ports.ini.lock beside it),
 // reads it again under the lock, changes it and writes it back before unlocking.
@@ -44,6 +52,11 @@ public:
   std::optional<std::string> Find(const std::string& Name) const;
   // Adds or replaces an entry (kept in place when it exists).
   void Set(const std::string& Name, const std::string& DevicePath);
+  // The same for an entry that lasts only while this process runs (see above).
+  void SetOwned(const std::string& Name, const std::string& DevicePath);
+  // Whether entries of registrants that have ended were read (ignored by Find and
+  // Entries; Save and Update leave them out of the file).
+  bool HasDeadEntries() const;
   bool Remove(const std::string& Name);
   // Writes the file atomically (a temporary file renamed over it, the folder
   // synced), creating its folder, under the map's lock. Throws EWriteError with the
@@ -52,7 +65,8 @@ public:
   void Save() const;
   // Locks the map file, reads it afresh, lets Change edit it and, when Change
   // returns true, writes it back; then unlocks. Returns the map as left. Throws
-  // EWriteError when the lock or the write fails.
+  // EWriteError when the lock or the write fails. The file is also written when it
+  // held entries of ended registrants, to remove them.
   static TSerialDeviceMap Update(const std::function<bool(TSerialDeviceMap&)>& Change,
                                  const std::string& FileName = "");
 
@@ -64,7 +78,11 @@ private:
     std::string Text;  // the line as read; empty for an entry changed since
     std::string Name;  // empty for a comment or a bad line
     std::string Path;
+    long OwnerPid = 0;  // the registrant, 0 for a lasting entry
+    unsigned long long OwnerStart = 0;
+    bool Dead = false;  // its registrant has ended
   };
+  void Put(TLine Entry);
   void _Write() const;
   std::string FFileName;
   std::vector<TLine> FLines;

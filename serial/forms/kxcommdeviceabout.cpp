@@ -2,6 +2,8 @@
 
 #include <sys/utsname.h>
 
+#include <cctype>
+
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
 #include "platform/core/sysutils.h"
@@ -44,13 +46,24 @@ const bool kFieldsRegistered = [] {
   return true;
 }();
 
+// Whether Word stands in Text on its own: not inside a longer word or number
+// ("12" in "Linux 12 (bookworm)", "22.04" in "Ubuntu 22.04.3 LTS"; not in "121").
+bool ContainsWord(const std::string& Text, const std::string& Word) {
+  auto alnum = [](char C) { return std::isalnum(static_cast<unsigned char>(C)) != 0; };
+  for (size_t at = Text.find(Word); at != std::string::npos; at = Text.find(Word, at + 1)) {
+    const size_t end = at + Word.size();
+    if ((at == 0 || !alnum(Text[at - 1])) && (end == Text.size() || !alnum(Text[end]))) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string OsVersionLine(const std::string& ProductName, const std::string& VersionId,
                           const std::string& KernelRelease) {
   std::string line = ProductName.empty() ? std::string("Linux") : ProductName;
   const std::string version = LabelText(Trim(VersionId));
-  if (!version.empty()) line += " " + version;
+  if (!version.empty() && !ContainsWord(line, version)) line += " " + version;
   const std::string kernel = LabelText(Trim(KernelRelease));
   if (!kernel.empty()) line += " (" + kernel + ")";
   return line;

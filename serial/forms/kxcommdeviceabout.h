@@ -12,8 +12,9 @@ class TImage;
 class TLabel;
 
 // The system line: the distribution's name (os-release's PRETTY_NAME, else NAME,
-// else "Linux"; GBK), its VERSION_ID and the kernel release in brackets, for
-// example "Debian GNU/Linux 12 (bookworm) 12 (6.1.0-18-amd64)". VersionId and
+// else "Linux"; GBK), its VERSION_ID unless the name already shows it, and the
+// kernel release in brackets, for example "Debian GNU/Linux 12 (bookworm)
+// (6.1.0-18-amd64)" or "openSUSE Tumbleweed 20240101 (6.8.0)". VersionId and
 // KernelRelease are UTF-8; characters without a GBK form are left out.
 std::string OsVersionLine(const std::string& ProductName, const std::string& VersionId,
                           const std::string& KernelRelease);

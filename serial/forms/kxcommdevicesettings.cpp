@@ -13,7 +13,9 @@
 #include "platform/stdctrls/combobox.h"
 #include "platform/stdctrls/edit.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
+#include "platform/win32/devicemap.h"
 #include "serial/forms/kxcommdeviceabout.h"
+#include "serial/portfailure.h"
 
 namespace {
 
@@ -316,6 +318,7 @@ void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t B
                                         TStopBits StopBits, TFlowControl Flow, int AutoAnswer, int InBufSize,
                                         int OutBufSize) {
   std::string message;
+  int osError = 0;
   try {
     FDevice->SetPortName(Port);
     FDevice->SetBaudRate(Baud);
@@ -331,6 +334,7 @@ void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t B
     return;
   } catch (const Exception& E) {
     message = E.Message();
+    if (const auto* comm = dynamic_cast<const ENimboCommError*>(&E)) osError = comm->OsError();
   } catch (const std::exception& E) {
     message = E.what();
   }
@@ -349,7 +353,9 @@ void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t B
   } catch (const std::exception&) {
     // The old port may be gone too; the message below is about the new one.
   }
-  Refuse(CbPort, message);
+  // The system's reason (and what to do about a missing right) as the programs' own
+  // windows give it.
+  Refuse(CbPort, PortOpenFailureText(message, osError, ResolvePortDevice(Port), FTexts.LcId()));
 }
 
 void TForm_KxCommDevice_Settings::BnCancelClick(TObject*) { SetModalResult(mrCancel); }

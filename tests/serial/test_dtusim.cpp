@@ -246,6 +246,35 @@ TEST(DtuSim, TenSimulatorsStartedTogetherAllRegisterAndAllLeave) {
   std::filesystem::remove_all(home);
 }
 
+// A simulator killed outright cannot remove its alias. The alias names the
+// simulator, so once it is gone the name no longer leads to its old
+// pseudo-terminal, which the next program to open one may well get.
+TEST(DtuSim, AKilledSimulatorsAliasNeverLeadsToTheNextPseudoTerminal) {
+  TSim sim({"--port", "COM32"});
+  ASSERT_EQ(sim.Port, "COM32") << sim.Errors();
+  const std::string file = TSerialDeviceMap::Path();
+  kill(sim.Pid, SIGKILL);
+  // Not reaped yet: a killed process that lingers as a zombie is gone as well.
+  const std::string stat = "/proc/" + std::to_string(sim.Pid) + "/stat";
+  EXPECT_TRUE(WaitUntil([&] {
+    std::string text = ReadFile(stat);
+    size_t close = text.rfind(") ");
+    return close != std::string::npos && text[close + 2] == 'Z';
+  }));
+  EXPECT_EQ(TSerialDeviceMap().Find("COM32"), std::nullopt);
+  sim.Stop(0);
+  ASSERT_NE(ReadFile(file).find("COM32=" + sim.Device), std::string::npos);  // left behind
+
+  // New pseudo-terminals until one gets the simulator's old device (the kernel hands
+  // out the lowest free number; other programs may take it first).
+  std::vector<std::unique_ptr<TPtyPair>> ptys;
+  for (int i = 0; i < 64 && (ptys.empty() || ptys.back()->SlavePath != sim.Device); ++i)
+    ptys.push_back(std::make_unique<TPtyPair>());
+  for (const auto& p : ptys) EXPECT_NE(ResolvePortDevice("COM32"), p->SlavePath);
+  EXPECT_EQ(ResolvePortDevice("COM32"), "/dev/COM32");
+  EXPECT_EQ(ReadFile(file).find("COM32"), std::string::npos) << ReadFile(file);  // and removed
+}
+
 TEST(DtuSim, BadOptionsAreRefusedWithAMessage) {
   struct Case {
     std::vector<std::string> Args;

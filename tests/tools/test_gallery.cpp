@@ -48,6 +48,17 @@ TEST(Gallery, AFormFileThatCannotBeReadGivesTheReadersMessage) {
   } catch (const EParserError& E) {
     EXPECT_NE(std::string(E.Message()).find("line"), std::string::npos) << E.Message();
   }
+  // A root of a class nobody registered is not read into an empty form.
+  std::ofstream(path) << "object F: TNoSuchForm\n  Caption = 'x'\nend\n";
+  try {
+    LoadFormFile(path, owner.get());
+    FAIL() << "a root of an unknown class was read";
+  } catch (const EReadError& E) {
+    EXPECT_EQ(E.Message(), "Class TNoSuchForm not found");
+  }
+  // A form class makes the root; its caption is read.
+  std::ofstream(path) << "object F: TForm\n  Caption = 'read'\nend\n";
+  EXPECT_EQ(LoadFormFile(path, owner.get())->Caption(), "read");
 }
 
 TEST(Gallery, TheWindowHasATabPerPage) {

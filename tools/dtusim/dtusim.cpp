@@ -45,7 +45,9 @@ const char kUsage[] =
     "                     serial device map (COM7); required. The map is\n"
     "                     $XDG_CONFIG_HOME/dtu-config/serial-ports.ini (or\n"
     "                     ~/.config/dtu-config/serial-ports.ini); the entry is\n"
-    "                     removed again when dtusim ends (also on SIGINT, SIGTERM)\n"
+    "                     removed again when dtusim ends (also on SIGINT, SIGTERM);\n"
+    "                     it names this process, so once dtusim has ended (even\n"
+    "                     killed) it is ignored and removed by the next user\n"
     "  -l, --log FILE     append the log here instead of standard error: every byte\n"
     "                     received (RX) and sent (TX), in hex and as text, with the\n"
     "                     time of day, and the terminal's events\n"
@@ -257,7 +259,7 @@ int main(int argc, char** argv) {
     TSerialDeviceMap map = TSerialDeviceMap::Update([&](TSerialDeviceMap& Map) {
       if (auto old = Map.Find(opt.Port); old && *old != device)
         log.Line("replacing the map entry " + opt.Port + "=" + *old);
-      Map.Set(opt.Port, device);
+      Map.SetOwned(opt.Port, device);  // gone with this process, even when killed
       return true;
     });
     log.Line("registered " + opt.Port + "=" + device + " in " + map.FileName());

@@ -21,19 +21,35 @@ std::vector<TGalleryPage>& Registry() {
   return pages;
 }
 
-// Draws the page's paint function over its whole client area.
+// Shows what the page's paint function draws over its whole client area. The
+// function runs once into a picture on the page's colour (it may build and show
+// controls of its own to draw them, which a live window must not see at every paint).
 class TGalleryPaintBox : public TGraphicControl {
 public:
-  TGalleryPaintBox(TComponent* AOwner, std::function<void(TCanvas*, const TRect&)> Fn)
-      : TGraphicControl(AOwner), FPaint(std::move(Fn)) {}
+  TGalleryPaintBox(TComponent* AOwner, std::function<void(TCanvas*, const TRect&)> Fn, TColor Back)
+      : TGraphicControl(AOwner), FPaint(std::move(Fn)), FBack(Back) {}
+
+  // Draws the picture now (in the control's font, as its own canvas would).
+  void Render() {
+    if (FPicture || !FPaint) return;
+    FPicture = std::make_unique<TBitmap>(Width(), Height());
+    TCanvas* c = FPicture->Canvas();
+    c->Font()->Assign(Font());
+    c->Brush()->SetColor(FBack);
+    c->FillRect(GetClientRect());
+    FPaint(c, GetClientRect());
+  }
 
 protected:
   void Paint() override {
-    if (FPaint) FPaint(Canvas(), GetClientRect());
+    Render();
+    if (FPicture) Canvas()->Draw(0, 0, FPicture.get());
   }
 
 private:
   std::function<void(TCanvas*, const TRect&)> FPaint;
+  TColor FBack;
+  std::unique_ptr<TBitmap> FPicture;
 };
 
 TPanel* MakeHost(TComponent* Owner, int Width, int Height, TColor Color) {
@@ -67,6 +83,23 @@ void WindowsForPainting(TWinControl* Control) {
     if (auto* w = dynamic_cast<TWinControl*>(Control->Controls(i))) WindowsForPainting(w);
 }
 
+// The class named by a text form source's first object line ("object Name: TClass",
+// "inherited ...", "inline ..."); empty when there is none.
+std::string RootClassName(const std::string& Source) {
+  std::istringstream in(Source);
+  std::string word;
+  while (in >> word) {
+    if (word != "object" && word != "inherited" && word != "inline") return {};
+    std::string rest;
+    std::getline(in, rest);
+    size_t colon = rest.find(':');
+    std::string cls = colon == std::string::npos ? rest : rest.substr(colon + 1);
+    size_t b = cls.find_first_not_of(" \t"), e = cls.find_first_of(" \t\r[", b);
+    return b == std::string::npos ? std::string() : cls.substr(b, e == std::string::npos ? e : e - b);
+  }
+  return {};
+}
+
 }  // namespace
 
 TGalleryPageRegistrar::TGalleryPageRegistrar(TGalleryPage Page) { Registry().push_back(std::move(Page)); }
@@ -84,11 +117,22 @@ const TGalleryPage* FindGalleryPage(const std::string& Name) {
   return nullptr;
 }
 
+TControl* FindGalleryControl(TWinControl* Host, const std::string& Name) {
+  for (int i = 0; i < Host->ControlCount(); ++i) {
+    TControl* c = Host->Controls(i);
+    if (c->Name() == Name) return c;
+    if (auto* w = dynamic_cast<TWinControl*>(c))
+      if (TControl* found = FindGalleryControl(w, Name)) return found;
+  }
+  return nullptr;
+}
+
 TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinControl* Parent) {
   TPanel* host = MakeHost(Owner, Page.Width, Page.Height, clBtnFace);
   if (Parent) host->SetParent(Parent);
+  else WindowsForPainting(host);
   if (Page.Paint) {
-    auto* box = new TGalleryPaintBox(Owner, Page.Paint);
+    auto* box = new TGalleryPaintBox(Owner, Page.Paint, clBtnFace);
     box->SetBounds(0, 0, Page.Width, Page.Height);
     box->SetParent(host);
   }
@@ -102,8 +146,20 @@ TWinControl* BuildGalleryPage(const TGalleryPage& Page, TComponent* Owner, TWinC
     MoveControls(form.get(), host);
     Owner->InsertComponent(form.release());
   }
+  if (Page.Build) {
+    host->HandleNeeded();
+    Page.Build(host);
+  }
   return host;
 }
+
+namespace {
+// Draws the pictures of a built page's paint boxes now.
+void RenderPaintBoxes(TWinControl* Host) {
+  for (int i = 0; i < Host->ControlCount(); ++i)
+    if (auto* box = dynamic_cast<TGalleryPaintBox*>(Host->Controls(i))) box->Render();
+}
+}  // namespace
 
 TCustomForm* CreateGalleryWindow(TComponent* Owner) {
   auto* form = new TForm(Owner);
@@ -119,7 +175,9 @@ TCustomForm* CreateGalleryWindow(TComponent* Owner) {
     auto* sheet = new TTabSheet(form);
     sheet->SetPageControl(pages);
     sheet->SetCaption(page->Name);
-    BuildGalleryPage(*page, form, sheet);
+    // The pictures are drawn before the window shows: drawing may show windows of
+    // its own, which would take the activation from the gallery.
+    RenderPaintBoxes(BuildGalleryPage(*page, form, sheet));
   }
   // The pages' display area is the page control less its tabs and border.
   pages->SetBounds(0, 0, w + 8, h + 32);
@@ -140,9 +198,23 @@ TCustomForm* LoadFormFile(const std::string& FileName, TComponent* Owner) {
   text << in.rdbuf();
   if (in.bad()) throw EFOpenError("Cannot read file \"" + FileName + "\"");
   std::string binary = FormTextToBinary(text.str());
-  auto form = std::make_unique<TForm>(nullptr);
-  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form.get());
-  TForm* f = form.release();
+  // The root's class: a registered form class makes the root itself; a class nobody
+  // registered is the reader's error ("Class TX not found"), as for any component.
+  const std::string className = RootClassName(text.str());
+  const TClassInfo* cls = GetClass(className);
+  TCustomForm* f = nullptr;
+  if (!cls || cls->InheritsFrom(&TCustomForm::StaticClass())) {
+    TComponent* root = ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), nullptr);
+    f = dynamic_cast<TCustomForm*>(root);
+    if (!f) {
+      delete root;
+      throw EReadError("Class " + className + " is not a form");
+    }
+  } else {
+    auto form = std::make_unique<TForm>(nullptr);
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), form.get());
+    f = form.release();
+  }
   if (Owner) Owner->InsertComponent(f);
   return f;
 }

@@ -30,18 +30,37 @@
 namespace {
 
 // Shows a push button as the pointer or the keyboard would leave it: Look 1 the
-// pointer over it, 2 pressed, 3 focused.
+// pointer over it, 2 pressed, 3 focused. The look lasts until the user meets the
+// button (the pointer comes, a click, the focus moves among these buttons); from
+// then on it is a button like any other.
 class TGalleryButton : public TQvButton {
   DTU_CLASS(TGalleryButton, TQvButton)
 public:
   using TQvButton::TQvButton;
   int Look = 0;
   bool Focused() override { return Look == 3 || TQvButton::Focused(); }
+  void Dispatch(TMessage& M) override {
+    if (Look != 0) {
+      // The pointer comes or clicks; for the focused look, the focus comes here or to
+      // another of these buttons.
+      const bool pointer = M.Msg == CM_MOUSEENTER || M.Msg == WM_LBUTTONDOWN;
+      const bool focus = M.Msg == WM_SETFOCUS ||
+                         (M.Msg == CM_FOCUSCHANGED && dynamic_cast<TGalleryButton*>(reinterpret_cast<TControl*>(M.LParam)));
+      if ((pointer && Look != 3) || (focus && Look == 3)) {
+        Look = 0;
+        FMouseOver = FPressed = false;
+        Invalidate();
+      }
+    }
+    TQvButton::Dispatch(M);
+  }
 
 protected:
   void Paint() override {
-    FMouseOver = Look == 1;
-    FPressed = Look == 2;
+    if (Look != 0) {
+      FMouseOver = Look == 1;
+      FPressed = Look == 2;
+    }
     TQvButton::Paint();
   }
 };
@@ -55,12 +74,20 @@ const TClassInfo& TGalleryButton::StaticClass() {
   return info;
 }
 
-// A shape button shown pressed.
+// A shape button shown pressed, until the pointer comes or clicks.
 class TGalleryShapeButton : public TQvShapeButton {
   DTU_CLASS(TGalleryShapeButton, TQvShapeButton)
 public:
   using TQvShapeButton::TQvShapeButton;
   bool ShowDown = false;
+  void Dispatch(TMessage& M) override {
+    if (ShowDown && (M.Msg == CM_MOUSEENTER || M.Msg == WM_LBUTTONDOWN)) {
+      ShowDown = false;
+      FState = bsUp;
+      Invalidate();
+    }
+    TQvShapeButton::Dispatch(M);
+  }
 
 protected:
   void Paint() override {
@@ -227,8 +254,8 @@ std::string Labels() {
   object LblArc: TQvLabel
     Left = 200
     Top = 400
-    Width = 120
-    Height = 90
+    Width = 130
+    Height = 104
     AutoSize = False
     Caption = 'Text on an arc'
     Font.Name = 'Arial'
@@ -260,11 +287,16 @@ std::string Labels() {
   object LblFramed: TQvLabel
     Left = 440
     Top = 400
+    Width = 66
+    Height = 28
+    AutoSize = False
+    Alignment = taCenter
+    Layout = tlCenter
     Caption = 'Framed'
     BorderOuter = fsRaised
     BorderInner = fsLowered
     BorderWidth = 2
-    TextMargin = 0
+    TextMargin = 3
   end
   object LblBlink: TQvLabel
     Left = 440
@@ -348,6 +380,6 @@ void PaintButtons(TCanvas* Canvas, const TRect&) {
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-TGalleryPageRegistrar reg{{"buttons", 760, 540, ButtonsForm(), PaintButtons}};
+TGalleryPageRegistrar reg{{"buttons", 760, 540, ButtonsForm(), PaintButtons, nullptr}};
 
 }  // namespace

@@ -1,8 +1,7 @@
-// The "combos" page: the framed combo boxes closed (top rows) and dropped down
-// (the lower half, each list painted from a dropped control). The closed
-// controls come from the text form source below; all of them are built on a
-// form of their own with windows (a combo box shows its text in its edit's
-// window) and painted into the page.
+// The "combos" page: the framed combo boxes closed (top rows, live controls: from
+// the text form source below, and the image combo built in code) and dropped down
+// (the lower half, a picture: each list painted from a dropped control of a form
+// of its own).
 //
 // Layout (tests check it), controls 170 x 21 unless said:
 //   column 1, x = 10:  framed combo plain (y 30), frame fsFlat with flat buttons
@@ -179,35 +178,47 @@ int PaintDropped(TCanvas* Canvas, TCustomComboBox* Combo, int X, int Y, int Top 
   return h;
 }
 
-void PaintRuntime(TCanvas* Canvas) {
-  RegisterEditListClasses();  // the form source names the classes only by name
-  std::unique_ptr<TForm> host(new TForm(nullptr));
-  host->SetBounds(0, 0, 800, 300);
-  std::string binary = FormTextToBinary(kForm);
-  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(binary.data()), binary.size(), host.get());
-  host->SetBorderStyle(bsNone);
-  host->SetLeft(-2000);  // shown, so that every window paints, but out of sight
-  host->Show();
-  for (int i = 0; i < host->ControlCount(); ++i) {
-    auto* c = dynamic_cast<TWinControl*>(host->Controls(i));
-    if (!c) continue;
-    c->HandleNeeded();
-    c->PaintTo(Canvas->Handle(), c->Left(), c->Top());
-  }
-  // The font list box with a recent font.
-  if (auto* list = dynamic_cast<TQvFontListBox*>(host->FindComponent("FontList")); list && list->Items()->Count() > 5) {
+// The image combo with indents and an overlay, closed at (X, Y) or placed for
+// dropping.
+TQvImageComboBox* MakeImageCombo(TComponent* Owner, TWinControl* Parent, int X, int Y) {
+  auto* image = new TQvImageComboBox(Owner);
+  image->SetBounds(X, Y, 170, 22);
+  image->SetParent(Parent);
+  image->HandleNeeded();
+  image->SetImages(MakeImages(Owner));
+  image->AddItem("Computer", 2, 0);
+  image->AddItem("Projects", 0, 1);
+  image->AddItem("Gateway", 0, 2);
+  image->AddItem("settings.ini", 1, 3)->SetOverlayIndex(0);
+  image->AddItem("Favourites", 3, 1);
+  image->SetItemIndex(2);
+  return image;
+}
+
+// What the form source cannot say: the font list box with a recent font, the flat
+// button shown hot (as under the pointer, until the pointer comes and goes), the
+// image combo closed.
+void Build(TWinControl* Host) {
+  auto* list = dynamic_cast<TQvFontListBox*>(FindGalleryControl(Host, "FontList"));
+  if (list) list->HandleNeeded();  // the fonts are listed with the window
+  if (list && list->Items()->Count() > 5) {
     list->SetItemIndex(5);
     list->AddFontToMRUList();
     list->SetItemIndex(2);  // away from the recent font, so its separator shows plainly
-    list->PaintTo(Canvas->Handle(), list->Left(), list->Top());
   }
-  // The flat button shown hot, as under the pointer.
-  if (auto* flat = dynamic_cast<TQvComboBox*>(host->FindComponent("Flat"))) {
-    flat->Perform(CM_MOUSEENTER, 0, 0);
-    flat->PaintTo(Canvas->Handle(), flat->Left(), flat->Top());
-  }
+  if (auto* flat = dynamic_cast<TQvComboBox*>(FindGalleryControl(Host, "Flat"))) flat->Perform(CM_MOUSEENTER, 0, 0);
+  MakeImageCombo(Host->Owner(), Host, 390, 90);
+}
 
-  TImageList* images = MakeImages(host.get());
+// The dropped lists, from controls of a form of their own (shown out of sight, so
+// that every window paints).
+void PaintDroppedLists(TCanvas* Canvas) {
+  RegisterEditListClasses();
+  std::unique_ptr<TForm> host(new TForm(nullptr));
+  host->SetBounds(0, 0, 800, 300);
+  host->SetBorderStyle(bsNone);
+  host->SetLeft(-2000);
+  host->Show();
   auto place = [&](auto* C, int X) {
     C->SetBounds(X, 250, 170, 22);
     C->SetParent(host.get());
@@ -244,18 +255,7 @@ void PaintRuntime(TCanvas* Canvas) {
     preview->PaintTo(Canvas->Handle(), 390, 230 + h + 8);
   }
 
-  auto* image = place(new TQvImageComboBox(host.get()), 580);
-  image->SetImages(images);
-  image->AddItem("Computer", 2, 0);
-  image->AddItem("Projects", 0, 1);
-  image->AddItem("Gateway", 0, 2);
-  image->AddItem("settings.ini", 1, 3)->SetOverlayIndex(0);
-  image->AddItem("Favourites", 3, 1);
-  image->SetItemIndex(2);
-  image->HandleNeeded();
-  // Closed, in its place in the top rows, then dropped.
-  image->PaintTo(Canvas->Handle(), 390, 90);
-  PaintDropped(Canvas, image, 580, 230);
+  PaintDropped(Canvas, MakeImageCombo(host.get(), host.get(), 580, 250), 580, 230);
 }
 
 void Paint(TCanvas* Canvas, const TRect&) {
@@ -266,9 +266,14 @@ void Paint(TCanvas* Canvas, const TRect&) {
   Canvas->TextOut(580, 8, "Font list box");
   Canvas->TextOut(10, 212, "Dropped down:");
   Canvas->Brush()->SetStyle(bsSolid);
-  PaintRuntime(Canvas);
+  PaintDroppedLists(Canvas);
 }
 
-TGalleryPageRegistrar reg{{"combos", 760, 520, "", Paint}};
+std::string Source() {
+  RegisterEditListClasses();  // the form source names the classes only by name
+  return kForm;
+}
+
+TGalleryPageRegistrar reg{{"combos", 760, 520, Source(), Paint, Build}};
 
 }  // namespace

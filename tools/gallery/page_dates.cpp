@@ -140,6 +140,6 @@ void Captions(TCanvas* Canvas, const TRect&) {
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-TGalleryPageRegistrar reg{{"dates", 760, 480, Source(), Captions}};
+TGalleryPageRegistrar reg{{"dates", 760, 480, Source(), Captions, nullptr}};
 
 }  // namespace

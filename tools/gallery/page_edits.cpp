@@ -159,7 +159,7 @@ void Captions(TCanvas* Canvas, const TRect&) {
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-TGalleryPageRegistrar reg{{"edits", 600, 344, Source(), Captions}};
+TGalleryPageRegistrar reg{{"edits", 600, 344, Source(), Captions, nullptr}};
 
 }  // namespace
 

@@ -114,6 +114,6 @@ void PaintFrames(TCanvas* Canvas, const TRect& Client) {
   PaintHelpers(Canvas, CellY + 12 * PitchY + 8);
 }
 
-TGalleryPageRegistrar reg{{"frames", CellX + 9 * PitchX + 8, CellY + 12 * PitchY + 8 + 200, "", PaintFrames}};
+TGalleryPageRegistrar reg{{"frames", CellX + 9 * PitchX + 8, CellY + 12 * PitchY + 8 + 200, "", PaintFrames, nullptr}};
 
 }  // namespace

@@ -80,6 +80,6 @@ void PaintGlyphs(TCanvas* Canvas, const TRect& Client) {
   FullColorSupported = saved;
 }
 
-TGalleryPageRegistrar reg{{"glyphs", 760, 380, "", PaintGlyphs}};
+TGalleryPageRegistrar reg{{"glyphs", 760, 380, "", PaintGlyphs, nullptr}};
 
 }  // namespace

@@ -111,6 +111,6 @@ void PaintGradients(TCanvas* Canvas, const TRect& Client) {
   Canvas->Pen()->SetColor(clBlack);
 }
 
-TGalleryPageRegistrar reg{{"gradients", 760, 560, "", PaintGradients}};
+TGalleryPageRegistrar reg{{"gradients", 760, 560, "", PaintGradients, nullptr}};
 
 }  // namespace

@@ -304,4 +304,4 @@ const TClassInfo& TGalleryDraggedRankList::StaticClass() {
   return info;
 }
 
-static TGalleryPageRegistrar reg{{"lists", 712, 376, ListsForm, PaintLists}};
+static TGalleryPageRegistrar reg{{"lists", 712, 376, ListsForm, PaintLists, nullptr}};

@@ -126,6 +126,6 @@ void PaintPanels(TCanvas* Canvas, const TRect&) {
 // The page's form source names the basic controls: they must be known before any
 // page is built.
 const bool kClassesRegistered = (RegisterBasicClasses(), true);
-TGalleryPageRegistrar reg{{"panels", 880, 460, Source(), PaintPanels}};
+TGalleryPageRegistrar reg{{"panels", 880, 460, Source(), PaintPanels, nullptr}};
 
 }  // namespace

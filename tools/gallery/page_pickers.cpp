@@ -108,6 +108,6 @@ std::string Source() {
   return s;
 }
 
-const TGalleryPageRegistrar kPage{{"pickers", 560, 400, Source(), nullptr}};
+const TGalleryPageRegistrar kPage{{"pickers", 560, 400, Source(), nullptr, nullptr}};
 
 }  // namespace

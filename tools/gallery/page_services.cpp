@@ -306,6 +306,6 @@ void PaintServices(TCanvas* Canvas, const TRect&) {
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-TGalleryPageRegistrar reg{{"services", 640, 320, ServicesForm, PaintServices}};
+TGalleryPageRegistrar reg{{"services", 640, 320, ServicesForm, PaintServices, nullptr}};
 
 }  // namespace

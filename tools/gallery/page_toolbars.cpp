@@ -45,7 +45,7 @@ TImageList* MakeImages(TComponent* Owner) {
   return images;
 }
 
-TQvToolButton* Button(TForm* Host, TQvToolbar* Bar, const std::string& Caption, int Image) {
+TQvToolButton* Button(TComponent* Host, TQvToolbar* Bar, const std::string& Caption, int Image) {
   auto* b = new TQvToolButton(Host);
   b->SetParent(Bar);
   b->SetCaption(Caption);
@@ -53,14 +53,14 @@ TQvToolButton* Button(TForm* Host, TQvToolbar* Bar, const std::string& Caption, 
   return b;
 }
 
-TQvToolbar* MakeBar(TForm* Host, TImageList* Images, TPopupMenu* Menu, const std::string& Name, TQvVisualStyle Look,
-                    int Top) {
+TQvToolbar* MakeBar(TComponent* Host, TWinControl* Parent, TImageList* Images, TPopupMenu* Menu,
+                    const std::string& Name, TQvVisualStyle Look, int Top) {
   auto* bar = new TQvToolbar(Host);
   bar->SetName(Name);
   bar->SetAlign(alNone);
   bar->SetBounds(8, Top, 520, 32);
   bar->SetImages(Images);
-  bar->SetParent(Host);
+  bar->SetParent(Parent);
   bar->SetVisualStyle(Look);
   Button(Host, bar, "Plain", 0);
   TQvToolButton* hot = Button(Host, bar, "Hot", 1);
@@ -88,7 +88,7 @@ TQvToolbar* MakeBar(TForm* Host, TImageList* Images, TPopupMenu* Menu, const std
   return bar;
 }
 
-TPopupMenu* MakeMenu(TForm* Host, TImageList* Images) {
+TPopupMenu* MakeMenu(TComponent* Host, TImageList* Images) {
   auto* menu = new TPopupMenu(Host);
   menu->SetImages(Images);
   auto add = [&](const char* Caption, int Image) {
@@ -131,54 +131,45 @@ void PaintMenu(TCanvas* Canvas, TQvMenuController* Ctl, TPopupMenu* Menu, int X,
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-void Paint(TCanvas* Canvas, const TRect&) {
+// The live controls: the toolbars, the bit buttons and the speed buttons, shown
+// hot where the page says so (until the pointer comes and goes).
+void Build(TWinControl* Parent) {
   RegisterBasicClasses();
-  std::unique_ptr<TForm> host(new TForm(nullptr));
-  host->SetBorderStyle(bsNone);
-  host->SetBounds(-2000, 0, 760, 560);
-  TImageList* images = MakeImages(host.get());
-  TPopupMenu* menu = MakeMenu(host.get(), images);
+  TComponent* host = Parent->Owner();
+  TImageList* images = MakeImages(host);
+  TPopupMenu* menu = MakeMenu(host, images);
   const TQvVisualStyle looks[] = {vsClassic, vsWinXP, vsGradient};
-  const char* names[] = {"classic", "XP (themes off)", "gradient"};
-  Canvas->Brush()->SetStyle(bsClear);
-  for (int i = 0; i < 3; ++i) {
-    Canvas->TextOut(8, 8 + 56 * i, std::string("Toolbar, ") + names[i] + " look");
-    MakeBar(host.get(), images, menu, "T" + std::to_string(i), looks[i], 24 + 56 * i);
-  }
-  Canvas->TextOut(8, 184, "Narrowed, not wrapping: the chevron");
-  TQvToolbar* narrow = MakeBar(host.get(), images, menu, "TNarrow", vsWinXP, 200);
+  for (int i = 0; i < 3; ++i) MakeBar(host, Parent, images, menu, "T" + std::to_string(i), looks[i], 24 + 56 * i);
+  TQvToolbar* narrow = MakeBar(host, Parent, images, menu, "TNarrow", vsWinXP, 200);
   narrow->SetTextOptions(ttoNoTextLabels);
   narrow->SetWrapControls(false);
   narrow->SetWidth(120);
   narrow->PositionControls();
   narrow->PositionControls();
-  Canvas->TextOut(8, 240, "Wrapping at 70 pixels:");
-  auto* wrap = new TQvToolbar(host.get());
+  auto* wrap = new TQvToolbar(host);
   wrap->SetAlign(alNone);
   wrap->SetBounds(8, 256, 70, 32);
   wrap->SetImages(images);
-  wrap->SetParent(host.get());
-  for (int i = 0; i < 3; ++i) Button(host.get(), wrap, "", i);
+  wrap->SetParent(Parent);
+  for (int i = 0; i < 3; ++i) Button(host, wrap, "", i);
   // Bit buttons of every kind, a disabled one, a menu button.
-  Canvas->TextOut(8, 316, "Bit buttons of every kind, a menu button:");
   for (int k = 1; k <= 10; ++k) {
-    auto* b = new TQvBitBtn(host.get());
+    auto* b = new TQvBitBtn(host);
     b->SetBounds(8 + ((k - 1) % 5) * 104, 332 + ((k - 1) / 5) * 30, 100, 25);
     b->SetKind(static_cast<TBitBtnKind>(k));
-    b->SetParent(host.get());
+    b->SetParent(Parent);
   }
-  auto* off = new TQvBitBtn(host.get());
+  auto* off = new TQvBitBtn(host);
   off->SetBounds(8, 392, 100, 25);
   off->SetKind(bkRetry);
   off->SetEnabled(false);
-  off->SetParent(host.get());
-  auto* mb = new TQvMenuButton(host.get());
+  off->SetParent(Parent);
+  auto* mb = new TQvMenuButton(host);
   mb->SetBounds(112, 392, 110, 25);
   mb->SetCaption("Options");
   mb->SetDropDownMenu(menu);
-  mb->SetParent(host.get());
+  mb->SetParent(Parent);
   // Toolbar speed buttons: one shown hot with its hot glyph, a menu speed button.
-  Canvas->TextOut(8, 428, "Toolbar speed buttons (the second hot, hot glyph shown):");
   auto glyph = [&](TColor C) {
     auto g = std::make_unique<TBitmap>(16, 16);
     g->Canvas()->Brush()->SetColor(clFuchsia);
@@ -189,13 +180,13 @@ void Paint(TCanvas* Canvas, const TRect&) {
     g->Canvas()->SetPixels(0, 15, clFuchsia);
     return g;
   };
-  auto* sb = new TQvToolbar(host.get());
+  auto* sb = new TQvToolbar(host);
   sb->SetAlign(alNone);
   sb->SetBounds(8, 444, 300, 32);
-  sb->SetParent(host.get());
+  sb->SetParent(Parent);
   TQvToolbarButton* hotOne = nullptr;
   for (int i = 0; i < 3; ++i) {
-    auto* t = new TQvToolbarButton(host.get());
+    auto* t = new TQvToolbarButton(host);
     t->SetBounds(0, 0, 60, 25);
     t->SetCaption(i == 0 ? "Cut" : i == 1 ? "Copy" : "Paste");
     t->SetGlyph(glyph(clGray).get());
@@ -203,19 +194,29 @@ void Paint(TCanvas* Canvas, const TRect&) {
     t->SetParent(sb);
     if (i == 1) hotOne = t;
   }
-  auto* mt = new TQvMenuToolbarButton(host.get());
+  auto* mt = new TQvMenuToolbarButton(host);
   mt->SetBounds(0, 0, 60, 25);
   mt->SetCaption("More");
   mt->SetDropDownMenu(menu);
   mt->SetParent(sb);
-  host->Show();
+  for (int i = 0; i < Parent->ControlCount(); ++i)
+    if (auto* c = dynamic_cast<TWinControl*>(Parent->Controls(i))) c->HandleNeeded();
   if (hotOne) hotOne->Perform(CM_MOUSEENTER, 0, 0);
-  for (int i = 0; i < host->ControlCount(); ++i)
-    if (auto* c = dynamic_cast<TWinControl*>(host->Controls(i))) {
-      c->HandleNeeded();
-      c->PaintTo(Canvas->Handle(), c->Left(), c->Top());
-    }
-  // Menus through the controller, in each look.
+}
+
+// The captions, and the menus through the controller in each look (a picture).
+void Paint(TCanvas* Canvas, const TRect&) {
+  RegisterBasicClasses();
+  std::unique_ptr<TComponent> host(new TComponent(nullptr));
+  TImageList* images = MakeImages(host.get());
+  TPopupMenu* menu = MakeMenu(host.get(), images);
+  const char* names[] = {"classic", "XP (themes off)", "gradient"};
+  Canvas->Brush()->SetStyle(bsClear);
+  for (int i = 0; i < 3; ++i) Canvas->TextOut(8, 8 + 56 * i, std::string("Toolbar, ") + names[i] + " look");
+  Canvas->TextOut(8, 184, "Narrowed, not wrapping: the chevron");
+  Canvas->TextOut(8, 240, "Wrapping at 70 pixels:");
+  Canvas->TextOut(8, 316, "Bit buttons of every kind, a menu button:");
+  Canvas->TextOut(8, 428, "Toolbar speed buttons (the second hot, hot glyph shown):");
   const char* menuNames[] = {"Menu, classic colours", "Menu, system gradients", "Menu, custom colours"};
   for (int i = 0; i < 3; ++i) {
     TQvMenuController ctl(nullptr);
@@ -236,6 +237,6 @@ void Paint(TCanvas* Canvas, const TRect&) {
   Canvas->Brush()->SetStyle(bsSolid);
 }
 
-TGalleryPageRegistrar reg{{"toolbars", 760, 560, "", Paint}};
+TGalleryPageRegistrar reg{{"toolbars", 760, 560, "", Paint, Build}};
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <map>
 
 #include "platform/backend/qt/qt_internal.h"
@@ -336,6 +338,34 @@ bool LoadQtTranslations(const QLocale& Locale) {
   return true;
 }
 
+QPalette SystemPalette() {
+  auto color = [](TColor C) {
+    COLORREF c = ColorToRGB(C);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+  };
+  QPalette pal;
+  const std::pair<QPalette::ColorRole, TColor> roles[] = {
+      {QPalette::Window, clBtnFace},          {QPalette::WindowText, clWindowText},
+      {QPalette::Base, clWindow},             {QPalette::AlternateBase, clWindow},
+      {QPalette::Text, clWindowText},         {QPalette::PlaceholderText, clGrayText},
+      {QPalette::Button, clBtnFace},          {QPalette::ButtonText, clBtnText},
+      {QPalette::BrightText, clHighlightText}, {QPalette::Light, clBtnHighlight},
+      {QPalette::Midlight, cl3DLight},        {QPalette::Mid, clBtnShadow},
+      {QPalette::Dark, clBtnShadow},          {QPalette::Shadow, cl3DDkShadow},
+      {QPalette::Highlight, clHighlight},     {QPalette::HighlightedText, clHighlightText},
+      {QPalette::ToolTipBase, clInfoBk},      {QPalette::ToolTipText, clInfoText},
+      {QPalette::Link, clHotLight},
+  };
+  // Inactive windows keep their colours (a selection stays as it was); disabled
+  // texts are grey and a disabled field has the face colour, as the layer draws them.
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (const auto& [role, c] : roles) pal.setColor(group, role, color(c));
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+    pal.setColor(QPalette::Disabled, role, color(clGrayText));
+  pal.setColor(QPalette::Disabled, QPalette::Base, color(clBtnFace));
+  return pal;
+}
+
 }  // namespace qtbackend
 
 // ---------------------------------------------------------------------------
@@ -369,6 +399,22 @@ void InstallQtBackend() {
     throw EInvalidOperation(
         "The Qt backend needs a QApplication, but a plain Qt application object exists already "
         "(text was measured or drawn before the backend was installed): install it first");
+  }
+  // One colour scheme: what Qt draws itself (message boxes, file dialogs, the menu
+  // bar, a native edit's selection) takes the layer's system colours.
+  QApplication::setPalette(SystemPalette());
+  static bool filtering = false;
+  if (!filtering && QGuiApplication::platformName() == QStringLiteral("offscreen")) {
+    // Qt raises the frameless tool and tooltip windows it shows, which the offscreen
+    // platform cannot do and reports each time; nothing is stacked there, so that
+    // report is dropped (everything else goes on to the handler before).
+    filtering = true;
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+      if (Text == QStringLiteral("This plugin does not support raise()")) return;
+      if (previous) previous(Type, Context, Text);
+      else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(Type, Context, Text)));
+    });
   }
   static TQtBackend* backend = new TQtBackend;
   SetBackend(backend);

@@ -191,6 +191,12 @@ public:
   int LeftMargin = 0, RightMargin = 0;
   TEditFilter* Filter = nullptr;
   QColor Back, Fore;
+  bool OwnDisabled = false;  // the colours were taken for an edit disabled itself
+  // Whether the control paints its client area itself (a colour edit's swatch), so
+  // that the back buffer is shown over the widget: -1 not asked yet.
+  int OwnPaint = -1;
+  bool Probing = false;        // asking the control to paint into a scratch context
+  bool ProbeReachedDefault = false;
   QMargins Inset;  // the non-client frame's width on each side
 
 private:
@@ -685,6 +691,21 @@ void TQtEditPeer::FlushChange() {
 
 bool TQtEditPeer::DefaultProc(TMessage& M) {
   if (!Widget()) return false;
+  if (Probing && M.Msg == WM_PAINT) {
+    ProbeReachedDefault = true;  // the control leaves its client to the widget
+    return true;
+  }
+  if (M.Msg == WM_ERASEBKGND && M.WParam) {
+    // The edit's background, where a control that paints its client itself leaves
+    // room (the widget covers it otherwise).
+    TRect r;
+    GetClientRect(Wnd, &r);
+    HBRUSH brush = CreateSolidBrush(Back.isValid() ? RGB(Back.red(), Back.green(), Back.blue()) : ColorToRGB(clWindow));
+    FillRect(reinterpret_cast<HDC>(M.WParam), &r, brush);
+    DeleteObject(brush);
+    M.Result = 1;
+    return true;
+  }
   bool done;
   {
     ++FDepth;
@@ -999,9 +1020,14 @@ void TakeColors(QWidget* W, TQtEditPeer* P) {
     fore = QColor(GetRValue(t), GetGValue(t), GetBValue(t));
     back = QColor(GetRValue(b), GetGValue(b), GetBValue(b));
   });
-  if (!back.isValid() || (back == P->Back && fore == P->Fore)) return;
+  // Qt disables every widget of a disabled window, so the edits of a window that a
+  // modal loop disables would be drawn greyed. Only an edit that is disabled itself
+  // looks disabled; under a modal box the others keep their look.
+  const bool ownDisabled = W->testAttribute(Qt::WA_ForceDisabled);
+  if (!back.isValid() || (back == P->Back && fore == P->Fore && ownDisabled == P->OwnDisabled)) return;
   P->Back = back;
   P->Fore = fore;
+  P->OwnDisabled = ownDisabled;
   QPalette pal = W->palette();
   for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     pal.setColor(group, QPalette::Base, back);
@@ -1009,8 +1035,37 @@ void TakeColors(QWidget* W, TQtEditPeer* P) {
     if (group != QPalette::Disabled) pal.setColor(group, QPalette::Text, fore);
   }
   COLORREF gray = ColorToRGB(clGrayText);
-  pal.setColor(QPalette::Disabled, QPalette::Text, QColor(GetRValue(gray), GetGValue(gray), GetBValue(gray)));
+  pal.setColor(QPalette::Disabled, QPalette::Text,
+               ownDisabled ? QColor(GetRValue(gray), GetGValue(gray), GetBValue(gray)) : fore);
+  if (!ownDisabled)
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+      pal.setColor(QPalette::Disabled, role, pal.color(QPalette::Inactive, role));
   W->setPalette(pal);
+}
+
+// Whether the control answers WM_PAINT itself rather than leaving it to the default
+// window procedure (asked once, with a scratch device context).
+bool PaintsItsOwnClient(QWidget* W, TQtEditPeer* P) {
+  if (P->OwnPaint < 0) {
+    HWND wnd = P->Wnd;
+    QtGuard(W, [&] {
+      HDC dc = CreateCompatibleDC(nullptr);
+      std::uint32_t pixel = 0;
+      HBITMAP bmp = CreateBitmap(1, 1, 1, 32, &pixel);
+      HGDIOBJ old = SelectObject(dc, bmp);
+      TOnExit free([&] {
+        P->Probing = false;
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DeleteObject(bmp);
+      });
+      P->Probing = true;
+      P->ProbeReachedDefault = false;
+      SendMessage(wnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+      P->OwnPaint = P->ProbeReachedDefault ? 0 : 1;
+    });
+  }
+  return P->OwnPaint == 1;
 }
 
 void PaintFrameOver(QWidget* W, TQtEditPeer* P) {
@@ -1018,7 +1073,9 @@ void PaintFrameOver(QWidget* W, TQtEditPeer* P) {
   QtGuard(W, [&] { InputPaint(wnd); });
   if (!IsControlWindow(wnd)) return;
   TRect c = GetClientArea(wnd);
-  QRegion frame = QRegion(W->rect()) - QRegion(c.Left, c.Top, c.Width(), c.Height());
+  // The frame the layer paints, and the client too when the control paints it.
+  QRegion frame = QRegion(W->rect());
+  if (!PaintsItsOwnClient(W, P)) frame -= QRegion(c.Left, c.Top, c.Width(), c.Height());
   if (frame.isEmpty()) return;
   QImage img = P->BufferImage();
   if (img.isNull()) return;

@@ -219,6 +219,9 @@ Qt::CursorShape CursorShapeOf(HCURSOR Cursor);
 // their items when triggered unless Choose is given, which then receives the item.
 void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose);
+// The layer's system colours (button face, window, highlight ...) as a Qt palette;
+// the application's palette once the backend is installed.
+QPalette SystemPalette();
 // The image a window's peers show (its children included).
 QImage GrabWindowImage(HWND Wnd, bool FromScreen);
 

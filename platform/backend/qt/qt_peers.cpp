@@ -359,7 +359,34 @@ void TQtPeer::SetVisible(bool Visible) {
 void TQtPeer::SetEnabled(bool Enabled) {
   // Disabled child windows are the input layer's business (their parents get the
   // clicks); a disabled top-level window takes no input at all.
-  if (Frame) Frame->setEnabled(Enabled);
+  if (!Frame) return;
+  if (!Enabled) {
+    // Qt moves the focus of a window it disables from the window itself to its next
+    // child (a native editor, the port combo's edit): here it only leaves.
+    if (Frame->focusWidget() == Frame) Frame->clearFocus();
+    Frame->setEnabled(false);
+    // The menu bar keeps its look while a modal window disables its window, as the
+    // window's own controls do.
+    if (MenuBar) {
+      QPalette pal = MenuBar->palette();
+      for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        pal.setColor(QPalette::Disabled, role, pal.color(QPalette::Active, role));
+      MenuBar->setPalette(pal);
+    }
+    return;
+  }
+  Frame->setEnabled(true);
+  if (MenuBar) MenuBar->setPalette(QPalette());
+  // Qt, activating a window without a focus widget, focuses its first native editor.
+  // The window's focus widget becomes the one of the layer's focus again (the frame
+  // itself for a painted control or when the focus is elsewhere), which Qt restores
+  // when the window is activated once the modal box or form is gone.
+  HWND focus = GetFocus();
+  auto* peer = focus && GetAncestorRoot(focus) == Wnd ? dynamic_cast<TQtPeer*>(WindowPeer(focus)) : nullptr;
+  if (auto* native = dynamic_cast<TQtNativePeer*>(peer); native && native->Widget() && native->Widget()->isEnabled())
+    native->Widget()->setFocus(Qt::OtherFocusReason);
+  else
+    Frame->setFocus(Qt::OtherFocusReason);
 }
 
 void TQtPeer::SetCaption(const std::string& Text) {
@@ -507,6 +534,19 @@ public:
         return true;
       }
       case QEvent::FocusIn: {
+        // Keys never reach Qt's own tab navigation, so a focus coming by tab is Qt
+        // moving it by itself (away from a widget being hidden or disabled): the
+        // layer keeps its focus, and Qt's goes back to it once the event is done.
+        Qt::FocusReason reason = static_cast<QFocusEvent*>(E)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+          QTimer::singleShot(0, w, [] {
+            QtGuard(nullptr, [] {
+              if (HWND focus = GetFocus())
+                if (TWindowPeer* p = WindowPeer(focus)) p->SetFocus();
+            });
+          });
+          return false;
+        }
         HWND wnd = Peer->Wnd;
         QtGuard(w, [&] { InputNativeFocus(wnd); });
         return false;

@@ -170,6 +170,39 @@ TEST_F(CalendarTest, HeldArrowStepsAtItsRates) {
   EXPECT_FALSE(c->ArrowRepeating());
 }
 
+// The two month arrows are one glyph, mirrored: pixel for pixel, each a solid
+// triangle (every column of the glyph one run without holes), in several fonts.
+TEST_F(CalendarTest, TheMonthArrowsAreMirrorImages) {
+  auto* c = Make(EncodeDate(2024, 5, 15));
+  for (int size : {8, 10, 14, 20}) {
+    SCOPED_TRACE(size);
+    c->Font()->SetSize(size);
+    Application->ProcessMessages();
+    auto shot = Shot(c);
+    TRect l = c->AreaRect(caLeftArrow), r = c->AreaRect(caRightArrow);
+    ASSERT_EQ(l.Width(), r.Width());
+    ASSERT_EQ(l.Height(), r.Height());
+    const COLORREF ink = ColorToRGB(c->Font()->Color());
+    int columns = 0;
+    for (int x = 0; x < l.Width(); ++x) {
+      int first = -1, last = -1, inked = 0;
+      for (int y = 0; y < l.Height(); ++y) {
+        const bool left = ColorToRGB(shot->Canvas()->Pixels(l.Left + x, l.Top + y)) == ink;
+        const bool right = ColorToRGB(shot->Canvas()->Pixels(r.Right - 1 - x, r.Top + y)) == ink;
+        EXPECT_EQ(left, right) << "column " << x << " row " << y;
+        if (!left) continue;
+        if (first < 0) first = y;
+        last = y;
+        ++inked;
+      }
+      if (inked == 0) continue;
+      ++columns;
+      EXPECT_EQ(inked, last - first + 1) << "a hole in column " << x;
+    }
+    EXPECT_GE(columns, 3);
+  }
+}
+
 TEST_F(CalendarTest, PaintsWeekNumbersTodayAndSelection) {
   TDateTime today = ::Date();
   auto* c = Make(today);

@@ -116,6 +116,9 @@ TEST(IniFile, KilledWriterLeavesOldOrNewContent) {
     std::string now = FileText(name);
     ASSERT_TRUE(now == textA || now == textB) << "round " << round << ": " << now.size() << " bytes";
   }
+  // The killed writers' temporaries go with the next write.
+  TIniFile(name).WriteString("S", "Big", a);
+  EXPECT_EQ(std::system(("test \"$(ls -A '" + dir.Path + "')\" = big.ini").c_str()), 0);
 }
 
 // A folder that cannot be written to makes a write raise and keeps the file.
@@ -178,4 +181,38 @@ TEST(IniFile, ConcurrentWritersKeepEveryValue) {
   TStringList names;
   TIniFile(name).ReadSection("S", &names);
   EXPECT_EQ(names.Count(), 80);
+}
+
+namespace {
+ino_t InodeOf(const std::string& Name) {
+  struct stat st {};
+  return stat(Name.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+}  // namespace
+
+// Between BeginUpdate and EndUpdate the changes gather; the file is replaced once,
+// at the end, over what it holds then, so another writer's change stays.
+TEST(IniFile, AnUpdateIsOneReplacementOverTheFileAsItIsAtTheEnd) {
+  TTempDir dir;
+  const std::string name = dir / "batch.ini";
+  AtomicWriteFile(name, "\xEF\xBB\xBF[S]\r\nA=1\r\n");
+  const ino_t before = InodeOf(name);
+  TIniFile ini(name), other(name);
+  EXPECT_EQ(ini.ReadString("S", "A", ""), "1");  // the byte-order mark is no part of the section
+  ini.BeginUpdate();
+  ini.BeginUpdate();
+  ini.WriteString("S", "B", "2");
+  ini.DeleteKey("S", "A");
+  EXPECT_THROW(ini.WriteString("S", "bad\nname", "x"), EIniFileException);
+  EXPECT_EQ(ini.ReadString("S", "B", ""), "2");  // reads see the batch
+  EXPECT_EQ(ini.ReadString("S", "A", "gone"), "gone");
+  EXPECT_EQ(InodeOf(name), before);  // nothing written yet
+  other.WriteString("S", "C", "3");
+  ini.EndUpdate();
+  EXPECT_EQ(FileText(name), "\xEF\xBB\xBF[S]\r\nA=1\r\nC=3\r\n");  // still inside the outer update
+  ini.EndUpdate();
+  EXPECT_EQ(FileText(name), "\xEF\xBB\xBF[S]\r\nC=3\r\nB=2\r\n");
+  // Single writes go through at once again.
+  ini.WriteString("S", "D", "4");
+  EXPECT_EQ(other.ReadString("S", "D", ""), "4");
 }

@@ -157,3 +157,21 @@ TEST_F(RegistryTest, ConcurrentWritersKeepEveryValue) {
   reg.GetValueNames(&names);
   EXPECT_EQ(names.Count(), 40);
 }
+
+// A batch of writes through the ini front is one replacement of the store, and a
+// byte-order mark at its start hides nothing.
+TEST_F(RegistryTest, AnUpdateIsOneReplacementOfTheStore) {
+  AtomicWriteFile(Dir / "registry", "\xEF\xBB\xBF[HKEY_CURRENT_USER\\Software\\T\\S]\n\"A\"=dword:1\n");
+  TRegistryIniFile ini("\\Software\\T");
+  EXPECT_EQ(ini.ReadInteger("S", "A", 0), 1);
+  const std::string before = *ReadWholeFile(Dir / "registry");
+  ini.BeginUpdate();
+  ini.WriteInteger("S", "A", 2);
+  ini.WriteString("S", "B", "x");
+  EXPECT_EQ(ini.ReadInteger("S", "A", 0), 2);
+  EXPECT_EQ(*ReadWholeFile(Dir / "registry"), before);
+  ini.EndUpdate();
+  TRegistryIniFile fresh("\\Software\\T");
+  EXPECT_EQ(fresh.ReadInteger("S", "A", 0), 2);
+  EXPECT_EQ(fresh.ReadString("S", "B", ""), "x");
+}

@@ -8,6 +8,7 @@
 
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/core/exceptions.h"
@@ -158,6 +159,58 @@ TEST(DeviceMap, PortNamesResolveToDevices) {
   };
   for (const Case& c : cases) EXPECT_EQ(ResolvePortDevice(c.Name), c.Want) << c.Name;
   TSerialDeviceMap::SetPathOverride("");
+}
+
+// The start of process Pid in clock ticks after boot (field 22 of /proc/PID/stat).
+std::string StartOf(pid_t Pid) {
+  std::string stat = ReadFile("/proc/" + std::to_string(Pid) + "/stat");
+  std::istringstream rest(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  for (int i = 3; i <= 22; ++i) rest >> field;
+  return field;
+}
+
+// An entry that names its registrant lives as long as that process: the same pid
+// with the same start. Others are ignored, and removed at the next update.
+TEST(DeviceMap, AnEntryNamingItsRegistrantLivesOnlyAsLongAsIt) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string me = std::to_string(getpid()), start = StartOf(getpid());
+  const std::string alive = "COM1=/dev/pts/1  # owner pid=" + me + " start=" + start + "\n";
+  const std::string lasting = "COM4=/dev/ttyUSB0\nCOM5=/dev/pts/5  # the simulator\n";
+  std::ofstream(file) << alive << "COM2=/dev/pts/2  # owner pid=" << gone << " start=1\n"
+                      << "COM3=/dev/pts/3  # owner pid=" << me << " start=" << std::stoull(start) + 1 << "\n"
+                      << lasting;
+  struct Case {
+    const char* Name;
+    const char* Want;  // "" when ignored
+  } cases[] = {
+      {"COM1", "/dev/pts/1"},    // this process
+      {"COM2", ""},              // its registrant has ended
+      {"COM3", ""},              // its pid now belongs to a process that started later
+      {"COM4", "/dev/ttyUSB0"},  // entries without a registrant last
+      {"COM5", "/dev/pts/5"},    // an ordinary comment names nobody
+  };
+  TSerialDeviceMap map(file);
+  for (const Case& c : cases) EXPECT_EQ(map.Find(c.Name).value_or(""), c.Want) << c.Name;
+  EXPECT_EQ(map.Entries().size(), 3u);
+  EXPECT_TRUE(map.HasDeadEntries());
+
+  // Any update drops them, even one that changes nothing itself.
+  TSerialDeviceMap::Update([](TSerialDeviceMap&) { return false; }, file);
+  EXPECT_EQ(ReadFile(file), alive + lasting);
+
+  // SetOwned names this process.
+  TSerialDeviceMap::Update([](TSerialDeviceMap& M) {
+    M.SetOwned("COM9", "/dev/pts/9");
+    return true;
+  }, file);
+  EXPECT_NE(ReadFile(file).find("COM9=/dev/pts/9  # owner pid=" + me + " start=" + start + "\n"),
+            std::string::npos);
+  EXPECT_EQ(TSerialDeviceMap(file).Find("COM9").value_or(""), "/dev/pts/9");
 }
 
 }  // namespace

@@ -23,10 +23,13 @@ TEST(AboutDialog, TheSystemLineIsNameVersionAndKernel) {
     const char* Line;
   };
   const Case cases[] = {
-      {"Debian GNU/Linux 12 (bookworm)", "12", "6.1.0-18-amd64", "Debian GNU/Linux 12 (bookworm) 12 (6.1.0-18-amd64)"},
+      {"Debian GNU/Linux 12 (bookworm)", "12", "6.1.0-18-amd64", "Debian GNU/Linux 12 (bookworm) (6.1.0-18-amd64)"},
+      {"Ubuntu 22.04.3 LTS", "22.04", "6.5.0", "Ubuntu 22.04.3 LTS (6.5.0)"},
+      {"openSUSE Tumbleweed", "20240101", "6.8.0", "openSUSE Tumbleweed 20240101 (6.8.0)"},
+      {"Distro 121", "12", "", "Distro 121 12"},  // a longer number is not the version
       {"Arch Linux", "", " 6.9.1-arch1 ", "Arch Linux (6.9.1-arch1)"},
       {"", "", "6.8.0", "Linux (6.8.0)"},
-      {"\xC9\xEE\xB6\xC8 23", "23\xE2\x9C\x93", "", "\xC9\xEE\xB6\xC8 23 23"},  // a check mark GBK lacks
+      {"\xC9\xEE\xB6\xC8", "23\xE2\x9C\x93", "", "\xC9\xEE\xB6\xC8 23"},  // a check mark GBK lacks
   };
   for (const Case& c : cases) EXPECT_EQ(OsVersionLine(c.Name, c.VersionId, c.Kernel), c.Line) << c.Line;
 }

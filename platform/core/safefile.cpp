@@ -1,0 +1,291 @@
+#include "platform/core/safefile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <random>
+
+namespace {
+
+const char kTempPrefix[] = ".dtu-";
+constexpr size_t kRandomChars = 10;
+
+// Follows symbolic links in the last part of Path (as an open would), so that the
+// file they lead to is replaced and the links stay. A dangling link leads to the
+// name it holds, which is then created.
+bool FollowLinks(std::string& Path, int& Error) {
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st {};
+    if (::lstat(Path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::string link(PATH_MAX, '\0');
+    ssize_t n = ::readlink(Path.c_str(), link.data(), link.size());
+    if (n <= 0) {
+      Error = n < 0 ? errno : ENOENT;
+      return false;
+    }
+    link.resize(static_cast<size_t>(n));
+    Path = link.front() == '/' ? link : FolderOfPath(Path) + "/" + link;
+  }
+  Error = ELOOP;
+  return false;
+}
+
+std::string RandomSuffix() {
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[kRandomChars];
+  if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+    std::random_device rd;
+    for (unsigned char& b : bytes) b = static_cast<unsigned char>(rd());
+  }
+  std::string out;
+  for (unsigned char b : bytes) out.push_back(kChars[b % (sizeof kChars - 1)]);
+  return out;
+}
+
+// ".dtu-<digits>-<ten letters or digits>": only names this code makes are touched.
+bool IsTempName(const char* Name) {
+  const size_t prefix = sizeof kTempPrefix - 1;
+  if (std::strncmp(Name, kTempPrefix, prefix) != 0) return false;
+  const char* p = Name + prefix;
+  const char* digits = p;
+  while (*p >= '0' && *p <= '9') ++p;
+  if (p == digits || *p != '-') return false;
+  ++p;
+  size_t n = 0;
+  for (; p[n]; ++n)
+    if (!((p[n] >= 'a' && p[n] <= 'z') || (p[n] >= 'A' && p[n] <= 'Z') || (p[n] >= '0' && p[n] <= '9')))
+      return false;
+  return n == kRandomChars;
+}
+
+std::string InFolder(const std::string& Folder, const std::string& Name) {
+  return Folder == "/" ? "/" + Name : Folder + "/" + Name;
+}
+
+}  // namespace
+
+std::string FolderOfPath(const std::string& Path) {
+  size_t slash = Path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : Path.substr(0, slash);
+}
+
+bool MakeFolders(const std::string& Dir, mode_t Mode) {
+  if (Dir.empty()) return true;
+  struct stat st {};
+  if (::stat(Dir.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    errno = ENOTDIR;
+    return false;
+  }
+  size_t slash = Dir.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(Dir.substr(0, slash), Mode)) return false;
+  return ::mkdir(Dir.c_str(), Mode) == 0 || errno == EEXIST;
+}
+
+int TSafeFile::RemoveStaleTemporaries(const std::string& Folder) {
+  DIR* dir = ::opendir(Folder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  const uid_t me = ::geteuid();
+  while (dirent* e = ::readdir(dir)) {
+    if (!IsTempName(e->d_name)) continue;
+    const std::string path = InFolder(Folder, e->d_name);
+    // Any access mode takes the lock (a temporary keeps its target's mode, which
+    // may allow writing only).
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDONLY | flags);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | flags);
+    if (fd < 0) continue;
+    struct stat held {}, named {};
+    // A live writer holds the lock; the lock is free once its writer is gone.
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == me && held.st_nlink > 0 &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+        named.st_dev == held.st_dev && named.st_ino == held.st_ino && ::unlink(path.c_str()) == 0)
+      ++removed;
+    ::close(fd);
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) : FTarget(Path) {
+  int error = 0;
+  if (FTarget.empty()) {
+    Fail(ENOENT);
+    return;
+  }
+  if (!FollowLinks(FTarget, error)) {
+    Fail(error);
+    return;
+  }
+  struct stat old {};
+  bool exists = ::stat(FTarget.c_str(), &old) == 0;
+  if (exists) {
+    if (S_ISDIR(old.st_mode)) {
+      Fail(EISDIR);
+      return;
+    }
+    if (!S_ISREG(old.st_mode)) {
+      Fail(EINVAL);
+      return;
+    }
+    // Root may write anything; a file nobody may write is still left alone.
+    if ((old.st_mode & 0222) == 0 || ::access(FTarget.c_str(), W_OK) != 0) {
+      Fail(EACCES);
+      return;
+    }
+  }
+  const std::string folder = FolderOfPath(FTarget);
+  if (!exists && Options.FolderMode != 0 && !MakeFolders(folder, Options.FolderMode)) {
+    Fail(errno);
+    return;
+  }
+  RemoveStaleTemporaries(folder);
+  const std::string prefix = std::string(kTempPrefix) + std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
+    FTemp = InFolder(folder, prefix + RandomSuffix());
+    FFd = ::open(FTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Options.NewFileMode);
+    if (FFd < 0) {
+      if (errno != EEXIST) break;
+      continue;
+    }
+    // Another writer's clean-up may take the file in the moment before it is locked:
+    // then it is gone (no links left) and another name is tried.
+    struct stat st {};
+    while (::flock(FFd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    if (::fstat(FFd, &st) != 0 || st.st_nlink == 0) {
+      ::close(FFd);
+      FFd = -1;
+      errno = EEXIST;
+    }
+  }
+  if (FFd < 0) {
+    int e = errno;
+    FTemp.clear();
+    Fail(e);
+    return;
+  }
+  if (exists) {
+    if (::fchmod(FFd, old.st_mode & 07777) != 0) {
+      Fail(errno);
+      return;
+    }
+    struct stat now {};
+    if (::fstat(FFd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid)) {
+      // Keeping the owner is allowed to root only (and the group to its members).
+      if (::fchown(FFd, old.st_uid, old.st_gid) == 0) ::fchmod(FFd, old.st_mode & 07777);
+    }
+  }
+}
+
+TSafeFile::~TSafeFile() {
+  // Removed while still locked, so nobody else's clean-up races for it.
+  if (!FCommitted && !FTemp.empty()) ::unlink(FTemp.c_str());
+  if (FFd >= 0) ::close(FFd);
+}
+
+bool TSafeFile::Fail(int Errno) {
+  if (FError == 0) FError = Errno ? Errno : EIO;
+  if (!FTemp.empty()) {
+    ::unlink(FTemp.c_str());
+    FTemp.clear();
+  }
+  if (FFd >= 0) {
+    ::close(FFd);
+    FFd = -1;
+  }
+  return false;
+}
+
+bool TSafeFile::Write(const std::string& Bytes) {
+  if (FFd < 0) return false;
+  size_t done = 0;
+  while (done < Bytes.size()) {
+    ssize_t n = ::write(FFd, Bytes.data() + done, Bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(errno);
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool TSafeFile::Commit() {
+  if (FFd < 0) return false;
+  if (::fsync(FFd) != 0) return Fail(errno);
+  // The lock stays on a duplicate until the rename: closing the file itself first
+  // lets a late write error (network file systems report them on close) stop it.
+  int lock = ::dup(FFd);
+  if (lock < 0) return Fail(errno);
+  int fd = FFd;
+  FFd = lock;
+  if (::close(fd) != 0) return Fail(errno);
+  if (::rename(FTemp.c_str(), FTarget.c_str()) != 0) return Fail(errno);
+  FCommitted = true;
+  ::close(FFd);
+  FFd = -1;
+  // The rename is on disk only once the folder is.
+  int dir = ::open(FolderOfPath(FTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) {
+    FError = errno;
+    return false;
+  }
+  int synced = ::fsync(dir);
+  int e = errno;
+  ::close(dir);
+  // Some file systems cannot flush a folder (EINVAL); the data itself is flushed.
+  if (synced != 0 && e != EINVAL) {
+    FError = e;
+    return false;
+  }
+  return true;
+}
+
+int ReadRegularFile(const std::string& Path, std::string& Data, size_t MaxSize, bool SkipBom, bool* Bom) {
+  Data.clear();
+  if (Bom) *Bom = false;
+  // Without blocking: a FIFO with no writer must not hang the caller.
+  int fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    int e = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ::close(fd);
+    return e;
+  }
+  char buf[65536];
+  int error = 0;
+  while (Data.size() < MaxSize) {
+    ssize_t n = ::read(fd, buf, std::min(sizeof buf, MaxSize - Data.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    Data.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  if (error) {
+    Data.clear();
+    return error;
+  }
+  if (SkipBom && Data.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    Data.erase(0, 3);
+    if (Bom) *Bom = true;
+  }
+  return 0;
+}
+
+std::string SafeFileErrorText(int Errno) {
+  if (Errno == EINVAL) return "not a regular file";
+  return std::strerror(Errno);
+}

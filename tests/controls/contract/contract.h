@@ -1,0 +1,21 @@
+#pragma once
+// The contract of the framed classes with stored forms: the names a class publishes
+// and the values that come back from a write and a read.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// One class and the names it publishes, its own and the re-published inherited ones.
+struct TPublishedNames {
+  std::string ClassName;
+  std::vector<std::string> Names;
+};
+
+// Every name is published by the registered class, and a text form that names each
+// one (with the value a new instance has, nil for events and references) loads
+// through the form reader.
+void ExpectPublishesAndLoads(const TPublishedNames& Entry);
+
+// Registers every class of the framed-control library and returns their names.
+std::vector<std::string> FramedClassNames();

@@ -1,0 +1,201 @@
+// A value set is a value kept: every published property of every framed class comes
+// back from a write and a read with the value it had, both for a value that differs
+// from a new instance's and for the declared default.
+#include <functional>
+#include <optional>
+
+#include "contract.h"
+#include "platform/core/filer.h"
+#include "platform/core/strings.h"
+#include "platform/core/sysutils.h"
+#include "platform/core/textform.h"
+#include "platform/core/typinfo.h"
+#include "tests/platform/controls/fixtures.h"
+
+namespace {
+
+// Values a control derives or fixes itself, so the value read back is the control's
+// own and not the one set.
+struct TDerived {
+  const char* ClassName;  // "" for every class
+  const char* Prop;
+  const char* Why;
+};
+const TDerived kDerived[] = {
+    {"", "Left", "a control's bounds follow its Align and its parent's layout"},
+    {"", "Top", "a control's bounds follow its Align and its parent's layout"},
+    {"", "Width", "auto-sized or fixed by the control"},
+    {"", "Height", "auto-sized or fixed by the control"},
+    {"", "ClientWidth", "follows Width"},
+    {"", "ClientHeight", "follows Height"},
+};
+
+bool IsDerived(const std::string& Class, const TClassInfo& Info, const std::string& Prop) {
+  for (const TDerived& d : kDerived) {
+    if (!SameText(d.Prop, Prop)) continue;
+    if (!*d.ClassName) return true;
+    for (const TClassInfo* c = &Info; c; c = c->Parent)
+      if (SameText(c->Name, d.ClassName)) return true;
+  }
+  (void)Class;
+  return false;
+}
+
+// A value of Prop other than Fresh, or nothing when the kind has none to offer.
+std::optional<int64_t> OtherOrdinal(const TPropInfo& Prop, int64_t Fresh) {
+  switch (Prop.Kind) {
+    case TTypeKind::tkBool: return Fresh ? 0 : 1;
+    case TTypeKind::tkEnumeration: {
+      auto n = static_cast<int64_t>(Prop.TypeInfo->Names.size());
+      return n > 1 ? std::optional<int64_t>((Fresh + 1) % n) : std::nullopt;
+    }
+    case TTypeKind::tkSet: return Fresh ^ 1;
+    case TTypeKind::tkChar: return Fresh == 'x' ? 'y' : 'x';
+    case TTypeKind::tkInteger: case TTypeKind::tkInt64:
+      if (Prop.Idents)
+        for (const TIdentMapEntry& e : Prop.Idents->Entries)
+          if (e.Value != Fresh && e.Value != 0) return e.Value;
+      return Fresh + 1;
+    default: return std::nullopt;
+  }
+}
+
+class RoundTrip : public ControlsTest, public ::testing::WithParamInterface<std::string> {
+protected:
+  TComponent* Make() {
+    auto* c = dynamic_cast<TComponent*>(Cls->Create(Host));
+    c->SetName("Subject" + std::to_string(++Made));
+    if (auto* ctl = dynamic_cast<TControl*>(c)) ctl->SetParent(Host);
+    return c;
+  }
+  // Writes Source, reads the stream into a new instance, and returns it.
+  TComponent* Copy(TComponent* Source) {
+    TMemoryStream s;
+    s.WriteComponent(Source);
+    Bytes = std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+    delete Source;
+    TComponent* copy = Make();
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), copy);
+    return copy;
+  }
+  std::string Text() const { return FormBinaryToText(Bytes); }
+
+  // One property, reached through Path ("Font." for an owned persistent's): set to
+  // Value on a new instance, written, read; the copy must hold what the source held.
+  template <class V, class Get, class Set>
+  void Check(const std::string& Name, Get GetValue, Set SetValue, V Value, const char* What) {
+    TComponent* source = Make();
+    try {
+      SetValue(source, Value);
+    } catch (const Exception&) {
+      delete source;  // the class refuses this value: nothing was set
+      return;
+    }
+    V held = GetValue(source);
+    TComponent* fresh = Make();
+    V start = GetValue(fresh);
+    delete fresh;
+    if (held == start) {  // the class kept its own value: nothing was set
+      delete source;
+      return;
+    }
+    ++Checked;
+    TComponent* copy = Copy(source);
+    V got = GetValue(copy);
+    delete copy;
+    if (got != held) Lost.push_back(Name + " (" + What + "): set " + Show(held) + ", read " + Show(got));
+  }
+  static std::string Show(int64_t v) { return std::to_string(v); }
+  static std::string Show(long double v) { return std::to_string(static_cast<double>(v)); }
+  static std::string Show(const std::string& v) { return "'" + v + "'"; }
+
+  // Props of the object Reach gives on an instance (the instance itself, or an owned
+  // persistent such as its Font).
+  void CheckProps(const TClassInfo& Info, const std::string& Path,
+                  const std::function<TObject*(TComponent*)>& Reach) {
+    for (const TPropInfo* pp : Info.AllProps()) {
+      const TPropInfo& p = *pp;
+      std::string name = Path + p.Name;
+      if (SameText(p.Name, "Name") || (Path.empty() && IsDerived(GetParam(), *Cls, p.Name))) continue;
+      if (!p.Writable() && p.Kind != TTypeKind::tkClass) continue;
+      TComponent* fresh = Make();
+      TObject* freshObj = Reach(fresh);
+      switch (p.Kind) {
+        case TTypeKind::tkInteger: case TTypeKind::tkInt64: case TTypeKind::tkChar:
+        case TTypeKind::tkEnumeration: case TTypeKind::tkSet: case TTypeKind::tkBool: {
+          if (!p.SetOrd) break;
+          int64_t start = p.GetOrd(freshObj);
+          delete fresh;
+          fresh = nullptr;
+          auto get = [&](TComponent* c) { return p.GetOrd(Reach(c)); };
+          auto set = [&](TComponent* c, int64_t v) { p.SetOrd(Reach(c), v); };
+          if (auto other = OtherOrdinal(p, start)) Check<int64_t>(name, get, set, *other, "another value");
+          if (p.Default && *p.Default != start) Check<int64_t>(name, get, set, *p.Default, "declared default");
+          break;
+        }
+        case TTypeKind::tkFloat: {
+          if (!p.SetFloat) break;
+          long double start = p.GetFloat(freshObj);
+          delete fresh;
+          fresh = nullptr;
+          auto get = [&](TComponent* c) { return p.GetFloat(Reach(c)); };
+          auto set = [&](TComponent* c, long double v) { p.SetFloat(Reach(c), v); };
+          Check<long double>(name, get, set, start + 1, "another value");
+          if (start != 0) Check<long double>(name, get, set, 0, "declared default");
+          break;
+        }
+        case TTypeKind::tkString: {
+          if (!p.SetStr) break;
+          std::string start = p.GetStr(freshObj);
+          delete fresh;
+          fresh = nullptr;
+          auto get = [&](TComponent* c) { return p.GetStr(Reach(c)); };
+          auto set = [&](TComponent* c, const std::string& v) { p.SetStr(Reach(c), v); };
+          Check<std::string>(name, get, set, start.empty() ? std::string("Qv") : std::string(), "another value");
+          break;
+        }
+        case TTypeKind::tkClass: {
+          // Owned persistents (Font, Constraints ...), one level down; references,
+          // lists and collections have their own tests.
+          TObject* sub = p.GetObj ? p.GetObj(freshObj) : nullptr;
+          bool isReference = p.PropClass && p.PropClass().InheritsFrom(&TComponent::StaticClass());
+          bool plain = sub && !isReference && !dynamic_cast<TStrings*>(sub) && !dynamic_cast<TCollection*>(sub);
+          const TClassInfo* subInfo = plain ? &sub->ClassInfo() : nullptr;
+          delete fresh;
+          fresh = nullptr;
+          if (subInfo && Path.empty())
+            CheckProps(*subInfo, name + ".", [&p, Reach](TComponent* c) { return p.GetObj(Reach(c)); });
+          break;
+        }
+        default: break;
+      }
+      delete fresh;
+    }
+  }
+
+  TForm* Host = nullptr;
+  int Made = 0;
+  int Checked = 0;
+  const TClassInfo* Cls = nullptr;
+  std::string Bytes;
+  std::vector<std::string> Lost;
+};
+
+TEST_P(RoundTrip, EveryPublishedValueComesBack) {
+  Cls = GetClass(GetParam());
+  ASSERT_NE(Cls, nullptr);
+  Host = MakeForm("Host");
+  CheckProps(*Cls, "", [](TComponent* c) -> TObject* { return c; });
+  std::string report;
+  for (const std::string& l : Lost) report += "  " + l + "\n";
+  EXPECT_TRUE(Lost.empty()) << GetParam() << " loses:\n" << report;
+  // Every control publishes far more than ten values it can hold.
+  if (Cls->InheritsFrom(&TControl::StaticClass())) {
+    EXPECT_GE(Checked, 10) << "too few values could be set on " << GetParam();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Framed, RoundTrip, ::testing::ValuesIn(FramedClassNames()),
+                         [](const ::testing::TestParamInfo<std::string>& I) { return I.param; });
+
+}  // namespace
