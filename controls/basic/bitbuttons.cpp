@@ -7,6 +7,7 @@
 
 #include "controls/common/gradients.h"
 #include "controls/common/themes.h"
+#include "platform/controls/actions.h"
 #include "platform/controls/forms.h"
 #include "platform/graphics/gdi.h"
 #include "platform/win32/clock.h"
@@ -260,6 +261,12 @@ void TQvBitBtn::SetImages(TCustomImageList* Value) {
 void TQvBitBtn::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FImages) SetImages(nullptr);
+}
+
+void TQvBitBtn::ActionChange(TObject* Sender, bool CheckDefaults) {
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (a && (!CheckDefaults || FImageIndex == -1)) SetImageIndex(a->ImageIndex());
 }
 
 void TQvBitBtn::ChangeScale(int M, int D) {

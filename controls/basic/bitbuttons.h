@@ -64,6 +64,8 @@ protected:
   virtual void DrawImage(TRect R);
   virtual void DrawGlyph(TRect R);
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // From a TCustomAction the image index follows the action's.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
   void GlyphChanged();
   // Caption height for a centred glyph (Margin -1).
   int MeasureCaptionHeight(const TRect& C);

@@ -122,11 +122,10 @@ const TClassInfo& TQvBorder::StaticClass() {
     b.Component();
     AddBorderFraming(b, fsGroove);
     b.Event<TNotifyEvent>("OnMouseEnter", &C::OnMouseEnter).Event<TNotifyEvent>("OnMouseLeave", &C::OnMouseLeave);
-    for (const char* n : {"Align", "Anchors", "Constraints", "DragKind", "DragCursor", "DragMode", "Enabled",
-                          "ParentShowHint", "ShowHint", "Visible", "OnClick", "OnDblClick", "OnDragDrop",
-                          "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp",
-                          "OnStartDock", "OnStartDrag"})
-      b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Align", "Anchors", "Constraints", "DragKind", "DragCursor", "DragMode", "Enabled",
+                         "ParentShowHint", "ShowHint", "Visible", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver",
+                         "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock",
+                         "OnStartDrag"});
     return b.Build();
   }();
   return info;

@@ -7,6 +7,7 @@
 #include "controls/common/gradients.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "platform/controls/actions.h"
 #include "platform/core/filer.h"
 #include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
@@ -228,9 +229,9 @@ void TQvCustomButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 
 const TClassInfo& TQvButton::StaticClass() {
   using S = TQvButton;
-  static const TClassInfo info =
-      TClassBuilder<S>("TQvButton", &TQvCustomButton::StaticClass())
-          .Component()
+  static const TClassInfo info = [] {
+    TClassBuilder<S> b("TQvButton", &TQvCustomButton::StaticClass());
+    b.Component()
           .Int("GroupIndex", &S::GroupIndex, [](S* s, int64_t v) { s->SetGroupIndex(int(v)); }, 0)
           .Bool("AllowAllUp", &S::AllowAllUp, &S::SetAllowAllUp, false)
           .Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taCenter)
@@ -242,32 +243,17 @@ const TClassInfo& TQvButton::StaticClass() {
           .Int("ModalResult", &S::ModalResult, [](S* s, int64_t v) { s->SetModalResult(TModalResult(v)); }, 0)
           .Bool("ShowDownPattern", &S::ShowDownPattern, &S::SetShowDownPattern, true)
           .Bool("ShowFocusRect", &S::ShowFocusRect, &S::SetShowFocusRect, true)
-          .Prop(TControl::Property("Align"))
-          .Prop(TControl::Property("Anchors"))
-          .Prop(TControl::Property("Caption"))
+          .Object<TBasicAction>("Action", &S::Action, &S::SetAction)
           .Prop(TControl::Property("Color", clBtnFace))
-          .Prop(TControl::Property("Enabled"))
-          .Prop(TControl::Property("Font"))
           .Prop(TControl::Property("ParentColor", false))
-          .Prop(TControl::Property("ParentFont"))
-          .Prop(TControl::Property("ParentShowHint"))
-          .Prop(TControl::Property("PopupMenu"))
-          .Prop(TControl::Property("ShowHint"))
-          .Prop(TControl::Property("TabOrder"))
-          .Prop(TControl::Property("TabStop", 1))
-          .Prop(TControl::Property("Visible"))
-          .Prop(TControl::Property("OnClick"))
-          .Prop(TControl::Property("OnDblClick"))
-          .Prop(TControl::Property("OnEnter"))
-          .Prop(TControl::Property("OnExit"))
-          .Prop(TControl::Property("OnKeyDown"))
-          .Prop(TControl::Property("OnKeyPress"))
-          .Prop(TControl::Property("OnKeyUp"))
-          .Prop(TControl::Property("OnMouseDown"))
-          .Prop(TControl::Property("OnMouseMove"))
-          .Prop(TControl::Property("OnMouseUp"))
-          .Prop(TControl::Property("OnContextPopup"))
-          .Build();
+          .Prop(TControl::Property("TabStop", 1));
+    PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
+                         "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
+                         "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver",
+                         "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+                         "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"});
+    return b.Build();
+  }();
   return info;
 }
 

@@ -536,15 +536,13 @@ const TClassInfo& TQvColorPicker::StaticClass() {
         .Bool("ShowDefaultColor", &C::ShowDefaultColor, &C::SetShowDefaultColor, false)
         .Bool("ShowSystemColors", &C::ShowSystemColors, &C::SetShowSystemColors, false)
         .Event<TNotifyEvent>("OnChange", &C::OnChange)
-        .Bool("AutoSize", &C::AutoSize, &C::SetAutoSize, true)
         .Int("BorderWidth", &C::BorderWidth, [](C* x, int64_t v) { x->SetBorderWidth(static_cast<int>(v)); }, 2)
         .Int("BorderColor", &C::BorderColor, &C::SetBorderColor, clWindow, {}, &ColorIdents())
         .Int("FlatColorAdjustment", &C::FlatColorAdjustment,
              [](C* x, int64_t v) { x->SetFlatColorAdjustment(static_cast<int>(v)); }, 0)
         .Prop(TControl::Property("Color", clWindow));
-    for (const char* n : {"Align", "Font", "ParentFont", "ParentShowHint", "ParentColor", "ShowHint", "OnMouseDown",
-                          "OnMouseMove", "OnMouseUp", "OnClick", "OnDblClick"})
-      b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Align", "AutoSize", "Font", "ParentFont", "ParentShowHint", "ParentColor", "ShowHint",
+                         "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnClick", "OnDblClick"});
     return b.Build();
   }();
   return info;

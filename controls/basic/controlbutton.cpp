@@ -4,37 +4,33 @@
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "platform/controls/actions.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TQvControlButtonStyle, "cbsNone", "cbsLeft", "cbsUp", "cbsRight", "cbsDown", "cbsDropDown")
 
 const TClassInfo& TQvControlButton::StaticClass() {
   using B = TQvControlButton;
-  static const TClassInfo info =
-      TClassBuilder<B>("TQvControlButton", &inherited::StaticClass())
-          .Component()
-          .Prop(TControl::Property("Caption"))
-          .Prop(TControl::Property("Color"))
-          .Int("Delay", &B::Delay, [](B* b, int64_t v) { b->SetDelay(static_cast<uint16_t>(v)); }, 100)
-          .Prop(TControl::Property("Enabled"))
-          .Bool("Flat", &B::Flat, &B::SetFlat, false)
-          .Object<TBitmap>("Glyph", &B::Glyph, &B::SetGlyph, [](B* b) { return !b->Glyph()->Empty(); })
-          .Int("InitialDelay", &B::InitialDelay, [](B* b, int64_t v) { b->SetInitialDelay(static_cast<uint16_t>(v)); }, 400)
-          .Int("NumGlyphs", &B::NumGlyphs, [](B* b, int64_t v) { b->SetNumGlyphs(static_cast<int>(v)); }, 1)
-          .Prop(TControl::Property("ParentShowHint"))
-          .Prop(TControl::Property("PopupMenu"))
-          .Bool("RepeatClicks", &B::RepeatClicks, &B::SetRepeatClicks, false)
-          .Prop(TControl::Property("ShowHint"))
-          .Enum<TQvControlButtonStyle>("Style", &B::Style, &B::SetStyle, cbsNone)
-          .Prop(TControl::Property("Visible"))
-          .Prop(TControl::Property("OnClick"))
-          .Prop(TControl::Property("OnContextPopup"))
-          .Prop(TControl::Property("OnMouseDown"))
-          .Event("OnMouseEnter", &B::OnMouseEnter)
-          .Event("OnMouseLeave", &B::OnMouseLeave)
-          .Prop(TControl::Property("OnMouseMove"))
-          .Prop(TControl::Property("OnMouseUp"))
-          .Build();
+  static const TClassInfo info = [] {
+    TClassBuilder<B> b("TQvControlButton", &inherited::StaticClass());
+    b.Component()
+        .Object<TBasicAction>("Action", &B::Action, &B::SetAction)
+        .Int("Delay", &B::Delay, [](B* b, int64_t v) { b->SetDelay(static_cast<uint16_t>(v)); }, 100)
+        .Bool("Flat", &B::Flat, &B::SetFlat, false)
+        .Object<TBitmap>("Glyph", &B::Glyph, &B::SetGlyph, [](B* b) { return !b->Glyph()->Empty(); })
+        .Int("InitialDelay", &B::InitialDelay, [](B* b, int64_t v) { b->SetInitialDelay(static_cast<uint16_t>(v)); }, 400)
+        .Int("NumGlyphs", &B::NumGlyphs, [](B* b, int64_t v) { b->SetNumGlyphs(static_cast<int>(v)); }, 1)
+        .Bool("RepeatClicks", &B::RepeatClicks, &B::SetRepeatClicks, false)
+        .Enum<TQvControlButtonStyle>("Style", &B::Style, &B::SetStyle, cbsNone)
+        .Event("OnMouseEnter", &B::OnMouseEnter)
+        .Event("OnMouseLeave", &B::OnMouseLeave);
+    PublishInherited(b, {"Caption", "Color", "DragCursor", "DragKind", "DragMode", "Enabled", "ParentShowHint",
+                         "PopupMenu", "ShowHint", "Visible", "OnClick", "OnContextPopup", "OnDragDrop", "OnDragOver",
+                         "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock",
+                         "OnStartDrag"});
+    return b.Build();
+  }();
   return info;
 }
 
@@ -133,12 +129,9 @@ void TQvControlButton::TimerExpired(TObject*) {
   // Held with the pointer off the button: the face stays down, the repeats wait.
   TPoint p = CursorPosition();
   if (p.X < 0 || p.X >= ClientWidth() || p.Y < 0 || p.Y >= ClientHeight()) return;
-  try {
-    Click();
-  } catch (...) {
-    FRepeatTimer->SetEnabled(false);
-    throw;
-  }
+  TOnExit stopRepeats([this] { FRepeatTimer->SetEnabled(false); });
+  Click();
+  stopRepeats.Dismiss();
 }
 
 void TQvControlButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

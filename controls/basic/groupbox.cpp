@@ -292,9 +292,7 @@ const TClassInfo& TQvGroupBox::StaticClass() {
     b.Component()
         .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taLeftJustify)
         .Enum<TQvGroupBoxStyle>("GroupStyle", &C::GroupStyle, &C::SetGroupStyle, gsFlat)
-        .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 105)
-        .Prop(TControl::Property("Color", clBtnFace))
-        .Prop(TControl::Property("UseDockManager", 1));
+        .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 105);
     AddPanelFraming(b, fsNone);
     AddPanelInherited(b);
     return b.Build();
@@ -311,7 +309,7 @@ const TClassInfo& TQvSpacer::StaticClass() {
         .Enum<TOrientation>("Orientation", &C::Orientation, &C::SetOrientation, orHorizontal)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 25)
         .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 8);
-    for (const char* n : {"Align", "Anchors", "Constraints", "Visible"}) b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Align", "Anchors", "Constraints", "Visible"});
     return b.Build();
   }();
   return info;

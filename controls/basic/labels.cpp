@@ -43,9 +43,9 @@ int StyleWidth(TFrameStyleEx Style, int BevelWidth) {
 const TClassInfo& TQvLabel::StaticClass() {
   using S = TQvLabel;
   auto intSet = [](void (S::*f)(int)) { return [f](S* s, int64_t v) { (s->*f)(static_cast<int>(v)); }; };
-  static const TClassInfo info =
-      TClassBuilder<S>("TQvLabel", &TLabel::StaticClass())
-          .Component()
+  static const TClassInfo info = [intSet] {
+    TClassBuilder<S> b("TQvLabel", &TLabel::StaticClass());
+    b.Component()
           .Int("Angle", &S::Angle, intSet(&S::SetAngle), 0)
           .Int("BevelWidth", &S::BevelWidth, intSet(&S::SetBevelWidth), 1)
           .Int("BlinkColor", &S::BlinkColor, &S::SetBlinkColor, clHighlight, {}, &ColorIdents())
@@ -75,8 +75,12 @@ const TClassInfo& TQvLabel::StaticClass() {
           .Int("ShadowColor", &S::ShadowColor, &S::SetShadowColor, clBtnShadow, {}, &ColorIdents())
           .Int("ShadowDepth", &S::ShadowDepth, intSet(&S::SetShadowDepth), 2)
           .Int("TextMargin", &S::TextMargin, intSet(&S::SetTextMargin), 0)
-          .Enum<TTextStyle>("TextStyle", &S::TextStyle, &S::SetTextStyle, tsNormal)
-          .Build();
+          .Enum<TTextStyle>("TextStyle", &S::TextStyle, &S::SetTextStyle, tsNormal);
+    // The label's own base leaves out the sizing and drag names.
+    PublishInherited(b, {"Constraints", "DragCursor", "DragKind", "DragMode", "OnDragDrop", "OnDragOver",
+                         "OnEndDock", "OnEndDrag", "OnStartDock", "OnStartDrag"});
+    return b.Build();
+  }();
   return info;
 }
 

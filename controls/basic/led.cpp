@@ -448,7 +448,7 @@ const TClassInfo& TQvLEDDisplay::StaticClass() {
         .Enum<TFrameStyleEx>("BorderOuter", &C::BorderOuter, [](C* x, TFrameStyleEx v) { x->SetBorderOuter(v); }, fsStatus)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 30)
         .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 100);
-    for (const char* n : {"PopupMenu"}) b.Prop(TControl::Property(n));
+    PublishInherited(b, {"PopupMenu"});
     return b.Build();
   }();
   return info;

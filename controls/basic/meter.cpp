@@ -294,7 +294,7 @@ const TClassInfo& TQvMeter::StaticClass() {
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 30)
         .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 150)
         .Prop(TControl::Property("Color", clWindow));
-    for (const char* n : {"Font", "ParentColor", "ParentFont"}) b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Font", "ParentColor", "ParentFont"});
     return b.Build();
   }();
   return info;

@@ -470,24 +470,8 @@ const TClassInfo& TQvPanel::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<C> b("TQvPanel", &inherited::StaticClass());
     b.Component()
-        .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taCenter)
-        .Enum<TAlignmentVertical>("AlignmentVertical", &C::AlignmentVertical, &C::SetAlignmentVertical, avCenter)
-        .Int("BorderHighlight", &C::BorderHighlight, &C::SetBorderHighlight, clBtnHighlight, {}, &ColorIdents())
-        .Int("BorderShadow", &C::BorderShadow, &C::SetBorderShadow, clBtnShadow, {}, &ColorIdents())
-        .Bool("FullRepaint", &C::FullRepaint, &C::SetFullRepaint, true)
-        .Int("GridColor", &C::GridColor, &C::SetGridColor, clBtnShadow, {}, &ColorIdents())
-        .Enum<TQvGridStyle>("GridStyle", &C::GridStyle, &C::SetGridStyle, gsDots)
-        .Int("GridXSize", &C::GridXSize, [](C* x, int64_t v) { x->SetGridXSize(static_cast<uint16_t>(v)); }, 8)
-        .Int("GridYSize", &C::GridYSize, [](C* x, int64_t v) { x->SetGridYSize(static_cast<uint16_t>(v)); }, 8)
-        .Bool("Locked", &C::Locked, &C::SetLocked, false)
-        .Bool("PaintClientArea", &C::PaintClientArea, &C::SetPaintClientArea, true)
-        .Bool("ShowGrid", &C::ShowGrid, &C::SetShowGrid, false)
-        .Int("TextMargin", &C::TextMargin, [](C* x, int64_t v) { x->SetTextMargin(static_cast<int>(v)); }, 0)
-        .Int("TextMarginVertical", &C::TextMarginVertical,
-             [](C* x, int64_t v) { x->SetTextMarginVertical(static_cast<int>(v)); }, 0)
-        .Bool("WordWrap", &C::WordWrap, &C::SetWordWrap, true)
-        .Prop(TControl::Property("Color", clBtnFace))
-        .Prop(TControl::Property("UseDockManager", 1));
+        .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taCenter);
+    AddPanelLayout(b);
     AddPanelFraming(b, fsRaised);
     AddPanelInherited(b);
     return b.Build();

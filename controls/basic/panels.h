@@ -4,8 +4,12 @@
 // aligned both ways with margins, transparency over the parent, framing from a
 // frame controller, the children's own enabled states kept while it is disabled,
 // and a dock manager with a title bar per docked control. TQvPanel publishes it.
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "controls/common/colors.h"
 #include "controls/common/framecontroller.h"
@@ -191,13 +195,19 @@ public:
   using TQvCustomPanel::TQvCustomPanel;
 };
 
-// The framing properties the panel, the group box and the status bar publish.
+// The framing properties every framed panel publishes. The toolbar and the status
+// bar set their borders themselves and store them whatever they are (no defaults).
 template <class C>
-inline void AddPanelFraming(TClassBuilder<C>& b, TFrameStyleEx OuterDefault) {
+inline void AddPanelFraming(TClassBuilder<C>& b, TFrameStyleEx OuterDefault, bool BorderDefaults = true) {
+  std::optional<TFrameStyleEx> inner, outer;
+  std::optional<TSides> sides;
+  if (BorderDefaults) inner = fsNone, outer = OuterDefault, sides = AllSides;
   b.Int("BevelWidth", &C::BevelWidth, [](C* x, int64_t v) { x->SetBevelWidth(static_cast<int>(v)); }, 1)
-      .template Enum<TFrameStyleEx>("BorderInner", &C::BorderInner, &C::SetBorderInner, fsNone)
-      .template Enum<TFrameStyleEx>("BorderOuter", &C::BorderOuter, &C::SetBorderOuter, OuterDefault)
-      .template Set<TSide>("BorderSides", &C::BorderSides, &C::SetBorderSides, AllSides)
+      .template Enum<TFrameStyleEx>("BorderInner", &C::BorderInner, [](C* x, TFrameStyleEx v) { x->SetBorderInner(v); },
+                                    inner)
+      .template Enum<TFrameStyleEx>("BorderOuter", &C::BorderOuter, [](C* x, TFrameStyleEx v) { x->SetBorderOuter(v); },
+                                    outer)
+      .template Set<TSide>("BorderSides", &C::BorderSides, [](C* x, TSides v) { x->SetBorderSides(v); }, sides)
       .Int("BorderColor", &C::BorderColor, &C::SetBorderColor, clBtnFace, {}, &ColorIdents())
       .Int("FlatColor", &C::FlatColor, &C::SetFlatColor, clBtnShadow, {}, &ColorIdents())
       .Int("FlatColorAdjustment", &C::FlatColorAdjustment,
@@ -215,14 +225,37 @@ inline void AddPanelFraming(TClassBuilder<C>& b, TFrameStyleEx OuterDefault) {
       .Bool("ShowDockClientCaptions", &C::ShowDockClientCaptions, &C::SetShowDockClientCaptions, true)
       .Bool("Transparent", &C::Transparent, &C::SetTransparent, false)
       .template Enum<TQvVisualStyle>("VisualStyle", &C::VisualStyle, &C::SetVisualStyle, vsWinXP)
+      .Bool("FullRepaint", &C::FullRepaint, &C::SetFullRepaint, true)
+      .Bool("Locked", &C::Locked, &C::SetLocked, false)
       .template Event<TNotifyEvent>("OnMouseEnter", &C::OnMouseEnter)
       .template Event<TNotifyEvent>("OnMouseLeave", &C::OnMouseLeave)
       .template Event<TNotifyEvent>("OnPaint", &C::OnPaint);
 }
 
-// The inherited control properties the panel and the group box publish, after their own.
+// The caption placement, grid and client-area properties of the panel, which the
+// group box and its descendants leave out.
 template <class C>
-inline void AddPanelInherited(TClassBuilder<C>& b) {
+inline void AddPanelLayout(TClassBuilder<C>& b) {
+  b.template Enum<TAlignmentVertical>("AlignmentVertical", &C::AlignmentVertical, &C::SetAlignmentVertical, avCenter)
+      .Int("BorderHighlight", &C::BorderHighlight, &C::SetBorderHighlight, clBtnHighlight, {}, &ColorIdents())
+      .Int("BorderShadow", &C::BorderShadow, &C::SetBorderShadow, clBtnShadow, {}, &ColorIdents())
+      .Int("GridColor", &C::GridColor, &C::SetGridColor, clBtnShadow, {}, &ColorIdents())
+      .template Enum<TQvGridStyle>("GridStyle", &C::GridStyle, &C::SetGridStyle, gsDots)
+      .Int("GridXSize", &C::GridXSize, [](C* x, int64_t v) { x->SetGridXSize(static_cast<uint16_t>(v)); }, 8)
+      .Int("GridYSize", &C::GridYSize, [](C* x, int64_t v) { x->SetGridYSize(static_cast<uint16_t>(v)); }, 8)
+      .Bool("PaintClientArea", &C::PaintClientArea, &C::SetPaintClientArea, true)
+      .Bool("ShowGrid", &C::ShowGrid, &C::SetShowGrid, false)
+      .Int("TextMargin", &C::TextMargin, [](C* x, int64_t v) { x->SetTextMargin(static_cast<int>(v)); }, 0)
+      .Int("TextMarginVertical", &C::TextMarginVertical,
+           [](C* x, int64_t v) { x->SetTextMarginVertical(static_cast<int>(v)); }, 0)
+      .Bool("WordWrap", &C::WordWrap, &C::SetWordWrap, true);
+}
+
+// The inherited control properties every framed panel publishes, after its own;
+// Except names those the class publishes itself with another default.
+template <class C>
+inline void AddPanelInherited(TClassBuilder<C>& b, std::initializer_list<std::string_view> Except = {}) {
+  b.Prop(TControl::Property("Color", clBtnFace)).Prop(TControl::Property("UseDockManager", 1));
   for (const char* n :
        {"Align", "Anchors", "AutoSize", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor",
         "DragKind", "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
@@ -230,5 +263,5 @@ inline void AddPanelInherited(TClassBuilder<C>& b) {
         "OnContextPopup", "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop", "OnDragOver", "OnEndDock",
         "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize",
         "OnStartDock", "OnStartDrag", "OnUnDock"})
-    b.Prop(TControl::Property(n));
+    if (std::find(Except.begin(), Except.end(), n) == Except.end()) PublishInherited(b, {n});
 }

@@ -8,14 +8,21 @@
 #include "controls/common/utils.h"
 #include "platform/controls/actions.h"
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 namespace {
 
+// Checked is stored unless the action supplies it.
+template <class S>
+bool CheckedStored(S* s) {
+  return !s->ActionLink() || !s->ActionLink()->IsCheckedLinked();
+}
+
 // The published set both glyph buttons share.
 template <class S>
 TClassBuilder<S>& GlyphButtonProps(TClassBuilder<S>& b) {
-  return b.template Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taRightJustify)
+  b.template Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taRightJustify)
       .template Enum<TAlignmentVertical>("AlignmentVertical", &S::AlignmentVertical, &S::SetAlignmentVertical, avTop)
       .template Object<TBitmap>("CustomGlyphs", &S::CustomGlyphs, &S::SetCustomGlyphs,
                        [](S* s) { return !s->CustomGlyphs()->Empty(); })
@@ -35,29 +42,16 @@ TClassBuilder<S>& GlyphButtonProps(TClassBuilder<S>& b) {
       .Int("TransparentColor", &S::TransparentColor, &S::SetTransparentColor, 0x008080, {}, &ColorIdents())
       .Bool("UseCustomGlyphs", &S::UseCustomGlyphs, &S::SetUseCustomGlyphs, false)
       .Int("WinMaskColor", &S::WinMaskColor, &S::SetWinMaskColor, 0x00FF00, {}, &ColorIdents())
-      .Prop(TControl::Property("Align"))
-      .Prop(TControl::Property("Anchors"))
-      .Prop(TControl::Property("Caption"))
-      .Prop(TControl::Property("Color", clWindow))
-      .Prop(TControl::Property("Enabled"))
-      .Prop(TControl::Property("Font"))
-      .Prop(TControl::Property("ParentColor", 1))
-      .Prop(TControl::Property("ParentFont"))
-      .Prop(TControl::Property("ParentShowHint"))
-      .Prop(TControl::Property("PopupMenu"))
-      .Prop(TControl::Property("ShowHint"))
-      .Prop(TControl::Property("TabOrder"))
-      .Prop(TControl::Property("Visible"))
-      .Prop(TControl::Property("OnClick"))
-      .Prop(TControl::Property("OnDblClick"))
-      .Prop(TControl::Property("OnEnter"))
-      .Prop(TControl::Property("OnExit"))
-      .Prop(TControl::Property("OnKeyDown"))
-      .Prop(TControl::Property("OnKeyPress"))
-      .Prop(TControl::Property("OnKeyUp"))
-      .Prop(TControl::Property("OnMouseDown"))
-      .Prop(TControl::Property("OnMouseMove"))
-      .Prop(TControl::Property("OnMouseUp"));
+      .template Object<TBasicAction>("Action", &S::Action, &S::SetAction)
+      // Written whenever the control keeps a colour of its own: a new button takes
+      // its parent's colour, so an own clWindow left out would come back as that.
+      .Prop(TControl::Property("Color", std::nullopt))
+      .Prop(TControl::Property("ParentColor", 1));
+  return PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
+                              "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
+                              "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver",
+                              "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+                              "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"});
 }
 
 }  // namespace
@@ -163,11 +157,28 @@ void TQvCustomGlyphButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   inherited::ActionChange(Sender, CheckDefaults);
   if (auto* a = dynamic_cast<TCustomAction*>(Sender)) {
     if (!CheckDefaults || !GetChecked()) {
-      FClicksDisabled = true;
+      TRestore quiet(FClicksDisabled, true);
       SetChecked(a->Checked());
-      FClicksDisabled = false;
     }
   }
+}
+
+TControlActionLink* TQvCustomGlyphButton::CreateActionLink() { return new TQvCheckedActionLink(this); }
+
+bool TQvCheckedActionLink::IsCheckedLinked() {
+  return TWinControlActionLink::IsCheckedLinked() && FButton->GetChecked() == CustomAction()->Checked();
+}
+
+void TQvCheckedActionLink::SetChecked(bool Value) {
+  if (!IsCheckedLinked()) return;
+  TRestore quiet(FButton->FClicksDisabled, true);
+  FButton->SetChecked(Value);
+}
+
+const TClassInfo& TQvCheckedActionLink::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TQvCheckedActionLink>("TQvCheckedActionLink", &inherited::StaticClass()).Build();
+  return info;
 }
 
 bool TQvCustomGlyphButton::CaptionLeftOfGlyph() {
@@ -331,7 +342,7 @@ const TClassInfo& TQvRadioButton::StaticClass() {
   using S = TQvRadioButton;
   static const TClassInfo info = [] {
     TClassBuilder<S> b("TQvRadioButton", &TQvCustomGlyphButton::StaticClass());
-    b.Component().Bool("Checked", &S::GetChecked, &S::SetChecked, false, [](S* s) { return !s->ActionLink(); });
+    b.Component().Bool("Checked", &S::GetChecked, &S::SetChecked, false, &CheckedStored<S>);
     GlyphButtonProps(b).Prop(TControl::Property("TabStop", 0));
     return b.Build();
   }();
@@ -477,7 +488,7 @@ const TClassInfo& TQvCheckBox::StaticClass() {
     TClassBuilder<S> b("TQvCheckBox", &TQvCustomCheckBox::StaticClass());
     b.Component()
         .Bool("AllowGrayed", &S::AllowGrayed, &S::SetAllowGrayed, false)
-        .Bool("Checked", &S::GetChecked, &S::SetChecked, false, [](S* s) { return !s->ActionLink(); })
+        .Bool("Checked", &S::GetChecked, &S::SetChecked, false, &CheckedStored<S>)
         .template Enum<TCheckBoxState>("State", &S::State, &S::SetState, cbUnchecked);
     GlyphButtonProps(b).Prop(TControl::Property("TabStop", 1));
     return b.Build();

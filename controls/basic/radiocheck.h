@@ -8,6 +8,9 @@
 #include "controls/basic/buttons.h"
 #include "controls/common/framecontroller.h"
 #include "controls/common/glyphs.h"
+#include "platform/controls/actions.h"
+
+class TQvCheckedActionLink;
 
 class TQvCustomGlyphButton : public TQvCustomButton, public IQvCustomFramingNotification {
   DTU_CLASS(TQvCustomGlyphButton, TQvCustomButton)
@@ -81,6 +84,7 @@ protected:
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLink* CreateActionLink() override;
   // The glyph state as the hot-track painters show it.
   TQvButtonDisplayState DisplayState() const;
   void HotColors(TColor& Hot, TColor& HotFrame) const;
@@ -91,6 +95,7 @@ protected:
   bool FClicksDisabled = false;
 
 private:
+  friend class TQvCheckedActionLink;
   void CustomGlyphsChanged(TObject*);
   void UpdateBackground();
 
@@ -113,6 +118,19 @@ private:
   TQvFrameControllerNotifications FNotifications = TQvFrameControllerNotifications::FromInt(0xFFFF);
   TBitmap* FBackground;
   bool FBackgroundDirty = true;
+};
+
+// The link of the check box and radio button: Checked follows the action's while
+// they agree, without clicking the control.
+class TQvCheckedActionLink : public TWinControlActionLink {
+  DTU_CLASS(TQvCheckedActionLink, TWinControlActionLink)
+public:
+  explicit TQvCheckedActionLink(TQvCustomGlyphButton* AClient) : TWinControlActionLink(AClient), FButton(AClient) {}
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+
+private:
+  TQvCustomGlyphButton* FButton;
 };
 
 class TQvRadioButton : public TQvCustomGlyphButton {

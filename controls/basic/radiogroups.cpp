@@ -45,8 +45,7 @@ TClassBuilder<S>& ItemGroupProps(TClassBuilder<S>& b) {
       .Int("TransparentColor", &S::TransparentColor, &S::SetTransparentColor, 0x008080, {}, &ColorIdents())
       .Bool("UseCustomGlyphs", &S::UseCustomGlyphs, &S::SetUseCustomGlyphs, false)
       .Int("VerticalSpacing", &S::VerticalSpacing, intSet(&S::SetVerticalSpacing), 3)
-      .Int("WinMaskColor", &S::WinMaskColor, &S::SetWinMaskColor, 0x808000, {}, &ColorIdents())
-      .Prop(TControl::Property("TabStop", 0));
+      .Int("WinMaskColor", &S::WinMaskColor, &S::SetWinMaskColor, 0x808000, {}, &ColorIdents());
 }
 
 // The group box's published set.
@@ -54,15 +53,9 @@ template <class S>
 void GroupBoxProps(TClassBuilder<S>& b) {
   b.template Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taLeftJustify)
       .template Enum<TQvGroupBoxStyle>("GroupStyle", &S::GroupStyle, &S::SetGroupStyle, gsFlat)
-      .Int("Height", &S::Height, [](S* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 105)
-      .Prop(TControl::Property("Color", clBtnFace));
+      .Int("Height", &S::Height, [](S* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 105);
   AddPanelFraming(b, fsNone);
-  for (const char* n : {"Align", "Anchors", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DragCursor", "DragKind",
-                        "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
-                        "PopupMenu", "ShowHint", "TabOrder", "Visible", "OnClick", "OnContextPopup", "OnDblClick",
-                        "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove",
-                        "OnMouseUp", "OnResize", "OnStartDrag"})
-    b.Prop(TControl::Property(n));
+  AddPanelInherited(b);
 }
 
 }  // namespace

@@ -15,36 +15,28 @@ DTU_DEFINE_ENUM(TQvCaptionPosition, "cpCentered", "cpXY")
 
 const TClassInfo& TQvShapeButton::StaticClass() {
   using S = TQvShapeButton;
-  static const TClassInfo info =
-      TClassBuilder<S>("TQvShapeButton", &TGraphicControl::StaticClass())
-          .Component()
-          .Bool("AutoSize", &S::AutoSize, &S::SetAutoSize, true)
-          .Int("BevelWidth", &S::BevelWidth, [](S* s, int64_t v) { s->SetBevelWidth(static_cast<int>(v)); }, 2)
-          .Int("BevelHighlightColor", &S::BevelHighlightColor, &S::SetBevelHighlightColor, clBtnHighlight, {},
-               &ColorIdents())
-          .Int("BevelShadowColor", &S::BevelShadowColor, &S::SetBevelShadowColor, clBtnShadow, {}, &ColorIdents())
-          .Object<TBitmap>("Bitmap", &S::Bitmap, &S::SetBitmap, [](S* s) { return !s->Bitmap()->Empty(); })
-          .Int("BorderColor", &S::BorderColor, &S::SetBorderColor, cl3DDkShadow, {}, &ColorIdents())
-          .Enum<TBorderStyle>("BorderStyle", &S::BorderStyle, &S::SetBorderStyle, bsSingle)
-          .Enum<TQvCaptionPosition>("CaptionPosition", &S::CaptionPosition, &S::SetCaptionPosition, cpCentered)
-          .Int("CaptionX", &S::CaptionX, [](S* s, int64_t v) { s->SetCaptionX(static_cast<int>(v)); }, 0)
-          .Int("CaptionY", &S::CaptionY, [](S* s, int64_t v) { s->SetCaptionY(static_cast<int>(v)); }, 0)
-          .Bool("PreciseClick", &S::PreciseClick, &S::SetPreciseClick, true)
-          .Bool("PreciseShowHint", &S::PreciseShowHint, &S::SetPreciseShowHint, true)
-          .Prop(TControl::Property("Anchors"))
-          .Prop(TControl::Property("Caption"))
-          .Prop(TControl::Property("Enabled"))
-          .Prop(TControl::Property("Font"))
-          .Prop(TControl::Property("ParentFont"))
-          .Prop(TControl::Property("ParentShowHint"))
-          .Prop(TControl::Property("ShowHint"))
-          .Prop(TControl::Property("Visible"))
-          .Prop(TControl::Property("OnClick"))
-          .Prop(TControl::Property("OnContextPopup"))
-          .Prop(TControl::Property("OnMouseDown"))
-          .Prop(TControl::Property("OnMouseMove"))
-          .Prop(TControl::Property("OnMouseUp"))
-          .Build();
+  static const TClassInfo info = [] {
+    TClassBuilder<S> b("TQvShapeButton", &TGraphicControl::StaticClass());
+    b.Component()
+        .Bool("AutoSize", &S::AutoSize, &S::SetAutoSize, true)
+        .Int("BevelWidth", &S::BevelWidth, [](S* s, int64_t v) { s->SetBevelWidth(static_cast<int>(v)); }, 2)
+        .Int("BevelHighlightColor", &S::BevelHighlightColor, &S::SetBevelHighlightColor, clBtnHighlight, {},
+             &ColorIdents())
+        .Int("BevelShadowColor", &S::BevelShadowColor, &S::SetBevelShadowColor, clBtnShadow, {}, &ColorIdents())
+        .Object<TBitmap>("Bitmap", &S::Bitmap, &S::SetBitmap, [](S* s) { return !s->Bitmap()->Empty(); })
+        .Int("BorderColor", &S::BorderColor, &S::SetBorderColor, cl3DDkShadow, {}, &ColorIdents())
+        .Enum<TBorderStyle>("BorderStyle", &S::BorderStyle, &S::SetBorderStyle, bsSingle)
+        .Enum<TQvCaptionPosition>("CaptionPosition", &S::CaptionPosition, &S::SetCaptionPosition, cpCentered)
+        .Int("CaptionX", &S::CaptionX, [](S* s, int64_t v) { s->SetCaptionX(static_cast<int>(v)); }, 0)
+        .Int("CaptionY", &S::CaptionY, [](S* s, int64_t v) { s->SetCaptionY(static_cast<int>(v)); }, 0)
+        .Bool("PreciseClick", &S::PreciseClick, &S::SetPreciseClick, true)
+        .Bool("PreciseShowHint", &S::PreciseShowHint, &S::SetPreciseShowHint, true);
+    PublishInherited(b, {"Anchors", "Caption", "Constraints", "DragCursor", "DragMode", "Enabled", "Font",
+                         "ParentFont", "ParentShowHint", "ShowHint", "Visible", "OnClick", "OnContextPopup",
+                         "OnDragDrop", "OnDragOver", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp",
+                         "OnStartDrag"});
+    return b.Build();
+  }();
   return info;
 }
 

@@ -271,23 +271,13 @@ const TClassInfo& TQvStatusBar::StaticClass() {
         .Str("SimpleCaption", &C::SimpleCaption, &C::SetSimpleCaption)
         .Enum<TFrameStyleEx>("SimpleFrameStyle", &C::SimpleFrameStyle, &C::SetSimpleFrameStyle, fsFlat)
         .Bool("SimpleStatus", &C::SimpleStatus, &C::SetSimpleStatus, false)
-        .Prop(TControl::Property("Color", clBtnFace))
-        .Prop(TControl::Property("UseDockManager", 1));
-    AddPanelFraming(b, fsNone);
-    // Stored whatever they are: AutoStyle recomputes them when the form is read.
-    b.Enum<TFrameStyleEx>("BorderInner", &C::BorderInner, [](C* x, TFrameStyleEx v) { x->SetBorderInner(v); }, std::nullopt)
-        .Enum<TFrameStyleEx>("BorderOuter", &C::BorderOuter, [](C* x, TFrameStyleEx v) { x->SetBorderOuter(v); }, std::nullopt)
-        .Set<TSide>("BorderSides", &C::BorderSides, [](C* x, TSides v) { x->SetBorderSides(v); }, std::nullopt)
+        .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taCenter)
+        // Stored whatever they are: AutoStyle recomputes them when the form is read.
         .Prop(TControl::Property("BorderWidth", std::nullopt))
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, std::nullopt);
-    for (const char* n :
-         {"Anchors", "AutoSize", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor", "DragKind", "DragMode",
-          "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
-          "TabOrder", "TabStop", "Visible", "OnCanResize", "OnClick", "OnConstrainedResize", "OnContextPopup",
-          "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter",
-          "OnExit", "OnGetSiteInfo", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize", "OnStartDock",
-          "OnStartDrag", "OnUnDock"})
-      b.Prop(TControl::Property(n));
+    AddPanelLayout(b);
+    AddPanelFraming(b, fsNone, false);
+    AddPanelInherited(b, {"Align", "BorderWidth"});
     return b.Build();
   }();
   return info;

@@ -23,6 +23,7 @@ const TClassInfo& TQvToolbarButton::StaticClass() {
           .Bool("UseHotGlyph", &B::UseHotGlyph, &B::SetUseHotGlyph, false)
           .Event<TNotifyEvent>("OnMouseEnter", &B::OnMouseEnter)
           .Event<TNotifyEvent>("OnMouseLeave", &B::OnMouseLeave)
+          .Prop(TControl::Property("Constraints"))
           .Build();
   return info;
 }
@@ -104,6 +105,18 @@ void TQvToolbarButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   }
   if (FIgnoreActionCaption) TControl::SetCaption(kept);
   if (a && (!CheckDefaults || !Down())) SetDown(a->Checked());
+}
+
+TControlActionLink* TQvToolbarButton::CreateActionLink() { return new TQvToolbarButtonActionLink(this); }
+
+bool TQvToolbarButtonActionLink::IsCaptionLinked() {
+  return !FButton->IgnoreActionCaption() && TSpeedButtonActionLink::IsCaptionLinked();
+}
+
+const TClassInfo& TQvToolbarButtonActionLink::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TQvToolbarButtonActionLink>("TQvToolbarButtonActionLink", &inherited::StaticClass()).Build();
+  return info;
 }
 
 void TQvToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

@@ -44,6 +44,7 @@ protected:
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DefineProperties(TFiler* Filer) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLink* CreateActionLink() override;
 
 private:
   void HotGlyphChanged();
@@ -57,6 +58,18 @@ private:
   std::string FSavedCaption;
   bool FShowCaption = true;
   bool FMouseIn = false;
+};
+
+// The toolbar button's link: the caption does not follow the action while the
+// button ignores action captions.
+class TQvToolbarButtonActionLink : public TSpeedButtonActionLink {
+  DTU_CLASS(TQvToolbarButtonActionLink, TSpeedButtonActionLink)
+public:
+  explicit TQvToolbarButtonActionLink(TQvToolbarButton* AClient) : TSpeedButtonActionLink(AClient), FButton(AClient) {}
+  bool IsCaptionLinked() override;
+
+private:
+  TQvToolbarButton* FButton;
 };
 
 class TQvMenuToolbarButton : public TQvToolbarButton {

@@ -347,13 +347,12 @@ const TClassInfo& TQvToolbar::StaticClass() {
         .Event<TNotifyEvent>("OnVisibleChanged", &C::OnVisibleChanged)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 32)
         .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 32);
-    AddPanelFraming(b, fsGroove);
-    for (const char* n : {"Anchors", "Color", "Constraints", "DragCursor", "DragKind", "DragMode", "Enabled",
-                          "Font", "ParentColor", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
-                          "TabOrder", "TabStop", "Visible", "OnClick", "OnContextPopup", "OnDblClick",
-                          "OnDragDrop", "OnDragOver", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp",
-                          "OnResize", "OnStartDrag"})
-      b.Prop(TControl::Property(n));
+    // The panel's properties; the borders are set by the toolbar and always stored.
+    b.Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taCenter)
+        .Prop(TControl::Property("BorderWidth", std::nullopt));
+    AddPanelLayout(b);
+    AddPanelFraming(b, fsGroove, false);
+    AddPanelInherited(b, {"Align", "BorderWidth"});
     return b.Build();
   }();
   return info;

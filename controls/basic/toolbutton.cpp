@@ -12,6 +12,7 @@
 #include "platform/controls/actions.h"
 #include "platform/controls/forms.h"
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/win32/clock.h"
@@ -61,11 +62,14 @@ const TClassInfo& TQvToolButton::StaticClass() {
     b.Component()
         .Enum<TAlignment>("Alignment", &B::Alignment, &B::SetAlignment, taCenter)
         .Bool("AllowAllUp", &B::AllowAllUp, &B::SetAllowAllUp, false)
-        .Bool("Down", &B::Down, &B::SetDown, false)
+        .Object<TBasicAction>("Action", &B::Action, &B::SetAction)
+        .Bool("Down", &B::Down, &B::SetDown, false,
+              [](B* x) { return !x->ActionLink() || !x->ActionLink()->IsCheckedLinked(); })
         .Object<TPopupMenu>("DropDownMenu", &B::DropDownMenu, &B::SetDropDownMenu)
         .Bool("Flat", &B::Flat, &B::SetFlat, true)
         .Int("GroupIndex", &B::GroupIndex, [](B* x, int64_t v) { x->SetGroupIndex(static_cast<int>(v)); }, 0)
-        .Int("ImageIndex", &B::ImageIndex, [](B* x, int64_t v) { x->SetImageIndex(static_cast<int>(v)); }, -1)
+        .Int("ImageIndex", &B::ImageIndex, [](B* x, int64_t v) { x->SetImageIndex(static_cast<int>(v)); }, -1,
+             [](B* x) { return !x->ActionLink() || !x->ActionLink()->IsImageIndexLinked(); })
         .Int("DownIndex", &B::DownIndex, [](B* x, int64_t v) { x->SetDownIndex(static_cast<int>(v)); }, -1)
         .Int("DisabledIndex", &B::DisabledIndex, [](B* x, int64_t v) { x->SetDisabledIndex(static_cast<int>(v)); },
              -1)
@@ -99,12 +103,10 @@ const TClassInfo& TQvToolButton::StaticClass() {
         .Event<TNotifyEvent>("OnMouseEnter", &B::OnMouseEnter)
         .Event<TNotifyEvent>("OnMouseLeave", &B::OnMouseLeave)
         .Prop(TControl::Property("Color", clBtnFace));
-    for (const char* n : {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind",
-                          "DragMode", "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu",
-                          "ShowHint", "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop",
-                          "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp",
-                          "OnStartDock", "OnStartDrag"})
-      b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
+                         "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "Visible",
+                         "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock",
+                         "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"});
     return b.Build();
   }();
   return info;
@@ -531,6 +533,42 @@ void TQvToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   if (!CheckDefaults || FImageIndex == -1) SetImageIndex(a->ImageIndex());
 }
 
+TControlActionLink* TQvToolButton::CreateActionLink() { return new TQvToolButtonActionLink(this); }
+
+void TQvToolButton::AssignTo(TPersistent* Dest) {
+  auto* a = dynamic_cast<TCustomAction*>(Dest);
+  if (!a) return inherited::AssignTo(Dest);
+  a->SetEnabled(Enabled());
+  a->SetHint(Hint());
+  a->SetCaption(Caption());
+  a->SetVisible(Visible());
+  a->SetHelpContext(HelpContext());
+  a->SetChecked(FDown);
+  a->SetImageIndex(FImageIndex);
+}
+
+bool TQvToolButtonActionLink::IsCheckedLinked() {
+  return TControlActionLink::IsCheckedLinked() && FButton->Down() == CustomAction()->Checked();
+}
+
+bool TQvToolButtonActionLink::IsImageIndexLinked() {
+  return TControlActionLink::IsImageIndexLinked() && FButton->ImageIndex() == CustomAction()->ImageIndex();
+}
+
+void TQvToolButtonActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) FButton->SetDown(Value);
+}
+
+void TQvToolButtonActionLink::SetImageIndex(int Value) {
+  if (IsImageIndexLinked()) FButton->SetImageIndex(Value);
+}
+
+const TClassInfo& TQvToolButtonActionLink::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TQvToolButtonActionLink>("TQvToolButtonActionLink", &inherited::StaticClass()).Build();
+  return info;
+}
+
 void TQvToolButton::DropDown() {
   if (OnDropDown) OnDropDown(FDropDownMenu);
 }
@@ -539,19 +577,18 @@ void TQvToolButton::DoDropDown() {
   if (!FDropDownMenu) return;
   FInDropDown = true;
   std::weak_ptr<bool> alive = FAlive;
-  try {
+  {
+    TOnExit shown([&] {
+      if (!alive.expired()) FInDropDown = false;
+    });
     DropDown();
     if (!alive.expired() && FDropDownMenu) {
       TPoint p = MenuDropPoint(this, FDropDownMenu);
       FDropDownMenu->SetPopupComponent(this);
       FDropDownMenu->Popup(p.X, p.Y);
     }
-  } catch (...) {
-    if (!alive.expired()) FInDropDown = false;
-    throw;
   }
   if (alive.expired()) return;
-  FInDropDown = false;
   if (FGroupIndex != 0 && !FDown) Click();
 }
 

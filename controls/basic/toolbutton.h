@@ -16,6 +16,7 @@
 
 #include "controls/common/colors.h"
 #include "controls/common/progressbars.h"
+#include "platform/controls/actions.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/menus.h"
 #include "platform/core/typinfo.h"
@@ -41,6 +42,10 @@ class TQvToolButton : public TGraphicControl {
 public:
   explicit TQvToolButton(TComponent* AOwner);
   ~TQvToolButton() override;
+
+  // Into a TCustomAction: the control's caption, enabled state, hint, visibility
+  // and help context, Down as Checked and the image index.
+  void AssignTo(TPersistent* Dest) override;
 
   bool AllowAllUp() const { return FAllowAllUp; }
   virtual void SetAllowAllUp(bool Value);
@@ -133,6 +138,7 @@ protected:
   // From a TCustomAction: Down follows Checked and ImageIndex its image index
   // (with CheckDefaults only where the button still has its defaults).
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLink* CreateActionLink() override;
   virtual void DrawBtnBorder(TRect& R);
   virtual void DrawImage(TRect R);
   virtual void DrawArrow();
@@ -182,4 +188,19 @@ private:
   // Expires when the button is freed: a handler run from a modal call (the
   // drop-down menu, a click) may free the button.
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+};
+
+// The tool button's link: Down follows the action's Checked and ImageIndex its
+// image index while they agree.
+class TQvToolButtonActionLink : public TControlActionLink {
+  DTU_CLASS(TQvToolButtonActionLink, TControlActionLink)
+public:
+  explicit TQvToolButtonActionLink(TQvToolButton* AClient) : TControlActionLink(AClient), FButton(AClient) {}
+  bool IsCheckedLinked() override;
+  bool IsImageIndexLinked() override;
+  void SetChecked(bool Value) override;
+  void SetImageIndex(int Value) override;
+
+private:
+  TQvToolButton* FButton;
 };

@@ -5,6 +5,7 @@
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "controls/editlist/listnames.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
 #include "platform/core/scope.h"
@@ -429,7 +430,7 @@ void TQvCheckList::Dispatch(TMessage& M) {
       return;
     case CM_FONTCHANGED:
       inherited::Dispatch(M);
-      UpdateItemHeight();
+      if (FFontChanged) UpdateItemHeight();
       return;
     case CM_ENABLEDCHANGED:
       inherited::Dispatch(M);
@@ -592,14 +593,22 @@ void TQvCheckList::Loaded() {
   if (ComponentState().Contains(csDesigning) && Items()->Count() > 0) Invalidate();
 }
 
+// Forms written before the flags moved to the items list carry them on the
+// check list itself: still read there, never written there.
 void TQvCheckList::DefineProperties(TFiler* Filer) {
   inherited::DefineProperties(Filer);
-  bool has = Items()->Count() > 0;
+  Filer->DefineProperty("ItemEnabled", [this](TReader* R) { FItems->ReadItemEnabled(R); }, nullptr, false);
+  Filer->DefineProperty("ItemState", [this](TReader* R) { FItems->ReadItemState(R); }, nullptr, false);
+}
+
+void TQvCheckListStrings::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  bool has = FCheckList && Count() > 0;
   Filer->DefineProperty(
       "ItemEnabled", [this](TReader* R) { ReadItemEnabled(R); },
       [this](TWriter* W) {
         W->WriteListBegin();
-        for (int i = 0, n = Items()->Count(); i < n; ++i) W->WriteBoolean(GetItemEnabled(i));
+        for (int i = 0, n = Count(); i < n; ++i) W->WriteBoolean(FCheckList->GetItemEnabled(i));
         W->WriteListEnd();
       },
       has);
@@ -607,28 +616,28 @@ void TQvCheckList::DefineProperties(TFiler* Filer) {
       "ItemState", [this](TReader* R) { ReadItemState(R); },
       [this](TWriter* W) {
         W->WriteListBegin();
-        for (int i = 0, n = Items()->Count(); i < n; ++i) W->WriteInteger(static_cast<int>(GetItemState(i)));
+        for (int i = 0, n = Count(); i < n; ++i) W->WriteInteger(static_cast<int>(FCheckList->GetItemState(i)));
         W->WriteListEnd();
       },
       has);
 }
 
 // Values beyond the items are read and dropped.
-void TQvCheckList::ReadItemEnabled(TReader* Reader) {
+void TQvCheckListStrings::ReadItemEnabled(TReader* Reader) {
   Reader->ReadListBegin();
   for (int i = 0; !Reader->EndOfList(); ++i) {
     bool v = Reader->ReadBoolean();
-    if (i < Items()->Count()) SetItemEnabled(i, v);
+    if (FCheckList && i < Count()) FCheckList->SetItemEnabled(i, v);
   }
   Reader->ReadListEnd();
 }
 
 // A state outside 0..2 names no glyph: the item keeps its state.
-void TQvCheckList::ReadItemState(TReader* Reader) {
+void TQvCheckListStrings::ReadItemState(TReader* Reader) {
   Reader->ReadListBegin();
   for (int i = 0; !Reader->EndOfList(); ++i) {
     int v = Reader->ReadInteger();
-    if (i < Items()->Count() && v >= 0 && v <= 2) SetItemState(i, static_cast<TCheckBoxState>(v));
+    if (FCheckList && i < Count() && v >= 0 && v <= 2) FCheckList->SetItemState(i, static_cast<TCheckBoxState>(v));
   }
   Reader->ReadListEnd();
 }
@@ -655,7 +664,10 @@ const TClassInfo& TQvCheckList::StaticClass() {
     TClassBuilder<L> b("TQvCheckList", &inherited::StaticClass());
     b.Component();
     PublishTabbedListBox(b, false);
-    b.Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
+    PublishListBoxNames(b);
+    // It draws its own items: owner-drawn from the start.
+    b.Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbOwnerDrawFixed)
+        .Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
         .Object<TBitmap>("CustomGlyphs", &L::CustomGlyphs, &L::SetCustomGlyphs,
                          [](L* l) { return !l->CustomGlyphs()->Empty(); })
         .Int("HighlightColor", &L::HighlightColor, [](L* l, int64_t v) { l->SetHighlightColor(static_cast<TColor>(v)); },

@@ -52,6 +52,9 @@ public:
   // EConvertError; the items read before it stay.
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) const override;
+  // Beside "Strings": "ItemEnabled" (Booleans) and "ItemState" (Integers), one
+  // value per item, written when there are items.
+  void DefineProperties(TFiler* Filer) override;
 
   TPacket& Packet(int Index);
   const TPacket& Packet(int Index) const;
@@ -71,6 +74,8 @@ private:
   int AddWithPacket(const std::string& S, TObject* Obj, TPacket P);
   // A stream line: its text and flags ("&..." decoded); false for a plain line.
   static bool DecodeLine(const std::string& Line, std::string& Text, TPacket& P);
+  void ReadItemEnabled(TReader* Reader);
+  void ReadItemState(TReader* Reader);
   TQvCheckList* FCheckList;
   std::vector<TPacket> FPackets;
 };
@@ -163,8 +168,6 @@ private:
   friend class TQvCheckListStrings;
   void CustomGlyphsChanged(TObject* Sender);
   TRect CheckBoxRect(int Index);
-  void ReadItemEnabled(TReader* Reader);
-  void ReadItemState(TReader* Reader);
 
   bool FAdding = false;
   TQvCheckListStrings* FItems;

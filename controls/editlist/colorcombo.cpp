@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "controls/common/frames.h"
+#include "controls/editlist/listnames.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/gdi.h"
 
@@ -382,6 +383,7 @@ const TClassInfo& TQvColorComboBox::StaticClass() {
     TClassBuilder<C> b("TQvColorComboBox", &TQvCustomComboBox::StaticClass());
     b.Component();
     AddFramedComboProps(b);
+    PublishComboBoxNames(b);
     auto& idents = ColorIdents();
     b.Set<TColorDialogOption>("ColorDlgOptions", &C::ColorDlgOptions, &C::SetColorDlgOptions,
                               TColorDialogOptions{cdFullOpen})

@@ -5,6 +5,7 @@
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/listnames.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
@@ -213,19 +214,26 @@ void TQvCustomComboBox::WndProcChar(TMessage& M) {
   inherited::WndProc(M);
 }
 
-void TQvCustomComboBox::MouseWheel(TMessage& M) {
-  M.Result = 1;
+bool TQvCustomComboBox::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  if (!inherited::DoMouseWheelDown(Shift, MousePos)) WheelStep(true);
+  return true;
+}
+
+bool TQvCustomComboBox::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  if (!inherited::DoMouseWheelUp(Shift, MousePos)) WheelStep(false);
+  return true;
+}
+
+void TQvCustomComboBox::WheelStep(bool Down) {
   if (FReadOnly) return;
-  int delta = static_cast<int16_t>(HIWORD(M.WParam));
-  if (delta == 0) return;
   if (DroppedDown()) {
     int lines = Mouse ? Mouse->WheelScrollLines() : 3;
-    int top = static_cast<int>(Perform(CB_GETTOPINDEX, 0, 0)) + (delta < 0 ? lines : -lines);
+    int top = static_cast<int>(Perform(CB_GETTOPINDEX, 0, 0)) + (Down ? lines : -lines);
     Perform(CB_SETTOPINDEX, static_cast<WPARAM>(std::max(0, top)), 0);
     return;
   }
   int cur = ItemIndex();
-  if (delta < 0) {
+  if (Down) {
     if (cur >= Items()->Count() - 1) return;
     SetItemIndex(cur + 1);
   } else {
@@ -258,8 +266,6 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
         return WndProcChar(M);
       }
       break;
-    case WM_MOUSEWHEEL:
-      return MouseWheel(M);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (FReadOnly) {
@@ -830,7 +836,9 @@ const TClassInfo& TQvComboBox::StaticClass() {
     TClassBuilder<C> b("TQvComboBox", &TQvCustomComboBox::StaticClass());
     b.Component().Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown);
     AddFramedComboProps(b);
-    b.Int("ItemHeight", &C::ItemHeight, [](C* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
+    PublishComboBoxNames(b);
+    b.Enum<TEditCharCase>("CharCase", &C::CharCase, &C::SetCharCase, ecNormal)
+        .Int("ItemHeight", &C::ItemHeight, [](C* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
         .Int("ItemIndex", &C::ItemIndex, [](C* x, int64_t v) { x->SetItemIndex(static_cast<int>(v)); }, -1)
         .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Int("MaxLength", &C::MaxLength, [](C* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)

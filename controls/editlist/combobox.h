@@ -100,6 +100,10 @@ protected:
   void ComboWndProc(TMessage& Message, HWND ComboWnd) override;
   void KeyPress(char& Key) override;
   void CloseUp() override;
+  // After OnMouseWheelDown / OnMouseWheelUp leave the wheel unhandled: the next or
+  // previous item (the dropped list scrolls); nothing while read-only. Always handled.
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   // Draws the item; CN_DRAWITEM gives the selection colours and the focus border.
   void CNDrawItemFramed(TMessage& M);
 
@@ -115,7 +119,7 @@ private:
   void EditBackspace(TMessage& M);
   void RemoveSelectedSearchText(std::string& S);
   void UpdateSearchStr();
-  void MouseWheel(TMessage& M);
+  void WheelStep(bool Down);
   void PaintFrame(HDC Dc, TPoint Origin);
   void PaintFrameEverywhere(HDC ClientDc);
   void LayoutFramedEdit();

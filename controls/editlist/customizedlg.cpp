@@ -47,8 +47,6 @@ TQvFrmCustomizeToolbar::TQvFrmCustomizeToolbar(TComponent* AOwner) : TForm(AOwne
   (void)kFieldsRegistered;
   LoadForm();
   SetPosition(poDesigned);
-  // The check list does not publish its drag mode: the list drags automatically.
-  LstControls->SetDragMode(dmAutomatic);
   BtnMoveUp->OnClick = [this](TObject* S) { BtnMoveUpClick(S); };
   BtnMoveDown->OnClick = [this](TObject* S) { BtnMoveDownClick(S); };
   LstControls->OnClick = [this](TObject* S) { LstControlsClick(S); };

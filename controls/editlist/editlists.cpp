@@ -327,6 +327,8 @@ const TClassInfo& TQvEditListBox::StaticClass() {
                                      .Component()
                                      .Bool("AllowDeleteByKbd", &L::AllowDeleteByKbd, &L::SetAllowDeleteByKbd, false)
                                      .Bool("AllowEdit", &L::AllowEdit, &L::SetAllowEdit, true)
+                                     // Read-only: a value read from a form is dropped.
+                                     .Bool("PopupVisible", &L::PopupVisible, [](L*, bool) {}, false)
                                      .Event("OnHidingEditor", &L::OnHidingEditor)
                                      .Event("OnItemChanged", &L::OnItemChanged)
                                      .Event("OnShowingEditor", &L::OnShowingEditor)
@@ -340,6 +342,14 @@ const TClassInfo& TQvRankListBox::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<L>("TQvRankListBox", &inherited::StaticClass())
           .Component()
+          // Shown with the values the ranking needs, which cannot be changed: a
+          // value read from a form (older ones stored some) is dropped.
+          .Int("Columns", &L::Columns, [](L*, int64_t) {}, 0)
+          .Int("DragCursor", &L::DragCursor, [](L*, int64_t) {}, crDrag, {}, &CursorIdents())
+          .Enum<TDragMode>("DragMode", &L::DragMode, [](L*, TDragMode) {}, dmManual)
+          .Bool("ExtendedSelect", &L::ExtendedSelect, [](L*, bool) {}, false)
+          .Bool("MultiSelect", &L::MultiSelect, [](L*, bool) {}, false)
+          .Bool("Sorted", &L::Sorted, [](L*, bool) {}, false)
           .Enum<TQvModifierKey>("ModifierKey", &L::ModifierKey, &L::SetModifierKey, mkShift)
           .Bool("MoveOnDrag", &L::MoveOnDrag, &L::SetMoveOnDrag, true)
           .Event("OnMoveItem", &L::OnMoveItem)

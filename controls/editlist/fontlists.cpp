@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "controls/common/utils.h"
+#include "controls/editlist/listnames.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
 #include "platform/graphics/gdi.h"
@@ -474,6 +475,7 @@ const TClassInfo& TQvFontComboBox::StaticClass() {
     TClassBuilder<C> b("TQvFontComboBox", &TQvCustomComboBox::StaticClass());
     b.Component();
     AddFramedComboProps(b);
+    PublishComboBoxNames(b);
     b.Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 14)
         .Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
         .Str("FontName", &C::GetFontName, &C::SetFontName)
@@ -556,7 +558,11 @@ const TClassInfo& TQvFontListBox::StaticClass() {
     TClassBuilder<C> b("TQvFontListBox", &TQvCustomListBox::StaticClass());
     b.Component();
     PublishFramedListBox(b, false);
-    b.Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
+    PublishListBoxNames(b);
+    // Owner-drawn and sorted from the start.
+    b.Enum<TListBoxStyle>("Style", &C::Style, &C::SetStyle, lbOwnerDrawFixed)
+        .Bool("Sorted", &C::Sorted, &C::SetSorted, true)
+        .Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
         .Str("FontName", &C::GetFontName, &C::SetFontName)
         .Int("FontSize", &C::FontSize, [](C* x, int64_t v) { x->SetFontSize(static_cast<int>(v)); }, 8)
         .Set<TFontStyle>("FontStyle", &C::FontStyle, &C::SetFontStyle, TFontStyles{})

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "controls/common/utils.h"
+#include "controls/editlist/listnames.h"
 #include "platform/controls/winuser.h"
 #include "platform/stdctrls/edit.h"
 #include "platform/win32/locale.h"
@@ -257,7 +258,9 @@ const TClassInfo& TQvMRUComboBox::StaticClass() {
     TClassBuilder<C> b("TQvMRUComboBox", &TQvCustomComboBox::StaticClass());
     b.Component().Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown);
     AddFramedComboProps(b, false);  // the control's own edit menu
-    b.Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
+    PublishComboBoxNames(b);
+    b.Enum<TEditCharCase>("CharCase", &C::CharCase, &C::SetCharCase, ecNormal)
+        .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Int("ItemHeight", &C::ItemHeight, [](C* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
         .Int("MaxHistory", &C::MaxHistory, [](C* x, int64_t v) { x->SetMaxHistory(static_cast<int>(v)); }, 25)
         .Int("MaxLength", &C::MaxLength, [](C* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)

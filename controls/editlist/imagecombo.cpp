@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "controls/editlist/listnames.h"
 #include "platform/controls/forms.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/gdi.h"
@@ -144,12 +145,12 @@ void TQvCustomImageComboBox::GetItemData(TQvImageComboBoxItem* Item) {
 
 void TQvCustomImageComboBox::AutoSize(HFONT Font) {
   if (!FAutoSizeHeight) return;
-  HDC dc = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
   HGDIOBJ old = SelectObject(dc, Font);
-  TEXTMETRIC tm;
+  TEXTMETRIC tm{};
   GetTextMetrics(dc, &tm);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  DeleteDC(dc);
   int h = std::abs(tm.tmHeight) + 4;
   if (FImages && FImages->Height() > h) h = FImages->Height();
   SetItemHeight(h);
@@ -244,6 +245,7 @@ const TClassInfo& TQvImageComboBox::StaticClass() {
     TClassBuilder<C> b("TQvImageComboBox", &TQvCustomImageComboBox::StaticClass());
     b.Component();
     AddFramedComboProps(b);
+    PublishComboBoxNames(b);
     b.Bool("AutoSizeHeight", &C::AutoSizeHeight, &C::SetAutoSizeHeight, true)
         .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Object<TCustomImageList>("Images", &C::Images, &C::SetImages)

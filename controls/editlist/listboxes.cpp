@@ -8,6 +8,7 @@
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
 #include "controls/editlist/edits.h"
+#include "controls/editlist/listnames.h"
 #include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
@@ -45,11 +46,17 @@ std::string ExpandTabs(const std::string& S) {
 
 }  // namespace
 
+std::string TQvCustomListBox::FontKey(TFont* F) {
+  return F->Name() + '/' + std::to_string(F->Height()) + '/' + std::to_string(F->Style().ToInt()) + '/' +
+         std::to_string(static_cast<int>(F->Charset())) + '/' + std::to_string(static_cast<int>(F->Pitch()));
+}
+
 // ---------------------------------------------------------------------------
 // Construction
 // ---------------------------------------------------------------------------
 
 TQvCustomListBox::TQvCustomListBox(TComponent* AOwner) : inherited(AOwner) {
+  FMeasuredFont = FontKey(Font());
   FSearchTimer = new TTimer(nullptr);
   FSearchTimer->SetEnabled(false);
   FSearchTimer->SetInterval(IncrementalSearchResetDelay);
@@ -424,11 +431,17 @@ void TQvCustomListBox::Dispatch(TMessage& M) {
       inherited::Dispatch(M);
       UpdateColors();
       return;
-    case CM_FONTCHANGED:
+    case CM_FONTCHANGED: {
       inherited::Dispatch(M);
-      if (FShowGroups) UpdateItemHeight();
+      // The parent's font comes again, unchanged, after a form is read: the item
+      // height read is measured again only for another font.
+      std::string font = FontKey(Font());
+      FFontChanged = font != FMeasuredFont;
+      FMeasuredFont = font;
+      if (FShowGroups && FFontChanged) UpdateItemHeight();
       if (FHorzScrollBar && !ItemsUpdating()) AdjustHorzExtent();
       return;
+    }
     default:
       inherited::Dispatch(M);
   }
@@ -644,6 +657,7 @@ const TClassInfo& TQvListBox::StaticClass() {
     TClassBuilder<TQvListBox> b("TQvListBox", &inherited::StaticClass());
     b.Component();
     PublishFramedListBox(b, true);
+    PublishListBoxNames(b);
     return b.Build();
   }();
   return info;

@@ -126,6 +126,9 @@ protected:
 
 
   TControlCanvas* FFrameCanvas;
+  // Set by CM_FONTCHANGED for descendants handling it after: the font is really
+  // another one (not the same font handed down again).
+  bool FFontChanged = false;
 
 private:
   void WMChar(TMessage& M);
@@ -136,6 +139,7 @@ private:
   void ColorChanged(TMessage& M);
   void ShowItemHint(TPoint ClientPos);
   void ReleaseItemHint();
+  static std::string FontKey(TFont* F);
 
   std::string FSearchText;
   TTimer* FSearchTimer;
@@ -154,6 +158,7 @@ private:
   bool FGroupFontStored = false;
   std::string FGroupPrefix = "//";
   bool FShowGroups = false;
+  std::string FMeasuredFont;  // the font of the last CM_FONTCHANGED
 };
 
 class TQvListBox : public TQvCustomListBox {

@@ -6,6 +6,7 @@
 #include "controls/common/colors.h"
 #include "controls/common/gradients.h"
 #include "controls/common/utils.h"
+#include "controls/editlist/listnames.h"
 #include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/stdctrls/header.h"
@@ -303,6 +304,7 @@ const TClassInfo& TQvTabbedListBox::StaticClass() {
     TClassBuilder<TQvTabbedListBox> b("TQvTabbedListBox", &inherited::StaticClass());
     b.Component();
     PublishTabbedListBox(b);
+    PublishListBoxNames(b);
     return b.Build();
   }();
   return info;

@@ -270,6 +270,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
     FEdit = new TComboEdit(nullptr);
     FEdit->SetParent(this);
     FEdit->WindowProc = [this](TMessage& M) { ComboWndProc(M, FHandle); };
+    FEdit->SetCharCase(FCharCase);
     UpdateEditLimit();
   } else if (!HasEdit() && FEdit) {
     TCustomEdit* e = FEdit;
@@ -313,6 +314,34 @@ void TCustomComboBox::SetSorted(bool Value) {
 void TCustomComboBox::SetMaxLength(int Value) {
   FMaxLength = std::max(0, Value);
   UpdateEditLimit();
+}
+
+void TCustomComboBox::SetCharCase(TEditCharCase Value) {
+  if (FCharCase == Value) return;
+  FCharCase = Value;
+  if (FEdit) FEdit->SetCharCase(Value);
+  if (Value == ecNormal) return;
+  int index = ItemIndex();
+  FItems->BeginUpdate();
+  TOnExit done([this] { FItems->EndUpdate(); });
+  for (int i = 0, n = FItems->Count(); i < n; ++i) {
+    std::string text = FItems->Strings(i);
+    if (std::string cased = InCase(text); cased != text) {
+      // The item goes and comes back with its data: nobody hears of a deletion.
+      LRESULT data = List(LB_GETITEMDATA, static_cast<WPARAM>(i));
+      List(LB_SETITEMDATA, static_cast<WPARAM>(i), 0);
+      List(LB_DELETESTRING, static_cast<WPARAM>(i));
+      List(LB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(cased.c_str()));
+      List(LB_SETITEMDATA, static_cast<WPARAM>(i), data);
+    }
+  }
+  if (index >= 0) SetItemIndex(index);
+}
+
+std::string TCustomComboBox::InCase(const std::string& S) const {
+  if (FCharCase == ecUpperCase) return UpperCase(S);
+  if (FCharCase == ecLowerCase) return LowerCase(S);
+  return S;
 }
 
 void TCustomComboBox::UpdateEditLimit() { Perform(CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0); }
@@ -413,6 +442,8 @@ void TCustomComboBox::CreateParams(TCreateParams& P) {
                                 CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE};
   P.Style |= kinds[static_cast<int>(FStyle)] | CBS_HASSTRINGS | CBS_AUTOHSCROLL | WS_VSCROLL;
   if (FSorted) P.Style |= CBS_SORT;
+  if (FCharCase == ecUpperCase) P.Style |= CBS_UPPERCASE;
+  if (FCharCase == ecLowerCase) P.Style |= CBS_LOWERCASE;
   if (FStyle != csSimple) P.ExStyle |= WS_EX_CLIENTEDGE;
   P.Style &= ~WS_VSCROLL;  // the list has the bar, not the combo box
 }
@@ -852,9 +883,16 @@ bool TCustomComboBox::ComboItemMessage(TMessage& M) {
     M.Result = List(LbMsg, M.WParam, M.LParam);
     return true;
   };
+  // An added item takes the combo box's case.
+  auto add = [&](UINT LbMsg) {
+    if (FCharCase == ecNormal || !M.LParam) return forward(LbMsg);
+    std::string cased = InCase(reinterpret_cast<const char*>(M.LParam));
+    M.Result = List(LbMsg, M.WParam, reinterpret_cast<LPARAM>(cased.c_str()));
+    return true;
+  };
   switch (M.Msg) {
-    case CB_ADDSTRING: return forward(LB_ADDSTRING);
-    case CB_INSERTSTRING: return forward(LB_INSERTSTRING);
+    case CB_ADDSTRING: return add(LB_ADDSTRING);
+    case CB_INSERTSTRING: return add(LB_INSERTSTRING);
     case CB_DELETESTRING: return forward(LB_DELETESTRING);
     case CB_GETCOUNT: return forward(LB_GETCOUNT);
     case CB_GETLBTEXT: return forward(LB_GETTEXT);
@@ -1138,6 +1176,7 @@ const TClassInfo& TComboBox::StaticClass() {
           .Component()
           .Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown)
           .Prop(TControl::Property("Align"))
+          .Enum<TEditCharCase>("CharCase", &C::CharCase, &C::SetCharCase, ecNormal)
           .Prop(TControl::Property("Anchors"))
           .Prop(TControl::Property("Color"))
           .Prop(TControl::Property("Ctl3D"))

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "platform/controls/controls.h"
+#include "platform/stdctrls/edit.h"
 #include "platform/stdctrls/listbox.h"
 
 class TCustomEdit;
@@ -60,7 +61,8 @@ constexpr WORD CBN_SELCHANGE = 1, CBN_DBLCLK = 2, CBN_SETFOCUS = 3, CBN_KILLFOCU
 // Combo box styles (the low word of the window style).
 constexpr DWORD CBS_SIMPLE = 0x0001, CBS_DROPDOWN = 0x0002, CBS_DROPDOWNLIST = 0x0003, CBS_OWNERDRAWFIXED = 0x0010,
                 CBS_OWNERDRAWVARIABLE = 0x0020, CBS_AUTOHSCROLL = 0x0040, CBS_SORT = 0x0100,
-                CBS_HASSTRINGS = 0x0200, CBS_NOINTEGRALHEIGHT = 0x0400;
+                CBS_HASSTRINGS = 0x0200, CBS_NOINTEGRALHEIGHT = 0x0400, CBS_UPPERCASE = 0x2000,
+                CBS_LOWERCASE = 0x4000;
 
 enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 using enum TComboBoxStyle;
@@ -116,6 +118,10 @@ public:
   void SetItemHeight(int Value);
   bool Sorted() const { return FSorted; }
   void SetSorted(bool Value);
+  // Upper or lower case for the text typed and the items added (letters of the
+  // single-byte range); setting it converts the items the list holds.
+  TEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase Value);
   // The edit's limit in bytes (0: none).
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value);
@@ -200,6 +206,7 @@ private:
   void ListKeyDown(TMessage& M);
   void SelectionToEdit();
   void UpdateEditLimit();
+  std::string InCase(const std::string& S) const;
 
   TStrings* FItems;
   TComboListBox* FListBox;
@@ -210,6 +217,7 @@ private:
   int FItemHeight = 16;
   bool FSorted = false;
   int FMaxLength = 0;
+  TEditCharCase FCharCase = ecNormal;
   int FPendingItemIndex = -2;  // -2: none waiting
 
   // The window procedure's state.

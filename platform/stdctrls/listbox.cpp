@@ -12,7 +12,8 @@
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 
-DTU_DEFINE_ENUM(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable")
+DTU_DEFINE_ENUM(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable", "lbVirtual",
+                "lbVirtualOwnerDraw")
 
 namespace {
 
@@ -51,13 +52,33 @@ public:
   explicit TListBoxStrings(TCustomListBox* AListBox) : TItemMessageStrings(AListBox, kMessages), ListBox(AListBox) {}
   TCustomListBox* ListBox;
 
+  // A virtual list holds no items to add: its count is set, its texts and objects
+  // come from the data events.
+  int Add(const std::string& S) override { return ListBox->Virtual() ? -1 : TItemMessageStrings::Add(S); }
+  void Insert(int Index, const std::string& S) override {
+    if (!ListBox->Virtual()) TItemMessageStrings::Insert(Index, S);
+  }
+  int IndexOf(const std::string& S) const override {
+    return ListBox->Virtual() ? ListBox->DoFindData(S) : TItemMessageStrings::IndexOf(S);
+  }
+
 protected:
   static constexpr TItemMessages kMessages{LB_RESETCONTENT, LB_DELETESTRING, LB_INSERTSTRING, LB_ADDSTRING,
                                            LB_FINDSTRINGEXACT, LB_GETTEXTLEN, LB_GETTEXT, LB_GETCOUNT,
                                            LB_GETITEMDATA, LB_SETITEMDATA, LB_ERR};
 
+  std::string Get(int Index) const override {
+    return ListBox->Virtual() ? ListBox->DoGetData(Index) : TItemMessageStrings::Get(Index);
+  }
+  TObject* GetObject(int Index) const override {
+    return ListBox->Virtual() ? ListBox->DoGetDataObject(Index) : TItemMessageStrings::GetObject(Index);
+  }
+  void PutObject(int Index, TObject* AObject) override {
+    if (!ListBox->Virtual()) TItemMessageStrings::PutObject(Index, AObject);
+  }
   // A new text keeps the item's data and selection.
   void Put(int Index, const std::string& S) override {
+    if (ListBox->Virtual()) return;
     int itemIndex = ListBox->ItemIndex();
     bool selected = ListBox->MultiSelect() && ListBox->Selected(Index);
     TObject* obj = GetObject(Index);
@@ -101,6 +122,25 @@ void TCustomListBox::BeforeDestruction() {
 }
 
 void TCustomListBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+void TCustomListBox::SetCount(int Value) {
+  if (!Virtual()) throw EListError("Setting Count is only allowed in the virtual list box styles");
+  Perform(LB_SETCOUNT, static_cast<WPARAM>(std::max(0, Value)), 0);
+}
+
+std::string TCustomListBox::DoGetData(int Index) {
+  std::string data;
+  if (OnData) OnData(this, Index, data);
+  return data;
+}
+
+TObject* TCustomListBox::DoGetDataObject(int Index) {
+  TObject* obj = nullptr;
+  if (OnDataObject) OnDataObject(this, Index, obj);
+  return obj;
+}
+
+int TCustomListBox::DoFindData(const std::string& Data) { return OnDataFind ? OnDataFind(this, Data) : -1; }
 
 int TCustomListBox::ItemIndex() {
   return static_cast<int>(Perform(FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
@@ -153,7 +193,7 @@ int TCustomListBox::ItemHeight() {
 void TCustomListBox::SetItemHeight(int Value) {
   if (Value <= 0 || Value == FItemHeight) return;
   FItemHeight = Value;
-  if (FStyle == lbOwnerDrawFixed) {
+  if (FStyle == lbOwnerDrawFixed || Virtual()) {
     Perform(LB_SETITEMHEIGHT, 0, Value);
   } else if (FStyle == lbOwnerDrawVariable) {
     for (TItem& i : FList) i.Height = -1;
@@ -194,6 +234,27 @@ void TCustomListBox::SetSorted(bool Value) {
 void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
   if (FBorderStyle == Value) return;
   FBorderStyle = Value;
+  RecreateWnd();
+}
+
+// Switching between one and several columns changes the window's style; another
+// number of columns only another column width.
+void TCustomListBox::SetColumns(int Value) {
+  Value = std::max(0, Value);
+  if (FColumns == Value) return;
+  bool restyle = FColumns == 0 || Value == 0;
+  FColumns = Value;
+  if (restyle) RecreateWnd();
+  SetColumnWidth();
+}
+
+void TCustomListBox::SetColumnWidth() {
+  if (FColumns > 0) Perform(LB_SETCOLUMNWIDTH, static_cast<WPARAM>(std::max(1, ClientWidth() / FColumns)), 0);
+}
+
+void TCustomListBox::SetIntegralHeight(bool Value) {
+  if (FIntegralHeight == Value) return;
+  FIntegralHeight = Value;
   RecreateWnd();
 }
 
@@ -244,10 +305,12 @@ void TCustomListBox::DeleteSelected() {
 }
 
 DWORD TCustomListBox::ListBoxStyleBits() const {
-  DWORD s = LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
-  if (FSorted) s |= LBS_SORT;
+  DWORD s = LBS_NOTIFY | (Virtual() ? LBS_NODATA : LBS_HASSTRINGS);
+  if (!FIntegralHeight) s |= LBS_NOINTEGRALHEIGHT;
+  if (FSorted && !Virtual()) s |= LBS_SORT;
   if (FMultiSelect) s |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
-  if (FStyle == lbOwnerDrawFixed) s |= LBS_OWNERDRAWFIXED;
+  if (FStyle == lbOwnerDrawFixed || Virtual()) s |= LBS_OWNERDRAWFIXED;
+  if (FColumns > 0) s |= LBS_MULTICOLUMN;
   if (FStyle == lbOwnerDrawVariable) s |= LBS_OWNERDRAWVARIABLE;
   if (FTabWidth) s |= LBS_USETABSTOPS;
   return s;
@@ -256,6 +319,7 @@ DWORD TCustomListBox::ListBoxStyleBits() const {
 void TCustomListBox::CreateParams(TCreateParams& P) {
   inherited::CreateParams(P);
   P.Style |= WS_VSCROLL | ListBoxStyleBits();
+  if (FColumns > 0) P.Style |= WS_HSCROLL;
   if (FBorderStyle == bsSingle) {
     if (Ctl3D()) P.ExStyle |= WS_EX_CLIENTEDGE;
     else P.Style |= WS_BORDER;
@@ -278,8 +342,10 @@ void TCustomListBox::CreateWnd() {
   if (Variable())
     for (size_t i = 0; i < FList.size(); ++i)
       if (FList[i].Height < 0) MeasureItemNow(static_cast<int>(i));
+  SetColumnWidth();
   SetTop(FTop);
   UpdateScrollBars();
+  AdjustIntegralHeight();
 }
 
 // The window's style decides the selection kind and the order of the items kept:
@@ -342,6 +408,10 @@ void TCustomListBox::Dispatch(TMessage& M) {
     case CM_FONTCHANGED:
       FontChangedHere();
       inherited::Dispatch(M);
+      break;
+    case WM_SIZE:
+      inherited::Dispatch(M);
+      SetColumnWidth();
       break;
     default:
       inherited::Dispatch(M);
@@ -429,6 +499,30 @@ TCustomListBox::TSelMode TCustomListBox::SelMode() {
 
 bool TCustomListBox::OwnerDraw() { return (WindowStyle() & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
 bool TCustomListBox::Variable() { return (WindowStyle() & LBS_OWNERDRAWVARIABLE) != 0; }
+bool TCustomListBox::MultiColumn() { return (WindowStyle() & LBS_MULTICOLUMN) != 0; }
+bool TCustomListBox::NoData() { return (WindowStyle() & LBS_NODATA) != 0; }
+
+int TCustomListBox::ColumnRows() { return std::max(1, GetClientRect().Height() / FixedItemHeight()); }
+int TCustomListBox::ColumnPixels() { return FColumnWidth > 0 ? FColumnWidth : std::max(1, GetClientRect().Width()); }
+int TCustomListBox::VisibleColumns() { return std::max(1, GetClientRect().Width() / ColumnPixels()); }
+
+int TCustomListBox::ColumnOf(int Index) {
+  int rows = ColumnRows(), rel = Index - FTop;
+  return rel >= 0 ? rel / rows : -((-rel + rows - 1) / rows);
+}
+
+// Without LBS_NOINTEGRALHEIGHT the window sheds the part of an item at its
+// bottom; variable heights keep the height they are given.
+void TCustomListBox::AdjustIntegralHeight() {
+  if (!FHandle || FAdjustingHeight || Variable() || (WindowStyle() & LBS_NOINTEGRALHEIGHT)) return;
+  int client = GetClientRect().Height(), h = FixedItemHeight();
+  int extra = client % h;
+  if (client < h || extra == 0) return;
+  TRestore adjusting(FAdjustingHeight, true);
+  TRect w;
+  GetWindowRect(FHandle, &w);
+  SetWindowPos(FHandle, nullptr, 0, 0, w.Width(), w.Height() - extra, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void TCustomListBox::FontChangedHere() {
   FFontHeight = -1;
@@ -468,6 +562,7 @@ int TCustomListBox::ItemHeightOf(int Index) {
 int TCustomListBox::VisibleCount(int From) {
   int h = GetClientRect().Height();
   int n = static_cast<int>(FList.size());
+  if (MultiColumn()) return std::max(0, std::min(n - From, ColumnRows() * VisibleColumns()));
   if (!Variable()) return std::max(0, std::min(n - From, h / FixedItemHeight()));
   int count = 0, y = 0;
   for (int i = From; i < n; ++i) {
@@ -481,6 +576,10 @@ int TCustomListBox::VisibleCount(int From) {
 int TCustomListBox::MaxTopIndex() {
   int n = static_cast<int>(FList.size());
   if (n == 0) return 0;
+  if (MultiColumn()) {
+    int rows = ColumnRows();
+    return std::max(0, (n + rows - 1) / rows - VisibleColumns()) * rows;
+  }
   int h = GetClientRect().Height();
   if (!Variable()) return std::max(0, n - std::max(1, h / FixedItemHeight()));
   int i = n - 1, y = ItemHeightOf(i);
@@ -490,11 +589,14 @@ int TCustomListBox::MaxTopIndex() {
 
 void TCustomListBox::SetTop(int Top) {
   Top = std::clamp(Top, 0, MaxTopIndex());
+  bool columns = MultiColumn();
+  if (columns) Top -= Top % ColumnRows();  // a column starts at the top
   if (Top == FTop) return;
   FTop = Top;
   if (!FHandle) return;
   InvalidateRect(FHandle, nullptr, TRUE);
-  SetScrollPos(FHandle, SB_VERT, FTop, TRUE);
+  if (columns) SetScrollPos(FHandle, SB_HORZ, FTop / ColumnRows(), TRUE);
+  else SetScrollPos(FHandle, SB_VERT, FTop, TRUE);
 }
 
 void TCustomListBox::SetHorzPos(int Pos) {
@@ -510,6 +612,12 @@ void TCustomListBox::SetHorzPos(int Pos) {
 void TCustomListBox::EnsureVisible(int Index, bool Partial) {
   int n = static_cast<int>(FList.size());
   if (Index < 0 || Index >= n) return;
+  if (MultiColumn()) {
+    int rows = ColumnRows(), col = ColumnOf(Index), visible = VisibleColumns();
+    if (col < 0) SetTop(FTop + col * rows);
+    else if (col >= visible) SetTop(FTop + (col - visible + 1) * rows);
+    return;
+  }
   if (Index < FTop) {
     SetTop(Index);
     return;
@@ -534,11 +642,26 @@ void TCustomListBox::UpdateScrollBars() {
   // Showing one bar narrows the client area, which may call for the other.
   for (int pass = 0; pass < 2; ++pass) {
     FTop = std::clamp(FTop, 0, MaxTopIndex());
-    FHorzPos = std::clamp(FHorzPos, 0, std::max(0, FHorzExtent - GetClientRect().Width()));
     DWORD style = WindowStyle();
     SCROLLINFO si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((style & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
     si.nMin = 0;
+    if (style & LBS_MULTICOLUMN) {
+      // Columns scroll sideways, whatever the window's scroll styles say.
+      int rows = ColumnRows();
+      FTop -= FTop % rows;
+      FHorzPos = 0;
+      si.nMax = 0;
+      si.nPage = 1;
+      si.nPos = 0;
+      SetScrollInfo(FHandle, SB_VERT, &si, TRUE);
+      si.nMax = std::max(0, (static_cast<int>(FList.size()) + rows - 1) / rows - 1);
+      si.nPage = static_cast<UINT>(VisibleColumns());
+      si.nPos = FTop / rows;
+      SetScrollInfo(FHandle, SB_HORZ, &si, TRUE);
+      continue;
+    }
+    FHorzPos = std::clamp(FHorzPos, 0, std::max(0, FHorzExtent - GetClientRect().Width()));
     si.nMax = std::max(0, static_cast<int>(FList.size()) - 1);
     si.nPage = static_cast<UINT>(Variable() ? VisibleCount(FTop)
                                             : GetClientRect().Height() / FixedItemHeight());
@@ -568,6 +691,16 @@ int TCustomListBox::ItemFromPoint(TPoint P, bool* Outside) {
   int index = n > 0 ? FTop : 0;
   if (n == 0) {
     out = true;
+  } else if (MultiColumn()) {
+    int rows = ColumnRows();
+    int col = std::max(0, P.X) / ColumnPixels();
+    int row = std::clamp(P.Y / FixedItemHeight(), 0, rows - 1);
+    if (P.Y >= rows * FixedItemHeight()) out = true;
+    index = FTop + col * rows + row;
+    if (index >= n) {
+      index = n - 1;
+      out = true;
+    }
   } else if (P.Y >= 0) {
     int y = 0;
     index = -1;
@@ -612,6 +745,10 @@ int TCustomListBox::TabPixels(std::vector<int>& Stops) {
 void TCustomListBox::Paint(HDC Dc) {
   TRect client = GetClientRect();
   int n = static_cast<int>(FList.size());
+  if (MultiColumn() && n > 0) {
+    PaintColumns(Dc);
+    return;
+  }
   int y = 0;
   int right = std::max(client.Right, FHorzExtent) - FHorzPos;
   for (int i = FTop; i < n && y < client.Bottom; ++i) {
@@ -641,6 +778,29 @@ void TCustomListBox::Paint(HDC Dc) {
       ::DrawFocusRect(Dc, &r);
     }
   }
+}
+
+// Column by column from the top index; what no item covers gets the brush.
+void TCustomListBox::PaintColumns(HDC Dc) {
+  TRect client = GetClientRect();
+  int n = static_cast<int>(FList.size());
+  const int rows = ColumnRows(), h = FixedItemHeight(), w = ColumnPixels();
+  int i = FTop;
+  for (; i < n; ++i) {
+    int rel = i - FTop, x = rel / rows * w;
+    if (x >= client.Right) break;
+    TRect r{x, rel % rows * h, x + w, rel % rows * h + h};
+    if (RectVisible(Dc, &r)) PaintItem(Dc, i, r);
+    n = static_cast<int>(FList.size());  // an owner-draw handler may have changed the list
+  }
+  int last = i - 1 - FTop;  // the last item painted, counted from the top
+  int lastCol = last / rows, used = last % rows + 1;
+  HBRUSH brush = Brush()->Handle();
+  TRect below{0, rows * h, client.Right, client.Bottom};
+  TRect underLast{lastCol * w, used * h, lastCol * w + w, rows * h};
+  TRect right{(lastCol + 1) * w, 0, client.Right, rows * h};
+  for (const TRect& r : {below, underLast, right})
+    if (!r.IsEmpty()) ::FillRect(Dc, &r, brush);
 }
 
 void TCustomListBox::PaintItem(HDC Dc, int Index, TRect R) {
@@ -684,6 +844,19 @@ void TCustomListBox::PaintItem(HDC Dc, int Index, TRect R) {
   }
   RestoreDC(Dc, saved);
   if (caret) ::DrawFocusRect(Dc, &R);
+}
+
+// The number of items of a list without texts: new items come empty, the
+// selection and the caret go when their item does.
+void TCustomListBox::SetItemCount(int Count) {
+  FList.resize(static_cast<size_t>(Count));
+  for (int* i : {&FCurSel, &FCaret, &FAnchor})
+    if (*i >= Count) *i = -1;
+  FTop = std::clamp(FTop, 0, MaxTopIndex());
+  if (FHandle) {
+    InvalidateRect(FHandle, nullptr, TRUE);
+    UpdateScrollBars();
+  }
 }
 
 int TCustomListBox::InsertItem(int Index, const std::string& Text) {
@@ -816,7 +989,8 @@ void TCustomListBox::LbMouseMove(TPoint P) {
   int n = static_cast<int>(FList.size());
   TRect c = GetClientRect();
   int index;
-  if (P.Y < 0) index = std::max(0, FTop - 1);
+  if (MultiColumn()) index = ItemFromPoint({std::clamp(P.X, 0, std::max(0, c.Right - 1)), std::clamp(P.Y, 0, std::max(0, c.Bottom - 1))});
+  else if (P.Y < 0) index = std::max(0, FTop - 1);
   else if (P.Y >= c.Bottom) index = std::min(n - 1, FTop + VisibleCount(FTop));
   else index = ItemFromPoint(P);
   if (mode == TSelMode::Single) {
@@ -849,11 +1023,16 @@ void TCustomListBox::LbKeyDown(WORD Key) {
   TSelMode mode = SelMode();
   bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   int cur = FCaret >= 0 ? FCaret : mode == TSelMode::Single ? FCurSel : -1;
-  int page = std::max(1, VisibleCount(FTop) - 1);
+  // Several columns: Left and Right go a column across, a page is what shows.
+  const bool columns = MultiColumn();
+  const int across = columns ? ColumnRows() : 1;
+  int page = columns ? std::max(1, VisibleCount(FTop)) : std::max(1, VisibleCount(FTop) - 1);
   int target;
   switch (Key) {
-    case VK_UP: case VK_LEFT: target = cur < 0 ? 0 : cur - 1; break;
-    case VK_DOWN: case VK_RIGHT: target = cur < 0 ? 0 : cur + 1; break;
+    case VK_UP: target = cur < 0 ? 0 : cur - 1; break;
+    case VK_DOWN: target = cur < 0 ? 0 : cur + 1; break;
+    case VK_LEFT: target = cur < 0 ? 0 : cur - across; break;
+    case VK_RIGHT: target = cur < 0 ? 0 : cur + across; break;
     case VK_PRIOR: target = cur < 0 ? 0 : cur - page; break;
     case VK_NEXT: target = (cur < 0 ? 0 : cur) + page; break;
     case VK_HOME: target = 0; break;
@@ -879,7 +1058,7 @@ void TCustomListBox::LbKeyDown(WORD Key) {
 
 void TCustomListBox::CharTyped(unsigned char Ch) {
   int n = static_cast<int>(FList.size());
-  if (n == 0 || Ch < 32 || Ch >= 0x80) return;
+  if (n == 0 || Ch < 32 || Ch >= 0x80 || NoData()) return;
   int start = FCaret >= 0 ? FCaret : FCurSel;
   std::string key(1, static_cast<char>(Ch));
   for (int k = 1; k <= n; ++k) {
@@ -913,7 +1092,25 @@ bool TCustomListBox::ListItemMessage(TMessage& M) {
   const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
   const bool valid = index >= 0 && index < n;
   auto text = [&]() { return std::string(M.LParam ? reinterpret_cast<const char*>(M.LParam) : ""); };
+  if (NoData()) {
+    // No texts and no data, only a count.
+    switch (M.Msg) {
+      case LB_SETCOUNT:
+        SetItemCount(std::max(0, index));
+        M.Result = LB_OKAY;
+        return true;
+      case LB_ADDSTRING: case LB_INSERTSTRING: case LB_GETTEXT: case LB_GETTEXTLEN: case LB_GETITEMDATA:
+      case LB_SETITEMDATA: case LB_FINDSTRING: case LB_FINDSTRINGEXACT:
+        M.Result = LB_ERR;
+        return true;
+      default:
+        break;
+    }
+  }
   switch (M.Msg) {
+    case LB_SETCOUNT:
+      M.Result = LB_ERR;
+      return true;
     case LB_ADDSTRING: {
       std::string s = text();
       int at = n;
@@ -1090,16 +1287,27 @@ bool TCustomListBox::ListScrollMessage(TMessage& M) {
       M.Result = LB_OKAY;
       return true;
     case WM_MOUSEWHEEL: {
-      if (int lines = WheelRows(M.WParam)) SetTop(FTop + lines);
+      if (int lines = WheelRows(M.WParam)) {
+        // Several columns: a column a notch.
+        if (MultiColumn()) SetTop(FTop + (lines > 0 ? ColumnRows() : -ColumnRows()));
+        else SetTop(FTop + lines);
+      }
       M.Result = 0;
       return true;
     }
     case WM_VSCROLL: {
+      if (MultiColumn()) return true;
       int page = std::max(1, VisibleCount(FTop));
       if (auto to = ScrollBarTarget(M.WParam, FTop, 1, page, [this] { return MaxTopIndex(); })) SetTop(*to);
       return true;
     }
     case WM_HSCROLL: {
+      if (MultiColumn()) {
+        int rows = ColumnRows();
+        if (auto to = ScrollBarTarget(M.WParam, FTop / rows, 1, VisibleColumns(), [&] { return MaxTopIndex() / rows; }))
+          SetTop(*to * rows);
+        return true;
+      }
       int width = std::max(1, GetClientRect().Width());
       if (auto to = ScrollBarTarget(M.WParam, FHorzPos, 8, width, [this] { return FHorzExtent; })) SetHorzPos(*to);
       return true;
@@ -1124,6 +1332,14 @@ bool TCustomListBox::ListGeometryMessage(TMessage& M) {
       M.Result = TRUE;
       return true;
     }
+    case LB_SETCOLUMNWIDTH:
+      FColumnWidth = std::max(1, static_cast<int>(M.WParam));
+      if (FHandle) {
+        UpdateScrollBars();
+        InvalidateRect(FHandle, nullptr, TRUE);
+      }
+      M.Result = LB_OKAY;
+      return true;
     case LB_GETHORIZONTALEXTENT:
       M.Result = FHorzExtent;
       return true;
@@ -1138,6 +1354,13 @@ bool TCustomListBox::ListGeometryMessage(TMessage& M) {
       auto* r = reinterpret_cast<TRect*>(M.LParam);
       if (!valid || !r) {
         M.Result = LB_ERR;
+        return true;
+      }
+      if (MultiColumn()) {
+        int rows = ColumnRows(), h = FixedItemHeight(), w = ColumnPixels(), col = ColumnOf(index);
+        int y = (index - FTop - col * rows) * h;
+        *r = TRect{col * w, y, col * w + w, y + h};
+        M.Result = 1;
         return true;
       }
       int y = 0;
@@ -1166,6 +1389,7 @@ bool TCustomListBox::ListGeometryMessage(TMessage& M) {
       if (FHandle) {
         InvalidateRect(FHandle, nullptr, TRUE);
         UpdateScrollBars();
+        AdjustIntegralHeight();
       }
       M.Result = LB_OKAY;
       return true;
@@ -1194,6 +1418,7 @@ bool TCustomListBox::ListWindowMessage(TMessage& M) {
       return true;
     case WM_SIZE:
       if (!FHandle) return false;
+      AdjustIntegralHeight();
       SetTop(FTop);
       SetHorzPos(FHorzPos);
       UpdateScrollBars();
@@ -1203,6 +1428,7 @@ bool TCustomListBox::ListWindowMessage(TMessage& M) {
       FDlgCharWidth = -1;
       if (!OwnerDraw()) FLbItemHeight = 0;
       UpdateScrollBars();
+      AdjustIntegralHeight();
       if (FHandle && M.LParam) InvalidateRect(FHandle, nullptr, TRUE);
       return false;
     case WM_SETREDRAW:
@@ -1268,10 +1494,12 @@ const TClassInfo& TListBox::StaticClass() {
           .Prop(TControl::Property("Anchors"))
           .Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
           .Prop(TControl::Property("Color"))
+          .Int("Columns", &L::Columns, [](L* x, int64_t v) { x->SetColumns(static_cast<int>(v)); }, 0)
           .Prop(TControl::Property("Ctl3D"))
           .Prop(TControl::Property("Enabled"))
           .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
           .Prop(TControl::Property("Font"))
+          .Bool("IntegralHeight", &L::IntegralHeight, &L::SetIntegralHeight, false)
           .Int("ItemHeight", &L::ItemHeight, [](L* x, int64_t v) { x->SetItemHeight(static_cast<int>(v)); }, 16)
           .Int("ItemIndex", &L::ItemIndex, [](L* x, int64_t v) { x->SetItemIndex(static_cast<int>(v)); }, -1,
                [](L*) { return false; })
@@ -1290,6 +1518,9 @@ const TClassInfo& TListBox::StaticClass() {
           .Int("TabWidth", &L::TabWidth, [](L* x, int64_t v) { x->SetTabWidth(static_cast<int>(v)); }, 0)
           .Prop(TControl::Property("Visible"))
           .Prop(TControl::Property("OnClick"))
+          .Event("OnData", static_cast<TLBGetDataEvent L::*>(&L::OnData))
+          .Event("OnDataFind", static_cast<TLBFindDataEvent L::*>(&L::OnDataFind))
+          .Event("OnDataObject", static_cast<TLBGetDataObjectEvent L::*>(&L::OnDataObject))
           .Prop(TControl::Property("OnDblClick"))
           .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem))
           .Prop(TControl::Property("OnEnter"))

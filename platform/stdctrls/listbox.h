@@ -40,6 +40,7 @@ constexpr UINT LB_GETSELITEMS = 0x0191;        // W: room, L: int* buffer; multi
 constexpr UINT LB_SETTABSTOPS = 0x0192;        // W: count, L: const int* stops in dialog units (0: every 32)
 constexpr UINT LB_GETHORIZONTALEXTENT = 0x0193;
 constexpr UINT LB_SETHORIZONTALEXTENT = 0x0194;  // W: the width in pixels the horizontal bar scrolls over
+constexpr UINT LB_SETCOLUMNWIDTH = 0x0195;     // W: the width of a column of a multi-column list in pixels
 constexpr UINT LB_SETTOPINDEX = 0x0197;        // W: index
 constexpr UINT LB_GETITEMRECT = 0x0198;        // W: index, L: TRect* (client coordinates)
 constexpr UINT LB_GETITEMDATA = 0x0199;        // W: index
@@ -49,6 +50,7 @@ constexpr UINT LB_GETCARETINDEX = 0x019F;
 constexpr UINT LB_SETITEMHEIGHT = 0x01A0;      // W: index (variable heights), L: height 1..255
 constexpr UINT LB_GETITEMHEIGHT = 0x01A1;      // W: index (variable heights)
 constexpr UINT LB_FINDSTRINGEXACT = 0x01A2;    // W: start after, L: text; case-insensitive, wraps
+constexpr UINT LB_SETCOUNT = 0x01A7;           // W: the number of items of an LBS_NODATA list
 constexpr UINT LB_ITEMFROMPOINT = 0x01A9;      // L: client point; result MAKELONG(nearest item, outside?)
 constexpr LRESULT LB_OKAY = 0, LB_ERR = -1, LB_ERRSPACE = -2;
 
@@ -58,15 +60,21 @@ constexpr WORD LBN_SELCHANGE = 1, LBN_DBLCLK = 2, LBN_SELCANCEL = 3, LBN_SETFOCU
 // List box styles (the low word of the window style).
 constexpr DWORD LBS_NOTIFY = 0x0001, LBS_SORT = 0x0002, LBS_MULTIPLESEL = 0x0008, LBS_OWNERDRAWFIXED = 0x0010,
                 LBS_OWNERDRAWVARIABLE = 0x0020, LBS_HASSTRINGS = 0x0040, LBS_USETABSTOPS = 0x0080,
-                LBS_NOINTEGRALHEIGHT = 0x0100, LBS_EXTENDEDSEL = 0x0800, LBS_DISABLENOSCROLL = 0x1000,
-                LBS_NOSEL = 0x4000;
+                LBS_NOINTEGRALHEIGHT = 0x0100, LBS_MULTICOLUMN = 0x0200, LBS_EXTENDEDSEL = 0x0800,
+                LBS_DISABLENOSCROLL = 0x1000, LBS_NODATA = 0x2000, LBS_NOSEL = 0x4000;
 
-enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+// The virtual styles keep no texts or data: Count items, whose texts and objects the
+// OnData and OnDataObject events give; lbVirtual draws the texts, lbVirtualOwnerDraw
+// leaves the drawing to OnDrawItem.
+enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
 using enum TListBoxStyle;
 DTU_DECLARE_ENUM(TListBoxStyle)
 
 using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
+using TLBGetDataEvent = std::function<void(TWinControl* Control, int Index, std::string& Data)>;
+using TLBGetDataObjectEvent = std::function<void(TWinControl* Control, int Index, TObject*& DataObject)>;
+using TLBFindDataEvent = std::function<int(TWinControl* Control, const std::string& FindString)>;
 
 class TCustomListBox : public TWinControl {
   DTU_CLASS(TCustomListBox, TWinControl)
@@ -80,6 +88,8 @@ public:
   TStrings* Items() const { return FItems; }
   void SetItems(TStrings* Value);
   int Count() { return static_cast<int>(Perform(LB_GETCOUNT, 0, 0)); }
+  // Only the virtual styles take a count (EListError otherwise).
+  void SetCount(int Value);
   // The selected item (single selection) or the caret (multiple selection); -1 none.
   // Set while the control is being read, it waits for the items (Loaded).
   int ItemIndex();
@@ -105,6 +115,14 @@ public:
   // Tab stops every TabWidth dialog units (0: the default, every 32).
   int TabWidth() const { return FTabWidth; }
   void SetTabWidth(int Value);
+  // Columns > 0: the items flow down a column, then into the next, Columns of them
+  // across the client area; the list scrolls sideways by whole columns.
+  int Columns() const { return FColumns; }
+  void SetColumns(int Value);
+  // The height shrinks to show whole items only (fixed item heights).
+  bool IntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  bool Virtual() const { return FStyle == lbVirtual || FStyle == lbVirtualOwnerDraw; }
   TCanvas* Canvas() const { return FCanvas; }
 
   // The item at a client point; -1 outside the client area, and below the last item
@@ -120,6 +138,9 @@ public:
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
+  TLBGetDataEvent OnData;
+  TLBGetDataObjectEvent OnDataObject;
+  TLBFindDataEvent OnDataFind;
 
   void Loaded() override;
 
@@ -136,6 +157,11 @@ protected:
   virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
   // The height of item Index of a variable-height list (OnMeasureItem).
   virtual void MeasureItem(int Index, int& Height);
+  // The virtual styles' item texts, objects and search (OnData, OnDataObject,
+  // OnDataFind; "", nullptr and -1 without a handler).
+  virtual std::string DoGetData(int Index);
+  virtual TObject* DoGetDataObject(int Index);
+  virtual int DoFindData(const std::string& Data);
   void CNCommand(TMessage& M);
   void CNDrawItem(TMessage& M);
   void CNMeasureItem(TMessage& M);
@@ -151,6 +177,8 @@ protected:
   void EnsureVisible(int Index, bool Partial = false);
   // The height of items in a fixed-height list.
   int FixedItemHeight();
+  // Sends LB_SETCOLUMNWIDTH for Columns across the client area.
+  void SetColumnWidth();
 
 private:
   friend class TListBoxStrings;
@@ -174,6 +202,15 @@ private:
   TSelMode SelMode();
   bool OwnerDraw();
   bool Variable();
+  bool MultiColumn();
+  bool NoData();
+  // Multi-column geometry: rows in a column, the column width, the columns that
+  // fit wholly, and the column of an item counted from the top index's.
+  int ColumnRows();
+  int ColumnPixels();
+  int VisibleColumns();
+  int ColumnOf(int Index);
+  void AdjustIntegralHeight();
   int ItemHeightOf(int Index);
   int FixedItemHeightForText();
   int ItemFromPoint(TPoint P, bool* Outside = nullptr);
@@ -185,7 +222,9 @@ private:
   void UpdateScrollBars();
   void InvalidateItem(int Index);
   void Paint(HDC Dc);
+  void PaintColumns(HDC Dc);
   void PaintItem(HDC Dc, int Index, TRect R);
+  void SetItemCount(int Count);
   int TabPixels(std::vector<int>& Stops);
   int InsertItem(int Index, const std::string& Text);
   void DeleteItemAt(int Index);
@@ -212,6 +251,8 @@ private:
   TBorderStyle FBorderStyle = bsSingle;
   int FItemHeight = 16;
   int FTabWidth = 0;
+  int FColumns = 0;
+  bool FIntegralHeight = false;
   int FPendingItemIndex = -2;  // -2: none waiting
 
   // The window procedure's state.
@@ -222,6 +263,8 @@ private:
   int FTop = 0;
   int FHorzExtent = 0;
   int FHorzPos = 0;
+  int FColumnWidth = 0;   // 0: not set (the client width)
+  bool FAdjustingHeight = false;
   int FLbItemHeight = 0;  // 0: not set (standard: the font's height; owner-drawn: FItemHeight)
   int FFontHeight = -1;   // cached
   int FDlgCharWidth = -1;  // cached: the average character width of tab stops

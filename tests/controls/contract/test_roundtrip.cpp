@@ -28,6 +28,9 @@ const TDerived kDerived[] = {
     {"", "Height", "auto-sized or fixed by the control"},
     {"", "ClientWidth", "follows Width"},
     {"", "ClientHeight", "follows Height"},
+    {"TQvImageComboBox", "ItemHeight", "follows the font and the images while AutoSizeHeight is on"},
+    {"TQvStatusBar", "BorderWidth", "reset with the borders and height by AutoStyle when a form is loaded"},
+    {"TQvToolButton", "GradientColorStyle", "follows the toolbar while UseToolbarVisualStyle is set"},
 };
 
 bool IsDerived(const std::string& Class, const TClassInfo& Info, const std::string& Prop) {

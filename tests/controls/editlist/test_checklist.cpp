@@ -74,31 +74,36 @@ TEST_F(CheckList, LinesWithoutAStateOfTheStripAreRefused) {
   EXPECT_EQ(Rows(l), (std::vector<std::string>{"0 2 ok"}));
 }
 
-TEST_F(CheckList, FormStreamsCarryTheFlagsAndDropBadStates) {
+TEST_F(CheckList, FormStreamsCarryTheFlagsOnTheItemsListAndDropBadStates) {
   auto* l = MakeList<TQvCheckList>(false);
   l->AddEx("a", true, true);
   l->AddEx("b", false, false);
   l->Items()->Add("c");
   l->SetItemState(2, cbGrayed);
   std::string text = StreamText(l);
-  EXPECT_NE(text.find("ItemEnabled = (\n    True\n    False\n    True)"), std::string::npos) << text;
-  EXPECT_NE(text.find("ItemState = (\n    1\n    0\n    2)"), std::string::npos) << text;
+  EXPECT_NE(text.find("Items.ItemEnabled = (\n    True\n    False\n    True)"), std::string::npos) << text;
+  EXPECT_NE(text.find("Items.ItemState = (\n    1\n    0\n    2)"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\n  ItemState"), std::string::npos) << "not on the component any more";
   auto* back = Own(new TQvCheckList(nullptr));
   back->SetParent(Form);
   StreamInto(text, back);
   EXPECT_EQ(Rows(back), Rows(l));
   EXPECT_EQ(StreamText(back), text);
 
-  auto* crafted = Own(new TQvCheckList(nullptr));
-  crafted->SetParent(Form);
-  StreamInto(
-      "object C: TQvCheckList\n  Items.Strings = (\n    'a'\n    'b')\n"
-      "  ItemEnabled = (\n    False\n    True\n    False\n    False)\n"
-      "  ItemState = (\n    7\n    -1\n    2\n    1)\nend\n",
-      crafted);
-  EXPECT_EQ(Rows(crafted), (std::vector<std::string>{"0 0 a", "1 0 b"}));
-  crafted->Invalidate();
-  crafted->Update();
+  // Where the flags are read: on the items list, and on the check list itself as
+  // forms written before carry them; values beyond the items and bad states go.
+  for (const char* prefix : {"Items.", ""}) {
+    SCOPED_TRACE(prefix);
+    auto* crafted = Own(new TQvCheckList(nullptr));
+    crafted->SetParent(Form);
+    StreamInto(std::string("object C: TQvCheckList\n  Items.Strings = (\n    'a'\n    'b')\n  ") + prefix +
+                   "ItemEnabled = (\n    False\n    True\n    False\n    False)\n  " + prefix +
+                   "ItemState = (\n    7\n    -1\n    2\n    1)\nend\n",
+               crafted);
+    EXPECT_EQ(Rows(crafted), (std::vector<std::string>{"0 0 a", "1 0 b"}));
+    crafted->Invalidate();
+    crafted->Update();
+  }
 }
 
 TEST_F(CheckList, ItemOperationsAndRecreatedWindowsKeepTheFlags) {

@@ -125,17 +125,33 @@ TEST_F(CombosTest, DropDownListSearchAndBackspaceSelectItemZero) {
 TEST_F(CombosTest, TheWheelStepsTheClosedListUnlessReadOnly) {
   auto* combo = Make<TQvComboBox>(csDropDownList);
   for (const char* s : {"a", "b", "c"}) combo->Items()->Add(s);
+  // OnMouseWheelDown / OnMouseWheelUp hear the wheel first; one that handles it
+  // keeps the selection where it is.
+  std::vector<std::string> heard;
+  bool handle = false;
+  combo->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+    heard.push_back("down");
+    Handled = handle;
+  };
+  combo->OnMouseWheelUp = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+    heard.push_back("up");
+    Handled = handle;
+  };
   struct Step {
-    bool readOnly;
+    bool readOnly, handled;
     int delta, expected;
   };
-  const Step steps[] = {{false, 120, 0},  {false, -120, 1}, {false, -120, 2}, {false, -120, 2},
-                        {true, 120, 2},   {false, 120, 1}};
+  const Step steps[] = {{false, false, 120, 0},  {false, false, -120, 1}, {false, false, -120, 2},
+                        {false, false, -120, 2}, {true, false, 120, 2},   {false, false, 120, 1},
+                        {false, true, 120, 1},   {false, true, -120, 1}};
   combo->SetItemIndex(-1);
   for (const Step& s : steps) {
     combo->SetReadOnly(s.readOnly);
+    handle = s.handled;
+    heard.clear();
     EXPECT_EQ(combo->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(s.delta)), 0), 1);
     EXPECT_EQ(combo->ItemIndex(), s.expected) << s.delta << " read-only " << s.readOnly;
+    EXPECT_EQ(heard, std::vector<std::string>{s.delta < 0 ? "down" : "up"});
   }
 }
 
@@ -570,4 +586,24 @@ TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
   EXPECT_EQ(l2->ShowStyle(), ssFontSample);
   EXPECT_EQ(l2->FrameStyle(), fsStatus);
   EXPECT_EQ(FormBinaryToText(again).find("FrameFlat"), std::string::npos);
+}
+
+TEST_F(CombosTest, ImageComboItemHeightIsTheFontsHeightPlusFourOrTheImagesHeight) {
+  auto* combo = Make<TQvImageComboBox>();
+  const int fontHigh = static_cast<int>(FontMetricsOf(combo->Font()).tmHeight) + 4;
+  ASSERT_GT(fontHigh, 8);
+  auto* images = new TCustomImageList(Form);
+  struct TCase {
+    int ImagesHigh;
+    int Want;
+  };
+  const TCase cases[] = {{0, fontHigh}, {fontHigh + 6, fontHigh + 6}, {4, fontHigh}};
+  for (const TCase& c : cases) {
+    if (c.ImagesHigh) {
+      images->SetHeight(c.ImagesHigh);
+      combo->SetImages(nullptr);
+      combo->SetImages(images);
+    }
+    EXPECT_EQ(combo->ItemHeight(), c.Want) << c.ImagesHigh;
+  }
 }

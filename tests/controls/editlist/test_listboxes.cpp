@@ -1,6 +1,7 @@
 // The framed list box: incremental search on the manual clock, groups, the
 // horizontal extent, deleting with the selection kept, and form streams.
 #include "controls/editlist/checklist.h"
+#include "controls/editlist/combobox.h"
 #include "controls/editlist/editlists.h"
 #include "controls/editlist/listboxes.h"
 #include "controls/editlist/tabbedlist.h"
@@ -257,4 +258,57 @@ TEST_F(FramedListBox, AFrameControllerSuppliesTheFramingAndKeepsItOutOfTheStream
     EXPECT_EQ(text.find(name), std::string::npos) << name;
   l->SetFrameControllerNotifications(TQvFrameControllerNotifications{fcpFrameVisible});
   EXPECT_NE(StreamText(l).find("FrameStyle = fsFlatBold"), std::string::npos);
+}
+
+// What a form gives stays after the control has finished reading it: the parent
+// colour (the state colours must not take it away) and an item height (the
+// parent's font, handed down again unchanged, must not measure it away).
+TEST_F(FramedListBox, ParentColorAndAnItemHeightReadFromAFormStay) {
+  struct TCase {
+    std::function<TWinControl*()> Make;
+    std::string Text;
+    std::function<void(TWinControl*)> Check;
+  };
+  Form = MakeForm();
+  Form->SetColor(clBtnFace);
+  const TCase cases[] = {
+      {[&] { return new TQvListBox(Form); }, "object L: TQvListBox\n  ParentColor = True\nend\n",
+       [](TWinControl* C) {
+         EXPECT_TRUE(C->ParentColor());
+         EXPECT_EQ(C->Color(), clBtnFace);
+       }},
+      {[&] { return new TQvComboBox(Form); }, "object C: TQvComboBox\n  ParentColor = True\nend\n",
+       [](TWinControl* C) { EXPECT_TRUE(C->ParentColor()); }},
+      {[&] { return new TQvCheckList(Form); }, "object K: TQvCheckList\n  ItemHeight = 23\nend\n",
+       [](TWinControl* C) { EXPECT_EQ(static_cast<TQvCheckList*>(C)->ItemHeight(), 23); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    TWinControl* control = c.Make();
+    control->SetParent(Form);
+    StreamInto(c.Text, control);
+    c.Check(control);
+  }
+}
+
+// The framed list box draws a virtual list's texts from OnData, in columns too.
+TEST_F(FramedListBox, AVirtualListInColumnsDrawsTheTextsOnDataGives) {
+  auto* l = MakeList<TQvListBox>();
+  std::vector<int> asked;
+  l->OnData = [&](TWinControl*, int Index, std::string& Data) {
+    asked.push_back(Index);
+    Data = "row " + std::to_string(Index);
+  };
+  l->SetStyle(lbVirtual);
+  l->SetItemHeight(20);
+  l->SetCount(50);
+  l->SetColumns(2);
+  // 156 x 100 of client area once the horizontal bar shows: five rows, two columns.
+  EXPECT_EQ(l->ItemRect(7), (TRect{78, 40, 156, 60}));
+  asked.clear();
+  l->Repaint();
+  std::sort(asked.begin(), asked.end());
+  asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+  EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(l->Items()->Strings(42), "row 42");
 }

@@ -462,3 +462,36 @@ TEST_F(ComboBoxTest, AFreedComboBoxAnnouncesItsItemsWithDataAndLeavesNoListBehin
   EXPECT_FALSE(IsControlWindow(list));
   EXPECT_EQ(GetCapture(), nullptr);
 }
+
+TEST_F(ComboBoxTest, CharCaseConvertsTheTypedTextAndTheItemsButKeepsTheirData) {
+  struct TCase {
+    TEditCharCase Case;
+    const char* Typed;
+    std::vector<std::string> Items;
+  };
+  const TCase cases[] = {
+      {ecUpperCase, "AB", {"ONE", "TWO\xB0\x61", "ADDED"}},
+      {ecLowerCase, "ab", {"one", "two\xB0\x61", "added"}},
+  };
+  for (const TCase& k : cases) {
+    SCOPED_TRACE(static_cast<int>(k.Case));
+    Form = nullptr;
+    // A double-byte character whose second byte is a letter keeps it.
+    TLogCombo* c = MakeCombo(csDropDown, {"One", "Two\xB0\x61"});
+    c->Perform(CB_SETITEMDATA, 1, 77);
+    c->SetItemIndex(1);
+    c->SetCharCase(k.Case);
+    c->Items()->Add("Added");
+    std::vector<std::string> items;
+    for (int i = 0; i < c->Items()->Count(); ++i) items.push_back(c->Items()->Strings(i));
+    EXPECT_EQ(items, k.Items);
+    EXPECT_EQ(c->Perform(CB_GETITEMDATA, 1, 0), 77);
+    EXPECT_EQ(c->ItemIndex(), 1);
+    EXPECT_TRUE(c->Deleted.empty()) << "no item was announced deleted";
+    c->SetText("");
+    c->SetFocus();
+    Key('A', "A");
+    Key('B', "b");
+    EXPECT_EQ(c->Text(), k.Typed);
+  }
+}

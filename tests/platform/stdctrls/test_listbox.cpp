@@ -414,3 +414,173 @@ TEST_F(ListBoxTest, AHorizontalExtentWiderThanTheListShowsTheHorizontalBar) {
   EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
   EXPECT_EQ(l->ItemRect(0).Left, 0) << "nothing left to scroll";
 }
+
+// Ten owner-drawn items of 20 pixels in two columns of a 120 x 100 list: the
+// client area is 116 wide (columns of 58) and 80 high once the horizontal bar
+// shows, so four rows; three columns of items, two in view.
+TEST_F(ListBoxTest, ColumnsFlowDownThenAcrossAndScrollByWholeColumns) {
+  auto* l = MakeList();
+  l->SetStyle(lbOwnerDrawFixed);
+  l->SetItemHeight(20);
+  for (int i = 0; i < 10; ++i) l->Items()->Add("item " + std::to_string(i));
+  l->SetColumns(2);
+  ASSERT_EQ(l->ClientHeight(), 80);
+  EXPECT_FALSE(ScrollBarRect(l->Handle(), SB_HORZ).IsEmpty());
+  EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_VERT).IsEmpty()) << "columns never scroll up and down";
+  struct TPlace {
+    int Index;
+    TRect Rect;
+  };
+  const TPlace places[] = {{0, {0, 0, 58, 20}}, {3, {0, 60, 58, 80}}, {4, {58, 0, 116, 20}},
+                           {7, {58, 60, 116, 80}}, {9, {116, 20, 174, 40}}};
+  for (const TPlace& p : places) {
+    EXPECT_EQ(l->ItemRect(p.Index), p.Rect) << p.Index;
+    EXPECT_EQ(l->ItemAtPos({p.Rect.Left + 5, p.Rect.Top + 5}, true), p.Rect.Left < 116 ? p.Index : -1) << p.Index;
+  }
+
+  // The bar, the keys and the wheel move the top index a column at a time.
+  struct TStep {
+    const char* What;
+    std::function<void()> Do;
+    int Top;
+    int ItemIndex;
+  };
+  const TStep steps[] = {
+      {"a line right", [&] { l->Perform(WM_HSCROLL, SB_LINEDOWN, 0); }, 4, -1},
+      {"no further than the last column", [&] { l->Perform(WM_HSCROLL, SB_LINEDOWN, 0); }, 4, -1},
+      {"back to the start", [&] { l->Perform(WM_HSCROLL, SB_TOP, 0); }, 0, -1},
+      {"a top index inside a column", [&] { l->SetTopIndex(6); }, 4, -1},
+      {"the thumb", [&] { l->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0); }, 0, -1},
+      {"select the second item", [&] { l->SetItemIndex(1); }, 0, 1},
+      {"Right goes a column across", [&] { Key(VK_RIGHT); }, 0, 5},
+      {"into the hidden column", [&] { Key(VK_RIGHT); }, 4, 9},
+      {"Left comes back", [&] { Key(VK_LEFT); }, 4, 5},
+      {"Up is the item above", [&] { Key(VK_UP); }, 4, 4},
+      {"the wheel towards the user", [&] { l->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0); }, 4, 4},
+      {"the wheel away", [&] { l->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0); }, 0, 4},
+  };
+  l->SetFocus();
+  for (const TStep& s : steps) {
+    s.Do();
+    EXPECT_EQ(l->TopIndex(), s.Top) << s.What;
+    EXPECT_EQ(l->ItemIndex(), s.ItemIndex) << s.What;
+  }
+
+  // A click in the second column picks its item; more columns make them narrower.
+  Click({60, 45});
+  EXPECT_EQ(l->ItemIndex(), 6);
+  l->SetColumns(4);
+  EXPECT_EQ(l->ItemRect(4), (TRect{29, 0, 58, 20}));
+  l->SetColumns(0);
+  EXPECT_EQ(l->ItemRect(4), (TRect{0, 80, 100, 100})) << "one column again, with the vertical bar";
+}
+
+TEST_F(ListBoxTest, AnIntegralHeightShedsThePartOfAnItemAtTheBottom) {
+  // A 100-pixel list has a client area 96 high inside its 2-pixel edges.
+  struct TCase {
+    const char* What;
+    TListBoxStyle Style;
+    bool Integral;
+    int Height;
+    int Want;
+  };
+  const TCase cases[] = {
+      {"off: the height as given", lbOwnerDrawFixed, false, 100, 100},
+      {"items of 20: 96 becomes 80", lbOwnerDrawFixed, true, 100, 84},
+      {"whole items already", lbOwnerDrawFixed, true, 104, 104},
+      {"less than one item stays", lbOwnerDrawFixed, true, 14, 14},
+      {"grown: 146 becomes 140", lbOwnerDrawFixed, true, 150, 144},
+      {"variable heights keep theirs", lbOwnerDrawVariable, true, 100, 100},
+      {"a virtual list too", lbVirtual, true, 100, 84},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    auto* l = MakeList();
+    l->SetStyle(c.Style);
+    l->SetItemHeight(20);
+    l->SetIntegralHeight(c.Integral);
+    l->SetHeight(c.Height);
+    EXPECT_EQ(l->Height(), c.Want);
+    EXPECT_EQ(l->IntegralHeight(), c.Integral);
+  }
+  // Standard items take the font's height.
+  auto* l = MakeList();
+  l->SetIntegralHeight(true);
+  const int h = l->ItemHeight();
+  EXPECT_EQ(l->ClientHeight() % h, 0);
+  EXPECT_GT(l->ClientHeight(), 96 - h);
+}
+
+TEST_F(ListBoxTest, VirtualListsTakeACountAndAskTheDataEventsForTextsObjectsAndSearches) {
+  auto* l = MakeList();
+  std::vector<int> asked;
+  TObject marker;
+  l->OnData = [&](TWinControl* C, int Index, std::string& Data) {
+    EXPECT_EQ(C, l);
+    asked.push_back(Index);
+    Data = "row " + std::to_string(Index);
+  };
+  l->OnDataObject = [&](TWinControl*, int Index, TObject*& Obj) { Obj = Index == 3 ? &marker : nullptr; };
+  EXPECT_THROW(l->SetCount(5), EListError) << "only the virtual styles take a count";
+  l->Items()->Add("kept");
+  l->SetStyle(lbVirtual);
+  l->SetCount(100000);
+  EXPECT_EQ(l->Count(), 100000);
+  EXPECT_EQ(l->Items()->Count(), 100000);
+  EXPECT_EQ(l->Items()->Strings(41), "row 41");
+  EXPECT_EQ(l->Items()->Objects(3), &marker);
+  EXPECT_EQ(l->Items()->Add("more"), -1) << "nothing to add to";
+  l->Items()->Insert(0, "more");
+  EXPECT_EQ(l->Count(), 100000);
+  EXPECT_EQ(l->Perform(LB_GETTEXTLEN, 0, 0), LB_ERR);
+  EXPECT_EQ(l->Perform(LB_ADDSTRING, 0, Str("x")), LB_ERR);
+  EXPECT_EQ(l->Items()->IndexOf("row 9"), -1) << "no OnDataFind";
+  std::string looked;
+  l->OnDataFind = [&](TWinControl*, const std::string& S) {
+    looked = S;
+    return 9;
+  };
+  EXPECT_EQ(l->Items()->IndexOf("row 9"), 9);
+  EXPECT_EQ(looked, "row 9");
+
+  // Painting asks only for the items in view (20 pixels each: five rows begun).
+  l->SetItemHeight(20);
+  asked.clear();
+  l->Repaint();
+  EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4}));
+  l->SetItemIndex(99999);
+  EXPECT_EQ(l->TopIndex(), 99999 - 3);
+  // A smaller count drops a selection beyond it.
+  l->SetCount(10);
+  EXPECT_EQ(l->ItemIndex(), -1);
+  EXPECT_EQ(l->TopIndex(), 6);
+
+  // The owner-drawn virtual style leaves the drawing to OnDrawItem.
+  std::vector<int> drawn;
+  l->OnDrawItem = [&](TWinControl*, int Index, TRect, TOwnerDrawState) { drawn.push_back(Index); };
+  l->SetStyle(lbVirtualOwnerDraw);
+  l->SetTopIndex(0);
+  drawn.clear();
+  l->Repaint();
+  EXPECT_EQ(drawn, (std::vector<int>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(l->Count(), 10) << "the count outlives a re-created window";
+}
+
+TEST_F(ListBoxTest, AFormStreamGivesColumnsIntegralHeightAndTheVirtualStyles) {
+  std::string bin = FormTextToBinary(
+      "object F: TForm\n"
+      "  object List1: TListBox\n"
+      "    Width = 100\n    Height = 100\n"
+      "    Columns = 3\n"
+      "    IntegralHeight = True\n"
+      "    Style = lbVirtualOwnerDraw\n"
+      "  end\n"
+      "end\n");
+  auto* f = Own(new TForm(nullptr));
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
+  auto* l = dynamic_cast<TListBox*>(f->FindComponent("List1"));
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->Columns(), 3);
+  EXPECT_TRUE(l->IntegralHeight());
+  EXPECT_EQ(l->Style(), lbVirtualOwnerDraw);
+}
