@@ -174,15 +174,13 @@ template <class L>
 void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true,
                           bool WithShowGroups = true) {
   PublishFraming(B, {.ReadOnlyColors = false});
-  B.Prop(TControl::Property("Align"))
-      .Prop(TControl::Property("Anchors"))
-      .Bool("BeepOnInvalidKey", &L::BeepOnInvalidKey, &L::SetBeepOnInvalidKey, true)
-      .template Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
-      .Prop(TControl::Property("Ctl3D"))
-      .Prop(TControl::Property("Enabled"))
-      .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
-      .Prop(TControl::Property("Font"))
-      .Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
+  PublishInherited(B, {"Align", "Anchors"});
+  B.Bool("BeepOnInvalidKey", &L::BeepOnInvalidKey, &L::SetBeepOnInvalidKey, true)
+      .template Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle);
+  PublishInherited(B, {"Ctl3D", "Enabled"});
+  B.Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true);
+  PublishInherited(B, {"Font"});
+  B.Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
            clInactiveCaptionText, {}, &ColorIdents())
       .template Object<TFont>("GroupFont", &L::GroupFont, &L::SetGroupFont, [](L* l) { return l->GroupFontStored(); })
       .Str("GroupPrefix", &L::GroupPrefix, &L::SetGroupPrefix, [](L* l) { return l->GroupPrefix() != "//"; })
@@ -194,37 +192,27 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Bool("MultiSelect", &L::MultiSelect, &L::SetMultiSelect, false)
       .Int("OwnerDrawIndent", &L::OwnerDrawIndent,
            [](L* l, int64_t v) { l->SetOwnerDrawIndent(static_cast<int>(v)); }, 0)
-      .Prop(TControl::Property("ParentColor", 0))
-      .Prop(TControl::Property("ParentCtl3D"))
-      .Prop(TControl::Property("ParentFont"))
-      .Prop(TControl::Property("ParentShowHint"))
-      .Prop(TControl::Property("PopupMenu"))
-      .Prop(TControl::Property("ShowHint"))
-      .Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
+      .Prop(TControl::Property("ParentColor", 0));
+  PublishInherited(B, {"ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint"});
+  B.Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
       .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
-      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard)
-      .Prop(TControl::Property("TabOrder"))
-      .Prop(TControl::Property("TabStop", 1))
+      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard);
+  PublishInherited(B, {"TabOrder"});
+  B.Prop(TControl::Property("TabStop", 1))
       .Bool("TabOnEnter", &L::TabOnEnter, &L::SetTabOnEnter, false)
-      .Bool("UseGradients", &L::UseGradients, &L::SetUseGradients, true)
-      .Prop(TControl::Property("Visible"));
+      .Bool("UseGradients", &L::UseGradients, &L::SetUseGradients, true);
+  PublishInherited(B, {"Visible"});
   if (WithShowGroups) B.Bool("ShowGroups", &L::ShowGroups, &L::SetShowGroups, false);
   if (WithTabWidth)
     B.Int("TabWidth", &L::TabWidth, [](L* l, int64_t v) { l->SetTabWidth(static_cast<int>(v)); }, 0);
-  B.Prop(TControl::Property("OnClick"))
-      .Prop(TControl::Property("OnDblClick"))
-      .Event("OnDeleteItems", static_cast<TNotifyEvent L::*>(&L::OnDeleteItems))
-      .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem))
-      .Prop(TControl::Property("OnEnter"))
-      .Prop(TControl::Property("OnExit"))
-      .Prop(TControl::Property("OnKeyDown"))
-      .Prop(TControl::Property("OnKeyPress"))
-      .Prop(TControl::Property("OnKeyUp"))
-      .Event("OnMatch", static_cast<TNotifyEvent L::*>(&L::OnMatch))
-      .Event("OnMeasureItem", static_cast<TMeasureItemEvent L::*>(&L::OnMeasureItem))
-      .Prop(TControl::Property("OnMouseDown"))
-      .Event("OnMouseEnter", static_cast<TNotifyEvent L::*>(&L::OnMouseEnter))
-      .Event("OnMouseLeave", static_cast<TNotifyEvent L::*>(&L::OnMouseLeave))
-      .Prop(TControl::Property("OnMouseMove"))
-      .Prop(TControl::Property("OnMouseUp"));
+  PublishInherited(B, {"OnClick", "OnDblClick"});
+  B.Event("OnDeleteItems", static_cast<TNotifyEvent L::*>(&L::OnDeleteItems))
+      .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem));
+  PublishInherited(B, {"OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp"});
+  B.Event("OnMatch", static_cast<TNotifyEvent L::*>(&L::OnMatch))
+      .Event("OnMeasureItem", static_cast<TMeasureItemEvent L::*>(&L::OnMeasureItem));
+  PublishInherited(B, {"OnMouseDown"});
+  B.Event("OnMouseEnter", static_cast<TNotifyEvent L::*>(&L::OnMouseEnter))
+      .Event("OnMouseLeave", static_cast<TNotifyEvent L::*>(&L::OnMouseLeave));
+  PublishInherited(B, {"OnMouseMove", "OnMouseUp"});
 }
