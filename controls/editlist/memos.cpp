@@ -131,6 +131,7 @@ template <class Base>
 void TQvFramed<Base>::SetFrameVisible(bool Value) {
   if (FFrameVisible == Value) return;
   FFrameVisible = Value;
+  if (Value) this->SetCtl3D(true);
   if (this->HandleAllocated()) this->RecreateWnd();
   RepaintFrame();
 }
@@ -239,16 +240,19 @@ void TQvFramedMemo<Base>::SetReadOnly(bool Value) {
   this->UpdateColors();
 }
 
+// Line and column are the caret's: the moving end of the selection, which is its
+// start when the selection was made backwards.
 template <class Base>
 int TQvFramedMemo<Base>::GetLine() {
   if (!this->HandleAllocated()) return 1;
-  return static_cast<int>(this->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(this->SelStart() + this->SelLength()), 0)) + 1;
+  auto caret = static_cast<WPARAM>(this->Perform(EM_GETCARETINDEX, 0, 0));
+  return static_cast<int>(this->Perform(EM_LINEFROMCHAR, caret, 0)) + 1;
 }
 
 template <class Base>
 int TQvFramedMemo<Base>::GetColumn() {
   if (!this->HandleAllocated()) return 1;
-  int caret = this->SelStart() + this->SelLength();
+  int caret = static_cast<int>(this->Perform(EM_GETCARETINDEX, 0, 0));
   int line = static_cast<int>(this->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(caret), 0));
   int start = static_cast<int>(this->Perform(EM_LINEINDEX, static_cast<WPARAM>(line), 0));
   return caret - start + 1;
@@ -432,26 +436,38 @@ const TClassInfo& TQvHotKeyEdit::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<E> b("TQvHotKeyEdit", &inherited::StaticClass());
     const TIdentMap* colors = &ColorIdents();
+    // A property the frame controller supplies is not written.
+    auto free = [](TQvFrameControllerProperty P) {
+      return [P](E* e) { return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), P); };
+    };
     b.Component()
-        .Int("Color", &E::Color, &E::SetColor, clWindow, [](E* e) { return e->Enabled(); }, colors)
+        .Int("Color", &E::Color, &E::SetColor, clWindow,
+             [](E* e) { return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), fcpColor) && e->Enabled(); },
+             colors)
         .Int("DisabledColor", &E::DisabledColor, [](E* e, int64_t v) { e->SetDisabledColor(static_cast<TColor>(v)); },
-             clBtnFace, {}, colors)
+             clBtnFace, free(fcpDisabledColor), colors)
         .Int("FocusColor", &E::FocusColor, [](E* e, int64_t v) { e->SetFocusColor(static_cast<TColor>(v)); },
-             clWindow, [](E* e) { return ColorToRGB(e->FocusColor()) != ColorToRGB(e->Color()); }, colors)
+             clWindow,
+             [](E* e) {
+               return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), fcpFocusColor) &&
+                      ColorToRGB(e->FocusColor()) != ColorToRGB(e->Color());
+             },
+             colors)
         .Int("FrameColor", &E::FrameColor, [](E* e, int64_t v) { e->SetFrameColor(static_cast<TColor>(v)); },
-             clBtnShadow, {}, colors)
+             clBtnShadow, free(fcpFrameColor), colors)
         .Object<TQvFrameController>("FrameController", &E::FrameController, &E::SetFrameController)
         .Set<TQvFrameControllerProperty>("FrameControllerNotifications", &E::FrameControllerNotifications,
                                          &E::SetFrameControllerNotifications,
                                          TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
         .Int("FrameHotColor", &E::FrameHotColor, [](E* e, int64_t v) { e->SetFrameHotColor(static_cast<TColor>(v)); },
-             clBtnShadow, {}, colors)
-        .Bool("FrameHotTrack", &E::FrameHotTrack, &E::SetFrameHotTrack, false)
-        .Enum<TFrameStyle>("FrameHotStyle", &E::FrameHotStyle, &E::SetFrameHotStyle, fsFlatBold)
-        .Set<TSide>("FrameSides", &E::FrameSides, &E::SetFrameSides, AllSides)
-        .Enum<TFrameStyle>("FrameStyle", &E::FrameStyle, &E::SetFrameStyle, fsFlat)
-        .Bool("FrameVisible", &E::FrameVisible, &E::SetFrameVisible, false)
-        .Enum<TFramingPreference>("FramingPreference", &E::FramingPreference, &E::SetFramingPreference, fpXPThemes)
+             clBtnShadow, free(fcpFrameHotColor), colors)
+        .Bool("FrameHotTrack", &E::FrameHotTrack, &E::SetFrameHotTrack, false, free(fcpFrameHotTrack))
+        .Enum<TFrameStyle>("FrameHotStyle", &E::FrameHotStyle, &E::SetFrameHotStyle, fsFlatBold, free(fcpFrameHotStyle))
+        .Set<TSide>("FrameSides", &E::FrameSides, &E::SetFrameSides, AllSides, free(fcpFrameSides))
+        .Enum<TFrameStyle>("FrameStyle", &E::FrameStyle, &E::SetFrameStyle, fsFlat, free(fcpFrameStyle))
+        .Bool("FrameVisible", &E::FrameVisible, &E::SetFrameVisible, false, free(fcpFrameVisible))
+        .Enum<TFramingPreference>("FramingPreference", &E::FramingPreference, &E::SetFramingPreference, fpXPThemes,
+                                  free(fcpFramingPreference))
         .Event<TNotifyEvent>("OnMouseEnter", &E::OnMouseEnter)
         .Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave);
     return b.Build();
