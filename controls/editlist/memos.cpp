@@ -442,7 +442,10 @@ const TClassInfo& TQvHotKeyEdit::StaticClass() {
     };
     b.Component()
         .Int("Color", &E::Color, &E::SetColor, clWindow,
-             [](E* e) { return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), fcpColor) && e->Enabled(); },
+             [](E* e) {
+               return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), fcpColor) &&
+                      e->Enabled();
+             },
              colors)
         .Int("DisabledColor", &E::DisabledColor, [](E* e, int64_t v) { e->SetDisabledColor(static_cast<TColor>(v)); },
              clBtnFace, free(fcpDisabledColor), colors)
