@@ -97,16 +97,19 @@ void TQvFramedMemo<Base>::SetReadOnly(bool Value) {
   this->UpdateColors();
 }
 
+// Line and column are the caret's: the moving end of the selection, which is its
+// start when the selection was made backwards.
 template <class Base>
 int TQvFramedMemo<Base>::GetLine() {
   if (!this->HandleAllocated()) return 1;
-  return static_cast<int>(this->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(this->SelStart() + this->SelLength()), 0)) + 1;
+  auto caret = static_cast<WPARAM>(this->Perform(EM_GETCARETINDEX, 0, 0));
+  return static_cast<int>(this->Perform(EM_LINEFROMCHAR, caret, 0)) + 1;
 }
 
 template <class Base>
 int TQvFramedMemo<Base>::GetColumn() {
   if (!this->HandleAllocated()) return 1;
-  int caret = this->SelStart() + this->SelLength();
+  int caret = static_cast<int>(this->Perform(EM_GETCARETINDEX, 0, 0));
   int line = static_cast<int>(this->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(caret), 0));
   int start = static_cast<int>(this->Perform(EM_LINEINDEX, static_cast<WPARAM>(line), 0));
   return caret - start + 1;

@@ -337,8 +337,9 @@ void TQvSpinEdit::KeyPress(char& Key) {
   }
 }
 
+// The wheel events run first; the value steps whatever they report.
 bool TQvSpinEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
-  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
   long double step = Shift.Contains(ssCtrl) ? FPageSize : FIncrement;
   if (WheelDelta > 0) IncValue(step);
   else if (WheelDelta < 0) DecValue(step);
