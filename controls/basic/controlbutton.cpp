@@ -4,6 +4,7 @@
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TQvControlButtonStyle, "cbsNone", "cbsLeft", "cbsUp", "cbsRight", "cbsDown", "cbsDropDown")
@@ -133,12 +134,9 @@ void TQvControlButton::TimerExpired(TObject*) {
   // Held with the pointer off the button: the face stays down, the repeats wait.
   TPoint p = CursorPosition();
   if (p.X < 0 || p.X >= ClientWidth() || p.Y < 0 || p.Y >= ClientHeight()) return;
-  try {
-    Click();
-  } catch (...) {
-    FRepeatTimer->SetEnabled(false);
-    throw;
-  }
+  TOnExit stop([&] { FRepeatTimer->SetEnabled(false); });
+  Click();
+  stop.Dismiss();
 }
 
 void TQvControlButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {

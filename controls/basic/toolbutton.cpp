@@ -12,6 +12,7 @@
 #include "platform/controls/actions.h"
 #include "platform/controls/forms.h"
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/win32/clock.h"
@@ -539,19 +540,18 @@ void TQvToolButton::DoDropDown() {
   if (!FDropDownMenu) return;
   FInDropDown = true;
   std::weak_ptr<bool> alive = FAlive;
-  try {
+  {
+    TOnExit done([&] {
+      if (!alive.expired()) FInDropDown = false;
+    });
     DropDown();
     if (!alive.expired() && FDropDownMenu) {
       TPoint p = MenuDropPoint(this, FDropDownMenu);
       FDropDownMenu->SetPopupComponent(this);
       FDropDownMenu->Popup(p.X, p.Y);
     }
-  } catch (...) {
-    if (!alive.expired()) FInDropDown = false;
-    throw;
   }
   if (alive.expired()) return;
-  FInDropDown = false;
   if (FGroupIndex != 0 && !FDown) Click();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/common/dialogs.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TFramingPreference, "fpCustomFraming", "fpXPThemes")
@@ -276,34 +277,29 @@ void TQvFrameController::Load(const std::string& Section) {
   if (!FRegIniFile) throw ENoRegIniFile(sQvCannotLoadFraming);
   TQvRegIniFile* r = FRegIniFile;
   BeginUpdate();
-  try {
-    FColor = r->ReadInteger(Section, "Color", clWindow);
-    FFlatButtonColor = r->ReadInteger(Section, "FlatButtonColor", clBtnFace);
-    FFlatButtons = r->ReadBool(Section, "FlatButtons", true);
-    FDisabledColor = r->ReadInteger(Section, "DisabledColor", clWindow);
-    FReadOnlyColor = r->ReadInteger(Section, "ReadOnlyColor", clInfoBk);
-    FReadOnlyColorOnFocus = r->ReadBool(Section, "ReadOnlyColorOnFocus", false);
-    FFocusColor = r->ReadInteger(Section, "FocusColor", clWindow);
-    FFrameColor = r->ReadInteger(Section, "FrameColor", clBtnShadow);
-    FFrameHotColor = r->ReadInteger(Section, "FrameHotColor", clBtnShadow);
-    FFrameHotStyle = static_cast<TFrameStyle>(
-        Ordinal(r->ReadInteger(Section, "FrameHotStyle", 10), FrameStyleCount, 10));
-    FFrameHotTrack = r->ReadBool(Section, "FrameHotTrack", false);
-    TSides sides;
-    if (r->ReadBool(Section, "FrameSides_Left", true)) sides << sdLeft;
-    if (r->ReadBool(Section, "FrameSides_Top", true)) sides << sdTop;
-    if (r->ReadBool(Section, "FrameSides_Right", true)) sides << sdRight;
-    if (r->ReadBool(Section, "FrameSides_Bottom", true)) sides << sdBottom;
-    FFrameSides = sides;
-    FFrameStyle = static_cast<TFrameStyle>(Ordinal(r->ReadInteger(Section, "FrameStyle", 1), FrameStyleCount, 1));
-    FFrameVisible = r->ReadBool(Section, "FrameVisible", false);
-    FFramingPreference =
-        static_cast<TFramingPreference>(Ordinal(r->ReadInteger(Section, "FramingPreference", 1), 2, 1));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TOnExit endUpdate([&] { EndUpdate(); });
+  FColor = r->ReadInteger(Section, "Color", clWindow);
+  FFlatButtonColor = r->ReadInteger(Section, "FlatButtonColor", clBtnFace);
+  FFlatButtons = r->ReadBool(Section, "FlatButtons", true);
+  FDisabledColor = r->ReadInteger(Section, "DisabledColor", clWindow);
+  FReadOnlyColor = r->ReadInteger(Section, "ReadOnlyColor", clInfoBk);
+  FReadOnlyColorOnFocus = r->ReadBool(Section, "ReadOnlyColorOnFocus", false);
+  FFocusColor = r->ReadInteger(Section, "FocusColor", clWindow);
+  FFrameColor = r->ReadInteger(Section, "FrameColor", clBtnShadow);
+  FFrameHotColor = r->ReadInteger(Section, "FrameHotColor", clBtnShadow);
+  FFrameHotStyle = static_cast<TFrameStyle>(
+      Ordinal(r->ReadInteger(Section, "FrameHotStyle", 10), FrameStyleCount, 10));
+  FFrameHotTrack = r->ReadBool(Section, "FrameHotTrack", false);
+  TSides sides;
+  if (r->ReadBool(Section, "FrameSides_Left", true)) sides << sdLeft;
+  if (r->ReadBool(Section, "FrameSides_Top", true)) sides << sdTop;
+  if (r->ReadBool(Section, "FrameSides_Right", true)) sides << sdRight;
+  if (r->ReadBool(Section, "FrameSides_Bottom", true)) sides << sdBottom;
+  FFrameSides = sides;
+  FFrameStyle = static_cast<TFrameStyle>(Ordinal(r->ReadInteger(Section, "FrameStyle", 1), FrameStyleCount, 1));
+  FFrameVisible = r->ReadBool(Section, "FrameVisible", false);
+  FFramingPreference =
+      static_cast<TFramingPreference>(Ordinal(r->ReadInteger(Section, "FramingPreference", 1), 2, 1));
 }
 
 void TQvFrameController::Save(const std::string& Section) {

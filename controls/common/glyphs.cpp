@@ -7,6 +7,7 @@
 #include "controls/common/colors.h"
 #include "controls/common/frames.h"
 #include "controls/common/themes.h"
+#include "platform/core/scope.h"
 
 DTU_DEFINE_ENUM(TQvUIStyle, "uiWindows95", "uiWindowsXP")
 DTU_DEFINE_ENUM(TQvButtonDisplayState, "bdsNormal", "bdsDown", "bdsHot", "bdsDisabled")
@@ -148,14 +149,9 @@ void DrawHighlightBox(TCanvas* Canvas, const TRect& R, TGradientDirection Direct
   // The caller's clip region is saved with the rest of the state and comes back
   // whole, instead of being dropped with the inner exclusion.
   int saved = SaveDC(dc);
-  try {
-    ExcludeClipRect(dc, R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2);
-    PaintGradient(Canvas, R, Direction, StartColor, StopColor, 1);
-  } catch (...) {
-    RestoreDC(dc, saved);
-    throw;
-  }
-  RestoreDC(dc, saved);
+  TOnExit restore([&] { RestoreDC(dc, saved); });
+  ExcludeClipRect(dc, R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2);
+  PaintGradient(Canvas, R, Direction, StartColor, StopColor, 1);
 }
 
 namespace {

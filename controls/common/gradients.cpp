@@ -8,6 +8,7 @@
 
 #include "platform/controls/controls.h"
 #include "platform/controls/forms.h"
+#include "platform/core/scope.h"
 
 DTU_DEFINE_ENUM(TGradientDirection, "gdDiagonalUp", "gdDiagonalDown", "gdHorizontalEnd", "gdHorizontalCenter",
                 "gdHorizontalBox", "gdVerticalEnd", "gdVerticalCenter", "gdVerticalBox", "gdSquareBox",
@@ -525,23 +526,18 @@ void DrawTrapezoidBorder(TCanvas* Canvas, const TTrap& Trap, TTrapBevelStyle Sty
   saved.Assign(Canvas->Pen());
   TColor a = Style == TTrapBevelStyle::bsLowered ? clBtnHighlight : clBtnShadow;
   TColor b = Style == TTrapBevelStyle::bsLowered ? clBtnShadow : clBtnHighlight;
-  try {
-    Canvas->Pen()->SetWidth(1);
-    Canvas->Pen()->SetStyle(psSolid);
-    for (int i = 0; i < Width; ++i) {
-      Canvas->Pen()->SetColor(a);
-      Canvas->MoveTo(Trap.P1.X - i - 1, Trap.P1.Y + i);
-      Canvas->LineTo(Trap.P2.X - i - 1, Trap.P2.Y - i - 1);
-      Canvas->LineTo(Trap.P3.X + i, Trap.P3.Y - i - 1);
-      Canvas->Pen()->SetColor(b);
-      Canvas->LineTo(Trap.P0.X + i, Trap.P0.Y + i);
-      Canvas->LineTo(Trap.P1.X - i - 1, Trap.P1.Y + i);
-    }
-  } catch (...) {
-    Canvas->Pen()->Assign(&saved);
-    throw;
+  TOnExit restore([&] { Canvas->Pen()->Assign(&saved); });
+  Canvas->Pen()->SetWidth(1);
+  Canvas->Pen()->SetStyle(psSolid);
+  for (int i = 0; i < Width; ++i) {
+    Canvas->Pen()->SetColor(a);
+    Canvas->MoveTo(Trap.P1.X - i - 1, Trap.P1.Y + i);
+    Canvas->LineTo(Trap.P2.X - i - 1, Trap.P2.Y - i - 1);
+    Canvas->LineTo(Trap.P3.X + i, Trap.P3.Y - i - 1);
+    Canvas->Pen()->SetColor(b);
+    Canvas->LineTo(Trap.P0.X + i, Trap.P0.Y + i);
+    Canvas->LineTo(Trap.P1.X - i - 1, Trap.P1.Y + i);
   }
-  Canvas->Pen()->Assign(&saved);
 }
 
 // ---------------------------------------------------------------------------
@@ -562,18 +558,16 @@ void DrawParentImage(TControl* Control, HDC DC, bool InvalidateParent) {
   if (std::find(gPaintingParents.begin(), gPaintingParents.end(), parent) != gPaintingParents.end()) return;
   gPaintingParents.push_back(parent);
   int saved = SaveDC(DC);
-  try {
+  {
+    TOnExit restore([&] {
+      RestoreDC(DC, saved);
+      gPaintingParents.pop_back();
+    });
     OffsetViewportOrgEx(DC, -Control->Left(), -Control->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, parent->ClientWidth(), parent->ClientHeight());
     parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
     parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  } catch (...) {
-    RestoreDC(DC, saved);
-    gPaintingParents.pop_back();
-    throw;
   }
-  RestoreDC(DC, saved);
-  gPaintingParents.pop_back();
   // Invalidating the parent from inside painting does not come back here without
   // end: the layer does not invalidate child windows with their parent, so a
   // windowed control is not painted again, and the parent's repaint settles.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/filer.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 namespace {
@@ -20,12 +21,9 @@ const bool kRegistered = (RegisterClass(TQvIntegerList::StaticClass()), true);
 template <class F>
 void AllOrNothing(std::vector<int32_t>& Items, F&& Change) {
   std::vector<int32_t> saved = Items;
-  try {
-    Change();
-  } catch (...) {
-    Items.swap(saved);
-    throw;
-  }
+  TOnExit undo([&] { Items.swap(saved); });
+  Change();
+  undo.Dismiss();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "controls/common/storage.h"
 
 #include "platform/controls/forms.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TQvPathType, "ptIniFile", "ptRegistry")
@@ -195,22 +196,17 @@ void TQvRegIniFile::ReadSectionValues(const std::string& Section, TStrings* Stri
     return;
   }
   Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    // Reading only: a key this user may read but not change (a machine key) lists too.
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(QvRegKeyRoot(FRegKey));
-    std::string key = FPath;
-    if (key.empty() || key.back() != '\\') key += '\\';
-    if (reg.OpenKey(key + Section, false)) {
-      TStringList names;
-      reg.GetValueNames(&names);
-      names.Sort();
-      for (int i = 0; i < names.Count(); ++i) Strings->Add(RegistryValueLine(&reg, names.Strings(i)));
-    }
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
+  TOnExit endUpdate([&] { Strings->EndUpdate(); });
+  Strings->Clear();
+  // Reading only: a key this user may read but not change (a machine key) lists too.
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(QvRegKeyRoot(FRegKey));
+  std::string key = FPath;
+  if (key.empty() || key.back() != '\\') key += '\\';
+  if (reg.OpenKey(key + Section, false)) {
+    TStringList names;
+    reg.GetValueNames(&names);
+    names.Sort();
+    for (int i = 0; i < names.Count(); ++i) Strings->Add(RegistryValueLine(&reg, names.Strings(i)));
   }
-  Strings->EndUpdate();
 }

@@ -3,6 +3,7 @@
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
 #include "platform/controls/forms.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 
 // ---------------------------------------------------------------------------
@@ -41,14 +42,8 @@ TColor TQvCustomEdit::StateColor() {
 
 void TQvCustomEdit::UpdateColors() {
   if (ComponentState().Contains(csLoading)) return;
-  FUpdatingColor = true;
-  try {
-    SetColor(StateColor());
-  } catch (...) {
-    FUpdatingColor = false;
-    throw;
-  }
-  FUpdatingColor = false;
+  TRestore updating(FUpdatingColor, true);
+  SetColor(StateColor());
 }
 
 void TQvCustomEdit::SetDisabledColor(TColor Value) {
@@ -265,19 +260,17 @@ void TQvCustomEdit::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TQvCustomEdit::DoDropDown() {
   if (!FDropButtonVisible) return;
-  FDroppingDown = true;
-  try {
+  {
+    FDroppingDown = true;
+    TOnExit up([&] {
+      SetButtonState(bsUp);
+      FDroppingDown = false;
+    });
     if (HandleAllocated()) SetCapture(Handle());
     SetButtonState(bsDown);
     DropDown();
     CloseUp();
-  } catch (...) {
-    SetButtonState(bsUp);
-    FDroppingDown = false;
-    throw;
   }
-  SetButtonState(bsUp);
-  FDroppingDown = false;
   // Dropped by a key: no button release will come to give the capture back, and
   // the next click elsewhere would be swallowed by the edit.
   if (GetKeyState(VK_LBUTTON) >= 0 && HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/controls/forms.h"
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/gdi.h"
 
@@ -86,14 +87,8 @@ TQvImageComboBoxItem* TQvCustomImageComboBox::AddItem(const std::string& Caption
 }
 
 void TQvCustomImageComboBox::Delete(int Index) {
-  FDeleting = true;
-  try {
-    Items()->Delete(Index);
-  } catch (...) {
-    FDeleting = false;
-    throw;
-  }
-  FDeleting = false;
+  TRestore deleting(FDeleting, true);
+  Items()->Delete(Index);
 }
 
 TQvImageComboBoxItem* TQvCustomImageComboBox::GetImageComboBoxItem(int Index) {

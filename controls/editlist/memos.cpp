@@ -5,6 +5,7 @@
 #include "controls/common/themes.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/stdctrls/richtext.h"
 #include "platform/win32/messages.h"
@@ -39,14 +40,8 @@ void TQvFramed<Base>::UpdateColors() {
     c = ReadOnlyState() && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor;
   else
     c = ReadOnlyState() ? FReadOnlyColor : FNormalColor;
-  FUpdatingColor = true;
-  try {
-    this->SetColor(c);
-  } catch (...) {
-    FUpdatingColor = false;
-    throw;
-  }
-  FUpdatingColor = false;
+  TRestore updating(FUpdatingColor, true);
+  this->SetColor(c);
 }
 
 template <class Base>
