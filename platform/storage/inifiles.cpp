@@ -383,9 +383,9 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
     t.Lines.insert(t.Lines.begin() + lastOfSection + 1, entry);
   } else {
     if (!t.Lines.empty() && !Trim(t.Lines.back().Text).empty()) t.Lines.push_back(L{});
-    L header;
-    header.Text = "[" + section + "]";
-    t.Lines.push_back(header);
+    L headerLine;
+    headerLine.Text = "[" + section + "]";
+    t.Lines.push_back(headerLine);
     t.Lines.push_back(entry);
   }
   Store(FileName(), t);
