@@ -1,5 +1,6 @@
 // A form whose class registers a field its stream does not hold is refused when it
-// loads, naming the field, instead of leaving a null pointer for the first use.
+// loads, naming the field, instead of leaving a null pointer for the first use; the
+// refused form is taken apart (it leaves no form behind on the screen).
 #include "fixtures.h"
 #include "platform/core/filer.h"
 #include "platform/core/typinfo.h"
@@ -35,12 +36,15 @@ using FormFieldsTest = ControlsTest;
 
 TEST_F(FormFieldsTest, AFieldTheStreamDoesNotSetIsNamedWhenTheFormLoads) {
   ASSERT_TRUE(kRegistered);
+  ASSERT_TRUE(Screen);
+  const int forms = Screen->FormCount();
   try {
     delete new TFormFieldGap(nullptr);
     FAIL() << "a form with an unset field was created";
   } catch (const EReadError& E) {
     EXPECT_EQ(E.Message(), "Field Timer2 of TFormFieldGap is not in the form stream");
   }
+  EXPECT_EQ(Screen->FormCount(), forms);
 }
 
 }  // namespace
