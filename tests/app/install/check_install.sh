@@ -43,6 +43,11 @@ cd "$tmp/work"
 run() { env -i PATH=/usr/bin:/bin HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" LANG=C.UTF-8 "$@"; }
 run "$prefix/bin/serial-ports" --help >/dev/null || fail "serial-ports --help"
 run "$prefix/bin/dtusim" --help >/dev/null || fail "dtusim --help"
+run QT_QPA_PLATFORM=offscreen "$prefix/bin/serial-settings" COM2 --png "$tmp/dialog.png" >/dev/null ||
+  fail "serial-settings --png"
+[ -s "$tmp/dialog.png" ] || fail "serial-settings drew nothing"
+run QT_QPA_PLATFORM=offscreen "$prefix/bin/gallery" --png "$tmp/pages" >/dev/null || fail "gallery --png"
+[ -n "$(ls "$tmp/pages"/*.png 2>/dev/null)" ] || fail "gallery drew no page"
 
 # The tool, started as the desktop entry says, shows its main window (found by its
 # title; up to a minute, a bound for a loaded machine, not a timing test).
