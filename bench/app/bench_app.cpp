@@ -16,7 +16,7 @@
 #include "platform/core/gbk.h"
 #include "platform/win32/clock.h"
 #include "serial/kxcommdevice.h"
-#include "tests/serial/dtusim_runner.h"
+#include "tools/dtusim/dtusim_runner.h"
 
 namespace {
 

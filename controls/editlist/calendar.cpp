@@ -9,6 +9,7 @@
 #include "controls/common/utils.h"
 #include "platform/controls/winmsg.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/win32/localedata.h"
 
@@ -212,14 +213,8 @@ void TQvCalendar::CreateWnd() {
 }
 
 void TQvCalendar::ForcedSetDate(TDateTime Value) {
-  FForced = true;
-  try {
-    SetDate(Value);
-  } catch (...) {
-    FForced = false;
-    throw;
-  }
-  FForced = false;
+  TRestore forced(FForced, true);
+  SetDate(Value);
 }
 
 void TQvCalendar::SetDate(TDateTime Value) {

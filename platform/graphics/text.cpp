@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string_view>
@@ -778,6 +779,93 @@ bool IsSpace(QChar C) { return C == u' ' || C == u'\t'; }
 // text has no spaces between words.
 bool IsWide(QChar C) { return C.unicode() >= 0x80; }
 
+// Drops the '&' prefix characters ("&&" stands for one '&'); Prefix is the index
+// in the result of the character after the last single '&', else unchanged.
+QString StripPrefixes(const QString& Src, int& Prefix) {
+  QString text;
+  for (qsizetype i = 0; i < Src.size(); ++i) {
+    if (Src[i] != u'&') {
+      text += Src[i];
+    } else if (i + 1 < Src.size()) {
+      if (Src[i + 1] != u'&') Prefix = static_cast<int>(text.size());
+      text += Src[++i];
+    }
+  }
+  return text;
+}
+
+// The lines of Text: one per paragraph (CR, LF or CR LF end one), or the whole
+// text as one line with Single; with WordBreak a paragraph breaks before the word
+// (or wide character) that would make the line wider than MaxW, and the spaces at
+// the break are dropped. Width measures a piece of text as it is drawn.
+std::vector<TLine> BreakLines(const QString& Text, int Prefix, bool Single, bool WordBreak, int MaxW,
+                              const std::function<int(const QString&)>& Width) {
+  // Paragraphs (start, end) in Text.
+  std::vector<std::pair<int, int>> paras;
+  if (Single) {
+    paras.push_back({0, static_cast<int>(Text.size())});
+  } else {
+    int start = 0, n = static_cast<int>(Text.size());
+    for (int i = 0; i < n; ++i) {
+      if (Text[i] == u'\r' || Text[i] == u'\n') {
+        paras.push_back({start, i});
+        if (Text[i] == u'\r' && i + 1 < n && Text[i + 1] == u'\n') ++i;
+        start = i + 1;
+      }
+    }
+    if (start < n || paras.empty()) paras.push_back({start, n});
+  }
+
+  auto makeLine = [&](int a, int b) {
+    TLine l;
+    for (int i = a; i < b; ++i) {
+      if (Single && (Text[i] == u'\r' || Text[i] == u'\n')) continue;
+      if (i == Prefix) l.Prefix = static_cast<int>(l.Text.size());
+      l.Text += Text[i];
+    }
+    return l;
+  };
+
+  std::vector<TLine> lines;
+  for (auto [a, b] : paras) {
+    if (!WordBreak || Single) {
+      lines.push_back(makeLine(a, b));
+      continue;
+    }
+    int lineStart = a;
+    int i = a;
+    while (true) {
+      // Grow the line token by token while it fits.
+      int lineEnd = lineStart;  // end of the last token that fitted (spaces excluded)
+      int pos = lineStart;
+      bool any = false;
+      while (pos < b) {
+        int spaceEnd = pos;
+        while (spaceEnd < b && IsSpace(Text[spaceEnd])) ++spaceEnd;
+        if (spaceEnd >= b) { pos = b; break; }
+        int wordEnd = spaceEnd;
+        if (IsWide(Text[wordEnd])) ++wordEnd;
+        else
+          while (wordEnd < b && !IsSpace(Text[wordEnd]) && !IsWide(Text[wordEnd])) ++wordEnd;
+        if (any && Width(Text.mid(lineStart, wordEnd - lineStart)) > MaxW) break;
+        lineEnd = wordEnd;
+        pos = wordEnd;
+        any = true;
+      }
+      if (pos >= b) {
+        lines.push_back(makeLine(lineStart, b));
+        break;
+      }
+      lines.push_back(makeLine(lineStart, lineEnd));
+      i = lineEnd;
+      while (i < b && IsSpace(Text[i])) ++i;
+      lineStart = i;
+    }
+  }
+  if (Text.isEmpty()) lines.clear();
+  return lines;
+}
+
 }  // namespace
 
 // DrawText with the formats the system uses:
@@ -817,21 +905,8 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   std::string_view bytes = Bytes(Str, Count);
   QString src = ToQt(bytes);
 
-  // Prefix characters.
-  QString text;
   int prefix = -1;
-  if (Format & DT_NOPREFIX) {
-    text = src;
-  } else {
-    for (qsizetype i = 0; i < src.size(); ++i) {
-      if (src[i] != u'&') {
-        text += src[i];
-      } else if (i + 1 < src.size()) {
-        if (src[i + 1] != u'&') prefix = static_cast<int>(text.size());
-        text += src[++i];
-      }
-    }
-  }
+  QString text = (Format & DT_NOPREFIX) ? src : StripPrefixes(src, prefix);
   if (Format & DT_HIDEPREFIX) prefix = -1;
 
   int lineH = e.Tm.tmHeight + ((Format & DT_EXTERNALLEADING) ? e.Tm.tmExternalLeading : 0);
@@ -842,69 +917,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   const TTabs* tabsp = (Format & DT_EXPANDTABS) ? &tabs : nullptr;
   auto width = [&](const QString& s) { return LayoutTabs(e, s, tabsp, 0, nullptr); };
 
-  // Paragraphs (start, end) in text.
-  std::vector<std::pair<int, int>> paras;
-  if (single) {
-    paras.push_back({0, static_cast<int>(text.size())});
-  } else {
-    int start = 0, n = static_cast<int>(text.size());
-    for (int i = 0; i < n; ++i) {
-      if (text[i] == u'\r' || text[i] == u'\n') {
-        paras.push_back({start, i});
-        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
-        start = i + 1;
-      }
-    }
-    if (start < n || paras.empty()) paras.push_back({start, n});
-  }
-
-  auto makeLine = [&](int a, int b) {
-    TLine l;
-    for (int i = a; i < b; ++i) {
-      if (single && (text[i] == u'\r' || text[i] == u'\n')) continue;
-      if (i == prefix) l.Prefix = static_cast<int>(l.Text.size());
-      l.Text += text[i];
-    }
-    return l;
-  };
-
-  std::vector<TLine> lines;
-  for (auto [a, b] : paras) {
-    if (!(Format & DT_WORDBREAK) || single) {
-      lines.push_back(makeLine(a, b));
-      continue;
-    }
-    int lineStart = a;
-    int i = a;
-    while (true) {
-      // Grow the line token by token while it fits.
-      int lineEnd = lineStart;  // end of the last token that fitted (spaces excluded)
-      int pos = lineStart;
-      bool any = false;
-      while (pos < b) {
-        int spaceEnd = pos;
-        while (spaceEnd < b && IsSpace(text[spaceEnd])) ++spaceEnd;
-        if (spaceEnd >= b) { pos = b; break; }
-        int wordEnd = spaceEnd;
-        if (IsWide(text[wordEnd])) ++wordEnd;
-        else
-          while (wordEnd < b && !IsSpace(text[wordEnd]) && !IsWide(text[wordEnd])) ++wordEnd;
-        if (any && width(text.mid(lineStart, wordEnd - lineStart)) > maxW) break;
-        lineEnd = wordEnd;
-        pos = wordEnd;
-        any = true;
-      }
-      if (pos >= b) {
-        lines.push_back(makeLine(lineStart, b));
-        break;
-      }
-      lines.push_back(makeLine(lineStart, lineEnd));
-      i = lineEnd;
-      while (i < b && IsSpace(text[i])) ++i;
-      lineStart = i;
-    }
-  }
-  if (text.isEmpty()) lines.clear();
+  std::vector<TLine> lines = BreakLines(text, prefix, single, (Format & DT_WORDBREAK) != 0, maxW, width);
 
   if (Format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS))
     for (TLine& l : lines)
