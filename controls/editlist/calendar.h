@@ -192,6 +192,13 @@ private:
   void TodayTick(TObject*);
   void UpdateHighlight(int X, int Y);
   void DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area);
+  void PaintCaption(TCanvas* C, const TRect& Client, bool Themed);
+  void PaintArrows(TCanvas* C);
+  void PaintButtons(TCanvas* C, const TRect& Client, bool Themed);
+  void PaintDaysOfWeek(TCanvas* C);
+  void PaintDays(TCanvas* C);
+  void PaintDay(TCanvas* C, int Row, int Column, const int (&BoldMasks)[3]);
+  void PaintWeekNumbers(TCanvas* C);
   void ForcedSetDate(TDateTime Value);
   void MonthMenuClick(TObject* Sender);
   void YearIncrement(int Amount);
@@ -219,5 +226,6 @@ private:
   TTimer* FRepeatTimer = nullptr;
   int FRepeatCount = -1;
   TRect FAreas[10];
+  TRect& Area(TQvCalendarArea A) { return FAreas[static_cast<int>(A)]; }
   TRect FDayBlock;  // the grid of days, below the header row
 };
