@@ -19,7 +19,6 @@ DTU_DEFINE_ENUM(TQvFirstDayOfWeek, "fdowMonday", "fdowTuesday", "fdowWednesday",
 
 namespace {
 
-constexpr TColor clNoneColor = 0x1FFFFFFF;
 const TColor DefaultCalendarColors[TQvCalendarColors::Count] = {
     clWindowText, clBtnShadow, clWindowText, clBtnShadow, clHighlight, clHighlightText, 0x000080};
 
@@ -34,18 +33,6 @@ TDateTime FirstOfMonth(TDateTime V) {
 [[noreturn]] void RaiseRange(bool Above, TDateTime Bound) {
   throw EQvCalendarError(Format(Above ? "Date exceeds maximum of %s" : "Date is less than minimum of %s",
                                 {DateToStr(Bound)}));
-}
-
-
-// The width of a text in a font, measured on the screen.
-int ScreenTextWidth(TFont* Font, const std::string& S) {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, S.c_str(), static_cast<int>(S.size()), &s);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return s.cx;
 }
 
 }  // namespace
@@ -68,15 +55,9 @@ TQvCalendarColors::TQvCalendarColors(TControl* AOwner) : FOwner(AOwner) {
   std::copy(std::begin(DefaultCalendarColors), std::end(DefaultCalendarColors), FColors);
 }
 
-TColor TQvCalendarColors::GetColor(int Index) const {
-  return Index >= 0 && Index < Count ? FColors[Index] : clNoneColor;
-}
+TColor TQvCalendarColors::GetColor(int Index) const { return GetIndexedColor(FColors, Index); }
 
-void TQvCalendarColors::SetColor(int Index, TColor Value) {
-  if (Index < 0 || Index >= Count) return;
-  FColors[Index] = Value;
-  if (FOwner) FOwner->Invalidate();
-}
+void TQvCalendarColors::SetColor(int Index, TColor Value) { SetIndexedColor(FColors, Index, Value, FOwner); }
 
 void TQvCalendarColors::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TQvCalendarColors*>(Source)) {
@@ -154,25 +135,12 @@ const TClassInfo& TQvYearSpinner::StaticClass() {
 TQvCalendar::TQvCalendar(TComponent* AOwner)
     : TQvCustomPanel(AOwner), FElements(DefaultCalendarElements()),
       FCalendarColors(std::make_unique<TQvCalendarColors>(this)) {
-  TControlStyle st = ControlStyle();
-  st >> csAcceptsControls;
-  st >> csSetCaption;
-  SetControlStyle(st);
   FToday = ::Date();
   if (!ComponentState().Contains(csDesigning)) FDate = FToday;
   SetBounds(Left(), Top(), 147, 159);
-  SetColor(clWindow);
-  SetFlatColorAdjustment(0);
-  SetBorderOuter(fsLowered);
-  SetTabStop(true);
-  FTodayTimer = new TTimer(this);
-  FTodayTimer->SetEnabled(false);
-  FTodayTimer->SetInterval(1000);
-  FTodayTimer->OnTimer = [this](TObject* s) { TodayTick(s); };
-  FRepeatTimer = new TTimer(this);
-  FRepeatTimer->SetEnabled(false);
-  FRepeatTimer->SetInterval(50);
-  FRepeatTimer->OnTimer = [this](TObject* s) { RepeatTick(s); };
+  InitPopupFace(this);
+  FTodayTimer = NewDisabledTimer(this, 1000, [this](TObject* s) { TodayTick(s); });
+  FRepeatTimer = NewDisabledTimer(this, 50, [this](TObject* s) { RepeatTick(s); });
   FFirstDayIndex = GetLocaleDateInfo(LOCALE_USER_DEFAULT)->FirstDayOfWeek;
   FMonthMenu = new TPopupMenu(this);
   for (int m = 1; m <= 12; ++m) {
@@ -196,11 +164,11 @@ TQvCalendar::TQvCalendar(TComponent* AOwner)
 TQvCalendar::~TQvCalendar() { FCalendarColors->ClearOwner(); }
 
 std::string TQvCalendar::TodayCaption() const {
-  return FCaptionTodayBtn.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionToday : FCaptionTodayBtn;
+  return CaptionOrDefault(FCaptionTodayBtn, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionToday);
 }
 
 std::string TQvCalendar::ClearCaption() const {
-  return FCaptionClearBtn.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionClear : FCaptionClearBtn;
+  return CaptionOrDefault(FCaptionClearBtn, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionClear);
 }
 
 void TQvCalendar::CreateWnd() {
@@ -364,19 +332,11 @@ void TQvCalendar::Clear() {
 // Measuring and layout
 
 void TQvCalendar::AdjustForFont() {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, "0", 1, &s);
+  TSize s = ScreenTextExtent(Font(), "0");
   FCharWidth = s.cx;
   FTextHeight = s.cy;
-  std::string t = TodayCaption(), c = ClearCaption();
-  GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &s);
-  FTodayWidth = s.cx;
-  GetTextExtentPoint32(dc, c.c_str(), static_cast<int>(c.size()), &s);
-  FClearWidth = s.cx;
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  FTodayWidth = ScreenTextWidth(Font(), TodayCaption());
+  FClearWidth = ScreenTextWidth(Font(), ClearCaption());
   AdjustSize();
   CalcAreas();
   Invalidate();
@@ -488,62 +448,9 @@ TDateTime TQvCalendar::HitTest(int X, int Y) {
 // ---------------------------------------------------------------------------
 // Painting
 
-bool CalendarThemed(bool ThemeAware) { return ThemeAware && ThemeServices()->ThemesEnabled(); }
-
-bool IsFlatBorderStyle(TFrameStyle Style) { return Style == fsFlat || Style == fsFlatBold || Style == fsFlatRounded; }
-
-void PaintThemedFace(TCanvas* C, TRect Box, TColor Face) {
-  C->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
-  C->FrameRect(Box);
-  InflateRect(Box, -1, -1);
-  C->Brush()->SetColor(Face);
-  C->FillRect(Box);
-}
-
-// A separator line under the caption or above the buttons: the toolbar separator
-// element 3 pixels high with themes, else a line in the Lines colour.
-void DrawCalendarSeparator(TCanvas* C, bool Themed, TColor Lines, int X1, int X2, int Y) {
-  if (Themed) {
-    TThemeServices* t = ThemeServices();
-    t->DrawElement(C->Handle(), t->GetElementDetails(ttbSeparatorNormal), TRect{X1, Y - 1, X2, Y + 2});
-    return;
-  }
-  C->Pen()->SetColor(Lines);
-  C->MoveTo(X1, Y);
-  C->LineTo(X2, Y);
-}
-
-// A Today, Clear or Set button; with themes the push-button element.
-void DrawPopupButton(TCanvas* C, const TRect& R, const std::string& Caption, bool Pressed, bool Flat, bool Themed,
-                     TColor ButtonColor, TColor ButtonFontColor) {
-  TRect r = R;
-  if (Themed) {
-    TThemeServices* t = ThemeServices();
-    t->DrawElement(C->Handle(), t->GetElementDetails(Pressed ? tbPushButtonPressed : tbPushButtonNormal), r);
-  } else {
-    if (ButtonColor == clBtnFace) {
-      if (Pressed) r = DrawButtonBorder(C, r, true);
-      else if (Flat) r = DrawBorder(C, r, fsFlat);
-      else r = DrawButtonBorder(C, r, false);
-    } else {
-      if (Flat && !Pressed) r = DrawBorder(C, r, fsFlat);
-      else r = DrawColorButtonBorder(C, r, ButtonColor, Pressed);
-    }
-    C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(ButtonColor);
-    C->FillRect(r);
-    if (Pressed) OffsetRect(r, 2, 2);
-  }
-  C->Font()->SetColor(ButtonFontColor);
-  C->Brush()->SetStyle(bsClear);
-  DrawText(C->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  C->Brush()->SetStyle(bsSolid);
-}
-
 void TQvCalendar::DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area) {
   bool pressed = FPressedArea == Area && FOverArea == Area;
-  bool flat = IsFlatBorderStyle(BorderOuter());
-  DrawPopupButton(C, R, Caption, pressed, flat, CalendarThemed(FThemeAware), FButtonColor, FButtonFontColor);
+  DrawPanelButton(this, C, R, Caption, pressed, FThemeAware, FButtonColor, FButtonFontColor);
 }
 
 void TQvCalendar::Paint() {
@@ -814,7 +721,7 @@ void TQvCalendar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     return;
   }
   if (Button == mbLeft) {
-    if (!ComponentState().Contains(csDesigning) && Visible() && CanFocus()) SetFocus();
+    FocusOnPress(this);  // CanFocus asks for a visible calendar
     TRect client = ClientRect();
     FOverArea = PtInRect(client, TPoint{X, Y}) ? AreaAt(X, Y) : caFillDays;
     FClickSuppressed = false;
@@ -947,33 +854,14 @@ void TQvCalendar::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TQvCalendar::Dispatch(TMessage& M) {
   switch (M.Msg) {
-    case WM_GETDLGCODE: M.Result = DLGC_WANTARROWS; return;
     case WM_ERASEBKGND: M.Result = 1; return;
     case CM_DIALOGCHAR:
-      if (CanFocus()) {
-        WORD key = static_cast<WORD>(M.WParam);
-        if (IsAccel(key, ClearCaption())) {
-          Clear();
-          M.Result = 1;
-          return;
-        }
-        if (IsAccel(key, TodayCaption())) {
-          Today();
-          M.Result = 1;
-          return;
-        }
-      }
+      if (AnswerCaptionAccel(this, M, {{ClearCaption(), [this] { Clear(); }}, {TodayCaption(), [this] { Today(); }}}))
+        return;
       break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      inherited::Dispatch(M);
-      Invalidate();
-      return;
-    case CM_FONTCHANGED:
-      inherited::Dispatch(M);
-      AdjustForFont();
-      return;
-    default: break;
+    default:
+      if (DispatchPopupFaceMessage(this, M, [&] { inherited::Dispatch(M); }, [this] { AdjustForFont(); })) return;
+      break;
   }
   inherited::Dispatch(M);
 }
