@@ -210,7 +210,7 @@ void TQvMenuToolbarButton::DropDown() {
 
 void TQvMenuToolbarButton::DoDropDown() {
   if (!FMenuDropDown.Drop([this] { DropDown(); })) return;
-  // A grouped button goes down with its menu.
+  // A grouped button that is not down clicks once its menu is done.
   if (GroupIndex() > 0 && !Down()) Click();
 }
 

@@ -134,8 +134,9 @@ const Row Rows[] = {
     {"a button freed by OnDropDown is left alone",
      [](DropDownFixture& t, Subject& s) {
        *s.OnDropDown = [&s](TObject*) {
-         delete s.Button;
+         TControl* button = s.Button;  // this handler goes with the button
          s.Button = nullptr;
+         delete button;
        };
        t.Press(s);
      },
