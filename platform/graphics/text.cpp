@@ -233,6 +233,8 @@ QString Printable(std::string_view S) {
 // items). Two caches spare the repeated work, both keyed by the font engine's serial
 // and the text, both cleared whole when they grow past their bounds:
 // - a measured text: the GBK bytes' printable characters and their width;
+// - a run's width: the characters of a tab-layout run (DrawText's lines, tabbed
+//   text) and their width;
 // - a drawn run: the glyph coverage of a level run at a whole-pixel position, as
 //   painted once into its own mask and trimmed to the inked pixels. Qt paints the
 //   glyphs at the same sub-pixel phase wherever the mask sits, so compositing the
@@ -267,6 +269,19 @@ public:
     if (FMeasured.size() >= kMaxEntries) FMeasured.clear();
     FMeasured.emplace(Key(Serial, Bytes.data(), Bytes.size()), M);
   }
+  bool FindWidth(uint64_t Serial, const QString& S, int& Out) {
+    std::lock_guard<std::mutex> g(FLock);
+    auto it = FWidths.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    if (it == FWidths.end()) return false;
+    Out = it->second;
+    return true;
+  }
+  void AddWidth(uint64_t Serial, const QString& S, int Width) {
+    if (static_cast<size_t>(S.size()) > kMaxText) return;
+    std::lock_guard<std::mutex> g(FLock);
+    if (FWidths.size() >= kMaxEntries) FWidths.clear();
+    FWidths.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), Width);
+  }
   std::shared_ptr<const TRunMask> FindRun(uint64_t Serial, const QString& S) {
     std::lock_guard<std::mutex> g(FLock);
     auto it = FRuns.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
@@ -295,6 +310,7 @@ private:
   std::mutex FLock;
   std::string FKey;
   std::unordered_map<std::string, TMeasured> FMeasured;
+  std::unordered_map<std::string, int> FWidths;  // runs of tab layouts and DrawText lines
   std::unordered_map<std::string, std::shared_ptr<const TRunMask>> FRuns;
   size_t FMaskBytes = 0;
 };
@@ -312,6 +328,16 @@ TMeasured Measure(TFontEngine& E, std::string_view Bytes) {
   m.Width = E.Width(m.Text);
   TextCache().AddMeasured(E.Serial, Bytes, m);
   return m;
+}
+
+// The width of a run of characters (no controls) in the engine's font.
+int RunWidth(TFontEngine& E, const QString& S) {
+  if (S.isEmpty() || E.Marlett) return E.Width(S);
+  int w = 0;
+  if (TextCache().FindWidth(E.Serial, S, w)) return w;
+  w = E.Width(S);
+  TextCache().AddWidth(E.Serial, S, w);
+  return w;
 }
 
 // Paints glyph coverage into the surface, blending the text colour by coverage
@@ -621,7 +647,7 @@ int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origi
   bool right = false;  // the run ends at runX (a right-aligned stop)
   int before = 0;      // where the text before the run ended
   auto flush = [&] {
-    int w = E.Width(run);
+    int w = RunWidth(E, run);
     if (right) runX = std::max(before, runX - w);
     if (Out && !run.isEmpty()) Out->push_back({run, runX, w});
     x = runX + w;
