@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/core/typinfo.h"
 #include "platform/core/scope.h"
@@ -545,7 +546,8 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
 void TNimboComm::_WriteThread(TWorker& Ctl) {
   const HANDLE port = FHandle;
   const HANDLE waits[2] = {FStopWriter, FWriteRequest};
-  std::uint8_t piece[WritePiece];
+  // What is queued goes to the driver in one call: the piece holds the whole queue.
+  std::vector<std::uint8_t> piece(static_cast<size_t>(std::max<int>(WritePiece, FOutQueue->Size())));
   DWORD length = 0, sent = 0;
   while (Ctl.Run.load(std::memory_order_acquire)) {
     DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
@@ -555,7 +557,7 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
     for (;;) {
       if (sent < length) {
         DWORD n = 0;
-        if (!WriteFile(port, piece + sent, length - sent, &n, nullptr)) break;  // retried on the next request
+        if (!WriteFile(port, piece.data() + sent, length - sent, &n, nullptr)) break;  // retried on the next request
         sent += n;
         if (sent < length) {
           DWORD w = WaitCommWritable(port, 1, &FStopWriter, INFINITE);
@@ -563,7 +565,7 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
         }
         continue;
       }
-      length = static_cast<DWORD>(FOutQueue->Out(piece, WritePiece));
+      length = static_cast<DWORD>(FOutQueue->Out(piece.data(), static_cast<int>(piece.size())));
       sent = 0;
       if (length == 0) break;
     }

@@ -53,7 +53,9 @@ public:
                                      EV_RLSD | EV_ERR | EV_RING | EV_RX80FULL;  // 0x5BF
   // Sent through CommNotify when the port opens and when it closes.
   static constexpr DWORD ModemLineEvents = EV_CTS | EV_DSR | EV_RLSD;  // 0x38
-  static constexpr int ReadPiece = 2048;
+  // The reader takes up to ReadPiece bytes a call (the receive queue's default
+  // size); the writer hands the driver all that is queued, at least WritePiece.
+  static constexpr int ReadPiece = 8192;
   static constexpr int WritePiece = 512;
 
   TNimboComm();
