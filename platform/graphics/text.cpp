@@ -13,10 +13,12 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QTextLayout>
 
 #include <atomic>
 #include <cmath>
@@ -24,6 +26,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -424,12 +427,17 @@ void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const 
 // The coverage of a level run painted with its baseline start at (-Dx, -Dy) in a
 // W x H mask, trimmed to its inked pixels.
 // Runs are painted into the top-left W x H corner of one scratch image, kept with
-// its paint engine from run to run. Glyphs reaching past the corner land outside
-// what is read, and the corner is cleared before each run.
+// an open painter from run to run (its font changes with the engine). Glyphs
+// reaching past the corner land outside what is read, and the corner is cleared
+// before each run. The scratch image is premultiplied ARGB, on which Qt blends
+// glyphs far faster than on an alpha-only image; painting opaque black on
+// transparent, its alpha is the very coverage an alpha-only image would get.
 struct TScratch {
   static constexpr int kMaxW = 1024, kMaxH = 256;
   std::mutex Lock;
   QImage Image;
+  std::unique_ptr<QPainter> Painter;
+  uint64_t FontSerial = 0;  // the engine whose font the painter has
 };
 
 TScratch& Scratch() {
@@ -437,38 +445,85 @@ TScratch& Scratch() {
   return *s;
 }
 
-std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int Dx, int Dy, int W, int H) {
+// The glyphs of a run, shaped once for both its width and its drawing.
+struct TShaped {
+  int Width = 0;
+  QList<QGlyphRun> Glyphs;  // positioned from the line's top-left
+  qreal Ascent = 0;         // the line's baseline below its top
+};
+
+TShaped Shape(const TFontEngine& E, const QString& S) {
+  TShaped out;
+  QTextLayout layout(S, E.Font);
+  layout.setCacheEnabled(true);  // the glyph runs come from the line's shaping
+  QTextOption option;
+  option.setTextDirection(Qt::LeftToRight);  // as QPainter draws text by default
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (line.isValid()) line.setLineWidth(1e6);  // one line, never broken
+  layout.endLayout();
+  if (!line.isValid()) return out;
+  out.Width = qRound(line.horizontalAdvance());
+  out.Ascent = line.ascent();
+  out.Glyphs = layout.glyphRuns();
+  return out;
+}
+
+std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const TShaped* Shaped, int Dx, int Dy,
+                                         int W, int H) {
   TScratch& scratch = Scratch();
   std::unique_lock<std::mutex> lock(scratch.Lock, std::defer_lock);
   QImage own;
+  std::unique_ptr<QPainter> ownPainter;
   QImage* image = &own;
+  QPainter* p = nullptr;
   if (W <= TScratch::kMaxW && H <= TScratch::kMaxH) {
     lock.lock();
-    if (scratch.Image.isNull()) scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_Alpha8);
+    if (!scratch.Painter) {
+      scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_ARGB32_Premultiplied);
+      scratch.Image.fill(0);
+      scratch.Painter = std::make_unique<QPainter>(&scratch.Image);
+      scratch.Painter->setPen(QColor(0, 0, 0, 255));
+    } else {
+      for (int y = 0; y < H; ++y) std::memset(scratch.Image.scanLine(y), 0, static_cast<size_t>(W) * 4);
+    }
     image = &scratch.Image;
-    for (int y = 0; y < H; ++y) std::memset(image->scanLine(y), 0, static_cast<size_t>(W));
+    p = scratch.Painter.get();
+    if (scratch.FontSerial != E.Serial) {
+      p->setFont(E.Font);
+      scratch.FontSerial = E.Serial;
+    }
   } else {
-    own = QImage(W, H, QImage::Format_Alpha8);
+    own = QImage(W, H, QImage::Format_ARGB32_Premultiplied);
     own.fill(0);
+    ownPainter = std::make_unique<QPainter>(&own);
+    p = ownPainter.get();
+    p->setPen(QColor(0, 0, 0, 255));
+    p->setFont(E.Font);
   }
+  p->setTransform(QTransform::fromTranslate(-Dx, -Dy));
+  if (Shaped) {
+    for (const QGlyphRun& g : Shaped->Glyphs) p->drawGlyphRun(QPointF(0, -Shaped->Ascent), g);
+  } else {
+    p->drawText(QPointF(0, 0), S);
+  }
+  if (ownPainter) ownPainter->end();
   const QImage& mask = *image;
-  {
-    QPainter p(image);
-    p.setFont(E.Font);
-    p.setPen(QColor(0, 0, 0, 255));
-    p.translate(-Dx, -Dy);
-    p.drawText(QPointF(0, 0), S);
-  }
+  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(mask.constScanLine(y)); };
   int l = W, r = 0, t = H, b = 0;
   for (int y = 0; y < H; ++y) {
-    const uchar* m = mask.constScanLine(y);
-    for (int x = 0; x < W; ++x)
-      if (m[x]) {
-        l = std::min(l, x);
-        r = std::max(r, x + 1);
-        t = std::min(t, y);
-        b = y + 1;
-      }
+    const uint32_t* m = row(y);
+    int x = 0;
+    while (x < W && m[x] == 0) ++x;
+    if (x == W) continue;
+    int e = W;
+    while (m[e - 1] == 0) --e;
+    l = std::min(l, x);
+    r = std::max(r, e);
+    t = std::min(t, y);
+    b = y + 1;
   }
   auto run = std::make_shared<TRunMask>();
   if (l >= r) return run;
@@ -477,9 +532,11 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int D
   run->W = r - l;
   run->H = b - t;
   run->Alpha.resize(static_cast<size_t>(run->W) * static_cast<size_t>(run->H));
-  for (int y = t; y < b; ++y)
-    std::memcpy(run->Alpha.data() + static_cast<size_t>(y - t) * static_cast<size_t>(run->W), mask.constScanLine(y) + l,
-                static_cast<size_t>(run->W));
+  uint8_t* out = run->Alpha.data();
+  for (int y = t; y < b; ++y) {
+    const uint32_t* m = row(y) + l;
+    for (int x = 0; x < run->W; ++x) *out++ = static_cast<uint8_t>(m[x] >> 24);
+  }
   return run;
 }
 
@@ -487,7 +544,7 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int D
 // baseline start at (X, Y) in surface coordinates, turned by Escapement (tenths of
 // a degree, counter-clockwise). No background.
 void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, double Y, int Escapement,
-             const TRect* Extra) {
+             const TRect* Extra, const TShaped* Shaped = nullptr) {
   if (S.isEmpty()) return;
   uint32_t color = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
   int asc = E.Tm.tmAscent, desc = E.Tm.tmDescent;
@@ -529,7 +586,8 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
   if (!IntersectRect(t, t, ink)) return;
   // A level run of modest size is painted whole once and kept.
   if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
-    std::shared_ptr<const TRunMask> run = PaintRun(E, S, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
+    std::shared_ptr<const TRunMask> run =
+        PaintRun(E, S, Shaped, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
     TextCache().AddRun(E.Serial, S, run);
     Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
     return;
@@ -731,13 +789,26 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
     if (Options & ETO_OPAQUE) FillClipped(Dc, clip, ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor)), nullptr);
     if (Options & ETO_CLIPPED) extra = &clip;
   }
-  TMeasured m = Measure(e, Bytes(Str, Count));
+  // A text not measured before is shaped once, for its width and its drawing.
+  std::string_view bytes = Bytes(Str, Count);
+  TMeasured m;
+  std::optional<TShaped> shaped;
+  if (!TextCache().FindMeasured(e.Serial, bytes, m)) {
+    m.Text = Printable(bytes);
+    if (!e.Marlett && !m.Text.isEmpty() && m.Text.size() <= qsizetype(TTextCache::kMaxText)) {
+      shaped = Shape(e, m.Text);
+      m.Width = shaped->Width;
+    } else {
+      m.Width = e.Width(m.Text);
+    }
+    TextCache().AddMeasured(e.Serial, bytes, m);
+  }
   const QString& q = m.Text;
   int width = m.Width, esc = EscapementOf(Dc);
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, esc, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, esc, extra);
-  DrawRun(Dc, e, q, width, bx, by, esc, extra);
+  DrawRun(Dc, e, q, width, bx, by, esc, extra, shaped ? &*shaped : nullptr);
   return true;
 }
 
