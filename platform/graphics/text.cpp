@@ -482,13 +482,12 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   if (W <= TScratch::kMaxW && H <= TScratch::kMaxH) {
     lock.lock();
     if (!scratch.Painter) {
+      // Not filled: only the corners runs use are ever touched (and cleared).
       scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_ARGB32_Premultiplied);
-      scratch.Image.fill(0);
       scratch.Painter = std::make_unique<QPainter>(&scratch.Image);
       scratch.Painter->setPen(QColor(0, 0, 0, 255));
-    } else {
-      for (int y = 0; y < H; ++y) std::memset(scratch.Image.scanLine(y), 0, static_cast<size_t>(W) * 4);
     }
+    for (int y = 0; y < H; ++y) std::memset(scratch.Image.scanLine(y), 0, static_cast<size_t>(W) * 4);
     image = &scratch.Image;
     p = scratch.Painter.get();
     if (scratch.FontSerial != E.Serial) {
