@@ -521,8 +521,10 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
   DWORD errors = 0;
   if (!ClearCommError(Port, &errors, &stat)) return true;
   std::uint8_t buf[ReadPiece];
-  DWORD remaining = stat.cbInQue;
-  while (remaining > 0) {
+  // Read until the driver is drained (a short read), not only what it held when
+  // asked: bytes arriving meanwhile come along without another wake-up.
+  if (stat.cbInQue == 0) return true;
+  for (;;) {
     int room = FInQueue->fGetRemain();
     if (room == 0) {
       // Leave the bytes in the driver until the consumer makes room.
@@ -534,11 +536,11 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
       }
       FRxStalled.exchange(false, std::memory_order_acq_rel);
     }
-    DWORD want = std::min<DWORD>({remaining, static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room)});
+    DWORD want = std::min<DWORD>(static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room));
     DWORD got = 0;
     if (!ReadFile(Port, buf, want, &got, nullptr) || got == 0) break;  // errors come as events
     FInQueue->In(buf, static_cast<int>(got));
-    remaining -= std::min(got, remaining);
+    if (got < want) break;
   }
   return true;
 }
