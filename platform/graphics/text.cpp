@@ -350,7 +350,7 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
   TSurface& s = Dc->Surface();
   TRect box{Ox, Oy, Ox + W, Oy + H};
   if (Extra && !IntersectRect(box, box, *Extra)) return;
-  uint32_t cr = (Color >> 16) & 0xFF, cg = (Color >> 8) & 0xFF, cb = Color & 0xFF;
+  const uint32_t crb = Color & 0xFF00FF, cg = (Color >> 8) & 0xFF;
   TRect t;
   for (const TRect& c : Dc->ClipRects()) {
     if (!IntersectRect(t, c, box)) continue;
@@ -378,11 +378,15 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
           row[x] = 0xFF000000u | Color;
           continue;
         }
+        // Per channel (c a + d (255 - a) + 127) / 255, red and blue side by side in
+        // one word (each lane stays below 2^16); v / 255 is (v + 1 + (v >> 8)) >> 8
+        // exactly for every v that arises here.
         uint32_t d = row[x];
-        uint32_t r = (cr * a + ((d >> 16) & 0xFF) * (255 - a) + 127) / 255;
-        uint32_t g = (cg * a + ((d >> 8) & 0xFF) * (255 - a) + 127) / 255;
-        uint32_t b = (cb * a + (d & 0xFF) * (255 - a) + 127) / 255;
-        row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        uint32_t rb = crb * a + (d & 0xFF00FF) * (255 - a) + 0x7F007F;
+        uint32_t g = cg * a + ((d >> 8) & 0xFF) * (255 - a) + 127;
+        rb = ((rb + 0x10001 + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+        g = (g + 1 + (g >> 8)) >> 8;
+        row[x] = 0xFF000000u | rb | (g << 8);
       }
     }
   }
