@@ -4,9 +4,11 @@
 // its memory and threads at idle, against a minimal Qt window with one Chinese
 // label. Each figure is printed with its peer and the ratio at the end.
 //   build/bench/app/bench_app --benchmark_repetitions=5
-//   xvfb-run -a build/bench/app/bench_app     (with the start-up figures)
+//   xvfb-run -a build/bench/app/bench_app     (with the start-up figures;
+//   BENCH_DTU_CONFIG=<program> starts another build of the program instead)
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -206,17 +208,12 @@ double Now() {
   return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
 }
 
-// Starts Argv with its own HOME and waits for a top-level window to be mapped.
-bool StartOnce(const std::vector<std::string>& Argv, TStart& Out) {
-  xcb_connection_t* x = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(x)) {
-    xcb_disconnect(x);
-    return false;
-  }
+// Starts Argv with its own HOME and waits for a top-level window to be mapped. The
+// one connection X stays open through all runs: a server left without clients
+// resets itself and refuses connections meanwhile.
+bool StartOnce(xcb_connection_t* x, const std::vector<std::string>& Argv, TStart& Out) {
+  while (xcb_generic_event_t* old = xcb_poll_for_event(x)) std::free(old);  // the last run's
   xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
-  uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-  xcb_change_window_attributes(x, root, XCB_CW_EVENT_MASK, &mask);
-  xcb_flush(x);
   std::filesystem::path home = Dir() / "home";
   std::filesystem::create_directories(home / "config");
   double t0 = Now();
@@ -231,18 +228,20 @@ bool StartOnce(const std::vector<std::string>& Argv, TStart& Out) {
     execv(args[0], args.data());
     _exit(127);
   }
+  // Until the window is mapped, the program ends or 30 s have passed.
   bool mapped = false;
-  while (!mapped) {
-    xcb_generic_event_t* e = xcb_wait_for_event(x);
-    if (!e) break;
-    if ((e->response_type & 0x7F) == XCB_MAP_NOTIFY) {
-      auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
-      mapped = m->event == root && !m->override_redirect;
+  while (!mapped && Now() - t0 < 30 && waitpid(pid, nullptr, WNOHANG) == 0) {
+    pollfd p{xcb_get_file_descriptor(x), POLLIN, 0};
+    poll(&p, 1, 10);
+    while (xcb_generic_event_t* e = xcb_poll_for_event(x)) {
+      if ((e->response_type & 0x7F) == XCB_MAP_NOTIFY) {
+        auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
+        mapped = mapped || (m->event == root && !m->override_redirect);
+      }
+      std::free(e);
     }
-    std::free(e);
   }
   Out.Ms = (Now() - t0) * 1e3;
-  xcb_disconnect(x);
   sleep(2);
   Out.RssKb = StatusField(pid, "VmRSS");
   Out.Threads = StatusField(pid, "Threads");
@@ -262,14 +261,27 @@ void PrintStartFigures() {
     std::printf("\nstart-up and idle memory: no X display (run under xvfb-run -a)\n");
     return;
   }
+  xcb_connection_t* x = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(x)) {
+    std::printf("\nstart-up and idle memory: cannot connect to the X display\n");
+    xcb_disconnect(x);
+    return;
+  }
+  xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+  uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(x, root, XCB_CW_EVENT_MASK, &mask);
+  xcb_flush(x);
   constexpr int kRuns = 5;
   std::vector<double> ms[2], rss[2], threads[2];
-  const std::vector<std::string> argv[2] = {{DTU_CONFIG_PATH}, {PEER_WINDOW_PATH}};
+  // BENCH_DTU_CONFIG names another build of the program to start (to compare builds).
+  const char* program = std::getenv("BENCH_DTU_CONFIG");
+  const std::vector<std::string> argv[2] = {{program ? program : DTU_CONFIG_PATH}, {PEER_WINDOW_PATH}};
   for (int i = 0; i < kRuns; ++i)
     for (int side = 0; side < 2; ++side) {
       TStart s;
-      if (!StartOnce(argv[side], s)) {
+      if (!StartOnce(x, argv[side], s)) {
         std::printf("\nstart-up: no window was mapped (%s)\n", argv[side][0].c_str());
+        xcb_disconnect(x);
         return;
       }
       ms[side].push_back(s.Ms);
@@ -285,6 +297,7 @@ void PrintStartFigures() {
   row("start to a mapped main window, ms", ms[0], ms[1], "<= 1.3x");
   row("resident memory 2 s later, MB", rss[0], rss[1], "<= 1.3x");
   row("threads 2 s later", threads[0], threads[1], "");
+  xcb_disconnect(x);
 #endif
 }
 
