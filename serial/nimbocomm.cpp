@@ -79,9 +79,20 @@ int TNimboComm::Read(void* Buffer, int Size) {
 
 int TNimboComm::Write(const void* Buffer, int Size) {
   if (DisableWrite()) return 0;
-  int n = FOutQueue->In(Buffer, Size);
+  int direct = 0;
+  if (Buffer && Size > 0 && FDirectWrite.load(std::memory_order_acquire) && FOutQueue->fGetCount() == 0) {
+    // Nothing queued and nobody sending: to the driver at once (it never blocks),
+    // the rest to the queue. The lock orders this against the writer and Close.
+    std::unique_lock<std::mutex> tx(FTxLock, std::try_to_lock);
+    if (tx.owns_lock() && FDirectWrite.load(std::memory_order_relaxed) && FOutQueue->fGetCount() == 0) {
+      DWORD sent = 0;
+      if (WriteFile(FHandle, Buffer, static_cast<DWORD>(Size), &sent, nullptr)) direct = static_cast<int>(sent);
+    }
+  }
+  if (direct == Size) return direct;
+  int n = FOutQueue->In(static_cast<const std::uint8_t*>(Buffer) + direct, Size - direct);
   if (n > 0 && FWriteRequest) SetEvent(FWriteRequest);
-  return n;
+  return direct + n;
 }
 
 void TNimboComm::Command(const char* Text) {
@@ -420,6 +431,7 @@ bool TNimboComm::_StartWriter() {
   FWriterThread = BeginThread([this, worker] { _WriteThread(*worker); });
   if (!FWriterThread) return false;
   FWriter = worker;
+  FDirectWrite.store(true, std::memory_order_release);
   return true;
 }
 
@@ -439,6 +451,11 @@ ENimboCommError::TErrorCode TNimboComm::_StopWorkers(bool Reader, bool Writer) {
   }
   if (Writer) {
     if (!CloseHandle(FWriterThread)) code = ENimboCommError::ecCloseWriteThread;
+    {
+      // No Write sends by itself from here on (one sending now finishes first).
+      std::lock_guard<std::mutex> tx(FTxLock);
+      FDirectWrite.store(false, std::memory_order_relaxed);
+    }
     FWriterThread = nullptr;
     FWriter.reset();
   }
@@ -551,6 +568,9 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
   // What is queued goes to the driver in one call: the piece holds the whole queue.
   std::vector<std::uint8_t> piece(static_cast<size_t>(std::max<int>(WritePiece, FOutQueue->Size())));
   DWORD length = 0, sent = 0;
+  // Held from taking bytes off the queue until they are sent and the queue is
+  // empty (see FTxLock); released on every way out.
+  std::unique_lock<std::mutex> tx(FTxLock, std::defer_lock);
   while (Ctl.Run.load(std::memory_order_acquire)) {
     DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     if (!Ctl.Run.load(std::memory_order_acquire) || r != WAIT_OBJECT_0 + 1) break;
@@ -567,9 +587,15 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
         }
         continue;
       }
+      // A Write sending by itself queues what the driver did not take and
+      // signals afterwards: nothing is left behind by waiting for that signal.
+      if (!tx.owns_lock() && !tx.try_lock()) break;
       length = static_cast<DWORD>(FOutQueue->Out(piece.data(), static_cast<int>(piece.size())));
       sent = 0;
-      if (length == 0) break;
+      if (length == 0) {
+        tx.unlock();
+        break;
+      }
     }
   }
 }

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -182,4 +183,11 @@ private:
   HANDLE FWriteRequest = nullptr;
   HANDLE FStopWriter = nullptr;
   std::atomic<bool> FRxStalled{false};
+  // Transmission: whoever sends holds FTxLock, the writer thread from taking bytes
+  // off the queue until it has sent them and found the queue empty, a caller of
+  // Write while it hands its bytes to the driver itself. A Write finding the queue
+  // empty and the writer idle sends at once, without waking the writer;
+  // FDirectWrite says the port and its writer are there for that.
+  std::mutex FTxLock;
+  std::atomic<bool> FDirectWrite{false};
 };
