@@ -510,9 +510,9 @@ bool GetCurrentPositionEx(HDC Dc, TPoint* Pos) {
 
 bool LineTo(HDC Dc, int X, int Y) {
   if (!Dc) return false;
-  TPoint pts[2] = {Dc->S.CurPos, {X, Y}};
-  std::vector<TPoint> s = ToSurface(Dc, pts, 2);
-  StrokePath(Dc, PenOf(Dc), s.data(), 2, false, Dc->S.StylePos);
+  // Two points: converted in place, no allocation (frames are drawn line by line).
+  TPoint s[2] = {{SurfX(Dc, Dc->S.CurPos.X), SurfY(Dc, Dc->S.CurPos.Y)}, {SurfX(Dc, X), SurfY(Dc, Y)}};
+  StrokePath(Dc, PenOf(Dc), s, 2, false, Dc->S.StylePos);
   Dc->S.CurPos = {X, Y};
   return true;
 }

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -200,10 +201,15 @@ std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
 std::shared_ptr<TFontEngine> EngineFor(const LOGFONT& Lf) {
   static std::mutex lock;
   static std::map<std::string, std::shared_ptr<TFontEngine>> cache;
-  std::string key = std::to_string(Lf.lfHeight) + '|' + std::to_string(Lf.lfWeight) + '|' +
-                    char('0' + Lf.lfItalic) + char('0' + Lf.lfUnderline) + char('0' + Lf.lfStrikeOut) +
-                    '|' + std::to_string(Lf.lfCharSet) + '|' + std::to_string(Lf.lfPitchAndFamily) + '|' +
-                    Lf.lfFaceName;
+  // The fields that make the engine, as bytes (no number formatting: looked up
+  // for every new font object).
+  char head[4 + 4 + 5];
+  std::memcpy(head, &Lf.lfHeight, 4);
+  std::memcpy(head + 4, &Lf.lfWeight, 4);
+  const uint8_t flags[5] = {Lf.lfItalic, Lf.lfUnderline, Lf.lfStrikeOut, Lf.lfCharSet, Lf.lfPitchAndFamily};
+  std::memcpy(head + 8, flags, 5);
+  std::string key(head, sizeof head);
+  key += Lf.lfFaceName;
   std::lock_guard<std::mutex> g(lock);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
@@ -394,8 +400,12 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
 
 void FillClipped(HDC Dc, TRect R, uint32_t Color, const TRect* Extra) {
   if (Extra && !IntersectRect(R, R, *Extra)) return;
-  if (!IntersectRect(R, R, VisibleBox(Dc))) return;
-  for (int y = R.Top; y < R.Bottom; ++y) FillSpanRop2(Dc, y, R.Left, R.Right, Color, R2_COPYPEN);
+  TSurface& s = Dc->Surface();
+  TRect t;
+  for (const TRect& c : Dc->ClipRects()) {
+    if (!IntersectRect(t, c, R)) continue;
+    for (int y = t.Top; y < t.Bottom; ++y) FillPixels(s.Row(y) + t.Left, t.Width(), Color);
+  }
 }
 
 // Marlett glyphs drawn as shapes in em x em cells: '3' left, '4' right, '5' up and
@@ -712,6 +722,12 @@ struct TSegment {
 // Splits a line at tabs into runs placed at their tab stops; Origin is the line
 // start's distance from the tab origin. Returns the total width.
 int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origin, std::vector<TSegment>* Out) {
+  // Most lines (captions, cells) have no tab or other control: one run, as it is.
+  if (std::none_of(Line.begin(), Line.end(), [](QChar c) { return c.unicode() < 0x20; })) {
+    int w = RunWidth(E, Line);
+    if (Out && !Line.isEmpty()) Out->push_back({Line, 0, w});
+    return w;
+  }
   int x = 0;
   QString run;
   int runX = 0;
@@ -928,7 +944,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   // Prefix characters.
   QString text;
   int prefix = -1;
-  if (Format & DT_NOPREFIX) {
+  if ((Format & DT_NOPREFIX) || !src.contains(u'&')) {
     text = src;
   } else {
     for (qsizetype i = 0; i < src.size(); ++i) {
@@ -968,6 +984,12 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
 
   auto makeLine = [&](int a, int b) {
     TLine l;
+    QStringView part = QStringView(text).mid(a, b - a);
+    if (!single || (!part.contains(u'\r') && !part.contains(u'\n'))) {
+      l.Text = part.toString();
+      if (prefix >= a && prefix < b) l.Prefix = prefix - a;
+      return l;
+    }
     for (int i = a; i < b; ++i) {
       if (single && (text[i] == u'\r' || text[i] == u'\n')) continue;
       if (i == prefix) l.Prefix = static_cast<int>(l.Text.size());
