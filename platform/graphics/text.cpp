@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <emmintrin.h>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -357,6 +358,8 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
   TRect box{Ox, Oy, Ox + W, Oy + H};
   if (Extra && !IntersectRect(box, box, *Extra)) return;
   const uint32_t crb = Color & 0xFF00FF, cg = (Color >> 8) & 0xFF;
+  // The colour's channels (and a zero alpha) in 16-bit lanes, twice.
+  const __m128i color16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(Color & 0xFFFFFFu)), _mm_setzero_si128());
   TRect t;
   for (const TRect& c : Dc->ClipRects()) {
     if (!IntersectRect(t, c, box)) continue;
@@ -368,16 +371,36 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
           if (m[x - Ox] >= 128) row[x] = Color;
         continue;
       }
-      for (int x = t.Left; x < t.Right; ++x) {
-        // Most of a glyph mask is empty: eight uncovered pixels are passed at once.
-        if (x + 8 <= t.Right) {
-          uint64_t eight;
-          std::memcpy(&eight, m + (x - Ox), 8);
-          if (eight == 0) {
-            x += 7;
-            continue;
-          }
-        }
+      int x = t.Left;
+      // Four pixels at a time in 16-bit lanes, the same arithmetic as below for
+      // every coverage (0 gives the old pixel, 255 the colour); uncovered pixels
+      // are left exactly as they were.
+      for (; x + 4 <= t.Right; x += 4) {
+        uint32_t four;
+        std::memcpy(&four, m + (x - Ox), 4);
+        if (four == 0) continue;  // most of a glyph mask is empty
+        const __m128i zero = _mm_setzero_si128();
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+        __m128i a8 = _mm_cvtsi32_si128(static_cast<int>(four));
+        __m128i a16 = _mm_unpacklo_epi8(a8, zero);      // a0 a1 a2 a3 (16-bit)
+        __m128i a2 = _mm_unpacklo_epi16(a16, a16);      // a0 a0 a1 a1 a2 a2 a3 a3
+        __m128i alo = _mm_unpacklo_epi32(a2, a2), ahi = _mm_unpackhi_epi32(a2, a2);
+        const __m128i c255 = _mm_set1_epi16(255), c127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
+        auto blend = [&](__m128i Dst, __m128i A) {
+          __m128i v = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(color16, A),
+                                                  _mm_mullo_epi16(Dst, _mm_sub_epi16(c255, A))),
+                                    c127);
+          return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8)), 8);
+        };
+        __m128i out = _mm_packus_epi16(blend(_mm_unpacklo_epi8(d, zero), alo), blend(_mm_unpackhi_epi8(d, zero), ahi));
+        out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+        __m128i none = _mm_cmpeq_epi8(a8, zero);  // bytes: FF where uncovered
+        none = _mm_unpacklo_epi8(none, none);
+        none = _mm_unpacklo_epi16(none, none);
+        out = _mm_or_si128(_mm_and_si128(none, d), _mm_andnot_si128(none, out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), out);
+      }
+      for (; x < t.Right; ++x) {
         uint32_t a = m[x - Ox];
         if (a == 0) continue;
         if (a == 255) {  // what the blend below gives at full coverage
