@@ -546,12 +546,14 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
     p->drawText(QPointF(0, 0), S);
   }
   if (ownPainter) ownPainter->end();
-  const QImage& mask = *image;
-  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(mask.constScanLine(y)); };
+  const uchar* bits = image->constBits();
+  const qsizetype stride = image->bytesPerLine();
+  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * stride); };
   int l = W, r = 0, t = H, b = 0;
   for (int y = 0; y < H; ++y) {
     const uint32_t* m = row(y);
     int x = 0;
+    while (x + 4 <= W && (m[x] | m[x + 1] | m[x + 2] | m[x + 3]) == 0) x += 4;
     while (x < W && m[x] == 0) ++x;
     if (x == W) continue;
     int e = W;
