@@ -84,6 +84,20 @@ TPoint ClientOriginInBuffer(const TWnd& W) {
   return {W.Client.Left - o.X, W.Client.Top - o.Y};
 }
 
+// The window's buffer is made when first asked for (a DC, the peer presenting it),
+// at the window's size then: a window that is never shown needs none, and one
+// resized several times while it is built gets one buffer, not one per size.
+// A resize drops a buffer of the old size (the new one starts black, as before).
+void DropStaleBuffer(TWnd& W) {
+  if (!W.Buffer) return;
+  TSize s = BufferSize(W);
+  BITMAP bm;
+  GetObject(W.Buffer, bm);
+  if (bm.bmWidth == std::max(1, s.cx) && bm.bmHeight == std::max(1, s.cy)) return;
+  DeleteObject(W.Buffer);
+  W.Buffer = nullptr;
+}
+
 void MakeBuffer(TWnd& W) {
   TSize s = BufferSize(W);
   int w = std::max(1, s.cx), h = std::max(1, s.cy);
@@ -222,7 +236,6 @@ HWND CreateWindowEx(const TCreateParams& Params, TWndMethod Proc, const std::fun
   if (TWnd* again = Find(h)) {
     again->Client = p.rgrc[0];
     OffsetRect(again->Client, -again->Rect.Left, -again->Rect.Top);
-    MakeBuffer(*again);
     TPeerParams pp;
     pp.Wnd = h;
     pp.Parent = again->Parent;
@@ -417,7 +430,7 @@ BOOL SetWindowPosFrom(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, 
     w->Rect = newRect;
     w->Client = client;
     if (resized || (wp.flags & SWP_FRAMECHANGED)) {
-      MakeBuffer(*w);
+      DropStaleBuffer(*w);
       InvalidateAll(*w, true);
     }
     if (w->Peer && !FromPeer) w->Peer->SetBounds(w->Rect, w->Client);
@@ -604,7 +617,9 @@ TWindowPeer* WindowPeer(HWND Wnd) {
 
 HBITMAP WindowBuffer(HWND Wnd) {
   TWnd* w = Find(Wnd);
-  return w ? w->Buffer : nullptr;
+  if (!w) return nullptr;
+  MakeBuffer(*w);
+  return w->Buffer;
 }
 
 TPoint WindowBufferClientOrigin(HWND Wnd) {
