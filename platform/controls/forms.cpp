@@ -164,6 +164,9 @@ void TCustomForm::BeforeDestruction() {
     FMenu = nullptr;
   }
   TWinControl::BeforeDestruction();
+  // A child freed above may have handed the focus back to this form (a popup
+  // editor does): the screen must not keep the form it is about to lose.
+  if (Screen) Screen->RemoveForm(this);
 }
 
 void TCustomForm::LoadForm() {

@@ -308,3 +308,32 @@ TEST_F(FormsTest, PositionPlacesAFormWhenItIsShown) {
   Application = saved;
   app.DestroyComponents();
 }
+
+namespace {
+// A control that hands the focus back to its form while it is freed, as a popup
+// editor does when it closes.
+class TFocusBackOnFree : public TProbe {
+public:
+  using TProbe::TProbe;
+  TCustomForm* Back = nullptr;
+  void BeforeDestruction() override {
+    if (Back) Back->SetFocusedControl(Back);
+    TProbe::BeforeDestruction();
+  }
+};
+}  // namespace
+
+TEST_F(FormsTest, AFreedFormIsNoLongerTheScreensFormEvenWhenAChildRefocusesItWhileFreed) {
+  auto* form = new TForm(nullptr);
+  form->SetBounds(100, 100, 300, 200);
+  auto* c = new TFocusBackOnFree(form, &Log);
+  c->SetBounds(10, 10, 50, 20);
+  c->SetParent(form);
+  c->Back = form;
+  form->Show();
+  c->SetFocus();
+  delete form;
+  EXPECT_EQ(Screen->FocusedForm(), nullptr);
+  EXPECT_EQ(Screen->ActiveCustomForm(), nullptr);
+  for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_NE(Screen->Forms(i), form);
+}
