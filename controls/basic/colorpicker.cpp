@@ -453,28 +453,36 @@ void TQvColorPicker::PaintButtonRow(const TRect& Row, bool WithSwatch, TColor Sw
   if (WithSwatch) text.Right -= m;
   bool selected = FSelColorIndex == Index;
   bool hot = !selected && FHighlightColorIndex == Index;
+  cv->Font()->Assign(Font());
+  SetBkMode(cv->Handle(), TRANSPARENT);
+  // A hot area: the toolbar button's hot element with the caption written over it
+  // when themed, like the grid cells; else a flat raised edge.
+  auto hotArea = [&](TRect R, bool Middle) {
+    TThemeServices* t = ThemeServices();
+    if (t->ThemesEnabled()) {
+      t->DrawElement(cv->Handle(), t->GetElementDetails(ttbButtonHot), R);
+      DrawText(cv->Handle(), Caption.c_str(), -1, &R, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    } else {
+      DrawEdge(cv->Handle(), &R, BDR_RAISEDOUTER, BF_RECT | BF_SOFT | BF_FLAT | (Middle ? BF_MIDDLE : 0));
+    }
+  };
   if (Index == -1) {  // the None row is marked whole
     if (selected) {
       cv->Brush()->SetColor(clWindow);
       cv->FillRect(Row);
       DrawBox(cv, Row, clHighlight);
     } else if (hot) {
-      TRect r = Row;
-      DrawEdge(cv->Handle(), &r, BDR_RAISEDOUTER, BF_RECT | BF_MIDDLE | BF_SOFT | BF_FLAT);
+      hotArea(Row, true);
     }
   } else if (Index == -4 && hot) {
-    TRect r = Row;
-    DrawEdge(cv->Handle(), &r, BDR_RAISEDOUTER, BF_RECT | BF_SOFT | BF_FLAT);
+    hotArea(Row, false);
   } else if (Index == -2 && FHighlightColorIndex == -3) {
-    TRect r = text;
-    DrawEdge(cv->Handle(), &r, BDR_RAISEDOUTER, BF_RECT | BF_SOFT | BF_FLAT);
+    hotArea(text, false);
   }
   InflateRect(text, -3, -3);
   TRect inner = DrawBox(cv, text, FlatColor());
   cv->Brush()->SetColor(FButtonColor);
   cv->FillRect(inner);
-  cv->Font()->Assign(Font());
-  SetBkMode(cv->Handle(), TRANSPARENT);
   TRect tr = inner;
   DrawText(cv->Handle(), Caption.c_str(), -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   if (WithSwatch) {

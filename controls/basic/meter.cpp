@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TQvMeterType, "mtNormal", "mtBar3D", "mtLED")
@@ -157,6 +158,25 @@ void TQvMeter::Paint() {
                      {0, 0, bmp.Width(), bmp.Height()});
 }
 
+// The bitmap tiled over Bar, clipped to the trapezoid Cut: the corners of the bar
+// outside it keep what is under them.
+void TQvMeter::TileInTrapezoid(TCanvas* Canvas, const TRect& Bar, const TTrap& Cut) {
+  HDC dc = Canvas->Handle();
+  int saved = SaveDC(dc);
+  TOnExit restore([&] {
+    RestoreDC(dc, saved);
+    Canvas->Refresh();  // the canvas selects its own objects again
+  });
+  TPoint pts[4] = {Cut.P0, Cut.P1, Cut.P2, Cut.P3};
+  HRGN shape = CreatePolygonRgn(pts, 4);
+  TOnExit free([&] { DeleteObject(shape); });
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  TOnExit freeClip([&] { DeleteObject(clip); });
+  if (GetClipRgn(dc, clip) == 1) CombineRgn(shape, shape, clip, RGN_AND);
+  SelectClipRgn(dc, shape);
+  TileBitmap(Canvas, FBitmap.get(), Bar);
+}
+
 void TQvMeter::DrawStandardBar(TCanvas* Canvas, TRect R, const TTrap* Trap) {
   int64_t f = int64_t(FValue) - FMin, d = int64_t(FMax) - FMin;
   TRect bar = R;
@@ -174,7 +194,7 @@ void TQvMeter::DrawStandardBar(TCanvas* Canvas, TRect R, const TTrap* Trap) {
   }
   if (!FBitmap->Empty()) {
     if (!Trap) TileBitmap(Canvas, FBitmap.get(), bar);
-    else if (FValue > 0) TileBitmap(Canvas, FBitmap.get(), bar);
+    else if (FValue > 0) TileInTrapezoid(Canvas, bar, cut);
   } else {
     Canvas->Brush()->SetStyle(FBrushStyle);
     Canvas->Brush()->SetColor(FBarColor);

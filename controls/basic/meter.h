@@ -78,6 +78,7 @@ protected:
 
 private:
   void DrawStandardBar(TCanvas* Canvas, TRect R, const TTrap* Trap);
+  void TileInTrapezoid(TCanvas* Canvas, const TRect& Bar, const TTrap& Cut);
   void DrawLEDBar(TCanvas* Canvas, TRect R, const TTrap* Trap, int Inset);
 
   int FMin = 0, FMax = 100, FValue = 0;

@@ -8,6 +8,7 @@
 
 #include "controls/common/themes.h"
 #include "platform/controls/winuser.h"
+#include "platform/storage/registry.h"
 
 DTU_DEFINE_ENUM(TQvGradientColorStyle, "gcsSystem", "gcsMSOffice", "gcsCustom")
 
@@ -25,8 +26,6 @@ const TColor xpOfficeSilver_Selection_FrameColor = 0x6F4B4B, xpOfficeSilver_Sele
              xpOfficeSilver_GroupBar_ColorStart = 0xD4C8C4, xpOfficeSilver_GroupBar_ColorStop = 0xC8B3B1;
 
 namespace {
-
-TXPColorNameReader g_ColorNameReader = nullptr;
 
 int RoundEven(double V) { return static_cast<int>(std::nearbyint(V)); }
 
@@ -192,10 +191,18 @@ TQvXPColorScheme XPColorSchemeFromName(const std::string& ColorName) {
   return xpcsBlue;
 }
 
-void SetXPColorNameReader(TXPColorNameReader Reader) { g_ColorNameReader = Reader; }
-
 TQvXPColorScheme GetXPColorScheme() {
-  return XPColorSchemeFromName(g_ColorNameReader ? g_ColorNameReader() : std::string());
+  // Read only: the key is opened without creating it, so that asking for the scheme
+  // never writes the user's store. A store that cannot be read gives the default.
+  std::string name;
+  try {
+    TRegistryIniFile ini("", KEY_READ);
+    ini.RegIniFile()->SetRootKey(HKEY_CURRENT_USER);
+    if (ini.RegIniFile()->OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion"))
+      name = ini.ReadString("ThemeManager", "ColorName", "");
+  } catch (const Exception&) {
+  }
+  return XPColorSchemeFromName(name);
 }
 
 TColor GetXPThemeColor(TQvXPThemeColor ThemeColor) {

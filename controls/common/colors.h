@@ -60,16 +60,13 @@ TColor ComplementaryColor(TColor Color);
 
 // A display of more than 256 colours.
 bool IsFullColorSupported();
-// The scheme named by the current user's visual style ("HOMESTEAD" green,
-// "METALLIC" silver, anything else blue).
+// The scheme named by the current user's visual style: the "ColorName" value of the
+// "ThemeManager" section under the user's "\Software\Microsoft\Windows\CurrentVersion"
+// key in the registry store ("HOMESTEAD" green, "METALLIC" silver, anything else,
+// or no value, blue).
 TQvXPColorScheme GetXPColorScheme();
 // The scheme for a scheme name as the visual style stores it (letter case ignored).
 TQvXPColorScheme XPColorSchemeFromName(const std::string& ColorName);
-// Where GetXPColorScheme reads the scheme name (the "ColorName" value of the
-// "ThemeManager" section under the user's "\Software\Microsoft\Windows\CurrentVersion"
-// key). Until a reader is set the name is empty, which gives the blue scheme.
-using TXPColorNameReader = std::string (*)();
-void SetXPColorNameReader(TXPColorNameReader Reader);
 
 // A colour of the current visual style; clBtnFace while themes are off.
 TColor GetXPThemeColor(TQvXPThemeColor ThemeColor);

@@ -979,6 +979,8 @@ const TClassInfo& TQvCalendar::StaticClass() {
         .Bool("ThemeAware", &C::ThemeAware, &C::SetThemeAware, true)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 159)
         .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 147)
+        .Int("BorderHighlight", &C::BorderHighlight, &C::SetBorderHighlight, clBtnHighlight, {}, &ColorIdents())
+        .Int("BorderShadow", &C::BorderShadow, &C::SetBorderShadow, clBtnShadow, {}, &ColorIdents())
         .Event("OnChange", &C::OnChange)
         .Event("OnGetBoldDays", &C::OnGetBoldDays)
         .Event("OnGetDayFormat", &C::OnGetDayFormat)
@@ -986,10 +988,11 @@ const TClassInfo& TQvCalendar::StaticClass() {
         .Event("OnViewDateChange", &C::OnViewDateChange)
         .Event("OnToday", &C::OnToday)
         .Event("OnClear", &C::OnClear);
-    for (const char* n : {"Align", "Anchors", "BorderWidth", "Constraints", "Ctl3D", "Enabled", "Font", "ParentCtl3D",
-                          "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible",
-                          "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
-      b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Align", "Anchors", "BorderWidth", "Constraints", "Ctl3D", "Enabled", "Font", "ParentCtl3D",
+                         "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder"})
+        .Prop(TControl::Property("TabStop", 1));  // a new calendar takes the focus by Tab
+    PublishInherited(b, {"Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove",
+                         "OnMouseUp"});
     return b.Build();
   }();
   return info;

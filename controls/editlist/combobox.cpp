@@ -35,7 +35,7 @@ const TClassInfo& TQvCustomComboBox::StaticClass() {
   return info;
 }
 
-TQvCustomComboBox::TQvCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {
+TQvCustomComboBox::TQvCustomComboBox(TComponent* AOwner) : inherited(AOwner) {
   FControlStyle >> csSetCaption;
   FTimer = new TTimer(this);
   FTimer->SetEnabled(false);
@@ -43,9 +43,7 @@ TQvCustomComboBox::TQvCustomComboBox(TComponent* AOwner) : TCustomComboBox(AOwne
   FTimer->OnTimer = [this](TObject* S) { SearchTimer(S); };
 }
 
-TQvCustomComboBox::~TQvCustomComboBox() {
-  if (FFrameController) FFrameController->RemoveControl(this);
-}
+TQvCustomComboBox::~TQvCustomComboBox() = default;
 
 // ---------------------------------------------------------------------------
 // Items and search
@@ -338,10 +336,7 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
     case CM_COLORCHANGED:
     case CM_PARENTCOLORCHANGED:
       inherited::WndProc(M);
-      if (!FUpdatingColors && (M.Msg == CM_COLORCHANGED || ParentColor())) {
-        if (FFocusColor == FNormalColor) FFocusColor = Color();
-        FNormalColor = Color();
-      }
+      FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
       return;
     case CM_TEXTCHANGED:
       inherited::WndProc(M);
@@ -559,19 +554,6 @@ void TQvCustomComboBox::ComboWndProc(TMessage& M, HWND ComboWnd) {
 // Colours, frame, setters
 // ---------------------------------------------------------------------------
 
-void TQvCustomComboBox::UpdateColors() {
-  if (ComponentState().Contains(csLoading)) return;
-  FUpdatingColors = true;
-  // The colour it has already is no change (and keeps ParentColor).
-  auto to = [this](TColor C) {
-    if (Color() != C) SetColor(C);
-  };
-  if (!Enabled()) to(FDisabledColor);
-  else if (FFocused) to(FReadOnly && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor);
-  else to(FReadOnly ? FReadOnlyColor : FNormalColor);
-  FUpdatingColors = false;
-}
-
 void TQvCustomComboBox::UpdateFrame(bool ViaMouse, bool InFocus) {
   if (ViaMouse) FMouseOver = InFocus;
   else FFocused = InFocus;
@@ -583,50 +565,8 @@ void TQvCustomComboBox::UpdateFrame(bool ViaMouse, bool InFocus) {
   UpdateColors();
 }
 
-bool TQvCustomComboBox::UseThemes() { return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled(); }
-
 QV_SETTER(TQvCustomComboBox, FlatButtons, bool, FFlatButtons)
 QV_SETTER(TQvCustomComboBox, FlatButtonColor, TColor, FFlatButtonColor)
-QV_SETTER(TQvCustomComboBox, FrameColor, TColor, FFrameColor)
-QV_SETTER(TQvCustomComboBox, FrameHotColor, TColor, FFrameHotColor)
-QV_SETTER(TQvCustomComboBox, FrameHotStyle, TFrameStyle, FFrameHotStyle)
-QV_SETTER(TQvCustomComboBox, FrameSides, TSides, FFrameSides)
-QV_SETTER(TQvCustomComboBox, FrameStyle, TFrameStyle, FFrameStyle)
-QV_SETTER(TQvCustomComboBox, FramingPreference, TFramingPreference, FFramingPreference)
-
-void TQvCustomComboBox::SetReadOnlyColorOnFocus(bool V) {
-  if (V == FReadOnlyColorOnFocus) return;
-  FReadOnlyColorOnFocus = V;
-  UpdateColors();
-}
-
-void TQvCustomComboBox::SetDisabledColor(TColor V) {
-  if (V == FDisabledColor) return;
-  FDisabledColor = V;
-  if (!Enabled()) UpdateColors();
-}
-
-void TQvCustomComboBox::SetFocusColor(TColor V) {
-  if (V == FFocusColor) return;
-  FFocusColor = V;
-  if (FFocused) UpdateColors();
-}
-
-void TQvCustomComboBox::SetReadOnlyColor(TColor V) {
-  if (V == FReadOnlyColor) return;
-  FReadOnlyColor = V;
-  if (FReadOnly) UpdateColors();
-}
-
-void TQvCustomComboBox::SetFrameHotTrack(bool V) {
-  if (V == FFrameHotTrack) return;
-  FFrameHotTrack = V;
-  if (V) {
-    SetFrameVisible(true);
-    if (!ComponentState().Contains(csLoading)) SetFrameSides(AllSides);
-  }
-  Invalidate();
-}
 
 void TQvCustomComboBox::SetFrameVisible(bool V) {
   if (V == FFrameVisible) return;
@@ -635,15 +575,6 @@ void TQvCustomComboBox::SetFrameVisible(bool V) {
   SetCtl3D(!V);
   Invalidate();
   if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-}
-
-void TQvCustomComboBox::SetFrameController(TQvFrameController* V) {
-  SwitchFrameController(FFrameController, V, this);
-}
-
-void TQvCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
-  inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFrameController) FFrameController = nullptr;
 }
 
 void TQvCustomComboBox::SetDropDownWidth(int V) {
@@ -824,19 +755,6 @@ void TQvCustomComboBox::CNDrawItemFramed(TMessage& M) {
   }
   c->SetHandle(nullptr);
   M.Result = 1;
-}
-
-// ---------------------------------------------------------------------------
-// Streams
-// ---------------------------------------------------------------------------
-
-bool TQvCustomComboBox::FramingStored(TQvFrameControllerProperty P) const {
-  return !(FFrameController && FFrameControllerNotifications.Contains(P));
-}
-
-void TQvCustomComboBox::DefineProperties(TFiler* Filer) {
-  inherited::DefineProperties(Filer);
-  DefineOldFramingProperties(Filer, this);
 }
 
 // ---------------------------------------------------------------------------

@@ -13,7 +13,7 @@
 
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
-#include "controls/editlist/framingfields.h"
+#include "controls/editlist/framing.h"
 #include "platform/controls/extctrls.h"
 #include "platform/core/typinfo.h"
 #include "platform/graphics/colors.h"
@@ -21,8 +21,8 @@
 
 using TQvDeleteComboItemEvent = std::function<void(TObject* Sender, void* ItemData)>;
 
-class TQvCustomComboBox : public TCustomComboBox, protected TQvFramingFields {
-  DTU_CLASS(TQvCustomComboBox, TCustomComboBox)
+class TQvCustomComboBox : public TQvFraming<TCustomComboBox> {
+  DTU_CLASS(TQvCustomComboBox, TQvFraming<TCustomComboBox>)
 public:
   explicit TQvCustomComboBox(TComponent* AOwner);
   ~TQvCustomComboBox() override;
@@ -57,43 +57,19 @@ public:
   void SetKeepSearchCase(bool V) { FKeepSearchCase = V; }
   bool TabOnEnter() const { return FTabOnEnter; }
   void SetTabOnEnter(bool V) { FTabOnEnter = V; }
-  bool ReadOnlyColorOnFocus() const { return FReadOnlyColorOnFocus; }
-  void SetReadOnlyColorOnFocus(bool V);
 
   bool FlatButtons() const { return FFlatButtons; }
   virtual void SetFlatButtons(bool V);
   TColor FlatButtonColor() const { return FFlatButtonColor; }
   virtual void SetFlatButtonColor(TColor V);
-  TColor DisabledColor() const { return FDisabledColor; }
-  virtual void SetDisabledColor(TColor V);
-  TColor FocusColor() const { return FFocusColor; }
-  virtual void SetFocusColor(TColor V);
-  TColor FrameColor() const { return FFrameColor; }
-  virtual void SetFrameColor(TColor V);
-  TQvFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TQvFrameController* V);
-  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TQvFrameControllerNotifications V) { FFrameControllerNotifications = V; }
-  TColor FrameHotColor() const { return FFrameHotColor; }
-  virtual void SetFrameHotColor(TColor V);
-  bool FrameHotTrack() const { return FFrameHotTrack; }
-  virtual void SetFrameHotTrack(bool V);
-  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
-  virtual void SetFrameHotStyle(TFrameStyle V);
-  TSides FrameSides() const { return FFrameSides; }
-  virtual void SetFrameSides(TSides V);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  virtual void SetFrameStyle(TFrameStyle V);
-  bool FrameVisible() const { return FFrameVisible; }
-  virtual void SetFrameVisible(bool V);
-  TFramingPreference FramingPreference() const { return FFramingPreference; }
-  virtual void SetFramingPreference(TFramingPreference V);
+  // The combo box paints its frame in WM_PAINT, not in the non-client area, and
+  // has no standard border while the frame shows: Ctl3D follows FrameVisible.
+  void SetFrameVisible(bool V) override;
   int DropDownWidth() const { return FDropDownWidth; }
   virtual void SetDropDownWidth(int V);
   bool ReadOnly() const { return FReadOnly; }
   virtual void SetReadOnly(bool V);
-  TColor ReadOnlyColor() const { return FReadOnlyColor; }
-  virtual void SetReadOnlyColor(TColor V);
+  bool ReadOnlyValue() override { return FReadOnly; }
   // The owner-drawn item height; recreates the window (owner-draw styles only).
   void SetItemHeight(int V);
 
@@ -102,20 +78,16 @@ public:
 
   bool Focused() override { return FFocused; }
   void Loaded() override;
-  void DefineProperties(TFiler* Filer) override;
-  // Whether a framing property is written: not while an attached controller
-  // supplies it.
-  bool FramingStored(TQvFrameControllerProperty P) const;
 
 protected:
-  virtual void UpdateColors();
-  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
+  // The frame is painted in WM_PAINT: repainting it repaints the control.
+  void RepaintFrame() override { Invalidate(); }
+  void UpdateFrame(bool ViaMouse, bool InFocus) override;
   virtual void InvalidKeyPressed();
   virtual void UpdateIndex(const std::string& S, TMessage& Message);
   virtual bool FindListItem(const std::string& S, TMessage& Message);
   virtual int FindClosest(const std::string& S);
   virtual void DeleteItem(void* Item);
-  virtual bool UseThemes();
   virtual void Match();
   virtual void NotInList();
   virtual void SelEndCancel();
@@ -132,7 +104,6 @@ protected:
   // previous item (the dropped list scrolls); nothing while read-only. Always handled.
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   // Draws the item; CN_DRAWITEM gives the selection colours and the focus border.
   void CNDrawItemFramed(TMessage& M);
 
@@ -162,9 +133,6 @@ private:
   bool FBeepOnInvalidKey = true;
   bool FFlatButtons = false;
   TColor FFlatButtonColor = clBtnFace;
-  TColor FReadOnlyColor = clInfoBk;
-  bool FReadOnlyColorOnFocus = false;
-  TColor FNormalColor = clWindow;
   bool FKeepSearchCase = false;
   std::string FSearchStr;
   int FSavedDropDownWidth = 0;
@@ -177,9 +145,6 @@ private:
   bool FReadOnly = false;
   bool FIgnoreChar = false;
   bool FPasted = false;
-  bool FUpdatingColors = false;
-  bool FMouseOver = false;
-  bool FFocused = false;
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
@@ -211,47 +176,18 @@ private:
 };
 
 // Published rows shared by the framed combo boxes' class tables: the framing set
-// (not written while an attached controller supplies it), the search options,
-// the class library's control properties and the events.
+// (framing.h, first), the search options, the class library's control
+// properties and the events.
 template <class C>
 TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B, bool PopupMenu = true) {
-  using P = TQvFrameControllerProperty;
-  auto by = [](P p) { return std::function<bool(C*)>([p](C* x) { return x->FramingStored(p); }); };
-  auto& idents = ColorIdents();
+  PublishFraming(B, {.FlatButtons = true, .FlatButtonColor = true});
   B.Bool("AllowEdit", &C::AllowEdit, &C::SetAllowEdit, true)
       .Bool("AutoComplete", &C::AutoComplete, &C::SetAutoComplete, true)
       .Bool("AutoDropDown", &C::AutoDropDown, &C::SetAutoDropDown, false)
       .Bool("BeepOnInvalidKey", &C::BeepOnInvalidKey, &C::SetBeepOnInvalidKey, true)
-      .Int("Color", &C::Color, &C::SetColor, clWindow,
-           [](C* x) { return x->Enabled() && !x->ParentColor() && x->FramingStored(fcpColor); }, &idents)
-      .Int("DisabledColor", &C::DisabledColor, &C::SetDisabledColor, clBtnFace, by(fcpDisabledColor), &idents)
       .Int("DropDownWidth", &C::DropDownWidth, [](C* x, int64_t v) { x->SetDropDownWidth(static_cast<int>(v)); }, 0)
-      .Int("FlatButtonColor", &C::FlatButtonColor, &C::SetFlatButtonColor, clBtnFace, by(fcpFlatButtonColor), &idents)
-      .Bool("FlatButtons", &C::FlatButtons, &C::SetFlatButtons, false, by(fcpFlatButtons))
-      .Int("FocusColor", &C::FocusColor, &C::SetFocusColor, std::nullopt,
-           [](C* x) {
-             return x->FramingStored(fcpFocusColor) && ColorToRGB(x->FocusColor()) != ColorToRGB(x->Color());
-           },
-           &idents)
-      .Int("FrameColor", &C::FrameColor, &C::SetFrameColor, clBtnShadow, by(fcpFrameColor), &idents)
-      .template Set<TQvFrameControllerProperty>("FrameControllerNotifications", &C::FrameControllerNotifications,
-                                                &C::SetFrameControllerNotifications,
-                                                TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
-      .template Object<TQvFrameController>("FrameController", &C::FrameController, &C::SetFrameController)
-      .Int("FrameHotColor", &C::FrameHotColor, &C::SetFrameHotColor, clBtnShadow, by(fcpFrameHotColor), &idents)
-      .Bool("FrameHotTrack", &C::FrameHotTrack, &C::SetFrameHotTrack, false, by(fcpFrameHotTrack))
-      .template Enum<TFrameStyleEx>("FrameHotStyle", &C::FrameHotStyle, &C::SetFrameHotStyle, fsFlatBold,
-                                    by(fcpFrameHotStyle))
-      .template Set<TSide>("FrameSides", &C::FrameSides, &C::SetFrameSides, AllSides, by(fcpFrameSides))
-      .template Enum<TFrameStyleEx>("FrameStyle", &C::FrameStyle, &C::SetFrameStyle, fsFlat, by(fcpFrameStyle))
-      .Bool("FrameVisible", &C::FrameVisible, &C::SetFrameVisible, false, by(fcpFrameVisible))
-      .template Enum<TFramingPreference>("FramingPreference", &C::FramingPreference, &C::SetFramingPreference,
-                                         fpXPThemes, by(fcpFramingPreference))
       .Bool("KeepSearchCase", &C::KeepSearchCase, &C::SetKeepSearchCase, false)
       .Bool("ReadOnly", &C::ReadOnly, &C::SetReadOnly, false)
-      .Int("ReadOnlyColor", &C::ReadOnlyColor, &C::SetReadOnlyColor, clInfoBk, by(fcpReadOnlyColor), &idents)
-      .Bool("ReadOnlyColorOnFocus", &C::ReadOnlyColorOnFocus, &C::SetReadOnlyColorOnFocus, false,
-            by(fcpReadOnlyColorOnFocus))
       .Bool("TabOnEnter", &C::TabOnEnter, &C::SetTabOnEnter, false);
   for (const char* n : {"Align", "Anchors", "Ctl3D", "Enabled", "Font", "ParentCtl3D", "ParentFont", "ParentShowHint",
                         "ShowHint", "TabOrder", "Visible"})

@@ -107,6 +107,7 @@ void TQvFrmCustomizeToolbar::UpdateControls(TQvCustomizeCaptions* Captions, bool
     TControl* c = list->Items(i)->Control;
     std::string text = c ? c->Name() : list->Items(i)->Name;
     if (auto* b = dynamic_cast<TQvToolButton*>(c); b && !b->Caption().empty()) text = StripHotkey(b->Caption());
+    else if (dynamic_cast<TQvSpacer*>(c)) text = "Spacer";
     else if (c && !c->Hint().empty()) text = c->Hint();
     LstControls->Items()->AddObject(text, c);
     LstControls->SetItemChecked(i, c && c->Visible());

@@ -204,7 +204,9 @@ const TClassInfo& TQvColorEdit::StaticClass() {
   using C = TQvColorEdit;
   static const TClassInfo info = [] {
     TClassBuilder<C> b("TQvColorEdit", &inherited::StaticClass());
-    b.Component()
+    PublishFramedEdit(b.Component(), {.FlatButtons = true, .FlatButtonColor = true},
+                      {.TextEntry = false, .MaxLength = false})
+        .Enum<TBorderStyle>("BorderStyle", &C::BorderStyle, &C::SetBorderStyle, bsSingle)
         .Int("CustomColor", &C::CustomColor, &C::SetCustomColor, 0xFFFFFF, {}, &ColorIdents())
         .Int("DefaultColor", &C::DefaultColor, &C::SetDefaultColor, clHighlight, {}, &ColorIdents())
         .Set<TColorDialogOption>("ColorDlgOptions", &C::ColorDlgOptions, &C::SetColorDlgOptions,
@@ -219,7 +221,9 @@ const TClassInfo& TQvColorEdit::StaticClass() {
         .Bool("ShowSystemColors", &C::ShowSystemColors, &C::SetShowSystemColors, false)
         .Int("SelectedColor", &C::SelectedColor, &C::SetSelectedColor, clNone, {}, &ColorIdents())
         .Bool("ShowColorHints", &C::ShowColorHints, &C::SetShowColorHints, true)
-        .Bool("DropButtonVisible", &C::DropButtonVisible, &C::SetDropButtonVisible, true);
+        .Bool("DropButtonVisible", &C::DropButtonVisible, &C::SetDropButtonVisible, true)
+        .Event("OnDropDown", static_cast<TNotifyEvent C::*>(&TQvCustomEdit::OnDropDown))
+        .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&TQvCustomEdit::OnCloseUp));
     return b.Build();
   }();
   return info;
@@ -669,7 +673,8 @@ const TClassInfo& TQvDateTimeEdit::StaticClass() {
   using C = TQvDateTimeEdit;
   static const TClassInfo info = [] {
     TClassBuilder<C> b("TQvDateTimeEdit", &inherited::StaticClass());
-    b.Component()
+    PublishFramedEdit(b.Component(), {.FlatButtons = true, .FlatButtonColor = true})
+        .Bool("BeepOnInvalidKey", &C::BeepOnInvalidKey, &C::SetBeepOnInvalidKey, true)
         .Enum<TQvDTEditType>("EditType", &C::EditType, &C::SetEditType, etDate)
         .Float("Date", &C::GetDate, &C::SetDate, [](C* x) { return x->IsDate(); })
         .Float("Time", &C::GetTime, &C::SetTime, [](C* x) { return x->IsTime(); })
@@ -693,6 +698,8 @@ const TClassInfo& TQvDateTimeEdit::StaticClass() {
         .Int("PopupButtonFontColor", &C::PopupButtonFontColor, &C::SetPopupButtonFontColor, clWindowText, {},
              &ColorIdents())
         .Bool("DropButtonVisible", &C::DropButtonVisible, &C::SetDropButtonVisible, true)
+        .Event("OnDropDown", static_cast<TNotifyEvent C::*>(&TQvCustomEdit::OnDropDown))
+        .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&TQvCustomEdit::OnCloseUp))
         .Event("OnGetBoldDays", &C::OnGetBoldDays)
         .Event("OnGetDayFormat", &C::OnGetDayFormat)
         .Event("OnGetWeekNumber", &C::OnGetWeekNumber)

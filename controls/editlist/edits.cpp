@@ -3,6 +3,7 @@
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
 #include "platform/controls/forms.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 
 // ---------------------------------------------------------------------------
@@ -13,7 +14,7 @@ const TClassInfo& TQvCustomEdit::StaticClass() {
   return info;
 }
 
-TQvCustomEdit::TQvCustomEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
+TQvCustomEdit::TQvCustomEdit(TComponent* AOwner) : inherited(AOwner) {
   TControlStyle s = ControlStyle();
   s << csCaptureMouse;
   s >> csSetCaption;
@@ -22,109 +23,9 @@ TQvCustomEdit::TQvCustomEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
   FCanvas->SetControl(this);
 }
 
-TQvCustomEdit::~TQvCustomEdit() {
-  if (FFrameController) FFrameController->RemoveControl(this);
-  delete FCanvas;
-}
+TQvCustomEdit::~TQvCustomEdit() { delete FCanvas; }
 
 void TQvCustomEdit::SetAlignment(TAlignment Value) { TCustomEdit::SetAlignment(Value); }
-
-bool TQvCustomEdit::UseThemes() {
-  return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled();
-}
-
-TColor TQvCustomEdit::StateColor() {
-  if (!Enabled()) return FDisabledColor;
-  if (FFocused) return ReadOnlyValue() && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor;
-  return ReadOnlyValue() ? FReadOnlyColor : FNormalColor;
-}
-
-void TQvCustomEdit::UpdateColors() {
-  if (ComponentState().Contains(csLoading)) return;
-  FUpdatingColor = true;
-  try {
-    SetColor(StateColor());
-  } catch (...) {
-    FUpdatingColor = false;
-    throw;
-  }
-  FUpdatingColor = false;
-}
-
-void TQvCustomEdit::SetDisabledColor(TColor Value) {
-  FDisabledColor = Value;
-  if (!Enabled()) UpdateColors();
-}
-
-void TQvCustomEdit::SetFocusColor(TColor Value) {
-  FFocusColor = Value;
-  if (FFocused) UpdateColors();
-}
-
-void TQvCustomEdit::SetReadOnlyColor(TColor Value) {
-  FReadOnlyColor = Value;
-  if (ReadOnlyValue()) UpdateColors();
-}
-
-void TQvCustomEdit::SetReadOnlyColorOnFocus(bool Value) {
-  if (FReadOnlyColorOnFocus == Value) return;
-  FReadOnlyColorOnFocus = Value;
-  UpdateColors();
-}
-
-void TQvCustomEdit::SetFrameColor(TColor Value) {
-  if (FFrameColor == Value) return;
-  FFrameColor = Value;
-  RepaintFrame();
-}
-
-void TQvCustomEdit::SetFrameHotColor(TColor Value) {
-  if (FFrameHotColor == Value) return;
-  FFrameHotColor = Value;
-  RepaintFrame();
-}
-
-void TQvCustomEdit::SetFrameHotStyle(TFrameStyle Value) {
-  if (Value == fsFlatRounded || FFrameHotStyle == Value) return;
-  FFrameHotStyle = Value;
-  RepaintFrame();
-}
-
-void TQvCustomEdit::SetFrameSides(TSides Value) {
-  if (FFrameSides == Value) return;
-  FFrameSides = Value;
-  RepaintFrame();
-}
-
-void TQvCustomEdit::SetFrameStyle(TFrameStyle Value) {
-  if (Value == fsFlatRounded || FFrameStyle == Value) return;
-  FFrameStyle = Value;
-  RepaintFrame();
-}
-
-void TQvCustomEdit::SetFrameHotTrack(bool Value) {
-  if (FFrameHotTrack == Value) return;
-  FFrameHotTrack = Value;
-  if (Value) {
-    SetFrameVisible(true);
-    if (!ComponentState().Contains(csLoading)) SetFrameSides(AllSides);
-  }
-  RepaintFrame();
-  Invalidate();
-}
-
-void TQvCustomEdit::SetFrameVisible(bool Value) {
-  if (FFrameVisible == Value) return;
-  FFrameVisible = Value;
-  if (Value) SetCtl3D(true);
-  RecreateWnd();
-}
-
-void TQvCustomEdit::SetFramingPreference(TFramingPreference Value) {
-  if (FFramingPreference == Value) return;
-  FFramingPreference = Value;
-  if (Value == fpCustomFraming) RepaintFrame();
-}
 
 void TQvCustomEdit::SetDropButtonVisible(bool Value) {
   if (FDropButtonVisible == Value) return;
@@ -150,15 +51,6 @@ void TQvCustomEdit::SetButtonState(TButtonState Value) {
   RepaintButton();
 }
 
-void TQvCustomEdit::SetFrameController(TQvFrameController* Value) {
-  SwitchFrameController(FFrameController, Value, this);
-}
-
-void TQvCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
-  inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFrameController) FFrameController = nullptr;
-}
-
 void TQvCustomEdit::SetReadOnly(bool Value) {
   if (ReadOnly() == Value) return;
   TCustomEdit::SetReadOnly(Value);
@@ -176,9 +68,7 @@ TRect TQvCustomEdit::GetEditRect() { return ClientRect(); }
 
 std::string TQvCustomEdit::GetRightJustifiedText() { return Text(); }
 
-void TQvCustomEdit::RepaintFrame() {
-  if (HandleAllocated()) InvalidateWindowFrame(Handle(), ClientRect());
-}
+void TQvCustomEdit::RepaintFrame() { RepaintWindowFrame(this, ClientRect()); }
 
 void TQvCustomEdit::RepaintButton() {
   if (HandleAllocated()) SendMessage(Handle(), WM_NCPAINT, 0, 0);
@@ -215,11 +105,6 @@ void TQvCustomEdit::Loaded() {
   inherited::Loaded();
   UpdateColors();
   UpdateFrame(false, false);
-}
-
-void TQvCustomEdit::DefineProperties(TFiler* Filer) {
-  inherited::DefineProperties(Filer);
-  DefineOldFramingProperties(Filer, this);
 }
 
 void TQvCustomEdit::UpdateFrame(bool ViaMouse, bool InFocus) {
@@ -265,19 +150,14 @@ void TQvCustomEdit::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TQvCustomEdit::DoDropDown() {
   if (!FDropButtonVisible) return;
-  FDroppingDown = true;
-  try {
+  {
+    TRestore dropping(FDroppingDown, true);
+    TOnExit up([this] { SetButtonState(bsUp); });
     if (HandleAllocated()) SetCapture(Handle());
     SetButtonState(bsDown);
     DropDown();
     CloseUp();
-  } catch (...) {
-    SetButtonState(bsUp);
-    FDroppingDown = false;
-    throw;
   }
-  SetButtonState(bsUp);
-  FDroppingDown = false;
   // Dropped by a key: no button release will come to give the capture back, and
   // the next click elsewhere would be swallowed by the edit.
   if (GetKeyState(VK_LBUTTON) >= 0 && HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
@@ -332,9 +212,7 @@ void TQvCustomEdit::WMNCPaint(TMessage& M) {
   HDC dc = GetWindowDC(Handle());
   FCanvas->SetHandle(dc);
   if (frame) {
-    bool hot = FFrameHotTrack && (FFocused || FMouseOver);
-    DrawFrame(FCanvas, Width(), Height(), hot ? FFrameHotStyle : FFrameStyle, Color(),
-              hot ? FFrameHotColor : FFrameColor, FFrameSides, false);
+    DrawWindowFrame(FCanvas);
     M.Result = 0;
   }
   if (FDropButtonVisible) {
@@ -413,17 +291,11 @@ void TQvCustomEdit::DrawButton(TRect& Bounds) {
 void TQvCustomEdit::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case CM_COLORCHANGED:
-    case CM_PARENTCOLORCHANGED: {
-      bool fromOutside = M.Msg == CM_COLORCHANGED ? !FUpdatingColor : ParentColor();
-      TColor before = FNormalColor;
+    case CM_PARENTCOLORCHANGED:
       inherited::Dispatch(M);
-      if (fromOutside && !FUpdatingColor) {
-        if (FFocusColor == before) FFocusColor = Color();
-        FNormalColor = Color();
-      }
+      FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
       if (FFrameVisible && !UseThemes()) RepaintFrame();
       return;
-    }
     case CM_ENABLEDCHANGED:
       inherited::Dispatch(M);
       UpdateColors();
@@ -507,47 +379,10 @@ namespace {
 template <class E>
 TClassInfo FramedEditClassInfo(const char* Name, const TClassInfo* Parent, bool Masked) {
   TClassBuilder<E> b(Name, Parent);
-  b.Component()
-      .Prop(TControl::Property("Align"))
-      .template Enum<TAlignment>("Alignment", &E::Alignment, &E::SetAlignment, taLeftJustify)
-      .Prop(TControl::Property("Anchors"))
-      .Bool("AutoSelect", &E::AutoSelect, &E::SetAutoSelect, true)
-      .Bool("AutoSize", &E::AutoSize, &E::SetAutoSize, true)
-      .template Enum<TEditCharCase>("CharCase", &E::CharCase, &E::SetCharCase, ecNormal)
-      .Prop(TControl::Property("Ctl3D"));
+  PublishFramedEdit(b.Component(), TFramingSet{});
+  // The mask comes before the text, so that a stream's text is read masked.
   if (Masked) b.Str("EditMask", &E::EditMask, &E::SetEditMask);
-  b.Prop(TControl::Property("Enabled"))
-      .Prop(TControl::Property("Font"))
-      .Bool("HideSelection", &E::HideSelection, &E::SetHideSelection, true)
-      .Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
-      .Prop(TControl::Property("ParentColor", 0))
-      .Prop(TControl::Property("ParentCtl3D"))
-      .Prop(TControl::Property("ParentFont"))
-      .Prop(TControl::Property("ParentShowHint"))
-      .Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0)
-      .Prop(TControl::Property("PopupMenu"))
-      .Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
-      .Prop(TControl::Property("ShowHint"))
-      .Bool("TabOnEnter", &E::TabOnEnter, &E::SetTabOnEnter, false)
-      .Prop(TControl::Property("TabOrder"))
-      .Prop(TControl::Property("TabStop", 1))
-      .Prop(TControl::Property("Text"))
-      .Prop(TControl::Property("Visible"));
-  AddFramingProperties(b, false);
-  b.Event("OnChange", static_cast<TNotifyEvent E::*>(&TCustomEdit::OnChange))
-      .Prop(TControl::Property("OnClick"))
-      .Prop(TControl::Property("OnContextPopup"))
-      .Prop(TControl::Property("OnDblClick"))
-      .Prop(TControl::Property("OnEnter"))
-      .Prop(TControl::Property("OnExit"))
-      .Prop(TControl::Property("OnKeyDown"))
-      .Prop(TControl::Property("OnKeyPress"))
-      .Prop(TControl::Property("OnKeyUp"))
-      .Prop(TControl::Property("OnMouseDown"))
-      .Event("OnMouseEnter", static_cast<TNotifyEvent E::*>(&TQvCustomEdit::OnMouseEnter))
-      .Event("OnMouseLeave", static_cast<TNotifyEvent E::*>(&TQvCustomEdit::OnMouseLeave))
-      .Prop(TControl::Property("OnMouseMove"))
-      .Prop(TControl::Property("OnMouseUp"));
+  PublishInherited(b, {"Text"});
   if (Masked) b.Event("OnValidateError", static_cast<TQvValidateErrorEvent E::*>(&TQvCustomEdit::OnValidateError));
   return b.Build();
 }

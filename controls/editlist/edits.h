@@ -9,15 +9,12 @@
 // right-to-left reading; Alt+Down and F4 press it), registration with a frame
 // controller, Enter-as-Tab and a beep on invalid keys.
 //
-// The framing property set (colours, frame styles, sides, hot tracking, flat
-// buttons, framing preference, controller) is shared with the other framed
-// controls: AddFramingProperties publishes it with its stored rules for any class
-// that has the same accessors, and DefineOldFramingProperties reads the three
-// retired properties of old form streams.
+// The framing state and its setters are TQvFraming's (framing.h), shared with the
+// memo, list box and combo box.
 #include "controls/common/dialogs.h"
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
-#include "controls/editlist/framingfields.h"
+#include "controls/editlist/framing.h"
 #include "platform/core/filer.h"
 #include "platform/core/typinfo.h"
 #include "platform/stdctrls/maskedit.h"
@@ -25,15 +22,8 @@
 
 using TQvValidateErrorEvent = std::function<void(TObject* Sender, std::string& ErrorMsg)>;
 
-// Whether Controller (when set) supplies Property to a control accepting Accepts:
-// such a property is not written to form streams.
-inline bool ControllerOwns(const TQvFrameController* Controller, TQvFrameControllerNotifications Accepts,
-                           TQvFrameControllerProperty Property) {
-  return Controller && Accepts.Contains(Property);
-}
-
-class TQvCustomEdit : public TCustomMaskEdit, protected TQvFramingFields {
-  DTU_CLASS(TQvCustomEdit, TCustomMaskEdit)
+class TQvCustomEdit : public TQvFraming<TCustomMaskEdit> {
+  DTU_CLASS(TQvCustomEdit, TQvFraming<TCustomMaskEdit>)
 public:
   explicit TQvCustomEdit(TComponent* AOwner);
   ~TQvCustomEdit() override;
@@ -44,34 +34,6 @@ public:
   void SetTabOnEnter(bool Value) { FTabOnEnter = Value; }
   bool BeepOnInvalidKey() const { return FBeepOnInvalidKey; }
   void SetBeepOnInvalidKey(bool Value) { FBeepOnInvalidKey = Value; }
-  TColor DisabledColor() const { return FDisabledColor; }
-  virtual void SetDisabledColor(TColor Value);
-  TColor FocusColor() const { return FFocusColor; }
-  virtual void SetFocusColor(TColor Value);
-  TColor ReadOnlyColor() const { return FReadOnlyColor; }
-  virtual void SetReadOnlyColor(TColor Value);
-  bool ReadOnlyColorOnFocus() const { return FReadOnlyColorOnFocus; }
-  void SetReadOnlyColorOnFocus(bool Value);
-  TColor FrameColor() const { return FFrameColor; }
-  virtual void SetFrameColor(TColor Value);
-  TColor FrameHotColor() const { return FFrameHotColor; }
-  virtual void SetFrameHotColor(TColor Value);
-  TQvFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TQvFrameController* Value);
-  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TQvFrameControllerNotifications Value) { FFrameControllerNotifications = Value; }
-  bool FrameHotTrack() const { return FFrameHotTrack; }
-  virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return FFrameSides; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return FFrameVisible; }
-  virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return FFramingPreference; }
-  virtual void SetFramingPreference(TFramingPreference Value);
   bool DropButtonVisible() const { return FDropButtonVisible; }
   virtual void SetDropButtonVisible(bool Value);
   bool FlatButtons() const { return FFlatButtons; }
@@ -84,12 +46,7 @@ public:
   bool ReadOnly() const { return TCustomEdit::ReadOnly(); }
   void SetReadOnly(bool Value);
   // Whether the control counts as read-only for its colours (descendants widen it).
-  virtual bool ReadOnlyValue() { return ReadOnly(); }
-  virtual bool UseThemes();
-  // The colour the control has now for its state (disabled, focused, read-only).
-  TColor StateColor();
-  bool IsFocusedFlag() const { return FFocused; }
-  bool IsMouseOver() const { return FMouseOver; }
+  bool ReadOnlyValue() override { return ReadOnly(); }
 
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
@@ -99,16 +56,14 @@ public:
 
   void Dispatch(TMessage& Message) override;
   void Loaded() override;
-  void DefineProperties(TFiler* Filer) override;
   // Presses the drop button (with a drop button only): down, DropDown, CloseUp, up.
   void DoDropDown();
   // A key the control refuses: a beep when BeepOnInvalidKey.
   virtual void InvalidKeyPressed();
 
 protected:
-  virtual void UpdateColors();
-  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
-  virtual void RepaintFrame();
+  void UpdateFrame(bool ViaMouse, bool InFocus) override;
+  void RepaintFrame() override;
   void RepaintButton();
   virtual TRect GetEditRect();
   virtual std::string GetRightJustifiedText();
@@ -122,7 +77,6 @@ protected:
   void KeyPress(char& Key) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void CreateParams(TCreateParams& Params) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseCancel();
   // The drop button's strip in window coordinates (empty without a drop button).
   TRect DropButtonRect();
@@ -130,10 +84,6 @@ protected:
   bool RightToLeft() const { return false; }
 
   TControlCanvas* FCanvas;
-  bool FUpdatingColor = false;
-  TColor FNormalColor = clWindow;
-  bool FFocused = false;
-  bool FMouseOver = false;
   bool FMouseOverButton = false;
   bool FDroppingDown = false;
 
@@ -144,95 +94,11 @@ private:
 
   bool FTabOnEnter = false;
   bool FBeepOnInvalidKey = true;
-  TColor FReadOnlyColor = clInfoBk;
-  bool FReadOnlyColorOnFocus = false;
   bool FDropButtonVisible = false;
   bool FFlatButtons = false;
   TColor FFlatButtonColor = clBtnFace;
   TButtonState FButtonState = bsUp;
 };
-
-// Publishes the framing property set of a framed control E with its stored rules
-// (a property the control's frame controller supplies is not written; Color only
-// while enabled; FocusColor only when it differs from Color). WithButtons adds
-// FlatButtons and FlatButtonColor.
-template <class E>
-void AddFramingProperties(TClassBuilder<E>& B, bool WithButtons) {
-  auto free = [](TQvFrameControllerProperty P) {
-    return [P](E* e) { return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), P); };
-  };
-  const TIdentMap* colors = &ColorIdents();
-  B.Int("Color", &E::Color, &E::SetColor, clWindow,
-        [](E* e) { return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), fcpColor) && e->Enabled(); },
-        colors)
-      .Int("DisabledColor", &E::DisabledColor, [](E* e, int64_t v) { e->SetDisabledColor(static_cast<TColor>(v)); },
-           clBtnFace, free(fcpDisabledColor), colors)
-      .Int("FocusColor", &E::FocusColor, [](E* e, int64_t v) { e->SetFocusColor(static_cast<TColor>(v)); }, clWindow,
-           [](E* e) {
-             return !ControllerOwns(e->FrameController(), e->FrameControllerNotifications(), fcpFocusColor) &&
-                    ColorToRGB(e->FocusColor()) != ColorToRGB(e->Color());
-           },
-           colors)
-      .Int("FrameColor", &E::FrameColor, [](E* e, int64_t v) { e->SetFrameColor(static_cast<TColor>(v)); },
-           clBtnShadow, free(fcpFrameColor), colors)
-      .template Object<TQvFrameController>("FrameController", &E::FrameController, &E::SetFrameController)
-      .template Set<TQvFrameControllerProperty>("FrameControllerNotifications", &E::FrameControllerNotifications,
-                                                &E::SetFrameControllerNotifications,
-                                                TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
-      .Int("FrameHotColor", &E::FrameHotColor, [](E* e, int64_t v) { e->SetFrameHotColor(static_cast<TColor>(v)); },
-           clBtnShadow, free(fcpFrameHotColor), colors)
-      .Bool("FrameHotTrack", &E::FrameHotTrack, &E::SetFrameHotTrack, false, free(fcpFrameHotTrack))
-      .template Enum<TFrameStyle>("FrameHotStyle", &E::FrameHotStyle, &E::SetFrameHotStyle, fsFlatBold,
-                                  free(fcpFrameHotStyle))
-      .template Set<TSide>("FrameSides", &E::FrameSides, &E::SetFrameSides, AllSides, free(fcpFrameSides))
-      .template Enum<TFrameStyle>("FrameStyle", &E::FrameStyle, &E::SetFrameStyle, fsFlat, free(fcpFrameStyle))
-      .Bool("FrameVisible", &E::FrameVisible, &E::SetFrameVisible, false, free(fcpFrameVisible))
-      .template Enum<TFramingPreference>("FramingPreference", &E::FramingPreference, &E::SetFramingPreference,
-                                         fpXPThemes, free(fcpFramingPreference))
-      .Int("ReadOnlyColor", &E::ReadOnlyColor, [](E* e, int64_t v) { e->SetReadOnlyColor(static_cast<TColor>(v)); },
-           clInfoBk, free(fcpReadOnlyColor), colors)
-      .Bool("ReadOnlyColorOnFocus", &E::ReadOnlyColorOnFocus, &E::SetReadOnlyColorOnFocus, false,
-            free(fcpReadOnlyColorOnFocus));
-  // Controls without a drop button (memo, rich edit) have no button accessors.
-  if constexpr (requires(E* e) { e->FlatButtons(); })
-  if (WithButtons) {
-    B.Bool("FlatButtons", &E::FlatButtons, &E::SetFlatButtons, false, free(fcpFlatButtons))
-        .Int("FlatButtonColor", &E::FlatButtonColor,
-             [](E* e, int64_t v) { e->SetFlatButtonColor(static_cast<TColor>(v)); }, clBtnFace,
-             free(fcpFlatButtonColor), colors);
-  }
-}
-
-// The retired framing properties of old form streams, read into Control and never
-// written: "FrameFlat" (hot tracking; true also means the fsStatus frame with the
-// fsLowered hot frame), "FrameFocusStyle" (the hot style by name), "FrameFlatStyle"
-// (dropped).
-template <class E>
-void DefineOldFramingProperties(TFiler* Filer, E* Control) {
-  Filer->DefineProperty(
-      "FrameFlat",
-      [Control](TReader* R) {
-        TValueType t = R->NextValue();
-        if (t != vaTrue && t != vaFalse) return R->SkipValue();
-        bool flat = R->ReadBoolean();
-        Control->SetFrameHotTrack(flat);
-        if (flat) {
-          Control->SetFrameStyle(fsStatus);
-          Control->SetFrameHotStyle(fsLowered);
-        }
-      },
-      nullptr, false);
-  Filer->DefineProperty(
-      "FrameFocusStyle",
-      [Control](TReader* R) {
-        if (R->NextValue() != vaIdent) return R->SkipValue();
-        std::string name = R->ReadIdent();
-        int v = GetEnumValue(TEnumTraits<TFrameStyleEx>::Info(), name);
-        if (v >= 0 && v < FrameStyleCount) Control->SetFrameHotStyle(static_cast<TFrameStyle>(v));
-      },
-      nullptr, false);
-  Filer->DefineProperty("FrameFlatStyle", TQvOldPropReader::ReadOldEnumProp, nullptr, false);
-}
 
 // The published framed edits.
 class TQvEdit : public TQvCustomEdit {
@@ -249,3 +115,45 @@ protected:
   // The window's raw text, not the masked Text.
   std::string GetRightJustifiedText() override { return WindowText(); }
 };
+
+// Which parts of the framed edits' standard published set a class takes.
+struct TEditStandardSet {
+  bool TextEntry = true;  // AutoSelect, PasswordChar (the colour edit shows no text)
+  bool MaxLength = true;
+  TAlignment Alignment = taLeftJustify;  // the default written to form streams
+};
+
+// Publishes the framing set and the standard set every framed edit shares (not
+// Text, EditMask or the class's own properties, which the class adds after it).
+template <class E>
+TClassBuilder<E>& PublishFramedEdit(TClassBuilder<E>& B, TFramingSet Framing, TEditStandardSet Standard = {}) {
+  PublishFraming(B, Framing);
+  PublishInherited(B, {"Align"});
+  B.template Enum<TAlignment>("Alignment", &E::Alignment, &E::SetAlignment, Standard.Alignment);
+  PublishInherited(B, {"Anchors"});
+  if (Standard.TextEntry) B.Bool("AutoSelect", &E::AutoSelect, &E::SetAutoSelect, true);
+  B.Bool("AutoSize", &E::AutoSize, &E::SetAutoSize, true)
+      .template Enum<TEditCharCase>("CharCase", &E::CharCase, &E::SetCharCase, ecNormal);
+  PublishInherited(B, {"Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode", "Enabled", "Font"});
+  B.Bool("HideSelection", &E::HideSelection, &E::SetHideSelection, true);
+  PublishInherited(B, {"ImeMode", "ImeName"});
+  if (Standard.MaxLength)
+    B.Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0);
+  B.Bool("OEMConvert", &E::OEMConvert, &E::SetOEMConvert, false)
+      .Prop(TControl::Property("ParentColor", 0));
+  PublishInherited(B, {"ParentCtl3D", "ParentFont", "ParentShowHint"});
+  if (Standard.TextEntry) B.Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0);
+  PublishInherited(B, {"PopupMenu"});
+  B.Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false);
+  PublishInherited(B, {"ShowHint"});
+  B.Bool("TabOnEnter", &E::TabOnEnter, &E::SetTabOnEnter, false);
+  PublishInherited(B, {"TabOrder"}).Prop(TControl::Property("TabStop", 1));
+  PublishInherited(B, {"Visible"});
+  B.Event("OnChange", static_cast<TNotifyEvent E::*>(&TCustomEdit::OnChange));
+  PublishInherited(B, {"OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock",
+                       "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown",
+                       "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"});
+  B.Event("OnMouseEnter", static_cast<TNotifyEvent E::*>(&TQvCustomEdit::OnMouseEnter))
+      .Event("OnMouseLeave", static_cast<TNotifyEvent E::*>(&TQvCustomEdit::OnMouseLeave));
+  return B;
+}

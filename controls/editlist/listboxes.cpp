@@ -55,7 +55,7 @@ std::string TQvCustomListBox::FontKey(TFont* F) {
 // Construction
 // ---------------------------------------------------------------------------
 
-TQvCustomListBox::TQvCustomListBox(TComponent* AOwner) : TCustomListBox(AOwner) {
+TQvCustomListBox::TQvCustomListBox(TComponent* AOwner) : inherited(AOwner) {
   FMeasuredFont = FontKey(Font());
   FSearchTimer = new TTimer(nullptr);
   FSearchTimer->SetEnabled(false);
@@ -83,22 +83,7 @@ TQvCustomListBox::~TQvCustomListBox() {
   delete FSearchTimer;
 }
 
-void TQvCustomListBox::Notification(TComponent* AComponent, TOperation Operation) {
-  inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFrameController) FFrameController = nullptr;
-}
-
 bool TQvCustomListBox::ItemsUpdating() { return TStringsUpdateAccess::Of(Items()) > 0; }
-
-bool TQvCustomListBox::IsFocused() { return FHasFocus; }
-
-bool TQvCustomListBox::Governed(TQvFrameControllerProperty Property) const {
-  return FFrameController && FFrameControllerNotifications.Contains(Property);
-}
-
-bool TQvCustomListBox::UseThemes() {
-  return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled();
-}
 
 void TQvCustomListBox::InvalidKeyPressed() {
   if (FBeepOnInvalidKey) MessageBeep(0);
@@ -243,85 +228,6 @@ int TQvCustomListBox::GroupIndexOfItem(int Index) {
 // Property setters
 // ---------------------------------------------------------------------------
 
-void TQvCustomListBox::SetDisabledColor(TColor Value) {
-  if (Value == FDisabledColor) return;
-  FDisabledColor = Value;
-  if (!Enabled()) UpdateColors();
-}
-
-void TQvCustomListBox::SetFocusColor(TColor Value) {
-  if (Value == FFocusColor) return;
-  FFocusColor = Value;
-  if (IsFocused()) UpdateColors();
-}
-
-void TQvCustomListBox::SetFrameColor(TColor Value) {
-  if (Value == FFrameColor) return;
-  FFrameColor = Value;
-  RepaintFrame();
-}
-
-void TQvCustomListBox::SetFrameController(TQvFrameController* Value) {
-  if (Value == FFrameController) return;
-  if (FFrameController) {
-    FFrameController->RemoveControl(this);
-    FFrameController->RemoveFreeNotification(this);
-  }
-  FFrameController = Value;
-  if (FFrameController) {
-    FFrameController->AddControl(this);
-    FFrameController->FreeNotification(this);
-  }
-}
-
-void TQvCustomListBox::SetFrameHotColor(TColor Value) {
-  if (Value == FFrameHotColor) return;
-  FFrameHotColor = Value;
-  RepaintFrame();
-}
-
-void TQvCustomListBox::SetFrameHotTrack(bool Value) {
-  if (Value == FFrameHotTrack) return;
-  FFrameHotTrack = Value;
-  if (Value) {
-    SetFrameVisible(true);
-    if (!Loading()) SetFrameSides(AllSides);
-  }
-  RepaintFrame();
-  Invalidate();
-}
-
-void TQvCustomListBox::SetFrameHotStyle(TFrameStyle Value) {
-  if (Value == FFrameHotStyle || Value == fsFlatRounded) return;
-  FFrameHotStyle = Value;
-  RepaintFrame();
-}
-
-void TQvCustomListBox::SetFrameSides(TSides Value) {
-  if (Value == FFrameSides) return;
-  FFrameSides = Value;
-  RepaintFrame();
-}
-
-void TQvCustomListBox::SetFrameStyle(TFrameStyle Value) {
-  if (Value == FFrameStyle || Value == fsFlatRounded) return;
-  FFrameStyle = Value;
-  RepaintFrame();
-}
-
-void TQvCustomListBox::SetFrameVisible(bool Value) {
-  if (Value == FFrameVisible) return;
-  FFrameVisible = Value;
-  if (Value) SetCtl3D(true);
-  RecreateWnd();
-}
-
-void TQvCustomListBox::SetFramingPreference(TFramingPreference Value) {
-  if (Value == FFramingPreference) return;
-  FFramingPreference = Value;
-  if (Value == fpCustomFraming) RepaintFrame();
-}
-
 void TQvCustomListBox::SetHorzExtent(uint16_t Value) {
   if (Value == FHorzExtent) return;
   FHorzExtent = Value;
@@ -379,37 +285,11 @@ int TQvCustomListBox::OwnerDrawItemIndent() { return FOwnerDrawIndent; }
 // Colours and frame
 // ---------------------------------------------------------------------------
 
-void TQvCustomListBox::UpdateColors() {
-  if (Loading()) return;
-  FColorUpdating = true;
-  TOnExit done([this] { FColorUpdating = false; });
-  // The colour it has already is no change (and keeps ParentColor).
-  auto to = [this](TColor C) {
-    if (Color() != C) SetColor(C);
-  };
-  if (!Enabled()) to(FDisabledColor);
-  else if (IsFocused()) to(FFocusColor);
-  else to(FNormalColor);
-}
-
-void TQvCustomListBox::UpdateFrame(bool ViaMouse, bool InFocus) {
-  if (ViaMouse) FMouseOver = InFocus;
-  if (FFrameHotTrack) RepaintFrame();
-  UpdateColors();
-}
-
-void TQvCustomListBox::RepaintFrame() {
-  if (HandleAllocated()) InvalidateWindowFrame(Handle(), BoundsRect());
-}
+void TQvCustomListBox::RepaintFrame() { RepaintWindowFrame(this, BoundsRect()); }
 
 void TQvCustomListBox::ColorChanged(TMessage& M) {
   inherited::Dispatch(M);
-  // A colour set from outside becomes the normal colour; a focus colour that
-  // equalled the old one follows it.
-  if (M.Msg == CM_COLORCHANGED ? !FColorUpdating : ParentColor()) {
-    if (FFocusColor == FNormalColor) FFocusColor = Color();
-    FNormalColor = Color();
-  }
+  FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
   if (FFrameVisible && !UseThemes()) RepaintFrame();
 }
 
@@ -423,9 +303,7 @@ void TQvCustomListBox::WMNCPaint(TMessage& M) {
     FFrameCanvas->SetHandle(nullptr);
     ReleaseDC(Handle(), dc);
   });
-  bool hot = FFrameHotTrack && (IsFocused() || FMouseOver);
-  DrawFrame(FFrameCanvas, Width(), Height(), hot ? FFrameHotStyle : FFrameStyle, Color(),
-            hot ? FFrameHotColor : FFrameColor, FFrameSides, false);
+  DrawWindowFrame(FFrameCanvas);
   M.Result = 0;
 }
 
@@ -528,13 +406,11 @@ void TQvCustomListBox::Dispatch(TMessage& M) {
       ColorChanged(M);
       return;
     case CM_ENTER:
-      FHasFocus = true;
       UpdateFrame(false, true);
       inherited::Dispatch(M);
       return;
     case CM_EXIT:
       inherited::Dispatch(M);
-      FHasFocus = false;
       UpdateFrame(false, false);
       return;
     case CM_MOUSEENTER:
@@ -770,11 +646,6 @@ void TQvCustomListBox::ReleaseItemHint() {
 // ---------------------------------------------------------------------------
 // Form streams
 // ---------------------------------------------------------------------------
-
-void TQvCustomListBox::DefineProperties(TFiler* Filer) {
-  inherited::DefineProperties(Filer);
-  DefineOldFramingProperties(Filer, this);
-}
 
 const TClassInfo& TQvCustomListBox::StaticClass() {
   static const TClassInfo info = TClassBuilder<TQvCustomListBox>("TQvCustomListBox", &inherited::StaticClass()).Build();

@@ -13,14 +13,14 @@
 
 #include "controls/common/framecontroller.h"
 #include "controls/common/frames.h"
-#include "controls/editlist/framingfields.h"
+#include "controls/editlist/framing.h"
 #include "platform/controls/extctrls.h"
 #include "platform/controls/forms.h"
 #include "platform/core/typinfo.h"
 #include "platform/stdctrls/listbox.h"
 
-class TQvCustomListBox : public TCustomListBox, protected TQvFramingFields {
-  DTU_CLASS(TQvCustomListBox, TCustomListBox)
+class TQvCustomListBox : public TQvFraming<TCustomListBox> {
+  DTU_CLASS(TQvCustomListBox, TQvFraming<TCustomListBox>)
 public:
   explicit TQvCustomListBox(TComponent* AOwner);
   ~TQvCustomListBox() override;
@@ -61,32 +61,6 @@ public:
   virtual int ItemGroupIndex(int Index);
   virtual int GroupIndexOfItem(int Index);
 
-  // Framing and colours.
-  TColor DisabledColor() const { return FDisabledColor; }
-  virtual void SetDisabledColor(TColor Value);
-  TColor FocusColor() const { return FFocusColor; }
-  virtual void SetFocusColor(TColor Value);
-  TColor FrameColor() const { return FFrameColor; }
-  virtual void SetFrameColor(TColor Value);
-  TQvFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TQvFrameController* Value);
-  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TQvFrameControllerNotifications Value) { FFrameControllerNotifications = Value; }
-  TColor FrameHotColor() const { return FFrameHotColor; }
-  virtual void SetFrameHotColor(TColor Value);
-  bool FrameHotTrack() const { return FFrameHotTrack; }
-  virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return FFrameSides; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return FFrameVisible; }
-  virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return FFramingPreference; }
-  virtual void SetFramingPreference(TFramingPreference Value);
-
   bool IncrementalSearch() const { return FIncrementalSearch; }
   void SetIncrementalSearch(bool Value) { FIncrementalSearch = Value; }
   bool BeepOnInvalidKey() const { return FBeepOnInvalidKey; }
@@ -112,10 +86,6 @@ public:
   bool ShowGroups() const { return FShowGroups; }
   virtual void SetShowGroups(bool Value);
 
-  // Whether a framing property is supplied by the attached frame controller (and
-  // so not written to a form stream).
-  bool Governed(TQvFrameControllerProperty Property) const;
-
   // The hint window of the item under the pointer (nullptr until first needed).
   THintWindow* ItemHintWindow() const { return FHintWindow; }
   bool GroupFontStored() const { return FGroupFontStored; }
@@ -126,12 +96,9 @@ public:
   TNotifyEvent OnDeleteItems;
 
   void Loaded() override;
-  void DefineProperties(TFiler* Filer) override;
 
 protected:
-  virtual void UpdateColors();
-  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
-  virtual void RepaintFrame();
+  void RepaintFrame() override;
   virtual int OwnerDrawItemIndent();
   virtual void UpdateItemHeight();
   virtual void GroupFontChanged() {}
@@ -139,7 +106,6 @@ protected:
   virtual void DrawListItem(int Index, TRect Rect, TOwnerDrawState State);
   virtual void DrawGroup(int Index, TRect Rect, TOwnerDrawState State);
   virtual TStrings* GetItems() { return TCustomListBox::Items(); }
-  virtual bool UseThemes();
   virtual void AdjustHorzExtent();
   virtual void DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState State);
   virtual void Match();
@@ -149,9 +115,8 @@ protected:
   // The items are inside BeginUpdate.
   bool ItemsUpdating();
   bool Loading() const { return ComponentState().Contains(csLoading); }
-  bool IsFocused();
+  bool IsFocused() const { return FFocused; }
 
-  void Notification(TComponent* AComponent, TOperation Operation) override;
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void CreateParams(TCreateParams& Params) override;
@@ -161,7 +126,6 @@ protected:
 
 
   TControlCanvas* FFrameCanvas;
-  bool FMouseOver = false;
   // Set by CM_FONTCHANGED for descendants handling it after: the font is really
   // another one (not the same font handed down again).
   bool FFontChanged = false;
@@ -180,7 +144,6 @@ private:
   std::string FSearchText;
   TTimer* FSearchTimer;
   bool FKeyInProgress = false;
-  TColor FNormalColor = clWindow;
   bool FIncrementalSearch = true;
   bool FBeepOnInvalidKey = true;
   uint16_t FHorzExtent = 0;
@@ -195,8 +158,6 @@ private:
   bool FGroupFontStored = false;
   std::string FGroupPrefix = "//";
   bool FShowGroups = false;
-  bool FColorUpdating = false;
-  bool FHasFocus = false;  // between CM_ENTER and CM_EXIT
   std::string FMeasuredFont;  // the font of the last CM_FONTCHANGED
 };
 
@@ -207,49 +168,19 @@ public:
 };
 
 // The published properties of TQvListBox, shared by the published framed list
-// boxes (the tabbed list box leaves TabWidth out).
+// boxes (the tabbed list box leaves TabWidth out). The framing set comes first
+// (framing.h); the list box has no read-only colours.
 template <class L>
 void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemHintsDefault = true,
                           bool WithShowGroups = true) {
-  TPropInfo color = TControl::Property("Color");
-  auto colorStored = color.Stored;
-  color.Stored = [colorStored](TObject* O) {
-    auto* l = static_cast<L*>(O);
-    return (!colorStored || colorStored(O)) && l->Enabled() && !l->Governed(fcpColor);
-  };
-  auto framing = [](TQvFrameControllerProperty P) { return [P](L* l) { return !l->Governed(P); }; };
-  B.Prop(TControl::Property("Align"))
-      .Prop(TControl::Property("Anchors"))
-      .Bool("BeepOnInvalidKey", &L::BeepOnInvalidKey, &L::SetBeepOnInvalidKey, true)
-      .template Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle)
-      .Prop(color)
-      .Prop(TControl::Property("Ctl3D"))
-      .Int("DisabledColor", &L::DisabledColor, [](L* l, int64_t v) { l->SetDisabledColor(static_cast<TColor>(v)); },
-           clBtnFace, framing(fcpDisabledColor), &ColorIdents())
-      .Prop(TControl::Property("Enabled"))
-      .Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true)
-      .Int("FocusColor", &L::FocusColor, [](L* l, int64_t v) { l->SetFocusColor(static_cast<TColor>(v)); },
-           std::nullopt,
-           [](L* l) { return ColorToRGB(l->FocusColor()) != ColorToRGB(l->Color()) && !l->Governed(fcpFocusColor); },
-           &ColorIdents())
-      .Prop(TControl::Property("Font"))
-      .Int("FrameColor", &L::FrameColor, [](L* l, int64_t v) { l->SetFrameColor(static_cast<TColor>(v)); },
-           clBtnShadow, framing(fcpFrameColor), &ColorIdents())
-      .template Set<TQvFrameControllerProperty>(
-          "FrameControllerNotifications", &L::FrameControllerNotifications, &L::SetFrameControllerNotifications,
-          TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
-      .template Object<TQvFrameController>("FrameController", &L::FrameController, &L::SetFrameController)
-      .Int("FrameHotColor", &L::FrameHotColor, [](L* l, int64_t v) { l->SetFrameHotColor(static_cast<TColor>(v)); },
-           clBtnShadow, framing(fcpFrameHotColor), &ColorIdents())
-      .Bool("FrameHotTrack", &L::FrameHotTrack, &L::SetFrameHotTrack, false, framing(fcpFrameHotTrack))
-      .template Enum<TFrameStyleEx>("FrameHotStyle", &L::FrameHotStyle, &L::SetFrameHotStyle, fsFlatBold,
-                                    framing(fcpFrameHotStyle))
-      .template Set<TSide>("FrameSides", &L::FrameSides, &L::SetFrameSides, AllSides, framing(fcpFrameSides))
-      .template Enum<TFrameStyleEx>("FrameStyle", &L::FrameStyle, &L::SetFrameStyle, fsFlat, framing(fcpFrameStyle))
-      .Bool("FrameVisible", &L::FrameVisible, &L::SetFrameVisible, false, framing(fcpFrameVisible))
-      .template Enum<TFramingPreference>("FramingPreference", &L::FramingPreference, &L::SetFramingPreference,
-                                         fpXPThemes, framing(fcpFramingPreference))
-      .Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
+  PublishFraming(B, {.ReadOnlyColors = false});
+  PublishInherited(B, {"Align", "Anchors"});
+  B.Bool("BeepOnInvalidKey", &L::BeepOnInvalidKey, &L::SetBeepOnInvalidKey, true)
+      .template Enum<TBorderStyle>("BorderStyle", &L::BorderStyle, &L::SetBorderStyle, bsSingle);
+  PublishInherited(B, {"Ctl3D", "Enabled"});
+  B.Bool("ExtendedSelect", &L::ExtendedSelect, &L::SetExtendedSelect, true);
+  PublishInherited(B, {"Font"});
+  B.Int("GroupColor", &L::GroupColor, [](L* l, int64_t v) { l->SetGroupColor(static_cast<TColor>(v)); },
            clInactiveCaptionText, {}, &ColorIdents())
       .template Object<TFont>("GroupFont", &L::GroupFont, &L::SetGroupFont, [](L* l) { return l->GroupFontStored(); })
       .Str("GroupPrefix", &L::GroupPrefix, &L::SetGroupPrefix, [](L* l) { return l->GroupPrefix() != "//"; })
@@ -261,37 +192,27 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Bool("MultiSelect", &L::MultiSelect, &L::SetMultiSelect, false)
       .Int("OwnerDrawIndent", &L::OwnerDrawIndent,
            [](L* l, int64_t v) { l->SetOwnerDrawIndent(static_cast<int>(v)); }, 0)
-      .Prop(TControl::Property("ParentColor", 0))
-      .Prop(TControl::Property("ParentCtl3D"))
-      .Prop(TControl::Property("ParentFont"))
-      .Prop(TControl::Property("ParentShowHint"))
-      .Prop(TControl::Property("PopupMenu"))
-      .Prop(TControl::Property("ShowHint"))
-      .Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
+      .Prop(TControl::Property("ParentColor", 0));
+  PublishInherited(B, {"ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint"});
+  B.Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
       .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
-      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard)
-      .Prop(TControl::Property("TabOrder"))
-      .Prop(TControl::Property("TabStop", 1))
+      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard);
+  PublishInherited(B, {"TabOrder"});
+  B.Prop(TControl::Property("TabStop", 1))
       .Bool("TabOnEnter", &L::TabOnEnter, &L::SetTabOnEnter, false)
-      .Bool("UseGradients", &L::UseGradients, &L::SetUseGradients, true)
-      .Prop(TControl::Property("Visible"));
+      .Bool("UseGradients", &L::UseGradients, &L::SetUseGradients, true);
+  PublishInherited(B, {"Visible"});
   if (WithShowGroups) B.Bool("ShowGroups", &L::ShowGroups, &L::SetShowGroups, false);
   if (WithTabWidth)
     B.Int("TabWidth", &L::TabWidth, [](L* l, int64_t v) { l->SetTabWidth(static_cast<int>(v)); }, 0);
-  B.Prop(TControl::Property("OnClick"))
-      .Prop(TControl::Property("OnDblClick"))
-      .Event("OnDeleteItems", static_cast<TNotifyEvent L::*>(&L::OnDeleteItems))
-      .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem))
-      .Prop(TControl::Property("OnEnter"))
-      .Prop(TControl::Property("OnExit"))
-      .Prop(TControl::Property("OnKeyDown"))
-      .Prop(TControl::Property("OnKeyPress"))
-      .Prop(TControl::Property("OnKeyUp"))
-      .Event("OnMatch", static_cast<TNotifyEvent L::*>(&L::OnMatch))
-      .Event("OnMeasureItem", static_cast<TMeasureItemEvent L::*>(&L::OnMeasureItem))
-      .Prop(TControl::Property("OnMouseDown"))
-      .Event("OnMouseEnter", static_cast<TNotifyEvent L::*>(&L::OnMouseEnter))
-      .Event("OnMouseLeave", static_cast<TNotifyEvent L::*>(&L::OnMouseLeave))
-      .Prop(TControl::Property("OnMouseMove"))
-      .Prop(TControl::Property("OnMouseUp"));
+  PublishInherited(B, {"OnClick", "OnDblClick"});
+  B.Event("OnDeleteItems", static_cast<TNotifyEvent L::*>(&L::OnDeleteItems))
+      .Event("OnDrawItem", static_cast<TDrawItemEvent L::*>(&L::OnDrawItem));
+  PublishInherited(B, {"OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp"});
+  B.Event("OnMatch", static_cast<TNotifyEvent L::*>(&L::OnMatch))
+      .Event("OnMeasureItem", static_cast<TMeasureItemEvent L::*>(&L::OnMeasureItem));
+  PublishInherited(B, {"OnMouseDown"});
+  B.Event("OnMouseEnter", static_cast<TNotifyEvent L::*>(&L::OnMouseEnter))
+      .Event("OnMouseLeave", static_cast<TNotifyEvent L::*>(&L::OnMouseLeave));
+  PublishInherited(B, {"OnMouseMove", "OnMouseUp"});
 }

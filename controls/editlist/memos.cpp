@@ -13,185 +13,43 @@
 // TQvFramed
 
 template <class Base>
-TQvFramed<Base>::TQvFramed(TComponent* AOwner) : Base(AOwner) {
+TQvFramed<Base>::TQvFramed(TComponent* AOwner) : TQvFraming<Base>(AOwner) {
   FCanvas = new TControlCanvas();
   FCanvas->SetControl(this);
 }
 
 template <class Base>
 TQvFramed<Base>::~TQvFramed() {
-  if (FFrameController) FFrameController->RemoveControl(this);
   delete FCanvas;
-}
-
-template <class Base>
-bool TQvFramed<Base>::UseThemes() {
-  return FFramingPreference == fpXPThemes && ThemeServices()->ThemesEnabled();
-}
-
-template <class Base>
-void TQvFramed<Base>::UpdateColors() {
-  if (this->ComponentState().Contains(csLoading)) return;
-  TColor c;
-  if (!this->Enabled())
-    c = FDisabledColor;
-  else if (FFocused)
-    c = ReadOnlyState() && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor;
-  else
-    c = ReadOnlyState() ? FReadOnlyColor : FNormalColor;
-  FUpdatingColor = true;
-  try {
-    this->SetColor(c);
-  } catch (...) {
-    FUpdatingColor = false;
-    throw;
-  }
-  FUpdatingColor = false;
-}
-
-template <class Base>
-void TQvFramed<Base>::UpdateFrame(bool ViaMouse, bool InFocus) {
-  if (ViaMouse)
-    FMouseOver = InFocus;
-  else
-    FFocused = InFocus;
-  if (FFrameHotTrack) RepaintFrame();
-  UpdateColors();
-}
-
-template <class Base>
-void TQvFramed<Base>::RepaintFrame() {
-  if (this->HandleAllocated()) InvalidateWindowFrame(this->Handle(), this->ClientRect());
-}
-
-template <class Base>
-void TQvFramed<Base>::SetDisabledColor(TColor Value) {
-  FDisabledColor = Value;
-  if (!this->Enabled()) UpdateColors();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetFocusColor(TColor Value) {
-  FFocusColor = Value;
-  if (FFocused) UpdateColors();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetReadOnlyColor(TColor Value) {
-  FReadOnlyColor = Value;
-  if (ReadOnlyState()) UpdateColors();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetReadOnlyColorOnFocus(bool Value) {
-  if (FReadOnlyColorOnFocus == Value) return;
-  FReadOnlyColorOnFocus = Value;
-  UpdateColors();
-}
-
-#define QV_FRAMED_SETTER(Name, Type, Field)      \
-  template <class Base>                          \
-  void TQvFramed<Base>::Set##Name(Type Value) {  \
-    if (Field == Value) return;                  \
-    Field = Value;                               \
-    RepaintFrame();                              \
-  }
-QV_FRAMED_SETTER(FrameColor, TColor, FFrameColor)
-QV_FRAMED_SETTER(FrameHotColor, TColor, FFrameHotColor)
-QV_FRAMED_SETTER(FrameSides, TSides, FFrameSides)
-#undef QV_FRAMED_SETTER
-
-template <class Base>
-void TQvFramed<Base>::SetFrameHotStyle(TFrameStyle Value) {
-  if (Value == fsFlatRounded || FFrameHotStyle == Value) return;
-  FFrameHotStyle = Value;
-  RepaintFrame();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetFrameStyle(TFrameStyle Value) {
-  if (Value == fsFlatRounded || FFrameStyle == Value) return;
-  FFrameStyle = Value;
-  RepaintFrame();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetFrameHotTrack(bool Value) {
-  if (FFrameHotTrack == Value) return;
-  FFrameHotTrack = Value;
-  if (Value) {
-    SetFrameVisible(true);
-    if (!this->ComponentState().Contains(csLoading)) SetFrameSides(AllSides);
-  }
-  RepaintFrame();
-  this->Invalidate();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetFrameVisible(bool Value) {
-  if (FFrameVisible == Value) return;
-  FFrameVisible = Value;
-  if (this->HandleAllocated()) this->RecreateWnd();
-  RepaintFrame();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetFramingPreference(TFramingPreference Value) {
-  if (FFramingPreference == Value) return;
-  FFramingPreference = Value;
-  RepaintFrame();
-}
-
-template <class Base>
-void TQvFramed<Base>::SetFrameController(TQvFrameController* Value) {
-  SwitchFrameController(FFrameController, Value, this);
-}
-
-template <class Base>
-void TQvFramed<Base>::Notification(TComponent* AComponent, TOperation Operation) {
-  Base::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FFrameController) FFrameController = nullptr;
 }
 
 template <class Base>
 void TQvFramed<Base>::Loaded() {
   Base::Loaded();
-  UpdateColors();
-  UpdateFrame(false, false);
-}
-
-template <class Base>
-void TQvFramed<Base>::DefineProperties(TFiler* Filer) {
-  Base::DefineProperties(Filer);
-  DefineOldFramingProperties(Filer, this);
+  this->UpdateColors();
+  this->UpdateFrame(false, false);
 }
 
 template <class Base>
 void TQvFramed<Base>::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case CM_COLORCHANGED:
-    case CM_PARENTCOLORCHANGED: {
-      bool fromOutside = M.Msg == CM_COLORCHANGED ? !FUpdatingColor : this->ParentColor();
-      TColor before = FNormalColor;
+    case CM_PARENTCOLORCHANGED:
       Base::Dispatch(M);
-      if (fromOutside && !FUpdatingColor) {
-        if (FFocusColor == before) FFocusColor = this->Color();
-        FNormalColor = this->Color();
-      }
-      if (FFrameVisible && !UseThemes()) RepaintFrame();
+      this->FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
+      if (this->FFrameVisible && !this->UseThemes()) this->RepaintFrame();
       return;
-    }
     case CM_ENABLEDCHANGED:
       Base::Dispatch(M);
-      UpdateColors();
+      this->UpdateColors();
       return;
     case CM_ENTER:
-      UpdateFrame(false, true);
+      this->UpdateFrame(false, true);
       Base::Dispatch(M);
       return;
     case CM_EXIT:
       Base::Dispatch(M);
-      UpdateFrame(false, false);
+      this->UpdateFrame(false, false);
       return;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: {
@@ -200,25 +58,25 @@ void TQvFramed<Base>::Dispatch(TMessage& M) {
       bool enter = M.Msg == CM_MOUSEENTER;
       if (enter && OnMouseEnter) OnMouseEnter(this);
       if (!enter && OnMouseLeave) OnMouseLeave(this);
-      UpdateFrame(true, enter);
+      this->UpdateFrame(true, enter);
       return;
     }
     case WM_NCPAINT: {
       Base::Dispatch(M);
-      if (!FFrameVisible || UseThemes() || !this->HandleAllocated()) return;
+      if (!this->FFrameVisible || this->UseThemes() || !this->HandleAllocated()) return;
       HDC dc = GetWindowDC(this->Handle());
       FCanvas->SetHandle(dc);
-      bool hot = FFrameHotTrack && (FFocused || FMouseOver);
-      DrawFrame(FCanvas, this->Width(), this->Height(), hot ? FFrameHotStyle : FFrameStyle, this->Color(),
-                hot ? FFrameHotColor : FFrameColor, FFrameSides, false);
-      FCanvas->SetHandle(nullptr);
-      ReleaseDC(this->Handle(), dc);
+      TOnExit release([&] {
+        FCanvas->SetHandle(nullptr);
+        ReleaseDC(this->Handle(), dc);
+      });
+      this->DrawWindowFrame(FCanvas);
       M.Result = 0;
       return;
     }
     case WM_SIZE:
       Base::Dispatch(M);
-      if (FFrameVisible && !UseThemes()) RepaintFrame();
+      if (this->FFrameVisible && !this->UseThemes()) this->RepaintFrame();
       return;
     default: Base::Dispatch(M);
   }
@@ -239,16 +97,19 @@ void TQvFramedMemo<Base>::SetReadOnly(bool Value) {
   this->UpdateColors();
 }
 
+// Line and column are the caret's: the moving end of the selection, which is its
+// start when the selection was made backwards.
 template <class Base>
 int TQvFramedMemo<Base>::GetLine() {
   if (!this->HandleAllocated()) return 1;
-  return static_cast<int>(this->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(this->SelStart() + this->SelLength()), 0)) + 1;
+  auto caret = static_cast<WPARAM>(this->Perform(EM_GETCARETINDEX, 0, 0));
+  return static_cast<int>(this->Perform(EM_LINEFROMCHAR, caret, 0)) + 1;
 }
 
 template <class Base>
 int TQvFramedMemo<Base>::GetColumn() {
   if (!this->HandleAllocated()) return 1;
-  int caret = this->SelStart() + this->SelLength();
+  int caret = static_cast<int>(this->Perform(EM_GETCARETINDEX, 0, 0));
   int line = static_cast<int>(this->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(caret), 0));
   int start = static_cast<int>(this->Perform(EM_LINEINDEX, static_cast<WPARAM>(line), 0));
   return caret - start + 1;
@@ -398,14 +259,14 @@ TQvHotKeyEdit::TQvHotKeyEdit(TComponent* AOwner) : TQvFramed<THotKey>(AOwner) { 
 namespace {
 template <class E>
 void AddMemoProperties(TClassBuilder<E>& b) {
-  b.Component();
-  AddFramingProperties(b, false);
+  PublishFraming(b.Component());
   b.Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
       .Bool("TabOnEnter", &E::TabOnEnter, &E::SetTabOnEnter, false)
       .template Event<TLineColChangeEvent>("OnLineColChange", &E::OnLineColChange)
       .template Event<TClipboardChangeEvent>("OnClipboardChange", &E::OnClipboardChange)
       .template Event<TNotifyEvent>("OnMouseEnter", &E::OnMouseEnter)
       .template Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave);
+  PublishInherited(b, {"OnMouseWheel", "OnMouseWheelUp", "OnMouseWheelDown"});
 }
 }  // namespace
 
@@ -431,29 +292,12 @@ const TClassInfo& TQvHotKeyEdit::StaticClass() {
   using E = TQvHotKeyEdit;
   static const TClassInfo info = [] {
     TClassBuilder<E> b("TQvHotKeyEdit", &inherited::StaticClass());
-    const TIdentMap* colors = &ColorIdents();
-    b.Component()
-        .Int("Color", &E::Color, &E::SetColor, clWindow, [](E* e) { return e->Enabled(); }, colors)
-        .Int("DisabledColor", &E::DisabledColor, [](E* e, int64_t v) { e->SetDisabledColor(static_cast<TColor>(v)); },
-             clBtnFace, {}, colors)
-        .Int("FocusColor", &E::FocusColor, [](E* e, int64_t v) { e->SetFocusColor(static_cast<TColor>(v)); },
-             clWindow, [](E* e) { return ColorToRGB(e->FocusColor()) != ColorToRGB(e->Color()); }, colors)
-        .Int("FrameColor", &E::FrameColor, [](E* e, int64_t v) { e->SetFrameColor(static_cast<TColor>(v)); },
-             clBtnShadow, {}, colors)
-        .Object<TQvFrameController>("FrameController", &E::FrameController, &E::SetFrameController)
-        .Set<TQvFrameControllerProperty>("FrameControllerNotifications", &E::FrameControllerNotifications,
-                                         &E::SetFrameControllerNotifications,
-                                         TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications))
-        .Int("FrameHotColor", &E::FrameHotColor, [](E* e, int64_t v) { e->SetFrameHotColor(static_cast<TColor>(v)); },
-             clBtnShadow, {}, colors)
-        .Bool("FrameHotTrack", &E::FrameHotTrack, &E::SetFrameHotTrack, false)
-        .Enum<TFrameStyle>("FrameHotStyle", &E::FrameHotStyle, &E::SetFrameHotStyle, fsFlatBold)
-        .Set<TSide>("FrameSides", &E::FrameSides, &E::SetFrameSides, AllSides)
-        .Enum<TFrameStyle>("FrameStyle", &E::FrameStyle, &E::SetFrameStyle, fsFlat)
-        .Bool("FrameVisible", &E::FrameVisible, &E::SetFrameVisible, false)
-        .Enum<TFramingPreference>("FramingPreference", &E::FramingPreference, &E::SetFramingPreference, fpXPThemes)
+    PublishFraming(b.Component(), {.ReadOnlyColors = false})
         .Event<TNotifyEvent>("OnMouseEnter", &E::OnMouseEnter)
-        .Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave);
+        .Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave)
+        // A new hot-key edit has its own colour and takes the focus by Tab.
+        .Prop(TControl::Property("ParentColor", 0))
+        .Prop(TControl::Property("TabStop", 1));
     return b.Build();
   }();
   return info;

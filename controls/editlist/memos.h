@@ -1,78 +1,37 @@
 #pragma once
 // The framed memo, rich edit and hot-key edit: standard controls given the framing
 // of the framed edits (state colours, a flat frame drawn in the non-client area,
-// hot tracking, a frame controller). They cannot derive from TQvCustomEdit, so
-// TQvFramed<Base> holds that framing once for the three. The memo and the rich
+// hot tracking, a frame controller). They cannot derive from TQvCustomEdit; the
+// framing is TQvFraming's (framing.h), and TQvFramed<Base> adds its messages. The memo and the rich
 // edit also report the caret's line and column (from 1), the clipboard state, and
 // scroll by the wheel themselves; the rich edit gives its content as rich text.
 #include <string>
 
 #include "controls/editlist/edits.h"
-#include "controls/editlist/framingfields.h"
+#include "controls/editlist/framing.h"
 #include "platform/stdctrls/hotkey.h"
 #include "platform/stdctrls/memo.h"
 
+// The framing of TQvFraming on a standard control, with its messages: colours
+// that follow the state, the hot frame, the frame drawn in the non-client area.
 template <class Base>
-class TQvFramed : public Base, protected TQvFramingFields {
+class TQvFramed : public TQvFraming<Base> {
 public:
   explicit TQvFramed(TComponent* AOwner);
   ~TQvFramed() override;
 
-  TColor DisabledColor() const { return FDisabledColor; }
-  virtual void SetDisabledColor(TColor Value);
-  TColor FocusColor() const { return FFocusColor; }
-  virtual void SetFocusColor(TColor Value);
-  TColor ReadOnlyColor() const { return FReadOnlyColor; }
-  virtual void SetReadOnlyColor(TColor Value);
-  bool ReadOnlyColorOnFocus() const { return FReadOnlyColorOnFocus; }
-  void SetReadOnlyColorOnFocus(bool Value);
-  TColor FrameColor() const { return FFrameColor; }
-  virtual void SetFrameColor(TColor Value);
-  TColor FrameHotColor() const { return FFrameHotColor; }
-  virtual void SetFrameHotColor(TColor Value);
-  TQvFrameController* FrameController() const { return FFrameController; }
-  virtual void SetFrameController(TQvFrameController* Value);
-  TQvFrameControllerNotifications FrameControllerNotifications() const { return FFrameControllerNotifications; }
-  void SetFrameControllerNotifications(TQvFrameControllerNotifications Value) { FFrameControllerNotifications = Value; }
-  bool FrameHotTrack() const { return FFrameHotTrack; }
-  virtual void SetFrameHotTrack(bool Value);
-  TFrameStyle FrameHotStyle() const { return FFrameHotStyle; }
-  virtual void SetFrameHotStyle(TFrameStyle Value);
-  TSides FrameSides() const { return FFrameSides; }
-  virtual void SetFrameSides(TSides Value);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  virtual void SetFrameStyle(TFrameStyle Value);
-  bool FrameVisible() const { return FFrameVisible; }
-  virtual void SetFrameVisible(bool Value);
-  TFramingPreference FramingPreference() const { return FFramingPreference; }
-  virtual void SetFramingPreference(TFramingPreference Value);
-  virtual bool UseThemes();
   TControlCanvas* FrameCanvas() const { return FCanvas; }
 
   void Dispatch(TMessage& Message) override;
   void Loaded() override;
-  void DefineProperties(TFiler* Filer) override;
 
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
 
 protected:
-  // Whether the read-only colours apply (the hot-key edit has none).
-  virtual bool ReadOnlyState() { return false; }
-  virtual void UpdateColors();
-  virtual void UpdateFrame(bool ViaMouse, bool InFocus);
-  virtual void RepaintFrame();
-  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void RepaintFrame() override { RepaintWindowFrame(this, this->ClientRect()); }
 
   TControlCanvas* FCanvas;
-  bool FUpdatingColor = false;
-  TColor FNormalColor = clWindow;
-  bool FFocused = false;
-  bool FMouseOver = false;
-
-private:
-  TColor FReadOnlyColor = clInfoBk;
-  bool FReadOnlyColorOnFocus = false;
 };
 
 using TLineColChangeEvent = std::function<void(TObject* Sender, int Line, int Column)>;
@@ -100,7 +59,7 @@ public:
   void Dispatch(TMessage& Message) override;
 
 protected:
-  bool ReadOnlyState() override { return Base::ReadOnly(); }
+  bool ReadOnlyValue() override { return Base::ReadOnly(); }
   virtual void LineColChange();
   virtual void ClipboardChange();
   void Change() override;

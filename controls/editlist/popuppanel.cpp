@@ -312,8 +312,7 @@ const TClassInfo& TQvPopupPanel::StaticClass() {
         .Prop(TControl::Property("Color", clBtnFace))
         .Event<TNotifyEvent>("OnClose", &C::OnClose)
         .Event<TNotifyEvent>("OnPopup", &C::OnPopup);
-    for (const char* n : {"Ctl3D", "ParentCtl3D", "Font", "ParentFont", "ShowHint", "ParentShowHint"})
-      b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Ctl3D", "ParentCtl3D", "Font", "ParentFont", "ShowHint", "ParentShowHint"});
     return b.Build();
   }();
   return info;

@@ -129,43 +129,38 @@ void TQvRapidFireButton::Paint() {
 
 const TClassInfo& TQvSpinButtons::StaticClass() {
   using S = TQvSpinButtons;
-  static const TClassInfo info =
-      TClassBuilder<S>("TQvSpinButtons", &inherited::StaticClass())
-          .Component()
-          .Prop(TControl::Property("Align"))
-          .Prop(TControl::Property("Anchors"))
-          .Int("Color", &S::ButtonColor, [](S* s, int64_t v) { s->SetButtonColor(static_cast<TColor>(v)); }, clBtnFace,
-               [](S* s) { return !s->ParentColor(); }, &ColorIdents())
-          .Prop(TControl::Property("Ctl3D"))
-          .Int("Delay", &S::Delay, [](S* s, int64_t v) { s->SetDelay(static_cast<uint16_t>(v)); }, 100)
-          .Enum<TSpinDirection>("Direction", &S::Direction, &S::SetDirection, sdUpDown)
-          .Bool("Enabled", &S::AllEnabled, &S::SetAllEnabled, true)
-          .Bool("Flat", &S::Flat, &S::SetFlat, false)
-          .Object<TWinControl>("FocusControl", &S::FocusControl, &S::SetFocusControl)
-          .Object<TBitmap>("GlyphDownLeft", &S::DownLeftGlyph, &S::SetDownLeftGlyph,
-                           [](S* s) { return s->CustomDownLeftGlyph(); })
-          .Object<TBitmap>("GlyphUpRight", &S::UpRightGlyph, &S::SetUpRightGlyph,
-                           [](S* s) { return s->CustomUpRightGlyph(); })
-          .Int("InitialDelay", &S::InitialDelay, [](S* s, int64_t v) { s->SetInitialDelay(static_cast<uint16_t>(v)); }, 400)
-          .Int("NumGlyphsDownLeft", &S::DownLeftNumGlyphs, [](S* s, int64_t v) { s->SetDownLeftNumGlyphs(static_cast<int>(v)); },
-               2, [](S* s) { return s->CustomDownLeftGlyph(); })
-          .Int("NumGlyphsUpRight", &S::UpRightNumGlyphs, [](S* s, int64_t v) { s->SetUpRightNumGlyphs(static_cast<int>(v)); },
-               2, [](S* s) { return s->CustomUpRightGlyph(); })
-          .Enum<TOrientation>("Orientation", &S::Orientation, &S::SetOrientation, orVertical)
-          .Prop(TControl::Property("ParentColor", 1))
-          .Prop(TControl::Property("ParentCtl3D"))
-          .Prop(TControl::Property("ParentShowHint"))
-          .Prop(TControl::Property("PopupMenu"))
-          .Prop(TControl::Property("ShowHint"))
-          .Prop(TControl::Property("TabOrder"))
-          .Prop(TControl::Property("TabStop", 0))
-          .Prop(TControl::Property("Visible"))
-          .Prop(TControl::Property("OnContextPopup"))
-          .Event("OnDownLeftClick", &S::OnDownLeftClick)
-          .Prop(TControl::Property("OnEnter"))
-          .Prop(TControl::Property("OnExit"))
-          .Event("OnUpRightClick", &S::OnUpRightClick)
-          .Build();
+  static const TClassInfo info = [] {
+    TClassBuilder<S> b("TQvSpinButtons", &inherited::StaticClass());
+    b.Component()
+        .Int("Color", &S::ButtonColor, [](S* s, int64_t v) { s->SetButtonColor(static_cast<TColor>(v)); }, clBtnFace,
+             [](S* s) { return !s->ParentColor(); }, &ColorIdents())
+        .Int("Delay", &S::Delay, [](S* s, int64_t v) { s->SetDelay(static_cast<uint16_t>(v)); }, 100)
+        .Enum<TSpinDirection>("Direction", &S::Direction, &S::SetDirection, sdUpDown)
+        .Bool("Enabled", &S::AllEnabled, &S::SetAllEnabled, true)
+        .Bool("Flat", &S::Flat, &S::SetFlat, false)
+        .Object<TWinControl>("FocusControl", &S::FocusControl, &S::SetFocusControl)
+        .Object<TBitmap>("GlyphDownLeft", &S::DownLeftGlyph, &S::SetDownLeftGlyph,
+                         [](S* s) { return s->CustomDownLeftGlyph(); })
+        .Object<TBitmap>("GlyphUpRight", &S::UpRightGlyph, &S::SetUpRightGlyph,
+                         [](S* s) { return s->CustomUpRightGlyph(); })
+        .Int("InitialDelay", &S::InitialDelay, [](S* s, int64_t v) { s->SetInitialDelay(static_cast<uint16_t>(v)); }, 400)
+        // With a custom glyph, and also when set to another count than new buttons
+        // have (an arrow glyph has no count of its own to come back to).
+        .Int("NumGlyphsDownLeft", &S::DownLeftNumGlyphs, [](S* s, int64_t v) { s->SetDownLeftNumGlyphs(static_cast<int>(v)); },
+             2, [](S* s) { return s->CustomDownLeftGlyph() || s->DownLeftNumGlyphs() != 2; })
+        .Int("NumGlyphsUpRight", &S::UpRightNumGlyphs, [](S* s, int64_t v) { s->SetUpRightNumGlyphs(static_cast<int>(v)); },
+             2, [](S* s) { return s->CustomUpRightGlyph() || s->UpRightNumGlyphs() != 2; })
+        .Enum<TOrientation>("Orientation", &S::Orientation, &S::SetOrientation, orVertical)
+        .Event("OnDownLeftClick", &S::OnDownLeftClick)
+        .Event("OnUpRightClick", &S::OnUpRightClick);
+    PublishInherited(b, {"Align", "Anchors", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode"})
+        .Prop(TControl::Property("ParentColor", 1));
+    PublishInherited(b, {"ParentCtl3D", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder"})
+        .Prop(TControl::Property("TabStop", 0));
+    PublishInherited(b, {"Visible", "OnContextPopup", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter",
+                         "OnExit", "OnStartDock", "OnStartDrag"});
+    return b.Build();
+  }();
   return info;
 }
 

@@ -20,75 +20,38 @@ const TClassInfo& TQvSpinEdit::StaticClass() {
   using S = TQvSpinEdit;
   static const TClassInfo info = [] {
     TClassBuilder<S> b("TQvSpinEdit", &inherited::StaticClass());
-    b.Component()
-        .Prop(TControl::Property("Align"))
-        .Enum<TAlignment>("Alignment", &S::Alignment, &S::SetAlignment, taRightJustify)
+    // The flat-button colour is the spin edit's own: written whatever the controller.
+    PublishFramedEdit(b.Component(), {.FlatButtons = true},
+                      {.MaxLength = false, .Alignment = taRightJustify})
+        .Int("FlatButtonColor", &S::FlatButtonColor, [](S* s, int64_t v) { s->SetFlatButtonColor(static_cast<TColor>(v)); },
+             clBtnFace, {}, &ColorIdents())
         .Bool("AllowBlank", &S::AllowBlank, &S::SetAllowBlank, false)
         .Bool("AllowKeyEdit", &S::AllowKeyEdit, &S::SetAllowKeyEdit, false)
-        .Prop(TControl::Property("Anchors"))
-        .Bool("AutoSelect", &S::AutoSelect, &S::SetAutoSelect, true)
-        .Bool("AutoSize", &S::AutoSize, &S::SetAutoSize, true)
         .Bool("BeepOnInvalidKey", &S::BeepOnInvalidKey, &S::SetBeepOnInvalidKey, true)
         .Float("BlankValue", &S::BlankValue, &S::SetBlankValue, [](S* s) { return s->BlankValue() != 0; })
         .Object<TBitmap>("ButtonDownGlyph", &S::ButtonDownGlyph, &S::SetButtonDownGlyph,
                          [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
+        // The counts as the spin buttons store theirs: with a custom glyph or another count.
         .Int("ButtonDownNumGlyphs", &S::ButtonDownNumGlyphs, [](S* s, int64_t v) { s->SetButtonDownNumGlyphs(static_cast<int>(v)); },
-             2, [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
+             2, [](S* s) { return s->Buttons()->CustomDownLeftGlyph() || s->ButtonDownNumGlyphs() != 2; })
         .Object<TBitmap>("ButtonUpGlyph", &S::ButtonUpGlyph, &S::SetButtonUpGlyph,
                          [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
         .Int("ButtonUpNumGlyphs", &S::ButtonUpNumGlyphs, [](S* s, int64_t v) { s->SetButtonUpNumGlyphs(static_cast<int>(v)); },
-             2, [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
+             2, [](S* s) { return s->Buttons()->CustomUpRightGlyph() || s->ButtonUpNumGlyphs() != 2; })
         .Int("ButtonWidth", &S::ButtonWidth, [](S* s, int64_t v) { s->SetButtonWidth(static_cast<int>(v)); }, 17)
-        .Enum<TEditCharCase>("CharCase", &S::CharCase, &S::SetCharCase, ecNormal)
         .Bool("CheckRange", &S::CheckRange, &S::SetCheckRange, false)
-        .Prop(TControl::Property("Ctl3D"))
         .Int("Decimals", &S::Decimals, [](S* s, int64_t v) { s->SetDecimals(static_cast<int>(v)); }, 0)
         .Enum<TSpinDirection>("Direction", &S::Direction, &S::SetDirection, sdUpDown)
-        .Prop(TControl::Property("Enabled"))
-        .Prop(TControl::Property("Font"))
-        .Bool("HideSelection", &S::HideSelection, &S::SetHideSelection, true)
         .Float("Increment", &S::Increment, &S::SetIncrement, [](S* s) { return s->Increment() != 1; })
         .Bool("IntegersOnly", &S::IntegersOnly, &S::SetIntegersOnly, true)
         .Float("Max", &S::Max, &S::SetMax, [](S* s) { return s->Max() != 100; })
         .Float("Min", &S::Min, &S::SetMin, [](S* s) { return s->Min() != 0; })
         .Enum<TOrientation>("Orientation", &S::Orientation, &S::SetOrientation, orVertical)
         .Float("PageSize", &S::PageSize, &S::SetPageSize, [](S* s) { return s->PageSize() != 10; })
-        .Prop(TControl::Property("ParentColor", 0))
-        .Prop(TControl::Property("ParentCtl3D"))
-        .Prop(TControl::Property("ParentFont"))
-        .Prop(TControl::Property("ParentShowHint"))
-        .Char("PasswordChar", &S::PasswordChar, &S::SetPasswordChar, 0)
-        .Prop(TControl::Property("PopupMenu"))
-        .Bool("ReadOnly", &S::ReadOnly, &S::SetReadOnly, false)
-        .Prop(TControl::Property("ShowHint"))
-        .Bool("TabOnEnter", &S::TabOnEnter, &S::SetTabOnEnter, false)
-        .Prop(TControl::Property("TabOrder"))
-        .Prop(TControl::Property("TabStop", 1))
-        .Prop(TControl::Property("Visible"));
-    AddFramingProperties(b, false);
-    // The spin edit's flat-button colour is its own: written whatever the controller.
-    b.Bool("FlatButtons", &S::FlatButtons, &S::SetFlatButtons, false,
-           [](S* s) { return !ControllerOwns(s->FrameController(), s->FrameControllerNotifications(), fcpFlatButtons); })
-        .Int("FlatButtonColor", &S::FlatButtonColor, [](S* s, int64_t v) { s->SetFlatButtonColor(static_cast<TColor>(v)); },
-             clBtnFace, {}, &ColorIdents())
         .Float("Value", &S::GetValue, &S::SetValue, [](S*) { return true; })
         .Event("OnButtonClick", &S::OnButtonClick)
-        .Event("OnChange", static_cast<TNotifyEvent S::*>(&TCustomEdit::OnChange))
-        .Event("OnChanging", &S::OnChanging)
-        .Prop(TControl::Property("OnClick"))
-        .Prop(TControl::Property("OnContextPopup"))
-        .Prop(TControl::Property("OnDblClick"))
-        .Prop(TControl::Property("OnEnter"))
-        .Prop(TControl::Property("OnExit"))
-        .Prop(TControl::Property("OnKeyDown"))
-        .Prop(TControl::Property("OnKeyPress"))
-        .Prop(TControl::Property("OnKeyUp"))
-        .Prop(TControl::Property("OnMouseDown"))
-        .Event("OnMouseEnter", static_cast<TNotifyEvent S::*>(&TQvCustomEdit::OnMouseEnter))
-        .Event("OnMouseLeave", static_cast<TNotifyEvent S::*>(&TQvCustomEdit::OnMouseLeave))
-        .Prop(TControl::Property("OnMouseMove"))
-        .Prop(TControl::Property("OnMouseUp"))
-        .Prop(TControl::Property("OnMouseWheel"));
+        .Event("OnChanging", &S::OnChanging);
+    PublishInherited(b, {"OnMouseWheel", "OnMouseWheelDown", "OnMouseWheelUp"});
     return b.Build();
   }();
   return info;
@@ -374,8 +337,9 @@ void TQvSpinEdit::KeyPress(char& Key) {
   }
 }
 
+// The wheel events run first; the value steps whatever they report.
 bool TQvSpinEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
-  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
   long double step = Shift.Contains(ssCtrl) ? FPageSize : FIncrement;
   if (WheelDelta > 0) IncValue(step);
   else if (WheelDelta < 0) DecValue(step);

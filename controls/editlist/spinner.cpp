@@ -421,6 +421,9 @@ const TClassInfo& TQvSpinner::StaticClass() {
         .Int("ButtonWidth", &C::ButtonWidth, intSet(&C::SetButtonWidth), 18)
         .Bool("CheckRange", &C::CheckRange, &C::SetCheckRange, false)
         .Int("FrameColor", &C::FrameColor, &C::SetFrameColor, clBtnShadow, {}, &ColorIdents())
+        // The glyph bitmap of both buttons, readable by its two names, never stored.
+        .Object<TBitmap>("GlyphMinus", &C::Glyph, nullptr, [](C*) { return false; })
+        .Object<TBitmap>("GlyphPlus", &C::Glyph, nullptr, [](C*) { return false; })
         .Object<TQvFrameController>("FrameController", &C::FrameController, &C::SetFrameController)
         .Set<TQvFrameControllerProperty>("FrameControllerNotifications", &C::FrameControllerNotifications,
                                          &C::SetFrameControllerNotifications,
@@ -443,13 +446,16 @@ const TClassInfo& TQvSpinner::StaticClass() {
         .Event<TQvSpinnerEvent>("OnChanging", &C::OnChanging)
         .Event<TQvSpinnerIncDecEvent>("OnDecrement", &C::OnDecrement)
         .Event<TQvSpinnerIncDecEvent>("OnIncrement", &C::OnIncrement)
-        .Prop(TControl::Property("Color", clWindow));
-    for (const char* n : {"Align", "Anchors", "Constraints", "DragCursor", "DragMode", "Enabled", "Font",
-                          "ParentColor", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
-                          "TabOrder", "TabStop", "Visible", "OnClick", "OnContextPopup", "OnDragDrop",
-                          "OnDragOver", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
-                          "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"})
-      b.Prop(TControl::Property(n));
+        .Prop(TControl::Property("Color", clWindow))
+        .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 21);
+    // A new spinner has its own colour and takes the focus by Tab.
+    PublishInherited(b, {"Align", "Anchors", "Constraints", "DragCursor", "DragMode", "Enabled", "Font"})
+        .Prop(TControl::Property("ParentColor", 0));
+    PublishInherited(b, {"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder"})
+        .Prop(TControl::Property("TabStop", 1));
+    PublishInherited(b, {"Visible", "OnClick", "OnContextPopup", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter",
+                         "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp",
+                         "OnStartDrag"});
     return b.Build();
   }();
   return info;

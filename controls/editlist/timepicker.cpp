@@ -614,13 +614,16 @@ const TClassInfo& TQvTimePicker::StaticClass() {
         .Float("Time", &C::Time, &C::SetTime)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, 190)
         .Int("Width", &C::Width, [](C* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, 160)
+        .Int("BorderHighlight", &C::BorderHighlight, &C::SetBorderHighlight, clBtnHighlight, {}, &ColorIdents())
+        .Int("BorderShadow", &C::BorderShadow, &C::SetBorderShadow, clBtnShadow, {}, &ColorIdents())
         .Event("OnChange", &C::OnChange)
         .Event("OnSetBtnClick", &C::OnSetBtnClick)
         .Event("OnSetTime", &C::OnSetTime);
-    for (const char* n : {"Align", "Anchors", "BorderWidth", "Constraints", "Ctl3D", "Enabled", "Font", "ParentCtl3D",
-                          "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible",
-                          "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
-      b.Prop(TControl::Property(n));
+    PublishInherited(b, {"Align", "Anchors", "BorderWidth", "Constraints", "Ctl3D", "Enabled", "Font", "ParentCtl3D",
+                         "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder"})
+        .Prop(TControl::Property("TabStop", 1));  // a new picker takes the focus by Tab
+    PublishInherited(b, {"Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnMouseDown", "OnMouseMove",
+                         "OnMouseUp"});
     return b.Build();
   }();
   return info;

@@ -332,6 +332,9 @@ bool GetObject(HBITMAP Bitmap, BITMAP& Info);
 // Regions (device coordinates).
 HRGN CreateRectRgn(int Left, int Top, int Right, int Bottom);
 HRGN CreateRectRgnIndirect(const TRect* R);
+// The pixels Polygon fills with its brush for these points (alternate rule), in
+// device coordinates.
+HRGN CreatePolygonRgn(const TPoint* Points, int Count);
 bool SetRectRgn(HRGN Rgn, int Left, int Top, int Right, int Bottom);
 // Dst := A op B (B unused for RGN_COPY); Dst may be A or B. Returns the region type.
 int CombineRgn(HRGN Dst, HRGN A, HRGN B, int Mode);

@@ -140,6 +140,15 @@ HRGN CreateRectRgnIndirect(const TRect* R) {
   return CreateRectRgn(R->Left, R->Top, R->Right, R->Bottom);
 }
 
+HRGN CreatePolygonRgn(const TPoint* Points, int Count) {
+  if (!Points || Count < 0) return nullptr;
+  std::vector<TRect> spans;
+  gdi::PolygonSpans(Points, Count, spans);
+  HRGN r = new TGdiRegion;
+  r->Rects = gdi::RgnUnion({}, spans);  // the one-row spans merged where they line up
+  return r;
+}
+
 bool SetRectRgn(HRGN Rgn, int Left, int Top, int Right, int Bottom) {
   if (!Rgn) return false;
   // Swapped corners are put in order, as the OS does for region rectangles.

@@ -210,8 +210,13 @@ std::shared_ptr<TFontEngine> EngineFor(const LOGFONT& Lf) {
   return e;
 }
 
+// A font handle may be in use on several threads at once (the stock fonts are
+// shared by every device context), so its engine is set under a lock; once set it
+// never changes.
 TFontEngine& Engine(HDC Dc) {
   HFONT f = Dc->S.Font;
+  static std::mutex lock;
+  std::lock_guard<std::mutex> g(lock);
   if (!f->Engine) f->Engine = EngineFor(f->Log);
   return *f->Engine;
 }

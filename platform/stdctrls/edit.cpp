@@ -365,6 +365,9 @@ public:
                               static_cast<int>(std::min<size_t>(SelEnd(), 0xFFFF)));
         return true;
       }
+      case EM_GETCARETINDEX:
+        M.Result = static_cast<LRESULT>(Caret);
+        return true;
       case EM_SETSEL: {
         auto s = static_cast<std::intptr_t>(M.WParam);
         auto e = static_cast<std::intptr_t>(M.LParam);

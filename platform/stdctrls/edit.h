@@ -55,6 +55,7 @@ constexpr UINT EM_GETMARGINS = 0x00D4;    // result MAKELONG(left, right)
 constexpr UINT EM_GETLIMITTEXT = 0x00D5;
 constexpr UINT EM_POSFROMCHAR = 0x00D6;   // W: a byte index; result MAKELONG(x, y) in client coordinates
 constexpr UINT EM_CHARFROMPOS = 0x00D7;   // L: MAKELPARAM(x, y); result MAKELONG(byte index, line)
+constexpr UINT EM_GETCARETINDEX = 0x1512; // result the caret's byte index (the moving end of the selection)
 constexpr WPARAM EC_LEFTMARGIN = 0x0001, EC_RIGHTMARGIN = 0x0002, EC_USEFONTINFO = 0xFFFF;
 
 // Edit notifications (the high word of WM_COMMAND's WParam; LParam the edit).

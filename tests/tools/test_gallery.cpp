@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <set>
 #include <memory>
 
 #include "platform/stdctrls/comctrls_pages.h"
@@ -59,6 +61,25 @@ TEST(Gallery, AFormFileThatCannotBeReadGivesTheReadersMessage) {
   // A form class makes the root; its caption is read.
   std::ofstream(path) << "object F: TForm\n  Caption = 'read'\nend\n";
   EXPECT_EQ(LoadFormFile(path, owner.get())->Caption(), "read");
+}
+
+TEST(Gallery, AFormWithEveryFramedClassAndValuesSetLoads) {
+  std::unique_ptr<TComponent> owner(new TComponent(nullptr));
+  TCustomForm* form = LoadFormFile(std::string(DTU_TEST_DATA_DIR) + "/every-class.form", owner.get());
+  ASSERT_NE(form, nullptr);
+  std::set<std::string> found;
+  std::function<void(TComponent*)> collect = [&](TComponent* c) {
+    found.insert(c->ClassName());
+    for (int i = 0; i < c->ComponentCount(); ++i) collect(c->Components(i));
+  };
+  collect(form);
+  // Every class of the library a form can name (the popup tool button is made by its
+  // toolbar in code only).
+  for (const TClassInfo* c : RegisteredClasses())
+    if (c->Name.rfind("TQv", 0) == 0 && c->Create && c->InheritsFrom(&TComponent::StaticClass()) &&
+        c->Name != "TQvPopupToolButton") {
+      EXPECT_TRUE(found.count(c->Name)) << c->Name << " is missing from every-class.form";
+    }
 }
 
 TEST(Gallery, TheWindowHasATabPerPage) {

@@ -801,6 +801,12 @@ bool TQtEditPeer::HandleSelection(TMessage& M) {
       M.Result = MAKELPARAM(static_cast<int>(std::min<DWORD>(s, 0xFFFF)), static_cast<int>(std::min<DWORD>(e, 0xFFFF)));
       return true;
     }
+    case EM_GETCARETINDEX: {
+      int a, c;
+      GetSel(a, c);
+      M.Result = static_cast<LRESULT>(BytesBefore(Text(), c, multi));
+      return true;
+    }
     case EM_SETSEL: {
       QString t = Text();
       auto s = static_cast<std::intptr_t>(M.WParam);

@@ -251,6 +251,32 @@ TEST_F(Meter, BarsOnLargeRangesStayInsideTheRectangle) {
   EXPECT_EQ(Px(shot.get(), 140, 15), RGB(255, 0, 0));  // the bar reaches the right edge
 }
 
+// A tiled bitmap on a trapezoidal bar covers the trapezoid only; the corners of
+// the bar's rectangle outside it keep the face colour.
+TEST_F(Meter, ATiledBitmapIsClippedToTheTrapezoid) {
+  auto* m = new TQvMeter(Form);
+  m->SetParent(Host);
+  m->SetMeterType(mtNormal);
+  m->SetMeterShape(msTrapezoidal);  // large at the left, 6 pixels at the right
+  m->SetShowPercent(false);
+  TBitmap tile(4, 4);
+  tile.Canvas()->Brush()->SetColor(clRed);
+  tile.Canvas()->FillRect({0, 0, 4, 4});
+  m->SetBitmap(&tile);
+  m->SetValue(100);
+  auto shot = Shot(Host);
+  const COLORREF red = RGB(255, 0, 0), face = ColorToRGB(clBtnFace);
+  struct Probe {
+    const char* What;
+    int X, Y;
+    COLORREF Want;
+  } const probes[] = {
+      {"the wide end", 2, 15, red}, {"the middle", 75, 15, red}, {"the narrow end's centre", 146, 15, red},
+      {"above the narrow end", 146, 2, face}, {"below the narrow end", 146, 27, face},
+  };
+  for (const Probe& p : probes) EXPECT_EQ(Px(shot.get(), p.X, p.Y), p.Want) << p.What;
+}
+
 TEST_F(Meter, StreamsRoundTrip) {
   auto* m = new TQvMeter(Form);
   m->SetParent(Host);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "basic_fixture.h"
+#include "controls/basic/colorpicker.h"
 #include "controls/basic/groupbox.h"
 #include "controls/basic/statusbar.h"
 #include "controls/common/themes.h"
@@ -68,6 +69,33 @@ TEST_F(Themed, AThemeAwareLedBarDrawsOneProgressChunk) {
   auto bg = Backgrounds();
   ASSERT_EQ(bg.size(), 1u);
   EXPECT_EQ(bg[0].Class, "progress");
+}
+
+// The colour picker's button rows get the toolbar button's hot element (class
+// "toolbar", part 1, state 2) when hot, as the grid cells do.
+TEST_F(Themed, TheColourPickersButtonRowsDrawTheHotElement) {
+  auto* p = new TQvColorPicker(Form);
+  p->SetParent(Form);
+  p->SetShowNoColor(true);
+  p->SetShowDefaultColor(true);
+  p->SetShowCustomColor(true);
+  p->SetSelectedColor(clRed);  // a grid cell, so that the None row is not the selected one
+  const TThemeLibraryFake::TCall hotButton{"DrawThemeBackground", "toolbar", 1, 2, 0};
+  struct Case {
+    const char* What;
+    int Hot;
+    int Elements;  // hot toolbar buttons drawn
+  } cases[] = {
+      {"nothing hot", -6, 0}, {"the None row", -1, 1}, {"the Default row", -4, 1},
+      {"More Colors...", -3, 1},  {"the custom swatch", -2, 1}, {"a grid cell", 9, 1},
+  };
+  for (const Case& c : cases) {
+    p->SetHighlightColorIndex(c.Hot);
+    Fake->Calls.clear();
+    Shot(Form);
+    auto bg = Backgrounds();
+    EXPECT_EQ(std::count(bg.begin(), bg.end(), hotButton), c.Elements) << c.What;
+  }
 }
 
 }  // namespace

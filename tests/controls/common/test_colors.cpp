@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 
 #include "controls/common/colors.h"
+#include "storage_fixture.h"
 
 namespace {
 
@@ -58,6 +60,42 @@ TEST(Colors, SchemeNamesIgnoreLetterCase) {
   EXPECT_EQ(XPColorSchemeFromName("homestead"), xpcsGreen);
   EXPECT_EQ(XPColorSchemeFromName("Metallic"), xpcsSilver);
   EXPECT_EQ(XPColorSchemeFromName("NormalColor"), xpcsBlue);
+}
+
+class SchemeStore : public StorageTest {};
+
+// The scheme comes from the user's registry store: "ColorName" of "ThemeManager"
+// under "\Software\Microsoft\Windows\CurrentVersion".
+TEST_F(SchemeStore, TheSchemeIsReadFromTheUsersRegistryStore) {
+  struct Case {
+    const char* What;
+    const char* Key;    // nullptr: nothing stored
+    const char* Value;  // nullptr: the key without the value
+    TQvXPColorScheme Want;
+  } cases[] = {
+      {"nothing stored", nullptr, nullptr, xpcsBlue},
+      {"the section without the value", "ThemeManager", nullptr, xpcsBlue},
+      {"HomeStead", "ThemeManager", "HomeStead", xpcsGreen},
+      {"metallic", "ThemeManager", "metallic", xpcsSilver},
+      {"NormalColor", "ThemeManager", "NormalColor", xpcsBlue},
+      {"the value in another section", "Other", "Metallic", xpcsBlue},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(Dir + "/registry");
+    if (c.Key) {
+      TRegistry reg;
+      reg.SetRootKey(HKEY_CURRENT_USER);
+      ASSERT_TRUE(reg.OpenKey(std::string("\\Software\\Microsoft\\Windows\\CurrentVersion\\") + c.Key, true));
+      if (c.Value) reg.WriteString("ColorName", c.Value);
+    }
+    EXPECT_EQ(GetXPColorScheme(), c.Want) << c.What;
+  }
+  // Asking does not create the key in a store that lacks it.
+  std::filesystem::remove(Dir + "/registry");
+  GetXPColorScheme();
+  TRegistry reg;
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  EXPECT_FALSE(reg.KeyExists("\\Software\\Microsoft\\Windows\\CurrentVersion"));
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
-// The menu controller: which items it takes over, measured item sizes, and a
-// popup item drawn region by region.
+// The menu controller: which items it takes over, measured item sizes, popup and
+// menu-bar items drawn region by region, and the keyboard-cue setting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "controls/common/menucontroller.h"
 #include "platform/graphics/imglist.h"
+#include "storage_fixture.h"
 
 namespace {
 
@@ -108,6 +112,120 @@ TEST(MenuController, APopupItemIsDrawnWithItsIconBarSelectionAndSeparator) {
   EXPECT_EQ(px(40, 45), static_cast<TColor>(ColorToRGB(clBtnShadow)));  // one line at Top + 1
   EXPECT_EQ(px(40, 44), clWhite);
   EXPECT_EQ(px(40, 46), clWhite);
+}
+
+// Menu-bar items: idle ones in the face colour; selected and hot ones get the
+// selection box inset by one pixel; captions centred, grey while inactive, and
+// without the accelerator's underline when cues are hidden.
+TEST(MenuController, MenuBarItems) {
+  MenuSet m;
+  TQvMenuController ctl(nullptr);
+  ctl.SetGradientColorStyle(TQvGradientColorStyle::gcsCustom);
+  ctl.SetSelectionFrameColor(clBlue);
+  ctl.SetSelectionColorStart(clLime);
+  ctl.SetSelectionColorStop(clLime);
+  ctl.SetMenuFontColor(clBlack);
+  TMenuItem* file = m.Add(m.Main, "&File");
+  TBitmap bmp;
+  bmp.SetWidth(60);
+  bmp.SetHeight(22);
+  TCanvas* c = bmp.Canvas();
+  const TRect r{0, 0, 60, 22};
+  const TColor face = static_cast<TColor>(ColorToRGB(clBtnFace));
+  auto paint = [&](TMenuItem* Item, TOwnerDrawState State) {
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(r);
+    ctl.PaintMenuItem(Item, c, r, State);
+  };
+  auto px = [&](int X, int Y) { return static_cast<TColor>(c->Pixels(X, Y)); };
+  auto pixels = [&] {
+    std::vector<TColor> out;
+    for (int y = 0; y < 22; ++y)
+      for (int x = 0; x < 60; ++x) out.push_back(px(x, y));
+    return out;
+  };
+
+  struct Case {
+    const char* What;
+    TOwnerDrawState State;
+    TColor Corner, Ring, Inside;
+  } cases[] = {
+      {"idle", {}, face, face, face},
+      {"selected", {odSelected}, clWhite, clBlue, clLime},
+      {"hot", {odHotLight}, clWhite, clBlue, clLime},
+  };
+  for (const Case& k : cases) {
+    paint(file, k.State);
+    EXPECT_EQ(px(0, 0), k.Corner) << k.What;
+    EXPECT_EQ(px(59, 21), k.Corner) << k.What;
+    EXPECT_EQ(px(1, 1), k.Ring) << k.What;
+    EXPECT_EQ(px(58, 20), k.Ring) << k.What;
+    EXPECT_EQ(px(3, 3), k.Inside) << k.What;
+  }
+
+  // Text: its inked columns centred on the item; black, or grey while inactive.
+  struct Ink {
+    const char* What;
+    TOwnerDrawState State;
+    TColor Full, Absent;  // a fully inked pixel's colour, and one that must not appear
+  } inks[] = {
+      {"active", {}, clBlack, static_cast<TColor>(ColorToRGB(clGrayText))},
+      {"inactive", {odInactive}, static_cast<TColor>(ColorToRGB(clGrayText)), clBlack},
+  };
+  for (const Ink& k : inks) {
+    paint(file, k.State);
+    std::vector<TColor> p = pixels();
+    EXPECT_NE(std::find(p.begin(), p.end(), k.Full), p.end()) << k.What;
+    EXPECT_EQ(std::find(p.begin(), p.end(), k.Absent), p.end()) << k.What;
+    int left = 60, right = 0;
+    for (int y = 0; y < 22; ++y)
+      for (int x = 0; x < 60; ++x)
+        if (px(x, y) != face) left = std::min(left, x), right = std::max(right, x + 1);
+    EXPECT_LE(std::abs((left + right) - 60), 2) << k.What << ": ink from " << left << " to " << right;
+  }
+
+  // Hidden cues: "&File" looks like "File"; shown, the accelerator is underlined.
+  TMenuItem* plain = m.Add(m.Main, "File");
+  paint(plain, {});
+  std::vector<TColor> noPrefix = pixels();
+  paint(file, {odNoAccel});
+  EXPECT_EQ(pixels(), noPrefix);
+  paint(file, {});
+  EXPECT_NE(pixels(), noPrefix);
+}
+
+// The keyboard-cue setting: the first byte of the 8-byte "UserPreferencesMask" of
+// "\Control Panel\Desktop" (this layer reports a version from Vista on).
+class MenuPrefix : public StorageTest {};
+
+TEST_F(MenuPrefix, HiddenOnlyWhenTheWholeMaskIsStoredWithTheCueBitClear) {
+  struct Case {
+    const char* What;
+    bool Key;
+    std::vector<unsigned char> Mask;  // empty: no value
+    bool Text;                        // stored as text instead of binary
+    bool Hidden;
+  } cases[] = {
+      {"no key", false, {}, false, false},
+      {"no value", true, {}, false, false},
+      {"cue bit clear", true, {0x9E, 0x1E, 0x07, 0x80, 0x12, 0, 0, 0}, false, true},
+      {"cue bit set", true, {0xBE, 0x1E, 0x07, 0x80, 0x12, 0, 0, 0}, false, false},
+      {"the 4-byte mask of older systems", true, {0x9E, 0x1E, 0x07, 0x80}, false, false},
+      {"too long", true, {0x9E, 0x1E, 0x07, 0x80, 0x12, 0, 0, 0, 0}, false, false},
+      {"text", true, {'9', 'E'}, true, false},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(Dir + "/registry");
+    if (c.Key) {
+      TRegistry reg;
+      reg.SetRootKey(HKEY_CURRENT_USER);
+      ASSERT_TRUE(reg.OpenKey("\\Control Panel\\Desktop", true));
+      if (c.Text) reg.WriteString("UserPreferencesMask", std::string(c.Mask.begin(), c.Mask.end()));
+      else if (!c.Mask.empty())
+        reg.WriteBinaryData("UserPreferencesMask", c.Mask.data(), static_cast<int>(c.Mask.size()));
+    }
+    EXPECT_EQ(TQvMenuController::HideMenuPrefix(), c.Hidden) << c.What;
+  }
 }
 
 }  // namespace

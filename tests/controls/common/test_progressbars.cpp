@@ -41,6 +41,62 @@ TEST(PercentBar, AtZeroTheWholeBarIsTheBackPart) {
   EXPECT_EQ(map.Pixel(49, 9), RGB(255, 0, 0));
 }
 
+// The gradient bar: the done part from the bar's start to its stop colour, the rest
+// from the back's start to its stop colour (left alone when transparent).
+TEST(GradientPercentBar, PartsAndTheirGradients) {
+  const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+  const COLORREF bg = RGB(0, 255, 0);
+  struct Case {
+    const char* What;
+    TOrientation Orientation;
+    TGradientDirection Direction;
+    uint16_t Percent;
+    bool Transparent;
+    TPoint Probe[4];    // bar start, bar end, back start, back end
+    COLORREF Want[4];   // the colour at each probe
+  } cases[] = {
+      {"40% across, left to right", orHorizontal, TGradientDirection::gdVerticalEnd, 40, false,
+       {{0, 5}, {39, 5}, {40, 5}, {99, 5}}, {red, blue, white, black}},
+      {"40% across, top to bottom", orHorizontal, TGradientDirection::gdHorizontalEnd, 40, false,
+       {{10, 0}, {10, 9}, {60, 0}, {60, 9}}, {red, blue, white, black}},
+      {"40% across, transparent", orHorizontal, TGradientDirection::gdVerticalEnd, 40, true,
+       {{0, 5}, {39, 5}, {40, 5}, {99, 5}}, {red, blue, bg, bg}},
+      {"0%: all back", orHorizontal, TGradientDirection::gdVerticalEnd, 0, false,
+       {{0, 5}, {0, 0}, {0, 9}, {99, 5}}, {white, white, white, black}},
+      {"above 100%: all bar", orHorizontal, TGradientDirection::gdVerticalEnd, 300, false,
+       {{0, 5}, {99, 5}, {0, 0}, {99, 9}}, {red, blue, red, blue}},
+      {"50% upward", orVertical, TGradientDirection::gdHorizontalEnd, 50, false,
+       {{50, 5}, {50, 9}, {50, 0}, {50, 4}}, {red, blue, white, black}},
+  };
+  for (const Case& c : cases) {
+    TCanvasMap map(100, 10);
+    DrawGradientPercentBar(map.Canvas(), {0, 0, 100, 10}, c.Orientation, clRed, clBlue, clWhite, clBlack,
+                           c.Direction, c.Percent, false, c.Transparent);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(map.Pixel(c.Probe[i].X, c.Probe[i].Y), c.Want[i]) << c.What << ", probe " << i;
+  }
+}
+
+// The text over the done part is in the back's start colour, over the rest in the
+// bar's start colour: "50%" straddles the edge of a half-done bar.
+TEST(GradientPercentBar, TextTakesTheOtherPartsColour) {
+  TCanvasMap map(100, 20);
+  DrawGradientPercentBar(map.Canvas(), {0, 0, 100, 20}, orHorizontal, clRed, clRed, clBlue, clBlue,
+                         TGradientDirection::gdHorizontalEnd, 50, true, false);
+  // Text pixels are blended with the part's fill: count those nearer the text colour.
+  int blueInBar = 0, redInBack = 0, other = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 100; ++x) {
+      COLORREF p = map.Pixel(x, y);
+      if (GetGValue(p) != 0) ++other;
+      if (x < 50 && GetBValue(p) > GetRValue(p)) ++blueInBar;
+      if (x >= 50 && GetRValue(p) > GetBValue(p)) ++redInBack;
+    }
+  EXPECT_EQ(other, 0);
+  EXPECT_GT(blueInBar, 0);
+  EXPECT_GT(redInBack, 0);
+}
+
 TEST(LedBar, LayoutFollowsTheBarLength) {
   struct Case { int size, segments, pct; int count, segSize, offset, lit; };
   const Case cases[] = {

@@ -17,7 +17,8 @@ std::vector<std::string> FramedClassNames() {
   RegisterEditListClasses();
   std::vector<std::string> out;
   for (const TClassInfo* c : RegisteredClasses())
-    if (c->Name.rfind("TQv", 0) == 0 && c->Create) out.push_back(c->Name);
+    if (c->Name.rfind("TQv", 0) == 0 && c->Create && c->InheritsFrom(&TComponent::StaticClass()))
+      out.push_back(c->Name);
   std::sort(out.begin(), out.end());
   return out;
 }

@@ -85,6 +85,34 @@ TEST_F(CustomizeDialog, ListsTheControlsWithTheirStatesAndCaptions) {
   });
 }
 
+// Items are captioned by the tool button's caption; else "Spacer" for a spacer,
+// else the hint, else the name.
+TEST_F(CustomizeDialog, ItemCaptionsForButtonsWithoutCaptionsAndSpacers) {
+  struct Case {
+    const char* Name;
+    bool Spacer;
+    const char* Hint;
+    const char* Want;
+  } cases[] = {
+      {"QvSpacer1", true, "", "Spacer"},
+      {"QvSpacer2", true, "A gap", "Spacer"},
+      {"Hinted", false, "Print it", "Print it"},
+      {"Bare", false, "", "Bare"},
+  };
+  for (const Case& c : cases) {
+    TControl* ctl;
+    if (c.Spacer) ctl = new TQvSpacer(Form);
+    else ctl = new TQvToolButton(Form);  // no caption
+    ctl->SetName(c.Name);
+    ctl->SetHint(c.Hint);
+    ctl->SetParent(Bar);
+  }
+  Customize([&](TQvFrmCustomizeToolbar* D) {
+    ASSERT_EQ(D->LstControls->Items()->Count(), 7);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(D->LstControls->Items()->Strings(3 + i), cases[i].Want) << cases[i].Name;
+  });
+}
+
 TEST_F(CustomizeDialog, UncheckingAnItemHidesItsControlAndTheOthersCloseUp) {
   Customize([this](TQvFrmCustomizeToolbar* D) {
     D->LstControls->SetItemIndex(0);

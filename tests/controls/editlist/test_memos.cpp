@@ -39,6 +39,31 @@ TEST_F(Memos, LineAndColumnFromOne) {
   EXPECT_EQ(M->GetColumn(), 12);
 }
 
+// Line and column follow the caret, the moving end of the selection, whichever
+// way the selection was made.
+TEST_F(Memos, LineAndColumnAreTheCaretsWhicheverWayTheSelectionRuns) {
+  struct Case {
+    const char* What;
+    int Anchor, Caret;
+    int Line, Column;
+  } cases[] = {
+      {"no selection", 9, 9, 2, 3},
+      {"forwards", 2, 15, 2, 9},
+      {"backwards", 15, 2, 1, 3},
+      {"backwards from the end", 25, 7, 2, 1},
+  };
+  M->Lines()->SetText("first\r\nsecond line\r\nthird");  // lines start at 0, 7 and 20
+  for (const Case& c : cases) {
+    M->Perform(EM_SETSEL, static_cast<WPARAM>(c.Anchor), c.Caret);
+    EXPECT_EQ(M->GetLine(), c.Line) << c.What;
+    EXPECT_EQ(M->GetColumn(), c.Column) << c.What;
+  }
+  R->Lines()->SetText("first\r\nsecond line\r\nthird");
+  R->Perform(EM_SETSEL, 15, 2);
+  EXPECT_EQ(R->GetLine(), 1);
+  EXPECT_EQ(R->GetColumn(), 3);
+}
+
 TEST_F(Memos, WheelScrollsThreeLinesANotch) {
   std::string text;
   for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + "\r\n";
@@ -109,6 +134,42 @@ TEST_F(Memos, StreamsWithRetiredFramingProperties) {
   auto* h = Place<TQvHotKeyEdit>(200, 40, 80, 30);
   EXPECT_EQ(TQvHotKeyEdit(nullptr).Height(), 21);
   (void)h;
+}
+
+// The hot-key edit writes no framing property its frame controller supplies.
+TEST_F(Memos, TheHotKeyEditLeavesTheControllersPropertiesOutOfItsStream) {
+  auto* fc = new TQvFrameController(Form);
+  fc->SetName("FC");
+  auto* h = Place<TQvHotKeyEdit>(200, 10, 80, 21);
+  h->SetName("H");
+  h->SetFrameStyle(fsRaised);
+  h->SetFrameColor(clRed);
+  h->SetColor(clYellow);
+  auto has = [&](const char* Line) { return TextOf(h).find(Line) != std::string::npos; };
+  EXPECT_TRUE(has("  FrameStyle = fsRaised\n"));
+  h->SetFrameControllerNotifications({fcpFrameStyle});
+  h->SetFrameController(fc);
+  EXPECT_FALSE(has("  FrameStyle ="));
+  EXPECT_TRUE(has("  FrameColor = clRed\n"));
+  EXPECT_TRUE(has("  Color = clYellow\n"));
+  EXPECT_TRUE(has("  FrameController = FC\n"));
+  h->SetFrameControllerNotifications(TQvFrameControllerNotifications::FromInt(AllFrameControllerNotifications));
+  for (const char* owned : {"  FrameStyle =", "  FrameColor =", "  Color =", "  FrameVisible =", "  FrameSides ="})
+    EXPECT_FALSE(has(owned)) << owned;
+  delete fc;
+  EXPECT_TRUE(has("  FrameColor = clRed\n"));
+}
+
+// Showing the frame turns the 3-D look on, as in the other framed controls.
+TEST_F(Memos, ShowingTheFrameSetsCtl3D) {
+  for (TWinControl* c : std::initializer_list<TWinControl*>{M, R, Place<TQvHotKeyEdit>(200, 10, 80, 21)}) {
+    SCOPED_TRACE(c->ClassInfo().Name);
+    c->SetCtl3D(false);
+    if (auto* m = dynamic_cast<TQvMemo*>(c)) m->SetFrameVisible(true);
+    if (auto* r = dynamic_cast<TQvRichEdit*>(c)) r->SetFrameVisible(true);
+    if (auto* k = dynamic_cast<TQvHotKeyEdit*>(c)) k->SetFrameVisible(true);
+    EXPECT_TRUE(c->Ctl3D());
+  }
 }
 
 }  // namespace

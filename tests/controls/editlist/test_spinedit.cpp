@@ -118,6 +118,31 @@ TEST_F(SpinEdit, KeysAndWheelStepAskOnChangingAndReportTheButton) {
   EXPECT_EQ(Beeper.Beeps, 0);
 }
 
+// The wheel steps after the OnMouseWheel handler, whether or not that reports the
+// wheel handled.
+TEST_F(SpinEdit, TheWheelStepsAfterItsEventHandledOrNot) {
+  Show();
+  Spin->SetFocus();
+  std::vector<std::string> log;
+  bool handled = false;
+  Spin->OnMouseWheel = [&](TObject*, TShiftState, int Delta, TPoint, bool& Handled) {
+    log.push_back("wheel " + std::to_string(Delta) + " at " + Spin->Text());
+    Handled = handled;
+  };
+  struct Case {
+    bool Handled;
+    int Delta;
+    WPARAM Keys;
+    const char* Text;
+  } cases[] = {{false, 120, 0, "7"}, {true, 120, 0, "8"}, {true, -120, 0, "7"}, {true, 120, MK_CONTROL, "17"}};
+  for (const Case& c : cases) {
+    handled = c.Handled;
+    InputMouseWheel(Form->Handle(), c.Delta, {20, 20}, c.Keys);
+    EXPECT_EQ(Spin->Text(), c.Text) << c.Handled << " " << c.Delta;
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"wheel 120 at 6", "wheel 120 at 7", "wheel -120 at 8", "wheel 120 at 7"}));
+}
+
 // Without AllowKeyEdit every way of changing the text but stepping is refused, each
 // with exactly one beep; the text stays.
 TEST_F(SpinEdit, EditingIsRefusedWithOneBeepEach) {

@@ -93,14 +93,16 @@ TYPED_TEST_P(EditCases, SelectionRoundTripsInBytesAndNeverSplitsACharacter) {
   struct {
     std::intptr_t S, E;
     DWORD WantS, WantE;
+    LRESULT WantCaret;  // the moving end: E, snapped
   } cases[] = {
-      {0, -1, 0, 7}, {2, 4, 2, 4}, {3, 5, 2, 4}, {5, 1, 1, 4}, {100, 200, 7, 7}, {6, 6, 6, 6},
+      {0, -1, 0, 7, 7}, {2, 4, 2, 4, 4}, {3, 5, 2, 4, 4}, {5, 1, 1, 4, 1}, {100, 200, 7, 7, 7}, {6, 6, 6, 6, 6},
   };
   for (auto& c : cases) {
     this->Edit->Perform(EM_SETSEL, static_cast<WPARAM>(c.S), c.E);
     auto [s, e] = this->Sel();
     EXPECT_EQ(s, c.WantS) << c.S << "," << c.E;
     EXPECT_EQ(e, c.WantE) << c.S << "," << c.E;
+    EXPECT_EQ(this->Edit->Perform(EM_GETCARETINDEX, 0, 0), c.WantCaret) << c.S << "," << c.E;
     LRESULT packed = this->Edit->Perform(EM_GETSEL, 0, 0);
     EXPECT_EQ(LOWORD(packed), c.WantS);
     EXPECT_EQ(HIWORD(packed), c.WantE);
