@@ -2,6 +2,9 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "app/SafeFile.h"
 #include "platform/core/gbk.h"
 
@@ -41,7 +44,7 @@ void TWorkbookAutomation::SetCellValue(int Row, int Column, const std::string& T
   if (!FHasWorkbook) throw EOleException("没有打开的工作簿！");
   if (Row < 1 || Column < 1 || Row > 1048576 || Column > 16384)
     throw EOleException("单元格（" + std::to_string(Row) + ", " + std::to_string(Column) + "）不存在！");
-  FCells[{Row, Column}] = Text;
+  FCells.push_back({Row, Column, Text});
 }
 
 void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
@@ -50,15 +53,35 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   // truncates its file first, and a failed export must leave an old workbook intact.
   TSafeFile file(GbkToUtf8(Path));
   if (!file.Ok()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SystemErrorText(file.Error()));
+  // Cells in row order, each once with its last value: the export sets them in
+  // that order already, anything else is sorted (stably, so the last value of a
+  // cell set twice comes last among its equals).
+  auto before = [](const TCell& A, const TCell& B) {
+    return A.Row != B.Row ? A.Row < B.Row : A.Column < B.Column;
+  };
+  if (!std::is_sorted(FCells.begin(), FCells.end(), before)) std::stable_sort(FCells.begin(), FCells.end(), before);
   lxw_workbook* book = workbook_new(file.TempPath().c_str());
   if (!book) throw EOleException("无法创建工作簿文件：" + Path);
   lxw_worksheet* sheet = workbook_add_worksheet(book, "Sheet1");
   lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
-  for (const auto& [cell, text] : FCells) {
-    if (error != LXW_NO_ERROR) break;
-    if (text.empty()) continue;  // an empty value leaves the cell blank
-    error = worksheet_write_string(sheet, static_cast<lxw_row_t>(cell.first - 1),
-                                   static_cast<lxw_col_t>(cell.second - 1), GbkToUtf8(text).c_str(), nullptr);
+  // ASCII text is UTF-8 as it stands; the same few Chinese texts recur down a
+  // column, each converted once.
+  std::unordered_map<std::string, std::string> utf8;
+  auto ascii = [](const std::string& S) {
+    return std::all_of(S.begin(), S.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; });
+  };
+  for (size_t i = 0; i < FCells.size() && error == LXW_NO_ERROR; ++i) {
+    const TCell& cell = FCells[i];
+    if (i + 1 < FCells.size() && !before(cell, FCells[i + 1])) continue;  // set again later
+    if (cell.Text.empty()) continue;  // an empty value leaves the cell blank
+    const std::string* text = &cell.Text;
+    if (!ascii(cell.Text)) {
+      auto it = utf8.find(cell.Text);
+      if (it == utf8.end()) it = utf8.emplace(cell.Text, GbkToUtf8(cell.Text)).first;
+      text = &it->second;
+    }
+    error = worksheet_write_string(sheet, static_cast<lxw_row_t>(cell.Row - 1),
+                                   static_cast<lxw_col_t>(cell.Column - 1), text->c_str(), nullptr);
   }
   lxw_error closed = workbook_close(book);  // writes the file; frees the workbook
   if (error == LXW_NO_ERROR) error = closed;

@@ -3,10 +3,9 @@
 // a heading row, one row per variable. The workbook object below takes the place of
 // the spreadsheet program's automation object: the export makes the same calls in the
 // same order, and the file is written with libxlsxwriter when it is saved.
-#include <map>
 #include <memory>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "app/VarTable.h"
 #include "platform/core/exceptions.h"
@@ -37,9 +36,14 @@ public:
   void Quit();
 
 private:
+  struct TCell {
+    int Row, Column;
+    std::string Text;
+  };
   bool FVisible = true;
   bool FHasWorkbook = false;
-  std::map<std::pair<int, int>, std::string> FCells;
+  // The cells in the order they were set; a later value for the same cell wins.
+  std::vector<TCell> FCells;
 };
 
 // Steps 4 to 9 of the export: fills and saves the workbook for the table's records.

@@ -34,7 +34,7 @@ function(dtu_library)
 endfunction()
 
 # The main of every test binary (a temporary HOME for each run, tests/support).
-if(NOT TARGET dtu_test_main)
+if(BUILD_TESTING AND NOT TARGET dtu_test_main)
   add_library(dtu_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
   target_link_libraries(dtu_test_main PUBLIC GTest::gtest)
 endif()

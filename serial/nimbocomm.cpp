@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/core/typinfo.h"
 #include "platform/core/scope.h"
@@ -78,9 +79,20 @@ int TNimboComm::Read(void* Buffer, int Size) {
 
 int TNimboComm::Write(const void* Buffer, int Size) {
   if (DisableWrite()) return 0;
-  int n = FOutQueue->In(Buffer, Size);
+  int direct = 0;
+  if (Buffer && Size > 0 && FDirectWrite.load(std::memory_order_acquire) && FOutQueue->fGetCount() == 0) {
+    // Nothing queued and nobody sending: to the driver at once (it never blocks),
+    // the rest to the queue. The lock orders this against the writer and Close.
+    std::unique_lock<std::mutex> tx(FTxLock, std::try_to_lock);
+    if (tx.owns_lock() && FDirectWrite.load(std::memory_order_relaxed) && FOutQueue->fGetCount() == 0) {
+      DWORD sent = 0;
+      if (WriteFile(FHandle, Buffer, static_cast<DWORD>(Size), &sent, nullptr)) direct = static_cast<int>(sent);
+    }
+  }
+  if (direct == Size) return direct;
+  int n = FOutQueue->In(static_cast<const std::uint8_t*>(Buffer) + direct, Size - direct);
   if (n > 0 && FWriteRequest) SetEvent(FWriteRequest);
-  return n;
+  return direct + n;
 }
 
 void TNimboComm::Command(const char* Text) {
@@ -419,6 +431,7 @@ bool TNimboComm::_StartWriter() {
   FWriterThread = BeginThread([this, worker] { _WriteThread(*worker); });
   if (!FWriterThread) return false;
   FWriter = worker;
+  FDirectWrite.store(true, std::memory_order_release);
   return true;
 }
 
@@ -438,6 +451,11 @@ ENimboCommError::TErrorCode TNimboComm::_StopWorkers(bool Reader, bool Writer) {
   }
   if (Writer) {
     if (!CloseHandle(FWriterThread)) code = ENimboCommError::ecCloseWriteThread;
+    {
+      // No Write sends by itself from here on (one sending now finishes first).
+      std::lock_guard<std::mutex> tx(FTxLock);
+      FDirectWrite.store(false, std::memory_order_relaxed);
+    }
     FWriterThread = nullptr;
     FWriter.reset();
   }
@@ -520,8 +538,10 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
   DWORD errors = 0;
   if (!ClearCommError(Port, &errors, &stat)) return true;
   std::uint8_t buf[ReadPiece];
-  DWORD remaining = stat.cbInQue;
-  while (remaining > 0) {
+  // Read until the driver is drained (a short read), not only what it held when
+  // asked: bytes arriving meanwhile come along without another wake-up.
+  if (stat.cbInQue == 0) return true;
+  for (;;) {
     int room = FInQueue->fGetRemain();
     if (room == 0) {
       // Leave the bytes in the driver until the consumer makes room.
@@ -533,11 +553,11 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
       }
       FRxStalled.exchange(false, std::memory_order_acq_rel);
     }
-    DWORD want = std::min<DWORD>({remaining, static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room)});
+    DWORD want = std::min<DWORD>(static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room));
     DWORD got = 0;
     if (!ReadFile(Port, buf, want, &got, nullptr) || got == 0) break;  // errors come as events
     FInQueue->In(buf, static_cast<int>(got));
-    remaining -= std::min(got, remaining);
+    if (got < want) break;
   }
   return true;
 }
@@ -545,8 +565,12 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
 void TNimboComm::_WriteThread(TWorker& Ctl) {
   const HANDLE port = FHandle;
   const HANDLE waits[2] = {FStopWriter, FWriteRequest};
-  std::uint8_t piece[WritePiece];
+  // What is queued goes to the driver in one call: the piece holds the whole queue.
+  std::vector<std::uint8_t> piece(static_cast<size_t>(std::max<int>(WritePiece, FOutQueue->Size())));
   DWORD length = 0, sent = 0;
+  // Held from taking bytes off the queue until they are sent and the queue is
+  // empty (see FTxLock); released on every way out.
+  std::unique_lock<std::mutex> tx(FTxLock, std::defer_lock);
   while (Ctl.Run.load(std::memory_order_acquire)) {
     DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     if (!Ctl.Run.load(std::memory_order_acquire) || r != WAIT_OBJECT_0 + 1) break;
@@ -555,7 +579,7 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
     for (;;) {
       if (sent < length) {
         DWORD n = 0;
-        if (!WriteFile(port, piece + sent, length - sent, &n, nullptr)) break;  // retried on the next request
+        if (!WriteFile(port, piece.data() + sent, length - sent, &n, nullptr)) break;  // retried on the next request
         sent += n;
         if (sent < length) {
           DWORD w = WaitCommWritable(port, 1, &FStopWriter, INFINITE);
@@ -563,9 +587,15 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
         }
         continue;
       }
-      length = static_cast<DWORD>(FOutQueue->Out(piece, WritePiece));
+      // A Write sending by itself queues what the driver did not take and
+      // signals afterwards: nothing is left behind by waiting for that signal.
+      if (!tx.owns_lock() && !tx.try_lock()) break;
+      length = static_cast<DWORD>(FOutQueue->Out(piece.data(), static_cast<int>(piece.size())));
       sent = 0;
-      if (length == 0) break;
+      if (length == 0) {
+        tx.unlock();
+        break;
+      }
     }
   }
 }

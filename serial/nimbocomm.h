@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,9 @@ public:
                                      EV_RLSD | EV_ERR | EV_RING | EV_RX80FULL;  // 0x5BF
   // Sent through CommNotify when the port opens and when it closes.
   static constexpr DWORD ModemLineEvents = EV_CTS | EV_DSR | EV_RLSD;  // 0x38
-  static constexpr int ReadPiece = 2048;
+  // The reader takes up to ReadPiece bytes a call (the receive queue's default
+  // size); the writer hands the driver all that is queued, at least WritePiece.
+  static constexpr int ReadPiece = 8192;
   static constexpr int WritePiece = 512;
 
   TNimboComm();
@@ -180,4 +183,11 @@ private:
   HANDLE FWriteRequest = nullptr;
   HANDLE FStopWriter = nullptr;
   std::atomic<bool> FRxStalled{false};
+  // Transmission: whoever sends holds FTxLock, the writer thread from taking bytes
+  // off the queue until it has sent them and found the queue empty, a caller of
+  // Write while it hands its bytes to the driver itself. A Write finding the queue
+  // empty and the writer idle sends at once, without waking the writer;
+  // FDirectWrite says the port and its writer are there for that.
+  std::mutex FTxLock;
+  std::atomic<bool> FDirectWrite{false};
 };

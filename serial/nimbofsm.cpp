@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 
 namespace NimboClasses {
@@ -195,20 +196,19 @@ const TClassInfo& TNimboFsmTimer::StaticClass() {
 }
 
 TNimboFsmTimer::TNimboFsmTimer() {
-  try {
-    FTimerEvent = NewManualEvent();
-    FTriggerEvent = NewManualEvent();
-    FGui = detail::TGuiCall::Create();
-    FTicker = new TNimboTimerThread(FTimerEvent);
-    FThread = BeginThread([this] { Execute(); });
-    if (!FThread) throw EOutOfResources("Cannot start the state machine's timer thread");
-  } catch (...) {
+  TOnExit undo([&] {
     delete FTicker;
     FGui.reset();
     if (FTriggerEvent) CloseHandle(FTriggerEvent);
     if (FTimerEvent) CloseHandle(FTimerEvent);
-    throw;
-  }
+  });
+  FTimerEvent = NewManualEvent();
+  FTriggerEvent = NewManualEvent();
+  FGui = detail::TGuiCall::Create();
+  FTicker = new TNimboTimerThread(FTimerEvent);
+  FThread = BeginThread([this] { Execute(); });
+  if (!FThread) throw EOutOfResources("Cannot start the state machine's timer thread");
+  undo.Dismiss();
 }
 
 TNimboFsmTimer::~TNimboFsmTimer() { Shutdown(); }

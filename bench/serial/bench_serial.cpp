@@ -3,7 +3,8 @@
 //    p50 and p99;
 //  - bulk throughput, device to program and program to device;
 //  - the cost of an idle open port: context switches per second of its threads.
-// Usage: bench_serial [round-trips] [megabytes] [idle-seconds]
+// At the end each figure is printed with the raw pty's and the ratio (medians).
+// Usage: bench_serial [round-trips] [megabytes] [idle-seconds] [runs]
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -274,24 +275,50 @@ double IdleWakeups(int Seconds_) {
   return static_cast<double>(s1 - s0) / Seconds_;
 }
 
+double Median(std::vector<double> V) {
+  std::sort(V.begin(), V.end());
+  return V[V.size() / 2];
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int trips = argc > 1 ? std::atoi(argv[1]) : 5000;
   size_t mb = argc > 2 ? static_cast<size_t>(std::atoi(argv[2])) : 64;
   int idle = argc > 3 ? std::atoi(argv[3]) : 5;
+  int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
   size_t bytes = mb << 20;
 
-  TLatency raw = RawRoundTrip(trips), port = PortRoundTrip(trips);
-  std::printf("round trip, 1 byte (%d trips)    raw pty p50 %7.1f us  p99 %7.1f us\n", trips, raw.P50, raw.P99);
-  std::printf("                                 port    p50 %7.1f us  p99 %7.1f us  (p50 %.2fx raw)\n",
-              port.P50, port.P99, port.P50 / raw.P50);
-  double rr = RawReceive(bytes), pr = PortReceive(bytes);
-  std::printf("receive throughput (%zu MB)      raw pty %7.1f MB/s  port %7.1f MB/s  (%.0f%% of raw)\n", mb, rr, pr,
-              100 * pr / rr);
-  double rt = RawTransmit(bytes), pt = PortTransmit(bytes);
-  std::printf("transmit throughput (%zu MB)     raw pty %7.1f MB/s  port %7.1f MB/s  (%.0f%% of raw)\n", mb, rt, pt,
-              100 * pt / rt);
+  // Each figure is measured Runs times, the two sides one after the other; the
+  // summary gives the medians.
+  std::vector<double> rawTrip, portTrip, rawRx, portRx, rawTx, portTx;
+  for (int i = 0; i < runs; ++i) {
+    TLatency raw = RawRoundTrip(trips), port = PortRoundTrip(trips);
+    std::printf("round trip, 1 byte (%d trips)    raw pty p50 %7.1f us  p99 %7.1f us\n", trips, raw.P50, raw.P99);
+    std::printf("                                 port    p50 %7.1f us  p99 %7.1f us  (p50 %.2fx raw)\n",
+                port.P50, port.P99, port.P50 / raw.P50);
+    double rr = RawReceive(bytes), pr = PortReceive(bytes);
+    std::printf("receive throughput (%zu MB)      raw pty %7.1f MB/s  port %7.1f MB/s  (%.0f%% of raw)\n", mb, rr,
+                pr, 100 * pr / rr);
+    double rt = RawTransmit(bytes), pt = PortTransmit(bytes);
+    std::printf("transmit throughput (%zu MB)     raw pty %7.1f MB/s  port %7.1f MB/s  (%.0f%% of raw)\n", mb, rt,
+                pt, 100 * pt / rt);
+    rawTrip.push_back(raw.P50);
+    portTrip.push_back(port.P50);
+    rawRx.push_back(rr);
+    portRx.push_back(pr);
+    rawTx.push_back(rt);
+    portTx.push_back(pt);
+  }
   std::printf("idle open port (%d s)             %.2f context switches/s (reader + writer)\n", idle, IdleWakeups(idle));
+  std::printf("\n%-36s %10s %10s %8s  %s   (median of %d)\n", "figure (peer: raw pty)", "port", "raw", "ratio",
+              "goal", runs);
+  auto row = [](const char* Name, const std::vector<double>& Port, const std::vector<double>& Raw, const char* Goal) {
+    double a = Median(Port), b = Median(Raw);
+    std::printf("%-36s %10.1f %10.1f %7.2fx  %s\n", Name, a, b, a / b, Goal);
+  };
+  row("1-byte round trip p50, us", portTrip, rawTrip, "<= 1.5x");
+  row("receive, MB/s", portRx, rawRx, ">= 0.9x");
+  row("transmit, MB/s", portTx, rawTx, ">= 0.8x");
   return 0;
 }

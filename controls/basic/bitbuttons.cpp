@@ -10,7 +10,6 @@
 #include "platform/controls/actions.h"
 #include "platform/controls/forms.h"
 #include "platform/graphics/gdi.h"
-#include "platform/win32/clock.h"
 
 DTU_DEFINE_ENUM(TBitBtnKind, "bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort",
                 "bkRetry", "bkIgnore", "bkAll")
@@ -399,42 +398,26 @@ TQvMenuButton::TQvMenuButton(TComponent* AOwner) : TQvBitBtn(AOwner) {
   SetWidth(110);
 }
 
-void TQvMenuButton::SetDropDownMenu(TPopupMenu* Value) {
-  FDropDownMenu = Value;
-  if (Value) Value->FreeNotification(this);
-}
+void TQvMenuButton::SetDropDownMenu(TPopupMenu* Value) { FMenuDropDown.SetMenu(Value); }
 
-void TQvMenuButton::SetShowArrow(bool Value) {
-  if (FShowArrow == Value) return;
-  FShowArrow = Value;
-  Invalidate();
-}
+void TQvMenuButton::SetShowArrow(bool Value) { FMenuDropDown.SetShowArrow(Value); }
 
 void TQvMenuButton::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+  FMenuDropDown.Notification(AComponent, Operation);
 }
 
 void TQvMenuButton::DropDown() {
-  if (OnDropDown) OnDropDown(FDropDownMenu);
+  if (OnDropDown) OnDropDown(DropDownMenu());
 }
 
 void TQvMenuButton::DoDropDown() {
-  if (!FDropDownMenu) return;
-  std::weak_ptr<bool> alive = FAlive;
-  DropDown();
-  if (alive.expired() || !FDropDownMenu) return;
-  TPoint p = MenuDropPoint(this, FDropDownMenu);
-  FDropDownMenu->SetPopupComponent(this);
-  FDropDownMenu->Popup(p.X, p.Y);
+  FMenuDropDown.Drop([this] { DropDown(); });
 }
 
 void TQvMenuButton::Click() {
-  if (FSkipClick) {
-    FSkipClick = false;
-    return;
-  }
-  if (FDropDownMenu && !NoDropDown()) {
+  if (FMenuDropDown.TakeSkipClick()) return;
+  if (DropDownMenu() && !NoDropDown()) {
     MouseDown(mbLeft, TShiftState{ssLeft}, 0, 0);
     return;
   }
@@ -443,43 +426,29 @@ void TQvMenuButton::Click() {
 
 void TQvMenuButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   inherited::MouseDown(Button, Shift, X, Y);
-  if (!FDropDownMenu || Button != mbLeft || Shift != TShiftState{ssLeft}) return;
-  uint32_t now = GetTickCount();
-  if (FMenuCloseTick != 0 && now - FMenuCloseTick < TQvToolButton::MenuReopenDelay) {
-    FSkipClick = true;
-    FMenuCloseTick = 0;
-    SetMouseCapture(false);
-  } else {
-    std::weak_ptr<bool> alive = FAlive;
-    DoDropDown();
-    if (alive.expired()) return;
-    FSkipClick = true;
-    FMenuCloseTick = GetTickCount();
-    if (FMenuCloseTick == 0) FMenuCloseTick = 1;
-  }
-  // The press ends here, outside the button, so no click follows.
+  if (!DropDownMenu() || Button != mbLeft || Shift != TShiftState{ssLeft}) return;
+  if (!FMenuDropDown.Press([this] { DoDropDown(); })) return;
+  // The press ends here, outside the button, so no click follows; nothing is
+  // left to skip either (a skip kept would swallow the next Space or Enter).
   inherited::MouseUp(Button, Shift, -1, -1);
+  FMenuDropDown.TakeSkipClick();
 }
 
 void TQvMenuButton::Dispatch(TMessage& M) {
-  if (M.Msg == WM_KEYDOWN && M.WParam == VK_F4) {
-    std::weak_ptr<bool> alive = FAlive;
-    DoDropDown();
-    if (alive.expired()) return;
-    FSkipClick = true;
-  }
+  // F4 gives no click, so there is none to skip.
+  if (M.Msg == WM_KEYDOWN && M.WParam == VK_F4 && !FMenuDropDown.Run([this] { DoDropDown(); })) return;
   inherited::Dispatch(M);
 }
 
 TRect TQvMenuButton::GetCaptionRect() {
   TRect c = inherited::GetCaptionRect();
-  if (FShowArrow) c.Right -= 14;
+  if (ShowArrow()) c.Right -= 14;
   return c;
 }
 
 TRect TQvMenuButton::GetGlyphRect() {
   TRect g = inherited::GetGlyphRect();
-  if (FShowArrow) {
+  if (ShowArrow()) {
     if (Layout() == blGlyphRight) OffsetRect(g, -14, 0);
     else if (Layout() == blGlyphTop || Layout() == blGlyphBottom) OffsetRect(g, -7, 0);
   }
@@ -488,7 +457,7 @@ TRect TQvMenuButton::GetGlyphRect() {
 
 void TQvMenuButton::Paint() {
   inherited::Paint();
-  if (!FShowArrow) return;
+  if (!ShowArrow()) return;
   TColor c = Enabled() ? clWindowText : clBtnShadow;
   Canvas()->Pen()->SetColor(c);
   Canvas()->Brush()->SetColor(c);

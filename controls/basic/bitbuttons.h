@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "controls/basic/buttons.h"
+#include "controls/basic/menudropdown.h"
 #include "controls/basic/toolbutton.h"
 #include "platform/controls/menus.h"
 #include "platform/graphics/imglist.h"
@@ -88,9 +89,9 @@ class TQvMenuButton : public TQvBitBtn {
   DTU_CLASS(TQvMenuButton, TQvBitBtn)
 public:
   explicit TQvMenuButton(TComponent* AOwner);
-  TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+  TPopupMenu* DropDownMenu() const { return FMenuDropDown.Menu(); }
   virtual void SetDropDownMenu(TPopupMenu* Value);
-  bool ShowArrow() const { return FShowArrow; }
+  bool ShowArrow() const { return FMenuDropDown.ShowArrow(); }
   virtual void SetShowArrow(bool Value);
   virtual void DoDropDown();
   void Click() override;
@@ -106,9 +107,5 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-  TPopupMenu* FDropDownMenu = nullptr;
-  uint32_t FMenuCloseTick = 0;
-  bool FSkipClick = false;
-  bool FShowArrow = true;
-  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // expires when freed
+  TQvMenuDropDown FMenuDropDown{this};
 };

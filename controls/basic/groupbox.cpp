@@ -14,6 +14,11 @@ std::wstring Wide(const std::string& Gbk) {
   std::u16string u = GbkToUtf16(Gbk);
   return std::wstring(u.begin(), u.end());
 }
+
+void Line(TCanvas* C, int X1, int Y1, int X2, int Y2) {
+  C->MoveTo(X1, Y1);
+  C->LineTo(X2, Y2);
+}
 }  // namespace
 
 TQvCustomGroupBox::TQvCustomGroupBox(TComponent* AOwner) : TQvCustomPanel(AOwner) {
@@ -92,13 +97,6 @@ TRect TQvCustomGroupBox::CaptionRect(int cx, int cy) {
   }
 }
 
-// gsFlat: a one-pixel frame with cut corners, a pixel inside each corner.
-//   ..XXXX..
-//   .X....X.
-//   X......X
-//   X......X
-//   .X....X.
-//   ..XXXX..
 void TQvCustomGroupBox::Paint() {
   TCanvas* c = Canvas();
   c->SetFont(Font());
@@ -116,103 +114,129 @@ void TQvCustomGroupBox::Paint() {
   TRect f{0, h / 2 - 1, Width(), Height()};
 
   if (themed) {
-    if (!Transparent()) DrawParentImage(this, dc);
-    int saved = SaveDC(dc);
-    if (!IsRectEmpty(t)) ExcludeClipRect(dc, t.Left, t.Top, t.Right, t.Bottom);
-    ThemeServices()->DrawElement(dc, ThemeServices()->GetElementDetails(Enabled() ? tbGroupBoxNormal : tbGroupBoxDisabled), f);
-    RestoreDC(dc, saved);
-    if (!caption.empty())
-      ThemeServices()->DrawText(dc, ThemeServices()->GetElementDetails(Enabled() ? tbGroupBoxNormal : tbGroupBoxDisabled),
-                                Wide(caption), t, AlignmentFlag(Alignment()), 0);
+    PaintThemedGroup(c, f, t, caption);
     return;
   }
   if (FGroupStyle == gsCustom) {
     inherited::Paint();
     return;
   }
+  PaintGroupFrame(c, f, t);
+  if (!caption.empty()) PaintGroupCaption(c, t, caption);
+}
 
+// The visual style's group box, its frame clipped around the caption.
+void TQvCustomGroupBox::PaintThemedGroup(TCanvas* C, const TRect& Frame, const TRect& Text,
+                                         const std::string& Caption) {
+  HDC dc = C->Handle();
+  if (!Transparent()) DrawParentImage(this, dc);
+  int saved = SaveDC(dc);
+  if (!IsRectEmpty(Text)) ExcludeClipRect(dc, Text.Left, Text.Top, Text.Right, Text.Bottom);
+  ThemeServices()->DrawElement(dc, ThemeServices()->GetElementDetails(Enabled() ? tbGroupBoxNormal : tbGroupBoxDisabled), Frame);
+  RestoreDC(dc, saved);
+  if (!Caption.empty())
+    ThemeServices()->DrawText(dc, ThemeServices()->GetElementDetails(Enabled() ? tbGroupBoxNormal : tbGroupBoxDisabled),
+                              Wide(Caption), Text, AlignmentFlag(Alignment()), 0);
+}
+
+// The background and the frame of the classic styles; a transparent box leaves the
+// caption's place alone (the banner paints over it).
+//
+// gsFlat: a one-pixel frame with cut corners, a pixel inside each corner.
+//   ..XXXX..
+//   .X....X.
+//   X......X
+//   X......X
+//   .X....X.
+//   ..XXXX..
+void TQvCustomGroupBox::PaintGroupFrame(TCanvas* C, const TRect& Frame, const TRect& Text) {
+  HDC dc = C->Handle();
+  const TRect& f = Frame;
   int saved = SaveDC(dc);
   TRect all{0, 0, Width(), Height()};
   if (Transparent()) {
-    if (FGroupStyle != gsBanner && !IsRectEmpty(t)) ExcludeClipRect(dc, t.Left, t.Top, t.Right, t.Bottom);
+    if (FGroupStyle != gsBanner && !IsRectEmpty(Text))
+      ExcludeClipRect(dc, Text.Left, Text.Top, Text.Right, Text.Bottom);
   } else {
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    c->FillRect(all);
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Color());
+    C->FillRect(all);
   }
   TColor flat = AdjustColor(FlatColor(), FlatColorAdjustment());
-  auto line = [&](int x1, int y1, int x2, int y2) {
-    c->MoveTo(x1, y1);
-    c->LineTo(x2, y2);
-  };
-  c->Pen()->SetStyle(psSolid);
-  c->Pen()->SetColor(flat);
+  C->Pen()->SetStyle(psSolid);
+  C->Pen()->SetColor(flat);
   switch (FGroupStyle) {
     case gsStandard:
-      if (BorderOuter() == fsNone) DrawBorderSides(c, f, fsGroove, AllSides);
-      else if (BorderOuter() == fsFlat) DrawBox(c, f, flat);
-      else if (BorderOuter() == fsFlatBold) DrawBevel(c, f, flat, flat, 2, AllSides);
-      else DrawBorderSides(c, f, BorderOuter(), AllSides);
+      if (BorderOuter() == fsNone) DrawBorderSides(C, f, fsGroove, AllSides);
+      else if (BorderOuter() == fsFlat) DrawBox(C, f, flat);
+      else if (BorderOuter() == fsFlatBold) DrawBevel(C, f, flat, flat, 2, AllSides);
+      else DrawBorderSides(C, f, BorderOuter(), AllSides);
       break;
     case gsTopLine:
-      if (BorderOuter() == fsNone) DrawBorderSides(c, f, fsGroove, {sdTop});
+      if (BorderOuter() == fsNone) DrawBorderSides(C, f, fsGroove, {sdTop});
       else if (BorderOuter() == fsFlat || BorderOuter() == fsFlatBold) {
-        line(f.Left + 2, f.Top, f.Right - 2, f.Top);
-        if (BorderOuter() == fsFlatBold) line(f.Left + 2, f.Top + 1, f.Right - 2, f.Top + 1);
+        Line(C, f.Left + 2, f.Top, f.Right - 2, f.Top);
+        if (BorderOuter() == fsFlatBold) Line(C, f.Left + 2, f.Top + 1, f.Right - 2, f.Top + 1);
       } else {
-        DrawBorderSides(c, f, BorderOuter(), {sdTop});
+        DrawBorderSides(C, f, BorderOuter(), {sdTop});
       }
       break;
     case gsFlat: {
       int l = f.Left, tp = f.Top, r = f.Right, b = f.Bottom;
-      line(l, tp + 2, l, b - 2);
-      line(l + 2, tp, r - 2, tp);
-      line(r - 1, tp + 2, r - 1, b - 2);
-      line(l + 2, b - 1, r - 2, b - 1);
+      Line(C, l, tp + 2, l, b - 2);
+      Line(C, l + 2, tp, r - 2, tp);
+      Line(C, r - 1, tp + 2, r - 1, b - 2);
+      Line(C, l + 2, b - 1, r - 2, b - 1);
       for (TPoint p : {TPoint{l + 1, tp + 1}, TPoint{r - 2, tp + 1}, TPoint{r - 2, b - 2}, TPoint{l + 1, b - 2}})
-        c->SetPixels(p.X, p.Y, flat);
+        C->SetPixels(p.X, p.Y, flat);
       break;
     }
-    case gsBanner: {
-      TColor start, stop, frame;
-      if (GradientColorStyle() == gcsCustom) {
-        start = GradientColorStart();
-        stop = GradientColorStop();
-        frame = flat;
-      } else {
-        GetGradientStatusBarColors(GradientColorStyle(), start, stop, frame);
-      }
-      c->Pen()->SetColor(frame);
-      line(t.Left, t.Top + 1, t.Left, t.Bottom - 1);
-      line(t.Left + 1, t.Top, t.Right - 1, t.Top);
-      line(t.Right - 1, t.Top + 1, t.Right - 1, t.Bottom - 1);
-      line(t.Left + 1, t.Bottom - 1, t.Right - 1, t.Bottom - 1);
-      TRect g = t;
-      InflateRect(g, -1, -1);
-      if (!IsRectEmpty(g)) PaintGradient(c, g, gdHorizontalEnd, start, stop, 1);
-      break;
-    }
-    case gsUnderline: line(t.Left, t.Bottom, t.Right, t.Bottom); break;
+    case gsBanner: PaintBanner(C, Text, flat); break;
+    case gsUnderline: Line(C, Text.Left, Text.Bottom, Text.Right, Text.Bottom); break;
     default: break;
   }
   RestoreDC(dc, saved);
-  c->Refresh();
+  C->Refresh();
+}
 
-  if (caption.empty()) return;
-  c->SetFont(Font());
-  if (!Transparent() && FGroupStyle != gsBanner) {
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    c->FillRect(t);
+// gsBanner: the caption's strip framed with cut corners and filled with the gradient.
+void TQvCustomGroupBox::PaintBanner(TCanvas* C, const TRect& Text, TColor Flat) {
+  const TRect& t = Text;
+  TColor start, stop, frame;
+  if (GradientColorStyle() == gcsCustom) {
+    start = GradientColorStart();
+    stop = GradientColorStop();
+    frame = Flat;
+  } else {
+    GetGradientStatusBarColors(GradientColorStyle(), start, stop, frame);
   }
-  if (FGroupStyle == gsBanner) InflateRect(t, -4, -1);
-  c->Brush()->SetStyle(bsClear);
-  if (!Enabled()) c->Font()->SetColor(clGrayText);
+  C->Pen()->SetColor(frame);
+  Line(C, t.Left, t.Top + 1, t.Left, t.Bottom - 1);
+  Line(C, t.Left + 1, t.Top, t.Right - 1, t.Top);
+  Line(C, t.Right - 1, t.Top + 1, t.Right - 1, t.Bottom - 1);
+  Line(C, t.Left + 1, t.Bottom - 1, t.Right - 1, t.Bottom - 1);
+  TRect g = t;
+  InflateRect(g, -1, -1);
+  if (!IsRectEmpty(g)) PaintGradient(C, g, gdHorizontalEnd, start, stop, 1);
+}
+
+// The caption of the classic styles: on the background colour unless transparent or
+// on the banner (inset there), grey when disabled.
+void TQvCustomGroupBox::PaintGroupCaption(TCanvas* C, TRect Text, const std::string& Caption) {
+  C->SetFont(Font());
+  if (!Transparent() && FGroupStyle != gsBanner) {
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Color());
+    C->FillRect(Text);
+  }
+  if (FGroupStyle == gsBanner) InflateRect(Text, -4, -1);
+  C->Brush()->SetStyle(bsClear);
+  if (!Enabled()) C->Font()->SetColor(clGrayText);
   else if (VisualStyle() == vsWinXP && ThemeServices()->ThemesEnabled())
-    c->Font()->SetColor(GetXPThemeColor(xptcGroupBoxFont));
-  DrawText(c->Handle(), caption.c_str(), static_cast<int>(caption.size()), &t,
+    C->Font()->SetColor(GetXPThemeColor(xptcGroupBoxFont));
+  DrawText(C->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &Text,
            DT_SINGLELINE | AlignmentFlag(Alignment()));
-  c->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetStyle(bsSolid);
 }
 
 // ---------------------------------------------------------------------------

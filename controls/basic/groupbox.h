@@ -26,6 +26,11 @@ protected:
   void Paint() override;
 
 private:
+  void PaintThemedGroup(TCanvas* C, const TRect& Frame, const TRect& Text, const std::string& Caption);
+  void PaintGroupFrame(TCanvas* C, const TRect& Frame, const TRect& Text);
+  void PaintBanner(TCanvas* C, const TRect& Text, TColor Flat);
+  void PaintGroupCaption(TCanvas* C, TRect Text, const std::string& Caption);
+
   TQvGroupBoxStyle FGroupStyle = gsFlat;
 };
 

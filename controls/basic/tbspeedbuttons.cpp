@@ -3,7 +3,6 @@
 
 #include "platform/controls/actions.h"
 #include "platform/core/filer.h"
-#include "platform/win32/clock.h"
 
 // ---------------------------------------------------------------------------
 // TQvToolbarButton
@@ -196,68 +195,42 @@ TQvMenuToolbarButton::TQvMenuToolbarButton(TComponent* AOwner) : TQvToolbarButto
   SetMargin(2);
 }
 
-void TQvMenuToolbarButton::SetDropDownMenu(TPopupMenu* Value) {
-  FDropDownMenu = Value;
-  if (Value) Value->FreeNotification(this);
-}
+void TQvMenuToolbarButton::SetDropDownMenu(TPopupMenu* Value) { FMenuDropDown.SetMenu(Value); }
 
-void TQvMenuToolbarButton::SetShowArrow(bool Value) {
-  FShowArrow = Value;
-  Invalidate();
-}
+void TQvMenuToolbarButton::SetShowArrow(bool Value) { FMenuDropDown.SetShowArrow(Value); }
 
 void TQvMenuToolbarButton::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+  FMenuDropDown.Notification(AComponent, Operation);
 }
 
 void TQvMenuToolbarButton::DropDown() {
-  if (OnDropDown) OnDropDown(FDropDownMenu);
+  if (OnDropDown) OnDropDown(DropDownMenu());
 }
 
 void TQvMenuToolbarButton::DoDropDown() {
-  if (!FDropDownMenu) return;
-  std::weak_ptr<bool> alive = FAlive;
-  DropDown();
-  if (alive.expired() || !FDropDownMenu) return;
-  TPoint p = MenuDropPoint(this, FDropDownMenu);
-  FDropDownMenu->SetPopupComponent(this);
-  FDropDownMenu->Popup(p.X, p.Y);
-  if (alive.expired()) return;
+  if (!FMenuDropDown.Drop([this] { DropDown(); })) return;
+  // A grouped button that is not down clicks once its menu is done.
   if (GroupIndex() > 0 && !Down()) Click();
 }
 
 void TQvMenuToolbarButton::Click() {
-  if (FSkipClick) {
-    FSkipClick = false;
-    return;
-  }
+  if (FMenuDropDown.TakeSkipClick()) return;
   inherited::Click();
 }
 
 void TQvMenuToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   inherited::MouseDown(Button, Shift, X, Y);
-  if (!FDropDownMenu || Button != mbLeft || Shift != TShiftState{ssLeft}) return;
-  if (FShowArrow && X < Width() - 15) return;  // the body: an ordinary press
-  uint32_t now = GetTickCount();
-  if (FMenuCloseTick != 0 && now - FMenuCloseTick < TQvToolButton::MenuReopenDelay) {
-    FSkipClick = true;
-    FMenuCloseTick = 0;
-    SetMouseCapture(false);
-  } else {
-    std::weak_ptr<bool> alive = FAlive;
-    DoDropDown();
-    if (alive.expired()) return;
-    FSkipClick = true;
-    FMenuCloseTick = GetTickCount();
-    if (FMenuCloseTick == 0) FMenuCloseTick = 1;
-  }
+  if (!DropDownMenu() || Button != mbLeft || Shift != TShiftState{ssLeft}) return;
+  if (ShowArrow() && X < Width() - 15) return;  // the body: an ordinary press
+  if (!FMenuDropDown.Press([this] { DoDropDown(); })) return;
+  // The release's click is skipped.
   TSpeedButton::MouseUp(Button, Shift, X, Y);
 }
 
 void TQvMenuToolbarButton::Paint() {
   inherited::Paint();
-  if (!FShowArrow) return;
+  if (!ShowArrow()) return;
   bool down = State() == bsDown;
   if ((MouseInControl() && Enabled()) || !Flat()) {
     int x = Width() - 15 + (down ? 1 : 0);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "controls/basic/menudropdown.h"
 #include "controls/basic/toolbutton.h"
 #include "platform/controls/menus.h"
 #include "platform/stdctrls/speedbuttons.h"
@@ -76,9 +77,9 @@ class TQvMenuToolbarButton : public TQvToolbarButton {
   DTU_CLASS(TQvMenuToolbarButton, TQvToolbarButton)
 public:
   explicit TQvMenuToolbarButton(TComponent* AOwner);
-  TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+  TPopupMenu* DropDownMenu() const { return FMenuDropDown.Menu(); }
   virtual void SetDropDownMenu(TPopupMenu* Value);
-  bool ShowArrow() const { return FShowArrow; }
+  bool ShowArrow() const { return FMenuDropDown.ShowArrow(); }
   virtual void SetShowArrow(bool Value);
   virtual void DoDropDown();
   void Click() override;
@@ -91,9 +92,5 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
-  TPopupMenu* FDropDownMenu = nullptr;
-  uint32_t FMenuCloseTick = 0;
-  bool FSkipClick = false;
-  bool FShowArrow = true;
-  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // expires when freed
+  TQvMenuDropDown FMenuDropDown{this};
 };

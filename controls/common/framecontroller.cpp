@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "controls/common/dialogs.h"
-#include "platform/core/typinfo.h"
 #include "platform/core/scope.h"
+#include "platform/core/typinfo.h"
 
 DTU_DEFINE_ENUM(TFramingPreference, "fpCustomFraming", "fpXPThemes")
 DTU_DEFINE_ENUM(TQvFrameControllerProperty, "fcpColor", "fcpFocusColor", "fcpDisabledColor",

@@ -246,28 +246,34 @@ void FlipBitmap(TBitmap* Bitmap) {
 //
 //   Pos < 0, Size 6:   S . . . . T      (S = Start, T = Stop)
 //   Pos 3,   Size 8:   S . . T . . . S
+namespace {
+
+// The bands of FillGrad as Fill(first, last, colour), positions inclusive.
+template <class F>
+void AxisBands(int Pos, int Size, COLORREF StartColor, COLORREF StopColor, uint8_t Colors, F&& Fill) {
+  if (Size <= 0) return;
+  int minSteps = MinBandSteps(Colors, 255);
+  if (Pos < 0) {
+    WalkBands(Size, StopColor, StartColor, Size - 1, minSteps,
+              [&](int K0, int K1, COLORREF C) { Fill(Size - K1, Size - 1 - K0, C); });
+    return;
+  }
+  Pos = std::min(Pos, Size - 1);
+  WalkBands(Pos + 1, StopColor, StartColor, Pos, minSteps,
+            [&](int K0, int K1, COLORREF C) { Fill(Pos + 1 - K1, Pos - K0, C); });
+  int n2 = Size - 1 - Pos;
+  WalkBands(n2, StartColor, StopColor, n2, minSteps,
+            [&](int K0, int K1, COLORREF C) { Fill(Size - K1, Size - 1 - K0, C); });
+}
+
+}  // namespace
+
 void FillGrad(HDC DC, TGradientAxis Axis, int X, int Y, int Size, COLORREF StartColor, COLORREF StopColor,
               uint8_t Colors) {
   if (!DC || Size <= 0) return;
-  int pos = Axis == gaX ? X : Y;
-  int minSteps = MinBandSteps(Colors, 255);
   // Positions First .. Last (inclusive) of the strip as a rectangle.
-  auto strip = [Axis](int First, int Last) {
-    return Axis == gaX ? Rect(First, 0, Last + 1, 8) : Rect(0, First, 8, Last + 1);
-  };
-  if (pos < 0) {
-    WalkBands(Size, StopColor, StartColor, Size - 1, minSteps, [&](int K0, int K1, COLORREF C) {
-      FillBand(DC, strip(Size - K1, Size - 1 - K0), C);
-    });
-    return;
-  }
-  pos = std::min(pos, Size - 1);
-  WalkBands(pos + 1, StopColor, StartColor, pos, minSteps, [&](int K0, int K1, COLORREF C) {
-    FillBand(DC, strip(pos + 1 - K1, pos - K0), C);
-  });
-  int n2 = Size - 1 - pos;
-  WalkBands(n2, StartColor, StopColor, n2, minSteps, [&](int K0, int K1, COLORREF C) {
-    FillBand(DC, strip(Size - K1, Size - 1 - K0), C);
+  AxisBands(Axis == gaX ? X : Y, Size, StartColor, StopColor, Colors, [&](int First, int Last, COLORREF C) {
+    FillBand(DC, Axis == gaX ? Rect(First, 0, Last + 1, 8) : Rect(0, First, 8, Last + 1), C);
   });
 }
 
@@ -282,13 +288,14 @@ void FillGrad(HDC DC, TGradientAxis Axis, int X, int Y, int Size, COLORREF Start
 //       |strip2|
 //       |      |
 //  hh+1 +------+
-void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORREF StartColor,
-                  COLORREF StopColor, uint8_t Colors) {
-  if (!DC) return;
-  if (StartColor == StopColor || Width < 5 || Height < 5) {
-    FillBand(DC, Rect(0, 0, Width + 1, Height + 1), StartColor);
-    return;
-  }
+namespace {
+
+// The bands of FillGradRect as Fill(rectangle, colour); false when the box is one
+// colour (Start) and no band was given.
+template <class F>
+bool BoxBands(int Width, int Height, int InsetX, int InsetY, COLORREF StartColor, COLORREF StopColor,
+              uint8_t Colors, F&& Fill) {
+  if (StartColor == StopColor || Width < 5 || Height < 5) return false;
   int hw = (Width - 1) >> 1, hh = (Height - 1) >> 1;
   int ew = std::max(hw - InsetX, 0), eh = std::max(hh - InsetY, 0);
   int n = std::max(ew, eh) + 1;
@@ -298,9 +305,20 @@ void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORRE
   };
   WalkBands(n + 1, StopColor, StartColor, n, MinBandSteps(Colors, 256), [&](int K0, int K1, COLORREF C) {
     TPoint p = corner(K0 - 1), q = corner(K1 - 1);
-    FillBand(DC, Rect(q.X, q.Y, hw + 1, p.Y), C);
-    FillBand(DC, Rect(q.X, p.Y, p.X, hh + 1), C);
+    Fill(Rect(q.X, q.Y, hw + 1, p.Y), C);
+    Fill(Rect(q.X, p.Y, p.X, hh + 1), C);
   });
+  return true;
+}
+
+}  // namespace
+
+void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORREF StartColor,
+                  COLORREF StopColor, uint8_t Colors) {
+  if (!DC) return;
+  if (!BoxBands(Width, Height, InsetX, InsetY, StartColor, StopColor, Colors,
+                [&](const TRect& R, COLORREF C) { FillBand(DC, R, C); }))
+    FillBand(DC, Rect(0, 0, Width + 1, Height + 1), StartColor);
 }
 
 // The bands are strips between lines parallel to the diagonal from the top-left
@@ -411,26 +429,26 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
     RestoreDC(target, saved);
     return;
   }
-  TWorkBitmap work(target, w, h);
-  HDC dc = work.Dc;
-  // The part a band painter paints is pre-filled with Start first (the strip that
-  // is then replicated, the quarter that is then mirrored), so that no pixel of the
-  // target is left unpainted whatever the painter covers.
+  // The other painters' bands are solid rectangles: each is filled straight into
+  // the target, a band across the whole width or height, and a box band together
+  // with its three mirror images (pixel (x, y) of a box shows the top-left
+  // quarter's pixel (min(x, w-1-x), min(y, h-1-y))). Together the bands cover R.
+  auto band = [&](int Left, int Top, int Right, int Bottom, COLORREF C) {
+    FillBand(target, Rect(r.Left + Left, r.Top + Top, r.Left + Right, r.Top + Bottom), C);
+  };
   switch (Direction) {
     case gdDiagonalUp:
     case gdDiagonalDown:
       break;  // painted above
     case gdHorizontalEnd:
     case gdHorizontalCenter:
-      FillBand(dc, Rect(0, 0, 8, h), start);
-      FillGrad(dc, gaY, 0, Direction == gdHorizontalEnd ? -1 : h / 2, h, start, stop, Colors);
-      BitFillBlit(dc, 0, 0, w, h, 8, h, SRCCOPY);
+      AxisBands(Direction == gdHorizontalEnd ? -1 : h / 2, h, start, stop, Colors,
+                [&](int First, int Last, COLORREF C) { band(0, First, w, Last + 1, C); });
       break;
     case gdVerticalEnd:
     case gdVerticalCenter:
-      FillBand(dc, Rect(0, 0, w, 8), start);
-      FillGrad(dc, gaX, Direction == gdVerticalEnd ? -1 : w / 2, 0, w, start, stop, Colors);
-      BitFillBlit(dc, 0, 0, w, h, w, 8, SRCCOPY);
+      AxisBands(Direction == gdVerticalEnd ? -1 : w / 2, w, start, stop, Colors,
+                [&](int First, int Last, COLORREF C) { band(First, 0, Last + 1, h, C); });
       break;
     case gdHorizontalBox:
     case gdVerticalBox:
@@ -438,13 +456,17 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
     case gdBigSquareBox: {
       int insetX = Direction == gdHorizontalBox || Direction == gdBigSquareBox ? w / 4 : 0;
       int insetY = Direction == gdVerticalBox || Direction == gdBigSquareBox ? h / 4 : 0;
-      FillBand(dc, Rect(0, 0, (w + 1) / 2, (h + 1) / 2), start);
-      FillGradRect(dc, w, h, insetX, insetY, start, stop, Colors);
-      BoxBitMirrorBlit(dc, 0, 0, w, h, SRCCOPY);
+      auto mirrored = [&](const TRect& Q, COLORREF C) {
+        if (Q.IsEmpty()) return;
+        band(Q.Left, Q.Top, Q.Right, Q.Bottom, C);
+        band(w - Q.Right, Q.Top, w - Q.Left, Q.Bottom, C);
+        band(Q.Left, h - Q.Bottom, Q.Right, h - Q.Top, C);
+        band(w - Q.Right, h - Q.Bottom, w - Q.Left, h - Q.Top, C);
+      };
+      if (!BoxBands(w, h, insetX, insetY, start, stop, Colors, mirrored)) band(0, 0, w, h, start);
       break;
     }
   }
-  BitBlt(target, r.Left, r.Top, w, h, dc, 0, 0, SRCCOPY);
 }
 
 // ---------------------------------------------------------------------------

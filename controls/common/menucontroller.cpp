@@ -168,105 +168,91 @@ void TQvMenuController::MeasureMenuItem(TMenuItem* Item, TCanvas*, int& Width, i
   if (!InMenuBar(Item) && !images) Width += 31;
 }
 
-void TQvMenuController::PaintMenuItem(TMenuItem* Item, TCanvas* Canvas, TRect Rect, TOwnerDrawState State) {
-  // 1. Colours.
-  TColor frame, selStart, selStop, barStart, barStop;
-  if (FGradientColorStyle == TQvGradientColorStyle::gcsCustom) {
-    frame = FSelectionFrameColor;
-    selStart = FSelectionColorStart;
-    selStop = FSelectionColorStop;
-    barStart = FIconBarColorStart;
-    barStop = FIconBarColorStop;
+namespace {
+
+// The colours an item is painted with.
+struct TMenuItemColors {
+  TColor Frame, SelectionStart, SelectionStop, BarStart, BarStop;
+  bool FullColor;
+};
+
+// The selection: a framed box filled with the selection gradient (flat without
+// full colour).
+void PaintMenuSelection(TCanvas* Canvas, TRect R, const TMenuItemColors& C) {
+  R = DrawBox(Canvas, R, C.Frame);
+  if (C.FullColor) {
+    PaintGradient(Canvas, R, TGradientDirection::gdHorizontalEnd, C.SelectionStart, C.SelectionStop, 1);
   } else {
-    GetGradientSelectionColors(FGradientColorStyle, frame, selStart, selStop);
-    GetGradientPanelColors(FGradientColorStyle, barStart, barStop);
+    Canvas->Brush()->SetColor(C.SelectionStop);
+    Canvas->FillRect(R);
   }
-  bool full = IsFullColorSupported();
-  TCustomImageList* images = MenuImages(Item);
-  bool bar = InMenuBar(Item);
-  bool selected = State.Contains(odSelected);
-  bool enabled = Item->Enabled() && !State.Contains(odDisabled) && !State.Contains(odGrayed);
+}
 
-  // 2. The icon bar and the text area.
-  TRect icon = Rect;
-  icon.Right = Rect.Left + (images ? images->Width() + 8 : 24);
-  TRect text = Rect;
-  if (!bar) text.Left = icon.Right;
-
-  auto selection = [&](TRect R) {
-    R = DrawBox(Canvas, R, frame);
-    if (full) PaintGradient(Canvas, R, TGradientDirection::gdHorizontalEnd, selStart, selStop, 1);
-    else {
-      Canvas->Brush()->SetColor(selStop);
-      Canvas->FillRect(R);
-    }
-  };
-  // 6. The check-mark box.
-  auto checkBox = [&](bool Selected) {
-    TRect box = icon;
-    InflateRect(box, -1, -1);
-    box.Right -= 2;
-    TRect in = DrawBox(Canvas, box, frame);
-    TColor dark = DarkerColor(selStop, 40);
-    if (Selected || !full) {
-      Canvas->Brush()->SetColor(Selected ? dark : selStop);
-      Canvas->FillRect(in);
-    } else {
-      PaintGradient(Canvas, in, TGradientDirection::gdHorizontalEnd, dark, selStart, 1);
-    }
-    if (images && Item->ImageIndex() >= 0 && Item->ImageIndex() < images->Count()) return;
-    // The system mark, its set pixels only, in the button text colour.
-    TBitmap mark;
-    mark.SetWidth(16);
-    mark.SetHeight(16);
-    mark.Canvas()->Brush()->SetColor(clWhite);
-    TRect mr{0, 0, 16, 16};
-    mark.Canvas()->FillRect(mr);
-    DrawFrameControl(mark.Canvas()->Handle(), &mr, DFC_MENU, Item->RadioItem() ? DFCS_MENUBULLET : DFCS_MENUCHECK);
-    TRect at = CenterRect(box, 16, 16);
-    TColor ink = ColorToRGB(clBtnText);
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 16; ++x) {
-        COLORREF c = static_cast<COLORREF>(mark.Canvas()->Pixels(x, y));
-        if (GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128)
-          Canvas->SetPixels(at.Left + x, at.Top + y, ink);
-      }
-  };
-
-  if (!bar) {
-    // 3. Popup menu items.
-    if (!selected || !enabled) {
-      if (full) PaintGradient(Canvas, icon, TGradientDirection::gdVerticalEnd, barStart, barStop, 1);
-      else {
-        Canvas->Brush()->SetColor(barStop);
-        Canvas->FillRect(icon);
-      }
-      Canvas->Brush()->SetColor(FMenuColor);
-      Canvas->FillRect(text);
-      if (Item->Checked()) checkBox(false);
-    } else {
-      selection(Rect);
-      if (Item->Checked()) checkBox(true);
-    }
-    if (images && Item->ImageIndex() >= 0 && Item->ImageIndex() < images->Count())
-      images->Draw(Canvas, icon.Left + (icon.Width() - images->Width()) / 2, Rect.Top + 3, Item->ImageIndex(),
-                   Item->Enabled());
+// The check-mark box in the icon bar; without an image of the item's own, the
+// system mark (check or radio bullet) in it.
+void PaintMenuCheckBox(TCanvas* Canvas, TMenuItem* Item, TCustomImageList* Images, const TRect& Icon,
+                       bool Selected, const TMenuItemColors& C) {
+  TRect box = Icon;
+  InflateRect(box, -1, -1);
+  box.Right -= 2;
+  TRect in = DrawBox(Canvas, box, C.Frame);
+  TColor dark = DarkerColor(C.SelectionStop, 40);
+  if (Selected || !C.FullColor) {
+    Canvas->Brush()->SetColor(Selected ? dark : C.SelectionStop);
+    Canvas->FillRect(in);
   } else {
-    // 4. Menu bar items.
-    if (!selected && !State.Contains(odHotLight)) {
-      Canvas->Brush()->SetColor(ThemeServices()->ThemesEnabled() ? clMenuBar : clBtnFace);
-      Canvas->FillRect(Rect);
-    } else {
-      TRect r = Rect;
-      InflateRect(r, -1, -1);
-      selection(r);
-    }
+    PaintGradient(Canvas, in, TGradientDirection::gdHorizontalEnd, dark, C.SelectionStart, 1);
   }
+  if (Images && Item->ImageIndex() >= 0 && Item->ImageIndex() < Images->Count()) return;
+  // The system mark, its set pixels only, in the button text colour.
+  TBitmap mark;
+  mark.SetWidth(16);
+  mark.SetHeight(16);
+  mark.Canvas()->Brush()->SetColor(clWhite);
+  TRect mr{0, 0, 16, 16};
+  mark.Canvas()->FillRect(mr);
+  DrawFrameControl(mark.Canvas()->Handle(), &mr, DFC_MENU, Item->RadioItem() ? DFCS_MENUBULLET : DFCS_MENUCHECK);
+  TRect at = CenterRect(box, 16, 16);
+  TColor ink = ColorToRGB(clBtnText);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      COLORREF c = static_cast<COLORREF>(mark.Canvas()->Pixels(x, y));
+      if (GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128)
+        Canvas->SetPixels(at.Left + x, at.Top + y, ink);
+    }
+}
 
-  // 5. Text.
+// A popup item's background: the icon bar and the text area, or the selection,
+// then the check box and the item's image.
+void PaintPopupItemBackground(TCanvas* Canvas, TMenuItem* Item, TCustomImageList* Images, const TRect& Rect,
+                              const TRect& Icon, const TRect& Text, bool Selected, TColor MenuColor,
+                              const TMenuItemColors& C) {
+  if (!Selected) {
+    if (C.FullColor) {
+      PaintGradient(Canvas, Icon, TGradientDirection::gdVerticalEnd, C.BarStart, C.BarStop, 1);
+    } else {
+      Canvas->Brush()->SetColor(C.BarStop);
+      Canvas->FillRect(Icon);
+    }
+    Canvas->Brush()->SetColor(MenuColor);
+    Canvas->FillRect(Text);
+    if (Item->Checked()) PaintMenuCheckBox(Canvas, Item, Images, Icon, false, C);
+  } else {
+    PaintMenuSelection(Canvas, Rect, C);
+    if (Item->Checked()) PaintMenuCheckBox(Canvas, Item, Images, Icon, true, C);
+  }
+  if (Images && Item->ImageIndex() >= 0 && Item->ImageIndex() < Images->Count())
+    Images->Draw(Canvas, Icon.Left + (Icon.Width() - Images->Width()) / 2, Rect.Top + 3, Item->ImageIndex(),
+                 Item->Enabled());
+}
+
+// The caption (bold for the default item), the shortcut right-aligned in a popup,
+// or the separator line.
+void PaintMenuItemText(TCanvas* Canvas, TMenuItem* Item, const TRect& Rect, const TRect& Text, bool Bar,
+                       TOwnerDrawState State, TColor Color) {
   if (Item->IsLine()) {
     Canvas->Pen()->SetColor(clBtnShadow);
-    Canvas->MoveTo(text.Left + 8, Rect.Top + 1);
+    Canvas->MoveTo(Text.Left + 8, Rect.Top + 1);
     Canvas->LineTo(Rect.Right, Rect.Top + 1);
     return;
   }
@@ -278,24 +264,64 @@ void TQvMenuController::PaintMenuItem(TMenuItem* Item, TCanvas* Canvas, TRect Re
     bold << fsBold;
     font->SetStyle(bold);
   }
-  TColor color = FMenuFontColor;
-  if (!enabled || (bar && State.Contains(odInactive))) color = clGrayText;
-  font->SetColor(color);
+  font->SetColor(Color);
   std::string caption = Item->Caption();
-  TRect tr = text;
+  TRect tr = Text;
   unsigned flags = DT_SINGLELINE | DT_VCENTER | DT_EXPANDTABS;
-  if (bar) flags |= DT_CENTER;
+  if (Bar) flags |= DT_CENTER;
   else tr.Left += 8;
   if (State.Contains(odNoAccel)) flags |= DT_HIDEPREFIX;
   DrawText(Canvas->Handle(), caption.c_str(), static_cast<int>(caption.size()), &tr, flags);
-  if (!bar && Item->ShortCut()) {
+  if (!Bar && Item->ShortCut()) {
     std::string sc = ShortCutToText(Item->ShortCut());
-    TRect sr = text;
+    TRect sr = Text;
     sr.Right -= 16;
     DrawText(Canvas->Handle(), sc.c_str(), static_cast<int>(sc.size()), &sr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
   }
   font->SetStyle(styles);
   Canvas->Brush()->SetStyle(bsSolid);
+}
+
+}  // namespace
+
+void TQvMenuController::PaintMenuItem(TMenuItem* Item, TCanvas* Canvas, TRect Rect, TOwnerDrawState State) {
+  TMenuItemColors colors;
+  if (FGradientColorStyle == TQvGradientColorStyle::gcsCustom) {
+    colors.Frame = FSelectionFrameColor;
+    colors.SelectionStart = FSelectionColorStart;
+    colors.SelectionStop = FSelectionColorStop;
+    colors.BarStart = FIconBarColorStart;
+    colors.BarStop = FIconBarColorStop;
+  } else {
+    GetGradientSelectionColors(FGradientColorStyle, colors.Frame, colors.SelectionStart, colors.SelectionStop);
+    GetGradientPanelColors(FGradientColorStyle, colors.BarStart, colors.BarStop);
+  }
+  colors.FullColor = IsFullColorSupported();
+  TCustomImageList* images = MenuImages(Item);
+  bool bar = InMenuBar(Item);
+  bool selected = State.Contains(odSelected);
+  bool enabled = Item->Enabled() && !State.Contains(odDisabled) && !State.Contains(odGrayed);
+
+  // The icon bar and the text area (a menu bar item has no icon bar).
+  TRect icon = Rect;
+  icon.Right = Rect.Left + (images ? images->Width() + 8 : 24);
+  TRect text = Rect;
+  if (!bar) text.Left = icon.Right;
+
+  if (!bar) {
+    PaintPopupItemBackground(Canvas, Item, images, Rect, icon, text, selected && enabled, FMenuColor, colors);
+  } else if (!selected && !State.Contains(odHotLight)) {
+    Canvas->Brush()->SetColor(ThemeServices()->ThemesEnabled() ? clMenuBar : clBtnFace);
+    Canvas->FillRect(Rect);
+  } else {
+    TRect r = Rect;
+    InflateRect(r, -1, -1);
+    PaintMenuSelection(Canvas, r, colors);
+  }
+
+  TColor color = FMenuFontColor;
+  if (!enabled || (bar && State.Contains(odInactive))) color = clGrayText;
+  PaintMenuItemText(Canvas, Item, Rect, text, bar, State, color);
 }
 
 bool TQvMenuController::HideMenuPrefix() {

@@ -9,6 +9,7 @@
 #include "controls/common/utils.h"
 #include "platform/controls/winmsg.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/win32/localedata.h"
 
@@ -19,7 +20,6 @@ DTU_DEFINE_ENUM(TQvFirstDayOfWeek, "fdowMonday", "fdowTuesday", "fdowWednesday",
 
 namespace {
 
-constexpr TColor clNoneColor = 0x1FFFFFFF;
 const TColor DefaultCalendarColors[TQvCalendarColors::Count] = {
     clWindowText, clBtnShadow, clWindowText, clBtnShadow, clHighlight, clHighlightText, 0x000080};
 
@@ -34,18 +34,6 @@ TDateTime FirstOfMonth(TDateTime V) {
 [[noreturn]] void RaiseRange(bool Above, TDateTime Bound) {
   throw EQvCalendarError(Format(Above ? "Date exceeds maximum of %s" : "Date is less than minimum of %s",
                                 {DateToStr(Bound)}));
-}
-
-
-// The width of a text in a font, measured on the screen.
-int ScreenTextWidth(TFont* Font, const std::string& S) {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, S.c_str(), static_cast<int>(S.size()), &s);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return s.cx;
 }
 
 }  // namespace
@@ -68,15 +56,9 @@ TQvCalendarColors::TQvCalendarColors(TControl* AOwner) : FOwner(AOwner) {
   std::copy(std::begin(DefaultCalendarColors), std::end(DefaultCalendarColors), FColors);
 }
 
-TColor TQvCalendarColors::GetColor(int Index) const {
-  return Index >= 0 && Index < Count ? FColors[Index] : clNoneColor;
-}
+TColor TQvCalendarColors::GetColor(int Index) const { return GetIndexedColor(FColors, Index); }
 
-void TQvCalendarColors::SetColor(int Index, TColor Value) {
-  if (Index < 0 || Index >= Count) return;
-  FColors[Index] = Value;
-  if (FOwner) FOwner->Invalidate();
-}
+void TQvCalendarColors::SetColor(int Index, TColor Value) { SetIndexedColor(FColors, Index, Value, FOwner); }
 
 void TQvCalendarColors::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TQvCalendarColors*>(Source)) {
@@ -154,25 +136,12 @@ const TClassInfo& TQvYearSpinner::StaticClass() {
 TQvCalendar::TQvCalendar(TComponent* AOwner)
     : TQvCustomPanel(AOwner), FElements(DefaultCalendarElements()),
       FCalendarColors(std::make_unique<TQvCalendarColors>(this)) {
-  TControlStyle st = ControlStyle();
-  st >> csAcceptsControls;
-  st >> csSetCaption;
-  SetControlStyle(st);
   FToday = ::Date();
   if (!ComponentState().Contains(csDesigning)) FDate = FToday;
   SetBounds(Left(), Top(), 147, 159);
-  SetColor(clWindow);
-  SetFlatColorAdjustment(0);
-  SetBorderOuter(fsLowered);
-  SetTabStop(true);
-  FTodayTimer = new TTimer(this);
-  FTodayTimer->SetEnabled(false);
-  FTodayTimer->SetInterval(1000);
-  FTodayTimer->OnTimer = [this](TObject* s) { TodayTick(s); };
-  FRepeatTimer = new TTimer(this);
-  FRepeatTimer->SetEnabled(false);
-  FRepeatTimer->SetInterval(50);
-  FRepeatTimer->OnTimer = [this](TObject* s) { RepeatTick(s); };
+  InitPopupFace(this);
+  FTodayTimer = NewDisabledTimer(this, 1000, [this](TObject* s) { TodayTick(s); });
+  FRepeatTimer = NewDisabledTimer(this, 50, [this](TObject* s) { RepeatTick(s); });
   FFirstDayIndex = GetLocaleDateInfo(LOCALE_USER_DEFAULT)->FirstDayOfWeek;
   FMonthMenu = new TPopupMenu(this);
   for (int m = 1; m <= 12; ++m) {
@@ -196,11 +165,11 @@ TQvCalendar::TQvCalendar(TComponent* AOwner)
 TQvCalendar::~TQvCalendar() { FCalendarColors->ClearOwner(); }
 
 std::string TQvCalendar::TodayCaption() const {
-  return FCaptionTodayBtn.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionToday : FCaptionTodayBtn;
+  return CaptionOrDefault(FCaptionTodayBtn, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionToday);
 }
 
 std::string TQvCalendar::ClearCaption() const {
-  return FCaptionClearBtn.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionClear : FCaptionClearBtn;
+  return CaptionOrDefault(FCaptionClearBtn, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionClear);
 }
 
 void TQvCalendar::CreateWnd() {
@@ -212,14 +181,8 @@ void TQvCalendar::CreateWnd() {
 }
 
 void TQvCalendar::ForcedSetDate(TDateTime Value) {
-  FForced = true;
-  try {
-    SetDate(Value);
-  } catch (...) {
-    FForced = false;
-    throw;
-  }
-  FForced = false;
+  TRestore forced(FForced, true);
+  SetDate(Value);
 }
 
 void TQvCalendar::SetDate(TDateTime Value) {
@@ -364,19 +327,11 @@ void TQvCalendar::Clear() {
 // Measuring and layout
 
 void TQvCalendar::AdjustForFont() {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, "0", 1, &s);
+  TSize s = ScreenTextExtent(Font(), "0");
   FCharWidth = s.cx;
   FTextHeight = s.cy;
-  std::string t = TodayCaption(), c = ClearCaption();
-  GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &s);
-  FTodayWidth = s.cx;
-  GetTextExtentPoint32(dc, c.c_str(), static_cast<int>(c.size()), &s);
-  FClearWidth = s.cx;
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  FTodayWidth = ScreenTextWidth(Font(), TodayCaption());
+  FClearWidth = ScreenTextWidth(Font(), ClearCaption());
   AdjustSize();
   CalcAreas();
   Invalidate();
@@ -416,12 +371,12 @@ void TQvCalendar::CalcAreas() {
     int capW = ScreenTextWidth(Font(), caption + (FElements.Contains(ceYear) ? FormatDateTime(" yyyy", FViewDate) : ""));
     int monthW = ScreenTextWidth(Font(), caption);
     int x = (strip.Left + strip.Right - capW) / 2;
-    if (FElements.Contains(ceYear)) FAreas[static_cast<int>(caYear)] = strip;
+    if (FElements.Contains(ceYear)) Area(caYear) = strip;
     if (FElements.Contains(ceMonth))
-      FAreas[static_cast<int>(caMonth)] = TRect{strip.Left, strip.Top, x + monthW, strip.Bottom};
+      Area(caMonth) = TRect{strip.Left, strip.Top, x + monthW, strip.Bottom};
     if (FElements.Contains(ceArrows)) {
-      FAreas[static_cast<int>(caLeftArrow)] = TRect{strip.Left, strip.Top, strip.Left + T + 5, strip.Bottom};
-      FAreas[static_cast<int>(caRightArrow)] = TRect{strip.Right - T - 5, strip.Top, strip.Right, strip.Bottom};
+      Area(caLeftArrow) = TRect{strip.Left, strip.Top, strip.Left + T + 5, strip.Bottom};
+      Area(caRightArrow) = TRect{strip.Right - T - 5, strip.Top, strip.Right, strip.Bottom};
     }
   }
   FDayBlock = TRect{0, 0, 0, 0};
@@ -436,14 +391,14 @@ void TQvCalendar::CalcAreas() {
     int x = (strip.Left + strip.Right - total) / 2;
     int y = strip.Top + (strip.Height() - bh) / 2;
     if (today) {
-      FAreas[static_cast<int>(caTodayButton)] = TRect{x, y, x + tw, y + bh};
+      Area(caTodayButton) = TRect{x, y, x + tw, y + bh};
       x += tw + 5;
     }
-    if (clear) FAreas[static_cast<int>(caClearButton)] = TRect{x, y, x + cw, y + bh};
+    if (clear) Area(caClearButton) = TRect{x, y, x + cw, y + bh};
     block.Bottom = strip.Top + 1;
   }
   if (FElements.Contains(ceWeekNumbers)) {
-    FAreas[static_cast<int>(caWeekNumbers)] = TRect{block.Left, block.Top, block.Left + 2 * W + 10, block.Bottom};
+    Area(caWeekNumbers) = TRect{block.Left, block.Top, block.Left + 2 * W + 10, block.Bottom};
     block.Left += 2 * W + 10;
   }
   bool header = FElements.Contains(ceDaysOfWeek);
@@ -451,11 +406,11 @@ void TQvCalendar::CalcAreas() {
   FCellWidth = block.Width() / 7;
   FRowHeight = (block.Height() - (header ? 2 : 1)) / rows;
   if (header) {
-    FAreas[static_cast<int>(caDaysOfWeek)] = TRect{block.Left, block.Top, block.Right, block.Top + FRowHeight};
+    Area(caDaysOfWeek) = TRect{block.Left, block.Top, block.Right, block.Top + FRowHeight};
     block.Top += FRowHeight + 2;
   }
   FDayBlock = TRect{block.Left, block.Top, block.Left + 7 * FCellWidth, block.Top + 6 * FRowHeight};
-  FAreas[static_cast<int>(caDays)] = FDayBlock;
+  Area(caDays) = FDayBlock;
 }
 
 TRect TQvCalendar::CellRect(int Row, int Col) {
@@ -464,9 +419,9 @@ TRect TQvCalendar::CellRect(int Row, int Col) {
   return TRect{x, y, x + FCellWidth, y + FRowHeight};
 }
 
-TRect TQvCalendar::AreaRect(TQvCalendarArea Area) {
+TRect TQvCalendar::AreaRect(TQvCalendarArea Which) {
   CalcAreas();
-  return FAreas[static_cast<int>(Area)];
+  return Area(Which);
 }
 
 TQvCalendarArea TQvCalendar::AreaAt(int X, int Y) {
@@ -488,62 +443,9 @@ TDateTime TQvCalendar::HitTest(int X, int Y) {
 // ---------------------------------------------------------------------------
 // Painting
 
-bool CalendarThemed(bool ThemeAware) { return ThemeAware && ThemeServices()->ThemesEnabled(); }
-
-bool IsFlatBorderStyle(TFrameStyle Style) { return Style == fsFlat || Style == fsFlatBold || Style == fsFlatRounded; }
-
-void PaintThemedFace(TCanvas* C, TRect Box, TColor Face) {
-  C->Brush()->SetColor(GetXPThemeColor(xptcEditBorder));
-  C->FrameRect(Box);
-  InflateRect(Box, -1, -1);
-  C->Brush()->SetColor(Face);
-  C->FillRect(Box);
-}
-
-// A separator line under the caption or above the buttons: the toolbar separator
-// element 3 pixels high with themes, else a line in the Lines colour.
-void DrawCalendarSeparator(TCanvas* C, bool Themed, TColor Lines, int X1, int X2, int Y) {
-  if (Themed) {
-    TThemeServices* t = ThemeServices();
-    t->DrawElement(C->Handle(), t->GetElementDetails(ttbSeparatorNormal), TRect{X1, Y - 1, X2, Y + 2});
-    return;
-  }
-  C->Pen()->SetColor(Lines);
-  C->MoveTo(X1, Y);
-  C->LineTo(X2, Y);
-}
-
-// A Today, Clear or Set button; with themes the push-button element.
-void DrawPopupButton(TCanvas* C, const TRect& R, const std::string& Caption, bool Pressed, bool Flat, bool Themed,
-                     TColor ButtonColor, TColor ButtonFontColor) {
-  TRect r = R;
-  if (Themed) {
-    TThemeServices* t = ThemeServices();
-    t->DrawElement(C->Handle(), t->GetElementDetails(Pressed ? tbPushButtonPressed : tbPushButtonNormal), r);
-  } else {
-    if (ButtonColor == clBtnFace) {
-      if (Pressed) r = DrawButtonBorder(C, r, true);
-      else if (Flat) r = DrawBorder(C, r, fsFlat);
-      else r = DrawButtonBorder(C, r, false);
-    } else {
-      if (Flat && !Pressed) r = DrawBorder(C, r, fsFlat);
-      else r = DrawColorButtonBorder(C, r, ButtonColor, Pressed);
-    }
-    C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(ButtonColor);
-    C->FillRect(r);
-    if (Pressed) OffsetRect(r, 2, 2);
-  }
-  C->Font()->SetColor(ButtonFontColor);
-  C->Brush()->SetStyle(bsClear);
-  DrawText(C->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  C->Brush()->SetStyle(bsSolid);
-}
-
 void TQvCalendar::DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area) {
   bool pressed = FPressedArea == Area && FOverArea == Area;
-  bool flat = IsFlatBorderStyle(BorderOuter());
-  DrawPopupButton(C, R, Caption, pressed, flat, CalendarThemed(FThemeAware), FButtonColor, FButtonFontColor);
+  DrawPanelButton(this, C, R, Caption, pressed, FThemeAware, FButtonColor, FButtonFontColor);
 }
 
 void TQvCalendar::Paint() {
@@ -554,171 +456,196 @@ void TQvCalendar::Paint() {
   CalcAreas();
   TRect client = ClientRect();
   AdjustClientRect(client);
-  const int T = FTextHeight;
-  const TQvCalendarColors& col = *FCalendarColors;
   c->SetFont(Font());
-  bool caption = FElements.Contains(ceYear) || FElements.Contains(ceMonth);
-  if (caption) {
-    TRect strip{client.Left, client.Top, client.Right, client.Top + T + 5};
-    if (FShowDays) {
-      bool flat = IsFlatBorderStyle(BorderOuter());
-      if (themed) {
-        TColor start, stop;
-        GetGradientColors(start, stop);
-        c->Brush()->SetColor(stop);
-        c->FillRect(strip);
-      } else {
-        TRect inner = flat ? strip : DrawBorder(c, strip, fsPopup);
-        c->Brush()->SetColor(FButtonColor);
-        c->FillRect(inner);
-      }
-    }
-    std::string text = FormatDateTime("mmmm", FViewDate);
-    if (FElements.Contains(ceYear)) text += FormatDateTime(" yyyy", FViewDate);
-    c->Brush()->SetStyle(bsClear);
-    c->Font()->SetColor(Font()->Color());
-    TRect tr = strip;
-    DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    c->Brush()->SetStyle(bsSolid);
-    if (FElements.Contains(ceArrows)) {
-      // Month arrows: one solid triangle pointing outward, centred in its square, the
-      // right one the left one's mirror image. Drawn column by column from the tip,
-      // each column two pixels taller than the last, so both are exactly alike.
-      c->Brush()->SetColor(Font()->Color());
-      for (int side = 0; side < 2; ++side) {
-        const TQvCalendarArea area = side == 0 ? caLeftArrow : caRightArrow;
-        const TRect a = FAreas[static_cast<int>(area)];
-        const int h = std::max(2, T / 4);
-        const bool down = FPressedArea == area && FOverArea == FPressedArea;
-        const int cy = (a.Top + a.Bottom) / 2 + (down ? 1 : 0);
-        // The tip's distance from the square's outer edge, as the left arrow has it.
-        const int tip = (a.Right - a.Left) / 2 - h / 2 - 1 + (down ? 1 : 0);
-        for (int k = 0; k <= h; ++k) {
-          const int x = side == 0 ? a.Left + tip + k : a.Right - 1 - tip - k;
-          c->FillRect(TRect{x, cy - k, x + 1, cy + k + 1});
-        }
-      }
-    }
-    if (FShowDays) DrawCalendarSeparator(c, themed, col.Lines(), client.Left + 2, client.Right - 2, strip.Bottom);
-  }
+  if (FElements.Contains(ceYear) || FElements.Contains(ceMonth)) PaintCaption(c, client, themed);
   if (!FShowDays) return;
-  TRect todayBtn = FAreas[static_cast<int>(caTodayButton)], clearBtn = FAreas[static_cast<int>(caClearButton)];
-  if (FElements.Contains(ceTodayButton) || FElements.Contains(ceClearButton)) {
-    DrawCalendarSeparator(c, themed, col.Lines(), client.Left + 2, client.Right - 2, client.Bottom - (T + 18));
-    if (FElements.Contains(ceTodayButton)) DrawButton(c, todayBtn, TodayCaption(), caTodayButton);
-    if (FElements.Contains(ceClearButton)) DrawButton(c, clearBtn, ClearCaption(), caClearButton);
-  }
+  if (FElements.Contains(ceTodayButton) || FElements.Contains(ceClearButton)) PaintButtons(c, client, themed);
   c->Brush()->SetColor(Color());
-  // Day-of-week header in a font one point smaller, right-aligned in its cells.
-  if (FElements.Contains(ceDaysOfWeek)) {
-    TRect hdr = FAreas[static_cast<int>(caDaysOfWeek)];
-    c->Font()->SetSize(Font()->Size() - 1);
-    c->Font()->SetColor(col.DaysOfWeek());
-    const TLocaleDateInfo* loc = GetLocaleDateInfo(LOCALE_USER_DEFAULT);
-    std::string names[7];
-    int widest = 0;
-    for (int i = 0; i < 7; ++i) {
-      names[i] = loc->ShortDayNames[(FFirstDayIndex + 1 + i) % 7];
-      widest = std::max(widest, c->TextWidth(names[i]));
+  if (FElements.Contains(ceDaysOfWeek)) PaintDaysOfWeek(c);
+  PaintDays(c);
+  c->Font()->SetStyle(Font()->Style());
+  if (FElements.Contains(ceWeekNumbers)) PaintWeekNumbers(c);
+}
+
+// The caption strip: its background (only above the days), month and year, the
+// arrows and the separator below it.
+void TQvCalendar::PaintCaption(TCanvas* C, const TRect& Client, bool Themed) {
+  const int T = FTextHeight;
+  TRect strip{Client.Left, Client.Top, Client.Right, Client.Top + T + 5};
+  if (FShowDays) {
+    bool flat = IsFlatBorderStyle(BorderOuter());
+    if (Themed) {
+      TColor start, stop;
+      GetGradientColors(start, stop);
+      C->Brush()->SetColor(stop);
+      C->FillRect(strip);
+    } else {
+      TRect inner = flat ? strip : DrawBorder(C, strip, fsPopup);
+      C->Brush()->SetColor(FButtonColor);
+      C->FillRect(inner);
     }
-    // Too wide: the first two letters, then the first one. Chinese names ("周一")
-    // keep their last character instead, the one that tells the days apart.
-    auto shorten = [](const std::string& N, size_t Letters) {
-      if (!N.empty() && IsGbkLeadByte(static_cast<unsigned char>(N[0])))
-        return N.size() >= 2 ? N.substr(N.size() - 2) : N;
-      return N.substr(0, Letters);
-    };
-    const int room = FCellWidth - 3;  // the width the names are drawn in
-    if (widest > room) {
-      for (std::string& n : names) n = shorten(n, 2);
-      widest = 0;
-      for (std::string& n : names) widest = std::max(widest, c->TextWidth(n));
-      if (widest > room)
-        for (std::string& n : names) n = shorten(n, 1);
-    }
-    c->Brush()->SetStyle(bsClear);
-    for (int i = 0; i < 7; ++i) {
-      TRect cell{hdr.Left + i * FCellWidth, hdr.Top, hdr.Left + (i + 1) * FCellWidth - 3, hdr.Bottom};
-      DrawText(c->Handle(), names[i].c_str(), static_cast<int>(names[i].size()), &cell,
-               DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-    }
-    c->Brush()->SetStyle(bsSolid);
-    c->Font()->SetSize(Font()->Size());
-    c->Pen()->SetColor(col.Lines());
-    c->MoveTo(hdr.Left, hdr.Bottom);
-    c->LineTo(hdr.Left + 7 * FCellWidth, hdr.Bottom);
   }
-  // Bold days, asked once per shown month.
-  int boldMasks[3] = {0, 0, 0};
+  std::string text = FormatDateTime("mmmm", FViewDate);
+  if (FElements.Contains(ceYear)) text += FormatDateTime(" yyyy", FViewDate);
+  C->Brush()->SetStyle(bsClear);
+  C->Font()->SetColor(Font()->Color());
+  TRect tr = strip;
+  DrawText(C->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  C->Brush()->SetStyle(bsSolid);
+  if (FElements.Contains(ceArrows)) PaintArrows(C);
+  if (FShowDays)
+    DrawCalendarSeparator(C, Themed, FCalendarColors->Lines(), Client.Left + 2, Client.Right - 2, strip.Bottom);
+}
+
+// Month arrows: one solid triangle pointing outward, centred in its square, the
+// right one the left one's mirror image. Drawn column by column from the tip, each
+// column two pixels taller than the last, so both are exactly alike.
+void TQvCalendar::PaintArrows(TCanvas* C) {
+  const int T = FTextHeight;
+  C->Brush()->SetColor(Font()->Color());
+  for (int side = 0; side < 2; ++side) {
+    const TQvCalendarArea area = side == 0 ? caLeftArrow : caRightArrow;
+    const TRect a = Area(area);
+    const int h = std::max(2, T / 4);
+    const bool down = FPressedArea == area && FOverArea == FPressedArea;
+    const int cy = (a.Top + a.Bottom) / 2 + (down ? 1 : 0);
+    // The tip's distance from the square's outer edge, as the left arrow has it.
+    const int tip = (a.Right - a.Left) / 2 - h / 2 - 1 + (down ? 1 : 0);
+    for (int k = 0; k <= h; ++k) {
+      const int x = side == 0 ? a.Left + tip + k : a.Right - 1 - tip - k;
+      C->FillRect(TRect{x, cy - k, x + 1, cy + k + 1});
+    }
+  }
+}
+
+// The separator above the button strip and the Today and Clear buttons.
+void TQvCalendar::PaintButtons(TCanvas* C, const TRect& Client, bool Themed) {
+  DrawCalendarSeparator(C, Themed, FCalendarColors->Lines(), Client.Left + 2, Client.Right - 2,
+                        Client.Bottom - (FTextHeight + 18));
+  if (FElements.Contains(ceTodayButton)) DrawButton(C, Area(caTodayButton), TodayCaption(), caTodayButton);
+  if (FElements.Contains(ceClearButton)) DrawButton(C, Area(caClearButton), ClearCaption(), caClearButton);
+}
+
+// Day-of-week header in a font one point smaller, right-aligned in its cells, and
+// the line below it.
+void TQvCalendar::PaintDaysOfWeek(TCanvas* C) {
+  const TQvCalendarColors& col = *FCalendarColors;
+  TRect hdr = Area(caDaysOfWeek);
+  C->Font()->SetSize(Font()->Size() - 1);
+  C->Font()->SetColor(col.DaysOfWeek());
+  const TLocaleDateInfo* loc = GetLocaleDateInfo(LOCALE_USER_DEFAULT);
+  std::string names[7];
+  int widest = 0;
+  for (int i = 0; i < 7; ++i) {
+    names[i] = loc->ShortDayNames[(FFirstDayIndex + 1 + i) % 7];
+    widest = std::max(widest, C->TextWidth(names[i]));
+  }
+  // Too wide: the first two letters, then the first one. Chinese names ("周一")
+  // keep their last character instead, the one that tells the days apart.
+  auto shorten = [](const std::string& N, size_t Letters) {
+    if (!N.empty() && IsGbkLeadByte(static_cast<unsigned char>(N[0])))
+      return N.size() >= 2 ? N.substr(N.size() - 2) : N;
+    return N.substr(0, Letters);
+  };
+  const int room = FCellWidth - 3;  // the width the names are drawn in
+  if (widest > room) {
+    for (std::string& n : names) n = shorten(n, 2);
+    widest = 0;
+    for (std::string& n : names) widest = std::max(widest, C->TextWidth(n));
+    if (widest > room)
+      for (std::string& n : names) n = shorten(n, 1);
+  }
+  C->Brush()->SetStyle(bsClear);
+  for (int i = 0; i < 7; ++i) {
+    TRect cell{hdr.Left + i * FCellWidth, hdr.Top, hdr.Left + (i + 1) * FCellWidth - 3, hdr.Bottom};
+    DrawText(C->Handle(), names[i].c_str(), static_cast<int>(names[i].size()), &cell,
+             DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+  }
+  C->Brush()->SetStyle(bsSolid);
+  C->Font()->SetSize(Font()->Size());
+  C->Pen()->SetColor(col.Lines());
+  C->MoveTo(hdr.Left, hdr.Bottom);
+  C->LineTo(hdr.Left + 7 * FCellWidth, hdr.Bottom);
+}
+
+// The 6 x 7 day cells; bold days are asked once per shown month (previous, shown,
+// next).
+void TQvCalendar::PaintDays(TCanvas* C) {
+  int BoldMasks[3] = {0, 0, 0};
   if (OnGetBoldDays) {
     for (int i = 0; i < 3; ++i) {
       Word y, m, d;
       DecodeDate(IncMonth(FViewDate, i - 1), y, m, d);
-      OnGetBoldDays(this, y, m, boldMasks[i]);
+      OnGetBoldDays(this, y, m, BoldMasks[i]);
     }
   }
+  for (int row = 0; row < 6; ++row)
+    for (int column = 0; column < 7; ++column) PaintDay(C, row, column, BoldMasks);
+}
+
+// One day cell: its fill, the right-aligned number, today's outline and the focus
+// rectangle of the selected day. Days of other months only with ceFillDays.
+void TQvCalendar::PaintDay(TCanvas* C, int Row, int Column, const int (&BoldMasks)[3]) {
+  const TQvCalendarColors& col = *FCalendarColors;
+  TDateTime day = FFirstShownDate + Row * 7 + Column;
+  TDateTime month = FirstOfMonth(day);
+  bool other = month != FViewDate;
+  if (other && !FElements.Contains(ceFillDays)) return;
+  TRect cell{FDayBlock.Left + Column * FCellWidth, FDayBlock.Top + Row * FRowHeight,
+             FDayBlock.Left + (Column + 1) * FCellWidth, FDayBlock.Top + (Row + 1) * FRowHeight};
+  Word y, m, d;
+  DecodeDate(day, y, m, d);
+  TColor back = Color();
+  TColor fore = other || DateInRange(day) != 0 ? col.FillDays() : col.Days();
+  TFontStyles style = Font()->Style();
+  int which = month < FViewDate ? 0 : month > FViewDate ? 2 : 1;
+  if (BoldMasks[which] & (1 << (d - 1))) style << fsBold;
+  if (OnGetDayFormat) OnGetDayFormat(this, day, y, m, d, back, fore, style);
+  TRect face = cell;
+  InflateRect(face, -1, 0);
+  if (day == FDate) {
+    back = col.SelectedDateBack();
+    fore = col.SelectedDateFore();
+  }
+  if (back != Color()) {
+    C->Brush()->SetColor(back);
+    C->FillRect(face);
+  }
+  C->Font()->SetStyle(style);
+  C->Font()->SetColor(fore);
+  C->Brush()->SetStyle(bsClear);
+  std::string text = std::to_string(d);
+  TRect tr{cell.Left, cell.Top, cell.Right - 3, cell.Bottom};
+  DrawText(C->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+  C->Brush()->SetStyle(bsSolid);
+  if (day == FToday) {
+    C->Brush()->SetColor(col.TodaysDateFrame());
+    C->FrameRect(face);
+  }
+  if (day == FDate && Focused()) {
+    C->Brush()->SetColor(Color());
+    C->Font()->SetColor(clWindowText);
+    C->DrawFocusRect(face);
+  }
+}
+
+// The week number of each row's first date, centred, and the line right of them.
+void TQvCalendar::PaintWeekNumbers(TCanvas* C) {
+  TRect wk = Area(caWeekNumbers);
+  C->Font()->SetColor(FCalendarColors->DaysOfWeek());
+  C->Brush()->SetStyle(bsClear);
   for (int row = 0; row < 6; ++row) {
-    for (int colIdx = 0; colIdx < 7; ++colIdx) {
-      TDateTime day = FFirstShownDate + row * 7 + colIdx;
-      TDateTime month = FirstOfMonth(day);
-      bool other = month != FViewDate;
-      if (other && !FElements.Contains(ceFillDays)) continue;
-      TRect cell{FDayBlock.Left + colIdx * FCellWidth, FDayBlock.Top + row * FRowHeight,
-                 FDayBlock.Left + (colIdx + 1) * FCellWidth, FDayBlock.Top + (row + 1) * FRowHeight};
-      Word y, m, d;
-      DecodeDate(day, y, m, d);
-      TColor back = Color();
-      TColor fore = other || DateInRange(day) != 0 ? col.FillDays() : col.Days();
-      TFontStyles style = Font()->Style();
-      int which = month < FViewDate ? 0 : month > FViewDate ? 2 : 1;
-      if (boldMasks[which] & (1 << (d - 1))) style << fsBold;
-      if (OnGetDayFormat) OnGetDayFormat(this, day, y, m, d, back, fore, style);
-      TRect face = cell;
-      InflateRect(face, -1, 0);
-      if (day == FDate) {
-        back = col.SelectedDateBack();
-        fore = col.SelectedDateFore();
-      }
-      if (back != Color()) {
-        c->Brush()->SetColor(back);
-        c->FillRect(face);
-      }
-      c->Font()->SetStyle(style);
-      c->Font()->SetColor(fore);
-      c->Brush()->SetStyle(bsClear);
-      std::string text = std::to_string(d);
-      TRect tr{cell.Left, cell.Top, cell.Right - 3, cell.Bottom};
-      DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-      c->Brush()->SetStyle(bsSolid);
-      if (day == FToday) {
-        c->Brush()->SetColor(col.TodaysDateFrame());
-        c->FrameRect(face);
-      }
-      if (day == FDate && Focused()) {
-        c->Brush()->SetColor(Color());
-        c->Font()->SetColor(clWindowText);
-        c->DrawFocusRect(face);
-      }
-    }
+    TDateTime first = FFirstShownDate + row * 7;
+    int week = WeekOfTheYear(first);
+    if (OnGetWeekNumber) OnGetWeekNumber(this, first, week);
+    std::string text = std::to_string(week);
+    TRect tr{wk.Left, FDayBlock.Top + row * FRowHeight, wk.Right - 4, FDayBlock.Top + (row + 1) * FRowHeight};
+    DrawText(C->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
-  c->Font()->SetStyle(Font()->Style());
-  if (FElements.Contains(ceWeekNumbers)) {
-    TRect wk = FAreas[static_cast<int>(caWeekNumbers)];
-    c->Font()->SetColor(col.DaysOfWeek());
-    c->Brush()->SetStyle(bsClear);
-    for (int row = 0; row < 6; ++row) {
-      TDateTime first = FFirstShownDate + row * 7;
-      int week = WeekOfTheYear(first);
-      if (OnGetWeekNumber) OnGetWeekNumber(this, first, week);
-      std::string text = std::to_string(week);
-      TRect tr{wk.Left, FDayBlock.Top + row * FRowHeight, wk.Right - 4, FDayBlock.Top + (row + 1) * FRowHeight};
-      DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
-    c->Brush()->SetStyle(bsSolid);
-    c->Pen()->SetColor(col.Lines());
-    c->MoveTo(wk.Right - 2, FDayBlock.Top);
-    c->LineTo(wk.Right - 2, FDayBlock.Bottom);
-  }
+  C->Brush()->SetStyle(bsSolid);
+  C->Pen()->SetColor(FCalendarColors->Lines());
+  C->MoveTo(wk.Right - 2, FDayBlock.Top);
+  C->LineTo(wk.Right - 2, FDayBlock.Bottom);
 }
 
 // ---------------------------------------------------------------------------
@@ -749,8 +676,8 @@ void TQvCalendar::ShowYearSpinner() {
     FYearSpinner->SetCheckRange(true);
   }
   CalcAreas();
-  TRect year = FAreas[static_cast<int>(caYear)];
-  TRect month = FAreas[static_cast<int>(caMonth)];
+  TRect year = Area(caYear);
+  TRect month = Area(caMonth);
   const int blank = ScreenTextWidth(Font(), " ");
   const int bw = FYearSpinner->ButtonWidth();
   int left = month.Right - bw - blank;
@@ -789,7 +716,7 @@ void TQvCalendar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     return;
   }
   if (Button == mbLeft) {
-    if (!ComponentState().Contains(csDesigning) && Visible() && CanFocus()) SetFocus();
+    FocusOnPress(this);  // CanFocus asks for a visible calendar
     TRect client = ClientRect();
     FOverArea = PtInRect(client, TPoint{X, Y}) ? AreaAt(X, Y) : caFillDays;
     FClickSuppressed = false;
@@ -922,33 +849,14 @@ void TQvCalendar::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TQvCalendar::Dispatch(TMessage& M) {
   switch (M.Msg) {
-    case WM_GETDLGCODE: M.Result = DLGC_WANTARROWS; return;
     case WM_ERASEBKGND: M.Result = 1; return;
     case CM_DIALOGCHAR:
-      if (CanFocus()) {
-        WORD key = static_cast<WORD>(M.WParam);
-        if (IsAccel(key, ClearCaption())) {
-          Clear();
-          M.Result = 1;
-          return;
-        }
-        if (IsAccel(key, TodayCaption())) {
-          Today();
-          M.Result = 1;
-          return;
-        }
-      }
+      if (AnswerCaptionAccel(this, M, {{ClearCaption(), [this] { Clear(); }}, {TodayCaption(), [this] { Today(); }}}))
+        return;
       break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      inherited::Dispatch(M);
-      Invalidate();
-      return;
-    case CM_FONTCHANGED:
-      inherited::Dispatch(M);
-      AdjustForFont();
-      return;
-    default: break;
+    default:
+      if (DispatchPopupFaceMessage(this, M, [&] { inherited::Dispatch(M); }, [this] { AdjustForFont(); })) return;
+      break;
   }
   inherited::Dispatch(M);
 }

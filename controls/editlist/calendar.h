@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/basic/panels.h"
+#include "controls/editlist/popupface.h"
 #include "controls/editlist/spinner.h"
 #include "platform/controls/menus.h"
 #include "platform/controls/extctrls.h"
@@ -18,17 +19,6 @@
 DTU_DECLARE_EXCEPTION(EQvCalendarError, Exception)
 
 class TQvCalendar;
-
-// Shared by the calendar and the time picker: whether the themed look applies,
-// whether an outer border style counts as flat for the buttons, the themed face (a
-// one-pixel box in the theme's edit-border colour around a fill in Face), a
-// separator line, and a Today/Clear/Set button (pressed, flat, themed).
-bool CalendarThemed(bool ThemeAware);
-bool IsFlatBorderStyle(TFrameStyle Style);
-void PaintThemedFace(TCanvas* C, TRect Box, TColor Face);
-void DrawCalendarSeparator(TCanvas* C, bool Themed, TColor Lines, int X1, int X2, int Y);
-void DrawPopupButton(TCanvas* C, const TRect& R, const std::string& Caption, bool Pressed, bool Flat, bool Themed,
-                     TColor ButtonColor, TColor ButtonFontColor);
 
 // Seven colours addressed by index; setting one repaints the owning calendar.
 class TQvCalendarColors : public TPersistent {
@@ -192,6 +182,13 @@ private:
   void TodayTick(TObject*);
   void UpdateHighlight(int X, int Y);
   void DrawButton(TCanvas* C, const TRect& R, const std::string& Caption, TQvCalendarArea Area);
+  void PaintCaption(TCanvas* C, const TRect& Client, bool Themed);
+  void PaintArrows(TCanvas* C);
+  void PaintButtons(TCanvas* C, const TRect& Client, bool Themed);
+  void PaintDaysOfWeek(TCanvas* C);
+  void PaintDays(TCanvas* C);
+  void PaintDay(TCanvas* C, int Row, int Column, const int (&BoldMasks)[3]);
+  void PaintWeekNumbers(TCanvas* C);
   void ForcedSetDate(TDateTime Value);
   void MonthMenuClick(TObject* Sender);
   void YearIncrement(int Amount);
@@ -219,5 +216,6 @@ private:
   TTimer* FRepeatTimer = nullptr;
   int FRepeatCount = -1;
   TRect FAreas[10];
+  TRect& Area(TQvCalendarArea A) { return FAreas[static_cast<int>(A)]; }
   TRect FDayBlock;  // the grid of days, below the header row
 };

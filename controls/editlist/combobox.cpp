@@ -249,6 +249,7 @@ void TQvCustomComboBox::WheelStep(bool Down) {
 }
 
 void TQvCustomComboBox::WndProc(TMessage& M) {
+  if (ControlMessage(M)) return;
   switch (M.Msg) {
     case WM_KEYDOWN:
       if (FReadOnly && (Style() == csDropDownList || Style() == csOwnerDrawFixed || Style() == csOwnerDrawVariable))
@@ -302,48 +303,6 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
         SelEndCancel();
       }
       break;
-    case CM_ENTER: {
-      std::weak_ptr<bool> alive = AliveToken();
-      inherited::WndProc(M);  // OnEnter may free the control
-      if (alive.expired()) return;
-      FFocused = true;
-      UpdateFrame(false, true);
-      return;
-    }
-    case CM_EXIT: {
-      std::weak_ptr<bool> alive = AliveToken();
-      inherited::WndProc(M);  // OnExit may free the control
-      if (alive.expired()) return;
-      FFocused = false;
-      UpdateFrame(false, false);
-      if (Style() == csDropDown && !Text().empty() && Items()->IndexOf(Text()) < 0) NotInList();
-      return;
-    }
-    case CM_MOUSEENTER:
-      inherited::WndProc(M);
-      if (OnMouseEnter) OnMouseEnter(this);
-      UpdateFrame(true, true);
-      return;
-    case CM_MOUSELEAVE:
-      inherited::WndProc(M);
-      if (OnMouseLeave) OnMouseLeave(this);
-      UpdateFrame(true, false);
-      return;
-    case CM_ENABLEDCHANGED:
-      inherited::WndProc(M);
-      UpdateColors();
-      return;
-    case CM_COLORCHANGED:
-    case CM_PARENTCOLORCHANGED:
-      inherited::WndProc(M);
-      FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
-      return;
-    case CM_TEXTCHANGED:
-      inherited::WndProc(M);
-      if (FAutoComplete && !ComponentState().Contains(csDesigning) && !FSettingText && !DroppedDown())
-        UpdateSearchStr();
-      FSettingText = false;
-      return;
     case WM_KILLFOCUS:
       inherited::WndProc(M);
       FSearchStr.clear();
@@ -353,14 +312,6 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
       LayoutFramedEdit();
       if (FFrameVisible && !UseThemes()) Invalidate();
       return;
-    case CM_FONTCHANGED:
-      inherited::WndProc(M);
-      LayoutFramedEdit();
-      return;
-    case CM_CTL3DCHANGED:
-      inherited::WndProc(M);
-      if (HandleAllocated()) RecreateWnd();
-      return;
     case WM_PAINT:
       inherited::WndProc(M);
       PaintFrameEverywhere(reinterpret_cast<HDC>(M.WParam));
@@ -369,6 +320,65 @@ void TQvCustomComboBox::WndProc(TMessage& M) {
       break;
   }
   inherited::WndProc(M);
+}
+
+// The control notifications (CM_): focus, mouse, enabled state, colours, text,
+// font and 3D look. Each passes the message on first; false: not one of them.
+bool TQvCustomComboBox::ControlMessage(TMessage& M) {
+  switch (M.Msg) {
+    case CM_ENTER: {
+      std::weak_ptr<bool> alive = AliveToken();
+      inherited::WndProc(M);  // OnEnter may free the control
+      if (alive.expired()) return true;
+      FFocused = true;
+      UpdateFrame(false, true);
+      return true;
+    }
+    case CM_EXIT: {
+      std::weak_ptr<bool> alive = AliveToken();
+      inherited::WndProc(M);  // OnExit may free the control
+      if (alive.expired()) return true;
+      FFocused = false;
+      UpdateFrame(false, false);
+      if (Style() == csDropDown && !Text().empty() && Items()->IndexOf(Text()) < 0) NotInList();
+      return true;
+    }
+    case CM_MOUSEENTER:
+      inherited::WndProc(M);
+      if (OnMouseEnter) OnMouseEnter(this);
+      UpdateFrame(true, true);
+      return true;
+    case CM_MOUSELEAVE:
+      inherited::WndProc(M);
+      if (OnMouseLeave) OnMouseLeave(this);
+      UpdateFrame(true, false);
+      return true;
+    case CM_ENABLEDCHANGED:
+      inherited::WndProc(M);
+      UpdateColors();
+      return true;
+    case CM_COLORCHANGED:
+    case CM_PARENTCOLORCHANGED:
+      inherited::WndProc(M);
+      FollowOutsideColor(M.Msg == CM_PARENTCOLORCHANGED);
+      return true;
+    case CM_TEXTCHANGED:
+      inherited::WndProc(M);
+      if (FAutoComplete && !ComponentState().Contains(csDesigning) && !FSettingText && !DroppedDown())
+        UpdateSearchStr();
+      FSettingText = false;
+      return true;
+    case CM_FONTCHANGED:
+      inherited::WndProc(M);
+      LayoutFramedEdit();
+      return true;
+    case CM_CTL3DCHANGED:
+      inherited::WndProc(M);
+      if (HandleAllocated()) RecreateWnd();
+      return true;
+    default:
+      return false;
+  }
 }
 
 // ---------------------------------------------------------------------------

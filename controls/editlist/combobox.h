@@ -113,6 +113,7 @@ protected:
   std::weak_ptr<bool> AliveToken() const { return FAlive; }
 
 private:
+  bool ControlMessage(TMessage& M);
   void WndProcChar(TMessage& M);
   void EditChar(TMessage& M);
   void EditKeyDown(TMessage& M);

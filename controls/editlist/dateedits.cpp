@@ -7,6 +7,7 @@
 #include "controls/editlist/popuppanel.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winmsg.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 
 DTU_DEFINE_ENUM(TQvDTEditType, "etDate", "etTime")
@@ -73,44 +74,40 @@ void TQvColorEdit::DisplayColorPicker() {
   TCustomForm* form = GetParentForm(this);
   if (!form) return;
   auto* panel = new TQvPopupPanel(this);
-  try {
-    panel->SetParent(form);
-    panel->Font()->SetName(Font()->Name());
-    auto* picker = new TQvColorPicker(panel);
-    picker->SetParent(panel);
-    picker->SetNoColorCaption(FNoColorCaption);
-    picker->SetShowNoColor(FShowNoColor);
-    picker->SetCustomColorCaption(FCustomColorCaption);
-    picker->SetDefaultColorCaption(FDefaultColorCaption);
-    picker->SetShowCustomColor(FShowCustomColor);
-    picker->SetShowDefaultColor(FShowDefaultColor);
-    picker->SetShowSystemColors(FShowSystemColors);
-    picker->SetShowColorHints(FShowColorHints);
-    picker->SetCustomColor(FCustomColor);
-    picker->SetDefaultColor(FDefaultColor);
-    picker->SetSelectedColor(FSelectedColor);
-    picker->SetCustomColors(FCustomColors);
-    picker->SetColorDlgOptions(FColorDlgOptions);
-    if (LooksFlat(this)) {
-      picker->SetBorderOuter(fsFlat);
-      picker->SetFlatColor(FrameColor());
-    }
-    picker->OnClick = panel->CloseEvent();
-    FPicker = picker;
-    ReleasePointer(this);
-    if (panel->Popup(this)) {
-      SetSelectedColor(picker->SelectedColor());
-      FCustomColor = picker->CustomColor();
-      SetCustomColors(picker->CustomColors());
-      Change();
-    }
-  } catch (...) {
+  TOnExit done([&] {
     FPicker = nullptr;
     delete panel;
-    throw;
+  });
+  panel->SetParent(form);
+  panel->Font()->SetName(Font()->Name());
+  auto* picker = new TQvColorPicker(panel);
+  picker->SetParent(panel);
+  picker->SetNoColorCaption(FNoColorCaption);
+  picker->SetShowNoColor(FShowNoColor);
+  picker->SetCustomColorCaption(FCustomColorCaption);
+  picker->SetDefaultColorCaption(FDefaultColorCaption);
+  picker->SetShowCustomColor(FShowCustomColor);
+  picker->SetShowDefaultColor(FShowDefaultColor);
+  picker->SetShowSystemColors(FShowSystemColors);
+  picker->SetShowColorHints(FShowColorHints);
+  picker->SetCustomColor(FCustomColor);
+  picker->SetDefaultColor(FDefaultColor);
+  picker->SetSelectedColor(FSelectedColor);
+  picker->SetCustomColors(FCustomColors);
+  picker->SetColorDlgOptions(FColorDlgOptions);
+  if (LooksFlat(this)) {
+    picker->SetBorderOuter(fsFlat);
+    picker->SetFlatColor(FrameColor());
   }
-  FPicker = nullptr;
-  delete panel;
+  picker->OnClick = panel->CloseEvent();
+  FPicker = picker;
+  ReleasePointer(this);
+  if (panel->Popup(this)) {
+    SetSelectedColor(picker->SelectedColor());
+    FCustomColor = picker->CustomColor();
+    SetCustomColors(picker->CustomColors());
+    Change();
+  }
 }
 
 void TQvColorEdit::PaintSwatch(HDC DC) {
@@ -252,8 +249,8 @@ TDateTime TQvDateTimeEdit::GetTime() const { return Frac(FValue); }
 
 void TQvDateTimeEdit::UpdateText() {
   const std::string fmt = DisplayFormat();
-  FUpdatingText = true;
-  try {
+  {
+    TRestore updating(FUpdatingText, true);
     if (FEditType == etDate) {
       if (!FInSetDate && FValue == 0 &&
           (!FDateSet || (Text().empty() && !FApplyingCalendar)))
@@ -267,11 +264,7 @@ void TQvDateTimeEdit::UpdateText() {
       else
         SetText(FormatDateTime(fmt, FValue));
     }
-  } catch (...) {
-    FUpdatingText = false;
-    throw;
   }
-  FUpdatingText = false;
   SetModified(false);
 }
 
@@ -292,49 +285,32 @@ void TQvDateTimeEdit::InvalidDate(bool& KeepFocused, bool& KeepInvalidText, TDat
 }
 
 void TQvDateTimeEdit::SetDate(TDateTime Value) {
-  FInSetDate = true;
-  try {
-    if (FMaxDate != 0 && std::trunc(Value) > FMaxDate) RaiseRange(true, FMaxDate);
-    if (FMinDate != 0 && std::trunc(Value) < FMinDate) RaiseRange(false, FMinDate);
-    FValue = Value;
-    FDateSet = true;
-    SetEditType(etDate);
-    ChangeCheck();
-    UpdateText();
-  } catch (...) {
-    FInSetDate = false;
-    throw;
-  }
-  FInSetDate = false;
+  TRestore setting(FInSetDate, true);
+  if (FMaxDate != 0 && std::trunc(Value) > FMaxDate) RaiseRange(true, FMaxDate);
+  if (FMinDate != 0 && std::trunc(Value) < FMinDate) RaiseRange(false, FMinDate);
+  FValue = Value;
+  FDateSet = true;
+  SetEditType(etDate);
+  ChangeCheck();
+  UpdateText();
 }
 
 void TQvDateTimeEdit::SetTime(TDateTime Value) {
-  FInSetTime = true;
-  try {
-    FValue = Value;
-    FTimeSet = true;
-    SetEditType(etTime);
-    ChangeCheck();
-    UpdateText();
-  } catch (...) {
-    FInSetTime = false;
-    throw;
-  }
-  FInSetTime = false;
+  TRestore setting(FInSetTime, true);
+  FValue = Value;
+  FTimeSet = true;
+  SetEditType(etTime);
+  ChangeCheck();
+  UpdateText();
 }
 
 void TQvDateTimeEdit::SetRange(TDateTime Min, TDateTime Max) {
   if (FEditType != etDate || !FDateSet || FValue == 0) return;
-  TDateTime saveMin = FMinDate, saveMax = FMaxDate;
-  FMinDate = FMaxDate = 0;  // the new bound is stored by the caller afterwards
-  try {
-    if (Min != 0 && std::trunc(FValue) < Min) SetDate(Min);
-    else if (Max != 0 && std::trunc(FValue) > Max) SetDate(Max);
-  } catch (...) {
-    FMinDate = saveMin, FMaxDate = saveMax;
-    throw;
-  }
-  FMinDate = saveMin, FMaxDate = saveMax;
+  // The new bound is stored by the caller afterwards.
+  TRestore keepMin(FMinDate, 0.0);
+  TRestore keepMax(FMaxDate, 0.0);
+  if (Min != 0 && std::trunc(FValue) < Min) SetDate(Min);
+  else if (Max != 0 && std::trunc(FValue) > Max) SetDate(Max);
 }
 
 void TQvDateTimeEdit::SetMinDate(TDateTime Value) {
@@ -367,14 +343,10 @@ void TQvDateTimeEdit::SetFormat(const std::string& Value) {
 }
 
 void TQvDateTimeEdit::Clear() {
-  FUpdatingText = true;
-  try {
+  {
+    TRestore updating(FUpdatingText, true);
     inherited::Clear();
-  } catch (...) {
-    FUpdatingText = false;
-    throw;
   }
-  FUpdatingText = false;
   FValue = 0;
   ChangeCheck();
   FDateSet = FTimeSet = false;
@@ -528,20 +500,10 @@ void TQvDateTimeEdit::KeyPress(char& Key) {
 void TQvDateTimeEdit::DropDown() {
   if (ReadOnly()) return;
   inherited::DropDown();
-  auto onEnter = OnEnter;
-  auto onExit = OnExit;
-  OnEnter = nullptr;
-  OnExit = nullptr;
-  try {
-    if (FEditType == etDate) DisplayCalendar();
-    else DisplayTimePicker();
-  } catch (...) {
-    OnEnter = onEnter;
-    OnExit = onExit;
-    throw;
-  }
-  OnEnter = onEnter;
-  OnExit = onExit;
+  TRestore keepEnter(OnEnter, nullptr);
+  TRestore keepExit(OnExit, nullptr);
+  if (FEditType == etDate) DisplayCalendar();
+  else DisplayTimePicker();
 }
 
 void TQvDateTimeEdit::SetupPopup(TQvPopupPanel* Panel, TQvCustomPanel* Content) {
@@ -562,58 +524,52 @@ void TQvDateTimeEdit::DisplayCalendar() {
   SetAutoSelect(false);
   auto* panel = new TQvPopupPanel(this);
   bool cleared = false;
-  auto done = [&] {
+  TOnExit done([&] {
     FContent = nullptr;
     FInPopupOrExit = false;
     FApplyingCalendar = false;
     delete panel;
     SetAutoSelect(autoSelect);
-  };
-  try {
-    auto* cal = new TQvCalendar(panel);
-    SetupPopup(panel, cal);
-    cal->SetThemeAware(UseThemes());
-    cal->SetButtonColor(FPopupButtonColor);
-    cal->SetButtonFontColor(FPopupButtonFontColor);
-    cal->SetElements(FCalendarElements);
-    cal->SetFirstDayOfWeek(FFirstDayOfWeek);
-    cal->SetCaptionClearBtn(FCaptionClearBtn);
-    cal->SetCaptionTodayBtn(FCaptionTodayBtn);
-    cal->OnGetBoldDays = OnGetBoldDays;
-    cal->OnGetDayFormat = OnGetDayFormat;
-    cal->OnGetWeekNumber = OnGetWeekNumber;
-    cal->OnViewDateChange = OnViewDateChange;
-    cal->SetMinDate(FMinDate);
-    cal->SetMaxDate(FMaxDate);
-    cal->SetCalendarColors(FCalendarColors.get());
-    if (GetDate() == 0) {
-      SetDate(::Date());
-      cal->SetDate(::Date());
-    } else {
-      TDateTime d = GetDate();
-      if (FMinDate != 0 && d < FMinDate) d = FMinDate;
-      if (FMaxDate != 0 && d > FMaxDate) d = FMaxDate;
-      cal->SetDate(d);
-    }
-    cal->OnClear = [&cleared](TObject*, bool&) { cleared = true; };
-    cal->OnClick = panel->CloseEvent();
-    FContent = cal;
-    FInPopupOrExit = true;
-    ReleasePointer(this);
-    if (panel->Popup(this)) {
-      FInPopupOrExit = false;
-      if (cleared) {
-        Clear();
-      } else {
-        FApplyingCalendar = true;
-        SetDate(cal->Date());
-      }
-    }
-  } catch (...) {
-    done();
-    throw;
+  });
+  auto* cal = new TQvCalendar(panel);
+  SetupPopup(panel, cal);
+  cal->SetThemeAware(UseThemes());
+  cal->SetButtonColor(FPopupButtonColor);
+  cal->SetButtonFontColor(FPopupButtonFontColor);
+  cal->SetElements(FCalendarElements);
+  cal->SetFirstDayOfWeek(FFirstDayOfWeek);
+  cal->SetCaptionClearBtn(FCaptionClearBtn);
+  cal->SetCaptionTodayBtn(FCaptionTodayBtn);
+  cal->OnGetBoldDays = OnGetBoldDays;
+  cal->OnGetDayFormat = OnGetDayFormat;
+  cal->OnGetWeekNumber = OnGetWeekNumber;
+  cal->OnViewDateChange = OnViewDateChange;
+  cal->SetMinDate(FMinDate);
+  cal->SetMaxDate(FMaxDate);
+  cal->SetCalendarColors(FCalendarColors.get());
+  if (GetDate() == 0) {
+    SetDate(::Date());
+    cal->SetDate(::Date());
+  } else {
+    TDateTime d = GetDate();
+    if (FMinDate != 0 && d < FMinDate) d = FMinDate;
+    if (FMaxDate != 0 && d > FMaxDate) d = FMaxDate;
+    cal->SetDate(d);
   }
-  done();
+  cal->OnClear = [&cleared](TObject*, bool&) { cleared = true; };
+  cal->OnClick = panel->CloseEvent();
+  FContent = cal;
+  FInPopupOrExit = true;
+  ReleasePointer(this);
+  if (panel->Popup(this)) {
+    FInPopupOrExit = false;
+    if (cleared) {
+      Clear();
+    } else {
+      FApplyingCalendar = true;
+      SetDate(cal->Date());
+    }
+  }
 }
 
 void TQvDateTimeEdit::DisplayTimePicker() {
@@ -621,43 +577,37 @@ void TQvDateTimeEdit::DisplayTimePicker() {
   bool autoSelect = AutoSelect();
   SetAutoSelect(false);
   auto* panel = new TQvPopupPanel(this);
-  auto done = [&] {
+  TOnExit done([&] {
     FContent = nullptr;
     FInPopupOrExit = false;
     FApplyingPicker = false;
     delete panel;
     SetAutoSelect(autoSelect);
-  };
-  try {
-    auto* picker = new TQvTimePicker(panel);
-    SetupPopup(panel, picker);
-    picker->SetThemeAware(UseThemes());
-    picker->SetButtonColor(FPopupButtonColor);
-    picker->SetButtonFontColor(FPopupButtonFontColor);
-    picker->SetCaptionAM(FCaptionAM);
-    picker->SetCaptionPM(FCaptionPM);
-    picker->SetCaptionSet(FCaptionSet);
-    picker->SetTime(GetTime());
-    picker->SetClockFaceColors(FClockFaceColors.get());
-    picker->SetFormat(FFormat);
-    picker->SetShowSetButton(true);
-    picker->SetShowHowToUseHint(FShowHowToUseHint);
-    picker->SetHowToUseMsg(FHowToUseMsg);
-    picker->SetRestrictMinutes(FRestrictMinutes);
-    picker->OnSetBtnClick = panel->CloseEvent();
-    FContent = picker;
-    FInPopupOrExit = true;
-    ReleasePointer(this);
-    if (panel->Popup(this)) {
-      FInPopupOrExit = false;
-      FApplyingPicker = true;
-      SetTime(picker->Time());
-    }
-  } catch (...) {
-    done();
-    throw;
+  });
+  auto* picker = new TQvTimePicker(panel);
+  SetupPopup(panel, picker);
+  picker->SetThemeAware(UseThemes());
+  picker->SetButtonColor(FPopupButtonColor);
+  picker->SetButtonFontColor(FPopupButtonFontColor);
+  picker->SetCaptionAM(FCaptionAM);
+  picker->SetCaptionPM(FCaptionPM);
+  picker->SetCaptionSet(FCaptionSet);
+  picker->SetTime(GetTime());
+  picker->SetClockFaceColors(FClockFaceColors.get());
+  picker->SetFormat(FFormat);
+  picker->SetShowSetButton(true);
+  picker->SetShowHowToUseHint(FShowHowToUseHint);
+  picker->SetHowToUseMsg(FHowToUseMsg);
+  picker->SetRestrictMinutes(FRestrictMinutes);
+  picker->OnSetBtnClick = panel->CloseEvent();
+  FContent = picker;
+  FInPopupOrExit = true;
+  ReleasePointer(this);
+  if (panel->Popup(this)) {
+    FInPopupOrExit = false;
+    FApplyingPicker = true;
+    SetTime(picker->Time());
   }
-  done();
 }
 
 void TQvDateTimeEdit::Dispatch(TMessage& M) {

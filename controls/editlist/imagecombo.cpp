@@ -5,6 +5,7 @@
 
 #include "controls/editlist/listnames.h"
 #include "platform/controls/forms.h"
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 #include "platform/graphics/gdi.h"
 
@@ -87,14 +88,8 @@ TQvImageComboBoxItem* TQvCustomImageComboBox::AddItem(const std::string& Caption
 }
 
 void TQvCustomImageComboBox::Delete(int Index) {
-  FDeleting = true;
-  try {
-    Items()->Delete(Index);
-  } catch (...) {
-    FDeleting = false;
-    throw;
-  }
-  FDeleting = false;
+  TRestore deleting(FDeleting, true);
+  Items()->Delete(Index);
 }
 
 TQvImageComboBoxItem* TQvCustomImageComboBox::GetImageComboBoxItem(int Index) {

@@ -5,6 +5,7 @@
 #include "controls/common/themes.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/stdctrls/richtext.h"
 #include "platform/win32/messages.h"

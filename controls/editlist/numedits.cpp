@@ -4,6 +4,7 @@
 
 #include "platform/controls/forms.h"
 #include "platform/controls/winuser.h"
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 #include "platform/win32/messages.h"
 
@@ -224,14 +225,9 @@ void TQvNumericEdit::Dispatch(TMessage& M) {
     }
     case CM_QVNUMERICREFOCUS:
       if (!FormClosing(this) && !Focused() && CanFocus()) {
+        TOnExit refocused([] { gRefocusing = nullptr; });
         gRefocusing = this;
-        try {
-          SetFocus();
-        } catch (...) {
-          gRefocusing = nullptr;
-          throw;
-        }
-        gRefocusing = nullptr;
+        SetFocus();
       }
       return;
     case WM_PASTE:

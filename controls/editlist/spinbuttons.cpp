@@ -1,6 +1,7 @@
 #include "controls/editlist/spinbuttons.h"
 
 #include "platform/core/exceptions.h"
+#include "platform/core/scope.h"
 #include "platform/core/typinfo.h"
 #include "platform/graphics/gdi.h"
 
@@ -75,12 +76,9 @@ void TQvRapidFireButton::TimerExpired(TObject*) {
     StopRepeat();  // the capture went elsewhere: the press is over
     return;
   }
-  try {
-    Click();
-  } catch (...) {
-    FRepeatTimer->SetEnabled(false);
-    throw;
-  }
+  TOnExit stop([&] { FRepeatTimer->SetEnabled(false); });
+  Click();
+  stop.Dismiss();
 }
 
 void TQvRapidFireButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -248,23 +246,17 @@ void TQvSpinButtons::SetDownLeftGlyph(TBitmap* Value) { SetButtonGlyph(FDownLeft
 void TQvSpinButtons::SetButtonGlyph(TQvControlButton* Button, TBitmap* Value) {
   const bool up = Button == FUpRight;
   bool& custom = up ? FCustomUpRight : FCustomDownLeft;
-  FSettingGlyph = true;
-  try {
-    if (Value) {
-      Button->SetGlyph(Value);
-      custom = true;
-      Button->SetStyle(cbsNone);
-    } else {
-      TBitmap empty;
-      Button->SetGlyph(&empty);
-      Button->SetStyle(up ? UpRightArrow() : DownLeftArrow());
-      custom = false;
-    }
-  } catch (...) {
-    FSettingGlyph = false;
-    throw;
+  TRestore setting(FSettingGlyph, true);
+  if (Value) {
+    Button->SetGlyph(Value);
+    custom = true;
+    Button->SetStyle(cbsNone);
+  } else {
+    TBitmap empty;
+    Button->SetGlyph(&empty);
+    Button->SetStyle(up ? UpRightArrow() : DownLeftArrow());
+    custom = false;
   }
-  FSettingGlyph = false;
 }
 
 void TQvSpinButtons::SetDirection(TSpinDirection Value) {

@@ -68,8 +68,8 @@ TQvSpinEdit::TQvSpinEdit(TComponent* AOwner) : TQvCustomEdit(AOwner) {
   FButtons->SetVisible(true);
   FButtons->SetParent(this);
   FButtons->SetFocusControl(this);
-  FButtons->OnUpRightClick = [this](TObject* s) { UpRightClickHandler(s); };
-  FButtons->OnDownLeftClick = [this](TObject* s) { DownLeftClickHandler(s); };
+  FButtons->OnUpRightClick = [this](TObject* Sender) { UpRightClickHandler(Sender); };
+  FButtons->OnDownLeftClick = [this](TObject* Sender) { DownLeftClickHandler(Sender); };
   SetValue(0);
 }
 

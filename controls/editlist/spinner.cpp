@@ -9,6 +9,7 @@
 #include "controls/common/themes.h"
 #include "controls/common/utils.h"
 #include "platform/controls/winuser.h"
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
 #include "platform/win32/messages.h"
 
@@ -307,12 +308,9 @@ void TQvSpinner::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 
 void TQvSpinner::TimerExpired(TObject*) {
   FTimer->SetInterval(FRepeatDelay);
-  try {
-    StepPressed(HitTest(CursorPosition()));
-  } catch (...) {
-    FTimer->SetEnabled(false);
-    throw;
-  }
+  TOnExit stop([&] { FTimer->SetEnabled(false); });
+  StepPressed(HitTest(CursorPosition()));
+  stop.Dismiss();
 }
 
 void TQvSpinner::MouseMove(TShiftState Shift, int X, int Y) {

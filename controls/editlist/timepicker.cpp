@@ -31,18 +31,6 @@ TPoint ClockPoint(TPoint Center, double Angle, int Radius) {
                 Center.Y + static_cast<int>(std::lround(Radius * std::sin(Angle)))};
 }
 
-
-// The width of a text in a font, measured on the screen.
-int ScreenTextWidth(TFont* Font, const std::string& S) {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, S.c_str(), static_cast<int>(S.size()), &s);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return s.cx;
-}
-
 }  // namespace
 
 double NormalizedArcTan(double Dx, double Dy) {
@@ -59,13 +47,9 @@ TQvClockFaceColors::TQvClockFaceColors(TControl* AOwner) : FOwner(AOwner) {
   std::copy(std::begin(DefaultClockColors), std::end(DefaultClockColors), FColors);
 }
 
-TColor TQvClockFaceColors::GetColor(int Index) const { return Index >= 0 && Index < Count ? FColors[Index] : 0x1FFFFFFF; }
+TColor TQvClockFaceColors::GetColor(int Index) const { return GetIndexedColor(FColors, Index); }
 
-void TQvClockFaceColors::SetColor(int Index, TColor Value) {
-  if (Index < 0 || Index >= Count) return;
-  FColors[Index] = Value;
-  if (FOwner) FOwner->Invalidate();
-}
+void TQvClockFaceColors::SetColor(int Index, TColor Value) { SetIndexedColor(FColors, Index, Value, FOwner); }
 
 void TQvClockFaceColors::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TQvClockFaceColors*>(Source)) {
@@ -94,19 +78,9 @@ const TClassInfo& TQvClockFaceColors::StaticClass() {
 
 TQvTimePicker::TQvTimePicker(TComponent* AOwner)
     : TQvCustomPanel(AOwner), FClockFaceColors(std::make_unique<TQvClockFaceColors>(this)) {
-  TControlStyle st = ControlStyle();
-  st >> csAcceptsControls;
-  st >> csSetCaption;
-  SetControlStyle(st);
-  SetColor(clWindow);
-  SetFlatColorAdjustment(0);
-  SetBorderOuter(fsLowered);
-  SetTabStop(true);
+  InitPopupFace(this);
   SetBounds(Left(), Top(), 160, 190);
-  FHintTimer = new TTimer(this);
-  FHintTimer->SetEnabled(false);
-  FHintTimer->SetInterval(1000);
-  FHintTimer->OnTimer = [this](TObject* s) { HintTick(s); };
+  FHintTimer = NewDisabledTimer(this, 1000, [this](TObject* s) { HintTick(s); });
   SetAutoSize(true);
   AdjustForFont();
 }
@@ -114,13 +88,13 @@ TQvTimePicker::TQvTimePicker(TComponent* AOwner)
 TQvTimePicker::~TQvTimePicker() { FClockFaceColors->ClearOwner(); }
 
 std::string TQvTimePicker::AMCaption() const {
-  return FCaptionAM.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionAM : FCaptionAM;
+  return CaptionOrDefault(FCaptionAM, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionAM);
 }
 std::string TQvTimePicker::PMCaption() const {
-  return FCaptionPM.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionPM : FCaptionPM;
+  return CaptionOrDefault(FCaptionPM, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionPM);
 }
 std::string TQvTimePicker::SetCaption() const {
-  return FCaptionSet.empty() ? GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionSet : FCaptionSet;
+  return CaptionOrDefault(FCaptionSet, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionSet);
 }
 std::string TQvTimePicker::HowToUseText() const {
   if (!FHowToUseMsg.empty()) return FHowToUseMsg;
@@ -252,17 +226,10 @@ void TQvTimePicker::SetBtnClick() {
 // Measuring, layout, angles
 
 void TQvTimePicker::AdjustForFont() {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, "0", 1, &s);
+  TSize s = ScreenTextExtent(Font(), "0");
   FCharWidth = s.cx;
   FTextHeight = s.cy;
-  TEXTMETRIC tm{};
-  GetTextMetrics(dc, &tm);
-  FMinFontHeight = tm.tmHeight + 2;
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  FMinFontHeight = ScreenLineHeight(Font()) + 2;
   AdjustSize();
   Invalidate();
 }
@@ -417,8 +384,7 @@ void TQvTimePicker::Paint() {
   DrawAmPm(c, FPMRect, PMCaption(), FPM);
   if (FShowSetButton) {
     c->Font()->Assign(Font());
-    bool flat = IsFlatBorderStyle(BorderOuter());
-    DrawPopupButton(c, FSetRect, SetCaption(), FSetDown, flat, themed, FButtonColor, FButtonFontColor);
+    DrawPanelButton(this, c, FSetRect, SetCaption(), FSetDown, FThemeAware, FButtonColor, FButtonFontColor);
   }
 }
 
@@ -426,7 +392,7 @@ void TQvTimePicker::Paint() {
 // Input
 
 void TQvTimePicker::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (!ComponentState().Contains(csDesigning) && CanFocus()) SetFocus();
+  FocusOnPress(this);
   CalcRects();
   TPoint p{X, Y};
   if (Button == mbLeft) {
@@ -547,41 +513,20 @@ void TQvTimePicker::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TQvTimePicker::Dispatch(TMessage& M) {
   switch (M.Msg) {
-    case WM_GETDLGCODE: M.Result = DLGC_WANTARROWS; return;
     case CM_DIALOGCHAR:
-      if (CanFocus()) {
-        WORD key = static_cast<WORD>(M.WParam);
-        if (IsAccel(key, AMCaption())) {
-          ChangeToAM();
-          M.Result = 1;
-          return;
-        }
-        if (IsAccel(key, PMCaption())) {
-          ChangeToPM();
-          M.Result = 1;
-          return;
-        }
-        if (IsAccel(key, SetCaption())) {
-          SetBtnClick();
-          M.Result = 1;
-          return;
-        }
-      }
+      if (AnswerCaptionAccel(this, M,
+                             {{AMCaption(), [this] { ChangeToAM(); }},
+                              {PMCaption(), [this] { ChangeToPM(); }},
+                              {SetCaption(), [this] { SetBtnClick(); }}}))
+        return;
       break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      inherited::Dispatch(M);
-      Invalidate();
-      return;
-    case CM_FONTCHANGED:
-      inherited::Dispatch(M);
-      AdjustForFont();
-      return;
     case CM_MOUSELEAVE:
       inherited::Dispatch(M);
       HideHint();
       return;
-    default: break;
+    default:
+      if (DispatchPopupFaceMessage(this, M, [&] { inherited::Dispatch(M); }, [this] { AdjustForFont(); })) return;
+      break;
   }
   inherited::Dispatch(M);
 }

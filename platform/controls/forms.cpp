@@ -170,8 +170,13 @@ void TCustomForm::LoadForm() {
   {
     FFormState << fsCreating;
     TOnExit created([&] { FFormState >> fsCreating; });
+    // A form whose stream cannot be read is taken apart as a freed one is (the
+    // components read so far freed, its place on the screen given up): the
+    // exception leaves the constructor, so no delete will do it.
+    TOnExit unread([&] { BeforeDestruction(); });
     if (!InitInheritedComponent(this, TForm::StaticClass()))
       throw EResNotFound("Resource " + ClassName() + " not found");
+    unread.Dismiss();
   }
   DoCreate();
   if (FFormState.Contains(fsVisible)) SetVisible(true);

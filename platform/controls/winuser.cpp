@@ -84,6 +84,20 @@ TPoint ClientOriginInBuffer(const TWnd& W) {
   return {W.Client.Left - o.X, W.Client.Top - o.Y};
 }
 
+// The window's buffer is made when first asked for (a DC, the peer presenting it),
+// at the window's size then: a window that is never shown needs none, and one
+// resized several times while it is built gets one buffer, not one per size.
+// A resize drops a buffer of the old size (the new one starts black, as before).
+void DropStaleBuffer(TWnd& W) {
+  if (!W.Buffer) return;
+  TSize s = BufferSize(W);
+  BITMAP bm;
+  GetObject(W.Buffer, bm);
+  if (bm.bmWidth == std::max(1, s.cx) && bm.bmHeight == std::max(1, s.cy)) return;
+  DeleteObject(W.Buffer);
+  W.Buffer = nullptr;
+}
+
 void MakeBuffer(TWnd& W) {
   TSize s = BufferSize(W);
   int w = std::max(1, s.cx), h = std::max(1, s.cy);
@@ -222,7 +236,6 @@ HWND CreateWindowEx(const TCreateParams& Params, TWndMethod Proc, const std::fun
   if (TWnd* again = Find(h)) {
     again->Client = p.rgrc[0];
     OffsetRect(again->Client, -again->Rect.Left, -again->Rect.Top);
-    MakeBuffer(*again);
     TPeerParams pp;
     pp.Wnd = h;
     pp.Parent = again->Parent;
@@ -417,7 +430,7 @@ BOOL SetWindowPosFrom(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, 
     w->Rect = newRect;
     w->Client = client;
     if (resized || (wp.flags & SWP_FRAMECHANGED)) {
-      MakeBuffer(*w);
+      DropStaleBuffer(*w);
       InvalidateAll(*w, true);
     }
     if (w->Peer && !FromPeer) w->Peer->SetBounds(w->Rect, w->Client);
@@ -604,7 +617,9 @@ TWindowPeer* WindowPeer(HWND Wnd) {
 
 HBITMAP WindowBuffer(HWND Wnd) {
   TWnd* w = Find(Wnd);
-  return w ? w->Buffer : nullptr;
+  if (!w) return nullptr;
+  MakeBuffer(*w);
+  return w->Buffer;
 }
 
 TPoint WindowBufferClientOrigin(HWND Wnd) {
@@ -653,6 +668,69 @@ void DefaultNcPaint(HWND Wnd, TWnd& W) {
   ReleaseDC(Wnd, dc);
 }
 
+// The client area inside the frame, caption and menu bar the styles give.
+void DefaultNcCalcSize(const TWnd& W, TMessage& M) {
+  auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam);
+  if (!p) return;
+  TRect in = NonClientInsets(W.Style, W.ExStyle, !W.Child, W.Menu != nullptr);
+  TRect& r = p->rgrc[0];
+  r.Left += in.Left;
+  r.Top += in.Top;
+  r.Right = std::max(r.Left, r.Right - in.Right);
+  r.Bottom = std::max(r.Top, r.Bottom - in.Bottom);
+  M.Result = 0;
+}
+
+// Client, caption (a top-level window with a caption, above its client area),
+// border, or nowhere.
+void DefaultNcHitTest(const TWnd& W, TMessage& M) {
+  TPoint p = LParamToPoint(M.LParam);
+  TPoint o = WindowScreenOrigin(W);
+  p.X -= o.X;
+  p.Y -= o.Y;
+  TRect whole{0, 0, W.Rect.Width(), W.Rect.Height()};
+  if (W.Client.Contains(p)) M.Result = HTCLIENT;
+  else if (whole.Contains(p)) M.Result = p.Y < W.Client.Top && !W.Child && (W.Style & WS_CAPTION) == WS_CAPTION
+                                             ? HTCAPTION : HTBORDER;
+  else M.Result = HTNOWHERE;
+}
+
+// The parent chooses first; else the arrow, and TRUE only over the client area.
+void DefaultSetCursor(const TWnd& W, TMessage& M) {
+  HWND parent = W.Child ? W.Parent : nullptr;
+  if (parent && SendMessage(parent, WM_SETCURSOR, M.WParam, M.LParam)) {
+    M.Result = TRUE;
+    return;
+  }
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  M.Result = static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(M.LParam))) == HTCLIENT ? TRUE : FALSE;
+}
+
+// Close, minimise, or size from a frame edge (by the windowing system when it can).
+void DefaultSysCommand(HWND Wnd, WPARAM Command) {
+  if ((Command & 0xFFF0) == SC_CLOSE) SendMessage(GetAncestorRoot(Wnd), WM_CLOSE, 0, 0);
+  else if ((Command & 0xFFF0) == SC_MINIMIZE) ShowWindow(Wnd, SW_MINIMIZE);
+  else if ((Command & 0xFFF0) == SC_SIZE) {
+    int edge = static_cast<int>(Command & 0xF);
+    HWND root = GetAncestorRoot(Wnd);
+    TWnd* r = Find(root);
+    if (edge >= WMSZ_LEFT && edge <= WMSZ_BOTTOMRIGHT && r && !(r->Peer && r->Peer->StartSystemResize(edge)))
+      winuser_detail::BeginSizeTracking(root, edge, Backend().CursorPos());
+  }
+}
+
+// WM_MOVE and WM_SIZE from a position change (the window may be gone after WM_MOVE).
+void DefaultWindowPosChanged(HWND Wnd, const TWnd& W, const WINDOWPOS& Pos) {
+  if (!(Pos.flags & SWP_NOMOVE)) {
+    TPoint c{W.Rect.Left + W.Client.Left, W.Rect.Top + W.Client.Top};
+    SendMessage(Wnd, WM_MOVE, 0, PointToLParam(c));
+  }
+  if (!(Pos.flags & SWP_NOSIZE) || (Pos.flags & SWP_FRAMECHANGED)) {
+    if (TWnd* again = Find(Wnd))
+      SendMessage(Wnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(again->Client.Width(), again->Client.Height()));
+  }
+}
+
 }  // namespace
 
 void DefWindowProc(HWND Wnd, TMessage& M) {
@@ -660,30 +738,12 @@ void DefWindowProc(HWND Wnd, TMessage& M) {
   if (!w) return;
   if (w->Peer && w->Peer->Native() && w->Peer->DefaultProc(M)) return;
   switch (M.Msg) {
-    case WM_NCCALCSIZE: {
-      auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam);
-      if (!p) break;
-      TRect in = NonClientInsets(w->Style, w->ExStyle, !w->Child, w->Menu != nullptr);
-      TRect& r = p->rgrc[0];
-      r.Left += in.Left;
-      r.Top += in.Top;
-      r.Right = std::max(r.Left, r.Right - in.Right);
-      r.Bottom = std::max(r.Top, r.Bottom - in.Bottom);
-      M.Result = 0;
+    case WM_NCCALCSIZE:
+      DefaultNcCalcSize(*w, M);
       break;
-    }
-    case WM_NCHITTEST: {
-      TPoint p = LParamToPoint(M.LParam);
-      TPoint o = WindowScreenOrigin(*w);
-      p.X -= o.X;
-      p.Y -= o.Y;
-      TRect whole{0, 0, w->Rect.Width(), w->Rect.Height()};
-      if (w->Client.Contains(p)) M.Result = HTCLIENT;
-      else if (whole.Contains(p)) M.Result = p.Y < w->Client.Top && !w->Child && (w->Style & WS_CAPTION) == WS_CAPTION
-                                                 ? HTCAPTION : HTBORDER;
-      else M.Result = HTNOWHERE;
+    case WM_NCHITTEST:
+      DefaultNcHitTest(*w, M);
       break;
-    }
     case WM_NCPAINT:
       DefaultNcPaint(Wnd, *w);
       break;
@@ -697,21 +757,9 @@ void DefWindowProc(HWND Wnd, TMessage& M) {
     case WM_ERASEBKGND:
       M.Result = 0;
       break;
-    case WM_SETCURSOR: {
-      HWND parent = w->Child ? w->Parent : nullptr;
-      if (parent && SendMessage(parent, WM_SETCURSOR, M.WParam, M.LParam)) {
-        M.Result = TRUE;
-        break;
-      }
-      if (static_cast<std::int16_t>(LOWORD(static_cast<std::uintptr_t>(M.LParam))) == HTCLIENT) {
-        SetCursor(LoadCursor(nullptr, IDC_ARROW));
-        M.Result = TRUE;
-      } else {
-        SetCursor(LoadCursor(nullptr, IDC_ARROW));
-        M.Result = FALSE;
-      }
+    case WM_SETCURSOR:
+      DefaultSetCursor(*w, M);
       break;
-    }
     case WM_MOUSEACTIVATE: {
       HWND parent = w->Child ? w->Parent : nullptr;
       LRESULT r = parent ? SendMessage(parent, WM_MOUSEACTIVATE, M.WParam, M.LParam) : 0;
@@ -737,34 +785,15 @@ void DefWindowProc(HWND Wnd, TMessage& M) {
       DestroyWindow(Wnd);
       break;
     case WM_SYSCOMMAND:
-      if ((M.WParam & 0xFFF0) == SC_CLOSE) SendMessage(GetAncestorRoot(Wnd), WM_CLOSE, 0, 0);
-      else if ((M.WParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(Wnd, SW_MINIMIZE);
-      else if ((M.WParam & 0xFFF0) == SC_SIZE) {
-        int edge = static_cast<int>(M.WParam & 0xF);
-        HWND root = GetAncestorRoot(Wnd);
-        TWnd* r = Find(root);
-        if (edge >= WMSZ_LEFT && edge <= WMSZ_BOTTOMRIGHT && r &&
-            !(r->Peer && r->Peer->StartSystemResize(edge)))
-          winuser_detail::BeginSizeTracking(root, edge, Backend().CursorPos());
-      }
+      DefaultSysCommand(Wnd, M.WParam);
       break;
     case WM_SYSKEYDOWN:
       if (M.WParam == VK_F4 && (M.LParam & KF_ALTDOWN_BIT))
         SendMessage(GetAncestorRoot(Wnd), WM_SYSCOMMAND, SC_CLOSE, 0);
       break;
-    case WM_WINDOWPOSCHANGED: {
-      auto* wp = reinterpret_cast<WINDOWPOS*>(M.LParam);
-      if (!wp) break;
-      if (!(wp->flags & SWP_NOMOVE)) {
-        TPoint c{w->Rect.Left + w->Client.Left, w->Rect.Top + w->Client.Top};
-        SendMessage(Wnd, WM_MOVE, 0, PointToLParam(c));
-      }
-      if (!(wp->flags & SWP_NOSIZE) || (wp->flags & SWP_FRAMECHANGED)) {
-        if (TWnd* again = Find(Wnd))
-          SendMessage(Wnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(again->Client.Width(), again->Client.Height()));
-      }
+    case WM_WINDOWPOSCHANGED:
+      if (auto* wp = reinterpret_cast<WINDOWPOS*>(M.LParam)) DefaultWindowPosChanged(Wnd, *w, *wp);
       break;
-    }
     case WM_ACTIVATE:
       if (LOWORD(M.WParam) != WA_INACTIVE && !InSubtree(Wnd, U().Focus)) SetFocus(Wnd);
       break;

@@ -63,6 +63,20 @@ const TFieldEntry* FindField(const TClassInfo& Cls, const std::string& Name) {
   return nullptr;
 }
 
+// "Field <name> of <class> is not in the form stream" for the first registered
+// field of Classes that Root's stream left empty, else "".
+std::string FirstUnsetField(TObject* Root, const std::vector<const TClassInfo*>& Classes) {
+  FieldTable& t = Fields();
+  std::lock_guard<std::mutex> lock(t.Lock);
+  for (const TClassInfo* c : Classes) {
+    auto it = t.Fields.find(c);
+    if (it == t.Fields.end()) continue;
+    for (const TFieldEntry& f : it->second)
+      if (f.Get && !f.Get(Root)) return "Field " + f.Name + " of " + c->Name + " is not in the form stream";
+  }
+  return "";
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -1266,6 +1280,9 @@ bool InitInheritedComponent(TComponent* Instance, const TClassInfo& RootAncestor
     TReader reader(&view);
     reader.ReadRoot(Instance, &loaded);
   }
+  // A field the stream missed would be a null pointer at its first use.
+  if (found)
+    if (std::string missing = FirstUnsetField(Instance, chain); !missing.empty()) throw EReadError(missing);
   // Loaded runs once, after every level is read.
   for (TComponent* c : loaded) c->Loaded();
   return found;

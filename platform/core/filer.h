@@ -286,6 +286,7 @@ private:
 struct TFieldEntry {
   std::string Name;
   std::function<bool(TObject* Root, TComponent* Value)> Set;  // false: wrong class
+  std::function<TComponent*(TObject* Root)> Get;               // the field's value
 };
 void RegisterFields(const TClassInfo& RootClass, std::vector<TFieldEntry> Fields);
 template <class C, class T>
@@ -295,12 +296,15 @@ TFieldEntry FieldOf(const std::string& Name, T* C::*Member) {
             if (Value && !typed) return false;
             static_cast<C*>(Root)->*Member = typed;
             return true;
-          }};
+          },
+          [Member](TObject* Root) -> TComponent* { return static_cast<C*>(Root)->*Member; }};
 }
 
 // Reads the embedded form streams of Instance's class and of its ancestors up to,
 // not including, RootAncestor (the ancestors' first) into Instance. Returns false
-// when none of those classes has a form stream.
+// when none of those classes has a form stream. Every field those classes
+// registered must then hold a component: EReadError "Field <name> of <class> is
+// not in the form stream" names the first that does not.
 bool InitInheritedComponent(TComponent* Instance, const TClassInfo& RootAncestor);
 // Reads the form resource named ResName into Instance (created from the stream's
 // class when null) and returns it; EResNotFound when there is none.

@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -201,7 +202,32 @@ std::string CodePointName(char32_t Ch) {
 
 }  // namespace
 
+namespace {
+
+// ASCII is the same in GBK, UTF-8 and (widened) UTF-16: most texts are plain
+// ASCII (names, numbers, settings) and skip the converter.
+bool IsAscii(const char* S, size_t N) {
+  size_t i = 0;
+  for (; i + 8 <= N; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, S + i, 8);
+    if (w & 0x8080808080808080ull) return false;
+  }
+  for (; i < N; ++i)
+    if (static_cast<unsigned char>(S[i]) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(const std::u16string& S) {
+  for (char16_t c : S)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
 std::string GbkToUtf8(const std::string& Gbk) {
+  if (IsAscii(Gbk.data(), Gbk.size())) return Gbk;
   std::string out;
   out.reserve(Gbk.size() * 3 / 2);
   for (char32_t c : Decode(Gbk)) {
@@ -225,6 +251,7 @@ std::string GbkToUtf8(const std::string& Gbk) {
 }
 
 std::u16string GbkToUtf16(const std::string& Gbk) {
+  if (IsAscii(Gbk.data(), Gbk.size())) return std::u16string(Gbk.begin(), Gbk.end());
   std::u16string out;
   out.reserve(Gbk.size());
   for (char32_t c : Decode(Gbk)) {
@@ -239,6 +266,10 @@ std::u16string GbkToUtf16(const std::string& Gbk) {
 }
 
 bool Utf8ToGbk(const std::string& Utf8, std::string& Out) {
+  if (IsAscii(Utf8.data(), Utf8.size())) {
+    Out = Utf8;
+    return true;
+  }
   std::u32string cps;
   size_t bad;
   char32_t badChar;
@@ -252,6 +283,7 @@ std::optional<std::string> TryUtf8ToGbk(const std::string& Utf8) {
 }
 
 std::string Utf8ToGbk(const std::string& Utf8) {
+  if (IsAscii(Utf8.data(), Utf8.size())) return Utf8;
   std::u32string cps;
   size_t bad;
   if (!FromUtf8(Utf8, cps, bad)) throw EConvertError("Invalid UTF-8 text at byte " + std::to_string(bad));
@@ -262,6 +294,10 @@ std::string Utf8ToGbk(const std::string& Utf8) {
 }
 
 bool Utf16ToGbk(const std::u16string& Utf16, std::string& Out) {
+  if (IsAscii(Utf16)) {
+    Out.assign(Utf16.begin(), Utf16.end());
+    return true;
+  }
   std::u32string cps;
   size_t bad;
   char32_t badChar;
@@ -275,6 +311,7 @@ std::optional<std::string> TryUtf16ToGbk(const std::u16string& Utf16) {
 }
 
 std::string Utf16ToGbk(const std::u16string& Utf16) {
+  if (IsAscii(Utf16)) return std::string(Utf16.begin(), Utf16.end());
   std::u32string cps;
   size_t bad;
   if (!FromUtf16(Utf16, cps, bad)) throw EConvertError("Invalid UTF-16 text at unit " + std::to_string(bad));

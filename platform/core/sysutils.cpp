@@ -590,6 +590,61 @@ namespace {
   throw EConvertError("Format '" + Fmt + "' invalid or incompatible with argument");
 }
 
+bool IsIntegerArg(const TVarRec& A) {
+  return A.Kind() == TVarRec::vtInteger || A.Kind() == TVarRec::vtInt64 || A.Kind() == TVarRec::vtBoolean;
+}
+
+// One converted argument of Format ("%d", "%x", "%f", "%s", "%p" ...) before its
+// width is applied; EConvertError when the argument's kind does not fit the type.
+std::string FormatArgument(const std::string& Fmt, char Type, int Prec, const TVarRec& A) {
+  switch (Type == 'X' ? 'X' : LowAscii(Type)) {
+    case 'd': {
+      if (!IsIntegerArg(A)) FormatError(Fmt);
+      std::int64_t v = A.AsInt();
+      std::string digits = UIntToStr(v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v));
+      if (Prec > 0 && static_cast<int>(digits.size()) < Prec) digits.insert(0, std::min(Prec, 64) - digits.size(), '0');
+      return (v < 0 ? "-" : "") + digits;
+    }
+    case 'u':
+    case 'x':
+    case 'X': {
+      if (!IsIntegerArg(A)) FormatError(Fmt);
+      std::uint64_t v = A.Kind() == TVarRec::vtInteger ? static_cast<std::uint32_t>(A.AsInt())
+                                                       : static_cast<std::uint64_t>(A.AsInt());
+      if (Type != 'u' && Type != 'U') return HexDigits(v, std::max(Prec, 0), Type == 'X');
+      std::string s = UIntToStr(v);
+      if (Prec > 0 && static_cast<int>(s.size()) < Prec) s.insert(0, std::min(Prec, 64) - s.size(), '0');
+      return s;
+    }
+    case 'f':
+    case 'e':
+    case 'g':
+    case 'n':
+    case 'm': {
+      if (A.Kind() != TVarRec::vtExtended) FormatError(Fmt);
+      double v = A.AsFloat();
+      switch (LowAscii(Type)) {
+        case 'f': return FloatToStrF(v, ffFixed, 18, Prec < 0 ? 2 : Prec);
+        case 'e': return FloatToStrF(v, ffExponent, Prec < 0 ? 15 : Prec, 3);
+        case 'g': return FloatToStrF(v, ffGeneral, Prec < 0 ? 15 : Prec, 3);
+        case 'n': return FloatToStrF(v, ffNumber, 18, Prec < 0 ? 2 : Prec);
+        default: return FloatToStrF(v, ffCurrency, 18, Prec < 0 ? CurrencyDecimals : Prec);
+      }
+    }
+    case 's': {
+      if (A.Kind() != TVarRec::vtString && A.Kind() != TVarRec::vtChar) FormatError(Fmt);
+      std::string s = A.AsString();
+      if (Prec >= 0 && static_cast<size_t>(Prec) < s.size()) s = GbkTruncate(s, static_cast<size_t>(Prec));
+      return s;
+    }
+    case 'p':
+      if (A.Kind() != TVarRec::vtPointer) FormatError(Fmt);
+      return HexDigits(static_cast<std::uint64_t>(A.AsInt()), static_cast<int>(sizeof(void*) * 2), true);
+    default:
+      FormatError(Fmt);
+  }
+}
+
 }  // namespace
 
 std::string Format(const std::string& Fmt, std::initializer_list<TVarRec> Args) {
@@ -600,15 +655,12 @@ std::string Format(const std::string& Fmt, std::initializer_list<TVarRec> Args) 
     if (next >= argc) FormatError(Fmt);
     return args[next++];
   };
-  auto isInt = [](const TVarRec& a) {
-    return a.Kind() == TVarRec::vtInteger || a.Kind() == TVarRec::vtInt64 || a.Kind() == TVarRec::vtBoolean;
-  };
   // Reads a number or '*' (an integer argument); -1 when neither is there.
   auto readNum = [&](size_t& i) -> int {
     if (i < Fmt.size() && Fmt[i] == '*') {
       ++i;
       const TVarRec& a = takeArg();
-      if (!isInt(a)) FormatError(Fmt);
+      if (!IsIntegerArg(a)) FormatError(Fmt);
       return static_cast<int>(std::clamp<std::int64_t>(a.AsInt(), 0, 1 << 20));
     }
     if (i >= Fmt.size() || !IsDigit(Fmt[i])) return -1;
@@ -658,60 +710,7 @@ std::string Format(const std::string& Fmt, std::initializer_list<TVarRec> Args) 
     if (i >= Fmt.size()) FormatError(Fmt);
     char type = Fmt[i++];
     const TVarRec& a = takeArg();
-    std::string s;
-    switch (type == 'X' ? 'X' : LowAscii(type)) {
-      case 'd': {
-        if (!isInt(a)) FormatError(Fmt);
-        std::int64_t v = a.AsInt();
-        std::string digits = UIntToStr(v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v));
-        if (prec > 0 && static_cast<int>(digits.size()) < prec) digits.insert(0, std::min(prec, 64) - digits.size(), '0');
-        s = (v < 0 ? "-" : "") + digits;
-        break;
-      }
-      case 'u':
-      case 'x':
-      case 'X': {
-        if (!isInt(a)) FormatError(Fmt);
-        std::uint64_t v = a.Kind() == TVarRec::vtInteger ? static_cast<std::uint32_t>(a.AsInt())
-                                                         : static_cast<std::uint64_t>(a.AsInt());
-        if (type == 'u' || type == 'U') {
-          s = UIntToStr(v);
-          if (prec > 0 && static_cast<int>(s.size()) < prec) s.insert(0, std::min(prec, 64) - s.size(), '0');
-        } else {
-          s = HexDigits(v, std::max(prec, 0), type == 'X');
-        }
-        break;
-      }
-      case 'f':
-      case 'e':
-      case 'g':
-      case 'n':
-      case 'm': {
-        if (a.Kind() != TVarRec::vtExtended) FormatError(Fmt);
-        double v = a.AsFloat();
-        switch (LowAscii(type)) {
-          case 'f': s = FloatToStrF(v, ffFixed, 18, prec < 0 ? 2 : prec); break;
-          case 'e': s = FloatToStrF(v, ffExponent, prec < 0 ? 15 : prec, 3); break;
-          case 'g': s = FloatToStrF(v, ffGeneral, prec < 0 ? 15 : prec, 3); break;
-          case 'n': s = FloatToStrF(v, ffNumber, 18, prec < 0 ? 2 : prec); break;
-          default: s = FloatToStrF(v, ffCurrency, 18, prec < 0 ? CurrencyDecimals : prec); break;
-        }
-        break;
-      }
-      case 's': {
-        if (a.Kind() != TVarRec::vtString && a.Kind() != TVarRec::vtChar) FormatError(Fmt);
-        s = a.AsString();
-        if (prec >= 0 && static_cast<size_t>(prec) < s.size()) s = GbkTruncate(s, static_cast<size_t>(prec));
-        break;
-      }
-      case 'p': {
-        if (a.Kind() != TVarRec::vtPointer) FormatError(Fmt);
-        s = HexDigits(static_cast<std::uint64_t>(a.AsInt()), static_cast<int>(sizeof(void*) * 2), true);
-        break;
-      }
-      default:
-        FormatError(Fmt);
-    }
+    std::string s = FormatArgument(Fmt, type, prec, a);
     if (width > 0 && static_cast<int>(s.size()) < width) {
       if (left) s.append(width - s.size(), ' ');
       else s.insert(0, width - s.size(), ' ');

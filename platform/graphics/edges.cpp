@@ -7,10 +7,15 @@ using namespace gdi;
 
 namespace {
 
+// Clip rectangle by clip rectangle (edges are mostly one-pixel columns and rows).
 void Fill(HDC Dc, const TRect& R, uint32_t Color) {
-  TRect v;
-  if (!IntersectRect(v, R, VisibleBox(Dc))) return;
-  for (int y = v.Top; y < v.Bottom; ++y) FillSpanRop2(Dc, y, v.Left, v.Right, Color, R2_COPYPEN);
+  if (R.IsEmpty()) return;
+  TSurface& s = Dc->Surface();
+  TRect t;
+  for (const TRect& c : Dc->ClipRects()) {
+    if (!IntersectRect(t, c, R)) continue;
+    for (int y = t.Top; y < t.Bottom; ++y) FillPixels(s.Row(y) + t.Left, t.Width(), Color);
+  }
 }
 void Put(HDC Dc, int X, int Y, uint32_t Color) { PutPixelRop2(Dc, X, Y, Color, R2_COPYPEN); }
 uint32_t Sys(HDC Dc, int Index) { return ForSurface(Dc->Surface(), ToPixel(GetSysColor(Index))); }

@@ -3,6 +3,14 @@
 #include "platform/core/gbk.h"
 
 QString ToQt(std::string_view Gbk) {
+  // ASCII reads the same in GBK and Latin-1.
+  bool ascii = true;
+  for (char c : Gbk)
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) return QString::fromLatin1(Gbk.data(), static_cast<qsizetype>(Gbk.size()));
   std::u16string u = GbkToUtf16(std::string(Gbk));
   return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
 }

@@ -355,9 +355,23 @@ void StrokePath(TDeviceContext* Dc, const TPenInfo& Pen, const TPoint* Pts, int 
             return;
           }
       };
+      // A level or upright segment of a copy pen (frames and borders, most lines
+      // drawn) fills its pixels clip rectangle by clip rectangle: the pixels from
+      // the start up to, not including, the end.
+      auto straight = [&](TPoint a, TPoint b) {
+        if (Pen.Rop != R2_COPYPEN || (a.X != b.X && a.Y != b.Y) || (a.X == b.X && a.Y == b.Y)) return false;
+        TRect line = a.Y == b.Y ? TRect{a.X < b.X ? a.X : b.X + 1, a.Y, a.X < b.X ? b.X : a.X + 1, a.Y + 1}
+                                : TRect{a.X, a.Y < b.Y ? a.Y : b.Y + 1, a.X + 1, a.Y < b.Y ? b.Y : a.Y + 1};
+        TRect t;
+        for (const TRect& c : clip) {
+          if (!IntersectRect(t, c, line)) continue;
+          for (int y = t.Top; y < t.Bottom; ++y) FillPixels(s.Row(y) + t.Left, t.Width(), Pen.Color);
+        }
+        return true;
+      };
       for (int i = 0; i < segs; ++i) {
         TPoint a = Pts[i], b = Pts[(i + 1) % Count];
-        WalkLine(a.X, a.Y, b.X, b.Y, false, box, put);
+        if (!straight(a, b)) WalkLine(a.X, a.Y, b.X, b.Y, false, box, put);
       }
       return;
     }
@@ -496,9 +510,9 @@ bool GetCurrentPositionEx(HDC Dc, TPoint* Pos) {
 
 bool LineTo(HDC Dc, int X, int Y) {
   if (!Dc) return false;
-  TPoint pts[2] = {Dc->S.CurPos, {X, Y}};
-  std::vector<TPoint> s = ToSurface(Dc, pts, 2);
-  StrokePath(Dc, PenOf(Dc), s.data(), 2, false, Dc->S.StylePos);
+  // Two points: converted in place, no allocation (frames are drawn line by line).
+  TPoint s[2] = {{SurfX(Dc, Dc->S.CurPos.X), SurfY(Dc, Dc->S.CurPos.Y)}, {SurfX(Dc, X), SurfY(Dc, Y)}};
+  StrokePath(Dc, PenOf(Dc), s, 2, false, Dc->S.StylePos);
   Dc->S.CurPos = {X, Y};
   return true;
 }

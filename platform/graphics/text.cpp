@@ -13,17 +13,23 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <QTextLayout>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <emmintrin.h>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 
@@ -197,10 +203,15 @@ std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
 std::shared_ptr<TFontEngine> EngineFor(const LOGFONT& Lf) {
   static std::mutex lock;
   static std::map<std::string, std::shared_ptr<TFontEngine>> cache;
-  std::string key = std::to_string(Lf.lfHeight) + '|' + std::to_string(Lf.lfWeight) + '|' +
-                    char('0' + Lf.lfItalic) + char('0' + Lf.lfUnderline) + char('0' + Lf.lfStrikeOut) +
-                    '|' + std::to_string(Lf.lfCharSet) + '|' + std::to_string(Lf.lfPitchAndFamily) + '|' +
-                    Lf.lfFaceName;
+  // The fields that make the engine, as bytes (no number formatting: looked up
+  // for every new font object).
+  char head[4 + 4 + 5];
+  std::memcpy(head, &Lf.lfHeight, 4);
+  std::memcpy(head + 4, &Lf.lfWeight, 4);
+  const uint8_t flags[5] = {Lf.lfItalic, Lf.lfUnderline, Lf.lfStrikeOut, Lf.lfCharSet, Lf.lfPitchAndFamily};
+  std::memcpy(head + 8, flags, 5);
+  std::string key(head, sizeof head);
+  key += Lf.lfFaceName;
   std::lock_guard<std::mutex> g(lock);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
@@ -238,6 +249,8 @@ QString Printable(std::string_view S) {
 // items). Two caches spare the repeated work, both keyed by the font engine's serial
 // and the text, both cleared whole when they grow past their bounds:
 // - a measured text: the GBK bytes' printable characters and their width;
+// - a run's width: the characters of a tab-layout run (DrawText's lines, tabbed
+//   text) and their width;
 // - a drawn run: the glyph coverage of a level run at a whole-pixel position, as
 //   painted once into its own mask and trimmed to the inked pixels. Qt paints the
 //   glyphs at the same sub-pixel phase wherever the mask sits, so compositing the
@@ -272,6 +285,19 @@ public:
     if (FMeasured.size() >= kMaxEntries) FMeasured.clear();
     FMeasured.emplace(Key(Serial, Bytes.data(), Bytes.size()), M);
   }
+  bool FindWidth(uint64_t Serial, const QString& S, int& Out) {
+    std::lock_guard<std::mutex> g(FLock);
+    auto it = FWidths.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    if (it == FWidths.end()) return false;
+    Out = it->second;
+    return true;
+  }
+  void AddWidth(uint64_t Serial, const QString& S, int Width) {
+    if (static_cast<size_t>(S.size()) > kMaxText) return;
+    std::lock_guard<std::mutex> g(FLock);
+    if (FWidths.size() >= kMaxEntries) FWidths.clear();
+    FWidths.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), Width);
+  }
   std::shared_ptr<const TRunMask> FindRun(uint64_t Serial, const QString& S) {
     std::lock_guard<std::mutex> g(FLock);
     auto it = FRuns.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
@@ -300,6 +326,7 @@ private:
   std::mutex FLock;
   std::string FKey;
   std::unordered_map<std::string, TMeasured> FMeasured;
+  std::unordered_map<std::string, int> FWidths;  // runs of tab layouts and DrawText lines
   std::unordered_map<std::string, std::shared_ptr<const TRunMask>> FRuns;
   size_t FMaskBytes = 0;
 };
@@ -319,6 +346,16 @@ TMeasured Measure(TFontEngine& E, std::string_view Bytes) {
   return m;
 }
 
+// The width of a run of characters (no controls) in the engine's font.
+int RunWidth(TFontEngine& E, const QString& S) {
+  if (S.isEmpty() || E.Marlett) return E.Width(S);
+  int w = 0;
+  if (TextCache().FindWidth(E.Serial, S, w)) return w;
+  w = E.Width(S);
+  TextCache().AddWidth(E.Serial, S, w);
+  return w;
+}
+
 // Paints glyph coverage into the surface, blending the text colour by coverage
 // (monochrome surfaces take the text colour where coverage is at least half).
 void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int Ox, int Oy, uint32_t Color,
@@ -326,29 +363,65 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
   TSurface& s = Dc->Surface();
   TRect box{Ox, Oy, Ox + W, Oy + H};
   if (Extra && !IntersectRect(box, box, *Extra)) return;
-  uint32_t cr = (Color >> 16) & 0xFF, cg = (Color >> 8) & 0xFF, cb = Color & 0xFF;
+  const uint32_t crb = Color & 0xFF00FF, cg = (Color >> 8) & 0xFF;
+  // The colour's channels (and a zero alpha) in 16-bit lanes, twice.
+  const __m128i color16 = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(Color & 0xFFFFFFu)), _mm_setzero_si128());
   TRect t;
   for (const TRect& c : Dc->ClipRects()) {
     if (!IntersectRect(t, c, box)) continue;
     for (int y = t.Top; y < t.Bottom; ++y) {
       const uint8_t* m = Mask + (y - Oy) * Stride;
       uint32_t* row = s.Row(y);
-      for (int x = t.Left; x < t.Right; ++x) {
+      if (s.Mono) {
+        for (int x = t.Left; x < t.Right; ++x)
+          if (m[x - Ox] >= 128) row[x] = Color;
+        continue;
+      }
+      int x = t.Left;
+      // Four pixels at a time in 16-bit lanes, the same arithmetic as below for
+      // every coverage (0 gives the old pixel, 255 the colour); uncovered pixels
+      // are left exactly as they were.
+      for (; x + 4 <= t.Right; x += 4) {
+        uint32_t four;
+        std::memcpy(&four, m + (x - Ox), 4);
+        if (four == 0) continue;  // most of a glyph mask is empty
+        const __m128i zero = _mm_setzero_si128();
+        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+        __m128i a8 = _mm_cvtsi32_si128(static_cast<int>(four));
+        __m128i a16 = _mm_unpacklo_epi8(a8, zero);      // a0 a1 a2 a3 (16-bit)
+        __m128i a2 = _mm_unpacklo_epi16(a16, a16);      // a0 a0 a1 a1 a2 a2 a3 a3
+        __m128i alo = _mm_unpacklo_epi32(a2, a2), ahi = _mm_unpackhi_epi32(a2, a2);
+        const __m128i c255 = _mm_set1_epi16(255), c127 = _mm_set1_epi16(127), one = _mm_set1_epi16(1);
+        auto blend = [&](__m128i Dst, __m128i A) {
+          __m128i v = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(color16, A),
+                                                  _mm_mullo_epi16(Dst, _mm_sub_epi16(c255, A))),
+                                    c127);
+          return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(v, one), _mm_srli_epi16(v, 8)), 8);
+        };
+        __m128i out = _mm_packus_epi16(blend(_mm_unpacklo_epi8(d, zero), alo), blend(_mm_unpackhi_epi8(d, zero), ahi));
+        out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+        __m128i none = _mm_cmpeq_epi8(a8, zero);  // bytes: FF where uncovered
+        none = _mm_unpacklo_epi8(none, none);
+        none = _mm_unpacklo_epi16(none, none);
+        out = _mm_or_si128(_mm_and_si128(none, d), _mm_andnot_si128(none, out));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), out);
+      }
+      for (; x < t.Right; ++x) {
         uint32_t a = m[x - Ox];
         if (a == 0) continue;
-        if (s.Mono) {
-          if (a >= 128) row[x] = Color;
-          continue;
-        }
         if (a == 255) {  // what the blend below gives at full coverage
           row[x] = 0xFF000000u | Color;
           continue;
         }
+        // Per channel (c a + d (255 - a) + 127) / 255, red and blue side by side in
+        // one word (each lane stays below 2^16); v / 255 is (v + 1 + (v >> 8)) >> 8
+        // exactly for every v that arises here.
         uint32_t d = row[x];
-        uint32_t r = (cr * a + ((d >> 16) & 0xFF) * (255 - a) + 127) / 255;
-        uint32_t g = (cg * a + ((d >> 8) & 0xFF) * (255 - a) + 127) / 255;
-        uint32_t b = (cb * a + (d & 0xFF) * (255 - a) + 127) / 255;
-        row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        uint32_t rb = crb * a + (d & 0xFF00FF) * (255 - a) + 0x7F007F;
+        uint32_t g = cg * a + ((d >> 8) & 0xFF) * (255 - a) + 127;
+        rb = ((rb + 0x10001 + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+        g = (g + 1 + (g >> 8)) >> 8;
+        row[x] = 0xFF000000u | rb | (g << 8);
       }
     }
   }
@@ -356,8 +429,12 @@ void Composite(HDC Dc, const uint8_t* Mask, qsizetype Stride, int W, int H, int 
 
 void FillClipped(HDC Dc, TRect R, uint32_t Color, const TRect* Extra) {
   if (Extra && !IntersectRect(R, R, *Extra)) return;
-  if (!IntersectRect(R, R, VisibleBox(Dc))) return;
-  for (int y = R.Top; y < R.Bottom; ++y) FillSpanRop2(Dc, y, R.Left, R.Right, Color, R2_COPYPEN);
+  TSurface& s = Dc->Surface();
+  TRect t;
+  for (const TRect& c : Dc->ClipRects()) {
+    if (!IntersectRect(t, c, R)) continue;
+    for (int y = t.Top; y < t.Bottom; ++y) FillPixels(s.Row(y) + t.Left, t.Width(), Color);
+  }
 }
 
 // Marlett glyphs drawn as shapes in em x em cells: '3' left, '4' right, '5' up and
@@ -393,12 +470,17 @@ void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const 
 // The coverage of a level run painted with its baseline start at (-Dx, -Dy) in a
 // W x H mask, trimmed to its inked pixels.
 // Runs are painted into the top-left W x H corner of one scratch image, kept with
-// its paint engine from run to run. Glyphs reaching past the corner land outside
-// what is read, and the corner is cleared before each run.
+// an open painter from run to run (its font changes with the engine). Glyphs
+// reaching past the corner land outside what is read, and the corner is cleared
+// before each run. The scratch image is premultiplied ARGB, on which Qt blends
+// glyphs far faster than on an alpha-only image; painting opaque black on
+// transparent, its alpha is the very coverage an alpha-only image would get.
 struct TScratch {
   static constexpr int kMaxW = 1024, kMaxH = 256;
   std::mutex Lock;
   QImage Image;
+  std::unique_ptr<QPainter> Painter;
+  uint64_t FontSerial = 0;  // the engine whose font the painter has
 };
 
 TScratch& Scratch() {
@@ -406,38 +488,86 @@ TScratch& Scratch() {
   return *s;
 }
 
-std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int Dx, int Dy, int W, int H) {
+// The glyphs of a run, shaped once for both its width and its drawing.
+struct TShaped {
+  int Width = 0;
+  QList<QGlyphRun> Glyphs;  // positioned from the line's top-left
+  qreal Ascent = 0;         // the line's baseline below its top
+};
+
+TShaped Shape(const TFontEngine& E, const QString& S) {
+  TShaped out;
+  QTextLayout layout(S, E.Font);
+  layout.setCacheEnabled(true);  // the glyph runs come from the line's shaping
+  QTextOption option;
+  option.setTextDirection(Qt::LeftToRight);  // as QPainter draws text by default
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (line.isValid()) line.setLineWidth(1e6);  // one line, never broken
+  layout.endLayout();
+  if (!line.isValid()) return out;
+  out.Width = qRound(line.horizontalAdvance());
+  out.Ascent = line.ascent();
+  out.Glyphs = layout.glyphRuns();
+  return out;
+}
+
+std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const TShaped* Shaped, int Dx, int Dy,
+                                         int W, int H) {
   TScratch& scratch = Scratch();
   std::unique_lock<std::mutex> lock(scratch.Lock, std::defer_lock);
   QImage own;
+  std::unique_ptr<QPainter> ownPainter;
   QImage* image = &own;
+  QPainter* p = nullptr;
   if (W <= TScratch::kMaxW && H <= TScratch::kMaxH) {
     lock.lock();
-    if (scratch.Image.isNull()) scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_Alpha8);
+    if (!scratch.Painter) {
+      // Not filled: only the corners runs use are ever touched (and cleared).
+      scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_ARGB32_Premultiplied);
+      scratch.Painter = std::make_unique<QPainter>(&scratch.Image);
+      scratch.Painter->setPen(QColor(0, 0, 0, 255));
+    }
+    for (int y = 0; y < H; ++y) std::memset(scratch.Image.scanLine(y), 0, static_cast<size_t>(W) * 4);
     image = &scratch.Image;
-    for (int y = 0; y < H; ++y) std::memset(image->scanLine(y), 0, static_cast<size_t>(W));
+    p = scratch.Painter.get();
+    if (scratch.FontSerial != E.Serial) {
+      p->setFont(E.Font);
+      scratch.FontSerial = E.Serial;
+    }
   } else {
-    own = QImage(W, H, QImage::Format_Alpha8);
+    own = QImage(W, H, QImage::Format_ARGB32_Premultiplied);
     own.fill(0);
+    ownPainter = std::make_unique<QPainter>(&own);
+    p = ownPainter.get();
+    p->setPen(QColor(0, 0, 0, 255));
+    p->setFont(E.Font);
   }
-  const QImage& mask = *image;
-  {
-    QPainter p(image);
-    p.setFont(E.Font);
-    p.setPen(QColor(0, 0, 0, 255));
-    p.translate(-Dx, -Dy);
-    p.drawText(QPointF(0, 0), S);
+  p->setTransform(QTransform::fromTranslate(-Dx, -Dy));
+  if (Shaped) {
+    for (const QGlyphRun& g : Shaped->Glyphs) p->drawGlyphRun(QPointF(0, -Shaped->Ascent), g);
+  } else {
+    p->drawText(QPointF(0, 0), S);
   }
+  if (ownPainter) ownPainter->end();
+  const uchar* bits = image->constBits();
+  const qsizetype stride = image->bytesPerLine();
+  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * stride); };
   int l = W, r = 0, t = H, b = 0;
   for (int y = 0; y < H; ++y) {
-    const uchar* m = mask.constScanLine(y);
-    for (int x = 0; x < W; ++x)
-      if (m[x]) {
-        l = std::min(l, x);
-        r = std::max(r, x + 1);
-        t = std::min(t, y);
-        b = y + 1;
-      }
+    const uint32_t* m = row(y);
+    int x = 0;
+    while (x + 4 <= W && (m[x] | m[x + 1] | m[x + 2] | m[x + 3]) == 0) x += 4;
+    while (x < W && m[x] == 0) ++x;
+    if (x == W) continue;
+    int e = W;
+    while (m[e - 1] == 0) --e;
+    l = std::min(l, x);
+    r = std::max(r, e);
+    t = std::min(t, y);
+    b = y + 1;
   }
   auto run = std::make_shared<TRunMask>();
   if (l >= r) return run;
@@ -446,9 +576,11 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int D
   run->W = r - l;
   run->H = b - t;
   run->Alpha.resize(static_cast<size_t>(run->W) * static_cast<size_t>(run->H));
-  for (int y = t; y < b; ++y)
-    std::memcpy(run->Alpha.data() + static_cast<size_t>(y - t) * static_cast<size_t>(run->W), mask.constScanLine(y) + l,
-                static_cast<size_t>(run->W));
+  uint8_t* out = run->Alpha.data();
+  for (int y = t; y < b; ++y) {
+    const uint32_t* m = row(y) + l;
+    for (int x = 0; x < run->W; ++x) *out++ = static_cast<uint8_t>(m[x] >> 24);
+  }
   return run;
 }
 
@@ -456,7 +588,7 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, int D
 // baseline start at (X, Y) in surface coordinates, turned by Escapement (tenths of
 // a degree, counter-clockwise). No background.
 void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, double Y, int Escapement,
-             const TRect* Extra) {
+             const TRect* Extra, const TShaped* Shaped = nullptr) {
   if (S.isEmpty()) return;
   uint32_t color = ForSurface(Dc->Surface(), ToPixel(Dc->S.TextColor));
   int asc = E.Tm.tmAscent, desc = E.Tm.tmDescent;
@@ -498,7 +630,8 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
   if (!IntersectRect(t, t, ink)) return;
   // A level run of modest size is painted whole once and kept.
   if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
-    std::shared_ptr<const TRunMask> run = PaintRun(E, S, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
+    std::shared_ptr<const TRunMask> run =
+        PaintRun(E, S, Shaped, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
     TextCache().AddRun(E.Serial, S, run);
     Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
     return;
@@ -620,13 +753,19 @@ struct TSegment {
 // Splits a line at tabs into runs placed at their tab stops; Origin is the line
 // start's distance from the tab origin. Returns the total width.
 int LayoutTabs(TFontEngine& E, const QString& Line, const TTabs* Tabs, int Origin, std::vector<TSegment>* Out) {
+  // Most lines (captions, cells) have no tab or other control: one run, as it is.
+  if (std::none_of(Line.begin(), Line.end(), [](QChar c) { return c.unicode() < 0x20; })) {
+    int w = RunWidth(E, Line);
+    if (Out && !Line.isEmpty()) Out->push_back({Line, 0, w});
+    return w;
+  }
   int x = 0;
   QString run;
   int runX = 0;
   bool right = false;  // the run ends at runX (a right-aligned stop)
   int before = 0;      // where the text before the run ended
   auto flush = [&] {
-    int w = E.Width(run);
+    int w = RunWidth(E, run);
     if (right) runX = std::max(before, runX - w);
     if (Out && !run.isEmpty()) Out->push_back({run, runX, w});
     x = runX + w;
@@ -700,13 +839,29 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
     if (Options & ETO_OPAQUE) FillClipped(Dc, clip, ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor)), nullptr);
     if (Options & ETO_CLIPPED) extra = &clip;
   }
-  TMeasured m = Measure(e, Bytes(Str, Count));
+  // A text not measured before is shaped once, for its width and its drawing.
+  std::string_view bytes = Bytes(Str, Count);
+  TMeasured m;
+  std::optional<TShaped> shaped;
+  if (!TextCache().FindMeasured(e.Serial, bytes, m)) {
+    m.Text = Printable(bytes);
+    // (Underlined and struck-out fonts are left to drawText: glyph runs place
+    // their lines differently.)
+    if (!e.Marlett && !e.Font.underline() && !e.Font.strikeOut() && !m.Text.isEmpty() &&
+        m.Text.size() <= qsizetype(TTextCache::kMaxText)) {
+      shaped = Shape(e, m.Text);
+      m.Width = shaped->Width;
+    } else {
+      m.Width = e.Width(m.Text);
+    }
+    TextCache().AddMeasured(e.Serial, bytes, m);
+  }
   const QString& q = m.Text;
   int width = m.Width, esc = EscapementOf(Dc);
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, esc, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, esc, extra);
-  DrawRun(Dc, e, q, width, bx, by, esc, extra);
+  DrawRun(Dc, e, q, width, bx, by, esc, extra, shaped ? &*shaped : nullptr);
   return true;
 }
 
@@ -778,6 +933,100 @@ bool IsSpace(QChar C) { return C == u' ' || C == u'\t'; }
 // text has no spaces between words.
 bool IsWide(QChar C) { return C.unicode() >= 0x80; }
 
+// Drops the '&' prefix characters ("&&" stands for one '&'); Prefix is the index
+// in the result of the character after the last single '&', else unchanged.
+QString StripPrefixes(const QString& Src, int& Prefix) {
+  if (!Src.contains(u'&')) return Src;
+  QString text;
+  for (qsizetype i = 0; i < Src.size(); ++i) {
+    if (Src[i] != u'&') {
+      text += Src[i];
+    } else if (i + 1 < Src.size()) {
+      if (Src[i + 1] != u'&') Prefix = static_cast<int>(text.size());
+      text += Src[++i];
+    }
+  }
+  return text;
+}
+
+// The lines of Text: one per paragraph (CR, LF or CR LF end one), or the whole
+// text as one line with Single; with WordBreak a paragraph breaks before the word
+// (or wide character) that would make the line wider than MaxW, and the spaces at
+// the break are dropped. Width measures a piece of text as it is drawn.
+std::vector<TLine> BreakLines(const QString& Text, int Prefix, bool Single, bool WordBreak, int MaxW,
+                              const std::function<int(const QString&)>& Width) {
+  // Paragraphs (start, end) in Text.
+  std::vector<std::pair<int, int>> paras;
+  if (Single) {
+    paras.push_back({0, static_cast<int>(Text.size())});
+  } else {
+    int start = 0, n = static_cast<int>(Text.size());
+    for (int i = 0; i < n; ++i) {
+      if (Text[i] == u'\r' || Text[i] == u'\n') {
+        paras.push_back({start, i});
+        if (Text[i] == u'\r' && i + 1 < n && Text[i + 1] == u'\n') ++i;
+        start = i + 1;
+      }
+    }
+    if (start < n || paras.empty()) paras.push_back({start, n});
+  }
+
+  auto makeLine = [&](int a, int b) {
+    TLine l;
+    QStringView part = QStringView(Text).mid(a, b - a);
+    if (!Single || (!part.contains(u'\r') && !part.contains(u'\n'))) {
+      l.Text = part.toString();
+      if (Prefix >= a && Prefix < b) l.Prefix = Prefix - a;
+      return l;
+    }
+    for (int i = a; i < b; ++i) {
+      if (Single && (Text[i] == u'\r' || Text[i] == u'\n')) continue;
+      if (i == Prefix) l.Prefix = static_cast<int>(l.Text.size());
+      l.Text += Text[i];
+    }
+    return l;
+  };
+
+  std::vector<TLine> lines;
+  for (auto [a, b] : paras) {
+    if (!WordBreak || Single) {
+      lines.push_back(makeLine(a, b));
+      continue;
+    }
+    int lineStart = a;
+    int i = a;
+    while (true) {
+      // Grow the line token by token while it fits.
+      int lineEnd = lineStart;  // end of the last token that fitted (spaces excluded)
+      int pos = lineStart;
+      bool any = false;
+      while (pos < b) {
+        int spaceEnd = pos;
+        while (spaceEnd < b && IsSpace(Text[spaceEnd])) ++spaceEnd;
+        if (spaceEnd >= b) { pos = b; break; }
+        int wordEnd = spaceEnd;
+        if (IsWide(Text[wordEnd])) ++wordEnd;
+        else
+          while (wordEnd < b && !IsSpace(Text[wordEnd]) && !IsWide(Text[wordEnd])) ++wordEnd;
+        if (any && Width(Text.mid(lineStart, wordEnd - lineStart)) > MaxW) break;
+        lineEnd = wordEnd;
+        pos = wordEnd;
+        any = true;
+      }
+      if (pos >= b) {
+        lines.push_back(makeLine(lineStart, b));
+        break;
+      }
+      lines.push_back(makeLine(lineStart, lineEnd));
+      i = lineEnd;
+      while (i < b && IsSpace(Text[i])) ++i;
+      lineStart = i;
+    }
+  }
+  if (Text.isEmpty()) lines.clear();
+  return lines;
+}
+
 }  // namespace
 
 // DrawText with the formats the system uses:
@@ -817,21 +1066,8 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   std::string_view bytes = Bytes(Str, Count);
   QString src = ToQt(bytes);
 
-  // Prefix characters.
-  QString text;
   int prefix = -1;
-  if (Format & DT_NOPREFIX) {
-    text = src;
-  } else {
-    for (qsizetype i = 0; i < src.size(); ++i) {
-      if (src[i] != u'&') {
-        text += src[i];
-      } else if (i + 1 < src.size()) {
-        if (src[i + 1] != u'&') prefix = static_cast<int>(text.size());
-        text += src[++i];
-      }
-    }
-  }
+  QString text = (Format & DT_NOPREFIX) ? src : StripPrefixes(src, prefix);
   if (Format & DT_HIDEPREFIX) prefix = -1;
 
   int lineH = e.Tm.tmHeight + ((Format & DT_EXTERNALLEADING) ? e.Tm.tmExternalLeading : 0);
@@ -842,69 +1078,7 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
   const TTabs* tabsp = (Format & DT_EXPANDTABS) ? &tabs : nullptr;
   auto width = [&](const QString& s) { return LayoutTabs(e, s, tabsp, 0, nullptr); };
 
-  // Paragraphs (start, end) in text.
-  std::vector<std::pair<int, int>> paras;
-  if (single) {
-    paras.push_back({0, static_cast<int>(text.size())});
-  } else {
-    int start = 0, n = static_cast<int>(text.size());
-    for (int i = 0; i < n; ++i) {
-      if (text[i] == u'\r' || text[i] == u'\n') {
-        paras.push_back({start, i});
-        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
-        start = i + 1;
-      }
-    }
-    if (start < n || paras.empty()) paras.push_back({start, n});
-  }
-
-  auto makeLine = [&](int a, int b) {
-    TLine l;
-    for (int i = a; i < b; ++i) {
-      if (single && (text[i] == u'\r' || text[i] == u'\n')) continue;
-      if (i == prefix) l.Prefix = static_cast<int>(l.Text.size());
-      l.Text += text[i];
-    }
-    return l;
-  };
-
-  std::vector<TLine> lines;
-  for (auto [a, b] : paras) {
-    if (!(Format & DT_WORDBREAK) || single) {
-      lines.push_back(makeLine(a, b));
-      continue;
-    }
-    int lineStart = a;
-    int i = a;
-    while (true) {
-      // Grow the line token by token while it fits.
-      int lineEnd = lineStart;  // end of the last token that fitted (spaces excluded)
-      int pos = lineStart;
-      bool any = false;
-      while (pos < b) {
-        int spaceEnd = pos;
-        while (spaceEnd < b && IsSpace(text[spaceEnd])) ++spaceEnd;
-        if (spaceEnd >= b) { pos = b; break; }
-        int wordEnd = spaceEnd;
-        if (IsWide(text[wordEnd])) ++wordEnd;
-        else
-          while (wordEnd < b && !IsSpace(text[wordEnd]) && !IsWide(text[wordEnd])) ++wordEnd;
-        if (any && width(text.mid(lineStart, wordEnd - lineStart)) > maxW) break;
-        lineEnd = wordEnd;
-        pos = wordEnd;
-        any = true;
-      }
-      if (pos >= b) {
-        lines.push_back(makeLine(lineStart, b));
-        break;
-      }
-      lines.push_back(makeLine(lineStart, lineEnd));
-      i = lineEnd;
-      while (i < b && IsSpace(text[i])) ++i;
-      lineStart = i;
-    }
-  }
-  if (text.isEmpty()) lines.clear();
+  std::vector<TLine> lines = BreakLines(text, prefix, single, (Format & DT_WORDBREAK) != 0, maxW, width);
 
   if (Format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS))
     for (TLine& l : lines)

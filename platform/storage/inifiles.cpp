@@ -369,9 +369,9 @@ bool Apply(TIniText& T, const TIniChange& C) {
     T.Lines.insert(T.Lines.begin() + lastOfSection + 1, entry);
   } else {
     if (!T.Lines.empty() && !Trim(T.Lines.back().Text).empty()) T.Lines.push_back(L{});
-    L header;
-    header.Text = "[" + C.Section + "]";
-    T.Lines.push_back(header);
+    L headerLine;
+    headerLine.Text = "[" + C.Section + "]";
+    T.Lines.push_back(headerLine);
     T.Lines.push_back(entry);
   }
   T.Reindex();

@@ -21,8 +21,8 @@ FARPROC Proc(Fn Function) {
   return reinterpret_cast<FARPROC>(Function);
 }
 
-TModuleExports MakeExports() {
-  TModuleExports e;
+// Opening and closing, drawing and the questions about a part's size and shape.
+void AddPartExports(TModuleExports& e) {
   e["OpenThemeData"] = Proc<TOpenThemeData>([](HWND, const wchar_t* Cls) { return F().Open(Cls); });
   e["CloseThemeData"] = Proc<TCloseThemeData>([](HTHEME T) { return F().Close(T); });
   e["DrawThemeBackground"] = Proc<TDrawThemeBackground>(
@@ -90,6 +90,10 @@ TModuleExports MakeExports() {
         F().Record("IsThemeBackgroundPartiallyTransparent", T, P, S);
         return F().Transparent.count({F().ClassOf(T), P, S}) ? TRUE : FALSE;
       });
+}
+
+// A part's colours, metrics, strings, fonts and margins; the window's theme.
+void AddPropertyExports(TModuleExports& e) {
   e["GetThemeColor"] = Proc<TGetThemeColor>([](HTHEME T, int P, int S, int Prop, COLORREF* C) {
     F().Record("GetThemeColor", T, P, S, Prop);
     auto it = F().Colors.find({F().ClassOf(T), P, S, Prop});
@@ -135,6 +139,10 @@ TModuleExports MakeExports() {
     F().Record("GetThemeFilename", T, P, S, Prop);
     return E_NOTIMPL;
   });
+}
+
+// System values, the application's theming state and the theme's own facts.
+void AddSystemExports(TModuleExports& e) {
   e["GetThemeSysColor"] = Proc<TGetThemeSysColor>([](HTHEME T, int Id) {
     F().Record("GetThemeSysColor", T, 0, 0, Id);
     auto it = F().SysColors.find(Id);
@@ -210,6 +218,13 @@ TModuleExports MakeExports() {
     F().Record("EnableTheming");
     return S_OK;
   });
+}
+
+TModuleExports MakeExports() {
+  TModuleExports e;
+  AddPartExports(e);
+  AddPropertyExports(e);
+  AddSystemExports(e);
   return e;
 }
 

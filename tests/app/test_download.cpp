@@ -25,7 +25,7 @@
 #include "platform/win32/devicemap.h"
 #include "serial/kxcommdevice.h"
 #include "tests/app/app_fixture.h"
-#include "tests/serial/dtusim_runner.h"
+#include "tools/dtusim/dtusim_runner.h"
 
 namespace {
 // The system's text for an errno value, as the tool shows it (GBK).

@@ -137,6 +137,20 @@ TEST_F(WorkbookTest, EmptyTableGivesTheHeadingOnlyAndAThousandRowsEndAt1001) {
   EXPECT_EQ(sheet.find("<row r=\"1002\""), std::string::npos);
 }
 
+TEST_F(WorkbookTest, CellsSetOutOfOrderOrTwiceAreWrittenOnceWithTheirLastValue) {
+  auto excel = TWorkbookAutomation::Create();
+  excel->WorkbooksAdd(1);
+  excel->SetCellValue(3, 2, "late");
+  excel->SetCellValue(1, 1, "first");
+  excel->SetCellValue(3, 2, "later");
+  excel->SetCellValue(2, 1, "中");
+  excel->SetCellValue(1, 1, "");  // emptied again: blank
+  excel->SetCellValue(2, 1, "文");
+  excel->ActiveWorkbookSaveAs((dir / "order.xlsx").string());
+  std::map<std::string, std::string> expected = {{"A2", GbkToUtf8("文")}, {"B3", "later"}};
+  EXPECT_EQ(SheetCells(dir / "order.xlsx"), expected);
+}
+
 TEST_F(WorkbookTest, AFailedExportOverAWorkbookLeavesItWhole) {
   TVarRecord v = Var(1, 0, "Old", false, "");
   fs::path file = dir / "keep.xlsx";

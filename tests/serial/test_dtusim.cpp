@@ -19,7 +19,7 @@
 #include "platform/win32/devicemap.h"
 #include "serial/kxcommdevice.h"
 #include "tests/platform/win32/pty.h"
-#include "tests/serial/dtusim_runner.h"
+#include "tools/dtusim/dtusim_runner.h"
 
 extern char** environ;
 

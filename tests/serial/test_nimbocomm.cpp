@@ -121,6 +121,32 @@ TEST_F(Port, WritesReachThePeerAndShortCountsLeaveTheRestToTheCaller) {
   EXPECT_TRUE(got == data);
 }
 
+// A Write that finds the queue empty and the writer idle hands its bytes to the
+// driver itself; one that does not queues them. Mixed with a slow reader, both
+// ways happen, and the device must still get every byte once, in order.
+TEST_F(Port, SmallAndLargeWritesArriveInOrderWhetherSentAtOnceOrQueued) {
+  Comm.Open();
+  auto data = Pattern(300 * 1024, 3);
+  std::vector<std::uint8_t> got;
+  std::thread peer([&] {
+    while (got.size() < data.size()) {
+      auto part = Pty.ReadN(std::min<size_t>(4096, data.size() - got.size()));
+      got.insert(got.end(), part.begin(), part.end());
+      if (got.size() % 65536 < 4096) usleep(2000);  // now and then the driver fills up
+    }
+  });
+  const size_t sizes[] = {1, 7, 300, 5000, 1, 9000, 2, 64};
+  size_t off = 0;
+  for (size_t i = 0; off < data.size(); ++i) {
+    size_t want = std::min(sizes[i % 8], data.size() - off);
+    int n = Comm.Write(data.data() + off, static_cast<int>(want));
+    if (n < static_cast<int>(want)) usleep(200);
+    off += static_cast<size_t>(n);
+  }
+  peer.join();
+  EXPECT_TRUE(got == data);
+}
+
 TEST_F(Port, DisableWriteStopsWriteButNotCommandAndOpenClearsIt) {
   Comm.fSetFCtrl(TNimboComm::fcRtsCts);
   Comm.fSetAAns(2);

@@ -1058,9 +1058,13 @@ void PaintFrameOver(QWidget* W, TQtEditPeer* P) {
   if (frame.isEmpty()) return;
   QImage img = P->BufferImage();
   if (img.isNull()) return;
+  // Rectangle by rectangle (see TPeerWidget::paintEvent): a copy each, no blending
+  // under a region clip.
   QPainter p(W);
-  p.setClipRegion(frame);
-  p.drawImage(0, 0, img);
+  for (const QRect& r : frame) {
+    p.setClipRect(r);
+    p.drawImage(r, img, r);
+  }
 }
 
 }  // namespace

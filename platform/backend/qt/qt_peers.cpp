@@ -145,7 +145,14 @@ void TPeerWidget::paintEvent(QPaintEvent* E) {
   if (!Peer || !IsControlWindow(wnd)) return;
   QPainter p(this);
   QImage img = Peer->BufferImage();
-  if (!img.isNull()) p.drawImage(E->rect(), img, E->rect());
+  if (img.isNull()) return;
+  // Rectangle by rectangle of the exposed region: under a rectangular clip Qt
+  // copies the image's rows; under a region it blends span by span and hands the
+  // spans to its global thread pool (eight threads that then idle on).
+  for (const QRect& r : E->region()) {
+    p.setClipRect(r);
+    p.drawImage(r, img, r);
+  }
 }
 
 void TPeerWidget::mousePressEvent(QMouseEvent* E) { SendMouse(this, Peer, E, ButtonMsg(E->button(), WM_LBUTTONDOWN)); }

@@ -1,14 +1,10 @@
-// Bit button kinds, glyph rules and stored-ness; the menu button's drop-down.
+// Bit button kinds, glyph rules and stored-ness.
 #include <gtest/gtest.h>
 
 #include "controls/basic/bitbuttons.h"
 #include "controls/basic/classes.h"
-#include "platform/controls/forms.h"
-#include "platform/controls/input.h"
-#include "platform/controls/modal.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
-#include "platform/win32/clock.h"
 
 namespace {
 
@@ -70,62 +66,6 @@ TEST(BitBtn, GlyphCountMarginAndStreamedKindKeepsItsCaption) {
   s2.WriteComponent(&read);
   text = FormBinaryToText(std::string(static_cast<const char*>(s2.Memory()), s2.Size()));
   EXPECT_EQ(text.find("Caption"), std::string::npos) << text;
-}
-
-class MenuButton : public ::testing::Test {
-protected:
-  void SetUp() override {
-    SetClock(&Clock);
-    SetModalRunner(&Runner);
-    InstallInputLayer();
-    Form = new TForm(nullptr);
-    Form->SetBorderStyle(bsNone);
-    Form->SetBounds(1024 - 120, 0, 120, 60);
-    B = new TQvMenuButton(Form);
-    B->SetBounds(0, 0, 110, 25);
-    B->SetParent(Form);
-    B->OnClick = [this](TObject*) { ++Clicks; };
-    Menu = new TPopupMenu(Form);
-    auto* item = new TMenuItem(Form);
-    item->SetCaption("An entry wider than the button is");
-    Menu->Items()->Add(item);
-    B->SetDropDownMenu(Menu);
-    Form->Show();
-  }
-  void TearDown() override {
-    delete Form;
-    ReleaseCapture();
-    SetModalRunner(nullptr);
-    SetClock(nullptr);
-  }
-  void Press() {
-    InputMouse(Form->Handle(), WM_LBUTTONDOWN, {20, 10}, MK_LBUTTON);
-    InputMouse(Form->Handle(), WM_LBUTTONUP, {20, 10}, 0);
-  }
-  TManualClock Clock{5000};
-  TScriptedModalRunner Runner;
-  TForm* Form = nullptr;
-  TQvMenuButton* B = nullptr;
-  TPopupMenu* Menu = nullptr;
-  int Clicks = 0;
-};
-
-TEST_F(MenuButton, DropsItsMenuShiftedLeftAtTheScreenEdgeAndAClosingPressDoesNotReopenIt) {
-  Press();
-  auto menus = Runner.CallsOf("menu");
-  ASSERT_EQ(menus.size(), 1u);
-  TBitmap m;
-  m.Canvas()->Font()->Assign(Screen->MenuFont());
-  int menuWidth = m.Canvas()->TextWidth("An entry wider than the button is") + 56;
-  EXPECT_EQ(menus[0].Pos, (TPoint{1024 - 120 + 110 - menuWidth, 25}));
-  EXPECT_EQ(Clicks, 0);
-  Clock.Advance(40);
-  Press();  // the press that closed the menu
-  EXPECT_EQ(Runner.CallsOf("menu").size(), 1u);
-  Clock.Advance(500);
-  Press();
-  EXPECT_EQ(Runner.CallsOf("menu").size(), 2u);
-  EXPECT_EQ(Clicks, 0);
 }
 
 }  // namespace

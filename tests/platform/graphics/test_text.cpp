@@ -281,6 +281,48 @@ TEST(TextOut, ARunGivesTheSamePixelsWhereverAndHoweverOftenItIsDrawn) {
   }
 }
 
+// A text drawn for the first time is shaped once for its width and its glyphs; a
+// text measured before is drawn on its own. Both must give the same pixels, in
+// every style (two fonts that differ only in character set have engines of their
+// own, so each text is new to the one and measured by the other).
+TEST(TextOut, AFirstDrawingEqualsTheDrawingOfAMeasuredText) {
+  struct TStyle {
+    int Weight;
+    uint8_t Italic, Underline, StrikeOut;
+  };
+  const TStyle styles[] = {{FW_NORMAL, 0, 0, 0}, {FW_BOLD, 0, 0, 0}, {FW_NORMAL, 1, 0, 0},
+                           {FW_NORMAL, 0, 1, 0}, {FW_NORMAL, 0, 0, 1}, {FW_BOLD, 1, 1, 1}};
+  int n = 0;
+  for (const TStyle& st : styles)
+    for (const std::string& base : {std::string("Fresh WAVE text "), kChinese + " fresh "}) {
+      std::string s = base + std::to_string(n++);
+      TPaintDC fresh(240, 60, RGB(255, 255, 255)), measured(240, 60, RGB(255, 255, 255));
+      HFONT a = CreateFont(-12, 0, 0, 0, st.Weight, st.Italic, st.Underline, st.StrikeOut, DEFAULT_CHARSET, 0, 0, 0,
+                           0, "Tahoma");
+      HFONT b = CreateFont(-12, 0, 0, 0, st.Weight, st.Italic, st.Underline, st.StrikeOut, GB2312_CHARSET, 0, 0, 0,
+                           0, "Tahoma");
+      SelectObject(fresh.Dc, a);
+      SelectObject(measured.Dc, b);
+      TSize size;
+      GetTextExtentPoint32(measured.Dc, s.data(), static_cast<int>(s.size()), &size);
+      for (TPaintDC* p : {&fresh, &measured}) {
+        SetBkMode(p->Dc, TRANSPARENT);
+        TextOut(p->Dc, 10, 20, s.data(), static_cast<int>(s.size()));
+      }
+      int differ = 0, inked = 0;
+      for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 240; ++x) {
+          differ += fresh.At(x, y) != measured.At(x, y);
+          inked += fresh.At(x, y) != RGB(255, 255, 255);
+        }
+      EXPECT_EQ(differ, 0) << s;
+      EXPECT_GT(inked, 20) << s;
+      for (TPaintDC* p : {&fresh, &measured}) SelectObject(p->Dc, GetStockObject(SYSTEM_FONT));
+      DeleteObject(a);
+      DeleteObject(b);
+    }
+}
+
 TEST(TextOut, EscapementTurnsTheTextCellCounterClockwise) {
   TTextDC t("Tahoma", -11, 900);
   TextOut(t.Dc, 40, 100, "Hiya", 4);

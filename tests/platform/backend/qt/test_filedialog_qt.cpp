@@ -46,8 +46,8 @@ TEST_F(QtFileDialogTest, ANameTheSystemsTextCannotHoldIsRefusedWithAChineseMessa
       text = box->text();
       title = box->windowTitle();
       box->buttons().front()->click();
-    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-      dialog->reject();  // back in the dialog after the message: the user gives up
+    } else if (auto* again = qobject_cast<QFileDialog*>(modal)) {
+      again->reject();  // back in the dialog after the message: the user gives up
     }
   });
   user.start(20);

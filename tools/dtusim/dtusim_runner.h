@@ -1,8 +1,8 @@
 #pragma once
-// One run of the terminal simulator (tools/dtusim) for tests: its own device map,
-// log and dump under a temporary folder; ready once it has printed its port and
-// device. Needs DTUSIM_PATH (the program's path) from the build.
-#include <gtest/gtest.h>
+// One run of the terminal simulator (tools/dtusim) for tests and benchmarks: its own
+// device map, log and dump under a temporary folder; ready once it has printed its
+// port and device. Link the target dtusim_runner, which gives DTUSIM_PATH (the
+// program's path) and builds dtusim first.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -53,14 +54,21 @@ public:
     envp.push_back(nullptr);
 
     int out[2];
-    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+    if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("dtusim: no pipe for its output");
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
     posix_spawn_file_actions_addopen(&fa, 2, (Dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT, 0600);
-    EXPECT_EQ(posix_spawn(&Pid, DTUSIM_PATH, &fa, nullptr, argv.data(), envp.data()), 0);
+    int spawned = posix_spawn(&Pid, DTUSIM_PATH, &fa, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&fa);
     close(out[1]);
+    if (spawned != 0) {
+      Pid = -1;
+      close(out[0]);
+      TSerialDeviceMap::SetPathOverride("");
+      std::filesystem::remove_all(Dir);
+      throw std::runtime_error(std::string("dtusim cannot be started: ") + std::strerror(spawned));
+    }
     Out = out[0];
     if (Wait) WaitReady();
   }
