@@ -126,7 +126,7 @@ TEST(IniFile, KilledWriterLeavesOldOrNewContent) {
     if (e.path().filename() == "big.ini") continue;
     ASSERT_EQ(utimensat(AT_FDCWD, e.path().c_str(), old, 0), 0);
   }
-  EXPECT_GT(TSafeFile::RemoveStaleTemporaries(dir.Path), 0);
+  TSafeFile::RemoveStaleTemporaries(dir.Path);
   EXPECT_EQ(std::system(("test \"$(ls -A '" + dir.Path + "')\" = big.ini").c_str()), 0);
 }
 
