@@ -39,19 +39,22 @@ if(BUILD_TESTING AND NOT TARGET dtu_test_main)
   target_link_libraries(dtu_test_main PUBLIC GTest::gtest)
 endif()
 
-# Every other test command runs through cmake/test-home.sh, which gives it a
-# temporary HOME and XDG folders of its own: add_test is wrapped once, here, for
-# the whole tree. Arguments pass through as they are (bracket-quoted, so ";" inside
-# one stays), and a target named as the command becomes its file.
-function(add_test)
+# dtu_add_test(NAME <name> COMMAND <command> [<arg>...])
+# Adds a test whose command runs through cmake/test-home.sh, which gives it a
+# temporary HOME and XDG folders of its own. Every test of the tree is added so,
+# except the GoogleTest binaries' (dtu_test: their main does the same itself);
+# dtu_check_tests() refuses a test added with the plain add_test. Arguments pass
+# through as they are (bracket-quoted, so ";" inside one stays), and a target named
+# as the command becomes its file.
+function(dtu_add_test)
   if(NOT ARGV0 STREQUAL "NAME" OR NOT ARGV2 STREQUAL "COMMAND" OR ARGC LESS 4)
-    message(FATAL_ERROR "add_test: use the form add_test(NAME <name> COMMAND <command> ...)")
+    message(FATAL_ERROR "dtu_add_test: use the form dtu_add_test(NAME <name> COMMAND <command> ...)")
   endif()
   set(_command "${ARGV3}")
   if(TARGET "${_command}")
     set(_command "$<TARGET_FILE:${_command}>")
   endif()
-  set(_code "_add_test([==[NAME]==] [==[${ARGV1}]==] [==[COMMAND]==] [==[sh]==] [==[${PROJECT_SOURCE_DIR}/cmake/test-home.sh]==] [==[${_command}]==]")
+  set(_code "add_test([==[NAME]==] [==[${ARGV1}]==] [==[COMMAND]==] [==[sh]==] [==[${PROJECT_SOURCE_DIR}/cmake/test-home.sh]==] [==[${_command}]==]")
   math(EXPR _last "${ARGC} - 1")
   if(_last GREATER_EQUAL 4)
     foreach(_i RANGE 4 ${_last})
@@ -59,6 +62,23 @@ function(add_test)
     endforeach()
   endif()
   cmake_language(EVAL CODE "${_code})")
+  set_property(GLOBAL APPEND PROPERTY DTU_HOME_TESTS "${ARGV1}")
+endfunction()
+
+# Fails the configuration for a test of Dir or a folder below it that was not added
+# through dtu_add_test (it would run with the real HOME).
+function(dtu_check_tests Dir)
+  get_property(_wrapped GLOBAL PROPERTY DTU_HOME_TESTS)
+  get_directory_property(_tests DIRECTORY "${Dir}" TESTS)
+  foreach(_test IN LISTS _tests)
+    if(NOT _test IN_LIST _wrapped)
+      message(FATAL_ERROR "Test ${_test} (${Dir}) was added with add_test: use dtu_add_test, so that it runs with a HOME of its own")
+    endif()
+  endforeach()
+  get_directory_property(_subdirs DIRECTORY "${Dir}" SUBDIRECTORIES)
+  foreach(_sub IN LISTS _subdirs)
+    dtu_check_tests("${_sub}")
+  endforeach()
 endfunction()
 
 # dtu_test(NAME <binary> LABEL <label> [QT] [GBK] [DEPS <targets...>])

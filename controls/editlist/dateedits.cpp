@@ -41,6 +41,7 @@ void ReleasePointer(TWinControl* C) {
 TQvColorEdit::TQvColorEdit(TComponent* AOwner) : TQvCustomEdit(AOwner) {
   TControlStyle st = ControlStyle();
   st >> csDoubleClicks;
+  st << csOwnClientPaint;  // the swatch covers the native edit's client
   SetControlStyle(st);
   SetDropButtonVisible(true);
   SetParentColor(false);

@@ -44,11 +44,14 @@ enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum class TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
+// csOwnClientPaint: a control over a native window (an edit) that answers WM_PAINT
+// by painting its whole client itself; the backend then shows that picture instead
+// of the native widget's client.
 enum class TControlStyleItem { csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents,
                                csFramed, csSetCaption, csOpaque, csDoubleClicks, csFixedWidth,
                                csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
                                csDisplayDragImage, csReflector, csActionClient, csMenuEvents,
-                               csNeedsBorderPaint, csParentBackground };
+                               csNeedsBorderPaint, csParentBackground, csOwnClientPaint };
 using TControlStyle = TSet<TControlStyleItem>;
 enum class TControlStateItem { csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded,
                                csFocusing, csCreating, csPaintCopy, csCustomPaint,

@@ -8,6 +8,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <mutex>
+#include <set>
+#include <tuple>
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -17,6 +22,8 @@ namespace {
 
 const char kTempPrefix[] = ".dtu-";
 constexpr size_t kRandomChars = 10;
+// A temporary younger than this is never taken: its writer may have just made it.
+constexpr time_t kStaleSeconds = 60;
 
 // Follows symbolic links in the last part of Path (as an open would), so that the
 // file they lead to is replaced and the links stay. A dangling link leads to the
@@ -50,20 +57,38 @@ std::string RandomSuffix() {
   return out;
 }
 
-// ".dtu-<digits>-<ten letters or digits>": only names this code makes are touched.
-bool IsTempName(const char* Name) {
+// ".dtu-<pid>-<ten letters or digits>": only names this code makes are touched.
+// Gives the writer's pid, 0 for any other name.
+pid_t TempNamePid(const char* Name) {
   const size_t prefix = sizeof kTempPrefix - 1;
-  if (std::strncmp(Name, kTempPrefix, prefix) != 0) return false;
+  if (std::strncmp(Name, kTempPrefix, prefix) != 0) return 0;
   const char* p = Name + prefix;
+  long long pid = 0;
   const char* digits = p;
-  while (*p >= '0' && *p <= '9') ++p;
-  if (p == digits || *p != '-') return false;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    pid = pid * 10 + (*p - '0');
+    if (pid > INT_MAX) return 0;
+  }
+  if (p == digits || *p != '-') return 0;
   ++p;
   size_t n = 0;
   for (; p[n]; ++n)
     if (!((p[n] >= 'a' && p[n] <= 'z') || (p[n] >= 'A' && p[n] <= 'Z') || (p[n] >= '0' && p[n] <= '9')))
-      return false;
-  return n == kRandomChars;
+      return 0;
+  return n == kRandomChars ? static_cast<pid_t>(pid) : 0;
+}
+
+bool SameFile(const struct stat& A, const struct stat& B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
+
+// Whether the folder has not been cleaned by this process yet (and marks it cleaned).
+// Known by path and identity, so a folder made anew under an old name counts as new.
+bool FirstVisit(const std::string& Folder) {
+  struct stat st {};
+  if (::stat(Folder.c_str(), &st) != 0) return false;
+  static std::mutex lock;
+  static std::set<std::tuple<dev_t, ino_t, std::string>> seen;
+  std::lock_guard<std::mutex> guard(lock);
+  return seen.emplace(st.st_dev, st.st_ino, Folder).second;
 }
 
 std::string InFolder(const std::string& Folder, const std::string& Name) {
@@ -91,25 +116,39 @@ bool MakeFolders(const std::string& Dir, mode_t Mode) {
   return ::mkdir(Dir.c_str(), Mode) == 0 || errno == EEXIST;
 }
 
-int TSafeFile::RemoveStaleTemporaries(const std::string& Folder) {
+int TSafeFile::RemoveStaleTemporaries(const std::string& Folder, const std::string& Keep) {
   DIR* dir = ::opendir(Folder.c_str());
   if (!dir) return 0;
-  int removed = 0;
+  struct stat keep {};
+  const bool haveKeep = !Keep.empty() && ::stat(Keep.c_str(), &keep) == 0;
+  const std::string keepName = Keep.empty() ? std::string() : Keep.substr(Keep.rfind('/') + 1);
+  const time_t now = ::time(nullptr);
   const uid_t me = ::geteuid();
+  int removed = 0;
   while (dirent* e = ::readdir(dir)) {
-    if (!IsTempName(e->d_name)) continue;
+    const pid_t pid = TempNamePid(e->d_name);
+    if (pid <= 0 || e->d_name == keepName) continue;
     const std::string path = InFolder(Folder, e->d_name);
+    // Only a plain file of this user, not the target under another name (a hard
+    // link), old enough that no writer can be about to lock it.
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != me ||
+        (haveKeep && SameFile(named, keep)) || named.st_mtime > now - kStaleSeconds)
+      continue;
+    // The writer named in it is gone from this machine (a pid in use, by it or by
+    // anyone, keeps the file).
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
     // Any access mode takes the lock (a temporary keeps its target's mode, which
     // may allow writing only).
     const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int fd = ::open(path.c_str(), O_RDONLY | flags);
     if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | flags);
     if (fd < 0) continue;
-    struct stat held {}, named {};
+    struct stat held {}, again {};
     // A live writer holds the lock; the lock is free once its writer is gone.
-    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == me && held.st_nlink > 0 &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &named) == 0 &&
-        named.st_dev == held.st_dev && named.st_ino == held.st_ino && ::unlink(path.c_str()) == 0)
+    if (::fstat(fd, &held) == 0 && SameFile(held, named) && held.st_nlink > 0 &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &again) == 0 && SameFile(again, held) &&
+        ::unlink(path.c_str()) == 0)
       ++removed;
     ::close(fd);
   }
@@ -149,7 +188,7 @@ TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) :
     Fail(errno);
     return;
   }
-  RemoveStaleTemporaries(folder);
+  if (FirstVisit(folder)) RemoveStaleTemporaries(folder, FTarget);
   const std::string prefix = std::string(kTempPrefix) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
     FTemp = InFolder(folder, prefix + RandomSuffix());

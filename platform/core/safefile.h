@@ -12,8 +12,11 @@
 // - The temporary file is named ".dtu-<pid>-<ten random characters>", short enough
 //   for a target name of any valid length, and created exclusively. Its writer holds
 //   a lock (flock) on it until it is renamed or removed, so a temporary left by a
-//   writer that died (killed, power cut) can be told from one being written: each
-//   new replacement removes the dead ones of its folder that belong to this user.
+//   writer that died (killed, power cut) can be told from one being written. The
+//   first replacement a process makes in a folder removes the temporaries there
+//   whose writer is gone: a regular file (never a link) of this user, named exactly
+//   so, whose pid no longer exists on this machine, whose lock is free and which is
+//   older than a minute; never the target itself, under any name.
 // - A new file gets NewFileMode less the process umask; a replaced file keeps its
 //   permissions and, where allowed, its owner.
 // Paths are in the file system's encoding (UTF-8).
@@ -54,8 +57,9 @@ public:
   // file gives EISDIR for a folder and EINVAL otherwise.
   int Error() const { return FError; }
 
-  // Removes the temporaries of dead writers in Folder (see above); returns how many.
-  static int RemoveStaleTemporaries(const std::string& Folder);
+  // Removes the temporaries of dead writers in Folder (see above), never the file
+  // Keep (by name or identity); returns how many. Runs on every call.
+  static int RemoveStaleTemporaries(const std::string& Folder, const std::string& Keep = std::string());
 
 private:
   bool Fail(int Errno);

@@ -263,11 +263,16 @@ TStore LoadStore() {
   return s;
 }
 
-void SaveStore(const TStore& S) {
-  std::string path = RegistryStorePath();
+// A store with a line it cannot read is never written over.
+void RefuseDamagedStore(const TStore& S) {
   if (S.BadLine)
-    throw ERegistryException("The registry store " + path + " has a line that cannot be read (line " +
+    throw ERegistryException("The registry store " + RegistryStorePath() + " has a line that cannot be read (line " +
                              IntToStr(S.BadLine) + "); it is left as it is");
+}
+
+void SaveStore(const TStore& S) {
+  RefuseDamagedStore(S);
+  std::string path = RegistryStorePath();
   std::string out = "; Per-user registry store, rewritten by the program on every change.\n";
   for (const TKey& k : S.Keys) {
     out += "\n[" + std::string(StoreRoot) + (k.Path.empty() ? "" : "\\" + k.Path) + "]\n";
@@ -319,7 +324,7 @@ thread_local TStoreBatch GBatch;
 // store under the locks, or on the batch's copy while this thread has one open.
 bool ChangeStore(TStoreChange Change) {
   if (GBatch.Depth > 0) {
-    if (GBatch.Store.BadLine) SaveStore(GBatch.Store);  // raises, as a direct change would
+    RefuseDamagedStore(GBatch.Store);  // as a direct change would
     bool changed = Change(GBatch.Store);
     if (changed) GBatch.Changes.push_back(std::move(Change));
     return changed;
@@ -349,15 +354,18 @@ void EndStoreBatch() {
   TFolderLock folderLock(RegistryStorePath());
   TStore s = LoadStore();
   bool changed = false;
+  std::string failed;
   for (const TStoreChange& c : changes) {
     try {
       changed = c(s) || changed;
-    } catch (const ERegistryException&) {
-      // Its key went meanwhile (another program deleted it): the change is dropped,
-      // as it would have failed then.
+    } catch (const ERegistryException& E) {
+      // Its key went meanwhile (another program deleted it): this change cannot be
+      // made, the others are, and the caller learns of it once they are written.
+      failed += (failed.empty() ? "" : "; ") + E.Message();
     }
   }
   if (changed) SaveStore(s);
+  if (!failed.empty()) throw ERegistryException(failed);
 }
 
 TStore Snapshot(HKEY Root) {

@@ -185,7 +185,10 @@ public:
   void EraseSection(const std::string& Section) override;
   void DeleteKey(const std::string& Section, const std::string& Ident) override;
   // The batch covers every change of the store this thread makes meanwhile (through
-  // any TRegistry); other threads write through as before.
+  // any TRegistry); other threads write through as before. The last EndUpdate makes
+  // the changes again on the store as it is then and writes it once; a write whose
+  // key was deleted meanwhile (by another thread or program) cannot be made: the
+  // others are written, then EndUpdate raises ERegistryException naming it.
   void BeginUpdate() override;
   void EndUpdate() override;
 

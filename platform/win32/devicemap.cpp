@@ -81,17 +81,23 @@ private:
 
 const char kOwnerMark[] = "# owner ";
 
-// The start of process Pid (clock ticks after boot, field 22 of /proc/PID/stat);
-// 0 when it is gone or has ended (a zombie). Unknown (/proc unreadable for
-// another reason) gives nullopt.
-std::optional<unsigned long long> ProcessStart(long Pid) {
+std::mutex GProcRootLock;
+std::string GProcRoot = "/proc";
+
+std::string ProcRoot() {
+  std::lock_guard<std::mutex> g(GProcRootLock);
+  return GProcRoot;
+}
+
+// Reads <proc>/Which/stat: the pid, the state letter and the start (clock ticks
+// after boot, field 22). Returns 0 or the errno (EINVAL when it cannot be read as one).
+int ReadProcStat(const std::string& Which, long& Pid, char& State, unsigned long long& Start) {
   std::string stat;
-  int error = ReadRegularFile("/proc/" + std::to_string(Pid) + "/stat", stat, 4096);
-  if (error == ENOENT || error == ESRCH) return 0;
-  if (error) return std::nullopt;
+  int error = ReadRegularFile(ProcRoot() + "/" + Which + "/stat", stat, 4096);
+  if (error) return error;
   // "pid (name) state ...": the name may hold blanks and parentheses.
   size_t close = stat.rfind(')');
-  if (close == std::string::npos) return std::nullopt;
+  if (close == std::string::npos) return EINVAL;
   std::vector<std::string> fields;
   size_t pos = close + 1;
   while (fields.size() < 20) {
@@ -102,17 +108,42 @@ std::optional<unsigned long long> ProcessStart(long Pid) {
     if (e == std::string::npos) break;
     pos = e;
   }
-  if (fields.size() < 20) return std::nullopt;
-  if (fields[0] == "Z" || fields[0] == "X") return 0;  // killed, not yet reaped
-  return std::strtoull(fields[19].c_str(), nullptr, 10);
+  if (fields.size() < 20 || fields[0].size() != 1) return EINVAL;
+  char* end = nullptr;
+  Pid = std::strtol(stat.c_str(), &end, 10);
+  if (end == stat.c_str() || Pid <= 0) return EINVAL;
+  State = fields[0][0];
+  Start = std::strtoull(fields[19].c_str(), &end, 10);
+  if (*end != '\0' && *end != '\n') return EINVAL;
+  return 0;
 }
 
+// Whether /proc can tell who lives: it is mounted, readable and belongs to this
+// process's pid namespace (its "self" is this process). Otherwise a missing pid
+// proves nothing: it may live in another namespace, or be hidden.
+bool ProcWorks() {
+  long pid = 0;
+  char state = 0;
+  unsigned long long start = 0;
+  return ReadProcStat("self", pid, state, start) == 0 && pid == static_cast<long>(getpid()) && start != 0;
+}
+
+enum class TOwner { Alive, Dead, Unknown };
+
 // Whether the registrant recorded in an entry still runs: the same pid with the
-// same start (a pid taken again by another program starts later).
-bool OwnerAlive(long Pid, unsigned long long Start) {
-  std::optional<unsigned long long> now = ProcessStart(Pid);
-  if (!now) return true;  // cannot tell: kept
-  return *now != 0 && (Start == 0 || *now == Start);
+// same start (a pid taken again by another program starts later). With ProcOk false
+// nothing can be told and the entry is kept. An entry without a start proves no
+// owner and counts as dead once /proc can be trusted.
+TOwner OwnerState(long Pid, unsigned long long Start, bool ProcOk) {
+  if (!ProcOk) return TOwner::Unknown;
+  long pid = 0;
+  char state = 0;
+  unsigned long long start = 0;
+  int error = ReadProcStat(std::to_string(Pid), pid, state, start);
+  if (error == ENOENT || error == ESRCH) return TOwner::Dead;
+  if (error) return TOwner::Unknown;
+  if (state == 'Z' || state == 'X') return TOwner::Dead;  // killed, not yet reaped
+  return Start != 0 && start == Start && pid == Pid ? TOwner::Alive : TOwner::Dead;
 }
 
 // "# owner pid=N start=M" after an entry's device; false when the comment is not one.
@@ -129,6 +160,11 @@ std::string TSerialDeviceMap::DefaultPath() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   std::string base = xdg && xdg[0] == '/' ? std::string(xdg) : HomeFolder() + "/.config";
   return base + "/dtu-config/serial-ports.ini";
+}
+
+void TSerialDeviceMap::SetProcRootOverride(const std::string& Root) {
+  std::lock_guard<std::mutex> g(GProcRootLock);
+  GProcRoot = Root.empty() ? "/proc" : Root;
 }
 
 void TSerialDeviceMap::SetPathOverride(const std::string& Path) {
@@ -150,6 +186,7 @@ TSerialDeviceMap::TSerialDeviceMap(const std::string& FileName)
   // mark some editors put first is not part of the first entry.
   std::string data;
   if (ReadRegularFile(FFileName, data, static_cast<size_t>(-1), true) != 0) data.clear();
+  std::optional<bool> procOk;  // looked at once, for the first owned entry
   for (size_t pos = 0; pos < data.size();) {
     size_t end = data.find('\n', pos);
     if (end == std::string::npos) end = data.size();
@@ -170,8 +207,10 @@ TSerialDeviceMap::TSerialDeviceMap(const std::string& FileName)
       continue;
     }
     TLine l{line, name, path};
-    if (ParseOwner(Trimmed(value.substr(path.size())), l.OwnerPid, l.OwnerStart))
-      l.Dead = !OwnerAlive(l.OwnerPid, l.OwnerStart);
+    if (ParseOwner(Trimmed(value.substr(path.size())), l.OwnerPid, l.OwnerStart)) {
+      if (!procOk) procOk = ProcWorks();
+      l.Dead = OwnerState(l.OwnerPid, l.OwnerStart, *procOk) == TOwner::Dead;
+    }
     FLines.push_back(std::move(l));
   }
 }
@@ -204,8 +243,12 @@ void TSerialDeviceMap::Set(const std::string& Name, const std::string& DevicePat
 
 void TSerialDeviceMap::SetOwned(const std::string& Name, const std::string& DevicePath) {
   TLine l{"", Name, DevicePath};
-  l.OwnerPid = static_cast<long>(getpid());
-  l.OwnerStart = ProcessStart(l.OwnerPid).value_or(0);
+  char state = 0;
+  // Without its start the entry could not be told from a later process with the
+  // same pid, and would outlive this one: it is not written at all.
+  if (!ProcWorks() || ReadProcStat("self", l.OwnerPid, state, l.OwnerStart) != 0 || l.OwnerStart == 0)
+    throw EWriteError("Cannot register " + Name + " in the serial device map: the start of this process "
+                      "cannot be read from " + ProcRoot() + "/self/stat, so the entry could outlive it");
   Put(std::move(l));
 }
 

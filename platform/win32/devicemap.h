@@ -23,6 +23,12 @@
 // lives only as long as that process: once it has ended (killed too, so that it could
 // not remove the entry itself) the entry is ignored, since the device it names may
 // belong to someone else by then, and removed at the next change of the map.
+// An owner counts as ended only when /proc can tell: /proc/self/stat is readable and
+// is this process (so /proc is mounted and belongs to this pid namespace), and the
+// owner's /proc/PID/stat is missing, is a zombie or shows another start. When /proc
+// cannot tell (not mounted, hidden, another pid namespace) the entry is kept. An
+// owned entry with start=0 proves nothing and counts as ended once /proc works; none
+// is ever written: SetOwned refuses when this process's start cannot be read.
 //
 // Several processes may change the map at once (each terminal simulator registers
 // its port): Update locks the file (flock on serial-ports.ini.lock beside it),
@@ -41,6 +47,9 @@ public:
   // empty path restores the default.
   static void SetPathOverride(const std::string& Path);
   static std::string Path();
+  // Tests make the owners' liveness read from another folder than /proc; empty
+  // restores /proc.
+  static void SetProcRootOverride(const std::string& Root);
 
   // Reads the map from FileName (the current map file when empty). A missing file
   // is an empty map.
@@ -53,6 +62,8 @@ public:
   // Adds or replaces an entry (kept in place when it exists).
   void Set(const std::string& Name, const std::string& DevicePath);
   // The same for an entry that lasts only while this process runs (see above).
+  // Throws EWriteError when this process's start cannot be read from /proc (the
+  // entry could then outlive it), leaving the map unchanged.
   void SetOwned(const std::string& Name, const std::string& DevicePath);
   // Whether entries of registrants that have ended were read (ignored by Find and
   // Entries; Save and Update leave them out of the file).

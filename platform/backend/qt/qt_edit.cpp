@@ -192,11 +192,6 @@ public:
   TEditFilter* Filter = nullptr;
   QColor Back, Fore;
   bool OwnDisabled = false;  // the colours were taken for an edit disabled itself
-  // Whether the control paints its client area itself (a colour edit's swatch), so
-  // that the back buffer is shown over the widget: -1 not asked yet.
-  int OwnPaint = -1;
-  bool Probing = false;        // asking the control to paint into a scratch context
-  bool ProbeReachedDefault = false;
   QMargins Inset;  // the non-client frame's width on each side
 
 private:
@@ -691,10 +686,6 @@ void TQtEditPeer::FlushChange() {
 
 bool TQtEditPeer::DefaultProc(TMessage& M) {
   if (!Widget()) return false;
-  if (Probing && M.Msg == WM_PAINT) {
-    ProbeReachedDefault = true;  // the control leaves its client to the widget
-    return true;
-  }
   if (M.Msg == WM_ERASEBKGND && M.WParam) {
     // The edit's background, where a control that paints its client itself leaves
     // room (the widget covers it otherwise).
@@ -1049,29 +1040,11 @@ void TakeColors(QWidget* W, TQtEditPeer* P) {
   W->setPalette(pal);
 }
 
-// Whether the control answers WM_PAINT itself rather than leaving it to the default
-// window procedure (asked once, with a scratch device context).
-bool PaintsItsOwnClient(QWidget* W, TQtEditPeer* P) {
-  if (P->OwnPaint < 0) {
-    HWND wnd = P->Wnd;
-    QtGuard(W, [&] {
-      HDC dc = CreateCompatibleDC(nullptr);
-      std::uint32_t pixel = 0;
-      HBITMAP bmp = CreateBitmap(1, 1, 1, 32, &pixel);
-      HGDIOBJ old = SelectObject(dc, bmp);
-      TOnExit free([&] {
-        P->Probing = false;
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bmp);
-      });
-      P->Probing = true;
-      P->ProbeReachedDefault = false;
-      SendMessage(wnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-      P->OwnPaint = P->ProbeReachedDefault ? 0 : 1;
-    });
-  }
-  return P->OwnPaint == 1;
+// Whether the control paints its client itself (a colour edit's swatch): it says so
+// in its ControlStyle, so nothing is sent to it from inside Qt's painting.
+bool PaintsItsOwnClient(HWND Wnd) {
+  TWinControl* control = FindControl(Wnd);
+  return control && control->ControlStyle().Contains(csOwnClientPaint);
 }
 
 void PaintFrameOver(QWidget* W, TQtEditPeer* P) {
@@ -1081,7 +1054,7 @@ void PaintFrameOver(QWidget* W, TQtEditPeer* P) {
   TRect c = GetClientArea(wnd);
   // The frame the layer paints, and the client too when the control paints it.
   QRegion frame = QRegion(W->rect());
-  if (!PaintsItsOwnClient(W, P)) frame -= QRegion(c.Left, c.Top, c.Width(), c.Height());
+  if (!PaintsItsOwnClient(wnd)) frame -= QRegion(c.Left, c.Top, c.Width(), c.Height());
   if (frame.isEmpty()) return;
   QImage img = P->BufferImage();
   if (img.isNull()) return;

@@ -118,10 +118,9 @@ int CountColor(QWidget* W, QRgb Color) {
   return n;
 }
 
-QRgb Rgb(TColor C) {
-  COLORREF c = ColorToRGB(C);
-  return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-}
+// The classic scheme's colours, as the forms show them.
+const QRgb kHighlight = qRgb(10, 36, 106);
+const QRgb kButtonFace = qRgb(212, 208, 200);
 
 // Runs While once a message box is up, then presses its first button.
 void AnswerBoxes(QTimer& Timer, const std::function<void(QMessageBox*)>& While) {
@@ -178,7 +177,7 @@ int main(int argc, char** argv) {
 
   // A message box over the variable page.
   AnswerBoxes(user, [](QMessageBox* Box) {
-    Check("message box face colour", Box->palette().color(QPalette::Window) == QColor(Rgb(clBtnFace)),
+    Check("message box face colour", Box->palette().color(QPalette::Window) == QColor(kButtonFace),
           Box->palette().color(QPalette::Window).name().toStdString());
   });
   FormMain->ButtonNew->SetFocus();
@@ -218,7 +217,7 @@ int main(int argc, char** argv) {
   FormMain->EditPLCAddr->SetFocus();
   FormMain->EditPLCAddr->SelectAll();
   Settle(200);
-  const int highlight = CountColor(station, Rgb(clHighlight));
+  const int highlight = CountColor(station, kHighlight);
   Check("selection in the highlight colour", highlight > 20, std::to_string(highlight) + " pixels");
   user.stop();
   DoneApplication();

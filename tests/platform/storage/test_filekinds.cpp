@@ -10,6 +10,7 @@
 #include <functional>
 #include <set>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,16 +109,42 @@ std::set<std::string> Names(const std::string& Folder) {
   return out;
 }
 
-// A writer killed in the middle of a replacement: its temporary file stays.
-void KilledWriter(const std::string& Path) {
+// Sets the time stamps of Path (not of what a link leads to) far in the past.
+void MakeOld(const std::string& Path) {
+  const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, Path.c_str(), old, AT_SYMLINK_NOFOLLOW), 0) << Path;
+}
+
+// A writer killed in the middle of a replacement: its temporary file stays. With
+// LongAgo it died long ago (its temporary is old). Gives the temporary's path.
+std::string KilledWriter(const std::string& Path, bool LongAgo = false) {
+  int pipe_[2];
+  if (pipe(pipe_) != 0) return "";
   pid_t pid = fork();
   if (pid == 0) {
     TSafeFile f(Path);
     f.Write("half");
+    (void)!write(pipe_[1], f.TempPath().c_str(), f.TempPath().size());
     raise(SIGKILL);
   }
+  close(pipe_[1]);
+  char temp[4096];
+  ssize_t n = read(pipe_[0], temp, sizeof temp);
+  close(pipe_[0]);
   int status = 0;
   waitpid(pid, &status, 0);
+  const std::string out = n > 0 ? std::string(temp, static_cast<size_t>(n)) : "";
+  if (LongAgo && !out.empty()) MakeOld(out);
+  return out;
+}
+
+// The pid of a process that has ended and been reaped.
+pid_t DeadPid() {
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return pid;
 }
 
 class CurrentFolder {
@@ -194,10 +221,10 @@ TEST(FileKinds, EveryStoreReplacesSafelyAndRefusesWhatItMustNot) {
          return D + "/bom";
        },
        Written, "old", nullptr},
-      {"a dead writer's temporary goes, a live writer's stays",
+      {"the temporaries of writers that died long ago go",
        [](const std::string& D, const TStoreKind&) {
-         KilledWriter(D + "/f");
-         KilledWriter(D + "/g");
+         KilledWriter(D + "/f", true);
+         KilledWriter(D + "/g", true);
          return D + "/f";
        },
        Written, "",
@@ -230,22 +257,142 @@ TEST(FileKinds, EveryStoreReplacesSafelyAndRefusesWhatItMustNot) {
   SetRegistryStorePathOverride("");
 }
 
-// A writer that is still at work keeps its temporary, even while others replace
-// files beside it, and then commits as usual.
+// A writer that is still at work keeps its temporary (old as it may be), even while
+// others replace files beside it and clean the folder, and then commits as usual.
 TEST(FileKinds, ALiveWritersTemporaryIsNeverTaken) {
   TTempDir dir;
   TSafeFile live(dir / "a");
   ASSERT_TRUE(live.Ok());
   ASSERT_TRUE(live.Write("live"));
-  KilledWriter(dir / "b");
+  MakeOld(live.TempPath());
+  KilledWriter(dir / "b", true);
   int n = 0;
   for (const TStoreKind& kind : kKinds) {
     SCOPED_TRACE(kind.Name);
     kind.Write(dir / ("c" + std::to_string(n++)));
     EXPECT_TRUE(fs::exists(live.TempPath()));
   }
-  EXPECT_EQ(TSafeFile::RemoveStaleTemporaries(dir.Path), 0);  // the dead one went already
+  EXPECT_EQ(TSafeFile::RemoveStaleTemporaries(dir.Path), 1);  // the dead one only
+  EXPECT_TRUE(fs::exists(live.TempPath()));
   ASSERT_TRUE(live.Commit());
   EXPECT_EQ(Text(dir / "a"), "live");
   SetRegistryStorePathOverride("");
+}
+
+// Only a temporary whose writer is surely gone is ever removed: one named exactly so,
+// a plain file, its pid gone from this machine, its lock free, older than a minute,
+// and never the file being replaced.
+TEST(FileKinds, OnlyADeadWritersOldTemporaryIsRemoved) {
+  const std::string dead = std::to_string(DeadPid());
+  const std::string live = std::to_string(getpid());
+  struct Case {
+    const char* What;
+    // Makes the file(s) in Dir; gives the name that must stay or go.
+    std::function<std::string(const std::string& Dir)> Prepare;
+    bool Removed;
+  };
+  const Case cases[] = {
+      {"a dead writer's old temporary",
+       [&](const std::string& D) {
+         std::ofstream(D + "/.dtu-" + dead + "-abcdefghij") << "half";
+         MakeOld(D + "/.dtu-" + dead + "-abcdefghij");
+         return ".dtu-" + dead + "-abcdefghij";
+       },
+       true},
+      {"a killed writer's old temporary (its lock was released)",
+       [](const std::string& D) { return fs::path(KilledWriter(D + "/f", true)).filename().string(); }, true},
+      {"a file named so whose pid is alive",
+       [&](const std::string& D) {
+         std::ofstream(D + "/.dtu-" + live + "-abcdefghij") << "mine";
+         MakeOld(D + "/.dtu-" + live + "-abcdefghij");
+         return ".dtu-" + live + "-abcdefghij";
+       },
+       false},
+      {"a young file whose pid is gone",
+       [&](const std::string& D) {
+         std::ofstream(D + "/.dtu-" + dead + "-abcdefghij") << "mine";
+         return ".dtu-" + dead + "-abcdefghij";
+       },
+       false},
+      {"a killed writer's temporary from a moment ago",
+       [](const std::string& D) { return fs::path(KilledWriter(D + "/f")).filename().string(); }, false},
+      {"a symbolic link named so",
+       [&](const std::string& D) {
+         std::ofstream(D + "/real") << "real";
+         fs::create_symlink("real", D + "/.dtu-" + dead + "-abcdefghij");
+         MakeOld(D + "/real");
+         MakeOld(D + "/.dtu-" + dead + "-abcdefghij");
+         return ".dtu-" + dead + "-abcdefghij";
+       },
+       false},
+      {"nine random characters",
+       [&](const std::string& D) {
+         std::ofstream(D + "/.dtu-" + dead + "-abcdefghi") << "mine";
+         MakeOld(D + "/.dtu-" + dead + "-abcdefghi");
+         return ".dtu-" + dead + "-abcdefghi";
+       },
+       false},
+      {"eleven random characters",
+       [&](const std::string& D) {
+         std::ofstream(D + "/.dtu-" + dead + "-abcdefghijk") << "mine";
+         MakeOld(D + "/.dtu-" + dead + "-abcdefghijk");
+         return ".dtu-" + dead + "-abcdefghijk";
+       },
+       false},
+      {"a pid too large for any process",
+       [](const std::string& D) {
+         std::ofstream(D + "/.dtu-99999999999-abcdefghij") << "mine";
+         MakeOld(D + "/.dtu-99999999999-abcdefghij");
+         return std::string(".dtu-99999999999-abcdefghij");
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    const std::string name = c.Prepare(dir.Path);
+    ASSERT_FALSE(name.empty());
+    // A replacement of another file in the folder cleans it (the first in this folder).
+    TSafeFile other(dir / "other");
+    ASSERT_TRUE(other.Write("x") && other.Commit());
+    EXPECT_EQ(!fs::exists(fs::symlink_status(dir / name)), c.Removed);
+    EXPECT_EQ(Text(dir / "other"), "x");
+  }
+}
+
+// The file being replaced is never taken for a temporary, also when its name (or
+// another name of it) looks like one; the failed replacement leaves it as it was.
+TEST(FileKinds, ATargetNamedLikeATemporaryIsKept) {
+  const std::string dead = std::to_string(DeadPid());
+  TTempDir dir;
+  const std::string target = dir / (".dtu-" + dead + "-ABCDEFGHIJ");
+  const std::string alias = dir / (".dtu-" + dead + "-KLMNOPQRST");
+  std::ofstream(target) << "old";
+  fs::create_hard_link(target, alias);
+  MakeOld(target);
+  for (const std::string& path : {target, alias}) {
+    SCOPED_TRACE(path);
+    {
+      TSafeFile f(path);
+      ASSERT_TRUE(f.Ok());
+      EXPECT_EQ(TSafeFile::RemoveStaleTemporaries(dir.Path, path), 0);
+    }  // not committed
+    EXPECT_EQ(Text(path), "old");
+  }
+  EXPECT_EQ(fs::hard_link_count(target), 2u);
+}
+
+// A folder is cleaned once per process, not at every replacement; the explicit call
+// cleans every time.
+TEST(FileKinds, AFolderIsCleanedOncePerProcess) {
+  TTempDir dir;
+  TSafeFile first(dir / "a");
+  ASSERT_TRUE(first.Write("a") && first.Commit());
+  const std::string stale = KilledWriter(dir / "b", true);
+  ASSERT_TRUE(fs::exists(stale));
+  TSafeFile second(dir / "a");
+  ASSERT_TRUE(second.Write("a2") && second.Commit());
+  EXPECT_TRUE(fs::exists(stale));
+  EXPECT_EQ(TSafeFile::RemoveStaleTemporaries(dir.Path), 1);
+  EXPECT_FALSE(fs::exists(stale));
 }

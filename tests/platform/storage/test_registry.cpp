@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 #include "platform/storage/atomicfile.h"
@@ -174,4 +175,67 @@ TEST_F(RegistryTest, AnUpdateIsOneReplacementOfTheStore) {
   TRegistryIniFile fresh("\\Software\\T");
   EXPECT_EQ(fresh.ReadInteger("S", "A", 0), 2);
   EXPECT_EQ(fresh.ReadString("S", "B", ""), "x");
+}
+
+// A batch is made again over the store as it is at its end: another thread's change
+// made meanwhile stays, and a write whose key another thread deleted meanwhile (it
+// had returned normally) is reported by EndUpdate once the rest is written.
+TEST_F(RegistryTest, AnUpdateEndsOverOtherWritersChanges) {
+  struct Case {
+    const char* What;
+    std::function<void()> Meanwhile;  // run on another thread inside the batch
+    bool Raises;
+    const char* Store;  // the store after EndUpdate, without its heading line
+  };
+  const Case cases[] = {
+      {"another value written",
+       [] {
+         TRegistry reg;
+         reg.OpenKey("\\Software\\T\\S", true);
+         reg.WriteString("C", "3");
+       },
+       false,
+       "\n[HKEY_CURRENT_USER\\Software\\T\\S]\n\"A\"=sz:\"1\"\n\"C\"=sz:\"3\"\n\"B\"=sz:\"2\"\n"
+       "\n[HKEY_CURRENT_USER\\Software\\T\\U]\n\"D\"=sz:\"4\"\n"},
+      {"the key of a write deleted",
+       [] {
+         TRegistry reg;
+         reg.DeleteKey("\\Software\\T\\S");
+       },
+       true, "\n[HKEY_CURRENT_USER\\Software\\T\\U]\n\"D\"=sz:\"4\"\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    AtomicWriteFile(Dir / "registry", "[HKEY_CURRENT_USER\\Software\\T\\S]\n\"A\"=sz:\"1\"\n"
+                                      "[HKEY_CURRENT_USER\\Software\\T\\U]\n");
+    TRegistryIniFile ini("\\Software\\T");
+    ini.BeginUpdate();
+    ini.WriteString("S", "B", "2");
+    std::thread(c.Meanwhile).join();
+    ini.WriteString("U", "D", "4");
+    if (c.Raises) {
+      try {
+        ini.EndUpdate();
+        ADD_FAILURE() << "EndUpdate did not raise";
+      } catch (const ERegistryException& E) {
+        EXPECT_EQ(E.Message(), "Failed to set data for 'B'");
+      }
+    } else {
+      ini.EndUpdate();
+    }
+    const std::string text = *ReadWholeFile(Dir / "registry");
+    EXPECT_EQ(text.substr(text.find('\n') + 1), c.Store);
+  }
+}
+
+// A damaged store refuses a write inside a batch at once, as it does outside one,
+// and is left as it is.
+TEST_F(RegistryTest, ADamagedStoreRefusesBatchedWrites) {
+  const std::string damaged = "[HKEY_CURRENT_USER\\K]\nnot a value line\n";
+  AtomicWriteFile(Dir / "registry", damaged);
+  TRegistryIniFile ini("\\K");
+  ini.BeginUpdate();
+  EXPECT_THROW(ini.WriteString("", "B", "y"), ERegistryException);
+  ini.EndUpdate();
+  EXPECT_EQ(*ReadWholeFile(Dir / "registry"), damaged);
 }

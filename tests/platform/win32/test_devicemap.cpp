@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -211,6 +212,113 @@ TEST(DeviceMap, AnEntryNamingItsRegistrantLivesOnlyAsLongAsIt) {
   EXPECT_NE(ReadFile(file).find("COM9=/dev/pts/9  # owner pid=" + me + " start=" + start + "\n"),
             std::string::npos);
   EXPECT_EQ(TSerialDeviceMap(file).Find("COM9").value_or(""), "/dev/pts/9");
+}
+
+// A stand-in for /proc: "self" and the processes given, each as its stat line.
+struct TFakeProc {
+  TTempDir Dir;
+  void Add(const std::string& Which, long Pid, char State, const std::string& Start) {
+    mkdir((Dir.Path + "/" + Which).c_str(), 0755);
+    std::ofstream(Dir.Path + "/" + Which + "/stat")
+        << Pid << " (dtu sim) " << State << " 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 " << Start << " 0 0\n";
+  }
+};
+
+// An owner counts as ended only where /proc can tell: when it is missing, hidden or
+// another pid namespace's, a live owner would look dead, so the entry is kept. An
+// entry without a start proves no owner.
+TEST(DeviceMap, AnOwnerIsEndedOnlyWhereProcCanTellIt) {
+  const long me = getpid(), owner = 4000000;  // above any pid the system hands out
+  struct Case {
+    const char* What;
+    std::function<void(TFakeProc&)> Proc;  // nullptr: no /proc at all
+    const char* Start;                       // recorded in the entry
+    bool Kept;
+  };
+  const Case cases[] = {
+      {"no /proc", nullptr, "500", true},
+      {"/proc without self (hidden)", [](TFakeProc&) {}, "500", true},
+      {"/proc of another pid namespace", [&](TFakeProc& P) { P.Add("self", me + 1, 'R', "100"); }, "500", true},
+      {"owner missing", [&](TFakeProc& P) { P.Add("self", me, 'R', "100"); }, "500", false},
+      {"owner alive",
+       [&](TFakeProc& P) {
+         P.Add("self", me, 'R', "100");
+         P.Add(std::to_string(owner), owner, 'S', "500");
+       },
+       "500", true},
+      {"owner's pid taken by a later process",
+       [&](TFakeProc& P) {
+         P.Add("self", me, 'R', "100");
+         P.Add(std::to_string(owner), owner, 'S', "900");
+       },
+       "500", false},
+      {"owner killed, not yet reaped",
+       [&](TFakeProc& P) {
+         P.Add("self", me, 'R', "100");
+         P.Add(std::to_string(owner), owner, 'Z', "500");
+       },
+       "500", false},
+      {"no start recorded, /proc works",
+       [&](TFakeProc& P) {
+         P.Add("self", me, 'R', "100");
+         P.Add(std::to_string(owner), owner, 'S', "0");
+       },
+       "0", false},
+      {"no start recorded, no /proc", nullptr, "0", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    TTempDir dir;
+    TFakeProc proc;
+    TSerialDeviceMap::SetProcRootOverride(c.Proc ? proc.Dir.Path : dir.Path + "/none");
+    if (c.Proc) c.Proc(proc);
+    const std::string file = dir.Path + "/serial-ports.ini";
+    const std::string text =
+        "COM32=/dev/pts/2  # owner pid=" + std::to_string(owner) + " start=" + c.Start + "\nCOM4=/dev/ttyUSB0\n";
+    std::ofstream(file) << text;
+    TSerialDeviceMap::SetPathOverride(file);
+    // Opening the port resolves it and, for an ended owner, removes the entry.
+    EXPECT_EQ(ResolvePortDevice("COM32"), c.Kept ? "/dev/pts/2" : "/dev/COM32");
+    EXPECT_EQ(ReadFile(file), c.Kept ? text : "COM4=/dev/ttyUSB0\n");
+  }
+  TSerialDeviceMap::SetPathOverride("");
+  TSerialDeviceMap::SetProcRootOverride("");
+}
+
+// An entry that lasts only while its registrant runs is never written without the
+// registrant's start: the registration fails and the map stays as it was.
+TEST(DeviceMap, AnOwnedEntryIsNeverWrittenWithoutAStart) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  std::ofstream(file) << "COM4=/dev/ttyUSB0\n";
+  for (const char* proc : {"/none", ""}) {
+    SCOPED_TRACE(proc);
+    TSerialDeviceMap::SetProcRootOverride(*proc ? dir.Path + proc : "");
+    auto change = [](TSerialDeviceMap& M) {
+      M.SetOwned("COM9", "/dev/pts/9");
+      return true;
+    };
+    if (*proc) {
+      EXPECT_THROW(TSerialDeviceMap::Update(change, file), EWriteError);
+      EXPECT_EQ(ReadFile(file), "COM4=/dev/ttyUSB0\n");
+    } else {
+      TSerialDeviceMap::Update(change, file);
+      EXPECT_EQ(ReadFile(file), "COM4=/dev/ttyUSB0\nCOM9=/dev/pts/9  # owner pid=" + std::to_string(getpid()) +
+                                    " start=" + StartOf(getpid()) + "\n");
+    }
+  }
+  TSerialDeviceMap::SetProcRootOverride("");
+}
+
+// An owned entry recorded without a start (as an earlier version wrote when it could
+// not read one) names this very process, yet proves nothing: it is ignored.
+TEST(DeviceMap, AnOwnedEntryWithoutAStartIsIgnored) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  std::ofstream(file) << "COM9=/dev/pts/9  # owner pid=" << getpid() << " start=0\n";
+  TSerialDeviceMap map(file);
+  EXPECT_EQ(map.Find("COM9"), std::nullopt);
+  EXPECT_TRUE(map.HasDeadEntries());
 }
 
 }  // namespace

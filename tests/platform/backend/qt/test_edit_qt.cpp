@@ -227,4 +227,43 @@ TEST_F(QtEdit, ASubclassFrameFromTheNonClientMessagesSurroundsTheNativeTextArea)
   EXPECT_EQ(framed->SelStart(), 1);
 }
 
+// An edit that paints its whole client green on WM_PAINT, and counts the WM_PAINT
+// messages that bring a device context of someone else's.
+class TGreenEdit : public TEdit {
+public:
+  TGreenEdit(TComponent* AOwner, TLog*) : TEdit(AOwner) {}
+  int PaintsIntoAnotherDC = 0;
+  void Dispatch(TMessage& M) override {
+    if (M.Msg != WM_PAINT) return TEdit::Dispatch(M);
+    if (M.WParam) ++PaintsIntoAnotherDC;
+    PAINTSTRUCT ps;
+    HDC dc = M.WParam ? reinterpret_cast<HDC>(M.WParam) : BeginPaint(Handle(), &ps);
+    TRect all{0, 0, ClientWidth(), ClientHeight()};
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    ::FillRect(dc, &all, green);
+    DeleteObject(green);
+    if (!M.WParam) EndPaint(Handle(), &ps);
+    M.Result = 0;
+  }
+};
+
+// Whether the native widget's client shows the control's own picture is the
+// control's word (csOwnClientPaint): Qt's painting never sends the control a
+// WM_PAINT to find out, which would run its painting (and its user's handlers) at
+// a moment of Qt's choosing.
+TEST_F(QtEdit, AControlPaintsTheNativeClientOnlyWhenItsStyleSaysSo) {
+  for (bool own : {false, true}) {
+    SCOPED_TRACE(own ? "csOwnClientPaint" : "no csOwnClientPaint");
+    auto* e = Child<TGreenEdit>(Form, own ? "Own" : "Native", {10, 50, 160, 75});
+    if (own) e->SetControlStyle(e->ControlStyle() << csOwnClientPaint);
+    e->SetText("abc");
+    Pump();
+    QImage img = NativeOf(Form)->grab().toImage();
+    EXPECT_EQ(e->PaintsIntoAnotherDC, 0);  // Qt's painting asked nothing of the control
+    const QPoint mid(e->Left() + e->Width() / 2, e->Top() + e->Height() / 2);
+    EXPECT_EQ(img.pixel(mid) & 0xFFFFFF, own ? 0x00FF00u : 0xFFFFFFu);
+    delete e;
+  }
+}
+
 }  // namespace
