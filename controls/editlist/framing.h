@@ -113,6 +113,9 @@ public:
     if (FFocused) return ReadOnlyValue() && FReadOnlyColorOnFocus ? FReadOnlyColor : FFocusColor;
     return ReadOnlyValue() ? FReadOnlyColor : FNormalColor;
   }
+  // The colour of the normal state (what Color holds while the control is enabled,
+  // unfocused and not read-only): the one form streams keep.
+  TColor NormalColor() const { return FNormalColor; }
   bool IsFocusedFlag() const { return FFocused; }
   bool IsMouseOver() const { return FMouseOver; }
 
@@ -240,9 +243,10 @@ struct TFramingSet {
 };
 
 // Publishes the framing set of a TQvFraming control C, with its stored rules: a
-// property the attached frame controller supplies is not written; Color only while
-// the control is enabled (a disabled control shows DisabledColor); FocusColor only
-// when its RGB value differs from Color's. FrameController and the notifications
+// property the attached frame controller supplies is not written; Color is written
+// as the normal state's colour (a disabled, focused or read-only control shows
+// another one, which must not replace it in the stream); FocusColor only when its
+// RGB value differs from that colour. FrameController and the notifications
 // are always written. Publish it before ParentColor: reading Color clears
 // ParentColor, so ParentColor must come after it in a stream.
 template <class C>
@@ -251,12 +255,13 @@ TClassBuilder<C>& PublishFraming(TClassBuilder<C>& B, TFramingSet Set = {}) {
   auto free = [](P Property) { return [Property](C* c) { return !c->ControllerSupplies(Property); }; };
   auto color = [](void (C::*Setter)(TColor)) { return [Setter](C* c, int64_t v) { (c->*Setter)(static_cast<TColor>(v)); }; };
   const TIdentMap* idents = &ColorIdents();
-  B.Int("Color", &C::Color, &C::SetColor, clWindow,
-        [](C* c) { return !c->ControllerSupplies(fcpColor) && c->Enabled(); }, idents)
+  B.Int("Color", &C::NormalColor, &C::SetColor, clWindow, [](C* c) { return !c->ControllerSupplies(fcpColor); },
+        idents)
       .Int("DisabledColor", &C::DisabledColor, color(&C::SetDisabledColor), clBtnFace, free(fcpDisabledColor), idents)
       .Int("FocusColor", &C::FocusColor, color(&C::SetFocusColor), clWindow,
            [](C* c) {
-             return !c->ControllerSupplies(fcpFocusColor) && ColorToRGB(c->FocusColor()) != ColorToRGB(c->Color());
+             return !c->ControllerSupplies(fcpFocusColor) &&
+                    ColorToRGB(c->FocusColor()) != ColorToRGB(c->NormalColor());
            },
            idents)
       .Int("FrameColor", &C::FrameColor, color(&C::SetFrameColor), clBtnShadow, free(fcpFrameColor), idents)

@@ -141,8 +141,9 @@ TEST_F(FramedEdit, EnterBecomesTabWithTabOnEnter) {
   EXPECT_TRUE(b->Focused());
 }
 
-// What is written: a property that the frame controller supplies is not; Color not
-// while disabled; FocusColor only when it differs from Color. Each reads back.
+// What is written: a property that the frame controller supplies is not; Color is
+// the normal colour also while disabled; FocusColor only when it differs from Color.
+// Each reads back.
 TEST_F(FramedEdit, TheStreamWritesOnlyWhatTheEditOwns) {
   auto* fc = new TQvFrameController(Form);
   fc->SetName("FC");
@@ -158,7 +159,7 @@ TEST_F(FramedEdit, TheStreamWritesOnlyWhatTheEditOwns) {
   e->SetFocusColor(clLime);
   EXPECT_TRUE(has("  FocusColor = clLime\n"));
   e->SetEnabled(false);
-  EXPECT_FALSE(has("  Color ="));
+  EXPECT_TRUE(has("  Color = clYellow\n"));
   e->SetEnabled(true);
   e->SetFrameControllerNotifications({fcpFrameStyle});
   e->SetFrameController(fc);

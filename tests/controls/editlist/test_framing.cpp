@@ -39,7 +39,7 @@ TEST_F(Framing, ColourSetFromOutsideBecomesTheNormalColourAndAnEqualFocusColourF
     EXPECT_EQ(GetOrdProp(c, "FocusColor"), clAqua);
     c->SetEnabled(false);
     EXPECT_EQ(c->Color(), clBtnFace);  // DisabledColor
-    EXPECT_FALSE(Written(c, "Color"));  // a disabled control's colour is not its own
+    EXPECT_TRUE(Written(c, "Color"));  // its own colour (clLime), not the disabled one
     c->SetEnabled(true);
     EXPECT_EQ(c->Color(), clLime);
     EXPECT_TRUE(Written(c, "Color"));
@@ -93,6 +93,21 @@ TEST_F(Framing, AControlShowingItsParentsColourStillDoesAfterAStream) {
     ReadInto(text, back);
     EXPECT_TRUE(back->ParentColor());
     EXPECT_EQ(back->Color(), clTeal);
+  }
+}
+
+TEST_F(Framing, ADisabledControlKeepsItsOwnColourThroughAStream) {
+  for (const char* name : kFramed) {
+    SCOPED_TRACE(name);
+    TControl* c = Make(name);
+    c->SetColor(clYellow);
+    c->SetEnabled(false);
+    std::string text = TextOf(c);
+    TControl* back = Make(name);
+    ReadInto(text, back);
+    EXPECT_EQ(back->Color(), clBtnFace);  // shown disabled
+    back->SetEnabled(true);
+    EXPECT_EQ(back->Color(), clYellow);
   }
 }
 
