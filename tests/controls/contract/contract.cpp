@@ -13,6 +13,19 @@
 #include "platform/core/textform.h"
 #include "platform/core/typinfo.h"
 
+TNames Join(std::initializer_list<TNames> Lists) {
+  TNames all;
+  for (const TNames& l : Lists) all.insert(all.end(), l.begin(), l.end());
+  return all;
+}
+
+TNames Without(const TNames& Names, const TNames& Left) {
+  TNames kept;
+  for (const std::string& n : Names)
+    if (std::find(Left.begin(), Left.end(), n) == Left.end()) kept.push_back(n);
+  return kept;
+}
+
 std::vector<std::string> FramedClassNames() {
   RegisterEditListClasses();
   std::vector<std::string> out;

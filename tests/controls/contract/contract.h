@@ -3,6 +3,7 @@
 // and the values that come back from a write and a read.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ struct TPublishedNames {
 // one (with the value a new instance has, nil for events and references) loads
 // through the form reader.
 void ExpectPublishesAndLoads(const TPublishedNames& Entry);
+
+// Name lists built from shared sets: all of Lists in order, and Names without Left.
+using TNames = std::vector<std::string>;
+TNames Join(std::initializer_list<TNames> Lists);
+TNames Without(const TNames& Names, const TNames& Left);
 
 // Registers every class of the framed-control library and returns their names.
 std::vector<std::string> FramedClassNames();

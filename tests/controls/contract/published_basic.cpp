@@ -14,21 +14,6 @@
 
 namespace {
 
-using TNames = std::vector<std::string>;
-
-TNames Join(std::initializer_list<TNames> Lists) {
-  TNames all;
-  for (const TNames& l : Lists) all.insert(all.end(), l.begin(), l.end());
-  return all;
-}
-
-TNames Without(const TNames& Names, const TNames& Left) {
-  TNames kept;
-  for (const std::string& n : Names)
-    if (std::find(Left.begin(), Left.end(), n) == Left.end()) kept.push_back(n);
-  return kept;
-}
-
 // The framed border and its descendants.
 const TNames kBorder = {
     "BevelWidth", "BorderInner", "BorderOuter", "BorderWidth", "BorderColor", "BorderHighlight", "BorderShadow",

@@ -44,25 +44,16 @@ const std::vector<std::string> kFontChoice = {
     "FontDevice", "FontName", "FontSize", "FontStyle", "FontType", "MaintainMRUFonts", "PreviewEdit",
     "PreviewFontSize", "PreviewHeight", "PreviewText", "PreviewWidth", "ShowSymbolFonts", "ShowStyle"};
 
-std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> Parts) {
-  std::vector<std::string> out;
-  for (const auto& p : Parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-std::vector<std::string> Without(std::vector<std::string> Names, const std::string& Name) {
-  std::erase(Names, Name);
-  return Names;
-}
 
 std::vector<TPublishedNames> ListClasses() {
   const auto listBox = Join({kListBoxLibrary, kListBoxOwn, {"TabWidth"}});
-  const auto tabbed = Join({Without(listBox, "TabWidth"), {"TabStops", "TabStopsMode"}});
+  const auto tabbed = Join({Without(listBox, {"TabWidth"}), {"TabStops", "TabStopsMode"}});
   const auto combo = Join({kComboLibrary, kComboOwn, {"PopupMenu"}});
   return {
       {"TQvListBox", listBox},
       {"TQvTabbedListBox", tabbed},
       {"TQvCheckList",
-       Join({Without(tabbed, "ShowGroups"),
+       Join({Without(tabbed, {"ShowGroups"}),
              {"AllowGrayed", "CustomGlyphs", "HighlightColor", "ItemFillColor", "ItemFocusColor", "ItemFrameColor",
               "UseCustomGlyphs", "TransparentColor", "ToggleOnItemClick", "OnChange", "OnChanging"}})},
       {"TQvEditListBox",
@@ -72,7 +63,7 @@ std::vector<TPublishedNames> ListClasses() {
       {"TQvRankListBox", Join({listBox, {"ModifierKey", "MoveOnDrag", "OnMoveItem"}})},
       // The font, colour and history boxes describe only their own names: beside
       // them, the framed list box's or combo box's published set.
-      {"TQvFontListBox", Join({Without(listBox, "TabWidth"), kFontChoice})},
+      {"TQvFontListBox", Join({Without(listBox, {"TabWidth"}), kFontChoice})},
       {"TQvComboBox", Join({combo, kComboText, {"Sorted", "ItemIndex", "Values", "OnDeleteItem"}})},
       {"TQvColorComboBox",
        Join({combo,
