@@ -44,12 +44,11 @@ public:
   HGDIOBJ Old = nullptr;
 };
 
-// One band: one solid brush, one fill.
+// One band: a solid fill straight into DC, no brush made for it (a gradient has
+// hundreds of bands).
 void FillBand(HDC DC, const TRect& R, COLORREF Color) {
   if (R.IsEmpty()) return;
-  HBRUSH brush = CreateSolidBrush(Color);
-  FillRect(DC, &R, brush);
-  DeleteObject(brush);
+  FillSolidRect(DC, &R, Color);
 }
 
 // The shortest band, in steps beyond its first pixel: Colors above 8 ask for bands

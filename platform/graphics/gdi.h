@@ -370,6 +370,9 @@ bool Polygon(HDC Dc, const TPoint* Points, int Count);
 bool Rectangle(HDC Dc, int Left, int Top, int Right, int Bottom);
 bool Ellipse(HDC Dc, int Left, int Top, int Right, int Bottom);
 int FillRect(HDC Dc, const TRect* R, HBRUSH Brush);
+// FillRect in one solid colour without a brush object, for callers that fill many
+// rectangles of different colours in a row (gradient bands).
+int FillSolidRect(HDC Dc, const TRect* R, COLORREF Color);
 int FrameRect(HDC Dc, const TRect* R, HBRUSH Brush);
 bool InvertRect(HDC Dc, const TRect* R);
 bool DrawFocusRect(HDC Dc, const TRect* R);

@@ -608,6 +608,23 @@ int FillRect(HDC Dc, const TRect* R, HBRUSH Brush) {
   return 1;
 }
 
+int FillSolidRect(HDC Dc, const TRect* R, COLORREF Color) {
+  if (!Dc || !R) return 0;
+  TRect r = SurfRect(Dc, *R);
+  if (r.IsEmpty()) return 1;
+  // The pixel a solid brush of this colour gives, written as FillBrushRect writes it.
+  const uint32_t p = ForSurface(Dc->Surface(), ToPixel(Color));
+  TSurface& s = Dc->Surface();
+  const size_t stride = static_cast<size_t>(s.Width);
+  TRect t;
+  for (const TRect& c : Dc->ClipRects()) {
+    if (!IntersectRect(t, c, r)) continue;
+    uint32_t* row = s.Row(t.Top) + t.Left;
+    for (int y = t.Top; y < t.Bottom; ++y, row += stride) FillPixels(row, t.Width(), p);
+  }
+  return 1;
+}
+
 int FrameRect(HDC Dc, const TRect* R, HBRUSH Brush) {
   if (!Dc || !R || !Brush) return 0;
   if (R->IsEmpty()) return 1;

@@ -416,3 +416,26 @@ TEST(Limits, HugeCoordinatesCostNoMoreThanTheVisibleArea) {
   EXPECT_EQ(p.Picture().substr(0, 7), row + "\n");
   DeleteObject(dot);
 }
+
+// The brush-free solid fill must leave exactly the pixels FillRect with a solid
+// brush of the same colour leaves: moved origin, clip, monochrome snapping, and a
+// turned-round rectangle that fills nothing.
+TEST(Shapes, SolidFillMatchesASolidBrushFill) {
+  struct Case { bool Mono; TRect R; COLORREF C; };
+  const Case cases[] = {{false, {1, 1, 9, 6}, RGB(255, 0, 0)}, {false, {-4, -4, 20, 20}, RGB(1, 2, 3)},
+                        {false, {8, 6, 2, 1}, RGB(0, 0, 255)}, {true, {0, 2, 7, 5}, RGB(200, 200, 200)},
+                        {true, {2, 0, 6, 8}, RGB(60, 60, 60)}};
+  for (const Case& c : cases) {
+    TPaintDC want(12, 9, kBack, c.Mono), got(12, 9, kBack, c.Mono);
+    for (HDC dc : {want.Dc, got.Dc}) {
+      SetViewportOrgEx(dc, 1, -1, nullptr);
+      IntersectClipRect(dc, 0, 0, 8, 7);
+    }
+    HBRUSH b = CreateSolidBrush(c.C);
+    FillRect(want.Dc, &c.R, b);
+    DeleteObject(b);
+    EXPECT_EQ(FillSolidRect(got.Dc, &c.R, c.C), 1);
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 12; ++x) EXPECT_EQ(got.At(x, y), want.At(x, y)) << x << "," << y << " mono " << c.Mono;
+  }
+}
