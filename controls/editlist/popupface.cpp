@@ -4,6 +4,7 @@
 #include "controls/common/themes.h"
 #include "platform/controls/winmsg.h"
 #include "platform/graphics/gdi.h"
+#include "platform/stdctrls/stdctrls_buttons.h"
 
 bool CalendarThemed(bool ThemeAware) { return ThemeAware && ThemeServices()->ThemesEnabled(); }
 
@@ -63,27 +64,11 @@ void DrawPanelButton(TQvCustomPanel* Panel, TCanvas* C, const TRect& R, const st
                   ButtonColor, ButtonFontColor);
 }
 
-TSize ScreenTextExtent(TFont* Font, const std::string& S) {
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TSize s{};
-  GetTextExtentPoint32(dc, S.c_str(), static_cast<int>(S.size()), &s);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return s;
-}
+TSize ScreenTextExtent(TFont* Font, const std::string& S) { return TextExtentOf(Font, S); }
 
 int ScreenTextWidth(TFont* Font, const std::string& S) { return ScreenTextExtent(Font, S).cx; }
 
-int ScreenLineHeight(TFont* Font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  TEXTMETRIC tm{};
-  GetTextMetrics(dc, &tm);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return tm.tmHeight;
-}
+int ScreenLineHeight(TFont* Font) { return FontMetricsOf(Font).tmHeight; }
 
 std::string CaptionOrDefault(const std::string& Caption, const std::string& Default) {
   return Caption.empty() ? Default : Caption;
