@@ -65,6 +65,25 @@ function(dtu_add_test)
   set_property(GLOBAL APPEND PROPERTY DTU_HOME_TESTS "${ARGV1}")
 endfunction()
 
+# A test of program TARGET on a real X display (xvfb-run, a server of its own, one
+# such test at a time: `xvfb-run -a` can give two servers started together the same
+# display); skipped (exit 77) where xvfb-run is missing. ARGS go to the program.
+function(dtu_xvfb_test)
+  cmake_parse_arguments(ARG "" "NAME;TARGET;SCREEN;TIMEOUT" "LABELS;ARGS" ${ARGN})
+  if(NOT ARG_SCREEN)
+    set(ARG_SCREEN 1024x768)
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  dtu_add_test(NAME ${ARG_NAME}
+    COMMAND sh -c "command -v xvfb-run >/dev/null 2>&1 || { echo 'xvfb-run not found: skipped'; exit 77; }; exec xvfb-run -a -s '-screen 0 ${ARG_SCREEN}x24' \"$@\""
+            sh $<TARGET_FILE:${ARG_TARGET}> ${ARG_ARGS})
+  set_tests_properties(${ARG_NAME} PROPERTIES
+    LABELS "${ARG_LABELS};xvfb" SKIP_RETURN_CODE 77 RESOURCE_LOCK xvfb TIMEOUT ${ARG_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+endfunction()
+
 # Fails the configuration for a test of Dir or a folder below it that was not added
 # through dtu_add_test (it would run with the real HOME).
 function(dtu_check_tests Dir)
