@@ -23,27 +23,17 @@
 #include <string>
 #include <thread>
 
-#include "app/Unitmain.h"
-#include "app/Unitmodify.h"
-#include "app/Unitnew.h"
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/combobox.h"
 #include "platform/stdctrls/comctrls_pages.h"
 #include "platform/stdctrls/edit.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
+#include "tests/app/xvfb/xvfb_app.h"
 
 namespace {
 
 int g_Failures = 0;
-
-void Settle(int Ms) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-  while (std::chrono::steady_clock::now() < end) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
 
 void Check(const char* What, bool Ok, const std::string& Detail = {}) {
   std::printf("%s: %s%s%s\n", What, Ok ? "ok" : "FAILED", Detail.empty() ? "" : " - ", Detail.c_str());
@@ -140,18 +130,10 @@ void AnswerBoxes(QTimer& Timer, const std::function<void(QMessageBox*)>& While) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: app_focus_xvfb_check <folder>\n");
-    return 2;
-  }
-  const std::filesystem::path out = argv[1];
-  std::filesystem::create_directories(out);
+  const std::filesystem::path out = OutputFolder(argc, argv);
+  if (out.empty()) return 2;
   InstallQtBackend();
-  Application->Initialize();
-  Application->CreateForm(FormMain);
-  Application->CreateForm(FormNew);
-  Application->CreateForm(FormModify);
-  FormMain->Show();
+  StartForms();
   Settle(800);
   FormMain->ComboBoxDownCom->SetText("COM7");
   FormMain->PageControl1->SetActivePageIndex(0);

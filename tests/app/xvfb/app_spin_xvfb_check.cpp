@@ -16,14 +16,12 @@
 #include <string>
 #include <thread>
 
-#include "app/Unitmain.h"
-#include "app/Unitmodify.h"
-#include "app/Unitnew.h"
 #include "controls/editlist/spinedit.h"
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/comctrls_pages.h"
 #include "platform/win32/clock.h"
+#include "tests/app/xvfb/xvfb_app.h"
 
 namespace {
 
@@ -34,16 +32,6 @@ struct TCountingBackend : qtbackend::TQtBackend {
   int Beeps = 0;
   void Beep() override { ++Beeps; }
 };
-
-// Lets Qt and the layer deliver what is pending, in real time (the manual clock
-// stands still meanwhile).
-void Settle(int Ms) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-  while (std::chrono::steady_clock::now() < end) {
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
 
 // A pointer event delivered by Qt to the widget under a control's point, as the
 // user's would be.
@@ -85,21 +73,13 @@ bool Expect(const char* What, const std::string& Got, const std::string& Want) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: app_spin_xvfb_check <folder>\n");
-    return 2;
-  }
-  const std::filesystem::path out = argv[1];
-  std::filesystem::create_directories(out);
+  const std::filesystem::path out = OutputFolder(argc, argv);
+  if (out.empty()) return 2;
   SetClock(&g_Clock);
   InstallQtBackend();
   static TCountingBackend counting;
   SetBackend(&counting);
-  Application->Initialize();
-  Application->CreateForm(FormMain);
-  Application->CreateForm(FormNew);
-  Application->CreateForm(FormModify);
-  FormMain->Show();
+  StartForms();
   FormMain->PageControl1->SetActivePageIndex(1);
   Settle(600);
 

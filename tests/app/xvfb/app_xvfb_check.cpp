@@ -15,25 +15,15 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Unitmain.h"
-#include "app/Unitmodify.h"
-#include "app/Unitnew.h"
 #include "platform/backend/qt/qt_backend.h"
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/stdctrls/comctrls_pages.h"
 #include "platform/stdctrls/edit.h"
 #include "platform/core/gbk.h"
 #include "platform/win32/clock.h"
+#include "tests/app/xvfb/xvfb_app.h"
 
 namespace {
-
-void Settle(uint32_t Ms) {
-  uint32_t start = GetTickCount();
-  while (GetTickCount() - start < Ms) {
-    Application->ProcessMessages();
-    Sleep(10);
-  }
-}
 
 // A click on a page tab, delivered by Qt to the widget under it, as the user's would be.
 void ClickTab(int Index) {
@@ -64,18 +54,10 @@ bool Expect(const char* What, const std::string& Got, const std::string& Want) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: app_xvfb_check <folder>\n");
-    return 2;
-  }
-  const std::filesystem::path out = argv[1];
-  std::filesystem::create_directories(out);
+  const std::filesystem::path out = OutputFolder(argc, argv);
+  if (out.empty()) return 2;
   InstallQtBackend();
-  Application->Initialize();
-  Application->CreateForm(FormMain);
-  Application->CreateForm(FormNew);
-  Application->CreateForm(FormModify);
-  FormMain->Show();
+  StartForms();
   Settle(800);
 
   // Whatever modal window comes up is answered as the user would: the error box is

@@ -1,0 +1,43 @@
+#pragma once
+// What the main-window checks on a real display share: the output folder argument,
+// the application's forms made as the program makes them, and settling in real time.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "app/Unitmain.h"
+#include "app/Unitmodify.h"
+#include "app/Unitnew.h"
+
+// Lets Qt and the layer deliver what is pending for Ms milliseconds of real time (a
+// manual clock, where one is set, stands still meanwhile).
+inline void Settle(int Ms) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
+  while (std::chrono::steady_clock::now() < end) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+// The folder named by the one argument, made if missing; empty (after a usage line)
+// without one.
+inline std::filesystem::path OutputFolder(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    return {};
+  }
+  std::filesystem::path out = argv[1];
+  std::filesystem::create_directories(out);
+  return out;
+}
+
+// The application's three forms, made as the program makes them, and the main
+// window shown.
+inline void StartForms() {
+  Application->Initialize();
+  Application->CreateForm(FormMain);
+  Application->CreateForm(FormNew);
+  Application->CreateForm(FormModify);
+  FormMain->Show();
+}
