@@ -1,7 +1,6 @@
 // The drop-down menu shared by the menu button and the menu toolbar button.
 #include "controls/basic/menudropdown.h"
 
-#include "controls/basic/toolbutton.h"
 #include "platform/win32/clock.h"
 
 void TQvMenuDropDown::SetMenu(TPopupMenu* Value) {
@@ -33,7 +32,7 @@ bool TQvMenuDropDown::Drop(const std::function<void()>& DropDown) {
 
 bool TQvMenuDropDown::Press(const std::function<void()>& DoDropDown) {
   uint32_t now = GetTickCount();
-  if (FCloseTick != 0 && now - FCloseTick < TQvToolButton::MenuReopenDelay) {
+  if (FCloseTick != 0 && now - FCloseTick < MenuReopenDelay) {
     // The press that closed the menu: it neither reopens it nor clicks.
     FSkipClick = true;
     FCloseTick = 0;

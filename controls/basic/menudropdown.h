@@ -15,6 +15,12 @@
 #include "platform/controls/controls.h"
 #include "platform/controls/menus.h"
 
+// Where a drop-down menu of Button opens (screen point): under its left edge (its
+// right edge right-to-left), moved left so that the menu's right edge lines up with
+// the button's when the menu (widest top-level caption in the menu font + 56)
+// would pass the right edge of the monitor's work area.
+TPoint MenuDropPoint(TControl* Button, TPopupMenu* Menu);
+
 class TQvMenuDropDown {
 public:
   explicit TQvMenuDropDown(TControl* Button) : FButton(Button) {}
@@ -26,6 +32,9 @@ public:
   void SetMenu(TPopupMenu* Value);
   // From the button's Notification: a removed menu is forgotten.
   void Notification(TComponent* AComponent, TOperation Operation);
+
+  // A press this soon (ms) after the button's menu closed does not reopen it.
+  static constexpr uint32_t MenuReopenDelay = 100;
 
   bool ShowArrow() const { return FShowArrow; }
   // A changed value repaints the button.

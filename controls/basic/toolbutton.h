@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "controls/basic/menudropdown.h"
 #include "controls/common/colors.h"
 #include "controls/common/progressbars.h"
 #include "platform/controls/actions.h"
@@ -30,12 +31,6 @@ using enum TQvToolStyle;
 DTU_DECLARE_ENUM(TQvToolStyle)
 enum class TQvToolButtonState { tbsUp, tbsDisabled, tbsDown, tbsExclusive, tbsDropDown };
 using enum TQvToolButtonState;
-
-// Where a drop-down menu of Button opens (screen point): under its left edge (its
-// right edge right-to-left), moved left so that the menu's right edge lines up with
-// the button's when the menu (widest top-level caption in the menu font + 56)
-// would pass the right edge of the monitor's work area.
-TPoint MenuDropPoint(TControl* Button, TPopupMenu* Menu);
 
 class TQvToolButton : public TGraphicControl {
   DTU_CLASS(TQvToolButton, TGraphicControl)
@@ -125,7 +120,7 @@ public:
   TNotifyEvent OnMouseLeave;
 
   // The time source of the 100 ms rule (tests set the manual clock).
-  static constexpr uint32_t MenuReopenDelay = 100;
+  static constexpr uint32_t MenuReopenDelay = TQvMenuDropDown::MenuReopenDelay;
 
 protected:
   void Paint() override;
