@@ -13,7 +13,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -476,7 +475,9 @@ void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const 
 // glyphs far faster than on an alpha-only image; painting opaque black on
 // transparent, its alpha is the very coverage an alpha-only image would get.
 struct TScratch {
-  static constexpr int kMaxW = 1024, kMaxH = 256;
+  // Not a power of two wide: rows a power of two apart in memory would share the
+  // same few cache sets, and a run's rows are read and written one after another.
+  static constexpr int kMaxW = 1040, kMaxH = 256;
   std::mutex Lock;
   QImage Image;
   std::unique_ptr<QPainter> Painter;
@@ -488,17 +489,20 @@ TScratch& Scratch() {
   return *s;
 }
 
-// The glyphs of a run, shaped once for both its width and its drawing.
+// A run laid out once for both its width and its drawing: the line keeps the
+// shaped glyphs and paints them as they are.
 struct TShaped {
   int Width = 0;
-  QList<QGlyphRun> Glyphs;  // positioned from the line's top-left
-  qreal Ascent = 0;         // the line's baseline below its top
+  std::unique_ptr<QTextLayout> Layout;
+  QTextLine Line;
+  qreal Ascent = 0;  // the line's baseline below its top
 };
 
 TShaped Shape(const TFontEngine& E, const QString& S) {
   TShaped out;
-  QTextLayout layout(S, E.Font);
-  layout.setCacheEnabled(true);  // the glyph runs come from the line's shaping
+  out.Layout = std::make_unique<QTextLayout>(S, E.Font);
+  QTextLayout& layout = *out.Layout;
+  layout.setCacheEnabled(true);  // the line is drawn from its shaping
   QTextOption option;
   option.setTextDirection(Qt::LeftToRight);  // as QPainter draws text by default
   option.setWrapMode(QTextOption::NoWrap);
@@ -510,7 +514,7 @@ TShaped Shape(const TFontEngine& E, const QString& S) {
   if (!line.isValid()) return out;
   out.Width = qRound(line.horizontalAdvance());
   out.Ascent = line.ascent();
-  out.Glyphs = layout.glyphRuns();
+  out.Line = line;
   return out;
 }
 
@@ -546,8 +550,8 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
     p->setFont(E.Font);
   }
   p->setTransform(QTransform::fromTranslate(-Dx, -Dy));
-  if (Shaped) {
-    for (const QGlyphRun& g : Shaped->Glyphs) p->drawGlyphRun(QPointF(0, -Shaped->Ascent), g);
+  if (Shaped && Shaped->Line.isValid()) {
+    Shaped->Line.draw(p, QPointF(0, -Shaped->Ascent));
   } else {
     p->drawText(QPointF(0, 0), S);
   }
@@ -555,14 +559,22 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   const uchar* bits = image->constBits();
   const qsizetype stride = image->bytesPerLine();
   auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * stride); };
+  // The inked box: each row scanned eight pixels at a time from either end (the
+  // pixels are opaque black times coverage, so a pixel is inked when it is not 0).
+  auto empty8 = [](const uint32_t* P) {
+    __m128i v = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 4)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(v, _mm_setzero_si128())) == 0xFFFF;
+  };
   int l = W, r = 0, t = H, b = 0;
   for (int y = 0; y < H; ++y) {
     const uint32_t* m = row(y);
     int x = 0;
-    while (x + 4 <= W && (m[x] | m[x + 1] | m[x + 2] | m[x + 3]) == 0) x += 4;
+    while (x + 8 <= W && empty8(m + x)) x += 8;
     while (x < W && m[x] == 0) ++x;
     if (x == W) continue;
     int e = W;
+    while (e - 8 >= x && empty8(m + e - 8)) e -= 8;
     while (m[e - 1] == 0) --e;
     l = std::min(l, x);
     r = std::max(r, e);
@@ -571,15 +583,25 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   }
   auto run = std::make_shared<TRunMask>();
   if (l >= r) return run;
+  const int w = r - l;
   run->Dx = Dx + l;
   run->Dy = Dy + t;
-  run->W = r - l;
+  run->W = w;
   run->H = b - t;
-  run->Alpha.resize(static_cast<size_t>(run->W) * static_cast<size_t>(run->H));
+  run->Alpha.resize(static_cast<size_t>(w) * static_cast<size_t>(run->H));
+  // The alpha bytes, sixteen pixels at a time.
   uint8_t* out = run->Alpha.data();
-  for (int y = t; y < b; ++y) {
+  for (int y = t; y < b; ++y, out += w) {
     const uint32_t* m = row(y) + l;
-    for (int x = 0; x < run->W; ++x) *out++ = static_cast<uint8_t>(m[x] >> 24);
+    int x = 0;
+    for (; x + 16 <= w; x += 16) {
+      auto alpha4 = [&](int i) {
+        return _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x + i)), 24);
+      };
+      __m128i lo = _mm_packs_epi32(alpha4(0), alpha4(4)), hi = _mm_packs_epi32(alpha4(8), alpha4(12));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+    }
+    for (; x < w; ++x) out[x] = static_cast<uint8_t>(m[x] >> 24);
   }
   return run;
 }
