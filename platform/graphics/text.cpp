@@ -652,6 +652,18 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
   if (!IntersectRect(t, t, ink)) return;
   // A level run of modest size is painted whole once and kept.
   if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
+    // The surface under the text cell is fetched while Qt paints the glyphs, so
+    // that compositing does not wait for it.
+    TRect cell{ix, iy - asc, ix + width, iy + desc};
+    if (IntersectRect(cell, cell, t)) {
+      TSurface& s = Dc->Surface();
+      for (int y = cell.Top; y < cell.Bottom; ++y) {
+        const char* p = reinterpret_cast<const char*>(s.Row(y) + cell.Left);
+        const char* e = reinterpret_cast<const char*>(s.Row(y) + cell.Right);
+        for (; p < e; p += 64) _mm_prefetch(p, _MM_HINT_T0);
+        _mm_prefetch(e - 1, _MM_HINT_T0);
+      }
+    }
     std::shared_ptr<const TRunMask> run =
         PaintRun(E, S, Shaped, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
     TextCache().AddRun(E.Serial, S, run);
