@@ -259,10 +259,88 @@ struct TMeasured {
   int Width = 0;
 };
 
+// A run mask and its coverage live in one block (see MakeRunMask and TMaskBlocks).
 struct TRunMask {
   int Dx = 0, Dy = 0;  // the mask's top-left from the run's baseline start
   int W = 0, H = 0;
-  std::vector<uint8_t> Alpha;  // W x H coverage
+  size_t Bytes() const { return static_cast<size_t>(W) * static_cast<size_t>(H); }
+  const uint8_t* Alpha() const { return reinterpret_cast<const uint8_t*>(this + 1); }  // W x H coverage
+  uint8_t* Alpha() { return reinterpret_cast<uint8_t*>(this + 1); }
+};
+
+// A W x H run mask, its coverage not yet written: one allocation, not zeroed.
+std::shared_ptr<TRunMask> MakeRunMask(int Dx, int Dy, int W, int H) {
+  static_assert(alignof(TRunMask) == alignof(int32_t) && sizeof(TRunMask) % sizeof(int32_t) == 0);
+  size_t bytes = sizeof(TRunMask) + static_cast<size_t>(W) * static_cast<size_t>(H);
+  std::shared_ptr<int32_t[]> block = std::make_shared_for_overwrite<int32_t[]>((bytes + 3) / 4);
+  TRunMask* m = new (block.get()) TRunMask{Dx, Dy, W, H};
+  return std::shared_ptr<TRunMask>(std::move(block), m);
+}
+
+// Run masks cut from shared blocks: a mask is a shared pointer into its block, so
+// a block lives while any of its masks does, and a new mask costs no allocation of
+// its own (most are a few hundred bytes, kept until the run cache is cleared).
+class TMaskBlocks {
+public:
+  static constexpr size_t kBlockBytes = 64 << 10;
+  std::shared_ptr<TRunMask> Make(int Dx, int Dy, int W, int H) {
+    size_t bytes = sizeof(TRunMask) + static_cast<size_t>(W) * static_cast<size_t>(H);
+    bytes = (bytes + 15) & ~size_t(15);
+    if (bytes > kBlockBytes / 4) return MakeRunMask(Dx, Dy, W, H);
+    if (!FBlock || FUsed + bytes > kBlockBytes) {
+      FBlock = std::make_shared_for_overwrite<int32_t[]>(kBlockBytes / 4);
+      FUsed = 0;
+    }
+    TRunMask* m = new (reinterpret_cast<char*>(FBlock.get()) + FUsed) TRunMask{Dx, Dy, W, H};
+    FUsed += bytes;
+    return std::shared_ptr<TRunMask>(FBlock, m);
+  }
+
+private:
+  std::shared_ptr<int32_t[]> FBlock;
+  size_t FUsed = 0;
+};
+
+// A map from byte strings to values whose keys are kept in blocks of its own,
+// dropped with its entries (no allocation per key).
+template <class V>
+class TKeyedMap {
+public:
+  explicit TKeyedMap(size_t Buckets) : FMap(Buckets) {}
+  V* Find(std::string_view Key) {
+    auto it = FMap.find(Key);
+    return it == FMap.end() ? nullptr : &it->second;
+  }
+  bool Add(std::string_view Key, V Value) {
+    if (FMap.count(Key)) return false;
+    FMap.emplace(Keep(Key), std::move(Value));
+    return true;
+  }
+  size_t Size() const { return FMap.size(); }
+  void Clear() {
+    FMap.clear();
+    FBlocks.clear();
+    FUsed = 0;
+  }
+
+private:
+  static constexpr size_t kBlockBytes = 16 << 10;
+  std::string_view Keep(std::string_view Key) {
+    if (FBlocks.empty() || FUsed + Key.size() > FOpen) {
+      FOpen = std::max(kBlockBytes, Key.size());
+      FBlocks.push_back(std::make_unique_for_overwrite<char[]>(FOpen));
+      FUsed = 0;
+    }
+    char* p = FBlocks.back().get() + FUsed;
+    std::memcpy(p, Key.data(), Key.size());
+    FUsed += Key.size();
+    return {p, Key.size()};
+  }
+  // (Buckets for a full cache from the start: clear() keeps them, and growing
+  // would rehash every node again and again.)
+  std::unordered_map<std::string_view, V> FMap;
+  std::vector<std::unique_ptr<char[]>> FBlocks;
+  size_t FOpen = 0, FUsed = 0;  // the last block's size and its bytes in use
 };
 
 class TTextCache {
@@ -273,60 +351,60 @@ public:
 
   bool FindMeasured(uint64_t Serial, std::string_view Bytes, TMeasured& Out) {
     std::lock_guard<std::mutex> g(FLock);
-    auto it = FMeasured.find(Key(Serial, Bytes.data(), Bytes.size()));
-    if (it == FMeasured.end()) return false;
-    Out = it->second;
+    const TMeasured* m = FMeasured.Find(Key(Serial, Bytes.data(), Bytes.size()));
+    if (!m) return false;
+    Out = *m;
     return true;
   }
   void AddMeasured(uint64_t Serial, std::string_view Bytes, const TMeasured& M) {
     if (Bytes.size() > kMaxText) return;
     std::lock_guard<std::mutex> g(FLock);
-    if (FMeasured.size() >= kMaxEntries) FMeasured.clear();
-    FMeasured.emplace(Key(Serial, Bytes.data(), Bytes.size()), M);
+    if (FMeasured.Size() >= kMaxEntries) FMeasured.Clear();
+    FMeasured.Add(Key(Serial, Bytes.data(), Bytes.size()), M);
   }
   bool FindWidth(uint64_t Serial, const QString& S, int& Out) {
     std::lock_guard<std::mutex> g(FLock);
-    auto it = FWidths.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
-    if (it == FWidths.end()) return false;
-    Out = it->second;
+    const int* w = FWidths.Find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    if (!w) return false;
+    Out = *w;
     return true;
   }
   void AddWidth(uint64_t Serial, const QString& S, int Width) {
     if (static_cast<size_t>(S.size()) > kMaxText) return;
     std::lock_guard<std::mutex> g(FLock);
-    if (FWidths.size() >= kMaxEntries) FWidths.clear();
-    FWidths.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), Width);
+    if (FWidths.Size() >= kMaxEntries) FWidths.Clear();
+    FWidths.Add(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), Width);
   }
   std::shared_ptr<const TRunMask> FindRun(uint64_t Serial, const QString& S) {
     std::lock_guard<std::mutex> g(FLock);
-    auto it = FRuns.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
-    return it == FRuns.end() ? nullptr : it->second;
+    const std::shared_ptr<const TRunMask>* m =
+        FRuns.Find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    return m ? *m : nullptr;
   }
   void AddRun(uint64_t Serial, const QString& S, std::shared_ptr<const TRunMask> M) {
     if (static_cast<size_t>(S.size()) > kMaxText) return;
-    size_t bytes = M->Alpha.size();
+    size_t bytes = M->Bytes();
     std::lock_guard<std::mutex> g(FLock);
-    if (FRuns.size() >= kMaxEntries || FMaskBytes + bytes > kMaxMaskBytes) {
-      FRuns.clear();
+    if (FRuns.Size() >= kMaxEntries || FMaskBytes + bytes > kMaxMaskBytes) {
+      FRuns.Clear();
       FMaskBytes = 0;
     }
-    if (FRuns.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), std::move(M)).second)
+    if (FRuns.Add(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), std::move(M)))
       FMaskBytes += bytes;
   }
-
 private:
   // The serial's bytes, then the text's; built in a reused buffer (under the lock)
   // so that a hit allocates nothing.
-  const std::string& Key(uint64_t Serial, const void* Data, size_t N) {
+  std::string_view Key(uint64_t Serial, const void* Data, size_t N) {
     FKey.assign(reinterpret_cast<const char*>(&Serial), sizeof Serial);
     FKey.append(static_cast<const char*>(Data), N);
     return FKey;
   }
   std::mutex FLock;
   std::string FKey;
-  std::unordered_map<std::string, TMeasured> FMeasured;
-  std::unordered_map<std::string, int> FWidths;  // runs of tab layouts and DrawText lines
-  std::unordered_map<std::string, std::shared_ptr<const TRunMask>> FRuns;
+  TKeyedMap<TMeasured> FMeasured{kMaxEntries};
+  TKeyedMap<int> FWidths{kMaxEntries};  // runs of tab layouts and DrawText lines
+  TKeyedMap<std::shared_ptr<const TRunMask>> FRuns{kMaxEntries};
   size_t FMaskBytes = 0;
 };
 
@@ -482,6 +560,7 @@ struct TScratch {
   QImage Image;
   std::unique_ptr<QPainter> Painter;
   uint64_t FontSerial = 0;  // the engine whose font the painter has
+  TMaskBlocks Masks;        // for the runs painted here
 };
 
 TScratch& Scratch() {
@@ -534,7 +613,9 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
       scratch.Painter = std::make_unique<QPainter>(&scratch.Image);
       scratch.Painter->setPen(QColor(0, 0, 0, 255));
     }
-    for (int y = 0; y < H; ++y) std::memset(scratch.Image.scanLine(y), 0, static_cast<size_t>(W) * 4);
+    uchar* bits = scratch.Image.bits();
+    const qsizetype stride = scratch.Image.bytesPerLine();
+    for (int y = 0; y < H; ++y) std::memset(bits + y * stride, 0, static_cast<size_t>(W) * 4);
     image = &scratch.Image;
     p = scratch.Painter.get();
     if (scratch.FontSerial != E.Serial) {
@@ -559,38 +640,42 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   const uchar* bits = image->constBits();
   const qsizetype stride = image->bytesPerLine();
   auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * stride); };
-  // The inked box: each row scanned eight pixels at a time from either end (the
-  // pixels are opaque black times coverage, so a pixel is inked when it is not 0).
-  auto empty8 = [](const uint32_t* P) {
-    __m128i v = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 4)));
-    return _mm_movemask_epi8(_mm_cmpeq_epi32(v, _mm_setzero_si128())) == 0xFFFF;
-  };
-  int l = W, r = 0, t = H, b = 0;
+  // The inked box. Pixels are opaque black times coverage, so a pixel is inked when
+  // it is not 0: the rows whose pixels ORed together are not 0, the columns whose
+  // pixels in all rows ORed together are not 0 (no branch per pixel, four at a time).
+  std::vector<uint32_t> wide;
+  uint32_t narrow[TScratch::kMaxW];
+  uint32_t* cols = W <= TScratch::kMaxW ? narrow : (wide.resize(static_cast<size_t>(W)), wide.data());
+  std::memset(cols, 0, static_cast<size_t>(W) * 4);
+  const int w4 = W & ~3;
+  int t = H, b = 0;
   for (int y = 0; y < H; ++y) {
     const uint32_t* m = row(y);
-    int x = 0;
-    while (x + 8 <= W && empty8(m + x)) x += 8;
-    while (x < W && m[x] == 0) ++x;
-    if (x == W) continue;
-    int e = W;
-    while (e - 8 >= x && empty8(m + e - 8)) e -= 8;
-    while (m[e - 1] == 0) --e;
-    l = std::min(l, x);
-    r = std::max(r, e);
+    __m128i any = _mm_setzero_si128();
+    for (int x = 0; x < w4; x += 4) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x));
+      any = _mm_or_si128(any, v);
+      __m128i* c = reinterpret_cast<__m128i*>(cols + x);
+      _mm_storeu_si128(c, _mm_or_si128(_mm_loadu_si128(c), v));
+    }
+    uint32_t tail = 0;
+    for (int x = w4; x < W; ++x) {
+      tail |= m[x];
+      cols[x] |= m[x];
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(any, _mm_setzero_si128())) == 0xFFFF && tail == 0) continue;
     t = std::min(t, y);
     b = y + 1;
   }
-  auto run = std::make_shared<TRunMask>();
-  if (l >= r) return run;
+  if (t >= b) return MakeRunMask(0, 0, 0, 0);
+  int l = 0, r = W;
+  while (cols[l] == 0) ++l;
+  while (cols[r - 1] == 0) --r;
   const int w = r - l;
-  run->Dx = Dx + l;
-  run->Dy = Dy + t;
-  run->W = w;
-  run->H = b - t;
-  run->Alpha.resize(static_cast<size_t>(w) * static_cast<size_t>(run->H));
+  std::shared_ptr<TRunMask> run =
+      lock.owns_lock() ? scratch.Masks.Make(Dx + l, Dy + t, w, b - t) : MakeRunMask(Dx + l, Dy + t, w, b - t);
   // The alpha bytes, sixteen pixels at a time.
-  uint8_t* out = run->Alpha.data();
+  uint8_t* out = run->Alpha();
   for (int y = t; y < b; ++y, out += w) {
     const uint32_t* m = row(y) + l;
     int x = 0;
@@ -623,12 +708,13 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
     return;
   }
   // A level run at a whole-pixel position that was drawn before comes from the run
-  // cache, unmeasured.
+  // cache, unmeasured. (A run just shaped is a text not measured before: almost
+  // always new, so not looked for; painting it again gives the same pixels.)
   const int ix = static_cast<int>(X), iy = static_cast<int>(Y);
   const bool level = Escapement == 0 && ix == X && iy == Y && S.size() <= qsizetype(TTextCache::kMaxText);
-  if (level) {
+  if (level && !Shaped) {
     if (std::shared_ptr<const TRunMask> run = TextCache().FindRun(E.Serial, S)) {
-      Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+      Composite(Dc, run->Alpha(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
       return;
     }
   }
@@ -667,7 +753,7 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
     std::shared_ptr<const TRunMask> run =
         PaintRun(E, S, Shaped, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
     TextCache().AddRun(E.Serial, S, run);
-    Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+    Composite(Dc, run->Alpha(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
     return;
   }
   // Otherwise the coverage mask spans only the visible part of the text.
