@@ -641,33 +641,34 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   const qsizetype stride = image->bytesPerLine();
   auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * stride); };
   // The inked box. Pixels are opaque black times coverage, so a pixel is inked when
-  // it is not 0: the rows whose pixels ORed together are not 0, the columns whose
-  // pixels in all rows ORed together are not 0 (no branch per pixel, four at a time).
+  // it is not 0: the rows whose pixels ORed together are not 0, then the columns
+  // whose pixels in those rows ORed together are not 0 (four at a time, no branch
+  // per pixel).
+  const int w4 = W & ~3;
+  auto inked = [&](int y) {
+    const uint32_t* m = row(y);
+    __m128i any = _mm_setzero_si128();
+    for (int x = 0; x < w4; x += 4) any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x)));
+    uint32_t tail = 0;
+    for (int x = w4; x < W; ++x) tail |= m[x];
+    return tail != 0 || _mm_movemask_epi8(_mm_cmpeq_epi32(any, _mm_setzero_si128())) != 0xFFFF;
+  };
+  int t = 0, b = H;
+  while (t < H && !inked(t)) ++t;
+  while (b > t && !inked(b - 1)) --b;
+  if (t >= b) return MakeRunMask(0, 0, 0, 0);
   std::vector<uint32_t> wide;
   uint32_t narrow[TScratch::kMaxW];
   uint32_t* cols = W <= TScratch::kMaxW ? narrow : (wide.resize(static_cast<size_t>(W)), wide.data());
-  std::memset(cols, 0, static_cast<size_t>(W) * 4);
-  const int w4 = W & ~3;
-  int t = H, b = 0;
-  for (int y = 0; y < H; ++y) {
+  std::memcpy(cols, row(t), static_cast<size_t>(W) * 4);
+  for (int y = t + 1; y < b; ++y) {
     const uint32_t* m = row(y);
-    __m128i any = _mm_setzero_si128();
     for (int x = 0; x < w4; x += 4) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x));
-      any = _mm_or_si128(any, v);
       __m128i* c = reinterpret_cast<__m128i*>(cols + x);
-      _mm_storeu_si128(c, _mm_or_si128(_mm_loadu_si128(c), v));
+      _mm_storeu_si128(c, _mm_or_si128(_mm_loadu_si128(c), _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x))));
     }
-    uint32_t tail = 0;
-    for (int x = w4; x < W; ++x) {
-      tail |= m[x];
-      cols[x] |= m[x];
-    }
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(any, _mm_setzero_si128())) == 0xFFFF && tail == 0) continue;
-    t = std::min(t, y);
-    b = y + 1;
+    for (int x = w4; x < W; ++x) cols[x] |= m[x];
   }
-  if (t >= b) return MakeRunMask(0, 0, 0, 0);
   int l = 0, r = W;
   while (cols[l] == 0) ++l;
   while (cols[r - 1] == 0) --r;
