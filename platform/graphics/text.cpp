@@ -306,15 +306,15 @@ private:
 template <class V>
 class TKeyedMap {
 public:
-  explicit TKeyedMap(size_t Buckets) : FMap(Buckets) {}
+  explicit TKeyedMap(size_t Entries) : FMap(2 * Entries) {}
   V* Find(std::string_view Key) {
-    auto it = FMap.find(Key);
+    auto it = FMap.find(TKey{Key.data(), Key.size()});
     return it == FMap.end() ? nullptr : &it->second;
   }
   bool Add(std::string_view Key, V Value) {
-    if (FMap.count(Key)) return false;
-    FMap.emplace(Keep(Key), std::move(Value));
-    return true;
+    auto [it, added] = FMap.try_emplace(TKey{Key.data(), Key.size()}, std::move(Value));
+    if (added) it->first.Data = Keep(Key);  // the same bytes, now kept (one lookup for both)
+    return added;
   }
   size_t Size() const { return FMap.size(); }
   void Clear() {
@@ -324,8 +324,17 @@ public:
   }
 
 private:
+  struct TKey {
+    mutable const char* Data;
+    size_t Size;
+    std::string_view View() const { return {Data, Size}; }
+    bool operator==(const TKey& K) const { return View() == K.View(); }
+  };
+  struct THash {
+    size_t operator()(const TKey& K) const { return std::hash<std::string_view>()(K.View()); }
+  };
   static constexpr size_t kBlockBytes = 16 << 10;
-  std::string_view Keep(std::string_view Key) {
+  const char* Keep(std::string_view Key) {
     if (FBlocks.empty() || FUsed + Key.size() > FOpen) {
       FOpen = std::max(kBlockBytes, Key.size());
       FBlocks.push_back(std::make_unique_for_overwrite<char[]>(FOpen));
@@ -334,11 +343,11 @@ private:
     char* p = FBlocks.back().get() + FUsed;
     std::memcpy(p, Key.data(), Key.size());
     FUsed += Key.size();
-    return {p, Key.size()};
+    return p;
   }
-  // (Buckets for a full cache from the start: clear() keeps them, and growing
-  // would rehash every node again and again.)
-  std::unordered_map<std::string_view, V> FMap;
+  // (Buckets for twice a full cache from the start: short chains, clear() keeps
+  // them, and growing would rehash every node again and again.)
+  std::unordered_map<TKey, V, THash> FMap;
   std::vector<std::unique_ptr<char[]>> FBlocks;
   size_t FOpen = 0, FUsed = 0;  // the last block's size and its bytes in use
 };
