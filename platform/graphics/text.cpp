@@ -701,6 +701,18 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   return run;
 }
 
+// Starts fetching the surface's pixels in R (surface coordinates) into the cache.
+void PrefetchSurface(HDC Dc, TRect R) {
+  if (!IntersectRect(R, R, VisibleBox(Dc))) return;
+  TSurface& s = Dc->Surface();
+  for (int y = R.Top; y < R.Bottom; ++y) {
+    const char* p = reinterpret_cast<const char*>(s.Row(y) + R.Left);
+    const char* e = reinterpret_cast<const char*>(s.Row(y) + R.Right);
+    for (; p < e; p += 64) _mm_prefetch(p, _MM_HINT_T0);
+    _mm_prefetch(e - 1, _MM_HINT_T0);
+  }
+}
+
 // Draws one run of text, Width pixels wide as the caller measured it, with its
 // baseline start at (X, Y) in surface coordinates, turned by Escapement (tenths of
 // a degree, counter-clockwise). No background.
@@ -750,16 +762,7 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
   if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
     // The surface under the text cell is fetched while Qt paints the glyphs, so
     // that compositing does not wait for it.
-    TRect cell{ix, iy - asc, ix + width, iy + desc};
-    if (IntersectRect(cell, cell, t)) {
-      TSurface& s = Dc->Surface();
-      for (int y = cell.Top; y < cell.Bottom; ++y) {
-        const char* p = reinterpret_cast<const char*>(s.Row(y) + cell.Left);
-        const char* e = reinterpret_cast<const char*>(s.Row(y) + cell.Right);
-        for (; p < e; p += 64) _mm_prefetch(p, _MM_HINT_T0);
-        _mm_prefetch(e - 1, _MM_HINT_T0);
-      }
-    }
+    PrefetchSurface(Dc, {ix, iy - asc, ix + width, iy + desc});
     std::shared_ptr<const TRunMask> run =
         PaintRun(E, S, Shaped, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
     TextCache().AddRun(E.Serial, S, run);
@@ -979,6 +982,15 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
     // their lines differently.)
     if (!e.Marlett && !e.Font.underline() && !e.Font.strikeOut() && !m.Text.isEmpty() &&
         m.Text.size() <= qsizetype(TTextCache::kMaxText)) {
+      // Where the text will likely go (its width guessed from the average
+      // character width) is fetched from memory while it is shaped.
+      if (EscapementOf(Dc) == 0) {
+        int guess = static_cast<int>(m.Text.size()) * e.Tm.tmAveCharWidth;
+        double gx, gy;
+        Anchor(e, Dc->S.TextAlign, guess, 0, SurfX(Dc, X), SurfY(Dc, Y), gx, gy);
+        int x0 = static_cast<int>(std::clamp(gx, -1e9, 1e9)), y0 = static_cast<int>(std::clamp(gy, -1e9, 1e9));
+        PrefetchSurface(Dc, {x0, y0 - e.Tm.tmAscent, x0 + guess, y0 + e.Tm.tmDescent});
+      }
       shaped = Shape(e, m.Text);
       m.Width = shaped->Width;
     } else {
