@@ -358,18 +358,29 @@ public:
   static constexpr size_t kMaxEntries = 8192;       // per cache
   static constexpr size_t kMaxMaskBytes = 8 << 20;  // coverage bytes over all runs
 
+  // A text is often measured right after it is drawn (or drawn right after it is
+  // measured): the last text found or added is answered without a lookup. (What a
+  // key maps to never changes: a serial names one engine for good.)
   bool FindMeasured(uint64_t Serial, std::string_view Bytes, TMeasured& Out) {
     std::lock_guard<std::mutex> g(FLock);
-    const TMeasured* m = FMeasured.Find(Key(Serial, Bytes.data(), Bytes.size()));
+    std::string_view key = Key(Serial, Bytes.data(), Bytes.size());
+    if (FLastValid && key == FLastKey) {
+      Out = FLast;
+      return true;
+    }
+    const TMeasured* m = FMeasured.Find(key);
     if (!m) return false;
     Out = *m;
+    Remember(key, *m);
     return true;
   }
   void AddMeasured(uint64_t Serial, std::string_view Bytes, const TMeasured& M) {
     if (Bytes.size() > kMaxText) return;
     std::lock_guard<std::mutex> g(FLock);
     if (FMeasured.Size() >= kMaxEntries) FMeasured.Clear();
-    FMeasured.Add(Key(Serial, Bytes.data(), Bytes.size()), M);
+    std::string_view key = Key(Serial, Bytes.data(), Bytes.size());
+    FMeasured.Add(key, M);
+    Remember(key, M);
   }
   bool FindWidth(uint64_t Serial, const QString& S, int& Out) {
     std::lock_guard<std::mutex> g(FLock);
@@ -409,8 +420,16 @@ private:
     FKey.append(static_cast<const char*>(Data), N);
     return FKey;
   }
+  void Remember(std::string_view Key, const TMeasured& M) {
+    FLastKey.assign(Key.data(), Key.size());
+    FLast = M;
+    FLastValid = true;
+  }
   std::mutex FLock;
   std::string FKey;
+  std::string FLastKey;
+  TMeasured FLast;
+  bool FLastValid = false;
   TKeyedMap<TMeasured> FMeasured{kMaxEntries};
   TKeyedMap<int> FWidths{kMaxEntries};  // runs of tab layouts and DrawText lines
   TKeyedMap<std::shared_ptr<const TRunMask>> FRuns{kMaxEntries};
