@@ -301,38 +301,61 @@ private:
   size_t FUsed = 0;
 };
 
-// A map from byte strings to values whose keys are kept in blocks of its own,
-// dropped with its entries (no allocation per key).
+// A map from byte strings to values for the caches below: open addressing in one
+// table (a lookup reads one slot or a few neighbours, not a bucket and then a
+// node elsewhere), the keys kept in blocks of its own and dropped with the
+// entries. It holds at most half as many entries as it has slots; adding past
+// that clears it.
 template <class V>
 class TKeyedMap {
 public:
-  explicit TKeyedMap(size_t Entries) : FMap(2 * Entries) {}
+  explicit TKeyedMap(size_t Entries) {
+    while (FSlotCount < 2 * Entries) FSlotCount *= 2;
+  }
   V* Find(std::string_view Key) {
-    auto it = FMap.find(TKey{Key.data(), Key.size()});
-    return it == FMap.end() ? nullptr : &it->second;
+    if (FSlots.empty()) return nullptr;
+    TSlot& s = Probe(Key, std::hash<std::string_view>()(Key));
+    return s.Key ? &s.Value : nullptr;
   }
   bool Add(std::string_view Key, V Value) {
-    auto [it, added] = FMap.try_emplace(TKey{Key.data(), Key.size()}, std::move(Value));
-    if (added) it->first.Data = Keep(Key);  // the same bytes, now kept (one lookup for both)
-    return added;
+    if (FSlots.empty()) FSlots.resize(FSlotCount);  // on first use: most caches stay empty
+    if (FSize >= FSlotCount / 2) Clear();
+    size_t hash = std::hash<std::string_view>()(Key);
+    TSlot& s = Probe(Key, hash);
+    if (s.Key) return false;
+    s.Hash = hash;
+    s.Key = Keep(Key);
+    s.Size = Key.size();
+    s.Value = std::move(Value);
+    ++FSize;
+    return true;
   }
-  size_t Size() const { return FMap.size(); }
+  size_t Size() const { return FSize; }
   void Clear() {
-    FMap.clear();
+    if (FSize)
+      for (TSlot& s : FSlots)
+        if (s.Key) s = TSlot{};
+    FSize = 0;
     FBlocks.clear();
     FUsed = 0;
   }
 
 private:
-  struct TKey {
-    mutable const char* Data;
-    size_t Size;
-    std::string_view View() const { return {Data, Size}; }
-    bool operator==(const TKey& K) const { return View() == K.View(); }
+  struct TSlot {
+    size_t Hash = 0;
+    const char* Key = nullptr;  // none: the slot is free
+    size_t Size = 0;
+    V Value{};
   };
-  struct THash {
-    size_t operator()(const TKey& K) const { return std::hash<std::string_view>()(K.View()); }
-  };
+  // The slot holding Key, else the free slot where it would go.
+  TSlot& Probe(std::string_view Key, size_t Hash) {
+    const size_t mask = FSlotCount - 1;
+    for (size_t i = Hash & mask;; i = (i + 1) & mask) {
+      TSlot& s = FSlots[i];
+      if (!s.Key || (s.Hash == Hash && s.Size == Key.size() && std::memcmp(s.Key, Key.data(), Key.size()) == 0))
+        return s;
+    }
+  }
   static constexpr size_t kBlockBytes = 16 << 10;
   const char* Keep(std::string_view Key) {
     if (FBlocks.empty() || FUsed + Key.size() > FOpen) {
@@ -345,9 +368,9 @@ private:
     FUsed += Key.size();
     return p;
   }
-  // (Buckets for twice a full cache from the start: short chains, clear() keeps
-  // them, and growing would rehash every node again and again.)
-  std::unordered_map<TKey, V, THash> FMap;
+  size_t FSlotCount = 16;  // a power of two
+  std::vector<TSlot> FSlots;
+  size_t FSize = 0;
   std::vector<std::unique_ptr<char[]>> FBlocks;
   size_t FOpen = 0, FUsed = 0;  // the last block's size and its bytes in use
 };
