@@ -681,11 +681,11 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
     p->setPen(QColor(0, 0, 0, 255));
     p->setFont(E.Font);
   }
-  p->setTransform(QTransform::fromTranslate(-Dx, -Dy));
+  // (Placed by position, not by a translation: the painter's state stays as it is.)
   if (Shaped && Shaped->Line.isValid()) {
-    Shaped->Line.draw(p, QPointF(0, -Shaped->Ascent));
+    Shaped->Line.draw(p, QPointF(-Dx, -Dy - Shaped->Ascent));
   } else {
-    p->drawText(QPointF(0, 0), S);
+    p->drawText(QPointF(-Dx, -Dy), S);
   }
   if (ownPainter) ownPainter->end();
   const uchar* bits = image->constBits();
