@@ -1024,15 +1024,6 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
     // their lines differently.)
     if (!e.Marlett && !e.Font.underline() && !e.Font.strikeOut() && !m.Text.isEmpty() &&
         m.Text.size() <= qsizetype(TTextCache::kMaxText)) {
-      // Where the text will likely go (its width guessed from the average
-      // character width) is fetched from memory while it is shaped.
-      if (EscapementOf(Dc) == 0) {
-        int guess = static_cast<int>(m.Text.size()) * e.Tm.tmAveCharWidth;
-        double gx, gy;
-        Anchor(e, Dc->S.TextAlign, guess, 0, SurfX(Dc, X), SurfY(Dc, Y), gx, gy);
-        int x0 = static_cast<int>(std::clamp(gx, -1e9, 1e9)), y0 = static_cast<int>(std::clamp(gy, -1e9, 1e9));
-        PrefetchSurface(Dc, {x0, y0 - e.Tm.tmAscent, x0 + guess, y0 + e.Tm.tmDescent});
-      }
       shaped = Shape(e, m.Text);
       m.Width = shaped->Width;
     } else {
