@@ -1020,8 +1020,8 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
   std::optional<TShaped> shaped;
   if (!TextCache().FindMeasured(e.Serial, bytes, m)) {
     m.Text = Printable(bytes);
-    // (Underlined and struck-out fonts are left to drawText: glyph runs place
-    // their lines differently.)
+    // (Underlined and struck-out fonts are left to drawText: a laid-out line
+    // places their lines differently.)
     if (!e.Marlett && !e.Font.underline() && !e.Font.strikeOut() && !m.Text.isEmpty() &&
         m.Text.size() <= qsizetype(TTextCache::kMaxText)) {
       shaped = Shape(e, m.Text);
