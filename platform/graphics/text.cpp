@@ -13,7 +13,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -260,10 +259,120 @@ struct TMeasured {
   int Width = 0;
 };
 
+// A run mask and its coverage live in one block (see MakeRunMask and TMaskBlocks).
 struct TRunMask {
   int Dx = 0, Dy = 0;  // the mask's top-left from the run's baseline start
   int W = 0, H = 0;
-  std::vector<uint8_t> Alpha;  // W x H coverage
+  size_t Bytes() const { return static_cast<size_t>(W) * static_cast<size_t>(H); }
+  const uint8_t* Alpha() const { return reinterpret_cast<const uint8_t*>(this + 1); }  // W x H coverage
+  uint8_t* Alpha() { return reinterpret_cast<uint8_t*>(this + 1); }
+};
+
+// A W x H run mask, its coverage not yet written: one allocation, not zeroed.
+std::shared_ptr<TRunMask> MakeRunMask(int Dx, int Dy, int W, int H) {
+  static_assert(alignof(TRunMask) == alignof(int32_t) && sizeof(TRunMask) % sizeof(int32_t) == 0);
+  size_t bytes = sizeof(TRunMask) + static_cast<size_t>(W) * static_cast<size_t>(H);
+  std::shared_ptr<int32_t[]> block = std::make_shared_for_overwrite<int32_t[]>((bytes + 3) / 4);
+  TRunMask* m = new (block.get()) TRunMask{Dx, Dy, W, H};
+  return std::shared_ptr<TRunMask>(std::move(block), m);
+}
+
+// Run masks cut from shared blocks: a mask is a shared pointer into its block, so
+// a block lives while any of its masks does, and a new mask costs no allocation of
+// its own (most are a few hundred bytes, kept until the run cache is cleared).
+class TMaskBlocks {
+public:
+  static constexpr size_t kBlockBytes = 64 << 10;
+  std::shared_ptr<TRunMask> Make(int Dx, int Dy, int W, int H) {
+    size_t bytes = sizeof(TRunMask) + static_cast<size_t>(W) * static_cast<size_t>(H);
+    bytes = (bytes + 15) & ~size_t(15);
+    if (bytes > kBlockBytes / 4) return MakeRunMask(Dx, Dy, W, H);
+    if (!FBlock || FUsed + bytes > kBlockBytes) {
+      FBlock = std::make_shared_for_overwrite<int32_t[]>(kBlockBytes / 4);
+      FUsed = 0;
+    }
+    TRunMask* m = new (reinterpret_cast<char*>(FBlock.get()) + FUsed) TRunMask{Dx, Dy, W, H};
+    FUsed += bytes;
+    return std::shared_ptr<TRunMask>(FBlock, m);
+  }
+
+private:
+  std::shared_ptr<int32_t[]> FBlock;
+  size_t FUsed = 0;
+};
+
+// A map from byte strings to values for the caches below: open addressing in one
+// table (a lookup reads one slot or a few neighbours, not a bucket and then a
+// node elsewhere), the keys kept in blocks of its own and dropped with the
+// entries. It holds at most half as many entries as it has slots; adding past
+// that clears it.
+template <class V>
+class TKeyedMap {
+public:
+  explicit TKeyedMap(size_t Entries) {
+    while (FSlotCount < 2 * Entries) FSlotCount *= 2;
+  }
+  V* Find(std::string_view Key) {
+    if (FSlots.empty()) return nullptr;
+    TSlot& s = Probe(Key, std::hash<std::string_view>()(Key));
+    return s.Key ? &s.Value : nullptr;
+  }
+  bool Add(std::string_view Key, V Value) {
+    if (FSlots.empty()) FSlots.resize(FSlotCount);  // on first use: most caches stay empty
+    if (FSize >= FSlotCount / 2) Clear();
+    size_t hash = std::hash<std::string_view>()(Key);
+    TSlot& s = Probe(Key, hash);
+    if (s.Key) return false;
+    s.Hash = hash;
+    s.Key = Keep(Key);
+    s.Size = Key.size();
+    s.Value = std::move(Value);
+    ++FSize;
+    return true;
+  }
+  size_t Size() const { return FSize; }
+  void Clear() {
+    if (FSize)
+      for (TSlot& s : FSlots)
+        if (s.Key) s = TSlot{};
+    FSize = 0;
+    FBlocks.clear();
+    FUsed = 0;
+  }
+
+private:
+  struct TSlot {
+    size_t Hash = 0;
+    const char* Key = nullptr;  // none: the slot is free
+    size_t Size = 0;
+    V Value{};
+  };
+  // The slot holding Key, else the free slot where it would go.
+  TSlot& Probe(std::string_view Key, size_t Hash) {
+    const size_t mask = FSlotCount - 1;
+    for (size_t i = Hash & mask;; i = (i + 1) & mask) {
+      TSlot& s = FSlots[i];
+      if (!s.Key || (s.Hash == Hash && s.Size == Key.size() && std::memcmp(s.Key, Key.data(), Key.size()) == 0))
+        return s;
+    }
+  }
+  static constexpr size_t kBlockBytes = 16 << 10;
+  const char* Keep(std::string_view Key) {
+    if (FBlocks.empty() || FUsed + Key.size() > FOpen) {
+      FOpen = std::max(kBlockBytes, Key.size());
+      FBlocks.push_back(std::make_unique_for_overwrite<char[]>(FOpen));
+      FUsed = 0;
+    }
+    char* p = FBlocks.back().get() + FUsed;
+    std::memcpy(p, Key.data(), Key.size());
+    FUsed += Key.size();
+    return p;
+  }
+  size_t FSlotCount = 16;  // a power of two
+  std::vector<TSlot> FSlots;
+  size_t FSize = 0;
+  std::vector<std::unique_ptr<char[]>> FBlocks;
+  size_t FOpen = 0, FUsed = 0;  // the last block's size and its bytes in use
 };
 
 class TTextCache {
@@ -272,62 +381,81 @@ public:
   static constexpr size_t kMaxEntries = 8192;       // per cache
   static constexpr size_t kMaxMaskBytes = 8 << 20;  // coverage bytes over all runs
 
+  // A text is often measured right after it is drawn (or drawn right after it is
+  // measured): the last text found or added is answered without a lookup. (What a
+  // key maps to never changes: a serial names one engine for good.)
   bool FindMeasured(uint64_t Serial, std::string_view Bytes, TMeasured& Out) {
     std::lock_guard<std::mutex> g(FLock);
-    auto it = FMeasured.find(Key(Serial, Bytes.data(), Bytes.size()));
-    if (it == FMeasured.end()) return false;
-    Out = it->second;
+    std::string_view key = Key(Serial, Bytes.data(), Bytes.size());
+    if (FLastValid && key == FLastKey) {
+      Out = FLast;
+      return true;
+    }
+    const TMeasured* m = FMeasured.Find(key);
+    if (!m) return false;
+    Out = *m;
+    Remember(key, *m);
     return true;
   }
   void AddMeasured(uint64_t Serial, std::string_view Bytes, const TMeasured& M) {
     if (Bytes.size() > kMaxText) return;
     std::lock_guard<std::mutex> g(FLock);
-    if (FMeasured.size() >= kMaxEntries) FMeasured.clear();
-    FMeasured.emplace(Key(Serial, Bytes.data(), Bytes.size()), M);
+    if (FMeasured.Size() >= kMaxEntries) FMeasured.Clear();
+    std::string_view key = Key(Serial, Bytes.data(), Bytes.size());
+    FMeasured.Add(key, M);
+    Remember(key, M);
   }
   bool FindWidth(uint64_t Serial, const QString& S, int& Out) {
     std::lock_guard<std::mutex> g(FLock);
-    auto it = FWidths.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
-    if (it == FWidths.end()) return false;
-    Out = it->second;
+    const int* w = FWidths.Find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    if (!w) return false;
+    Out = *w;
     return true;
   }
   void AddWidth(uint64_t Serial, const QString& S, int Width) {
     if (static_cast<size_t>(S.size()) > kMaxText) return;
     std::lock_guard<std::mutex> g(FLock);
-    if (FWidths.size() >= kMaxEntries) FWidths.clear();
-    FWidths.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), Width);
+    if (FWidths.Size() >= kMaxEntries) FWidths.Clear();
+    FWidths.Add(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), Width);
   }
   std::shared_ptr<const TRunMask> FindRun(uint64_t Serial, const QString& S) {
     std::lock_guard<std::mutex> g(FLock);
-    auto it = FRuns.find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
-    return it == FRuns.end() ? nullptr : it->second;
+    const std::shared_ptr<const TRunMask>* m =
+        FRuns.Find(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)));
+    return m ? *m : nullptr;
   }
   void AddRun(uint64_t Serial, const QString& S, std::shared_ptr<const TRunMask> M) {
     if (static_cast<size_t>(S.size()) > kMaxText) return;
-    size_t bytes = M->Alpha.size();
+    size_t bytes = M->Bytes();
     std::lock_guard<std::mutex> g(FLock);
-    if (FRuns.size() >= kMaxEntries || FMaskBytes + bytes > kMaxMaskBytes) {
-      FRuns.clear();
+    if (FRuns.Size() >= kMaxEntries || FMaskBytes + bytes > kMaxMaskBytes) {
+      FRuns.Clear();
       FMaskBytes = 0;
     }
-    if (FRuns.emplace(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), std::move(M)).second)
+    if (FRuns.Add(Key(Serial, S.constData(), static_cast<size_t>(S.size()) * sizeof(QChar)), std::move(M)))
       FMaskBytes += bytes;
   }
-
 private:
   // The serial's bytes, then the text's; built in a reused buffer (under the lock)
   // so that a hit allocates nothing.
-  const std::string& Key(uint64_t Serial, const void* Data, size_t N) {
+  std::string_view Key(uint64_t Serial, const void* Data, size_t N) {
     FKey.assign(reinterpret_cast<const char*>(&Serial), sizeof Serial);
     FKey.append(static_cast<const char*>(Data), N);
     return FKey;
   }
+  void Remember(std::string_view Key, const TMeasured& M) {
+    FLastKey.assign(Key.data(), Key.size());
+    FLast = M;
+    FLastValid = true;
+  }
   std::mutex FLock;
   std::string FKey;
-  std::unordered_map<std::string, TMeasured> FMeasured;
-  std::unordered_map<std::string, int> FWidths;  // runs of tab layouts and DrawText lines
-  std::unordered_map<std::string, std::shared_ptr<const TRunMask>> FRuns;
+  std::string FLastKey;
+  TMeasured FLast;
+  bool FLastValid = false;
+  TKeyedMap<TMeasured> FMeasured{kMaxEntries};
+  TKeyedMap<int> FWidths{kMaxEntries};  // runs of tab layouts and DrawText lines
+  TKeyedMap<std::shared_ptr<const TRunMask>> FRuns{kMaxEntries};
   size_t FMaskBytes = 0;
 };
 
@@ -476,11 +604,14 @@ void MarlettGlyph(HDC Dc, QChar Ch, int X, int Y, int Em, uint32_t Color, const 
 // glyphs far faster than on an alpha-only image; painting opaque black on
 // transparent, its alpha is the very coverage an alpha-only image would get.
 struct TScratch {
-  static constexpr int kMaxW = 1024, kMaxH = 256;
+  // Not a power of two wide: rows a power of two apart in memory would share the
+  // same few cache sets, and a run's rows are read and written one after another.
+  static constexpr int kMaxW = 1040, kMaxH = 256;
   std::mutex Lock;
   QImage Image;
   std::unique_ptr<QPainter> Painter;
   uint64_t FontSerial = 0;  // the engine whose font the painter has
+  TMaskBlocks Masks;        // for the runs painted here
 };
 
 TScratch& Scratch() {
@@ -488,17 +619,20 @@ TScratch& Scratch() {
   return *s;
 }
 
-// The glyphs of a run, shaped once for both its width and its drawing.
+// A run laid out once for both its width and its drawing: the line keeps the
+// shaped glyphs and paints them as they are.
 struct TShaped {
   int Width = 0;
-  QList<QGlyphRun> Glyphs;  // positioned from the line's top-left
-  qreal Ascent = 0;         // the line's baseline below its top
+  std::unique_ptr<QTextLayout> Layout;
+  QTextLine Line;
+  qreal Ascent = 0;  // the line's baseline below its top
 };
 
 TShaped Shape(const TFontEngine& E, const QString& S) {
   TShaped out;
-  QTextLayout layout(S, E.Font);
-  layout.setCacheEnabled(true);  // the glyph runs come from the line's shaping
+  out.Layout = std::make_unique<QTextLayout>(S, E.Font);
+  QTextLayout& layout = *out.Layout;
+  layout.setCacheEnabled(true);  // the line is drawn from its shaping
   QTextOption option;
   option.setTextDirection(Qt::LeftToRight);  // as QPainter draws text by default
   option.setWrapMode(QTextOption::NoWrap);
@@ -510,7 +644,7 @@ TShaped Shape(const TFontEngine& E, const QString& S) {
   if (!line.isValid()) return out;
   out.Width = qRound(line.horizontalAdvance());
   out.Ascent = line.ascent();
-  out.Glyphs = layout.glyphRuns();
+  out.Line = line;
   return out;
 }
 
@@ -530,7 +664,9 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
       scratch.Painter = std::make_unique<QPainter>(&scratch.Image);
       scratch.Painter->setPen(QColor(0, 0, 0, 255));
     }
-    for (int y = 0; y < H; ++y) std::memset(scratch.Image.scanLine(y), 0, static_cast<size_t>(W) * 4);
+    uchar* bits = scratch.Image.bits();
+    const qsizetype stride = scratch.Image.bytesPerLine();
+    for (int y = 0; y < H; ++y) std::memset(bits + y * stride, 0, static_cast<size_t>(W) * 4);
     image = &scratch.Image;
     p = scratch.Painter.get();
     if (scratch.FontSerial != E.Serial) {
@@ -545,43 +681,78 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
     p->setPen(QColor(0, 0, 0, 255));
     p->setFont(E.Font);
   }
-  p->setTransform(QTransform::fromTranslate(-Dx, -Dy));
-  if (Shaped) {
-    for (const QGlyphRun& g : Shaped->Glyphs) p->drawGlyphRun(QPointF(0, -Shaped->Ascent), g);
+  // (Placed by position, not by a translation: the painter's state stays as it is.)
+  if (Shaped && Shaped->Line.isValid()) {
+    Shaped->Line.draw(p, QPointF(-Dx, -Dy - Shaped->Ascent));
   } else {
-    p->drawText(QPointF(0, 0), S);
+    p->drawText(QPointF(-Dx, -Dy), S);
   }
   if (ownPainter) ownPainter->end();
   const uchar* bits = image->constBits();
   const qsizetype stride = image->bytesPerLine();
   auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(bits + y * stride); };
-  int l = W, r = 0, t = H, b = 0;
-  for (int y = 0; y < H; ++y) {
+  // The inked box. Pixels are opaque black times coverage, so a pixel is inked when
+  // it is not 0: the rows whose pixels ORed together are not 0, then the columns
+  // whose pixels in those rows ORed together are not 0 (four at a time, no branch
+  // per pixel).
+  const int w4 = W & ~3;
+  auto inked = [&](int y) {
     const uint32_t* m = row(y);
-    int x = 0;
-    while (x + 4 <= W && (m[x] | m[x + 1] | m[x + 2] | m[x + 3]) == 0) x += 4;
-    while (x < W && m[x] == 0) ++x;
-    if (x == W) continue;
-    int e = W;
-    while (m[e - 1] == 0) --e;
-    l = std::min(l, x);
-    r = std::max(r, e);
-    t = std::min(t, y);
-    b = y + 1;
+    __m128i any = _mm_setzero_si128();
+    for (int x = 0; x < w4; x += 4) any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x)));
+    uint32_t tail = 0;
+    for (int x = w4; x < W; ++x) tail |= m[x];
+    return tail != 0 || _mm_movemask_epi8(_mm_cmpeq_epi32(any, _mm_setzero_si128())) != 0xFFFF;
+  };
+  int t = 0, b = H;
+  while (t < H && !inked(t)) ++t;
+  while (b > t && !inked(b - 1)) --b;
+  if (t >= b) return MakeRunMask(0, 0, 0, 0);
+  std::vector<uint32_t> wide;
+  uint32_t narrow[TScratch::kMaxW];
+  uint32_t* cols = W <= TScratch::kMaxW ? narrow : (wide.resize(static_cast<size_t>(W)), wide.data());
+  std::memcpy(cols, row(t), static_cast<size_t>(W) * 4);
+  for (int y = t + 1; y < b; ++y) {
+    const uint32_t* m = row(y);
+    for (int x = 0; x < w4; x += 4) {
+      __m128i* c = reinterpret_cast<__m128i*>(cols + x);
+      _mm_storeu_si128(c, _mm_or_si128(_mm_loadu_si128(c), _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x))));
+    }
+    for (int x = w4; x < W; ++x) cols[x] |= m[x];
   }
-  auto run = std::make_shared<TRunMask>();
-  if (l >= r) return run;
-  run->Dx = Dx + l;
-  run->Dy = Dy + t;
-  run->W = r - l;
-  run->H = b - t;
-  run->Alpha.resize(static_cast<size_t>(run->W) * static_cast<size_t>(run->H));
-  uint8_t* out = run->Alpha.data();
-  for (int y = t; y < b; ++y) {
+  int l = 0, r = W;
+  while (cols[l] == 0) ++l;
+  while (cols[r - 1] == 0) --r;
+  const int w = r - l;
+  std::shared_ptr<TRunMask> run =
+      lock.owns_lock() ? scratch.Masks.Make(Dx + l, Dy + t, w, b - t) : MakeRunMask(Dx + l, Dy + t, w, b - t);
+  // The alpha bytes, sixteen pixels at a time.
+  uint8_t* out = run->Alpha();
+  for (int y = t; y < b; ++y, out += w) {
     const uint32_t* m = row(y) + l;
-    for (int x = 0; x < run->W; ++x) *out++ = static_cast<uint8_t>(m[x] >> 24);
+    int x = 0;
+    for (; x + 16 <= w; x += 16) {
+      auto alpha4 = [&](int i) {
+        return _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m + x + i)), 24);
+      };
+      __m128i lo = _mm_packs_epi32(alpha4(0), alpha4(4)), hi = _mm_packs_epi32(alpha4(8), alpha4(12));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(lo, hi));
+    }
+    for (; x < w; ++x) out[x] = static_cast<uint8_t>(m[x] >> 24);
   }
   return run;
+}
+
+// Starts fetching the surface's pixels in R (surface coordinates) into the cache.
+void PrefetchSurface(HDC Dc, TRect R) {
+  if (!IntersectRect(R, R, VisibleBox(Dc))) return;
+  TSurface& s = Dc->Surface();
+  for (int y = R.Top; y < R.Bottom; ++y) {
+    const char* p = reinterpret_cast<const char*>(s.Row(y) + R.Left);
+    const char* e = reinterpret_cast<const char*>(s.Row(y) + R.Right);
+    for (; p < e; p += 64) _mm_prefetch(p, _MM_HINT_T0);
+    _mm_prefetch(e - 1, _MM_HINT_T0);
+  }
 }
 
 // Draws one run of text, Width pixels wide as the caller measured it, with its
@@ -601,12 +772,13 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
     return;
   }
   // A level run at a whole-pixel position that was drawn before comes from the run
-  // cache, unmeasured.
+  // cache, unmeasured. (A run just shaped is a text not measured before: almost
+  // always new, so not looked for; painting it again gives the same pixels.)
   const int ix = static_cast<int>(X), iy = static_cast<int>(Y);
   const bool level = Escapement == 0 && ix == X && iy == Y && S.size() <= qsizetype(TTextCache::kMaxText);
-  if (level) {
+  if (level && !Shaped) {
     if (std::shared_ptr<const TRunMask> run = TextCache().FindRun(E.Serial, S)) {
-      Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+      Composite(Dc, run->Alpha(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
       return;
     }
   }
@@ -630,10 +802,13 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
   if (!IntersectRect(t, t, ink)) return;
   // A level run of modest size is painted whole once and kept.
   if (level && int64_t(ink.Width()) * ink.Height() <= 64 * 1024) {
+    // The surface under the text cell is fetched while Qt paints the glyphs, so
+    // that compositing does not wait for it.
+    PrefetchSurface(Dc, {ix, iy - asc, ix + width, iy + desc});
     std::shared_ptr<const TRunMask> run =
         PaintRun(E, S, Shaped, ink.Left - ix, ink.Top - iy, ink.Width(), ink.Height());
     TextCache().AddRun(E.Serial, S, run);
-    Composite(Dc, run->Alpha.data(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
+    Composite(Dc, run->Alpha(), run->W, run->W, run->H, ix + run->Dx, iy + run->Dy, color, Extra);
     return;
   }
   // Otherwise the coverage mask spans only the visible part of the text.
@@ -845,8 +1020,8 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
   std::optional<TShaped> shaped;
   if (!TextCache().FindMeasured(e.Serial, bytes, m)) {
     m.Text = Printable(bytes);
-    // (Underlined and struck-out fonts are left to drawText: glyph runs place
-    // their lines differently.)
+    // (Underlined and struck-out fonts are left to drawText: a laid-out line
+    // places their lines differently.)
     if (!e.Marlett && !e.Font.underline() && !e.Font.strikeOut() && !m.Text.isEmpty() &&
         m.Text.size() <= qsizetype(TTextCache::kMaxText)) {
       shaped = Shape(e, m.Text);
