@@ -89,9 +89,20 @@ int main() {
 
   QWidget* formWidget = TopLevelAt(ScreenOf(form, {5, 5}));
   bool timedOut = false;
-  auto run = [&](int DelayMs, std::function<void()> Action) {
+  // Action runs once the popup is open and has been shown for a few turns of its
+  // loop: a fixed delay raced the popup's opening on a loaded machine.
+  auto run = [&](std::function<void()> Action) {
     timedOut = false;
-    QTimer::singleShot(DelayMs, Action);
+    int shownTicks = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      TQvPopup* p = panel->PopupWindow();
+      if (!p || !p->HandleAllocated() || !IsWindowVisible(p->Handle())) return;
+      if (++shownTicks < 5) return;
+      poll.stop();
+      Action();
+    });
+    poll.start(20);
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [&] {
@@ -101,13 +112,14 @@ int main() {
     watchdog.start(5000);
     bool r = panel->Popup(edit);
     watchdog.stop();
+    poll.stop();
     for (int i = 0; i < 10; ++i) Application->ProcessMessages();
     return r;
   };
 
   // A click on a cell (Green, index 11) accepts with that colour.
   TRect popupRect;
-  bool accepted = run(300, [&] {
+  bool accepted = run([&] {
     TQvPopup* p = panel->PopupWindow();
     if (!p) return;
     popupRect = p->BoundsRect();
@@ -121,11 +133,11 @@ int main() {
   Check(popupRect.Top == er.Bottom && popupRect.Right == er.Right, "the popup opens under the edit, right-aligned");
   Check(panel->ComponentCount() == 0 && picker->Parent() == panel, "no popup left, the picker back on its panel");
 
-  bool r = run(300, [&] { SendClick(ScreenOf(other, {10, 10}), TopLevelAt(ScreenOf(edit, {0, 30}), formWidget)); });
+  bool r = run([&] { SendClick(ScreenOf(other, {10, 10}), TopLevelAt(ScreenOf(edit, {0, 30}), formWidget)); });
   Check(!timedOut && !r, "a click on another control returns false");
   Check(otherClicks == 0, "that control gets no click");
 
-  r = run(300, [&] {
+  r = run([&] {
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(formWidget, &esc);
   });
@@ -133,7 +145,7 @@ int main() {
 
   // Qt reports another program taking the focus as the application's state.
   Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
-  r = run(300, [&] { Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive); });
+  r = run([&] { Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive); });
   Check(!timedOut && !r, "the application losing activation returns false");
   Check(panel->ComponentCount() == 0 && !panel->Active(), "no popup object is left after any exit");
   Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
