@@ -112,7 +112,8 @@ int TDeviceContext::OffY() const {
 }
 
 TRect gdi::SurfRect(TDeviceContext* Dc, const TRect& R) {
-  return {SurfX(Dc, R.Left), SurfY(Dc, R.Top), SurfX(Dc, R.Right), SurfY(Dc, R.Bottom)};
+  const int64_t x = Dc->OffX(), y = Dc->OffY();
+  return {ClampCoord(R.Left + x), ClampCoord(R.Top + y), ClampCoord(R.Right + x), ClampCoord(R.Bottom + y)};
 }
 
 TRect gdi::VisibleBox(TDeviceContext* Dc) { return RgnBox(Dc->ClipRects()); }

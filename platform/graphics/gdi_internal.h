@@ -76,10 +76,19 @@ inline uint32_t ToPixel(COLORREF C) {
 inline COLORREF ToColorRef(uint32_t P) {
   return ((P >> 16) & 0xFFu) | (P & 0xFF00u) | ((P & 0xFFu) << 16);
 }
+// Sets N pixels to P, N of any size (raster.cpp). Writes as wide as the processor
+// allows; FillPixels below sends it the runs it does not write itself.
+void FillLongRun(uint32_t* Dst, size_t N, uint32_t P);
+// Runs at least this long go to FillLongRun: the call costs more than it saves below.
+constexpr int kLongRun = 64;
 // Sets N pixels to P. The plain loop (std::fill included) is not vectorised by
-// g++ at -O2, so the run is written 16 bytes at a time through a vector type; the
-// few pixels left over are written singly.
+// g++ at -O2, so a short run is written 16 bytes at a time through a vector type;
+// the few pixels left over are written singly.
 inline void FillPixels(uint32_t* Dst, int N, uint32_t P) {
+  if (N >= kLongRun) {
+    FillLongRun(Dst, static_cast<size_t>(N), P);
+    return;
+  }
   using TVec = uint32_t __attribute__((vector_size(16)));
   const TVec v = {P, P, P, P};
   int i = 0;
