@@ -42,10 +42,16 @@ struct TDeviceContext {
   int OffX() const;
   int OffY() const;
   // The drawable area in surface coordinates: clip, visible area and surface bounds.
-  const std::vector<TRect>& ClipRects();
+  // Kept until the clip, the visible area or the surface changes; every fill asks.
+  const std::vector<TRect>& ClipRects() {
+    const TSurface& s = Surface();
+    if (FClipValid && FClipSurface == &s && FClipW == s.Width && FClipH == s.Height) return FClip;
+    return BuildClipRects();
+  }
   void InvalidateClip() { FClipValid = false; }
 
 private:
+  const std::vector<TRect>& BuildClipRects();
   std::vector<TRect> FClip;
   bool FClipValid = false;
   int FClipW = -1;
@@ -62,10 +68,24 @@ constexpr int kCoordLimit = 1 << 29;
 inline int ClampCoord(int64_t V) {
   return V < -kCoordLimit ? -kCoordLimit : V > kCoordLimit ? kCoordLimit : static_cast<int>(V);
 }
+}  // namespace gdi
+
+inline int TDeviceContext::OffX() const {
+  return gdi::ClampCoord(int64_t(S.ViewportOrg.X) - S.WindowOrg.X + DCOrg.X);
+}
+inline int TDeviceContext::OffY() const {
+  return gdi::ClampCoord(int64_t(S.ViewportOrg.Y) - S.WindowOrg.Y + DCOrg.Y);
+}
+
+namespace gdi {
+
 // Logical -> surface.
 inline int SurfX(TDeviceContext* Dc, int X) { return ClampCoord(int64_t(X) + Dc->OffX()); }
 inline int SurfY(TDeviceContext* Dc, int Y) { return ClampCoord(int64_t(Y) + Dc->OffY()); }
-TRect SurfRect(TDeviceContext* Dc, const TRect& R);
+inline TRect SurfRect(TDeviceContext* Dc, const TRect& R) {
+  const int64_t x = Dc->OffX(), y = Dc->OffY();
+  return {ClampCoord(R.Left + x), ClampCoord(R.Top + y), ClampCoord(R.Right + x), ClampCoord(R.Bottom + y)};
+}
 // The bounding box of the drawable area (surface coordinates).
 TRect VisibleBox(TDeviceContext* Dc);
 
