@@ -3,6 +3,7 @@
 // Nothing outside platform/graphics includes this header.
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/graphics/gdi.h"
@@ -96,9 +97,14 @@ inline uint32_t ToPixel(COLORREF C) {
 inline COLORREF ToColorRef(uint32_t P) {
   return ((P >> 16) & 0xFFu) | (P & 0xFF00u) | ((P & 0xFFu) << 16);
 }
-// Sets N pixels to P, N of any size (raster.cpp). Writes as wide as the processor
-// allows; FillPixels below sends it the runs it does not write itself.
-void FillLongRun(uint32_t* Dst, size_t N, uint32_t P);
+// Sets N pixels to P, N of any size. The C library's wide-character fill is a 32-bit
+// fill that uses the widest stores the processor offers (chosen when the program
+// starts), which a loop built for the baseline instruction set cannot; FillPixels
+// below sends it the runs it does not write itself.
+static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+inline void FillLongRun(uint32_t* Dst, size_t N, uint32_t P) {
+  std::wmemset(reinterpret_cast<wchar_t*>(Dst), static_cast<wchar_t>(P), N);
+}
 // Runs at least this long go to FillLongRun: the call costs more than it saves below.
 constexpr int kLongRun = 64;
 // Sets N pixels to P. The plain loop (std::fill included) is not vectorised by

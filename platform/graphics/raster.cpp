@@ -2,7 +2,6 @@
 // converted from logical to surface coordinates on entry; every pixel written goes
 // through the device context's clip.
 #include <cmath>
-#include <cwchar>
 
 #include "platform/graphics/gdi_internal.h"
 
@@ -37,14 +36,6 @@ void FillSurfaceRect(TSurface& S, int Left, int Top, int Right, int Bottom, uint
 }
 
 }  // namespace
-
-// The C library's wide-character fill is a 32-bit fill that uses the widest stores
-// the processor offers (chosen when the program starts), which a loop built for the
-// baseline instruction set cannot.
-static_assert(sizeof(wchar_t) == sizeof(uint32_t));
-void FillLongRun(uint32_t* Dst, size_t N, uint32_t P) {
-  std::wmemset(reinterpret_cast<wchar_t*>(Dst), static_cast<wchar_t>(P), N);
-}
 
 // Hatches repeat every 8 pixels from the brush origin (px, py in 0..7): horizontal
 // lines on row 7, vertical ones on column 7, forward diagonals "\" where px == py,
