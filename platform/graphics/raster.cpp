@@ -22,8 +22,8 @@ int Mod(int A, int M) {
 
 // Fills columns Left .. Right - 1 of rows Top .. Bottom - 1 (inside the surface, not
 // empty) with P. Rows across the whole surface lie back to back, so such a rectangle
-// is one run. The edges come as numbers rather than a TRect: a band of a gradient is
-// only a few rows, and reading back a rectangle just built on the stack stalls.
+// is one run. The edges come as numbers, as the callers have them after clipping:
+// a gradient fills hundreds of bands a few rows high, and each band's own cost shows.
 void FillSurfaceRect(TSurface& S, int Left, int Top, int Right, int Bottom, uint32_t P) {
   const size_t stride = static_cast<size_t>(S.Width);
   uint32_t* row = S.Row(Top) + Left;
