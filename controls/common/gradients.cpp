@@ -422,6 +422,10 @@ void BoxBitMirrorBlit(HDC DC, int X, int Y, int Width, int Height, uint32_t Rop)
   if (hw > 0) StretchBlt(DC, X + Width - 1, Y, -hw, Height, DC, X, Y, hw, Height, Rop);
 }
 
+namespace {
+constexpr int kCopiedRows = 16;  // rows of bands made once and copied down a gradient
+}  // namespace
+
 void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction, TColor StartColor,
                    TColor StopColor, uint8_t Colors) {
   if (!Canvas) return;
@@ -457,10 +461,26 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
                 [&](int First, int Last, COLORREF C) { band(0, First, w, Last + 1, C); });
       break;
     case gdVerticalEnd:
-    case gdVerticalCenter:
-      AxisBands(Direction == gdVerticalEnd ? -1 : w / 2, w, start, stop, Colors,
-                [&](int First, int Last, COLORREF C) { band(First, 0, Last + 1, h, C); });
+    case gdVerticalCenter: {
+      const int pos = Direction == gdVerticalEnd ? -1 : w / 2;
+      TRect box, vis;
+      GetClipBox(target, &box);
+      if (!IntersectRect(vis, box, r)) break;
+      if (vis.Width() < kCopiedRows || vis.Height() <= kCopiedRows) {
+        AxisBands(pos, w, start, stop, Colors, [&](int First, int Last, COLORREF C) { band(First, 0, Last + 1, h, C); });
+        break;
+      }
+      // Every row is the same, and a band is only a pixel or two wide: filled in the
+      // target it would be a run per row. In a large area the bands go once into a
+      // few rows of the visible columns, which are then copied down the visible rows.
+      TWorkBitmap strip(target, vis.Width(), kCopiedRows);
+      AxisBands(pos, w, start, stop, Colors, [&](int First, int Last, COLORREF C) {
+        FillBand(strip.Dc, Rect(r.Left + First - vis.Left, 0, r.Left + Last + 1 - vis.Left, kCopiedRows), C);
+      });
+      for (int y = vis.Top; y < vis.Bottom; y += kCopiedRows)
+        BitBlt(target, vis.Left, y, vis.Width(), std::min(kCopiedRows, vis.Bottom - y), strip.Dc, 0, 0, SRCCOPY);
       break;
+    }
     case gdHorizontalBox:
     case gdVerticalBox:
     case gdSquareBox:
