@@ -362,6 +362,7 @@ void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF S
   // buffer and the bitmap made from it), each page touched anew.
   const int strip = std::clamp(kStripPixels / w, 1, h);
   std::vector<uint32_t> bits(static_cast<size_t>(w) * static_cast<size_t>(strip));
+  HDC src = CreateCompatibleDC(DC);
   for (int top = 0; top < h; top += strip) {
     const int rows = std::min(strip, h - top);
     for (int y = top; y < top + rows; ++y) {
@@ -382,13 +383,12 @@ void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF S
       }
     }
     HBITMAP picture = CreateBitmap(w, rows, 1, 32, bits.data());
-    HDC src = CreateCompatibleDC(DC);
     HGDIOBJ old = SelectObject(src, picture);
     BitBlt(DC, 0, top, w, rows, src, 0, 0, SRCCOPY);
     SelectObject(src, old);
     DeleteObject(picture);
-    DeleteDC(src);
   }
+  DeleteDC(src);
 }
 
 void BitFillBlit(HDC DC, int X, int Y, int Width, int Height, int SeedWidth, int SeedHeight, uint32_t Rop) {
