@@ -331,7 +331,12 @@ void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORRE
 //                        a a a b b c
 //
 // A band crosses most rows in a run of one or two pixels, so the picture is built
-// row by row in memory and copied into DC at once rather than filled band by band.
+// row by row in memory and copied into DC a strip of rows at once rather than filled
+// band by band.
+namespace {
+constexpr int kStripPixels = 16384;  // 64 KB per strip
+}  // namespace
+
 void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF StopColor, uint8_t Colors) {
   if (!DC || Width == 0 || Height <= 0) return;
   bool mirror = Width < 0;
@@ -352,30 +357,37 @@ void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF S
       pixels.push_back(pixel(C));
     });
   }
-  std::vector<uint32_t> bits(static_cast<size_t>(w) * static_cast<size_t>(h));
-  for (int y = 0; y < h; ++y) {
-    uint32_t* row = bits.data() + static_cast<size_t>(y) * static_cast<size_t>(w);
-    double yTerm = double(w) * (y + 0.5);
-    // The first column of band j on this row: the first pixel centre with v >= its begin.
-    auto firstColumn = [&](size_t J) { return std::ceil((begins[J] + yTerm) / h - 0.5); };
-    // The band at column 0: the last one beginning at or before it.
-    size_t j = static_cast<size_t>(std::upper_bound(begins.begin() + 1, begins.end(), 0.5 * h - yTerm) -
-                                   begins.begin()) - 1;
-    double next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
-    for (int x = 0; x < w; ++x) {
-      while (next <= x) {
-        ++j;
-        next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
-      }
-      row[mirror ? w - 1 - x : x] = pixels[j];
-    }
-  }
-  HBITMAP picture = CreateBitmap(w, h, 1, 32, bits.data());
+  // The picture goes to DC in strips of rows through one small buffer: a picture of
+  // the whole area would be two fresh allocations of its size on every call (the
+  // buffer and the bitmap made from it), each page touched anew.
+  const int strip = std::clamp(kStripPixels / w, 1, h);
+  std::vector<uint32_t> bits(static_cast<size_t>(w) * static_cast<size_t>(strip));
   HDC src = CreateCompatibleDC(DC);
-  HGDIOBJ old = SelectObject(src, picture);
-  BitBlt(DC, 0, 0, w, h, src, 0, 0, SRCCOPY);
-  SelectObject(src, old);
-  DeleteObject(picture);
+  for (int top = 0; top < h; top += strip) {
+    const int rows = std::min(strip, h - top);
+    for (int y = top; y < top + rows; ++y) {
+      uint32_t* row = bits.data() + static_cast<size_t>(y - top) * static_cast<size_t>(w);
+      double yTerm = double(w) * (y + 0.5);
+      // The first column of band j on this row: the first pixel centre with v >= its begin.
+      auto firstColumn = [&](size_t J) { return std::ceil((begins[J] + yTerm) / h - 0.5); };
+      // The band at column 0: the last one beginning at or before it.
+      size_t j = static_cast<size_t>(std::upper_bound(begins.begin() + 1, begins.end(), 0.5 * h - yTerm) -
+                                     begins.begin()) - 1;
+      double next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
+      for (int x = 0; x < w; ++x) {
+        while (next <= x) {
+          ++j;
+          next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
+        }
+        row[mirror ? w - 1 - x : x] = pixels[j];
+      }
+    }
+    HBITMAP picture = CreateBitmap(w, rows, 1, 32, bits.data());
+    HGDIOBJ old = SelectObject(src, picture);
+    BitBlt(DC, 0, top, w, rows, src, 0, 0, SRCCOPY);
+    SelectObject(src, old);
+    DeleteObject(picture);
+  }
   DeleteDC(src);
 }
 
@@ -409,6 +421,10 @@ void BoxBitMirrorBlit(HDC DC, int X, int Y, int Width, int Height, uint32_t Rop)
   for (int i = 0; i < hh; ++i) BitBlt(DC, X, Y + Height - 1 - i, Width, 1, DC, X, Y + i, Rop);
   if (hw > 0) StretchBlt(DC, X + Width - 1, Y, -hw, Height, DC, X, Y, hw, Height, Rop);
 }
+
+namespace {
+constexpr int kCopiedRows = 16;  // rows of bands made once and copied down a gradient
+}  // namespace
 
 void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction, TColor StartColor,
                    TColor StopColor, uint8_t Colors) {
@@ -445,10 +461,26 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
                 [&](int First, int Last, COLORREF C) { band(0, First, w, Last + 1, C); });
       break;
     case gdVerticalEnd:
-    case gdVerticalCenter:
-      AxisBands(Direction == gdVerticalEnd ? -1 : w / 2, w, start, stop, Colors,
-                [&](int First, int Last, COLORREF C) { band(First, 0, Last + 1, h, C); });
+    case gdVerticalCenter: {
+      const int pos = Direction == gdVerticalEnd ? -1 : w / 2;
+      TRect box, vis;
+      GetClipBox(target, &box);
+      if (!IntersectRect(vis, box, r)) break;
+      if (vis.Width() < kCopiedRows || vis.Height() <= kCopiedRows) {
+        AxisBands(pos, w, start, stop, Colors, [&](int First, int Last, COLORREF C) { band(First, 0, Last + 1, h, C); });
+        break;
+      }
+      // Every row is the same, and a band is only a pixel or two wide: filled in the
+      // target it would be a run per row. In a large area the bands go once into a
+      // few rows of the visible columns, which are then copied down the visible rows.
+      TWorkBitmap strip(target, vis.Width(), kCopiedRows);
+      AxisBands(pos, w, start, stop, Colors, [&](int First, int Last, COLORREF C) {
+        FillBand(strip.Dc, Rect(r.Left + First - vis.Left, 0, r.Left + Last + 1 - vis.Left, kCopiedRows), C);
+      });
+      for (int y = vis.Top; y < vis.Bottom; y += kCopiedRows)
+        BitBlt(target, vis.Left, y, vis.Width(), std::min(kCopiedRows, vis.Bottom - y), strip.Dc, 0, 0, SRCCOPY);
       break;
+    }
     case gdHorizontalBox:
     case gdVerticalBox:
     case gdSquareBox:

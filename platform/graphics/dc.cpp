@@ -104,22 +104,10 @@ int ClipResult(HDC Dc) { return gdi::RgnType(Dc->ClipRects()); }
 
 }  // namespace
 
-int TDeviceContext::OffX() const {
-  return gdi::ClampCoord(int64_t(S.ViewportOrg.X) - S.WindowOrg.X + DCOrg.X);
-}
-int TDeviceContext::OffY() const {
-  return gdi::ClampCoord(int64_t(S.ViewportOrg.Y) - S.WindowOrg.Y + DCOrg.Y);
-}
-
-TRect gdi::SurfRect(TDeviceContext* Dc, const TRect& R) {
-  return {SurfX(Dc, R.Left), SurfY(Dc, R.Top), SurfX(Dc, R.Right), SurfY(Dc, R.Bottom)};
-}
-
 TRect gdi::VisibleBox(TDeviceContext* Dc) { return RgnBox(Dc->ClipRects()); }
 
-const std::vector<TRect>& TDeviceContext::ClipRects() {
+const std::vector<TRect>& TDeviceContext::BuildClipRects() {
   TSurface& s = Surface();
-  if (FClipValid && FClipSurface == &s && FClipW == s.Width && FClipH == s.Height) return FClip;
   std::vector<TRect> r{TRect{0, 0, s.Width, s.Height}};
   if (HasVisible) r = gdi::RgnIntersect(r, gdi::RgnOffset(Visible, DCOrg.X, DCOrg.Y));
   if (S.HasClip) r = gdi::RgnIntersect(r, gdi::RgnOffset(S.Clip, DCOrg.X, DCOrg.Y));

@@ -3,6 +3,7 @@
 // Nothing outside platform/graphics includes this header.
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/graphics/gdi.h"
@@ -42,10 +43,16 @@ struct TDeviceContext {
   int OffX() const;
   int OffY() const;
   // The drawable area in surface coordinates: clip, visible area and surface bounds.
-  const std::vector<TRect>& ClipRects();
+  // Kept until the clip, the visible area or the surface changes; every fill asks.
+  const std::vector<TRect>& ClipRects() {
+    const TSurface& s = Surface();
+    if (FClipValid && FClipSurface == &s && FClipW == s.Width && FClipH == s.Height) return FClip;
+    return BuildClipRects();
+  }
   void InvalidateClip() { FClipValid = false; }
 
 private:
+  const std::vector<TRect>& BuildClipRects();
   std::vector<TRect> FClip;
   bool FClipValid = false;
   int FClipW = -1;
@@ -62,10 +69,24 @@ constexpr int kCoordLimit = 1 << 29;
 inline int ClampCoord(int64_t V) {
   return V < -kCoordLimit ? -kCoordLimit : V > kCoordLimit ? kCoordLimit : static_cast<int>(V);
 }
+}  // namespace gdi
+
+inline int TDeviceContext::OffX() const {
+  return gdi::ClampCoord(int64_t(S.ViewportOrg.X) - S.WindowOrg.X + DCOrg.X);
+}
+inline int TDeviceContext::OffY() const {
+  return gdi::ClampCoord(int64_t(S.ViewportOrg.Y) - S.WindowOrg.Y + DCOrg.Y);
+}
+
+namespace gdi {
+
 // Logical -> surface.
 inline int SurfX(TDeviceContext* Dc, int X) { return ClampCoord(int64_t(X) + Dc->OffX()); }
 inline int SurfY(TDeviceContext* Dc, int Y) { return ClampCoord(int64_t(Y) + Dc->OffY()); }
-TRect SurfRect(TDeviceContext* Dc, const TRect& R);
+inline TRect SurfRect(TDeviceContext* Dc, const TRect& R) {
+  const int64_t x = Dc->OffX(), y = Dc->OffY();
+  return {ClampCoord(R.Left + x), ClampCoord(R.Top + y), ClampCoord(R.Right + x), ClampCoord(R.Bottom + y)};
+}
 // The bounding box of the drawable area (surface coordinates).
 TRect VisibleBox(TDeviceContext* Dc);
 
@@ -76,10 +97,24 @@ inline uint32_t ToPixel(COLORREF C) {
 inline COLORREF ToColorRef(uint32_t P) {
   return ((P >> 16) & 0xFFu) | (P & 0xFF00u) | ((P & 0xFFu) << 16);
 }
+// Sets N pixels to P, N of any size. The C library's wide-character fill is a 32-bit
+// fill that uses the widest stores the processor offers (chosen when the program
+// starts), which a loop built for the baseline instruction set cannot; FillPixels
+// below sends it the runs it does not write itself.
+static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+inline void FillLongRun(uint32_t* Dst, size_t N, uint32_t P) {
+  std::wmemset(reinterpret_cast<wchar_t*>(Dst), static_cast<wchar_t>(P), N);
+}
+// Runs at least this long go to FillLongRun: the call costs more than it saves below.
+constexpr int kLongRun = 64;
 // Sets N pixels to P. The plain loop (std::fill included) is not vectorised by
-// g++ at -O2, so the run is written 16 bytes at a time through a vector type; the
-// few pixels left over are written singly.
+// g++ at -O2, so a short run is written 16 bytes at a time through a vector type;
+// the few pixels left over are written singly.
 inline void FillPixels(uint32_t* Dst, int N, uint32_t P) {
+  if (N >= kLongRun) {
+    FillLongRun(Dst, static_cast<size_t>(N), P);
+    return;
+  }
   using TVec = uint32_t __attribute__((vector_size(16)));
   const TVec v = {P, P, P, P};
   int i = 0;

@@ -20,6 +20,21 @@ int Mod(int A, int M) {
   return r < 0 ? r + M : r;
 }
 
+// Fills columns Left .. Right - 1 of rows Top .. Bottom - 1 (inside the surface, not
+// empty) with P. Rows across the whole surface lie back to back, so such a rectangle
+// is one run. The edges come as numbers, as the callers have them after clipping:
+// a gradient fills hundreds of bands a few rows high, and each band's own cost shows.
+void FillSurfaceRect(TSurface& S, int Left, int Top, int Right, int Bottom, uint32_t P) {
+  const size_t stride = static_cast<size_t>(S.Width);
+  uint32_t* row = S.Row(Top) + Left;
+  const int n = Right - Left;
+  if (n == S.Width && n >= kLongRun) {
+    FillLongRun(row, stride * static_cast<size_t>(Bottom - Top), P);
+    return;
+  }
+  for (int y = Top; y < Bottom; ++y, row += stride) FillPixels(row, n, P);
+}
+
 }  // namespace
 
 // Hatches repeat every 8 pixels from the brush origin (px, py in 0..7): horizontal
@@ -142,11 +157,7 @@ void FillBrushRect(TDeviceContext* Dc, const TRect& R, const TBrushSampler& Brus
   for (const TRect& c : Dc->ClipRects()) {
     if (!IntersectRect(t, c, R)) continue;
     if (Brush.Solid()) {
-      const uint32_t p = Brush.SolidPixel();
-      const int n = t.Width();
-      uint32_t* row = s.Row(t.Top) + t.Left;
-      const size_t stride = static_cast<size_t>(s.Width);
-      for (int y = t.Top; y < t.Bottom; ++y, row += stride) FillPixels(row, n, p);
+      FillSurfaceRect(s, t.Left, t.Top, t.Right, t.Bottom, Brush.SolidPixel());
       continue;
     }
     for (int y = t.Top; y < t.Bottom; ++y) {
@@ -615,12 +626,10 @@ int FillSolidRect(HDC Dc, const TRect* R, COLORREF Color) {
   // The pixel a solid brush of this colour gives, written as FillBrushRect writes it.
   const uint32_t p = ForSurface(Dc->Surface(), ToPixel(Color));
   TSurface& s = Dc->Surface();
-  const size_t stride = static_cast<size_t>(s.Width);
-  TRect t;
   for (const TRect& c : Dc->ClipRects()) {
-    if (!IntersectRect(t, c, r)) continue;
-    uint32_t* row = s.Row(t.Top) + t.Left;
-    for (int y = t.Top; y < t.Bottom; ++y, row += stride) FillPixels(row, t.Width(), p);
+    const int left = std::max(c.Left, r.Left), top = std::max(c.Top, r.Top);
+    const int right = std::min(c.Right, r.Right), bottom = std::min(c.Bottom, r.Bottom);
+    if (left < right && top < bottom) FillSurfaceRect(s, left, top, right, bottom, p);
   }
   return 1;
 }

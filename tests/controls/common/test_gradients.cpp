@@ -98,6 +98,47 @@ TEST(Gradient, BoxGradientsAreFourFoldSymmetric) {
     }
 }
 
+// A left-to-right gradient is the same down every column. A large one is made once
+// for a few rows and copied down, so clips, holes and a moved origin must cut it
+// exactly where they cut a gradient painted band by band, and nothing else may change.
+TEST(Gradient, LeftToRightGradientsKeepEachColumnAndTheClip) {
+  struct TCase {
+    const char* Name;
+    TRect Clip;  // logical, before the origin moves
+    TRect Hole;  // excluded from the clip when not empty
+  } cases[] = {
+      {"no clip", {-100, -100, 200, 200}, {}},
+      {"clip cuts rows and columns", {7, 19, 45, 61}, {}},
+      {"clip with a hole", {0, 0, 60, 80}, {20, 30, 35, 52}},
+      {"one visible row", {0, 40, 60, 41}, {}},
+  };
+  const TRect r = Rect(3, 4, 57, 77);  // 54 x 73 before the origin moves
+  for (TGradientDirection d : {gdVerticalEnd, gdVerticalCenter})
+    for (const TCase& c : cases) {
+      TPicture ref(60, 80), p(60, 80);
+      HDC dc = p.Canvas()->Handle(), refDc = ref.Canvas()->Handle();
+      int saved = SaveDC(dc), refSaved = SaveDC(refDc);
+      SetViewportOrgEx(dc, -2, 3, nullptr);
+      SetViewportOrgEx(refDc, -2, 3, nullptr);
+      IntersectClipRect(dc, c.Clip.Left, c.Clip.Top, c.Clip.Right, c.Clip.Bottom);
+      if (!c.Hole.IsEmpty()) ExcludeClipRect(dc, c.Hole.Left, c.Hole.Top, c.Hole.Right, c.Hole.Bottom);
+      PaintGradient(p.Canvas(), r, d, 0x20C040, 0xF01008, 1);
+      PaintGradient(ref.Canvas(), r, d, 0x20C040, 0xF01008, 1);
+      RestoreDC(dc, saved);  // pixels are read back in device coordinates, unclipped
+      RestoreDC(refDc, refSaved);
+      auto in = [](const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; };
+      int wrong = 0;
+      for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 60; ++x) {
+          int lx = x + 2, ly = y - 3;  // logical coordinates of the pixel
+          bool shown = in(r, lx, ly) && in(c.Clip, lx, ly) && !in(c.Hole, lx, ly);
+          TColor want = shown ? ref(x, 7) : kSentinel;  // row 7 lies inside r
+          if (p(x, y) != want || (in(r, lx, ly) && ref(x, y) != ref(x, 7))) ++wrong;
+        }
+      EXPECT_EQ(wrong, 0) << int(d) << " " << c.Name;
+    }
+}
+
 TEST(Gradient, BandLengthsFollowTheColourCount) {
   // Black to red over 256 rows changes colour on every row; bands are counted from
   // the far (Stop) end, the last band at the top taking what is left.

@@ -439,3 +439,42 @@ TEST(Shapes, SolidFillMatchesASolidBrushFill) {
       for (int x = 0; x < 12; ++x) EXPECT_EQ(got.At(x, y), want.At(x, y)) << x << "," << y << " mono " << c.Mono;
   }
 }
+
+// Runs of 64 pixels and more, and rectangles across the whole width (filled as one
+// run over several rows), are written differently from short runs; each fill must
+// still stop exactly at its own edges and at the clip.
+TEST(Shapes, WideFillsStopAtTheirEdgesAndTheClip) {
+  constexpr int kW = 150, kH = 7;
+  const TRect all{0, 0, kW, kH};
+  struct Case { const char* Name; TRect R; TRect Clip; };
+  const Case cases[] = {
+      {"whole width, middle rows", {0, 2, kW, 5}, all},
+      {"whole width, one row", {-3, 3, kW + 3, 4}, all},
+      {"beyond the surface on every side", {-10, -10, 200, 200}, all},
+      {"63 pixels", {5, 1, 68, 6}, all},
+      {"64 pixels", {5, 1, 69, 6}, all},
+      {"65 pixels ending at the right edge", {85, 0, kW, kH}, all},
+      {"long run cut on both sides by the clip", {0, 0, 131, kH}, {7, 1, 140, 6}},
+      {"whole width, the clip takes the middle rows", all, {0, 2, kW, 4}},
+      {"whole width, the clip leaves out the first column", all, {1, 0, kW, kH}},
+  };
+  const COLORREF color = RGB(10, 20, 30);
+  for (const Case& c : cases)
+    for (bool brush : {false, true}) {
+      TPaintDC p(kW, kH);
+      IntersectClipRect(p.Dc, c.Clip.Left, c.Clip.Top, c.Clip.Right, c.Clip.Bottom);
+      if (brush) {
+        HBRUSH b = CreateSolidBrush(color);
+        FillRect(p.Dc, &c.R, b);
+        DeleteObject(b);
+      } else {
+        FillSolidRect(p.Dc, &c.R, color);
+      }
+      auto in = [](const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; };
+      int wrong = 0;
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+          wrong += p.At(x, y) != (in(c.R, x, y) && in(c.Clip, x, y) ? color : kBack);
+      EXPECT_EQ(wrong, 0) << c.Name << (brush ? " (FillRect)" : " (FillSolidRect)");
+    }
+}
