@@ -151,6 +151,7 @@ private:
   bool _ReceiveBytes(HANDLE Port, DWORD Mask);
   void _WriteThread(TWorker& Ctl);
   void _WakeStalledReader();
+  void _RequestWrite();
 
   HANDLE FHandle = INVALID_HANDLE_VALUE;
   DCB FDcb{};
@@ -190,4 +191,9 @@ private:
   // FDirectWrite says the port and its writer are there for that.
   std::mutex FTxLock;
   std::atomic<bool> FDirectWrite{false};
+  // The writer's state for requests: busy sending, idle (waiting for
+  // FWriteRequest), or asked while busy. Only a request finding it idle sets the
+  // event, so a busy writer is not woken for nothing by every Write.
+  enum : int { kWriterBusy, kWriterIdle, kWriterAsked };
+  std::atomic<int> FWriterState{kWriterBusy};
 };
