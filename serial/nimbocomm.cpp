@@ -104,8 +104,8 @@ void TNimboComm::Command(const char* Text) {
 void TNimboComm::_RequestWrite() {
   // Only a writer waiting for a request needs the event; a busy one finds the
   // mark before it would wait and goes round once more, as if it had been woken.
-  if (FWriterState.exchange(kWriterAsked, std::memory_order_acq_rel) == kWriterIdle && FWriteRequest)
-    SetEvent(FWriteRequest);
+  const int was = FWriterState.exchange(kWriterAsked, std::memory_order_acq_rel);
+  if ((was == kWriterIdle || was == kWriterHolding) && FWriteRequest) SetEvent(FWriteRequest);
 }
 
 void TNimboComm::_WakeStalledReader() {
@@ -528,8 +528,14 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     }
     if (events & EV_TXEMPTY) {
       if (CTS() || !FDcb.fOutxCtsFlow || FOutsideHandle) {
-        if (FOutQueue->fGetCount() > 0) events &= ~EV_TXEMPTY;
-        _RequestWrite();
+        if (FOutQueue->fGetCount() > 0) {
+          events &= ~EV_TXEMPTY;
+          _RequestWrite();
+        } else if (FWriterState.load(std::memory_order_acquire) != kWriterIdle) {
+          // A writer holding unsent bytes retries them; an idle one with nothing
+          // unsent and nothing queued would only wake for nothing.
+          _RequestWrite();
+        }
       }
     }
     if (events & EV_ERR) ClearCommError(port, nullptr, nullptr);
@@ -588,7 +594,8 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
   std::unique_lock<std::mutex> tx(FTxLock, std::defer_lock);
   while (Ctl.Run.load(std::memory_order_acquire)) {
     // Waits only when nothing was asked for since the last round (see _RequestWrite).
-    if (FWriterState.exchange(kWriterIdle, std::memory_order_acq_rel) != kWriterAsked) {
+    const int idle = sent < length ? kWriterHolding : kWriterIdle;
+    if (FWriterState.exchange(idle, std::memory_order_acq_rel) != kWriterAsked) {
       DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
       if (!Ctl.Run.load(std::memory_order_acquire) || r != WAIT_OBJECT_0 + 1) break;
       ResetEvent(FWriteRequest);

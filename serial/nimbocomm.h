@@ -191,9 +191,10 @@ private:
   // FDirectWrite says the port and its writer are there for that.
   std::mutex FTxLock;
   std::atomic<bool> FDirectWrite{false};
-  // The writer's state for requests: busy sending, idle (waiting for
-  // FWriteRequest), or asked while busy. Only a request finding it idle sets the
-  // event, so a busy writer is not woken for nothing by every Write.
-  enum : int { kWriterBusy, kWriterIdle, kWriterAsked };
+  // The writer's state for requests: busy sending; waiting for FWriteRequest with
+  // nothing unsent (idle) or with a piece to retry (holding); or asked while busy.
+  // Only a request finding it waiting sets the event, so a busy writer is not
+  // woken for nothing by every Write.
+  enum : int { kWriterBusy, kWriterIdle, kWriterHolding, kWriterAsked };
   std::atomic<int> FWriterState{kWriterBusy};
 };
