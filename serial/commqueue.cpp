@@ -49,6 +49,22 @@ std::int32_t TCommQueue::In(const void* p, std::int32_t n) {
   return m;
 }
 
+std::int32_t TCommQueue::FreeSpan(std::uint8_t** p) {
+  *p = nullptr;
+  if (!FBuffer) return 0;
+  std::int32_t tail = FTail.load(std::memory_order_relaxed);
+  std::int32_t head = FHead.load(std::memory_order_acquire);
+  // One slot stays free: up to the end of the storage, unless Head is at its start.
+  std::int32_t m = head > tail ? head - tail - 1 : FSize - tail - (head == 0 ? 1 : 0);
+  *p = FBuffer + tail;
+  return m;
+}
+
+void TCommQueue::Commit(std::int32_t n) {
+  if (n < 1) return;
+  FTail.store((FTail.load(std::memory_order_relaxed) + n) % FSize, std::memory_order_release);
+}
+
 std::int32_t TCommQueue::Out(void* p, std::int32_t n) {
   if (!FBuffer || !p || n < 1) return 0;
   std::int32_t head = FHead.load(std::memory_order_relaxed);

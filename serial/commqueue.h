@@ -27,6 +27,11 @@ public:
   // is no storage, p is null or n < 1).
   std::int32_t In(const void* p, std::int32_t n);
   std::int32_t In(const std::uint8_t* p) { return In(p, 1); }
+  // Producer side, filling in place: the free room that follows the last byte
+  // without wrapping (*p its start; 0 when there is no storage or no room), then
+  // Commit(n) publishes the first n bytes written there (n up to that room).
+  std::int32_t FreeSpan(std::uint8_t** p);
+  void Commit(std::int32_t n);
   // Consumer side: copies up to n bytes out, returns how many.
   std::int32_t Out(void* p, std::int32_t n);
   std::int32_t Out(std::uint8_t* p) { return Out(p, 1); }

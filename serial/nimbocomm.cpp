@@ -91,14 +91,21 @@ int TNimboComm::Write(const void* Buffer, int Size) {
   }
   if (direct == Size) return direct;
   int n = FOutQueue->In(static_cast<const std::uint8_t*>(Buffer) + direct, Size - direct);
-  if (n > 0 && FWriteRequest) SetEvent(FWriteRequest);
+  if (n > 0) _RequestWrite();
   return direct + n;
 }
 
 void TNimboComm::Command(const char* Text) {
   if (!Text) return;
   FOutQueue->In(Text, static_cast<int>(std::strlen(Text)));
-  if (FWriteRequest) SetEvent(FWriteRequest);
+  _RequestWrite();
+}
+
+void TNimboComm::_RequestWrite() {
+  // Only a writer waiting for a request needs the event; a busy one finds the
+  // mark before it would wait and goes round once more, as if it had been woken.
+  const int was = FWriterState.exchange(kWriterAsked, std::memory_order_acq_rel);
+  if ((was == kWriterIdle || was == kWriterHolding) && FWriteRequest) SetEvent(FWriteRequest);
 }
 
 void TNimboComm::_WakeStalledReader() {
@@ -427,6 +434,7 @@ bool TNimboComm::_StartReader() {
 bool TNimboComm::_StartWriter() {
   ResetEvent(FStopWriter);
   ResetEvent(FWriteRequest);
+  FWriterState.store(kWriterBusy, std::memory_order_release);
   auto worker = std::make_shared<TWorker>();
   FWriterThread = BeginThread([this, worker] { _WriteThread(*worker); });
   if (!FWriterThread) return false;
@@ -520,8 +528,14 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     }
     if (events & EV_TXEMPTY) {
       if (CTS() || !FDcb.fOutxCtsFlow || FOutsideHandle) {
-        if (FOutQueue->fGetCount() > 0) events &= ~EV_TXEMPTY;
-        SetEvent(FWriteRequest);
+        if (FOutQueue->fGetCount() > 0) {
+          events &= ~EV_TXEMPTY;
+          _RequestWrite();
+        } else if (FWriterState.load(std::memory_order_acquire) != kWriterIdle) {
+          // A writer holding unsent bytes retries them; an idle one with nothing
+          // unsent and nothing queued would only wake for nothing.
+          _RequestWrite();
+        }
       }
     }
     if (events & EV_ERR) ClearCommError(port, nullptr, nullptr);
@@ -534,17 +548,19 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
 }
 
 bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
-  COMSTAT stat;
-  DWORD errors = 0;
-  if (!ClearCommError(Port, &errors, &stat)) return true;
+  // Takes the line-error bits as the original sequence does; how much waits is
+  // learnt from the reads themselves (a read finding nothing returns 0 bytes).
+  if (!ClearCommError(Port, nullptr, nullptr)) return true;
   std::uint8_t buf[ReadPiece];
   // Read until the driver is drained (a short read), not only what it held when
   // asked: bytes arriving meanwhile come along without another wake-up.
-  if (stat.cbInQue == 0) return true;
-  for (;;) {
+  for (bool first = true;; first = false) {
     int room = FInQueue->fGetRemain();
     if (room == 0) {
-      // Leave the bytes in the driver until the consumer makes room.
+      // Leave the bytes in the driver until the consumer makes room (a full queue
+      // with nothing waiting in the driver is no stall).
+      COMSTAT stat;
+      if (first && (!ClearCommError(Port, nullptr, &stat) || stat.cbInQue == 0)) return true;
       FRxStalled.exchange(true, std::memory_order_acq_rel);
       room = FInQueue->fGetRemain();
       if (room == 0) {
@@ -553,10 +569,15 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
       }
       FRxStalled.exchange(false, std::memory_order_acq_rel);
     }
-    DWORD want = std::min<DWORD>(static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room));
+    const DWORD want = std::min<DWORD>(static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room));
+    // Straight into the queue when its free room does not wrap before Want
+    // bytes; otherwise through the buffer, so that one read still takes them all.
+    std::uint8_t* span = nullptr;
+    const bool inPlace = static_cast<DWORD>(FInQueue->FreeSpan(&span)) >= want;
     DWORD got = 0;
-    if (!ReadFile(Port, buf, want, &got, nullptr) || got == 0) break;  // errors come as events
-    FInQueue->In(buf, static_cast<int>(got));
+    if (!ReadFile(Port, inPlace ? span : buf, want, &got, nullptr) || got == 0) break;  // errors come as events
+    if (inPlace) FInQueue->Commit(static_cast<int>(got));
+    else FInQueue->In(buf, static_cast<int>(got));
     if (got < want) break;
   }
   return true;
@@ -572,9 +593,15 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
   // empty (see FTxLock); released on every way out.
   std::unique_lock<std::mutex> tx(FTxLock, std::defer_lock);
   while (Ctl.Run.load(std::memory_order_acquire)) {
-    DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-    if (!Ctl.Run.load(std::memory_order_acquire) || r != WAIT_OBJECT_0 + 1) break;
-    ResetEvent(FWriteRequest);
+    // Waits only when nothing was asked for since the last round (see _RequestWrite).
+    const int idle = sent < length ? kWriterHolding : kWriterIdle;
+    if (FWriterState.exchange(idle, std::memory_order_acq_rel) != kWriterAsked) {
+      DWORD r = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+      if (!Ctl.Run.load(std::memory_order_acquire) || r != WAIT_OBJECT_0 + 1) break;
+      ResetEvent(FWriteRequest);
+    }
+    // Taking the mark also makes the bytes queued before it visible here.
+    FWriterState.exchange(kWriterBusy, std::memory_order_acq_rel);
     // Send until the queue is empty; wait for the driver only when it is full.
     for (;;) {
       if (sent < length) {
@@ -584,6 +611,15 @@ void TNimboComm::_WriteThread(TWorker& Ctl) {
         if (sent < length) {
           DWORD w = WaitCommWritable(port, 1, &FStopWriter, INFINITE);
           if (w != WAIT_OBJECT_0 + 1) return;  // stopped (or the wait itself failed)
+          // The driver takes more now: the unsent rest and what was queued
+          // meanwhile go in one call, not the rest alone.
+          if (tx.owns_lock() && length < piece.size()) {
+            std::memmove(piece.data(), piece.data() + sent, length - sent);
+            length -= sent;
+            sent = 0;
+            length += static_cast<DWORD>(
+                FOutQueue->Out(piece.data() + length, static_cast<int>(piece.size() - length)));
+          }
         }
         continue;
       }

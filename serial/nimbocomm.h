@@ -2,8 +2,10 @@
 // TNimboComm: one serial port with a receive and a transmit byte queue and two
 // worker threads. The reader waits for port events, moves received bytes into the
 // receive queue and passes every event on through CommNotify (in its own thread);
-// the writer drains the transmit queue to the port in pieces of up to 512 bytes.
-// Read and Write only touch the queues and never wait.
+// the writer drains the transmit queue to the port, all that is queued in one call
+// when the driver takes it. Read and Write only touch the queues (a Write finding
+// the queue empty and the writer idle hands its bytes to the driver itself) and
+// never wait.
 //
 // Threads: properties, Read, Write, Command, the purges, Open and Close belong to
 // one caller thread at a time. Notification handlers run in the reader thread and
@@ -151,6 +153,7 @@ private:
   bool _ReceiveBytes(HANDLE Port, DWORD Mask);
   void _WriteThread(TWorker& Ctl);
   void _WakeStalledReader();
+  void _RequestWrite();
 
   HANDLE FHandle = INVALID_HANDLE_VALUE;
   DCB FDcb{};
@@ -190,4 +193,10 @@ private:
   // FDirectWrite says the port and its writer are there for that.
   std::mutex FTxLock;
   std::atomic<bool> FDirectWrite{false};
+  // The writer's state for requests: busy sending; waiting for FWriteRequest with
+  // nothing unsent (idle) or with a piece to retry (holding); or asked while busy.
+  // Only a request finding it waiting sets the event, so a busy writer is not
+  // woken for nothing by every Write.
+  enum : int { kWriterBusy, kWriterIdle, kWriterHolding, kWriterAsked };
+  std::atomic<int> FWriterState{kWriterBusy};
 };

@@ -43,6 +43,43 @@ TEST(CommQueue, CapacityShortCopiesAndWrap) {
   }
 }
 
+// Filling in place: the room up to the end of the storage, one slot kept free.
+TEST(CommQueue, FreeSpanStopsAtTheEndOrBeforeTheHead) {
+  struct Case {
+    int Put, Take;  // moved in, then out, before asking
+    int Span;       // room that follows the last byte without wrapping
+  } cases[] = {
+      {0, 0, 9},    // empty at 0: all but the free slot
+      {4, 4, 6},    // empty at 4: up to the end
+      {9, 0, 0},    // full
+      {7, 3, 3},    // head 3, tail 7: up to the end
+      {9, 5, 1},    // head 5, tail 9: the last slot
+  };
+  std::vector<std::uint8_t> in(10), out(10);
+  std::iota(in.begin(), in.end(), 1);
+  for (const Case& c : cases) {
+    TCommQueue q(10);
+    ASSERT_EQ(q.In(in.data(), c.Put), c.Put);
+    ASSERT_EQ(q.Out(out.data(), c.Take), c.Take);
+    std::uint8_t* p = nullptr;
+    EXPECT_EQ(q.FreeSpan(&p), c.Span) << c.Put << "/" << c.Take;
+  }
+  // Bytes written there and committed come out after the held ones; the next
+  // span starts at index 0 once the end is reached.
+  TCommQueue q(10);
+  q.In(in.data(), 7);
+  q.Out(out.data(), 5);  // head 5, tail 7: 3 to the end
+  std::uint8_t* p = nullptr;
+  ASSERT_EQ(q.FreeSpan(&p), 3);
+  p[0] = 50, p[1] = 51, p[2] = 52;
+  q.Commit(3);
+  ASSERT_EQ(q.FreeSpan(&p), 4);  // 0..3, slot 4 stays free
+  p[0] = 60;
+  q.Commit(1);
+  EXPECT_EQ(q.Out(out.data(), 10), 6);
+  EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 6), (std::vector<std::uint8_t>{6, 7, 50, 51, 52, 60}));
+}
+
 TEST(CommQueue, ResizeDiscardsAndNoStorageTakesNothing) {
   TCommQueue q(16);
   std::uint8_t b[8] = {};

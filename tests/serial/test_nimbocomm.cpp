@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <sys/syscall.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <fstream>
@@ -145,6 +146,21 @@ TEST_F(Port, SmallAndLargeWritesArriveInOrderWhetherSentAtOnceOrQueued) {
   }
   peer.join();
   EXPECT_TRUE(got == data);
+}
+
+// Each round's write is more than the driver takes at once: the rest waits in the
+// queue and must go out with no later Write to push it, every time the writer has
+// gone idle in between.
+TEST_F(Port, TheQueuedRestGoesOutWithoutALaterWrite) {
+  Comm.Open();
+  for (std::uint32_t round = 0; round < 20; ++round) {
+    auto data = Pattern(12000, 10 + round);
+    int n = Comm.Write(data.data(), static_cast<int>(data.size()));
+    ASSERT_GT(n, 0) << round;
+    auto got = Pty.ReadN(static_cast<size_t>(n));
+    ASSERT_EQ(got.size(), static_cast<size_t>(n)) << round;
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), data.begin())) << round;
+  }
 }
 
 TEST_F(Port, DisableWriteStopsWriteButNotCommandAndOpenClearsIt) {
