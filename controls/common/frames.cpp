@@ -333,7 +333,19 @@ TRect DrawInnerOuterBorders(TCanvas* Canvas, const TRect& Rect, TFrameStyleEx Bo
 void DrawFrame(TCanvas* Canvas, int Width, int Height, TFrameStyleEx FrameStyle, TColor Color, TColor FrameColor,
                TSides Sides, bool KeepOuterRing) {
   TRect r(0, 0, Width, Height);
-  if (!KeepOuterRing) DrawBevel(Canvas, r, Color, Color, 2, AllSides);
+  // A flat frame covers the sides of the colour rings it is drawn on (all of the
+  // outer ring's, and the inner ring's too when bold): with a solid copy pen those
+  // are left out, since they would only be painted over.
+  bool flat = FrameStyle == fsFlat || FrameStyle == fsFlatBold;
+  if (!KeepOuterRing && flat && FrameColor != clNone && Width >= 4 && Height >= 4 &&
+      Canvas->Pen()->Style() == psSolid && Canvas->Pen()->Mode() == pmCopy) {
+    TSides rest = AllSides - Sides;
+    Canvas->Pen()->SetWidth(1);
+    DrawSides(Canvas, r, Color, Color, rest);
+    DrawSides(Canvas, {1, 1, Width - 1, Height - 1}, Color, Color, FrameStyle == fsFlatBold ? rest : AllSides);
+  } else if (!KeepOuterRing) {
+    DrawBevel(Canvas, r, Color, Color, 2, AllSides);
+  }
   if (FrameStyle == fsFlat)
     DrawSides(Canvas, r, FrameColor, FrameColor, Sides);
   else if (FrameStyle == fsFlatBold)

@@ -164,6 +164,32 @@ TEST(Frames, DrawFrameErasesTheOldFrameAndPicksItsColours) {
   EXPECT_NE(face.Map(), Rows({"FFFFFD", "FHHHSD", "FH..SD", "FSSSSD", "DDDDDD"}));
 }
 
+TEST(Frames, DrawFrameFlatStylesOverTheColourRings) {
+  // Color clBtnFace (F), FrameColor cl3DDkShadow (D); the rings stay where the
+  // frame has no side.
+  const TSides RightBottom{sdRight, sdBottom};
+  struct Case {
+    TFrameStyleEx Style;
+    TColor FrameColor;
+    TSides Sides;
+    std::string Map;
+  } cases[] = {
+      {fsFlat, cl3DDkShadow, AllSides, Rows({"DDDDDD", "DFFFFD", "DF..FD", "DFFFFD", "DDDDDD"})},
+      {fsFlat, cl3DDkShadow, LeftTop, Rows({"DDDDDD", "DFFFFF", "DF..FF", "DFFFFF", "DFFFFF"})},
+      {fsFlat, cl3DDkShadow, RightBottom, Rows({"FFFFFD", "FFFFFD", "FF..FD", "FFFFFD", "DDDDDD"})},
+      {fsFlat, cl3DDkShadow, {}, Rows({"FFFFFF", "FFFFFF", "FF..FF", "FFFFFF", "FFFFFF"})},
+      {fsFlat, clNone, AllSides, Rows({"FFFFFF", "FFFFFF", "FF..FF", "FFFFFF", "FFFFFF"})},
+      {fsFlatBold, cl3DDkShadow, AllSides, Rows({"DDDDDD", "DDDDDD", "DD..DD", "DDDDDD", "DDDDDD"})},
+      {fsFlatBold, cl3DDkShadow, LeftTop, Rows({"DDDDDD", "DDDDDD", "DD..FF", "DDFFFF", "DDFFFF"})},
+      {fsFlatBold, cl3DDkShadow, RightBottom, Rows({"FFFFDD", "FFFFDD", "FF..DD", "DDDDDD", "DDDDDD"})},
+  };
+  for (const Case& c : cases) {
+    TCanvasMap m(6, 5);
+    DrawFrame(m.Canvas(), 6, 5, c.Style, clBtnFace, c.FrameColor, c.Sides, false);
+    EXPECT_EQ(m.Map(), c.Map) << static_cast<int>(c.Style) << " sides " << c.Sides.ToInt();
+  }
+}
+
 TEST(Frames, DropShadowFadesOutward) {
   // Rect (0, 0, 8, 6), depth 2: ring 1 blends black at alpha 128, ring 2 at 64.
   TCanvasMap m(12, 10, clWhite);
