@@ -77,6 +77,16 @@ TEST(Frames, SidesBevelsAndBoxes) {
   EXPECT_EQ(corners.Map(), Rows({"TT...TT", "T.....T", ".......", ".......", "T.....T", "TT...TT"}));
 }
 
+TEST(Frames, SidesOfAnInvertedRectangleAndThePenTheyLeave) {
+  // Each side is a line up to, not including, its end point, drawn backwards here.
+  TCanvasMap m(6, 5);
+  DrawSides(m.Canvas(), {4, 3, 2, 1}, clBtnShadow, cl3DDkShadow, AllSides);
+  EXPECT_EQ(m.Map(), Rows({"...DD.", "......", ".D..S.", ".D.SS.", "......"}));
+  // The pen keeps the last colour, at the end of the bottom line.
+  EXPECT_EQ(m.Canvas()->Pen()->Color(), cl3DDkShadow);
+  EXPECT_EQ(m.Canvas()->PenPos(), TPoint(2, 0));
+}
+
 TEST(Frames, TheNextFrameAfterADashedBorderIsSolid) {
   TCanvasMap m(8, 6);
   m.Canvas()->Brush()->SetStyle(bsSolid);
