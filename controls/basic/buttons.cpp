@@ -1,5 +1,6 @@
 #include "controls/basic/buttons.h"
 
+#include <cstring>
 #include <memory>
 
 #include "controls/common/colors.h"
@@ -29,14 +30,36 @@ void DrawAt(TCanvas* Canvas, const std::string& Text, TRect R, unsigned Flags, i
 
 }  // namespace
 
-void Draw3DCaption(TCanvas* Canvas, const std::string& Text, TRect R, unsigned Flags, TAlignmentVertical Vertical,
-                   const TQv3DTextColors& Colors, bool Enabled, bool RightToLeft) {
-  TColor fontColor = Canvas->Font()->Color();
-  Canvas->Brush()->SetStyle(bsClear);
+namespace {
+
+// The height of Text word-wrapped into R in the canvas's font.
+int CaptionHeight(TCanvas* Canvas, const std::string& Text, const TRect& R, TQvCaptionMeasure* Measure) {
+  LOGFONT font;
+  if (Measure) {
+    GetObject(Canvas->Font()->Handle(), font);
+    if (Measure->Height >= 0 && Measure->R == R && Measure->Text == Text &&
+        std::memcmp(&Measure->Font, &font, sizeof font) == 0)
+      return Measure->Height;
+  }
   TRect calc = R;
   DrawText(Canvas->Handle(), Text.c_str(), static_cast<int>(Text.size()), &calc,
            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_VCENTER | DT_CENTER);
-  int h = calc.Height();
+  if (Measure) {
+    Measure->Text = Text;
+    Measure->Font = font;
+    Measure->R = R;
+    Measure->Height = calc.Height();
+  }
+  return calc.Height();
+}
+
+}  // namespace
+
+void Draw3DCaption(TCanvas* Canvas, const std::string& Text, TRect R, unsigned Flags, TAlignmentVertical Vertical,
+                   const TQv3DTextColors& Colors, bool Enabled, bool RightToLeft, TQvCaptionMeasure* Measure) {
+  TColor fontColor = Canvas->Font()->Color();
+  Canvas->Brush()->SetStyle(bsClear);
+  int h = CaptionHeight(Canvas, Text, R, Measure);
   switch (Vertical) {
     case avTop: R.Bottom = R.Top + h; break;
     case avCenter: R.Top = (R.Top + R.Bottom - h) / 2; R.Bottom = R.Top + h; break;
@@ -119,7 +142,8 @@ void TQvCustomButton::Click() { inherited::Click(); }
 void TQvCustomButton::Draw3DText(TCanvas* Canvas, const TRect& R, unsigned Flags) {
   Canvas->SetFont(Font());
   TQv3DTextColors c{FTextStyle, FLightTextStyle, FTextHighlightColor, FTextShadowColor, FTextShadowDepth};
-  Draw3DCaption(Canvas, Caption(), R, Flags, FAlignmentVertical, c, Enabled(), UseRightToLeftAlignment());
+  Draw3DCaption(Canvas, Caption(), R, Flags, FAlignmentVertical, c, Enabled(), UseRightToLeftAlignment(),
+                &FCaptionMeasure);
 }
 
 void TQvCustomButton::CancelPress() {
@@ -354,6 +378,15 @@ void TQvButton::CancelPress() {
 
 void TQvButton::Dispatch(TMessage& M) {
   switch (M.Msg) {
+    case WM_ERASEBKGND:
+      // The classic look paints every pixel of the face (two rings and the fill
+      // inside them): an erased background would only be painted over.
+      if (!Transparent() && !HotTrack() && !Themed() && Color() != clNone) {
+        M.Result = 1;
+        break;
+      }
+      inherited::Dispatch(M);
+      break;
     case WM_KILLFOCUS:
       inherited::Dispatch(M);
       FSpace = false;

@@ -34,12 +34,24 @@ struct TQv3DTextColors {
   TColor Shadow = clBtnShadow;
   int ShadowDepth = 2;
 };
+// The word-wrapped height of a caption as last measured, with what it depends on:
+// the text, the font and the rectangle. A button keeps one, so that painting the
+// same caption again does not measure it again.
+struct TQvCaptionMeasure {
+  std::string Text;
+  LOGFONT Font;
+  TRect R;
+  int Height = -1;  // none yet
+};
 // Draws Text into R with DrawText and Flags in the canvas's font, with the 3-D
 // copies of Colors.Style (raised, recessed, shadow); a disabled caption is one
 // clGrayText copy. The caption is placed vertically in R by Vertical (its height
-// measured word-wrapped first); the canvas's font colour is as before afterwards.
+// measured word-wrapped first, or taken from Measure when that holds the same
+// caption, font and rectangle; Measure is updated); the canvas's font colour is as
+// before afterwards.
 void Draw3DCaption(TCanvas* Canvas, const std::string& Text, TRect R, unsigned Flags, TAlignmentVertical Vertical,
-                   const TQv3DTextColors& Colors, bool Enabled, bool RightToLeft);
+                   const TQv3DTextColors& Colors, bool Enabled, bool RightToLeft,
+                   TQvCaptionMeasure* Measure = nullptr);
 
 class TQvCustomButton : public TCustomControl {
   DTU_CLASS(TQvCustomButton, TCustomControl)
@@ -118,6 +130,7 @@ private:
   bool FHotTrack = false;
   bool FTransparent = false;
   bool FThemeAware = true;
+  TQvCaptionMeasure FCaptionMeasure;
 };
 
 class TQvButton : public TQvCustomButton {

@@ -117,10 +117,46 @@ TRect DrawStyleRing(TCanvas* Canvas, const TRect& Rect, TFrameStyleEx Style, boo
   }
 }
 
+// Whether the canvas's lines can be filled as rectangles: a solid one-pixel pen
+// that copies its colour.
+bool PlainPen(TCanvas* Canvas) {
+  const TPen* p = Canvas->Pen();
+  return p->Style() == psSolid && p->Mode() == pmCopy && p->Width() <= 1;
+}
+
+// The pixels of a level or upright one-pixel line from A up to, not including, B.
+TRect StraightLine(TPoint A, TPoint B) {
+  if (A.Y == B.Y) return {A.X < B.X ? A.X : B.X + 1, A.Y, A.X < B.X ? B.X : A.X + 1, A.Y + 1};
+  return {A.X, A.Y < B.Y ? A.Y : B.Y + 1, A.X + 1, A.Y < B.Y ? B.Y : A.Y + 1};
+}
+
 }  // namespace
 
 TRect DrawSides(TCanvas* Canvas, const TRect& Rect, TColor ULColor, TColor LRColor, TSides Sides) {
   const TRect& r = Rect;
+  if (PlainPen(Canvas)) {
+    // The lines as filled rectangles, with the pen's colour and position left as the
+    // lines would leave them.
+    TPoint end;
+    bool drawn = false;
+    auto line = [&](int X1, int Y1, int X2, int Y2, TColor Color) {
+      if (X1 != X2 || Y1 != Y2) Canvas->FillSolidRect(StraightLine({X1, Y1}, {X2, Y2}), Color);
+      end = {X2, Y2};
+      drawn = true;
+    };
+    if (ULColor != clNone) {
+      Canvas->Pen()->SetColor(ULColor);
+      if (Sides.Contains(sdLeft)) line(r.Left, r.Top, r.Left, r.Bottom, ULColor);
+      if (Sides.Contains(sdTop)) line(r.Left, r.Top, r.Right, r.Top, ULColor);
+    }
+    if (LRColor != clNone) {
+      Canvas->Pen()->SetColor(LRColor);
+      if (Sides.Contains(sdRight)) line(r.Right - 1, r.Top, r.Right - 1, r.Bottom, LRColor);
+      if (Sides.Contains(sdBottom)) line(r.Left, r.Bottom - 1, r.Right, r.Bottom - 1, LRColor);
+    }
+    if (drawn) Canvas->MoveTo(end.X, end.Y);
+    return Shrink(Rect, Sides, 1);
+  }
   if (ULColor != clNone) {
     Canvas->Pen()->SetColor(ULColor);
     if (Sides.Contains(sdLeft)) Line(Canvas, r.Left, r.Top, r.Left, r.Bottom);
@@ -333,7 +369,19 @@ TRect DrawInnerOuterBorders(TCanvas* Canvas, const TRect& Rect, TFrameStyleEx Bo
 void DrawFrame(TCanvas* Canvas, int Width, int Height, TFrameStyleEx FrameStyle, TColor Color, TColor FrameColor,
                TSides Sides, bool KeepOuterRing) {
   TRect r(0, 0, Width, Height);
-  if (!KeepOuterRing) DrawBevel(Canvas, r, Color, Color, 2, AllSides);
+  // A flat frame covers the sides of the colour rings it is drawn on (all of the
+  // outer ring's, and the inner ring's too when bold): with a solid copy pen those
+  // are left out, since they would only be painted over.
+  bool flat = FrameStyle == fsFlat || FrameStyle == fsFlatBold;
+  if (!KeepOuterRing && flat && FrameColor != clNone && Width >= 4 && Height >= 4 &&
+      Canvas->Pen()->Style() == psSolid && Canvas->Pen()->Mode() == pmCopy) {
+    TSides rest = AllSides - Sides;
+    Canvas->Pen()->SetWidth(1);
+    DrawSides(Canvas, r, Color, Color, rest);
+    DrawSides(Canvas, {1, 1, Width - 1, Height - 1}, Color, Color, FrameStyle == fsFlatBold ? rest : AllSides);
+  } else if (!KeepOuterRing) {
+    DrawBevel(Canvas, r, Color, Color, 2, AllSides);
+  }
   if (FrameStyle == fsFlat)
     DrawSides(Canvas, r, FrameColor, FrameColor, Sides);
   else if (FrameStyle == fsFlatBold)

@@ -204,8 +204,21 @@ void TQvCustomEdit::WMNCCalcSize(TMessage& M) {
 // ---------------------------------------------------------------------------
 // Painting
 
+bool TQvCustomEdit::FrameCoversBorder() {
+  if (FDropButtonVisible || Color() == clNone) return false;
+  if (FCanvas->Pen()->Style() != psSolid || FCanvas->Pen()->Mode() != pmCopy) return false;
+  auto style = static_cast<DWORD>(GetWindowLong(Handle(), GWL_STYLE));
+  auto exStyle = static_cast<DWORD>(GetWindowLong(Handle(), GWL_EXSTYLE));
+  if (style & (WS_HSCROLL | WS_VSCROLL)) return false;
+  TRect b = NonClientInsets(style, exStyle, false, false);
+  return b.Left <= 2 && b.Top <= 2 && b.Right <= 2 && b.Bottom <= 2;
+}
+
 void TQvCustomEdit::WMNCPaint(TMessage& M) {
-  inherited::Dispatch(M);
+  // The frame starts with two rings in the control's colour over the whole window;
+  // a standard border that lies within them would only be painted over.
+  bool covered = HandleAllocated() && FFrameVisible && !UseThemes() && FrameCoversBorder();
+  if (!covered) inherited::Dispatch(M);
   if (!HandleAllocated()) return;
   bool frame = FFrameVisible && !UseThemes();
   if (!frame && !FDropButtonVisible) return;

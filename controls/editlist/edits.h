@@ -89,6 +89,8 @@ protected:
 
 private:
   void WMNCPaint(TMessage& M);
+  // Whether the frame's colour rings cover every pixel of the standard border.
+  bool FrameCoversBorder();
   void WMNCCalcSize(TMessage& M);
   void WMNCHitTest(TMessage& M);
 

@@ -488,6 +488,13 @@ void TCanvas::FillRect(const TRect& R) {
   Changed();
 }
 
+void TCanvas::FillSolidRect(const TRect& R, TColor Color) {
+  Changing();
+  RequireHandle();
+  ::FillSolidRect(FHandle, &R, ColorToRGB(Color));
+  Changed();
+}
+
 void TCanvas::FrameRect(const TRect& R) {
   Changing();
   RequireBrush();

@@ -212,6 +212,8 @@ public:
   void Ellipse(int X1, int Y1, int X2, int Y2);
   void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
   void FillRect(const TRect& R);
+  // R in one colour, without the brush (which stays as it is).
+  void FillSolidRect(const TRect& R, TColor Color);
   void FrameRect(const TRect& R);
   void DrawFocusRect(const TRect& R);
   // Draws a graphic at its own size; StretchDraw to fill R.

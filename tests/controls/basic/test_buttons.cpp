@@ -184,6 +184,58 @@ TEST_F(ButtonsTest, CaptionStylesDrawTheirCopiesAndADisabledCaptionOnce) {
   EXPECT_EQ(right.Leftmost(clBlack), plainRight.Leftmost(clBlack));
 }
 
+TEST_F(ButtonsTest, AKeptCaptionMeasureFollowsTextRectangleAndFont) {
+  // Each step changes one of them so that the caption's height changes; drawn with
+  // the kept measure it sits where a freshly measured caption sits.
+  struct Step {
+    const char* Text;
+    TRect R;
+    int FontHeight;
+  } steps[] = {
+      {"MM", {0, 0, 60, 40}, -11},
+      {"MM", {0, 0, 60, 40}, -11},
+      {"MM MM MM MM", {0, 0, 60, 40}, -11},
+      {"MM MM MM MM", {0, 0, 20, 40}, -11},
+      {"MM MM MM MM", {0, 0, 20, 40}, -16},
+  };
+  TQvCaptionMeasure kept;
+  for (const Step& st : steps) {
+    auto shot = [&](TQvCaptionMeasure* Measure) {
+      auto b = std::make_unique<TBitmap>(60, 40);
+      b->Canvas()->Brush()->SetColor(clWhite);
+      b->Canvas()->FillRect({0, 0, 60, 40});
+      b->Canvas()->Font()->SetHeight(st.FontHeight);
+      b->Canvas()->Font()->SetColor(clBlack);
+      Draw3DCaption(b->Canvas(), st.Text, st.R, DT_CENTER | DT_WORDBREAK, avCenter, TQv3DTextColors{}, true, false,
+                    Measure);
+      return b;
+    };
+    auto withKept = shot(&kept), fresh = shot(nullptr);
+    int differ = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 60; ++x) differ += withKept->Canvas()->Pixels(x, y) != fresh->Canvas()->Pixels(x, y);
+    EXPECT_EQ(differ, 0) << st.Text << " width " << st.R.Width() << " font " << st.FontHeight;
+  }
+}
+
+TEST_F(ButtonsTest, TheClassicFaceCoversItsWholeRectangle) {
+  // Nothing of the form's colour shows through, whatever the state.
+  TForm* form = MakeForm();
+  form->SetColor(clRed);
+  TQvButton* plain = Button(form, "Plain", {10, 10, 85, 35});
+  TQvButton* def = Button(form, "Def", {100, 10, 175, 35});
+  TQvButton* down = Button(form, "Down", {190, 10, 265, 35});
+  def->SetDefault(true);
+  down->SetGroupIndex(1);
+  down->SetDown(true);
+  form->Show();
+  TShot shot(form);
+  for (TQvButton* b : {plain, def, down})
+    for (int y = b->Top(); y < b->Top() + b->Height(); ++y)
+      for (int x = b->Left(); x < b->Left() + b->Width(); ++x)
+        ASSERT_NE(shot(x, y), Rgb(clRed)) << b->Name() << " " << x << "," << y;
+}
+
 TEST_F(ButtonsTest, TheClassicDefaultButtonHasABlackRingAndTheFlatLookRoundedCorners) {
   TForm* form = MakeForm();
   form->SetColor(clBtnFace);

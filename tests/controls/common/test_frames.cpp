@@ -77,6 +77,16 @@ TEST(Frames, SidesBevelsAndBoxes) {
   EXPECT_EQ(corners.Map(), Rows({"TT...TT", "T.....T", ".......", ".......", "T.....T", "TT...TT"}));
 }
 
+TEST(Frames, SidesOfAnInvertedRectangleAndThePenTheyLeave) {
+  // Each side is a line up to, not including, its end point, drawn backwards here.
+  TCanvasMap m(6, 5);
+  DrawSides(m.Canvas(), {4, 3, 2, 1}, clBtnShadow, cl3DDkShadow, AllSides);
+  EXPECT_EQ(m.Map(), Rows({"...DD.", "......", ".D..S.", ".D.SS.", "......"}));
+  // The pen keeps the last colour, at the end of the bottom line.
+  EXPECT_EQ(m.Canvas()->Pen()->Color(), cl3DDkShadow);
+  EXPECT_EQ(m.Canvas()->PenPos(), TPoint(2, 0));
+}
+
 TEST(Frames, TheNextFrameAfterADashedBorderIsSolid) {
   TCanvasMap m(8, 6);
   m.Canvas()->Brush()->SetStyle(bsSolid);
@@ -162,6 +172,32 @@ TEST(Frames, DrawFrameErasesTheOldFrameAndPicksItsColours) {
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 6; ++x) EXPECT_EQ(face.Pixel(x, y), derived.Pixel(x, y)) << x << "," << y;
   EXPECT_NE(face.Map(), Rows({"FFFFFD", "FHHHSD", "FH..SD", "FSSSSD", "DDDDDD"}));
+}
+
+TEST(Frames, DrawFrameFlatStylesOverTheColourRings) {
+  // Color clBtnFace (F), FrameColor cl3DDkShadow (D); the rings stay where the
+  // frame has no side.
+  const TSides RightBottom{sdRight, sdBottom};
+  struct Case {
+    TFrameStyleEx Style;
+    TColor FrameColor;
+    TSides Sides;
+    std::string Map;
+  } cases[] = {
+      {fsFlat, cl3DDkShadow, AllSides, Rows({"DDDDDD", "DFFFFD", "DF..FD", "DFFFFD", "DDDDDD"})},
+      {fsFlat, cl3DDkShadow, LeftTop, Rows({"DDDDDD", "DFFFFF", "DF..FF", "DFFFFF", "DFFFFF"})},
+      {fsFlat, cl3DDkShadow, RightBottom, Rows({"FFFFFD", "FFFFFD", "FF..FD", "FFFFFD", "DDDDDD"})},
+      {fsFlat, cl3DDkShadow, {}, Rows({"FFFFFF", "FFFFFF", "FF..FF", "FFFFFF", "FFFFFF"})},
+      {fsFlat, clNone, AllSides, Rows({"FFFFFF", "FFFFFF", "FF..FF", "FFFFFF", "FFFFFF"})},
+      {fsFlatBold, cl3DDkShadow, AllSides, Rows({"DDDDDD", "DDDDDD", "DD..DD", "DDDDDD", "DDDDDD"})},
+      {fsFlatBold, cl3DDkShadow, LeftTop, Rows({"DDDDDD", "DDDDDD", "DD..FF", "DDFFFF", "DDFFFF"})},
+      {fsFlatBold, cl3DDkShadow, RightBottom, Rows({"FFFFDD", "FFFFDD", "FF..DD", "DDDDDD", "DDDDDD"})},
+  };
+  for (const Case& c : cases) {
+    TCanvasMap m(6, 5);
+    DrawFrame(m.Canvas(), 6, 5, c.Style, clBtnFace, c.FrameColor, c.Sides, false);
+    EXPECT_EQ(m.Map(), c.Map) << static_cast<int>(c.Style) << " sides " << c.Sides.ToInt();
+  }
 }
 
 TEST(Frames, DropShadowFadesOutward) {
