@@ -1,8 +1,10 @@
 #include "app/Workbook.h"
 
+#include <dlfcn.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <type_traits>
 #include <unordered_map>
 
 #include "app/SafeFile.h"
@@ -31,6 +33,45 @@ std::string ExportCellText(const TVarRecord& R, int Column) {
   }
 }
 
+namespace {
+
+// libxlsxwriter, and the crypto library it brings along, are loaded on the first
+// save, not at start: most sessions never export, and the two cost the program's
+// start their relocations and 1.6 MB of memory. Loaded once, they stay.
+struct TXlsxWriter {
+  decltype(&workbook_new) WorkbookNew;
+  decltype(&workbook_add_worksheet) AddWorksheet;
+  decltype(&worksheet_write_string) WriteString;
+  decltype(&workbook_close) Close;
+  decltype(&lxw_strerror) StrError;
+};
+
+// The library, or EOleException naming the target Path when it cannot be loaded
+// (the next save tries again).
+const TXlsxWriter& XlsxWriter(const std::string& Path) {
+  static const TXlsxWriter writer = [&Path] {
+    auto fail = [&Path](const char* Why) {
+      return EOleException("保存工作簿文件失败：" + Path + "\n" + (Why ? Why : DTU_XLSXWRITER_SONAME));
+    };
+    void* lib = dlopen(DTU_XLSXWRITER_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (!lib) throw fail(dlerror());
+    auto get = [&](auto& Fn, const char* Name) {
+      Fn = reinterpret_cast<std::remove_reference_t<decltype(Fn)>>(dlsym(lib, Name));
+      if (!Fn) throw fail(dlerror());
+    };
+    TXlsxWriter w;
+    get(w.WorkbookNew, "workbook_new");
+    get(w.AddWorksheet, "workbook_add_worksheet");
+    get(w.WriteString, "worksheet_write_string");
+    get(w.Close, "workbook_close");
+    get(w.StrError, "lxw_strerror");
+    return w;
+  }();
+  return writer;
+}
+
+}  // namespace
+
 std::unique_ptr<TWorkbookAutomation> TWorkbookAutomation::Create() {
   return std::make_unique<TWorkbookAutomation>();
 }
@@ -51,6 +92,7 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   if (!FHasWorkbook) throw EOleException("没有打开的工作簿！");
   // Written beside the target and renamed over it only when complete: the writer
   // truncates its file first, and a failed export must leave an old workbook intact.
+  const TXlsxWriter& lxw = XlsxWriter(Path);
   TSafeFile file(GbkToUtf8(Path));
   if (!file.Ok()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SystemErrorText(file.Error()));
   // Cells in row order, each once with its last value: the export sets them in
@@ -60,9 +102,9 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
     return A.Row != B.Row ? A.Row < B.Row : A.Column < B.Column;
   };
   if (!std::is_sorted(FCells.begin(), FCells.end(), before)) std::stable_sort(FCells.begin(), FCells.end(), before);
-  lxw_workbook* book = workbook_new(file.TempPath().c_str());
+  lxw_workbook* book = lxw.WorkbookNew(file.TempPath().c_str());
   if (!book) throw EOleException("无法创建工作簿文件：" + Path);
-  lxw_worksheet* sheet = workbook_add_worksheet(book, "Sheet1");
+  lxw_worksheet* sheet = lxw.AddWorksheet(book, "Sheet1");
   lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
   // ASCII text is UTF-8 as it stands; the same few Chinese texts recur down a
   // column, each converted once.
@@ -80,12 +122,12 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
       if (it == utf8.end()) it = utf8.emplace(cell.Text, GbkToUtf8(cell.Text)).first;
       text = &it->second;
     }
-    error = worksheet_write_string(sheet, static_cast<lxw_row_t>(cell.Row - 1),
-                                   static_cast<lxw_col_t>(cell.Column - 1), text->c_str(), nullptr);
+    error = lxw.WriteString(sheet, static_cast<lxw_row_t>(cell.Row - 1),
+                            static_cast<lxw_col_t>(cell.Column - 1), text->c_str(), nullptr);
   }
-  lxw_error closed = workbook_close(book);  // writes the file; frees the workbook
+  lxw_error closed = lxw.Close(book);  // writes the file; frees the workbook
   if (error == LXW_NO_ERROR) error = closed;
-  if (error != LXW_NO_ERROR) throw EOleException("保存工作簿文件失败：" + Path + "\n" + lxw_strerror(error));
+  if (error != LXW_NO_ERROR) throw EOleException("保存工作簿文件失败：" + Path + "\n" + lxw.StrError(error));
   if (!file.Commit()) throw EOleException("保存工作簿文件失败：" + Path + "\n" + SystemErrorText(file.Error()));
 }
 

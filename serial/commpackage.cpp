@@ -106,11 +106,7 @@ const TClassInfo& TCommPackage::StaticClass() {
 TCommPackage::TCommPackage(TNimboComm* Comm) : FComm(Comm) {
   _Resize(QueueSize(), PackageSize());
   FTimerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  if (FTimerEvent) FTimerThread = BeginThread([this] { _TimerThread(); });
-  if (!FTimerThread) {
-    if (FTimerEvent) CloseHandle(FTimerEvent);
-    throw EOutOfResources("Cannot create the package timer thread");
-  }
+  if (!FTimerEvent) throw EOutOfResources("Cannot create the package timer event");
   FSavedNotify = std::move(FComm->OnCommNotify);
   FComm->OnCommNotify = [this](TObject* Sender, DWORD Mask) { fNewCommNotify(Sender, Mask); };
 }
@@ -119,8 +115,18 @@ TCommPackage::~TCommPackage() {
   FComm->OnCommNotify = std::move(FSavedNotify);
   FTimerRun.store(false, std::memory_order_release);
   SetEvent(FTimerEvent);
-  CloseHandle(FTimerThread);  // joins
+  if (FTimerThread) CloseHandle(FTimerThread);  // joins
   CloseHandle(FTimerEvent);
+}
+
+// The timer thread has work only while the layer is active (it frames packages by
+// silence then); it starts with the first activation, not with the layer, which
+// most programs make at start and may never activate.
+void TCommPackage::_StartTimerThread() {
+  std::lock_guard<std::mutex> lock(FTimerStart);
+  if (FTimerThread) return;
+  FTimerThread = BeginThread([this] { _TimerThread(); });
+  if (!FTimerThread) throw EOutOfResources("Cannot create the package timer thread");
 }
 
 // Makes every buffer for the new sizes first, so a failure changes nothing.
@@ -173,6 +179,7 @@ void TCommPackage::_ResetLocked() {
 }
 
 void TCommPackage::fSetActive(bool Value) {
+  if (Value) _StartTimerThread();
   {
     std::scoped_lock lock(FRxLock, FTxLock);
     FActive.store(Value, std::memory_order_release);

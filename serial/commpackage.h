@@ -146,6 +146,7 @@ private:
   void _WritePackage();  // the pump; FTxLock held
   bool _AllHandedOver();  // FTxLock held
   void _TimerThread();
+  void _StartTimerThread();
   void _Resize(std::uint32_t QSize, std::uint32_t PkgSize);
   void _ResetLocked();  // both locks held
   TFrameMarks _Marks() const { return TFrameMarks{FrameHead(), FrameTail(), FrameCtrl()}; }
@@ -183,7 +184,8 @@ private:
   std::vector<std::uint8_t> FWriteRecord;  // the producer's record (WritePackage)
   bool FTxPurging = false;                 // the port's transmit side is being purged
 
-  HANDLE FTimerThread = nullptr;
+  std::mutex FTimerStart;
+  HANDLE FTimerThread = nullptr;  // started by the first activation
   HANDLE FTimerEvent = nullptr;
   std::atomic<bool> FTimerRun{true};
 };

@@ -190,3 +190,30 @@ TEST_F(WorkbookTest, AFileThatCannotBeWrittenRaisesInsteadOfReportingSuccess) {
     EXPECT_EQ(e.Message(), "没有打开的工作簿！");
   }
 }
+
+namespace {
+bool XlsxWriterMapped() {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    if (line.find("libxlsxwriter") != std::string::npos) return true;
+  return false;
+}
+}  // namespace
+
+// The writer library is not part of the program until a workbook is saved (it would
+// cost every start its loading), and a save loads it. Checked in a fresh process:
+// an earlier test of this binary may have loaded it already.
+TEST_F(WorkbookTest, TheWriterLibraryIsLoadedByTheFirstSaveOnly) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const fs::path file = dir / "first.xlsx";
+  EXPECT_EXIT(
+      {
+        if (XlsxWriterMapped()) std::_Exit(1);
+        TVarRecord v = Var(1, 0, "A", false, "");
+        auto excel = TWorkbookAutomation::Create();
+        ExportVariables(*excel, &v, 1, file.string());
+        std::_Exit(XlsxWriterMapped() && fs::exists(file) ? 0 : 2);
+      },
+      ::testing::ExitedWithCode(0), "");
+}

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -128,6 +129,29 @@ TEST(CommPackageQueue, SizesCapacityPeekAndFailure) {
   EXPECT_FALSE(q.fIsValid());
   EXPECT_EQ(q.In(rec.data()), 0);
   EXPECT_EQ(q.Out(rec.data()), 0);
+}
+
+// The timer thread starts with the first activation (a layer that is never
+// activated, as in a session that never opens a port, runs none) and ends with the
+// layer; activating again starts no second one.
+TEST(CommPackage, TheTimerThreadStartsWithTheFirstActivation) {
+  auto threads = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator());
+  };
+  const auto before = threads();
+  {
+    TFakePort port;
+    TCommPackage pkg(&port);
+    EXPECT_EQ(threads(), before);
+    pkg.fSetActive(false);
+    EXPECT_EQ(threads(), before);
+    pkg.fSetActive(true);
+    EXPECT_EQ(threads(), before + 1);
+    pkg.fSetActive(false);
+    pkg.fSetActive(true);
+    EXPECT_EQ(threads(), before + 1);
+  }
+  EXPECT_EQ(threads(), before);
 }
 
 TEST(CommPackage, HeadTailReceiveNotifiesPeeksAndDropsWhenFull) {
