@@ -501,8 +501,27 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
   }
   const HANDLE waits[2] = {FStopReader, FRxSpace};
   bool rxOn = true;
+  // Reads in a row without waiting (see below), bounded so that the other events
+  // are looked at again while a stream goes on.
+  int rxRun = 0;
+  bool rxMore = false;
   while (Ctl.Run.load(std::memory_order_acquire)) {
     DWORD events = 0;
+    if (rxMore && rxOn && rxRun < kRxRunMax) {
+      // The last read took much of the line discipline's buffer: a stream goes
+      // on, and a read takes the next piece (or finds nothing) without the wait,
+      // its poll and its count of waiting bytes. Only EV_RXCHAR is sent for it.
+      ++rxRun;
+      DWORD got = 0;
+      rxOn = _ReceiveBytes(port, mask, got, rxMore);
+      if (got > 0) {
+        CommNotify(EV_RXCHAR);
+        if (!Ctl.Run.load(std::memory_order_acquire)) return;
+      }
+      continue;
+    }
+    rxRun = 0;
+    rxMore = false;
     DWORD r = WaitCommEvent(port, &events, 2, waits, INFINITE);
     if (r == WAIT_FAILED) {
       WaitForSingleObject(FStopReader, INFINITE);
@@ -519,7 +538,10 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
       continue;
     }
 
-    if (events & EV_RXCHAR) rxOn = _ReceiveBytes(port, mask);
+    if (events & EV_RXCHAR) {
+      DWORD got = 0;
+      rxOn = _ReceiveBytes(port, mask, got, rxMore);
+    }
     if (events & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) {
       DWORD status = 0;
       if (GetCommModemStatus(port, &status)) FModemStatus = status;
@@ -547,7 +569,8 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
   }
 }
 
-bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
+bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More) {
+  More = false;
   // Takes the line-error bits as the original sequence does; how much waits is
   // learnt from the reads themselves (a read finding nothing returns 0 bytes).
   if (!ClearCommError(Port, nullptr, nullptr)) return true;
@@ -575,9 +598,12 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask) {
     std::uint8_t* span = nullptr;
     const bool inPlace = static_cast<DWORD>(FInQueue->FreeSpan(&span)) >= want;
     DWORD got = 0;
+    More = false;
     if (!ReadFile(Port, inPlace ? span : buf, want, &got, nullptr) || got == 0) break;  // errors come as events
     if (inPlace) FInQueue->Commit(static_cast<int>(got));
     else FInQueue->In(buf, static_cast<int>(got));
+    Got += got;
+    More = got >= static_cast<DWORD>(kLineBuffer / 2);
     if (got < want) break;
   }
   return true;

@@ -150,7 +150,12 @@ private:
   ENimboCommError::TErrorCode _StopWorkers(bool Reader, bool Writer);
   void _ReapFinishedReaders();
   void _ReadThread(TWorker& Ctl);
-  bool _ReceiveBytes(HANDLE Port, DWORD Mask);
+  // Got adds the bytes taken; More says the last read took at least half of the
+  // line discipline's buffer (kLineBuffer bytes): a stream, more is likely waiting.
+  bool _ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More);
+  static constexpr int kLineBuffer = 4096;
+  // Reads in a row without waiting for the port while More holds.
+  static constexpr int kRxRunMax = 16;
   void _WriteThread(TWorker& Ctl);
   void _WakeStalledReader();
   void _RequestWrite();
