@@ -104,7 +104,6 @@ const TClassInfo& TCommPackage::StaticClass() {
 }
 
 TCommPackage::TCommPackage(TNimboComm* Comm) : FComm(Comm) {
-  _Resize(QueueSize(), PackageSize());
   FTimerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (!FTimerEvent) throw EOutOfResources("Cannot create the package timer event");
   FSavedNotify = std::move(FComm->OnCommNotify);
@@ -129,10 +128,28 @@ void TCommPackage::_StartTimerThread() {
   if (!FTimerThread) throw EOutOfResources("Cannot create the package timer thread");
 }
 
-// Makes every buffer for the new sizes first, so a failure changes nothing.
+// Before the first activation only the sizes are kept (refused past the limit the
+// queues apply); after it, the buffers are made anew.
 void TCommPackage::_Resize(std::uint32_t QSize, std::uint32_t PkgSize) {
   if (PkgSize > std::numeric_limits<std::uint32_t>::max() - kLengthSize)
     throw ENimboCommError(ENimboCommError::ecOutOfMemory);
+  if (FBuffersMade.load(std::memory_order_acquire)) {
+    _MakeBuffers(QSize, PkgSize);
+    return;
+  }
+  const std::uint64_t records = std::max<std::uint32_t>(QSize, 2);
+  const std::uint64_t record = std::max<std::uint32_t>(PkgSize + kLengthSize, 32);
+  if (records * record > kMaxQueueStorage) throw ENimboCommError(ENimboCommError::ecOutOfMemory);
+  {
+    std::scoped_lock lock(FRxLock, FTxLock);
+    FQueueSize.store(QSize, std::memory_order_release);
+    FPackageSize.store(PkgSize, std::memory_order_release);
+  }
+  if (FTimerEvent) SetEvent(FTimerEvent);
+}
+
+// Makes every buffer for the new sizes first, so a failure changes nothing.
+void TCommPackage::_MakeBuffers(std::uint32_t QSize, std::uint32_t PkgSize) {
   auto rx = std::make_unique<TCommPackageQueue>(QSize, PkgSize + kLengthSize);
   auto tx = std::make_unique<TCommPackageQueue>(QSize, PkgSize + kLengthSize);
   const std::size_t record = rx->PkgSize();  // every record exchanged with a queue has its size
@@ -164,6 +181,7 @@ void TCommPackage::_Resize(std::uint32_t QSize, std::uint32_t PkgSize) {
     FTxStage = std::move(txStage);
     FWriteRecord = std::move(writeRecord);
     FDecoder = std::move(decoder);
+    FBuffersMade.store(true, std::memory_order_release);
     _ResetLocked();
   }
   if (FTimerEvent) SetEvent(FTimerEvent);
@@ -174,11 +192,12 @@ void TCommPackage::_ResetLocked() {
   FRxLength = 0;
   FSendPos = 0;
   FEncodedLength = 0;
-  FRxQueue->Clear();
-  FTxQueue->Clear();
+  if (FRxQueue) FRxQueue->Clear();
+  if (FTxQueue) FTxQueue->Clear();
 }
 
 void TCommPackage::fSetActive(bool Value) {
+  if (Value && !FBuffersMade.load(std::memory_order_acquire)) _MakeBuffers(QueueSize(), PackageSize());
   if (Value) _StartTimerThread();
   {
     std::scoped_lock lock(FRxLock, FTxLock);
@@ -208,12 +227,12 @@ void TCommPackage::fSetPkgInterval(std::uint32_t Ms) {
 
 std::uint32_t TCommPackage::ReceivedCount() {
   std::lock_guard<std::mutex> lock(FRxLock);
-  return FRxQueue->fGetCount();
+  return FRxQueue ? FRxQueue->fGetCount() : 0;
 }
 
 std::uint32_t TCommPackage::QueuedCount() {
   std::lock_guard<std::mutex> lock(FTxLock);
-  return FTxQueue->fGetCount();
+  return FTxQueue ? FTxQueue->fGetCount() : 0;
 }
 
 // ---------------------------------------------------------------------------

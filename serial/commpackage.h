@@ -148,10 +148,15 @@ private:
   void _TimerThread();
   void _StartTimerThread();
   void _Resize(std::uint32_t QSize, std::uint32_t PkgSize);
+  void _MakeBuffers(std::uint32_t QSize, std::uint32_t PkgSize);
   void _ResetLocked();  // both locks held
   TFrameMarks _Marks() const { return TFrameMarks{FrameHead(), FrameTail(), FrameCtrl()}; }
 
   std::atomic<bool> FActive{false};
+  // The queues and frame buffers are made with the first activation (set under
+  // both locks, never cleared): most programs make the layer at start and many
+  // never activate it. Until then the queues are null and nothing reads them.
+  std::atomic<bool> FBuffersMade{false};
   std::atomic<bool> FDoubleFrameMark{false};
   TNimboComm* FComm;
   TNimboComm::TCommNotifyEvent FSavedNotify;

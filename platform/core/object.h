@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -78,6 +79,43 @@ struct TMethod {
   bool Assigned() const { return Code.has_value(); }
 };
 
+// An accessor that most property records leave empty (all but the one getter and
+// setter of the property's kind): empty, it takes one pointer's worth of space
+// rather than a whole std::function, and copies of a record (classes republish
+// their parent's) share the callable. Used like the std::function it holds.
+template <class Sig>
+class TPropFunction;
+template <class R, class... A>
+class TPropFunction<R(A...)> {
+public:
+  TPropFunction() = default;
+  TPropFunction(std::nullptr_t) {}
+  template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TPropFunction> &&
+                                              !std::is_same_v<std::decay_t<F>, std::nullptr_t>>>
+  TPropFunction(F&& Fn) {
+    *this = std::forward<F>(Fn);
+  }
+  TPropFunction& operator=(std::nullptr_t) {
+    FFn.reset();
+    return *this;
+  }
+  template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TPropFunction> &&
+                                              !std::is_same_v<std::decay_t<F>, std::nullptr_t>>>
+  TPropFunction& operator=(F&& Fn) {
+    std::function<R(A...)> f(std::forward<F>(Fn));
+    if (f)
+      FFn = std::make_shared<const std::function<R(A...)>>(std::move(f));
+    else
+      FFn.reset();
+    return *this;
+  }
+  explicit operator bool() const { return FFn != nullptr; }
+  R operator()(A... Args) const { return (*FFn)(std::forward<A>(Args)...); }
+
+private:
+  std::shared_ptr<const std::function<R(A...)>> FFn;
+};
+
 // One published property of a class.
 struct TPropInfo {
   std::string Name;
@@ -88,16 +126,16 @@ struct TPropInfo {
   const TIdentMap* Idents = nullptr;         // integer identifiers (colours)
   std::function<int64_t(TObject*)> GetOrd;   // integer, char, enumeration, set, Boolean
   std::function<void(TObject*, int64_t)> SetOrd;
-  std::function<long double(TObject*)> GetFloat;
-  std::function<void(TObject*, long double)> SetFloat;
-  std::function<std::string(TObject*)> GetStr;
-  std::function<void(TObject*, const std::string&)> SetStr;
-  std::function<TObject*(TObject*)> GetObj;
-  std::function<void(TObject*, TObject*)> SetObj;
-  std::function<TMethod(TObject*)> GetMethod;
-  std::function<void(TObject*, const TMethod&)> SetMethod;
+  TPropFunction<long double(TObject*)> GetFloat;
+  TPropFunction<void(TObject*, long double)> SetFloat;
+  TPropFunction<std::string(TObject*)> GetStr;
+  TPropFunction<void(TObject*, const std::string&)> SetStr;
+  TPropFunction<TObject*(TObject*)> GetObj;
+  TPropFunction<void(TObject*, TObject*)> SetObj;
+  TPropFunction<TMethod(TObject*)> GetMethod;
+  TPropFunction<void(TObject*, const TMethod&)> SetMethod;
   std::optional<int64_t> Default;            // ordinal default; empty = nodefault
-  std::function<bool(TObject*)> Stored;      // empty = always stored
+  TPropFunction<bool(TObject*)> Stored;      // empty = always stored
   bool IsStored(TObject* Instance) const { return !Stored || Stored(Instance); }
   bool Writable() const { return SetOrd || SetFloat || SetStr || SetObj || SetMethod; }
 };

@@ -169,7 +169,11 @@ public:
     FInfo.BuildsOwnDesign = true;
     return *this;
   }
-  TClassInfo Build() { return std::move(FInfo); }
+  TClassInfo Build() {
+    FInfo.Props.shrink_to_fit();  // kept for the life of the program
+    FInfo.Methods.shrink_to_fit();
+    return std::move(FInfo);
+  }
 
 private:
   static C* Self(TObject* o) { return static_cast<C*>(o); }

@@ -304,13 +304,15 @@ private:
 // A map from byte strings to values for the caches below: open addressing in one
 // table (a lookup reads one slot or a few neighbours, not a bucket and then a
 // node elsewhere), the keys kept in blocks of its own and dropped with the
-// entries. It holds at most half as many entries as it has slots; adding past
-// that clears it.
+// entries. It holds at most half as many entries as it has slots; the table
+// starts small and doubles as entries are added (most caches hold a few dozen
+// texts), and adding past Entries clears it.
 template <class V>
 class TKeyedMap {
 public:
   explicit TKeyedMap(size_t Entries) {
-    while (FSlotCount < 2 * Entries) FSlotCount *= 2;
+    while (FMaxSlots < 2 * Entries) FMaxSlots *= 2;
+    FSlotCount = std::min(FSlotCount, FMaxSlots);
   }
   V* Find(std::string_view Key) {
     if (FSlots.empty()) return nullptr;
@@ -319,7 +321,12 @@ public:
   }
   bool Add(std::string_view Key, V Value) {
     if (FSlots.empty()) FSlots.resize(FSlotCount);  // on first use: most caches stay empty
-    if (FSize >= FSlotCount / 2) Clear();
+    if (FSize >= FSlotCount / 2) {
+      if (FSlotCount < FMaxSlots)
+        Grow();
+      else
+        Clear();
+    }
     size_t hash = std::hash<std::string_view>()(Key);
     TSlot& s = Probe(Key, hash);
     if (s.Key) return false;
@@ -356,6 +363,19 @@ private:
         return s;
     }
   }
+  // Twice the slots, the entries moved over (their keys stay where they are).
+  void Grow() {
+    std::vector<TSlot> old(FSlotCount * 2);
+    old.swap(FSlots);
+    FSlotCount *= 2;
+    const size_t mask = FSlotCount - 1;
+    for (TSlot& s : old) {
+      if (!s.Key) continue;
+      size_t i = s.Hash & mask;
+      while (FSlots[i].Key) i = (i + 1) & mask;
+      FSlots[i] = std::move(s);
+    }
+  }
   static constexpr size_t kBlockBytes = 16 << 10;
   const char* Keep(std::string_view Key) {
     if (FBlocks.empty() || FUsed + Key.size() > FOpen) {
@@ -368,7 +388,8 @@ private:
     FUsed += Key.size();
     return p;
   }
-  size_t FSlotCount = 16;  // a power of two
+  size_t FSlotCount = 256;  // a power of two, at most FMaxSlots
+  size_t FMaxSlots = 16;
   std::vector<TSlot> FSlots;
   size_t FSize = 0;
   std::vector<std::unique_ptr<char[]>> FBlocks;
@@ -658,11 +679,19 @@ std::shared_ptr<const TRunMask> PaintRun(TFontEngine& E, const QString& S, const
   QPainter* p = nullptr;
   if (W <= TScratch::kMaxW && H <= TScratch::kMaxH) {
     lock.lock();
-    if (!scratch.Painter) {
+    if (!scratch.Painter || W > scratch.Image.width() || H > scratch.Image.height()) {
+      // Sized for the runs seen so far (most are short and one line high), doubled
+      // as larger ones come; its widths are kMaxW halved, none a power of two.
       // Not filled: only the corners runs use are ever touched (and cleared).
-      scratch.Image = QImage(TScratch::kMaxW, TScratch::kMaxH, QImage::Format_ARGB32_Premultiplied);
+      int w = scratch.Painter ? scratch.Image.width() : TScratch::kMaxW / 8;
+      int h = scratch.Painter ? scratch.Image.height() : TScratch::kMaxH / 8;
+      while (w < W) w *= 2;
+      while (h < H) h *= 2;
+      scratch.Painter.reset();
+      scratch.Image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
       scratch.Painter = std::make_unique<QPainter>(&scratch.Image);
       scratch.Painter->setPen(QColor(0, 0, 0, 255));
+      scratch.FontSerial = 0;  // the new painter has the default font
     }
     uchar* bits = scratch.Image.bits();
     const qsizetype stride = scratch.Image.bytesPerLine();

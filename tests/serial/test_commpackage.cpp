@@ -146,10 +146,30 @@ TEST(CommPackage, TheTimerThreadStartsWithTheFirstActivation) {
     TFakePort port;
     TCommPackage pkg(&port);
     EXPECT_EQ(threads(), before);
+    // Never activated yet: every call answers as an empty, inactive layer, and a
+    // size past the queues' limit is refused at once.
+    TBytes buf(8, 1);
+    EXPECT_EQ(pkg.ReceivedCount(), 0u);
+    EXPECT_EQ(pkg.QueuedCount(), 0u);
+    EXPECT_EQ(pkg.WritePackage(buf.data(), 8), 0u);
+    EXPECT_EQ(pkg.ReadPackage(buf.data(), 8), 0u);
+    pkg.PurgeRead();
+    pkg.PurgeWrite();
+    port.CommNotify(EV_RXCHAR | EV_TXEMPTY);
+    pkg.fSetPkgType(cptFrameHeadTail);
+    EXPECT_THROW(pkg.fSetQSize(0x40000000), ENimboCommError);
+    EXPECT_EQ(pkg.QueueSize(), 16u);
+    pkg.fSetQSize(3);
     pkg.fSetActive(false);
     EXPECT_EQ(threads(), before);
     pkg.fSetActive(true);
     EXPECT_EQ(threads(), before + 1);
+    // The size set before: with the port taking nothing, the first package waits
+    // in the frame being sent, and a queue of three records holds two more.
+    port.TxRoom = 0;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(pkg.WritePackage(buf.data(), 8), 8u) << i;
+    EXPECT_EQ(pkg.QueuedCount(), 2u);
+    EXPECT_EQ(pkg.WritePackage(buf.data(), 8), 0u);
     pkg.fSetActive(false);
     pkg.fSetActive(true);
     EXPECT_EQ(threads(), before + 1);

@@ -252,6 +252,30 @@ TEST(Properties, DefaultsAndStoredPredicatesDecideWhatIsWritten) {
   EXPECT_EQ(written(), (std::vector<std::string>{"Name", "Size", "Sides", "Ratio", "Caption", "Flag"}));
 }
 
+// Classes republish their parent's records as copies; a copy keeps its accessors
+// when the original's are replaced, and an empty callable leaves an accessor unset.
+TEST(Properties, RecordCopiesKeepTheirAccessorsAndEmptyOnesStayUnset) {
+  std::string value = "first";
+  TPropInfo a;
+  a.Name = "Text";
+  a.Kind = TTypeKind::tkString;
+  a.GetStr = [&value](TObject*) { return value; };
+  a.SetStr = std::function<void(TObject*, const std::string&)>{};
+  EXPECT_FALSE(a.Writable());
+  TPropInfo b = a;
+  a.GetStr = nullptr;
+  a.SetStr = [&value](TObject*, const std::string& v) { value = v; };
+  b.Stored = [](TObject*) { return false; };
+  EXPECT_FALSE(a.GetStr);
+  EXPECT_TRUE(a.Writable());
+  EXPECT_FALSE(b.Writable());
+  a.SetStr(nullptr, "second");
+  ASSERT_TRUE(b.GetStr);
+  EXPECT_EQ(b.GetStr(nullptr), "second");
+  EXPECT_TRUE(a.IsStored(nullptr));
+  EXPECT_FALSE(b.IsStored(nullptr));
+}
+
 TEST(Properties, EventsBindToPublishedMethodsByName) {
   TProbe form(nullptr), button(&form);
   const TMethodEntry* m = form.ClassInfo().FindMethod("handleclick");

@@ -420,6 +420,12 @@ TEST(TextOut, ATextDrawsAlikeAfterManyNewTextsHaveComeAndGone) {
       TextOut(scrap.Dc, i % 200, i % 100, s.data(), static_cast<int>(s.size()));
       if (i % 7 == 0) scrap.Width(s + "!");
     }
+    // A run far wider than the kept ones, in their font, comes in between (they
+    // are measured first, as a control measures its caption before painting it); a
+    // taller one, in a larger font, after them.
+    for (const std::string& s : kept) scrap.Width(s);
+    const std::string line(40 + 50 * round, 'w');
+    TextOut(scrap.Dc, 0, 0, line.data(), static_cast<int>(line.size()));
     for (size_t k = 0; k < kept.size(); ++k) {
       TTextDC again;
       draw(again, kept[k]);
@@ -433,5 +439,10 @@ TEST(TextOut, ATextDrawsAlikeAfterManyNewTextsHaveComeAndGone) {
       EXPECT_EQ(differ, 0) << kept[k] << " round " << round;
       EXPECT_GT(inked, 3) << kept[k];
     }
+    HFONT big = MakeFont("Tahoma", -60 - 50 * round);
+    HGDIOBJ old = SelectObject(scrap.Dc, big);
+    TextOut(scrap.Dc, 0, 0, "Tg", 2);
+    SelectObject(scrap.Dc, old);
+    DeleteObject(big);
   }
 }
