@@ -57,7 +57,10 @@ const TXlsxWriter& XlsxWriter(const std::string& Path) {
     if (!lib) throw fail(dlerror());
     auto get = [&](auto& Fn, const char* Name) {
       Fn = reinterpret_cast<std::remove_reference_t<decltype(Fn)>>(dlsym(lib, Name));
-      if (!Fn) throw fail(dlerror());
+      if (Fn) return;
+      EOleException e = fail(dlerror());
+      dlclose(lib);  // a broken library is not kept open for the next try
+      throw e;
     };
     TXlsxWriter w;
     get(w.WorkbookNew, "workbook_new");
