@@ -7,10 +7,13 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <thread>
 
 #include "controls/basic/colorpicker.h"
 #include "controls/editlist/classes.h"
@@ -88,6 +91,17 @@ int main() {
   for (int i = 0; i < 30; ++i) Application->ProcessMessages();
 
   QWidget* formWidget = TopLevelAt(ScreenOf(form, {5, 5}));
+  // The form's window must be mapped and active before a popup opens: on a loaded
+  // machine its activation can arrive late, and a window activated while the popup
+  // is open closes the popup.
+  auto settleUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < settleUntil &&
+         !(formWidget && formWidget->windowHandle() && formWidget->windowHandle()->isExposed() &&
+           formWidget->isActiveWindow())) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  for (int i = 0; i < 10; ++i) Application->ProcessMessages();
   bool timedOut = false;
   // Action runs once the popup is open and has been shown for a few turns of its
   // loop: a fixed delay raced the popup's opening on a loaded machine.
