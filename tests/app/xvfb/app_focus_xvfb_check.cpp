@@ -40,23 +40,6 @@ void Check(const char* What, bool Ok, const std::string& Detail = {}) {
   if (!Ok) ++g_Failures;
 }
 
-// A click delivered by Qt to the widget under the control's middle, as the user's.
-void Click(TControl* Control) {
-  TPoint p = Control->ClientToScreen(TPoint{Control->Width() / 2, Control->Height() / 2});
-  QPoint global(p.X, p.Y);
-  QWidget* target = QApplication::widgetAt(global);
-  if (!target) {
-    std::fprintf(stderr, "nothing on screen at %d,%d\n", p.X, p.Y);
-    return;
-  }
-  QCursor::setPos(global);
-  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    QMouseEvent e(type, QPointF(target->mapFromGlobal(global)), QPointF(global), Qt::LeftButton,
-                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
-  }
-}
-
 // Letters typed on the keyboard, to whichever widget Qt gives them.
 void Type(const QString& Text) {
   for (QChar c : Text) {

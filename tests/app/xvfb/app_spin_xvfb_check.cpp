@@ -33,24 +33,6 @@ struct TCountingBackend : qtbackend::TQtBackend {
   void Beep() override { ++Beeps; }
 };
 
-// A pointer event delivered by Qt to the widget under a control's point, as the
-// user's would be.
-void SendMouse(TControl* Control, QEvent::Type Type) {
-  TPoint p = Control->ClientToScreen(TPoint{Control->Width() / 2, Control->Height() / 2});
-  QPoint global(p.X, p.Y);
-  QWidget* target = QApplication::widgetAt(global);
-  if (!target) {
-    std::fprintf(stderr, "nothing on screen at %d,%d\n", p.X, p.Y);
-    return;
-  }
-  QCursor::setPos(global);  // the pointer is where the user clicks
-  QPoint local = target->mapFromGlobal(global);
-  bool press = Type == QEvent::MouseButtonPress;
-  QMouseEvent e(Type, QPointF(local), QPointF(global), Qt::LeftButton, press ? Qt::LeftButton : Qt::NoButton,
-                Qt::NoModifier);
-  QApplication::sendEvent(target, &e);
-}
-
 void Key(int QtKey, Qt::KeyboardModifiers Modifiers = Qt::NoModifier, const QString& Text = {}) {
   QWidget* target = QApplication::focusWidget();
   if (!target) {

@@ -1,6 +1,11 @@
 #pragma once
 // What the main-window checks on a real display share: the output folder argument,
 // the application's forms made as the program makes them, and settling in real time.
+#include <QApplication>
+#include <QCursor>
+#include <QMouseEvent>
+#include <QWidget>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -40,4 +45,27 @@ inline void StartForms() {
   Application->CreateForm(FormNew);
   Application->CreateForm(FormModify);
   FormMain->Show();
+}
+
+// A left-button event delivered by Qt to the widget under the control's middle, as
+// the user's would be (the pointer moved there first).
+inline void SendMouse(TControl* Control, QEvent::Type Type) {
+  TPoint p = Control->ClientToScreen(TPoint{Control->Width() / 2, Control->Height() / 2});
+  QPoint global(p.X, p.Y);
+  QWidget* target = QApplication::widgetAt(global);
+  if (!target) {
+    std::fprintf(stderr, "nothing on screen at %d,%d\n", p.X, p.Y);
+    return;
+  }
+  QCursor::setPos(global);
+  bool press = Type == QEvent::MouseButtonPress;
+  QMouseEvent e(Type, QPointF(target->mapFromGlobal(global)), QPointF(global), Qt::LeftButton,
+                press ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &e);
+}
+
+// A press and release there: a click.
+inline void Click(TControl* Control) {
+  SendMouse(Control, QEvent::MouseButtonPress);
+  SendMouse(Control, QEvent::MouseButtonRelease);
 }
