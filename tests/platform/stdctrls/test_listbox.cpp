@@ -72,6 +72,13 @@ protected:
     Mouse(Form, Double ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, p, Keys | MK_LBUTTON);
     Mouse(Form, WM_LBUTTONUP, p, Keys);
   }
+  // The list box "List1" read from a text form whose list has the Properties lines.
+  TListBox* ReadList(const std::string& Properties) {
+    std::string bin = FormTextToBinary("object F: TForm\n  object List1: TListBox\n" + Properties + "  end\nend\n");
+    auto* f = Own(new TForm(nullptr));
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
+    return dynamic_cast<TListBox*>(f->FindComponent("List1"));
+  }
   TForm* Form = nullptr;
 };
 
@@ -372,19 +379,12 @@ TEST_F(ListBoxTest, ARecreatedWindowKeepsItemsDataAndSelection) {
 }
 
 TEST_F(ListBoxTest, AFormStreamGivesItemsAndAnItemIndexReadBeforeThem) {
-  std::string bin = FormTextToBinary(
-      "object F: TForm\n"
-      "  object List1: TListBox\n"
+  auto* l = ReadList(
       "    Left = 8\n    Top = 8\n    Width = 100\n    Height = 80\n"
       "    ItemIndex = 1\n"
       "    Sorted = True\n"
       "    TabOrder = 0\n"
-      "    Items.Strings = (\n      #20057\n      'b'\n      'a')\n"
-      "  end\n"
-      "end\n");
-  auto* f = Own(new TForm(nullptr));
-  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
-  auto* l = dynamic_cast<TListBox*>(f->FindComponent("List1"));
+      "    Items.Strings = (\n      #20057\n      'b'\n      'a')\n");
   ASSERT_NE(l, nullptr);
   EXPECT_EQ(Texts(l), (std::vector<std::string>{"a", "b", "乙"}));
   EXPECT_EQ(l->ItemIndex(), 1);
@@ -567,18 +567,11 @@ TEST_F(ListBoxTest, VirtualListsTakeACountAndAskTheDataEventsForTextsObjectsAndS
 }
 
 TEST_F(ListBoxTest, AFormStreamGivesColumnsIntegralHeightAndTheVirtualStyles) {
-  std::string bin = FormTextToBinary(
-      "object F: TForm\n"
-      "  object List1: TListBox\n"
+  auto* l = ReadList(
       "    Width = 100\n    Height = 100\n"
       "    Columns = 3\n"
       "    IntegralHeight = True\n"
-      "    Style = lbVirtualOwnerDraw\n"
-      "  end\n"
-      "end\n");
-  auto* f = Own(new TForm(nullptr));
-  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
-  auto* l = dynamic_cast<TListBox*>(f->FindComponent("List1"));
+      "    Style = lbVirtualOwnerDraw\n");
   ASSERT_NE(l, nullptr);
   EXPECT_EQ(l->Columns(), 3);
   EXPECT_TRUE(l->IntegralHeight());
