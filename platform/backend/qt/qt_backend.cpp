@@ -403,6 +403,7 @@ void InstallQtBackend() {
   // One colour scheme: what Qt draws itself (message boxes, file dialogs, the menu
   // bar, a native edit's selection) takes the layer's system colours.
   QApplication::setPalette(SystemPalette());
+  InstallMenuLook();
   static bool filtering = false;
   if (!filtering && QGuiApplication::platformName() == QStringLiteral("offscreen")) {
     // Qt raises the frameless tool and tooltip windows it shows, which the offscreen
