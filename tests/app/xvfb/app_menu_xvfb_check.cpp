@@ -3,7 +3,8 @@
 // terminal (a pseudo-terminal answering "OK") must receive the first project's
 // commands alone, in order; afterwards the menu opens again.
 //   app_menu_xvfb_check <folder>   exit 0 when all holds; during.png and after.png there
-// The open menu shows the system's menu colour.
+// The open menu shows the system's menu colour. Then the terminal hangs up: the port
+// is closed and the user told (message.png, the last message box).
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       shown = FromQt(box->text());
+      box->grab().save(QString::fromStdString((out / "message.png").string()));
       box->buttons().front()->click();
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       ++dialogs;
@@ -160,7 +162,14 @@ int main(int argc, char** argv) {
   if (menu) menu->close();
   Settle(100);
 
-  FormMain->ButtonOpenClick(nullptr);
+  // The terminal goes away (an adapter pulled out): the port is closed and the user
+  // told, without touching anything (a generous bound for the report to arrive).
+  shown.clear();
+  peer.HangUp();
+  for (int i = 0; i < 100 && shown.empty(); ++i) Settle(50);
+  ok &= Expect("a vanished port is reported", GbkToUtf8(shown).rfind("串口“" + peer.Path + "”已断开", 0) == 0);
+  ok &= Expect("a vanished port is closed", !FormMain->KxCommDevice1->Active() &&
+                                                 GbkToUtf8(FormMain->ButtonOpen->Caption()) == "打开串口");
   user.stop();
   DoneApplication();
   return ok ? 0 : 1;
