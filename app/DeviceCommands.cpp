@@ -39,6 +39,7 @@ std::string QueryDevice(TCommandPort& Port, const std::string& Command, uint32_t
   Port.PurgeRead();
   if (!WriteWholeCommand(Port, Command, Timing)) return {};
   Timing.Sleep(WaitMs);
+  if (!Port.Active()) return {};  // the port went away meanwhile
   char reply[1000];
   int n = Port.Read(reply, sizeof reply);
   std::string text(reply, static_cast<size_t>(std::max(n, 0)));
@@ -55,6 +56,9 @@ bool SendCommandWaitOK(TCommandPort& Port, const std::string& Command, const std
     if (!WriteWholeCommand(Port, Command, Timing)) continue;
     for (int poll = 0; poll < 10; ++poll) {
       Timing.Sleep(200);
+      // A port closed meanwhile (its device went away) gets no answer: no waiting
+      // out the attempts.
+      if (!Port.Active()) return false;
       int n = Port.Read(piece, sizeof piece);
       if (n <= 0) continue;
       reply.Append(piece, n);
@@ -113,6 +117,10 @@ int ProgressPosition(int Done, int Count) {
   int step = DownloadStep(Count);
   if (step == 0) return Done * 100 / (Count + 7);
   return Done * step / 10;
+}
+
+std::string PortGoneText(const std::string& Port) {
+  return "串口“" + Port + "”已断开，已被关闭！请检查串口线和USB转串口适配器是否连接好，然后重新打开串口。";
 }
 
 std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath) {

@@ -46,13 +46,15 @@ private:
 bool WriteWholeCommand(TCommandPort& Port, const std::string& Command, const TCommandTiming& Timing);
 
 // A query or the reboot: purge, the command, a wait of WaitMs, then one read of up
-// to 1000 bytes; the reply up to its first NUL byte.
+// to 1000 bytes; the reply up to its first NUL byte (empty when the port is no longer
+// active after the wait).
 std::string QueryDevice(TCommandPort& Port, const std::string& Command, uint32_t WaitMs,
                         const TCommandTiming& Timing);
 
 // Sends Command and waits for Success: up to 3 attempts, each a purge, the whole
 // command written (short writes continued for at most 1 s), then up to 10 reads
-// 200 ms apart; a reply with Error (when given) ends the attempt early.
+// 200 ms apart; a reply with Error (when given) ends the attempt early, a port that
+// is no longer active the whole exchange.
 bool SendCommandWaitOK(TCommandPort& Port, const std::string& Command, const std::string& Success,
                        const std::string& Error, const TCommandTiming& Timing);
 
@@ -81,6 +83,9 @@ int ProgressPosition(int Done, int Count);
 // The message for a port that could not be opened (serial/portfailure.h), in the
 // program's language (simplified Chinese).
 std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath);
+
+// The message for a port whose device went away while it was open (GBK).
+std::string PortGoneText(const std::string& Port);
 
 // Commands of the other buttons.
 extern const char* const CmdEnterConfig;   // "+++++\n"

@@ -114,10 +114,19 @@ TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data) {
   return DecodeProject(bytes, Data);
 }
 
-TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data) {
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data, int* Error) {
   TSafeFile file(GbkToUtf8(Path));
-  if (!file.Write(EncodeProject(Data)) || !file.Commit()) return TProjectResult::prCannotWrite;
+  if (!file.Write(EncodeProject(Data)) || !file.Commit()) {
+    if (Error) *Error = file.Error();
+    return TProjectResult::prCannotWrite;
+  }
   return TProjectResult::prOk;
+}
+
+std::string SaveFailureMessage(const std::string& Path, int Error) {
+  std::string text = ProjectResultMessage(TProjectResult::prCannotWrite) + "\n" + Path;
+  if (Error != 0) text += "\n" + SystemErrorText(Error);
+  return text;
 }
 
 std::string ProjectResultMessage(TProjectResult Result) {

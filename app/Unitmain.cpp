@@ -29,9 +29,11 @@
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/core/filer.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/comm.h"
 #include "platform/win32/devicemap.h"
 #include "serial/commerror.h"
 #include "serial/kxcommdevice.h"
@@ -69,15 +71,6 @@ std::string HomeDirectory() {
   if (passwd* pw = ::getpwuid(::getuid())) return pw->pw_dir;
   return "/";
 }
-
-// Marks the window busy for the life of one device exchange, whatever ends it.
-class TBusyScope {
-public:
-  explicit TBusyScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~TBusyScope() { FFlag = false; }
-private:
-  bool& FFlag;
-};
 
 bool IsInputMessage(UINT Msg) {
   return (Msg >= WM_KEYFIRST && Msg <= WM_KEYLAST) || (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST) ||
@@ -144,6 +137,11 @@ TFormMain::TFormMain(TComponent* AOwner) : TForm(AOwner) {
   RegisterEditListClasses();  // the framed spin edit of the communication page
   LoadForm();
   for (TEdit* e : {EditAddr, EditPort, EditDeviceID, EditPsw}) FilterPaste(e, CloudText);
+  // The serial layer reports a device that went away as EV_ERR (the 100 ms timer
+  // looks too, for a report that came while nobody listened).
+  KxCommDevice1->OnCommNotify = [this](TObject*, DWORD Mask) {
+    if (Mask & EV_ERR) CheckPortGone();
+  };
 }
 
 // ---------------------------------------------------------------------------
@@ -162,6 +160,7 @@ void TFormMain::RebuildList() {
 }
 
 void TFormMain::ButtonNewClick(TObject*) {
+  if (FBusy) return;
   if (VarCount >= MaxVarCount) {
     ShowMessage("数据变量个数已达到最大！");
     return;
@@ -174,6 +173,7 @@ void TFormMain::ButtonNewClick(TObject*) {
 }
 
 void TFormMain::ButtonModifyClick(TObject*) {
+  if (FBusy) return;
   SelIndex = static_cast<int16_t>(ListView1->ItemIndex());
   if (SelIndex < 0 || SelIndex >= VarCount) return;
   FormModify->ShowModal();
@@ -184,6 +184,7 @@ void TFormMain::ButtonModifyClick(TObject*) {
 }
 
 void TFormMain::ButtonDelClick(TObject*) {
+  if (FBusy) return;
   SelIndex = static_cast<int16_t>(ListView1->ItemIndex());
   if (SelIndex < 0 || SelIndex >= VarCount) return;
   ListView1->DeleteSelected();
@@ -191,7 +192,9 @@ void TFormMain::ButtonDelClick(TObject*) {
   std::memmove(&VarTable[SelIndex], &VarTable[SelIndex + 1], sizeof(TVarRecord) * (VarCount - SelIndex));
 }
 
-void TFormMain::N4Click(TObject*) { ShowMessage("版本V1.1 20200510"); }
+void TFormMain::N4Click(TObject*) {
+  if (!FBusy) ShowMessage("版本V1.1 20200510");
+}
 
 void TFormMain::NExitClick(TObject*) { Close(); }
 
@@ -214,7 +217,11 @@ bool TFormMain::RunFileDialog(TOpenDialog* Dialog, const std::string& Title) {
   return Dialog->Execute();
 }
 
+// While a device exchange runs, none of the commands below may change the table, the
+// file or the port: they return at once (their menu items are disabled meanwhile, and
+// this also holds for a click already on its way).
 void TFormMain::NNewClick(TObject*) {
+  if (FBusy) return;
   if (!RunFileDialog(SaveDialog1, "新建文件")) return;
   SetProjectFileName(SaveDialog1->FileName());
   // A new project starts empty with the numbers of a fresh start; the cloud texts are
@@ -232,6 +239,7 @@ void TFormMain::NNewClick(TObject*) {
 }
 
 void TFormMain::NOpenClick(TObject*) {
+  if (FBusy) return;
   if (!RunFileDialog(OpenDialog1, "打开文件")) return;
   TProjectData data;
   TProjectResult result = ReadProjectFile(OpenDialog1->FileName(), data);
@@ -246,30 +254,38 @@ void TFormMain::NOpenClick(TObject*) {
   RebuildList();
 }
 
-bool TFormMain::SaveProject() {
-  TProjectResult result = WriteProjectFile(ProjectFileName, CaptureProject());
-  if (result == TProjectResult::prOk) return true;
-  ShowMessage(ProjectResultMessage(result));
-  return false;
+bool TFormMain::SaveProject(const std::string& Path) {
+  // Only a file written whole becomes the project's file (its name and the title);
+  // after a failure the next save aims at the old one again.
+  int error = 0;
+  if (WriteProjectFile(Path, CaptureProject(), &error) != TProjectResult::prOk) {
+    ShowMessage(SaveFailureMessage(Path, error));
+    return false;
+  }
+  SetProjectFileName(Path);
+  return true;
 }
 
 void TFormMain::NSaveClick(TObject*) {
+  if (FBusy) return;
   if (CollectSettings() == 1) return;
-  if (ProjectFileName.empty()) {
+  std::string path = ProjectFileName;
+  if (path.empty()) {
     if (!RunFileDialog(SaveDialog1, "保存文件为")) return;
-    SetProjectFileName(SaveDialog1->FileName());
+    path = SaveDialog1->FileName();
   }
-  SaveProject();
+  SaveProject(path);
 }
 
 void TFormMain::NSaveasClick(TObject*) {
+  if (FBusy) return;
   if (!RunFileDialog(SaveDialog1, "另存文件为")) return;
   if (CollectSettings() == 1) return;
-  SetProjectFileName(SaveDialog1->FileName());
-  SaveProject();
+  SaveProject(SaveDialog1->FileName());
 }
 
 void TFormMain::NExportClick(TObject*) {
+  if (FBusy) return;
   if (!RunFileDialog(SaveDialog2, "导出云文件")) return;
   FLastDir = ExtractFilePath(SaveDialog2->FileName());
   std::unique_ptr<TWorkbookAutomation> excel = TWorkbookAutomation::Create();
@@ -350,7 +366,9 @@ void TFormMain::FillPortCombo(bool FriendlyNames) {
   if (ComboBoxDownCom->Items()->Count() > k) ComboBoxDownCom->SetItemIndex(k);
 }
 
-void TFormMain::ComboBoxDownComDropDown(TObject*) { FillPortCombo(false); }
+void TFormMain::ComboBoxDownComDropDown(TObject*) {
+  if (!FBusy) FillPortCombo(false);
+}
 
 void TFormMain::ComboBoxDownComChange(TObject*) {
   // Typing into the combo changes it too; refilling then would erase the typed name.
@@ -360,6 +378,7 @@ void TFormMain::ComboBoxDownComChange(TObject*) {
 }
 
 void TFormMain::ButtonOpenClick(TObject*) {
+  if (FBusy) return;
   CollectSettings();
   static const char* const parity[] = {"N", "O", "E", ""};
   if (KxCommDevice1->Active()) {
@@ -389,7 +408,27 @@ void TFormMain::EditCloudKeyPress(TObject*, char& Key) {
   if (CloudSeparator(Key)) Key = 0;
 }
 
-void TFormMain::Timer1Timer(TObject*) { ButtonOpen->SetCaption(KxCommDevice1->Active() ? "关闭串口" : "打开串口"); }
+void TFormMain::Timer1Timer(TObject*) {
+  CheckPortGone();
+  ButtonOpen->SetCaption(KxCommDevice1->Active() ? "关闭串口" : "打开串口");
+}
+
+void TFormMain::CheckPortGone() {
+  if (!KxCommDevice1->Active() || !CommDeviceGone(KxCommDevice1->Handle())) return;
+  std::string port = KxCommDevice1->PortName();
+  KxCommDevice1->SetActive(false);
+  ButtonOpen->SetCaption("打开串口");
+  FPortGone = PortGoneText(port);
+  // A waiting command ends on the closed port and shows the message itself.
+  if (!FBusy) ReportPortGone();
+}
+
+bool TFormMain::ReportPortGone() {
+  if (FPortGone.empty()) return false;
+  std::string text = std::exchange(FPortGone, std::string());
+  ShowMessage(text);
+  return true;
+}
 
 // ---------------------------------------------------------------------------
 // Device commands
@@ -404,9 +443,30 @@ TLineTexts TFormMain::LineTexts() {
   return t;
 }
 
+void TFormMain::BeginExchange() {
+  FBusy = true;
+  FPortGone.clear();
+  // The menu bar is the window's own but outside the controls whose input is dropped
+  // while waiting: its items (and with them their sub-items and shortcuts) are
+  // disabled, so no click opens, saves or replaces the project mid-command.
+  FMenuStates.clear();
+  if (MainMenu1) {
+    TMenuItem* items = MainMenu1->Items();
+    for (int i = 0; i < items->Count(); ++i) FMenuStates.emplace_back(items->Items(i), items->Items(i)->Enabled());
+    for (auto& [item, enabled] : FMenuStates) item->SetEnabled(false);
+  }
+}
+
+void TFormMain::EndExchange() {
+  for (auto& [item, enabled] : FMenuStates) item->SetEnabled(enabled);
+  FMenuStates.clear();
+  FBusy = false;
+}
+
 void TFormMain::BusyWait(uint32_t Ms) {
   // Input that arrives meanwhile is dropped; painting and timers go on.
   int hook = Application->AddMessageHook([](HWND, TMessage& M) { return IsInputMessage(M.Msg); });
+  TOnExit unhook([hook] { Application->RemoveMessageHook(hook); });
   uint32_t start = GetTickCount();
   for (;;) {
     uint32_t elapsed = GetTickCount() - start;
@@ -414,7 +474,6 @@ void TFormMain::BusyWait(uint32_t Ms) {
     Sleep(std::min<uint32_t>(20, Ms - elapsed));
     Application->ProcessMessages();
   }
-  Application->RemoveMessageHook(hook);
 }
 
 TCommandTiming TFormMain::Timing() {
@@ -433,24 +492,32 @@ void TFormMain::ButtonDownloadClick(TObject*) {
     ShowMessage(bad);
     return;
   }
-  TBusyScope busy(FBusy);
+  // Every command is made before the first is sent: the terminal gets this one
+  // project's table whatever happens to the globals meanwhile.
+  const std::vector<std::string> setup = SetupCommands(line);
+  std::vector<std::string> variables;
+  variables.reserve(static_cast<size_t>(VarCount));
+  for (int i = 0; i < VarCount; ++i) variables.push_back(VariableCommand(VarTable[i]));
+  const int count = static_cast<int>(variables.size());
+
   int done = 0;
   ProgressBar1->SetPosition(0);
   ProgressBar1->SetVisible(true);
-  auto fail = [this] {
-    ShowMessage("下载失败！");
-    ProgressBar1->SetVisible(false);
-  };
-  TDevicePort port(KxCommDevice1);
-  for (const std::string& cmd : SetupCommands(line)) {
-    if (!SendCommandWaitOK(port, cmd, "OK", "ERROR", Timing())) return fail();
-    ProgressBar1->SetPosition(ProgressPosition(++done, VarCount));
+  bool ok = true;
+  {
+    BeginExchange();
+    TOnExit end([this] { EndExchange(); });
+    TDevicePort port(KxCommDevice1);
+    for (size_t i = 0; ok && i < setup.size(); ++i) {
+      ok = SendCommandWaitOK(port, setup[i], "OK", "ERROR", Timing());
+      if (ok) ProgressBar1->SetPosition(ProgressPosition(++done, count));
+    }
+    for (size_t i = 0; ok && i < variables.size(); ++i) {
+      ProgressBar1->SetPosition(ProgressPosition(++done, count));
+      ok = SendCommandWaitOK(port, variables[i], "OK", "ERROR", Timing());
+    }
   }
-  for (int i = 0; i < VarCount; ++i) {
-    ProgressBar1->SetPosition(ProgressPosition(++done, VarCount));
-    if (!SendCommandWaitOK(port, VariableCommand(VarTable[i]), "OK", "ERROR", Timing())) return fail();
-  }
-  ShowMessage("下载成功！");
+  if (!ReportPortGone()) ShowMessage(ok ? "下载成功！" : "下载失败！");
   ProgressBar1->SetVisible(false);
 }
 
@@ -462,10 +529,12 @@ void TFormMain::Button1Click(TObject*) {
   }
   bool ok;
   {
-    TBusyScope busy(FBusy);
+    BeginExchange();
+    TOnExit end([this] { EndExchange(); });
     TDevicePort port(KxCommDevice1);
     ok = SendCommandWaitOK(port, CmdEnterConfig, ReplyConfigMode, "", Timing());
   }
+  if (ReportPortGone()) return;
   ShowMessage(ok ? "成功进入配置模式！" : "进入配置模式失败！可能设备已经进入配置模式，或重启设备再试！");
 }
 
@@ -475,9 +544,15 @@ void TFormMain::Query(const char* Command, uint32_t WaitMs) {
     ShowMessage("请先打开串口！");
     return;
   }
-  TBusyScope busy(FBusy);
-  TDevicePort port(KxCommDevice1);
-  RichEdit1->SetText(QueryDevice(port, Command, WaitMs, Timing()));
+  std::string reply;
+  {
+    BeginExchange();
+    TOnExit end([this] { EndExchange(); });
+    TDevicePort port(KxCommDevice1);
+    reply = QueryDevice(port, Command, WaitMs, Timing());
+  }
+  if (ReportPortGone()) return;
+  RichEdit1->SetText(reply);
 }
 
 void TFormMain::Button2Click(TObject*) { Query(CmdReboot, 500); }

@@ -3,6 +3,7 @@
 // menus, the file commands, the workbook export and the device commands. The
 // application's working data (app/VarTable.h) is shared with the two dialogs.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/VarTable.h"
@@ -87,6 +88,9 @@ public:
   void ComboBoxDownComChange(TObject* Sender);
   void ButtonOpenClick(TObject* Sender);
   void Timer1Timer(TObject* Sender);
+  // A port whose device went away (an adapter pulled, the far end hung up) is closed
+  // at once and the user told; a command waiting for it ends with that message.
+  void CheckPortGone();
   // The cloud edits refuse the comma and line breaks: the download sends their texts
   // as comma-separated fields of one command line.
   void EditCloudKeyPress(TObject* Sender, char& Key);
@@ -102,7 +106,8 @@ public:
   int CollectSettings();
   // The port names behind the port combo's items, by index.
   const std::vector<std::string>& ComboPortNames() const { return FPortNames; }
-  // Whether a device exchange is running (input is ignored and closing refused).
+  // Whether a device exchange is running (input is ignored, the menu bar's items are
+  // disabled and closing is refused).
   bool Busy() const { return FBusy; }
 
   bool CloseQuery() override;
@@ -115,9 +120,13 @@ private:
   void SetProjectFileName(const std::string& Path);
   // Runs a file dialog starting in the directory last used (else the home directory).
   bool RunFileDialog(TOpenDialog* Dialog, const std::string& Title);
-  bool SaveProject();
+  bool SaveProject(const std::string& Path);
   void FillPortCombo(bool FriendlyNames);
   TLineTexts LineTexts();
+  // A device exchange starts and ends: the window takes no input meanwhile and the
+  // menu bar's items are disabled, then put back as they were.
+  void BeginExchange();
+  void EndExchange();
   // Waits Ms milliseconds keeping the window painted but ignoring its input.
   void BusyWait(uint32_t Ms);
   TCommandTiming Timing();
@@ -130,6 +139,13 @@ private:
   bool FPageUncollected = false;
   std::string FLastDir;
   bool FBusy = false;
+  // Set when the port went away during an exchange: its message, shown when the
+  // exchange has ended.
+  std::string FPortGone;
+  // Shows and clears FPortGone; false when there is none.
+  bool ReportPortGone();
+  // The menu bar's items and whether each was enabled before the exchange.
+  std::vector<std::pair<TMenuItem*, bool>> FMenuStates;
 };
 
 extern TFormMain* FormMain;

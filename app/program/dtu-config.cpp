@@ -6,8 +6,16 @@
 #include "app/Unitnew.h"
 #include "platform/backend/qt/qt_backend.h"
 
-int main() {
-  InstallQtBackend();
+#include <cstddef>
+
+// The program's icon, an ICO file's bytes (generated at build time).
+extern const unsigned char kProgramIcon[];
+extern const std::size_t kProgramIconSize;
+
+int main(int argc, char** argv) {
+  // The name is the windows' class, which the desktop entry names (StartupWMClass).
+  InstallQtBackend(argc, argv, "dtu-config");
+  SetProgramIcon(kProgramIcon, kProgramIconSize);
   try {
     Application->Initialize();
     Application->CreateForm(FormMain);

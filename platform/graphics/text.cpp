@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -62,9 +63,9 @@ void EnsureGuiApp() {
     if (QCoreApplication::instance()) return;
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
       setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Named after the program, as the Qt backend names it.
     static int argc = 1;
-    static char arg0[] = "dtu";
-    static char* argv[] = {arg0, nullptr};
+    static char* argv[] = {program_invocation_short_name, nullptr};
     new QGuiApplication(argc, argv);  // lives until the process ends
   });
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))

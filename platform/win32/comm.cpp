@@ -446,3 +446,9 @@ bool CommIsPseudoTerminal(HANDLE hFile) {
       hFile == INVALID_HANDLE_VALUE ? nullptr : hFile));
   return c && c->Pty;
 }
+
+bool CommDeviceGone(HANDLE hFile) {
+  auto* c = dynamic_cast<TCommObject*>(static_cast<THandleObject*>(
+      hFile == INVALID_HANDLE_VALUE ? nullptr : hFile));
+  return c && c->Broken.load(std::memory_order_acquire);
+}

@@ -160,3 +160,7 @@ BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat);
 const char* CommDevicePath(HANDLE hFile);
 // Whether a port handle is a pseudo-terminal.
 bool CommIsPseudoTerminal(HANDLE hFile);
+// Whether the device behind a port handle went away (a hang-up or an I/O error was
+// seen: an unplugged adapter, the far end of a pseudo-terminal closed); false for
+// another kind of handle. A line error (framing, parity, overrun) is no such thing.
+bool CommDeviceGone(HANDLE hFile);

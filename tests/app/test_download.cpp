@@ -22,9 +22,12 @@
 #include "platform/stdctrls/memo.h"
 #include "platform/stdctrls/progress.h"
 #include "platform/win32/clock.h"
+#include "platform/controls/menus.h"
 #include "platform/win32/devicemap.h"
+#include "platform/win32/messages.h"
 #include "serial/kxcommdevice.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/pty_peer.h"
 #include "tools/dtusim/dtusim_runner.h"
 
 namespace {
@@ -88,6 +91,142 @@ TEST(PortOpenFailureText, AddsTheSystemsReasonAndForAPermissionFailureWhatToDo) 
   for (const auto& c : cases) {
     SCOPED_TRACE(c.error);
     EXPECT_EQ(PortOpenFailureText(table, c.error, c.device), c.expected);
+  }
+}
+
+namespace {
+
+// Runs a step in the GUI thread at the first message pump after Post, which for a
+// device command is inside its first wait for the terminal.
+class TDuringExchange {
+public:
+  explicit TDuringExchange(std::function<void()> Step) : FStep(std::move(Step)) {
+    FWnd = AllocateHWnd([this](TMessage& M) {
+      if (M.Msg == WM_USER && FStep) std::exchange(FStep, nullptr)();
+    });
+    PostMessage(FWnd, WM_USER, 0, 0);
+  }
+  ~TDuringExchange() { DeallocateHWnd(FWnd); }
+  bool Ran() const { return !FStep; }
+
+private:
+  std::function<void()> FStep;
+  HWND FWnd = nullptr;
+};
+
+// The port of a device path typed into the combo, opened with the button.
+void OpenTypedPort(const std::string& Path) {
+  FormMain->ComboBoxDownCom->SetItemIndex(-1);
+  FormMain->ComboBoxDownCom->SetText(Path);
+  FormMain->ButtonOpenClick(nullptr);
+}
+
+}  // namespace
+
+TEST_F(AppForms, WhileADownloadWaitsNothingChangesTheTableTheFileOrThePort) {
+  TPtyPeer peer("OK\r\n");
+  ASSERT_FALSE(peer.Path.empty());
+  // Another project on disk, then the one downloaded.
+  AddVariable(2, "7", "Other");
+  const std::string other = Save("other.cloud");
+  const std::string mine = Save("mine.cloud");
+  FormMain->ListView1->SetItemIndex(0);
+  FormMain->ButtonDelClick(nullptr);
+  AddVariable(0, "3", "Pump");
+  AddVariable(2, "5", "Level", 1);
+  OpenTypedPort(peer.Path);
+  ASSERT_TRUE(FormMain->KxCommDevice1->Active()) << LastMessage();
+
+  std::vector<bool> menuDuring;
+  size_t dialogsBefore = Runner->CallsOf("open").size() + Runner->CallsOf("save").size();
+  TDuringExchange user([&] {
+    TMenuItem* items = FormMain->MainMenu1->Items();
+    for (int i = 0; i < items->Count(); ++i) menuDuring.push_back(items->Items(i)->Enabled());
+    // Every command a click on the menu bar or the page could reach.
+    Runner->AnswerFileDialog({other});
+    FormMain->NOpenClick(nullptr);
+    FormMain->NNewClick(nullptr);
+    FormMain->NSaveasClick(nullptr);
+    FormMain->ListView1->SetItemIndex(0);
+    FormMain->ButtonDelClick(nullptr);
+    FormMain->ButtonOpenClick(nullptr);
+    EXPECT_FALSE(FormMain->CloseQuery());
+  });
+  FormMain->ButtonDownloadClick(nullptr);
+  ASSERT_TRUE(user.Ran());
+  EXPECT_EQ(LastMessage(), "下载成功！");
+  EXPECT_EQ(menuDuring, std::vector<bool>(5, false));
+  EXPECT_EQ(Runner->CallsOf("open").size() + Runner->CallsOf("save").size(), dialogsBefore);
+  EXPECT_EQ(VarCount, 2);
+  EXPECT_EQ(ProjectFileName, mine);
+  EXPECT_TRUE(FormMain->KxCommDevice1->Active());
+  EXPECT_EQ(peer.Received(),
+            "AT+CLRVAR?\r\n"
+            "AT+DSCADDR@192.0.2.1,1811,user,kqz,20\r\n"
+            "AT+DTUID@user\r\n"
+            "AT+UARTCFG@9600,8,0,1,120,0,2\r\n"
+            "AT+HEARTIME@6\r\n"
+            "AT+PLCFG@0,1\r\n"
+            "AT+SETBADDR@0,0\r\n"
+            "AT+SETBVAR@4,Pump,0\r\n"
+            "AT+SETVAR@6,Level,1\r\n");
+
+  // Afterwards the menu is back and its commands work again.
+  TMenuItem* items = FormMain->MainMenu1->Items();
+  for (int i = 0; i < items->Count(); ++i) EXPECT_TRUE(items->Items(i)->Enabled()) << i;
+  Runner->AnswerFileDialog({other});
+  FormMain->NOpenClick(nullptr);
+  EXPECT_EQ(VarCount, 1);
+  EXPECT_EQ(ProjectFileName, other);
+  FormMain->ButtonOpenClick(nullptr);
+  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+}
+
+TEST_F(AppForms, APortThatGoesAwayIsClosedAtOnceAndAWaitingCommandEndsWithWhy) {
+  using Handler = void (TFormMain::*)(TObject*);
+  struct Case {
+    const char* name;
+    const char* hangUpOn;  // what the terminal receives before it goes; "" while idle
+    Handler command;
+  };
+  const Case cases[] = {
+      {"while nothing waits", "", nullptr},
+      {"entering configuration mode", "+++++\n", &TFormMain::Button1Click},
+      {"mid-download", "AT+DTUID@", &TFormMain::ButtonDownloadClick},
+      {"a query", "AT+CSQ?\r\n", &TFormMain::ButtonReadStrongClick},
+  };
+  AddVariable(2, "5", "Level", 1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPtyPeer peer("OK\r\n", c.hangUpOn);
+    ASSERT_FALSE(peer.Path.empty());
+    OpenTypedPort(peer.Path);
+    ASSERT_TRUE(FormMain->KxCommDevice1->Active()) << LastMessage();
+    FormMain->Timer1Timer(nullptr);
+    ASSERT_EQ(FormMain->ButtonOpen->Caption(), "关闭串口");
+    FormMain->RichEdit1->SetText("before");
+    const size_t boxes = Runner->CallsOf("messagebox").size();
+    if (c.command) {
+      (FormMain->*c.command)(nullptr);
+    } else {
+      peer.HangUp();
+      // The hang-up arrives from the port's reader thread (a generous bound).
+      for (int i = 0; i < 1000 && Runner->CallsOf("messagebox").size() == boxes; ++i) {
+        Application->ProcessMessages();
+        usleep(5000);
+      }
+    }
+    ASSERT_EQ(Runner->CallsOf("messagebox").size(), boxes + 1);
+    EXPECT_EQ(LastMessage(), "串口“" + peer.Path +
+                                 "”已断开，已被关闭！请检查串口线和USB转串口适配器是否连接好，然后重新打开串口。");
+    EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+    EXPECT_EQ(FormMain->ButtonOpen->Caption(), "打开串口");
+    EXPECT_FALSE(FormMain->ProgressBar1->Visible());
+    EXPECT_EQ(FormMain->RichEdit1->Text(), "before");
+    EXPECT_FALSE(FormMain->Busy());
+    // Nothing more is said about it later.
+    FormMain->Timer1Timer(nullptr);
+    EXPECT_EQ(Runner->CallsOf("messagebox").size(), boxes + 1);
   }
 }
 
@@ -299,6 +438,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TFaultRow{"ErrorTwiceThenOk", {"error AT+DTUID attempts=1..2"}, "下载成功！", "\"AT+DTUID\": 3,"},
         TFaultRow{"AReplyInPieces", {"split AT+CLRVAR pieces=3 ms=60"}, "下载成功！", "\"AT+CLRVAR\": 1,"},
-        TFaultRow{"HangUpInTheMiddle", {"hangup AT+SETVAR"}, "下载失败！", "\"AT+SETVAR\": 1"}));
+        TFaultRow{"HangUpInTheMiddle", {"hangup AT+SETVAR"},
+                  "串口“COM58”已断开，已被关闭！请检查串口线和USB转串口适配器是否连接好，然后重新打开串口。",
+                  "\"AT+SETVAR\": 1"}));
 
 #endif  // DTUSIM_PATH

@@ -2,6 +2,7 @@
 // the variable dialogs, the list, and the project file commands.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "app/ProjectFile.h"
@@ -215,10 +216,40 @@ TEST_F(AppForms, BadFilesAreRefusedAndNothingChanges) {
   FormMain->NOpenClick(nullptr);
   EXPECT_EQ(LastMessage(), "打开文件失败！");
   EXPECT_EQ(ProjectFileName, good);
-  // Saving where no file can be made says so.
-  Runner->AnswerFileDialog({Utf8ToGbk((Dir / "no-such-dir" / "x.cloud").string())});
+  // Saving where no file can be made says so, with the path and the reason.
+  const std::string missing = Utf8ToGbk((Dir / "no-such-dir" / "x.cloud").string());
+  Runner->AnswerFileDialog({missing});
   FormMain->NSaveasClick(nullptr);
-  EXPECT_EQ(LastMessage(), "保存文件失败！");
+  EXPECT_EQ(LastMessage(), "保存文件失败！\n" + missing + "\n" + Utf8ToGbk(std::strerror(ENOENT)));
+}
+
+TEST_F(AppForms, AFailedSaveKeepsTheProjectsFileAndTitleAndSaysWhy) {
+  struct Case {
+    const char* name;
+    std::string target;
+    int error;
+  };
+  const Case cases[] = {
+      {"a folder that does not exist", Utf8ToGbk((Dir / "missing" / "b.cloud").string()), ENOENT},
+      {"a name over the file system's limit", Utf8ToGbk((Dir / (std::string(300, 'n') + ".cloud")).string()),
+       ENAMETOOLONG},
+  };
+  const std::string good = Save("good.cloud");
+  ASSERT_EQ(ProjectFileName, good);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Runner->AnswerFileDialog({c.target});
+    FormMain->NSaveasClick(nullptr);
+    EXPECT_EQ(LastMessage(), "保存文件失败！\n" + c.target + "\n" + Utf8ToGbk(std::strerror(c.error)));
+    EXPECT_EQ(ProjectFileName, good);
+    EXPECT_EQ(FormMain->Caption(), good);
+    // The next save goes to the old file, without asking.
+    AddVariable(2, "1", "V");
+    size_t dialogs = Runner->CallsOf("save").size();
+    FormMain->NSaveClick(nullptr);
+    EXPECT_EQ(Runner->CallsOf("save").size(), dialogs);
+    EXPECT_EQ(ReadBytes(GbkToUtf8(good)).size(), 212u + 118u * VarCount);
+  }
 }
 
 TEST_F(AppForms, OpeningRefreshesTheCommunicationPageWhicheverPageShows) {
@@ -319,7 +350,7 @@ TEST_F(AppForms, FilesThatAreNoProjectsAreRefusedAtOnceAndReadOnlyOnesAreNotRepl
   fs::permissions(GbkToUtf8(path), fs::perms(0444));
   FormMain->EditPLCAddr->SetText("5");
   FormMain->NSaveClick(nullptr);
-  EXPECT_EQ(LastMessage(), "保存文件失败！");
+  EXPECT_EQ(LastMessage().rfind("保存文件失败！\n" + path + "\n", 0), 0u) << LastMessage();
   EXPECT_EQ(ReadBytes(GbkToUtf8(path)), before);
 }
 

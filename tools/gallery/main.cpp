@@ -65,6 +65,11 @@ void RunForm(TCustomForm* Form) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Offscreen rendering needs no display: decided before Qt starts.
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--png") setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Qt takes its own options (-platform, -display ...) out of the arguments.
+  InstallQtBackend(argc, argv, "gallery");
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string png, formFile;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -75,9 +80,6 @@ int main(int argc, char** argv) {
     else
       return Usage();
   }
-  // Offscreen rendering needs no display.
-  if (!png.empty()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  InstallQtBackend();
   RegisterLibraryClasses();
   int rc = 0;
   try {

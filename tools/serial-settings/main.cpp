@@ -44,6 +44,15 @@ void Render(TCustomForm* Form, const std::string& File) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Offscreen rendering needs no display, and the help no Qt at all: decided before
+  // Qt starts.
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") return Usage(stdout, 0);
+    if (a == "--png") setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
+  // Qt takes its own options (-platform, -display ...) out of the arguments.
+  InstallQtBackend(argc, argv, "serial-settings");
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string port, png;
   bool designing = false, about = false;
@@ -55,8 +64,6 @@ int main(int argc, char** argv) {
     else if (!args[i].empty() && args[i][0] != '-' && port.empty()) port = args[i];
     else return Usage(stderr, 2);
   }
-  if (!png.empty()) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  InstallQtBackend();
   RegisterSerialForms();
   int rc = 0;
   try {

@@ -4,6 +4,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCursor>
@@ -13,6 +14,8 @@
 #include <QUrl>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QIcon>
+#include <QImageReader>
 #include <QGridLayout>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -26,6 +29,7 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <map>
@@ -373,27 +377,42 @@ QPalette SystemPalette() {
 
 using namespace qtbackend;
 
-void InstallQtBackend() {
-  static int argc = 1;
-  static char name[] = "dtu";
-  static char* argv[] = {name, nullptr};
+namespace {
+
+// The arguments Qt keeps for the life of the application object, which outlives main.
+struct TQtArguments {
+  int Argc = 0;
+  std::vector<std::string> Texts;
+  std::vector<char*> Argv;
+};
+
+void MakeApplication(TQtArguments& A, const std::string& Name) {
+  A.Argv.clear();
+  for (std::string& t : A.Texts) A.Argv.push_back(t.data());
+  A.Argv.push_back(nullptr);
+  A.Argc = static_cast<int>(A.Texts.size());
+  // Lives to the end of the program: windows may be freed after main returns.
+  auto* app = new QApplication(A.Argc, A.Argv.data());
+  QCoreApplication::setApplicationName(QString::fromLocal8Bit(Name.c_str()));
+  app->setQuitOnLastWindowClosed(false);
+  // Qt's own texts (file dialogs, standard buttons) in the user's language; the
+  // program's texts are its own.
+  LoadQtTranslations(QLocale::system());
+  // The application losing or regaining activation (another program's window
+  // taking the focus); before the first activation Qt may report the inactive
+  // state of a program that was never active, which is no change.
+  QObject::connect(app, &QGuiApplication::applicationStateChanged, app, [](Qt::ApplicationState State) {
+    static bool wasActive = false;
+    bool active = State == Qt::ApplicationActive;
+    if (active) wasActive = true;
+    if (!wasActive) return;
+    QtGuard(nullptr, [&] { InputAppActivate(active); });
+  });
+}
+
+void InstallBackend(TQtArguments* Arguments, const std::string& Name) {
   if (!QApplication::instance()) {
-    // Lives to the end of the program: windows may be freed after main returns.
-    auto* app = new QApplication(argc, argv);
-    app->setQuitOnLastWindowClosed(false);
-    // Qt's own texts (file dialogs, standard buttons) in the user's language; the
-    // program's texts are its own.
-    LoadQtTranslations(QLocale::system());
-    // The application losing or regaining activation (another program's window
-    // taking the focus); before the first activation Qt may report the inactive
-    // state of a program that was never active, which is no change.
-    QObject::connect(app, &QGuiApplication::applicationStateChanged, app, [](Qt::ApplicationState State) {
-      static bool wasActive = false;
-      bool active = State == Qt::ApplicationActive;
-      if (active) wasActive = true;
-      if (!wasActive) return;
-      QtGuard(nullptr, [&] { InputAppActivate(active); });
-    });
+    MakeApplication(*Arguments, Name);
   } else if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
     // Qt would end the program at the first widget.
     throw EInvalidOperation(
@@ -403,6 +422,7 @@ void InstallQtBackend() {
   // One colour scheme: what Qt draws itself (message boxes, file dialogs, the menu
   // bar, a native edit's selection) takes the layer's system colours.
   QApplication::setPalette(SystemPalette());
+  InstallMenuLook();
   static bool filtering = false;
   if (!filtering && QGuiApplication::platformName() == QStringLiteral("offscreen")) {
     // Qt raises the frameless tool and tooltip windows it shows, which the offscreen
@@ -420,6 +440,42 @@ void InstallQtBackend() {
   SetBackend(backend);
   RegisterEditPeers();
   InstallInputLayer();
+}
+
+}  // namespace
+
+void InstallQtBackend(int& Argc, char** Argv, const std::string& Name) {
+  static TQtArguments arguments;
+  const bool make = !QApplication::instance();
+  if (make) arguments.Texts.assign(Argv, Argv + Argc);
+  InstallBackend(&arguments, Name);
+  if (!make) return;
+  // What Qt left of the arguments, for the program to read.
+  Argc = arguments.Argc;
+  for (int i = 0; i < Argc; ++i) Argv[i] = arguments.Argv[static_cast<size_t>(i)];
+  Argv[Argc] = nullptr;
+}
+
+void InstallQtBackend() {
+  static TQtArguments arguments;
+  if (!QApplication::instance()) arguments.Texts = {program_invocation_short_name};
+  InstallBackend(&arguments, program_invocation_short_name);
+}
+
+bool SetProgramIcon(const unsigned char* Ico, std::size_t Size) {
+  QByteArray bytes(reinterpret_cast<const char*>(Ico), static_cast<qsizetype>(Size));
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, "ico");
+  QIcon icon;
+  // Every size the file holds, so the window system picks the one it shows.
+  for (int i = 0; i < std::max(reader.imageCount(), 1); ++i) {
+    if (i > 0 && !reader.jumpToImage(i)) break;
+    QImage image = reader.read();
+    if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+  }
+  if (icon.isNull()) return false;
+  QApplication::setWindowIcon(icon);
+  return true;
 }
 
 void SaveWindowImage(TWinControl* Control, const std::string& FileName, bool FromScreen) {

@@ -222,6 +222,9 @@ void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
 // The layer's system colours (button face, window, highlight ...) as a Qt palette;
 // the application's palette once the backend is installed.
 QPalette SystemPalette();
+// Popup menus in the system's menu colours (their palette and the drawing of their
+// background); the backend installs it after the application's palette.
+void InstallMenuLook();
 // The image a window's peers show (its children included).
 QImage GrabWindowImage(HWND Wnd, bool FromScreen);
 

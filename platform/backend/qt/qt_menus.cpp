@@ -1,11 +1,15 @@
 // Menus over Qt menus: the items of a TMenuItem tree as actions (or, for owner-drawn
 // menus, as widgets drawn by the items' drawing hooks).
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QTimer>
 #include <QWidgetAction>
+#include <qdrawutil.h>
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/controls/forms.h"
@@ -133,7 +137,40 @@ void Fill(QWidget* Menu, TMenuItem* Root, TMenuItem* Top, bool TopLevel, bool Ow
   }
 }
 
+// Qt's own style fills a popup menu with the palette's Base (the white of edit fields)
+// lightened; here a menu takes the system's menu colour, which the menu palette
+// carries as its Window, like the menu bar and the forms. The frame stays Qt's.
+class TMenuStyle : public QProxyStyle {
+public:
+  void drawPrimitive(PrimitiveElement Element, const QStyleOption* Option, QPainter* Painter,
+                     const QWidget* Widget) const override {
+    if (Element != PE_PanelMenu) return QProxyStyle::drawPrimitive(Element, Option, Painter, Widget);
+    const QColor face = Option->palette.color(QPalette::Window);
+    const QBrush fill(face);
+    qDrawPlainRect(Painter, Option->rect, face.darker(160), 1, &fill);
+  }
+};
+
 }  // namespace
+
+void InstallMenuLook() {
+  static bool installed = false;
+  if (!installed) {
+    installed = true;
+    QApplication::setStyle(new TMenuStyle);
+  }
+  auto color = [](TColor C) {
+    COLORREF c = ColorToRGB(C);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+  };
+  QPalette pal = SystemPalette();
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    pal.setColor(group, QPalette::Window, color(clMenu));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      pal.setColor(group, role, group == QPalette::Disabled ? color(clGrayText) : color(clMenuText));
+  }
+  QApplication::setPalette(pal, "QMenu");
+}
 
 void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose) {

@@ -3,33 +3,36 @@
 # existing build tree installs into a temporary prefix; the installed programs run
 # from there (the tool's window opens under Xvfb).
 #   check_install.sh SOURCE_DIR BUILD_DIR
-# Exit 77 (skipped) where xvfb-run or xwininfo is missing.
+# Exit 77 (skipped) where xvfb-run, xwininfo or xprop is missing.
 set -eu
 src=$1
 build=$2
 command -v xvfb-run >/dev/null 2>&1 || { echo "xvfb-run not found: skipped"; exit 77; }
 command -v xwininfo >/dev/null 2>&1 || { echo "xwininfo not found: skipped"; exit 77; }
+command -v xprop >/dev/null 2>&1 || { echo "xprop not found: skipped"; exit 77; }
 
 tmp=$(mktemp -d /tmp/dtu-install-XXXXXX)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# 1. Configuring without the tests asks for no GoogleTest (a target naming it would
-# fail the generation).
-cmake -S "$src" -B "$tmp/configure" -G Ninja -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+# 1. Configuring as the README's install road does (no tests, no benchmarks) asks for
+# no GoogleTest (a target naming it would fail the generation).
+cmake -S "$src" -B "$tmp/configure" -G Ninja -DBUILD_TESTING=OFF -DBUILD_BENCH=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
   >"$tmp/configure.log" 2>&1 || { cat "$tmp/configure.log"; fail "configure with BUILD_TESTING=OFF"; }
 
-# 2. Installing from the existing build tree.
+# 2. Installing from the existing build tree, stripped as the README says.
 prefix="$tmp/prefix with space"
-cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "install"; }
+cmake --install "$build" --prefix "$prefix" --strip >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; fail "install"; }
 for p in dtu-config dtusim serial-ports serial-settings gallery; do
   [ -x "$prefix/bin/$p" ] || fail "bin/$p not installed"
+  ! LC_ALL=C readelf -S "$prefix/bin/$p" | grep -q -e '\.debug_info' -e '\.symtab' || fail "bin/$p is not stripped"
 done
 entry="$prefix/share/applications/dtu-config.desktop"
 [ -f "$entry" ] || fail "no desktop entry"
 grep -qx 'Name=KOV R220-4GA&B云网关&KOV PX&PY&PZ系列云PLC 配置' "$entry" || fail "desktop entry name: $(grep '^Name=' "$entry")"
 grep -qx "Exec=\"$prefix/bin/dtu-config\"" "$entry" || fail "desktop entry command: $(grep '^Exec=' "$entry")"
 grep -qx 'Icon=dtu-config' "$entry" || fail "desktop entry icon"
+grep -qx 'StartupWMClass=dtu-config' "$entry" || fail "desktop entry window class"
 icon="$prefix/share/icons/hicolor/32x32/apps/dtu-config.png"
 [ -f "$icon" ] || fail "no icon"
 # A PNG whose header says 32 x 32.
@@ -57,7 +60,16 @@ cat >"$tmp/session.sh" <<'SESSION'
 pid=$!
 i=0
 while [ $i -lt 600 ]; do
-  if xwininfo -root -tree 2>/dev/null | grep -q 'PLC 配置'; then kill $pid; wait $pid 2>/dev/null; exit 0; fi
+  id=$(xwininfo -root -tree 2>/dev/null | grep 'PLC 配置' | awk '{print $1; exit}')
+  if [ -n "$id" ]; then
+    # The window's class is the program's name, which the desktop entry names, and it
+    # carries the program's 32 x 32 icon.
+    props=$(xprop -id "$id" WM_CLASS _NET_WM_ICON 2>&1 | head -3)
+    kill $pid; wait $pid 2>/dev/null
+    echo "$props" | grep -qx 'WM_CLASS(STRING) = "dtu-config", "dtu-config"' || { echo "window class: $props"; exit 1; }
+    echo "$props" | grep -q '^_NET_WM_ICON(CARDINAL) = .*Icon (32 x 32)' || { echo "window icon: $props"; exit 1; }
+    exit 0
+  fi
   kill -0 $pid 2>/dev/null || { echo "the tool ended:"; cat "$2/tool.log"; exit 1; }
   sleep 0.1
   i=$((i + 1))
