@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -22,9 +27,36 @@
 
 namespace {
 
-// How often modem lines and line-error counters are looked at while a wait asks
-// for their events (the kernel offers no descriptor to poll for them).
+// How often modem lines are looked at where the driver cannot wait for them
+// (TIOCMIWAIT), and line-error counters and the input level where nothing wakes a
+// wait for them (the kernel offers no descriptor to poll for them).
 constexpr int kModemPollMs = 500;
+// The line discipline holds at most this many received bytes, whatever size
+// SetupComm asked for.
+constexpr DWORD kLineDisciplineBuffer = 4096;
+constexpr int kModemLines = TIOCM_CTS | TIOCM_DSR | TIOCM_CD | TIOCM_RNG;
+
+int DriverModemGet(int Fd, int* Bits) { return ioctl(Fd, TIOCMGET, Bits); }
+int DriverModemWait(int Fd, int Lines) { return ioctl(Fd, TIOCMIWAIT, Lines); }
+const TCommModemDriver kDriver{DriverModemGet, DriverModemWait};
+std::atomic<const TCommModemDriver*> gModemDriver{&kDriver};
+const TCommModemDriver& ModemDriver() { return *gModemDriver.load(std::memory_order_acquire); }
+
+// The signal that ends a modem-line watcher's TIOCMIWAIT when its port closes; its
+// handler does nothing and is installed without SA_RESTART, so the blocked call
+// returns EINTR. Installed only where the signal still has its default action.
+int WatcherSignal() { return SIGRTMIN + 3; }
+bool InstallWatcherSignal() {
+  static const bool installed = [] {
+    struct sigaction old{};
+    if (sigaction(WatcherSignal(), nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return false;
+    struct sigaction sa{};
+    sa.sa_handler = [](int) {};
+    sigemptyset(&sa.sa_mask);
+    return sigaction(WatcherSignal(), &sa, nullptr) == 0;
+  }();
+  return installed;
+}
 // Longest real-time step while waiting for the driver's output queue to drain.
 constexpr int kDrainPollMaxMs = 100;
 
@@ -37,14 +69,31 @@ public:
     Pty = fstat(Fd, &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
           major(st.st_rdev) <= 143;
     int bits = 0;
-    ModemOk = ioctl(Fd, TIOCMGET, &bits) == 0;
+    ModemOk = ModemDriver().Get(Fd, &bits) == 0;
     LastModem = bits;
     IcountOk = ioctl(Fd, TIOCGICOUNT, &LastIcount) == 0;
   }
   ~TCommObject() override {
+    StopModemWatcher();
     ioctl(Fd, TIOCNXCL);
     close(Fd);
     close(WakeFd);
+  }
+
+  // Starts the thread that waits for modem-line changes in the driver, once, the
+  // first time a wait asks for them on a device that has modem lines.
+  void StartModemWatcher() {
+    std::lock_guard<std::mutex> lock(WatcherLock);
+    if (Watcher.joinable() || !ModemWaitWorks.load(std::memory_order_acquire)) return;
+    // Without the signal the watcher could not be ended: keep looking by time.
+    if (!InstallWatcherSignal()) {
+      ModemWaitWorks.store(false, std::memory_order_release);
+      return;
+    }
+    Watcher = std::thread([this] { WatchModemLines(); });
+  }
+  bool ModemWatched() const {
+    return WatcherStarted.load(std::memory_order_acquire) && ModemWaitWorks.load(std::memory_order_acquire);
   }
 
   void Wake() {
@@ -56,6 +105,30 @@ public:
     (void)!read(WakeFd, &v, sizeof v);
   }
   void MarkBroken() { Broken.store(true, std::memory_order_release); }
+  // Bytes just read: the event character among them raises EV_RXFLAG at the next
+  // wait (the reader reads what the wait reported, so the byte is in the caller's
+  // hands when the event comes).
+  void NoteReceived(const void* Bytes, size_t N) {
+    if (!(Mask.load(std::memory_order_relaxed) & EV_RXFLAG) || RxFlag.load(std::memory_order_relaxed)) return;
+    if (std::memchr(Bytes, EvtChar.load(std::memory_order_relaxed), N) &&
+        !RxFlag.exchange(true, std::memory_order_acq_rel))
+      Wake();
+  }
+  // EV_RX80FULL once the driver's input passes 80 % of the queue size asked for
+  // (the line discipline's own size at most); again only after it fell below.
+  bool InputPassedMark(int Avail) {
+    if (RearmMark(Avail)) return false;
+    return !Rx80Reported.exchange(true, std::memory_order_acq_rel);
+  }
+  // A count of waiting bytes taken anywhere (a wait, ClearCommError, a read that
+  // drained the driver) re-arms the mark once it is below; true when below.
+  bool RearmMark(int Avail) {
+    DWORD size = std::min(InQueue.load(std::memory_order_relaxed), kLineDisciplineBuffer);
+    if (size == 0) size = kLineDisciplineBuffer;
+    if (DWORD(std::max(Avail, 0)) * 5 >= size * 4) return false;
+    if (Rx80Reported.load(std::memory_order_relaxed)) Rx80Reported.store(false, std::memory_order_relaxed);
+    return true;
+  }
 
   const int Fd;
   const int WakeFd;   // wakes a pending WaitCommEvent (mask change, output written)
@@ -70,14 +143,70 @@ public:
   std::atomic<DWORD> Errors{0};               // CE_* bits for ClearCommError
   std::atomic<DWORD> Baud{9600};              // for the output drain estimate
   DCB Dcb{};                                  // last record set (fields the driver keeps not)
-  DWORD InQueue = 0, OutQueue = 0;
+  std::atomic<DWORD> InQueue{0};
+  DWORD OutQueue = 0;
+  std::atomic<char> EvtChar{0};               // the DCB's event character
+  std::atomic<bool> RxFlag{false};            // event character read since the last wait
+  std::atomic<bool> ModemChanged{false};      // the watcher saw a modem line change
+  std::atomic<bool> Rx80Reported{false};      // EV_RX80FULL sent, input not below since
 
   // Looked at by the waiting thread only.
   bool ModemOk = false;
   int LastModem = 0;
   bool IcountOk = false;
   serial_icounter_struct LastIcount{};
+
+private:
+  void WatchModemLines();
+  void StopModemWatcher();
+
+  std::mutex WatcherLock;
+  std::thread Watcher;
+  std::atomic<bool> WatcherStarted{false};
+  std::atomic<bool> WatcherStop{false};
+  std::atomic<bool> WatcherDone{false};
+  std::atomic<bool> ModemWaitWorks{true};     // cleared when the driver has no TIOCMIWAIT
 };
+
+// Waits in the driver for a modem-line change and wakes the port's waiter for each.
+// A driver without the request (a pseudo-terminal, some USB adapters) ends the
+// watcher, and the waiter falls back to looking at the lines twice a second.
+void TCommObject::WatchModemLines() {
+  // The thread that opened the port may block signals; this one must take its own.
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, WatcherSignal());
+  pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  WatcherStarted.store(true, std::memory_order_release);
+  while (!WatcherStop.load(std::memory_order_acquire)) {
+    int r = ModemDriver().Wait(Fd, kModemLines);
+    int e = errno;
+    if (WatcherStop.load(std::memory_order_acquire)) break;
+    if (r == 0) {
+      ModemChanged.store(true, std::memory_order_release);
+      Wake();
+    } else if (e != EINTR) {
+      if (e == EIO || e == ENXIO || e == ENODEV) MarkBroken();
+      else ModemWaitWorks.store(false, std::memory_order_release);
+      Wake();
+      break;
+    }
+  }
+  WatcherDone.store(true, std::memory_order_release);
+}
+
+// Ends the watcher at once: the signal interrupts its wait in the driver, and is
+// sent again until it has ended, since it may arrive just before the wait starts.
+void TCommObject::StopModemWatcher() {
+  std::lock_guard<std::mutex> lock(WatcherLock);
+  if (!Watcher.joinable()) return;
+  WatcherStop.store(true, std::memory_order_release);
+  while (!WatcherDone.load(std::memory_order_acquire)) {
+    pthread_kill(Watcher.native_handle(), WatcherSignal());
+    for (int i = 0; i < 20 && !WatcherDone.load(std::memory_order_acquire); ++i) usleep(100);
+  }
+  Watcher.join();
+}
 
 TCommObject* Comm(HANDLE h) {
   auto* c = dynamic_cast<TCommObject*>(win32_detail::Object(h));
@@ -107,7 +236,8 @@ DWORD ModemEvents(TCommObject* C, DWORD Mask) {
   DWORD ev = 0;
   if (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) {
     int bits = 0;
-    if (ioctl(C->Fd, TIOCMGET, &bits) == 0) {
+    C->ModemChanged.store(false, std::memory_order_release);
+    if (ModemDriver().Get(C->Fd, &bits) == 0) {
       int changed = bits ^ C->LastModem;
       if (changed & TIOCM_CTS) ev |= EV_CTS;
       if (changed & TIOCM_DSR) ev |= EV_DSR;
@@ -138,9 +268,12 @@ DWORD ModemEvents(TCommObject* C, DWORD Mask) {
   return ev & Mask;
 }
 
+// Whether the wait must look again by time: modem lines that no watcher waits for,
+// line-error counters, and the input level while received bytes do not wake it.
 bool WantsModemPolling(TCommObject* C, DWORD Mask) {
-  return (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) ||
-         (C->IcountOk && (Mask & (EV_BREAK | EV_ERR | EV_RING)));
+  return (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) && !C->ModemWatched()) ||
+         (C->IcountOk && (Mask & (EV_BREAK | EV_ERR | EV_RING))) ||
+         ((Mask & EV_RX80FULL) && !(Mask & EV_RXCHAR));
 }
 
 }  // namespace
@@ -184,7 +317,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD dwCreationDispo
 BOOL SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue) {
   TCommObject* c = Comm(hFile);
   if (!c) return FALSE;
-  c->InQueue = dwInQueue;
+  c->InQueue.store(dwInQueue, std::memory_order_relaxed);
   c->OutQueue = dwOutQueue;
   return TRUE;
 }
@@ -215,6 +348,7 @@ BOOL SetCommState(HANDLE hFile, const DCB* lpDCB) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
   c->Dcb = *lpDCB;
+  c->EvtChar.store(lpDCB->EvtChar, std::memory_order_relaxed);
   c->Baud.store(got.c_ospeed ? got.c_ospeed : lpDCB->BaudRate);
   // DTR and RTS levels: best effort, a pseudo-terminal has no such lines.
   int dtr = TIOCM_DTR, rts = TIOCM_RTS;
@@ -265,7 +399,13 @@ DWORD WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, DWORD nCount, const HANDLE* 
         return portResult;
       }
     } else {
+      if (c->ModemOk && (mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) c->StartModemWatcher();
       ev |= ModemEvents(c, mask);
+      if ((mask & EV_RXFLAG) && c->RxFlag.exchange(false, std::memory_order_acq_rel)) ev |= EV_RXFLAG;
+      if ((mask & EV_RX80FULL) && !(mask & EV_RXCHAR)) {
+        int avail = 0;
+        if (ioctl(c->Fd, FIONREAD, &avail) == 0 && c->InputPassedMark(avail)) ev |= EV_RX80FULL;
+      }
       if ((mask & EV_TXEMPTY) && c->TxPending.load(std::memory_order_acquire)) {
         int outq = 0;
         if (ioctl(c->Fd, TIOCOUTQ, &outq) != 0 || outq <= 0) {
@@ -316,6 +456,7 @@ DWORD WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, DWORD nCount, const HANDLE* 
         // poll and the count flushed the bytes. Wait again.
         if (avail <= 0) continue;
         *lpEvtMask = EV_RXCHAR;
+        if ((mask & EV_RX80FULL) && c->InputPassedMark(avail)) *lpEvtMask |= EV_RX80FULL;
         return portResult;
       }
     }
@@ -341,6 +482,8 @@ BOOL ReadFile(HANDLE hFile, void* lpBuffer, DWORD nNumberOfBytesToRead, DWORD* l
   for (;;) {
     ssize_t n = read(c->Fd, lpBuffer, nNumberOfBytesToRead);
     if (n > 0) {
+      c->NoteReceived(lpBuffer, static_cast<size_t>(n));
+      if (DWORD(n) < nNumberOfBytesToRead) c->RearmMark(0);  // the driver is drained
       if (lpNumberOfBytesRead) *lpNumberOfBytesRead = static_cast<DWORD>(n);
       return TRUE;
     }
@@ -385,7 +528,10 @@ BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, COMSTAT* lpStat) {
   if (lpStat) {
     *lpStat = COMSTAT{};
     int n = 0;
-    if (ioctl(c->Fd, FIONREAD, &n) == 0 && n > 0) lpStat->cbInQue = static_cast<DWORD>(n);
+    if (ioctl(c->Fd, FIONREAD, &n) == 0 && n >= 0) {
+      lpStat->cbInQue = static_cast<DWORD>(n);
+      c->RearmMark(n);
+    }
     n = 0;
     if (ioctl(c->Fd, TIOCOUTQ, &n) == 0 && n > 0) lpStat->cbOutQue = static_cast<DWORD>(n);
   }
@@ -425,7 +571,7 @@ BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat) {
   TCommObject* c = Comm(hFile);
   if (!c || !lpModemStat) return FALSE;
   int bits = 0;
-  if (ioctl(c->Fd, TIOCMGET, &bits) != 0) return FailErrno(c);
+  if (ModemDriver().Get(c->Fd, &bits) != 0) return FailErrno(c);
   DWORD s = 0;
   if (bits & TIOCM_CTS) s |= MS_CTS_ON;
   if (bits & TIOCM_DSR) s |= MS_DSR_ON;
@@ -451,4 +597,8 @@ bool CommDeviceGone(HANDLE hFile) {
   auto* c = dynamic_cast<TCommObject*>(static_cast<THandleObject*>(
       hFile == INVALID_HANDLE_VALUE ? nullptr : hFile));
   return c && c->Broken.load(std::memory_order_acquire);
+}
+
+void SetCommModemDriver(const TCommModemDriver* Driver) {
+  gModemDriver.store(Driver ? Driver : &kDriver, std::memory_order_release);
 }

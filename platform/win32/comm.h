@@ -3,7 +3,8 @@
 // A port is opened non-blocking and locked against a second opener; its line
 // settings (DCB) go through termios2, so any baud rate and mark/space parity work.
 // Waits are poll() on the port and on events, never a sleep loop. Modem lines are
-// best effort: pseudo-terminals have none.
+// best effort: pseudo-terminals have none; a thread waits for their changes in the
+// driver (TIOCMIWAIT) where it can.
 //
 // Port names: "\\.\COM3", "COM3", "ttyUSB0" or "/dev/pts/5". A COMn name is looked
 // up in the serial device map (devicemap.h); another name is a device under /dev,
@@ -67,7 +68,7 @@ constexpr DWORD RTS_CONTROL_DISABLE = 0, RTS_CONTROL_ENABLE = 1, RTS_CONTROL_HAN
 
 // Port events.
 constexpr DWORD EV_RXCHAR = 0x0001;   // bytes received
-constexpr DWORD EV_RXFLAG = 0x0002;   // event character received (not produced here)
+constexpr DWORD EV_RXFLAG = 0x0002;   // the DCB's event character was read
 constexpr DWORD EV_TXEMPTY = 0x0004;  // everything written has left the driver
 constexpr DWORD EV_CTS = 0x0008;
 constexpr DWORD EV_DSR = 0x0010;
@@ -75,7 +76,7 @@ constexpr DWORD EV_RLSD = 0x0020;
 constexpr DWORD EV_BREAK = 0x0040;
 constexpr DWORD EV_ERR = 0x0080;      // line error, or the device went away
 constexpr DWORD EV_RING = 0x0100;
-constexpr DWORD EV_RX80FULL = 0x0400; // (not produced here)
+constexpr DWORD EV_RX80FULL = 0x0400; // the driver's input passed 80 % of its size
 
 // ClearCommError error bits.
 constexpr DWORD CE_RXOVER = 0x0001;
@@ -108,7 +109,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
 
-// Stores the driver queue sizes the caller asks for; Linux keeps its own sizes.
+// Stores the driver queue sizes the caller asks for; Linux keeps its own sizes. The
+// input size sets the EV_RX80FULL mark (the line discipline's 4096 bytes at most).
 BOOL SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue);
 // Reads the line settings back from the driver.
 BOOL GetCommState(HANDLE hFile, DCB* lpDCB);
@@ -128,6 +130,10 @@ BOOL GetCommMask(HANDLE hFile, DWORD* lpEvtMask);
 // Returns WAIT_OBJECT_0 + i for handle i; WAIT_OBJECT_0 + nCount when the port
 // wait completed, with *lpEvtMask holding its events (0 when the mask was
 // changed); WAIT_TIMEOUT; WAIT_FAILED.
+// EV_RXFLAG comes with the wait after a read that took the DCB's event character;
+// EV_RX80FULL when the driver holds 80 % of its input size, once until it falls
+// below. Modem-line changes arrive as the driver reports them (a thread waits with
+// TIOCMIWAIT); where it cannot, the lines are looked at twice a second.
 // A device that went away (hang-up, I/O error) is reported once as EV_ERR; after
 // that only the handles are waited on. A hang-up is POLLHUP or POLLERR on the port,
 // or a read returning 0 or EIO; a port that polls readable with no byte waiting
@@ -164,3 +170,13 @@ bool CommIsPseudoTerminal(HANDLE hFile);
 // seen: an unplugged adapter, the far end of a pseudo-terminal closed); false for
 // another kind of handle. A line error (framing, parity, overrun) is no such thing.
 bool CommDeviceGone(HANDLE hFile);
+
+// The driver's modem-line calls (TIOCMGET and TIOCMIWAIT), replaceable so that tests
+// can play a device with modem lines on a pseudo-terminal. Each returns 0 or -1 with
+// errno set, as ioctl does.
+struct TCommModemDriver {
+  int (*Get)(int Fd, int* Bits);
+  int (*Wait)(int Fd, int Lines);
+};
+// nullptr puts the real driver calls back. Affects ports opened afterwards.
+void SetCommModemDriver(const TCommModemDriver* Driver);

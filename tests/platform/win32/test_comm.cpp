@@ -183,4 +183,126 @@ TEST(CommWait, AVanishedDeviceIsReportedOnceThenOnlyHandlesAreWaitedOn) {
   CloseHandle(h);
 }
 
+TEST(CommWait, TheEventCharacterAndTheEightyPercentMark) {
+  TPtyPair pty;
+  HANDLE h = OpenPort(pty.SlavePath);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(SetupComm(h, 1200, 1200));  // the mark: 960 bytes
+  DCB d;
+  GetCommState(h, &d);
+  d.EvtChar = '\n';
+  ASSERT_TRUE(SetCommState(h, &d));
+  HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(SetCommMask(h, EV_RXCHAR | EV_RXFLAG | EV_RX80FULL));
+  DWORD ev = 0, errors = 0, got = 0;
+  COMSTAT st;
+  char buf[2048];
+  auto arrive = [&](const std::string& bytes, DWORD total) {
+    ASSERT_TRUE(pty.WriteAll(bytes.data(), bytes.size()));
+    ASSERT_TRUE(WaitUntil([&] { ClearCommError(h, &errors, &st); return st.cbInQue == total; }));
+  };
+  auto drain = [&] {
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) {}
+  };
+  struct Case {
+    std::string Bytes;
+    DWORD Total;         // bytes waiting in the driver once they arrived
+    DWORD Events;        // what the wait reports
+    bool Read;           // the bytes are read, then the next wait looked at
+    DWORD AfterRead;     // events of that wait (0: it times out)
+  } cases[] = {
+      {"abc", 3, EV_RXCHAR, true, 0},
+      {"ab\ncd", 5, EV_RXCHAR, true, EV_RXFLAG},
+      {std::string(959, 'x'), 959, EV_RXCHAR, false, 0},
+      {"y", 960, EV_RXCHAR | EV_RX80FULL, false, 0},
+      {"z", 961, EV_RXCHAR, true, 0},                 // still above: reported once
+      {std::string(1000, 'w'), 1000, EV_RXCHAR | EV_RX80FULL, true, 0},  // again after falling below
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Total);
+    arrive(c.Bytes, c.Total);
+    ASSERT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+    EXPECT_EQ(ev, c.Events);
+    if (!c.Read) continue;
+    drain();
+    DWORD r = WaitCommEvent(h, &ev, 1, &stop, 50);
+    if (c.AfterRead) {
+      EXPECT_EQ(r, WAIT_OBJECT_0 + 1);
+      EXPECT_EQ(ev, c.AfterRead);
+    } else {
+      EXPECT_EQ(r, WAIT_TIMEOUT);
+    }
+  }
+  CloseHandle(stop);
+  CloseHandle(h);
+}
+
+// A device with modem lines played on a pseudo-terminal. The driver's wait
+// (TIOCMIWAIT) blocks until the test changes a line; only then does the line state
+// the driver reports change, so a change that arrives was seen by the waiting thread,
+// not by looking at the lines by time. Unsupported, the wait fails at once and the
+// lines show every change straight away.
+struct TFakeModem {
+  static inline std::atomic<int> Lines{0}, Shown{0}, Waits{0}, Interrupted{0};
+  static inline std::atomic<bool> CanWait{true};
+  static int Get(int, int* Bits) {
+    *Bits = CanWait ? Shown.load() : Lines.load();
+    return 0;
+  }
+  static int Wait(int, int) {
+    if (!CanWait) {
+      errno = EINVAL;
+      return -1;
+    }
+    ++Waits;
+    while (Lines.load() == Shown.load()) {
+      if (poll(nullptr, 0, 2) < 0 && errno == EINTR) {
+        ++Interrupted;
+        return -1;
+      }
+    }
+    Shown = Lines.load();
+    return 0;
+  }
+};
+
+TEST(CommWait, ModemLineChangesComeFromTheDriversWaitOrByTime) {
+  static const TCommModemDriver fake{TFakeModem::Get, TFakeModem::Wait};
+  SetCommModemDriver(&fake);
+  for (bool canWait : {true, false}) {
+    SCOPED_TRACE(canWait ? "driver waits" : "driver cannot wait: looked at by time");
+    TFakeModem::CanWait = canWait;
+    TFakeModem::Lines = TFakeModem::Shown = TIOCM_DSR;
+    TFakeModem::Waits = TFakeModem::Interrupted = 0;
+    TPtyPair pty;
+    HANDLE h = OpenPort(pty.SlavePath);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetCommMask(h, EV_CTS | EV_DSR | EV_RLSD | EV_RING);
+    DWORD ev = 0;
+    EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 20), WAIT_TIMEOUT);
+    struct Step {
+      int Lines;
+      DWORD Events;
+    } steps[] = {{TIOCM_DSR | TIOCM_CTS, EV_CTS}, {TIOCM_CD, EV_CTS | EV_DSR | EV_RLSD}, {TIOCM_CD | TIOCM_RNG, EV_RING}};
+    for (const Step& s : steps) {
+      TFakeModem::Lines = s.Lines;
+      ASSERT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+      EXPECT_EQ(ev, s.Events);
+    }
+    DWORD status = 0;
+    ASSERT_TRUE(GetCommModemStatus(h, &status));
+    EXPECT_EQ(status, MS_RLSD_ON | MS_RING_ON);
+    if (canWait) {
+      ASSERT_TRUE(WaitUntil([] { return TFakeModem::Waits.load() == 4; }));  // waiting again
+    }
+    // Closing ends the driver's wait at once.
+    CloseHandle(h);
+    EXPECT_EQ(TFakeModem::Interrupted.load(), canWait ? 1 : 0);
+    EXPECT_EQ(TFakeModem::Waits.load(), canWait ? 4 : 0);
+    CloseHandle(stop);
+  }
+  SetCommModemDriver(nullptr);
+}
+
 }  // namespace
