@@ -61,22 +61,30 @@ TEST(MenuController, MeasuredItemSizes) {
       {"popup item", m.Popup, "Open", 0, 131, 22},
       {"popup separator", m.Popup, "-", 0, 131, 3},
       {"menu bar item", m.Main, "File", 0, 100, 22},
+      {"main menu drop-down item", nullptr, "Save", 0, 100, 22},
       {"popup item, 16-pixel images", m.Popup, "Open", 16, 100, 22},
       {"popup item, 24-pixel images", m.Popup, "Open", 24, 100, 30},
   };
   for (const Case& c : cases) {
     TCustomImageList images(nullptr);
-    if (c.ImageSize) {
+    if (c.ImageSize && c.Menu) {
       images.SetWidth(c.ImageSize);
       images.SetHeight(c.ImageSize);
       c.Menu->SetImages(&images);
     }
-    TMenuItem* item = m.Add(c.Menu, c.Caption);
+    TMenuItem* item = nullptr;
+    if (c.Menu) {
+      item = m.Add(c.Menu, c.Caption);
+    } else {  // under the main menu's first entry
+      item = new TMenuItem(&m.Owner);
+      item->SetCaption(c.Caption);
+      m.Main->Items()->Items(0)->Add(item);
+    }
     int w = 100, h = 10;
     ctl.MeasureMenuItem(item, bmp.Canvas(), w, h);
     EXPECT_EQ(w, c.Width) << c.What;
     EXPECT_EQ(h, c.Height) << c.What;
-    c.Menu->SetImages(nullptr);
+    if (c.Menu) c.Menu->SetImages(nullptr);
   }
 }
 
