@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "controls/common/menucontroller.h"
+#include "controls/common/themes.h"
 #include "platform/graphics/imglist.h"
+#include "platform/theme/themefake.h"
 #include "storage_fixture.h"
 
 namespace {
@@ -120,6 +122,48 @@ TEST(MenuController, APopupItemIsDrawnWithItsIconBarSelectionAndSeparator) {
   EXPECT_EQ(px(40, 45), static_cast<TColor>(ColorToRGB(clBtnShadow)));  // one line at Top + 1
   EXPECT_EQ(px(40, 44), clWhite);
   EXPECT_EQ(px(40, 46), clWhite);
+}
+
+// With themes on, an idle menu-bar item is filled with the menu-bar colour and no
+// theme element is drawn; selected and hot items keep their selection box.
+TEST(MenuController, ThemedMenuBarItems) {
+  {
+    TThemeLibraryFake fake;
+    SetComCtlVersion(ComCtlVersionIE6);
+    FreeThemeServices();
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    MenuSet m;
+    TQvMenuController ctl(nullptr);
+    ctl.SetGradientColorStyle(TQvGradientColorStyle::gcsCustom);
+    ctl.SetSelectionFrameColor(clBlue);
+    ctl.SetSelectionColorStart(clLime);
+    ctl.SetSelectionColorStop(clLime);
+    TMenuItem* file = m.Add(m.Main, "File");
+    TBitmap bmp;
+    bmp.SetWidth(60);
+    bmp.SetHeight(22);
+    TCanvas* c = bmp.Canvas();
+    struct Case {
+      const char* What;
+      TOwnerDrawState State;
+      TColor Corner, Inside;
+    } cases[] = {
+        {"idle", {}, static_cast<TColor>(RGB(212, 208, 200)), static_cast<TColor>(RGB(212, 208, 200))},
+        {"hot", {odHotLight}, clWhite, clLime},
+        {"selected", {odSelected}, clWhite, clLime},
+    };
+    for (const Case& k : cases) {
+      c->Brush()->SetColor(clWhite);
+      c->FillRect(TRect{0, 0, 60, 22});
+      fake.Calls.clear();
+      ctl.PaintMenuItem(file, c, TRect{0, 0, 60, 22}, k.State);
+      EXPECT_EQ(static_cast<TColor>(c->Pixels(0, 0)), k.Corner) << k.What;
+      EXPECT_EQ(static_cast<TColor>(c->Pixels(3, 3)), k.Inside) << k.What;
+      EXPECT_EQ(fake.CountOf("DrawThemeBackground"), 0) << k.What;
+    }
+    FreeThemeServices();
+  }
+  FreeThemeServices();
 }
 
 // Menu-bar items: idle ones in the face colour; selected and hot ones get the
