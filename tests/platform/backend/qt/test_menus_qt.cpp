@@ -118,6 +118,42 @@ TEST_F(QtMenuTest, EveryRowOfAControlledPopupIsOwnerDrawnAndAsWideAsTheMenu) {
   (void)save;
 }
 
+// An owner-drawn submenu entry opens its submenu, whose rows are owner-drawn too,
+// and a row chosen there is what the popup returns.
+TEST_F(QtMenuTest, AnOwnerDrawnSubmenuEntryOpensAnOwnerDrawnSubmenu) {
+  auto* popup = new TPopupMenu(&Owner);
+  Add(popup->Items(), "Open");
+  TMenuItem* recent = Add(popup->Items(), "Recent projects");
+  Add(recent, "a.cloud");
+  TMenuItem* second = Add(recent, "b.cloud");
+  Controller()->SetupMenuItems();
+  int clicked = 0;
+  second->OnClick = [&](TObject*) { ++clicked; };
+  Runner.reset();
+  bool subOwnerDrawn = false;
+  QTimer::singleShot(0, [&] {
+    auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!m) return;
+    m->setActiveAction(m->actions()[1]);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(m, &right);
+    QCoreApplication::processEvents();
+    auto* sub = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!sub || sub == m) {
+      m->close();
+      return;
+    }
+    subOwnerDrawn = qobject_cast<QWidgetAction*>(sub->actions()[1]) != nullptr;
+    sub->setActiveAction(sub->actions()[1]);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(sub, &enter);
+  });
+  popup->Popup(100, 100);
+  Pump();
+  EXPECT_TRUE(subOwnerDrawn);
+  EXPECT_EQ(clicked, 1);
+}
+
 TEST_F(QtMenuTest, AControlledMenuBarIsDrawnByTheController) {
   TForm* form = MakeForm();
   form->SetBorderStyle(bsSizeable);
