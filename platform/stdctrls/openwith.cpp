@@ -7,6 +7,7 @@
 #include "platform/controls/forms.h"
 #include "platform/controls/modal.h"
 #include "platform/core/gbk.h"
+#include "platform/core/sysutils.h"
 #include "platform/stdctrls/listbox.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/win32/desktopapps.h"
@@ -26,9 +27,16 @@ std::unique_ptr<TForm> MakeOpenWithForm(const std::string& Target, const std::ve
   auto* prompt = new TLabel(form.get());
   prompt->SetName("Prompt");
   prompt->SetParent(form.get());
-  prompt->SetBounds(12, 10, 336, 32);
-  prompt->SetWordWrap(true);
-  prompt->SetCaption("Choose the program you want to use to open this file:\n" + Target);
+  prompt->SetAutoSize(false);
+  prompt->SetBounds(12, 10, 336, 16);
+  prompt->SetCaption("Choose the program you want to use to open this file:");
+  // The file's name (a URL's last part); a long one is cut at the dialog's edge.
+  auto* file = new TLabel(form.get());
+  file->SetName("FileName");
+  file->SetParent(form.get());
+  file->SetAutoSize(false);
+  file->SetBounds(12, 28, 336, 16);
+  file->SetCaption("File: " + ExtractFileName(Target));
   auto* list = new TListBox(form.get());
   list->SetName("Programs");
   list->SetParent(form.get());
