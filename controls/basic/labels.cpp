@@ -9,7 +9,9 @@
 #include "platform/controls/backend.h"
 #include "platform/core/filer.h"
 #include "platform/core/strings.h"
+#include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
+#include "platform/stdctrls/openwith.h"
 
 DTU_DEFINE_ENUM(TRotation, "roNone", "roFlat", "roCurve")
 DTU_DEFINE_ENUM(TCenterPoint, "cpUpperLeft", "cpUpperCenter", "cpUpperRight", "cpLeftCenter", "cpCenter",
@@ -580,5 +582,11 @@ void TQvURLLabel::Click() {
   std::string target = Trim(FURL).empty() ? Caption() : FURL;
   target = Trim(target);
   if (target.empty()) return;
-  if (ShellOpen(target)) SetVisited(true);
+  if (ShellOpen(target)) {
+    SetVisited(true);
+    return;
+  }
+  // A web page no program took: the user may pick one of the desktop's programs.
+  if (UpperCase(ExtractFileExt(target)) == ".HTM")
+    ShowOpenWithDialog(target, Parent() && Parent()->HandleAllocated() ? Parent()->Handle() : nullptr);
 }

@@ -30,19 +30,28 @@ bool TQvMenuDropDown::Drop(const std::function<void()>& DropDown) {
   return !alive.expired();
 }
 
-bool TQvMenuDropDown::Press(const std::function<void()>& DoDropDown) {
+bool TQvMenuDropDown::PressClosesMenu() {
   uint32_t now = GetTickCount();
-  if (FCloseTick != 0 && now - FCloseTick < MenuReopenDelay) {
+  if (FCloseTick == 0 || now - FCloseTick >= MenuReopenDelay) return false;
+  FCloseTick = 0;
+  FButton->SetMouseCapture(false);
+  return true;
+}
+
+void TQvMenuDropDown::MenuClosed() {
+  FCloseTick = GetTickCount();
+  if (FCloseTick == 0) FCloseTick = 1;  // 0 means "no menu closed"
+}
+
+bool TQvMenuDropDown::Press(const std::function<void()>& DoDropDown) {
+  if (PressClosesMenu()) {
     // The press that closed the menu: it neither reopens it nor clicks.
     FSkipClick = true;
-    FCloseTick = 0;
-    FButton->SetMouseCapture(false);
     return true;
   }
   if (!Run(DoDropDown)) return false;
   FSkipClick = true;
-  FCloseTick = GetTickCount();
-  if (FCloseTick == 0) FCloseTick = 1;  // 0 means "no menu closed"
+  MenuClosed();
   return true;
 }
 

@@ -49,6 +49,12 @@ public:
   // close time is recorded. Either way the press's click is skipped. False when
   // the button was freed meanwhile (the caller must not touch it then).
   bool Press(const std::function<void()>& DoDropDown);
+  // The two halves of Press for a button with a press rule of its own (the tool
+  // button): PressClosesMenu is true for a press within MenuReopenDelay of the menu
+  // closing (the record is cleared and the mouse capture released); MenuClosed
+  // records the time the menu closed.
+  bool PressClosesMenu();
+  void MenuClosed();
   // Runs DoDropDown; false when the button was freed meanwhile.
   bool Run(const std::function<void()>& DoDropDown);
   // From the button's Click: true when this click is to be skipped (the skip is

@@ -144,7 +144,8 @@ void TQvStatusBar::Resize() {
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* c = Controls(i);
       float ratio = static_cast<float>(c->Width()) / static_cast<float>(FLastWidth);
-      c->SetWidth(c->Width() + static_cast<int>(std::lround(FWidthChange * ratio)));
+      // Halves round to even (the default rounding mode), as the class library's Round.
+      c->SetWidth(c->Width() + static_cast<int>(std::nearbyint(FWidthChange * ratio)));
     }
     EnableAlign();
   }

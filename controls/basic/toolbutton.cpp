@@ -232,10 +232,7 @@ void TQvToolButton::SetDown(bool Value) {
     Repaint();
   }
 }
-void TQvToolButton::SetDropDownMenu(TPopupMenu* Value) {
-  FDropDownMenu = Value;
-  if (Value) Value->FreeNotification(this);
-}
+void TQvToolButton::SetDropDownMenu(TPopupMenu* Value) { FDropDown.SetMenu(Value); }
 void TQvToolButton::SetFlat(bool Value) {
   FFlat = Value;
   Repaint();
@@ -317,7 +314,7 @@ void TQvToolButton::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == FImages) SetImages(nullptr);
-  if (AComponent == FDropDownMenu) FDropDownMenu = nullptr;
+  FDropDown.Notification(AComponent, Operation);
 }
 
 void TQvToolButton::DefineProperties(TFiler* Filer) {
@@ -444,21 +441,15 @@ void TQvToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
   };
   if (FToolStyle == tsButton) return press();
   bool onArrow = !IsSplit() || X >= Width() - ArrowWidth;
-  if (FDropDownMenu && Button == mbLeft && Shift == TShiftState{ssLeft} && onArrow) {
-    uint32_t now = GetTickCount();
-    if (FMenuCloseTick != 0 && now - FMenuCloseTick < MenuReopenDelay) {
+  if (FDropDown.Menu() && Button == mbLeft && Shift == TShiftState{ssLeft} && onArrow) {
+    if (FDropDown.PressClosesMenu()) {
       FPressAllowed = true;
-      FMenuCloseTick = 0;
-      SetMouseCapture(false);
     } else {
       FState = tbsDropDown;
       Repaint();
-      std::weak_ptr<bool> alive = FAlive;
-      DoDropDown();
-      if (alive.expired()) return;
+      if (!FDropDown.Run([this] { DoDropDown(); })) return;
       FPressAllowed = false;
-      FMenuCloseTick = GetTickCount();
-      if (FMenuCloseTick == 0) FMenuCloseTick = 1;
+      FDropDown.MenuClosed();
     }
     MouseUp(Button, Shift, X, Y);
     return;
@@ -570,23 +561,18 @@ const TClassInfo& TQvToolButtonActionLink::StaticClass() {
 }
 
 void TQvToolButton::DropDown() {
-  if (OnDropDown) OnDropDown(FDropDownMenu);
+  if (OnDropDown) OnDropDown(FDropDown.Menu());
 }
 
 void TQvToolButton::DoDropDown() {
-  if (!FDropDownMenu) return;
+  if (!FDropDown.Menu()) return;
   FInDropDown = true;
   std::weak_ptr<bool> alive = FAlive;
   {
     TOnExit shown([&] {
       if (!alive.expired()) FInDropDown = false;
     });
-    DropDown();
-    if (!alive.expired() && FDropDownMenu) {
-      TPoint p = MenuDropPoint(this, FDropDownMenu);
-      FDropDownMenu->SetPopupComponent(this);
-      FDropDownMenu->Popup(p.X, p.Y);
-    }
+    FDropDown.Drop([this] { DropDown(); });
   }
   if (alive.expired()) return;
   if (FGroupIndex != 0 && !FDown) Click();

@@ -48,7 +48,7 @@ public:
   virtual void SetAlignment(TAlignment Value);
   bool Down() const { return FDown; }
   virtual void SetDown(bool Value);
-  TPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+  TPopupMenu* DropDownMenu() const { return FDropDown.Menu(); }
   virtual void SetDropDownMenu(TPopupMenu* Value);
   bool Flat() const { return FFlat; }
   virtual void SetFlat(bool Value);
@@ -163,8 +163,8 @@ private:
   TChangeLink FImageChangeLink;
   TButtonLayout FLayout = blGlyphLeft;
   bool FMouseOver = false;
-  TPopupMenu* FDropDownMenu = nullptr;
-  uint32_t FMenuCloseTick = 0;
+  // The drop-down menu, its free notification and the 100 ms reopen rule.
+  TQvMenuDropDown FDropDown{this};
   bool FPressAllowed = true;
   TQvToolStyle FToolStyle = tsButton;
   bool FShowCaption = false;

@@ -22,10 +22,9 @@ TCustomImageList* MenuImages(TMenuItem* Item) {
   return menu ? dynamic_cast<TCustomImageList*>(menu->Images()) : nullptr;
 }
 
-bool InMenuBar(TMenuItem* Item) {
-  TMenu* menu = Item->GetParentMenu();
-  return menu && dynamic_cast<TMainMenu*>(menu) && Item->Parent() && !Item->Parent()->Parent();
-}
+bool InMainMenu(TMenuItem* Item) { return dynamic_cast<TMainMenu*>(Item->GetParentMenu()) != nullptr; }
+
+bool InMenuBar(TMenuItem* Item) { return InMainMenu(Item) && Item->Parent() && !Item->Parent()->Parent(); }
 
 // A retired colour property: a colour identifier or an integer.
 void ReadOldColor(TReader* R, TColor& Into) {
@@ -165,7 +164,10 @@ void TQvMenuController::MeasureMenuItem(TMenuItem* Item, TCanvas*, int& Width, i
   if (Item->IsLine()) Height = 3;
   else if (images) Height = images->Height() + 6;
   else Height = 22;
-  if (!InMenuBar(Item) && !images) Width += 31;
+  // Only items outside a main menu get the 31 extra pixels: what counts is the menu an
+  // item is in, not its level, so a main menu's drop-downs go without them like its
+  // bar (painting, unlike measuring, tells bar items from drop-down items).
+  if (!InMainMenu(Item) && !images) Width += 31;
 }
 
 namespace {

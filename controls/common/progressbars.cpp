@@ -127,8 +127,9 @@ void DrawLEDBar(TCanvas* Canvas, const TRect& R, TOrientation Orientation, TColo
   if (ThemeAware && ThemeServices()->ThemesEnabled()) {
     TRect c = R;
     InflateRect(c, -1, -1);
-    if (vertical) c.Top = c.Bottom - static_cast<int>(std::lround(pct * c.Height() / 100.0));
-    else c.Right = c.Left + static_cast<int>(std::lround(pct * c.Width() / 100.0));
+    // Halves round to even (the default rounding mode), as the class library's Round.
+    if (vertical) c.Top = c.Bottom - static_cast<int>(std::nearbyint(pct * c.Height() / 100.0));
+    else c.Right = c.Left + static_cast<int>(std::nearbyint(pct * c.Width() / 100.0));
     if (!IsRectEmpty(c))
       ThemeServices()->DrawElement(Canvas->Handle(),
                                    ThemeServices()->GetElementDetails(vertical ? tpChunkVert : tpChunk), c);

@@ -15,24 +15,20 @@ const bool kFieldsRegistered = [] {
                  {FieldOf("LblHint", &F::LblHint), FieldOf("LstControls", &F::LstControls),
                   FieldOf("CbxTextOptions", &F::CbxTextOptions), FieldOf("LblTextOptions", &F::LblTextOptions),
                   FieldOf("BtnClose", &F::BtnClose), FieldOf("BtnMoveUp", &F::BtnMoveUp),
-                  FieldOf("BtnMoveDown", &F::BtnMoveDown), FieldOf("Timer1", &F::Timer1)});
+                  FieldOf("BtnMoveDown", &F::BtnMoveDown), FieldOf("BtnSpacer", &F::BtnSpacer),
+                  FieldOf("BtnGrooveSpacer", &F::BtnGrooveSpacer), FieldOf("Timer1", &F::Timer1)});
   return true;
 }();
 
-// The list image of a spacer: a 16 x 16 picture of a gap, grooved or plain.
-void DrawSpacerImage(TCanvas* C, int X, int Y, bool Grooved) {
-  C->Pen()->SetColor(clBtnShadow);
-  C->MoveTo(X + 2, Y + 4);
-  C->LineTo(X + 2, Y + 12);
-  C->MoveTo(X + 13, Y + 4);
-  C->LineTo(X + 13, Y + 12);
-  if (Grooved) {
-    C->MoveTo(X + 7, Y + 2);
-    C->LineTo(X + 7, Y + 14);
-    C->Pen()->SetColor(clBtnHighlight);
-    C->MoveTo(X + 8, Y + 2);
-    C->LineTo(X + 8, Y + 14);
-  }
+// The first image of a speed button's glyph (its width divided by the glyph
+// count), its bottom-left pixel's colour left out.
+void DrawFirstGlyph(TCanvas* C, int X, int Y, TSpeedButton* Button, int Width = 0) {
+  TBitmap* g = Button ? Button->Glyph() : nullptr;
+  if (!g || g->Empty()) return;
+  int w = Width ? Width : g->Width() / std::max(1, static_cast<int>(Button->NumGlyphs()));
+  int h = Width ? Width : g->Height();
+  TColor clear = static_cast<TColor>(g->Canvas()->Pixels(0, g->Height() - 1));
+  C->BrushCopy(TRect{X, Y, X + w, Y + h}, g, TRect{0, 0, w, h}, clear);
 }
 
 }  // namespace
@@ -211,14 +207,9 @@ void TQvFrmCustomizeToolbar::ListBoxDrawItem(TWinControl*, int Index, TRect Rect
   if (auto* b = dynamic_cast<TQvToolButton*>(control)) {
     if (TCustomImageList* il = b->ImageList(); il && b->ImageIndex() >= 0) il->Draw(c, x, y, b->ImageIndex(), true);
   } else if (auto* s = dynamic_cast<TSpeedButton*>(control)) {
-    TBitmap* g = s->Glyph();
-    if (g && !g->Empty()) {
-      int w = g->Width() / std::max(1, static_cast<int>(s->NumGlyphs()));
-      TColor clear = static_cast<TColor>(g->Canvas()->Pixels(0, g->Height() - 1));
-      c->BrushCopy(TRect{x, y, x + w, y + g->Height()}, g, TRect{0, 0, w, g->Height()}, clear);
-    }
+    DrawFirstGlyph(c, x, y, s);
   } else if (auto* sp = dynamic_cast<TQvSpacer*>(control)) {
-    DrawSpacerImage(c, x, y, sp->Grooved());
+    DrawFirstGlyph(c, x, y, sp->Grooved() ? BtnGrooveSpacer : BtnSpacer, 16);
   }
   TRect tr = Rect;
   tr.Left += 28;

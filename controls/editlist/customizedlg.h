@@ -15,6 +15,7 @@
 #include "controls/editlist/combobox.h"
 #include "platform/controls/extctrls.h"
 #include "platform/controls/forms.h"
+#include "platform/stdctrls/speedbuttons.h"
 
 class TQvFrmCustomizeToolbar : public TForm {
   DTU_CLASS(TQvFrmCustomizeToolbar, TForm)
@@ -28,6 +29,9 @@ public:
   TQvButton* BtnClose = nullptr;
   TQvButton* BtnMoveUp = nullptr;
   TQvButton* BtnMoveDown = nullptr;
+  // Hidden: their glyphs are the list images of plain and grooved spacers.
+  TSpeedButton* BtnSpacer = nullptr;
+  TSpeedButton* BtnGrooveSpacer = nullptr;
   TTimer* Timer1 = nullptr;
 
   TQvToolbar* Toolbar = nullptr;

@@ -619,7 +619,8 @@ void TQvCustomListBox::ShowItemHint(TPoint P) {
   c->Font()->Assign(Font());
   std::string caption = ItemCaption(index);
   bool designing = ComponentState().Contains(csDesigning);
-  if (designing || index < 0 || c->TextWidth(caption) + 2 <= ClientWidth() - FOwnerDrawIndent ||
+  const int indent = OwnerDrawItemIndent();  // a check list's is its glyph's width
+  if (designing || index < 0 || c->TextWidth(caption) + 2 <= ClientWidth() - indent ||
       !Application->ShowHint()) {
     ReleaseItemHint();
     return;
@@ -633,7 +634,7 @@ void TQvCustomListBox::ShowItemHint(TPoint P) {
   TRect hint = FHintWindow->CalcHintRect(Screen ? Screen->Width() : 1024, caption);
   TRect item = ItemRect(index);
   TPoint origin = ClientToScreen(TPoint(item.Left, item.Top));
-  int left = origin.X + FOwnerDrawIndent - 1;
+  int left = origin.X + indent - 1;
   int top = origin.Y + (item.Height() - hint.Height()) / 2 - 2;
   if (FHintWindow->Shown() && FHintWindow->Left() == left && FHintWindow->Top() == top) return;
   FHintWindow->ActivateHint(TRect(left, top, left + hint.Width(), top + hint.Height()), caption);

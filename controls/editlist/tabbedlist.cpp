@@ -284,7 +284,7 @@ void TQvCustomTabbedListBox::AdjustHorzExtent() {
   }
   SelectObject(dc, old);
   DeleteDC(dc);
-  SetHorzExtent(static_cast<uint16_t>(OwnerDrawIndent() + widest));
+  SetHorzExtent(static_cast<uint16_t>(OwnerDrawItemIndent() + widest));
 }
 
 const TClassInfo& TQvTabStopList::StaticClass() {

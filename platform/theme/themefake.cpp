@@ -26,8 +26,9 @@ void AddPartExports(TModuleExports& e) {
   e["OpenThemeData"] = Proc<TOpenThemeData>([](HWND, const wchar_t* Cls) { return F().Open(Cls); });
   e["CloseThemeData"] = Proc<TCloseThemeData>([](HTHEME T) { return F().Close(T); });
   e["DrawThemeBackground"] = Proc<TDrawThemeBackground>(
-      [](HTHEME T, HDC, int P, int S, const TRect*, const TRect*) {
+      [](HTHEME T, HDC, int P, int S, const TRect* R, const TRect*) {
         F().Record("DrawThemeBackground", T, P, S);
+        F().BackgroundRects.push_back(R ? *R : TRect{});
         return S_OK;
       });
   e["DrawThemeText"] = Proc<TDrawThemeText>(

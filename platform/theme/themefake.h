@@ -32,6 +32,8 @@ public:
     bool operator==(const TCall&) const = default;
   };
   std::vector<TCall> Calls;
+  // The rectangles DrawThemeBackground was given, in call order.
+  std::vector<TRect> BackgroundRects;
   // The names of the recorded calls, in order.
   std::vector<std::string> CallNames() const;
   int CountOf(const std::string& Name) const;

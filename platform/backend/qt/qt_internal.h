@@ -219,6 +219,8 @@ Qt::CursorShape CursorShapeOf(HCURSOR Cursor);
 // their items when triggered unless Choose is given, which then receives the item.
 void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose);
+// A form's menu bar: it paints the entries whose items are drawn by their owner.
+QMenuBar* NewQtMenuBar(QWidget* Parent);
 // The layer's system colours (button face, window, highlight ...) as a Qt palette;
 // the application's palette once the backend is installed.
 QPalette SystemPalette();

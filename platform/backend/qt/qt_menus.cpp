@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOption>
@@ -40,100 +41,190 @@ void ClickLater(TMenuItem* Root, TMenuItem* Item) {
   });
 }
 
-// A menu item drawn by its owner-draw hooks.
+// The system's submenu arrow, in the text colour, at the right of a row whose item
+// opens a submenu: owner-drawn rows get it after their own drawing, as the system
+// adds it to them.
+void DrawSubmenuArrow(TCanvas* Canvas, const TRect& Row, bool Enabled) {
+  constexpr int kSide = 16;
+  TBitmap mark(kSide, kSide);
+  TRect mr{0, 0, kSide, kSide};
+  DrawFrameControl(mark.Canvas()->Handle(), &mr, DFC_MENU, DFCS_MENUARROW);
+  const int left = Row.Right - kSide - 2, top = Row.Top + (Row.Height() - kSide) / 2;
+  const TColor ink = ColorToRGB(Enabled ? clMenuText : clGrayText);
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x)
+      if ((static_cast<COLORREF>(mark.Canvas()->Pixels(x, y)) & 0xFFFFFF) == 0)
+        Canvas->SetPixels(left + x, top + y, ink);
+}
+
+// Paints a bitmap drawn by the layer into a Qt widget.
+void Blit(QPainter& Painter, QPoint At, TBitmap& Bmp) {
+  const TSurface& s = BitmapSurface(Bmp.Handle());
+  QImage img(reinterpret_cast<const uchar*>(s.Bits.data()), s.Width, s.Height, s.Width * 4, QImage::Format_RGB32);
+  Painter.drawImage(At, img);
+}
+
+// A row of a popup menu drawn by its item's owner-draw hooks: commands, separators
+// and entries that open a submenu alike. Its measure is only a size hint: the menu
+// lays every row out as wide as its widest, so selections and backgrounds reach
+// the menu's right edge.
 class TOwnerDrawItem : public QWidget {
 public:
-  TOwnerDrawItem(TMenuItem* AItem, TMenuItem* ARoot, std::function<void(TMenuItem*)> AChoose)
-      : Item(AItem), Root(ARoot), Choose(std::move(AChoose)) {
+  TOwnerDrawItem(TMenuItem* AItem, QAction* AAction) : Item(AItem), Action(AAction) {
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
     TBitmap bmp(1, 1);
     bmp.Canvas()->Font()->Assign(Screen->MenuFont());
     TSize s = MeasureMenuItem(Item, bmp.Canvas(), false);
-    setFixedSize(std::max(s.cx, 60), std::max(s.cy, 4));
+    Hint = QSize(std::max(s.cx, 60), std::max(s.cy, 3));
   }
+  QSize sizeHint() const override { return Hint; }
+  QSize minimumSizeHint() const override { return Hint; }
   TMenuItem* Item;
-  TMenuItem* Root;
-  std::function<void(TMenuItem*)> Choose;
+  QAction* Action;
+  QSize Hint;
 
 protected:
+  bool Selected() const {
+    if (Item->IsLine()) return false;
+    auto* menu = qobject_cast<QMenu*>(parentWidget());
+    return (menu && menu->activeAction() == Action) || underMouse();
+  }
   void paintEvent(QPaintEvent*) override {
     TBitmap bmp(width(), height());
     TOwnerDrawState state;
-    if (underMouse()) state << odSelected;
+    if (Selected()) state << odSelected;
     if (!Item->Enabled()) state << odDisabled << odGrayed;
     if (Item->Checked()) state << odChecked;
     if (Item->Default()) state << odDefault;
     QtGuard(this, [&] {
       bmp.Canvas()->Font()->Assign(Screen->MenuFont());
-      DrawMenuItem(Item, bmp.Canvas(), {0, 0, width(), height()}, state, false);
+      const TRect row{0, 0, width(), height()};
+      DrawMenuItem(Item, bmp.Canvas(), row, state, false);
+      if (Item->Count() > 0) DrawSubmenuArrow(bmp.Canvas(), row, Item->Enabled());
     });
-    const TSurface& s = BitmapSurface(bmp.Handle());
-    QImage img(reinterpret_cast<const uchar*>(s.Bits.data()), s.Width, s.Height, s.Width * 4, QImage::Format_RGB32);
-    QPainter(this).drawImage(0, 0, img);
+    QPainter painter(this);
+    Blit(painter, {0, 0}, bmp);
   }
   void enterEvent(QEnterEvent*) override { update(); }
   void leaveEvent(QEvent*) override { update(); }
-  void mouseReleaseEvent(QMouseEvent*) override {
-    if (!Item->Enabled() || Item->IsLine()) return;
-    TMenuItem* item = Item;
-    if (Choose) Choose(item);
-    else ClickLater(Root, item);
+  void mouseReleaseEvent(QMouseEvent* E) override {
+    // A separator does nothing; an entry with a submenu leaves the press to the
+    // menu, which opens the submenu.
+    if (Item->IsLine() || Item->Count() > 0) {
+      E->ignore();
+      return;
+    }
+    if (!Item->Enabled()) return;
+    QAction* action = Action;
+    std::vector<QPointer<QMenu>> chain;
     for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-      if (auto* m = qobject_cast<QMenu*>(w)) m->hide();
+      if (auto* m = qobject_cast<QMenu*>(w)) chain.emplace_back(m);
+    action->trigger();
+    for (auto& m : chain)
+      if (m) m->hide();
   }
 };
+
+// Repaints the owner-drawn rows when the menu's current row changes by key or mouse.
+void RepaintRowsOnHover(QMenu* Menu) {
+  QObject::connect(Menu, &QMenu::hovered, Menu, [Menu](QAction*) {
+    for (QObject* o : Menu->children())
+      if (auto* row = dynamic_cast<TOwnerDrawItem*>(o)) row->update();
+  });
+}
 
 bool DrawnByOwner(TMenuItem* Item, bool OwnerDraw) {
   return OwnerDraw || Item->OnDrawItem || Item->OnAdvancedDrawItem || Item->OnMeasureItem;
 }
 
+// The menu item a menu-bar action stands for, when its owner draws it.
+const char* const kOwnerDrawnItem = "dtuOwnerDrawnItem";
+
 void Fill(QWidget* Menu, TMenuItem* Root, TMenuItem* Top, bool TopLevel, bool OwnerDraw,
-          const std::function<void(TMenuItem*)>& Choose) {
+          const std::function<void(TMenuItem*)>& Choose);
+
+// Runs when an item is chosen: the popup's caller hears of it, or the item is
+// clicked once the menus are closed.
+void Connect(QAction* A, TMenuItem* Item, TMenuItem* Top, const std::function<void(TMenuItem*)>& Choose) {
+  QObject::connect(A, &QAction::triggered, [Item, Top, Choose] {
+    if (Choose) Choose(Item);
+    else ClickLater(Top, Item);
+  });
+}
+
+// An item with children: a submenu, entered from the bar or from a row of a menu.
+void AddSubmenu(QWidget* Menu, TMenuItem* Item, TMenuItem* Top, bool OwnerDraw, const QString& Text,
+                const std::function<void(TMenuItem*)>& Choose) {
   auto* bar = qobject_cast<QMenuBar*>(Menu);
   auto* menu = qobject_cast<QMenu*>(Menu);
+  auto* sub = new QMenu(Text, Menu);
+  Fill(sub, Item, Top, false, OwnerDraw, Choose);
+  if (menu && DrawnByOwner(Item, OwnerDraw)) {
+    auto* wa = new QWidgetAction(Menu);
+    wa->setDefaultWidget(new TOwnerDrawItem(Item, wa));
+    wa->setMenu(sub);
+    wa->setEnabled(Item->Enabled());
+    menu->addAction(wa);
+    return;
+  }
+  sub->menuAction()->setEnabled(Item->Enabled());
+  if (bar && DrawnByOwner(Item, OwnerDraw))
+    sub->menuAction()->setProperty(kOwnerDrawnItem, QVariant::fromValue(reinterpret_cast<quintptr>(Item)));
+  if (bar) bar->addMenu(sub);
+  else menu->addMenu(sub);
+}
+
+// A plain command as a native action.
+void AddNativeAction(QWidget* Menu, TMenuItem* Item, TMenuItem* Top, bool OwnerDraw, const QString& Text,
+                     const std::function<void(TMenuItem*)>& Choose) {
+  auto* a = new QAction(Text, Menu);
+  a->setEnabled(Item->Enabled());
+  if (Item->Checked() || Item->RadioItem() || Item->AutoCheck()) {
+    a->setCheckable(true);
+    a->setChecked(Item->Checked());
+  }
+  if (Item->Default()) {
+    QFont f = a->font();
+    f.setBold(true);
+    a->setFont(f);
+  }
+  if (!Item->Hint().empty()) a->setStatusTip(ToQt(Item->Hint()));
+  Connect(a, Item, Top, Choose);
+  if (auto* bar = qobject_cast<QMenuBar*>(Menu)) {
+    if (DrawnByOwner(Item, OwnerDraw))
+      a->setProperty(kOwnerDrawnItem, QVariant::fromValue(reinterpret_cast<quintptr>(Item)));
+    bar->addAction(a);
+  } else {
+    static_cast<QMenu*>(Menu)->addAction(a);
+  }
+}
+
+void Fill(QWidget* Menu, TMenuItem* Root, TMenuItem* Top, bool TopLevel, bool OwnerDraw,
+          const std::function<void(TMenuItem*)>& Choose) {
+  auto* menu = qobject_cast<QMenu*>(Menu);
+  if (menu) RepaintRowsOnHover(menu);
   for (int i = 0; i < Root->Count(); ++i) {
     TMenuItem* item = Root->Items(i);
     if (!item->Visible()) continue;
-    if (item->IsLine()) {
-      if (menu) menu->addSeparator();
-      continue;
-    }
     QString text = ToQt(item->Caption());
-    if (!TopLevel && item->ShortCut()) text += QStringLiteral("\t") + ToQt(ShortCutToText(item->ShortCut()));
-    if (item->Count() > 0) {
-      auto* sub = new QMenu(text, Menu);
-      Fill(sub, item, Top, false, OwnerDraw, Choose);
-      sub->menuAction()->setEnabled(item->Enabled());
-      if (bar) bar->addMenu(sub);
-      else menu->addMenu(sub);
-      continue;
-    }
-    if (menu && DrawnByOwner(item, OwnerDraw)) {
+    if (!TopLevel && !item->IsLine() && item->ShortCut())
+      text += QStringLiteral("\t") + ToQt(ShortCutToText(item->ShortCut()));
+    if (item->Count() > 0 && !item->IsLine()) {
+      AddSubmenu(Menu, item, Top, OwnerDraw, text, Choose);
+    } else if (menu && DrawnByOwner(item, OwnerDraw)) {
+      // Drawn by the owner, separators included, so an owner's look (an icon bar
+      // down the left) runs unbroken through the whole menu.
       auto* wa = new QWidgetAction(Menu);
-      wa->setDefaultWidget(new TOwnerDrawItem(item, Top, Choose));
-      wa->setEnabled(item->Enabled());
+      wa->setDefaultWidget(new TOwnerDrawItem(item, wa));
+      wa->setEnabled(item->Enabled() && !item->IsLine());
+      if (!item->IsLine()) Connect(wa, item, Top, Choose);
       menu->addAction(wa);
-      continue;
+    } else if (item->IsLine()) {
+      if (menu) menu->addSeparator();
+    } else {
+      AddNativeAction(Menu, item, Top, OwnerDraw, text, Choose);
     }
-    auto* a = new QAction(text, Menu);
-    a->setEnabled(item->Enabled());
-    if (item->Checked() || item->RadioItem() || item->AutoCheck()) {
-      a->setCheckable(true);
-      a->setChecked(item->Checked());
-    }
-    if (item->Default()) {
-      QFont f = a->font();
-      f.setBold(true);
-      a->setFont(f);
-    }
-    if (!item->Hint().empty()) a->setStatusTip(ToQt(item->Hint()));
-    QObject::connect(a, &QAction::triggered, [item, Top, Choose] {
-      if (Choose) Choose(item);
-      else ClickLater(Top, item);
-    });
-    if (bar) bar->addAction(a);
-    else menu->addAction(a);
   }
 }
 
@@ -148,6 +239,40 @@ public:
     const QColor face = Option->palette.color(QPalette::Window);
     const QBrush fill(face);
     qDrawPlainRect(Painter, Option->rect, face.darker(160), 1, &fill);
+  }
+};
+
+// The form's menu bar. Entries whose owner draws them are painted by their hooks
+// over Qt's layout of the bar: hot while the pointer is over one, selected while its
+// menu is open, inactive while the window is.
+class TQtMenuBar : public QMenuBar {
+public:
+  using QMenuBar::QMenuBar;
+
+protected:
+  void paintEvent(QPaintEvent* E) override {
+    QMenuBar::paintEvent(E);
+    // A rebuild is pending after a change to the menu: its items may be gone.
+    auto* frame = dynamic_cast<TFrameWidget*>(parentWidget());
+    if (!frame || !frame->Peer || frame->Peer->MenuDirty) return;
+    QPainter painter(this);
+    for (QAction* a : actions()) {
+      QVariant v = a->property(kOwnerDrawnItem);
+      if (!v.isValid()) continue;
+      auto* item = reinterpret_cast<TMenuItem*>(v.value<quintptr>());
+      QRect r = actionGeometry(a);
+      if (r.isEmpty()) continue;
+      TOwnerDrawState state;
+      if (activeAction() == a) state << ((a->menu() && a->menu()->isVisible()) ? odSelected : odHotLight);
+      if (!item->Enabled()) state << odDisabled << odGrayed;
+      if (!isActiveWindow()) state << odInactive;
+      TBitmap bmp(r.width(), r.height());
+      QtGuard(this, [&] {
+        bmp.Canvas()->Font()->Assign(Screen->MenuFont());
+        DrawMenuItem(item, bmp.Canvas(), {0, 0, r.width(), r.height()}, state, true);
+      });
+      Blit(painter, r.topLeft(), bmp);
+    }
   }
 };
 
@@ -176,5 +301,7 @@ void FillQtMenu(QWidget* Menu, TMenuItem* Root, bool TopLevel, bool OwnerDraw,
                 const std::function<void(TMenuItem*)>& Choose) {
   Fill(Menu, Root, Root, TopLevel, OwnerDraw, Choose);
 }
+
+QMenuBar* NewQtMenuBar(QWidget* Parent) { return new TQtMenuBar(Parent); }
 
 }  // namespace qtbackend

@@ -457,7 +457,7 @@ void TQtPeer::SetMenu(TMenu* AMenu) {
     if (MenuBar) Dispose(MenuBar);
     MenuBar = nullptr;
   } else if (!MenuBar) {
-    MenuBar = new QMenuBar(Frame);
+    MenuBar = NewQtMenuBar(Frame);
     MenuBar->setNativeMenuBar(false);
     MenuBar->show();
   }

@@ -1,10 +1,15 @@
 // Labels: angles and the size they take, arc text on small labels, the fly-by
 // colour, blinking, the link label's shell call and the stored properties.
+#include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <thread>
 
 #include "controls/basic/labels.h"
 #include "platform/controls/backend.h"
+#include "platform/stdctrls/listbox.h"
 #include "tests/controls/basic/buttons_fixture.h"
+#include "tests/platform/win32/desktop_fixture.h"
 
 namespace {
 
@@ -140,6 +145,50 @@ TEST_F(LabelsTest, ALinkOpensItsTargetAndIsVisitedOnlyWhenThatWorked) {
   link->SetCaption("  ");
   link->Click();
   EXPECT_EQ(g_Opened.size(), 2u) << "nothing to open";
+}
+
+// A web page no program took offers the desktop's programs for its type and starts
+// the chosen one with it; other failing targets offer nothing.
+TEST_F(LabelsTest, AFailingWebPageOffersTheDesktopsProgramsAndStartsTheChosenOne) {
+  TTempDesktop desktop;
+  desktop.App("sys1", "first.desktop", "First Browser", "false %u", "text/html;");
+  desktop.App("user", "marker.desktop", "Marker", "touch %f", "text/html;");
+  desktop.App("sys2", "text.desktop", "Text Editor", "false %f", "text/plain;");
+  TForm* form = MakeForm();
+  auto* link = new TQvURLLabel(form);
+  link->SetParent(form);
+  g_OpenResult = false;
+  const std::string page = desktop.Root + "/my page.HTM";  // the extension in any case
+  struct Case {
+    std::string Target;
+    int Choose;  // the program picked, -1: cancel, -2: no dialog expected
+    bool Started;
+  } cases[] = {
+      {desktop.Root + "/notes.txt", -2, false},
+      {page, -1, false},
+      {page, 1, true},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> listed;
+    if (c.Choose != -2) Runner->OnLoop([&](TWinControl* W) {
+      auto* list = static_cast<TListBox*>(W->FindComponent("Programs"));
+      for (int i = 0; i < list->Items()->Count(); ++i) listed.push_back(list->Items()->Strings(i));
+      list->SetItemIndex(c.Choose);
+      static_cast<TForm*>(W)->SetModalResult(c.Choose >= 0 ? mrOk : mrCancel);
+    });
+    link->SetURL(c.Target);
+    link->Click();
+    EXPECT_EQ(Runner->CallsOf("form").size(), c.Choose == -2 ? 0u : 1u) << c.Target;
+    if (c.Choose != -2) {
+      EXPECT_EQ(listed, (std::vector<std::string>{"First Browser", "Marker"})) << c.Target;
+    }
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (c.Started && !std::filesystem::exists(page) && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(std::filesystem::exists(page), c.Started) << c.Target;
+    EXPECT_FALSE(link->Visited());
+    Runner->Calls.clear();
+  }
 }
 
 TEST_F(LabelsTest, StoredPropertiesRoundTripAndTheOldFrameSidesIsDropped) {

@@ -1,12 +1,13 @@
-// The drop-down menu of the menu button and the menu toolbar button: one table of
-// mouse scenarios run on both, with the expected menus and clicks of each, and the
-// menu button's keyboard ways in.
+// The drop-down menu of the menu button, the menu toolbar button and the drop-down
+// tool button: one table of mouse scenarios run on each, with the expected menus and
+// clicks of each, and the menu button's keyboard ways in.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "controls/basic/bitbuttons.h"
 #include "controls/basic/tbspeedbuttons.h"
+#include "controls/basic/toolbutton.h"
 #include "tests/controls/basic/buttons_fixture.h"
 
 namespace {
@@ -49,10 +50,16 @@ public:
     return Subject{b, PressAt, [b](TPopupMenu* m) { b->SetDropDownMenu(m); }, [b] { return b->DropDownMenu(); },
                    [b](int g) { b->SetGroupIndex(g); }, &b->OnDropDown};
   }
-  Subject Make(bool Toolbar) {
+  // Kind 0: the menu button, 1: the menu toolbar button, 2: the drop-down tool button.
+  Subject Make(int Kind) {
     MakeForm();
-    // The toolbar button drops its menu from the arrow part at its right edge.
-    if (Toolbar) return Wire(new TQvMenuToolbarButton(Form), {105, 10});
+    // The toolbar buttons drop their menus from the arrow part at the right edge.
+    if (Kind == 1) return Wire(new TQvMenuToolbarButton(Form), {105, 10});
+    if (Kind == 2) {
+      auto* b = new TQvToolButton(Form);
+      b->SetToolStyle(tsDropDown);
+      return Wire(b, {105, 10});
+    }
     return Wire(new TQvMenuButton(Form), {20, 10});
   }
   void Press(const Subject& S) {
@@ -66,7 +73,7 @@ public:
   int Clicks = 0;
 };
 
-class MenuDropDown : public DropDownFixture, public ::testing::WithParamInterface<std::tuple<bool, size_t>> {};
+class MenuDropDown : public DropDownFixture, public ::testing::WithParamInterface<std::tuple<int, size_t>> {};
 class MenuButtonKeys : public DropDownFixture, public ::testing::WithParamInterface<size_t> {};
 
 struct Row {
@@ -76,6 +83,8 @@ struct Row {
   int ClicksMenuButton;
   size_t MenusToolbar;
   int ClicksToolbar;
+  size_t MenusToolButton = 0;
+  int ClicksToolButton = 0;
 };
 const Row Rows[] = {
     {"a press drops the menu under the button, right edges lined up",
@@ -87,7 +96,7 @@ const Row Rows[] = {
        ASSERT_EQ(t.Menus(), 1u);
        EXPECT_EQ(t.Runner->CallsOf("menu")[0].Pos, (TPoint{1024 - 120 + 110 - width, 25}));
      },
-     1, 0, 1, 0},
+     1, 0, 1, 0, 1, 0},
     {"the press that closes the menu within 100 ms does not reopen it",
      [](DropDownFixture& t, Subject& s) {
        t.Press(s);
@@ -97,14 +106,14 @@ const Row Rows[] = {
        t.Clock.Advance(500);
        t.Press(s);
      },
-     2, 0, 2, 0},
+     2, 0, 2, 0, 2, 0},
     {"a press 100 ms after the menu closed reopens it",
      [](DropDownFixture& t, Subject& s) {
        t.Press(s);
        t.Clock.Advance(100);
        t.Press(s);
      },
-     2, 0, 2, 0},
+     2, 0, 2, 0, 2, 0},
     {"OnDropDown runs first, with the menu as sender",
      [](DropDownFixture& t, Subject& s) {
        TObject* sender = nullptr;
@@ -117,20 +126,20 @@ const Row Rows[] = {
        EXPECT_EQ(sender, t.Menu);
        EXPECT_EQ(shownBefore, 0u);
      },
-     1, 0, 1, 0},
+     1, 0, 1, 0, 1, 0},
     {"a menu taken away by OnDropDown is not shown",
      [](DropDownFixture& t, Subject& s) {
        *s.OnDropDown = [&s](TObject*) { s.SetMenu(nullptr); };
        t.Press(s);
      },
-     0, 0, 0, 0},
+     0, 0, 0, 0, 0, 0},
     {"a freed menu is forgotten and a press clicks",
      [](DropDownFixture& t, Subject& s) {
        delete t.Menu;
        EXPECT_EQ(s.Menu(), nullptr);
        t.Press(s);
      },
-     0, 1, 0, 1},
+     0, 1, 0, 1, 0, 1},
     {"a button freed by OnDropDown is left alone",
      [](DropDownFixture& t, Subject& s) {
        *s.OnDropDown = [&s](TObject*) {
@@ -140,29 +149,32 @@ const Row Rows[] = {
        };
        t.Press(s);
      },
-     0, 0, 0, 0},
-    // Only the toolbar button clicks its group after the drop-down.
+     0, 0, 0, 0, 0, 0},
+    // Only the menu toolbar button clicks its group after the drop-down (a drop-down
+    // tool button is never in a group).
     {"a grouped button", [](DropDownFixture& t, Subject& s) {
        s.SetGroupIndex(1);
        t.Press(s);
      },
-     1, 0, 1, 1},
+     1, 0, 1, 1, 1, 0},
 };
 
-TEST_P(MenuDropDown, OnBothButtons) {
-  auto [toolbar, index] = GetParam();
+TEST_P(MenuDropDown, OnEachButton) {
+  auto [kind, index] = GetParam();
   const Row& r = Rows[index];
   SCOPED_TRACE(r.Name);
-  Subject s = Make(toolbar);
+  Subject s = Make(kind);
   r.Act(*this, s);
-  EXPECT_EQ(Menus(), toolbar ? r.MenusToolbar : r.MenusMenuButton);
-  EXPECT_EQ(Clicks, toolbar ? r.ClicksToolbar : r.ClicksMenuButton);
+  EXPECT_EQ(Menus(), kind == 2 ? r.MenusToolButton : kind == 1 ? r.MenusToolbar : r.MenusMenuButton);
+  EXPECT_EQ(Clicks, kind == 2 ? r.ClicksToolButton : kind == 1 ? r.ClicksToolbar : r.ClicksMenuButton);
 }
 
+const char* const KindNames[] = {"MenuButton", "MenuToolbarButton", "ToolButton"};
+
 INSTANTIATE_TEST_SUITE_P(Scenarios, MenuDropDown,
-                         ::testing::Combine(::testing::Bool(), ::testing::Range(size_t{0}, std::size(Rows))),
+                         ::testing::Combine(::testing::Range(0, 3), ::testing::Range(size_t{0}, std::size(Rows))),
                          [](const auto& Info) {
-                           return std::string(std::get<0>(Info.param) ? "MenuToolbarButton" : "MenuButton") +
+                           return std::string(KindNames[std::get<0>(Info.param)]) +
                                   std::to_string(std::get<1>(Info.param));
                          });
 

@@ -25,6 +25,17 @@ TEST_F(StatusBar, ScaledPanesGrowWithTheBar) {
   S->SetAutoScalePanes(true);
   S->SetWidth(300);
   EXPECT_EQ(pane->Width(), 150);
+  // A half pixel of growth rounds to even.
+  struct Case {
+    int From, To, Pane, Expected;
+  } cases[] = {{200, 201, 100, 100}, {200, 203, 100, 102}, {200, 205, 100, 102}, {200, 199, 100, 100},
+               {200, 197, 100, 98}};
+  for (const Case& c : cases) {
+    S->SetWidth(c.From);
+    pane->SetWidth(c.Pane);
+    S->SetWidth(c.To);
+    EXPECT_EQ(pane->Width(), c.Expected) << c.From << " to " << c.To;
+  }
   // A last width of 0: the next resize does not divide by it.
   S->SetWidth(0);
   S->SetWidth(120);

@@ -6,6 +6,7 @@
 #include "controls/basic/colorpicker.h"
 #include "controls/basic/groupbox.h"
 #include "controls/basic/statusbar.h"
+#include "controls/common/progressbars.h"
 #include "controls/common/themes.h"
 #include "platform/theme/themefake.h"
 
@@ -60,6 +61,62 @@ TEST_F(Themed, AStatusBarDrawsTheStatusBackgroundAndTheGripper) {
   EXPECT_EQ(bg[0].Class, "status");
   EXPECT_EQ(bg[1].Class, "status");
   EXPECT_NE(bg[0].Part, bg[1].Part);
+}
+
+// The chunk covers the bar less a one-pixel border, cut to the percentage of its
+// length (halves to even) from the left, or from the bottom of a vertical bar.
+TEST_F(Themed, TheLedBarsChunkIsCutToThePercentage) {
+  struct Case {
+    TRect R;
+    TOrientation Orientation;
+    int Percent;
+    int Part;    // 3: the chunk, 4: the vertical chunk; 0: nothing drawn
+    TRect Chunk;
+  } cases[] = {
+      {{0, 0, 100, 10}, orHorizontal, 50, 3, {1, 1, 50, 9}},
+      {{0, 0, 100, 10}, orHorizontal, 25, 3, {1, 1, 25, 9}},    // 24.5 pixels: 24
+      {{0, 0, 104, 10}, orHorizontal, 50, 3, {1, 1, 52, 9}},
+      {{0, 0, 100, 10}, orHorizontal, 150, 3, {1, 1, 99, 9}},   // above 100: the whole bar
+      {{0, 0, 10, 100}, orVertical, 75, 4, {1, 25, 9, 99}},     // 73.5 pixels: 74
+      {{0, 0, 100, 10}, orHorizontal, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    TBitmap b(c.R.Right, c.R.Bottom);
+    Fake->Calls.clear();
+    Fake->BackgroundRects.clear();
+    DrawLEDBar(b.Canvas(), c.R, c.Orientation, clLime, clGreen, 10, c.Percent, true, false);
+    auto bg = Backgrounds();
+    if (c.Part == 0) {
+      EXPECT_TRUE(bg.empty()) << c.Percent;
+      continue;
+    }
+    ASSERT_EQ(bg.size(), 1u) << c.Percent;
+    EXPECT_EQ(bg[0].Class, "progress");
+    EXPECT_EQ(bg[0].Part, c.Part) << c.Percent;
+    EXPECT_EQ(Fake->BackgroundRects[0], c.Chunk) << c.Percent;
+  }
+}
+
+// The group bar: the explorer bar's root element over the whole rectangle with the
+// XP style; the other styles paint their gradient without the theme.
+TEST_F(Themed, TheGroupBarBackgroundIsTheExplorerBarRootWithTheXpStyle) {
+  struct Case {
+    TQvVisualStyle Style;
+    size_t Elements;
+  } cases[] = {{vsWinXP, 1}, {vsGradient, 0}, {vsClassic, 0}};
+  for (const Case& c : cases) {
+    TBitmap b(40, 30);
+    Fake->Calls.clear();
+    Fake->BackgroundRects.clear();
+    DrawGroupBarBackground(b.Canvas(), {0, 0, 40, 30}, c.Style, gcsSystem, gpTopToBottom, clRed, clBlue);
+    auto bg = Backgrounds();
+    ASSERT_EQ(bg.size(), c.Elements) << static_cast<int>(c.Style);
+    if (c.Elements) {
+      EXPECT_EQ(bg[0].Class, "explorerbar");
+      EXPECT_EQ(bg[0].Part, 0);
+      EXPECT_EQ(Fake->BackgroundRects[0], (TRect{0, 0, 40, 30}));
+    }
+  }
 }
 
 TEST_F(Themed, AThemeAwareLedBarDrawsOneProgressChunk) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "controls/common/menucontroller.h"
+#include "controls/common/themes.h"
 #include "platform/graphics/imglist.h"
+#include "platform/theme/themefake.h"
 #include "storage_fixture.h"
 
 namespace {
@@ -61,22 +63,30 @@ TEST(MenuController, MeasuredItemSizes) {
       {"popup item", m.Popup, "Open", 0, 131, 22},
       {"popup separator", m.Popup, "-", 0, 131, 3},
       {"menu bar item", m.Main, "File", 0, 100, 22},
+      {"main menu drop-down item", nullptr, "Save", 0, 100, 22},
       {"popup item, 16-pixel images", m.Popup, "Open", 16, 100, 22},
       {"popup item, 24-pixel images", m.Popup, "Open", 24, 100, 30},
   };
   for (const Case& c : cases) {
     TCustomImageList images(nullptr);
-    if (c.ImageSize) {
+    if (c.ImageSize && c.Menu) {
       images.SetWidth(c.ImageSize);
       images.SetHeight(c.ImageSize);
       c.Menu->SetImages(&images);
     }
-    TMenuItem* item = m.Add(c.Menu, c.Caption);
+    TMenuItem* item = nullptr;
+    if (c.Menu) {
+      item = m.Add(c.Menu, c.Caption);
+    } else {  // under the main menu's first entry
+      item = new TMenuItem(&m.Owner);
+      item->SetCaption(c.Caption);
+      m.Main->Items()->Items(0)->Add(item);
+    }
     int w = 100, h = 10;
     ctl.MeasureMenuItem(item, bmp.Canvas(), w, h);
     EXPECT_EQ(w, c.Width) << c.What;
     EXPECT_EQ(h, c.Height) << c.What;
-    c.Menu->SetImages(nullptr);
+    if (c.Menu) c.Menu->SetImages(nullptr);
   }
 }
 
@@ -112,6 +122,48 @@ TEST(MenuController, APopupItemIsDrawnWithItsIconBarSelectionAndSeparator) {
   EXPECT_EQ(px(40, 45), static_cast<TColor>(ColorToRGB(clBtnShadow)));  // one line at Top + 1
   EXPECT_EQ(px(40, 44), clWhite);
   EXPECT_EQ(px(40, 46), clWhite);
+}
+
+// With themes on, an idle menu-bar item is filled with the menu-bar colour and no
+// theme element is drawn; selected and hot items keep their selection box.
+TEST(MenuController, ThemedMenuBarItems) {
+  {
+    TThemeLibraryFake fake;
+    SetComCtlVersion(ComCtlVersionIE6);
+    FreeThemeServices();
+    ASSERT_TRUE(ThemeServices()->ThemesEnabled());
+    MenuSet m;
+    TQvMenuController ctl(nullptr);
+    ctl.SetGradientColorStyle(TQvGradientColorStyle::gcsCustom);
+    ctl.SetSelectionFrameColor(clBlue);
+    ctl.SetSelectionColorStart(clLime);
+    ctl.SetSelectionColorStop(clLime);
+    TMenuItem* file = m.Add(m.Main, "File");
+    TBitmap bmp;
+    bmp.SetWidth(60);
+    bmp.SetHeight(22);
+    TCanvas* c = bmp.Canvas();
+    struct Case {
+      const char* What;
+      TOwnerDrawState State;
+      TColor Corner, Inside;
+    } cases[] = {
+        {"idle", {}, static_cast<TColor>(RGB(212, 208, 200)), static_cast<TColor>(RGB(212, 208, 200))},
+        {"hot", {odHotLight}, clWhite, clLime},
+        {"selected", {odSelected}, clWhite, clLime},
+    };
+    for (const Case& k : cases) {
+      c->Brush()->SetColor(clWhite);
+      c->FillRect(TRect{0, 0, 60, 22});
+      fake.Calls.clear();
+      ctl.PaintMenuItem(file, c, TRect{0, 0, 60, 22}, k.State);
+      EXPECT_EQ(static_cast<TColor>(c->Pixels(0, 0)), k.Corner) << k.What;
+      EXPECT_EQ(static_cast<TColor>(c->Pixels(3, 3)), k.Inside) << k.What;
+      EXPECT_EQ(fake.CountOf("DrawThemeBackground"), 0) << k.What;
+    }
+    FreeThemeServices();
+  }
+  FreeThemeServices();
 }
 
 // Menu-bar items: idle ones in the face colour; selected and hot ones get the

@@ -223,3 +223,35 @@ TEST_F(CheckList, WithThemesTheBoxesAreTheThemesCheckBoxElements) {
   Owned.clear();
   FreeThemeServices();
 }
+
+// The boxes take the glyph's width and 8 pixels before each item's text: the
+// horizontal extent and the item hints count them.
+TEST_F(CheckList, TheExtentAndTheItemHintsCountTheBoxes) {
+  auto* l = MakeList<TQvCheckList>();
+  l->SetShowItemHints(true);
+  l->SetHorzScrollBar(true);
+  const int indent = 13 + 8;
+  TBitmap b;
+  b.Canvas()->Font()->Assign(l->Font());
+  // Wide enough to be clipped behind the boxes, narrow enough to fit without them.
+  std::string clipped;
+  while (b.Canvas()->TextWidth(clipped) + 2 <= l->ClientWidth() - indent) clipped += 'W';
+  ASSERT_LE(b.Canvas()->TextWidth(clipped) + 2, l->ClientWidth());
+  l->Items()->Add("short");
+  l->Items()->Add(clipped);
+  EXPECT_EQ(l->HorzExtent(), indent + b.Canvas()->TextWidth(clipped + "x"));
+  TPoint origin{l->Left() + 2, l->Top() + 2};
+  const int h = l->ItemHeight();
+  struct Case {
+    int Row;
+    bool Shown;
+  } cases[] = {{1, true}, {0, false}};
+  for (const Case& c : cases) {
+    Mouse(Form, WM_MOUSEMOVE, {origin.X + 40, origin.Y + c.Row * h + h / 2});
+    bool shown = l->ItemHintWindow() && l->ItemHintWindow()->Shown();
+    EXPECT_EQ(shown, c.Shown) << "row " << c.Row;
+    if (shown) {
+      EXPECT_EQ(l->ItemHintWindow()->Left(), l->ClientToScreen(TPoint(0, h)).X + indent - 1);
+    }
+  }
+}

@@ -113,6 +113,45 @@ TEST_F(CustomizeDialog, ItemCaptionsForButtonsWithoutCaptionsAndSpacers) {
   });
 }
 
+// The hidden spacer buttons outside the dialog give the spacers their list images:
+// two gap edges, and a groove between them for a grooved spacer.
+TEST_F(CustomizeDialog, SpacersTakeTheirListImagesFromTheHiddenSpacerButtons) {
+  auto* plain = new TQvSpacer(Form);
+  plain->SetParent(Bar);
+  auto* grooved = new TQvSpacer(Form);
+  grooved->SetGrooved(true);
+  grooved->SetParent(Bar);
+  Customize([&](TQvFrmCustomizeToolbar* D) {
+    struct Button {
+      TSpeedButton* B;
+      const char* Hint;
+    } buttons[] = {{D->BtnSpacer, "Add a Spacer"}, {D->BtnGrooveSpacer, "Add a Grooved Spacer"}};
+    for (const Button& b : buttons) {
+      ASSERT_NE(b.B, nullptr) << b.Hint;
+      EXPECT_EQ(b.B->Hint(), b.Hint);
+      EXPECT_FALSE(b.B->Visible()) << b.Hint;
+      EXPECT_TRUE(b.B->Left() + b.B->Width() <= 0 || b.B->Top() + b.B->Height() <= 0) << b.Hint;
+    }
+    TCanvas* c = D->LstControls->Canvas();
+    const TColor shadow = ColorToRGB(clBtnShadow), white = ColorToRGB(clBtnHighlight);
+    struct Row {
+      int Index;
+      TColor Edge, Groove, GrooveLight;  // at x 2, 7 and 8 of the image, 8 rows down
+    } rows[] = {{3, shadow, clWhite, clWhite}, {4, shadow, shadow, white}};
+    for (const Row& r : rows) {
+      TRect item = D->LstControls->ItemRect(r.Index);
+      c->Brush()->SetColor(clWhite);
+      D->ListBoxDrawItem(D->LstControls, r.Index, item, {});
+      auto px = [&](int X) { return static_cast<TColor>(c->Pixels(item.Left + 2 + X, item.Top + 2 + 8)); };
+      EXPECT_EQ(px(2), r.Edge) << r.Index;
+      EXPECT_EQ(px(13), r.Edge) << r.Index;
+      EXPECT_EQ(px(7), r.Groove) << r.Index;
+      EXPECT_EQ(px(8), r.GrooveLight) << r.Index;
+      EXPECT_EQ(px(0), clWhite) << "the glyph's background is left out";
+    }
+  });
+}
+
 TEST_F(CustomizeDialog, UncheckingAnItemHidesItsControlAndTheOthersCloseUp) {
   Customize([this](TQvFrmCustomizeToolbar* D) {
     D->LstControls->SetItemIndex(0);
