@@ -114,9 +114,12 @@ TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data) {
   return DecodeProject(bytes, Data);
 }
 
-TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data) {
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data, std::string* Refusal) {
   TSafeFile file(GbkToUtf8(Path));
-  if (!file.Write(EncodeProject(Data)) || !file.Commit()) return TProjectResult::prCannotWrite;
+  if (!file.Write(EncodeProject(Data)) || !file.Commit()) {
+    if (Refusal && !file.Refusal().empty()) *Refusal = SafeFileFailureText(file);
+    return TProjectResult::prCannotWrite;
+  }
   return TProjectResult::prOk;
 }
 

@@ -40,8 +40,11 @@ TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data);
 // a folder) is refused at once with prCannotOpen. Data is written only on success.
 TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data);
 // Writes a project file safely (app/SafeFile.h): a failed save, a read-only target or
-// one that is not a regular file leaves the old file as it was (prCannotWrite).
-TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data);
+// one that is not a regular file leaves the old file as it was (prCannotWrite). A
+// symbolic link that a save may not follow (another user's, in a shared sticky
+// folder) is refused too, and *Refusal (when given) says which and why, in GBK.
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data,
+                                std::string* Refusal = nullptr);
 
 // The message shown for a failed read or write ("打开文件失败！", ...), GBK.
 std::string ProjectResultMessage(TProjectResult Result);

@@ -247,9 +247,10 @@ void TFormMain::NOpenClick(TObject*) {
 }
 
 bool TFormMain::SaveProject() {
-  TProjectResult result = WriteProjectFile(ProjectFileName, CaptureProject());
+  std::string refusal;
+  TProjectResult result = WriteProjectFile(ProjectFileName, CaptureProject(), &refusal);
   if (result == TProjectResult::prOk) return true;
-  ShowMessage(ProjectResultMessage(result));
+  ShowMessage(refusal.empty() ? ProjectResultMessage(result) : ProjectResultMessage(result) + "\n" + refusal);
   return false;
 }
 

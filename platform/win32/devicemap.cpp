@@ -56,24 +56,34 @@ std::string HomeFolder() {
                     std::strerror(Errno));
 }
 
-// The map's lock, held by this process from construction to destruction. The lock
-// file stays: removing it would let two processes lock two different files.
+// The map's lock, held by this process from construction to destruction. It sits
+// beside the file that is really replaced (a link to the map is followed first), so
+// two processes reaching one map by different names take one lock. The lock file
+// stays: removing it would let two processes lock two different files. Without
+// Wait a lock held by another process is not waited for: Held() is then false.
 class TMapLock {
 public:
-  explicit TMapLock(const std::string& File) {
-    if (!MakeFolders(FolderOfPath(File), 0700)) Fail(File, "cannot create its folder", errno);
-    FFd = open((File + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  explicit TMapLock(const std::string& File, bool Wait = true) {
+    std::string target = File;
+    if (ResolveSaveTarget(target) != 0) target = File;  // the write then fails with the reason
+    if (!MakeFolders(FolderOfPath(target), 0700)) Fail(File, "cannot create its folder", errno);
+    FFd = open((target + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (FFd < 0) Fail(File, "cannot open its lock file", errno);
-    while (flock(FFd, LOCK_EX) != 0) {
+    while (flock(FFd, Wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
       if (errno == EINTR) continue;
       int e = errno;
       close(FFd);
+      FFd = -1;
+      if (!Wait && e == EWOULDBLOCK) return;
       Fail(File, "cannot lock it", e);
     }
   }
-  ~TMapLock() { close(FFd); }  // unlocks
+  ~TMapLock() {
+    if (FFd >= 0) close(FFd);  // unlocks
+  }
   TMapLock(const TMapLock&) = delete;
   TMapLock& operator=(const TMapLock&) = delete;
+  bool Held() const { return FFd >= 0; }
 
 private:
   int FFd = -1;
@@ -310,7 +320,9 @@ void TSerialDeviceMap::_Write() const {
   options.FolderMode = 0700;
   options.NewFileMode = 0600;
   TSafeFile file(FFileName, options);
-  if (!file.Write(text) || !file.Commit()) Fail(FFileName, "cannot replace the file", file.Error());
+  if (!file.Write(text) || !file.Commit())
+    throw EWriteError("Cannot write the serial device map " + FFileName + ": cannot replace the file: " +
+                      file.ErrorText());
 }
 
 std::string ResolvePortDevice(const std::string& PortName) {
