@@ -115,6 +115,7 @@ int ProgressPosition(int Done, int Count) {
   return Done * step / 10;
 }
 
-std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath) {
-  return PortOpenFailureText(Message, OsError, DevicePath, 2052);
+std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath,
+                                const std::string& Refusal) {
+  return PortOpenFailureText(Message, OsError, DevicePath, 2052, Refusal);
 }

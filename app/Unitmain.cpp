@@ -382,7 +382,8 @@ void TFormMain::ButtonOpenClick(TObject*) {
     KxCommDevice1->SetUsePackage(false);
   } catch (const Exception& E) {
     auto* comm = dynamic_cast<const ENimboCommError*>(&E);
-    ShowMessage(comm ? PortOpenFailureText(E.Message(), comm->OsError(), ResolvePortDevice(port)) : E.Message());
+    ShowMessage(comm ? PortOpenFailureText(E.Message(), comm->OsError(), ResolvePortDevice(port), comm->Refusal())
+                     : E.Message());
   }
 }
 
