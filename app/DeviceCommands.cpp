@@ -123,6 +123,7 @@ std::string PortGoneText(const std::string& Port) {
   return "串口“" + Port + "”已断开，已被关闭！请检查串口线和USB转串口适配器是否连接好，然后重新打开串口。";
 }
 
-std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath) {
-  return PortOpenFailureText(Message, OsError, DevicePath, 2052);
+std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath,
+                                const std::string& Refusal) {
+  return PortOpenFailureText(Message, OsError, DevicePath, 2052, Refusal);
 }

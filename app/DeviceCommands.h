@@ -82,7 +82,8 @@ int ProgressPosition(int Done, int Count);
 
 // The message for a port that could not be opened (serial/portfailure.h), in the
 // program's language (simplified Chinese).
-std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath);
+std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath,
+                                const std::string& Refusal = {});
 
 // The message for a port whose device went away while it was open (GBK).
 std::string PortGoneText(const std::string& Port);

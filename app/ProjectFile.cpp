@@ -114,18 +114,18 @@ TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data) {
   return DecodeProject(bytes, Data);
 }
 
-TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data, int* Error) {
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data, std::string* Reason) {
   TSafeFile file(GbkToUtf8(Path));
   if (!file.Write(EncodeProject(Data)) || !file.Commit()) {
-    if (Error) *Error = file.Error();
+    if (Reason && (file.Error() != 0 || !file.Refusal().empty())) *Reason = SafeFileFailureText(file);
     return TProjectResult::prCannotWrite;
   }
   return TProjectResult::prOk;
 }
 
-std::string SaveFailureMessage(const std::string& Path, int Error) {
+std::string SaveFailureMessage(const std::string& Path, const std::string& Reason) {
   std::string text = ProjectResultMessage(TProjectResult::prCannotWrite) + "\n" + Path;
-  if (Error != 0) text += "\n" + SystemErrorText(Error);
+  if (!Reason.empty()) text += "\n" + Reason;
   return text;
 }
 

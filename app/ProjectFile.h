@@ -40,12 +40,15 @@ TProjectResult DecodeProject(const std::string& Bytes, TProjectData& Data);
 // a folder) is refused at once with prCannotOpen. Data is written only on success.
 TProjectResult ReadProjectFile(const std::string& Path, TProjectData& Data);
 // Writes a project file safely (app/SafeFile.h): a failed save, a read-only target or
-// one that is not a regular file leaves the old file as it was (prCannotWrite, with
-// the errno of the failure in *Error when given).
-TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data, int* Error = nullptr);
+// one that is not a regular file leaves the old file as it was (prCannotWrite). A
+// symbolic link that a save may not follow (another user's, in a shared sticky
+// folder) is refused too. *Reason (when given) says why a write failed: the
+// system's reason, or which link was refused and why, in GBK.
+TProjectResult WriteProjectFile(const std::string& Path, const TProjectData& Data,
+                                std::string* Reason = nullptr);
 
 // The message shown for a failed read or write ("打开文件失败！", ...), GBK.
 std::string ProjectResultMessage(TProjectResult Result);
-// The message of a failed save: "保存文件失败！", the path and the system's reason
-// for Error, one to a line (GBK).
-std::string SaveFailureMessage(const std::string& Path, int Error);
+// The message of a failed save: "保存文件失败！", the path and the reason (as
+// WriteProjectFile gives it), one to a line (GBK).
+std::string SaveFailureMessage(const std::string& Path, const std::string& Reason);

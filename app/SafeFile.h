@@ -8,3 +8,7 @@
 
 // The system's reason for an errno value in the user's language, as GBK text.
 std::string SystemErrorText(int Errno);
+
+// Why File failed, as GBK text: which link was refused and why, else the system's
+// reason for its errno.
+std::string SafeFileFailureText(const TSafeFile& File);

@@ -257,9 +257,9 @@ void TFormMain::NOpenClick(TObject*) {
 bool TFormMain::SaveProject(const std::string& Path) {
   // Only a file written whole becomes the project's file (its name and the title);
   // after a failure the next save aims at the old one again.
-  int error = 0;
-  if (WriteProjectFile(Path, CaptureProject(), &error) != TProjectResult::prOk) {
-    ShowMessage(SaveFailureMessage(Path, error));
+  std::string reason;
+  if (WriteProjectFile(Path, CaptureProject(), &reason) != TProjectResult::prOk) {
+    ShowMessage(SaveFailureMessage(Path, reason));
     return false;
   }
   SetProjectFileName(Path);
@@ -400,7 +400,8 @@ void TFormMain::ButtonOpenClick(TObject*) {
     KxCommDevice1->SetUsePackage(false);
   } catch (const Exception& E) {
     auto* comm = dynamic_cast<const ENimboCommError*>(&E);
-    ShowMessage(comm ? PortOpenFailureText(E.Message(), comm->OsError(), ResolvePortDevice(port)) : E.Message());
+    ShowMessage(comm ? PortOpenFailureText(E.Message(), comm->OsError(), ResolvePortDevice(port), comm->Refusal())
+                     : E.Message());
   }
 }
 

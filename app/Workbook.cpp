@@ -97,7 +97,7 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   // truncates its file first, and a failed export must leave an old workbook intact.
   const TXlsxWriter& lxw = XlsxWriter(Path);
   TSafeFile file(GbkToUtf8(Path));
-  if (!file.Ok()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SystemErrorText(file.Error()));
+  if (!file.Ok()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SafeFileFailureText(file));
   // Cells in row order, each once with its last value: the export sets them in
   // that order already, anything else is sorted (stably, so the last value of a
   // cell set twice comes last among its equals).
@@ -131,7 +131,7 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   lxw_error closed = lxw.Close(book);  // writes the file; frees the workbook
   if (error == LXW_NO_ERROR) error = closed;
   if (error != LXW_NO_ERROR) throw EOleException("保存工作簿文件失败：" + Path + "\n" + lxw.StrError(error));
-  if (!file.Commit()) throw EOleException("保存工作簿文件失败：" + Path + "\n" + SystemErrorText(file.Error()));
+  if (!file.Commit()) throw EOleException("保存工作簿文件失败：" + Path + "\n" + SafeFileFailureText(file));
 }
 
 void TWorkbookAutomation::Quit() {

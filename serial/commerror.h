@@ -55,6 +55,10 @@ public:
   // message itself stays the table's text.
   int OsError() const { return FOsError; }
   void SetOsError(int Value) { FOsError = Value; }
+  // Why the port name was refused before its device was opened (which name and
+  // why); empty otherwise.
+  const std::string& Refusal() const { return FRefusal; }
+  void SetRefusal(const std::string& Value) { FRefusal = Value; }
 
   // The message for a code and port name in the calling thread's language (GBK).
   static std::string MessageStrings(TErrorCode Code, const std::string& PortName);
@@ -63,4 +67,5 @@ private:
   TErrorCode FErrorCode;
   std::string FPortName;
   int FOsError = 0;
+  std::string FRefusal;
 };

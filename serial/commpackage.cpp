@@ -135,6 +135,7 @@ void TCommPackage::_Resize(std::uint32_t QSize, std::uint32_t PkgSize) {
     throw ENimboCommError(ENimboCommError::ecOutOfMemory);
   if (FBuffersMade.load(std::memory_order_acquire)) {
     _MakeBuffers(QSize, PkgSize);
+    SetEvent(FTimerEvent);
     return;
   }
   const std::uint64_t records = std::max<std::uint32_t>(QSize, 2);
@@ -184,7 +185,8 @@ void TCommPackage::_MakeBuffers(std::uint32_t QSize, std::uint32_t PkgSize) {
     FBuffersMade.store(true, std::memory_order_release);
     _ResetLocked();
   }
-  if (FTimerEvent) SetEvent(FTimerEvent);
+  // The callers wake the timer once the change is complete (an activation only
+  // after it is active), so it makes one pass for one change.
 }
 
 void TCommPackage::_ResetLocked() {

@@ -334,6 +334,7 @@ void TNimboComm::Open() {
   using E = ENimboCommError;
   TCode code = kOk;
   int osError = 0;
+  std::string refusal;
   if (!FInQueue->fIsValid()) code = E::ecReadBuffer;
   else if (!FOutQueue->fIsValid()) code = E::ecWriteBuffer;
 
@@ -345,6 +346,7 @@ void TNimboComm::Open() {
     if (FHandle == INVALID_HANDLE_VALUE) {
       code = E::ecOpenPort;
       osError = errno;  // why the device could not be opened (missing, no permission, in use)
+      refusal = CommOpenRefusal();  // or why the name leads to no serial port
     }
   }
   if (code == kOk && !SetCommMask(FHandle, EV_RXFLAG)) code = E::ecSetCommMask;
@@ -379,6 +381,7 @@ void TNimboComm::Open() {
     }
     ENimboCommError error(code, FPortName);
     error.SetOsError(osError);
+    error.SetRefusal(refusal);
     throw error;
   }
 

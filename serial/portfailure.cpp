@@ -37,7 +37,8 @@ std::string Gbk(const char16_t* Text) { return TryUtf16ToGbk(Text).value_or(std:
 }  // namespace
 
 std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath,
-                                LCID Language) {
+                                LCID Language, const std::string& Refusal) {
+  if (!Refusal.empty()) return Message + "\n" + Utf8ToGbk(Refusal);
   if (OsError == 0) return Message;
   const TFailureTexts& t = Language == 2052 ? kSimplified : Language == 1028 ? kTraditional : kEnglish;
   // The C library's text is in the locale's encoding (UTF-8 on every current system).

@@ -11,5 +11,7 @@
 // when it cannot be read), and a port locked by another program says so. The added
 // texts are in the language of Language as the library's tables choose it (1028
 // traditional Chinese, 2052 simplified Chinese, anything else English). GBK.
+// A port name refused before its device was opened (ENimboCommError::Refusal)
+// gives that reason on the second line instead of the system's.
 std::string PortOpenFailureText(const std::string& Message, int OsError, const std::string& DevicePath,
-                                LCID Language);
+                                LCID Language, const std::string& Refusal = {});

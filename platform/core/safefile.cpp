@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <atomic>
+#include <cstdint>
+#include <map>
 #include <mutex>
-#include <set>
 #include <tuple>
 #include <algorithm>
 #include <climits>
@@ -24,25 +26,62 @@ const char kTempPrefix[] = ".dtu-";
 constexpr size_t kRandomChars = 10;
 // A temporary younger than this is never taken: its writer may have just made it.
 constexpr time_t kStaleSeconds = 60;
+// A folder is looked at for such temporaries at most this often.
+constexpr std::uint64_t kCleanIntervalMs = 60000;
 
-// Follows symbolic links in the last part of Path (as an open would), so that the
-// file they lead to is replaced and the links stay. A dangling link leads to the
-// name it holds, which is then created.
-bool FollowLinks(std::string& Path, int& Error) {
-  for (int depth = 0; depth < 40; ++depth) {
-    struct stat st {};
-    if (::lstat(Path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-    std::string link(PATH_MAX, '\0');
-    ssize_t n = ::readlink(Path.c_str(), link.data(), link.size());
-    if (n <= 0) {
-      Error = n < 0 ? errno : ENOENT;
-      return false;
-    }
-    link.resize(static_cast<size_t>(n));
-    Path = link.front() == '/' ? link : FolderOfPath(Path) + "/" + link;
+std::string InFolder(const std::string& Folder, const std::string& Name) {
+  return Folder == "/" ? "/" + Name : Folder + "/" + Name;
+}
+
+// Whether a link owned by LinkOwner, found in the folder described by Folder, may be
+// followed by this process. The kernel's rule for shared folders: in a sticky folder
+// that anyone may write to (/tmp), a link is followed only by its owner or by the
+// folder's owner, so another user cannot steer a write there. The kernel may not
+// enforce it (fs.protected_symlinks is off in many containers), so it is applied here.
+bool MayFollow(uid_t LinkOwner, const struct stat& Folder) {
+  const mode_t shared = S_ISVTX | S_IWOTH;
+  return (Folder.st_mode & shared) != shared || LinkOwner == ::geteuid() || LinkOwner == Folder.st_uid;
+}
+
+std::string RefusedLinkText(const std::string& Link, uid_t Owner, const std::string& Folder) {
+  return "the symbolic link " + Link + " belongs to another user (uid " + std::to_string(Owner) +
+         ") in the shared sticky folder " + Folder + " and is not followed";
+}
+
+// One step of ResolveSaveTarget: whether Path is a link, and where it leads. The link is
+// looked at and read through one descriptor, so both are of the same link.
+enum class TLinkStep { NoLink, Followed, Failed };
+TLinkStep ReadLinkAt(std::string& Path, int& Error, std::string& Refusal) {
+  int fd = ::open(Path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return TLinkStep::NoLink;  // missing: a new file is made under this name
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISLNK(st.st_mode)) {
+    ::close(fd);
+    return TLinkStep::NoLink;
   }
-  Error = ELOOP;
-  return false;
+  const std::string folder = FolderOfPath(Path);
+  struct stat dir {};
+  if (::stat(folder.c_str(), &dir) != 0) {
+    Error = errno;
+    ::close(fd);
+    return TLinkStep::Failed;
+  }
+  if (!MayFollow(st.st_uid, dir)) {
+    Error = EACCES;
+    Refusal = RefusedLinkText(Path, st.st_uid, folder);
+    ::close(fd);
+    return TLinkStep::Failed;
+  }
+  std::string link(PATH_MAX, '\0');
+  ssize_t n = ::readlinkat(fd, "", link.data(), link.size());
+  ::close(fd);
+  if (n <= 0) {
+    Error = n < 0 ? errno : ENOENT;
+    return TLinkStep::Failed;
+  }
+  link.resize(static_cast<size_t>(n));
+  Path = link.front() == '/' ? link : InFolder(folder, link);
+  return TLinkStep::Followed;
 }
 
 std::string RandomSuffix() {
@@ -80,22 +119,51 @@ pid_t TempNamePid(const char* Name) {
 
 bool SameFile(const struct stat& A, const struct stat& B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
 
-// Whether the folder has not been cleaned by this process yet (and marks it cleaned).
-// Known by path and identity, so a folder made anew under an old name counts as new.
-bool FirstVisit(const std::string& Folder) {
+std::atomic<TSafeFileClock> GClock{nullptr};
+
+std::uint64_t NowMs() {
+  if (TSafeFileClock clock = GClock.load(std::memory_order_acquire)) return clock();
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000;
+}
+
+// Whether the folder is due for a clean-up (and marks it cleaned now): the first
+// replacement in it, then at most once a minute, so a long-running program also
+// removes what writers killed later leave. Known by path and identity, so a folder
+// made anew under an old name counts as new.
+bool CleanDue(const std::string& Folder) {
   struct stat st {};
   if (::stat(Folder.c_str(), &st) != 0) return false;
   static std::mutex lock;
-  static std::set<std::tuple<dev_t, ino_t, std::string>> seen;
+  static std::map<std::tuple<dev_t, ino_t, std::string>, std::uint64_t> last;
+  const std::uint64_t now = NowMs();
   std::lock_guard<std::mutex> guard(lock);
-  return seen.emplace(st.st_dev, st.st_ino, Folder).second;
-}
-
-std::string InFolder(const std::string& Folder, const std::string& Name) {
-  return Folder == "/" ? "/" + Name : Folder + "/" + Name;
+  auto [it, added] = last.try_emplace({st.st_dev, st.st_ino, Folder}, now);
+  if (added) return true;
+  if (now - it->second < kCleanIntervalMs) return false;
+  it->second = now;
+  return true;
 }
 
 }  // namespace
+
+void SetSafeFileClock(TSafeFileClock NowMs) { GClock.store(NowMs, std::memory_order_release); }
+
+int ResolveSaveTarget(std::string& Path, std::string* Refusal) {
+  std::string refusal;
+  for (int depth = 0; depth < 40; ++depth) {
+    int error = 0;
+    switch (ReadLinkAt(Path, error, refusal)) {
+      case TLinkStep::NoLink: return 0;
+      case TLinkStep::Followed: continue;
+      case TLinkStep::Failed:
+        if (Refusal) *Refusal = refusal;
+        return error;
+    }
+  }
+  return ELOOP;
+}
 
 std::string FolderOfPath(const std::string& Path) {
   size_t slash = Path.rfind('/');
@@ -162,7 +230,7 @@ TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) :
     Fail(ENOENT);
     return;
   }
-  if (!FollowLinks(FTarget, error)) {
+  if ((error = ResolveSaveTarget(FTarget, &FRefusal)) != 0) {
     Fail(error);
     return;
   }
@@ -188,7 +256,7 @@ TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) :
     Fail(errno);
     return;
   }
-  if (FirstVisit(folder)) RemoveStaleTemporaries(folder, FTarget);
+  if (CleanDue(folder)) RemoveStaleTemporaries(folder, FTarget);
   const std::string prefix = std::string(kTempPrefix) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
     FTemp = InFolder(folder, prefix + RandomSuffix());
@@ -323,6 +391,8 @@ int ReadRegularFile(const std::string& Path, std::string& Data, size_t MaxSize, 
   }
   return 0;
 }
+
+std::string TSafeFile::ErrorText() const { return FRefusal.empty() ? SafeFileErrorText(FError) : FRefusal; }
 
 std::string SafeFileErrorText(int Errno) {
   if (Errno == EINVAL) return "not a regular file";

@@ -7,14 +7,20 @@
 // is flushed to disk and renamed over the target only when everything was written;
 // the folder is flushed after the rename.
 // - A symbolic link is followed: the file it points to is replaced, the link stays.
+//   A link found in a sticky folder that anyone may write to (/tmp) is followed only
+//   when it belongs to this user (the effective uid) or to the folder's owner, as the
+//   kernel's protected-symlinks rule has it; a link planted there by someone else is
+//   refused (EACCES, ErrorText names the link and why), whether or not the kernel
+//   enforces the rule. This holds for root too.
 // - An existing target that is read-only (no write permission bit, or not writable by
 //   this user; root too) or not a regular file is refused at once and left alone.
 // - The temporary file is named ".dtu-<pid>-<ten random characters>", short enough
 //   for a target name of any valid length, and created exclusively. Its writer holds
 //   a lock (flock) on it until it is renamed or removed, so a temporary left by a
-//   writer that died (killed, power cut) can be told from one being written. The
-//   first replacement a process makes in a folder removes the temporaries there
-//   whose writer is gone: a regular file (never a link) of this user, named exactly
+//   writer that died (killed, power cut) can be told from one being written. A
+//   replacement removes the temporaries in its folder whose writer is gone (the
+//   first replacement a process makes there, then at most once a minute on the
+//   clock set with SetSafeFileClock): a regular file (never a link) of this user, named exactly
 //   so, whose pid no longer exists on this machine, whose lock is free and which is
 //   older than a minute; never the target itself, under any name.
 // - A new file gets NewFileMode less the process umask; a replaced file keeps its
@@ -23,6 +29,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 struct TSafeFileOptions {
@@ -56,6 +63,10 @@ public:
   // The errno of the first failure, 0 when none. A target that is not a regular
   // file gives EISDIR for a folder and EINVAL otherwise.
   int Error() const { return FError; }
+  // The reason in words: which link was refused and why, else SafeFileErrorText.
+  std::string ErrorText() const;
+  // Which link was refused and why; empty when no link was.
+  const std::string& Refusal() const { return FRefusal; }
 
   // Removes the temporaries of dead writers in Folder (see above), never the file
   // Keep (by name or identity); returns how many. Runs on every call.
@@ -66,6 +77,7 @@ private:
 
   std::string FTarget;
   std::string FTemp;
+  std::string FRefusal;
   int FFd = -1;
   int FError = 0;
   bool FCommitted = false;
@@ -82,6 +94,19 @@ int ReadRegularFile(const std::string& Path, std::string& Data, size_t MaxSize =
 
 // "not a regular file" for EINVAL, else the system's text for Errno (in English).
 std::string SafeFileErrorText(int Errno);
+
+// Follows the symbolic links in the last part of Path as a replacement does (the
+// rule for shared folders above included), leaving the file that is replaced in
+// Path; a dangling link leads to the name it holds. Returns 0 or the errno; for a
+// refused link *Refusal gets the reason in words. Locks that guard a replacement
+// are taken on what this gives, so two writers through different names of one file
+// take one lock.
+int ResolveSaveTarget(std::string& Path, std::string* Refusal = nullptr);
+
+// The time source of the clean-up's once-a-minute limit (milliseconds, never going
+// back); nullptr: CLOCK_MONOTONIC. The clock service installs itself here.
+using TSafeFileClock = std::uint64_t (*)();
+void SetSafeFileClock(TSafeFileClock NowMs);
 
 // Creates every missing folder of Dir with Mode; false (errno set) when one cannot
 // be made or a non-folder is in the way.

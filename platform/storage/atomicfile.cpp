@@ -24,11 +24,16 @@ void AtomicWriteFile(const std::string& FileName, const std::string& Data, const
   options.NewFileMode = 0644;
   TSafeFile file(GbkToUtf8(FileName), options);
   if (!file.Write(Data) || !file.Commit())
-    throw EWriteError(What + " " + FileName + ": " + SafeFileErrorText(file.Error()));
+    throw EWriteError(What + " " + FileName + ": " + Utf8ToGbk(file.ErrorText()));
 }
 
 TFolderLock::TFolderLock(const std::string& FileName) {
-  std::string folder = FolderOfPath(GbkToUtf8(FileName));
+  // The folder of the file that is really replaced: a link elsewhere and the real
+  // name take one lock. A link that is refused keeps its own folder; the
+  // replacement then fails with the reason.
+  std::string target = GbkToUtf8(FileName);
+  if (ResolveSaveTarget(target) != 0) target = GbkToUtf8(FileName);
+  std::string folder = FolderOfPath(target);
   if (!MakeFolders(folder, 0755)) return;
   FFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (FFd < 0) return;

@@ -9,6 +9,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include "platform/core/safefile.h"
+
 std::uint64_t TMonotonicClock::NowMs() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -95,6 +97,8 @@ TClockService& Clock() { return *GClock.load(std::memory_order_acquire); }
 
 void SetClock(TClockService* AClock) {
   GClock.store(AClock ? AClock : &GMonotonic, std::memory_order_release);
+  // The safe-replace routine's clean-up keeps its pace on this clock too.
+  SetSafeFileClock(AClock ? +[] { return Clock().NowMs(); } : nullptr);
 }
 
 std::optional<std::uint64_t> DeadlineAfter(std::uint32_t DelayMs) {

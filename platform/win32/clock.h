@@ -59,7 +59,8 @@ private:
 // The clock in use (a monotonic clock unless a test installed another).
 TClockService& Clock();
 // Installs a clock (not owned); nullptr restores the monotonic clock. Install it
-// while no thread sleeps on the old one.
+// while no thread sleeps on the old one. The safe-replace routine's once-a-minute
+// clean-up of folders follows it too.
 void SetClock(TClockService* AClock);
 
 // poll() with a deadline on the clock service: returns the number of ready

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -225,6 +228,59 @@ BOOL FailErrno(TCommObject* C) {
   return Fail(ErrnoToWinError(e));
 }
 
+// Why this thread's last CreateFileA refused its port name; empty when it did not.
+thread_local std::string GRefusal;
+
+// The controlling terminal of this process, from /proc/self/stat (field 7, tty_nr);
+// 0 when it has none or /proc cannot tell.
+dev_t ControllingTerminal() {
+  char buf[1024];
+  int fd = open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  ssize_t n = read(fd, buf, sizeof buf - 1);
+  close(fd);
+  if (n <= 0) return 0;
+  buf[n] = '\0';
+  const char* p = std::strrchr(buf, ')');
+  int ttyNr = 0;
+  // ") state ppid pgrp session tty_nr"
+  if (!p || std::sscanf(p + 1, " %*c %*d %*d %*d %d", &ttyNr) != 1 || ttyNr == 0) return 0;
+  const unsigned u = static_cast<unsigned>(ttyNr);
+  return makedev((u >> 8) & 0xfff, (u & 0xff) | ((u >> 12) & 0xfff00));
+}
+
+// Why Device (what Name leads to, described by St) is no serial port to open: the
+// terminal of whoever runs the program, a console, or not a character device at
+// all. Empty when it may be opened. Looked at before the device is opened.
+// Known by its device number, and by its name too: in a container /dev/console is
+// often another terminal mounted in its place.
+std::string DeviceRefusal(const std::string& Name, const std::string& Device, const struct stat& St) {
+  const std::string what = "\"" + Name + "\"" + (Name == Device ? "" : " (" + Device + ")");
+  if (!S_ISCHR(St.st_mode)) return what + " is not a character device, so it is no serial port";
+  char real[PATH_MAX];
+  const std::string path = realpath(Device.c_str(), real) ? real : Device;
+  unsigned vc = 64;
+  char tail = 0;
+  if (path.rfind("/dev/tty", 0) == 0 && std::sscanf(path.c_str() + 8, "%u%c", &vc, &tail) != 1) vc = 64;
+  const unsigned maj = major(St.st_rdev), min = minor(St.st_rdev);
+  if ((maj == 5 && min == 0) || path == "/dev/tty")
+    return what + " is the controlling terminal of whoever runs the program, not a serial port";
+  if ((maj == 5 && min == 1) || path == "/dev/console") return what + " is the system console, not a serial port";
+  if ((maj == 4 && min < 64) || vc < 64) return what + " is a virtual console, not a serial port";
+  if (dev_t own = ControllingTerminal(); own != 0 && St.st_rdev == own)
+    return what + " is the controlling terminal of this program, not a serial port";
+  return {};
+}
+
+// A name that is not a path is a device in /dev: one holding "/" or ".." would
+// lead out of it.
+std::string NameRefusal(const std::string& Name) {
+  if (Name.empty() || Name[0] == '/') return {};
+  if (Name.find('/') != std::string::npos || Name == "." || Name.find("..") != std::string::npos)
+    return "\"" + Name + "\" is no port name: a device name may not hold \"/\" or \"..\"";
+  return {};
+}
+
 std::string StripDevicePrefix(const char* Name) {
   std::string n = Name;
   if (n.rfind("\\\\.\\", 0) == 0) n.erase(0, 4);
@@ -284,7 +340,25 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD dwCreationDispo
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  std::string path = ResolvePortDevice(StripDevicePrefix(lpFileName));
+  GRefusal.clear();
+  auto refuse = [](std::string Why, int Errno) {
+    GRefusal = std::move(Why);
+    errno = Errno;
+    SetLastError(Errno == EINVAL ? ERROR_INVALID_NAME : ERROR_INVALID_FUNCTION);
+    return INVALID_HANDLE_VALUE;
+  };
+  const std::string name = StripDevicePrefix(lpFileName);
+  if (std::string why = NameRefusal(name); !why.empty()) return refuse(why, EINVAL);
+  std::string path = ResolvePortDevice(name);
+  // What the name leads to is looked at before it is opened, and opened only
+  // without becoming this process's terminal; nothing is written before it has
+  // shown to be the same terminal device.
+  struct stat before {};
+  if (stat(path.c_str(), &before) != 0) {
+    SetLastError(ErrnoToWinError(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  if (std::string why = DeviceRefusal(name, path, before); !why.empty()) return refuse(why, ENOTTY);
   int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     SetLastError(ErrnoToWinError(errno));
@@ -295,7 +369,22 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD dwCreationDispo
     SetLastError(code);
     return INVALID_HANDLE_VALUE;
   };
-  if (!isatty(fd)) return fail(ERROR_INVALID_FUNCTION);
+  struct stat opened {};
+  pid_t session = 0;
+  if (fstat(fd, &opened) != 0 || opened.st_rdev != before.st_rdev || !S_ISCHR(opened.st_mode)) {
+    close(fd);
+    return refuse("\"" + name + "\" changed while it was opened", ENOTTY);
+  }
+  if (!isatty(fd)) {
+    close(fd);
+    return refuse("\"" + name + "\" (" + path + ") is not a terminal, so it is no serial port", ENOTTY);
+  }
+  // Only the controlling terminal answers this for the calling process.
+  if (ioctl(fd, TIOCGSID, &session) == 0) {
+    close(fd);
+    return refuse("\"" + name + "\" (" + path + ") is the controlling terminal of this program, not a serial port",
+                  ENOTTY);
+  }
   // The lock is what keeps a second opener out (TIOCEXCL does not stop root).
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? ERROR_ACCESS_DENIED : ErrnoToWinError(errno));
   ioctl(fd, TIOCEXCL);
@@ -580,6 +669,8 @@ BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat) {
   *lpModemStat = s;
   return TRUE;
 }
+
+const std::string& CommOpenRefusal() { return GRefusal; }
 
 const char* CommDevicePath(HANDLE hFile) {
   auto* c = dynamic_cast<TCommObject*>(static_cast<THandleObject*>(

@@ -10,6 +10,7 @@
 // up in the serial device map (devicemap.h); another name is a device under /dev,
 // an absolute path is used as it is.
 #include <cstddef>
+#include <string>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/wintypes.h"
@@ -104,7 +105,14 @@ constexpr DWORD MS_RLSD_ON = 0x0080;
 // Opens a serial port. Only OPEN_EXISTING of a terminal device is supported;
 // access, share mode and flags are accepted as the system passes them. Fails with
 // ERROR_FILE_NOT_FOUND (no such device, no map entry), ERROR_ACCESS_DENIED (in use
-// by another opener, or no permission), ERROR_INVALID_FUNCTION (not a terminal).
+// by another opener, or no permission), ERROR_INVALID_FUNCTION (not a terminal),
+// ERROR_INVALID_NAME (a name that would lead out of /dev).
+// A port name reaches only a terminal character device, looked at before it is
+// opened and checked again (TCGETS, the same device) before anything is written:
+// a name other than a path holding "/" or "..", anything that is not a character
+// device, /dev/tty, the console, the virtual consoles (/dev/tty0../dev/tty63) and
+// the program's own controlling terminal are refused, and CommOpenRefusal says
+// which name and why.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
@@ -161,6 +169,10 @@ BOOL PurgeComm(HANDLE hFile, DWORD dwFlags);
 // Modem lines and breaks; FALSE when the device has no such lines (pseudo-terminals).
 BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
 BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat);
+
+// Why the calling thread's last CreateFileA refused its port name (which name and
+// why, in English); empty when it did not refuse one.
+const std::string& CommOpenRefusal();
 
 // The device path behind a port handle ("" for another kind of handle).
 const char* CommDevicePath(HANDLE hFile);

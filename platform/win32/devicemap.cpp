@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -56,24 +57,34 @@ std::string HomeFolder() {
                     std::strerror(Errno));
 }
 
-// The map's lock, held by this process from construction to destruction. The lock
-// file stays: removing it would let two processes lock two different files.
+// The map's lock, held by this process from construction to destruction. It sits
+// beside the file that is really replaced (a link to the map is followed first), so
+// two processes reaching one map by different names take one lock. The lock file
+// stays: removing it would let two processes lock two different files. Without
+// Wait a lock held by another process is not waited for: Held() is then false.
 class TMapLock {
 public:
-  explicit TMapLock(const std::string& File) {
-    if (!MakeFolders(FolderOfPath(File), 0700)) Fail(File, "cannot create its folder", errno);
-    FFd = open((File + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  explicit TMapLock(const std::string& File, bool Wait = true) {
+    std::string target = File;
+    if (ResolveSaveTarget(target) != 0) target = File;  // the write then fails with the reason
+    if (!MakeFolders(FolderOfPath(target), 0700)) Fail(File, "cannot create its folder", errno);
+    FFd = open((target + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (FFd < 0) Fail(File, "cannot open its lock file", errno);
-    while (flock(FFd, LOCK_EX) != 0) {
+    while (flock(FFd, Wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
       if (errno == EINTR) continue;
       int e = errno;
       close(FFd);
+      FFd = -1;
+      if (!Wait && e == EWOULDBLOCK) return;
       Fail(File, "cannot lock it", e);
     }
   }
-  ~TMapLock() { close(FFd); }  // unlocks
+  ~TMapLock() {
+    if (FFd >= 0) close(FFd);  // unlocks
+  }
   TMapLock(const TMapLock&) = delete;
   TMapLock& operator=(const TMapLock&) = delete;
+  bool Held() const { return FFd >= 0; }
 
 private:
   int FFd = -1;
@@ -146,12 +157,35 @@ TOwner OwnerState(long Pid, unsigned long long Start, bool ProcOk) {
   return Start != 0 && start == Start && pid == Pid ? TOwner::Alive : TOwner::Dead;
 }
 
-// "# owner pid=N start=M" after an entry's device; false when the comment is not one.
-bool ParseOwner(const std::string& Comment, long& Pid, unsigned long long& Start) {
-  if (Comment.compare(0, sizeof kOwnerMark - 1, kOwnerMark) != 0) return false;
-  char tail = 0;
-  return std::sscanf(Comment.c_str() + sizeof kOwnerMark - 1, "pid=%ld start=%llu%c", &Pid, &Start, &tail) == 2 &&
-         Pid > 0;
+// Digits only, no sign and no blanks, into Value; false for anything else.
+bool ParseDigits(const std::string& Text, unsigned long long& Value) {
+  if (Text.empty() || Text.size() > 19 || Text.find_first_not_of("0123456789") != std::string::npos) return false;
+  Value = std::stoull(Text);
+  return true;
+}
+
+enum class TOwnerMark { None, Valid, Malformed };
+
+// The comment after an entry's device. "# owner pid=N start=M", exactly so, names
+// the entry's registrant. A comment that starts like one ("#", blanks, "owner",
+// blanks, "pid=") but is not exactly that is Malformed: it was meant to limit the
+// entry's life, and an entry that cannot be tied to a live owner must not last.
+TOwnerMark ParseOwner(const std::string& Comment, long& Pid, unsigned long long& Start) {
+  size_t p = Comment.find_first_not_of(" \t", 1);
+  if (Comment.empty() || Comment[0] != '#' || p == std::string::npos || Comment.compare(p, 5, "owner") != 0)
+    return TOwnerMark::None;
+  size_t q = Comment.find_first_not_of(" \t", p + 5);
+  if (q == p + 5 || q == std::string::npos || Comment.compare(q, 4, "pid=") != 0) return TOwnerMark::None;
+  if (Comment.compare(0, sizeof kOwnerMark - 1, kOwnerMark) != 0) return TOwnerMark::Malformed;
+  const std::string rest = Comment.substr(sizeof kOwnerMark - 1);  // "pid=N start=M"
+  size_t blank = rest.find(' ');
+  unsigned long long pid = 0;
+  if (rest.compare(0, 4, "pid=") != 0 || blank == std::string::npos || rest.compare(blank + 1, 6, "start=") != 0 ||
+      !ParseDigits(rest.substr(4, blank - 4), pid) || !ParseDigits(rest.substr(blank + 7), Start) || pid == 0 ||
+      pid > static_cast<unsigned long long>(std::numeric_limits<int>::max()))
+    return TOwnerMark::Malformed;
+  Pid = static_cast<long>(pid);
+  return TOwnerMark::Valid;
 }
 }  // namespace
 
@@ -185,7 +219,14 @@ TSerialDeviceMap::TSerialDeviceMap(const std::string& FileName)
   // Only a regular file is read (a FIFO in its place must not block); a byte-order
   // mark some editors put first is not part of the first entry.
   std::string data;
-  if (ReadRegularFile(FFileName, data, static_cast<size_t>(-1), true) != 0) data.clear();
+  if (ReadRegularFile(FFileName, data, MaxFileSize + 1) != 0) data.clear();
+  if (data.size() > MaxFileSize) {
+    // What lies beyond the limit is not read; a line cut by it is part of that.
+    const size_t keep = data.rfind('\n', MaxFileSize - 1);
+    data.resize(keep == std::string::npos ? 0 : keep + 1);
+    FOversized = true;
+  }
+  if (data.compare(0, 3, "\xEF\xBB\xBF") == 0) data.erase(0, 3);
   std::optional<bool> procOk;  // looked at once, for the first owned entry
   for (size_t pos = 0; pos < data.size();) {
     size_t end = data.find('\n', pos);
@@ -207,12 +248,19 @@ TSerialDeviceMap::TSerialDeviceMap(const std::string& FileName)
       continue;
     }
     TLine l{line, name, path};
-    if (ParseOwner(Trimmed(value.substr(path.size())), l.OwnerPid, l.OwnerStart)) {
-      if (!procOk) procOk = ProcWorks();
-      l.Dead = OwnerState(l.OwnerPid, l.OwnerStart, *procOk) == TOwner::Dead;
+    switch (ParseOwner(Trimmed(value.substr(path.size())), l.OwnerPid, l.OwnerStart)) {
+      case TOwnerMark::None: break;
+      case TOwnerMark::Malformed: l.Dead = true; break;
+      case TOwnerMark::Valid:
+        if (!procOk) procOk = ProcWorks();
+        l.Dead = OwnerState(l.OwnerPid, l.OwnerStart, *procOk) == TOwner::Dead;
+        break;
     }
     FLines.push_back(std::move(l));
   }
+  if (FOversized)
+    FBadLines.push_back("(everything after the first " + std::to_string(MaxFileSize) +
+                        " bytes of the file, which are all that is read)");
 }
 
 bool TSerialDeviceMap::HasDeadEntries() const {
@@ -249,6 +297,16 @@ void TSerialDeviceMap::SetOwned(const std::string& Name, const std::string& Devi
   if (!ProcWorks() || ReadProcStat("self", l.OwnerPid, state, l.OwnerStart) != 0 || l.OwnerStart == 0)
     throw EWriteError("Cannot register " + Name + " in the serial device map: the start of this process "
                       "cannot be read from " + ProcRoot() + "/self/stat, so the entry could outlive it");
+  // A name another running registrant holds stays its own: taking it over would
+  // leave that one believing it is registered.
+  for (auto it = FLines.rbegin(); it != FLines.rend(); ++it) {
+    if (it->Name.empty() || it->Dead || !SameName(it->Name, Name)) continue;
+    if (it->OwnerPid > 0 && (it->OwnerPid != l.OwnerPid || it->OwnerStart != l.OwnerStart) &&
+        OwnerState(it->OwnerPid, it->OwnerStart, true) == TOwner::Alive)
+      throw EWriteError("Cannot register " + Name + " in the serial device map: process " +
+                        std::to_string(it->OwnerPid) + " registered it for " + it->Path + " and is still running");
+    break;
+  }
   Put(std::move(l));
 }
 
@@ -284,7 +342,21 @@ TSerialDeviceMap TSerialDeviceMap::Update(const std::function<bool(TSerialDevice
                                           const std::string& FileName) {
   std::string file = FileName.empty() ? Path() : FileName;
   TMapLock lock(file);
-  TSerialDeviceMap map(file);  // read under the lock: another process may just have written
+  return _UpdateLocked(Change, file);
+}
+
+bool TSerialDeviceMap::TryUpdate(const std::function<bool(TSerialDeviceMap&)>& Change,
+                                 const std::string& FileName) {
+  std::string file = FileName.empty() ? Path() : FileName;
+  TMapLock lock(file, false);
+  if (!lock.Held()) return false;
+  _UpdateLocked(Change, file);
+  return true;
+}
+
+TSerialDeviceMap TSerialDeviceMap::_UpdateLocked(const std::function<bool(TSerialDeviceMap&)>& Change,
+                                                 const std::string& File) {
+  TSerialDeviceMap map(File);  // read under the lock: another process may just have written
   // Entries whose registrant has gone are removed on the way.
   if (Change(map) || map.HasDeadEntries()) map._Write();
   std::erase_if(map.FLines, [](const TLine& l) { return l.Dead; });
@@ -292,6 +364,10 @@ TSerialDeviceMap TSerialDeviceMap::Update(const std::function<bool(TSerialDevice
 }
 
 void TSerialDeviceMap::_Write() const {
+  // Only part of an oversized file was read: writing it back would lose the rest.
+  if (FOversized)
+    throw EWriteError("Cannot write the serial device map " + FFileName + ": it is larger than " +
+                      std::to_string(MaxFileSize) + " bytes, so only its start was read; shorten it first");
   std::string text;
   for (const TLine& l : FLines) {
     if (l.Dead) continue;
@@ -310,7 +386,9 @@ void TSerialDeviceMap::_Write() const {
   options.FolderMode = 0700;
   options.NewFileMode = 0600;
   TSafeFile file(FFileName, options);
-  if (!file.Write(text) || !file.Commit()) Fail(FFileName, "cannot replace the file", file.Error());
+  if (!file.Write(text) || !file.Commit())
+    throw EWriteError("Cannot write the serial device map " + FFileName + ": cannot replace the file: " +
+                      file.ErrorText());
 }
 
 std::string ResolvePortDevice(const std::string& PortName) {
@@ -319,9 +397,11 @@ std::string ResolvePortDevice(const std::string& PortName) {
   if (auto p = map.Find(PortName)) return *p;
   if (map.HasDeadEntries()) {
     // An alias whose registrant has gone names a device someone else may have now:
-    // it is dropped from the file (whoever gets there first; a failure changes nothing).
+    // it is dropped from the file (whoever gets there first; a failure changes
+    // nothing). Never waited for: while another process holds the map, the next
+    // resolve does it.
     try {
-      TSerialDeviceMap::Update([](TSerialDeviceMap&) { return false; }, map.FileName());
+      TSerialDeviceMap::TryUpdate([](TSerialDeviceMap&) { return false; }, map.FileName());
     } catch (const Exception&) {
     }
   }

@@ -28,7 +28,13 @@
 // owner's /proc/PID/stat is missing, is a zombie or shows another start. When /proc
 // cannot tell (not mounted, hidden, another pid namespace) the entry is kept. An
 // owned entry with start=0 proves nothing and counts as ended once /proc works; none
-// is ever written: SetOwned refuses when this process's start cannot be read.
+// is ever written: SetOwned refuses when this process's start cannot be read. A
+// comment that starts like an owner's ("#", blanks, "owner", blanks, "pid=") but is
+// not exactly "# owner pid=N start=M" (N > 0, digits only, nothing after) makes
+// the entry count as ended too: it was meant to end, and cannot be tied to anyone.
+//
+// The file is read up to MaxFileSize bytes (see below), so a huge file costs no
+// more than that to any resolve.
 //
 // Several processes may change the map at once (each terminal simulator registers
 // its port): Update locks the file (flock on serial-ports.ini.lock beside it),
@@ -62,8 +68,9 @@ public:
   // Adds or replaces an entry (kept in place when it exists).
   void Set(const std::string& Name, const std::string& DevicePath);
   // The same for an entry that lasts only while this process runs (see above).
-  // Throws EWriteError when this process's start cannot be read from /proc (the
-  // entry could then outlive it), leaving the map unchanged.
+  // Throws EWriteError, leaving the map unchanged, when this process's start cannot
+  // be read from /proc (the entry could then outlive it) or when the name is held
+  // by another registrant that still runs (the message names it).
   void SetOwned(const std::string& Name, const std::string& DevicePath);
   // Whether entries of registrants that have ended were read (ignored by Find and
   // Entries; Save and Update leave them out of the file).
@@ -80,6 +87,14 @@ public:
   // held entries of ended registrants, to remove them.
   static TSerialDeviceMap Update(const std::function<bool(TSerialDeviceMap&)>& Change,
                                  const std::string& FileName = "");
+  // The same without waiting: false, and nothing done, while another process holds
+  // the map's lock.
+  static bool TryUpdate(const std::function<bool(TSerialDeviceMap&)>& Change, const std::string& FileName = "");
+
+  // Only the first MaxFileSize bytes of the file are read; the rest counts as one
+  // bad line, and such a map is not written back (Save and Update raise), since
+  // that would lose what was not read.
+  static constexpr size_t MaxFileSize = 1 << 20;
 
   // Lines that could not be read as entries (reported by the tools, kept on save).
   const std::vector<std::string>& BadLines() const { return FBadLines; }
@@ -95,9 +110,12 @@ private:
   };
   void Put(TLine Entry);
   void _Write() const;
+  static TSerialDeviceMap _UpdateLocked(const std::function<bool(TSerialDeviceMap&)>& Change,
+                                        const std::string& File);
   std::string FFileName;
   std::vector<TLine> FLines;
   std::vector<std::string> FBadLines;
+  bool FOversized = false;  // the file is longer than MaxFileSize
 };
 
 // The device path for a port name: a COMn or other mapped name from the map; an

@@ -317,7 +317,7 @@ void TForm_KxCommDevice_Settings::BnOKClick(TObject*) {
 void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t Baud, int ByteSize, TParity Parity,
                                         TStopBits StopBits, TFlowControl Flow, int AutoAnswer, int InBufSize,
                                         int OutBufSize) {
-  std::string message;
+  std::string message, refusal;
   int osError = 0;
   try {
     FDevice->SetPortName(Port);
@@ -334,7 +334,10 @@ void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t B
     return;
   } catch (const Exception& E) {
     message = E.Message();
-    if (const auto* comm = dynamic_cast<const ENimboCommError*>(&E)) osError = comm->OsError();
+    if (const auto* comm = dynamic_cast<const ENimboCommError*>(&E)) {
+      osError = comm->OsError();
+      refusal = comm->Refusal();
+    }
   } catch (const std::exception& E) {
     message = E.what();
   }
@@ -355,7 +358,7 @@ void TForm_KxCommDevice_Settings::Apply(const std::string& Port, std::uint32_t B
   }
   // The system's reason (and what to do about a missing right) as the programs' own
   // windows give it.
-  Refuse(CbPort, PortOpenFailureText(message, osError, ResolvePortDevice(Port), FTexts.LcId()));
+  Refuse(CbPort, PortOpenFailureText(message, osError, ResolvePortDevice(Port), FTexts.LcId(), refusal));
 }
 
 void TForm_KxCommDevice_Settings::BnCancelClick(TObject*) { SetModalResult(mrCancel); }

@@ -67,6 +67,13 @@ TEST_F(AppForms, OpeningNeedsAPortAndShowsWhyItFailed) {
   EXPECT_NE(message.substr(0, newline).find("/nonexistent/ttyX"), std::string::npos);
   EXPECT_EQ(message.substr(newline + 1), Reason(ENOENT));
   EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+  // A name that leads to the user's own terminal: the second line says which and why.
+  FormMain->ComboBoxDownCom->SetText("tty");
+  FormMain->ButtonOpenClick(nullptr);
+  EXPECT_NE(LastMessage().find("\n\"tty\" (/dev/tty) is the controlling terminal of whoever runs the program"),
+            std::string::npos)
+      << LastMessage();
+  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
   FormMain->Timer1Timer(nullptr);
   EXPECT_EQ(FormMain->ButtonOpen->Caption(), "打开串口");
 }

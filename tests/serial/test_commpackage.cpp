@@ -285,9 +285,11 @@ TEST(CommPackage, TransmitEmptyContinuesAFrameAndPurgesForgetIt) {
 }
 
 // Silence framing on the manual clock. The test advances time only while the timer
-// waits, and after each advance that passes its deadline waits for the timer's
-// pass (its read that finds the port empty) and its next wait, so every wake-up
-// happens exactly where the time says.
+// waits, and after each change and each advance that passes its deadline waits for
+// the timer's pass (its read that finds the port empty) and its next wait, so every
+// wake-up happens exactly where the time says. Each change wakes the timer exactly
+// once: a pass more than counted would let the test run one pass ahead of the
+// timer and read a package before it has ended.
 TEST(CommPackage, SilenceEndsPackages) {
   struct Case {
     const char* What;
@@ -311,12 +313,16 @@ TEST(CommPackage, SilenceEndsPackages) {
       std::atomic<int> notified{0};
       pkg.OnPackage = [&](TObject*, DWORD Bits) { notified += Bits == TCommPackage::PackageReceived; };
       // One setter at a time, each waking the timer once.
+      int passes = 0;
+      auto passed = [&] {
+        ++passes;
+        ASSERT_TRUE(WaitUntil([&] { return port.ZeroReads() >= passes && clock.Waiters() == 1; }));
+        EXPECT_EQ(port.ZeroReads(), passes);
+      };
       pkg.fSetActive(true);
-      int passes = 1;
-      ASSERT_TRUE(WaitUntil([&] { return port.ZeroReads() >= passes && clock.Waiters() == 1; }));
+      passed();
       pkg.fSetPkgInterval(c.Interval);
-      ++passes;
-      ASSERT_TRUE(WaitUntil([&] { return port.ZeroReads() >= passes && clock.Waiters() == 1; }));
+      passed();
       const std::uint64_t interval = std::max<std::uint32_t>(c.Interval, 1);
       std::uint64_t now = 0, deadline = interval;
       auto advance = [&](std::uint64_t Ms) {
@@ -326,8 +332,7 @@ TEST(CommPackage, SilenceEndsPackages) {
           now += step;
           Ms -= step;
           if (now == deadline) {
-            ++passes;
-            ASSERT_TRUE(WaitUntil([&] { return port.ZeroReads() >= passes && clock.Waiters() == 1; }));
+            passed();
             deadline = now + interval;
           }
         }

@@ -275,6 +275,27 @@ TEST(DtuSim, AKilledSimulatorsAliasNeverLeadsToTheNextPseudoTerminal) {
   EXPECT_EQ(ReadFile(file).find("COM32"), std::string::npos) << ReadFile(file);  // and removed
 }
 
+// A second simulator asked for a name a running one holds says so and exits with
+// a failure; the first keeps its registration.
+TEST(DtuSim, ASecondSimulatorForALiveOnesNameIsRefused) {
+  char tmpl[] = "/tmp/dtusim-second-XXXXXX";
+  const std::string home = mkdtemp(tmpl);
+  {
+    TSim first({"--port", "COM33"}, home);
+    ASSERT_EQ(first.Port, "COM33") << first.Errors();
+    TSim second({"--port", "COM33"}, home);
+    EXPECT_TRUE(second.Port.empty());
+    EXPECT_EQ(second.Stop(0), 1);
+    EXPECT_NE(second.Errors().find("cannot register COM33"), std::string::npos) << second.Errors();
+    EXPECT_NE(second.Errors().find("process " + std::to_string(first.Pid) + " registered it for " + first.Device +
+                                   " and is still running"),
+              std::string::npos)
+        << second.Errors();
+    EXPECT_EQ(TSerialDeviceMap(home + "/dtu-config/serial-ports.ini").Find("COM33"), first.Device);
+  }
+  std::filesystem::remove_all(home);
+}
+
 TEST(DtuSim, BadOptionsAreRefusedWithAMessage) {
   struct Case {
     std::vector<std::string> Args;

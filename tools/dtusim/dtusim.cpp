@@ -82,7 +82,8 @@ const char kUsage[] =
     "Example: dtusim -p COM7 -f 'error AT+DTUID attempts=1..2' -f 'hangup AT+SETVAR attempts=3'\n"
     "\n"
     "Exit status: 0 after SIGINT, SIGTERM or a hang-up; 1 when the line or the map\n"
-    "cannot be set up; 2 for bad options.\n";
+    "cannot be set up, or another running simulator holds the port name; 2 for bad\n"
+    "options.\n";
 
 std::uint64_t NowMs() {
   using namespace std::chrono;
@@ -257,9 +258,11 @@ int main(int argc, char** argv) {
 
   try {
     TSerialDeviceMap map = TSerialDeviceMap::Update([&](TSerialDeviceMap& Map) {
-      if (auto old = Map.Find(opt.Port); old && *old != device)
-        log.Line("replacing the map entry " + opt.Port + "=" + *old);
-      Map.SetOwned(opt.Port, device);  // gone with this process, even when killed
+      const std::optional<std::string> old = Map.Find(opt.Port);
+      // Gone with this process, even when killed; refused while another running
+      // registrant holds the name (this one then ends with its message).
+      Map.SetOwned(opt.Port, device);
+      if (old && *old != device) log.Line("replacing the map entry " + opt.Port + "=" + *old);
       return true;
     });
     log.Line("registered " + opt.Port + "=" + device + " in " + map.FileName());

@@ -17,8 +17,10 @@
 
 #include "platform/core/exceptions.h"
 #include "platform/core/safefile.h"
+#include "platform/core/scope.h"
 #include "platform/storage/inifiles.h"
 #include "platform/storage/registry.h"
+#include "platform/win32/clock.h"
 #include "platform/win32/devicemap.h"
 #include "tempdir.h"
 
@@ -66,7 +68,7 @@ const TStoreKind kKinds[] = {
     {"project file / workbook (TSafeFile)",
      [](const std::string& P) {
        TSafeFile f(P);
-       if (!f.Write("v") || !f.Commit()) throw EWriteError(SafeFileErrorText(f.Error()));
+       if (!f.Write("v") || !f.Commit()) throw EWriteError(f.ErrorText());
      },
      [](const std::string& P) {
        std::string data;
@@ -382,17 +384,111 @@ TEST(FileKinds, ATargetNamedLikeATemporaryIsKept) {
   EXPECT_EQ(fs::hard_link_count(target), 2u);
 }
 
-// A folder is cleaned once per process, not at every replacement; the explicit call
-// cleans every time.
-TEST(FileKinds, AFolderIsCleanedOncePerProcess) {
+// A folder is cleaned at its first replacement and then at most once a minute (on
+// the clock service), so a long-running program also removes what writers killed
+// later leave; the explicit call cleans every time.
+TEST(FileKinds, AFolderIsCleanedAtMostOnceAMinute) {
+  TManualClock clock(1000000);
+  SetClock(&clock);
+  TOnExit restore([] { SetClock(nullptr); });
   TTempDir dir;
-  TSafeFile first(dir / "a");
-  ASSERT_TRUE(first.Write("a") && first.Commit());
-  const std::string stale = KilledWriter(dir / "b", true);
-  ASSERT_TRUE(fs::exists(stale));
-  TSafeFile second(dir / "a");
-  ASSERT_TRUE(second.Write("a2") && second.Commit());
-  EXPECT_TRUE(fs::exists(stale));
-  EXPECT_EQ(TSafeFile::RemoveStaleTemporaries(dir.Path), 1);
-  EXPECT_FALSE(fs::exists(stale));
+  auto save = [&] {
+    TSafeFile f(dir / "a");
+    ASSERT_TRUE(f.Write("a") && f.Commit());
+  };
+  save();
+  struct Step {
+    const char* What;
+    std::uint64_t AdvanceMs;
+    bool Cleaned;
+  };
+  const Step steps[] = {
+      {"a later save at once", 0, false},
+      {"59.999 s after the first", 59999, false},
+      {"a minute after the first", 1, true},
+      {"right after that clean-up", 0, false},
+      {"another minute on", 60000, true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.What);
+    const std::string stale = KilledWriter(dir / "b", true);
+    ASSERT_TRUE(fs::exists(stale));
+    clock.Advance(s.AdvanceMs);
+    save();
+    EXPECT_EQ(!fs::exists(stale), s.Cleaned);
+    if (fs::exists(stale)) {
+      EXPECT_EQ(TSafeFile::RemoveStaleTemporaries(dir.Path), 1);
+      EXPECT_FALSE(fs::exists(stale));
+    }
+  }
+}
+
+namespace {
+// What Write raises, "" when it does not.
+std::string Refusal(const TStoreKind& K, const std::string& Path) {
+  try {
+    K.Write(Path);
+    return "";
+  } catch (const Exception& E) {
+    return E.Message();
+  }
+}
+}  // namespace
+
+// A save follows a link in a shared sticky folder (/tmp) only where the kernel's
+// protected-symlinks rule would: the link belongs to the saving user or to the
+// folder's owner. A link planted there by someone else is refused with the reason,
+// and neither the file it names nor the place it points to is touched. The rule is
+// applied whether or not the kernel enforces it.
+TEST(FileKinds, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root, to give a link to another user (uid 65534)";
+  const uid_t other = 65534;
+  struct Case {
+    const char* What;
+    mode_t FolderMode;
+    uid_t FolderOwner, LinkOwner;
+    bool Dangling;  // the link names a file that does not exist yet
+    bool Followed;
+  };
+  const Case cases[] = {
+      {"another user's link in a sticky world-writable folder", 01777, 0, other, false, false},
+      {"another user's dangling link there (no file is made)", 01777, 0, other, true, false},
+      {"this user's own link there", 01777, 0, 0, false, true},
+      {"the folder owner's link there", 01777, other, other, false, true},
+      {"another user's link in a folder that is not sticky", 0777, 0, other, false, true},
+      {"another user's link in a sticky folder only its owner may write", 01755, 0, other, false, true},
+  };
+  for (const TStoreKind& kind : kKinds) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(kind.Name) + ": " + c.What);
+      TTempDir dir;
+      const std::string shared = dir / "shared", secret = dir / "private";
+      ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+      ASSERT_EQ(chmod(shared.c_str(), c.FolderMode), 0);
+      ASSERT_EQ(chown(shared.c_str(), c.FolderOwner, 0), 0);
+      ASSERT_EQ(mkdir(secret.c_str(), 0700), 0);
+      const std::string victim = secret + "/victim";
+      const std::string old = kind.OldText("");
+      if (!c.Dangling) {
+        std::ofstream(victim) << old;
+        ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
+      }
+      const std::string link = shared + "/x.cloud";
+      ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+      ASSERT_EQ(lchown(link.c_str(), c.LinkOwner, 0), 0);
+      const std::string refused = Refusal(kind, link);
+      if (c.Followed) {
+        EXPECT_EQ(refused, "");
+        EXPECT_EQ(ReadOrRefused(kind, victim), "v");
+      } else {
+        EXPECT_NE(refused.find(link), std::string::npos) << refused;
+        EXPECT_NE(refused.find("belongs to another user (uid 65534)"), std::string::npos) << refused;
+        if (c.Dangling) EXPECT_FALSE(fs::exists(victim));
+        else EXPECT_EQ(Text(victim), old);
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(Names(secret), c.Dangling ? std::set<std::string>{} : std::set<std::string>{"victim"});
+      }
+    }
+  }
+  SetRegistryStorePathOverride("");
 }

@@ -192,6 +192,39 @@ TEST(IniFile, ConcurrentWritersKeepEveryValue) {
   EXPECT_EQ(names.Count(), 80);
 }
 
+// Two processes changing one file, one through a symbolic link in another folder
+// and one by its real name, lose none of each other's values: both lock the folder
+// of the file that is really replaced.
+TEST(IniFile, WritersThroughALinkAndTheRealNameKeepEveryValue) {
+  TTempDir dir;
+  ASSERT_EQ(mkdir((dir / "real").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((dir / "elsewhere").c_str(), 0700), 0);
+  const std::string real = dir / "real/shared.ini", link = dir / "elsewhere/link.ini";
+  ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+  const std::string names[2] = {real, link};
+  pid_t pids[2];
+  for (int p = 0; p < 2; ++p) {
+    pids[p] = fork();
+    ASSERT_GE(pids[p], 0);
+    if (pids[p] == 0) {
+      TIniFile ini(names[p]);
+      for (int i = 0; i < 60; ++i) ini.WriteInteger("S", (p ? "link" : "real") + std::to_string(i), i);
+      _exit(0);
+    }
+  }
+  for (pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  TStringList keys;
+  TIniFile(real).ReadSection("S", &keys);
+  EXPECT_EQ(keys.Count(), 120);
+  struct stat st {};
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
 namespace {
 ino_t InodeOf(const std::string& Name) {
   struct stat st {};

@@ -7,8 +7,12 @@
 #include <string>
 #include <thread>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include "platform/win32/clock.h"
 #include "platform/win32/comm.h"
+#include "platform/win32/devicemap.h"
 #include "pty.h"
 
 namespace {
@@ -44,6 +48,68 @@ TEST(CommOpen, FailuresSayWhy) {
   EXPECT_NE(again, INVALID_HANDLE_VALUE);
   CloseHandle(again);
   unlink(plain.c_str());
+}
+
+// A port name reaches only a terminal character device. The user's terminal, the
+// consoles, anything else and names leading out of /dev are refused before anything
+// could be written to them, with the name and the reason; so is a map entry naming
+// one of them.
+TEST(CommOpen, NamesThatLeadToNoSerialPortAreRefused) {
+  const std::string map = "/tmp/dtu-comm-map-" + std::to_string(getpid());
+  std::ofstream(map) << "COM41=/dev/tty\nCOM42=/dev/null\n";
+  TSerialDeviceMap::SetPathOverride(map);
+  struct Case {
+    std::string Name;
+    const char* Why;
+    DWORD Error;
+  } cases[] = {
+      {"tty", "is the controlling terminal of whoever runs the program", ERROR_INVALID_FUNCTION},
+      {"\\\\.\\tty", "is the controlling terminal of whoever runs the program", ERROR_INVALID_FUNCTION},
+      {"/dev/tty", "is the controlling terminal of whoever runs the program", ERROR_INVALID_FUNCTION},
+      {"COM41", "is the controlling terminal of whoever runs the program", ERROR_INVALID_FUNCTION},
+      {"/dev/console", "is the system console", ERROR_INVALID_FUNCTION},
+      {"tty1", "is a virtual console", ERROR_INVALID_FUNCTION},
+      {"null", "is not a terminal", ERROR_INVALID_FUNCTION},
+      {"COM42", "is not a terminal", ERROR_INVALID_FUNCTION},
+      {"/tmp", "is not a character device", ERROR_INVALID_FUNCTION},
+      {"../x", "a device name may not hold \"/\" or \"..\"", ERROR_INVALID_NAME},
+      {"pts/../../etc/passwd", "a device name may not hold \"/\" or \"..\"", ERROR_INVALID_NAME},
+      {"..", "a device name may not hold \"/\" or \"..\"", ERROR_INVALID_NAME},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string device = c.Name.rfind("COM", 0) == 0 ? "" : c.Name[0] == '/' ? c.Name : "/dev/" + c.Name;
+    struct stat st {};
+    if (!device.empty() && c.Error != ERROR_INVALID_NAME && stat(device.c_str(), &st) != 0) continue;  // not here
+    EXPECT_EQ(OpenPort(c.Name), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), c.Error);
+    const std::string shown = c.Name.rfind("\\\\.\\", 0) == 0 ? c.Name.substr(4) : c.Name;
+    EXPECT_NE(CommOpenRefusal().find("\"" + shown + "\""), std::string::npos) << CommOpenRefusal();
+    EXPECT_NE(CommOpenRefusal().find(c.Why), std::string::npos) << CommOpenRefusal();
+  }
+  TPtyPair pty;
+  HANDLE ok = OpenPort(pty.SlavePath);
+  EXPECT_NE(ok, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CommOpenRefusal(), "");
+  CloseHandle(ok);
+
+  // A pseudo-terminal that is the program's own controlling terminal, by its own
+  // name: nothing reaches the other side.
+  pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    int own = open(pty.SlavePath.c_str(), O_RDWR);  // becomes the controlling terminal
+    HANDLE h = OpenPort(pty.SlavePath);
+    bool refused = own >= 0 && h == INVALID_HANDLE_VALUE &&
+                   CommOpenRefusal().find("is the controlling terminal of this program") != std::string::npos;
+    _exit(refused ? 0 : 1);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(pty.MasterPending(), 0);
+  TSerialDeviceMap::SetPathOverride("");
+  unlink(map.c_str());
 }
 
 TEST(CommState, LineSettingsAreReadBackFromTheDriver) {

@@ -4,10 +4,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -319,6 +322,134 @@ TEST(DeviceMap, AnOwnedEntryWithoutAStartIsIgnored) {
   TSerialDeviceMap map(file);
   EXPECT_EQ(map.Find("COM9"), std::nullopt);
   EXPECT_TRUE(map.HasDeadEntries());
+}
+
+// Resolving a name never waits for the map's lock: the clean-up of ended entries
+// is skipped while another process holds it, and done by a later resolve.
+TEST(DeviceMap, AHeldLockDoesNotStallAResolve) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  const std::string text = "COM32=/dev/pts/2  # owner pid=4000000 start=5\nCOM4=/dev/ttyUSB0\n";
+  std::ofstream(file) << text;
+  TSerialDeviceMap::SetPathOverride(file);
+  int lock = open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);  // another open file: conflicts as another process's would
+  auto resolved = std::async(std::launch::async, [] { return ResolvePortDevice("COM32"); });
+  const bool done = resolved.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  close(lock);  // lets a stalled resolve end before the test does
+  EXPECT_TRUE(done);
+  EXPECT_EQ(resolved.get(), "/dev/COM32");
+  EXPECT_EQ(ReadFile(file), text);  // not cleaned while held
+  EXPECT_EQ(ResolvePortDevice("COM32"), "/dev/COM32");
+  EXPECT_EQ(ReadFile(file), "COM4=/dev/ttyUSB0\n");
+  TSerialDeviceMap::SetPathOverride("");
+}
+
+// Only the first MiB of the map is read: entries beyond it are not seen, they
+// count as one bad line, and the map is not written back (it would lose them).
+TEST(DeviceMap, ALargeMapIsReadOnlyUpToItsLimit) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  std::string text = "COM1=/dev/ttyS1\n";
+  const std::string comment = "# " + std::string(61, 'x') + "\n";  // 64 bytes
+  while (text.size() < 3 * 1024 * 1024) text += comment;
+  text += "COM2=/dev/ttyS2\n";
+  std::ofstream(file) << text;
+  TSerialDeviceMap map(file);
+  EXPECT_EQ(map.Find("COM1").value_or(""), "/dev/ttyS1");
+  EXPECT_EQ(map.Find("COM2"), std::nullopt);
+  EXPECT_EQ(map.BadLines().size(), 1u);
+  const auto change = [](TSerialDeviceMap& M) {
+    M.Set("COM3", "/dev/ttyS3");
+    return true;
+  };
+  EXPECT_THROW(TSerialDeviceMap::Update(change, file), EWriteError);
+  EXPECT_THROW(map.Save(), EWriteError);
+  EXPECT_EQ(ReadFile(file), text);
+}
+
+// An owner comment that does not read exactly as the program writes it makes its
+// entry count as ended (ignored, dropped at the next update); an ordinary comment
+// that merely mentions an owner does not.
+TEST(DeviceMap, AMalformedOwnerCommentEndsItsEntry) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  const std::string me = std::to_string(getpid()), start = StartOf(getpid());
+  struct Case {
+    std::string Comment;
+    bool Lives;
+  } cases[] = {
+      {"# owner pid=" + me + " start=" + start, true},
+      {"# owner pid=999999 start=5 extra", false},
+      {"# owner pid=" + me + " start=" + start + " extra", false},
+      {"#  owner pid=" + me + " start=" + start, false},
+      {"# owner  pid=" + me + " start=" + start, false},
+      {"# owner pid=" + me + "  start=" + start, false},
+      {"# owner pid=-" + me + " start=" + start, false},
+      {"# owner pid=+" + me + " start=" + start, false},
+      {"# owner pid=" + me + " start=-" + start, false},
+      {"# owner pid=" + me, false},
+      {"# owner pid=0 start=" + start, false},
+      {"#owner pid=" + me + " start=" + start, false},
+      {"# owner is the lab bench", true},
+      {"# owner: Li", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Comment);
+    const std::string entry = "COM9=/dev/pts/9  " + c.Comment + "\n";
+    std::ofstream(file) << entry << "COM4=/dev/ttyUSB0\n";
+    TSerialDeviceMap map(file);
+    EXPECT_EQ(map.Find("COM9").value_or(""), c.Lives ? "/dev/pts/9" : "");
+    EXPECT_EQ(map.HasDeadEntries(), !c.Lives);
+    TSerialDeviceMap::Update([](TSerialDeviceMap&) { return false; }, file);
+    EXPECT_EQ(ReadFile(file), (c.Lives ? entry : "") + "COM4=/dev/ttyUSB0\n");
+  }
+}
+
+// A name registered by a process that still runs is not taken by a second
+// registrant: it is refused with a message naming the holder, and the map stays.
+// An ended holder's name, a lasting entry and this process's own are taken.
+TEST(DeviceMap, ASecondRegistrantOfALiveOwnersNameIsRefused) {
+  TTempDir dir;
+  const std::string file = dir.Path + "/serial-ports.ini";
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string parent = std::to_string(getppid());
+  struct Case {
+    const char* What;
+    std::string Entry;
+    bool Refused;
+  } cases[] = {
+      {"held by a running process", "COM7=/dev/pts/3  # owner pid=" + parent + " start=" + StartOf(getppid()), true},
+      {"held by an ended process", "COM7=/dev/pts/3  # owner pid=" + std::to_string(gone) + " start=5", false},
+      {"a lasting entry", "COM7=/dev/pts/3", false},
+      {"this process's own", "COM7=/dev/pts/3  # owner pid=" + std::to_string(getpid()) + " start=" +
+                                 StartOf(getpid()), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    std::ofstream(file) << c.Entry << "\n";
+    auto change = [](TSerialDeviceMap& M) {
+      M.SetOwned("com7", "/dev/pts/8");
+      return true;
+    };
+    if (c.Refused) {
+      try {
+        TSerialDeviceMap::Update(change, file);
+        ADD_FAILURE() << "registered over a live owner";
+      } catch (const EWriteError& E) {
+        EXPECT_NE(E.Message().find("process " + parent + " registered it for /dev/pts/3 and is still running"),
+                  std::string::npos)
+            << E.Message();
+      }
+      EXPECT_EQ(ReadFile(file), c.Entry + "\n");
+    } else {
+      TSerialDeviceMap::Update(change, file);
+      EXPECT_EQ(TSerialDeviceMap(file).Find("COM7").value_or(""), "/dev/pts/8");
+    }
+  }
 }
 
 }  // namespace
