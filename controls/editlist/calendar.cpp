@@ -146,7 +146,7 @@ TQvCalendar::TQvCalendar(TComponent* AOwner)
   FMonthMenu = new TPopupMenu(this);
   for (int m = 1; m <= 12; ++m) {
     auto* item = new TMenuItem(FMonthMenu);
-    item->SetCaption(GetLocaleDateInfo(LOCALE_USER_DEFAULT)->LongMonthNames[m - 1]);
+    item->SetCaption(LongMonthNames[m - 1]);  // the caption's names: the user's locale
     item->SetTag(m);
     item->OnClick = [this](TObject* s) { MonthMenuClick(s); };
     FMonthMenu->Items()->Add(item);
@@ -163,6 +163,10 @@ TQvCalendar::TQvCalendar(TComponent* AOwner)
 }
 
 TQvCalendar::~TQvCalendar() { FCalendarColors->ClearOwner(); }
+
+std::string TQvCalendar::CaptionText() const {
+  return FormatDateTime(FElements.Contains(ceYear) ? "mmmm yyyy" : "mmmm", FViewDate);
+}
 
 std::string TQvCalendar::TodayCaption() const {
   return CaptionOrDefault(FCaptionTodayBtn, GetLocaleDateInfo(LOCALE_USER_DEFAULT)->CaptionToday);
@@ -368,7 +372,7 @@ void TQvCalendar::CalcAreas() {
     TRect strip{r.Left, r.Top, r.Right, r.Top + T + 5};
     top = strip.Bottom;
     std::string caption = FormatDateTime("mmmm", FViewDate);
-    int capW = ScreenTextWidth(Font(), caption + (FElements.Contains(ceYear) ? FormatDateTime(" yyyy", FViewDate) : ""));
+    int capW = ScreenTextWidth(Font(), CaptionText());
     int monthW = ScreenTextWidth(Font(), caption);
     int x = (strip.Left + strip.Right - capW) / 2;
     if (FElements.Contains(ceYear)) Area(caYear) = strip;
@@ -485,8 +489,7 @@ void TQvCalendar::PaintCaption(TCanvas* C, const TRect& Client, bool Themed) {
       C->FillRect(inner);
     }
   }
-  std::string text = FormatDateTime("mmmm", FViewDate);
-  if (FElements.Contains(ceYear)) text += FormatDateTime(" yyyy", FViewDate);
+  std::string text = CaptionText();
   C->Brush()->SetStyle(bsClear);
   C->Font()->SetColor(Font()->Color());
   TRect tr = strip;
@@ -533,11 +536,11 @@ void TQvCalendar::PaintDaysOfWeek(TCanvas* C) {
   TRect hdr = Area(caDaysOfWeek);
   C->Font()->SetSize(Font()->Size() - 1);
   C->Font()->SetColor(col.DaysOfWeek());
-  const TLocaleDateInfo* loc = GetLocaleDateInfo(LOCALE_USER_DEFAULT);
+  // The day names of the formatting globals, so the header speaks the caption's language.
   std::string names[7];
   int widest = 0;
   for (int i = 0; i < 7; ++i) {
-    names[i] = loc->ShortDayNames[(FFirstDayIndex + 1 + i) % 7];
+    names[i] = ShortDayNames[(FFirstDayIndex + 1 + i) % 7];
     widest = std::max(widest, C->TextWidth(names[i]));
   }
   // Too wide: the first two letters, then the first one. Chinese names ("周一")

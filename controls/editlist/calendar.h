@@ -143,6 +143,8 @@ public:
   bool YearSpinnerShown() const { return FYearSpinnerShown; }
   void ShowYearSpinner();
   void HideYearSpinner();
+  // The caption strip's text: the view month's long name, and its year with ceYear.
+  std::string CaptionText() const;
   // The caption shown on the Today and Clear buttons.
   std::string TodayCaption() const;
   std::string ClearCaption() const;

@@ -364,6 +364,10 @@ void TQvTimePicker::DrawAmPm(TCanvas* C, const TRect& R, const std::string& Capt
   C->Brush()->SetStyle(bsSolid);
 }
 
+std::string TQvTimePicker::TimeText() const {
+  return FormatDateTime(FFormat.empty() ? "h:mm ampm" : FFormat, FTime);
+}
+
 void TQvTimePicker::Paint() {
   const bool themed = CalendarThemed(FThemeAware);
   TCanvas* c = Canvas();
@@ -371,7 +375,7 @@ void TQvTimePicker::Paint() {
   else inherited::Paint();
   CalcRects();
   if (FShowTime) {
-    std::string text = FormatDateTime(FFormat.empty() ? "h:mm ampm" : FFormat, FTime);
+    std::string text = TimeText();
     c->Font()->Assign(Font());
     c->Brush()->SetStyle(bsClear);
     TRect r = FTimeRect;

@@ -85,6 +85,8 @@ public:
   bool IsClear() const { return FTime == 0; }
   int GetHourFromXY(int X, int Y);
   int GetMinuteFromXY(int X, int Y, bool Restrict);
+  // The time strip's text: Time in Format ("h:mm ampm" when empty).
+  std::string TimeText() const;
   // The hint text shown over the clock.
   std::string HowToUseText() const;
   std::string AMCaption() const;

@@ -15,6 +15,7 @@
 #include "platform/core/scope.h"
 #include "platform/core/strings.h"
 #include "platform/core/typinfo.h"
+#include "platform/win32/localedata.h"
 
 DTU_DEFINE_ENUM(TPosition, "poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
                 "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter")
@@ -1035,6 +1036,10 @@ void TApplication::WndProc(TMessage& M) {
 }
 
 void TApplication::Initialize() {
+  // Every program passes through here before it shows a date or a time: the
+  // formatting globals follow the user's LC_ALL / LC_TIME / LANG from now on.
+  // No file the application stores holds a date, so no stored file depends on it.
+  ApplyUserLocaleFormatSettings();
   InstallInputLayer();
   Handle();
 }

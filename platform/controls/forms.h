@@ -328,6 +328,8 @@ public:
   explicit TApplication(TComponent* AOwner);
   ~TApplication() override;
 
+  // Sets the date and time formatting globals from the user's locale
+  // (ApplyUserLocaleFormatSettings) and starts the input layer.
   void Initialize();
   // Creates a form owned by the application; the first form made becomes the main
   // form.

@@ -21,6 +21,7 @@ int CurrencyDecimals = 2;
 char DateSeparator = '-';
 char TimeSeparator = ':';
 std::string ShortDateFormat = "yyyy-m-d";
+std::string LongDateFormat = "yyyy-m-d";
 std::string ShortTimeFormat = "h:nn";
 std::string LongTimeFormat = "h:nn:ss";
 std::string TimeAMString = "AM";
@@ -1123,7 +1124,7 @@ void AppendDateTime(std::string& out, const std::string& Fmt, TDateTime DT, int 
           int dow = DayOfWeek(DT);
           out += (run == 3 ? ShortDayNames : LongDayNames)[dow - 1];
         } else if (Depth < 2) {
-          AppendDateTime(out, ShortDateFormat, DT, Depth + 1);
+          AppendDateTime(out, run == 5 ? ShortDateFormat : LongDateFormat, DT, Depth + 1);
         }
         afterHour = false;
         break;

@@ -28,8 +28,9 @@ extern int CurrencyDecimals;
 // Written for "/" and ":" in FormatDateTime.
 extern char DateSeparator;
 extern char TimeSeparator;
-// Date and time patterns used by FormatDateTime's "ddddd"/"c" and "t"/"tt".
+// Date and time patterns used by FormatDateTime's "ddddd"/"c", "dddddd" and "t"/"tt".
 extern std::string ShortDateFormat;
+extern std::string LongDateFormat;
 extern std::string ShortTimeFormat;
 extern std::string LongTimeFormat;
 // Written for "ampm" in FormatDateTime.

@@ -19,7 +19,9 @@ struct TLocaleDateInfo {
   int FirstDayOfWeek;                // 0 = Monday .. 6 = Sunday
   std::string TimeAMString, TimePMString;
   std::string ShortDateFormat;       // in FormatDateTime's letters
+  std::string LongDateFormat;
   char DateSeparator;
+  std::string ShortTimeFormat;
   std::string LongTimeFormat;
   char TimeSeparator;
   // Captions of the date and time controls.
@@ -32,6 +34,28 @@ struct TLocaleDateInfo {
 const TLocaleDateInfo* GetLocaleDateInfo(LCID Locale);
 // Sets the formatting globals (patterns, separators, names, AM/PM) from a locale.
 void ApplyLocaleFormatSettings(LCID Locale);
+// The formatting globals as they stand, and setting all of them from one table
+// (the captions and the first day of the week are not globals: left alone).
+TLocaleDateInfo CurrentFormatSettings();
+void SetFormatSettings(const TLocaleDateInfo& Info);
+// The globals' start-up values: English names, "yyyy-m-d", "h:nn:ss", AM and PM.
+const TLocaleDateInfo& BuiltInFormatSettings();
+
+// The locale dates and times follow, read as the C library reads LC_TIME: the
+// first non-empty of LC_ALL, LC_TIME and LANG; "C" when none is set.
+std::string TimeLocaleName();
+// The date and time facts of a locale name: the Chinese table for zh_CN, zh_TW,
+// zh_HK and zh_SG, the English one for en_US, any other locale from the C
+// library's data (names converted to GBK, strftime patterns to FormatDateTime's
+// letters); false for C, POSIX and a locale that cannot be loaded.
+bool LoadLocaleDateInfo(const std::string& Name, TLocaleDateInfo& Info);
+// A strftime pattern in FormatDateTime's letters ("%d.%m.%Y" gives "dd.mm.yyyy");
+// %r, %x and %X expand to the given patterns. The result is UTF-8 like the input.
+std::string StrftimeToFormat(const std::string& Pattern, const std::string& AmPmTime = "%I:%M:%S %p",
+                             const std::string& Date = "%m/%d/%y", const std::string& Time = "%H:%M:%S");
+// Sets the formatting globals from the user's locale (TimeLocaleName), or to the
+// built-in values when it cannot be loaded. Run once as a program starts.
+void ApplyUserLocaleFormatSettings();
 
 // Formats the date part with a locale picture: d dd ddd dddd M MM MMM MMMM y yy yyyy,
 // text in single quotes copied; other characters copied.
