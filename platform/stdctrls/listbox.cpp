@@ -448,6 +448,21 @@ void TCustomListBox::CNMeasureItem(TMessage& M) {
   M.Result = 1;
 }
 
+namespace {
+// An item's text 2 pixels in from where it starts: the left edge, or under
+// right-to-left alignment the right edge, read right to left.
+// Tabbed: tabs expand to Stops (none: the default stops).
+void ItemTextOut(HDC Dc, const TRect& R, int Y, const std::string& Text, bool Tabbed, int TabCount, const int* Stops,
+                 bool Rtl) {
+  unsigned align = GetTextAlign(Dc);
+  if (Rtl) SetTextAlign(Dc, TA_RIGHT | TA_RTLREADING);
+  int x = Rtl ? R.Right - 2 : R.Left + 2;
+  if (Tabbed) TabbedTextOut(Dc, x, Y, Text.c_str(), static_cast<int>(Text.size()), TabCount, Stops, R.Left + 2);
+  else ::TextOut(Dc, x, Y, Text.c_str(), static_cast<int>(Text.size()));
+  if (Rtl) SetTextAlign(Dc, align);
+}
+}  // namespace
+
 void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   if (OnDrawItem) {
     OnDrawItem(this, Index, Rect, State);
@@ -456,13 +471,8 @@ void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   FCanvas->FillRect(Rect);
   if (Index < Count()) {
     std::string text = FItems->Strings(Index);
-    if (FTabWidth > 0) {
-      int stop = FTabWidth * std::max(1, FCanvas->TextWidth("x")) / 4 * 2;
-      TabbedTextOut(FCanvas->Handle(), Rect.Left + 2, Rect.Top, text.c_str(), static_cast<int>(text.size()), 1,
-                    &stop, Rect.Left + 2);
-    } else {
-      FCanvas->TextOut(Rect.Left + 2, Rect.Top, text);
-    }
+    int stop = FTabWidth * std::max(1, FCanvas->TextWidth("x")) / 4 * 2;
+    ItemTextOut(FCanvas->Handle(), Rect, Rect.Top, text, FTabWidth > 0, 1, &stop, UseRightToLeftAlignment());
   }
 }
 
@@ -834,14 +844,10 @@ void TCustomListBox::PaintItem(HDC Dc, int Index, TRect R) {
   SetBkMode(Dc, TRANSPARENT);
   SetTextColor(Dc, fore);
   int y = R.Top + std::max(0, (R.Height() - FixedItemHeightForText()) / 2);
-  if (WindowStyle() & LBS_USETABSTOPS) {
-    std::vector<int> stops;
-    int count = TabPixels(stops);
-    TabbedTextOut(Dc, R.Left + 2, y, item.Text.c_str(), static_cast<int>(item.Text.size()), count, stops.data(),
-                  R.Left + 2);
-  } else {
-    ::TextOut(Dc, R.Left + 2, y, item.Text.c_str(), static_cast<int>(item.Text.size()));
-  }
+  std::vector<int> stops;
+  bool tabbed = WindowStyle() & LBS_USETABSTOPS;
+  int count = tabbed ? TabPixels(stops) : 0;
+  ItemTextOut(Dc, R, y, item.Text, tabbed, count, stops.data(), UseRightToLeftAlignment());
   RestoreDC(Dc, saved);
   if (caret) ::DrawFocusRect(Dc, &R);
 }
@@ -1508,6 +1514,8 @@ const TClassInfo& TListBox::StaticClass() {
           .Prop(TControl::Property("ParentColor", 0))
           .Prop(TControl::Property("ParentCtl3D"))
           .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("BiDiMode"))
+          .Prop(TControl::Property("ParentBiDiMode"))
           .Prop(TControl::Property("ParentShowHint"))
           .Prop(TControl::Property("PopupMenu"))
           .Prop(TControl::Property("ShowHint"))

@@ -423,7 +423,8 @@ const TClassInfo& TSpeedButton::StaticClass() {
         .Int("NumGlyphs", &C::NumGlyphs, [](C* x, int64_t v) { x->SetNumGlyphs(static_cast<int>(v)); }, 1)
         .Int("Spacing", &C::Spacing, [](C* x, int64_t v) { x->SetSpacing(static_cast<int>(v)); }, 4)
         .Bool("Transparent", &C::Transparent, &C::SetTransparent, true);
-    for (const char* n : {"Align", "Anchors", "Caption", "Enabled", "Font", "ParentFont", "ParentShowHint",
+    for (const char* n : {"Align", "Anchors", "BiDiMode", "Caption", "Enabled", "Font", "ParentBiDiMode",
+                          "ParentFont", "ParentShowHint",
                           "PopupMenu", "ShowHint", "Visible", "OnClick", "OnDblClick", "OnMouseDown",
                           "OnMouseMove", "OnMouseUp"})
       b.Prop(TControl::Property(n));
