@@ -182,3 +182,28 @@ TEST(BiDiMode, StandardControlsMirrorTheirLayout) {
   EXPECT_EQ(pages->TabRect(0), TRect(300 - first.Right, first.Top, 300 - first.Left, first.Bottom));
   EXPECT_EQ(pages->TabRect(1), TRect(300 - second.Right, second.Top, 300 - second.Left, second.Bottom));
 }
+
+// An edit drawn by the layer, read right to left, shows its line as right-to-left
+// text: "Text!" comes out as "!Text" does left to right.
+TEST(BiDiMode, AnEditReadRightToLeftShowsItsTextInThatOrder) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 300, 100);
+  form->Show();
+  auto picture = [&](const std::string& Text, TBiDiMode Mode) {
+    auto* e = new TEdit(form.get());
+    e->SetParent(form.get());
+    e->SetBounds(10, 10, 120, 21);
+    e->SetBiDiMode(Mode);
+    e->SetText(Text);
+    TBitmap b(e->Width(), e->Height());
+    e->PaintTo(b.Canvas()->Handle(), 0, 0);
+    std::string out;
+    for (int y = 0; y < b.Height(); ++y)
+      for (int x = 0; x < b.Width(); ++x) out += b.Canvas()->Pixels(x, y) == clWhite ? '.' : '#';
+    delete e;
+    return out;
+  };
+  EXPECT_EQ(picture("Text!", bdRightToLeftReadingOnly), picture("!Text", bdLeftToRight));
+  EXPECT_NE(picture("Text!", bdRightToLeftReadingOnly), picture("Text!", bdLeftToRight));
+}
