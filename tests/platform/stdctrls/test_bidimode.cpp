@@ -13,6 +13,7 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/stdctrls/listbox.h"
 #include "platform/stdctrls/panels.h"
+#include "platform/stdctrls/speedbuttons.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 
 namespace {
@@ -206,4 +207,38 @@ TEST(BiDiMode, AnEditReadRightToLeftShowsItsTextInThatOrder) {
   };
   EXPECT_EQ(picture("Text!", bdRightToLeftReadingOnly), picture("!Text", bdLeftToRight));
   EXPECT_NE(picture("Text!", bdRightToLeftReadingOnly), picture("Text!", bdLeftToRight));
+}
+
+// A speed button's side layout mirrors: its caption, 2 pixels from the left edge
+// left to right, ends 2 pixels from the right edge right to left.
+TEST(BiDiMode, SpeedButtonSwapsItsSideLayout) {
+  std::unique_ptr<TForm> form(new TForm(nullptr));
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 200, 100);
+  form->Show();
+  auto* panel = new TPanel(form.get());
+  panel->SetParent(form.get());
+  panel->SetBounds(0, 0, 100, 40);
+  panel->SetBevelOuter(bvNone);
+  auto* b = new TSpeedButton(form.get());
+  b->SetParent(panel);
+  b->SetBounds(0, 0, 80, 25);
+  b->SetCaption("WW");
+  b->SetMargin(2);
+  for (TBiDiMode mode : {bdLeftToRight, bdRightToLeft}) {
+    b->SetBiDiMode(mode);
+    TBitmap shot(100, 40);
+    panel->PaintTo(shot.Canvas()->Handle(), 0, 0);
+    int first = -1, last = -1;
+    for (int x = 0; x < 80; ++x)
+      for (int y = 3; y < 22; ++y)
+        if (shot.Canvas()->Pixels(x, y) == clBlack) {
+          if (first < 0) first = x;
+          last = x;
+        }
+    ASSERT_GE(first, 0);
+    if (mode == bdLeftToRight) EXPECT_LT(first, 10);
+    else EXPECT_GT(last, 69);
+    EXPECT_EQ(first < 40, mode == bdLeftToRight);
+  }
 }
