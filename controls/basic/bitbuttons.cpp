@@ -442,7 +442,8 @@ void TQvMenuButton::Dispatch(TMessage& M) {
 
 TRect TQvMenuButton::GetCaptionRect() {
   TRect c = inherited::GetCaptionRect();
-  if (ShowArrow()) c.Right -= 14;
+  if (ShowArrow() && UseRightToLeftAlignment()) c.Left += 14;
+  else if (ShowArrow()) c.Right -= 14;
   return c;
 }
 
@@ -461,7 +462,7 @@ void TQvMenuButton::Paint() {
   TColor c = Enabled() ? clWindowText : clBtnShadow;
   Canvas()->Pen()->SetColor(c);
   Canvas()->Brush()->SetColor(c);
-  int x = ClientWidth() - 12, y = ClientHeight() / 2 + 2;
+  int x = UseRightToLeftAlignment() ? 8 : ClientWidth() - 12, y = ClientHeight() / 2 + 2;
   if (Pressed()) ++x, ++y;
   Canvas()->Polygon({{x, y}, {x - 3, y - 3}, {x + 3, y - 3}});
 }

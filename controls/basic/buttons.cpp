@@ -271,7 +271,8 @@ const TClassInfo& TQvButton::StaticClass() {
           .Prop(TControl::Property("Color", clBtnFace))
           .Prop(TControl::Property("ParentColor", false))
           .Prop(TControl::Property("TabStop", 1));
-    PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
+    PublishInherited(b, {"Align", "Anchors", "BiDiMode", "ParentBiDiMode", "Caption", "Constraints",
+                         "DragCursor", "DragKind", "DragMode",
                          "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
                          "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver",
                          "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
@@ -477,6 +478,7 @@ TRect TQvButton::GetCaptionRect() {
 
 void TQvButton::DrawButtonContent() {
   TAlignment a = FAlignment;
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(a);
   unsigned flags = DrawTextAlignments[static_cast<int>(a)] | DT_WORDBREAK | DT_EXPANDTABS;
   Draw3DText(Canvas(), GetCaptionRect(), flags);
 }

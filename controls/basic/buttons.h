@@ -103,8 +103,6 @@ protected:
   // The caption in the button's 3-D text style (see Draw3DCaption).
   virtual void Draw3DText(TCanvas* Canvas, const TRect& R, unsigned Flags);
   virtual void ChangeState() = 0;
-  // Whether the control reads right to left (never on this system).
-  bool UseRightToLeftAlignment() const { return false; }
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -87,10 +87,14 @@ void TQvCustomGroupBox::AdjustClientRect(TRect& Rect) {
 
 TRect TQvCustomGroupBox::CaptionRect(int cx, int cy) {
   if (Caption().empty()) return {};
+  // Read right to left, the caption of a framed style sits at the right edge: the
+  // standard gap mirrored, the top line's caption 4 pixels in from the edge.
+  const bool rtl = UseRightToLeftReading();
+  const int w = Width();
   switch (FGroupStyle) {
     case gsStandard:
-    case gsFlat: return {8, 0, cx + 8, cy};
-    case gsTopLine: return {0, 0, cx + 4, cy};
+    case gsFlat: return rtl ? MirrorRect({8, 0, cx + 8, cy}, w) : TRect{8, 0, cx + 8, cy};
+    case gsTopLine: return rtl ? TRect{w - cx - 4, 0, w - 4, cy} : TRect{0, 0, cx + 4, cy};
     case gsBanner: return {0, 0, Width(), cy + 6};
     case gsUnderline: return {0, 0, Width(), cy + 2};
     default: return {};

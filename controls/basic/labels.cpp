@@ -331,7 +331,9 @@ void TQvLabel::AdjustBounds() {
   DeleteDC(dc);
   AdjustForBorders(r);
   int x = Left();
-  if (Alignment() == taRightJustify) x += Width() - r.Right;
+  TAlignment a = Alignment();
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(a);
+  if (a == taRightJustify) x += Width() - r.Right;
   SetBounds(x, Top(), r.Right, r.Bottom);
 }
 
@@ -397,7 +399,10 @@ void TQvLabel::Draw3DText() {
   TRect r = ClientRect();
   FixClientRect(r, true);
   InflateRect(r, -FTextMargin, -FTextMargin);
-  unsigned flags = DrawTextAlignments[static_cast<int>(Alignment())] | DT_EXPANDTABS;
+  TAlignment a = Alignment();
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(a);
+  unsigned flags = DrawTextAlignments[static_cast<int>(a)] | DT_EXPANDTABS;
+  if (UseRightToLeftAlignment()) flags |= DT_RTLREADING;
   if (WordWrap()) flags |= DT_WORDBREAK;
   if (!ShowAccelChar()) flags |= DT_NOPREFIX;
   c->SetFont(Font());

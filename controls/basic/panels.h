@@ -257,8 +257,9 @@ template <class C>
 inline void AddPanelInherited(TClassBuilder<C>& b, std::initializer_list<std::string_view> Except = {}) {
   b.Prop(TControl::Property("Color", clBtnFace)).Prop(TControl::Property("UseDockManager", 1));
   for (const char* n :
-       {"Align", "Anchors", "AutoSize", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite", "DragCursor",
-        "DragKind", "DragMode", "Enabled", "Font", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
+       {"Align", "Anchors", "AutoSize", "BiDiMode", "BorderWidth", "Caption", "Constraints", "Ctl3D", "DockSite",
+        "DragCursor", "DragKind", "DragMode", "Enabled", "Font", "ParentBiDiMode", "ParentColor", "ParentCtl3D",
+        "ParentFont", "ParentShowHint",
         "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnCanResize", "OnClick", "OnConstrainedResize",
         "OnContextPopup", "OnDblClick", "OnDockDrop", "OnDockOver", "OnDragDrop", "OnDragOver", "OnEndDock",
         "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize",

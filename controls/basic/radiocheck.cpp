@@ -47,7 +47,8 @@ TClassBuilder<S>& GlyphButtonProps(TClassBuilder<S>& b) {
       // its parent's colour, so an own clWindow left out would come back as that.
       .Prop(TControl::Property("Color", std::nullopt))
       .Prop(TControl::Property("ParentColor", 1));
-  return PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
+  return PublishInherited(b, {"Align", "Anchors", "BiDiMode", "ParentBiDiMode", "Caption", "Constraints",
+                              "DragCursor", "DragKind", "DragMode",
                               "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
                               "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver",
                               "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
@@ -182,9 +183,13 @@ const TClassInfo& TQvCheckedActionLink::StaticClass() {
 }
 
 bool TQvCustomGlyphButton::CaptionLeftOfGlyph() {
-  // Right-to-left reading never applies on this system: the caption is left of the
-  // glyph only for a left-justified button.
-  return FAlignment != taRightJustify;
+  // Alignment names the caption's side of the glyph, mirrored right to left.
+  return UseRightToLeftAlignment() == (FAlignment == taRightJustify);
+}
+
+TAlignment TQvCustomGlyphButton::GetControlsAlignment() {
+  if (!UseRightToLeftAlignment()) return taRightJustify;
+  return FAlignment == taRightJustify ? taLeftJustify : taRightJustify;
 }
 
 TRect TQvCustomGlyphButton::GlyphRect() {
@@ -260,13 +265,15 @@ void TQvCustomGlyphButton::Paint() {
   InflateRect(r, -1, -1);
   if (CaptionLeftOfGlyph()) r.Right -= FGlyphWidth + 4;
   else r.Left += FGlyphWidth + 4;
-  Draw3DText(wc, r, DT_WORDBREAK | DT_EXPANDTABS);
+  const bool rtl = UseRightToLeftAlignment();
+  Draw3DText(wc, r, DT_WORDBREAK | DT_EXPANDTABS | (rtl ? DT_RIGHT : 0));
   InflateRect(r, 1, 1);
   std::string caption = Caption();
   if (Focused() && !caption.empty()) {
     wc->SetFont(Font());
     int w = std::min(r.Width(), wc->TextWidth(Trim(caption)) + 3);
-    r.Right = r.Left + w;
+    if (rtl) r.Left = r.Right - w;
+    else r.Right = r.Left + w;
     DrawFocusBorder(wc, r);
   }
   Canvas()->Draw(0, 0, work.get());

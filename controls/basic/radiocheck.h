@@ -64,6 +64,7 @@ public:
   TRect GlyphRect();
   // The caption lies left of the glyph.
   bool CaptionLeftOfGlyph();
+  TAlignment GetControlsAlignment() override;
 
   void CustomFramingChanged() override;
   void Dispatch(TMessage& Message) override;

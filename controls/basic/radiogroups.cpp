@@ -245,6 +245,8 @@ void TQvCustomItemGroup::ArrangeButtons() {
   TRect r = ClientRect();
   AdjustClientRect(r);
   int top = r.Top + FStartYPos;
+  const bool rtl = UseRightToLeftAlignment();
+  const int clientWidth = ClientWidth();
   for (int i = 0; i < count; ++i) {
     TQvCustomGlyphButton* b = FButtons[i];
     int c = i / rows;
@@ -256,11 +258,15 @@ void TQvCustomItemGroup::ArrangeButtons() {
       for (int k = 0; k < c; ++k) x += widths[k];
       w = widths[c] - 4;
     }
-    x += b->BorderWidth() + FStartXPos;
+    x += b->BorderWidth();
+    // Right to left the columns mirror: each button's right edge lies where its
+    // left edge would (an uneven column's button is 4 narrower than its column).
+    x = rtl ? MirrorX(x, w, clientWidth) - FStartXPos : x + FStartXPos;
     int y = top + (i % rows) * (FItemHeight + FVerticalSpacing);
     b->SetBounds(x, y, w, FItemHeight);
     b->SetVisible(true);
     b->Font()->Assign(FItemFont);
+    b->SetBiDiMode(BiDiMode());
     b->SetTextHighlightColor(FTextHighlightColor);
     b->SetTextShadowColor(FTextShadowColor);
     b->SetTextShadowDepth(FTextShadowDepth);
@@ -331,6 +337,10 @@ void TQvCustomItemGroup::Dispatch(TMessage& M) {
       }
       break;
     }
+    case CM_BIDIMODECHANGED:
+      inherited::Dispatch(M);
+      ArrangeButtons();
+      break;
     case CM_ENABLEDCHANGED:
       inherited::Dispatch(M);
       Repaint();

@@ -232,8 +232,9 @@ void TQvMenuToolbarButton::Paint() {
   inherited::Paint();
   if (!ShowArrow()) return;
   bool down = State() == bsDown;
+  const bool rtl = UseRightToLeftAlignment();
   if ((MouseInControl() && Enabled()) || !Flat()) {
-    int x = Width() - 15 + (down ? 1 : 0);
+    int x = (rtl ? 15 : Width() - 15) + (down ? 1 : 0);
     if (!down) {
       Canvas()->Pen()->SetColor(clBtnHighlight);
       Canvas()->MoveTo(x, 0);
@@ -246,7 +247,7 @@ void TQvMenuToolbarButton::Paint() {
   TColor c = Enabled() ? clWindowText : clBtnShadow;
   Canvas()->Pen()->SetColor(c);
   Canvas()->Brush()->SetColor(c);
-  int x = ClientWidth() - 8, y = ClientHeight() / 2 + 2;
+  int x = rtl ? 8 : ClientWidth() - 8, y = ClientHeight() / 2 + 2;
   if (down) ++x, ++y;
   Canvas()->Polygon({{x, y}, {x - 3, y - 3}, {x + 3, y - 3}});
 }

@@ -458,6 +458,10 @@ void TQvToolbar::SetRowHeight(int Value) {
   FRowHeight = Value;
   PositionControls();
 }
+void TQvToolbar::SetBiDiMode(TBiDiMode Value) {
+  inherited::SetBiDiMode(Value);
+  PositionControls();
+}
 void TQvToolbar::SetWrapControls(bool Value) {
   FWrapControls = Value;
   PositionControls();
@@ -636,7 +640,7 @@ void TQvToolbar::PositionControl(int Index, int Row, int& Pos) {
     Pos += c->Height();
   } else {
     int top = offset + FTopMargin + FRowHeight / 2 - c->Height() / 2;
-    int left = Pos;  // the layer has no right-to-left reading
+    int left = UseRightToLeftAlignment() ? MirrorX(Pos, c->Width(), Width()) : Pos;
     c->SetBounds(left, top, c->Width(), c->Height());
     Pos += c->Width();
   }

@@ -177,6 +177,7 @@ public:
   virtual void SetTextOptions(TQvToolbarTextOptions Value);
   bool WrapControls() const { return FWrapControls; }
   virtual void SetWrapControls(bool Value);
+  void SetBiDiMode(TBiDiMode Value) override;
   bool ShowToolbarPopupButton() const { return FShowToolbarPopupButton; }
   void SetShowToolbarPopupButton(bool Value);
   TQvToolbarPopupButton* Chevron() const { return FChevron; }

@@ -38,7 +38,7 @@ void ReadOldColor(TReader* R, TQvToolButton* B, void (TQvToolButton::*Set)(TColo
 }  // namespace
 
 TPoint MenuDropPoint(TControl* Button, TPopupMenu* Menu) {
-  bool rtl = false;
+  bool rtl = Button->UseRightToLeftAlignment();
   TPoint p = Button->ClientToScreen(TPoint{rtl ? Button->Width() : 0, Button->Height()});
   int widest = 0;
   TBitmap measure;
@@ -103,7 +103,8 @@ const TClassInfo& TQvToolButton::StaticClass() {
         .Event<TNotifyEvent>("OnMouseEnter", &B::OnMouseEnter)
         .Event<TNotifyEvent>("OnMouseLeave", &B::OnMouseLeave)
         .Prop(TControl::Property("Color", clBtnFace));
-    PublishInherited(b, {"Align", "Anchors", "Caption", "Constraints", "DragCursor", "DragKind", "DragMode",
+    PublishInherited(b, {"Align", "Anchors", "BiDiMode", "ParentBiDiMode", "Caption", "Constraints",
+                         "DragCursor", "DragKind", "DragMode",
                          "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "Visible",
                          "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock",
                          "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock", "OnStartDrag"});
@@ -440,7 +441,7 @@ void TQvToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     }
   };
   if (FToolStyle == tsButton) return press();
-  bool onArrow = !IsSplit() || X >= Width() - ArrowWidth;
+  bool onArrow = !IsSplit() || (UseRightToLeftAlignment() ? X <= ArrowWidth : X >= Width() - ArrowWidth);
   if (FDropDown.Menu() && Button == mbLeft && Shift == TShiftState{ssLeft} && onArrow) {
     if (FDropDown.PressClosesMenu()) {
       FPressAllowed = true;
@@ -588,7 +589,7 @@ TPoint TQvToolButton::GetImageSize() {
 
 void TQvToolButton::GetImageAndCaptionRects(TRect& ImageRect, TRect& CaptionRect) {
   TRect r = ClientRect();
-  if (FToolStyle == tsDropDown) r.Right -= ArrowWidth;
+  if (FToolStyle == tsDropDown) SubtractArrowPart(r, ArrowWidth);
   InflateRect(r, -2, -2);
   TPoint i = GetImageSize();
   Canvas()->Font()->Assign(Font());
@@ -678,7 +679,7 @@ void TQvToolButton::DrawBtnBorder(TRect& R) {
       th->DrawElement(Canvas()->Handle(), th->GetElementDetails(t), R);
     } else {
       TRect main = R;
-      main.Right -= ArrowWidth;
+      SubtractArrowPart(main, ArrowWidth);
       TThemedToolBar t = FState == tbsDown ? ttbSplitButtonPressed
                          : checked ? (Hot() ? ttbSplitButtonCheckedHot : ttbSplitButtonChecked)
                          : (Hot() || FState == tbsDropDown) ? ttbSplitButtonHot : ttbSplitButtonNormal;
@@ -714,14 +715,27 @@ void TQvToolButton::DrawBtnBorder(TRect& R) {
   R = DrawBorder(Canvas(), R, (FState == tbsDown || FState == tbsExclusive) ? fsLowered : fsButtonUp);
 }
 
+// The arrow part of a drop-down button: the Width pixels at the right edge, the
+// left edge under right-to-left alignment.
+TRect TQvToolButton::ArrowPart(int Width) {
+  TRect c = ClientRect();
+  TRect r(c.Right - Width, c.Top, c.Right, c.Bottom);
+  return UseRightToLeftAlignment() ? MirrorRect(r, c.Right) : r;
+}
+
+void TQvToolButton::SubtractArrowPart(TRect& R, int Width) {
+  if (UseRightToLeftAlignment()) R.Left += Width;
+  else R.Right -= Width;
+}
+
 void TQvToolButton::DrawArrow() {
   if (FToolStyle != tsDropDown) return;
-  int a = Width() - ArrowWidth;
+  const bool rtl = UseRightToLeftAlignment();
+  int a = rtl ? ArrowWidth : Width() - ArrowWidth;
   TThemeServices* th = ThemeServices();
   bool themed = FVisualStyle == vsWinXP && th->ThemesEnabled();
   if (themed && IsSplit()) {
-    TRect r = ClientRect();
-    r.Left = r.Right - ArrowWidth;
+    TRect r = ArrowPart(ArrowWidth);
     TThemedToolBar t = !Enabled() ? ttbSplitButtonDropDownDisabled
                        : (FState == tbsDown || FState == tbsDropDown) ? ttbSplitButtonDropDownPressed
                        : Hot() ? ttbSplitButtonDropDownHot : ttbSplitButtonDropDownNormal;
@@ -735,11 +749,11 @@ void TQvToolButton::DrawArrow() {
     if (FVisualStyle == vsGradient) {
       TColor frame, start, stop;
       SelectionColors(frame, start, stop);
-      if (IsSplit()) r.Left = r.Right - 15;
+      if (IsSplit()) r = ArrowPart(15);
       r = DrawBox(Canvas(), r, frame);
       PaintGradient(Canvas(), r, gdHorizontalEnd, stop, start, 1);
     } else {
-      if (IsSplit()) r.Left = r.Right - ArrowWidth;
+      if (IsSplit()) r = ArrowPart(ArrowWidth);
       DrawBorder(Canvas(), r, fsStatus);
     }
   } else if ((HotTracks() && FMouseOver && Enabled()) || (!HotTracks() && Enabled())) {
@@ -766,7 +780,7 @@ void TQvToolButton::DrawArrow() {
   TColor c = Enabled() ? clWindowText : clBtnShadow;
   Canvas()->Pen()->SetColor(c);
   Canvas()->Brush()->SetColor(c);
-  int x = Width() - 8, y = ClientHeight() / 2 + 2;
+  int x = rtl ? 6 : Width() - 8, y = ClientHeight() / 2 + 2;
   if ((FState == tbsDown || FState == tbsDropDown) && FVisualStyle != vsGradient) ++x, ++y;
   Canvas()->Polygon({{x, y}, {x - 2, y - 2}, {x + 2, y - 2}});
 }
@@ -792,7 +806,7 @@ void TQvToolButton::DrawCaption(TRect R) {
   if (FState == tbsDown && FVisualStyle != vsGradient) Canvas()->Font()->SetColor(clHighlightText);
   if (!Enabled()) Canvas()->Font()->SetColor(clBtnShadow);
   std::string c = Caption();
-  DrawText(Canvas()->Handle(), c.c_str(), static_cast<int>(c.size()), &R, 0x55);
+  DrawText(Canvas()->Handle(), c.c_str(), static_cast<int>(c.size()), &R, 0x55 | DrawTextBiDiModeFlagsReadingOnly());
   Canvas()->Brush()->SetStyle(bsSolid);
 }
 

@@ -137,6 +137,10 @@ protected:
   virtual void DrawBtnBorder(TRect& R);
   virtual void DrawImage(TRect R);
   virtual void DrawArrow();
+  // The arrow part of a drop-down button, Width pixels on the arrow side (right,
+  // or left under right-to-left alignment); SubtractArrowPart takes it from R.
+  TRect ArrowPart(int Width);
+  void SubtractArrowPart(TRect& R, int Width);
   virtual void DrawCaption(TRect R);
   bool HotTracks() const { return FVisualStyle != vsClassic || FFlat; }
   bool Hot() const;

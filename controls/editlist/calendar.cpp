@@ -394,11 +394,17 @@ void TQvCalendar::CalcAreas() {
     int total = (today ? tw : 0) + (clear ? cw : 0) + (today && clear ? 5 : 0);
     int x = (strip.Left + strip.Right - total) / 2;
     int y = strip.Top + (strip.Height() - bh) / 2;
+    // Side by side, Today first; read right to left, Clear first.
+    const bool swapped = UseRightToLeftReading();
+    if (clear && swapped) {
+      Area(caClearButton) = TRect{x, y, x + cw, y + bh};
+      x += cw + 5;
+    }
     if (today) {
       Area(caTodayButton) = TRect{x, y, x + tw, y + bh};
       x += tw + 5;
     }
-    if (clear) Area(caClearButton) = TRect{x, y, x + cw, y + bh};
+    if (clear && !swapped) Area(caClearButton) = TRect{x, y, x + cw, y + bh};
     block.Bottom = strip.Top + 1;
   }
   if (FElements.Contains(ceWeekNumbers)) {
@@ -802,6 +808,7 @@ void TQvCalendar::DblClick() {
 void TQvCalendar::StepArrow() {
   if (FOverArea != FPressedArea) return;
   int dir = FPressedArea == caLeftArrow ? -1 : 1;
+  if (UseRightToLeftReading()) dir = -dir;  // the left arrow goes forward
   SetViewDate(IncMonth(FViewDate, dir));
 }
 

@@ -288,7 +288,9 @@ TCheckBoxState TQvCheckList::GetItemState(int Index) {
 TRect TQvCheckList::CheckBoxRect(int Index) {
   TRect item = ItemRect(Index);
   int offset = (ItemHeight() - FGlyphHeight) / 2;
-  return TRect(item.Left, item.Top + offset, item.Left + FGlyphWidth + 4, item.Top + ItemHeight() - offset);
+  TRect r(item.Left, item.Top + offset, item.Left + FGlyphWidth + 4, item.Top + ItemHeight() - offset);
+  // At the right edge under right-to-left alignment.
+  return UseRightToLeftAlignment() ? TRect(item.Right - r.Width(), r.Top, item.Right, r.Bottom) : r;
 }
 
 void TQvCheckList::SetItemState(int Index, TCheckBoxState Value) {
@@ -391,7 +393,8 @@ void TQvCheckList::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
   int index = ItemAtPos(TPoint(X, Y), true);
   if (Button == mbLeft && index >= 0) {
     TRect box = ItemRect(index);
-    box.Right = box.Left + FGlyphWidth + 4;
+    if (UseRightToLeftAlignment()) box.Left = box.Right - FGlyphWidth - 4;
+    else box.Right = box.Left + FGlyphWidth + 4;
     if (FToggleOnItemClick || box.Contains(TPoint(X, Y))) {
       FTogglePending = true;
       FPressedIndex = ItemIndex();
@@ -537,7 +540,8 @@ void TQvCheckList::DrawListItem(int Index, TRect Rect, TOwnerDrawState State) {
   keyed.Canvas()->Brush()->SetColor(Color());
   keyed.Canvas()->FillRect(g);
   keyed.Canvas()->BrushCopy(g, &glyph, g, FTransparentColor);
-  c->Draw(Rect.Left - FGlyphWidth - 4, Rect.Top + (ItemHeight() - FGlyphHeight) / 2, &keyed);
+  int x = UseRightToLeftAlignment() ? Rect.Right + 4 : Rect.Left - FGlyphWidth - 4;
+  c->Draw(x, Rect.Top + (ItemHeight() - FGlyphHeight) / 2, &keyed);
 
   c->Font()->Assign(Font());
   if (!GetItemEnabled(Index) || !Enabled())

@@ -304,7 +304,11 @@ void TQvColorComboBox::WndProc(TMessage& M) {
     if (HIWORD(M.WParam) != CBN_CLOSEUP) FCancelled = HIWORD(M.WParam) == CBN_SELENDCANCEL;
     if (HIWORD(M.WParam) == CBN_SELCHANGE) FKeepCustom = false;
   } else if (M.Msg == CN_DRAWITEM && FShowColorNames) {
-    if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) d->rcItem.Left += 24;
+    // The names' margin for the swatch lies on the reading side.
+    if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) {
+      if (UseRightToLeftAlignment()) d->rcItem.Right -= 24;
+      else d->rcItem.Left += 24;
+    }
   } else if (M.Msg == CM_FONTCHANGED) {
     inherited::WndProc(M);
     if (HandleAllocated()) RecreateWnd();
@@ -341,15 +345,29 @@ void TQvColorComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   c->FillRect(Rect);
   bool edit = State.Contains(odComboBoxEdit);
   bool custom = FShowCustomColor && Index == Items()->Count() - 1;
-  TRect swatch = Rect;
+  // Right to left the swatch and the dots are laid out as left to right, then
+  // mirrored within the whole item (the names' margin included).
+  const bool rtl = UseRightToLeftAlignment();
+  TRect whole = Rect, item = Rect;
+  if (FShowColorNames && rtl) {
+    whole.Right += 24;
+    OffsetRect(item, 24, 0);
+  } else if (FShowColorNames) {
+    whole.Left -= 24;
+  }
+  auto mirror = [&](const TRect& R) {
+    return rtl ? TRect(whole.Left + whole.Right - R.Right, R.Top, whole.Left + whole.Right - R.Left, R.Bottom) : R;
+  };
+  TRect swatch = item;
   InflateRect(swatch, -2, -2);
   if (!edit) OffsetRect(swatch, 2, 0);
   if (FShowColorNames) {
-    swatch.Left = Rect.Left - 24 + (edit ? 0 : 2);
+    swatch.Left = item.Left - 24 + (edit ? 0 : 2);
     swatch.Right = swatch.Left + 16;
   } else if (custom) {
     swatch.Right -= 20;
   }
+  swatch = mirror(swatch);
   TColor color = GetColorFromItem(Index);
   TColor oldBrush = c->Brush()->Color();
   c->Brush()->SetColor(color);
@@ -365,14 +383,18 @@ void TQvColorComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   (void)oldBrush;
   if (custom) {
     c->Brush()->SetColor(c->Pen()->Color());
-    for (int x : {Rect.Right - 16, Rect.Right - 12, Rect.Right - 8}) c->Rectangle(TRect(x, Rect.Bottom - 7, x + 2, Rect.Bottom - 4));
+    for (int x : {item.Right - 16, item.Right - 12, item.Right - 8})
+      c->Rectangle(mirror(TRect(x, Rect.Bottom - 7, x + 2, Rect.Bottom - 4)));
     c->Brush()->SetColor(selected ? clHighlight : Color());
   }
   if (FShowColorNames) {
     if (!Enabled()) c->Font()->SetColor(clBtnShadow);
     int h = Rect.Height() - c->TextHeight("Yy");
     c->Brush()->SetStyle(bsClear);
-    c->TextOut(Rect.Left + 2, Rect.Top + h / 2, Items()->Strings(Index));
+    unsigned align = GetTextAlign(c->Handle());
+    if (rtl) SetTextAlign(c->Handle(), TA_RIGHT | TA_RTLREADING);
+    c->TextOut(rtl ? Rect.Right - 2 : Rect.Left + 2, Rect.Top + h / 2, Items()->Strings(Index));
+    SetTextAlign(c->Handle(), align);
     c->Brush()->SetStyle(bsSolid);
   }
 }

@@ -679,7 +679,7 @@ void TQvCustomComboBox::PaintFrame(HDC Dc, TPoint Origin) {
   TRect client(0, 0, w, h);
   int inset = themes ? 1 : 2;
   int sb = GetSystemMetrics(SM_CXVSCROLL);
-  const bool rtl = false;  // the layer reads left to right only
+  const bool rtl = UseRightToLeftAlignment();
   TRect button = rtl ? TRect(inset, inset, sb + inset, h - inset) : TRect(w - sb - inset, inset, w - inset, h - inset);
   TColor color = Color();
   if (FFrameVisible && !themes) {

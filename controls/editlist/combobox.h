@@ -190,8 +190,8 @@ TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B, bool PopupMenu = true
       .Bool("KeepSearchCase", &C::KeepSearchCase, &C::SetKeepSearchCase, false)
       .Bool("ReadOnly", &C::ReadOnly, &C::SetReadOnly, false)
       .Bool("TabOnEnter", &C::TabOnEnter, &C::SetTabOnEnter, false);
-  for (const char* n : {"Align", "Anchors", "Ctl3D", "Enabled", "Font", "ParentCtl3D", "ParentFont", "ParentShowHint",
-                        "ShowHint", "TabOrder", "Visible"})
+  for (const char* n : {"Align", "Anchors", "BiDiMode", "Ctl3D", "Enabled", "Font", "ParentBiDiMode", "ParentCtl3D",
+                        "ParentFont", "ParentShowHint", "ShowHint", "TabOrder", "Visible"})
     B.Prop(TControl::Property(n));
   if (PopupMenu) B.Prop(TControl::Property("PopupMenu"));
   B.Prop(TControl::Property("ParentColor", 0)).Prop(TControl::Property("TabStop", 1));

@@ -249,6 +249,7 @@ void InstallToolbarHooks() {
     inner->SetImages(bar->Images());
     inner->SetButtonWidth(bar->ButtonWidth());
     inner->SetButtonHeight(bar->ButtonHeight());
+    inner->SetBiDiMode(bar->BiDiMode());
     inner->SetButtonLayout(bar->ButtonLayout());
     inner->SetRowHeight(bar->RowHeight());
     inner->SetShowButtonCaptions(bar->ShowButtonCaptions());

@@ -80,8 +80,8 @@ protected:
   void MouseCancel();
   // The drop button's strip in window coordinates (empty without a drop button).
   TRect DropButtonRect();
-  // Right-to-left layout puts the drop button at the left edge.
-  bool RightToLeft() const { return false; }
+  // Right-to-left alignment puts the drop button at the left edge.
+  bool RightToLeft() const { return UseRightToLeftAlignment(); }
 
   TControlCanvas* FCanvas;
   bool FMouseOverButton = false;
@@ -143,7 +143,7 @@ TClassBuilder<E>& PublishFramedEdit(TClassBuilder<E>& B, TFramingSet Framing, TE
     B.Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0);
   B.Bool("OEMConvert", &E::OEMConvert, &E::SetOEMConvert, false)
       .Prop(TControl::Property("ParentColor", 0));
-  PublishInherited(B, {"ParentCtl3D", "ParentFont", "ParentShowHint"});
+  PublishInherited(B, {"BiDiMode", "ParentBiDiMode", "ParentCtl3D", "ParentFont", "ParentShowHint"});
   if (Standard.TextEntry) B.Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0);
   PublishInherited(B, {"PopupMenu"});
   B.Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false);

@@ -97,44 +97,57 @@ bool AddToRecentFonts(TStrings* Items, int Selected, int& LastMRUIndex) {
 namespace {
 
 // One item of either control: the type glyph in the 24-pixel margin left of
-// Rect, then the name and/or the sample.
+// Rect, then the name and/or the sample. Right to left (Rtl) the margin lies right
+// of Rect and everything mirrors: the glyph at Right + 8, the texts ending 2
+// pixels in from their right edges, the sample's half on the left.
 //
 //   |<-20->[glyph]  |name.........| sample (own font)
 void DrawFontItem(TCanvas* C, TBitmap* const* Glyphs, TColor Color, bool Enabled, const std::string& Name,
-                  uint8_t Pitch, TQvFontDevice Device, TQvShowStyle Style, TRect Rect, bool ClipText) {
+                  uint8_t Pitch, TQvFontDevice Device, TQvShowStyle Style, TRect Rect, bool ClipText, bool Rtl) {
   C->FillRect(Rect);
   std::unique_ptr<TBitmap> cell(new TBitmap(12, 12));
   cell->Canvas()->Brush()->SetColor(Color);
   cell->Canvas()->FillRect(TRect(0, 0, 12, 12));
   cell->Canvas()->BrushCopy(TRect(0, 0, 12, 12), Glyphs[static_cast<int>(FontGlyphFor(Pitch, Device))],
                             TRect(0, 0, 12, 12), clOlive);
-  C->Draw(Rect.Left - 20, Rect.Top + (Rect.Height() - 12) / 2, cell.get());
+  C->Draw(Rtl ? Rect.Right + 8 : Rect.Left - 20, Rect.Top + (Rect.Height() - 12) / 2, cell.get());
   if (!Enabled) C->Font()->SetColor(clBtnShadow);
   int dy = (Rect.Height() - C->TextHeight("Yy")) / 2;
   C->Brush()->SetStyle(bsClear);
-  auto text = [&](const TRect& R, int X, int Y) {
-    if (ClipText) C->TextRect(R, X, Y, Name);
-    else C->TextOut(X, Y, Name);
+  const unsigned align = GetTextAlign(C->Handle());
+  if (Rtl) SetTextAlign(C->Handle(), TA_RIGHT | TA_RTLREADING);
+  // A span X..X + W of the left-to-right layout, mirrored within Rect.
+  auto mirror = [&](const TRect& R) {
+    return Rtl ? TRect(Rect.Left + Rect.Right - R.Right, R.Top, Rect.Left + Rect.Right - R.Left, R.Bottom) : R;
+  };
+  // Text whose left-to-right start is X in box R.
+  auto textIn = [&](const TRect& R, int X, int Y, bool Clip) {
+    TRect box = mirror(R);
+    int x = Rtl ? Rect.Left + Rect.Right - X : X;
+    if (Clip) C->TextRect(box, x, Y, Name);
+    else C->TextOut(x, Y, Name);
   };
   switch (Style) {
     case ssFontName:
-    case ssFontPreview: text(Rect, Rect.Left + 2, Rect.Top + dy); break;
+    case ssFontPreview: textIn(Rect, Rect.Left + 2, Rect.Top + dy, ClipText); break;
     case ssFontSample:
       C->Font()->SetName(Name);
-      text(Rect, Rect.Left + 2, Rect.Top + (Rect.Height() - C->TextHeight("Yy")) / 2);
+      textIn(Rect, Rect.Left + 2, Rect.Top + (Rect.Height() - C->TextHeight("Yy")) / 2, ClipText);
       break;
     case ssFontNameAndSample: {
       int mid = Rect.Left + Rect.Width() / 2;
-      C->TextRect(TRect(Rect.Left, Rect.Top, mid - 4, Rect.Bottom), Rect.Left + 2, Rect.Top + dy, Name);
+      textIn(TRect(Rect.Left, Rect.Top, mid - 4, Rect.Bottom), Rect.Left + 2, Rect.Top + dy, true);
       C->Pen()->SetColor(Enabled ? clWindowText : clBtnShadow);
-      C->MoveTo(mid + 2, Rect.Top);
-      C->LineTo(mid + 2, Rect.Bottom);
+      int line = Rtl ? Rect.Left + Rect.Right - (mid + 2) - 1 : mid + 2;
+      C->MoveTo(line, Rect.Top);
+      C->LineTo(line, Rect.Bottom);
       C->Font()->SetName(Name);
       int sdy = (Rect.Height() - C->TextHeight("Yy")) / 2;
-      C->TextRect(TRect(mid + 4, Rect.Top, Rect.Right, Rect.Bottom), mid + 4, Rect.Top + sdy, Name);
+      textIn(TRect(mid + 4, Rect.Top, Rect.Right, Rect.Bottom), mid + 4, Rect.Top + sdy, true);
       break;
     }
   }
+  SetTextAlign(C->Handle(), align);
   C->Brush()->SetStyle(bsSolid);
 }
 
@@ -380,8 +393,14 @@ void TQvFontListCommon<Control>::FontListWndProc(TMessage& M, int RightTrim) {
       return;
     case CN_DRAWITEM:
       if (auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)) {
-        d->rcItem.Left += 24;
-        d->rcItem.Right -= RightTrim;
+        // The glyph's margin lies on the reading side.
+        if (self.UseRightToLeftAlignment()) {
+          d->rcItem.Right -= 24;
+          d->rcItem.Left += RightTrim;
+        } else {
+          d->rcItem.Left += 24;
+          d->rcItem.Right -= RightTrim;
+        }
       }
       break;
     default: break;
@@ -396,7 +415,7 @@ void TQvFontListCommon<Control>::DrawFontListItem(int Index, TRect Rect, TOwnerD
   std::string name = self.Items()->Strings(Index);
   TCanvas* c = self.Canvas();
   DrawFontItem(c, FGlyphs, self.Color(), self.Enabled(), name, PitchOf(self.Items()->Objects(Index)), FFontDevice,
-               Style, Rect, ClipText);
+               Style, Rect, ClipText, self.UseRightToLeftAlignment());
   if (FShowStyle == ssFontPreview && State.Contains(odFocused) && FPreviewPanel) {
     FPreviewPanel->Font()->SetName(name);
     UpdatePreviewText();

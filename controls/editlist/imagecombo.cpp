@@ -211,7 +211,12 @@ void TQvCustomImageComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState Sta
   TColor textBrush = c->Brush()->Color();
   c->Brush()->SetColor(Color());
   c->FillRect(Rect);
-  int x = Rect.Left + 2 + FItemIndent * indent;
+  // Right to left the indent, the image and the caption mirror within the item:
+  // a span at X, W wide, lies at Left + Right - X - W.
+  const bool rtl = UseRightToLeftAlignment();
+  auto place = [&](int X, int W) { return rtl ? Rect.Left + Rect.Right - X - W : X; };
+  const int imageW = FImages ? FImages->Width() : 0;
+  int x = place(Rect.Left + 2 + FItemIndent * indent, imageW);
   if (FImages) {
     TColor bk = FImages->BkColor();
     FImages->SetBkColor(ColorToRGB(Color()));
@@ -222,10 +227,13 @@ void TQvCustomImageComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState Sta
   }
   c->Brush()->SetColor(State.Contains(odSelected) ? clHighlight : textBrush);
   if (item->Caption().empty()) return;
-  int left = x + (FImages ? FImages->Width() + 4 : 4) - 1;
-  TRect r(left, Rect.Top, left + c->TextWidth(item->Caption()) + 3, Rect.Bottom - 1);
+  const int tw = c->TextWidth(item->Caption());
+  int left = place(place(x, imageW) + (FImages ? imageW + 4 : 4) - 1, tw + 3);
+  TRect r(left, Rect.Top, left + tw + 3, Rect.Bottom - 1);
   if (!Enabled()) c->Font()->SetColor(clBtnShadow);
-  c->TextRect(r, left + 1, Rect.Top + 1, item->Caption());
+  c->TextFlags = rtl ? ETO_RTLREADING : 0;
+  c->TextRect(r, rtl ? left + 2 : left + 1, Rect.Top + 1, item->Caption());
+  c->TextFlags = 0;
 }
 
 const TClassInfo& TQvCustomImageComboBox::StaticClass() {

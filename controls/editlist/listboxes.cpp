@@ -539,9 +539,13 @@ void TQvCustomListBox::CNDrawItem(TMessage& M) {
   if (!group) {
     int indent = OwnerDrawItemIndent();
     if (indent > 0) {
-      // The indent's strip shows the control's colour (a descendant draws in it).
-      c->FillRect(TRect(r.Left, r.Top, r.Left + indent, r.Bottom));
-      r.Left += indent;
+      // The indent's strip shows the control's colour (a descendant draws in it);
+      // it lies at the right edge under right-to-left alignment.
+      TRect strip(r.Left, r.Top, r.Left + indent, r.Bottom);
+      if (UseRightToLeftAlignment()) strip = TRect(r.Right - indent, r.Top, r.Right, r.Bottom);
+      c->FillRect(strip);
+      if (UseRightToLeftAlignment()) r.Right -= indent;
+      else r.Left += indent;
     }
   }
   if (index >= 0) {
@@ -570,10 +574,15 @@ void TQvCustomListBox::DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState) {
   c->FillRect(Rect);
   if (Index >= Items()->Count()) return;
   std::string text = Items()->Strings(Index);
-  TRect r = Rect;
-  r.Left += 2;
-  ::DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &r,
-             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawItemText(text, Rect);
+}
+
+void TQvCustomListBox::DrawItemText(const std::string& Text, TRect R) {
+  // 2 pixels in from the side the text starts on.
+  if (UseRightToLeftAlignment()) R.Right -= 2;
+  else R.Left += 2;
+  ::DrawText(Canvas()->Handle(), Text.c_str(), static_cast<int>(Text.size()), &R,
+             DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
 }
 
 void TQvCustomListBox::DrawGroup(int Index, TRect Rect, TOwnerDrawState State) {
@@ -592,17 +601,14 @@ void TQvCustomListBox::DrawGroup(int Index, TRect Rect, TOwnerDrawState State) {
     c->Brush()->SetColor(back);
     c->FillRect(Rect);
   } else {
-    PaintGradient(c, Rect, gdVerticalEnd, back, Color(), 1);
+    if (UseRightToLeftAlignment()) PaintGradient(c, Rect, gdVerticalEnd, Color(), back, 1);
+    else PaintGradient(c, Rect, gdVerticalEnd, back, Color(), 1);
   }
   c->Brush()->SetStyle(bsClear);
   HDC dc = c->Handle();
   int saved = SaveDC(dc);
   IntersectClipRect(dc, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
-  std::string text = ItemCaption(Index);
-  TRect r = Rect;
-  r.Left += 2;
-  ::DrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &r,
-             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawItemText(ItemCaption(Index), Rect);
   RestoreDC(dc, saved);
   c->Refresh();
   c->Brush()->SetStyle(bsSolid);

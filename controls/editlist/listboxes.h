@@ -108,6 +108,9 @@ protected:
   virtual TStrings* GetItems() { return TCustomListBox::Items(); }
   virtual void AdjustHorzExtent();
   virtual void DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  // An item's text as the default drawing places it: one line, vertically centred,
+  // 2 pixels in from the reading side, with the control's bidi flags.
+  void DrawItemText(const std::string& Text, TRect R);
   virtual void Match();
   virtual void DoDeleteItems();
   // A key the control refuses: a beep when BeepOnInvalidKey.
@@ -193,7 +196,8 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Int("OwnerDrawIndent", &L::OwnerDrawIndent,
            [](L* l, int64_t v) { l->SetOwnerDrawIndent(static_cast<int>(v)); }, 0)
       .Prop(TControl::Property("ParentColor", 0));
-  PublishInherited(B, {"ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint"});
+  PublishInherited(B, {"BiDiMode", "ParentBiDiMode", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
+                       "ShowHint"});
   B.Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
       .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
       .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard);

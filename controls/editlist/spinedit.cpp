@@ -23,7 +23,8 @@ const TClassInfo& TQvSpinEdit::StaticClass() {
     // The flat-button colour is the spin edit's own: written whatever the controller.
     PublishFramedEdit(b.Component(), {.FlatButtons = true},
                       {.MaxLength = false, .Alignment = taRightJustify})
-        .Int("FlatButtonColor", &S::FlatButtonColor, [](S* s, int64_t v) { s->SetFlatButtonColor(static_cast<TColor>(v)); },
+        .Int("FlatButtonColor", &S::FlatButtonColor, [](S* s,
+             int64_t v) { s->SetFlatButtonColor(static_cast<TColor>(v)); },
              clBtnFace, {}, &ColorIdents())
         .Bool("AllowBlank", &S::AllowBlank, &S::SetAllowBlank, false)
         .Bool("AllowKeyEdit", &S::AllowKeyEdit, &S::SetAllowKeyEdit, false)
@@ -32,11 +33,13 @@ const TClassInfo& TQvSpinEdit::StaticClass() {
         .Object<TBitmap>("ButtonDownGlyph", &S::ButtonDownGlyph, &S::SetButtonDownGlyph,
                          [](S* s) { return s->Buttons()->CustomDownLeftGlyph(); })
         // The counts as the spin buttons store theirs: with a custom glyph or another count.
-        .Int("ButtonDownNumGlyphs", &S::ButtonDownNumGlyphs, [](S* s, int64_t v) { s->SetButtonDownNumGlyphs(static_cast<int>(v)); },
+        .Int("ButtonDownNumGlyphs", &S::ButtonDownNumGlyphs, [](S* s,
+             int64_t v) { s->SetButtonDownNumGlyphs(static_cast<int>(v)); },
              2, [](S* s) { return s->Buttons()->CustomDownLeftGlyph() || s->ButtonDownNumGlyphs() != 2; })
         .Object<TBitmap>("ButtonUpGlyph", &S::ButtonUpGlyph, &S::SetButtonUpGlyph,
                          [](S* s) { return s->Buttons()->CustomUpRightGlyph(); })
-        .Int("ButtonUpNumGlyphs", &S::ButtonUpNumGlyphs, [](S* s, int64_t v) { s->SetButtonUpNumGlyphs(static_cast<int>(v)); },
+        .Int("ButtonUpNumGlyphs", &S::ButtonUpNumGlyphs, [](S* s,
+             int64_t v) { s->SetButtonUpNumGlyphs(static_cast<int>(v)); },
              2, [](S* s) { return s->Buttons()->CustomUpRightGlyph() || s->ButtonUpNumGlyphs() != 2; })
         .Int("ButtonWidth", &S::ButtonWidth, [](S* s, int64_t v) { s->SetButtonWidth(static_cast<int>(v)); }, 17)
         .Bool("CheckRange", &S::CheckRange, &S::SetCheckRange, false)
@@ -231,7 +234,9 @@ void TQvSpinEdit::ResizeButtons() {
     return;
   }
   int w = FButtons->Width();
-  if (FrameVisible() || Ctl3D()) {
+  if (UseRightToLeftAlignment()) {
+    FButtons->SetBounds(0, 0, w, Height() - 4);
+  } else if (FrameVisible() || Ctl3D()) {
     if (ThemeServices()->ThemesEnabled()) FButtons->SetBounds(Width() - w - 3, -1, w, Height() - 2);
     else FButtons->SetBounds(Width() - w - 4, 0, w, Height() - 4);
   } else {
@@ -247,7 +252,10 @@ void TQvSpinEdit::SetEditRect() {
     return;
   }
   if (ComponentState().Contains(csLoading)) return;
-  SendMessage(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, FButtons->Width() + 2));
+  const int margin = FButtons->Width() + 2;
+  const bool rtl = UseRightToLeftAlignment();
+  SendMessage(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+              rtl ? MAKELPARAM(margin, 0) : MAKELPARAM(0, margin));
 }
 
 TRect TQvSpinEdit::GetEditRect() {
@@ -367,6 +375,10 @@ void TQvSpinEdit::Dispatch(TMessage& M) {
     case WM_UNDO:
     case EM_UNDO:
       return EditingMessage(M);
+    case CM_BIDIMODECHANGED:  // the buttons change sides
+      inherited::Dispatch(M);
+      ResizeButtons();
+      return;
     case CM_ENTER:
       inherited::Dispatch(M);
       SetEditRect();

@@ -230,8 +230,13 @@ void TQvCustomTabbedListBox::DrawTabbedText(const TRect& Rect, const std::string
   TCanvas* c = Canvas();
   int offset = (ItemHeight() - c->TextHeight("Pp")) / 2;
   std::vector<int> tabs = PixelTabs();
-  TabbedTextOut(c->Handle(), Rect.Left + 2, Rect.Top + offset, Text.c_str(), static_cast<int>(Text.size()),
-                static_cast<int>(tabs.size()), tabs.data(), 0);
+  // Right to left the line ends 2 pixels in from the right edge and reads right to left.
+  const bool rtl = UseRightToLeftAlignment();
+  unsigned align = GetTextAlign(c->Handle());
+  if (rtl) SetTextAlign(c->Handle(), TA_RIGHT | TA_RTLREADING);
+  TabbedTextOut(c->Handle(), rtl ? Rect.Right - 2 : Rect.Left + 2, Rect.Top + offset, Text.c_str(),
+                static_cast<int>(Text.size()), static_cast<int>(tabs.size()), tabs.data(), 0);
+  if (rtl) SetTextAlign(c->Handle(), align);
 }
 
 void TQvCustomTabbedListBox::DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState) {
@@ -257,7 +262,8 @@ void TQvCustomTabbedListBox::DrawGroup(int Index, TRect Rect, TOwnerDrawState St
     c->Brush()->SetColor(GroupColor());
     c->FillRect(Rect);
   } else {
-    PaintGradient(c, Rect, gdVerticalEnd, GroupColor(), Color(), 1);
+    if (UseRightToLeftAlignment()) PaintGradient(c, Rect, gdVerticalEnd, Color(), GroupColor(), 1);
+    else PaintGradient(c, Rect, gdVerticalEnd, GroupColor(), Color(), 1);
   }
   c->Brush()->SetStyle(bsClear);
   HDC dc = c->Handle();

@@ -38,6 +38,9 @@ const std::vector<TPropInfo>& ControlCatalogue() {
             .Bool("ParentColor", &C::ParentColor, &C::SetParentColor, true)
             .Bool("ParentFont", &C::ParentFont, &C::SetParentFont, true)
             .Bool("ParentShowHint", &C::ParentShowHint, &C::SetParentShowHint, true)
+            .Enum<TBiDiMode>("BiDiMode", &C::BiDiMode, &C::SetBiDiMode, std::nullopt,
+                             [](C* x) { return !x->ParentBiDiMode(); })
+            .Bool("ParentBiDiMode", &C::ParentBiDiMode, &C::SetParentBiDiMode, true)
             .Object<TPopupMenu>("PopupMenu", &C::PopupMenu, &C::SetPopupMenu)
             .Bool("ShowHint", &C::ShowHint, &C::SetShowHint, std::nullopt, [](C* x) { return !x->ParentShowHint(); })
             .Bool("Visible", &C::Visible, &C::SetVisible, true)
@@ -160,6 +163,7 @@ void TControl::SetParent(TWinControl* AParent) {
       Perform(CM_PARENTCOLORCHANGED, 0, 0);
       Perform(CM_PARENTFONTCHANGED, 0, 0);
       Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+      Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
     }
   }
 }
@@ -180,6 +184,7 @@ void TControl::ReadState(TReader* Reader) {
     Perform(CM_PARENTCOLORCHANGED, 0, 0);
     Perform(CM_PARENTFONTCHANGED, 0, 0);
     Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
   }
 }
 
@@ -358,6 +363,35 @@ void TControl::SetParentShowHint(bool Value) {
   if (FParent && !ComponentState().Contains(csReading)) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
 }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  // Setting a mode, even the one it has, ends following the parent (as Color does).
+  FParentBiDiMode = false;
+  if (FBiDiMode == Value) return;
+  FBiDiMode = Value;
+  Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+  if (FParentBiDiMode == Value) return;
+  FParentBiDiMode = Value;
+  if (FParent && !ComponentState().Contains(csReading)) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+unsigned TControl::DrawTextBiDiModeFlags(unsigned Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if ((Flags & DT_RIGHT) == DT_RIGHT) Flags &= ~DT_RIGHT;  // right becomes left
+    else if ((Flags & DT_CENTER) != DT_CENTER) Flags |= DT_RIGHT;
+  }
+  return Flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
+unsigned TControl::DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+
+void ChangeBiDiModeAlignment(TAlignment& Alignment) {
+  if (Alignment == taLeftJustify) Alignment = taRightJustify;
+  else if (Alignment == taRightJustify) Alignment = taLeftJustify;
+}
+
 void TControl::SetCursor(TCursor Value) {
   if (FCursor == Value) return;
   FCursor = Value;
@@ -498,6 +532,10 @@ void TControl::Dispatch(TMessage& M) {
     case CM_PARENTCOLORCHANGED: CMParentColorChanged(M); break;
     case CM_PARENTFONTCHANGED: CMParentFontChanged(M); break;
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(M); break;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(M); break;
+    case CM_BIDIMODECHANGED:
+      if (M.WParam == 0) Invalidate();
+      break;
     case CM_MOUSEENTER: case CM_MOUSELEAVE: CMMouseEnterLeave(M); break;
     case CM_HITTEST: M.Result = HTCLIENT; break;
     case CM_VISIBLECHANGED:
@@ -666,6 +704,12 @@ void TControl::CMParentShowHintChanged(TMessage&) {
     FShowHint = FParent->ShowHint();
     FParentShowHint = true;
   }
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+  if (!FParentBiDiMode) return;
+  if (FParent) SetBiDiMode(FParent->BiDiMode());
+  FParentBiDiMode = true;
 }
 
 void TControl::CMMouseEnterLeave(TMessage& M) {

@@ -10,6 +10,7 @@
 DTU_DEFINE_ENUM(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom")
 DTU_DEFINE_ENUM(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
 DTU_DEFINE_ENUM(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+DTU_DEFINE_ENUM(TBiDiMode, "bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly")
 DTU_DEFINE_ENUM(TMouseButton, "mbLeft", "mbRight", "mbMiddle")
 DTU_DEFINE_ENUM(TFormBorderStyle, "bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin")
 

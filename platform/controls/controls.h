@@ -68,6 +68,13 @@ using enum TShiftStateItem;
 using enum TControlStyleItem;
 using enum TControlStateItem;
 using enum TFormBorderStyle;
+// Reading order and layout of a control: bdRightToLeft reads right to left and
+// mirrors the layout (alignment, glyph sides, scroll bar); bdRightToLeftNoAlign
+// reads right to left with the scroll bar on the left; bdRightToLeftReadingOnly
+// only reads right to left.
+enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+using enum TBiDiMode;
+DTU_DECLARE_ENUM(TBiDiMode)
 DTU_DECLARE_ENUM(TAlign)
 DTU_DECLARE_ENUM(TAnchorKind)
 DTU_DECLARE_ENUM(TAlignment)
@@ -126,6 +133,13 @@ struct THintInfo {
   TPoint HintPos;     // screen: the hint window's top-left (then 20 pixels lower)
   std::string HintStr;
 };
+
+// Right-to-left mirroring, one helper per idea: taLeftJustify and taRightJustify
+// swap (taCenter stays); a span X..X+W, or a rectangle, mirrored within a client
+// Width (what lies at the left edge comes to lie at the right edge).
+void ChangeBiDiModeAlignment(TAlignment& Alignment);
+inline int MirrorX(int X, int W, int Width) { return Width - X - W; }
+inline TRect MirrorRect(const TRect& R, int Width) { return TRect(Width - R.Right, R.Top, Width - R.Left, R.Bottom); }
 
 // Cursor identifiers for the filer ("crHandPoint").
 const TIdentMap& CursorIdents();
@@ -223,6 +237,28 @@ public:
   void SetParentShowHint(bool Value);
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value);
+  // Right to left. A control follows its parent's BiDiMode while ParentBiDiMode is
+  // True (CM_PARENTBIDIMODECHANGED); setting its own mode clears ParentBiDiMode.
+  // A change sends CM_BIDIMODECHANGED, which a windowed control passes on to its
+  // children. The right-to-left modes hold on every system.
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  virtual void SetBiDiMode(TBiDiMode Value);
+  bool ParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool Value);
+  // Layout mirrored (bdRightToLeft only), text read right to left (every mode but
+  // bdLeftToRight), scroll bar on the left (bdRightToLeft, bdRightToLeftNoAlign).
+  virtual bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+  bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+  bool UseRightToLeftScrollBar() const {
+    return FBiDiMode == bdRightToLeft || FBiDiMode == bdRightToLeftNoAlign;
+  }
+  bool IsRightToLeft() const { return FBiDiMode != bdLeftToRight; }
+  // DrawText flags for this control's mode: under right-to-left alignment DT_RIGHT
+  // and DT_LEFT swap (DT_CENTER stays); DT_RTLREADING when reading right to left.
+  unsigned DrawTextBiDiModeFlags(unsigned Flags) const;
+  unsigned DrawTextBiDiModeFlagsReadingOnly() const;
+  // The side the control's own elements (a glyph, a caption) are aligned to.
+  virtual TAlignment GetControlsAlignment() { return taLeftJustify; }
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* Value);
   int HelpContext() const { return FHelpContext; }
@@ -360,6 +396,7 @@ protected:
   void CMParentColorChanged(TMessage& M);
   void CMParentFontChanged(TMessage& M);
   void CMParentShowHintChanged(TMessage& M);
+  void CMParentBiDiModeChanged(TMessage& M);
   void CMMouseEnterLeave(TMessage& M);
 
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -387,6 +424,8 @@ private:
   bool FParentFont = true;
   bool FShowHint = false;
   bool FParentShowHint = true;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
   std::string FHint;
   TCursor FCursor = crDefault;
   TPopupMenu* FPopupMenu = nullptr;

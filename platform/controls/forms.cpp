@@ -91,6 +91,7 @@ const TClassInfo& TCustomForm::StaticClass() {
                std::nullopt)
           .Int("ClientWidth", &F::StreamClientWidth, [](F* x, int64_t v) { x->SetStreamClientWidth(static_cast<int>(v)); },
                std::nullopt)
+          .Prop(TControl::Property("BiDiMode"))
           .Prop(TControl::Property("Color", clBtnFace))
           .Prop(TControl::Property("Ctl3D"))
           .Prop(TControl::Property("Enabled"))
@@ -99,6 +100,7 @@ const TClassInfo& TCustomForm::StaticClass() {
           .Bool("KeyPreview", &F::KeyPreview, &F::SetKeyPreview, false)
           .Object<TMainMenu>("Menu", &F::Menu, &F::SetMenu)
           .Bool("OldCreateOrder", [](F*) { return false; }, [](F*, bool) {}, false)
+          .Prop(TControl::Property("ParentBiDiMode"))
           .Prop(TControl::Property("ParentFont", 0))
           .Int("PixelsPerInch", &F::PixelsPerInch, [](F* x, int64_t v) { x->SetDesignPixelsPerInch(static_cast<int>(v)); },
                std::nullopt, [](F*) { return false; })

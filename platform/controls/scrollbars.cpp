@@ -43,6 +43,8 @@ std::unordered_map<HWND, TWindowBars>& AllBars() {
 std::optional<TTrack> g_Track;
 
 int Thickness(int Bar) { return GetSystemMetrics(Bar == SB_VERT ? SM_CXVSCROLL : SM_CYHSCROLL); }
+// The vertical bar stands left of the client area (right-to-left windows).
+bool LeftScrollBar(HWND Wnd) { return static_cast<DWORD>(GetWindowLong(Wnd, GWL_EXSTYLE)) & WS_EX_LEFTSCROLLBAR; }
 DWORD StyleBit(int Bar) { return Bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL; }
 
 int MaxPos(const TBar& B) { return std::max(B.Min, B.Max - std::max(static_cast<int>(B.Page) - 1, 0)); }
@@ -162,7 +164,7 @@ void PaintBars(HWND Wnd, HDC Dc) {
   PaintBar(Wnd, Dc, SB_HORZ);
   TRect v = ScrollBarRect(Wnd, SB_VERT), h = ScrollBarRect(Wnd, SB_HORZ);
   if (!v.IsEmpty() && !h.IsEmpty()) {
-    TRect corner{v.Left, h.Top, v.Right, h.Bottom};
+    TRect corner{v.Left, h.Top, v.Right, h.Bottom};  // (under the vertical bar, either side)
     FillRect(Dc, &corner, GetSysColorBrush(COLOR_BTNFACE));
   }
 }
@@ -303,6 +305,7 @@ TRect ScrollBarRect(HWND Wnd, int Bar) {
   DWORD style = static_cast<DWORD>(GetWindowLong(Wnd, GWL_STYLE));
   if (!(style & StyleBit(Bar))) return {};
   TRect c = GetClientArea(Wnd);
+  if (Bar == SB_VERT && LeftScrollBar(Wnd)) return {c.Left - Thickness(SB_VERT), c.Top, c.Left, c.Bottom};
   if (Bar == SB_VERT) return {c.Right, c.Top, c.Right + Thickness(SB_VERT), c.Bottom};
   return {c.Left, c.Bottom, c.Right, c.Bottom + Thickness(SB_HORZ)};
 }
@@ -380,7 +383,8 @@ bool ScrollBarsDefProc(HWND Wnd, TMessage& M) {
       if (!p) return true;
       DWORD style = static_cast<DWORD>(GetWindowLong(Wnd, GWL_STYLE));
       TRect& r = p->rgrc[0];
-      if (style & WS_VSCROLL) r.Right = std::max(r.Left, r.Right - Thickness(SB_VERT));
+      if ((style & WS_VSCROLL) && LeftScrollBar(Wnd)) r.Left = std::min(r.Right, r.Left + Thickness(SB_VERT));
+      else if (style & WS_VSCROLL) r.Right = std::max(r.Left, r.Right - Thickness(SB_VERT));
       if (style & WS_HSCROLL) r.Bottom = std::max(r.Top, r.Bottom - Thickness(SB_HORZ));
       return true;
     }

@@ -372,6 +372,11 @@ void TWinControl::CreateParams(TCreateParams& P) {
   }
   if (!Enabled()) P.Style |= WS_DISABLED;
   if (FTabStop) P.Style |= WS_TABSTOP;
+  // Right to left: the window reads right to left, keeps its scroll bar on the
+  // left and aligns what it aligns to the left edge to the right one.
+  if (UseRightToLeftReading()) P.ExStyle |= WS_EX_RTLREADING;
+  if (UseRightToLeftScrollBar()) P.ExStyle |= WS_EX_LEFTSCROLLBAR;
+  if (UseRightToLeftAlignment() && GetControlsAlignment() == taLeftJustify) P.ExStyle |= WS_EX_RIGHT;
   P.X = FLeft;
   P.Y = FTop;
   P.Width = FWidth;
@@ -823,6 +828,12 @@ void TWinControl::Dispatch(TMessage& M) {
       break;
     case WM_COMMAND: case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM:
       if (!DoControlMsg(NotifyingWindow(M), M)) TControl::Dispatch(M);
+      break;
+    case CM_BIDIMODECHANGED:
+      TControl::Dispatch(M);
+      // The window takes the mode's styles anew; a form's own window has none.
+      if (M.WParam == 0 && !IsRootWindow()) RecreateWnd();
+      NotifyControls(CM_PARENTBIDIMODECHANGED);
       break;
     case CM_CTL3DCHANGED: NotifyControls(CM_PARENTCTL3DCHANGED); break;
     case CM_PARENTCTL3DCHANGED:

@@ -855,6 +855,15 @@ void DrawRun(HDC Dc, TFontEngine& E, const QString& S, int Width, double X, doub
   Composite(Dc, mask.constBits(), mask.bytesPerLine(), mask.width(), mask.height(), t.Left, t.Top, color, Extra);
 }
 
+// A run read right to left: embedded between RLE and PDF (which take no room), so
+// that the bidirectional ordering treats it as right-to-left text: Hebrew and
+// Arabic read right to left as ever, and the neutral characters at its ends
+// (punctuation, spaces) go to the side where right-to-left reading ends them.
+QString ReadingRightToLeft(const QString& S) {
+  if (S.isEmpty()) return S;
+  return QChar(0x202B) + S + QChar(0x202C);
+}
+
 // The background of a run: its cell box, turned like the text.
 void RunBackground(HDC Dc, TFontEngine& E, int Width, double X, double Y, int Escapement, const TRect* Extra) {
   uint32_t back = ForSurface(Dc->Surface(), ToPixel(Dc->S.BkColor));
@@ -1061,7 +1070,9 @@ bool ExtTextOut(HDC Dc, int X, int Y, unsigned Options, const TRect* R, const ch
     }
     TextCache().AddMeasured(e.Serial, bytes, m);
   }
-  const QString& q = m.Text;
+  const bool rtl = (Options & ETO_RTLREADING) || (Dc->S.TextAlign & TA_RTLREADING);
+  const QString q = rtl ? ReadingRightToLeft(m.Text) : m.Text;
+  if (rtl) shaped.reset();  // shaped left to right
   int width = m.Width, esc = EscapementOf(Dc);
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, esc, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
@@ -1084,7 +1095,9 @@ int32_t TabbedTextOut(HDC Dc, int X, int Y, const char* Str, int Count, int TabC
   double bx, by;
   Anchor(e, Dc->S.TextAlign, width, 0, SurfX(Dc, X), SurfY(Dc, Y), bx, by);
   if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, width, bx, by, 0, nullptr);
-  for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, g.Width, bx + g.X, by, 0, nullptr);
+  const bool rtl = Dc->S.TextAlign & TA_RTLREADING;
+  for (const TSegment& g : segs)
+    DrawRun(Dc, e, rtl ? ReadingRightToLeft(g.Text) : g.Text, g.Width, bx + g.X, by, 0, nullptr);
   return static_cast<int32_t>((static_cast<uint32_t>(e.Tm.tmHeight) << 16) | (static_cast<uint32_t>(width) & 0xFFFF));
 }
 
@@ -1253,8 +1266,9 @@ std::vector<TLine> BreakLines(const QString& Text, int Prefix, bool Single, bool
 // - DT_END_ELLIPSIS / DT_PATH_ELLIPSIS shorten each line wider than the rectangle.
 // - DT_CALCRECT draws nothing and sets Right = Left + widest line and Bottom = Top
 //   + lines x line height; empty text gives (Left, Top, Left, Top) and 0.
-// - DT_RTLREADING is accepted and changes nothing: no font of this system writes
-//   right to left. A rotated font is drawn unrotated here.
+// - DT_RTLREADING reads each line right to left (see ReadingRightToLeft); where
+//   the line goes is still DT_LEFT, DT_CENTER or DT_RIGHT. A rotated font is drawn
+//   unrotated here.
 // - Text is clipped to the rectangle unless DT_NOCLIP. In OPAQUE background mode
 //   each line's cell is filled with the background colour.
 // Returns the text height; with DT_SINGLELINE and DT_VCENTER or DT_BOTTOM, the
@@ -1318,7 +1332,8 @@ int DrawText(HDC Dc, const char* Str, int Count, TRect* R, unsigned Format) {
     else if (Format & DT_RIGHT) x = R->Right - w;
     double bx = x + ox, by = y + oy + e.Tm.tmAscent;
     if (Dc->S.BkMode == OPAQUE) RunBackground(Dc, e, w, bx, by, 0, extra);
-    for (const TSegment& g : segs) DrawRun(Dc, e, g.Text, g.Width, bx + g.X, by, 0, extra);
+    for (const TSegment& g : segs)
+      DrawRun(Dc, e, (Format & DT_RTLREADING) ? ReadingRightToLeft(g.Text) : g.Text, g.Width, bx + g.X, by, 0, extra);
     if (l.Prefix >= 0 && l.Prefix < l.Text.size()) {
       // The underline of the '&' character: one pixel below the baseline, across
       // the character's advance.

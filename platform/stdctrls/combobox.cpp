@@ -405,6 +405,9 @@ bool TCustomComboBox::CanResize(int& NewWidth, int& NewHeight) {
 TRect TCustomComboBox::ButtonRect() {
   TRect c = GetClientRect();
   if (!DropsDown()) return {};
+  // At the left edge under right-to-left alignment.
+  const int w = GetSystemMetrics(SM_CXVSCROLL);
+  if (UseRightToLeftAlignment()) return {c.Left, c.Top, std::min(c.Right, c.Left + w), c.Bottom};
   return {std::max(c.Left, c.Right - GetSystemMetrics(SM_CXVSCROLL)), c.Top, c.Right, c.Bottom};
 }
 
@@ -418,7 +421,10 @@ void TCustomComboBox::LayoutEdit() {
   if (!FEdit) return;
   TRect c = GetClientRect();
   TRect b = ButtonRect();
-  FEdit->SetBounds(c.Left + 2, c.Top + 1, std::max(0, b.Left - c.Left - 3), std::max(0, c.Height() - 2));
+  if (UseRightToLeftAlignment())
+    FEdit->SetBounds(b.Right + 1, c.Top + 1, std::max(0, c.Right - b.Right - 3), std::max(0, c.Height() - 2));
+  else
+    FEdit->SetBounds(c.Left + 2, c.Top + 1, std::max(0, b.Left - c.Left - 3), std::max(0, c.Height() - 2));
 }
 
 void TCustomComboBox::SetListStyle() {
@@ -487,6 +493,10 @@ void TCustomComboBox::Dispatch(TMessage& M) {
     case CN_COMMAND: CNCommand(M); break;
     case CN_DRAWITEM: CNDrawItem(M); break;
     case CN_MEASUREITEM: CNMeasureItem(M); break;
+    case CM_BIDIMODECHANGED:  // the button and the edit change sides
+      inherited::Dispatch(M);
+      LayoutEdit();
+      break;
     case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM:
       // From the list: passed on as the combo box's own.
       if (FListNotifying) DefaultHandler(M);
@@ -634,6 +644,7 @@ void TCustomComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
     return;
   }
   FCanvas->FillRect(Rect);
+  FCanvas->TextFlags = UseRightToLeftReading() ? ETO_RTLREADING : 0;
   if (Index < FItems->Count()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
 }
 
@@ -834,6 +845,7 @@ void TCustomComboBox::PaintFace(HDC Dc) {
                    DFCS_SCROLLCOMBOBOX | (FDropped ? DFCS_PUSHED | DFCS_FLAT : 0) | (enabled ? 0 : DFCS_INACTIVE));
   if (FEdit) return;
   TRect r{c.Left + 1, c.Top + 1, b.Left - 1, c.Bottom - 1};
+  if (UseRightToLeftAlignment()) r = TRect{b.Right + 1, c.Top + 1, c.Right - 1, c.Bottom - 1};
   if (r.IsEmpty()) return;
   bool focused = Focused() && !FDropped;
   int index = FDropped ? FDropSel : static_cast<int>(List(LB_GETCURSEL));
@@ -866,7 +878,9 @@ void TCustomComboBox::PaintFace(HDC Dc) {
     SetBkMode(Dc, TRANSPARENT);
     SetTextColor(Dc, ColorToRGB(!enabled ? clGrayText : focused ? clHighlightText : Font()->Color()));
     TRect t{r.Left + 2, r.Top, r.Right, r.Bottom};
-    DrawText(Dc, text.c_str(), static_cast<int>(text.size()), &t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (UseRightToLeftAlignment()) t = TRect{r.Left, r.Top, r.Right - 2, r.Bottom};
+    DrawText(Dc, text.c_str(), static_cast<int>(text.size()), &t,
+             DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
     RestoreDC(Dc, saved);
   }
   if (focused) ::DrawFocusRect(Dc, &r);
@@ -1189,6 +1203,8 @@ const TClassInfo& TComboBox::StaticClass() {
           .Prop(TControl::Property("ParentColor", 0))
           .Prop(TControl::Property("ParentCtl3D"))
           .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("BiDiMode"))
+          .Prop(TControl::Property("ParentBiDiMode"))
           .Prop(TControl::Property("ParentShowHint"))
           .Prop(TControl::Property("PopupMenu"))
           .Prop(TControl::Property("ShowHint"))

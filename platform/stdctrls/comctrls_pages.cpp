@@ -249,6 +249,8 @@ TRect TPageControl::TabRect(int Index) {
   for (int i = 0;; ++i) {
     int w = FTabWidth > 0 ? FTabWidth : TextExtentOf(Font(), StripHotkey(tabs[static_cast<size_t>(i)]->Caption())).cx +
                                             2 * kTabPadding;
+    // Right to left the row of tabs starts at the right edge.
+    if (i == Index && UseRightToLeftAlignment()) return MirrorRect({x, kRowTop, x + w, kRowTop + h}, Width());
     if (i == Index) return {x, kRowTop, x + w, kRowTop + h};
     x += w;
   }
@@ -340,7 +342,7 @@ void TPageControl::Paint() {
     TRect tr{r.Left, r.Top, r.Right, chosen ? paneTop - 1 : r.Bottom};
     if (chosen) OffsetRect(tr, 0, 1);
     std::string text = tabs[static_cast<size_t>(i)]->Caption();
-    DrawControlText(c, text, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Enabled());
+    DrawControlText(c, text, tr, DrawTextBiDiModeFlags(DT_CENTER | DT_VCENTER | DT_SINGLELINE), Enabled());
     if (chosen && Focused()) {
       TRect fr{r.Left + 3, r.Top + 3, r.Right - 3, paneTop - 1};
       c->Brush()->SetStyle(bsSolid);
@@ -456,7 +458,8 @@ const TClassInfo& TPageControl::StaticClass() {
         .Int("TabWidth", &C::TabWidth, [](C* x, int64_t v) { x->SetTabWidth(static_cast<int>(v)); }, 0)
         .Event("OnChange", &C::OnChange)
         .Event("OnChanging", &C::OnChanging);
-    for (const char* n : {"Align", "Anchors", "Enabled", "Font", "ParentFont", "ParentShowHint", "PopupMenu",
+    for (const char* n : {"Align", "Anchors", "BiDiMode", "Enabled", "Font", "ParentBiDiMode", "ParentFont",
+                          "ParentShowHint", "PopupMenu",
                           "ShowHint", "TabOrder", "Visible", "OnContextPopup", "OnEnter", "OnExit",
                           "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"})
       b.Prop(TControl::Property(n));

@@ -596,8 +596,11 @@ void TCustomEdit::CreateParams(TCreateParams& P) {
   if (!FHideSelection) P.Style |= ES_NOHIDESEL;
   if (FCharCase == ecUpperCase) P.Style |= ES_UPPERCASE;
   if (FCharCase == ecLowerCase) P.Style |= ES_LOWERCASE;
-  if (FAlignment == taRightJustify) P.Style |= ES_RIGHT;
-  if (FAlignment == taCenter) P.Style |= ES_CENTER;
+  // Right-to-left alignment mirrors the text's side (centred stays centred).
+  TAlignment a = FAlignment;
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(a);
+  if (a == taRightJustify) P.Style |= ES_RIGHT;
+  if (a == taCenter) P.Style |= ES_CENTER;
   if (FBorderStyle == bsSingle) {
     if (Ctl3D()) P.ExStyle |= WS_EX_CLIENTEDGE;
     else P.Style |= WS_BORDER;
@@ -1169,6 +1172,7 @@ void TCustomEdit::PaintModel(HDC DC) {
   TRect f = md->FormatRect();
   int saved = SaveDC(DC);
   IntersectClipRect(DC, f.Left, f.Top, f.Right, f.Bottom);
+  if (static_cast<DWORD>(GetWindowLong(FHandle, GWL_EXSTYLE)) & WS_EX_RTLREADING) SetTextAlign(DC, TA_RTLREADING);
   bool focused = GetFocus() == FHandle;
   bool showSel = focused || !FHideSelection;
   auto starts = LineStarts(md->Text, md->Multi());
@@ -1242,7 +1246,9 @@ TClassInfo EditClassInfo(const char* Name, const TClassInfo* Parent, bool Masked
       .Prop(TControl::Property("ParentColor", 0))
       .Prop(TControl::Property("ParentCtl3D"))
       .Prop(TControl::Property("ParentFont"))
-      .Prop(TControl::Property("ParentShowHint"))
+      .Prop(TControl::Property("BiDiMode"))
+          .Prop(TControl::Property("ParentBiDiMode"))
+          .Prop(TControl::Property("ParentShowHint"))
       .Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0)
       .Prop(TControl::Property("PopupMenu"))
       .Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)

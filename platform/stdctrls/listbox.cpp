@@ -10,6 +10,7 @@
 #include "platform/controls/scrollbars.h"
 #include "platform/core/gbk.h"
 #include "platform/core/scope.h"
+#include "platform/stdctrls/listbox_internal.h"
 #include "platform/stdctrls/listcommon.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -436,13 +437,9 @@ void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   FCanvas->FillRect(Rect);
   if (Index < Count()) {
     std::string text = FItems->Strings(Index);
-    if (FTabWidth > 0) {
-      int stop = FTabWidth * std::max(1, FCanvas->TextWidth("x")) / 4 * 2;
-      TabbedTextOut(FCanvas->Handle(), Rect.Left + 2, Rect.Top, text.c_str(), static_cast<int>(text.size()), 1,
-                    &stop, Rect.Left + 2);
-    } else {
-      FCanvas->TextOut(Rect.Left + 2, Rect.Top, text);
-    }
+    int stop = FTabWidth * std::max(1, FCanvas->TextWidth("x")) / 4 * 2;
+    listbox_internal::ItemTextOut(FCanvas->Handle(), Rect, Rect.Top, text, FTabWidth > 0, 1, &stop,
+                                  UseRightToLeftAlignment());
   }
 }
 
@@ -493,6 +490,8 @@ const TClassInfo& TListBox::StaticClass() {
           .Prop(TControl::Property("ParentColor", 0))
           .Prop(TControl::Property("ParentCtl3D"))
           .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("BiDiMode"))
+          .Prop(TControl::Property("ParentBiDiMode"))
           .Prop(TControl::Property("ParentShowHint"))
           .Prop(TControl::Property("PopupMenu"))
           .Prop(TControl::Property("ShowHint"))

@@ -15,6 +15,17 @@
 
 namespace listbox_internal {
 
+void ItemTextOut(HDC Dc, const TRect& R, int Y, const std::string& Text, bool Tabbed, int TabCount, const int* Stops,
+                 bool Rtl) {
+  unsigned align = GetTextAlign(Dc);
+  if (Rtl) SetTextAlign(Dc, TA_RIGHT | TA_RTLREADING);
+  int x = Rtl ? R.Right - 2 : R.Left + 2;
+  if (Tabbed) TabbedTextOut(Dc, x, Y, Text.c_str(), static_cast<int>(Text.size()), TabCount, Stops, R.Left + 2);
+  else ::TextOut(Dc, x, Y, Text.c_str(), static_cast<int>(Text.size()));
+  if (Rtl) SetTextAlign(Dc, align);
+}
+
+
 // Case-insensitive for single-byte characters only: the second byte of a GBK
 // character may be a letter and is compared exactly, so double-byte characters
 // are found by their own two bytes.
@@ -394,14 +405,10 @@ void TCustomListBox::PaintItem(HDC Dc, int Index, TRect R) {
   SetBkMode(Dc, TRANSPARENT);
   SetTextColor(Dc, fore);
   int y = R.Top + std::max(0, (R.Height() - FixedItemHeightForText()) / 2);
-  if (WindowStyle() & LBS_USETABSTOPS) {
-    std::vector<int> stops;
-    int count = TabPixels(stops);
-    TabbedTextOut(Dc, R.Left + 2, y, item.Text.c_str(), static_cast<int>(item.Text.size()), count, stops.data(),
-                  R.Left + 2);
-  } else {
-    ::TextOut(Dc, R.Left + 2, y, item.Text.c_str(), static_cast<int>(item.Text.size()));
-  }
+  std::vector<int> stops;
+  bool tabbed = WindowStyle() & LBS_USETABSTOPS;
+  int count = tabbed ? TabPixels(stops) : 0;
+  listbox_internal::ItemTextOut(Dc, R, y, item.Text, tabbed, count, stops.data(), UseRightToLeftAlignment());
   RestoreDC(Dc, saved);
   if (caret) ::DrawFocusRect(Dc, &R);
 }

@@ -651,6 +651,8 @@ const TClassInfo& TListView::StaticClass() {
           .Bool("HideSelection", &L::HideSelection, &L::SetHideSelection, true)
           .Prop(TControl::Property("ParentColor", 0))
           .Prop(TControl::Property("ParentFont"))
+          .Prop(TControl::Property("BiDiMode"))
+          .Prop(TControl::Property("ParentBiDiMode"))
           .Prop(TControl::Property("ParentShowHint"))
           .Prop(TControl::Property("PopupMenu"))
           .Bool("ReadOnly", &L::ReadOnly, &L::SetReadOnly, false)

@@ -441,8 +441,9 @@ const TClassInfo& TPanel::StaticClass() {
         .Bool("FullRepaint", &C::FullRepaint, &C::SetFullRepaint, true)
         .Bool("Locked", &C::Locked, &C::SetLocked, false)
         .Prop(WithDefault("Color", clBtnFace));
-    for (const char* n : {"Align", "Anchors", "BorderWidth", "Caption", "Ctl3D", "Enabled", "Font", "ParentColor",
-                          "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
+    for (const char* n : {"Align", "Anchors", "BiDiMode", "BorderWidth", "Caption", "Ctl3D", "Enabled", "Font",
+                          "ParentBiDiMode", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
+                          "ShowHint", "TabOrder",
                           "TabStop", "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnEnter", "OnExit",
                           "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"})
       b.Prop(Pr(n));

@@ -38,7 +38,10 @@ TBitmap* MakeDisabledImage(TBitmap* Glyph, int Index, int W, int H, COLORREF Key
 
 TRect DrawButtonGlyph(TCanvas* Canvas, TBitmap* Glyph, int NumGlyphs, const TRect& Client, TPoint Offset,
                       const std::string& Caption, TButtonLayout Layout, int Margin, int Spacing,
-                      TButtonState State) {
+                      TButtonState State, unsigned BiDiFlags) {
+  // Right-to-left alignment (DT_RIGHT) puts a side glyph on the other side.
+  if ((BiDiFlags & DT_RIGHT) && Layout == blGlyphLeft) Layout = blGlyphRight;
+  else if ((BiDiFlags & DT_RIGHT) && Layout == blGlyphRight) Layout = blGlyphLeft;
   bool hasGlyph = Glyph && !Glyph->Empty() && NumGlyphs > 0;
   TPoint glyphSize{hasGlyph ? Glyph->Width() / NumGlyphs : 0, hasGlyph ? Glyph->Height() : 0};
   TPoint client{Client.Width(), Client.Height()};
@@ -115,7 +118,7 @@ TRect DrawButtonGlyph(TCanvas* Canvas, TBitmap* Glyph, int NumGlyphs, const TRec
   }
   if (!Caption.empty()) {
     TRect r = textBounds;
-    DrawControlText(Canvas, Caption, r, DT_CENTER | DT_VCENTER, State != bsDisabled);
+    DrawControlText(Canvas, Caption, r, DT_CENTER | DT_VCENTER | (BiDiFlags & DT_RTLREADING), State != bsDisabled);
   }
   return textBounds;
 }
@@ -316,7 +319,8 @@ void TSpeedButton::Paint() {
     }
     offset = {1, 1};
   }
-  DrawButtonGlyph(c, FGlyph, FNumGlyphs, r, offset, Caption(), FLayout, FMargin, FSpacing, FState);
+  DrawButtonGlyph(c, FGlyph, FNumGlyphs, r, offset, Caption(), FLayout, FMargin, FSpacing, FState,
+                  DrawTextBiDiModeFlags(0));
 }
 
 void TSpeedButton::Dispatch(TMessage& M) {
@@ -423,7 +427,8 @@ const TClassInfo& TSpeedButton::StaticClass() {
         .Int("NumGlyphs", &C::NumGlyphs, [](C* x, int64_t v) { x->SetNumGlyphs(static_cast<int>(v)); }, 1)
         .Int("Spacing", &C::Spacing, [](C* x, int64_t v) { x->SetSpacing(static_cast<int>(v)); }, 4)
         .Bool("Transparent", &C::Transparent, &C::SetTransparent, true);
-    for (const char* n : {"Align", "Anchors", "Caption", "Enabled", "Font", "ParentFont", "ParentShowHint",
+    for (const char* n : {"Align", "Anchors", "BiDiMode", "Caption", "Enabled", "Font", "ParentBiDiMode",
+                          "ParentFont", "ParentShowHint",
                           "PopupMenu", "ShowHint", "Visible", "OnClick", "OnDblClick", "OnMouseDown",
                           "OnMouseMove", "OnMouseUp"})
       b.Prop(TControl::Property(n));

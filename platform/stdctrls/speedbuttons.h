@@ -20,10 +20,12 @@ DTU_DECLARE_ENUM(TButtonState)
 
 // Draws a button's glyph and caption: the image of State from the strip, placed by
 // Layout, Margin (-1: centred) and Spacing (-1: spread evenly), both offset by
-// Offset (a pressed face moves them by one pixel). Returns where the caption went.
+// Offset (a pressed face moves them by one pixel). BiDiFlags are the control's
+// DrawTextBiDiModeFlags: DT_RIGHT swaps the left and right layouts, DT_RTLREADING
+// reads the caption right to left. Returns where the caption went.
 TRect DrawButtonGlyph(TCanvas* Canvas, TBitmap* Glyph, int NumGlyphs, const TRect& Client, TPoint Offset,
                       const std::string& Caption, TButtonLayout Layout, int Margin, int Spacing,
-                      TButtonState State);
+                      TButtonState State, unsigned BiDiFlags = 0);
 
 class TSpeedButton : public TGraphicControl {
   DTU_CLASS(TSpeedButton, TGraphicControl)

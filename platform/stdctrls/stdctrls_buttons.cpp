@@ -172,7 +172,9 @@ void TCustomLabel::AdjustBounds() {
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
   }
   int x = Left();
-  if (FAlignment == taRightJustify) x += Width() - r.Right;
+  TAlignment a = FAlignment;
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(a);
+  if (a == taRightJustify) x += Width() - r.Right;
   SetBounds(x, Top(), r.Right, r.Bottom);
 }
 
@@ -185,7 +187,7 @@ void TCustomLabel::Paint() {
   }
   c->Brush()->SetStyle(bsClear);
   TRect r = ClientRect();
-  unsigned flags = DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | AlignmentFlag(FAlignment);
+  unsigned flags = DrawTextBiDiModeFlags(DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | AlignmentFlag(FAlignment));
   if (FLayout != tlTop) {
     TRect calc = r;
     DoDrawText(calc, flags | DT_CALCRECT);
@@ -489,9 +491,9 @@ void TButton::Paint() {
     TRect calc = tr;
     DrawControlText(c, text, calc, DT_CENTER | DT_WORDBREAK | DT_CALCRECT, true);
     OffsetRect(tr, 0, (tr.Height() - calc.Height()) / 2);
-    DrawControlText(c, text, tr, DT_CENTER | DT_WORDBREAK, Enabled());
+    DrawControlText(c, text, tr, DrawTextBiDiModeFlags(DT_CENTER | DT_WORDBREAK), Enabled());
   } else {
-    DrawControlText(c, text, tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Enabled());
+    DrawControlText(c, text, tr, DrawTextBiDiModeFlags(DT_CENTER | DT_VCENTER | DT_SINGLELINE), Enabled());
   }
   if (Focused()) {
     TRect fr = ClientRect();
@@ -518,6 +520,8 @@ void PaintCheckLike(TButtonControl* B, TCanvas* C, TLeftRight Alignment, unsigne
   C->Brush()->SetColor(B->Color());
   C->FillRect(client);
   int top = (client.Height() - kCheckSize) / 2;
+  // Right-to-left alignment mirrors the caption's side and aligns it to the right.
+  if (B->UseRightToLeftAlignment()) ChangeBiDiModeAlignment(Alignment);
   bool right = Alignment == taRightJustify;
   TRect box = Bounds(right ? 0 : client.Right - kCheckSize, top, kCheckSize, kCheckSize);
   unsigned state = Glyph;
@@ -528,11 +532,12 @@ void PaintCheckLike(TButtonControl* B, TCanvas* C, TLeftRight Alignment, unsigne
   TRect tr = right ? TRect{kCheckSize + kCheckGap, 0, client.Right, client.Bottom}
                    : TRect{0, 0, client.Right - kCheckSize - kCheckGap, client.Bottom};
   std::string text = B->Caption();
-  unsigned flags = DT_LEFT | (B->WordWrap() ? DT_WORDBREAK : DT_SINGLELINE);
+  unsigned flags = B->DrawTextBiDiModeFlags(DT_LEFT | (B->WordWrap() ? DT_WORDBREAK : DT_SINGLELINE));
   TRect calc = tr;
   DrawControlText(C, text.empty() ? std::string(" ") : text, calc, flags | DT_CALCRECT, true);
   int dy = (tr.Height() - calc.Height()) / 2;
   OffsetRect(calc, 0, dy);
+  if (flags & DT_RIGHT) OffsetRect(calc, tr.Right - calc.Right, 0);  // the text ends at the right edge
   TRect draw = tr;
   draw.Top = calc.Top;
   draw.Bottom = calc.Bottom;
@@ -713,10 +718,11 @@ void TCustomGroupBox::Paint() {
   if (text.empty()) return;
   TRect tr{8, 0, 0, h};
   DrawControlText(c, text, tr, DT_SINGLELINE | DT_CALCRECT, true);
+  if (UseRightToLeftAlignment()) tr = MirrorRect(tr, Width());  // 8 pixels in from the right edge
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Color());
   c->FillRect(tr);
-  DrawControlText(c, text, tr, DT_SINGLELINE, Enabled());
+  DrawControlText(c, text, tr, DrawTextBiDiModeFlags(DT_SINGLELINE), Enabled());
 }
 
 void TCustomGroupBox::Dispatch(TMessage& M) {
@@ -778,6 +784,8 @@ const TClassInfo& TLabel::StaticClass() {
           .Enum<TTextLayout>("Layout", &L::Layout, &L::SetLayout, tlTop)
           .Prop(Pr("ParentColor"))
           .Prop(Pr("ParentFont"))
+          .Prop(Pr("BiDiMode"))
+          .Prop(Pr("ParentBiDiMode"))
           .Prop(Pr("ParentShowHint"))
           .Prop(Pr("PopupMenu"))
           .Bool("ShowAccelChar", &L::ShowAccelChar, &L::SetShowAccelChar, true)
@@ -806,8 +814,9 @@ namespace {
 // What every button-like control publishes besides its own properties.
 template <class C>
 TClassBuilder<C>& ButtonCommon(TClassBuilder<C>& B) {
-  for (const char* n : {"Align", "Anchors", "Caption", "Color", "Ctl3D", "Enabled", "Font", "ParentColor",
-                        "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
+  for (const char* n : {"Align", "Anchors", "BiDiMode", "Caption", "Color", "Ctl3D", "Enabled", "Font",
+                        "ParentBiDiMode", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
+                        "ShowHint", "TabOrder",
                         "Visible", "OnClick", "OnContextPopup", "OnEnter", "OnExit", "OnKeyDown",
                         "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
     B.Prop(Pr(n));
@@ -885,9 +894,10 @@ const TClassInfo& TGroupBox::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<TGroupBox> b("TGroupBox", &inherited::StaticClass());
     b.Component();
-    for (const char* n : {"Align", "Anchors", "Caption", "Color", "Ctl3D", "Enabled", "Font", "ParentColor",
-                          "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder",
-                          "TabStop", "Visible", "OnClick", "OnContextPopup", "OnDblClick", "OnEnter", "OnExit",
+    for (const char* n : {"Align", "Anchors", "BiDiMode", "Caption", "Color", "Ctl3D", "Enabled", "Font",
+                          "ParentBiDiMode", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint",
+                          "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible", "OnClick", "OnContextPopup",
+                          "OnDblClick", "OnEnter", "OnExit",
                           "OnMouseDown", "OnMouseMove", "OnMouseUp"})
       b.Prop(Pr(n));
     return b.Build();

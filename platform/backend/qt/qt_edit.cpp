@@ -435,7 +435,11 @@ TQtEditPeer::TQtEditPeer(const TPeerParams& P, TEditKind AKind)
   w->setAttribute(Qt::WA_InputMethodEnabled);
   Filter = new TEditFilter(this, w);
   w->installEventFilter(Filter);
+  // Read right to left, the widget lays its text out right to left; the side the
+  // text sits on is the window style's, whatever the direction (AlignAbsolute).
+  if (P.ExStyle & WS_EX_RTLREADING) w->setLayoutDirection(Qt::RightToLeft);
   Qt::Alignment align = (P.Style & ES_RIGHT) ? Qt::AlignRight : (P.Style & ES_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft;
+  align |= Qt::AlignAbsolute;
   if (QLineEdit* line = Line()) {
     line->setAlignment(align | Qt::AlignVCenter);
     line->setReadOnly(P.Style & ES_READONLY);

@@ -1,8 +1,6 @@
 // The names the foundation's and the basic controls' classes publish: each class's
 // own and the inherited ones it re-publishes, with the lists one class takes from
 // another (the panel's properties, the group box's ...) written out once and joined.
-// The right-to-left names (BiDiMode, ParentBiDiMode) are left out: no layout here
-// is mirrored.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,8 +27,10 @@ const TNames kPanel = {
     "FrameControllerNotifications", "FullRepaint", "GradientColorStyle", "GradientColorStart", "GradientColorStop",
     "GradientDirection", "GridColor", "GridStyle", "GridXSize", "GridYSize", "Locked", "PaintClientArea",
     "ShowDockClientCaptions", "ShowGrid", "TextMargin", "TextMarginVertical", "Transparent", "VisualStyle",
-    "WordWrap", "OnMouseEnter", "OnMouseLeave", "OnPaint", "Align", "Anchors", "AutoSize", "Caption", "Color",
-    "Constraints", "Ctl3D", "DockSite", "DragCursor", "DragKind", "DragMode", "Enabled", "Font", "ParentColor",
+    "WordWrap", "OnMouseEnter", "OnMouseLeave", "OnPaint", "Align", "Anchors", "AutoSize", "BiDiMode", "Caption",
+    "Color",
+    "Constraints", "Ctl3D", "DockSite", "DragCursor", "DragKind", "DragMode", "Enabled", "Font", "ParentBiDiMode",
+    "ParentColor",
     "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop", "UseDockManager",
     "Visible", "OnCanResize", "OnClick", "OnConstrainedResize", "OnContextPopup", "OnDblClick", "OnDockDrop",
     "OnDockOver", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnGetSiteInfo",
@@ -56,7 +56,8 @@ const TNames kButton = {
     "AlignmentVertical", "HotTrackColor", "HotTrackColorType", "HighlightColor", "LightTextStyle", "TextStyle",
     "TextHighlightColor", "TextShadowColor", "TextShadowDepth", "OnMouseEnter", "OnMouseLeave", "HotTrack",
     "Transparent", "ThemeAware", "Alignment", "Default", "Cancel", "ModalResult", "AllowAllUp", "Down", "GroupIndex",
-    "ShowDownPattern", "ShowFocusRect", "DropDownOnEnter", "FrameColor", "Action", "Align", "Anchors", "Caption",
+    "ShowDownPattern", "ShowFocusRect", "DropDownOnEnter", "FrameColor", "Action", "Align", "Anchors", "BiDiMode",
+    "ParentBiDiMode", "Caption",
     "Color", "Constraints", "DragKind", "DragMode", "DragCursor", "Enabled", "Font", "HelpContext", "Height", "Hint",
     "ParentColor", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop", "Visible",
     "Width", "OnClick", "OnContextPopup", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit",
@@ -67,7 +68,8 @@ const TNames kBitBtn = Join({kButton, {"Glyph", "Kind", "Layout", "Margin", "Num
 
 // The toolbar button: the speed button's own properties and its own.
 const TNames kToolbarButton = {
-    "Action", "Align", "AllowAllUp", "Anchors", "Constraints", "Caption", "Down", "Enabled", "Flat", "Font", "Glyph",
+    "Action", "Align", "AllowAllUp", "Anchors", "BiDiMode", "ParentBiDiMode", "Constraints", "Caption", "Down",
+    "Enabled", "Flat", "Font", "Glyph",
     "GroupIndex", "Layout", "Margin", "NumGlyphs", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "Spacing",
     "Transparent", "Visible", "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp", "HotGlyph",
     "HotNumGlyphs", "UseHotGlyph", "IgnoreActionCaption", "ShowCaption", "OnMouseEnter", "OnMouseLeave"};
@@ -76,7 +78,8 @@ const TNames kDropDown = {"DropDownMenu", "ShowArrow", "OnDropDown"};
 
 // The label: the class library label's usual properties and its own.
 const TNames kLabel = {
-    "Align", "Alignment", "Anchors", "AutoSize", "Caption", "Color", "Constraints", "DragCursor", "DragKind",
+    "Align", "Alignment", "Anchors", "AutoSize", "BiDiMode", "ParentBiDiMode", "Caption", "Color", "Constraints",
+    "DragCursor", "DragKind",
     "DragMode", "Enabled", "FocusControl", "Font", "ParentColor", "ParentFont", "ParentShowHint", "PopupMenu",
     "ShowAccelChar", "ShowHint", "Transparent", "Layout", "Visible", "WordWrap", "OnClick", "OnContextPopup",
     "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp",
@@ -88,7 +91,8 @@ const TNames kLabel = {
 
 // What the radio button and the check box both publish.
 const TNames kGlyphButton = {
-    "Action", "Align", "Alignment", "AlignmentVertical", "Anchors", "Caption", "Checked", "Color", "Constraints",
+    "Action", "Align", "Alignment", "AlignmentVertical", "Anchors", "BiDiMode", "ParentBiDiMode", "Caption",
+    "Checked", "Color", "Constraints",
     "CustomGlyphs", "DisabledColor", "DragCursor", "Enabled", "FillColor", "FocusColor", "FrameColor", "Font",
     "FrameController", "FrameControllerNotifications", "Height", "HelpContext", "HighlightColor", "Hint", "HotTrack",
     "HotTrackColor", "HotTrackColorType", "HotTrackStyle", "LightTextStyle", "ParentColor", "ParentFont",
@@ -135,7 +139,8 @@ const std::vector<TPublishedNames> kBasic = {
       "Layout", "DropDownMenu", "ToolStyle", "ShowCaption", "Transparent", "Alignment", "VisualStyle",
       "GradientColorStyle", "SelectionColorStart", "SelectionColorStop", "SelectionFrameColor",
       "UseToolbarButtonLayout", "UseToolbarButtonSize", "UseToolbarShowCaption", "UseToolbarVisualStyle",
-      "OnDropDown", "OnMouseEnter", "OnMouseLeave", "Action", "Align", "Anchors", "Caption", "Color", "Constraints",
+      "OnDropDown", "OnMouseEnter", "OnMouseLeave", "Action", "Align", "Anchors", "BiDiMode", "ParentBiDiMode",
+      "Caption", "Color", "Constraints",
       "DragCursor", "DragKind", "DragMode", "Enabled", "Font", "Height", "Hint", "ParentFont", "ParentShowHint",
       "PopupMenu", "ShowHint", "Visible", "Width", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop",
       "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock",

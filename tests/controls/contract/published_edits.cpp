@@ -5,15 +5,15 @@ namespace {
 
 // The lists a class refers to are expanded: the framing set and the standard set
 // of the framed edit, the memo's framing set, the framed panel's re-published
-// framing. BiDiMode and ParentBiDiMode are left out: right-to-left layout is not
-// done here.
+// framing.
 #define FRAMING "Color", "FocusColor", "DisabledColor", "ReadOnlyColor", "ReadOnlyColorOnFocus", "FrameColor", \
     "FrameHotColor", "FrameHotTrack", "FrameHotStyle", "FrameSides", "FrameStyle", "FrameVisible",              \
     "FramingPreference", "FrameController", "FrameControllerNotifications"
 #define STANDARD_EVENTS "OnChange", "OnClick", "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver",       \
     "OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown",          \
     "OnMouseMove", "OnMouseUp", "OnMouseEnter", "OnMouseLeave", "OnStartDock", "OnStartDrag"
-#define STANDARD_NO_TEXT "Align", "Alignment", "Anchors", "AutoSize", "CharCase", "Constraints", "Ctl3D",          \
+#define STANDARD_NO_TEXT "Align", "Alignment", "Anchors", "AutoSize", "BiDiMode", "ParentBiDiMode",        \
+    "CharCase", "Constraints", "Ctl3D",                                                                          \
     "DragCursor", "DragKind", "DragMode", "Enabled", "Font", "HideSelection", "ImeMode", "ImeName", "OEMConvert",  \
     "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ReadOnly", "ShowHint",            \
     "TabOnEnter", "TabOrder", "TabStop", "Visible", STANDARD_EVENTS

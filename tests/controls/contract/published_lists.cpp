@@ -1,6 +1,5 @@
 // The names the list and combo classes publish: the class library's names each
-// one re-publishes (BiDiMode and ParentBiDiMode left out: right-to-left layout is not
-// done here), then its own, with the lists the descriptions refer to expanded.
+// one re-publishes, then its own, with the lists the descriptions refer to expanded.
 #include <algorithm>
 
 #include "contract.h"
@@ -8,9 +7,10 @@
 namespace {
 
 const std::vector<std::string> kListBoxLibrary = {
-    "Align", "Anchors", "BorderStyle", "Color", "Columns", "Constraints", "Ctl3D", "DragCursor", "DragKind",
+    "Align", "Anchors", "BiDiMode", "BorderStyle", "Color", "Columns", "Constraints", "Ctl3D", "DragCursor", "DragKind",
     "DragMode", "Enabled", "ExtendedSelect", "Font", "ImeMode", "ImeName", "IntegralHeight", "ItemHeight", "Items",
-    "MultiSelect", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "Sorted",
+    "MultiSelect", "ParentBiDiMode", "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
+    "ShowHint", "Sorted",
     "Style", "TabOrder", "TabStop", "Visible",
     // the usual mouse, key, drag and dock events, the data and measuring events
     "OnClick", "OnContextPopup", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnEnter", "OnExit",
@@ -23,7 +23,8 @@ const std::vector<std::string> kListBoxOwn = {
     "OwnerDrawIndent", "ShowGroups", "ShowItemHints", "TabOnEnter", "UseGradients", "OnDeleteItems", "OnDrawItem",
     "OnMatch", "OnMouseEnter", "OnMouseLeave"};
 const std::vector<std::string> kComboLibrary = {
-    "Align", "Anchors", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode", "DropDownCount",
+    "Align", "Anchors", "BiDiMode", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind", "DragMode",
+    "DropDownCount", "ParentBiDiMode",
     "Enabled", "Font", "ImeMode", "ImeName", "ItemHeight", "ParentColor", "ParentCtl3D", "ParentFont",
     "ParentShowHint", "ShowHint", "TabOrder", "TabStop", "Visible",
     "OnChange", "OnClick", "OnCloseUp", "OnDrawItem", "OnDropDown", "OnMeasureItem", "OnSelect",

@@ -446,3 +446,45 @@ TEST(TextOut, ATextDrawsAlikeAfterManyNewTextsHaveComeAndGone) {
     DeleteObject(big);
   }
 }
+
+// Right-to-left reading orders the line as right-to-left text: a Latin word keeps
+// its letters in order, and the punctuation after it ends the line on its left.
+// Each right-to-left drawing equals the plain drawing of the reordered text, and
+// the line keeps its width and place.
+TEST(TextOut, RightToLeftReadingPutsTheEndingPunctuationOnTheLeft) {
+  const std::string text = "Hello, world!", reordered = "!Hello, world";
+  auto pixels = [](const std::function<void(HDC)>& Draw) {
+    TTextDC t;
+    SetTextColor(t.Dc, RGB(0, 0, 0));
+    SetBkMode(t.Dc, TRANSPARENT);
+    Draw(t.Dc);
+    return t.Picture({{RGB(255, 255, 255), '.'}});
+  };
+  auto drawText = [](const std::string& S, unsigned Format) {
+    return [S, Format](HDC Dc) {
+      TRect r{10, 10, 200, 40};
+      DrawText(Dc, S.data(), static_cast<int>(S.size()), &r, Format);
+    };
+  };
+  auto textOut = [](const std::string& S, unsigned Align, unsigned Options) {
+    return [S, Align, Options](HDC Dc) {
+      SetTextAlign(Dc, Align);
+      ExtTextOut(Dc, 20, 10, Options, nullptr, S.data(), static_cast<int>(S.size()), nullptr);
+    };
+  };
+  const std::string want = pixels(drawText(reordered, 0));
+  struct Case {
+    const char* Name;
+    std::function<void(HDC)> Draw;
+    std::string Want;
+  } cases[] = {
+      {"DrawText with DT_RTLREADING", drawText(text, DT_RTLREADING), want},
+      {"right-aligned", drawText(text, DT_RTLREADING | DT_RIGHT), pixels(drawText(reordered, DT_RIGHT))},
+      {"TextOut with TA_RTLREADING", textOut(text, TA_RTLREADING, 0), pixels(textOut(reordered, 0, 0))},
+      {"ExtTextOut with ETO_RTLREADING", textOut(text, 0, ETO_RTLREADING), pixels(textOut(reordered, 0, 0))},
+      {"Chinese and digits keep their order", drawText(kChinese + " 123", DT_RTLREADING),
+       pixels(drawText(kChinese + " 123", 0))},
+  };
+  for (const Case& c : cases) EXPECT_EQ(pixels(c.Draw), c.Want) << c.Name;
+  EXPECT_NE(want, pixels(drawText(text, 0)));  // the plain line differs
+}
