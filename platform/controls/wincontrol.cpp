@@ -771,6 +771,10 @@ void TWinControl::WndProc(TMessage& M) {
         g_CaptureControl->Perform(WM_CANCELMODE, 0, 0);
       break;
     default:
+      // A dock site's grabbers and close buttons belong to its dock manager.
+      if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST && FDockSite && FUseDockManager && FDockManager &&
+          FDockManager->MouseMessage(M))
+        return;
       if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST && M.Msg != WM_MOUSEWHEEL && IsControlMouseMsg(M)) {
         if (M.Result == 0 && FHandle) DefWindowProc(FHandle, M);
         return;
