@@ -103,9 +103,7 @@ void DockMoveTo(TPoint Screen) {
   if (site && site->UseDockManager() && site->DockManager()) {
     site->DockManager()->PositionDockRect(g_Drag.Source, r);
   } else if (site) {
-    TRect c = site->GetClientRect();
-    TPoint tl = site->ClientToScreen(TPoint{c.Left, c.Top});
-    r = {tl.X, tl.Y, tl.X + c.Width(), tl.Y + c.Height()};
+    r = FloatRect(Screen);  // a site without a dock manager takes it where it is dropped
   } else {
     r = FloatRect(Screen);
   }
@@ -131,6 +129,10 @@ void FinishDock(bool Drop, TPoint Screen) {
     if (g_Drag.Site) AskSite(g_Drag.Site, Screen, dsDragLeave);
   } else if (site) {
     if (TDockDrag::Dock(source, site)) {
+      if (!site->UseDockManager() || !site->DockManager()) {
+        TPoint tl = site->ScreenToClient(TPoint{floatAt.Left, floatAt.Top});
+        source->SetBounds(tl.X, tl.Y, floatAt.Width(), floatAt.Height());
+      }
       TPoint at = site->ScreenToClient(Screen);
       if (site->OnDockDrop) site->OnDockDrop(site, source, at.X, at.Y);
       if (g_Drag.Source && source->OnEndDock) source->OnEndDock(source, site, at.X, at.Y);

@@ -20,8 +20,9 @@
 // answers through OnDockOver (dsDragEnter, dsDragMove, dsDragLeave; it accepts
 // unless the handler says no). The dock rectangle follows the pointer as a frame
 // drawn over the screen: where the source would go on the accepting site (its
-// dock manager's PositionDockRect), a thin frame; else where it would float, at
-// its undocked size and keeping the grabbed point under the pointer, a thick one.
+// dock manager's PositionDockRect; on a site without one, the source at its
+// undocked size with the grabbed point under the pointer), a thin frame; else
+// where it would float, placed the same way, a thick one.
 // Releasing the button docks the source on the accepting site (the old site's
 // OnUnDock first, then the new site's OnDockDrop) or floats it in a window of its
 // own (ManualFloat); OnEndDock then fires with the site, the floating window, or

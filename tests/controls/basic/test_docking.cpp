@@ -207,6 +207,20 @@ TEST_F(Docking, DropsThatDoNotDockLeaveTheToolbarWhereTheyShould) {
   }
 }
 
+TEST_F(Docking, ASiteWithoutItsDockManagerTakesTheControlWhereItIsDropped) {
+  Site->SetUseDockManager(false);
+  Press(Form, {20, 110});
+  Move(Form, {30, 110});
+  Move(Form, {250, 150});  // screen 350, 250; grabbed 10, 10 inside the toolbar
+  TWinControl* over = nullptr;
+  EXPECT_EQ(Frame(&over), (TRect{340, 240, 490, 269}));
+  EXPECT_EQ(over, Site);
+  Release(Form, {250, 150});
+  EXPECT_EQ(Tb->HostDockSite(), Site);
+  EXPECT_EQ(Tb->BoundsRect(), (TRect{40, 140, 190, 169}));
+  EXPECT_EQ(Log.back(), "end Site 50,150");
+}
+
 TEST_F(Docking, TheCloseButtonHidesItsControlAndTheOthersTakeTheRoom) {
   auto* a = new TQvPanel(Form);
   auto* b = new TQvPanel(Form);
