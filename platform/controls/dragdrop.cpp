@@ -98,15 +98,10 @@ void DockMoveTo(TPoint Screen) {
     g_Drag.SiteAccepted = AskSite(now, Screen, dsDragMove);
   }
   if (!g_Drag.Source) return;
-  TRect r;
+  // A site without a dock manager takes the source where it is dropped, as it floats.
   TWinControl* site = g_Drag.SiteAccepted ? g_Drag.Site : nullptr;
-  if (site && site->UseDockManager() && site->DockManager()) {
-    site->DockManager()->PositionDockRect(g_Drag.Source, r);
-  } else if (site) {
-    r = FloatRect(Screen);  // a site without a dock manager takes it where it is dropped
-  } else {
-    r = FloatRect(Screen);
-  }
+  TRect r = FloatRect(Screen);
+  if (site && site->UseDockManager() && site->DockManager()) site->DockManager()->PositionDockRect(g_Drag.Source, r);
   ShowFrame(r, site ? DockFrameWidth : FloatFrameWidth);
 }
 
@@ -139,7 +134,8 @@ void FinishDock(bool Drop, TPoint Screen) {
       return;
     }
   } else if (source->ManualFloat(floatAt)) {
-    if (g_Drag.Source && source->OnEndDock) source->OnEndDock(source, source->HostDockSite(), floatAt.Left, floatAt.Top);
+    if (g_Drag.Source && source->OnEndDock)
+      source->OnEndDock(source, source->HostDockSite(), floatAt.Left, floatAt.Top);
     return;
   }
   if (g_Drag.Source && source->OnEndDock) source->OnEndDock(source, nullptr, 0, 0);

@@ -41,7 +41,9 @@ struct Docking : TFormFixture {
     Form->Show();
     Tb->OnStartDock = [this](TObject*, TObject*&) { Log.push_back("start"); };
     Tb->OnEndDock = [this](TObject*, TObject* To, int X, int Y) {
-      std::string to = !To ? "none" : dynamic_cast<TCustomDockForm*>(To) ? "float" : static_cast<TComponent*>(To)->Name();
+      std::string to = !To                                ? "none"
+                       : dynamic_cast<TCustomDockForm*>(To) ? "float"
+                                                            : static_cast<TComponent*>(To)->Name();
       Log.push_back("end " + to + " " + std::to_string(X) + "," + std::to_string(Y));
     };
     Site->OnDockOver = [this](TObject*, TControl*, int X, int Y, TDragState State, bool& Accept) {

@@ -75,7 +75,9 @@ void Drag(TPoint From, TPoint To, F Shot) {
   Settle(400);
 }
 
-QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32); }
+QImage GrabScreen() {
+  return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
 
 // Black and white pixels both along the top edge of a frame: the half-tone ring.
 bool HalfToneAlong(const QImage& Img, const TRect& R) {
