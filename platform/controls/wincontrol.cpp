@@ -360,6 +360,8 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
       c->FAnchorMove = false;
     }
   }
+  // Docked controls follow their site's size.
+  if (FDockSite && FUseDockManager && FDockManager) FDockManager->ResetBounds(false);
 }
 
 void TWinControl::CreateParams(TCreateParams& P) {

@@ -112,6 +112,8 @@ TEST_F(Docking, AToolbarDraggedOntoThePanelDocksUnderItsTitleBar) {
   EXPECT_EQ(Tb->Width(), 200);
   auto shot = Shot(Site);
   EXPECT_EQ(Px(shot.get(), 60, 7), ColorToRGB(clInactiveCaption));
+  Site->SetBounds(220, 0, 180, 300);
+  EXPECT_EQ(Tb->Width(), 180) << "a docked control follows its site's size";
 }
 
 TEST_F(Docking, TheGrabberDragsADockedControlOffIntoAFloatingWindowAndBack) {
