@@ -211,6 +211,21 @@ TEST_F(Docking, DropsThatDoNotDockLeaveTheToolbarWhereTheyShould) {
   }
 }
 
+TEST_F(Docking, AToolbarFreedByTheSitesDropHandlerIsNotTouchedAfterwards) {
+  Site->OnDockDrop = [this](TObject*, TControl*, int, int) {
+    delete Tb;
+    Tb = nullptr;
+  };
+  Press(Form, {20, 110});
+  Move(Form, {30, 110});
+  Move(Form, {250, 150});
+  Release(Form, {250, 150});
+  EXPECT_EQ(Tb, nullptr);
+  EXPECT_EQ(DragSource(), nullptr);
+  EXPECT_EQ(Site->DockClientCount(), 0);
+  EXPECT_EQ(Log.back(), "over 0 50,150") << "no OnEndDock from a freed toolbar";
+}
+
 TEST_F(Docking, ASiteWithoutItsDockManagerTakesTheControlWhereItIsDropped) {
   Site->SetUseDockManager(false);
   Press(Form, {20, 110});
