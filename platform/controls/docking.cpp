@@ -43,8 +43,6 @@ TRect ScreenBounds(TControl* C) {
 
 namespace dock_detail {
 
-const std::vector<TWinControl*>& Sites() { return g_DockSites; }
-
 TWinControl* SiteAt(TControl* Client, TPoint Screen) {
   TWinControl* best = nullptr;
   int64_t bestArea = 0;

@@ -103,9 +103,6 @@ protected:
 };
 
 namespace dock_detail {
-// The dock sites that take controls dragged with the mouse, in the order they
-// became sites.
-const std::vector<TWinControl*>& Sites();
 // The site a control dragged to dock is offered to at a screen point: of the
 // showing, enabled sites whose influence rectangle (GetSiteInfo) holds the point,
 // the smallest; never the control itself, one inside it or a floating window.
