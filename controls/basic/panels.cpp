@@ -406,6 +406,12 @@ void DrawCloseGlyph(TCanvas* Canvas, const TRect& R, TColor Color) {
 }
 }  // namespace
 
+TRect TQvPanelDockManager::CloseButtonRect(TControl*, const TRect& Zone) {
+  if (!FSite->ShowDockClientCaptions()) return {};
+  if (SiteAcross()) return {Zone.Left + 1, Zone.Top + 1, Zone.Left + 12, Zone.Top + 12};
+  return {Zone.Right - 15, Zone.Top + 1, Zone.Right - 2, Zone.Top + 12};
+}
+
 void TQvPanelDockManager::PaintDockFrame(TCanvas* Canvas, TControl* Control, const TRect& ARect) {
   if (!FSite->ShowDockClientCaptions()) {
     TDockTree::PaintDockFrame(Canvas, Control, ARect);
@@ -425,7 +431,7 @@ void TQvPanelDockManager::PaintDockFrame(TCanvas* Canvas, TControl* Control, con
     Canvas->FillRect(bar);
     Canvas->Brush()->SetStyle(bsClear);
     Canvas->TextRect(bar, bar.Left + 2, bar.Top + (GrabberSize - Canvas->TextHeight("Wg")) / 2, caption);
-    DrawCloseGlyph(Canvas, {ARect.Right - 15, ARect.Top + 1, ARect.Right - 2, ARect.Top + 12}, text);
+    DrawCloseGlyph(Canvas, CloseButtonRect(Control, ARect), text);
   } else {
     TRect column{ARect.Left, ARect.Top, ARect.Left + GrabberSize, ARect.Bottom};
     Canvas->FillRect(column);
@@ -443,7 +449,7 @@ void TQvPanelDockManager::PaintDockFrame(TCanvas* Canvas, TControl* Control, con
     SetTextAlign(dc, oldAlign);
     SelectObject(dc, old);
     DeleteObject(rotated);
-    DrawCloseGlyph(Canvas, {ARect.Left + 1, ARect.Top + 1, ARect.Left + 12, ARect.Top + 12}, text);
+    DrawCloseGlyph(Canvas, CloseButtonRect(Control, ARect), text);
   }
   Canvas->Brush()->SetStyle(bsSolid);
 }

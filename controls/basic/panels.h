@@ -179,6 +179,8 @@ public:
 protected:
   void AdjustDockRect(TControl* Control, TRect& ARect) override;
   void PaintDockFrame(TCanvas* Canvas, TControl* Control, const TRect& ARect) override;
+  // The close glyph's box, where a click hides the control (none without captions).
+  TRect CloseButtonRect(TControl* Control, const TRect& Zone) override;
 
 private:
   bool SiteAcross() const;

@@ -154,6 +154,10 @@ public:
   // Opens a URL or a file (GBK) with the desktop's handler for it; false when none
   // took it. Without a windowing system nothing is opened.
   virtual bool ShellOpen(const std::string&) { return false; }
+  // The frame of a control dragged to dock, above every window: R in screen
+  // coordinates, Width pixels thick, in a half-tone pattern; an empty R removes
+  // it. Without a windowing system nothing is drawn.
+  virtual void ShowDragFrame(const TRect&, int) {}
 };
 
 // Opens a URL or a file with the desktop's handler (the backend's ShellOpen);

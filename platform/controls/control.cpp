@@ -288,6 +288,9 @@ void TControl::SetVisible(bool Value) {
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
   RequestAlign();
+  // A docked control hidden or shown again gives up or takes back its zone.
+  if (FHostDockSite)
+    if (TDockTree* tree = FHostDockSite->DockManager()) tree->ResetBounds(true);
 }
 
 void TControl::Show() {

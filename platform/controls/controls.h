@@ -344,6 +344,15 @@ public:
   bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = alNone);
   // Undocks the control from its dock site, leaving it on no parent.
   bool ManualFloat();
+  // Floats the control in a window of its own (CreateFloatingDockSite) whose
+  // client area is ScreenPos, undocking it first; a control that floats already
+  // has its window moved there. False when the old site's OnUnDock refused.
+  bool ManualFloat(const TRect& ScreenPos);
+  // Whether the control floats in such a window.
+  bool Floating() const;
+  // The size the control floats at: its size before it was first docked.
+  int UndockWidth() const { return FUndockWidth > 0 ? FUndockWidth : FWidth; }
+  int UndockHeight() const { return FUndockHeight > 0 ? FUndockHeight : FHeight; }
   // Scales position, size and font by M / D (forms call it when the pixels per
   // inch they were designed at differ from the screen's).
   virtual void ChangeScale(int M, int D);
@@ -367,6 +376,9 @@ protected:
   virtual void MouseMove(TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void Resize();
+  // The window a floating control lives in, with its client area at Bounds
+  // (screen coordinates): a TCustomDockForm.
+  virtual TWinControl* CreateFloatingDockSite(const TRect& Bounds);
   virtual void Changed();
   // The parent realigns this control (bounds, visibility or alignment changed).
   void RequestAlign();
@@ -439,6 +451,12 @@ private:
   TDragMode FDragMode = dmManual;
   TCursor FDragCursor = crDrag;
   TWinControl* FHostDockSite = nullptr;
+  int FUndockWidth = 0, FUndockHeight = 0;
+  friend struct TDockDrag;  // the drag manager docks and floats through these
+  // Docking (docking.cpp): undocks from the host (its OnUnDock asked with
+  // NewTarget; false when it refused) and docks on Site, firing no more events.
+  bool DoDock(TWinControl* Site, TControl* DropControl, TAlign Side);
+  bool DoUnDock(TWinControl* NewTarget);
 };
 
 template <class C>
@@ -550,6 +568,10 @@ public:
   TDockOverEvent OnDockOver;
   TGetSiteInfoEvent OnGetSiteInfo;
   TUnDockEvent OnUnDock;
+  // Whether a control dragged to dock is offered to this site: InfluenceRect, the
+  // area the pointer must be in (screen coordinates), starts as the site's window
+  // rectangle grown by 10 pixels each way; OnGetSiteInfo may change it or refuse.
+  virtual void GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos, bool& CanDock);
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;

@@ -16,7 +16,60 @@ namespace {
 void FreeConstraints(TSizeConstraints* C) { delete C; }
 void FreeDockTree(TDockTree* T) { delete T; }
 int Scale(int V, int M, int D) { return D ? static_cast<int>((static_cast<int64_t>(V) * M + D / 2) / D) : V; }
+
+std::vector<TWinControl*> g_DockSites;
+
+void RegisterSite(TWinControl* Site, bool On) {
+  auto it = std::find(g_DockSites.begin(), g_DockSites.end(), Site);
+  if (On && it == g_DockSites.end()) g_DockSites.push_back(Site);
+  if (!On && it != g_DockSites.end()) g_DockSites.erase(it);
+}
+
+// A floating window whose last control left is freed once the message in hand is done.
+void ReleaseEmptyFloatingWindow(TWinControl* Site) {
+  auto* host = dynamic_cast<TCustomDockForm*>(Site);
+  if (host && host->DockClientCount() == 0 && !host->ComponentState().Contains(csDestroying)) {
+    host->Hide();
+    host->Release();
+  }
+}
+
+// The window rectangle of a control on the screen.
+TRect ScreenBounds(TControl* C) {
+  TPoint tl = C->Parent() ? C->Parent()->ClientToScreen(TPoint{C->Left(), C->Top()}) : TPoint{C->Left(), C->Top()};
+  return {tl.X, tl.Y, tl.X + C->Width(), tl.Y + C->Height()};
+}
 }  // namespace
+
+namespace dock_detail {
+
+TWinControl* SiteAt(TControl* Client, TPoint Screen) {
+  TWinControl* best = nullptr;
+  int64_t bestArea = 0;
+  for (TWinControl* site : g_DockSites) {
+    if (!site->DockSite() || !site->HandleAllocated() || !site->IsVisibleOnScreen() || !site->Enabled()) continue;
+    if (dynamic_cast<TCustomDockForm*>(site)) continue;
+    bool inside = false;
+    for (TControl* c = site; c && !inside; c = c->Parent()) inside = c == Client;
+    if (inside) continue;
+    TRect influence;
+    bool canDock = true;
+    site->GetSiteInfo(Client, influence, Screen, canDock);
+    if (!canDock || !influence.Contains(Screen)) continue;
+    int64_t area = static_cast<int64_t>(influence.Width()) * influence.Height();
+    if (!best || area < bestArea) {
+      best = site;
+      bestArea = area;
+    }
+  }
+  return best;
+}
+
+void ControlDestroyed(TControl* Control) {
+  if (auto* w = dynamic_cast<TWinControl*>(Control)) RegisterSite(w, false);
+}
+
+}  // namespace dock_detail
 
 // ---------------------------------------------------------------------------
 // TSizeConstraints
@@ -140,29 +193,84 @@ void TControl::ChangeScale(int M, int D) {
 }
 
 bool TControl::ManualDock(TWinControl* NewDockSite, TControl* DropControl, TAlign ControlSide) {
-  if (!NewDockSite || !NewDockSite->DockSite() || NewDockSite == this) return false;
-  if (FHostDockSite && !ManualFloat()) return false;
-  SetParent(NewDockSite);
-  FHostDockSite = NewDockSite;
-  NewDockSite->FDockClients.push_back(this);
-  if (TDockTree* tree = NewDockSite->DockManager()) tree->InsertControl(this, ControlSide, DropControl);
+  if (!DoDock(NewDockSite, DropControl, ControlSide)) return false;
   if (NewDockSite->OnDockDrop) NewDockSite->OnDockDrop(NewDockSite, this, FLeft, FTop);
   if (OnEndDock) OnEndDock(this, NewDockSite, FLeft, FTop);
   return true;
 }
 
-bool TControl::ManualFloat() {
+bool TControl::DoDock(TWinControl* Site, TControl* DropControl, TAlign Side) {
+  if (!Site || !Site->DockSite() || Site == this) return false;
+  // The size it floats at again is the one it had before a managed site took it.
+  if (!FHostDockSite || Floating()) {
+    FUndockWidth = FWidth;
+    FUndockHeight = FHeight;
+  }
+  if (FHostDockSite && !DoUnDock(Site)) return false;
+  TDockTree* tree = Site->UseDockManager() ? Site->DockManager() : nullptr;
+  if (tree) SetAlign(alNone);  // the dock manager places it, not the site's alignment
+  SetParent(Site);
+  FHostDockSite = Site;
+  Site->FDockClients.push_back(this);
+  if (tree) tree->InsertControl(this, Side, DropControl);
+  return true;
+}
+
+// Leaves the host after asking its OnUnDock; a floating window left empty goes.
+bool TControl::DoUnDock(TWinControl* NewTarget) {
   TWinControl* site = FHostDockSite;
   if (!site) return true;
   bool allow = true;
-  if (site->OnUnDock) site->OnUnDock(site, this, nullptr, allow);
-  if (!allow) return false;
+  if (site->OnUnDock) site->OnUnDock(site, this, NewTarget, allow);
+  if (!allow || FHostDockSite != site) return false;
   FHostDockSite = nullptr;
   site->FDockClients.erase(std::remove(site->FDockClients.begin(), site->FDockClients.end(), this),
                            site->FDockClients.end());
   if (TDockTree* tree = site->DockManager()) tree->RemoveControl(this);
+  ReleaseEmptyFloatingWindow(site);
+  return true;
+}
+
+bool TControl::ManualFloat() {
+  if (!DoUnDock(nullptr)) return false;
   SetParent(nullptr);
   return true;
+}
+
+bool TControl::ManualFloat(const TRect& ScreenPos) {
+  if (Floating()) {  // its window moves: the control's top-left corner goes to ScreenPos
+    TWinControl* host = FHostDockSite;
+    TPoint now = ClientToScreen(TPoint{0, 0});
+    host->SetBounds(host->Left() + ScreenPos.Left - now.X, host->Top() + ScreenPos.Top - now.Y, host->Width(),
+                    host->Height());
+    return true;
+  }
+  if (!FHostDockSite) {
+    FUndockWidth = FWidth;
+    FUndockHeight = FHeight;
+  }
+  if (!DoUnDock(nullptr)) return false;
+  TWinControl* host = CreateFloatingDockSite(ScreenPos);
+  SetAlign(alClient);
+  SetParent(host);
+  FHostDockSite = host;
+  host->FDockClients.push_back(this);
+  host->SetText(Caption());
+  host->SetVisible(true);
+  return true;
+}
+
+bool TControl::Floating() const { return dynamic_cast<TCustomDockForm*>(FHostDockSite) != nullptr; }
+
+TWinControl* TControl::CreateFloatingDockSite(const TRect& Bounds) {
+  auto* host = new TCustomDockForm(Application);
+  host->SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+  host->SetClientSize(Bounds.Width(), Bounds.Height());
+  // The caption and borders go above and around: the client area lands on Bounds.
+  TPoint origin = host->ClientOrigin();
+  host->SetBounds(host->Left() + Bounds.Left - origin.X, host->Top() + Bounds.Top - origin.Y, host->Width(),
+                  host->Height());
+  return host;
 }
 
 // ---------------------------------------------------------------------------
@@ -172,6 +280,7 @@ bool TControl::ManualFloat() {
 void TWinControl::SetDockSite(bool Value) {
   if (FDockSite == Value) return;
   FDockSite = Value;
+  RegisterSite(this, Value && !ComponentState().Contains(csDestroying));
   if (Value && FUseDockManager && !FDockManager) FDockManager = {CreateDockManager(), &FreeDockTree};
   Realign();
 }
@@ -185,6 +294,16 @@ void TWinControl::SetUseDockManager(bool Value) {
 TDockTree* TWinControl::CreateDockManager() {
   if (FDockManager) return nullptr;  // callers keep the existing one
   return new TDockTree(this);
+}
+
+void TWinControl::GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos, bool& CanDock) {
+  CanDock = true;
+  InfluenceRect = ScreenBounds(this);
+  InfluenceRect.Left -= 10;
+  InfluenceRect.Top -= 10;
+  InfluenceRect.Right += 10;
+  InfluenceRect.Bottom += 10;
+  if (OnGetSiteInfo) OnGetSiteInfo(this, Client, InfluenceRect, MousePos, CanDock);
 }
 
 // A windowed control fits its visible children (plus its frame).
@@ -224,6 +343,7 @@ void TWinControl::DockClientRemoved(TControl* Control) {
   FDockClients.erase(it);
   Control->FHostDockSite = nullptr;
   if (FDockManager) FDockManager->RemoveControl(Control);
+  ReleaseEmptyFloatingWindow(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -248,28 +368,97 @@ void TDockTree::InsertControl(TControl* Control, TAlign, TControl* DropCtl) {
 }
 
 void TDockTree::RemoveControl(TControl* Control) {
+  if (FCloseDown == Control) FCloseDown = nullptr;
   FControls.erase(std::remove(FControls.begin(), FControls.end(), Control), FControls.end());
   ResetBounds(true);
 }
 
-TRect TDockTree::ZoneRect(TControl* Control) {
-  auto it = std::find(FControls.begin(), FControls.end(), Control);
-  if (it == FControls.end()) return {};
-  int n = static_cast<int>(FControls.size()), i = static_cast<int>(it - FControls.begin());
+int TDockTree::VisibleCount() const {
+  return static_cast<int>(std::count_if(FControls.begin(), FControls.end(), [](TControl* c) { return c->Visible(); }));
+}
+
+TRect TDockTree::TileRect(int Index, int Count) {
   TRect client = FDockSite->GetClientRect();
   FDockSite->AdjustClientRect(client);
+  if (Count <= 0) return client;
   bool across = FDockSite->Align() == alTop || FDockSite->Align() == alBottom;
   TRect z = client;
   if (across) {
     int w = client.Width();
-    z.Left = client.Left + w * i / n;
-    z.Right = client.Left + w * (i + 1) / n;
+    z.Left = client.Left + w * Index / Count;
+    z.Right = client.Left + w * (Index + 1) / Count;
   } else {
     int h = client.Height();
-    z.Top = client.Top + h * i / n;
-    z.Bottom = client.Top + h * (i + 1) / n;
+    z.Top = client.Top + h * Index / Count;
+    z.Bottom = client.Top + h * (Index + 1) / Count;
   }
   return z;
+}
+
+// Hidden controls (closed with their close button) give their room to the others.
+TRect TDockTree::ZoneRect(TControl* Control) {
+  if (!Control->Visible()) return {};
+  int index = 0;
+  for (TControl* c : FControls) {
+    if (c == Control) return TileRect(index, VisibleCount());
+    if (c->Visible()) ++index;
+  }
+  return {};
+}
+
+void TDockTree::PositionDockRect(TControl* Client, TRect& DockRect) {
+  bool here = std::find(FControls.begin(), FControls.end(), Client) != FControls.end();
+  TRect zone = here && Client->Visible() ? ZoneRect(Client) : TileRect(VisibleCount(), VisibleCount() + 1);
+  TPoint tl = FDockSite->ClientToScreen(TPoint{zone.Left, zone.Top});
+  DockRect = {tl.X, tl.Y, tl.X + zone.Width(), tl.Y + zone.Height()};
+}
+
+TRect TDockTree::CloseButtonRect(TControl*, const TRect&) { return {}; }
+
+TControl* TDockTree::HitTest(TPoint MousePos, int& HTFlag) {
+  HTFlag = HTNOWHERE;
+  for (TControl* c : FControls) {
+    if (!c->Visible()) continue;
+    TRect zone = ZoneRect(c), inner = zone;
+    AdjustDockRect(c, inner);
+    if (!zone.Contains(MousePos) || inner.Contains(MousePos)) continue;
+    HTFlag = CloseButtonRect(c, zone).Contains(MousePos) ? HTCLOSE : HTCAPTION;
+    return c;
+  }
+  return nullptr;
+}
+
+bool TDockTree::MouseMessage(TMessage& M) {
+  TPoint p = TWMMouse(M).Pos();
+  int hit = HTNOWHERE;
+  switch (M.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      TControl* c = HitTest(p, hit);
+      if (!c) return false;
+      if (hit == HTCLOSE) {
+        FCloseDown = c;
+        SetCaptureControl(FDockSite);
+      } else {
+        // The control's drag waits for the threshold; the pointer is its own meanwhile.
+        c->BeginDrag(false);
+        if (c->Dragging()) SetCaptureControl(c);
+      }
+      return true;
+    }
+    case WM_LBUTTONUP: {
+      if (!FCloseDown) return false;
+      TControl* c = FCloseDown;
+      FCloseDown = nullptr;
+      if (GetCaptureControl() == FDockSite) SetCaptureControl(nullptr);
+      if (HitTest(p, hit) == c && hit == HTCLOSE) c->SetVisible(false);
+      return true;
+    }
+    case WM_MOUSEMOVE:
+      return FCloseDown != nullptr;
+    default:
+      return false;
+  }
 }
 
 void TDockTree::ResetBounds(bool) {
@@ -280,6 +469,7 @@ void TDockTree::ResetBounds(bool) {
     ~TReset() { F = false; }
   } reset{FResetting};
   for (TControl* c : FControls) {
+    if (!c->Visible()) continue;
     TRect r = ZoneRect(c);
     AdjustDockRect(c, r);
     c->SetBounds(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
@@ -313,4 +503,31 @@ void TDockTree::PaintSite(HDC DC) {
   for (TControl* c : FControls)
     if (c->Visible()) PaintDockFrame(&canvas, c, ZoneRect(c));
   canvas.SetHandle(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// TCustomDockForm
+// ---------------------------------------------------------------------------
+
+const TClassInfo& TCustomDockForm::StaticClass() {
+  static const TClassInfo info =
+      TClassBuilder<TCustomDockForm>("TCustomDockForm", &inherited::StaticClass()).Build();
+  return info;
+}
+
+TCustomDockForm::TCustomDockForm(TComponent* AOwner) : TCustomForm(AOwner) {
+  SetBorderStyle(bsSizeToolWin);
+  SetFormStyle(fsStayOnTop);
+  SetDragKind(dkDock);
+  SetUseDockManager(false);
+  SetDockSite(true);
+}
+
+// Its control fills the client area.
+void TCustomDockForm::AlignControls(TControl* AControl, TRect& Rect) {
+  TCustomForm::AlignControls(AControl, Rect);
+  TRect client = GetClientRect();
+  for (int i = 0; i < DockClientCount(); ++i)
+    if (TControl* c = DockClients(i); c->Visible() && c->BoundsRect() != client)
+      c->SetBounds(client.Left, client.Top, client.Width(), client.Height());
 }

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "platform/controls/backend.h"
+#include "platform/controls/docking.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/winmsg.h"
 
@@ -17,6 +19,13 @@ struct TDragRecord {
   int Threshold = DefaultDragThreshold;
   TPoint Start;  // screen point of the press
   TCursor SavedCursor = crDefault;
+  // Dragging to dock: the site under the pointer and its answer, the frame shown,
+  // and where the source's top-left corner was against the press.
+  bool Dock = false;
+  TWinControl* Site = nullptr;
+  bool SiteAccepted = false;
+  TRect Frame;
+  TPoint Grab;
 } g_Drag;
 
 TPoint TargetPoint(TControl* Target, TPoint Screen) { return Target->ScreenToClient(Screen); }
@@ -42,14 +51,102 @@ void Activate() {
   SetCaptureControl(source);
   g_Drag.Active = true;
   g_Drag.SavedCursor = Screen ? Screen->Cursor() : crDefault;
-  if (source->OnStartDrag) {
-    TObject* object = nullptr;
+  TObject* object = nullptr;
+  if (g_Drag.Dock) {
+    if (source->OnStartDock) source->OnStartDock(source, object);
+  } else if (source->OnStartDrag) {
     source->OnStartDrag(source, object);
   }
 }
 
+// ---------------------------------------------------------------------------
+// Dragging to dock
+// ---------------------------------------------------------------------------
+
+void ShowFrame(const TRect& R, int Width) {
+  if (R == g_Drag.Frame) return;
+  g_Drag.Frame = R;
+  Backend().ShowDragFrame(R, Width);
+}
+
+bool AskSite(TWinControl* Site, TPoint Screen, TDragState State) {
+  bool accept = true;
+  TPoint p = Site->ScreenToClient(Screen);
+  if (Site->OnDockOver) Site->OnDockOver(Site, g_Drag.Source, p.X, p.Y, State, accept);
+  return accept;
+}
+
+// Where the source floats when dropped here: at its undocked size, the grabbed
+// point under the pointer.
+TRect FloatRect(TPoint Screen) {
+  TControl* s = g_Drag.Source;
+  TPoint tl{Screen.X + g_Drag.Grab.X, Screen.Y + g_Drag.Grab.Y};
+  int w = s->Floating() ? s->Width() : s->UndockWidth(), h = s->Floating() ? s->Height() : s->UndockHeight();
+  return {tl.X, tl.Y, tl.X + w, tl.Y + h};
+}
+
+void DockMoveTo(TPoint Screen) {
+  TWinControl* now = dock_detail::SiteAt(g_Drag.Source, Screen);
+  if (now != g_Drag.Site) {
+    TWinControl* old = g_Drag.Site;
+    g_Drag.Site = now;
+    g_Drag.SiteAccepted = false;
+    if (old) AskSite(old, Screen, dsDragLeave);
+    if (!g_Drag.Source) return;  // a handler cancelled the drag
+    if (now && g_Drag.Site == now) g_Drag.SiteAccepted = AskSite(now, Screen, dsDragEnter);
+  } else if (now) {
+    g_Drag.SiteAccepted = AskSite(now, Screen, dsDragMove);
+  }
+  if (!g_Drag.Source) return;
+  // A site without a dock manager takes the source where it is dropped, as it floats.
+  TWinControl* site = g_Drag.SiteAccepted ? g_Drag.Site : nullptr;
+  TRect r = FloatRect(Screen);
+  if (site && site->UseDockManager() && site->DockManager()) site->DockManager()->PositionDockRect(g_Drag.Source, r);
+  ShowFrame(r, site ? DockFrameWidth : FloatFrameWidth);
+}
+
+}  // namespace
+
+// The drag manager docks and floats the source through the control's own steps.
+struct TDockDrag {
+  static bool Dock(TControl* Source, TWinControl* Site) { return Source->DoDock(Site, nullptr, alNone); }
+};
+
+namespace {
+
+// Ends a drag to dock (see Finish): docks on the accepting site, or floats.
+void FinishDock(bool Drop, TPoint Screen) {
+  TControl* source = g_Drag.Source;
+  TWinControl* site = g_Drag.SiteAccepted ? g_Drag.Site : nullptr;
+  TRect floatAt = FloatRect(Screen);
+  ShowFrame({}, 0);
+  if (!Drop) {
+    if (g_Drag.Site) AskSite(g_Drag.Site, Screen, dsDragLeave);
+  } else if (site) {
+    if (TDockDrag::Dock(source, site)) {
+      if (!site->UseDockManager() || !site->DockManager()) {
+        TPoint tl = site->ScreenToClient(TPoint{floatAt.Left, floatAt.Top});
+        source->SetBounds(tl.X, tl.Y, floatAt.Width(), floatAt.Height());
+      }
+      TPoint at = site->ScreenToClient(Screen);
+      if (site->OnDockDrop) site->OnDockDrop(site, source, at.X, at.Y);
+      if (g_Drag.Source && source->OnEndDock) source->OnEndDock(source, site, at.X, at.Y);
+      return;
+    }
+  } else if (source->ManualFloat(floatAt)) {
+    if (g_Drag.Source && source->OnEndDock)
+      source->OnEndDock(source, source->HostDockSite(), floatAt.Left, floatAt.Top);
+    return;
+  }
+  if (g_Drag.Source && source->OnEndDock) source->OnEndDock(source, nullptr, 0, 0);
+}
+
 void MoveTo(TPoint Screen) {
   if (!g_Drag.Active || g_Drag.Ending) return;
+  if (g_Drag.Dock) {
+    DockMoveTo(Screen);
+    return;
+  }
   TControl* now = FindDragTarget(Screen, false);
   if (now != g_Drag.Target) {
     TControl* old = g_Drag.Target;
@@ -76,6 +173,11 @@ void Finish(bool Drop, TPoint Screen) {
   g_Drag.Ending = true;
   ShowCursor(g_Drag.SavedCursor);
   if (GetCaptureControl() == g_Drag.Source) SetCaptureControl(nullptr);
+  if (g_Drag.Dock) {
+    FinishDock(Drop, Screen);
+    g_Drag = TDragRecord{};
+    return;
+  }
   TControl* dropped = nullptr;
   TPoint at{0, 0};
   if (TControl* target = g_Drag.Target) {
@@ -107,12 +209,22 @@ TControl* DragSource() { return g_Drag.Source; }
 bool DragActive() { return g_Drag.Active; }
 void CancelDrag() { Finish(false, CursorScreenPos()); }
 
+TRect DockDragRect(TWinControl** Site) {
+  if (Site) *Site = g_Drag.SiteAccepted && !g_Drag.Frame.IsEmpty() ? g_Drag.Site : nullptr;
+  return g_Drag.Frame;
+}
+
 void TControl::BeginDrag(bool Immediate, int Threshold) {
   if (ComponentState().Contains(csDesigning) || g_Drag.Source) return;
   g_Drag = TDragRecord{};
   g_Drag.Source = this;
   g_Drag.Threshold = Threshold < 0 ? DefaultDragThreshold : Threshold;
   g_Drag.Start = CursorScreenPos();
+  g_Drag.Dock = FDragKind == dkDock;
+  if (g_Drag.Dock) {
+    TPoint tl = ClientToScreen(TPoint{0, 0});
+    g_Drag.Grab = {tl.X - g_Drag.Start.X, tl.Y - g_Drag.Start.Y};
+  }
   if (Immediate) {
     Activate();
     if (g_Drag.Source == this) MoveTo(g_Drag.Start);
@@ -186,7 +298,12 @@ bool KeyDown(WORD VKey) {
 
 void ControlDestroyed(TControl* Control) {
   if (g_Pressed == Control) g_Pressed = nullptr;
+  dock_detail::ControlDestroyed(Control);
   if (!g_Drag.Source) return;
+  if (g_Drag.Site == Control) {
+    g_Drag.Site = nullptr;
+    g_Drag.SiteAccepted = false;
+  }
   if (g_Drag.Target == Control) {
     g_Drag.Target = nullptr;
     g_Drag.Accepted = false;
@@ -198,6 +315,7 @@ void ControlDestroyed(TControl* Control) {
     }
     bool active = g_Drag.Active;
     TCursor saved = g_Drag.SavedCursor;
+    if (!g_Drag.Frame.IsEmpty()) Backend().ShowDragFrame({}, 0);
     g_Drag = TDragRecord{};
     if (active) ShowCursor(saved);
   }

@@ -13,6 +13,20 @@
 // OnDragDrop; the source's OnEndDrag fires in every case, with the target that
 // took the drop or nullptr. Escape, a lost capture or the source's destruction
 // cancel the drag (no drop; OnEndDrag with no target unless the source is gone).
+//
+// A source whose DragKind is dkDock is dragged to dock: OnStartDock fires instead
+// of OnStartDrag, and each move offers the source to the dock site under the
+// pointer (the smallest whose influence rectangle, GetSiteInfo, holds it), which
+// answers through OnDockOver (dsDragEnter, dsDragMove, dsDragLeave; it accepts
+// unless the handler says no). The dock rectangle follows the pointer as a frame
+// drawn over the screen: where the source would go on the accepting site (its
+// dock manager's PositionDockRect; on a site without one, the source at its
+// undocked size with the grabbed point under the pointer), a thin frame; else
+// where it would float, placed the same way, a thick one.
+// Releasing the button docks the source on the accepting site (the old site's
+// OnUnDock first, then the new site's OnDockDrop) or floats it in a window of its
+// own (ManualFloat); OnEndDock then fires with the site, the floating window, or
+// nullptr when the drag was cancelled or the old site kept the control.
 #include "platform/controls/controls.h"
 
 // The pointer distance that turns a press into a drag.
@@ -24,6 +38,11 @@ TControl* DragSource();
 bool DragActive();
 // Ends the drag or the wait for it; Drop: drop on the current target if it accepts.
 void CancelDrag();
+// While a control is dragged to dock: the dock rectangle shown (screen
+// coordinates; empty when none) and the site it is over (nullptr: floating).
+TRect DockDragRect(TWinControl** Site = nullptr);
+// The widths of the dock rectangle's frame over a site and where it floats.
+constexpr int DockFrameWidth = 2, FloatFrameWidth = 4;
 
 namespace drag_detail {
 // TControl::WndProc asks first; true: the message belonged to the drag.

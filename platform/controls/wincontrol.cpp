@@ -360,6 +360,8 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
       c->FAnchorMove = false;
     }
   }
+  // Docked controls follow their site's size.
+  if (FDockSite && FUseDockManager && FDockManager) FDockManager->ResetBounds(false);
 }
 
 void TWinControl::CreateParams(TCreateParams& P) {
@@ -776,6 +778,10 @@ void TWinControl::WndProc(TMessage& M) {
         g_CaptureControl->Perform(WM_CANCELMODE, 0, 0);
       break;
     default:
+      // A dock site's grabbers and close buttons belong to its dock manager.
+      if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST && FDockSite && FUseDockManager && FDockManager &&
+          FDockManager->MouseMessage(M))
+        return;
       if (M.Msg >= WM_MOUSEFIRST && M.Msg <= WM_MOUSELAST && M.Msg != WM_MOUSEWHEEL && IsControlMouseMsg(M)) {
         if (M.Result == 0 && FHandle) DefWindowProc(FHandle, M);
         return;

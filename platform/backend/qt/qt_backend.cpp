@@ -21,6 +21,8 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
+#include <QRegion>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -96,6 +98,7 @@ TQtBackend::TQtBackend() {
 TQtBackend::~TQtBackend() {
   delete FQueueNotifier;
   delete FTimer;
+  delete FDragFrame;
 }
 
 namespace {
@@ -322,6 +325,44 @@ bool TQtBackend::ShellOpen(const std::string& Target) {
   QUrl url = QFileInfo::exists(t) ? QUrl::fromLocalFile(QFileInfo(t).absoluteFilePath())
                                   : QUrl::fromUserInput(t, QDir::currentPath());
   return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+namespace {
+// The frame of a control dragged to dock: a window above all others that takes no
+// input, shaped to the frame's ring and filled with a half-tone of black and
+// white dots, the look of a pattern XOR-ed over the screen.
+class TDragFrameWidget : public QWidget {
+public:
+  TDragFrameWidget()
+      : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                             Qt::WindowTransparentForInput | Qt::X11BypassWindowManagerHint) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.fillRect(rect(), QBrush(Qt::black, Qt::Dense4Pattern));
+  }
+};
+}  // namespace
+
+void TQtBackend::ShowDragFrame(const TRect& R, int Width) {
+  if (R.IsEmpty() || Width <= 0) {
+    if (FDragFrame) FDragFrame->hide();
+    return;
+  }
+  if (!FDragFrame) FDragFrame = new TDragFrameWidget;
+  FDragFrame->setGeometry(R.Left, R.Top, R.Width(), R.Height());
+  QRegion ring(0, 0, R.Width(), R.Height());
+  if (R.Width() > 2 * Width && R.Height() > 2 * Width)
+    ring = ring.subtracted(QRegion(Width, Width, R.Width() - 2 * Width, R.Height() - 2 * Width));
+  FDragFrame->setMask(ring);
+  FDragFrame->show();
+  FDragFrame->raise();
+  FDragFrame->update();
 }
 
 bool LoadQtTranslations(const QLocale& Locale) {

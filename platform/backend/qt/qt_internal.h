@@ -201,6 +201,7 @@ public:
   bool ColorDialog(TColorDialogRequest& Request) override;
   void Beep() override;
   bool ShellOpen(const std::string& Target) override;
+  void ShowDragFrame(const TRect& R, int Width) override;
 
   // Whether the platform has no real display (offscreen).
   bool Offscreen() const { return FOffscreen; }
@@ -211,6 +212,7 @@ private:
   TPoint FLastPointer;
   bool FOffscreen = false;
   bool FOverride = false;
+  QWidget* FDragFrame = nullptr;
 };
 
 // The cursor shape of a handle.
