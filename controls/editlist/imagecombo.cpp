@@ -143,12 +143,12 @@ void TQvCustomImageComboBox::GetItemData(TQvImageComboBoxItem* Item) {
 
 void TQvCustomImageComboBox::AutoSize(HFONT Font) {
   if (!FAutoSizeHeight) return;
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
+  HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font);
   TEXTMETRIC tm{};
   GetTextMetrics(dc, &tm);
   SelectObject(dc, old);
-  DeleteDC(dc);
+  ReleaseDC(nullptr, dc);
   int h = std::abs(tm.tmHeight) + 4;
   if (FImages && FImages->Height() > h) h = FImages->Height();
   SetItemHeight(h);

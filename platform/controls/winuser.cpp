@@ -820,17 +820,27 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 // ---------------------------------------------------------------------------
 // Painting
 
+// No window: the screen's context, released through ReleaseDC like a window's.
+static HDC ScreenDC() {
+  HDC dc = CreateScreenDC(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  U().DCs[dc] = nullptr;
+  return dc;
+}
+
 HDC GetDC(HWND Wnd) {
+  if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
   return w ? MakeDC(*w, false, nullptr) : nullptr;
 }
 
 HDC GetWindowDC(HWND Wnd) {
+  if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
   return w ? MakeDC(*w, true, nullptr) : nullptr;
 }
 
 HDC GetDCEx(HWND Wnd, HRGN Clip, DWORD Flags) {
+  if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
   return w ? MakeDC(*w, (Flags & DCX_WINDOW) != 0, (Flags & DCX_INTERSECTRGN) ? Clip : nullptr) : nullptr;
 }
@@ -842,7 +852,8 @@ int ReleaseDC(HWND Wnd, HDC Dc) {
   HWND owner = it->second;
   dcs.erase(it);
   DeleteDC(Dc);
-  if (TWnd* w = Find(owner ? owner : Wnd)) PresentAll(*w);
+  if (!owner) return 1;  // the screen's context
+  if (TWnd* w = Find(owner)) PresentAll(*w);
   return 1;
 }
 
