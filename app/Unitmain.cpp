@@ -393,8 +393,14 @@ void TFormMain::ButtonOpenClick(TObject*) {
     ShowMessage("请先选择下载端口！");
     return;
   }
-  KxCommDevice1->SetPortParams(port + "," + ComboBoxBaud->Text() + "," + parity[(PlcSerialWord >> 2) & 3] + "," +
-                               ComboBoxBits->Text() + "," + ComboBoxStop->Text());
+  // The name goes in as a delimited item: a typed path with a blank or a comma is
+  // quoted, so the device gets it whole.
+  TStringList item;
+  item.SetDelimiter(',');
+  item.Add(port);
+  KxCommDevice1->SetPortParams(item.DelimitedText() + "," + ComboBoxBaud->Text() + "," +
+                               parity[(PlcSerialWord >> 2) & 3] + "," + ComboBoxBits->Text() + "," +
+                               ComboBoxStop->Text());
   try {
     KxCommDevice1->SetActive(true);
     KxCommDevice1->SetUsePackage(false);

@@ -1,12 +1,14 @@
 #include "serial/kxcommdevice.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <mutex>
 #include <vector>
 
+#include "platform/core/strings.h"
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
 #include "platform/core/scope.h"
@@ -35,15 +37,24 @@ int ClampInt(std::int64_t Value) {
                                                    std::numeric_limits<int>::max()));
 }
 
-// A plain unsigned decimal number up to Max, or 0 for anything else.
-std::uint32_t DecimalOrZero(const std::string& S, std::uint32_t Max) {
-  if (S.empty() || S.size() > 10) return 0;
+// The number a 32-bit strtoul(S, nullptr, 10) gives: leading blanks and one sign are
+// skipped, the leading digits count and the rest is ignored; no digits give 0, a
+// value past 32 bits gives 0xFFFFFFFF and a minus sign negates modulo 2^32.
+std::uint32_t LeadingUnsigned(const std::string& S) {
+  size_t i = 0;
+  while (i < S.size() && std::isspace(static_cast<unsigned char>(S[i]))) ++i;
+  bool negative = false;
+  if (i < S.size() && (S[i] == '+' || S[i] == '-')) negative = S[i++] == '-';
   std::uint64_t v = 0;
-  for (char c : S) {
-    if (c < '0' || c > '9') return 0;
-    v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  bool digits = false;
+  for (; i < S.size() && S[i] >= '0' && S[i] <= '9'; ++i) {
+    digits = true;
+    v = v * 10 + static_cast<std::uint64_t>(S[i] - '0');
+    if (v > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
   }
-  return v <= Max ? static_cast<std::uint32_t>(v) : 0;
+  if (!digits) return 0;
+  const auto u = static_cast<std::uint32_t>(v);
+  return negative ? static_cast<std::uint32_t>(0u - u) : u;
 }
 
 }  // namespace
@@ -225,34 +236,41 @@ std::string TKxCustomCommDevice::PortParams() const {
   std::snprintf(text, sizeof text, ",%lu,%c,%d,%s", static_cast<unsigned long>(FComm->Baud()),
                 parity <= 4 ? kParityLetters[parity] : 'N', static_cast<int>(FComm->ByteSize()),
                 stop <= 2 ? kStops[stop] : "1");
-  return FComm->PortName() + text;
+  // A name that the split below would cut (a blank, a quote, a comma) goes out
+  // quoted, so the text reads back to the same port; other names stay as they are.
+  std::string name = FComm->PortName();
+  if (!name.empty()) {
+    TStringList one;
+    one.SetDelimiter(',');
+    one.Add(name);
+    name = one.DelimitedText();
+  }
+  return name + text;
 }
 
 void TKxCustomCommDevice::SetPortParams(const std::string& Value) {
+  // Split as a delimited string list does: blanks also separate unquoted items and
+  // quoted items lose their quotes.
+  TStringList list;
+  list.SetDelimiter(',');
+  list.SetDelimitedText(Value);
   std::vector<std::string> items;
-  if (!Trim(Value).empty()) {
-    size_t start = 0;
-    for (;;) {
-      size_t comma = Value.find(',', start);
-      items.push_back(Trim(Value.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
-      if (comma == std::string::npos) break;
-      start = comma + 1;
-    }
-  }
+  for (int i = 0; i < list.Count(); ++i) items.push_back(list.Strings(i));
   auto item = [&](size_t i) -> const std::string* { return i < items.size() ? &items[i] : nullptr; };
 
   FComm->fSetPortName(item(0) ? *item(0) : "COM2");
-  FComm->fSetBaud(item(1) ? DecimalOrZero(*item(1), std::numeric_limits<std::uint32_t>::max()) : 9600);
+  FComm->fSetBaud(item(1) ? LeadingUnsigned(*item(1)) : 9600);
   if (!item(2)) {
     FComm->fSetParity(NOPARITY);
-  } else if (!item(2)->empty()) {
-    const char* p = std::strchr(kParityLetters, UpperCase(*item(2))[0]);
-    FComm->fSetParity(p ? static_cast<BYTE>(p - kParityLetters) : NOPARITY);
+  } else if (const std::string letter = UpperCase(Trim(*item(2))); !letter.empty()) {
+    const char* p = std::strchr(kParityLetters, letter[0]);
+    FComm->fSetParity(p && *p ? static_cast<BYTE>(p - kParityLetters) : NOPARITY);
   }
-  FComm->fSetByteSize(item(3) ? static_cast<BYTE>(DecimalOrZero(*item(3), 255)) : 8);
+  FComm->fSetByteSize(item(3) ? static_cast<BYTE>(LeadingUnsigned(*item(3)) & 0xFF) : 8);
   BYTE stop = ONESTOPBIT;
-  if (item(4) && *item(4) == "1.5") stop = ONE5STOPBITS;
-  if (item(4) && *item(4) == "2") stop = TWOSTOPBITS;
+  const std::string stops = item(4) ? Trim(*item(4)) : std::string();
+  if (stops == "1.5") stop = ONE5STOPBITS;
+  if (stops == "2") stop = TWOSTOPBITS;
   FComm->fSetStopBits(stop);
 }
 

@@ -7,6 +7,7 @@
 #include "controls/common/colors.h"
 #include "controls/common/dialogs.h"
 #include "platform/controls/backend.h"
+#include "platform/controls/winuser.h"
 #include "platform/core/filer.h"
 #include "platform/core/strings.h"
 #include "platform/core/sysutils.h"
@@ -322,13 +323,13 @@ void TQvLabel::AdjustBounds() {
   OffsetRect(r, -r.Left, -r.Top);
   std::string text = GetLabelText();
   if (text.empty()) text.push_back(' ');  // not text = " ": GCC 12 warns falsely (-Wrestrict)
-  HDC dc = CreateCompatibleDC(nullptr);
+  HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
   unsigned flags = DT_CALCRECT | DT_EXPANDTABS | (WordWrap() ? DT_WORDBREAK : 0) |
                    CondenseCaptionFlags[static_cast<int>(FCondenseCaption)] | (ShowAccelChar() ? 0 : DT_NOPREFIX);
   DrawText(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
   SelectObject(dc, old);
-  DeleteDC(dc);
+  ReleaseDC(nullptr, dc);
   AdjustForBorders(r);
   int x = Left();
   TAlignment a = Alignment();

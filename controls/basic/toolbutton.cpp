@@ -14,6 +14,7 @@
 #include "platform/core/filer.h"
 #include "platform/core/scope.h"
 #include "platform/graphics/gdi.h"
+#include "platform/stdctrls/speedbuttons.h"
 #include "platform/stdctrls/stdctrls_buttons.h"
 #include "platform/win32/clock.h"
 
@@ -380,15 +381,27 @@ void TQvToolButton::Dispatch(TMessage& M) {
       }
       return;
     case CM_BUTTONPRESSED: {
-      auto* sender = reinterpret_cast<TQvToolButton*>(M.LParam);
-      if (static_cast<int>(M.WParam) == FGroupIndex && sender != this && FGroupIndex != 0) {
-        if (sender->Down() && FDown) {
-          FDown = false;
-          FState = tbsUp;
-          Invalidate();
-        }
-        FAllowAllUp = sender->AllowAllUp();
+      // Tool buttons and the toolbar's speed buttons share one broadcast, so the
+      // sender's type is checked before it is read; anything else is not a group member.
+      TControl* from = MsgControl(M);
+      if (static_cast<int>(M.WParam) != FGroupIndex || FGroupIndex == 0 || from == this) return;
+      bool senderDown = false;
+      bool senderAllUp = false;
+      if (auto* tool = dynamic_cast<TQvToolButton*>(from)) {
+        senderDown = tool->Down();
+        senderAllUp = tool->AllowAllUp();
+      } else if (auto* speed = dynamic_cast<TSpeedButton*>(from)) {
+        senderDown = speed->Down();
+        senderAllUp = speed->AllowAllUp();
+      } else {
+        return;
       }
+      if (senderDown && FDown) {
+        FDown = false;
+        FState = tbsUp;
+        Invalidate();
+      }
+      FAllowAllUp = senderAllUp;
       return;
     }
     case CM_DIALOGCHAR: {

@@ -188,13 +188,12 @@ int GetMinFontHeight(TFont* Font) { return FontMetricsOf(Font).tmHeight + 2; }
 
 int GetAvgCharWidth(TFont* Font) {
   static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  // This layer has no screen context; a memory context measures the same.
-  HDC dc = CreateCompatibleDC(nullptr);
+  HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font->Handle());
   TSize size{};
   GetTextExtentPoint32(dc, alphabet, 52, &size);
   SelectObject(dc, old);
-  DeleteDC(dc);
+  ReleaseDC(nullptr, dc);
   return static_cast<int>(std::lround(size.cx / 52.0));
 }
 

@@ -98,8 +98,11 @@ TQvImageComboBoxItem* TQvCustomImageComboBox::GetImageComboBoxItem(int Index) {
 }
 
 int TQvCustomImageComboBox::IndexOf(const std::string& S) {
-  for (int i = 0; i < Items()->Count(); ++i)
-    if (TQvImageComboBoxItem* it = GetImageComboBoxItem(i); it && AnsiSameText(it->Caption(), S)) return i;
+  // An entry without an item object is known by its string.
+  for (int i = 0; i < Items()->Count(); ++i) {
+    TQvImageComboBoxItem* it = GetImageComboBoxItem(i);
+    if (AnsiSameText(it ? it->Caption() : Items()->Strings(i), S)) return i;
+  }
   return -1;
 }
 
@@ -140,12 +143,12 @@ void TQvCustomImageComboBox::GetItemData(TQvImageComboBoxItem* Item) {
 
 void TQvCustomImageComboBox::AutoSize(HFONT Font) {
   if (!FAutoSizeHeight) return;
-  HDC dc = CreateCompatibleDC(nullptr);  // a memory context measures like the screen
+  HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font);
   TEXTMETRIC tm{};
   GetTextMetrics(dc, &tm);
   SelectObject(dc, old);
-  DeleteDC(dc);
+  ReleaseDC(nullptr, dc);
   int h = std::abs(tm.tmHeight) + 4;
   if (FImages && FImages->Height() > h) h = FImages->Height();
   SetItemHeight(h);
@@ -203,11 +206,14 @@ void TQvCustomImageComboBox::WndProc(TMessage& M) {
 //   |2|<-ItemIndent x level->|[img]|3|[ caption ]|
 void TQvCustomImageComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   if (OnDrawItem) return OnDrawItem(this, Index, Rect, State);
+  if (Index < 0 || Index >= Items()->Count()) return;
+  // An entry without an item object (the strings a form's Items hold) is drawn as
+  // its text with no image and no indent.
   TQvImageComboBoxItem* item = GetImageComboBoxItem(Index);
-  if (!item) return;
-  GetItemData(item);
+  if (item) GetItemData(item);
+  const std::string caption = item ? item->Caption() : Items()->Strings(Index);
   TCanvas* c = Canvas();
-  int indent = State.Contains(odComboBoxEdit) ? 0 : item->IndentLevel();
+  int indent = State.Contains(odComboBoxEdit) || !item ? 0 : item->IndentLevel();
   TColor textBrush = c->Brush()->Color();
   c->Brush()->SetColor(Color());
   c->FillRect(Rect);
@@ -217,7 +223,7 @@ void TQvCustomImageComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState Sta
   auto place = [&](int X, int W) { return rtl ? Rect.Left + Rect.Right - X - W : X; };
   const int imageW = FImages ? FImages->Width() : 0;
   int x = place(Rect.Left + 2 + FItemIndent * indent, imageW);
-  if (FImages) {
+  if (FImages && item) {
     TColor bk = FImages->BkColor();
     FImages->SetBkColor(ColorToRGB(Color()));
     int y = (Rect.Top + Rect.Bottom - FImages->Height()) / 2;
@@ -226,13 +232,13 @@ void TQvCustomImageComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState Sta
     FImages->SetBkColor(bk);
   }
   c->Brush()->SetColor(State.Contains(odSelected) ? clHighlight : textBrush);
-  if (item->Caption().empty()) return;
-  const int tw = c->TextWidth(item->Caption());
+  if (caption.empty()) return;
+  const int tw = c->TextWidth(caption);
   int left = place(place(x, imageW) + (FImages ? imageW + 4 : 4) - 1, tw + 3);
   TRect r(left, Rect.Top, left + tw + 3, Rect.Bottom - 1);
   if (!Enabled()) c->Font()->SetColor(clBtnShadow);
   c->TextFlags = rtl ? ETO_RTLREADING : 0;
-  c->TextRect(r, rtl ? left + 2 : left + 1, Rect.Top + 1, item->Caption());
+  c->TextRect(r, rtl ? left + 2 : left + 1, Rect.Top + 1, caption);
   c->TextFlags = 0;
 }
 
@@ -246,10 +252,19 @@ const TClassInfo& TQvImageComboBox::StaticClass() {
   using C = TQvImageComboBox;
   static const TClassInfo info = [] {
     TClassBuilder<C> b("TQvImageComboBox", &TQvCustomImageComboBox::StaticClass());
-    b.Component();
+    // The framed combo box's set; the constructor starts owner-drawn, away from the
+    // declared Style, so a new instance's Style is written.
+    b.Component().Enum<TComboBoxStyle>("Style", &C::Style, &C::SetStyle, csDropDown);
     AddFramedComboProps(b);
     PublishComboBoxNames(b);
-    b.Bool("AutoSizeHeight", &C::AutoSizeHeight, &C::SetAutoSizeHeight, true)
+    b.Enum<TEditCharCase>("CharCase", &C::CharCase, &C::SetCharCase, ecNormal)
+        .Int("MaxLength", &C::MaxLength, [](C* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0)
+        .Bool("Sorted", &C::Sorted, &C::SetSorted, false)
+        // Items before Text: filling the list empties the edit. A form's strings
+        // become entries without an item object.
+        .Object<TStrings>("Items", &C::Items, &C::SetItems)
+        .Prop(TControl::Property("Text"))
+        .Bool("AutoSizeHeight", &C::AutoSizeHeight, &C::SetAutoSizeHeight, true)
         .Int("DropDownCount", &C::DropDownCount, [](C* x, int64_t v) { x->SetDropDownCount(static_cast<int>(v)); }, 8)
         .Object<TCustomImageList>("Images", &C::Images, &C::SetImages)
         .Int("ItemIndent", &C::ItemIndent, [](C* x, int64_t v) { x->SetItemIndent(static_cast<int>(v)); }, 12)

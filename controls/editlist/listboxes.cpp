@@ -336,8 +336,7 @@ void TQvCustomListBox::Resize() {
 }
 
 void TQvCustomListBox::AdjustHorzExtent() {
-  // A memory context stands in for the screen's: the text is only measured.
-  HDC dc = CreateCompatibleDC(nullptr);
+  HDC dc = GetDC(nullptr);
   if (!dc) return;
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
   int widest = 0;
@@ -348,7 +347,7 @@ void TQvCustomListBox::AdjustHorzExtent() {
     widest = std::max(widest, size.cx);
   }
   SelectObject(dc, old);
-  DeleteDC(dc);
+  ReleaseDC(nullptr, dc);
   SetHorzExtent(static_cast<uint16_t>(std::clamp(widest, 0, 0xFFFF)));
 }
 

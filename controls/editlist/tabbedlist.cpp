@@ -8,6 +8,7 @@
 #include "controls/common/utils.h"
 #include "controls/editlist/listnames.h"
 #include "platform/core/scope.h"
+#include "platform/controls/winuser.h"
 #include "platform/graphics/gdi.h"
 #include "platform/stdctrls/header.h"
 
@@ -279,7 +280,7 @@ void TQvCustomTabbedListBox::AdjustHorzExtent() {
   int count = std::min(FTabStops->Count(), MaxTabs);
   std::vector<int> tabs(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) tabs[static_cast<size_t>(i)] = (*FTabStops)[i] * FAvgCharWidth;
-  HDC dc = CreateCompatibleDC(nullptr);
+  HDC dc = GetDC(nullptr);
   if (!dc) return;
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
   int widest = 0;
@@ -289,7 +290,7 @@ void TQvCustomTabbedListBox::AdjustHorzExtent() {
     widest = std::max(widest, static_cast<int>(ext & 0xFFFF));
   }
   SelectObject(dc, old);
-  DeleteDC(dc);
+  ReleaseDC(nullptr, dc);
   SetHorzExtent(static_cast<uint16_t>(OwnerDrawItemIndent() + widest));
 }
 

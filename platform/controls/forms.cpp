@@ -335,9 +335,14 @@ void TCustomForm::DefineProperties(TFiler* Filer) {
   Filer->DefineProperty("IgnoreFontProperty", [](TReader* R) { R->ReadBoolean(); }, nullptr, false);
 }
 
+// A form inside another form owns what is read inside it (GetChildOwner), so its
+// controls are those the root owns or it owns, and its components without a parent
+// go with it; each is written once, where it reads back.
 void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-  TWinControl::GetChildren(Proc, Root);
-  if (Root != this) return;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->Owner() == Root || c->Owner() == this) Proc(c);
+  }
   for (int i = 0; i < ComponentCount(); ++i) {
     TComponent* c = Components(i);
     if (!c->HasParent()) Proc(c);

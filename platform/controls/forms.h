@@ -127,7 +127,6 @@ public:
   TComponent* GetChildOwner() override { return this; }
   void DefineProperties(TFiler* Filer) override;
   void Loaded() override;
-  bool HasParent() override { return false; }
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

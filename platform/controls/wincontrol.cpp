@@ -178,13 +178,17 @@ void TWinControl::SetTabOrder(int Value) {
 }
 
 void TWinControl::FixupTabList() {
-  // Children read from a stream take the TabOrder they were written with.
-  std::vector<TWinControl*> wanted = FTabList;
-  std::stable_sort(wanted.begin(), wanted.end(), [](TWinControl* a, TWinControl* b) {
-    int x = a->FTabOrderWanted < 0 ? 1 << 30 : a->FTabOrderWanted;
-    int y = b->FTabOrderWanted < 0 ? 1 << 30 : b->FTabOrderWanted;
-    return x < y;
-  });
+  // Children read from a stream take the TabOrder they were written with; one that
+  // has none in the stream (a form inside the form) keeps its place.
+  std::vector<TWinControl*> wanted;
+  for (TWinControl* w : FTabList)
+    if (w->FTabOrderWanted >= 0) wanted.push_back(w);
+  std::stable_sort(wanted.begin(), wanted.end(),
+                   [](TWinControl* a, TWinControl* b) { return a->FTabOrderWanted < b->FTabOrderWanted; });
+  for (size_t i = 0; i < FTabList.size(); ++i) {
+    TWinControl* w = FTabList[i];
+    if (w->FTabOrderWanted < 0) wanted.insert(wanted.begin() + static_cast<std::ptrdiff_t>(std::min(i, wanted.size())), w);
+  }
   FTabList = wanted;
   for (TWinControl* w : FTabList) w->FTabOrderWanted = -1;
 }

@@ -820,29 +820,40 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 // ---------------------------------------------------------------------------
 // Painting
 
+// No window: the screen's context, released through ReleaseDC like a window's.
+static HDC ScreenDC() {
+  HDC dc = CreateScreenDC(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  U().DCs[dc] = nullptr;
+  return dc;
+}
+
 HDC GetDC(HWND Wnd) {
+  if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
   return w ? MakeDC(*w, false, nullptr) : nullptr;
 }
 
 HDC GetWindowDC(HWND Wnd) {
+  if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
   return w ? MakeDC(*w, true, nullptr) : nullptr;
 }
 
 HDC GetDCEx(HWND Wnd, HRGN Clip, DWORD Flags) {
+  if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
   return w ? MakeDC(*w, (Flags & DCX_WINDOW) != 0, (Flags & DCX_INTERSECTRGN) ? Clip : nullptr) : nullptr;
 }
 
-int ReleaseDC(HWND Wnd, HDC Dc) {
+int ReleaseDC(HWND, HDC Dc) {
   auto& dcs = U().DCs;
   auto it = dcs.find(Dc);
   if (it == dcs.end()) return 0;
   HWND owner = it->second;
   dcs.erase(it);
   DeleteDC(Dc);
-  if (TWnd* w = Find(owner ? owner : Wnd)) PresentAll(*w);
+  if (!owner) return 1;  // the screen's context
+  if (TWnd* w = Find(owner)) PresentAll(*w);
   return 1;
 }
 

@@ -630,7 +630,7 @@ void TReader::ReadCollection(TCollection* Collection) {
 }
 
 void TReader::AddFixup(TPersistent* Instance, const TPropInfo& Prop, const std::string& Name) {
-  FFixups.push_back({Instance, &Prop, Name, FPropContext});
+  FFixups.push_back({Instance, &Prop, Name, FPropContext, FOwner});
 }
 
 void TReader::DoFixupReferences() {
@@ -641,8 +641,15 @@ void TReader::DoFixupReferences() {
     size_t dot = f.Name.find('.');
     if (dot == std::string::npos) {
       target = SameText(f.Name, FRoot->Name()) ? FRoot : FRoot->FindComponent(f.Name);
+      // Not the root's: a name inside a form within the form, owned by the
+      // component being read or by the owner of what was read.
+      for (TComponent* scope : {dynamic_cast<TComponent*>(f.Instance), f.Owner})
+        if (!target && scope && scope != FRoot) target = scope->FindComponent(f.Name);
     } else if (SameText(f.Name.substr(0, dot), FRoot->Name())) {
       target = FRoot->FindComponent(f.Name.substr(dot + 1));
+    } else if (TComponent* holder = FRoot->FindComponent(f.Name.substr(0, dot))) {
+      // Owned by a component of the root (a form inside the form).
+      target = holder->FindComponent(f.Name.substr(dot + 1));
     }
     if (!target) ReadError("Error reading " + f.Context + ": Component " + f.Name + " not found");
     try {

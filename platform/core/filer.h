@@ -148,6 +148,7 @@ private:
     const TPropInfo* Prop;
     std::string Name;       // referenced component name ("Comp" or "Root.Comp")
     std::string Context;    // "Button1.PopupMenu" for the error message
+    TComponent* Owner;      // the owner of what was being read (a form inside the form)
   };
   TComponent* FOwner = nullptr;
   TComponent* FParent = nullptr;

@@ -151,6 +151,21 @@ HDC CreateSurfaceDC(HBITMAP Surface, TPoint Origin, HRGN Visible) {
   return dc;
 }
 
+HDC CreateScreenDC(int Width, int Height) {
+  HDC dc = new TDeviceContext;
+  dc->Memory = false;
+  dc->Screen = true;
+  dc->ScreenSize = {std::max(0, Width), std::max(0, Height)};
+  dc->OwnBitmap = NewBitmap(1, 1, false);
+  dc->S.Pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
+  dc->S.Brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  dc->S.Font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  dc->S.Bitmap = dc->OwnBitmap;
+  dc->HasVisible = true;  // nothing of the real screen is drawn on
+  HoldState(dc->S);
+  return dc;
+}
+
 bool DeleteDC(HDC Dc) {
   if (!Dc) return false;
   for (const TDCState& s : Dc->Saved) ReleaseState(s);
@@ -189,8 +204,8 @@ int GetDeviceCaps(HDC Dc, int Index) {
     case BITSPIXEL: return mono ? 1 : 32;
     case PLANES: return 1;
     case NUMCOLORS: return mono ? 2 : -1;
-    case HORZRES: return Dc ? Dc->Surface().Width : 0;
-    case VERTRES: return Dc ? Dc->Surface().Height : 0;
+    case HORZRES: return !Dc ? 0 : Dc->Screen ? Dc->ScreenSize.cx : Dc->Surface().Width;
+    case VERTRES: return !Dc ? 0 : Dc->Screen ? Dc->ScreenSize.cy : Dc->Surface().Height;
     default: return 0;
   }
 }

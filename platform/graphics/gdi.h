@@ -256,9 +256,12 @@ constexpr unsigned DFCS_INACTIVE = 0x100, DFCS_PUSHED = 0x200, DFCS_CHECKED = 0x
 // ---------------------------------------------------------------------------
 
 // A memory device context; its default bitmap is 1 x 1 monochrome until a bitmap is
-// selected. The argument is accepted for the callers' sake and not used. A memory
-// context also serves as the "screen DC" for measuring text.
+// selected. The argument is accepted for the callers' sake and not used.
 HDC CreateCompatibleDC(HDC Dc);
+// The screen's device context (the window layer's GetDC(0)): it measures text and
+// answers GetDeviceCaps like a window's context, with HORZRES / VERTRES the screen's
+// Width and Height. What is drawn on it goes nowhere, and selecting a bitmap fails.
+HDC CreateScreenDC(int Width, int Height);
 // A device context over a window's back buffer, for the window layer's GetDC and
 // BeginPaint: device (0, 0) is Origin in Surface, drawing is limited to Visible
 // (device coordinates; nullptr = the whole surface). Selecting a bitmap into it fails.

@@ -32,6 +32,8 @@ struct TDeviceContext {
   TDCState S;
   std::vector<TDCState> Saved;
   bool Memory = true;           // false: a window layer's surface context
+  bool Screen = false;          // the screen's context: ScreenSize is its resolution
+  TSize ScreenSize;
   HBITMAP OwnBitmap = nullptr;  // the default bitmap of a memory context
   TPoint DCOrg;                 // device (0, 0) in the surface
   bool HasVisible = false;

@@ -282,9 +282,12 @@ void SaveStore(const TStore& S) {
       switch (v.Type) {
         case REG_SZ: out += "sz:" + Escape(v.Data); break;
         case REG_EXPAND_SZ: out += "expand:" + Escape(v.Data); break;
-        case REG_DWORD: out += "dword:" + UIntToStr(BytesDword(v.Data)); break;
         case REG_BINARY: out += "hex:" + HexBytes(v.Data); break;
-        default: out += "hex(" + UIntToStr(v.Type) + "):" + HexBytes(v.Data);
+        default:
+          // A dword of another size than 4 keeps its bytes, so rewriting the
+          // store for another value changes neither its type nor its size.
+          if (v.Type == REG_DWORD && v.Data.size() == 4) out += "dword:" + UIntToStr(BytesDword(v.Data));
+          else out += "hex(" + UIntToStr(v.Type) + "):" + HexBytes(v.Data);
       }
       out += '\n';
     }

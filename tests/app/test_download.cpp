@@ -54,19 +54,24 @@ TEST_F(AppForms, OpeningNeedsAPortAndShowsWhyItFailed) {
   FormMain->ComboBoxDownCom->SetText("");
   FormMain->ButtonOpenClick(nullptr);
   EXPECT_EQ(LastMessage(), "请先选择下载端口！");
-  // A device path typed key by key stays in the combo and is the port opened.
+  // A device path typed key by key stays in the combo and is the port opened, also
+  // one with a blank.
   FormMain->ComboBoxDownCom->HandleNeeded();
-  for (char c : std::string("/nonexistent/ttyX"))
-    FormMain->ComboBoxDownCom->EditControl()->Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
-  EXPECT_EQ(FormMain->ComboBoxDownCom->Text(), "/nonexistent/ttyX");
-  FormMain->ButtonOpenClick(nullptr);
-  // The library's message, then the system's reason on a line of its own.
-  const std::string message = LastMessage();
-  size_t newline = message.find('\n');
-  ASSERT_NE(newline, std::string::npos) << message;
-  EXPECT_NE(message.substr(0, newline).find("/nonexistent/ttyX"), std::string::npos);
-  EXPECT_EQ(message.substr(newline + 1), Reason(ENOENT));
-  EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+  for (const std::string path : {"/nonexistent/ttyX", "/no such dir/tty X"}) {
+    FormMain->ComboBoxDownCom->SetText("");
+    for (char c : path)
+      FormMain->ComboBoxDownCom->EditControl()->Perform(WM_CHAR, static_cast<unsigned char>(c), 0);
+    EXPECT_EQ(FormMain->ComboBoxDownCom->Text(), path);
+    FormMain->ButtonOpenClick(nullptr);
+    EXPECT_EQ(FormMain->KxCommDevice1->PortName(), path);
+    // The library's message, then the system's reason on a line of its own.
+    const std::string message = LastMessage();
+    size_t newline = message.find('\n');
+    ASSERT_NE(newline, std::string::npos) << message;
+    EXPECT_NE(message.substr(0, newline).find(path), std::string::npos);
+    EXPECT_EQ(message.substr(newline + 1), Reason(ENOENT));
+    EXPECT_FALSE(FormMain->KxCommDevice1->Active());
+  }
   // A name that leads to the user's own terminal: the second line says which and why.
   FormMain->ComboBoxDownCom->SetText("tty");
   FormMain->ButtonOpenClick(nullptr);

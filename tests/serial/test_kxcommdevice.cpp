@@ -35,11 +35,22 @@ TEST(KxCommDevice, PortParamsTable) {
       {"COM5,9600,,8,1", "COM5", 9600, 1, 8, 0, "COM5,9600,O,8,1"},  // empty parity: kept (odd)
       {" com6 , 57600 , s , 8 , 1.5 ", "COM6", 57600, 4, 8, 1, "COM6,57600,S,8,1.5"},
       {"COM7,300,Z,8,1,extra", "COM7", 300, 0, 8, 0, "COM7,300,N,8,1"},
-      {"COM3,96oo,N,8,1", "COM3", 0, 0, 8, 0, "COM3,0,N,8,1"},
-      {"COM3,-9600,N,8,1", "COM3", 0, 0, 8, 0, "COM3,0,N,8,1"},
-      {"COM3,99999999999,N,8,1", "COM3", 0, 0, 8, 0, "COM3,0,N,8,1"},
+      // Numbers read as strtoul does: leading digits count, a sign is taken, past
+      // 32 bits is the largest value; the byte size keeps its low 8 bits.
+      {"COM3,96oo,N,8,1", "COM3", 96, 0, 8, 0, "COM3,96,N,8,1"},
+      {"COM7,9600x,E,264,1", "COM7", 9600, 2, 8, 0, "COM7,9600,E,8,1"},
+      {"COM3,+9600,N,8,1", "COM3", 9600, 0, 8, 0, "COM3,9600,N,8,1"},
+      {"COM3,-1,N,8,1", "COM3", 4294967295u, 0, 8, 0, "COM3,4294967295,N,8,1"},
+      {"COM3,99999999999,N,8,1", "COM3", 4294967295u, 0, 8, 0, "COM3,4294967295,N,8,1"},
+      {"COM3,baud,N,8,1", "COM3", 0, 0, 8, 0, "COM3,0,N,8,1"},
       {"COM3,9600,N,x,1", "COM3", 9600, 0, 0, 0, "COM3,9600,N,0,1"},
-      {"COM3,9600,N,264,1", "COM3", 9600, 0, 0, 0, "COM3,9600,N,0,1"},
+      {"COM3,9600,N,7bits,1", "COM3", 9600, 0, 7, 0, "COM3,9600,N,7,1"},
+      // Items split as a delimited list: quotes removed, blanks separate.
+      {"\"COM8\",\"19200\",\"O\",\"7\",\"2\"", "COM8", 19200, 1, 7, 2, "COM8,19200,O,7,2"},
+      {"COM9 4800 M 6 1.5", "COM9", 4800, 3, 6, 1, "COM9,4800,M,6,1.5"},
+      // A name the split would cut is written back quoted, so it reads back whole.
+      {"\"/dev/my port\",1200,N,8,1", "/dev/my port", 1200, 0, 8, 0, "\"/dev/my port\",1200,N,8,1"},
+      {"\"COM3\",\" 38400\",\" e \",\" 8\",\" 2 \"", "COM3", 38400, 2, 8, 2, "COM3,38400,E,8,2"},
       {"ttyUSB0,115200,M,8,2", "ttyUSB0", 115200, 3, 8, 2, "ttyUSB0,115200,M,8,2"},
       {"/dev/pts/9,4800,E,5,1.5", "/dev/pts/9", 4800, 2, 5, 1, "/dev/pts/9,4800,E,5,1.5"},
   };
@@ -53,6 +64,10 @@ TEST(KxCommDevice, PortParamsTable) {
     EXPECT_EQ(d.ByteSize(), c.Bits) << c.Text;
     EXPECT_EQ(d.Comm()->StopBits(), c.Stop) << c.Text;
     EXPECT_EQ(d.PortParams(), c.Back) << c.Text;
+    TKxCommDevice again(nullptr);
+    again.SetPortParams(d.PortParams());
+    EXPECT_EQ(again.PortName(), c.Name) << c.Text;
+    EXPECT_EQ(again.PortParams(), c.Back) << c.Text;
   }
   TKxCommDevice d(nullptr);
   EXPECT_EQ(d.PortParams(), "COM2,115200,N,8,1");
@@ -257,7 +272,7 @@ TEST(KxCommDevice, OpeningFailuresPassThroughAndLeaveTheLayerInactive) {
     ENimboCommError::TErrorCode Code;
   };
   TPtyPair pty;
-  const Case cases[] = {{pty.SlavePath + ",96oo,N,8,1", ENimboCommError::ecSetCommState},
+  const Case cases[] = {{pty.SlavePath + ",oo,N,8,1", ENimboCommError::ecSetCommState},
                         {pty.SlavePath + ",9600,N,x,1", ENimboCommError::ecSetCommState},
                         {"/dev/no-such-tty,9600,N,8,1", ENimboCommError::ecOpenPort}};
   for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 // The status bar: pane scaling, simple mode, the size grip (drawn, refused on
 // fixed or maximised forms, and sizing the form through the layer), streams.
 #include "basic_fixture.h"
+#include "controls/basic/classes.h"
 #include "controls/basic/statusbar.h"
 #include "platform/controls/input.h"
 
@@ -115,6 +116,46 @@ TEST_F(StatusBar, StreamsRoundTrip) {
   EXPECT_TRUE(back->AutoScalePanes());
   EXPECT_TRUE(back->AutoStyle());
   EXPECT_EQ(TextOf(back), text);
+}
+
+// A bar aligned to a side of a form writes the bounds it was read with: writing
+// and reading the form again and again moves nothing.
+// A bar aligned to a side writes the bounds it was read with: a form written and read
+// again and again keeps every bound, the bar directly on the form or on a form inside
+// it, with and without windows.
+TEST_F(StatusBar, AnAlignedBarInAFormWritesTheBoundsItRead) {
+  RegisterBasicClasses();
+  for (int mode = 0; mode < 8; ++mode) {
+    for (TAlign align : {alLeft, alRight, alTop, alBottom}) {
+      const bool nested = mode & 1, sizeable = mode & 2, shown = mode & 4;
+      std::unique_ptr<TForm> f(new TForm(nullptr));
+      f->SetName("F");
+      if (!sizeable) f->SetBorderStyle(bsNone);
+      f->SetBounds(100, 100, 300, 200);
+      TWinControl* host = f.get();
+      if (nested) {
+        auto* inner = new TForm(f.get());
+        inner->SetName("Inner");
+        inner->SetParent(f.get());
+        inner->SetBounds(5, 5, 200, 150);
+        host = inner;
+      }
+      auto* bar = new TQvStatusBar(f.get());
+      bar->SetName("SB");
+      bar->SetParent(host);
+      bar->SetAlign(align);
+      if (shown) f->Show();
+      std::string text = TextOf(f.get());
+      const std::string first = text;
+      for (int round = 0; round < 3; ++round) {
+        f.reset(new TForm(nullptr));
+        ReadInto(text, f.get());
+        if (shown) f->Show();
+        text = TextOf(f.get());
+        EXPECT_EQ(text, first) << "align " << int(align) << " mode " << mode << " round " << round;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "controls/basic/classes.h"
+#include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/input.h"
@@ -186,6 +187,44 @@ TEST_F(Toolbar, ToolButtonSizeStyleAndGroupRules) {
   b->SetBounds(b->Left(), b->Top(), 40, 25);
   EXPECT_FALSE(b->UseToolbarButtonSize());
   EXPECT_TRUE(b->IsSizeStored());
+}
+
+// A group may mix tool buttons and the toolbar's speed buttons: a speed button of the
+// group going down puts the tool button up and hands over its AllowAllUp; a speed
+// button of another group, or a broadcast whose sender is no button, changes nothing.
+TEST_F(Toolbar, AToolButtonInAMixedGroupGoesUpForASpeedButtonOfItsGroup) {
+  struct Case {
+    const char* What;
+    int SpeedGroup;
+    bool ForeignSender;
+    bool ToolDownAfter;
+    bool ToolAllowAllUpAfter;
+  } cases[] = {
+      {"speed button of the group", 1, false, false, true},
+      {"speed button of another group", 2, false, true, false},
+      {"a control that is no button", 2, true, true, false},
+  };
+  for (const Case& c : cases) {
+    auto* tool = static_cast<TQvToolButton*>(Ctl(Form, "A"));
+    tool->SetGroupIndex(1);
+    tool->SetAllowAllUp(false);
+    tool->SetDown(true);
+    ASSERT_TRUE(tool->Down()) << c.What;
+    auto* speed = new TQvToolbarButton(Form);
+    speed->SetParent(BarOf(Form));
+    speed->SetGroupIndex(c.SpeedGroup);
+    speed->SetAllowAllUp(true);
+    if (c.ForeignSender) {
+      TMessage m{CM_BUTTONPRESSED, 1, ControlToLParam(BarOf(Form)), 0};
+      static_cast<TWinControl*>(BarOf(Form))->Broadcast(m);
+    } else {
+      speed->SetDown(true);
+      EXPECT_TRUE(speed->Down()) << c.What;
+    }
+    EXPECT_EQ(tool->Down(), c.ToolDownAfter) << c.What;
+    EXPECT_EQ(tool->AllowAllUp(), c.ToolAllowAllUpAfter) << c.What;
+    delete speed;
+  }
 }
 
 class ToolButtonInput : public Toolbar {

@@ -77,7 +77,8 @@ std::vector<TPublishedNames> ListClasses() {
              {"MaxHistory", "MruID", "MruPath", "MruRegIniFile", "MruSection", "RemoveItemCaption",
               "SelectFirstItemOnLoad", "OnEnterKeyPressed", "OnEscapeKeyPressed"}})},
       {"TQvImageComboBox",
-       Join({combo, {"ItemIndex", "AutoSizeHeight", "Images", "ItemIndent", "OnDeleteItem", "OnGetItemData"}})},
+       Join({combo, kComboText,
+             {"Sorted", "ItemIndex", "AutoSizeHeight", "Images", "ItemIndent", "OnDeleteItem", "OnGetItemData"}})},
   };
 }
 

@@ -588,6 +588,60 @@ TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
   EXPECT_EQ(FormBinaryToText(again).find("FrameFlat"), std::string::npos);
 }
 
+// A form names the combo properties of the image combo (its owner-drawn Style
+// included); the Items strings become entries without an item object, which draw
+// their text with no image, as an item with the same caption and no images does.
+TEST_F(CombosTest, AnImageComboFormWithStyleAndItemsLoadsAndDrawsTheTexts) {
+  const std::string bin = FormTextToBinary(
+      "object F: TForm\n"
+      "  object E: TQvImageComboBox\n"
+      "    Left = 10\n    Top = 10\n    Width = 160\n"
+      "    Style = csOwnerDrawFixed\n"
+      "    MaxLength = 12\n"
+      "    Sorted = True\n"
+      "    Items.Strings = (\n      'Delta'\n      'Beta')\n"
+      "    ItemIndex = 1\n"
+      "  end\n"
+      "  object P: TQvImageComboBox\n    Style = csDropDown\n    CharCase = ecUpperCase\n    Text = 'TYPED'\n  end\n"
+      "end\n");
+  auto* f = Own(new TForm(nullptr));
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
+  auto* e = dynamic_cast<TQvImageComboBox*>(f->FindComponent("E"));
+  auto* p = dynamic_cast<TQvImageComboBox*>(f->FindComponent("P"));
+  ASSERT_TRUE(e && p);
+  EXPECT_EQ(e->Style(), csOwnerDrawFixed);
+  EXPECT_EQ(e->MaxLength(), 12);
+  EXPECT_TRUE(e->Sorted());
+  ASSERT_EQ(e->Items()->Count(), 2);
+  EXPECT_EQ(e->Items()->Strings(0), "Beta");
+  EXPECT_EQ(e->GetImageComboBoxItem(0), nullptr);
+  EXPECT_EQ(e->IndexOf("DELTA"), 1);
+  EXPECT_EQ(e->ItemIndex(), 1);
+  EXPECT_EQ(p->Style(), csDropDown);
+  EXPECT_EQ(p->CharCase(), ecUpperCase);
+  EXPECT_EQ(p->Text(), "TYPED");
+
+  // The selected text-only entry in the face, beside an item of the same caption.
+  auto* item = Make<TQvImageComboBox>();
+  item->AddItem(e->Items()->Strings(e->ItemIndex()), -1, 0);
+  item->SetItemIndex(0);
+  e->SetParent(Form);
+  e->SetBounds(10, 40, item->Width(), item->Height());
+  auto face = [](TQvImageComboBox* c) {
+    c->SetFocus();  // both in the focused, selected look
+    std::unique_ptr<TBitmap> b(new TBitmap(c->Width(), c->Height()));
+    c->PaintTo(b->Canvas()->Handle(), 0, 0);
+    std::vector<TColor> out;
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x) out.push_back(b->Canvas()->Pixels(x, y));
+    return out;
+  };
+  const auto drawn = face(e);
+  EXPECT_EQ(drawn, face(item));
+  e->SetItemIndex(-1);
+  EXPECT_NE(drawn, face(e)) << "the entry's text is drawn";
+}
+
 TEST_F(CombosTest, ImageComboItemHeightIsTheFontsHeightPlusFourOrTheImagesHeight) {
   auto* combo = Make<TQvImageComboBox>();
   const int fontHigh = static_cast<int>(FontMetricsOf(combo->Font()).tmHeight) + 4;

@@ -2,6 +2,7 @@
 // closing, positioning, the main menu and the form's timer.
 #include "fixtures.h"
 #include "platform/core/filer.h"
+#include "platform/core/textform.h"
 #include "platform/core/typinfo.h"
 
 namespace {
@@ -337,3 +338,61 @@ TEST_F(FormsTest, AFreedFormIsNoLongerTheScreensFormEvenWhenAChildRefocusesItWhi
   EXPECT_EQ(Screen->ActiveCustomForm(), nullptr);
   for (int i = 0; i < Screen->FormCount(); ++i) EXPECT_NE(Screen->Forms(i), form);
 }
+
+// A form placed inside another is written once, with what it holds (controls and
+// components it owns, a reference to one of them), and reads back the same.
+TEST_F(FormsTest, AFormInsideAFormIsWrittenOnceWithItsChildren) {
+  const std::string source =
+      "object Outer: TForm\n"
+      "  object Inner: TForm\n"
+      "    Left = 10\n    Top = 10\n    Width = 200\n    Height = 120\n"
+      "    PopupMenu = PM1\n"
+      "    object P1: TStreamPanel\n"
+      "      Caption = 'Panel'\n"
+      "      object B1: TStreamButton\n        Caption = 'Go'\n      end\n"
+      "    end\n"
+      "    object T1: TTimer\n      Interval = 250\n    end\n"
+      "    object PM1: TPopupMenu\n    end\n"
+      "  end\n"
+      "  object B2: TStreamButton\n    Caption = 'Outside'\n  end\n"
+      "end\n";
+  auto read = [&](const std::string& Text) {
+    std::unique_ptr<TForm> f(new TForm(nullptr));
+    const std::string bin = FormTextToBinary(Text);
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f.get());
+    return f;
+  };
+  auto write = [](TComponent* C) {
+    TMemoryStream s;
+    s.WriteComponent(C);
+    return FormBinaryToText(std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size())));
+  };
+  std::unique_ptr<TForm> outer = read(source);
+  auto* inner = dynamic_cast<TForm*>(outer->FindComponent("Inner"));
+  ASSERT_NE(inner, nullptr);
+  EXPECT_EQ(inner->Parent(), outer.get());
+  const std::string first = write(outer.get());
+  const char* const once[] = {"object Inner: TForm", "object P1: TStreamPanel", "object B1: TStreamButton",
+                              "object T1: TTimer",   "object B2: TStreamButton", "Interval = 250",
+                              "object PM1: TPopupMenu"};
+  for (const std::string line : once) {
+    const size_t at = first.find(line);
+    EXPECT_NE(at, std::string::npos) << line << "\n" << first;
+    if (at != std::string::npos) {
+      EXPECT_EQ(first.find(line, at + 1), std::string::npos) << line << "\n" << first;
+    }
+  }
+  std::unique_ptr<TForm> again = read(first);
+  EXPECT_EQ(write(again.get()), first);
+  auto* innerAgain = dynamic_cast<TForm*>(again->FindComponent("Inner"));
+  ASSERT_NE(innerAgain, nullptr);
+  auto* button = dynamic_cast<TControl*>(again->FindComponent("B1"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->Caption(), "Go");
+  EXPECT_EQ(button->Parent()->Name(), "P1");
+  EXPECT_EQ(button->Parent()->Parent(), innerAgain);
+  // A reference to what the inner form owns reads back.
+  EXPECT_EQ(innerAgain->PopupMenu(), innerAgain->FindComponent("PM1"));
+  EXPECT_NE(innerAgain->PopupMenu(), nullptr);
+}
+

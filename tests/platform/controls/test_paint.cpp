@@ -159,3 +159,45 @@ TEST_F(PaintTest, AlignmentAndAnchorsFollowTheParentsClientArea) {
   GetWindowRect(client->Handle(), &r);
   EXPECT_EQ(r, TRect(140, 130, 500, 360));
 }
+
+// GetDC(0) is the screen's context: it reports the screen's capabilities and
+// measures text as a window's context does.
+TEST_F(PaintTest, TheScreenContextMeasuresAndReportsAsAWindowsContextDoes) {
+  Build();
+  HDC screen = GetDC(nullptr);
+  HDC window = GetDC(Form->Handle());
+  ASSERT_NE(screen, nullptr);
+  ASSERT_NE(window, nullptr);
+  struct {
+    int Index;
+    int Screen;
+  } caps[] = {{BITSPIXEL, 32}, {PLANES, 1}, {LOGPIXELSX, 96}, {LOGPIXELSY, 96}, {NUMCOLORS, -1},
+              {HORZRES, 1024}, {VERTRES, 768}};
+  for (const auto& c : caps) {
+    EXPECT_EQ(GetDeviceCaps(screen, c.Index), c.Screen) << c.Index;
+    if (c.Index != HORZRES && c.Index != VERTRES) {
+      EXPECT_EQ(GetDeviceCaps(screen, c.Index), GetDeviceCaps(window, c.Index)) << c.Index;
+    }
+  }
+  TFont font;
+  font.SetName("Tahoma");
+  font.SetSize(14);
+  font.SetStyle(TFontStyles{fsBold});
+  for (HDC dc : {screen, window}) SelectObject(dc, font.Handle());
+  TEXTMETRIC ts{}, tw{};
+  GetTextMetrics(screen, &ts);
+  GetTextMetrics(window, &tw);
+  EXPECT_EQ(ts.tmHeight, tw.tmHeight);
+  EXPECT_EQ(ts.tmAveCharWidth, tw.tmAveCharWidth);
+  EXPECT_GT(ts.tmHeight, 10);
+  for (const std::string& s : {std::string("Wide text"), std::string("iii"), std::string("\xD6\xD0\xCE\xC4")}) {
+    TSize a{}, b{};
+    GetTextExtentPoint32(screen, s.c_str(), static_cast<int>(s.size()), &a);
+    GetTextExtentPoint32(window, s.c_str(), static_cast<int>(s.size()), &b);
+    EXPECT_EQ(a, b) << s;
+    EXPECT_GT(a.cx, 0) << s;
+  }
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 0);  // released once
+  EXPECT_EQ(ReleaseDC(Form->Handle(), window), 1);
+}

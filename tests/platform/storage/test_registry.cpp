@@ -133,6 +133,32 @@ TEST_F(RegistryTest, MachineVersionKeyAnswersFromThisMachine) {
 }
 
 // A store file with a line it cannot read is never written over.
+// Values another program wrote with a raw type and size come out of an unrelated
+// change with the same type and bytes.
+TEST_F(RegistryTest, RawValuesKeepTheirTypeAndSizeWhenTheStoreIsRewritten) {
+  const std::string lines[] = {
+      "\"Short\"=hex(4):41,00",           // a dword of 2 bytes
+      "\"Long\"=hex(4):01,02,03,04,05",   // a dword of 5 bytes
+      "\"Empty\"=hex(4):",                // a dword of none
+      "\"Dword\"=dword:65",               // a true dword stays one
+      "\"Multi\"=hex(7):61,00,00,00",     // a string list
+      "\"Bin\"=hex:0A,FF",
+  };
+  std::string store = "[HKEY_CURRENT_USER\\K]\n";
+  for (const std::string& l : lines) store += l + "\n";
+  AtomicWriteFile(Dir / "registry", store);
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey("\\K", false));
+  reg.WriteString("Other", "x");
+  const std::string after = *ReadWholeFile(Dir / "registry");
+  for (const std::string& l : lines) EXPECT_NE(after.find(l + "\n"), std::string::npos) << l << "\n" << after;
+  struct {
+    const char* Name;
+    int Size;
+  } sizes[] = {{"Short", 2}, {"Long", 5}, {"Empty", 0}, {"Dword", 4}};
+  for (const auto& c : sizes) EXPECT_EQ(reg.GetDataSize(c.Name), c.Size) << c.Name;
+}
+
 TEST_F(RegistryTest, DamagedStoreIsNotOverwritten) {
   const std::string damaged = "[HKEY_CURRENT_USER\\K]\n\"A\"=sz:\"x\"\nnot a value line\n";
   AtomicWriteFile(Dir / "registry", damaged);
