@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 #include <vector>
 
 #include "platform/controls/controls.h"
@@ -330,65 +331,161 @@ void FillGradRect(HDC DC, int Width, int Height, int InsetX, int InsetY, COLORRE
 //                        a b b b c c
 //                        a a a b b c
 //
-// A band crosses most rows in a run of one or two pixels, so the picture is built
-// row by row in memory and copied into DC a strip of rows at once rather than filled
-// band by band.
+// Band j (first position K) begins on a row at the first column x with
+// x >= (begin_j + W*(y + 1/2)) / H - 1/2, begin_j = vMin + S*(K - 1/2)/L,
+// vMin = -S/2, S = 2WH - W - H. Scaled by 2LH that is an integer comparison:
+// pixel x shows position floor(M / 2S), M = 2LH*x - LW*(2y + 1) + LH + S*(1 + L),
+// and M grows by 2LH per column, so a row is walked with an addition and a carry per
+// pixel instead of a division and a rounding per band edge. Where a band edge falls
+// exactly on a pixel (M a multiple of 2S at a band's first position) the row is
+// worked out in floating point as before, so the rounding there stays what it was;
+// so are pictures too large for the integers (either side above 32767).
 namespace {
-constexpr int kStripPixels = 16384;  // 64 KB per strip
+
+constexpr int kExactSide = 32767;
+
+class TDiagBands {
+public:
+  TDiagBands(int W, int H, COLORREF StartColor, COLORREF StopColor, uint8_t Colors) : FW(W), FH(H) {
+    auto pixel = [](COLORREF C) {
+      return 0xFF000000u | uint32_t(GetRValue(C)) << 16 | uint32_t(GetGValue(C)) << 8 | GetBValue(C);
+    };
+    const double vMin = -double(W) * H + (double(W) + H) / 2, span = -2 * vMin;
+    FL = static_cast<int>(std::sqrt(double(W) * W + double(H) * H)) + 1;
+    if (span <= 0) {  // a single pixel
+      FBegins.push_back(0);
+      FPixels.push_back(pixel(StartColor));
+      return;
+    }
+    FExact = W <= kExactSide && H <= kExactSide;
+    if (FExact) {
+      FPositions.resize(static_cast<size_t>(FL) + 1);
+      FStarts.resize(static_cast<size_t>(FL) + 1);
+    }
+    WalkBands(FL + 1, StartColor, StopColor, FL, MinBandSteps(Colors, 255), [&](int K0, int K1, COLORREF C) {
+      FBegins.push_back(vMin + span * (K0 - 0.5) / FL);
+      FPixels.push_back(pixel(C));
+      if (!FExact) return;
+      FStarts[static_cast<size_t>(K0)] = 1;
+      std::fill(FPositions.begin() + K0, FPositions.begin() + K1, pixel(C));
+    });
+    const int64_t s = 2 * int64_t(W) * H - W - H;
+    F2S = 2 * s;
+    FStep = 2 * int64_t(FL) * H;
+    FBase = int64_t(FL) * H + s * (1 + int64_t(FL));
+    FGcd = std::gcd(FStep, F2S);
+  }
+
+  // Columns X .. X + Count - 1 of row Y into Out, stepping by Dir (+1 or -1).
+  void Row(int Y, int X, int Count, uint32_t* Out, int Dir) const {
+    if (!FExact || !ExactRow(Y, X, Count, Out, Dir)) FloatRow(Y, X, Count, Out, Dir);
+  }
+
+private:
+  // False at an edge that falls exactly on a pixel.
+  bool ExactRow(int Y, int X, int Count, uint32_t* Out, int Dir) const {
+    int64_t k, rem;
+    Start(Y, X, k, rem);
+    // Remainders on a row step by FStep modulo 2S, so all of them are multiples of
+    // gcd(FStep, 2S) apart: none can be 0 unless the first one is such a multiple.
+    if (Count >= 8 && rem % FGcd != 0) {
+      FastRow(Y, X, Count, Out, Dir);
+      return true;
+    }
+    return CarefulRow(Y, X, Count, Out, Dir);
+  }
+
+  // M of column X on row Y as a position and a remainder.
+  void Start(int Y, int X, int64_t& K, int64_t& Rem) const {
+    const int64_t m = X * FStep - int64_t(FL) * FW * (2 * int64_t(Y) + 1) + FBase;
+    K = m / F2S;
+    Rem = m % F2S;
+  }
+
+  // Four columns walked at once, each on its own (so no pixel waits for the
+  // previous one's carry); no remainder on the row is 0.
+  void FastRow(int Y, int X, int Count, uint32_t* Out, int Dir) const {
+    int64_t k0, r0, k1, r1, k2, r2, k3, r3;
+    Start(Y, X, k0, r0);
+    Start(Y, X + 1, k1, r1);
+    Start(Y, X + 2, k2, r2);
+    Start(Y, X + 3, k3, r3);
+    const int64_t stepK = 4 * FStep / F2S, stepRem = 4 * FStep % F2S, s2 = F2S;
+    const uint32_t* positions = FPositions.data();
+    auto next = [&](int64_t& K, int64_t& Rem) {
+      Rem += stepRem;
+      const bool carry = Rem >= s2;
+      K += stepK + carry;
+      Rem -= carry ? s2 : 0;
+    };
+    int i = 0;
+    for (; i + 4 <= Count; i += 4, Out += 4 * Dir) {
+      Out[0] = positions[k0];
+      Out[Dir] = positions[k1];
+      Out[2 * Dir] = positions[k2];
+      Out[3 * Dir] = positions[k3];
+      next(k0, r0);
+      next(k1, r1);
+      next(k2, r2);
+      next(k3, r3);
+    }
+    const int64_t ks[3] = {k0, k1, k2};
+    for (int j = 0; i + j < Count; ++j) Out[j * Dir] = positions[ks[j]];
+  }
+
+  bool CarefulRow(int Y, int X, int Count, uint32_t* Out, int Dir) const {
+    int64_t k, rem;
+    Start(Y, X, k, rem);
+    const int64_t stepK = FStep / F2S, stepRem = FStep % F2S;
+    for (int i = 0; i < Count; ++i, Out += Dir) {
+      if (rem == 0 && FStarts[static_cast<size_t>(k)]) return false;
+      *Out = FPositions[static_cast<size_t>(k)];
+      rem += stepRem;
+      const bool carry = rem >= F2S;
+      k += stepK + carry;
+      rem -= carry ? F2S : 0;
+    }
+    return true;
+  }
+
+  void FloatRow(int Y, int X, int Count, uint32_t* Out, int Dir) const {
+    const double yTerm = double(FW) * (Y + 0.5);
+    // The first column of band j on this row: the first pixel centre with v >= its begin.
+    auto firstColumn = [&](size_t J) {
+      return J < FBegins.size() ? std::ceil((FBegins[J] + yTerm) / FH - 0.5) : 1e300;
+    };
+    // The band at column 0: the last one beginning at or before it.
+    size_t j = static_cast<size_t>(std::upper_bound(FBegins.begin() + 1, FBegins.end(), 0.5 * FH - yTerm) -
+                                   FBegins.begin()) - 1;
+    double next = firstColumn(j + 1);
+    for (int x = 0; x < X + Count; ++x) {
+      while (next <= x) next = firstColumn(++j + 1);
+      if (x >= X) Out[static_cast<ptrdiff_t>(x - X) * Dir] = FPixels[j];
+    }
+  }
+
+  int FW, FH, FL = 0;
+  bool FExact = false;
+  std::vector<double> FBegins;       // per band: the v where it begins
+  std::vector<uint32_t> FPixels;     // per band
+  std::vector<uint32_t> FPositions;  // per position: its band's pixel
+  std::vector<uint8_t> FStarts;      // per position: 1 where a band begins
+  int64_t F2S = 1, FStep = 0, FBase = 0, FGcd = 1;
+};
+
 }  // namespace
 
 void FillGradDiag(HDC DC, int Width, int Height, COLORREF StartColor, COLORREF StopColor, uint8_t Colors) {
   if (!DC || Width == 0 || Height <= 0) return;
-  bool mirror = Width < 0;
-  int w = std::abs(Width), h = Height;
+  const bool mirror = Width < 0;
+  const int w = std::abs(Width), h = Height;
   if (mirror) std::swap(StartColor, StopColor);
-  double vMin = -double(w) * h + (double(w) + h) / 2, span = -2 * vMin;
-  int l = static_cast<int>(std::sqrt(double(w) * w + double(h) * h)) + 1;
-  // Each band: the v where it begins (the first band begins everywhere) and its pixel.
-  std::vector<double> begins;
-  std::vector<uint32_t> pixels;
-  auto pixel = [](COLORREF C) { return uint32_t(GetRValue(C)) << 16 | uint32_t(GetGValue(C)) << 8 | GetBValue(C); };
-  if (span <= 0) {
-    begins.push_back(0);
-    pixels.push_back(pixel(StartColor));
-  } else {
-    WalkBands(l + 1, StartColor, StopColor, l, MinBandSteps(Colors, 255), [&](int K0, int, COLORREF C) {
-      begins.push_back(vMin + span * (K0 - 0.5) / l);
-      pixels.push_back(pixel(C));
-    });
-  }
-  // The picture goes to DC in strips of rows through one small buffer: a picture of
-  // the whole area would be two fresh allocations of its size on every call (the
-  // buffer and the bitmap made from it), each page touched anew.
-  const int strip = std::clamp(kStripPixels / w, 1, h);
-  std::vector<uint32_t> bits(static_cast<size_t>(w) * static_cast<size_t>(strip));
-  HDC src = CreateCompatibleDC(DC);
-  for (int top = 0; top < h; top += strip) {
-    const int rows = std::min(strip, h - top);
-    for (int y = top; y < top + rows; ++y) {
-      uint32_t* row = bits.data() + static_cast<size_t>(y - top) * static_cast<size_t>(w);
-      double yTerm = double(w) * (y + 0.5);
-      // The first column of band j on this row: the first pixel centre with v >= its begin.
-      auto firstColumn = [&](size_t J) { return std::ceil((begins[J] + yTerm) / h - 0.5); };
-      // The band at column 0: the last one beginning at or before it.
-      size_t j = static_cast<size_t>(std::upper_bound(begins.begin() + 1, begins.end(), 0.5 * h - yTerm) -
-                                     begins.begin()) - 1;
-      double next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
-      for (int x = 0; x < w; ++x) {
-        while (next <= x) {
-          ++j;
-          next = j + 1 < begins.size() ? firstColumn(j + 1) : 1e300;
-        }
-        row[mirror ? w - 1 - x : x] = pixels[j];
-      }
-    }
-    HBITMAP picture = CreateBitmap(w, rows, 1, 32, bits.data());
-    HGDIOBJ old = SelectObject(src, picture);
-    BitBlt(DC, 0, top, w, rows, src, 0, 0, SRCCOPY);
-    SelectObject(src, old);
-    DeleteObject(picture);
-  }
-  DeleteDC(src);
+  const TDiagBands bands(w, h, StartColor, StopColor, Colors);
+  // Each row goes straight into DC; a mirrored row is walked from its right end.
+  PaintRows(DC, Rect(0, 0, w, h), [&](int Y, int X, int Count, uint32_t* Pixels) {
+    if (mirror) bands.Row(Y, w - X - Count, Count, Pixels + Count - 1, -1);
+    else bands.Row(Y, X, Count, Pixels, 1);
+  });
 }
 
 void BitFillBlit(HDC DC, int X, int Y, int Width, int Height, int SeedWidth, int SeedHeight, uint32_t Rop) {
@@ -435,8 +532,8 @@ void PaintGradient(TCanvas* Canvas, const TRect& R, TGradientDirection Direction
   if (w == 0 || h == 0) return;
   HDC target = Canvas->Handle();
   if (Direction == gdDiagonalUp || Direction == gdDiagonalDown) {
-    // The diagonal painter composes its whole picture off-screen itself and copies
-    // it once, so it paints straight into the target at R's top-left corner.
+    // The diagonal painter writes its rows straight into the target, at R's top-left
+    // corner.
     int saved = SaveDC(target);
     OffsetViewportOrgEx(target, r.Left, r.Top, nullptr);
     if (start == stop) FillBand(target, Rect(0, 0, w, h), start);

@@ -376,6 +376,15 @@ int FillRect(HDC Dc, const TRect* R, HBRUSH Brush);
 // FillRect in one solid colour without a brush object, for callers that fill many
 // rectangles of different colours in a row (gradient bands).
 int FillSolidRect(HDC Dc, const TRect* R, COLORREF Color);
+// Pixels computed by the caller, written row by row into R (logical): Row(Y, X,
+// Count, Pixels) gets, for each row of R that can show, its columns X .. X + Count - 1
+// (Y and X counted from R's top-left corner) and sets Count pixels 0xFFRRGGBB (a
+// colour surface's layout; a monochrome surface takes the nearer of black and white
+// afterwards). Rows the drawable area shows whole are written in place, without a
+// copy; only the drawable part of the others reaches the surface. Row must not draw
+// on Dc.
+using TRowPainter = std::function<void(int Y, int X, int Count, uint32_t* Pixels)>;
+bool PaintRows(HDC Dc, const TRect& R, const TRowPainter& Row);
 int FrameRect(HDC Dc, const TRect* R, HBRUSH Brush);
 bool InvertRect(HDC Dc, const TRect* R);
 bool DrawFocusRect(HDC Dc, const TRect* R);

@@ -634,6 +634,43 @@ int FillSolidRect(HDC Dc, const TRect* R, COLORREF Color) {
   return 1;
 }
 
+bool PaintRows(HDC Dc, const TRect& R, const TRowPainter& Row) {
+  if (!Dc || !Row) return false;
+  const TRect r = SurfRect(Dc, R);
+  TRect box;
+  if (!IntersectRect(box, r, VisibleBox(Dc))) return true;
+  TSurface& s = Dc->Surface();
+  const std::vector<TRect>& clips = Dc->ClipRects();
+  const int n = box.Width();
+  std::vector<uint32_t> buffer;
+  for (int y = box.Top; y < box.Bottom; ++y) {
+    bool shown = false, whole = false;
+    for (const TRect& c : clips) {
+      if (y < c.Top || y >= c.Bottom || c.Right <= box.Left || c.Left >= box.Right) continue;
+      shown = true;
+      whole = whole || (c.Left <= box.Left && c.Right >= box.Right);
+    }
+    if (!shown) continue;
+    uint32_t* dst = s.Row(y) + box.Left;
+    if (whole) {
+      Row(y - r.Top, box.Left - r.Left, n, dst);
+      if (s.Mono)
+        for (int i = 0; i < n; ++i) dst[i] = SnapMono(dst[i]);
+      continue;
+    }
+    // Partly hidden: the row goes through a buffer and only the clip's pieces of it
+    // are copied.
+    buffer.resize(static_cast<size_t>(n));
+    Row(y - r.Top, box.Left - r.Left, n, buffer.data());
+    for (const TRect& c : clips) {
+      if (y < c.Top || y >= c.Bottom) continue;
+      for (int x = std::max(c.Left, box.Left); x < std::min(c.Right, box.Right); ++x)
+        s.Row(y)[x] = ForSurface(s, buffer[static_cast<size_t>(x - box.Left)]);
+    }
+  }
+  return true;
+}
+
 int FrameRect(HDC Dc, const TRect* R, HBRUSH Brush) {
   if (!Dc || !R || !Brush) return 0;
   if (R->IsEmpty()) return 1;

@@ -2,6 +2,7 @@
 // bitmaps, trapezoid geometry and the parent background.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "controls/common/gradients.h"
@@ -137,6 +138,59 @@ TEST(Gradient, LeftToRightGradientsKeepEachColumnAndTheClip) {
         }
       EXPECT_EQ(wrong, 0) << int(d) << " " << c.Name;
     }
+}
+
+// Diagonal pictures as they have always been painted, pixel for pixel: each row
+// holds the checksum of 32 pictures of its size (both directions, four colour
+// pairs, four colour counts), painted at an offset into a larger canvas and, where
+// Clipped, through a moved origin and a clip with a hole; the canvas round the
+// picture is part of the sum.
+TEST(Gradient, DiagonalPicturesKeepTheirPixels) {
+  struct TCase {
+    int W, H;
+    bool Clipped;
+    uint64_t Sum;
+  } cases[] = {
+      {1, 1, false, 8857544531911963051ull},       {1, 17, false, 7558848728779031811ull},
+      {17, 1, false, 1315446236594589343ull},      {2, 2, false, 8241387525232290599ull},
+      {3, 7, false, 18125289492803758009ull},      {6, 3, false, 8799811450035710067ull},
+      {13, 13, false, 9377733197016372331ull},     {40, 31, true, 1999713402829536251ull},
+      {64, 64, false, 8595465314043718623ull},     {100, 7, true, 1476830122459173661ull},
+      {7, 100, false, 9168234387862259723ull},     {255, 3, false, 13911980518173272331ull},
+      {320, 240, true, 18255178830767642403ull},   {640, 480, false, 15243111099045539487ull},
+      {333, 777, false, 5654544306951915925ull},   {1000, 10, false, 11666422672155835971ull},
+      {2, 33000, false, 15212545962126714471ull},
+  };
+  const TColor pairs[][2] = {{0x800000, 0x00FFFF}, {kStart, kStop}, {0x123456, 0xFEDCBA}, {clBtnFace, clHighlight}};
+  for (const TCase& c : cases) {
+    uint64_t sum = 1469598103934665603ull;  // FNV-1a over every pixel of every picture
+    for (TGradientDirection d : {gdDiagonalUp, gdDiagonalDown})
+      for (const auto& pair : pairs)
+        for (uint8_t colors : {1, 9, 64, 255}) {
+          TPicture p(std::min(c.W + 6, 2000), std::min(c.H + 8, 2000));  // a giant picture shows in part
+          HDC dc = p.Canvas()->Handle();
+          int saved = SaveDC(dc);
+          if (c.Clipped) {
+            SetViewportOrgEx(dc, 1, -2, nullptr);
+            IntersectClipRect(dc, 4, 6, c.W, c.H + 7);
+            ExcludeClipRect(dc, c.W / 3, c.H / 4, c.W / 2, c.H / 2 + 1);
+          }
+          PaintGradient(p.Canvas(), Bounds(3, 5, c.W, c.H), d, pair[0], pair[1], colors);
+          RestoreDC(dc, saved);
+          for (uint32_t px : BitmapSurface(p.Bmp.Handle()).Bits) sum = (sum ^ px) * 1099511628211ull;
+        }
+    EXPECT_EQ(sum, c.Sum) << c.W << "x" << c.H;
+  }
+  // Wider than any bitmap can be: the part that shows is painted all the same, its
+  // top-right corner in Stop.
+  TPicture wide(100, 6);
+  PaintGradient(wide.Canvas(), Bounds(-39950, 1, 40000, 4), gdDiagonalUp, kStart, kStop, 1);
+  int wrong = 0;
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 100; ++x)
+      if ((wide(x, y) == kSentinel) == (x < 50 && y >= 1 && y < 5)) ++wrong;
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(wide(49, 1), kStop);
 }
 
 TEST(Gradient, BandLengthsFollowTheColourCount) {

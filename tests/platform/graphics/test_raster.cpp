@@ -478,3 +478,50 @@ TEST(Shapes, WideFillsStopAtTheirEdgesAndTheClip) {
       EXPECT_EQ(wrong, 0) << c.Name << (brush ? " (FillRect)" : " (FillSolidRect)");
     }
 }
+
+// PaintRows: the rows a painter computes land where the clip and the surface let
+// them, on a colour surface as given and on a monochrome one as black or white; the
+// painter is asked only for what can show, and nothing outside R changes.
+TEST(PaintRows, RowsGoUnderTheClipAndTheSurfaceOnly) {
+  struct TCase {
+    const char* Name;
+    bool Mono;
+    TRect R;     // logical; the origin is moved by (1, 2)
+    TRect Hole;  // excluded from the clip when not empty
+  } cases[] = {
+      {"inside", false, {2, 1, 9, 6}, {}},
+      {"off the surface", false, {-4, -5, 20, 3}, {}},
+      {"hole", false, {0, 0, 10, 7}, {3, 2, 6, 4}},
+      {"monochrome", true, {0, 0, 10, 7}, {}},
+  };
+  // Column X, row Y of R: white on even sums, red on odd ones.
+  auto shade = [](int X, int Y) { return (X + Y) % 2 ? 0xFFFF0000u : 0xFFFFFFFFu; };
+  for (const TCase& c : cases) {
+    TPaintDC p(12, 9, kBack, c.Mono);
+    SetViewportOrgEx(p.Dc, 1, 2, nullptr);
+    if (!c.Hole.IsEmpty()) ExcludeClipRect(p.Dc, c.Hole.Left, c.Hole.Top, c.Hole.Right, c.Hole.Bottom);
+    int asked = 0;
+    ASSERT_TRUE(PaintRows(p.Dc, c.R, [&](int Y, int X, int Count, uint32_t* Pixels) {
+      for (int i = 0; i < Count; ++i) Pixels[i] = shade(X + i, Y);
+      asked += Count;
+    }));
+    const COLORREF back = c.Mono ? RGB(0, 0, 0) : kBack;  // green is dark: black on monochrome
+    int wrong = 0, shown = 0;
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 12; ++x) {
+        int lx = x - 1, ly = y - 2;
+        bool in = lx >= c.R.Left && lx < c.R.Right && ly >= c.R.Top && ly < c.R.Bottom &&
+                  !(lx >= c.Hole.Left && lx < c.Hole.Right && ly >= c.Hole.Top && ly < c.Hole.Bottom);
+        COLORREF want = back;
+        if (in) {
+          bool odd = (lx - c.R.Left + ly - c.R.Top) % 2;
+          want = !odd ? RGB(255, 255, 255) : c.Mono ? RGB(0, 0, 0) : RGB(255, 0, 0);
+          ++shown;
+        }
+        if (p.At(x, y) != want) ++wrong;
+      }
+    EXPECT_EQ(wrong, 0) << c.Name;
+    EXPECT_LE(asked, 12 * 9) << c.Name;  // never more than the surface holds
+    EXPECT_GE(asked, shown) << c.Name;
+  }
+}
