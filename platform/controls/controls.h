@@ -189,6 +189,8 @@ public:
   void SetAlign(TAlign Value);
   TAnchors Anchors() const { return FAnchors; }
   void SetAnchors(TAnchors Value);
+  // The anchors an alignment gives a control.
+  static TAnchors AnchorsFor(TAlign Value);
 
   bool Visible() const { return FVisible; }
   virtual void SetVisible(bool Value);
@@ -382,6 +384,7 @@ private:
   TPoint FAnchorRules;
   TPoint FOriginalParentSize;
   bool FAnchorMove = false;
+  bool FAnchorsRead = false;  // the stream being read has set the anchors
   bool FEnabled = true;
   bool FParentColor = true;
   bool FParentFont = true;

@@ -989,7 +989,8 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
       if (!Prop.GetOrd) return;
       int64_t v = Prop.GetOrd(Instance);
       if (anc ? v == Prop.GetOrd(anc)
-              : (Prop.Default && v == *Prop.Default && !(fresh && Prop.GetOrd(fresh) != v)))
+              : Prop.Implied ? v == Prop.Implied(Instance)
+                             : (Prop.Default && v == *Prop.Default && !(fresh && Prop.GetOrd(fresh) != v)))
         return;
       WritePropName(Prop.Name);
       std::string ident;
