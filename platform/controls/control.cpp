@@ -75,6 +75,10 @@ const std::vector<TPropInfo>& ControlCatalogue() {
             .Bool("TabStop", &W::TabStop, &W::SetTabStop, false)
             .Bool("Ctl3D", &W::Ctl3D, &W::SetCtl3D, std::nullopt, [](W* x) { return !x->ParentCtl3D(); })
             .Bool("ParentCtl3D", &W::ParentCtl3D, &W::SetParentCtl3D, true)
+            .Implied([](W* x) -> std::optional<int64_t> {
+              std::optional<bool> v = x->ImpliedParentCtl3D();
+              return v ? std::optional<int64_t>(*v) : std::nullopt;
+            })
             .Int("BorderWidth", &W::BorderWidth, [](W* x, int64_t v) { x->SetBorderWidth(static_cast<int>(v)); }, 0)
             .Event("OnEnter", &W::OnEnter)
             .Event("OnExit", &W::OnExit)

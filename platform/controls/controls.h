@@ -490,6 +490,11 @@ public:
   void SetCtl3D(bool Value);
   bool ParentCtl3D() const { return FParentCtl3D; }
   void SetParentCtl3D(bool Value);
+  // Whether the stream being read has set Ctl3D or ParentCtl3D (until Loaded).
+  bool Ctl3DRead() const { return FCtl3DRead; }
+  // The ParentCtl3D a reader derives from the other values when a stream leaves it
+  // out; nothing for the usual rule (the declared default).
+  virtual std::optional<bool> ImpliedParentCtl3D() const { return std::nullopt; }
 
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
@@ -619,6 +624,7 @@ private:
   bool FShowing = false;
   bool FCtl3D = true;
   bool FParentCtl3D = true;
+  bool FCtl3DRead = false;
   int FBorderWidth = 0;
   TImeMode FImeMode = imDontCare;
   std::string FImeName;

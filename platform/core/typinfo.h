@@ -171,8 +171,12 @@ public:
   }
   // The value a reader derives for the property added last when a stream leaves it
   // out (see TPropInfo::Implied).
-  TClassBuilder& Implied(std::function<int64_t(C*)> Fn) {
+  TClassBuilder& Implied(std::function<std::optional<int64_t>(C*)> Fn) {
     FInfo.Props.back().Implied = [Fn](TObject* o) { return Fn(Self(o)); };
+    return *this;
+  }
+  TClassBuilder& ImpliedText(std::function<std::optional<std::string>(C*)> Fn) {
+    FInfo.Props.back().ImpliedText = [Fn](TObject* o) { return Fn(Self(o)); };
     return *this;
   }
   TClassInfo Build() {

@@ -29,47 +29,41 @@ struct TSettled {
 const TSettled kSettled[] = {
     {"TQvMeter", "Value", "kept within Min..Max when read, as forms have always been read"},
     {"TQvToolButton", "Down", "a button outside a group is never down"},
-    // Still lost beside another value; each one's fix removes its line.
-    {"TQvCustomEdit", "FocusColor", "open: reset by Color while read"},
-    {"TQvCustomEdit", "FrameVisible", "open: FrameHotTrack while read"},
-    {"TQvCustomEdit", "ParentColor", "open: ReadOnly while read"},
-    {"TQvCustomEdit", "Ctl3D", "open: FrameVisible while read"},
-    {"TQvCustomEdit", "ParentCtl3D", "open: FrameVisible while read"},
-    {"", "FocusColor", "open: reset by Color while read"},
-    {"", "FrameVisible", "open: FrameHotTrack while read"},
-    {"", "ParentColor", "open: ReadOnly while read"},
-    {"", "Ctl3D", "open: FrameVisible while read"},
-    {"", "ParentCtl3D", "open: FrameVisible while read"},
-    {"", "Down", "open: a down state read before its group"},
-    {"", "HorzExtent", "open: list styles"},
-    {"", "ItemHeight", "open: list styles"},
-    {"", "Style", "open: list styles"},
-    {"TQvBitBtn", "Caption", "open: Kind"},
-    {"TQvBitBtn", "NumGlyphs", "open: Kind"},
-    {"TQvCustomButton", "Transparent", "open: HotTrack"},
-    {"TQvButton", "Transparent", "open: HotTrack"},
-    {"TQvRadioGroup", "ItemFont.", "open: ItemFont follows Font"},
-    {"TQvCheckGroup", "ItemFont.", "open: ItemFont follows Font"},
-    {"TQvColorComboBox", "ColorNames.", "open: names follow ShowSysColors"},
-    {"", "Width", "open: sizes"},
-    {"", "Height", "open: sizes"},
-    {"", "Left", "open: positions"},
-    {"", "Top", "open: positions"},
-    {"TQvDateTimeEdit", "Date", "open: Time"},
-    {"TQvDialogComponent", "Position", "open: CenterToParent"},
-    {"TQvFrameController", "Color", "open: ParentColor"},
-    {"TQvHotKeyEdit", "HotKey", "open: InvalidKeys"},
-    {"TQvLabel", "AutoSize", "open: CondenseCaption"},
-    {"TQvLabel", "CenterPoint", "open: Rotation"},
-    {"TQvURLLabel", "Font.", "open: Visited colours"},
-    {"TQvURLLabel", "ParentFont", "open: Visited colours"},
-    {"TQvRadioButton", "TabStop", "open: Checked"},
-    {"TQvRapidFireButton", "NumGlyphs", "open: ScrollStyle"},
-    {"TQvToolbar", "TextOptions", "open: borders and styles"},
-    {"TQvToolbar", "BorderOuter", "open: borders and styles"},
-    {"TQvToolbar", "RowHeight", "open: TextOptions"},
-    {"", "AutoStyle", "open: borders set before it"},
+    {"TQvCustomListBox", "HorzExtent", "measured from the items when loaded while HorzScrollBar is on"},
+    {"TQvCustomComboBox", "Height", "follows the font: a combo box is as high as its text"},
+    {"TQvSpinEdit", "Height", "follows the font while AutoSize is on"},
+    {"TQvColorPicker", "Width", "sized to its buttons while AutoSize is on"},
+    {"TQvColorPicker", "Height", "sized to its buttons while AutoSize is on"},
+    {"TQvLabel", "Left", "an auto-sized label keeps its right edge or centre as its width follows the text"},
+    {"TQvToolbar", "Left", "placed by its alignment in the parent"},
+    {"TQvToolbar", "Top", "placed by its alignment in the parent"},
+    {"TQvToolbar", "Width", "placed by its alignment in the parent"},
+    {"TQvStatusBar", "Top", "placed by its alignment in the parent"},
+    {"TQvColorComboBox", "Left", "placed by its alignment in the parent"},
+    {"TQvColorComboBox", "Top", "placed by its alignment in the parent"},
+    {"TQvColorComboBox", "Width", "placed by its alignment in the parent"},
+    {"TQvToolbar", "BorderInner", "set by AutoStyle when loaded"},
+    {"TQvToolbar", "BorderOuter", "set by AutoStyle when loaded"},
+    {"TQvToolbar", "BorderSides", "set by AutoStyle when loaded"},
+    {"TQvStatusBar", "BorderInner", "set by AutoStyle when loaded"},
+    {"TQvStatusBar", "BorderOuter", "set by AutoStyle when loaded"},
+    {"TQvStatusBar", "BorderSides", "set by AutoStyle when loaded"},
+    {"TQvRapidFireButton", "NumGlyphs", "follows the arrow glyph ScrollStyle draws"},
+    {"TQvDateTimeEdit", "Date", "a time edit keeps the time of day only"},
+    {"TQvFrameController", "Color", "not stored while ParentColor is set: the controls take their parents'"},
+    {"TQvCustomEdit", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
+    {"TQvCustomListBox", "ParentColor", "a disabled control takes its state colour when loaded"},
+    {"TQvCustomComboBox", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
+    {"TQvMemo", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
+    {"TQvRichEdit", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
+    // Still lost beside another value (open).
+    {"TQvCustomItemGroup", "ItemFont.", "open: an item font equal to a new one's reads as following Font"},
+    {"TQvColorComboBox", "ColorNames.", "open: the names of a hidden colour group"},
     {"TQvColorEdit", "DropButtonVisible", "open: ReadOnly"},
+    {"TQvFrameController", "FocusColor", "open: Color read after it"},
+    {"TQvFrameController", "FrameVisible", "open: FrameHotTrack read after it"},
+    {"TQvHotKeyEdit", "HotKey", "open: the key rules read after the key correct it"},
+    {"TQvLabel", "AutoSize", "open: CondenseCaption read after it"},
 };
 
 bool Excepted(const TClassInfo& Info, const std::string& Prop) {
@@ -312,7 +306,9 @@ protected:
     auto cached = ReadBack.find(bytes);
     if (cached == ReadBack.end()) cached = ReadBack.emplace(bytes, Read(bytes)).first;
     std::string diff = Differences(held, cached->second);
-    if (!diff.empty() && Lost.size() < 40) Lost.push_back(What + ": " + diff);
+    if (diff.empty() || Lost.size() >= 40) return;
+    // The first loss shows the form that lost it.
+    Lost.push_back(What + ": " + diff + (Lost.empty() ? "\n" + FormBinaryToText(bytes) : std::string()));
   }
 
   void Report(const char* Kind) {
