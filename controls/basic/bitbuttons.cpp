@@ -214,10 +214,12 @@ void TQvBitBtn::SetKind(TBitBtnKind Value) {
     // While reading, a caption or glyph count streamed before the kind is kept.
     if (!Reading() || !FCaptionRead) SetCaption(k.Caption);
     SetModalResult(k.Result);
+    int numGlyphs = FNumGlyphs;
     FSettingKind = true;
     SetGlyph(GetBitBtnGlyph(Value));
     FSettingKind = false;
     if (!Reading() || !FNumGlyphsRead) SetNumGlyphs(2);
+    else FNumGlyphs = numGlyphs;  // the glyph's own count does not replace the one read
     FModifiedGlyph = false;
   }
   FKind = Value;
