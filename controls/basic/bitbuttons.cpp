@@ -157,12 +157,21 @@ const TClassInfo& TQvBitBtn::StaticClass() {
           .Enum<TButtonLayout>("Layout", &S::Layout, &S::SetLayout, blGlyphLeft)
           .Int("Margin", &S::Margin, [](S* s, int64_t v) { s->SetMargin(int(v)); }, 2)
           .Int("NumGlyphs", &S::NumGlyphs, [](S* s, int64_t v) { s->SetNumGlyphs(int(v)); }, 1,
-               [](S* s) { return s->IsCustom(); })
+               [](S* s) { return s->IsCustom() || s->NumGlyphs() != 2; })
+          // A kind read gives two glyphs.
+          .Implied([](S* s) { return s->IsCustom() ? std::nullopt : std::optional<int64_t>(2); })
           .Int("Spacing", &S::Spacing, [](S* s, int64_t v) { s->SetSpacing(int(v)); }, 4)
           .Int("ImageIndex", &S::ImageIndex, [](S* s, int64_t v) { s->SetImageIndex(int(v)); }, -1)
           .Int("DisabledIndex", &S::DisabledIndex, [](S* s, int64_t v) { s->SetDisabledIndex(int(v)); }, -1)
           .Object<TCustomImageList>("Images", &S::Images, &S::SetImages)
-          .Str("Caption", &S::Caption, &S::SetCaption, [](S* s) { return s->IsCustomCaption(); })
+          .Str("Caption", &S::Caption,
+               [](S* s, const std::string& v) {
+                 if (s->Reading()) s->FCaptionRead = true;
+                 s->SetCaption(v);
+               },
+               [](S* s) { return s->IsCustomCaption(); })
+          // A kind read gives its caption.
+          .ImpliedText([](S* s) { return s->IsCustom() ? std::nullopt : std::optional<std::string>(BitBtnCaption(s->GetKind())); })
           .Build();
   return info;
 }
@@ -202,13 +211,15 @@ void TQvBitBtn::SetKind(TBitBtnKind Value) {
     const TKindRow& k = kKinds[static_cast<int>(Value)];
     SetDefault(k.Default);
     SetCancel(k.Cancel);
-    // While reading, a caption streamed before the kind is kept.
-    if (!ComponentState().Contains(csLoading) || Caption().empty()) SetCaption(k.Caption);
+    // While reading, a caption or glyph count streamed before the kind is kept.
+    if (!Reading() || !FCaptionRead) SetCaption(k.Caption);
     SetModalResult(k.Result);
+    int numGlyphs = FNumGlyphs;
     FSettingKind = true;
     SetGlyph(GetBitBtnGlyph(Value));
     FSettingKind = false;
-    SetNumGlyphs(2);
+    if (!Reading() || !FNumGlyphsRead) SetNumGlyphs(2);
+    else FNumGlyphs = numGlyphs;  // the glyph's own count does not replace the one read
     FModifiedGlyph = false;
   }
   FKind = Value;
@@ -227,7 +238,13 @@ void TQvBitBtn::SetMargin(int Value) {
   FMargin = Value;
   Invalidate();
 }
+void TQvBitBtn::Loaded() {
+  inherited::Loaded();
+  FCaptionRead = FNumGlyphsRead = false;
+}
+
 void TQvBitBtn::SetNumGlyphs(int Value) {
+  if (Reading()) FNumGlyphsRead = true;
   if (Value < 1 || Value > 4 || Value == FNumGlyphs) return;
   FNumGlyphs = Value;
   Invalidate();

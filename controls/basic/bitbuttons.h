@@ -83,6 +83,12 @@ private:
   TCustomImageList* FImages = nullptr;
   TChangeLink FImageChangeLink;
   bool FSettingKind = false;
+  // The stream being read has set Caption / NumGlyphs: a kind read later keeps them.
+  bool FCaptionRead = false, FNumGlyphsRead = false;
+  bool Reading() const { return ComponentState().Contains(csReading); }
+
+public:
+  void Loaded() override;
 };
 
 class TQvMenuButton : public TQvBitBtn {

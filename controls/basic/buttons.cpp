@@ -108,6 +108,11 @@ const TClassInfo& TQvCustomButton::StaticClass() {
           .Int("TextShadowDepth", &S::TextShadowDepth, [](S* s, int64_t v) { s->SetTextShadowDepth(int(v)); }, 2)
           .Bool("HotTrack", &S::HotTrack, &S::SetHotTrack, false)
           .Bool("Transparent", &S::Transparent, &S::SetTransparent, false)
+          // A push button's hot tracking read makes it transparent too.
+          .Implied([](S* s) {
+            auto* b = dynamic_cast<TQvButton*>(s);
+            return b && b->HotTrack() ? std::optional<int64_t>(1) : std::nullopt;
+          })
           .Bool("ThemeAware", &S::ThemeAware, &S::SetThemeAware, true)
           .Event("OnMouseEnter", &S::OnMouseEnter)
           .Event("OnMouseLeave", &S::OnMouseLeave)
@@ -134,7 +139,12 @@ QV_SETTER(TQvCustomButton, TextHighlightColor, TColor, FTextHighlightColor)
 QV_SETTER(TQvCustomButton, TextShadowColor, TColor, FTextShadowColor)
 QV_SETTER(TQvCustomButton, TextShadowDepth, int, FTextShadowDepth)
 QV_SETTER(TQvCustomButton, HotTrack, bool, FHotTrack)
-QV_SETTER(TQvCustomButton, Transparent, bool, FTransparent)
+void TQvCustomButton::SetTransparent(bool Value) {
+  if (ComponentState().Contains(csReading)) FTransparentRead = true;
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  Invalidate();
+}
 QV_SETTER(TQvCustomButton, ThemeAware, bool, FThemeAware)
 
 void TQvCustomButton::Click() { inherited::Click(); }
@@ -312,6 +322,11 @@ void TQvButton::SetAllowAllUp(bool Value) {
 }
 
 void TQvButton::SetDown(bool Value) {
+  // Read as it comes: the group may follow in the stream (Loaded applies the rule).
+  if (ComponentState().Contains(csReading)) {
+    FDown = Value;
+    return;
+  }
   if (FGroupIndex == 0) Value = false;
   if (Value == FDown) return;
   if (FDown && !FAllowAllUp) return;
@@ -450,8 +465,18 @@ void TQvButton::Dispatch(TMessage& M) {
 
 void TQvButton::SetHotTrack(bool Value) {
   inherited::SetHotTrack(Value);
-  SetTransparent(HotTrack());
+  if (!(ComponentState().Contains(csReading) && FTransparentRead)) SetTransparent(HotTrack());
   if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TQvButton::Loaded() {
+  inherited::Loaded();
+  FTransparentRead = false;
+  if (FGroupIndex == 0) FDown = false;
+  if (FDown) {
+    FState = bsExclusive;
+    UpdateExclusive();
+  }
 }
 
 void TQvButton::DefineProperties(TFiler* Filer) {

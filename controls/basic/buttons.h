@@ -96,6 +96,7 @@ public:
   TNotifyEvent OnMouseLeave;
 
 protected:
+  bool FTransparentRead = false;  // the stream being read has set Transparent (until Loaded)
   virtual void PaintBackground(HDC /*DC*/) {}
   virtual void UpdateDisplay() {}
   virtual void RepaintDisplay() { Repaint(); }
@@ -167,6 +168,7 @@ public:
   // Also makes the button transparent (its corners show the parent) while on.
   void SetHotTrack(bool Value) override;
   void Click() override;
+  void Loaded() override;
   void Dispatch(TMessage& Message) override;
   void DefineProperties(TFiler* Filer) override;
 

@@ -63,6 +63,8 @@ const TClassInfo& TQvLabel::StaticClass() {
           .Set<TSide>("BorderSides", &S::BorderSides, &S::SetBorderSides, AllSides)
           .Int("BorderWidth", &S::BorderWidth, intSet(&S::SetBorderWidth), 0)
           .Enum<TCenterPoint>("CenterPoint", &S::CenterPoint, &S::SetCenterPoint, cpCenter)
+          // A flat rotation read centres the text.
+          .Implied([](S* s) { return s->Rotation() == roFlat ? std::optional<int64_t>(static_cast<int64_t>(cpCenter)) : std::nullopt; })
           .Enum<TQvCondenseCaption>("CondenseCaption", &S::CondenseCaption, &S::SetCondenseCaption, ccNone)
           .Int("FlatColor", &S::FlatColor, &S::SetFlatColor, clBtnShadow, {}, &ColorIdents())
           .Int("FlatColorAdjustment", &S::FlatColorAdjustment, intSet(&S::SetFlatColorAdjustment), 30)
@@ -120,7 +122,12 @@ QV_SETTER(TQvLabel, BorderHighlight, TColor, FBorderHighlight)
 QV_SETTER(TQvLabel, BorderShadow, TColor, FBorderShadow)
 QV_SETTER(TQvLabel, FlatColor, TColor, FFlatColor)
 QV_SETTER(TQvLabel, FlatColorAdjustment, int, FFlatColorAdjustment)
-QV_SETTER(TQvLabel, CenterPoint, TCenterPoint, FCenterPoint)
+void TQvLabel::SetCenterPoint(TCenterPoint Value) {
+  if (ComponentState().Contains(csReading)) FCenterPointRead = true;
+  if (Value == FCenterPoint) return;
+  FCenterPoint = Value;
+  Invalidate();
+}
 QV_SETTER(TQvLabel, FlyByColor, TColor, FFlyByColor)
 QV_SETTER(TQvLabel, LightTextStyle, bool, FLightTextStyle)
 QV_SETTER(TQvLabel, TextStyle, TTextStyle, FTextStyle)
@@ -162,7 +169,8 @@ void TQvLabel::SetRotation(TRotation Value) {
   FRotation = Value;
   if (!ComponentState().Contains(csLoading) && Value != roNone) RequireScalableFont();
   if (Value == roNone || Value == roFlat) FAngle = 0;
-  if (Value == roFlat) FCenterPoint = cpCenter;
+  // A CenterPoint the stream being read holds stays as read.
+  if (Value == roFlat && !(ComponentState().Contains(csReading) && FCenterPointRead)) FCenterPoint = cpCenter;
   Invalidate();
 }
 
@@ -231,6 +239,7 @@ void TQvLabel::CustomFramingChanged() {
 
 void TQvLabel::Loaded() {
   inherited::Loaded();
+  FCenterPointRead = false;
   if (FAngle != 0 && FRotation == roNone) FRotation = roFlat;
   if (FRotation != roNone) RequireScalableFont();
   FSavedFontColor = FDrawColor = Font()->Color();
@@ -560,7 +569,11 @@ TQvURLLabel::TQvURLLabel(TComponent* AOwner) : TQvLabel(AOwner) {
   Font()->SetStyle(TFontStyles{fsUnderline});
 }
 
-void TQvURLLabel::UpdateFontColor() { Font()->SetColor(FVisited ? FVisitedColor : FUnvisitedColor); }
+// While a form is read the font keeps the colour the stream gives it, whatever order
+// the colour lines come in.
+void TQvURLLabel::UpdateFontColor() {
+  if (!ComponentState().Contains(csReading)) Font()->SetColor(FVisited ? FVisitedColor : FUnvisitedColor);
+}
 
 void TQvURLLabel::SetVisited(bool Value) {
   if (Value == FVisited) return;

@@ -129,6 +129,7 @@ private:
   TQvFrameController* FFrameController = nullptr;
   TQvFrameControllerNotifications FNotifications = TQvFrameControllerNotifications::FromInt(0xFFFF);
   TCenterPoint FCenterPoint = cpCenter;
+  bool FCenterPointRead = false;  // the stream being read has set CenterPoint (until Loaded)
   bool FConstructing = false;
   bool FFlyByEnabled = false;
   TColor FSavedFlyByColor = clWindowText;

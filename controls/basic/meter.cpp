@@ -28,23 +28,52 @@ TQvMeter::TQvMeter(TComponent* AOwner) : TQvBorder(AOwner), FBitmap(std::make_un
 
 TQvMeter::~TQvMeter() { FBitmap->OnChange = nullptr; }
 
+// While a form is read the three values are stored as they come; Loaded then keeps
+// Min and Max apart and Value within them once, whatever order the lines had.
 void TQvMeter::SetMin(int Value) {
+  if (ComponentState().Contains(csReading)) {
+    FMin = Value;
+    FMinRead = true;
+    return;
+  }
   if (FMin == Value) return;
   FMin = Value == FMax ? FMax - 1 : Value;
   Invalidate();
 }
 
 void TQvMeter::SetMax(int Value) {
+  if (ComponentState().Contains(csReading)) {
+    FMax = Value;
+    return;
+  }
   if (FMax == Value) return;
   FMax = Value == FMin ? FMin + 1 : Value;
   Invalidate();
 }
 
 void TQvMeter::SetValue(int Value) {
+  if (ComponentState().Contains(csReading)) {
+    FValue = Value;
+    return;
+  }
   if (FValue == Value) return;
   if (Value < FMin) Value = FMin;
   else if (Value > FMax) Value = FMax;
   FValue = Value;
+  Invalidate();
+}
+
+void TQvMeter::Loaded() {
+  inherited::Loaded();
+  // A Min read equal to Max moves below it, as its setter would; a Max alone that
+  // meets the starting Min moves above it.
+  if (FMin == FMax) {
+    if (FMinRead) FMin = FMax - 1;
+    else FMax = FMin + 1;
+  }
+  FMinRead = false;
+  if (FValue < FMin) FValue = FMin;
+  else if (FValue > FMax) FValue = FMax;
   Invalidate();
 }
 

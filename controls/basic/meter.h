@@ -75,6 +75,7 @@ public:
 
 protected:
   void Paint() override;
+  void Loaded() override;
 
 private:
   void DrawStandardBar(TCanvas* Canvas, TRect R, const TTrap* Trap);
@@ -82,6 +83,7 @@ private:
   void DrawLEDBar(TCanvas* Canvas, TRect R, const TTrap* Trap, int Inset);
 
   int FMin = 0, FMax = 100, FValue = 0;
+  bool FMinRead = false;  // a stream being read has set Min
   int FBevelInset = 0;
   TColor FBarColor = 0x0000FF;
   TColor FBackColor = 0x000000;

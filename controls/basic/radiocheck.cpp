@@ -350,7 +350,18 @@ const TClassInfo& TQvRadioButton::StaticClass() {
   static const TClassInfo info = [] {
     TClassBuilder<S> b("TQvRadioButton", &TQvCustomGlyphButton::StaticClass());
     b.Component().Bool("Checked", &S::GetChecked, &S::SetChecked, false, &CheckedStored<S>);
-    GlyphButtonProps(b).Prop(TControl::Property("TabStop", 0));
+    // The checked button is the tab stop: a TabStop read stays as read, and one left
+    // out beside Checked reads as True.
+    TPropInfo tabStop = TControl::Property("TabStop", 0);
+    tabStop.SetOrd = [set = tabStop.SetOrd](TObject* o, int64_t v) {
+      auto* r = static_cast<S*>(o);
+      if (r->ComponentState().Contains(csReading)) r->FTabStopRead = true;
+      set(o, v);
+    };
+    tabStop.Implied = [](TObject* o) {
+      return static_cast<S*>(o)->GetChecked() ? std::optional<int64_t>(1) : std::nullopt;
+    };
+    GlyphButtonProps(b).Prop(tabStop);
     return b.Build();
   }();
   return info;
@@ -361,10 +372,15 @@ TQvRadioButton::TQvRadioButton(TComponent* AOwner) : TQvCustomGlyphButton(AOwner
   SetTabStop(false);
 }
 
+void TQvRadioButton::Loaded() {
+  inherited::Loaded();
+  FTabStopRead = false;
+}
+
 void TQvRadioButton::SetChecked(bool Value) {
   if (Value == FChecked) return;
   FChecked = Value;
-  SetTabStop(Value);
+  if (!(ComponentState().Contains(csReading) && FTabStopRead)) SetTabStop(Value);
   UpdateDisplay();
   if (!Value) return;
   if (TWinControl* p = Parent())

@@ -142,6 +142,7 @@ public:
   void SetChecked(bool Value) override;
   void SetReadOnly(bool Value) override;
   void Dispatch(TMessage& Message) override;
+  void Loaded() override;
 
 protected:
   void ChangeState() override;
@@ -150,6 +151,9 @@ protected:
 
 private:
   bool FChecked = false;
+
+private:
+  bool FTabStopRead = false;  // the stream being read has set TabStop (until Loaded)
 };
 
 class TQvCustomCheckBox : public TQvCustomGlyphButton {

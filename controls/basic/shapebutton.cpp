@@ -27,6 +27,8 @@ const TClassInfo& TQvShapeButton::StaticClass() {
         .Int("BorderColor", &S::BorderColor, &S::SetBorderColor, cl3DDkShadow, {}, &ColorIdents())
         .Enum<TBorderStyle>("BorderStyle", &S::BorderStyle, &S::SetBorderStyle, bsSingle)
         .Enum<TQvCaptionPosition>("CaptionPosition", &S::CaptionPosition, &S::SetCaptionPosition, cpCentered)
+        // A stored CaptionX or CaptionY reads as cpXY unless the mode is written too.
+        .Implied([](S* s) { return static_cast<int64_t>(s->CaptionX() || s->CaptionY() ? cpXY : cpCentered); })
         .Int("CaptionX", &S::CaptionX, [](S* s, int64_t v) { s->SetCaptionX(static_cast<int>(v)); }, 0)
         .Int("CaptionY", &S::CaptionY, [](S* s, int64_t v) { s->SetCaptionY(static_cast<int>(v)); }, 0)
         .Bool("PreciseClick", &S::PreciseClick, &S::SetPreciseClick, true)
@@ -80,6 +82,7 @@ void TQvShapeButton::SetBevelWidth(int Value) {
 }
 
 void TQvShapeButton::SetCaptionPosition(TQvCaptionPosition Value) {
+  if (ComponentState().Contains(csReading)) FCaptionPositionRead = true;
   if (Value == FCaptionPosition) return;
   FCaptionPosition = Value;
   Invalidate();
@@ -89,7 +92,9 @@ void TQvShapeButton::SetCaptionXY(int X, int Y) {
   if (X == FCaptionX && Y == FCaptionY) return;
   FCaptionX = X;
   FCaptionY = Y;
-  FCaptionPosition = cpXY;
+  // While a form is read the mode is settled in Loaded: the lines may come in any order.
+  if (ComponentState().Contains(csReading)) FCaptionXYRead = true;
+  else FCaptionPosition = cpXY;
   Invalidate();
 }
 
@@ -220,6 +225,8 @@ void TQvShapeButton::BitmapChanged(TObject*) {
 
 void TQvShapeButton::Loaded() {
   inherited::Loaded();
+  if (FCaptionXYRead && !FCaptionPositionRead) FCaptionPosition = cpXY;
+  FCaptionXYRead = FCaptionPositionRead = false;
   if (!FBitmap->Empty() && FBitmapUp->Empty()) {
     // A form that gives only the shape (written by hand, not by a designer) gets
     // its up and down images made now.

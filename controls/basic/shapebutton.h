@@ -115,6 +115,8 @@ private:
   bool FPreciseClick = true;
   bool FPreciseShowHint = true;
   TQvCaptionPosition FCaptionPosition = cpCentered;
+  // A stream being read moved the caption / set its position mode (Loaded decides).
+  bool FCaptionXYRead = false, FCaptionPositionRead = false;
   int FCaptionX = 0;
   int FCaptionY = 0;
 };

@@ -21,7 +21,12 @@ TQvStatusBar::~TQvStatusBar() = default;
 
 void TQvStatusBar::Loaded() {
   inherited::Loaded();
+  FAutoStyleRead = false;
   if (FAutoStyle) AdjustStyle();
+}
+
+bool TQvStatusBar::BordersMoved() const {
+  return BorderInner() != fsNone || BorderOuter() != fsNone || BorderSides() != AllSides;
 }
 
 void TQvStatusBar::AdjustStyle() {
@@ -37,19 +42,19 @@ void TQvStatusBar::AdjustStyle() {
 void TQvStatusBar::SetBorderInner(TFrameStyleEx Value) {
   if (Value == BorderInner()) return;
   inherited::SetBorderInner(Value);
-  FAutoStyle = false;
+  if (!(ComponentState().Contains(csReading) && FAutoStyleRead)) FAutoStyle = false;
 }
 
 void TQvStatusBar::SetBorderOuter(TFrameStyleEx Value) {
   if (Value == BorderOuter()) return;
   inherited::SetBorderOuter(Value);
-  FAutoStyle = false;
+  if (!(ComponentState().Contains(csReading) && FAutoStyleRead)) FAutoStyle = false;
 }
 
 void TQvStatusBar::SetBorderSides(TSides Value) {
   if (Value == BorderSides()) return;
   inherited::SetBorderSides(Value);
-  FAutoStyle = false;
+  if (!(ComponentState().Contains(csReading) && FAutoStyleRead)) FAutoStyle = false;
 }
 
 void TQvStatusBar::SetSimpleCaption(const std::string& Value) {
@@ -268,6 +273,8 @@ const TClassInfo& TQvStatusBar::StaticClass() {
         .Enum<TAlign>("Align", &C::Align, [](C* x, TAlign v) { x->SetAlign(v); }, alBottom)
         .Bool("AutoScalePanes", &C::AutoScalePanes, &C::SetAutoScalePanes, false)
         .Bool("AutoStyle", &C::AutoStyle, &C::SetAutoStyle, true)
+        // A border read clears AutoStyle unless the stream keeps it.
+        .Implied([](C* x) { return x->AutoStyle() && x->BordersMoved() ? std::optional<int64_t>(0) : std::nullopt; })
         .Bool("ShowSizeGrip", &C::ShowSizeGrip, &C::SetShowSizeGrip, true)
         .Str("SimpleCaption", &C::SimpleCaption, &C::SetSimpleCaption)
         .Enum<TFrameStyleEx>("SimpleFrameStyle", &C::SimpleFrameStyle, &C::SetSimpleFrameStyle, fsFlat)

@@ -15,7 +15,12 @@ public:
   ~TQvStatusBar() override;
 
   bool AutoStyle() const { return FAutoStyle; }
-  void SetAutoStyle(bool Value) { FAutoStyle = Value; }
+  void SetAutoStyle(bool Value) {
+    if (ComponentState().Contains(csReading)) FAutoStyleRead = true;
+    FAutoStyle = Value;
+  }
+  // Whether a border differs from a new bar's: reading it then clears AutoStyle.
+  bool BordersMoved() const;
   bool SimpleStatus() const { return FSimpleStatus; }
   virtual void SetSimpleStatus(bool Value);
   const std::string& SimpleCaption() const { return FSimpleCaption; }
@@ -50,6 +55,7 @@ protected:
 private:
   void PaintSizeGrip(HDC DC);
   bool FAutoStyle = true;
+  bool FAutoStyleRead = false;  // the stream being read has set AutoStyle (until Loaded)
   std::unique_ptr<TControlCanvas> FGripCanvas;
   bool FSimpleStatus = false;
   std::string FSimpleCaption;

@@ -326,6 +326,8 @@ const TClassInfo& TQvToolbar::StaticClass() {
         .Enum<TAlign>("Align", &C::Align, &C::SetAlign, alTop)
         .Bool("AutoResize", &C::AutoResize, &C::SetAutoResize, true)
         .Bool("AutoStyle", &C::AutoStyle, &C::SetAutoStyle, true)
+        // A border read clears AutoStyle unless the stream keeps it.
+        .Implied([](C* x) { return x->AutoStyle() && x->BordersMoved() ? std::optional<int64_t>(0) : std::nullopt; })
         .Object<TBitmap>("Background", &C::Background, &C::SetBackground,
                          [](C* x) { return !x->Background()->Empty(); })
         .Enum<TButtonLayout>("ButtonLayout", &C::ButtonLayout, &C::SetButtonLayout, blGlyphLeft)
@@ -386,22 +388,22 @@ void TQvToolbar::Broadcast(UINT Msg) { NotifyControls(Msg); }
 void TQvToolbar::SetButtonLayout(TButtonLayout Value) {
   FButtonLayout = Value;
   Broadcast(CM_TOOLBARBUTTONLAYOUTCHANGED);
-  if (!FSettingTextOptions) FTextOptions = ttoCustom;
+  ButtonStyleChanged();
 }
 void TQvToolbar::SetButtonWidth(int Value) {
   FButtonWidth = Value;
   Broadcast(CM_TOOLBARBUTTONSIZECHANGED);
-  if (!FSettingTextOptions) FTextOptions = ttoCustom;
+  ButtonStyleChanged();
 }
 void TQvToolbar::SetButtonHeight(int Value) {
   FButtonHeight = Value;
   Broadcast(CM_TOOLBARBUTTONSIZECHANGED);
-  if (!FSettingTextOptions) FTextOptions = ttoCustom;
+  ButtonStyleChanged();
 }
 void TQvToolbar::SetShowButtonCaptions(bool Value) {
   FShowButtonCaptions = Value;
   Broadcast(CM_TOOLBARSHOWCAPTIONCHANGED);
-  if (!FSettingTextOptions) FTextOptions = ttoCustom;
+  ButtonStyleChanged();
 }
 void TQvToolbar::SetGradientColorStyle(TQvGradientColorStyle Value) {
   inherited::SetGradientColorStyle(Value);
@@ -412,7 +414,24 @@ void TQvToolbar::SetVisualStyle(TQvVisualStyle Value) {
   Broadcast(CM_TOOLBARVISUALSTYLECHANGED);
 }
 
+void TQvToolbar::ButtonStyleChanged() {
+  if (FSettingTextOptions) return;
+  if (Reading()) FRead |= rdButtonStyle;
+  else FTextOptions = ttoCustom;
+}
+
+bool TQvToolbar::BordersMoved() const {
+  return BorderInner() != fsNone || BorderOuter() != fsGroove || BorderSides() != TSides{sdTop};
+}
+
 void TQvToolbar::SetTextOptions(TQvToolbarTextOptions Value) {
+  // While reading the option is stored as it comes: the button settings it stands
+  // for are in the stream too, in any order (Loaded settles them).
+  if (Reading()) {
+    FRead |= rdTextOptions;
+    FTextOptions = Value;
+    return;
+  }
   if (FTextOptions == Value) return;
   FSettingTextOptions = true;
   FTextOptions = Value;
@@ -474,23 +493,25 @@ void TQvToolbar::SetOrientation(TOrientation Value) {
 }
 void TQvToolbar::SetShowDivider(bool Value) {
   FShowDivider = Value;
-  TQvCustomPanel::SetBorderOuter(Value ? fsGroove : fsNone);
+  // A BorderOuter the stream being read holds stays as read.
+  if (!(Reading() && (FRead & rdBorderOuter))) TQvCustomPanel::SetBorderOuter(Value ? fsGroove : fsNone);
   Invalidate();
 }
 void TQvToolbar::SetBorderInner(TFrameStyleEx Value) {
   if (Value == BorderInner()) return;
   inherited::SetBorderInner(Value);
-  FAutoStyle = false;
+  if (!(Reading() && (FRead & rdAutoStyle))) FAutoStyle = false;
 }
 void TQvToolbar::SetBorderOuter(TFrameStyleEx Value) {
+  if (Reading()) FRead |= rdBorderOuter;
   if (Value == BorderOuter()) return;
   inherited::SetBorderOuter(Value);
-  FAutoStyle = false;
+  if (!(Reading() && (FRead & rdAutoStyle))) FAutoStyle = false;
 }
 void TQvToolbar::SetBorderSides(TSides Value) {
   if (Value == BorderSides()) return;
   inherited::SetBorderSides(Value);
-  FAutoStyle = false;
+  if (!(Reading() && (FRead & rdAutoStyle))) FAutoStyle = false;
 }
 
 void TQvToolbar::SetAlign(TAlign Value) {
@@ -573,6 +594,17 @@ TPoint TQvToolbar::InvalidateMarginSize() {
 
 void TQvToolbar::Loaded() {
   inherited::Loaded();
+  // Text options read alone set their buttons; button settings read without them
+  // make the options custom.
+  unsigned read = FRead;
+  FRead = 0;
+  if ((read & rdTextOptions) && !(read & rdButtonStyle)) {
+    TQvToolbarTextOptions options = FTextOptions;
+    FTextOptions = ttoCustom;
+    SetTextOptions(options);
+  } else if ((read & rdButtonStyle) && !(read & rdTextOptions)) {
+    FTextOptions = ttoCustom;
+  }
   FControls->ControlsAreLoaded(Owner());
   PositionControls();
   if (FAutoStyle) AdjustStyle(Align());

@@ -154,7 +154,12 @@ public:
   bool AutoResize() const { return FAutoResize; }
   virtual void SetAutoResize(bool Value);
   bool AutoStyle() const { return FAutoStyle; }
-  void SetAutoStyle(bool Value) { FAutoStyle = Value; }
+  void SetAutoStyle(bool Value) {
+    if (ComponentState().Contains(csReading)) FRead |= rdAutoStyle;
+    FAutoStyle = Value;
+  }
+  // Whether a border differs from a new toolbar's: reading it then clears AutoStyle.
+  bool BordersMoved() const;
   TBitmap* Background() const { return FBackground.get(); }
   virtual void SetBackground(TBitmap* Value);
   TCustomImageList* Images() const { return FImages; }
@@ -244,6 +249,12 @@ private:
   int FButtonHeight = 25;
   TQvToolbarTextOptions FTextOptions = ttoNoTextLabels;
   bool FSettingTextOptions = false;
+  // What the stream being read has set, for the rules Loaded runs (until Loaded).
+  enum : unsigned { rdAutoStyle = 1, rdTextOptions = 2, rdButtonStyle = 4, rdBorderOuter = 8 };
+  unsigned FRead = 0;
+  bool Reading() const { return ComponentState().Contains(csReading); }
+  // A button setting changed: the text options become custom (while reading, in Loaded).
+  void ButtonStyleChanged();
   bool FWrapControls = true;
   TQvToolbarPopupButton* FChevron = nullptr;
   bool FShowToolbarPopupButton = false;

@@ -77,15 +77,16 @@ const TClassInfo& TQvToolButton::StaticClass() {
         .Int("HotIndex", &B::HotIndex, [](B* x, int64_t v) { x->SetHotIndex(static_cast<int>(v)); }, -1)
         .Object<TCustomImageList>("Images", &B::Images, &B::SetImages)
         .Enum<TButtonLayout>("Layout", &B::Layout, &B::SetLayout, blGlyphLeft,
-                             [](B* x) { return !x->UseToolbarButtonLayout(); })
+                             [](B* x) { return !x->UseToolbarButtonLayout() || !x->ParentToolbar(); })
         .Bool("ShowCaption", &B::ShowCaption, &B::SetShowCaption, false,
-              [](B* x) { return !x->UseToolbarShowCaption(); })
+              [](B* x) { return !x->UseToolbarShowCaption() || !x->ParentToolbar(); })
         .Enum<TQvToolStyle>("ToolStyle", &B::ToolStyle, &B::SetToolStyle, tsButton)
         .Bool("Transparent", &B::Transparent, &B::SetTransparent, true)
         .Enum<TQvVisualStyle>("VisualStyle", &B::VisualStyle, &B::SetVisualStyle, vsWinXP,
-                              [](B* x) { return !x->UseToolbarVisualStyle(); })
+                              [](B* x) { return !x->UseToolbarVisualStyle() || !x->ParentToolbar(); })
         .Enum<TQvGradientColorStyle>("GradientColorStyle", &B::GradientColorStyle, &B::SetGradientColorStyle,
-                                     gcsSystem, [](B* x) { return !x->UseToolbarVisualStyle(); })
+                                     gcsSystem,
+                                     [](B* x) { return !x->UseToolbarVisualStyle() || !x->ParentToolbar(); })
         .Int("SelectionColorStart", &B::SelectionColorStart, &B::SetSelectionColorStart, clBtnFace, {},
              &ColorIdents())
         .Int("SelectionColorStop", &B::SelectionColorStop, &B::SetSelectionColorStop, clBtnShadow, {},
@@ -94,8 +95,14 @@ const TClassInfo& TQvToolButton::StaticClass() {
              &ColorIdents())
         .Bool("UseToolbarButtonLayout", &B::UseToolbarButtonLayout, &B::SetUseToolbarButtonLayout, true)
         .Bool("UseToolbarButtonSize", &B::UseToolbarButtonSize, &B::SetUseToolbarButtonSize, true)
+        // A stored caption display or visual style without its flag clears the flag
+        // when read, as their setters do: a flag still set beside one is written.
         .Bool("UseToolbarShowCaption", &B::UseToolbarShowCaption, &B::SetUseToolbarShowCaption, true)
+        .Implied([](B* x) { return !(x->ShowCaption() && (!x->UseToolbarShowCaption() || !x->ParentToolbar())); })
         .Bool("UseToolbarVisualStyle", &B::UseToolbarVisualStyle, &B::SetUseToolbarVisualStyle, true)
+        .Implied([](B* x) {
+          return !(x->VisualStyle() != vsWinXP && (!x->UseToolbarVisualStyle() || !x->ParentToolbar()));
+        })
         .Int("Width", &B::Width, [](B* x, int64_t v) { x->SetWidth(static_cast<int>(v)); }, std::nullopt,
              [](B* x) { return x->IsSizeStored(); })
         .Int("Height", &B::Height, [](B* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, std::nullopt,
@@ -178,8 +185,14 @@ void TQvToolButton::SetStyleFlag(bool& Flag, bool Value, UINT Msg) {
 
 void TQvToolButton::SetUseToolbarButtonLayout(bool V) { SetStyleFlag(FUseToolbarButtonLayout, V, CM_TOOLBARBUTTONLAYOUTCHANGED); }
 void TQvToolButton::SetUseToolbarButtonSize(bool V) { SetStyleFlag(FUseToolbarButtonSize, V, CM_TOOLBARBUTTONSIZECHANGED); }
-void TQvToolButton::SetUseToolbarShowCaption(bool V) { SetStyleFlag(FUseToolbarShowCaption, V, CM_TOOLBARSHOWCAPTIONCHANGED); }
-void TQvToolButton::SetUseToolbarVisualStyle(bool V) { SetStyleFlag(FUseToolbarVisualStyle, V, CM_TOOLBARVISUALSTYLECHANGED); }
+void TQvToolButton::SetUseToolbarShowCaption(bool V) {
+  if (Reading()) FRead |= rdUseShowCaption;
+  SetStyleFlag(FUseToolbarShowCaption, V, CM_TOOLBARSHOWCAPTIONCHANGED);
+}
+void TQvToolButton::SetUseToolbarVisualStyle(bool V) {
+  if (Reading()) FRead |= rdUseVisualStyle;
+  SetStyleFlag(FUseToolbarVisualStyle, V, CM_TOOLBARVISUALSTYLECHANGED);
+}
 
 void TQvToolButton::CMToolbarButtonSizeChanged() {
   TQvToolbar* t = ParentToolbar();
@@ -200,6 +213,17 @@ void TQvToolButton::CMToolbarButtonSizeChanged() {
 
 void TQvToolButton::Loaded() {
   inherited::Loaded();
+  // The rules between values, once every line is read: a down state needs a group;
+  // a caption display or visual style read without its flag detaches the button
+  // from the toolbar's.
+  if (FGroupIndex == 0) FDown = false;
+  if (FDown) {
+    FState = tbsExclusive;
+    UpdateExclusive();
+  }
+  if ((FRead & rdShowCaption) && !(FRead & rdUseShowCaption)) FUseToolbarShowCaption = false;
+  if ((FRead & rdVisualStyle) && !(FRead & rdUseVisualStyle)) FUseToolbarVisualStyle = false;
+  FRead = 0;
   PickupToolbarStyles();
 }
 
@@ -221,6 +245,10 @@ void TQvToolButton::SetAlignment(TAlignment Value) {
   Invalidate();
 }
 void TQvToolButton::SetDown(bool Value) {
+  if (Reading()) {
+    FDown = Value;
+    return;
+  }
   if (FGroupIndex == 0) Value = false;
   if (Value == FDown) return;
   if (FDown && !FAllowAllUp) return;
@@ -262,13 +290,15 @@ void TQvToolButton::SetLayout(TButtonLayout Value) {
   Invalidate();
 }
 void TQvToolButton::SetShowCaption(bool Value) {
-  FUseToolbarShowCaption = false;
+  if (Reading()) FRead |= rdShowCaption;
+  else FUseToolbarShowCaption = false;
   if (FShowCaption == Value) return;
   FShowCaption = Value;
   Invalidate();
 }
 void TQvToolButton::SetVisualStyle(TQvVisualStyle Value) {
-  FUseToolbarVisualStyle = false;
+  if (Reading()) FRead |= rdVisualStyle;
+  else FUseToolbarVisualStyle = false;
   if (FVisualStyle == Value) return;
   FVisualStyle = Value;
   Invalidate();
@@ -333,12 +363,8 @@ void TQvToolButton::DefineProperties(TFiler* Filer) {
                         [this](TReader* R) { ReadOldColor(R, this, &TQvToolButton::SetSelectionFrameColor); },
                         nullptr, false);
   Filer->DefineProperty("UseGradients", [this](TReader* R) {
-    bool use = R->ReadBoolean();
-    if (use) {
-      bool keep = FUseToolbarVisualStyle;
-      SetVisualStyle(vsGradient);
-      FUseToolbarVisualStyle = keep;
-    }
+    // As VisualStyle = vsGradient: the button leaves the toolbar's style.
+    if (R->ReadBoolean()) SetVisualStyle(vsGradient);
   }, nullptr, false);
 }
 

@@ -184,6 +184,10 @@ private:
        FUseToolbarVisualStyle = true;
   TQvToolButtonState FState = tbsUp;
   bool FSettingSize = false;
+  // What a stream being read has set, for the rules Loaded runs once reading ends.
+  enum : unsigned { rdShowCaption = 1, rdVisualStyle = 2, rdUseShowCaption = 4, rdUseVisualStyle = 8 };
+  unsigned FRead = 0;
+  bool Reading() const { return ComponentState().Contains(csReading); }
   // Expires when the button is freed: a handler run from a modal call (the
   // drop-down menu, a click) may free the button.
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);

@@ -12,6 +12,10 @@ const TClassInfo& TQvDialogComponent::StaticClass() {
           .Int("OriginTop", &TQvDialogComponent::OriginTop, &TQvDialogComponent::SetOriginTop, 100)
           .Enum<TPosition>("Position", &TQvDialogComponent::Position, &TQvDialogComponent::SetPosition,
                            poScreenCenter)
+          // CenterToParent read gives poOwnerFormCenter.
+          .Implied([](TQvDialogComponent* d) {
+            return d->CenterToParent() ? std::optional<int64_t>(static_cast<int64_t>(poOwnerFormCenter)) : std::nullopt;
+          })
           .Build();
   return info;
 }
@@ -33,7 +37,8 @@ void TQvDialogComponent::SetFont(TFont* Value) { FFont->Assign(Value); }
 void TQvDialogComponent::SetCenterToParent(bool Value) {
   if (Value == FCenterToParent) return;
   FCenterToParent = Value;
-  FPosition = Value ? poOwnerFormCenter : poScreenCenter;
+  // A Position the stream being read holds stays as read.
+  if (!(ComponentState().Contains(csReading) && FPositionRead)) FPosition = Value ? poOwnerFormCenter : poScreenCenter;
 }
 
 void TQvDialogComponent::CenterForm(TCustomForm* Form) { Form->SetPosition(FPosition); }

@@ -24,7 +24,14 @@ public:
   int OriginTop() const { return FOriginTop; }
   void SetOriginTop(int Value) { FOriginTop = Value; }
   TPosition Position() const { return FPosition; }
-  void SetPosition(TPosition Value) { FPosition = Value; }
+  void SetPosition(TPosition Value) {
+    if (ComponentState().Contains(csReading)) FPositionRead = true;
+    FPosition = Value;
+  }
+  void Loaded() override {
+    TComponent::Loaded();
+    FPositionRead = false;
+  }
 
   // Gives Form this component's Position.
   void CenterForm(TCustomForm* Form);
@@ -49,6 +56,7 @@ private:
   int FOriginLeft = 100;
   int FOriginTop = 100;
   TPosition FPosition = poScreenCenter;
+  bool FPositionRead = false;  // the stream being read has set Position (until Loaded)
 };
 
 // Readers of retired properties, registered in DefineProperties with a reader only

@@ -448,7 +448,10 @@ void TQvCheckList::Dispatch(TMessage& M) {
 // Glyphs and drawing
 // ---------------------------------------------------------------------------
 
-void TQvCheckList::UpdateItemHeight() { SetItemHeight(std::max(FGlyphHeight + 4, GetMinFontHeight(Font()))); }
+void TQvCheckList::UpdateItemHeight() {
+  if (FRead & rdItemHeight) return;  // a height the stream being read gives stays
+  SetItemHeight(std::max(FGlyphHeight + 4, GetMinFontHeight(Font())));
+}
 
 void TQvCheckList::SetUseCustomGlyphs(bool Value) {
   if (Value == FUseCustomGlyphs) return;
@@ -670,7 +673,7 @@ const TClassInfo& TQvCheckList::StaticClass() {
     PublishTabbedListBox(b, false);
     PublishListBoxNames(b);
     // It draws its own items: owner-drawn from the start.
-    b.Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbOwnerDrawFixed)
+    b.Enum<TListBoxStyle>("Style", &L::Style, &L::SetReadStyle, lbOwnerDrawFixed)
         .Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
         .Object<TBitmap>("CustomGlyphs", &L::CustomGlyphs, &L::SetCustomGlyphs,
                          [](L* l) { return !l->CustomGlyphs()->Empty(); })

@@ -579,12 +579,23 @@ QV_SETTER(TQvCustomComboBox, FlatButtons, bool, FFlatButtons)
 QV_SETTER(TQvCustomComboBox, FlatButtonColor, TColor, FFlatButtonColor)
 
 void TQvCustomComboBox::SetFrameVisible(bool V) {
+  if (Reading()) FFrameVisibleRead = true;
   if (V == FFrameVisible) return;
   FFrameVisible = V;
-  SetParentCtl3D(!V);
-  SetCtl3D(!V);
+  if (!Reading()) FrameShownCtl3D();
   Invalidate();
   if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+}
+
+void TQvCustomComboBox::FrameShownCtl3D() {
+  SetParentCtl3D(!FFrameVisible);
+  SetCtl3D(!FFrameVisible);
+}
+
+// While the frame is shown ParentCtl3D is always written: the frame's rule would
+// otherwise decide it when the form is loaded.
+std::optional<bool> TQvCustomComboBox::ImpliedParentCtl3D() const {
+  return FFrameVisible ? std::optional<bool>(!ParentCtl3D()) : std::nullopt;
 }
 
 void TQvCustomComboBox::SetDropDownWidth(int V) {

@@ -65,6 +65,8 @@ public:
   // The combo box paints its frame in WM_PAINT, not in the non-client area, and
   // has no standard border while the frame shows: Ctl3D follows FrameVisible.
   void SetFrameVisible(bool V) override;
+  // A shown frame replaces the 3-D look: ParentCtl3D is then always written.
+  std::optional<bool> ImpliedParentCtl3D() const override;
   int DropDownWidth() const { return FDropDownWidth; }
   virtual void SetDropDownWidth(int V);
   bool ReadOnly() const { return FReadOnly; }
@@ -80,6 +82,7 @@ public:
   void Loaded() override;
 
 protected:
+  void FrameShownCtl3D() override;
   // The frame is painted in WM_PAINT: repainting it repaints the control.
   void RepaintFrame() override { Invalidate(); }
   void UpdateFrame(bool ViaMouse, bool InFocus) override;

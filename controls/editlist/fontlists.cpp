@@ -579,7 +579,7 @@ const TClassInfo& TQvFontListBox::StaticClass() {
     PublishFramedListBox(b, false);
     PublishListBoxNames(b);
     // Owner-drawn and sorted from the start.
-    b.Enum<TListBoxStyle>("Style", &C::Style, &C::SetStyle, lbOwnerDrawFixed)
+    b.Enum<TListBoxStyle>("Style", &C::Style, &C::SetReadStyle, lbOwnerDrawFixed)
         .Bool("Sorted", &C::Sorted, &C::SetSorted, true)
         .Enum<TQvFontDevice>("FontDevice", &C::FontDevice, &C::SetFontDevice, fdScreen)
         .Str("FontName", &C::GetFontName, &C::SetFontName)

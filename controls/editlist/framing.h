@@ -37,6 +37,7 @@ public:
   }
   TColor FocusColor() const { return FFocusColor; }
   virtual void SetFocusColor(TColor Value) {
+    if (Reading()) FFocusColorRead = true;
     FFocusColor = Value;
     if (FFocused) UpdateColors();
   }
@@ -72,7 +73,8 @@ public:
     if (FFrameHotTrack == Value) return;
     FFrameHotTrack = Value;
     if (Value) {
-      SetFrameVisible(true);
+      // A FrameVisible the stream being read holds stays as read.
+      if (!(Reading() && FFrameVisibleRead)) SetFrameVisible(true);
       if (!this->ComponentState().Contains(csLoading)) SetFrameSides(AllSides);
     }
     RepaintFrame();
@@ -80,11 +82,13 @@ public:
   }
   bool FrameVisible() const { return FFrameVisible; }
   // The frame replaces the standard border, which the window gets when created:
-  // the window is recreated.
+  // the window is recreated. While a form is read the 3-D look is left to Loaded, so
+  // that Ctl3D lines keep their values whatever their order.
   virtual void SetFrameVisible(bool Value) {
+    if (Reading()) FFrameVisibleRead = true;
     if (FFrameVisible == Value) return;
     FFrameVisible = Value;
-    if (Value) this->SetCtl3D(true);
+    if (Value && !Reading()) this->SetCtl3D(true);
     this->RecreateWnd();
   }
   TFramingPreference FramingPreference() const { return FFramingPreference; }
@@ -120,10 +124,22 @@ public:
   bool IsMouseOver() const { return FMouseOver; }
 
   void DefineProperties(TFiler* Filer) override;
+  // The rules a form's values meet run once every line is read: a frame shown while
+  // reading gives the 3-D look unless the stream set Ctl3D or ParentCtl3D.
+  void Loaded() override {
+    bool ctl3DRead = this->Ctl3DRead();
+    bool shown = FFrameVisibleRead && FFrameVisible;
+    Base::Loaded();
+    FFocusColorRead = FFrameVisibleRead = false;
+    if (shown && !ctl3DRead) FrameShownCtl3D();
+  }
 
 protected:
   // The one hook: gets the control's frame repainted.
   virtual void RepaintFrame() = 0;
+  // The 3-D look a shown frame gives when a form is loaded.
+  virtual void FrameShownCtl3D() { this->SetCtl3D(true); }
+  bool Reading() const { return this->ComponentState().Contains(csReading); }
   // Color := the state colour (not while loading). An unchanged colour is not
   // set again: setting Color clears ParentColor, and a control that shows its
   // parent's colour keeps doing so.
@@ -147,7 +163,7 @@ protected:
   // colour, and a focus colour that equalled the old one follows it.
   void FollowOutsideColor(bool FromParent) {
     if (FUpdatingColor || (FromParent && !this->ParentColor())) return;
-    if (FFocusColor == FNormalColor) FFocusColor = this->Color();
+    if (FFocusColor == FNormalColor && !FFocusColorRead) FFocusColor = this->Color();
     FNormalColor = this->Color();
   }
   // Whether the hot frame is drawn now.
@@ -181,6 +197,8 @@ protected:
   bool FFrameVisible = false;
   TFramingPreference FFramingPreference = fpXPThemes;
   bool FUpdatingColor = false;  // while UpdateColors sets Color
+  // The stream being read has set FocusColor / FrameVisible (until Loaded).
+  bool FFocusColorRead = false, FFrameVisibleRead = false;
   bool FFocused = false;
   bool FMouseOver = false;
 
@@ -264,6 +282,8 @@ TClassBuilder<C>& PublishFraming(TClassBuilder<C>& B, TFramingSet Set = {}) {
                     ColorToRGB(c->FocusColor()) != ColorToRGB(c->NormalColor());
            },
            idents)
+      // A focus colour left out follows Color when read.
+      .Implied([](C* c) { return std::optional<int64_t>(c->NormalColor()); })
       .Int("FrameColor", &C::FrameColor, color(&C::SetFrameColor), clBtnShadow, free(fcpFrameColor), idents)
       .template Object<TQvFrameController>("FrameController", &C::FrameController, &C::SetFrameController)
       .template Set<P>("FrameControllerNotifications", &C::FrameControllerNotifications,
@@ -277,6 +297,8 @@ TClassBuilder<C>& PublishFraming(TClassBuilder<C>& B, TFramingSet Set = {}) {
       .template Set<TSide>("FrameSides", &C::FrameSides, &C::SetFrameSides, AllSides, free(fcpFrameSides))
       .template Enum<TFrameStyle>("FrameStyle", &C::FrameStyle, &C::SetFrameStyle, fsFlat, free(fcpFrameStyle))
       .Bool("FrameVisible", &C::FrameVisible, &C::SetFrameVisible, false, free(fcpFrameVisible))
+      // Hot tracking read shows the frame unless the stream says otherwise.
+      .Implied([](C* c) { return c->FrameHotTrack() ? std::optional<int64_t>(1) : std::nullopt; })
       .template Enum<TFramingPreference>("FramingPreference", &C::FramingPreference, &C::SetFramingPreference,
                                          fpXPThemes, free(fcpFramingPreference));
   if (Set.ReadOnlyColors)

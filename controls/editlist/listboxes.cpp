@@ -271,13 +271,16 @@ void TQvCustomListBox::SetShowGroups(bool Value) {
   if (Value == FShowGroups) return;
   FShowGroups = Value;
   if (Value) {
-    SetStyle(lbOwnerDrawFixed);
-    UpdateItemHeight();
+    if (!(FRead & rdStyle)) SetStyle(lbOwnerDrawFixed);
+    if (!(FRead & rdItemHeight)) UpdateItemHeight();
   }
   Invalidate();
 }
 
-void TQvCustomListBox::UpdateItemHeight() { SetItemHeight(std::max(GetMinFontHeight(Font()), ItemHeight())); }
+void TQvCustomListBox::UpdateItemHeight() {
+  if (FRead & rdItemHeight) return;  // a height the stream being read gives stays
+  SetItemHeight(std::max(GetMinFontHeight(Font()), ItemHeight()));
+}
 
 int TQvCustomListBox::OwnerDrawItemIndent() { return FOwnerDrawIndent; }
 
@@ -324,6 +327,7 @@ void TQvCustomListBox::CreateWnd() {
 
 void TQvCustomListBox::Loaded() {
   inherited::Loaded();
+  FRead = 0;
   if (FHorzScrollBar && !ItemsUpdating()) AdjustHorzExtent();
   FNormalColor = Color();
   UpdateColors();

@@ -96,8 +96,24 @@ public:
   TNotifyEvent OnDeleteItems;
 
   void Loaded() override;
+  // Style and ItemHeight as a stream sets them: while it is read, ShowGroups leaves
+  // the values it read alone, whatever the order of the lines.
+  enum : unsigned { rdStyle = 1, rdItemHeight = 2 };
+  void SetReadStyle(TListBoxStyle Value) {
+    if (ComponentState().Contains(csReading)) FRead |= rdStyle;
+    SetStyle(Value);
+  }
+  void SetReadItemHeight(int Value) {
+    if (ComponentState().Contains(csReading)) FRead |= rdItemHeight;
+    SetItemHeight(Value);
+  }
+  // The style a reader derives from ShowGroups.
+  std::optional<int64_t> ImpliedStyle() const {
+    return FShowGroups ? std::optional<int64_t>(static_cast<int64_t>(lbOwnerDrawFixed)) : std::nullopt;
+  }
 
 protected:
+  unsigned FRead = 0;  // what the stream being read has set (until Loaded)
   void RepaintFrame() override;
   virtual int OwnerDrawItemIndent();
   virtual void UpdateItemHeight();
@@ -190,7 +206,7 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Int("HorzExtent", &L::HorzExtent, [](L* l, int64_t v) { l->SetHorzExtent(static_cast<uint16_t>(v)); }, 0)
       .Bool("HorzScrollBar", &L::HorzScrollBar, &L::SetHorzScrollBar, false)
       .Bool("IncrementalSearch", &L::IncrementalSearch, &L::SetIncrementalSearch, true)
-      .Int("ItemHeight", &L::ItemHeight, [](L* l, int64_t v) { l->SetItemHeight(static_cast<int>(v)); }, 16)
+      .Int("ItemHeight", &L::ItemHeight, [](L* l, int64_t v) { l->SetReadItemHeight(static_cast<int>(v)); }, 16)
       .template Object<TStrings>("Items", &L::Items, &L::SetItems)
       .Bool("MultiSelect", &L::MultiSelect, &L::SetMultiSelect, false)
       .Int("OwnerDrawIndent", &L::OwnerDrawIndent,
@@ -200,7 +216,8 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
                        "ShowHint"});
   B.Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)
       .Bool("Sorted", &L::Sorted, &L::SetSorted, false)
-      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetStyle, lbStandard);
+      .template Enum<TListBoxStyle>("Style", &L::Style, &L::SetReadStyle, lbStandard)
+      .Implied([](L* l) { return l->ImpliedStyle(); });
   PublishInherited(B, {"TabOrder"});
   B.Prop(TControl::Property("TabStop", 1))
       .Bool("TabOnEnter", &L::TabOnEnter, &L::SetTabOnEnter, false)

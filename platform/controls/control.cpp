@@ -30,6 +30,7 @@ const std::vector<TPropInfo>& ControlCatalogue() {
         TClassBuilder<C>("TControl", nullptr)
             .Enum<TAlign>("Align", &C::Align, &C::SetAlign, alNone)
             .Set<TAnchorKind>("Anchors", &C::Anchors, &C::SetAnchors, TAnchors{akLeft, akTop})
+            .Implied([](C* x) { return static_cast<int64_t>(TControl::AnchorsFor(x->Align()).ToInt()); })
             .Str("Caption", [](C* x) { return x->Caption(); }, [](C* x, const std::string& v) { x->SetCaption(v); })
             .Str("Text", [](C* x) { return x->Text(); }, [](C* x, const std::string& v) { x->SetText(v); })
             .Int("Color", &C::Color, &C::SetColor, clWindow, [](C* x) { return !x->ParentColor(); }, &ColorIdents())
@@ -77,6 +78,10 @@ const std::vector<TPropInfo>& ControlCatalogue() {
             .Bool("TabStop", &W::TabStop, &W::SetTabStop, false)
             .Bool("Ctl3D", &W::Ctl3D, &W::SetCtl3D, std::nullopt, [](W* x) { return !x->ParentCtl3D(); })
             .Bool("ParentCtl3D", &W::ParentCtl3D, &W::SetParentCtl3D, true)
+            .Implied([](W* x) -> std::optional<int64_t> {
+              std::optional<bool> v = x->ImpliedParentCtl3D();
+              return v ? std::optional<int64_t>(*v) : std::nullopt;
+            })
             .Int("BorderWidth", &W::BorderWidth, [](W* x, int64_t v) { x->SetBorderWidth(static_cast<int>(v)); }, 0)
             .Event("OnEnter", &W::OnEnter)
             .Event("OnExit", &W::OnExit)
@@ -190,6 +195,7 @@ void TControl::ReadState(TReader* Reader) {
 
 void TControl::Loaded() {
   TComponent::Loaded();
+  FAnchorsRead = false;
   UpdateAnchorRules();
   if (FParent) RequestAlign();
 }
@@ -239,24 +245,29 @@ TPoint TControl::ScreenToClient(TPoint P) {
   return {P.X - o.X, P.Y - o.Y};
 }
 
+TAnchors TControl::AnchorsFor(TAlign Value) {
+  switch (Value) {
+    case alTop: return {akLeft, akTop, akRight};
+    case alBottom: return {akLeft, akRight, akBottom};
+    case alLeft: return {akLeft, akTop, akBottom};
+    case alRight: return {akRight, akTop, akBottom};
+    case alClient: return {akLeft, akTop, akRight, akBottom};
+    default: return {akLeft, akTop};
+  }
+}
+
 void TControl::SetAlign(TAlign Value) {
   if (FAlign == Value) return;
   TAlign old = FAlign;
   FAlign = Value;
-  FAnchors = (Value == alNone || Value == alCustom) ? TAnchors{akLeft, akTop} : FAnchors;
-  switch (Value) {
-    case alTop: FAnchors = {akLeft, akTop, akRight}; break;
-    case alBottom: FAnchors = {akLeft, akRight, akBottom}; break;
-    case alLeft: FAnchors = {akLeft, akTop, akBottom}; break;
-    case alRight: FAnchors = {akRight, akTop, akBottom}; break;
-    case alClient: FAnchors = {akLeft, akTop, akRight, akBottom}; break;
-    default: break;
-  }
+  // A stream that holds the anchors keeps them, whichever line comes first.
+  if (!FAnchorsRead) FAnchors = AnchorsFor(Value);
   if (old != alNone && Value == alNone && FParent) UpdateAnchorRules();
   RequestAlign();
 }
 
 void TControl::SetAnchors(TAnchors Value) {
+  if (ComponentState().Contains(csReading)) FAnchorsRead = true;
   if (FAnchors == Value) return;
   FAnchors = Value;
   UpdateAnchorRules();

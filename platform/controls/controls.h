@@ -203,6 +203,8 @@ public:
   void SetAlign(TAlign Value);
   TAnchors Anchors() const { return FAnchors; }
   void SetAnchors(TAnchors Value);
+  // The anchors an alignment gives a control.
+  static TAnchors AnchorsFor(TAlign Value);
 
   bool Visible() const { return FVisible; }
   virtual void SetVisible(bool Value);
@@ -431,6 +433,7 @@ private:
   TPoint FAnchorRules;
   TPoint FOriginalParentSize;
   bool FAnchorMove = false;
+  bool FAnchorsRead = false;  // the stream being read has set the anchors
   bool FEnabled = true;
   bool FParentColor = true;
   bool FParentFont = true;
@@ -544,6 +547,11 @@ public:
   void SetCtl3D(bool Value);
   bool ParentCtl3D() const { return FParentCtl3D; }
   void SetParentCtl3D(bool Value);
+  // Whether the stream being read has set Ctl3D or ParentCtl3D (until Loaded).
+  bool Ctl3DRead() const { return FCtl3DRead; }
+  // The ParentCtl3D a reader derives from the other values when a stream leaves it
+  // out; nothing for the usual rule (the declared default).
+  virtual std::optional<bool> ImpliedParentCtl3D() const { return std::nullopt; }
 
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
@@ -677,6 +685,7 @@ private:
   bool FShowing = false;
   bool FCtl3D = true;
   bool FParentCtl3D = true;
+  bool FCtl3DRead = false;
   int FBorderWidth = 0;
   TImeMode FImeMode = imDontCare;
   std::string FImeName;

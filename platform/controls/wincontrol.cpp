@@ -561,6 +561,7 @@ void TWinControl::SetBorderWidth(int Value) {
 }
 
 void TWinControl::SetCtl3D(bool Value) {
+  if (ComponentState().Contains(csReading)) FCtl3DRead = true;
   if (FCtl3D == Value) return;
   FCtl3D = Value;
   FParentCtl3D = false;
@@ -568,6 +569,7 @@ void TWinControl::SetCtl3D(bool Value) {
 }
 
 void TWinControl::SetParentCtl3D(bool Value) {
+  if (ComponentState().Contains(csReading)) FCtl3DRead = true;
   if (FParentCtl3D == Value) return;
   FParentCtl3D = Value;
   if (FParent && Value) SetCtl3D(FParent->Ctl3D()), FParentCtl3D = true;
@@ -1032,6 +1034,7 @@ void TWinControl::ReadState(TReader* Reader) {
 
 void TWinControl::Loaded() {
   TControl::Loaded();
+  FCtl3DRead = false;
   if (FTabOrderWanted >= 0 && FParent) {
     int want = FTabOrderWanted;
     FTabOrderWanted = -1;

@@ -995,8 +995,10 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     case TTypeKind::tkEnumeration: case TTypeKind::tkSet: case TTypeKind::tkBool: {
       if (!Prop.GetOrd) return;
       int64_t v = Prop.GetOrd(Instance);
+      std::optional<int64_t> implied = !anc && Prop.Implied ? Prop.Implied(Instance) : std::nullopt;
       if (anc ? v == Prop.GetOrd(anc)
-              : (Prop.Default && v == *Prop.Default && !(fresh && Prop.GetOrd(fresh) != v)))
+              : implied ? v == *implied
+                        : (Prop.Default && v == *Prop.Default && !(fresh && Prop.GetOrd(fresh) != v)))
         return;
       WritePropName(Prop.Name);
       std::string ident;
@@ -1019,7 +1021,10 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& Prop) {
     case TTypeKind::tkString: {
       if (!Prop.GetStr) return;
       std::string v = Prop.GetStr(Instance);
-      if (anc ? v == Prop.GetStr(anc) : (v.empty() && !(fresh && !Prop.GetStr(fresh).empty()))) return;
+      std::optional<std::string> implied = !anc && Prop.ImpliedText ? Prop.ImpliedText(Instance) : std::nullopt;
+      if (anc ? v == Prop.GetStr(anc)
+              : implied ? v == *implied : (v.empty() && !(fresh && !Prop.GetStr(fresh).empty())))
+        return;
       WritePropName(Prop.Name);
       WriteString(v);
       return;

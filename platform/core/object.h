@@ -136,6 +136,12 @@ struct TPropInfo {
   TPropFunction<void(TObject*, const TMethod&)> SetMethod;
   std::optional<int64_t> Default;            // ordinal default; empty = nodefault
   TPropFunction<bool(TObject*)> Stored;      // empty = always stored
+  // The ordinal value a reader derives from the instance's other values when a stream
+  // leaves this one out (Anchors from Align); when it gives one, the writer compares
+  // with it in place of the declared default.
+  TPropFunction<std::optional<int64_t>(TObject*)> Implied;
+  // The same for a string property (a bit button's caption from its kind).
+  TPropFunction<std::optional<std::string>(TObject*)> ImpliedText;
   bool IsStored(TObject* Instance) const { return !Stored || Stored(Instance); }
   bool Writable() const { return SetOrd || SetFloat || SetStr || SetObj || SetMethod; }
 };

@@ -169,6 +169,16 @@ public:
     FInfo.BuildsOwnDesign = true;
     return *this;
   }
+  // The value a reader derives for the property added last when a stream leaves it
+  // out (see TPropInfo::Implied).
+  TClassBuilder& Implied(std::function<std::optional<int64_t>(C*)> Fn) {
+    FInfo.Props.back().Implied = [Fn](TObject* o) { return Fn(Self(o)); };
+    return *this;
+  }
+  TClassBuilder& ImpliedText(std::function<std::optional<std::string>(C*)> Fn) {
+    FInfo.Props.back().ImpliedText = [Fn](TObject* o) { return Fn(Self(o)); };
+    return *this;
+  }
   TClassInfo Build() {
     FInfo.Props.shrink_to_fit();  // kept for the life of the program
     FInfo.Methods.shrink_to_fit();

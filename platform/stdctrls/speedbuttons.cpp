@@ -167,6 +167,11 @@ void TSpeedButton::SetGroupIndex(int Value) {
 }
 
 void TSpeedButton::SetDown(bool Value) {
+  // Read as it comes: the group may follow in the stream (Loaded applies the rule).
+  if (ComponentState().Contains(csReading)) {
+    FDown = Value;
+    return;
+  }
   if (FGroupIndex == 0) Value = false;
   if (Value == FDown) return;
   if (FDown && !FAllowAllUp) return;
@@ -231,6 +236,8 @@ void TSpeedButton::UpdateTracking() {
 
 void TSpeedButton::Loaded() {
   inherited::Loaded();
+  if (FGroupIndex == 0) FDown = false;
+  if (FDown) UpdateExclusive();
   FState = Enabled() ? (FDown ? bsExclusive : bsUp) : bsDisabled;
 }
 

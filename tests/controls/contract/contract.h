@@ -25,3 +25,8 @@ TNames Without(const TNames& Names, const TNames& Left);
 
 // Registers every class of the framed-control library and returns their names.
 std::vector<std::string> FramedClassNames();
+
+// Whether Prop of Info (or of a class it inherits from) is a value the control derives
+// or fixes itself, so that the value read back is its own and not the one set.
+struct TClassInfo;
+bool IsDerived(const TClassInfo& Info, const std::string& Prop);

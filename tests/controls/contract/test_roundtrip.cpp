@@ -14,37 +14,6 @@
 
 namespace {
 
-// Values a control derives or fixes itself, so the value read back is the control's
-// own and not the one set.
-struct TDerived {
-  const char* ClassName;  // "" for every class
-  const char* Prop;
-  const char* Why;
-};
-const TDerived kDerived[] = {
-    {"TQvLabel", "Width", "auto-sized to its caption"},
-    {"TQvLabel", "Height", "auto-sized to its caption"},
-    {"TQvStatusBar", "Height", "set by AutoStyle from the font when a form is loaded"},
-    {"TQvToolbar", "Height", "auto-sized to its buttons"},
-    {"", "ClientWidth", "follows Width"},
-    {"", "ClientHeight", "follows Height"},
-    {"TQvImageComboBox", "ItemHeight", "follows the font and the images while AutoSizeHeight is on"},
-    {"TQvStatusBar", "BorderWidth", "reset with the borders and height by AutoStyle when a form is loaded"},
-    {"TQvToolButton", "GradientColorStyle", "follows the toolbar while UseToolbarVisualStyle is set"},
-    {"TQvNumericEdit", "Text", "the formatted Value, which is stored instead"},
-    {"TQvDateTimeEdit", "Text", "the formatted Date and Time, which are stored instead"},
-};
-
-bool IsDerived(const TClassInfo& Info, const std::string& Prop) {
-  for (const TDerived& d : kDerived) {
-    if (!SameText(d.Prop, Prop)) continue;
-    if (!*d.ClassName) return true;
-    for (const TClassInfo* c = &Info; c; c = c->Parent)
-      if (SameText(c->Name, d.ClassName)) return true;
-  }
-  return false;
-}
-
 // A value of Prop other than Fresh, or nothing when the kind has none to offer.
 std::optional<int64_t> OtherOrdinal(const TPropInfo& Prop, int64_t Fresh) {
   switch (Prop.Kind) {

@@ -1,0 +1,139 @@
+// Values that meet while a form is read, case by case: a rule between two values
+// runs once the form is loaded, so the order of the lines does not decide it, and
+// forms written before keep loading as they did.
+#include "contract.h"
+#include "controls/basic/bitbuttons.h"
+#include "controls/basic/meter.h"
+#include "controls/basic/shapebutton.h"
+#include "controls/basic/tbspeedbuttons.h"
+#include "controls/basic/toolbar.h"
+#include "controls/basic/toolbutton.h"
+#include "platform/core/filer.h"
+#include "platform/core/textform.h"
+#include "tests/platform/controls/fixtures.h"
+
+namespace {
+
+class ValuesMeet : public ControlsTest {
+protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    FramedClassNames();  // registers the classes
+  }
+  // Reads "object Host: TForm ... end" around Body into a new form.
+  TForm* ReadForm(const std::string& Body) {
+    TForm* f = Own(new TForm(nullptr));
+    std::string bin = FormTextToBinary("object Host: TForm\n" + Body + "end\n");
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
+    return f;
+  }
+  // Writes Form and reads it into a new form.
+  TForm* Again(TForm* Form) {
+    TMemoryStream s;
+    s.WriteComponent(Form);
+    TForm* f = Own(new TForm(nullptr));
+    ReadComponentFromBytes(static_cast<const uint8_t*>(s.Memory()), static_cast<size_t>(s.Size()), f);
+    return f;
+  }
+  template <class T>
+  static T* Get(TForm* F, const char* Name) {
+    return dynamic_cast<T*>(F->FindComponent(Name));
+  }
+};
+
+TEST_F(ValuesMeet, MeterRangeReadInAnyOrder) {
+  struct {
+    const char* Lines;
+    int Min, Max, Value;
+  } cases[] = {
+      {"Min = 100\n Max = 200\n", 100, 200, 100},
+      {"Max = 200\n Min = 100\n", 100, 200, 100},
+      {"Value = 150\n Min = 100\n Max = 200\n", 100, 200, 150},
+      // Forms of one value keep the setters' rule: Min meeting the default Max moves
+      // below it, Max meeting the default Min above it, Value stays within range.
+      {"Min = 100\n", 99, 100, 99},
+      {"Max = 0\n", 0, 1, 0},
+      {"Value = 150\n", 0, 100, 100},
+  };
+  for (const auto& c : cases) {
+    TForm* f = ReadForm(std::string("  object M: TQvMeter\n ") + c.Lines + "  end\n");
+    auto* m = Get<TQvMeter>(f, "M");
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->Min(), c.Min) << c.Lines;
+    EXPECT_EQ(m->Max(), c.Max) << c.Lines;
+    EXPECT_EQ(m->Value(), c.Value) << c.Lines;
+    // Outside reading the setters keep their rule.
+    m->SetMin(m->Max());
+    EXPECT_EQ(m->Min(), c.Max - 1);
+  }
+}
+
+TEST_F(ValuesMeet, DownToolButtonInAGroup) {
+  TForm* f = ReadForm(
+      "  object A: TQvToolButton\n    Down = True\n    GroupIndex = 1\n  end\n"
+      "  object B: TQvToolButton\n    GroupIndex = 1\n  end\n"
+      "  object C: TQvToolButton\n    Down = True\n  end\n");
+  EXPECT_TRUE(Get<TQvToolButton>(f, "A")->Down());
+  EXPECT_FALSE(Get<TQvToolButton>(f, "B")->Down());
+  EXPECT_FALSE(Get<TQvToolButton>(f, "C")->Down()) << "a button outside a group is never down";
+  TForm* g = Again(f);
+  EXPECT_TRUE(Get<TQvToolButton>(g, "A")->Down());
+  // The same for the push button and the toolbar speed button.
+  TForm* h = ReadForm(
+      "  object P: TQvButton\n    Down = True\n    GroupIndex = 2\n  end\n"
+      "  object S: TQvToolbarButton\n    Down = True\n    GroupIndex = 3\n  end\n");
+  EXPECT_TRUE(Get<TQvButton>(h, "P")->Down());
+  EXPECT_TRUE(Get<TQvToolbarButton>(h, "S")->Down());
+}
+
+TEST_F(ValuesMeet, ShapeButtonCentredAfterCaptionXY) {
+  TForm* f = MakeForm();
+  auto* b = new TQvShapeButton(f);
+  b->SetName("S");
+  b->SetParent(f);
+  b->SetCaptionX(10);
+  b->SetCaptionY(5);
+  EXPECT_EQ(b->CaptionPosition(), cpXY);
+  b->SetCaptionPosition(cpCentered);
+  auto* copy = Get<TQvShapeButton>(Again(f), "S");
+  EXPECT_EQ(copy->CaptionPosition(), cpCentered);
+  EXPECT_EQ(copy->CaptionX(), 10);
+  EXPECT_EQ(copy->CaptionY(), 5);
+  // A form that gives only the coordinates places the caption there.
+  auto* old = Get<TQvShapeButton>(ReadForm("  object S: TQvShapeButton\n    CaptionX = 10\n  end\n"), "S");
+  EXPECT_EQ(old->CaptionPosition(), cpXY);
+}
+
+TEST_F(ValuesMeet, OldUseGradientsInsideAndOutsideAToolbar) {
+  const char* button = "    UseGradients = True\n";
+  TForm* f = ReadForm(std::string("  object T: TQvToolbar\n    object In: TQvToolButton\n  ") + button +
+                      "    end\n  end\n  object Out: TQvToolButton\n" + button + "  end\n");
+  for (const char* name : {"In", "Out"}) {
+    auto* b = Get<TQvToolButton>(f, name);
+    ASSERT_NE(b, nullptr) << name;
+    EXPECT_EQ(b->VisualStyle(), vsGradient) << name;
+    EXPECT_FALSE(b->UseToolbarVisualStyle()) << name;
+  }
+  TForm* g = Again(f);
+  EXPECT_EQ(Get<TQvToolButton>(g, "In")->VisualStyle(), vsGradient);
+  EXPECT_EQ(Get<TQvToolButton>(g, "Out")->VisualStyle(), vsGradient);
+}
+
+TEST_F(ValuesMeet, BitButtonKindKeepsCaptionAndGlyphCountReadBeforeIt) {
+  TForm* f = MakeForm();
+  auto* b = new TQvBitBtn(f);
+  b->SetName("B");
+  b->SetParent(f);
+  b->SetKind(bkOK);
+  b->SetCaption("");
+  b->SetNumGlyphs(1);
+  auto* copy = Get<TQvBitBtn>(Again(f), "B");
+  EXPECT_EQ(copy->GetKind(), bkOK);
+  EXPECT_EQ(copy->Caption(), "");
+  EXPECT_EQ(copy->NumGlyphs(), 1);
+  auto* plain = Get<TQvBitBtn>(ReadForm("  object B: TQvBitBtn\n    Kind = bkOK\n  end\n"), "B");
+  EXPECT_EQ(plain->Caption(), "OK");
+  EXPECT_EQ(plain->NumGlyphs(), 2);
+}
+
+}  // namespace
