@@ -249,6 +249,11 @@ void TCustomComboBox::SetItemIndex(int Value) {
 
 void TCustomComboBox::Loaded() {
   inherited::Loaded();
+  if (FPendingText) {
+    std::string text = std::move(*FPendingText);
+    FPendingText.reset();
+    SetText(text);
+  }
   if (FPendingItemIndex != -2) {
     int v = FPendingItemIndex;
     FPendingItemIndex = -2;
@@ -1055,6 +1060,8 @@ bool TCustomComboBox::ComboTextMessage(TMessage& M) {
         return true;
       }
       LRESULT i = List(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), M.LParam);
+      const char* text = reinterpret_cast<const char*>(M.LParam);
+      if (i < 0 && ComponentState().Contains(csReading) && text && *text) FPendingText = text;
       if (i >= 0) {
         List(LB_SETCURSEL, static_cast<WPARAM>(i));
         if (FDropped) FDropSel = static_cast<int>(i);

@@ -16,6 +16,7 @@
 // WM_DELETEITEM come to the combo box's window, which passes them on to its
 // parent as the combo box's own (ODT_COMBOBOX).
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/controls/controls.h"
@@ -219,6 +220,9 @@ private:
   int FMaxLength = 0;
   TEditCharCase FCharCase = ecNormal;
   int FPendingItemIndex = -2;  // -2: none waiting
+  // A text read from a form before the style or the items that can hold it
+  // (a list style without the item yet); set again once the form is loaded.
+  std::optional<std::string> FPendingText;
 
   // The window procedure's state.
   bool FDropped = false;
