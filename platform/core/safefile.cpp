@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <tuple>
+#include <vector>
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -82,6 +83,70 @@ TLinkStep ReadLinkAt(std::string& Path, int& Error, std::string& Refusal) {
   link.resize(static_cast<size_t>(n));
   Path = link.front() == '/' ? link : InFolder(folder, link);
   return TLinkStep::Followed;
+}
+
+// A folder path that may be empty for the current folder, as ResolveFolders builds it.
+std::string Joined(const std::string& Folder, const std::string& Name) {
+  return Folder.empty() ? Name : InFolder(Folder, Name);
+}
+
+// The folders on the way to Path's last part, with every symbolic link among them
+// followed under the same rule, so that the kernel meets no link on the way when the
+// file is replaced: a planted link to a folder would otherwise lead the save where
+// its owner chose. Parts that do not exist (folders a save makes) stay as written.
+// Links counts the links followed so far, against the same limit as the last part's.
+int ResolveFolders(std::string& Path, int& Links, std::string& Refusal) {
+  const size_t slash = Path.rfind('/');
+  if (slash == std::string::npos) return 0;
+  std::vector<std::string> pending;  // the parts still to walk, the next one last
+  auto push = [&pending](const std::string& Folder) {
+    size_t end = Folder.size();
+    while (end > 0) {
+      size_t start = Folder.rfind('/', end - 1);
+      start = start == std::string::npos ? 0 : start + 1;
+      if (end > start) pending.push_back(Folder.substr(start, end - start));
+      end = start == 0 ? 0 : start - 1;
+    }
+  };
+  push(Path.substr(0, slash));
+  std::string real = Path[0] == '/' ? "/" : "";  // free of links: ".." on it is its parent
+  bool missing = false;
+  while (!pending.empty()) {
+    const std::string part = pending.back();
+    pending.pop_back();
+    if (part == ".") continue;
+    if (part == "..") {
+      const size_t last = real.rfind('/');
+      const std::string tail = last == std::string::npos ? real : real.substr(last + 1);
+      if (real == "/") continue;
+      if (missing || real.empty() || tail == "..") real = Joined(real, "..");
+      else real = last == std::string::npos ? "" : last == 0 ? "/" : real.substr(0, last);
+      continue;
+    }
+    const std::string next = Joined(real, part);
+    struct stat st {};
+    if (!missing && ::lstat(next.c_str(), &st) != 0) missing = true;
+    if (missing || !S_ISLNK(st.st_mode)) {
+      real = next;
+      continue;
+    }
+    if (++Links > 40) return ELOOP;
+    const std::string folder = real.empty() ? "." : real;
+    struct stat dir {};
+    if (::stat(folder.c_str(), &dir) != 0) return errno;
+    if (!MayFollow(st.st_uid, dir)) {
+      Refusal = RefusedLinkText(next, st.st_uid, folder);
+      return EACCES;
+    }
+    std::string link(PATH_MAX, '\0');
+    ssize_t n = ::readlink(next.c_str(), link.data(), link.size());
+    if (n <= 0) return n < 0 ? errno : ENOENT;
+    link.resize(static_cast<size_t>(n));
+    if (link.front() == '/') real = "/";
+    push(link);
+  }
+  Path = Joined(real, Path.substr(slash + 1));
+  return 0;
 }
 
 std::string RandomSuffix() {
@@ -152,8 +217,13 @@ void SetSafeFileClock(TSafeFileClock NowMs) { GClock.store(NowMs, std::memory_or
 
 int ResolveSaveTarget(std::string& Path, std::string* Refusal) {
   std::string refusal;
+  int links = 0;
   for (int depth = 0; depth < 40; ++depth) {
-    int error = 0;
+    int error = ResolveFolders(Path, links, refusal);
+    if (error != 0) {
+      if (Refusal) *Refusal = refusal;
+      return error;
+    }
     switch (ReadLinkAt(Path, error, refusal)) {
       case TLinkStep::NoLink: return 0;
       case TLinkStep::Followed: continue;

@@ -11,7 +11,8 @@
 //   when it belongs to this user (the effective uid) or to the folder's owner, as the
 //   kernel's protected-symlinks rule has it; a link planted there by someone else is
 //   refused (EACCES, ErrorText names the link and why), whether or not the kernel
-//   enforces the rule. This holds for root too.
+//   enforces the rule. This holds for root too, and for the links among the
+//   folders on the way to the file as for the file's own name.
 // - An existing target that is read-only (no write permission bit, or not writable by
 //   this user; root too) or not a regular file is refused at once and left alone.
 // - The temporary file is named ".dtu-<pid>-<ten random characters>", short enough

@@ -9,9 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -249,6 +251,42 @@ dev_t ControllingTerminal() {
   return makedev((u >> 8) & 0xfff, (u & 0xff) | ((u >> 12) & 0xfff00));
 }
 
+// Whether a terminal driver serves the character device Rdev, from the kernel's list
+// of them (/proc/tty/drivers: driver, node, major, minor or first-last, type); empty
+// when the list cannot be read. Any other device (a watchdog, a disk's generic
+// node) may act on being opened, so it is known before the open.
+std::optional<bool> TerminalDriverServes(dev_t Rdev) {
+  int fd = open("/proc/tty/drivers", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  char buf[4096];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0 && text.size() < (1u << 20);) text.append(buf, size_t(n));
+  close(fd);
+  bool any = false;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::vector<std::string> f;
+    for (size_t i = pos; i < end;) {
+      while (i < end && (text[i] == ' ' || text[i] == '\t')) ++i;
+      size_t j = i;
+      while (j < end && text[j] != ' ' && text[j] != '\t') ++j;
+      if (j > i) f.push_back(text.substr(i, j - i));
+      i = j;
+    }
+    pos = end + 1;
+    unsigned maj = 0, first = 0, last = 0;
+    if (f.size() < 4 || std::sscanf(f[f.size() - 3].c_str(), "%u", &maj) != 1) continue;
+    const int got = std::sscanf(f[f.size() - 2].c_str(), "%u-%u", &first, &last);
+    if (got < 1) continue;
+    if (got == 1) last = first;
+    any = true;
+    if (major(Rdev) == maj && minor(Rdev) >= first && minor(Rdev) <= last) return true;
+  }
+  if (!any) return std::nullopt;
+  return false;
+}
+
 // Why Device (what Name leads to, described by St) is no serial port to open: the
 // terminal of whoever runs the program, a console, or not a character device at
 // all. Empty when it may be opened. Looked at before the device is opened.
@@ -269,6 +307,7 @@ std::string DeviceRefusal(const std::string& Name, const std::string& Device, co
   if ((maj == 4 && min < 64) || vc < 64) return what + " is a virtual console, not a serial port";
   if (dev_t own = ControllingTerminal(); own != 0 && St.st_rdev == own)
     return what + " is the controlling terminal of this program, not a serial port";
+  if (TerminalDriverServes(St.st_rdev) == false) return what + " is not a terminal, so it is no serial port";
   return {};
 }
 

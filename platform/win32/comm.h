@@ -110,9 +110,10 @@ constexpr DWORD MS_RLSD_ON = 0x0080;
 // A port name reaches only a terminal character device, looked at before it is
 // opened and checked again (TCGETS, the same device) before anything is written:
 // a name other than a path holding "/" or "..", anything that is not a character
-// device, /dev/tty, the console, the virtual consoles (/dev/tty0../dev/tty63) and
-// the program's own controlling terminal are refused, and CommOpenRefusal says
-// which name and why.
+// device, a device no terminal driver serves (by the kernel's list in
+// /proc/tty/drivers, so it is never opened), /dev/tty, the console, the virtual
+// consoles (/dev/tty0../dev/tty63) and the program's own controlling terminal are
+// refused, and CommOpenRefusal says which name and why.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);

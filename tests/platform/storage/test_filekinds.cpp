@@ -449,6 +449,7 @@ TEST(FileKinds, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
     uid_t FolderOwner, LinkOwner;
     bool Dangling;  // the link names a file that does not exist yet
     bool Followed;
+    bool ToFolder = false;  // the link leads to the folder, the save goes through it
   };
   const Case cases[] = {
       {"another user's link in a sticky world-writable folder", 01777, 0, other, false, false},
@@ -457,6 +458,9 @@ TEST(FileKinds, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
       {"the folder owner's link there", 01777, other, other, false, true},
       {"another user's link in a folder that is not sticky", 0777, 0, other, false, true},
       {"another user's link in a sticky folder only its owner may write", 01755, 0, other, false, true},
+      {"another user's link to a folder in a sticky world-writable folder", 01777, 0, other, false, false, true},
+      {"another user's link to a folder there, the file not made yet", 01777, 0, other, true, false, true},
+      {"this user's own link to a folder there", 01777, 0, 0, false, true, true},
   };
   for (const TStoreKind& kind : kKinds) {
     for (const Case& c : cases) {
@@ -473,10 +477,10 @@ TEST(FileKinds, ALinkPlantedByAnotherUserInASharedFolderIsNotFollowed) {
         std::ofstream(victim) << old;
         ASSERT_EQ(chmod(victim.c_str(), 0600), 0);
       }
-      const std::string link = shared + "/x.cloud";
-      ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+      const std::string link = shared + (c.ToFolder ? "/work" : "/x.cloud");
+      ASSERT_EQ(symlink(c.ToFolder ? secret.c_str() : victim.c_str(), link.c_str()), 0);
       ASSERT_EQ(lchown(link.c_str(), c.LinkOwner, 0), 0);
-      const std::string refused = Refusal(kind, link);
+      const std::string refused = Refusal(kind, c.ToFolder ? link + "/victim" : link);
       if (c.Followed) {
         EXPECT_EQ(refused, "");
         EXPECT_EQ(ReadOrRefused(kind, victim), "v");

@@ -7,7 +7,9 @@
 #include <string>
 #include <thread>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include "platform/win32/clock.h"
@@ -110,6 +112,30 @@ TEST(CommOpen, NamesThatLeadToNoSerialPortAreRefused) {
   EXPECT_EQ(pty.MasterPending(), 0);
   TSerialDeviceMap::SetPathOverride("");
   unlink(map.c_str());
+}
+
+// A character device no terminal driver serves is refused without being opened at
+// all: opening some devices acts (a watchdog starts counting down). Seen through
+// inotify on a node of the "full" device (1,7) made for this test, so no other
+// program's opens are counted; /dev/full itself where nodes cannot be made.
+TEST(CommOpen, ADeviceNoTerminalDriverServesIsNeverOpened) {
+  std::ifstream drivers("/proc/tty/drivers");
+  if (!drivers) GTEST_SKIP() << "/proc/tty/drivers cannot be read here";
+  const std::string folder = "/tmp/dtu-comm-node-" + std::to_string(getpid());
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  std::string node = folder + "/full";
+  if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) node = "/dev/full";
+  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, node.c_str(), IN_OPEN), 0);
+  EXPECT_EQ(OpenPort(node), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_FUNCTION));
+  EXPECT_NE(CommOpenRefusal().find("is not a terminal"), std::string::npos) << CommOpenRefusal();
+  char events[256];
+  EXPECT_LT(read(watch, events, sizeof events), 0) << node << " was opened";
+  close(watch);
+  if (node != "/dev/full") unlink(node.c_str());
+  rmdir(folder.c_str());
 }
 
 TEST(CommState, LineSettingsAreReadBackFromTheDriver) {
