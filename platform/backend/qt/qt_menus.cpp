@@ -90,7 +90,16 @@ protected:
     auto* menu = qobject_cast<QMenu*>(parentWidget());
     return (menu && menu->activeAction() == Action) || underMouse();
   }
+  // A row of a drop-down of the form's menu bar whose rebuild is pending: its item
+  // may be gone. (A popup menu's rows are not the bar's.)
+  bool Stale() const {
+    QWidget* w = parentWidget();
+    while (w && !qobject_cast<QMenuBar*>(w)) w = w->parentWidget();
+    auto* frame = w ? dynamic_cast<TFrameWidget*>(w->parentWidget()) : nullptr;
+    return frame && frame->Peer && frame->Peer->MenuDirty;
+  }
   void paintEvent(QPaintEvent*) override {
+    if (Stale()) return;
     TBitmap bmp(width(), height());
     TOwnerDrawState state;
     if (Selected()) state << odSelected;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTimer>
 #include <QWidgetAction>
 
@@ -191,6 +192,50 @@ TEST_F(QtMenuTest, AControlledMenuBarIsDrawnByTheController) {
   QMenu* sub = bar->actions()[0]->menu();
   ASSERT_TRUE(sub);
   EXPECT_TRUE(qobject_cast<QWidgetAction*>(sub->actions()[0]));
+}
+
+}  // namespace
+
+namespace {
+
+// The bar is rebuilt after its menu changes. A drop-down open at that moment (an
+// item freed by a timer while the user looks at it) must close and go with its
+// rows, which point at the old items; none of the old drop-downs may linger.
+TEST_F(QtMenuTest, ARebuiltMenuBarClosesAndDropsItsOldDropDowns) {
+  TForm* form = MakeForm();
+  form->SetBorderStyle(bsSizeable);
+  auto* menu = new TMainMenu(form);
+  auto* file = new TMenuItem(form);
+  file->SetCaption("File");
+  menu->Items()->Add(file);
+  auto* save = new TMenuItem(form);
+  save->SetCaption("Save");
+  file->Add(save);
+  auto* quit = new TMenuItem(form);
+  quit->SetCaption("Quit");
+  file->Add(quit);
+  auto* ctl = new TQvMenuController(form);
+  ctl->SetupMenuItems();
+  form->SetMenu(menu);
+  form->SetClientSize(300, 200);
+  form->Show();
+  Pump();
+  QMenuBar* bar = dynamic_cast<TQtPeer*>(WindowPeer(form->Handle()))->MenuBar;
+  ASSERT_TRUE(bar);
+  QPointer<QMenu> old = bar->actions()[0]->menu();
+  ASSERT_TRUE(old);
+  old->popup(bar->mapToGlobal(bar->actionGeometry(bar->actions()[0]).bottomLeft()));
+  Pump();
+  ASSERT_TRUE(old->isVisible());
+  delete save;
+  Pump();
+  EXPECT_TRUE(!old || !old->isVisible());
+  Pump();
+  EXPECT_TRUE(old.isNull());
+  EXPECT_EQ(bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly).size(), 1);
+  ASSERT_EQ(bar->actions().size(), 1);
+  ASSERT_TRUE(bar->actions()[0]->menu());
+  EXPECT_EQ(bar->actions()[0]->menu()->actions().size(), 1);
 }
 
 }  // namespace
