@@ -239,3 +239,37 @@ TEST_F(QtMenuTest, ARebuiltMenuBarClosesAndDropsItsOldDropDowns) {
 }
 
 }  // namespace
+
+namespace {
+
+// An item freed while its popup is open (a timer's handler): its row draws nothing
+// more, where the controller's red icon bar would be, and the popup goes on.
+TEST_F(QtMenuTest, ARowWhoseItemWasFreedWhileThePopupIsOpenDrawsNothing) {
+  auto* popup = new TPopupMenu(&Owner);
+  Add(popup->Items(), "Open");
+  TMenuItem* save = Add(popup->Items(), "Save");
+  Controller()->SetupMenuItems();
+  Runner.reset();  // the real runner over Qt
+  QImage after;
+  QRect row;
+  QTimer::singleShot(0, [&] {
+    auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!m) return;
+    row = m->actionGeometry(m->actions()[1]);
+    delete save;
+    after = m->grab().toImage();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(m, &escape);
+  });
+  popup->Popup(100, 100);
+  Pump();
+  ASSERT_FALSE(after.isNull());
+  ASSERT_FALSE(row.isEmpty());
+  int red = 0;
+  for (int y = row.top(); y <= row.bottom(); ++y)
+    for (int x = row.left(); x <= row.right(); ++x) red += after.pixelColor(x, y) == Q(clRed);
+  EXPECT_EQ(red, 0);
+  EXPECT_EQ(popup->Items()->Count(), 1);
+}
+
+}  // namespace
