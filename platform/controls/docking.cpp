@@ -44,9 +44,16 @@ TRect ScreenBounds(TControl* C) {
 namespace dock_detail {
 
 TWinControl* SiteAt(TControl* Client, TPoint Screen) {
-  TWinControl* best = nullptr;
-  int64_t bestArea = 0;
-  for (TWinControl* site : g_DockSites) {
+  // OnGetSiteInfo may free sites (its own too) or make new ones: the sites are
+  // walked as they were when the search began, and one no longer registered is
+  // passed over, before its handler and after.
+  auto registered = [](TWinControl* Site) {
+    return std::find(g_DockSites.begin(), g_DockSites.end(), Site) != g_DockSites.end();
+  };
+  const std::vector<TWinControl*> sites = g_DockSites;
+  std::vector<std::pair<TWinControl*, int64_t>> offers;
+  for (TWinControl* site : sites) {
+    if (!registered(site)) continue;
     if (!site->DockSite() || !site->HandleAllocated() || !site->IsVisibleOnScreen() || !site->Enabled()) continue;
     if (dynamic_cast<TCustomDockForm*>(site)) continue;
     bool inside = false;
@@ -55,8 +62,13 @@ TWinControl* SiteAt(TControl* Client, TPoint Screen) {
     TRect influence;
     bool canDock = true;
     site->GetSiteInfo(Client, influence, Screen, canDock);
-    if (!canDock || !influence.Contains(Screen)) continue;
-    int64_t area = static_cast<int64_t>(influence.Width()) * influence.Height();
+    if (!registered(site) || !canDock || !influence.Contains(Screen)) continue;
+    offers.emplace_back(site, static_cast<int64_t>(influence.Width()) * influence.Height());
+  }
+  TWinControl* best = nullptr;
+  int64_t bestArea = 0;
+  for (const auto& [site, area] : offers) {
+    if (!registered(site)) continue;
     if (!best || area < bestArea) {
       best = site;
       bestArea = area;

@@ -87,6 +87,7 @@ TRect FloatRect(TPoint Screen) {
 
 void DockMoveTo(TPoint Screen) {
   TWinControl* now = dock_detail::SiteAt(g_Drag.Source, Screen);
+  if (!g_Drag.Source) return;  // a site's OnGetSiteInfo freed the source
   if (now != g_Drag.Site) {
     TWinControl* old = g_Drag.Site;
     g_Drag.Site = now;

@@ -449,6 +449,15 @@ TQtEditPeer::TQtEditPeer(const TPeerParams& P, TEditKind AKind)
     }
     line->setText(ToQt(P.Caption));
     line->setCursorPosition(0);
+    if (P.ExStyle & WS_EX_RTLREADING) {
+      // A line edit reads in the direction of its text, whatever the widget's layout
+      // direction; the direction key (what Ctrl+Right Shift sends) sets it right to
+      // left for good, past later texts. Sent past the filter, which passes keys on.
+      QKeyEvent direction(QEvent::KeyPress, Qt::Key_Direction_R, Qt::NoModifier);
+      Replaying = true;
+      QCoreApplication::sendEvent(line, &direction);
+      Replaying = false;
+    }
     FChanged = QObject::connect(line, &QLineEdit::textChanged, line, [this] { MarkChanged(true); });
     FCaretMoved = QObject::connect(line, &QLineEdit::cursorPositionChanged, line, [this] { MarkChanged(false); });
     FSelected = QObject::connect(line, &QLineEdit::selectionChanged, line, [this] { MarkChanged(false); });

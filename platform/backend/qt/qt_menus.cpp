@@ -70,7 +70,7 @@ void Blit(QPainter& Painter, QPoint At, TBitmap& Bmp) {
 // the menu's right edge.
 class TOwnerDrawItem : public QWidget {
 public:
-  TOwnerDrawItem(TMenuItem* AItem, QAction* AAction) : Item(AItem), Action(AAction) {
+  TOwnerDrawItem(TMenuItem* AItem, TMenuItem* ATop, QAction* AAction) : Item(AItem), Top(ATop), Action(AAction) {
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
     TBitmap bmp(1, 1);
@@ -81,6 +81,7 @@ public:
   QSize sizeHint() const override { return Hint; }
   QSize minimumSizeHint() const override { return Hint; }
   TMenuItem* Item;
+  TMenuItem* Top;  // the root of the menu the row was made from
   QAction* Action;
   QSize Hint;
 
@@ -90,7 +91,19 @@ protected:
     auto* menu = qobject_cast<QMenu*>(parentWidget());
     return (menu && menu->activeAction() == Action) || underMouse();
   }
+  // A row of a drop-down of the form's menu bar whose rebuild is pending: its item
+  // may be gone. (A popup menu's rows are not the bar's.)
+  bool Stale() const {
+    QWidget* w = parentWidget();
+    while (w && !qobject_cast<QMenuBar*>(w)) w = w->parentWidget();
+    auto* frame = w ? dynamic_cast<TFrameWidget*>(w->parentWidget()) : nullptr;
+    return frame && frame->Peer && frame->Peer->MenuDirty;
+  }
+  // The item may have been freed while the menu is open (a timer's handler): only
+  // one still in the menu's tree is touched.
+  bool Gone() const { return Stale() || !MenuContains(Top, Item); }
   void paintEvent(QPaintEvent*) override {
+    if (Gone()) return;
     TBitmap bmp(width(), height());
     TOwnerDrawState state;
     if (Selected()) state << odSelected;
@@ -111,7 +124,7 @@ protected:
   void mouseReleaseEvent(QMouseEvent* E) override {
     // A separator does nothing; an entry with a submenu leaves the press to the
     // menu, which opens the submenu.
-    if (Item->IsLine() || Item->Count() > 0) {
+    if (Gone() || Item->IsLine() || Item->Count() > 0) {
       E->ignore();
       return;
     }
@@ -162,7 +175,7 @@ void AddSubmenu(QWidget* Menu, TMenuItem* Item, TMenuItem* Top, bool OwnerDraw, 
   Fill(sub, Item, Top, false, OwnerDraw, Choose);
   if (menu && DrawnByOwner(Item, OwnerDraw)) {
     auto* wa = new QWidgetAction(Menu);
-    wa->setDefaultWidget(new TOwnerDrawItem(Item, wa));
+    wa->setDefaultWidget(new TOwnerDrawItem(Item, Top, wa));
     wa->setMenu(sub);
     wa->setEnabled(Item->Enabled());
     menu->addAction(wa);
@@ -216,7 +229,7 @@ void Fill(QWidget* Menu, TMenuItem* Root, TMenuItem* Top, bool TopLevel, bool Ow
       // Drawn by the owner, separators included, so an owner's look (an icon bar
       // down the left) runs unbroken through the whole menu.
       auto* wa = new QWidgetAction(Menu);
-      wa->setDefaultWidget(new TOwnerDrawItem(item, wa));
+      wa->setDefaultWidget(new TOwnerDrawItem(item, Top, wa));
       wa->setEnabled(item->Enabled() && !item->IsLine());
       if (!item->IsLine()) Connect(wa, item, Top, Choose);
       menu->addAction(wa);

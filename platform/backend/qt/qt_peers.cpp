@@ -478,7 +478,11 @@ void TQtPeer::MenuChanged() {
 void TQtPeer::RebuildMenu() {
   MenuDirty = false;
   if (!MenuBar) return;
+  // The bar's drop-downs are its children and clear() leaves them: they go too,
+  // closed first if open, since their rows point at the items as they were.
+  const auto old = MenuBar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
   MenuBar->clear();
+  for (QMenu* m : old) Dispose(m);
   if (Menu) FillQtMenu(MenuBar, Menu->Items(), true, Menu->OwnerDraw(), {});
 }
 

@@ -272,3 +272,54 @@ TEST_F(Docking, TheCloseButtonHidesItsControlAndTheOthersTakeTheRoom) {
 }
 
 }  // namespace
+
+namespace {
+
+// A site's OnGetSiteInfo that frees another dock site, or its own, while the sites
+// under the pointer are looked for: each remaining site is asked once, a freed one
+// is neither asked nor offered, and the drag goes on to dock on what is left.
+TEST_F(Docking, SitesFreedByASiteInfoHandlerAreLeftOutOfTheSearch) {
+  struct Case {
+    const char* Name;
+    bool FreesItself;
+  } cases[] = {{"frees another site", false}, {"frees itself", true}};
+  for (const Case& c : cases) {
+    auto panel = [&](const std::string& Name, TRect R) {
+      auto* p = new TQvPanel(Form);
+      p->SetName(Name);
+      p->SetParent(Form);
+      p->SetBounds(R.Left, R.Top, R.Width(), R.Height());
+      p->SetDockSite(true);
+      return p;
+    };
+    TQvPanel* asker = panel("Asker", {0, 200, 100, 260});
+    TQvPanel* doomed = panel("Doomed", {0, 0, 100, 40});
+    TQvPanel* last = panel("Last", {100, 200, 190, 260});
+    int lastAsked = 0;
+    last->OnGetSiteInfo = [&](TObject*, TControl*, TRect&, TPoint, bool&) { ++lastAsked; };
+    asker->OnGetSiteInfo = [&](TObject*, TControl*, TRect&, TPoint, bool&) {
+      TQvPanel*& gone = c.FreesItself ? asker : doomed;
+      delete gone;
+      gone = nullptr;
+    };
+    Press(Form, {20, 110});
+    Move(Form, {30, 110});
+    EXPECT_EQ(lastAsked, 1) << c.Name;
+    Move(Form, {250, 150});
+    TWinControl* over = nullptr;
+    Frame(&over);
+    EXPECT_EQ(over, Site) << c.Name;
+    Release(Form, {250, 150});
+    EXPECT_EQ(Tb->HostDockSite(), Site) << c.Name;
+    Tb->ManualDock(nullptr);
+    Tb->ManualFloat();
+    Tb->SetParent(Form);
+    Tb->SetBounds(10, 100, 150, 32);
+    delete doomed;
+    delete asker;
+    delete last;
+    Log.clear();
+  }
+}
+
+}  // namespace

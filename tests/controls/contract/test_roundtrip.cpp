@@ -178,6 +178,40 @@ TEST_P(RoundTrip, EveryPublishedValueComesBack) {
   }
 }
 
+// A right-to-left form: a control with a mode of its own keeps it, one that follows
+// the form is not written with a mode and follows it again when read; a second
+// write gives the same form text as the first.
+TEST_P(RoundTrip, RightToLeftModesWriteBackAsRead) {
+  Cls = GetClass(GetParam());
+  ASSERT_NE(Cls, nullptr);
+  bool published = false;
+  for (const TPropInfo* p : Cls->AllProps()) published = published || SameText(p->Name, "BiDiMode");
+  if (!published) GTEST_SKIP() << "publishes no BiDiMode";
+  Host = MakeForm("Host");
+  Host->SetBiDiMode(bdRightToLeft);
+  auto* own = dynamic_cast<TControl*>(Make());
+  own->SetBiDiMode(bdRightToLeftReadingOnly);
+  auto* follower = dynamic_cast<TControl*>(Make());
+  ASSERT_EQ(follower->BiDiMode(), bdRightToLeft);
+  auto write = [](TComponent* C) {
+    TMemoryStream s;
+    s.WriteComponent(C);
+    return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+  };
+  const std::string first = write(Host);
+  TForm* again = MakeForm("Host");
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(first.data()), first.size(), again);
+  auto* ownRead = dynamic_cast<TControl*>(again->FindComponent(own->Name()));
+  auto* followerRead = dynamic_cast<TControl*>(again->FindComponent(follower->Name()));
+  ASSERT_TRUE(ownRead && followerRead);
+  EXPECT_EQ(again->BiDiMode(), bdRightToLeft);
+  EXPECT_EQ(ownRead->BiDiMode(), bdRightToLeftReadingOnly);
+  EXPECT_FALSE(ownRead->ParentBiDiMode());
+  EXPECT_EQ(followerRead->BiDiMode(), bdRightToLeft);
+  EXPECT_TRUE(followerRead->ParentBiDiMode());
+  EXPECT_EQ(FormBinaryToText(write(again)), FormBinaryToText(first));
+}
+
 INSTANTIATE_TEST_SUITE_P(Framed, RoundTrip, ::testing::ValuesIn(FramedClassNames()),
                          [](const ::testing::TestParamInfo<std::string>& I) { return I.param; });
 

@@ -267,3 +267,29 @@ TEST_F(QtEdit, AControlPaintsTheNativeClientOnlyWhenItsStyleSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+// Read right to left, the native line shows its text in that order: "Text!" comes
+// out as "!Text" does left to right (the neutral "!" ends the line on the left).
+TEST_F(QtEdit, TheNativeLineReadRightToLeftShowsItsTextInThatOrder) {
+  auto picture = [&](const std::string& Text, TBiDiMode Mode) {
+    Edit->SetBiDiMode(Mode);
+    Edit->SetText(Text);
+    Pump();
+    QLineEdit* line = Line();
+    EXPECT_TRUE(line);
+    if (!line) return QImage();
+    line->clearFocus();
+    line->setCursorPosition(0);
+    Pump();
+    return line->grab().toImage();
+  };
+  const QImage reversed = picture("Text!", bdRightToLeftReadingOnly);
+  const QImage expected = picture("!Text", bdLeftToRight);
+  const QImage unread = picture("Text!", bdLeftToRight);
+  EXPECT_EQ(reversed, expected);
+  EXPECT_NE(reversed, unread);
+}
+
+}  // namespace

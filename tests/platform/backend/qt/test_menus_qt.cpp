@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTimer>
 #include <QWidgetAction>
 
@@ -191,6 +192,84 @@ TEST_F(QtMenuTest, AControlledMenuBarIsDrawnByTheController) {
   QMenu* sub = bar->actions()[0]->menu();
   ASSERT_TRUE(sub);
   EXPECT_TRUE(qobject_cast<QWidgetAction*>(sub->actions()[0]));
+}
+
+}  // namespace
+
+namespace {
+
+// The bar is rebuilt after its menu changes. A drop-down open at that moment (an
+// item freed by a timer while the user looks at it) must close and go with its
+// rows, which point at the old items; none of the old drop-downs may linger.
+TEST_F(QtMenuTest, ARebuiltMenuBarClosesAndDropsItsOldDropDowns) {
+  TForm* form = MakeForm();
+  form->SetBorderStyle(bsSizeable);
+  auto* menu = new TMainMenu(form);
+  auto* file = new TMenuItem(form);
+  file->SetCaption("File");
+  menu->Items()->Add(file);
+  auto* save = new TMenuItem(form);
+  save->SetCaption("Save");
+  file->Add(save);
+  auto* quit = new TMenuItem(form);
+  quit->SetCaption("Quit");
+  file->Add(quit);
+  auto* ctl = new TQvMenuController(form);
+  ctl->SetupMenuItems();
+  form->SetMenu(menu);
+  form->SetClientSize(300, 200);
+  form->Show();
+  Pump();
+  QMenuBar* bar = dynamic_cast<TQtPeer*>(WindowPeer(form->Handle()))->MenuBar;
+  ASSERT_TRUE(bar);
+  QPointer<QMenu> old = bar->actions()[0]->menu();
+  ASSERT_TRUE(old);
+  old->popup(bar->mapToGlobal(bar->actionGeometry(bar->actions()[0]).bottomLeft()));
+  Pump();
+  ASSERT_TRUE(old->isVisible());
+  delete save;
+  Pump();
+  EXPECT_TRUE(!old || !old->isVisible());
+  Pump();
+  EXPECT_TRUE(old.isNull());
+  EXPECT_EQ(bar->findChildren<QMenu*>(Qt::FindDirectChildrenOnly).size(), 1);
+  ASSERT_EQ(bar->actions().size(), 1);
+  ASSERT_TRUE(bar->actions()[0]->menu());
+  EXPECT_EQ(bar->actions()[0]->menu()->actions().size(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// An item freed while its popup is open (a timer's handler): its row draws nothing
+// more, where the controller's red icon bar would be, and the popup goes on.
+TEST_F(QtMenuTest, ARowWhoseItemWasFreedWhileThePopupIsOpenDrawsNothing) {
+  auto* popup = new TPopupMenu(&Owner);
+  Add(popup->Items(), "Open");
+  TMenuItem* save = Add(popup->Items(), "Save");
+  Controller()->SetupMenuItems();
+  Runner.reset();  // the real runner over Qt
+  QImage after;
+  QRect row;
+  QTimer::singleShot(0, [&] {
+    auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!m) return;
+    row = m->actionGeometry(m->actions()[1]);
+    delete save;
+    after = m->grab().toImage();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(m, &escape);
+  });
+  popup->Popup(100, 100);
+  Pump();
+  ASSERT_FALSE(after.isNull());
+  ASSERT_FALSE(row.isEmpty());
+  int red = 0;
+  for (int y = row.top(); y <= row.bottom(); ++y)
+    for (int x = row.left(); x <= row.right(); ++x) red += after.pixelColor(x, y) == Q(clRed);
+  EXPECT_EQ(red, 0);
+  EXPECT_EQ(popup->Items()->Count(), 1);
 }
 
 }  // namespace
