@@ -50,8 +50,7 @@ bool TCustomListBox::ListItemMessage(TMessage& M) {
     case LB_ADDSTRING: {
       std::string s = text();
       int at = n;
-      // Sorted: after its equals. Texts arriving in order go to the end without a search.
-      if ((style & LBS_SORT) && n > 0 && AnsiCompareText(s, FList.back().Text) < 0) {
+      if (style & LBS_SORT) {
         at = static_cast<int>(std::upper_bound(FList.begin(), FList.end(), s, [](const std::string& A, const TItem& B) {
                                 return AnsiCompareText(A, B.Text) < 0;
                               }) - FList.begin());
