@@ -346,10 +346,12 @@ void TStrings::SetTextStr(const std::string& Value) {
   TUpdateScope update(*this);
   Clear();
   size_t i = 0, n = Value.size();
+  std::string line;  // one buffer for every line: Add copies what it keeps
   while (i < n) {
     size_t start = i;
     while (i < n && Value[i] != '\r' && Value[i] != '\n') ++i;
-    Add(Value.substr(start, i - start));
+    line.assign(Value, start, i - start);
+    Add(line);
     if (i < n && Value[i] == '\r') ++i;
     if (i < n && Value[i] == '\n') ++i;
   }

@@ -226,7 +226,9 @@ private:
   void PaintItem(HDC Dc, int Index, TRect R);
   void SetItemCount(int Count);
   int TabPixels(std::vector<int>& Stops);
-  int InsertItem(int Index, const std::string& Text);
+  int InsertItem(int Index, std::string Text, DWORD Style);
+  // The items changed: the client is repainted and the scroll bars follow.
+  void ItemsChanged();
   void DeleteItemAt(int Index);
   void ResetContent();
   void NotifyDeleted(int Index, const TItem& Item);
@@ -272,6 +274,8 @@ private:
   bool FWantHScroll = false;
   bool FUpdatingBars = false;
   bool FBarsPending = false;
+  // The whole client was invalidated while redraw was off (until redraw or a paint).
+  bool FFrozenInvalid = false;
   // A selection drag in progress.
   bool FTracking = false;
   bool FTrackDouble = false;

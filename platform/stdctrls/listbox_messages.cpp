@@ -26,7 +26,9 @@ bool TCustomListBox::ListItemMessage(TMessage& M) {
   const int index = static_cast<int>(static_cast<std::intptr_t>(M.WParam));
   const bool valid = index >= 0 && index < n;
   auto text = [&]() { return std::string(M.LParam ? reinterpret_cast<const char*>(M.LParam) : ""); };
-  if (NoData()) {
+  // Read once: every item message passes here, and a window's style is a lookup.
+  const DWORD style = WindowStyle();
+  if (style & LBS_NODATA) {
     // No texts and no data, only a count.
     switch (M.Msg) {
       case LB_SETCOUNT:
@@ -48,12 +50,12 @@ bool TCustomListBox::ListItemMessage(TMessage& M) {
     case LB_ADDSTRING: {
       std::string s = text();
       int at = n;
-      if (WindowStyle() & LBS_SORT) {
+      if (style & LBS_SORT) {
         at = static_cast<int>(std::upper_bound(FList.begin(), FList.end(), s, [](const std::string& A, const TItem& B) {
                                 return AnsiCompareText(A, B.Text) < 0;
                               }) - FList.begin());
       }
-      M.Result = InsertItem(at, s);
+      M.Result = InsertItem(at, std::move(s), style);
       return true;
     }
     case LB_INSERTSTRING:
@@ -61,7 +63,7 @@ bool TCustomListBox::ListItemMessage(TMessage& M) {
         M.Result = LB_ERR;
         return true;
       }
-      M.Result = InsertItem(index < 0 ? n : index, text());
+      M.Result = InsertItem(index < 0 ? n : index, text(), style);
       return true;
     case LB_DELETESTRING:
       if (!valid) {
@@ -344,6 +346,7 @@ bool TCustomListBox::ListWindowMessage(TMessage& M) {
       if (M.WParam) {
         Paint(reinterpret_cast<HDC>(M.WParam));
       } else if (FHandle) {
+        FFrozenInvalid = false;  // the update region is taken
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(FHandle, &ps);
         if (dc) Paint(dc);
@@ -368,6 +371,7 @@ bool TCustomListBox::ListWindowMessage(TMessage& M) {
     case WM_SETREDRAW:
       if (!FHandle) return false;
       inherited::DefaultHandler(M);
+      FFrozenInvalid = false;
       if (M.WParam) {
         if (FBarsPending) UpdateScrollBars();
         InvalidateRect(FHandle, nullptr, TRUE);

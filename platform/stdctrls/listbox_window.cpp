@@ -426,20 +426,31 @@ void TCustomListBox::SetItemCount(int Count) {
   }
 }
 
-int TCustomListBox::InsertItem(int Index, const std::string& Text) {
+int TCustomListBox::InsertItem(int Index, std::string Text, DWORD Style) {
   int n = static_cast<int>(FList.size());
   if (Index < 0 || Index > n) Index = n;
   TItem item;
-  item.Text = Text;
-  FList.insert(FList.begin() + Index, item);
+  item.Text = std::move(Text);
+  FList.insert(FList.begin() + Index, std::move(item));
   for (int* i : {&FCurSel, &FCaret, &FAnchor})
     if (*i >= Index) ++*i;
-  if (Variable() && FHandle) MeasureItemNow(Index);
-  if (FHandle) {
-    InvalidateRect(FHandle, nullptr, TRUE);
-    UpdateScrollBars();
-  }
+  if ((Style & LBS_OWNERDRAWVARIABLE) && FHandle) MeasureItemNow(Index);
+  if (FHandle) ItemsChanged();
   return Index;
+}
+
+// While redraw is off (an update block) nothing shows: the client is invalidated
+// once, which later changes cannot add to, and the scroll bars wait for redraw to
+// come back on, when the client is invalidated whole anyway.
+void TCustomListBox::ItemsChanged() {
+  if (!WindowRedrawEnabled(FHandle)) {
+    if (!FFrozenInvalid) InvalidateRect(FHandle, nullptr, TRUE);
+    FFrozenInvalid = true;
+    if (!FUpdatingBars) FBarsPending = true;
+    return;
+  }
+  InvalidateRect(FHandle, nullptr, TRUE);
+  UpdateScrollBars();
 }
 
 void TCustomListBox::DeleteItemAt(int Index) {
@@ -452,12 +463,8 @@ void TCustomListBox::DeleteItemAt(int Index) {
     if (*i > Index) --*i;
     else if (*i == Index) *i = std::min(Index, n - 1);
   }
-  if (FHandle) {
-    InvalidateRect(FHandle, nullptr, TRUE);
-    UpdateScrollBars();
-  } else {
-    FTop = std::clamp(FTop, 0, std::max(0, n - 1));
-  }
+  if (FHandle) ItemsChanged();
+  else FTop = std::clamp(FTop, 0, std::max(0, n - 1));
   NotifyDeleted(Index, item);
 }
 
@@ -466,10 +473,7 @@ void TCustomListBox::ResetContent() {
   old.swap(FList);
   FCurSel = FCaret = FAnchor = -1;
   FTop = 0;
-  if (FHandle) {
-    InvalidateRect(FHandle, nullptr, TRUE);
-    UpdateScrollBars();
-  }
+  if (FHandle) ItemsChanged();
   for (size_t i = 0; i < old.size(); ++i) NotifyDeleted(static_cast<int>(i), old[i]);
 }
 

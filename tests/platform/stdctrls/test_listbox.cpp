@@ -378,6 +378,69 @@ TEST_F(ListBoxTest, ARecreatedWindowKeepsItemsDataAndSelection) {
   EXPECT_EQ(l->Deleted.size(), 0u) << "nothing was deleted";
 }
 
+// A list filled inside an update block (one item at a time or in one call) shows
+// what a list filled item by item outside one shows: the same scroll range, bar
+// and pixels once redraw is back on; meanwhile its bar waits, and every item still
+// passes through the messages.
+TEST_F(ListBoxTest, AListFilledInsideAnUpdateBlockShowsWhatOneFilledOutsideShows) {
+  enum class TFill { Add, AddStrings, Assign, SetText, DeleteHalf };
+  TStringList source;
+  for (int i = 0; i < 30; ++i) source.Add("item " + std::to_string(i));
+  auto scroll = [](TListBox* L) {
+    SCROLLINFO si{};
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    GetScrollInfo(L->Handle(), SB_VERT, &si);
+    return std::vector<int>{si.nMin, si.nMax, static_cast<int>(si.nPage), si.nPos};
+  };
+  auto pixels = [](TListBox* L) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, WindowBuffer(L->Handle()));
+    TPoint o = WindowBufferClientOrigin(L->Handle());
+    std::vector<COLORREF> out;
+    for (int y = 0; y < L->ClientHeight(); ++y)
+      for (int x = 0; x < L->ClientWidth(); ++x) out.push_back(GetPixel(dc, o.X + x, o.Y + y));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return out;
+  };
+  for (TFill fill : {TFill::Add, TFill::AddStrings, TFill::Assign, TFill::SetText, TFill::DeleteHalf}) {
+    SCOPED_TRACE(static_cast<int>(fill));
+    TLogListBox* l = MakeList();
+    auto* ref = new TListBox(Form);
+    ref->SetBounds(140, 10, 120, 100);
+    ref->SetParent(Form);
+    for (int i = 0; i < 30; ++i) ref->Items()->Add(source.Strings(i));
+    TStrings* items = l->Items();
+    switch (fill) {
+      case TFill::Add:
+        items->BeginUpdate();
+        for (int i = 0; i < 30; ++i) items->Add(source.Strings(i));
+        EXPECT_TRUE(ScrollBarRect(l->Handle(), SB_VERT).IsEmpty()) << "the bar waits for the end of the block";
+        items->EndUpdate();
+        break;
+      case TFill::AddStrings: items->AddStrings(&source); break;
+      case TFill::Assign: items->Assign(&source); break;
+      case TFill::SetText: items->SetText(source.Text()); break;
+      case TFill::DeleteHalf:
+        for (int i = 0; i < 30; ++i) items->Add(source.Strings(i));
+        items->BeginUpdate();
+        for (int i = 29; i >= 15; --i) items->Delete(i);
+        items->EndUpdate();
+        for (int i = 29; i >= 15; --i) ref->Items()->Delete(i);
+        break;
+    }
+    const size_t count = fill == TFill::DeleteHalf ? 15 : 30;
+    EXPECT_EQ(std::count(l->Messages.begin(), l->Messages.end(), "ADDSTRING"), 30);
+    EXPECT_EQ(static_cast<size_t>(items->Count()), count);
+    Application->ProcessMessages();
+    EXPECT_EQ(scroll(l), scroll(ref));
+    EXPECT_EQ(scroll(l)[1], static_cast<int>(count) - 1);
+    EXPECT_FALSE(ScrollBarRect(l->Handle(), SB_VERT).IsEmpty());
+    EXPECT_EQ(l->ClientWidth(), ref->ClientWidth());
+    EXPECT_TRUE(pixels(l) == pixels(ref)) << "the list shows as the one filled item by item";
+  }
+}
+
 TEST_F(ListBoxTest, AFormStreamGivesItemsAndAnItemIndexReadBeforeThem) {
   auto* l = ReadList(
       "    Left = 8\n    Top = 8\n    Width = 100\n    Height = 80\n"
