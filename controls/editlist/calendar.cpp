@@ -198,7 +198,18 @@ void TQvCalendar::SetDate(TDateTime Value) {
   Invalidate();
 }
 
+// While a form is read, Date, MinDate and MaxDate are stored as they come: a form's
+// lines may hold the date before the range that admits it. Loaded checks them once.
+bool TQvCalendar::StoringRead() const { return ComponentState().Contains(csReading); }
+
+void TQvCalendar::Loaded() {
+  TQvCustomPanel::Loaded();
+  if (FMinDate != 0 && FMaxDate != 0 && FMaxDate < FMinDate) RaiseRange(false, FMinDate);
+  SetRange(FMinDate, FMaxDate);
+}
+
 void TQvCalendar::SetDateProperty(TDateTime Value) {
+  if (StoringRead()) return SetDate(Value);
   int r = DateInRange(Value);
   if (r > 0) RaiseRange(true, FMaxDate);
   if (r < 0) RaiseRange(false, FMinDate);
@@ -219,6 +230,10 @@ void TQvCalendar::SetRange(TDateTime Min, TDateTime Max) {
 
 void TQvCalendar::SetMinDate(TDateTime Value) {
   Value = WholeDays(Value);
+  if (StoringRead()) {
+    FMinDate = Value;
+    return;
+  }
   if (Value != 0 && FMaxDate != 0 && FMaxDate < Value) RaiseRange(true, FMaxDate);
   if (Value == FMinDate) return;
   SetRange(Value, FMaxDate);
@@ -228,6 +243,10 @@ void TQvCalendar::SetMinDate(TDateTime Value) {
 
 void TQvCalendar::SetMaxDate(TDateTime Value) {
   Value = WholeDays(Value);
+  if (StoringRead()) {
+    FMaxDate = Value;
+    return;
+  }
   if (Value != 0 && FMinDate != 0 && Value < FMinDate) RaiseRange(false, FMinDate);
   if (Value == FMaxDate) return;
   SetRange(FMinDate, Value);

@@ -167,6 +167,8 @@ protected:
   virtual bool CanGoToToday();
   bool CanAutoSize(int& NewWidth, int& NewHeight) override;
   void CreateWnd() override;
+  void Loaded() override;
+  bool StoringRead() const;
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
