@@ -110,7 +110,10 @@ long double TQvSpinEdit::CheckValue(long double NewValue) const {
 }
 
 void TQvSpinEdit::SetValue(long double NewValue) {
-  std::string text = FloatToStrF(static_cast<double>(CheckValue(NewValue)), ffFixed, 18, FDecimals);
+  // While a form is read the value is kept as it comes (Min and Max may follow it);
+  // Loaded brings it into the range once.
+  if (!ComponentState().Contains(csReading)) NewValue = CheckValue(NewValue);
+  std::string text = FloatToStrF(static_cast<double>(NewValue), ffFixed, 18, FDecimals);
   bool keepCaret = Parent() && HandleAllocated() && SelLength() == 0;
   int pos = keepCaret ? SelStart() : 0;
   int before = static_cast<int>(Text().size());
@@ -282,6 +285,7 @@ void TQvSpinEdit::CreateWnd() {
 
 void TQvSpinEdit::Loaded() {
   inherited::Loaded();
+  if (!(FAllowBlank && Text().empty())) SetValue(GetValue());
   ResizeButtons();
 }
 

@@ -55,8 +55,15 @@ void TQvSpinner::Change() {
   if (OnChange) OnChange(this);
 }
 
+// While a form is read the value is kept as it comes (Min and Max may follow it);
+// Loaded brings it into the range once.
+void TQvSpinner::Loaded() {
+  inherited::Loaded();
+  SetValue(FValue);
+}
+
 void TQvSpinner::SetValue(int V) {
-  int c = CheckValue(V);
+  int c = ComponentState().Contains(csReading) ? V : CheckValue(V);
   if (c == FValue || !CanChange(c)) return;
   FValue = c;
   Invalidate();

@@ -98,6 +98,7 @@ protected:
   virtual void Change();
   virtual bool CanChange(int NewValue);
   void Paint() override;
+  void Loaded() override;
   void DoEnter() override;
   void DoExit() override;
   void KeyDown(WORD& Key, TShiftState Shift) override;

@@ -68,8 +68,6 @@ const TSettled kSettled[] = {
     {"TQvCustomComboBox", "ItemHeight", "open: Style read after it"},
     {"TQvColorComboBox", "SelectedColor", "open: DefaultColor read after it"},
     {"TQvHotKeyEdit", "ParentColor", "open: read before the colour lines"},
-    {"TQvSpinEdit", "Value", "open: Min and Max read after it"},
-    {"TQvSpinner", "Value", "open: Min and Max read after it"},
 };
 
 // Classes whose written forms are still refused when their lines come in another
