@@ -1,5 +1,7 @@
 #include "controls/editlist/combobox.h"
 
+#include <utility>
+
 #include "controls/common/dialogs.h"
 #include "controls/common/glyphs.h"
 #include "controls/common/themes.h"
@@ -614,7 +616,11 @@ void TQvCustomComboBox::SetReadOnly(bool V) {
 }
 
 void TQvCustomComboBox::SetItemHeight(int V) {
-  if (Style() != csOwnerDrawFixed && Style() != csOwnerDrawVariable) return;
+  if (Style() != csOwnerDrawFixed && Style() != csOwnerDrawVariable) {
+    // A form's Style line may come after this one: kept until the form is loaded.
+    if (ComponentState().Contains(csReading)) FReadItemHeight = V;
+    return;
+  }
   if (V == ItemHeight()) return;
   inherited::SetItemHeight(V);
   if (HandleAllocated()) RecreateWnd();
@@ -635,6 +641,7 @@ void TQvCustomComboBox::DestroyWnd() {
 
 void TQvCustomComboBox::Loaded() {
   inherited::Loaded();
+  if (FReadItemHeight > 0) SetItemHeight(std::exchange(FReadItemHeight, 0));
   FNormalColor = Color();
   UpdateColors();
 }

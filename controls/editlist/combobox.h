@@ -140,6 +140,7 @@ private:
   bool FKeepSearchCase = false;
   std::string FSearchStr;
   int FSavedDropDownWidth = 0;
+  int FReadItemHeight = 0;  // an item height read before an owner-drawn Style (0: none)
   int FDropDownWidth = 0;
   bool FKeyInProgress = false;
   TTimer* FTimer;

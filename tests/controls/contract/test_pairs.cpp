@@ -65,7 +65,6 @@ const TSettled kSettled[] = {
     {"TQvFrameController", "FrameVisible", "open: FrameHotTrack read after it"},
     {"TQvHotKeyEdit", "HotKey", "open: the key rules read after the key correct it"},
     {"TQvLabel", "AutoSize", "open: CondenseCaption read after it"},
-    {"TQvCustomComboBox", "ItemHeight", "open: Style read after it"},
     {"TQvColorComboBox", "SelectedColor", "open: DefaultColor read after it"},
     {"TQvHotKeyEdit", "ParentColor", "open: read before the colour lines"},
 };
