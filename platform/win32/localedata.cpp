@@ -367,44 +367,38 @@ const TLocaleDateInfo* GetLocaleDateInfo(LCID Locale) {
   }
 }
 
-TLocaleDateInfo CurrentFormatSettings() {
-  TLocaleDateInfo t = MakeBuiltIn();
+namespace {
+// Every formatting global beside its field of a locale's table, so that reading the
+// globals and setting them use one list. Copy(field, global) is called for each pair.
+template <class TInfo, class F>
+void EachFormatSetting(TInfo& Info, F Copy) {
   for (int i = 0; i < 12; ++i) {
-    t.ShortMonthNames[i] = ShortMonthNames[i];
-    t.LongMonthNames[i] = LongMonthNames[i];
+    Copy(Info.ShortMonthNames[i], ShortMonthNames[i]);
+    Copy(Info.LongMonthNames[i], LongMonthNames[i]);
   }
   for (int i = 0; i < 7; ++i) {
-    t.ShortDayNames[i] = ShortDayNames[i];
-    t.LongDayNames[i] = LongDayNames[i];
+    Copy(Info.ShortDayNames[i], ShortDayNames[i]);
+    Copy(Info.LongDayNames[i], LongDayNames[i]);
   }
-  t.TimeAMString = TimeAMString;
-  t.TimePMString = TimePMString;
-  t.ShortDateFormat = ShortDateFormat;
-  t.LongDateFormat = LongDateFormat;
-  t.DateSeparator = DateSeparator;
-  t.ShortTimeFormat = ShortTimeFormat;
-  t.LongTimeFormat = LongTimeFormat;
-  t.TimeSeparator = TimeSeparator;
+  Copy(Info.TimeAMString, TimeAMString);
+  Copy(Info.TimePMString, TimePMString);
+  Copy(Info.ShortDateFormat, ShortDateFormat);
+  Copy(Info.LongDateFormat, LongDateFormat);
+  Copy(Info.DateSeparator, DateSeparator);
+  Copy(Info.ShortTimeFormat, ShortTimeFormat);
+  Copy(Info.LongTimeFormat, LongTimeFormat);
+  Copy(Info.TimeSeparator, TimeSeparator);
+}
+}  // namespace
+
+TLocaleDateInfo CurrentFormatSettings() {
+  TLocaleDateInfo t = MakeBuiltIn();
+  EachFormatSetting(t, [](auto& Field, const auto& Global) { Field = Global; });
   return t;
 }
 
 void SetFormatSettings(const TLocaleDateInfo& Info) {
-  for (int i = 0; i < 12; ++i) {
-    ShortMonthNames[i] = Info.ShortMonthNames[i];
-    LongMonthNames[i] = Info.LongMonthNames[i];
-  }
-  for (int i = 0; i < 7; ++i) {
-    ShortDayNames[i] = Info.ShortDayNames[i];
-    LongDayNames[i] = Info.LongDayNames[i];
-  }
-  TimeAMString = Info.TimeAMString;
-  TimePMString = Info.TimePMString;
-  ShortDateFormat = Info.ShortDateFormat;
-  LongDateFormat = Info.LongDateFormat;
-  DateSeparator = Info.DateSeparator;
-  ShortTimeFormat = Info.ShortTimeFormat;
-  LongTimeFormat = Info.LongTimeFormat;
-  TimeSeparator = Info.TimeSeparator;
+  EachFormatSetting(Info, [](const auto& Field, auto& Global) { Global = Field; });
 }
 
 void ApplyLocaleFormatSettings(LCID Locale) { SetFormatSettings(*GetLocaleDateInfo(Locale)); }
