@@ -30,6 +30,7 @@ struct TWnd {
   TRect Client;  // window coordinates
   std::vector<HWND> Children;  // bottom of the z-order first
   HBITMAP Buffer = nullptr;
+  bool BufferReleased = false;  // let go after it was shown (ReleaseShownBuffer)
   HRGN Invalid = nullptr;  // client coordinates
   bool EraseNeeded = false;
   bool FrameNeeded = false;
@@ -107,8 +108,9 @@ void MakeBuffer(TWnd& W) {
     if (bm.bmWidth == w && bm.bmHeight == h) return;
     DeleteObject(W.Buffer);
   }
-  W.Buffer = CreateBitmap(w, h, 1, 32, nullptr);
+  W.Buffer = CreateBlankBitmap(w, h);
 }
+
 
 void AddPending(HWND Wnd) {
   auto& p = U().Pending;
@@ -118,6 +120,20 @@ void AddPending(HWND Wnd) {
 void RemovePending(HWND Wnd) {
   auto& p = U().Pending;
   p.erase(std::remove(p.begin(), p.end(), Wnd), p.end());
+}
+
+// A buffer let go after it was shown comes back whole: the window is invalid all
+// over, so that the paint under way draws every pixel of it again. The peer still
+// shows those pixels, so it is not asked to update.
+void ReviveBuffer(TWnd& W) {
+  if (!W.BufferReleased) return;
+  W.BufferReleased = false;
+  TRect c = ClientRectOf(W);
+  if (!W.Invalid) W.Invalid = CreateRectRgnIndirect(&c);
+  else SetRectRgn(W.Invalid, c.Left, c.Top, c.Right, c.Bottom);
+  W.EraseNeeded = true;
+  W.FrameNeeded = true;
+  AddPending(W.Handle);
 }
 
 bool RegionEmpty(HRGN R) {
@@ -163,6 +179,34 @@ void PresentAll(TWnd& W) {
   W.Peer->Present({0, 0, s.cx, s.cy});
 }
 
+// A window that clips its children never draws under its visible child windows:
+// those parts show the children, and the back buffer's pages there stay untouched.
+void ExcludeChildren(const TWnd& W, HRGN Visible) {
+  if (!(W.Style & WS_CLIPCHILDREN)) return;
+  for (HWND c : W.Children)
+    if (const TWnd* cw = Find(c); cw && (cw->Style & WS_VISIBLE) && !cw->Rect.IsEmpty()) {
+      HRGN r = CreateRectRgnIndirect(&cw->Rect);
+      CombineRgn(Visible, Visible, r, RGN_DIFF);
+      DeleteObject(r);
+    }
+}
+
+// A child window that goes away from where it was (hidden, moved, sized, destroyed)
+// uncovers that part of a parent that clips its children, which has not drawn there.
+void UncoverParent(const TWnd& Child, const TRect& Was) {
+  if (!Child.Child || !(Child.Style & WS_VISIBLE) || Was.IsEmpty()) return;
+  TWnd* p = Find(Child.Parent);
+  if (!p || p->Destroying || !(p->Style & WS_CLIPCHILDREN)) return;
+  InvalidateRect(p->Handle, &Was, TRUE);
+}
+
+// Drawing outside a paint cycle on a window whose buffer was let go: the window
+// is painted whole first, so what is drawn lands on what it shows.
+TWnd* Revived(HWND Wnd) {
+  UpdateWindow(Wnd);
+  return Find(Wnd);
+}
+
 HDC MakeDC(TWnd& W, bool Window, HRGN Clip) {
   MakeBuffer(W);
   TPoint origin;
@@ -173,6 +217,7 @@ HDC MakeDC(TWnd& W, bool Window, HRGN Clip) {
     origin = ClientOriginInBuffer(W);
     TRect c = ClientRectOf(W);
     visible = CreateRectRgnIndirect(&c);
+    ExcludeChildren(W, visible);
   }
   if (Clip) {
     if (!visible) {
@@ -292,7 +337,10 @@ BOOL DestroyWindow(HWND Wnd) {
   if (!w) return TRUE;
   for (auto it = u.Timers.begin(); it != u.Timers.end();)
     it = it->first.first == Wnd ? u.Timers.erase(it) : std::next(it);
-  if (TWnd* p = Find(w->Parent)) p->Children.erase(std::remove(p->Children.begin(), p->Children.end(), Wnd), p->Children.end());
+  if (TWnd* p = Find(w->Parent)) {
+    p->Children.erase(std::remove(p->Children.begin(), p->Children.end(), Wnd), p->Children.end());
+    UncoverParent(*w, w->Rect);
+  }
   u.TopLevels.erase(std::remove(u.TopLevels.begin(), u.TopLevels.end(), Wnd), u.TopLevels.end());
   RemovePending(Wnd);
   if (u.CursorRoot == Wnd) u.CursorRoot = nullptr;
@@ -427,6 +475,7 @@ BOOL SetWindowPosFrom(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, 
     OffsetRect(client, -newRect.Left, -newRect.Top);
     bool resized = newRect.Width() != w->Rect.Width() || newRect.Height() != w->Rect.Height() ||
                    client != w->Client;
+    UncoverParent(*w, w->Rect);
     w->Rect = newRect;
     w->Client = client;
     if (resized || (wp.flags & SWP_FRAMECHANGED)) {
@@ -440,6 +489,7 @@ BOOL SetWindowPosFrom(HWND Wnd, HWND InsertAfter, int X, int Y, int Cx, int Cy, 
     InvalidateAll(*w, true);
     if (w->Peer) w->Peer->SetVisible(true);
   } else if (wp.flags & SWP_HIDEWINDOW) {
+    UncoverParent(*w, w->Rect);
     w->Style &= ~WS_VISIBLE;
     if (w->Peer) w->Peer->SetVisible(false);
     Abandon(Wnd);
@@ -617,9 +667,32 @@ TWindowPeer* WindowPeer(HWND Wnd) {
 
 HBITMAP WindowBuffer(HWND Wnd) {
   TWnd* w = Find(Wnd);
+  if (w && w->BufferReleased) w = Revived(Wnd);
   if (!w) return nullptr;
   MakeBuffer(*w);
   return w->Buffer;
+}
+
+void ReleaseShownBuffer(HWND Wnd) {
+  // Small buffers are cheap to keep; a window without visible child windows is
+  // likely to change again soon (a list, an editor) and keeps its buffer too.
+  constexpr int64_t kReleasedBytes = int64_t(256) << 10;
+  TWnd* w = Find(Wnd);
+  if (!w || !w->Buffer || !(w->Style & WS_CLIPCHILDREN)) return;
+  if (!RegionEmpty(w->Invalid) || w->EraseNeeded || w->FrameNeeded) return;
+  BITMAP bm;
+  GetObject(w->Buffer, bm);
+  if (int64_t(bm.bmWidth) * bm.bmHeight * 4 < kReleasedBytes) return;
+  bool covered = std::any_of(w->Children.begin(), w->Children.end(), [](HWND c) {
+    const TWnd* cw = Find(c);
+    return cw && (cw->Style & WS_VISIBLE);
+  });
+  if (!covered) return;
+  for (const auto& dc : U().DCs)
+    if (dc.second == Wnd) return;  // someone is drawing on it
+  DeleteObject(w->Buffer);
+  w->Buffer = nullptr;
+  w->BufferReleased = true;
 }
 
 TPoint WindowBufferClientOrigin(HWND Wnd) {
@@ -830,18 +903,21 @@ static HDC ScreenDC() {
 HDC GetDC(HWND Wnd) {
   if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
+  if (w && w->BufferReleased) w = Revived(Wnd);
   return w ? MakeDC(*w, false, nullptr) : nullptr;
 }
 
 HDC GetWindowDC(HWND Wnd) {
   if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
+  if (w && w->BufferReleased) w = Revived(Wnd);
   return w ? MakeDC(*w, true, nullptr) : nullptr;
 }
 
 HDC GetDCEx(HWND Wnd, HRGN Clip, DWORD Flags) {
   if (!Wnd) return ScreenDC();
   TWnd* w = Find(Wnd);
+  if (w && w->BufferReleased) w = Revived(Wnd);
   return w ? MakeDC(*w, (Flags & DCX_WINDOW) != 0, (Flags & DCX_INTERSECTRGN) ? Clip : nullptr) : nullptr;
 }
 
@@ -861,6 +937,7 @@ HDC BeginPaint(HWND Wnd, PAINTSTRUCT* Ps) {
   TWnd* w = Find(Wnd);
   if (!w || !Ps) return nullptr;
   *Ps = PAINTSTRUCT{};
+  ReviveBuffer(*w);
   HRGN region = w->Invalid ? CreateRectRgn(0, 0, 0, 0) : nullptr;
   if (region) CombineRgn(region, w->Invalid, nullptr, RGN_COPY);
   else region = CreateRectRgn(0, 0, 0, 0);
@@ -952,6 +1029,7 @@ BOOL GetUpdateRect(HWND Wnd, TRect* R, BOOL) {
 BOOL UpdateWindow(HWND Wnd) {
   TWnd* w = Find(Wnd);
   if (!w) return FALSE;
+  ReviveBuffer(*w);
   if (!w->Redraw || !IsWindowVisible(Wnd)) return TRUE;
   if (w->FrameNeeded) {
     w->FrameNeeded = false;

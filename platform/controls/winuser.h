@@ -141,6 +141,11 @@ TWindowPeer* WindowPeer(HWND Wnd);
 // it.
 HBITMAP WindowBuffer(HWND Wnd);
 TPoint WindowBufferClientOrigin(HWND Wnd);
+// Lets a large container window's back buffer go once its peer has shown it (the
+// windowing system keeps those pixels): a window that clips its visible child
+// windows and has nothing waiting to be painted. The buffer is made again, and the
+// window painted whole, when it next paints or is drawn on.
+void ReleaseShownBuffer(HWND Wnd);
 
 // ---------------------------------------------------------------------------
 // Painting

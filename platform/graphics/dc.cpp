@@ -1,5 +1,8 @@
 // Drawing objects, device contexts and their state: selection, SaveDC/RestoreDC,
 // colours and modes, origins and clipping.
+#include <sys/mman.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -76,18 +79,22 @@ TStockObjects& Stock() {
 constexpr int kMaxSide = 32768;
 constexpr int64_t kMaxPixels = int64_t(1) << 27;
 
-HBITMAP NewBitmap(int Width, int Height, bool Mono) {
+// Blank: the pixels start as zero words (untouched pages) instead of black.
+HBITMAP NewBitmap(int Width, int Height, bool Mono, bool Blank = false) {
   if (Width < 0 || Height < 0 || Width > kMaxSide || Height > kMaxSide) return nullptr;
   if (Width == 0 || Height == 0) {
     Width = Height = 1;
     Mono = true;
+    Blank = false;
   }
   if (int64_t(Width) * Height > kMaxPixels) return nullptr;
   HBITMAP b = new TGdiBitmap;
   b->Surface.Width = Width;
   b->Surface.Height = Height;
   b->Surface.Mono = Mono;
-  b->Surface.Bits.assign(static_cast<size_t>(Width) * static_cast<size_t>(Height), gdi::kBlack);
+  size_t n = static_cast<size_t>(Width) * static_cast<size_t>(Height);
+  if (Blank) b->Surface.Bits.resize(n);
+  else b->Surface.Bits.assign(n, gdi::kBlack);
   return b;
 }
 
@@ -353,6 +360,8 @@ HBITMAP CreateCompatibleBitmap(HDC Dc, int Width, int Height) {
   return NewBitmap(Width, Height, Dc && Dc->Memory && Dc->Mono());
 }
 
+HBITMAP CreateBlankBitmap(int Width, int Height) { return NewBitmap(Width, Height, false, true); }
+
 HBITMAP CreateBitmap(int Width, int Height, unsigned, unsigned BitsPerPixel, const void* Bits) {
   bool mono = BitsPerPixel == 1;
   if (Bits && BitsPerPixel != 1 && BitsPerPixel != 32) return nullptr;
@@ -530,3 +539,31 @@ bool RectVisible(HDC Dc, const TRect* R) {
     if (IntersectRect(t, c, s)) return true;
   return false;
 }
+
+// ---------------------------------------------------------------------------
+// Pixel storage
+
+namespace gdi {
+namespace {
+// From this size on a block is mapped on its own: its pages come zeroed and cost
+// nothing until written, and freeing it gives them back at once.
+constexpr std::size_t kMappedPixelBlock = std::size_t(128) << 10;
+}  // namespace
+
+void* AllocateZeroedPixels(std::size_t Bytes) {
+  if (Bytes >= kMappedPixelBlock) {
+    void* p = mmap(nullptr, Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    return p;
+  }
+  void* p = std::calloc(Bytes ? Bytes : 1, 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+
+void FreePixels(void* P, std::size_t Bytes) noexcept {
+  if (!P) return;
+  if (Bytes >= kMappedPixelBlock) munmap(P, Bytes);
+  else std::free(P);
+}
+}  // namespace gdi

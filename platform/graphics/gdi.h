@@ -12,10 +12,13 @@
 // context (or held by a SaveDC level) is freed when it is let go. Stock objects are
 // never freed. The functions are meant for the GUI thread; separate device contexts
 // over separate bitmaps may be used from other threads.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/colors.h"
@@ -96,6 +99,40 @@ struct BITMAP {
 // Objects and handles
 // ---------------------------------------------------------------------------
 
+namespace gdi {
+// Storage for pixels that starts zeroed. Large blocks are fresh pages from the
+// system, which take memory only once written: the parts of a window's back buffer
+// that its child windows cover are never written and so never resident.
+void* AllocateZeroedPixels(std::size_t Bytes);
+void FreePixels(void* P, std::size_t Bytes) noexcept;
+
+template <class T>
+struct TPixelAllocator {
+  using value_type = T;
+  TPixelAllocator() = default;
+  template <class U>
+  TPixelAllocator(const TPixelAllocator<U>&) noexcept {}
+  T* allocate(std::size_t N) { return static_cast<T*>(AllocateZeroedPixels(N * sizeof(T))); }
+  void deallocate(T* P, std::size_t N) noexcept { FreePixels(P, N * sizeof(T)); }
+  // A value-initialised element is written only where the storage is not zero
+  // already, so that sizing a fresh block touches none of its pages.
+  template <class U>
+  void construct(U* P) noexcept {
+    if (!(*P == U())) ::new (static_cast<void*>(P)) U();
+  }
+  template <class U, class... A>
+  void construct(U* P, A&&... Args) {
+    ::new (static_cast<void*>(P)) U(std::forward<A>(Args)...);
+  }
+  template <class U>
+  bool operator==(const TPixelAllocator<U>&) const noexcept { return true; }
+  template <class U>
+  bool operator!=(const TPixelAllocator<U>&) const noexcept { return false; }
+};
+}  // namespace gdi
+
+using TSurfaceBits = std::vector<uint32_t, gdi::TPixelAllocator<uint32_t>>;
+
 // The pixels of a bitmap: rows top-down, one 32-bit word per pixel, 0xFFRRGGBB
 // (the layout of a 32-bit RGB image, so the window layer can show a back buffer
 // without converting it). A monochrome surface holds only 0xFF000000 (black, bit 0)
@@ -104,7 +141,7 @@ struct TSurface {
   int Width = 0;
   int Height = 0;
   bool Mono = false;
-  std::vector<uint32_t> Bits;
+  TSurfaceBits Bits;
   uint32_t* Row(int Y) { return Bits.data() + static_cast<size_t>(Y) * static_cast<size_t>(Width); }
   const uint32_t* Row(int Y) const { return Bits.data() + static_cast<size_t>(Y) * static_cast<size_t>(Width); }
 };
@@ -326,6 +363,9 @@ HBITMAP CreateCompatibleBitmap(HDC Dc, int Width, int Height);
 // given, holds rows of 32-bit 0x00RRGGBB words (colour) or 16-bit-aligned bit rows
 // (monochrome, most significant bit first).
 HBITMAP CreateBitmap(int Width, int Height, unsigned Planes, unsigned BitsPerPixel, const void* Bits);
+// A colour bitmap whose pixels start as zero words rather than black and take
+// memory only where they are drawn (the window layer's back buffers).
+HBITMAP CreateBlankBitmap(int Width, int Height);
 
 bool GetObject(HPEN Pen, LOGPEN& Log);
 bool GetObject(HBRUSH Brush, LOGBRUSH& Log);

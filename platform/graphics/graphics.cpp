@@ -748,7 +748,7 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   if (AWidth < 0 || AHeight < 0 || AWidth > 32768 || AHeight > 32768 || int64_t(AWidth) * AHeight > (int64_t(1) << 27))
     throw EInvalidGraphicOperation("Invalid bitmap size " + std::to_string(AWidth) + " x " + std::to_string(AHeight));
   // The top-left part that both sizes share keeps its pixels.
-  std::vector<uint32_t> bits(static_cast<size_t>(AWidth) * static_cast<size_t>(AHeight), gdi::kBlack);
+  TSurfaceBits bits(static_cast<size_t>(AWidth) * static_cast<size_t>(AHeight), gdi::kBlack);
   for (int y = 0; y < std::min(AHeight, s.Height); ++y)
     std::copy(s.Row(y), s.Row(y) + std::min(AWidth, s.Width), bits.data() + static_cast<size_t>(y) * static_cast<size_t>(AWidth));
   s.Bits = std::move(bits);

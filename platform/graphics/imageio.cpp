@@ -188,7 +188,7 @@ void DecodeBmp(const std::vector<uint8_t>& Data, TSurface& Out, TPixelFormat& Fo
   Out.Width = d.Width;
   Out.Height = rows;
   Out.Mono = mono;
-  Out.Bits = std::move(px);
+  Out.Bits.assign(px.begin(), px.end());
   switch (d.Bpp) {
     case 1: Format = pf1bit; break;
     case 4: Format = pf4bit; break;

@@ -151,7 +151,8 @@ bool TCustomImageList::GetBitmap(int Index, TBitmap* Image) {
   if (!Image || Index < 0 || Index >= Count()) return false;
   Image->SetMonochrome(false);
   Image->SetSize(FWidth, FHeight);
-  Image->Handle()->Surface.Bits = FImages[static_cast<size_t>(Index)].Pixels;
+  const std::vector<uint32_t>& pixels = FImages[static_cast<size_t>(Index)].Pixels;
+  Image->Handle()->Surface.Bits.assign(pixels.begin(), pixels.end());
   Image->SetModified(true);
   return true;
 }

@@ -181,7 +181,7 @@ TTextJob DrawTexts(int Round) {
   }
   SelectObject(dc, GetStockObject(SYSTEM_FONT));
   for (size_t f = 1; f < fonts.size(); ++f) DeleteObject(fonts[f]);
-  job.Pixels = BitmapSurface(bmp).Bits;
+  job.Pixels.assign(BitmapSurface(bmp).Bits.begin(), BitmapSurface(bmp).Bits.end());
   DeleteDC(dc);
   DeleteObject(bmp);
   return job;

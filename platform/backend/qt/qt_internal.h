@@ -74,6 +74,10 @@ protected:
   void mouseDoubleClickEvent(QMouseEvent* E) override;
   void mouseMoveEvent(QMouseEvent* E) override;
   void wheelEvent(QWheelEvent* E) override;
+  void timerEvent(QTimerEvent* E) override;
+
+private:
+  int ReleaseTimer = 0;  // a large buffer is let go when it has not been painted for a while
 };
 
 // A top-level window: the menu bar (when there is a menu) above the client widget;

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QTimerEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -153,6 +154,22 @@ void TPeerWidget::paintEvent(QPaintEvent* E) {
     p.setClipRect(r);
     p.drawImage(r, img, r);
   }
+  // A large buffer that stays unpainted for a second is let go (the window layer
+  // decides whether it may); each paint puts that second off again.
+  constexpr qsizetype kLargeBuffer = qsizetype(256) << 10;
+  if (img.sizeInBytes() >= kLargeBuffer) {
+    if (ReleaseTimer) killTimer(ReleaseTimer);
+    ReleaseTimer = startTimer(1000);
+  }
+}
+
+void TPeerWidget::timerEvent(QTimerEvent* E) {
+  if (E->timerId() != ReleaseTimer) return QWidget::timerEvent(E);
+  killTimer(ReleaseTimer);
+  ReleaseTimer = 0;
+  if (!Peer) return;
+  HWND wnd = Peer->Wnd;
+  QtGuard(this, [&] { ReleaseShownBuffer(wnd); });
 }
 
 void TPeerWidget::mousePressEvent(QMouseEvent* E) { SendMouse(this, Peer, E, ButtonMsg(E->button(), WM_LBUTTONDOWN)); }

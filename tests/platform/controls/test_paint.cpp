@@ -201,3 +201,82 @@ TEST_F(PaintTest, TheScreenContextMeasuresAndReportsAsAWindowsContextDoes) {
   EXPECT_EQ(ReleaseDC(nullptr, screen), 0);  // released once
   EXPECT_EQ(ReleaseDC(Form->Handle(), window), 1);
 }
+
+// A window that clips its children leaves their part of its buffer alone, and a
+// child that goes from where it was leaves that part of its parent to be painted.
+TEST_F(PaintTest, AParentPaintsWhereItsChildWindowsNoLongerCover) {
+  struct Case {
+    const char* What;
+    std::function<void(TProbe*)> Change;
+  };
+  const Case cases[] = {
+      {"hidden", [](TProbe* P) { P->SetVisible(false); }},
+      {"moved away", [](TProbe* P) { P->SetBounds(200, 150, 50, 30); }},
+      {"made smaller", [](TProbe* P) { P->SetBounds(20, 20, 10, 10); }},
+      {"destroyed", [](TProbe* P) { delete P; }},
+  };
+  for (const Case& c : cases) {
+    Build();
+    Application->ProcessMessages();
+    HDC dc = GetDC(Form->Handle());
+    HBRUSH red = CreateSolidBrush(ColorToRGB(clRed));
+    TRect all{0, 0, 300, 200};
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    ReleaseDC(Form->Handle(), dc);
+    HDC src = CreateCompatibleDC(nullptr);
+    HGDIOBJ o = SelectObject(src, WindowBuffer(Form->Handle()));
+    EXPECT_EQ(GetPixel(src, 5, 5), ColorToRGB(clRed)) << c.What;
+    EXPECT_NE(GetPixel(src, 30, 30), ColorToRGB(clRed)) << c.What << ": drawn under the panel";
+    SelectObject(src, o);
+    DeleteDC(src);
+
+    c.Change(Panel);
+    TRect update;
+    EXPECT_TRUE(GetUpdateRect(Form->Handle(), &update, FALSE)) << c.What;
+    EXPECT_TRUE(PtInRect(update, {30, 30})) << c.What;
+    Application->ProcessMessages();
+    src = CreateCompatibleDC(nullptr);
+    o = SelectObject(src, WindowBuffer(Form->Handle()));
+    EXPECT_EQ(GetPixel(src, 205, 30), ColorToRGB(clBtnFace)) << c.What << ": the uncovered part painted";
+    SelectObject(src, o);
+    DeleteDC(src);
+    for (TComponent* x : std::vector<TComponent*>(Owned.begin(), Owned.end())) delete x;
+    Owned.clear();
+  }
+}
+
+// A large container's buffer let go after it was shown comes back with the same
+// pixels when it is drawn on or painted; small windows keep theirs.
+TEST_F(PaintTest, AReleasedBufferComesBackWithTheSamePixels) {
+  struct Case {
+    const char* What;
+    int Width, Height;
+    bool Released;
+  };
+  const Case cases[] = {{"large form", 500, 400, true}, {"small form", 120, 100, false}};
+  for (const Case& c : cases) {
+    Build();
+    Form->SetBounds(100, 100, c.Width, c.Height);
+    Application->ProcessMessages();
+    HBITMAP before = WindowBuffer(Form->Handle());
+    HDC src = CreateCompatibleDC(nullptr);
+    HGDIOBJ o = SelectObject(src, before);
+    COLORREF face = GetPixel(src, 5, 5), label = GetPixel(src, 250, 150);
+    SelectObject(src, o);
+    DeleteDC(src);
+    ReleaseShownBuffer(Form->Handle());
+    ReleaseShownBuffer(Panel->Handle());  // small: kept
+    HDC dc = GetDC(Form->Handle());  // drawing on it paints it whole first
+    EXPECT_EQ(GetPixel(dc, 5, 5), face) << c.What;
+    EXPECT_EQ(GetPixel(dc, 250, 150), label) << c.What;
+    ReleaseDC(Form->Handle(), dc);
+    if (!c.Released) {
+      EXPECT_EQ(WindowBuffer(Form->Handle()), before) << c.What;
+    }
+    TRect update;
+    EXPECT_FALSE(GetUpdateRect(Form->Handle(), &update, FALSE)) << c.What;
+    for (TComponent* x : std::vector<TComponent*>(Owned.begin(), Owned.end())) delete x;
+    Owned.clear();
+  }
+}
