@@ -87,11 +87,16 @@ void TCustomHotKey::SetHotKey(TShortCut Value) {
 
 void TCustomHotKey::SetModifiers(THKModifiers Value) {
   FModifiers = Value;
-  ApplyRules();
+  if (!Loading()) ApplyRules();
 }
 
 void TCustomHotKey::SetInvalidKeys(THKInvalidKeys Value) {
   FInvalidKeys = Value;
+  if (!Loading()) ApplyRules();
+}
+
+void TCustomHotKey::Loaded() {
+  inherited::Loaded();
   ApplyRules();
 }
 
@@ -154,7 +159,7 @@ void TCustomHotKey::Dispatch(TMessage& M) {
       FKey = M.WParam & 0xFF;
       FFlags = (M.WParam >> 8) & 0xFF;
       FPending = 0;
-      Correct();
+      if (!Loading()) Correct();
       Invalidate();
       return;
     case HKM_GETHOTKEY:

@@ -2,7 +2,9 @@
 // The hot-key control of the class library: TCustomHotKey and THotKey. It shows a
 // key combination ("Ctrl+Alt+K") and takes the next one the user presses while it
 // has the focus; Backspace, Delete or Space alone clear it. Combinations whose
-// modifiers are in InvalidKeys get the Modifiers instead. The window keeps the
+// modifiers are in InvalidKeys get the Modifiers instead (while a form is read the
+// key and the rules are kept as read, and the rules are checked once it is loaded,
+// so the order of the lines does not decide the key). The window keeps the
 // combination (HKM_SETHOTKEY / HKM_GETHOTKEY, HKM_SETRULES) and the layer paints
 // it inside a sunken client edge.
 #include "platform/controls/controls.h"
@@ -39,12 +41,14 @@ public:
   void SetInvalidKeys(THKInvalidKeys Value);
 
   void Dispatch(TMessage& Message) override;
+  void Loaded() override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
   void Paint() override;
 
 private:
+  bool Loading() const { return ComponentState().Contains(csLoading); }
   void ApplyRules();
   // A refused combination takes the default modifiers.
   void Correct();

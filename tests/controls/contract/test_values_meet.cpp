@@ -8,8 +8,10 @@
 #include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
+#include "controls/editlist/memos.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
+#include "platform/stdctrls/hotkey.h"
 #include "tests/platform/controls/fixtures.h"
 
 namespace {
@@ -134,6 +136,40 @@ TEST_F(ValuesMeet, BitButtonKindKeepsCaptionAndGlyphCountReadBeforeIt) {
   auto* plain = Get<TQvBitBtn>(ReadForm("  object B: TQvBitBtn\n    Kind = bkOK\n  end\n"), "B");
   EXPECT_EQ(plain->Caption(), "OK");
   EXPECT_EQ(plain->NumGlyphs(), 2);
+}
+
+TEST_F(ValuesMeet, HotKeyBesideItsRulesInAnyOrder) {
+  const TShortCut shiftA = scShift | 'A';
+  struct {
+    const char* Lines;
+    TShortCut HotKey;
+  } cases[] = {
+      {"HotKey = 8257\n    InvalidKeys = []\n", shiftA},
+      {"InvalidKeys = []\n    HotKey = 8257\n", shiftA},
+      // The rules still correct a key they refuse, whichever line comes first.
+      {"HotKey = 8257\n    Modifiers = [hkCtrl]\n", scCtrl | 'A'},
+      {"Modifiers = [hkCtrl]\n    HotKey = 8257\n", scCtrl | 'A'},
+      {"HotKey = 8257\n", scAlt | 'A'},
+  };
+  for (const char* cls : {"TQvHotKeyEdit", "THotKey"})
+    for (const auto& c : cases) {
+      auto* k = Get<TCustomHotKey>(
+          ReadForm(std::string("  object K: ") + cls + "\n    " + c.Lines + "  end\n"), "K");
+      ASSERT_NE(k, nullptr) << cls << " " << c.Lines;
+      EXPECT_EQ(k->HotKey(), c.HotKey) << cls << " " << c.Lines;
+      // Outside reading the rules apply at once.
+      k->SetModifiers({hkAlt});
+      k->SetInvalidKeys({hcShift});
+      k->SetHotKey(scShift | 'B');
+      EXPECT_EQ(k->HotKey(), scAlt | 'B') << cls << " " << c.Lines;
+    }
+  TForm* f = MakeForm();
+  auto* k = new TQvHotKeyEdit(f);
+  k->SetName("K");
+  k->SetParent(f);
+  k->SetInvalidKeys({});
+  k->SetHotKey(shiftA);
+  EXPECT_EQ(Get<TQvHotKeyEdit>(Again(f), "K")->HotKey(), shiftA);
 }
 
 }  // namespace
