@@ -26,7 +26,7 @@ TQvFramed<Base>::~TQvFramed() {
 
 template <class Base>
 void TQvFramed<Base>::Loaded() {
-  Base::Loaded();
+  TQvFraming<Base>::Loaded();
   this->UpdateColors();
   this->UpdateFrame(false, false);
 }

@@ -11,6 +11,7 @@
 #include "controls/editlist/memos.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
+#include "platform/core/typinfo.h"
 #include "platform/stdctrls/hotkey.h"
 #include "tests/platform/controls/fixtures.h"
 
@@ -170,6 +171,19 @@ TEST_F(ValuesMeet, HotKeyBesideItsRulesInAnyOrder) {
   k->SetInvalidKeys({});
   k->SetHotKey(shiftA);
   EXPECT_EQ(Get<TQvHotKeyEdit>(Again(f), "K")->HotKey(), shiftA);
+}
+
+// The memo, rich edit and hot-key edit settle their framing when loaded as the
+// framed edit does: a focus colour read equal to Color follows it afterwards, as one
+// set in code does.
+TEST_F(ValuesMeet, FramingSettledWhenLoaded) {
+  for (const char* cls : {"TQvEdit", "TQvMemo", "TQvRichEdit", "TQvHotKeyEdit"}) {
+    TForm* f = ReadForm(std::string("  object C: ") + cls + "\n    Color = clYellow\n    FocusColor = clYellow\n  end\n");
+    auto* ctl = Get<TControl>(f, "C");
+    ASSERT_NE(ctl, nullptr) << cls;
+    ctl->SetColor(clLime);
+    EXPECT_EQ(GetOrdProp(ctl, "FocusColor"), clLime) << cls;
+  }
 }
 
 }  // namespace
