@@ -198,7 +198,7 @@ TClassBuilder<C>& AddFramedComboProps(TClassBuilder<C>& B, bool PopupMenu = true
                         "ParentFont", "ParentShowHint", "ShowHint", "TabOrder", "Visible"})
     B.Prop(TControl::Property(n));
   if (PopupMenu) B.Prop(TControl::Property("PopupMenu"));
-  B.Prop(TControl::Property("ParentColor", 0)).Prop(TControl::Property("TabStop", 1));
+  B.Prop(FramingParentColor<C>()).Prop(TControl::Property("TabStop", 1));
   B.Event("OnChange", static_cast<TNotifyEvent C::*>(&C::OnChange))
       .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&C::OnCloseUp))
       .Event("OnDrawItem", static_cast<TDrawItemEvent C::*>(&C::OnDrawItem))

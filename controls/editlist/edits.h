@@ -142,7 +142,7 @@ TClassBuilder<E>& PublishFramedEdit(TClassBuilder<E>& B, TFramingSet Framing, TE
   if (Standard.MaxLength)
     B.Int("MaxLength", &E::MaxLength, [](E* x, int64_t v) { x->SetMaxLength(static_cast<int>(v)); }, 0);
   B.Bool("OEMConvert", &E::OEMConvert, &E::SetOEMConvert, false)
-      .Prop(TControl::Property("ParentColor", 0));
+      .Prop(FramingParentColor<E>());
   PublishInherited(B, {"BiDiMode", "ParentBiDiMode", "ParentCtl3D", "ParentFont", "ParentShowHint"});
   if (Standard.TextEntry) B.Char("PasswordChar", &E::PasswordChar, &E::SetPasswordChar, 0);
   PublishInherited(B, {"PopupMenu"});

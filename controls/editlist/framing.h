@@ -123,14 +123,24 @@ public:
   bool IsFocusedFlag() const { return FFocused; }
   bool IsMouseOver() const { return FMouseOver; }
 
+  // ParentColor as a form stream sets it. Written forms hold it after Color, but a
+  // Color line read after it clears it again: a ParentColor the stream turned on is
+  // turned on again once the form is loaded.
+  void SetParentColorRead(bool Value) {
+    if (Reading()) FParentColorRead = Value;
+    this->SetParentColor(Value);
+  }
+
   void DefineProperties(TFiler* Filer) override;
   // The rules a form's values meet run once every line is read: a frame shown while
-  // reading gives the 3-D look unless the stream set Ctl3D or ParentCtl3D.
+  // reading gives the 3-D look unless the stream set Ctl3D or ParentCtl3D; a
+  // ParentColor read stays on whatever colour lines came after it.
   void Loaded() override {
     bool ctl3DRead = this->Ctl3DRead();
     bool shown = FFrameVisibleRead && FFrameVisible;
+    if (FParentColorRead && !this->ParentColor()) this->SetParentColor(true);
     Base::Loaded();
-    FFocusColorRead = FFrameVisibleRead = false;
+    FFocusColorRead = FFrameVisibleRead = FParentColorRead = false;
     if (shown && !ctl3DRead) FrameShownCtl3D();
   }
 
@@ -197,8 +207,9 @@ protected:
   bool FFrameVisible = false;
   TFramingPreference FFramingPreference = fpXPThemes;
   bool FUpdatingColor = false;  // while UpdateColors sets Color
-  // The stream being read has set FocusColor / FrameVisible (until Loaded).
-  bool FFocusColorRead = false, FFrameVisibleRead = false;
+  // The stream being read has set FocusColor / FrameVisible / ParentColor on (until
+  // Loaded).
+  bool FFocusColorRead = false, FFrameVisibleRead = false, FParentColorRead = false;
   bool FFocused = false;
   bool FMouseOver = false;
 
@@ -253,6 +264,16 @@ void TQvFraming<Base>::DefineProperties(TFiler* Filer) {
   DefineOldFramingProperties(Filer, this);
 }
 
+// ParentColor of a framed control, published with its default False: a ParentColor
+// a form turns on stays on whatever colour lines the form has after it (see
+// TQvFraming::SetParentColorRead).
+template <class C>
+TPropInfo FramingParentColor() {
+  TPropInfo p = TControl::Property("ParentColor", 0);
+  p.SetOrd = [](TObject* o, int64_t v) { static_cast<C*>(o)->SetParentColorRead(v != 0); };
+  return p;
+}
+
 // Which optional members of the framing set a class publishes.
 struct TFramingSet {
   bool ReadOnlyColors = true;   // ReadOnlyColor, ReadOnlyColorOnFocus
@@ -265,8 +286,8 @@ struct TFramingSet {
 // as the normal state's colour (a disabled, focused or read-only control shows
 // another one, which must not replace it in the stream); FocusColor only when its
 // RGB value differs from that colour. FrameController and the notifications
-// are always written. Publish it before ParentColor: reading Color clears
-// ParentColor, so ParentColor must come after it in a stream.
+// are always written. Publish it before ParentColor (FramingParentColor): reading
+// Color clears ParentColor, so written forms hold ParentColor after it.
 template <class C>
 TClassBuilder<C>& PublishFraming(TClassBuilder<C>& B, TFramingSet Set = {}) {
   using P = TQvFrameControllerProperty;

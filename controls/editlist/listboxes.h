@@ -211,7 +211,7 @@ void PublishFramedListBox(TClassBuilder<L>& B, bool WithTabWidth, bool ShowItemH
       .Bool("MultiSelect", &L::MultiSelect, &L::SetMultiSelect, false)
       .Int("OwnerDrawIndent", &L::OwnerDrawIndent,
            [](L* l, int64_t v) { l->SetOwnerDrawIndent(static_cast<int>(v)); }, 0)
-      .Prop(TControl::Property("ParentColor", 0));
+      .Prop(FramingParentColor<L>());
   PublishInherited(B, {"BiDiMode", "ParentBiDiMode", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
                        "ShowHint"});
   B.Bool("ShowItemHints", &L::ShowItemHints, &L::SetShowItemHints, ShowItemHintsDefault)

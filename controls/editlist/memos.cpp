@@ -260,7 +260,7 @@ TQvHotKeyEdit::TQvHotKeyEdit(TComponent* AOwner) : TQvFramed<THotKey>(AOwner) { 
 namespace {
 template <class E>
 void AddMemoProperties(TClassBuilder<E>& b) {
-  PublishFraming(b.Component());
+  PublishFraming(b.Component()).Prop(FramingParentColor<E>());
   b.Bool("ReadOnly", &E::ReadOnly, &E::SetReadOnly, false)
       .Bool("TabOnEnter", &E::TabOnEnter, &E::SetTabOnEnter, false)
       .template Event<TLineColChangeEvent>("OnLineColChange", &E::OnLineColChange)
@@ -297,7 +297,7 @@ const TClassInfo& TQvHotKeyEdit::StaticClass() {
         .Event<TNotifyEvent>("OnMouseEnter", &E::OnMouseEnter)
         .Event<TNotifyEvent>("OnMouseLeave", &E::OnMouseLeave)
         // A new hot-key edit has its own colour and takes the focus by Tab.
-        .Prop(TControl::Property("ParentColor", 0))
+        .Prop(FramingParentColor<E>())
         .Prop(TControl::Property("TabStop", 1));
     return b.Build();
   }();

@@ -65,7 +65,6 @@ const TSettled kSettled[] = {
     {"TQvFrameController", "FrameVisible", "open: FrameHotTrack read after it"},
     {"TQvLabel", "AutoSize", "open: CondenseCaption read after it"},
     {"TQvColorComboBox", "SelectedColor", "open: DefaultColor read after it"},
-    {"TQvHotKeyEdit", "ParentColor", "open: read before the colour lines"},
 };
 
 // Classes whose written forms are still refused when their lines come in another

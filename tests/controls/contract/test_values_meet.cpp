@@ -173,6 +173,34 @@ TEST_F(ValuesMeet, HotKeyBesideItsRulesInAnyOrder) {
   EXPECT_EQ(Get<TQvHotKeyEdit>(Again(f), "K")->HotKey(), shiftA);
 }
 
+const char* const kFramedColoured[] = {"TQvEdit", "TQvMemo", "TQvRichEdit", "TQvHotKeyEdit", "TQvListBox",
+                                       "TQvComboBox"};
+
+TEST_F(ValuesMeet, FramedParentColorBesideColourLines) {
+  struct {
+    const char* Lines;
+    bool ParentColor;
+    TColor Color;
+  } cases[] = {
+      {"Color = clAqua\n    ParentColor = True\n", true, clAqua},
+      {"ParentColor = True\n    Color = clAqua\n", true, clAqua},
+      // A colour line of its own does not turn off a ParentColor line, before or after.
+      {"ParentColor = True\n    Color = clRed\n", true, clAqua},
+      {"Color = clRed\n    ParentColor = True\n", true, clAqua},
+      {"Color = clRed\n", false, clRed},
+  };
+  for (const char* cls : kFramedColoured)
+    for (const auto& c : cases) {
+      TForm* f = ReadForm(std::string("  Color = clAqua\n  object C: ") + cls + "\n    " + c.Lines + "  end\n");
+      auto* ctl = Get<TControl>(f, "C");
+      ASSERT_NE(ctl, nullptr) << cls << " " << c.Lines;
+      EXPECT_EQ(ctl->ParentColor(), c.ParentColor) << cls << " " << c.Lines;
+      EXPECT_EQ(ctl->Color(), c.Color) << cls << " " << c.Lines;
+      f->SetColor(clLime);
+      EXPECT_EQ(ctl->Color(), c.ParentColor ? clLime : clRed) << cls << " " << c.Lines;
+    }
+}
+
 // The memo, rich edit and hot-key edit settle their framing when loaded as the
 // framed edit does: a focus colour read equal to Color follows it afterwards, as one
 // set in code does.
