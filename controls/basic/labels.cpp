@@ -66,6 +66,9 @@ const TClassInfo& TQvLabel::StaticClass() {
           // A flat rotation read centres the text.
           .Implied([](S* s) { return s->Rotation() == roFlat ? std::optional<int64_t>(static_cast<int64_t>(cpCenter)) : std::nullopt; })
           .Enum<TQvCondenseCaption>("CondenseCaption", &S::CondenseCaption, &S::SetCondenseCaption, ccNone)
+          // A condensed caption read turns AutoSize off unless the stream says otherwise.
+          .Bool("AutoSize", &S::AutoSize, &S::SetAutoSize, true)
+          .Implied([](S* s) { return s->CondenseCaption() != ccNone ? std::optional<int64_t>(0) : std::nullopt; })
           .Int("FlatColor", &S::FlatColor, &S::SetFlatColor, clBtnShadow, {}, &ColorIdents())
           .Int("FlatColorAdjustment", &S::FlatColorAdjustment, intSet(&S::SetFlatColorAdjustment), 30)
           .Int("FlyByColor", &S::FlyByColor, &S::SetFlyByColor, clHighlight, {}, &ColorIdents())
@@ -141,11 +144,18 @@ QV_SIZE_SETTER(TQvLabel, BorderOuter, TFrameStyleEx, FBorderOuter)
 QV_SIZE_SETTER(TQvLabel, BorderSides, TSides, FBorderSides)
 QV_SIZE_SETTER(TQvLabel, BorderWidth, int, FBorderWidth)
 
+// A condensed caption needs a width of its own: AutoSize goes off. While a form is
+// read that waits for Loaded, so an AutoSize line keeps its value in any order.
 void TQvLabel::SetCondenseCaption(TQvCondenseCaption Value) {
   if (Value == FCondenseCaption) return;
   FCondenseCaption = Value;
-  if (Value != ccNone) SetAutoSize(false);
+  if (Value != ccNone && !ComponentState().Contains(csReading)) SetAutoSize(false);
   Invalidate();
+}
+
+void TQvLabel::SetAutoSize(bool Value) {
+  if (ComponentState().Contains(csReading)) FAutoSizeRead = true;
+  inherited::SetAutoSize(Value);
 }
 
 void TQvLabel::RequireScalableFont() {
@@ -238,6 +248,10 @@ void TQvLabel::CustomFramingChanged() {
 }
 
 void TQvLabel::Loaded() {
+  // A condensed caption read without an AutoSize line turns AutoSize off, as forms
+  // written before that line was kept beside CondenseCaption expect.
+  if (FCondenseCaption != ccNone && !FAutoSizeRead) SetAutoSize(false);
+  FAutoSizeRead = false;
   inherited::Loaded();
   FCenterPointRead = false;
   if (FAngle != 0 && FRotation == roNone) FRotation = roFlat;

@@ -87,6 +87,7 @@ public:
   virtual void SetTextMargin(int Value);
   TQvCondenseCaption CondenseCaption() const { return FCondenseCaption; }
   virtual void SetCondenseCaption(TQvCondenseCaption Value);
+  void SetAutoSize(bool Value) override;
   // The colour the text is drawn in now (the font colour, or BlinkColor while off).
   TColor DrawColor() const { return FDrawColor; }
 
@@ -130,6 +131,7 @@ private:
   TQvFrameControllerNotifications FNotifications = TQvFrameControllerNotifications::FromInt(0xFFFF);
   TCenterPoint FCenterPoint = cpCenter;
   bool FCenterPointRead = false;  // the stream being read has set CenterPoint (until Loaded)
+  bool FAutoSizeRead = false;     // the stream being read has set AutoSize (until Loaded)
   bool FConstructing = false;
   bool FFlyByEnabled = false;
   TColor FSavedFlyByColor = clWindowText;

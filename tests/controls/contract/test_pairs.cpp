@@ -63,7 +63,6 @@ const TSettled kSettled[] = {
     {"TQvColorEdit", "DropButtonVisible", "open: ReadOnly"},
     {"TQvFrameController", "FocusColor", "open: Color read after it"},
     {"TQvFrameController", "FrameVisible", "open: FrameHotTrack read after it"},
-    {"TQvLabel", "AutoSize", "open: CondenseCaption read after it"},
     {"TQvColorComboBox", "SelectedColor", "open: DefaultColor read after it"},
 };
 

@@ -3,6 +3,7 @@
 // forms written before keep loading as they did.
 #include "contract.h"
 #include "controls/basic/bitbuttons.h"
+#include "controls/basic/labels.h"
 #include "controls/basic/meter.h"
 #include "controls/basic/shapebutton.h"
 #include "controls/basic/tbspeedbuttons.h"
@@ -137,6 +138,39 @@ TEST_F(ValuesMeet, BitButtonKindKeepsCaptionAndGlyphCountReadBeforeIt) {
   auto* plain = Get<TQvBitBtn>(ReadForm("  object B: TQvBitBtn\n    Kind = bkOK\n  end\n"), "B");
   EXPECT_EQ(plain->Caption(), "OK");
   EXPECT_EQ(plain->NumGlyphs(), 2);
+}
+
+TEST_F(ValuesMeet, LabelAutoSizeBesideCondenseCaption) {
+  struct {
+    const char* Lines;
+    bool AutoSize;
+  } cases[] = {
+      {"CondenseCaption = ccAtEnd\n    AutoSize = True\n", true},
+      {"AutoSize = True\n    CondenseCaption = ccAtEnd\n", true},
+      {"CondenseCaption = ccWithinPath\n    AutoSize = False\n", false},
+      // Forms of before: a condensed caption without an AutoSize line is not sized.
+      {"CondenseCaption = ccAtEnd\n", false},
+  };
+  for (const auto& c : cases) {
+    auto* l = Get<TQvLabel>(ReadForm(std::string("  object L: TQvLabel\n    ") + c.Lines + "  end\n"), "L");
+    ASSERT_NE(l, nullptr) << c.Lines;
+    EXPECT_EQ(l->AutoSize(), c.AutoSize) << c.Lines;
+    EXPECT_NE(l->CondenseCaption(), ccNone) << c.Lines;
+    // Outside reading, condensing still turns AutoSize off.
+    l->SetCondenseCaption(ccNone);
+    l->SetAutoSize(true);
+    l->SetCondenseCaption(ccAtEnd);
+    EXPECT_FALSE(l->AutoSize()) << c.Lines;
+  }
+  TForm* f = MakeForm();
+  auto* l = new TQvLabel(f);
+  l->SetName("L");
+  l->SetParent(f);
+  l->SetCondenseCaption(ccAtEnd);
+  l->SetAutoSize(true);
+  auto* copy = Get<TQvLabel>(Again(f), "L");
+  EXPECT_TRUE(copy->AutoSize());
+  EXPECT_EQ(copy->CondenseCaption(), ccAtEnd);
 }
 
 TEST_F(ValuesMeet, HotKeyBesideItsRulesInAnyOrder) {
