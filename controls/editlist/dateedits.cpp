@@ -54,6 +54,19 @@ void TQvColorEdit::SetCustomColors(TQvCustomColors* Value) {
   if (FCustomColors) FCustomColors->FreeNotification(this);
 }
 
+void TQvColorEdit::SetDropButtonVisible(bool Value) {
+  if (Reading()) FDropButtonVisibleRead = true;
+  inherited::SetDropButtonVisible(Value);
+}
+
+// A form that makes the edit read-only and has no DropButtonVisible line hides the
+// button, as forms written before that line was kept beside ReadOnly expect.
+void TQvColorEdit::Loaded() {
+  if (ReadOnlyValue() && !FDropButtonVisibleRead) SetDropButtonVisible(false);
+  FDropButtonVisibleRead = false;
+  inherited::Loaded();
+}
+
 void TQvColorEdit::SetSelectedColor(TColor Value) {
   if (Value == FSelectedColor) return;
   FSelectedColor = Value;
@@ -219,6 +232,8 @@ const TClassInfo& TQvColorEdit::StaticClass() {
         .Int("SelectedColor", &C::SelectedColor, &C::SetSelectedColor, clNone, {}, &ColorIdents())
         .Bool("ShowColorHints", &C::ShowColorHints, &C::SetShowColorHints, true)
         .Bool("DropButtonVisible", &C::DropButtonVisible, &C::SetDropButtonVisible, true)
+        // A read-only edit read hides its drop button unless the stream says otherwise.
+        .Implied([](C* c) { return c->ReadOnly() ? std::optional<int64_t>(0) : std::nullopt; })
         .Event("OnDropDown", static_cast<TNotifyEvent C::*>(&TQvCustomEdit::OnDropDown))
         .Event("OnCloseUp", static_cast<TNotifyEvent C::*>(&TQvCustomEdit::OnCloseUp));
     return b.Build();

@@ -55,14 +55,24 @@ public:
   // The picker while the drop-down is open (tests drive it), else nullptr.
   TControl* DroppedPicker() const { return FPicker; }
 
+  // The drop button; a read-only colour edit hides it (see HideButton).
+  void SetDropButtonVisible(bool Value) override;
+
   void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
+  void Loaded() override;
 
 protected:
   virtual void DisplayColorPicker();
   void DropDown() override;
-  void HideButton() override { SetDropButtonVisible(false); }
-  void ShowButton() override { SetDropButtonVisible(true); }
+  // ReadOnly hides the drop button and takes it back. While a form is read that
+  // waits for Loaded, so a DropButtonVisible line keeps its value in any order.
+  void HideButton() override {
+    if (!Reading()) SetDropButtonVisible(false);
+  }
+  void ShowButton() override {
+    if (!Reading()) SetDropButtonVisible(true);
+  }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
@@ -76,6 +86,7 @@ private:
   bool FShowCustomColor = false, FShowNoColor = false, FShowDefaultColor = false, FShowSystemColors = false;
   TColor FSelectedColor = clNone;
   bool FShowColorHints = true;
+  bool FDropButtonVisibleRead = false;  // the stream being read has set it (until Loaded)
   TControl* FPicker = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
+#include "controls/editlist/dateedits.h"
 #include "controls/editlist/memos.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
@@ -171,6 +172,41 @@ TEST_F(ValuesMeet, LabelAutoSizeBesideCondenseCaption) {
   auto* copy = Get<TQvLabel>(Again(f), "L");
   EXPECT_TRUE(copy->AutoSize());
   EXPECT_EQ(copy->CondenseCaption(), ccAtEnd);
+}
+
+TEST_F(ValuesMeet, ColorEditDropButtonBesideReadOnly) {
+  struct {
+    const char* Lines;
+    bool ReadOnly, DropButtonVisible;
+  } cases[] = {
+      {"ReadOnly = True\n    DropButtonVisible = True\n", true, true},
+      {"DropButtonVisible = True\n    ReadOnly = True\n", true, true},
+      {"DropButtonVisible = False\n    ReadOnly = True\n", true, false},
+      {"DropButtonVisible = False\n", false, false},
+      // Forms of before: a read-only edit without a DropButtonVisible line hides it.
+      {"ReadOnly = True\n", true, false},
+  };
+  for (const auto& c : cases) {
+    auto* e = Get<TQvColorEdit>(ReadForm(std::string("  object E: TQvColorEdit\n    ") + c.Lines + "  end\n"), "E");
+    ASSERT_NE(e, nullptr) << c.Lines;
+    EXPECT_EQ(e->ReadOnly(), c.ReadOnly) << c.Lines;
+    EXPECT_EQ(e->DropButtonVisible(), c.DropButtonVisible) << c.Lines;
+    // Outside reading, ReadOnly hides the button and gives it back.
+    e->SetReadOnly(false);
+    e->SetReadOnly(true);
+    EXPECT_FALSE(e->DropButtonVisible()) << c.Lines;
+    e->SetReadOnly(false);
+    EXPECT_TRUE(e->DropButtonVisible()) << c.Lines;
+  }
+  TForm* f = MakeForm();
+  auto* e = new TQvColorEdit(f);
+  e->SetName("E");
+  e->SetParent(f);
+  e->SetReadOnly(true);
+  e->SetDropButtonVisible(true);
+  auto* copy = Get<TQvColorEdit>(Again(f), "E");
+  EXPECT_TRUE(copy->ReadOnly());
+  EXPECT_TRUE(copy->DropButtonVisible());
 }
 
 TEST_F(ValuesMeet, HotKeyBesideItsRulesInAnyOrder) {
