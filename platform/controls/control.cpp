@@ -169,6 +169,7 @@ void TControl::SetParent(TWinControl* AParent) {
       Perform(CM_PARENTFONTCHANGED, 0, 0);
       Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
       Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+      Perform(CM_PARENTCTL3DCHANGED, 0, 0);
     }
   }
 }
@@ -190,6 +191,7 @@ void TControl::ReadState(TReader* Reader) {
     Perform(CM_PARENTFONTCHANGED, 0, 0);
     Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+    Perform(CM_PARENTCTL3DCHANGED, 0, 0);
   }
 }
 

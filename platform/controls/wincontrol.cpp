@@ -849,7 +849,9 @@ void TWinControl::Dispatch(TMessage& M) {
       break;
     case CM_CTL3DCHANGED: NotifyControls(CM_PARENTCTL3DCHANGED); break;
     case CM_PARENTCTL3DCHANGED:
+      // Taking the parent's look is not a Ctl3D the form set.
       if (FParentCtl3D && FParent) {
+        TRestore read(FCtl3DRead);
         SetCtl3D(FParent->Ctl3D());
         FParentCtl3D = true;
       }

@@ -396,3 +396,35 @@ TEST_F(FormsTest, AFormInsideAFormIsWrittenOnceWithItsChildren) {
   EXPECT_NE(innerAgain->PopupMenu(), nullptr);
 }
 
+
+// A windowed control that follows its parent's 3-D look takes it whether it is put
+// into the parent in code or read with it from a form; one that does not keeps its own.
+TEST_F(FormsTest, ControlsFollowTheirParentsCtl3DWhenPlacedAndWhenRead) {
+  std::unique_ptr<TForm> f(new TForm(nullptr));
+  const std::string bin = FormTextToBinary(
+      "object F: TForm\n  Ctl3D = False\n"
+      "  object P1: TStreamPanel\n    object E1: TStreamEdit\n    end\n  end\n"
+      "end\n");
+  ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f.get());
+  ASSERT_FALSE(f->Ctl3D());
+  auto* p1 = dynamic_cast<TWinControl*>(f->FindComponent("P1"));
+  auto* e1 = dynamic_cast<TWinControl*>(f->FindComponent("E1"));
+  ASSERT_TRUE(p1 && e1);
+  EXPECT_FALSE(p1->Ctl3D());
+  EXPECT_FALSE(e1->Ctl3D());
+  EXPECT_TRUE(e1->ParentCtl3D());
+  EXPECT_FALSE(e1->Ctl3DRead()) << "taking the parent's look is not a value the form set";
+
+  auto* placed = new TStreamEdit(f.get());
+  auto* own = new TStreamEdit(f.get());
+  own->SetParentCtl3D(false);
+  placed->SetParent(f.get());
+  own->SetParent(f.get());
+  EXPECT_FALSE(placed->Ctl3D());
+  EXPECT_TRUE(placed->ParentCtl3D());
+  EXPECT_TRUE(own->Ctl3D());
+  f->SetCtl3D(true);
+  EXPECT_TRUE(placed->Ctl3D());
+  EXPECT_TRUE(p1->Ctl3D());
+  EXPECT_TRUE(e1->Ctl3D());
+}
