@@ -26,6 +26,9 @@ const TClassInfo& TQvFrameController::StaticClass() {
           .Int("ReadOnlyColor", &C::ReadOnlyColor, &C::SetReadOnlyColor, clInfoBk, {}, &ColorIdents())
           .Bool("ReadOnlyColorOnFocus", &C::ReadOnlyColorOnFocus, &C::SetReadOnlyColorOnFocus, false)
           .Int("FocusColor", &C::FocusColor, &C::SetFocusColor, clWindow, {}, &ColorIdents())
+          // A form without it gives the focus colour the colour it reads (Color follows
+          // into an unchanged focus colour); any other value is written.
+          .Implied([](C* x) { return std::optional<int64_t>(x->ParentColor() ? clWindow : x->Color()); })
           .Int("FrameColor", &C::FrameColor, &C::SetFrameColor, clBtnShadow, {}, &ColorIdents())
           .Int("FrameHotColor", &C::FrameHotColor, &C::SetFrameHotColor, clBtnShadow, {}, &ColorIdents())
           .Bool("FrameHotTrack", &C::FrameHotTrack, &C::SetFrameHotTrack, false)
@@ -33,6 +36,8 @@ const TClassInfo& TQvFrameController::StaticClass() {
           .Set<TSide>("FrameSides", &C::FrameSides, &C::SetFrameSides, AllSides)
           .Enum<TFrameStyleEx>("FrameStyle", &C::FrameStyle, &C::SetFrameStyle, fsFlat)
           .Bool("FrameVisible", &C::FrameVisible, &C::SetFrameVisible, false)
+          // Hot tracking shows the frame: only a frame that differs from that is written.
+          .Implied([](C* x) { return std::optional<int64_t>(x->FrameHotTrack()); })
           .Enum<TFramingPreference>("FramingPreference", &C::FramingPreference, &C::SetFramingPreference,
                                     fpXPThemes)
           .Object<TQvRegIniFile>("RegIniFile", &C::RegIniFile, &C::SetRegIniFile)
@@ -50,7 +55,9 @@ TQvFrameController::~TQvFrameController() { delete FControls; }
 
 void TQvFrameController::SetColor(TColor Value) {
   if (Value == FColor) return;
-  if (FFocusColor == FColor) FFocusColor = Value;
+  // A focus colour the form being read gives is kept, whichever line comes first.
+  bool focusRead = FFocusColorRead && ComponentState().Contains(csLoading);
+  if (FFocusColor == FColor && !focusRead) FFocusColor = Value;
   FColor = Value;
   FParentColor = false;
   UpdateFrames(fcpColor);
@@ -74,22 +81,38 @@ DTU_SIMPLE_SETTER(FlatButtons, bool, FFlatButtons, fcpFlatButtons)
 DTU_SIMPLE_SETTER(DisabledColor, TColor, FDisabledColor, fcpDisabledColor)
 DTU_SIMPLE_SETTER(ReadOnlyColor, TColor, FReadOnlyColor, fcpReadOnlyColor)
 DTU_SIMPLE_SETTER(ReadOnlyColorOnFocus, bool, FReadOnlyColorOnFocus, fcpReadOnlyColorOnFocus)
-DTU_SIMPLE_SETTER(FocusColor, TColor, FFocusColor, fcpFocusColor)
 DTU_SIMPLE_SETTER(FrameColor, TColor, FFrameColor, fcpFrameColor)
 DTU_SIMPLE_SETTER(FrameHotColor, TColor, FFrameHotColor, fcpFrameHotColor)
 DTU_SIMPLE_SETTER(FrameHotStyle, TFrameStyle, FFrameHotStyle, fcpFrameHotStyle)
 DTU_SIMPLE_SETTER(FrameSides, TSides, FFrameSides, fcpFrameSides)
 DTU_SIMPLE_SETTER(FrameStyle, TFrameStyle, FFrameStyle, fcpFrameStyle)
-DTU_SIMPLE_SETTER(FrameVisible, bool, FFrameVisible, fcpFrameVisible)
 DTU_SIMPLE_SETTER(FramingPreference, TFramingPreference, FFramingPreference, fcpFramingPreference)
 #undef DTU_SIMPLE_SETTER
+
+void TQvFrameController::SetFocusColor(TColor Value) {
+  if (ComponentState().Contains(csLoading)) FFocusColorRead = true;
+  if (Value == FFocusColor) return;
+  FFocusColor = Value;
+  UpdateFrames(fcpFocusColor);
+}
+
+void TQvFrameController::SetFrameVisible(bool Value) {
+  if (ComponentState().Contains(csLoading)) FFrameVisibleRead = true;
+  if (Value == FFrameVisible) return;
+  FFrameVisible = Value;
+  UpdateFrames(fcpFrameVisible);
+}
 
 void TQvFrameController::SetFrameHotTrack(bool Value) {
   if (Value == FFrameHotTrack) return;
   FFrameHotTrack = Value;
-  if (Value) {
+  if (Value && !ComponentState().Contains(csLoading)) {
     SetFrameVisible(true);
-    if (!ComponentState().Contains(csLoading)) FFrameSides = AllSides;
+    FFrameSides = AllSides;
+  } else if (Value && !FFrameVisibleRead) {
+    // While a form is read, a FrameVisible line of its own wins over hot tracking,
+    // whichever comes first (nothing is pushed before Loaded).
+    FFrameVisible = true;
   }
   UpdateFrames(fcpFrameHotTrack);
 }
@@ -146,6 +169,7 @@ void TQvFrameController::EndUpdate() {
 
 void TQvFrameController::Loaded() {
   inherited::Loaded();
+  FFocusColorRead = FFrameVisibleRead = false;
   UpdateControls();
 }
 

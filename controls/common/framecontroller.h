@@ -128,6 +128,9 @@ private:
   TFramingPreference FFramingPreference = fpXPThemes;
   int FUpdateCount = 0;
   TQvRegIniFile* FRegIniFile = nullptr;
+  // The form being read gave these (Color and FrameHotTrack leave them alone then).
+  bool FFocusColorRead = false;
+  bool FFrameVisibleRead = false;
 };
 
 // A framed control's FrameController setter: the old controller forgets Control, the

@@ -60,8 +60,6 @@ const TSettled kSettled[] = {
     // Still lost beside another value (open).
     {"TQvCustomItemGroup", "ItemFont.", "open: an item font equal to a new one's reads as following Font"},
     {"TQvColorComboBox", "ColorNames.", "open: the names of a hidden colour group"},
-    {"TQvFrameController", "FocusColor", "open: Color read after it"},
-    {"TQvFrameController", "FrameVisible", "open: FrameHotTrack read after it"},
     {"TQvColorComboBox", "SelectedColor", "open: DefaultColor read after it"},
 };
 

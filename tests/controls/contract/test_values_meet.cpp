@@ -9,6 +9,7 @@
 #include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
+#include "controls/common/framecontroller.h"
 #include "controls/editlist/dateedits.h"
 #include "controls/editlist/memos.h"
 #include "platform/core/filer.h"
@@ -283,5 +284,48 @@ TEST_F(ValuesMeet, FramingSettledWhenLoaded) {
     EXPECT_EQ(GetOrdProp(ctl, "FocusColor"), clLime) << cls;
   }
 }
+
+// The frame controller: a focus colour and a frame the form gives are kept whatever
+// Color or FrameHotTrack is read before or after them; a form without them keeps
+// deriving them as it always did.
+TEST_F(ValuesMeet, FrameControllerFocusColorAndFrameReadInAnyOrder) {
+  struct {
+    const char* Lines;
+    TColor FocusColor;
+    bool FrameVisible;
+  } cases[] = {
+      {"Color = clMaroon\n", clMaroon, false},
+      {"Color = clMaroon\n FocusColor = clWindow\n", clWindow, false},
+      {"FocusColor = clWindow\n Color = clMaroon\n", clWindow, false},
+      {"FocusColor = clNavy\n Color = clMaroon\n", clNavy, false},
+      {"FrameHotTrack = True\n", clWindow, true},
+      {"FrameHotTrack = True\n FrameVisible = False\n", clWindow, false},
+      {"FrameVisible = False\n FrameHotTrack = True\n", clWindow, false},
+      // Retired FrameFlat turns hot tracking on: it shows the frame unless the form
+      // says otherwise.
+      {"FrameFlat = True\n", clWindow, true},
+      {"FrameVisible = False\n FrameFlat = True\n", clWindow, false},
+  };
+  for (const auto& c : cases) {
+    TForm* f = ReadForm(std::string("  object F: TQvFrameController\n ") + c.Lines + "  end\n");
+    auto* fc = Get<TQvFrameController>(f, "F");
+    ASSERT_NE(fc, nullptr) << c.Lines;
+    EXPECT_EQ(fc->FocusColor(), c.FocusColor) << c.Lines;
+    EXPECT_EQ(fc->FrameVisible(), c.FrameVisible) << c.Lines;
+    auto* copy = Get<TQvFrameController>(Again(f), "F");
+    EXPECT_EQ(copy->FocusColor(), c.FocusColor) << c.Lines;
+    EXPECT_EQ(copy->FrameVisible(), c.FrameVisible) << c.Lines;
+    // Once loaded the setters keep their rules: Color moves a focus colour equal to
+    // it, hot tracking shows the frame.
+    fc->SetFocusColor(fc->Color());
+    fc->SetColor(clTeal);
+    EXPECT_EQ(fc->FocusColor(), clTeal) << c.Lines;
+    fc->SetFrameHotTrack(false);
+    fc->SetFrameVisible(false);
+    fc->SetFrameHotTrack(true);
+    EXPECT_TRUE(fc->FrameVisible()) << c.Lines;
+  }
+}
+
 
 }  // namespace
