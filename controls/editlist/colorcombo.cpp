@@ -69,10 +69,14 @@ TQvColorNames::TQvColorNames(TQvColorComboBox* Owner) : FOwner(Owner) {
   for (int i = 0; i < 25; ++i) FSys[i] = SysColorItems[i].Caption;
 }
 
+// A caption was changed, shown or not: the owner's names are stored from now on.
+void TQvColorNames::Changed() {
+  if (FOwner) FOwner->FNamesChanged = true;
+}
+
 // Renames the owner's item Index (when it exists), keeping the selection.
 void TQvColorNames::Put(int Index, const std::string& V) {
   if (!FOwner) return;
-  FOwner->FNamesChanged = true;
   TStrings* items = FOwner->Items();
   if (!FOwner->HandleAllocated() || Index < 0 || Index >= items->Count()) return;
   int sel = FOwner->ItemIndex();
@@ -84,21 +88,25 @@ void TQvColorNames::Put(int Index, const std::string& V) {
 
 void TQvColorNames::SetDefault(const std::string& V) {
   FDefault = V;
+  Changed();
   if (ShowDefaultColor) Put(0, V);
 }
 
 void TQvColorNames::SetStd(int I, const std::string& V) {
   FStd[I] = V;
+  Changed();
   Put(ShowDefaultColor ? I + 1 : I, V);
 }
 
 void TQvColorNames::SetSys(int I, const std::string& V) {
   FSys[I] = V;
+  Changed();
   if (ShowSysColors) Put(ShowDefaultColor ? 17 + I : 16 + I, V);
 }
 
 void TQvColorNames::SetCustom(const std::string& V) {
   FCustom = V;
+  Changed();
   if (ShowCustomColor && FOwner) Put(FOwner->Items()->Count() - 1, V);
 }
 
@@ -172,11 +180,13 @@ void TQvColorComboBox::DestroyWnd() {
   FSavedIndex = ItemIndex();
   if (Items()->Count() > 0 && FNamesChanged) {
     delete FSavedNames;
+    // Every caption is kept, shown or not: a group shown before the window comes
+    // back must get its own captions, not the table's.
     FSavedNames = new TQvColorNames();
+    FSavedNames->Assign(FColorNames);
     FSavedNames->ShowSysColors = FShowSysColors;
     FSavedNames->ShowDefaultColor = FShowDefaultColor;
     FSavedNames->ShowCustomColor = FShowCustomColor;
-    FSavedNames->Assign(FColorNames);
   }
   inherited::DestroyWnd();
 }

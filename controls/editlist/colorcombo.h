@@ -40,6 +40,7 @@ public:
 
 private:
   friend class TQvColorComboBox;
+  void Changed();
   void Put(int Index, const std::string& V);
   TQvColorComboBox* FOwner;
   std::string FDefault, FCustom, FStd[16], FSys[25];

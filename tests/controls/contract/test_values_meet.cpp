@@ -10,6 +10,7 @@
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
 #include "controls/common/framecontroller.h"
+#include "controls/editlist/colorcombo.h"
 #include "controls/editlist/dateedits.h"
 #include "controls/editlist/memos.h"
 #include "platform/core/filer.h"
@@ -324,6 +325,50 @@ TEST_F(ValuesMeet, FrameControllerFocusColorAndFrameReadInAnyOrder) {
     fc->SetFrameVisible(false);
     fc->SetFrameHotTrack(true);
     EXPECT_TRUE(fc->FrameVisible()) << c.Lines;
+  }
+}
+
+// The captions of a hidden colour group are the combo box's own too: stored, read,
+// and put into the list when the group is shown, also after the window was gone.
+TEST_F(ValuesMeet, ColorComboKeepsTheNamesOfHiddenGroups) {
+  struct TGroup {
+    const char* Name;
+    void (TQvColorComboBox::*Show)(bool);
+    void (*Rename)(TQvColorNames*, const std::string&);
+    std::string (*Caption)(TQvColorNames*);
+    int Item;  // the caption's item with every group shown
+  };
+  const TGroup groups[] = {
+      {"Default", &TQvColorComboBox::SetShowDefaultColor,
+       [](TQvColorNames* n, const std::string& v) { n->SetDefault(v); },
+       [](TQvColorNames* n) { return n->Default(); }, 0},
+      {"ScrollBar", &TQvColorComboBox::SetShowSysColors,
+       [](TQvColorNames* n, const std::string& v) { n->SetSys(0, v); },
+       [](TQvColorNames* n) { return n->Sys(0); }, 17},
+      {"Custom", &TQvColorComboBox::SetShowCustomColor,
+       [](TQvColorNames* n, const std::string& v) { n->SetCustom(v); },
+       [](TQvColorNames* n) { return n->Custom(); }, 42},
+  };
+  for (const TGroup& g : groups) {
+    TForm* f = MakeForm();
+    auto* cb = new TQvColorComboBox(f);
+    cb->SetName("C");
+    cb->SetParent(f);
+    cb->HandleNeeded();
+    (cb->*g.Show)(false);
+    g.Rename(cb->ColorNames(), "Mine");
+    auto* copy = Get<TQvColorComboBox>(Again(f), "C");
+    EXPECT_EQ(g.Caption(copy->ColorNames()), "Mine") << g.Name;
+    // Shown while the window is gone, the group comes back with its caption.
+    cb->HandleNeeded();
+    cb->SetParent(nullptr);
+    EXPECT_FALSE(cb->HandleAllocated()) << g.Name;
+    (cb->*g.Show)(true);
+    cb->SetParent(f);
+    cb->HandleNeeded();
+    ASSERT_EQ(cb->Items()->Count(), 43) << g.Name;
+    EXPECT_EQ(cb->Items()->Strings(g.Item), "Mine") << g.Name;
+    EXPECT_EQ(g.Caption(cb->ColorNames()), "Mine") << g.Name;
   }
 }
 
