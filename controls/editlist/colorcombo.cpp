@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "controls/common/frames.h"
 #include "controls/editlist/listnames.h"
@@ -193,7 +194,9 @@ void TQvColorComboBox::DestroyWnd() {
 
 void TQvColorComboBox::Loaded() {
   inherited::Loaded();
-  if (ItemIndex() < 0 && Items()->Count() > 0) SetItemIndex(0);
+  // The colour read is chosen now that the list and its colours are all read.
+  if (std::optional<TColor> read = std::exchange(FReadSelected, std::nullopt)) SetSelectedColor(*read);
+  if (ItemIndex() < 0 && !FKeepCustom && Items()->Count() > 0) SetItemIndex(0);
 }
 
 void TQvColorComboBox::Notification(TComponent* AComponent, TOperation Operation) {
@@ -262,6 +265,7 @@ void TQvColorComboBox::SetShowColorNames(bool V) {
 }
 
 TColor TQvColorComboBox::GetSelectedColor() {
+  if (FReadSelected && ComponentState().Contains(csLoading)) return *FReadSelected;
   int i = ItemIndex();
   if (i >= 0) return GetColorFromItem(i);
   // A colour that is in no item and has no Custom item to show it stays custom.
@@ -269,7 +273,13 @@ TColor TQvColorComboBox::GetSelectedColor() {
 }
 
 void TQvColorComboBox::SetSelectedColor(TColor V) {
-  // The list is built with the window (a form being read sets this early).
+  // While a form is read the item is chosen in Loaded: DefaultColor, CustomColor and
+  // the Show... flags read after this line would move or replace it.
+  if (ComponentState().Contains(csLoading)) {
+    FReadSelected = V;
+    return;
+  }
+  // The list is built with the window (a form being read sets this in Loaded).
   if (Items()->Count() == 0 && Parent() && !HandleAllocated()) HandleNeeded();
   int found = -1;
   for (int i = 0; i < Items()->Count(); ++i)
@@ -293,7 +303,7 @@ void TQvColorComboBox::SetSelectedColor(TColor V) {
 void TQvColorComboBox::SetFrameVisible(bool V) {
   TColor c = GetSelectedColor();
   inherited::SetFrameVisible(V);
-  if (HandleAllocated()) SetSelectedColor(c);
+  if (HandleAllocated() && !ComponentState().Contains(csLoading)) SetSelectedColor(c);
 }
 
 void TQvColorComboBox::LoadCustomColors(const std::string& Section) {

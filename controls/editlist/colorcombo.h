@@ -4,6 +4,7 @@
 // system colours, an optional Custom entry chosen in the colour dialog). The
 // captions live in a TQvColorNames so that they can be translated; the dialog's
 // custom colours can be kept in a TQvRegIniFile.
+#include <optional>
 #include <string>
 
 #include "controls/common/storage.h"
@@ -110,4 +111,6 @@ private:
   TQvRegIniFile* FRegIniFile = nullptr;
   // The selection asked for while the colour is not in the list: no item.
   bool FKeepCustom = false;
+  // The SelectedColor of the form being read, chosen in Loaded.
+  std::optional<TColor> FReadSelected;
 };

@@ -372,5 +372,33 @@ TEST_F(ValuesMeet, ColorComboKeepsTheNamesOfHiddenGroups) {
   }
 }
 
+// The colour combo box selects the colour read once the form is loaded, so that
+// DefaultColor, CustomColor and the Show... flags read after it do not move it.
+TEST_F(ValuesMeet, ColorComboSelectsTheColourReadOnceLoaded) {
+  struct {
+    const char* Lines;
+    TColor Selected, Custom;
+    int Index;
+  } cases[] = {
+      {"DefaultColor = clMaroon\n SelectedColor = clBlack\n", clBlack, 0, 1},
+      {"SelectedColor = clBlack\n DefaultColor = clMaroon\n", clBlack, 0, 1},
+      // The Default item comes first when it has the colour.
+      {"SelectedColor = clMaroon\n DefaultColor = clMaroon\n", clMaroon, 0, 0},
+      {"SelectedColor = clLime\n ShowDefaultColor = False\n", clLime, 0, 10},
+      {"SelectedColor = 1193046\n CustomColor = clNavy\n", 1193046, 1193046, 42},
+      // Without a Custom item a colour that is in no item stays the selection.
+      {"SelectedColor = 1193046\n ShowCustomColor = False\n", 1193046, 1193046, -1},
+  };
+  for (const auto& c : cases) {
+    TForm* f = ReadForm(std::string("  object C: TQvColorComboBox\n ") + c.Lines + "  end\n");
+    auto* cb = Get<TQvColorComboBox>(f, "C");
+    ASSERT_NE(cb, nullptr) << c.Lines;
+    EXPECT_EQ(cb->GetSelectedColor(), c.Selected) << c.Lines;
+    EXPECT_EQ(cb->CustomColor(), c.Custom) << c.Lines;
+    EXPECT_EQ(cb->ItemIndex(), c.Index) << c.Lines;
+    EXPECT_EQ(Get<TQvColorComboBox>(Again(f), "C")->GetSelectedColor(), c.Selected) << c.Lines;
+  }
+}
+
 
 }  // namespace
