@@ -23,7 +23,7 @@ TClassBuilder<S>& ItemGroupProps(TClassBuilder<S>& b) {
       .Int("Columns", &S::Columns, intSet(&S::SetColumns), 1)
       .template Object<TBitmap>("CustomGlyphs", &S::CustomGlyphs, &S::SetCustomGlyphs,
                                 [](S* s) { return !s->CustomGlyphs()->Empty(); })
-      .template Object<TFont>("ItemFont", &S::ItemFont, &S::SetItemFont, [](S* s) { return s->ItemFontSet(); })
+      .template Object<TFont>("ItemFont", &S::PublishedItemFont, &S::SetItemFont, [](S* s) { return s->ItemFontSet(); })
       .Int("ItemFrameColor", &S::ItemFrameColor, &S::SetItemFrameColor, clBtnShadow, {}, &ColorIdents())
       .Int("ItemHighlightColor", &S::ItemHighlightColor, &S::SetItemHighlightColor, clHighlight, {}, &ColorIdents())
       .Bool("ItemHotTrack", &S::ItemHotTrack, &S::SetItemHotTrack, false)
@@ -152,6 +152,19 @@ void TQvCustomItemGroup::SetCaption(const std::string& Value) {
 void TQvCustomItemGroup::SetItemFont(TFont* Value) {
   FItemFont->Assign(Value);
   ArrangeButtons();
+}
+
+TFont* TQvCustomItemGroup::PublishedItemFont() {
+  if (FReading && !FItemFontSet) {
+    // A line of the form being read names the item font ("ItemFont.Height"): it is
+    // the item font's own, whatever Font is read before or after. A line the writer
+    // leaves out holds its declared default (the item font is only written once it
+    // no longer follows Font), not the value taken from Font.
+    FItemFontSet = true;
+    for (const TPropInfo* p : FItemFont->ClassInfo().AllProps())
+      if (p->Default && p->SetOrd && p->IsStored(FItemFont)) p->SetOrd(FItemFont, *p->Default);
+  }
+  return FItemFont;
 }
 
 void TQvCustomItemGroup::ItemFontChanged(TObject*) {

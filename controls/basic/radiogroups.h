@@ -26,6 +26,9 @@ public:
   TFont* ItemFont() const { return FItemFont; }
   virtual void SetItemFont(TFont* Value);
   bool ItemFontSet() const { return FItemFontSet; }
+  // ItemFont as its published property hands it to a reader or writer; the first
+  // form line read that names it ends its following Font.
+  TFont* PublishedItemFont();
   int Columns() const { return FColumns; }
   // 1..16.
   virtual void SetColumns(int Value);

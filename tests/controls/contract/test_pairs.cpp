@@ -58,7 +58,6 @@ const TSettled kSettled[] = {
     {"TQvMemo", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
     {"TQvRichEdit", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
     // Still lost beside another value (open).
-    {"TQvCustomItemGroup", "ItemFont.", "open: an item font equal to a new one's reads as following Font"},
 };
 
 // Classes whose written forms are still refused when their lines come in another

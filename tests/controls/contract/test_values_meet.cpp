@@ -5,6 +5,7 @@
 #include "controls/basic/bitbuttons.h"
 #include "controls/basic/labels.h"
 #include "controls/basic/meter.h"
+#include "controls/basic/radiogroups.h"
 #include "controls/basic/shapebutton.h"
 #include "controls/basic/tbspeedbuttons.h"
 #include "controls/basic/toolbar.h"
@@ -398,6 +399,42 @@ TEST_F(ValuesMeet, ColorComboSelectsTheColourReadOnceLoaded) {
     EXPECT_EQ(cb->ItemIndex(), c.Index) << c.Lines;
     EXPECT_EQ(Get<TQvColorComboBox>(Again(f), "C")->GetSelectedColor(), c.Selected) << c.Lines;
   }
+}
+
+// An item font a form gives is the group's own, whatever Font is read before or
+// after it, even one equal to a new group's; without it the item font follows Font.
+TEST_F(ValuesMeet, ItemGroupFontReadInAnyOrder) {
+  struct {
+    const char* Lines;
+    int Height;
+    TFontPitch Pitch;
+    bool Own;
+  } cases[] = {
+      {"Font.Height = -16\n", -16, fpDefault, false},
+      {"Font.Height = -16\n ItemFont.Height = -13\n", -13, fpDefault, true},
+      {"Font.Height = -16\n ItemFont.Height = -11\n", -11, fpDefault, true},
+      {"ItemFont.Height = -11\n Font.Height = -16\n", -11, fpDefault, true},
+      {"ItemFont.Name = 'MS Sans Serif'\n Font.Height = -16\n", -11, fpDefault, true},
+      // A line left out holds its default, not what Font gave.
+      {"Font.Pitch = fpFixed\n ItemFont.Height = -11\n", -11, fpDefault, true},
+      {"Font.Pitch = fpFixed\n ItemFont.Pitch = fpVariable\n", -11, fpVariable, true},
+  };
+  for (const char* cls : {"TQvRadioGroup", "TQvCheckGroup"})
+    for (const auto& c : cases) {
+      std::string what = std::string(cls) + ": " + c.Lines;
+      TForm* f = ReadForm(std::string("  object G: ") + cls + "\n    ParentFont = False\n " + c.Lines + "  end\n");
+      auto* g = Get<TQvCustomItemGroup>(f, "G");
+      ASSERT_NE(g, nullptr) << what;
+      EXPECT_EQ(g->ItemFont()->Height(), c.Height) << what;
+      EXPECT_EQ(g->ItemFont()->Pitch(), c.Pitch) << what;
+      EXPECT_EQ(g->ItemFontSet(), c.Own) << what;
+      auto* copy = Get<TQvCustomItemGroup>(Again(f), "G");
+      EXPECT_EQ(copy->ItemFont()->Height(), c.Height) << what;
+      EXPECT_EQ(copy->ItemFontSet(), c.Own) << what;
+      // Once loaded, only a following item font takes a new Font.
+      g->Font()->SetHeight(-20);
+      EXPECT_EQ(g->ItemFont()->Height(), c.Own ? c.Height : -20) << what;
+    }
 }
 
 
