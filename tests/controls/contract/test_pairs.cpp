@@ -57,7 +57,7 @@ const TSettled kSettled[] = {
     {"TQvCustomComboBox", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
     {"TQvMemo", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
     {"TQvRichEdit", "ParentColor", "a read-only or disabled control takes its state colour when loaded"},
-    // Still lost beside another value (open).
+    // Still lost beside another value (open): none now.
 };
 
 // Classes whose written forms are still refused when their lines come in another
