@@ -287,6 +287,29 @@ TEST_F(ValuesMeet, FramingSettledWhenLoaded) {
   }
 }
 
+// Under a form without the 3-D look, a framed control takes the parent's look unless
+// its frame is shown: a frame read gives the 3-D look once loaded, and a Ctl3D or
+// ParentCtl3D line of its own wins over both.
+TEST_F(ValuesMeet, FramedCtl3DUnderAFlatForm) {
+  const struct {
+    const char* Lines;
+    bool Ctl3D;
+  } cases[] = {
+      {"", false},
+      {"    FrameVisible = True\n", true},
+      {"    FrameVisible = True\n    Ctl3D = False\n", false},
+      {"    ParentCtl3D = False\n", true},
+  };
+  for (const char* cls : {"TQvEdit", "TQvMemo", "TQvListBox"})
+    for (const auto& c : cases) {
+      TForm* f = ReadForm(std::string("  Ctl3D = False\n  object C: ") + cls + "\n" + c.Lines + "  end\n");
+      auto* ctl = Get<TWinControl>(f, "C");
+      ASSERT_NE(ctl, nullptr) << cls;
+      EXPECT_EQ(ctl->Ctl3D(), c.Ctl3D) << cls << "\n" << c.Lines;
+      EXPECT_EQ(Get<TWinControl>(Again(f), "C")->Ctl3D(), c.Ctl3D) << cls << " written and read\n" << c.Lines;
+    }
+}
+
 // The frame controller: a focus colour and a frame the form gives are kept whatever
 // Color or FrameHotTrack is read before or after them; a form without them keeps
 // deriving them as it always did.
