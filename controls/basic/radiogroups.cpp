@@ -159,10 +159,12 @@ TFont* TQvCustomItemGroup::PublishedItemFont() {
     // A line of the form being read names the item font ("ItemFont.Height"): it is
     // the item font's own, whatever Font is read before or after. A line the writer
     // leaves out holds its declared default (the item font is only written once it
-    // no longer follows Font), not the value taken from Font.
+    // no longer follows Font), not the value taken from Font; read over an
+    // ancestor's stream, it holds the ancestor's value, which is what is there.
     FItemFontSet = true;
-    for (const TPropInfo* p : FItemFont->ClassInfo().AllProps())
-      if (p->Default && p->SetOrd && p->IsStored(FItemFont)) p->SetOrd(FItemFont, *p->Default);
+    if (!FReadingOver)
+      for (const TPropInfo* p : FItemFont->ClassInfo().AllProps())
+        if (p->Default && p->SetOrd && p->IsStored(FItemFont)) p->SetOrd(FItemFont, *p->Default);
   }
   return FItemFont;
 }
@@ -228,7 +230,9 @@ void TQvCustomItemGroup::ItemsChange(TObject*) {
 void TQvCustomItemGroup::ReadState(TReader* Reader) {
   {
     FReading = true;
-    TOnExit read([this] { FReading = false; });
+    FReadingOver = FReadBefore;
+    FReadBefore = true;
+    TOnExit read([this] { FReading = FReadingOver = false; });
     inherited::ReadState(Reader);
   }
   UpdateButtons();

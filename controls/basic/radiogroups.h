@@ -105,6 +105,10 @@ protected:
 
   std::vector<TQvCustomGlyphButton*> FButtons;
   bool FReading = false;
+  // Set once a form stream has been read into the group: a later stream (a
+  // descendant form's) only changes what the earlier ones gave.
+  bool FReadBefore = false;
+  bool FReadingOver = false;
   bool FInClick = false;
   int FGlyphCount = 6;
 

@@ -458,6 +458,17 @@ TEST_F(ValuesMeet, ItemGroupFontReadInAnyOrder) {
       g->Font()->SetHeight(-20);
       EXPECT_EQ(g->ItemFont()->Height(), c.Own ? c.Height : -20) << what;
     }
+  // A descendant form's stream, read over its ancestor's, leaves out what equals
+  // the ancestor's item font: those values stay the ancestor's.
+  for (const char* cls : {"TQvRadioGroup", "TQvCheckGroup"}) {
+    TForm* f = ReadForm(std::string("  object G: ") + cls + "\n    ParentFont = False\n    Font.Pitch = fpFixed\n  end\n");
+    const std::string bin = FormTextToBinary(std::string("inherited Host: TForm\n  inherited G: ") + cls +
+                                             "\n    ItemFont.Height = -20\n  end\nend\n");
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), f);
+    auto* g = Get<TQvCustomItemGroup>(f, "G");
+    EXPECT_EQ(g->ItemFont()->Height(), -20) << cls;
+    EXPECT_EQ(g->ItemFont()->Pitch(), fpFixed) << cls;
+  }
 }
 
 
