@@ -138,7 +138,10 @@ public:
   void Loaded() override {
     bool ctl3DRead = this->Ctl3DRead();
     bool shown = FFrameVisibleRead && FFrameVisible;
-    if (FParentColorRead && !this->ParentColor()) this->SetParentColor(true);
+    // An attached controller that supplies ParentColor has the last word on it,
+    // wherever it stands in the form.
+    if (FParentColorRead && !this->ParentColor() && !ControllerSupplies(fcpParentColor))
+      this->SetParentColor(true);
     Base::Loaded();
     FFocusColorRead = FFrameVisibleRead = FParentColorRead = false;
     if (shown && !ctl3DRead) FrameShownCtl3D();

@@ -274,6 +274,23 @@ TEST_F(ValuesMeet, FramedParentColorBesideColourLines) {
     }
 }
 
+// A frame controller that supplies ParentColor decides it, whether the form lists it
+// before or after the control that names it.
+TEST_F(ValuesMeet, FramedParentColorSuppliedByTheControllerInEitherOrder) {
+  const std::string controller = "  object FC: TQvFrameController\n    Color = clYellow\n  end\n";
+  for (const char* cls : kFramedColoured) {
+    const std::string control =
+        std::string("  object C: ") + cls + "\n    FrameController = FC\n    ParentColor = True\n  end\n";
+    for (bool controllerFirst : {true, false}) {
+      TForm* f = ReadForm("  Color = clAqua\n" + (controllerFirst ? controller + control : control + controller));
+      auto* ctl = Get<TControl>(f, "C");
+      ASSERT_NE(ctl, nullptr) << cls;
+      EXPECT_FALSE(ctl->ParentColor()) << cls << (controllerFirst ? " after" : " before") << " the controller";
+      EXPECT_EQ(ctl->Color(), clYellow) << cls << (controllerFirst ? " after" : " before") << " the controller";
+    }
+  }
+}
+
 // The memo, rich edit and hot-key edit settle their framing when loaded as the
 // framed edit does: a focus colour read equal to Color follows it afterwards, as one
 // set in code does.
