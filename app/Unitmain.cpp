@@ -79,7 +79,7 @@ bool IsInputMessage(UINT Msg) {
 
 const bool kRegistered = [] {
   using F = TFormMain;
-  RegisterClass(F::StaticClass());
+  RegisterClass(ClassEntry<F>());
   RegisterFields(F::StaticClass(),
                  {FieldOf("PageControl1", &F::PageControl1), FieldOf("TabSheet1", &F::TabSheet1),
                   FieldOf("TabSheet3", &F::TabSheet3), FieldOf("ListView1", &F::ListView1),

@@ -14,7 +14,7 @@ const TClassInfo& TFormModify::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TFormModify::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TFormModify>()), true);
 }
 
 TFormModify::TFormModify(TComponent* AOwner) : TVarDialog(AOwner) { LoadDialog(); }

@@ -11,7 +11,7 @@ const TClassInfo& TFormNew::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TFormNew::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TFormNew>()), true);
 }
 
 TFormNew::TFormNew(TComponent* AOwner) : TVarDialog(AOwner) { LoadDialog(); }

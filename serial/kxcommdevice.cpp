@@ -413,5 +413,5 @@ const TClassInfo& TKxCommDevice::StaticClass() {
 
 namespace {
 // Form streams create the component by its class name.
-const bool kRegistered = (RegisterClass(TKxCommDevice::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TKxCommDevice>()), true);
 }  // namespace

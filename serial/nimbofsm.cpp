@@ -373,7 +373,7 @@ const TClassInfo& TNimboFSM::StaticClass() {
 
 namespace {
 // Form streams create the component by its class name.
-const bool kRegistered = (RegisterClass(TNimboFSM::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TNimboFSM>()), true);
 }  // namespace
 
 }  // namespace NimboClasses

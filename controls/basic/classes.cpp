@@ -23,18 +23,18 @@
 
 void RegisterBasicClasses() {
   RegisterCommonClasses();
-  RegisterClasses({&TQvControlButton::StaticClass()});
-  RegisterClasses({&TQvPanel::StaticClass()});
-  RegisterClasses({&TQvGroupBox::StaticClass(), &TQvSpacer::StaticClass()});
-  RegisterClasses({&TQvStatusBar::StaticClass()});
-  RegisterClasses({&TQvBorder::StaticClass(), &TQvLEDDisplay::StaticClass(), &TQvMeter::StaticClass()});
-  RegisterClasses({&TQvButton::StaticClass()});
-  RegisterClasses({&TQvLabel::StaticClass(), &TQvURLLabel::StaticClass()});
-  RegisterClasses({&TQvShapeButton::StaticClass()});
-  RegisterClasses({&TQvRadioButton::StaticClass(), &TQvCheckBox::StaticClass()});
-  RegisterClasses({&TQvRadioGroup::StaticClass(), &TQvCheckGroup::StaticClass()});
-  RegisterClasses({&TQvToolButton::StaticClass(), &TQvToolbar::StaticClass(), &TQvPopupToolButton::StaticClass()});
-  RegisterClasses({&TQvBitBtn::StaticClass(), &TQvMenuButton::StaticClass()});
-  RegisterClasses({&TQvToolbarButton::StaticClass(), &TQvMenuToolbarButton::StaticClass()});
-  RegisterClasses({&TQvColorPicker::StaticClass()});
+  RegisterClasses({ClassEntry<TQvControlButton>()});
+  RegisterClasses({ClassEntry<TQvPanel>()});
+  RegisterClasses({ClassEntry<TQvGroupBox>(), ClassEntry<TQvSpacer>()});
+  RegisterClasses({ClassEntry<TQvStatusBar>()});
+  RegisterClasses({ClassEntry<TQvBorder>(), ClassEntry<TQvLEDDisplay>(), ClassEntry<TQvMeter>()});
+  RegisterClasses({ClassEntry<TQvButton>()});
+  RegisterClasses({ClassEntry<TQvLabel>(), ClassEntry<TQvURLLabel>()});
+  RegisterClasses({ClassEntry<TQvShapeButton>()});
+  RegisterClasses({ClassEntry<TQvRadioButton>(), ClassEntry<TQvCheckBox>()});
+  RegisterClasses({ClassEntry<TQvRadioGroup>(), ClassEntry<TQvCheckGroup>()});
+  RegisterClasses({ClassEntry<TQvToolButton>(), ClassEntry<TQvToolbar>(), ClassEntry<TQvPopupToolButton>()});
+  RegisterClasses({ClassEntry<TQvBitBtn>(), ClassEntry<TQvMenuButton>()});
+  RegisterClasses({ClassEntry<TQvToolbarButton>(), ClassEntry<TQvMenuToolbarButton>()});
+  RegisterClasses({ClassEntry<TQvColorPicker>()});
 }

@@ -8,7 +8,7 @@
 #include "controls/common/storage.h"
 
 void RegisterCommonClasses() {
-  RegisterClasses({&TQvRegIniFile::StaticClass(), &TQvCustomColors::StaticClass(),
-                   &TQvDialogComponent::StaticClass(), &TQvFrameController::StaticClass()});
-  RegisterClasses({&TQvMenuController::StaticClass()});
+  RegisterClasses({ClassEntry<TQvRegIniFile>(), ClassEntry<TQvCustomColors>(),
+                   ClassEntry<TQvDialogComponent>(), ClassEntry<TQvFrameController>()});
+  RegisterClasses({ClassEntry<TQvMenuController>()});
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-const bool kRegistered = (RegisterClass(TQvIntegerList::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TQvIntegerList>()), true);
 
 [[noreturn]] void ListIndexError(int Index) {
   throw EListError("List index out of bounds (" + std::to_string(Index) + ")");

@@ -26,20 +26,20 @@
 
 void RegisterEditListClasses() {
   RegisterBasicClasses();
-  RegisterClasses({&TQvEdit::StaticClass(), &TQvMaskEdit::StaticClass()});
-  RegisterClasses({&TQvRapidFireButton::StaticClass(), &TQvSpinButtons::StaticClass()});
-  RegisterClasses({&TQvSpinEdit::StaticClass()});
-  RegisterClasses({&TQvComboBox::StaticClass(), &TQvColorComboBox::StaticClass(), &TQvFontComboBox::StaticClass(),
-                   &TQvFontListBox::StaticClass(), &TQvMRUComboBox::StaticClass(), &TQvImageComboBox::StaticClass()});
-  RegisterClasses({&TQvListBox::StaticClass()});
-  RegisterClasses({&TQvTabbedListBox::StaticClass()});
-  RegisterClasses({&TQvCheckList::StaticClass()});
-  RegisterClasses({&TQvEditListBox::StaticClass(), &TQvRankListBox::StaticClass()});
-  RegisterClasses({&TQvCalendar::StaticClass(), &TQvTimePicker::StaticClass()});
-  RegisterClasses({&TQvColorEdit::StaticClass(), &TQvDateTimeEdit::StaticClass()});
-  RegisterClasses({&TQvPopupPanel::StaticClass()});
-  RegisterClasses({&TQvSpinner::StaticClass()});
-  RegisterClasses({&TQvNumericEdit::StaticClass(), &TQvExpandEdit::StaticClass()});
-  RegisterClasses({&TQvMemo::StaticClass(), &TQvRichEdit::StaticClass(), &TQvHotKeyEdit::StaticClass()});
+  RegisterClasses({ClassEntry<TQvEdit>(), ClassEntry<TQvMaskEdit>()});
+  RegisterClasses({ClassEntry<TQvRapidFireButton>(), ClassEntry<TQvSpinButtons>()});
+  RegisterClasses({ClassEntry<TQvSpinEdit>()});
+  RegisterClasses({ClassEntry<TQvComboBox>(), ClassEntry<TQvColorComboBox>(), ClassEntry<TQvFontComboBox>(),
+                   ClassEntry<TQvFontListBox>(), ClassEntry<TQvMRUComboBox>(), ClassEntry<TQvImageComboBox>()});
+  RegisterClasses({ClassEntry<TQvListBox>()});
+  RegisterClasses({ClassEntry<TQvTabbedListBox>()});
+  RegisterClasses({ClassEntry<TQvCheckList>()});
+  RegisterClasses({ClassEntry<TQvEditListBox>(), ClassEntry<TQvRankListBox>()});
+  RegisterClasses({ClassEntry<TQvCalendar>(), ClassEntry<TQvTimePicker>()});
+  RegisterClasses({ClassEntry<TQvColorEdit>(), ClassEntry<TQvDateTimeEdit>()});
+  RegisterClasses({ClassEntry<TQvPopupPanel>()});
+  RegisterClasses({ClassEntry<TQvSpinner>()});
+  RegisterClasses({ClassEntry<TQvNumericEdit>(), ClassEntry<TQvExpandEdit>()});
+  RegisterClasses({ClassEntry<TQvMemo>(), ClassEntry<TQvRichEdit>(), ClassEntry<TQvHotKeyEdit>()});
   InstallToolbarHooks();
 }

@@ -447,5 +447,5 @@ const TClassInfo& TQvColorComboBox::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TQvColorComboBox::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TQvColorComboBox>()), true);
 }

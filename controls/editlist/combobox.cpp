@@ -882,5 +882,5 @@ const TClassInfo& TQvComboBox::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TQvComboBox::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TQvComboBox>()), true);
 }

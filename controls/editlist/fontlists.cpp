@@ -516,7 +516,7 @@ const TClassInfo& TQvFontComboBox::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TQvFontComboBox::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TQvFontComboBox>()), true);
 }
 
 // ---------------------------------------------------------------------------
@@ -600,5 +600,5 @@ const TClassInfo& TQvFontListBox::StaticClass() {
 }
 
 namespace {
-const bool kListRegistered = (RegisterClass(TQvFontListBox::StaticClass()), true);
+const bool kListRegistered = (RegisterClass(ClassEntry<TQvFontListBox>()), true);
 }

@@ -282,5 +282,5 @@ const TClassInfo& TQvMRUComboBox::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TQvMRUComboBox::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TQvMRUComboBox>()), true);
 }

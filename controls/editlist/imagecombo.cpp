@@ -278,5 +278,5 @@ const TClassInfo& TQvImageComboBox::StaticClass() {
 }
 
 namespace {
-const bool kRegistered = (RegisterClass(TQvImageComboBox::StaticClass()), true);
+const bool kRegistered = (RegisterClass(ClassEntry<TQvImageComboBox>()), true);
 }

@@ -461,6 +461,6 @@ const TClassInfo& TActionList::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClasses({&TAction::StaticClass(), &TActionList::StaticClass()}); }
+  TRegistration() { RegisterClasses({ClassEntry<TAction>(), ClassEntry<TActionList>()}); }
 } const kRegistration;
 }  // namespace

@@ -1314,8 +1314,8 @@ namespace {
 // where forms are read.
 struct TRegistration {
   TRegistration() {
-    RegisterClasses({&TForm::StaticClass(), &TMenuItem::StaticClass(), &TMainMenu::StaticClass(),
-                     &TPopupMenu::StaticClass(), &TTimer::StaticClass()});
+    RegisterClasses({ClassEntry<TForm>(), ClassEntry<TMenuItem>(), ClassEntry<TMainMenu>(),
+                     ClassEntry<TPopupMenu>(), ClassEntry<TTimer>()});
   }
 } const kRegistration;
 }  // namespace

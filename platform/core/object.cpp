@@ -9,9 +9,16 @@
 
 namespace {
 
+// A registered class: its metadata, or until the first lookup the accessor that
+// builds it.
+struct RegisteredClass {
+  const TClassInfo* Info = nullptr;
+  const TClassInfo& (*Build)() = nullptr;
+};
+
 struct Registry {
   std::mutex Lock;
-  std::map<std::string, const TClassInfo*> Classes;  // keyed by upper-case name
+  std::map<std::string, RegisteredClass> Classes;  // keyed by upper-case name
 };
 Registry& TheRegistry() {
   static Registry r;
@@ -69,28 +76,57 @@ const TMethodEntry* TClassInfo::FindMethod(const std::string& MethodName) const 
   return nullptr;
 }
 
+void RegisterClass(TClassEntry Entry) {
+  Registry& r = TheRegistry();
+  std::lock_guard<std::mutex> lock(r.Lock);
+  r.Classes[UpperCase(Entry.Name)] = RegisteredClass{nullptr, Entry.Info};
+}
+
+void RegisterClasses(std::initializer_list<TClassEntry> Entries) {
+  for (TClassEntry e : Entries) RegisterClass(e);
+}
+
 void RegisterClass(const TClassInfo& Info) {
   Registry& r = TheRegistry();
   std::lock_guard<std::mutex> lock(r.Lock);
-  r.Classes[UpperCase(Info.Name)] = &Info;
+  r.Classes[UpperCase(Info.Name)] = RegisteredClass{&Info, nullptr};
 }
 
 void RegisterClasses(std::initializer_list<const TClassInfo*> Infos) {
   for (const TClassInfo* i : Infos) RegisterClass(*i);
 }
 
+namespace {
+
+// The entry's metadata, built now if this is its first lookup. The accessor runs
+// outside the registry's lock: building a class's table may look up others.
+const TClassInfo* Resolve(std::map<std::string, RegisteredClass>::iterator It,
+                          std::unique_lock<std::mutex>& Lock) {
+  if (It->second.Info) return It->second.Info;
+  const TClassInfo& (*build)() = It->second.Build;
+  Lock.unlock();
+  const TClassInfo* info = &build();
+  Lock.lock();
+  // Nodes of a std::map stay put while others are added. Had the name been
+  // registered anew meanwhile, the newer registration stands.
+  if (It->second.Build == build && !It->second.Info) It->second.Info = info;
+  return info;
+}
+
+}  // namespace
+
 const TClassInfo* GetClass(const std::string& ClassName) {
   Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.Lock);
+  std::unique_lock<std::mutex> lock(r.Lock);
   auto it = r.Classes.find(UpperCase(ClassName));
-  return it == r.Classes.end() ? nullptr : it->second;
+  return it == r.Classes.end() ? nullptr : Resolve(it, lock);
 }
 
 std::vector<const TClassInfo*> RegisteredClasses() {
   Registry& r = TheRegistry();
-  std::lock_guard<std::mutex> lock(r.Lock);
+  std::unique_lock<std::mutex> lock(r.Lock);
   std::vector<const TClassInfo*> out;
-  for (const auto& [name, info] : r.Classes) out.push_back(info);
+  for (auto it = r.Classes.begin(); it != r.Classes.end(); ++it) out.push_back(Resolve(it, lock));
   return out;
 }
 

@@ -192,15 +192,30 @@ const TTypeInfo& SetTypeInfo() {
   return info;
 }
 
-// Declares the class metadata accessors inside a class body.
+// Declares the class metadata accessors inside a class body. kClassName is the
+// name the registry knows the class by before its metadata is built.
 #define DTU_CLASS(Cls, Base)                                               \
 public:                                                                    \
   using inherited = Base;                                                  \
+  static constexpr const char* kClassName = #Cls;                          \
   static const TClassInfo& StaticClass();                                  \
   const TClassInfo& ClassInfo() const override { return StaticClass(); }   \
 private:
 
-// Class registry: classes the form reader may create by name.
+// Class registry: classes the form reader may create by name. A class registered
+// by its entry has its metadata (the property table) built on its first lookup, so
+// that registering every class at start costs no more than a name each.
+struct TClassEntry {
+  const char* Name;
+  const TClassInfo& (*Info)();
+};
+template <class T>
+constexpr TClassEntry ClassEntry() {
+  return {T::kClassName, &T::StaticClass};
+}
+void RegisterClass(TClassEntry Entry);
+void RegisterClasses(std::initializer_list<TClassEntry> Entries);
+// Registers metadata already built (under its own name).
 void RegisterClass(const TClassInfo& Info);
 void RegisterClasses(std::initializer_list<const TClassInfo*> Infos);
 const TClassInfo* GetClass(const std::string& ClassName);  // nullptr when unknown

@@ -1241,6 +1241,6 @@ const TClassInfo& TComboBox::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClass(TComboBox::StaticClass()); }
+  TRegistration() { RegisterClass(ClassEntry<TComboBox>()); }
 } const kRegistration;
 }  // namespace

@@ -471,6 +471,6 @@ const TClassInfo& TPageControl::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClasses({&TPageControl::StaticClass(), &TTabSheet::StaticClass()}); }
+  TRegistration() { RegisterClasses({ClassEntry<TPageControl>(), ClassEntry<TTabSheet>()}); }
 } const kRegistration;
 }  // namespace

@@ -197,7 +197,7 @@ const TClassInfo& TColorDialog::StaticClass() {
 namespace {
 struct TRegistration {
   TRegistration() {
-    RegisterClasses({&TOpenDialog::StaticClass(), &TSaveDialog::StaticClass(), &TColorDialog::StaticClass()});
+    RegisterClasses({ClassEntry<TOpenDialog>(), ClassEntry<TSaveDialog>(), ClassEntry<TColorDialog>()});
   }
 } const kRegistration;
 }  // namespace

@@ -1285,6 +1285,6 @@ const TClassInfo& TMaskEdit::StaticClass() {
 
 namespace {
 struct TEditRegistration {
-  TEditRegistration() { RegisterClasses({&TEdit::StaticClass(), &TMaskEdit::StaticClass()}); }
+  TEditRegistration() { RegisterClasses({ClassEntry<TEdit>(), ClassEntry<TMaskEdit>()}); }
 } const kEditRegistration;
 }  // namespace

@@ -260,6 +260,6 @@ const TClassInfo& THeader::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClasses({&THeaderControl::StaticClass(), &THeader::StaticClass()}); }
+  TRegistration() { RegisterClasses({ClassEntry<THeaderControl>(), ClassEntry<THeader>()}); }
 } const kRegistration;
 }  // namespace

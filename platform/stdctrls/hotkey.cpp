@@ -249,6 +249,6 @@ const TClassInfo& THotKey::StaticClass() {
 
 namespace {
 struct THotKeyRegistration {
-  THotKeyRegistration() { RegisterClass(THotKey::StaticClass()); }
+  THotKeyRegistration() { RegisterClass(ClassEntry<THotKey>()); }
 } const kHotKeyRegistration;
 }  // namespace

@@ -522,6 +522,6 @@ const TClassInfo& TListBox::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClass(TListBox::StaticClass()); }
+  TRegistration() { RegisterClass(ClassEntry<TListBox>()); }
 } const kRegistration;
 }  // namespace

@@ -679,6 +679,6 @@ const TClassInfo& TListView::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClasses({&TListView::StaticClass(), &TListColumn::StaticClass()}); }
+  TRegistration() { RegisterClasses({ClassEntry<TListView>(), ClassEntry<TListColumn>()}); }
 } const kRegistration;
 }  // namespace

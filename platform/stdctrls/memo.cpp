@@ -335,6 +335,6 @@ const TClassInfo& TRichEdit::StaticClass() {
 
 namespace {
 struct TMemoRegistration {
-  TMemoRegistration() { RegisterClasses({&TMemo::StaticClass(), &TRichEdit::StaticClass()}); }
+  TMemoRegistration() { RegisterClasses({ClassEntry<TMemo>(), ClassEntry<TRichEdit>()}); }
 } const kMemoRegistration;
 }  // namespace

@@ -501,7 +501,7 @@ const TClassInfo& TImage::StaticClass() {
 namespace {
 struct TRegistration {
   TRegistration() {
-    RegisterClasses({&TPanel::StaticClass(), &TBevel::StaticClass(), &TImage::StaticClass()});
+    RegisterClasses({ClassEntry<TPanel>(), ClassEntry<TBevel>(), ClassEntry<TImage>()});
   }
 } const kRegistration;
 }  // namespace

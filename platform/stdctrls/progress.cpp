@@ -162,6 +162,6 @@ const TClassInfo& TProgressBar::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClass(TProgressBar::StaticClass()); }
+  TRegistration() { RegisterClass(ClassEntry<TProgressBar>()); }
 } const kRegistration;
 }  // namespace

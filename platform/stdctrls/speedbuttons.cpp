@@ -452,6 +452,6 @@ const TClassInfo& TSpeedButtonActionLink::StaticClass() {
 
 namespace {
 struct TRegistration {
-  TRegistration() { RegisterClass(TSpeedButton::StaticClass()); }
+  TRegistration() { RegisterClass(ClassEntry<TSpeedButton>()); }
 } const kRegistration;
 }  // namespace

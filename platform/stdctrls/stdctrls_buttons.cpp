@@ -908,8 +908,8 @@ const TClassInfo& TGroupBox::StaticClass() {
 namespace {
 struct TRegistration {
   TRegistration() {
-    RegisterClasses({&TLabel::StaticClass(), &TButton::StaticClass(), &TCheckBox::StaticClass(),
-                     &TRadioButton::StaticClass(), &TGroupBox::StaticClass()});
+    RegisterClasses({ClassEntry<TLabel>(), ClassEntry<TButton>(), ClassEntry<TCheckBox>(),
+                     ClassEntry<TRadioButton>(), ClassEntry<TGroupBox>()});
   }
 } const kRegistration;
 }  // namespace

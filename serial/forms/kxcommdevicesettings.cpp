@@ -423,6 +423,6 @@ bool ShowKxCommDeviceSettings(TKxCustomCommDevice* Device, TComponent* Owner, bo
 
 void RegisterSerialForms() {
   (void)kFieldsRegistered;
-  RegisterClasses({&TForm_KxCommDevice_Settings::StaticClass(), &TForm_KXComm64_About::StaticClass()});
+  RegisterClasses({ClassEntry<TForm_KxCommDevice_Settings>(), ClassEntry<TForm_KXComm64_About>()});
   SetKxSettingsDialogProc(ShowKxCommDeviceSettings);
 }

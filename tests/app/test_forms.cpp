@@ -428,3 +428,15 @@ TEST_F(AppForms, CloudEditsTakeAtMost49BytesAndNoCommaTypedOrPasted) {
   name->Perform(WM_PASTE, 0, 0);
   EXPECT_EQ(name->Text(), "Va1");
 }
+
+// The registry knows a class by the name in its declaration until its table is
+// built; the form files name it by the table's name. The two must agree for every
+// class the program can read from a form.
+TEST(AppClasses, EveryRegisteredClassIsFoundByTheNameItsTableCarries) {
+  std::vector<const TClassInfo*> all = RegisteredClasses();
+  EXPECT_GE(all.size(), 40u);
+  for (const TClassInfo* c : all) EXPECT_EQ(GetClass(c->Name), c) << c->Name;
+  for (const char* name : {"TFormMain", "TFormNew", "TFormModify", "TPageControl", "TTabSheet", "TListView",
+                           "TComboBox", "TEdit", "TButton", "TLabel", "TGroupBox", "TKxCommDevice"})
+    EXPECT_NE(GetClass(name), nullptr) << name;
+}

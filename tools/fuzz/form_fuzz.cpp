@@ -158,7 +158,7 @@ const TClassInfo& TFuzzNode::StaticClass() {
 }
 
 void FuzzFormStream(const uint8_t* Data, size_t Size) {
-  static const bool registered = (RegisterClasses({&TFuzzNode::StaticClass()}), true);
+  static const bool registered = (RegisterClasses({ClassEntry<TFuzzNode>()}), true);
   (void)registered;
   std::string input(reinterpret_cast<const char*>(Data), Size);
 

@@ -367,7 +367,7 @@ std::string Groups() {
 
 std::string ButtonsForm() {
   RegisterBasicClasses();
-  RegisterClasses({&TGalleryButton::StaticClass(), &TGalleryShapeButton::StaticClass()});
+  RegisterClasses({ClassEntry<TGalleryButton>(), ClassEntry<TGalleryShapeButton>()});
   return "object Page: TForm\n" + PushButtons() + Checks() + Groups() + Labels() + Shapes() + "end\n";
 }
 

@@ -83,7 +83,7 @@ const TClassInfo& TGalleryShowPanel::StaticClass() {
 }
 
 const bool registered = [] {
-  RegisterClasses({&TGalleryCalendarDates::StaticClass(), &TGalleryShowPanel::StaticClass()});
+  RegisterClasses({ClassEntry<TGalleryCalendarDates>(), ClassEntry<TGalleryShowPanel>()});
   return true;
 }();
 

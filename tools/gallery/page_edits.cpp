@@ -76,7 +76,7 @@ const TClassInfo& TGalleryDropEdit::StaticClass() {
 
 const bool kRegistered = [] {
   RegisterEditListClasses();
-  RegisterClasses({&TGalleryEditState::StaticClass(), &TGalleryDropEdit::StaticClass()});
+  RegisterClasses({ClassEntry<TGalleryEditState>(), ClassEntry<TGalleryDropEdit>()});
   return true;
 }();
 

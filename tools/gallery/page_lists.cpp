@@ -250,10 +250,10 @@ end
 )";
 
 const bool Registered = [] {
-  RegisterClasses({&TQvListBox::StaticClass(), &TQvTabbedListBox::StaticClass(), &TQvCheckList::StaticClass(),
-                   &THeaderControl::StaticClass(), &TGalleryHeaderList::StaticClass(),
-                   &TGalleryGlyphCheckList::StaticClass(), &TGalleryOpenEditList::StaticClass(),
-                   &TGalleryDraggedRankList::StaticClass()});
+  RegisterClasses({ClassEntry<TQvListBox>(), ClassEntry<TQvTabbedListBox>(), ClassEntry<TQvCheckList>(),
+                   ClassEntry<THeaderControl>(), ClassEntry<TGalleryHeaderList>(),
+                   ClassEntry<TGalleryGlyphCheckList>(), ClassEntry<TGalleryOpenEditList>(),
+                   ClassEntry<TGalleryDraggedRankList>()});
   return true;
 }();
 

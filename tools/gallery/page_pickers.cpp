@@ -65,7 +65,7 @@ const TClassInfo& TGalleryPickerState::StaticClass() {
 
 const bool kRegistered = [] {
   RegisterEditListClasses();
-  RegisterClasses({&TGalleryPickerState::StaticClass()});
+  RegisterClasses({ClassEntry<TGalleryPickerState>()});
   return true;
 }();
 

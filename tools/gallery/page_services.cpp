@@ -292,9 +292,9 @@ end
 )";
 
 const bool Registered = [] {
-  RegisterClasses({&TQvRegIniFile::StaticClass(), &TQvFrameController::StaticClass(),
-                   &TGalleryFramedBox::StaticClass(), &TGallerySettingsView::StaticClass(),
-                   &TGalleryBlinkLabel::StaticClass()});
+  RegisterClasses({ClassEntry<TQvRegIniFile>(), ClassEntry<TQvFrameController>(),
+                   ClassEntry<TGalleryFramedBox>(), ClassEntry<TGallerySettingsView>(),
+                   ClassEntry<TGalleryBlinkLabel>()});
   return true;
 }();
 

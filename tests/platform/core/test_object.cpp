@@ -1,6 +1,7 @@
 // Ownership, free notification, names, and by-name property access.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/core/typinfo.h"
@@ -290,6 +291,60 @@ TEST(Properties, EventsBindToPublishedMethodsByName) {
   SetMethodProp(&button, "OnClick", TMethod{});
   EXPECT_FALSE(button.FOnClick);
   EXPECT_EQ(button.EventName("OnClick"), "");
+}
+
+namespace {
+
+int gLazyBuilds = 0;
+
+// A class registered by its entry: counts how often its metadata is built.
+class TLazyProbe : public TComponent {
+  DTU_CLASS(TLazyProbe, TComponent)
+public:
+  using TComponent::TComponent;
+  int Size() const { return FSize; }
+  void SetSize(int Value) { FSize = Value; }
+
+private:
+  int FSize = 3;
+};
+
+}  // namespace
+
+const TClassInfo& TLazyProbe::StaticClass() {
+  static const TClassInfo info = [] {
+    ++gLazyBuilds;
+    return TClassBuilder<TLazyProbe>("TLazyProbe", &inherited::StaticClass())
+        .Component()
+        .Int("Size", &TLazyProbe::Size, &TLazyProbe::SetSize, 3)
+        .Build();
+  }();
+  return info;
+}
+
+TEST(Classes, RegistryBuildsAClassOnItsFirstLookupAndFindsTheSameTableAfter) {
+  RegisterClass(ClassEntry<TLazyProbe>());
+  EXPECT_EQ(gLazyBuilds, 0);  // registering costs only the name
+  const TClassInfo* first = GetClass("tlazyprobe");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(gLazyBuilds, 1);
+  const TClassInfo* again = GetClass("TLAZYPROBE");
+  EXPECT_EQ(again, first);
+  EXPECT_EQ(gLazyBuilds, 1);
+  // The very table an eager registration would have given, parents' properties first.
+  EXPECT_EQ(first, &TLazyProbe::StaticClass());
+  EXPECT_EQ(first->Name, "TLazyProbe");
+  EXPECT_TRUE(first->InheritsFrom(&TComponent::StaticClass()));
+  std::vector<std::string> names;
+  for (const TPropInfo* p : first->AllProps()) names.push_back(p->Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tag", "Size"}));
+  ASSERT_NE(first->FindProp("size"), nullptr);
+  EXPECT_EQ(first->FindProp("size")->Default, 3);
+  // Among every registered class, found under its own name.
+  auto all = RegisteredClasses();
+  EXPECT_NE(std::find(all.begin(), all.end(), first), all.end());
+  for (const char* unknown : {"TLazyProb", "TLazyProbeX", "", "TObject"}) EXPECT_EQ(GetClass(unknown), nullptr) << unknown;
+  EXPECT_THROW(FindClass("TLazyMissing"), EClassNotFound);
 }
 
 TEST(Classes, RegistryFindsClassesByNameAndAssignReportsBothClasses) {
