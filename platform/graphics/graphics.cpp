@@ -934,6 +934,14 @@ void TIcon::LoadFromStream(TStream* Stream) {
   Changed();
 }
 
+std::vector<TIconImage> DecodeIconImages(const uint8_t* Data, size_t Size) {
+  std::vector<uint8_t> bytes(Data, Data + Size);
+  std::vector<TIconImage> out(static_cast<size_t>(gdi::IcoImageCount(bytes)));
+  for (size_t i = 0; i < out.size(); ++i)
+    gdi::DecodeIcoImage(bytes, static_cast<int>(i), out[i].Width, out[i].Height, out[i].Pixels);
+  return out;
+}
+
 void TIcon::SaveToStream(TStream* Stream) {
   if (!FData.empty()) Stream->WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
 }

@@ -352,6 +352,16 @@ private:
   TTransparentMode FTransparentMode = tmAuto;
 };
 
+// Every image an ICO file holds, in directory order, as non-premultiplied
+// 0xAARRGGBB pixels with rows top-down (a window icon offered at each size). Bad
+// data raises EInvalidGraphic "Icon image is not valid" (with what is wrong).
+struct TIconImage {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint32_t> Pixels;
+};
+std::vector<TIconImage> DecodeIconImages(const uint8_t* Data, size_t Size);
+
 // An icon: the image with its transparency (an AND mask or an alpha channel) read
 // from an ICO file (the 32 x 32 image when there is one, else the first; PNG
 // images included). Drawing blends by the transparency; saving writes the file back

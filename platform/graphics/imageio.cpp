@@ -253,11 +253,16 @@ std::vector<uint8_t> ReadIcoBytes(TStream* Stream) {
   return v;
 }
 
-void DecodeIco(const std::vector<uint8_t>& Data, int& Width, int& Height, std::vector<uint32_t>& Pixels) {
+int IcoImageCount(const std::vector<uint8_t>& Data) {
   int64_t size = static_cast<int64_t>(Data.size());
   if (size < 6 || U16(Data.data()) != 0 || U16(Data.data() + 2) != 1) BadIco("no icon directory");
   int count = U16(Data.data() + 4);
   if (count == 0 || 6 + 16 * int64_t(count) > size) BadIco("truncated directory");
+  return count;
+}
+
+void DecodeIco(const std::vector<uint8_t>& Data, int& Width, int& Height, std::vector<uint32_t>& Pixels) {
+  int count = IcoImageCount(Data);
   // The 32 x 32 image with the most colours, else the first.
   int pick = 0, bestBits = -1;
   for (int i = 0; i < count; ++i) {
@@ -265,7 +270,14 @@ void DecodeIco(const std::vector<uint8_t>& Data, int& Width, int& Height, std::v
     int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256, bits = U16(e + 6);
     if (w == 32 && h == 32 && bits > bestBits) { pick = i; bestBits = bits; }
   }
-  const uint8_t* e = Data.data() + 6 + 16 * pick;
+  DecodeIcoImage(Data, pick, Width, Height, Pixels);
+}
+
+void DecodeIcoImage(const std::vector<uint8_t>& Data, int Index, int& Width, int& Height,
+                    std::vector<uint32_t>& Pixels) {
+  int64_t size = static_cast<int64_t>(Data.size());
+  if (Index < 0 || Index >= IcoImageCount(Data)) BadIco("no such image");
+  const uint8_t* e = Data.data() + 6 + 16 * Index;
   int64_t len = U32(e + 8), off = U32(e + 12);
   if (off < 0 || off + len > size || len < 12) BadIco("truncated image");
   const uint8_t* img = Data.data() + off;

@@ -18,8 +18,13 @@ std::vector<uint8_t> EncodeBmp(const TSurface& S, int BitsPerPixel);
 
 // Reads one ICO file from the stream's position.
 std::vector<uint8_t> ReadIcoBytes(TStream* Stream);
+// The number of images in an ICO file (EInvalidGraphic for a bad directory).
+int IcoImageCount(const std::vector<uint8_t>& Data);
 // Decodes the chosen image of an ICO file into 0xAARRGGBB pixels.
 void DecodeIco(const std::vector<uint8_t>& Data, int& Width, int& Height, std::vector<uint32_t>& Pixels);
+// Decodes image Index (0-based, in directory order) of an ICO file.
+void DecodeIcoImage(const std::vector<uint8_t>& Data, int Index, int& Width, int& Height,
+                    std::vector<uint32_t>& Pixels);
 
 std::vector<uint8_t> EncodePng(const TSurface& S);
 

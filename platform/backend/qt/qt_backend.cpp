@@ -4,7 +4,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QCursor>
@@ -15,7 +14,6 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QIcon>
-#include <QImageReader>
 #include <QGridLayout>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -34,12 +32,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/controls/controls.h"
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
+#include "platform/graphics/graphics.h"
 #include "platform/win32/clock.h"
 
 namespace qtbackend {
@@ -504,15 +504,22 @@ void InstallQtBackend() {
 }
 
 bool SetProgramIcon(const unsigned char* Ico, std::size_t Size) {
-  QByteArray bytes(reinterpret_cast<const char*>(Ico), static_cast<qsizetype>(Size));
-  QBuffer buffer(&bytes);
-  QImageReader reader(&buffer, "ico");
+  // Decoded here rather than by Qt's image plugins, which would load the codec
+  // libraries of every format they know (memory the program never uses again).
+  std::vector<TIconImage> images;
+  try {
+    images = DecodeIconImages(Ico, Size);
+  } catch (const EInvalidGraphic&) {
+    return false;
+  }
   QIcon icon;
   // Every size the file holds, so the window system picks the one it shows.
-  for (int i = 0; i < std::max(reader.imageCount(), 1); ++i) {
-    if (i > 0 && !reader.jumpToImage(i)) break;
-    QImage image = reader.read();
-    if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+  for (const TIconImage& i : images) {
+    QImage image(i.Width, i.Height, QImage::Format_ARGB32);
+    for (int y = 0; y < i.Height; ++y)
+      std::memcpy(image.scanLine(y), i.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(i.Width),
+                  static_cast<size_t>(i.Width) * 4);
+    icon.addPixmap(QPixmap::fromImage(image));
   }
   if (icon.isNull()) return false;
   QApplication::setWindowIcon(icon);

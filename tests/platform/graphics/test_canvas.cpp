@@ -315,3 +315,37 @@ TEST(Icon, LoadsAnIcoWithItsMaskAndDrawsThroughIt) {
   EXPECT_THROW(Load(icon, bad), EInvalidGraphic);
   EXPECT_THROW(icon.SetWidth(3), EInvalidGraphicOperation);
 }
+
+TEST(Icon, DecodesEveryImageOfAFileInDirectoryOrder) {
+  // 1 x 1 at 32 bits with half alpha, then 2 x 2 at 24 bits with the top-left masked.
+  std::vector<uint8_t> small = {40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,
+                                0x10, 0x20, 0x30, 0x80,  // BGRA
+                                0, 0, 0, 0};             // mask
+  std::vector<uint8_t> square = {40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,
+                                 255, 0, 0, 255, 0, 0, 0, 0,  // bottom row: blue blue
+                                 0, 0, 255, 0, 0, 255, 0, 0,  // top row: red red
+                                 0, 0, 0, 0, 0x80, 0, 0, 0};  // mask: top-left transparent
+  std::vector<uint8_t> ico = {0, 0, 1, 0, 2, 0};
+  uint32_t at = 6 + 2 * 16;
+  for (const auto* img : {&small, &square}) {
+    uint8_t side = img == &small ? 1 : 2, bits = img == &small ? 32 : 24;
+    uint32_t n = static_cast<uint32_t>(img->size());
+    ico.insert(ico.end(), {side, side, 0, 0, 1, 0, bits, 0, uint8_t(n), uint8_t(n >> 8), 0, 0, uint8_t(at),
+                           uint8_t(at >> 8), 0, 0});
+    at += n;
+  }
+  ico.insert(ico.end(), small.begin(), small.end());
+  ico.insert(ico.end(), square.begin(), square.end());
+  std::vector<TIconImage> images = DecodeIconImages(ico.data(), ico.size());
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(images[0].Width, 1);
+  EXPECT_EQ(images[0].Height, 1);
+  EXPECT_EQ(images[0].Pixels, (std::vector<uint32_t>{0x80302010}));
+  EXPECT_EQ(images[1].Width, 2);
+  EXPECT_EQ(images[1].Height, 2);
+  EXPECT_EQ(images[1].Pixels, (std::vector<uint32_t>{0x00FF0000, 0xFFFF0000, 0xFF0000FF, 0xFF0000FF}));
+  for (size_t cut : {size_t{4}, size_t{20}, ico.size() - 60})
+    EXPECT_THROW(DecodeIconImages(ico.data(), cut), EInvalidGraphic) << cut;
+}
