@@ -1,6 +1,7 @@
 // Menus over Qt menus: the items of a TMenuItem tree as actions (or, for owner-drawn
 // menus, as widgets drawn by the items' drawing hooks).
 #include <QApplication>
+#include <QIconEngine>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -11,6 +12,8 @@
 #include <QTimer>
 #include <QWidgetAction>
 #include <qdrawutil.h>
+
+#include <optional>
 
 #include "platform/backend/qt/qt_internal.h"
 #include "platform/controls/forms.h"
@@ -241,11 +244,65 @@ void Fill(QWidget* Menu, TMenuItem* Root, TMenuItem* Top, bool TopLevel, bool Ow
   }
 }
 
+// A standard icon of the style, asked of it when something first draws or measures
+// it. Every menu bar makes the icon of its overflow button when it is made, which the
+// style reads from an image file: to learn which codec reads it, Qt loads every image
+// format plugin and its library, for a button most windows never show.
+class TDeferredIcon : public QIconEngine {
+public:
+  TDeferredIcon(const QProxyStyle* Style, QStyle::StandardPixmap Which, const QWidget* Widget)
+      : FStyle(const_cast<QProxyStyle*>(Style)), FWhich(Which), FWidget(const_cast<QWidget*>(Widget)) {}
+
+  void paint(QPainter* Painter, const QRect& Rect, QIcon::Mode Mode, QIcon::State State) override {
+    Real().paint(Painter, Rect, Qt::AlignCenter, Mode, State);
+  }
+  QSize actualSize(const QSize& Size, QIcon::Mode Mode, QIcon::State State) override {
+    return Real().actualSize(Size, Mode, State);
+  }
+  QPixmap pixmap(const QSize& Size, QIcon::Mode Mode, QIcon::State State) override {
+    return Real().pixmap(Size, 1.0, Mode, State);
+  }
+  QPixmap scaledPixmap(const QSize& Size, QIcon::Mode Mode, QIcon::State State, qreal Scale) override {
+    return Real().pixmap(Size / Scale, Scale, Mode, State);
+  }
+  QList<QSize> availableSizes(QIcon::Mode Mode, QIcon::State State) override {
+    return Real().availableSizes(Mode, State);
+  }
+  bool isNull() override { return Real().isNull(); }
+  QString iconName() override { return Real().name(); }
+  QString key() const override { return QStringLiteral("TDeferredIcon"); }
+  QIconEngine* clone() const override {
+    auto* copy = new TDeferredIcon(FStyle, FWhich, FWidget);
+    copy->FReal = FReal;
+    return copy;
+  }
+
+private:
+  const QIcon& Real() {
+    if (!FReal) {
+      // The style's own icon; the application's style when that style is gone.
+      FReal = FStyle ? FStyle->QProxyStyle::standardIcon(FWhich, nullptr, FWidget)
+                     : QApplication::style()->standardIcon(FWhich, nullptr, FWidget);
+    }
+    return *FReal;
+  }
+
+  QPointer<QProxyStyle> FStyle;
+  QStyle::StandardPixmap FWhich;
+  QPointer<QWidget> FWidget;
+  std::optional<QIcon> FReal;
+};
+
 // Qt's own style fills a popup menu with the palette's Base (the white of edit fields)
 // lightened; here a menu takes the system's menu colour, which the menu palette
 // carries as its Window, like the menu bar and the forms. The frame stays Qt's.
 class TMenuStyle : public QProxyStyle {
 public:
+  QIcon standardIcon(StandardPixmap Which, const QStyleOption* Option, const QWidget* Widget) const override {
+    if (Option || (Which != SP_ToolBarHorizontalExtensionButton && Which != SP_ToolBarVerticalExtensionButton))
+      return QProxyStyle::standardIcon(Which, Option, Widget);
+    return QIcon(new TDeferredIcon(this, Which, Widget));
+  }
   void drawPrimitive(PrimitiveElement Element, const QStyleOption* Option, QPainter* Painter,
                      const QWidget* Widget) const override {
     if (Element != PE_PanelMenu) return QProxyStyle::drawPrimitive(Element, Option, Painter, Widget);

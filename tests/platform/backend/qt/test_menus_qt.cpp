@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPointer>
 #include <QTimer>
 #include <QWidgetAction>
@@ -273,3 +275,33 @@ TEST_F(QtMenuTest, ARowWhoseItemWasFreedWhileThePopupIsOpenDrawsNothing) {
 }
 
 }  // namespace
+
+// The program's style hands out the menu bar's overflow icons before anything reads
+// them; read, they are the base style's own, pixel for pixel, at every size.
+TEST_F(QtMenuTest, TheOverflowIconsAreTheBaseStylesOwn) {
+  auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+  ASSERT_NE(proxy, nullptr);
+  for (QStyle::StandardPixmap which : {QStyle::SP_ToolBarHorizontalExtensionButton,
+                                       QStyle::SP_ToolBarVerticalExtensionButton}) {
+    QIcon mine = proxy->standardIcon(which, nullptr, nullptr);
+    QIcon base = proxy->baseStyle()->standardIcon(which, nullptr, nullptr);
+    ASSERT_FALSE(base.isNull());
+    EXPECT_FALSE(mine.isNull());
+    EXPECT_EQ(mine.availableSizes(), base.availableSizes());
+    for (int side : {8, 16, 24, 32}) {
+      for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+        EXPECT_EQ(mine.actualSize(QSize(side, side), mode), base.actualSize(QSize(side, side), mode)) << side;
+        EXPECT_EQ(mine.pixmap(side, mode).toImage(), base.pixmap(side, mode).toImage()) << which << " " << side;
+        QImage a(side, side, QImage::Format_ARGB32_Premultiplied), b = a;
+        a.fill(Qt::transparent);
+        b.fill(Qt::transparent);
+        QPainter pa(&a), pb(&b);
+        mine.paint(&pa, QRect(0, 0, side, side), Qt::AlignCenter, mode);
+        base.paint(&pb, QRect(0, 0, side, side), Qt::AlignCenter, mode);
+        pa.end();
+        pb.end();
+        EXPECT_EQ(a, b) << which << " " << side;
+      }
+    }
+  }
+}
