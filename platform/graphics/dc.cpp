@@ -7,6 +7,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/core/scope.h"
 #include "platform/graphics/gdi_internal.h"
 
 namespace {
@@ -93,7 +94,7 @@ HBITMAP NewBitmap(int Width, int Height, bool Mono, bool Blank = false) {
   b->Surface.Height = Height;
   b->Surface.Mono = Mono;
   size_t n = static_cast<size_t>(Width) * static_cast<size_t>(Height);
-  if (Blank) b->Surface.Bits.resize(n);
+  if (Blank) gdi::SizeFreshPixels(b->Surface.Bits, n);
   else b->Surface.Bits.assign(n, gdi::kBlack);
   return b;
 }
@@ -559,6 +560,16 @@ void* AllocateZeroedPixels(std::size_t Bytes) {
   void* p = std::calloc(Bytes ? Bytes : 1, 1);
   if (!p) throw std::bad_alloc();
   return p;
+}
+
+void SizeFreshPixels(TSurfaceBits& Bits, std::size_t N) {
+  // Storage in use may hold old pixels past its size: those are checked one by one.
+  if (Bits.capacity() != 0) {
+    Bits.resize(N);
+    return;
+  }
+  TRestore<bool> fresh(TPixelAllocator<uint32_t>::FreshBlock, true);
+  Bits.resize(N);
 }
 
 void FreePixels(void* P, std::size_t Bytes) noexcept {

@@ -115,11 +115,15 @@ struct TPixelAllocator {
   T* allocate(std::size_t N) { return static_cast<T*>(AllocateZeroedPixels(N * sizeof(T))); }
   void deallocate(T* P, std::size_t N) noexcept { FreePixels(P, N * sizeof(T)); }
   // A value-initialised element is written only where the storage is not zero
-  // already, so that sizing a fresh block touches none of its pages.
+  // already, so that sizing a fresh block touches none of its pages. While
+  // FreshBlock is set (SizeFreshPixels), the storage is known to be a block just
+  // handed out zeroed, and is not even read: a read maps each page once more.
   template <class U>
   void construct(U* P) noexcept {
+    if (FreshBlock) return;
     if (!(*P == U())) ::new (static_cast<void*>(P)) U();
   }
+  static inline thread_local bool FreshBlock = false;
   template <class U, class... A>
   void construct(U* P, A&&... Args) {
     ::new (static_cast<void*>(P)) U(std::forward<A>(Args)...);
@@ -132,6 +136,12 @@ struct TPixelAllocator {
 }  // namespace gdi
 
 using TSurfaceBits = std::vector<uint32_t, gdi::TPixelAllocator<uint32_t>>;
+
+namespace gdi {
+// Sizes storage to N zero pixels; storage that has none yet takes a fresh block
+// whose pages stay untouched until drawn on.
+void SizeFreshPixels(TSurfaceBits& Bits, std::size_t N);
+}  // namespace gdi
 
 // The pixels of a bitmap: rows top-down, one 32-bit word per pixel, 0xFFRRGGBB
 // (the layout of a 32-bit RGB image, so the window layer can show a back buffer

@@ -126,3 +126,23 @@ TEST(Blt, TransparentBltSkipsTheKeyColourAndHonoursTheClip) {
   TransparentBlt(dst.Dc, 0, 0, 4, 1, src.Dc, 0, 0, 4, 1, kBack);
   EXPECT_EQ(dst.Picture(), "KWWW\n");
 }
+
+TEST(PixelStorage, SizedStorageReadsAsZeroPastWhatItKeeps) {
+  struct TCase {
+    size_t Kept, Old, New;  // pixels kept, pixels the storage held before, new size
+  };
+  // Fresh small and large (system pages) blocks; storage shrunk and grown again
+  // within its capacity, where old pixels lie past its size.
+  const TCase cases[] = {{0, 0, 16}, {0, 0, 300000}, {2, 16, 16}, {0, 16, 8}, {3, 300000, 300000}};
+  for (const TCase& c : cases) {
+    TSurfaceBits bits;
+    if (c.Old) {
+      bits.assign(c.Old, 0x12345678);
+      bits.resize(c.Kept);
+    }
+    gdi::SizeFreshPixels(bits, c.New);
+    ASSERT_EQ(bits.size(), c.New);
+    for (size_t i = 0; i < c.New; ++i)
+      ASSERT_EQ(bits[i], i < c.Kept ? 0x12345678u : 0u) << "case " << c.Old << "/" << c.Kept << " at " << i;
+  }
+}
