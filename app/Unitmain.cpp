@@ -159,12 +159,18 @@ void TFormMain::RebuildList() {
   for (int i = 0; i < VarCount; ++i) AddListRow(VarTable[i], TTypeLabels::tlOpened);
 }
 
+void CreateVarDialogs() {
+  if (!FormNew) Application->CreateForm(FormNew);
+  if (!FormModify) Application->CreateForm(FormModify);
+}
+
 void TFormMain::ButtonNewClick(TObject*) {
   if (FBusy) return;
   if (VarCount >= MaxVarCount) {
     ShowMessage("数据变量个数已达到最大！");
     return;
   }
+  CreateVarDialogs();  // normally made already, just after the window was first shown
   FormNew->ShowModal();
   if (DlgAccepted == 1) {
     AddListRow(VarTable[VarCount], TTypeLabels::tlDialog);
@@ -176,6 +182,7 @@ void TFormMain::ButtonModifyClick(TObject*) {
   if (FBusy) return;
   SelIndex = static_cast<int16_t>(ListView1->ItemIndex());
   if (SelIndex < 0 || SelIndex >= VarCount) return;
+  CreateVarDialogs();
   FormModify->ShowModal();
   if (DlgAccepted == 1) {
     ListView1->Items()->Delete(SelIndex);

@@ -29,6 +29,11 @@ class TTimer;
 struct TCommandTiming;
 struct TLineTexts;
 
+// Makes the two variable dialogs, owned by the application, where they do not exist
+// yet: the new-variable dialog first, then the modify dialog, so the application
+// lists its forms in the same order whenever they are made.
+void CreateVarDialogs();
+
 class TFormMain : public TForm {
   DTU_CLASS(TFormMain, TForm)
 public:

@@ -67,6 +67,40 @@ TEST_F(AppForms, NewModifyAndDeleteKeepListAndTableInStep) {
   EXPECT_EQ(VarCount, 2);
 }
 
+// The program makes the two dialogs just after its window is first shown; a command
+// that comes before then makes both itself, owned by the application, the
+// new-variable dialog first, and the command goes on as usual.
+TEST_F(AppForms, NewAndModifyMakeTheDialogsWhenTheyDoNotExistYet) {
+  for (bool modify : {false, true}) {
+    SCOPED_TRACE(modify ? "modify" : "new");
+    if (modify) {
+      AddVariable(0, "5", "Coil1");
+      FormMain->ListView1->SetItemIndex(1);
+    }
+    delete FormModify;
+    delete FormNew;
+    FormModify = nullptr;
+    FormNew = nullptr;
+    const int owned = Application->ComponentCount();
+    Runner->OnLoop([modify](TWinControl*) {
+      TVarDialog* shown = modify ? static_cast<TVarDialog*>(FormModify) : FormNew;
+      ASSERT_NE(shown, nullptr);
+      EXPECT_TRUE(shown->Visible());
+      shown->EditVarName->SetText(modify ? "Renamed" : "Added");
+      shown->ButtonOk->Click();
+    });
+    if (modify) FormMain->ButtonModifyClick(nullptr);
+    else FormMain->ButtonNewClick(nullptr);
+    ASSERT_NE(FormNew, nullptr);
+    ASSERT_NE(FormModify, nullptr);
+    ASSERT_EQ(Application->ComponentCount(), owned + 2);
+    EXPECT_EQ(Application->Components(owned), FormNew);
+    EXPECT_EQ(Application->Components(owned + 1), FormModify);
+    EXPECT_EQ(VarCount, modify ? 2 : 1);
+    EXPECT_EQ(Cell(modify ? 1 : 0, 3), modify ? "Renamed" : "Added");
+  }
+}
+
 TEST_F(AppForms, TheDialogChecksInOrderAndWritesNothingOnAFailure) {
   AddVariable(1, "3", "ab");
   struct Case { int type; const char* addr; const char* name; const char* text; const char* caption; };
