@@ -37,14 +37,14 @@ inline std::filesystem::path OutputFolder(int argc, char** argv) {
   return out;
 }
 
-// The application's three forms, made as the program makes them, and the main
-// window shown.
+// The application's three forms, made as the program makes them: the main window
+// shown first, then the two dialogs (the program makes them from the first message
+// its loop delivers).
 inline void StartForms() {
   Application->Initialize();
   Application->CreateForm(FormMain);
-  Application->CreateForm(FormNew);
-  Application->CreateForm(FormModify);
   FormMain->Show();
+  CreateVarDialogs();
 }
 
 // A left-button event delivered by Qt to the widget under the control's middle, as
