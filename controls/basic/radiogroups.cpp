@@ -162,7 +162,7 @@ TFont* TQvCustomItemGroup::PublishedItemFont() {
     // no longer follows Font), not the value taken from Font; read over an
     // ancestor's stream, it holds the ancestor's value, which is what is there.
     FItemFontSet = true;
-    if (!FReadingOver)
+    if (FStreamsRead == 1)
       for (const TPropInfo* p : FItemFont->ClassInfo().AllProps())
         if (p->Default && p->SetOrd && p->IsStored(FItemFont)) p->SetOrd(FItemFont, *p->Default);
   }
@@ -230,9 +230,8 @@ void TQvCustomItemGroup::ItemsChange(TObject*) {
 void TQvCustomItemGroup::ReadState(TReader* Reader) {
   {
     FReading = true;
-    FReadingOver = FReadBefore;
-    FReadBefore = true;
-    TOnExit read([this] { FReading = FReadingOver = false; });
+    ++FStreamsRead;
+    TOnExit read([this] { FReading = false; });
     inherited::ReadState(Reader);
   }
   UpdateButtons();

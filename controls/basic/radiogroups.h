@@ -105,10 +105,9 @@ protected:
 
   std::vector<TQvCustomGlyphButton*> FButtons;
   bool FReading = false;
-  // Set once a form stream has been read into the group: a later stream (a
-  // descendant form's) only changes what the earlier ones gave.
-  bool FReadBefore = false;
-  bool FReadingOver = false;
+  // Form streams read into the group: a later one (a descendant form's) only
+  // changes what the earlier ones gave.
+  int FStreamsRead = 0;
   bool FInClick = false;
   int FGlyphCount = 6;
 
