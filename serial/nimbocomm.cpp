@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/core/typinfo.h"
@@ -117,9 +119,13 @@ void TNimboComm::_WakeStalledReader() {
 
 void TNimboComm::PurgeRead(bool Abort) {
   if (!Active()) return;
-  PurgeComm(FHandle, PURGE_RXCLEAR | (Abort ? PURGE_RXABORT : 0));
-  // Dropped from the consumer side, so the reader may go on filling the queue.
-  FInQueue->Discard();
+  {
+    std::lock_guard<std::mutex> lock(FRxQueueLock);
+    FRxPurges.fetch_add(1, std::memory_order_relaxed);
+    PurgeComm(FHandle, PURGE_RXCLEAR | (Abort ? PURGE_RXABORT : 0));
+    // Dropped from the consumer side, so the reader may go on filling the queue.
+    FInQueue->Discard();
+  }
   _WakeStalledReader();
 }
 
@@ -493,6 +499,13 @@ void TNimboComm::_ReapFinishedReaders() {
 // Worker threads
 // ---------------------------------------------------------------------------
 
+struct TNimboComm::TRxHold {
+  std::uint8_t Data[kHoldSize];
+  int Off = 0;  // the held bytes are Data[Off, Off + Len); Off is 0 when Len is
+  int Len = 0;
+  unsigned Purges = 0;  // FRxPurges when they were read
+};
+
 void TNimboComm::_ReadThread(TWorker& Ctl) {
   Ctl.Go.wait(false, std::memory_order_acquire);
   if (!Ctl.Run.load(std::memory_order_acquire)) return;
@@ -503,6 +516,7 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     return;
   }
   const HANDLE waits[2] = {FStopReader, FRxSpace};
+  TRxHold hold;
   bool rxOn = true;
   // Reads in a row without waiting (see below), bounded so that the other events
   // are looked at again while a stream goes on.
@@ -510,13 +524,22 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
   bool rxMore = false;
   while (Ctl.Run.load(std::memory_order_acquire)) {
     DWORD events = 0;
+    if (rxOn && hold.Len > 0) {
+      // Held bytes go to the queue as the consumer makes room, before any read.
+      DWORD got = 0;
+      _PushHeld(hold, got);
+      if (got > 0) {
+        CommNotify(EV_RXCHAR);
+        if (!Ctl.Run.load(std::memory_order_acquire)) return;
+      }
+    }
     if (rxMore && rxOn && rxRun < kRxRunMax) {
       // The last read took much of the line discipline's buffer: a stream goes
       // on, and a read takes the next piece (or finds nothing) without the wait,
       // its poll and its count of waiting bytes. Only EV_RXCHAR is sent for it.
       ++rxRun;
       DWORD got = 0;
-      rxOn = _ReceiveBytes(port, mask, got, rxMore);
+      rxOn = _ReceiveBytes(port, mask, hold, got, rxMore);
       if (got > 0) {
         CommNotify(EV_RXCHAR);
         if (!Ctl.Run.load(std::memory_order_acquire)) return;
@@ -525,6 +548,18 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     }
     rxRun = 0;
     rxMore = false;
+    if (rxOn && hold.Len > 0) {
+      // Bytes still held when the driver has none to give: the consumer's next
+      // Read ends the wait (FRxSpace), as for a stall, though reads go on.
+      FRxStalled.exchange(true, std::memory_order_acq_rel);
+      DWORD got = 0;
+      if (_PushHeld(hold, got)) FRxStalled.exchange(false, std::memory_order_acq_rel);
+      if (got > 0) {
+        CommNotify(EV_RXCHAR);
+        if (!Ctl.Run.load(std::memory_order_acquire)) return;
+        continue;
+      }
+    }
     DWORD r = WaitCommEvent(port, &events, 2, waits, INFINITE);
     if (r == WAIT_FAILED) {
       WaitForSingleObject(FStopReader, INFINITE);
@@ -543,7 +578,7 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
 
     if (events & EV_RXCHAR) {
       DWORD got = 0;
-      rxOn = _ReceiveBytes(port, mask, got, rxMore);
+      rxOn = _ReceiveBytes(port, mask, hold, got, rxMore);
     }
     if (events & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) {
       DWORD status = 0;
@@ -572,41 +607,114 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
   }
 }
 
-bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More) {
+namespace {
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
+}  // namespace
+
+bool TNimboComm::_AwaitRoom() const {
+  // The consumer has just been told of the bytes that filled the queue and mostly
+  // takes them within microseconds; watching for that costs the stream less than a
+  // stall, whose wake-ups and mask changes keep the reader from the driver longer.
+  // Not with one processor, where the consumer cannot run meanwhile.
+  static const bool several = std::thread::hardware_concurrency() > 1;
+  if (!several) return false;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(kRoomSpinUs);
+  while (FInQueue->fGetRemain() == 0) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    CpuRelax();
+  }
+  return true;
+}
+
+bool TNimboComm::_StallReceive(HANDLE Port, DWORD Mask) {
+  // No more reads until the consumer makes room and sets FRxSpace.
+  SetCommMask(Port, Mask & ~EV_RXCHAR);
+  return false;
+}
+
+bool TNimboComm::_PushHeld(TRxHold& Hold, DWORD& Got) {
+  std::lock_guard<std::mutex> lock(FRxQueueLock);
+  if (FRxPurges.load(std::memory_order_relaxed) != Hold.Purges) Hold.Len = 0;  // read before a purge
+  const int n = Hold.Len > 0 ? FInQueue->In(Hold.Data + Hold.Off, Hold.Len) : 0;
+  Hold.Off += n;
+  Hold.Len -= n;
+  if (Hold.Len == 0) Hold.Off = 0;
+  Got += static_cast<DWORD>(n);
+  return Hold.Len == 0;
+}
+
+bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Got, bool& More) {
   More = false;
   // Takes the line-error bits as the original sequence does; how much waits is
   // learnt from the reads themselves (a read finding nothing returns 0 bytes).
   if (!ClearCommError(Port, nullptr, nullptr)) return true;
-  std::uint8_t buf[ReadPiece];
   // Read until the driver is drained (a short read), not only what it held when
   // asked: bytes arriving meanwhile come along without another wake-up.
   for (bool first = true;; first = false) {
-    int room = FInQueue->fGetRemain();
-    if (room == 0) {
-      // Leave the bytes in the driver until the consumer makes room (a full queue
-      // with nothing waiting in the driver is no stall).
-      COMSTAT stat;
-      if (first && (!ClearCommError(Port, nullptr, &stat) || stat.cbInQue == 0)) return true;
-      FRxStalled.exchange(true, std::memory_order_acq_rel);
-      room = FInQueue->fGetRemain();
-      if (room == 0) {
-        SetCommMask(Port, Mask & ~EV_RXCHAR);
-        return false;
-      }
-      FRxStalled.exchange(false, std::memory_order_acq_rel);
-    }
-    const DWORD want = std::min<DWORD>(static_cast<DWORD>(ReadPiece), static_cast<DWORD>(room));
-    // Straight into the queue when its free room does not wrap before Want
-    // bytes; otherwise through the buffer, so that one read still takes them all.
+    if (Hold.Len > 0) _PushHeld(Hold, Got);
+    // Each read asks for all the driver may have, so that one call takes a whole
+    // line buffer: straight into the queue when that fits there without wrapping
+    // and nothing is held, otherwise into the hold, which the queue takes from as
+    // it makes room. A partial read would leave a sliver in the driver, and the
+    // driver refills its line buffer only once that is read.
     std::uint8_t* span = nullptr;
-    const bool inPlace = static_cast<DWORD>(FInQueue->FreeSpan(&span)) >= want;
+    const int free = FInQueue->FreeSpan(&span);
+    const bool inPlace = Hold.Len == 0 && free >= kLineBuffer;
+    if (!inPlace && Hold.Off + Hold.Len > kHoldSize - kLineBuffer) {
+      if (Hold.Len <= kHoldSize - kLineBuffer) {
+        std::memmove(Hold.Data, Hold.Data + Hold.Off, static_cast<size_t>(Hold.Len));
+        Hold.Off = 0;
+      } else {
+        // Neither the queue nor the hold takes a line buffer. Bytes were just
+        // queued: the consumer hears of them before any wait for room.
+        if (!first) {
+          More = true;
+          return true;
+        }
+        // Leave the bytes in the driver until the consumer makes room (a full
+        // queue with nothing waiting in the driver is no stall).
+        COMSTAT stat;
+        if (!ClearCommError(Port, nullptr, &stat) || stat.cbInQue == 0) return true;
+        if (_AwaitRoom()) continue;
+        // Both sides swap the stall flag (see _WakeStalledReader).
+        FRxStalled.exchange(true, std::memory_order_acq_rel);
+        if (FInQueue->fGetRemain() == 0) return _StallReceive(Port, Mask);
+        FRxStalled.exchange(false, std::memory_order_acq_rel);
+        continue;
+      }
+    }
+    std::uint8_t* const into = inPlace ? span : Hold.Data + Hold.Off + Hold.Len;
+    const DWORD want = static_cast<DWORD>(inPlace ? std::min(free, ReadPiece) : kHoldSize - Hold.Off - Hold.Len);
     DWORD got = 0;
-    More = false;
-    if (!ReadFile(Port, inPlace ? span : buf, want, &got, nullptr) || got == 0) break;  // errors come as events
-    if (inPlace) FInQueue->Commit(static_cast<int>(got));
-    else FInQueue->In(buf, static_cast<int>(got));
-    Got += got;
+    std::lock_guard<std::mutex> lock(FRxQueueLock);
+    if (!ReadFile(Port, into, want, &got, nullptr) || got == 0) break;  // errors come as events
     More = got >= static_cast<DWORD>(kLineBuffer / 2);
+    if (inPlace) {
+      FInQueue->Commit(static_cast<int>(got));
+      Got += got;
+    } else {
+      const unsigned purges = FRxPurges.load(std::memory_order_relaxed);
+      if (Hold.Len > 0 && Hold.Purges != purges) {
+        // What was held before came before a purge.
+        std::memmove(Hold.Data, into, got);
+        Hold.Off = Hold.Len = 0;
+      }
+      Hold.Purges = purges;
+      Hold.Len += static_cast<int>(got);
+      const int n = FInQueue->In(Hold.Data + Hold.Off, Hold.Len);
+      Hold.Off += n;
+      Hold.Len -= n;
+      if (Hold.Len == 0) Hold.Off = 0;
+      Got += static_cast<DWORD>(n);
+    }
     if (got < want) break;
   }
   return true;

@@ -118,7 +118,7 @@ public:
   std::uint8_t AutoAnswer() const { return FAutoAnswer; }
   void fSetAAns(std::uint8_t Value) { FAutoAnswer = Value; }
   int InBufSize() const { return FInQueue->Size(); }
-  void fSetInBufSize(int Value);                  // discards the queued bytes
+  void fSetInBufSize(int Value);                  // discards the queued bytes and any the reader holds
   int OutBufSize() const { return FOutQueue->Size(); }
   void fSetOutBufSize(int Value);                 // discards the queued bytes
   TFlowControl FlowControl() const;
@@ -150,10 +150,24 @@ private:
   ENimboCommError::TErrorCode _StopWorkers(bool Reader, bool Writer);
   void _ReapFinishedReaders();
   void _ReadThread(TWorker& Ctl);
-  // Got adds the bytes taken; More says the last read took at least half of the
+  // Bytes read ahead of the receive queue, waiting for room there (see _ReceiveBytes).
+  struct TRxHold;
+  // Got adds the bytes queued; More says the last read took at least half of the
   // line discipline's buffer (kLineBuffer bytes): a stream, more is likely waiting.
-  bool _ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More);
+  // Returns false when the reader stalls on a full queue (EV_RXCHAR masked off).
+  bool _ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Got, bool& More);
+  // Queues what of the held bytes fits; true when none is left.
+  bool _PushHeld(TRxHold& Hold, DWORD& Got);
+  bool _StallReceive(HANDLE Port, DWORD Mask);
+  bool _AwaitRoom() const;
   static constexpr int kLineBuffer = 4096;
+  // Bytes read ahead of the queue: two line buffers, so that the driver goes on
+  // filling while the consumer is slow to take what it was told of.
+  static constexpr int kHoldSize = 2 * kLineBuffer;
+  // How long the reader watches a full queue for room before it stalls, in
+  // microseconds: a little more than a line buffer takes to arrive through a
+  // pseudo-terminal (about 30 us).
+  static constexpr int kRoomSpinUs = 50;
   // Reads in a row without waiting for the port while More holds.
   static constexpr int kRxRunMax = 16;
   void _WriteThread(TWorker& Ctl);
@@ -191,6 +205,11 @@ private:
   HANDLE FWriteRequest = nullptr;
   HANDLE FStopWriter = nullptr;
   std::atomic<bool> FRxStalled{false};
+  // No byte read before PurgeRead reaches the queue after it: the reader reads and
+  // queues, and PurgeRead purges and empties, holding FRxQueueLock; bytes the reader
+  // holds for room are dropped once FRxPurges has moved on since their read.
+  std::mutex FRxQueueLock;
+  std::atomic<unsigned> FRxPurges{0};
   // Transmission: whoever sends holds FTxLock, the writer thread from taking bytes
   // off the queue until it has sent them and found the queue empty, a caller of
   // Write while it hands its bytes to the driver itself. A Write finding the queue
