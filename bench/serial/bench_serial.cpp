@@ -335,8 +335,10 @@ int main(int argc, char** argv) {
   // summary gives the medians.
   std::vector<double> rawTrip, portTrip, rawRx, portRx, rawTx, portTx;
   for (int i = 0; i < runs; ++i) {
-    if (getenv("BENCH_ONLY")) {  // profiling one side of one row: rxraw rxport txraw txport
+    if (getenv("BENCH_ONLY")) {  // profiling one side of one row: rtraw rtport rxraw rxport txraw txport
       std::string only = getenv("BENCH_ONLY");
+      if (only == "rtraw") std::printf("%.1f\n", RawRoundTrip(trips).P50);
+      if (only == "rtport") std::printf("%.1f\n", PortRoundTrip(trips).P50);
       if (only == "rxraw") std::printf("%.1f\n", RawReceive(bytes));
       if (only == "rxport") std::printf("%.1f\n", PortReceive(bytes));
       if (only == "txraw") std::printf("%.1f\n", RawTransmit(bytes));
