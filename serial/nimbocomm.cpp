@@ -1,5 +1,8 @@
 #include "serial/nimbocomm.h"
 
+#include <sched.h>
+#include <string.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -499,12 +502,27 @@ void TNimboComm::_ReapFinishedReaders() {
 // Worker threads
 // ---------------------------------------------------------------------------
 
-struct TNimboComm::TRxHold {
-  std::uint8_t Data[kHoldSize];
-  int Off = 0;  // the held bytes are Data[Off, Off + Len); Off is 0 when Len is
-  int Len = 0;
-  unsigned Purges = 0;  // FRxPurges when they were read
-};
+void TNimboComm::TRxHold::Take(int N) {
+  Off += N;
+  Len -= N;
+  if (FlagEnd > 0 && Off >= FlagEnd) {
+    FlagDue = FlagDue || FlagOwed;
+    FlagEnd = 0;
+    FlagOwed = false;
+  }
+  if (Len == 0) Off = 0;
+}
+
+void TNimboComm::TRxHold::Drop() {
+  Off = Len = FlagEnd = 0;
+  FlagOwed = false;
+}
+
+void TNimboComm::TRxHold::Compact() {
+  std::memmove(Data, Data + Off, static_cast<size_t>(Len));
+  if (FlagEnd > 0) FlagEnd -= Off;
+  Off = 0;
+}
 
 void TNimboComm::_ReadThread(TWorker& Ctl) {
   Ctl.Go.wait(false, std::memory_order_acquire);
@@ -515,8 +533,10 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     WaitForSingleObject(FStopReader, INFINITE);
     return;
   }
+  DCB dcb{};
+  FRxEvtChar = GetCommState(port, &dcb) ? dcb.EvtChar : FDcb.EvtChar;
   const HANDLE waits[2] = {FStopReader, FRxSpace};
-  TRxHold hold;
+  TRxHold& hold = FRxHold;
   bool rxOn = true;
   // Reads in a row without waiting (see below), bounded so that the other events
   // are looked at again while a stream goes on.
@@ -527,9 +547,9 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
     if (rxOn && hold.Len > 0) {
       // Held bytes go to the queue as the consumer makes room, before any read.
       DWORD got = 0;
-      _PushHeld(hold, got);
+      _PushHeld(got);
       if (got > 0) {
-        CommNotify(EV_RXCHAR);
+        CommNotify(_QueuedEvents());
         if (!Ctl.Run.load(std::memory_order_acquire)) return;
       }
     }
@@ -539,9 +559,9 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
       // its poll and its count of waiting bytes. Only EV_RXCHAR is sent for it.
       ++rxRun;
       DWORD got = 0;
-      rxOn = _ReceiveBytes(port, mask, hold, got, rxMore);
+      rxOn = _ReceiveBytes(port, mask, got, rxMore);
       if (got > 0) {
-        CommNotify(EV_RXCHAR);
+        CommNotify(_QueuedEvents());
         if (!Ctl.Run.load(std::memory_order_acquire)) return;
       }
       continue;
@@ -553,9 +573,9 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
       // Read ends the wait (FRxSpace), as for a stall, though reads go on.
       FRxStalled.exchange(true, std::memory_order_acq_rel);
       DWORD got = 0;
-      if (_PushHeld(hold, got)) FRxStalled.exchange(false, std::memory_order_acq_rel);
+      if (_PushHeld(got)) FRxStalled.exchange(false, std::memory_order_acq_rel);
       if (got > 0) {
-        CommNotify(EV_RXCHAR);
+        CommNotify(_QueuedEvents());
         if (!Ctl.Run.load(std::memory_order_acquire)) return;
         continue;
       }
@@ -576,9 +596,15 @@ void TNimboComm::_ReadThread(TWorker& Ctl) {
       continue;
     }
 
+    if ((events & EV_RXFLAG) && hold.FlagEnd > 0) {
+      // The event character read is still held: the event waits for its queueing.
+      events &= ~EV_RXFLAG;
+      hold.FlagOwed = true;
+    }
     if (events & EV_RXCHAR) {
       DWORD got = 0;
-      rxOn = _ReceiveBytes(port, mask, hold, got, rxMore);
+      rxOn = _ReceiveBytes(port, mask, got, rxMore);
+      if (got > 0) events |= _QueuedEvents();
     }
     if (events & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) {
       DWORD status = 0;
@@ -623,8 +649,12 @@ bool TNimboComm::_AwaitRoom() const {
   // The consumer has just been told of the bytes that filled the queue and mostly
   // takes them within microseconds; watching for that costs the stream less than a
   // stall, whose wake-ups and mask changes keep the reader from the driver longer.
-  // Not with one processor, where the consumer cannot run meanwhile.
-  static const bool several = std::thread::hardware_concurrency() > 1;
+  // Not with one processor to run on, where the consumer cannot run meanwhile.
+  static const bool several = [] {
+    cpu_set_t cpus;
+    return sched_getaffinity(0, sizeof cpus, &cpus) == 0 ? CPU_COUNT(&cpus) > 1
+                                                         : std::thread::hardware_concurrency() > 1;
+  }();
   if (!several) return false;
   const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(kRoomSpinUs);
   while (FInQueue->fGetRemain() == 0) {
@@ -640,18 +670,25 @@ bool TNimboComm::_StallReceive(HANDLE Port, DWORD Mask) {
   return false;
 }
 
-bool TNimboComm::_PushHeld(TRxHold& Hold, DWORD& Got) {
+bool TNimboComm::_PushHeld(DWORD& Got) {
+  TRxHold& hold = FRxHold;
   std::lock_guard<std::mutex> lock(FRxQueueLock);
-  if (FRxPurges.load(std::memory_order_relaxed) != Hold.Purges) Hold.Len = 0;  // read before a purge
-  const int n = Hold.Len > 0 ? FInQueue->In(Hold.Data + Hold.Off, Hold.Len) : 0;
-  Hold.Off += n;
-  Hold.Len -= n;
-  if (Hold.Len == 0) Hold.Off = 0;
+  if (FRxPurges.load(std::memory_order_relaxed) != hold.Purges) hold.Drop();  // read before a purge
+  const int n = hold.Len > 0 ? FInQueue->In(hold.Data + hold.Off, hold.Len) : 0;
+  hold.Take(n);
   Got += static_cast<DWORD>(n);
-  return Hold.Len == 0;
+  return hold.Len == 0;
 }
 
-bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Got, bool& More) {
+DWORD TNimboComm::_QueuedEvents() {
+  DWORD events = EV_RXCHAR;
+  if (FRxHold.FlagDue) events |= EV_RXFLAG;
+  FRxHold.FlagDue = false;
+  return events;
+}
+
+bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More) {
+  TRxHold& Hold = FRxHold;
   More = false;
   // Takes the line-error bits as the original sequence does; how much waits is
   // learnt from the reads themselves (a read finding nothing returns 0 bytes).
@@ -659,7 +696,7 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Go
   // Read until the driver is drained (a short read), not only what it held when
   // asked: bytes arriving meanwhile come along without another wake-up.
   for (bool first = true;; first = false) {
-    if (Hold.Len > 0) _PushHeld(Hold, Got);
+    if (Hold.Len > 0) _PushHeld(Got);
     // Each read asks for all the driver may have, so that one call takes a whole
     // line buffer: straight into the queue when that fits there without wrapping
     // and nothing is held, otherwise into the hold, which the queue takes from as
@@ -670,8 +707,7 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Go
     const bool inPlace = Hold.Len == 0 && free >= kLineBuffer;
     if (!inPlace && Hold.Off + Hold.Len > kHoldSize - kLineBuffer) {
       if (Hold.Len <= kHoldSize - kLineBuffer) {
-        std::memmove(Hold.Data, Hold.Data + Hold.Off, static_cast<size_t>(Hold.Len));
-        Hold.Off = 0;
+        Hold.Compact();
       } else {
         // Neither the queue nor the hold takes a line buffer. Bytes were just
         // queued: the consumer hears of them before any wait for room.
@@ -705,15 +741,19 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Go
       if (Hold.Len > 0 && Hold.Purges != purges) {
         // What was held before came before a purge.
         std::memmove(Hold.Data, into, got);
-        Hold.Off = Hold.Len = 0;
+        Hold.Drop();
       }
       Hold.Purges = purges;
+      const int start = Hold.Off + Hold.Len;
       Hold.Len += static_cast<int>(got);
       const int n = FInQueue->In(Hold.Data + Hold.Off, Hold.Len);
-      Hold.Off += n;
-      Hold.Len -= n;
-      if (Hold.Len == 0) Hold.Off = 0;
+      Hold.Take(n);
       Got += static_cast<DWORD>(n);
+      const int from = std::max(start, Hold.Off);
+      if ((Mask & EV_RXFLAG) && Hold.Len > 0 && Hold.Off + Hold.Len > from) {
+        if (const void* last = memrchr(Hold.Data + from, FRxEvtChar, static_cast<size_t>(Hold.Off + Hold.Len - from)))
+          Hold.FlagEnd = static_cast<int>(static_cast<const std::uint8_t*>(last) - Hold.Data) + 1;
+      }
     }
     if (got < want) break;
   }

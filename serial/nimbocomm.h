@@ -118,7 +118,7 @@ public:
   std::uint8_t AutoAnswer() const { return FAutoAnswer; }
   void fSetAAns(std::uint8_t Value) { FAutoAnswer = Value; }
   int InBufSize() const { return FInQueue->Size(); }
-  void fSetInBufSize(int Value);                  // discards the queued bytes and any the reader holds
+  void fSetInBufSize(int Value);                  // discards the queued bytes
   int OutBufSize() const { return FOutQueue->Size(); }
   void fSetOutBufSize(int Value);                 // discards the queued bytes
   TFlowControl FlowControl() const;
@@ -150,20 +150,40 @@ private:
   ENimboCommError::TErrorCode _StopWorkers(bool Reader, bool Writer);
   void _ReapFinishedReaders();
   void _ReadThread(TWorker& Ctl);
-  // Bytes read ahead of the receive queue, waiting for room there (see _ReceiveBytes).
-  struct TRxHold;
   // Got adds the bytes queued; More says the last read took at least half of the
   // line discipline's buffer (kLineBuffer bytes): a stream, more is likely waiting.
   // Returns false when the reader stalls on a full queue (EV_RXCHAR masked off).
-  bool _ReceiveBytes(HANDLE Port, DWORD Mask, TRxHold& Hold, DWORD& Got, bool& More);
+  bool _ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More);
   // Queues what of the held bytes fits; true when none is left.
-  bool _PushHeld(TRxHold& Hold, DWORD& Got);
+  bool _PushHeld(DWORD& Got);
+  // EV_RXCHAR, with EV_RXFLAG when the held event character it was owed went in.
+  DWORD _QueuedEvents();
   bool _StallReceive(HANDLE Port, DWORD Mask);
   bool _AwaitRoom() const;
   static constexpr int kLineBuffer = 4096;
   // Bytes read ahead of the queue: two line buffers, so that the driver goes on
   // filling while the consumer is slow to take what it was told of.
   static constexpr int kHoldSize = 2 * kLineBuffer;
+  // Bytes read ahead of the receive queue, waiting for room there (see
+  // _ReceiveBytes). The reader's alone while it runs; kept when it is restarted
+  // (a queue resize) and across Close and Open, as the queue's bytes are.
+  struct TRxHold {
+    std::uint8_t Data[kHoldSize];
+    int Off = 0;  // the held bytes are Data[Off, Off + Len); Off is 0 whenever Len is
+    int Len = 0;
+    unsigned Purges = 0;  // FRxPurges when they were read
+    // Just past the last event character among them (0: none). EV_RXFLAG, which
+    // the port reports once the character is read, is held back while it is
+    // here (FlagOwed) and sent with the EV_RXCHAR of its queueing (FlagDue).
+    int FlagEnd = 0;
+    bool FlagOwed = false;
+    bool FlagDue = false;
+    void Take(int N);  // the first N went into the queue
+    void Drop();
+    void Compact();
+  };
+  TRxHold FRxHold;
+  char FRxEvtChar = 0;  // the port's event character, taken by the reader as it starts
   // How long the reader watches a full queue for room before it stalls, in
   // microseconds: a little more than a line buffer takes to arrive through a
   // pseudo-terminal (about 30 us).

@@ -122,7 +122,7 @@ TEST_F(Port, AStreamArrivesWholeWhateverPiecesTheConsumerTakes) {
     auto data = Pattern(1 << 20, 7);
     std::thread peer([&] { EXPECT_TRUE(Pty.WriteAll(data.data(), data.size())); });
     std::vector<std::uint8_t> got, buf(8191);
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (size_t i = 0; got.size() < data.size() && std::chrono::steady_clock::now() < end; ++i) {
       int n = comm.Read(buf.data(), c.Pieces[i % c.Pieces.size()]);
       got.insert(got.end(), buf.begin(), buf.begin() + n);
@@ -243,6 +243,52 @@ TEST_F(Port, BytesThatFindNoRoomWaitAndPurgeReadDropsThemAll) {
   usleep(20000);
   std::uint8_t more[8];
   EXPECT_EQ(Comm.Read(more, sizeof more), 0);  // nothing stale follows
+}
+
+// EV_RXFLAG tells that the event character is in the queue, also when the reader
+// read it ahead of a full queue and held it.
+TEST_F(Port, TheEventCharacterIsQueuedWhenItsEventComes) {
+  std::mutex m;
+  size_t taken = 0;
+  std::vector<size_t> flagged;  // bytes taken and queued when each EV_RXFLAG came
+  Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+    if (!(Mask & EV_RXFLAG)) return;
+    std::lock_guard<std::mutex> lock(m);
+    flagged.push_back(taken + static_cast<size_t>(Comm.InQueue().fGetCount()));
+  };
+  Comm.Open();
+  std::vector<std::uint8_t> data(12000, 'A');
+  data.push_back(0);  // the event character by default
+  ASSERT_TRUE(Pty.WriteAll(data.data(), data.size()));
+  ASSERT_TRUE(WaitUntil([&] { return Comm.InQueue().fGetCount() == 8191; }));
+  usleep(50000);
+  {
+    std::lock_guard<std::mutex> lock(m);
+    EXPECT_TRUE(flagged.empty());  // the 0 waits beyond the full queue
+  }
+  ASSERT_TRUE(WaitUntil([&] {
+    std::uint8_t buf[1000];
+    std::lock_guard<std::mutex> lock(m);
+    taken += static_cast<size_t>(Comm.Read(buf, sizeof buf));
+    return taken == data.size() && !flagged.empty();
+  }));
+  usleep(20000);
+  std::lock_guard<std::mutex> lock(m);
+  EXPECT_EQ(flagged, std::vector<size_t>{data.size()});
+  Comm.OnCommNotify = nullptr;
+}
+
+// A new queue size drops what the queue held, not what waited beyond it.
+TEST_F(Port, ResizingTheQueueKeepsTheBytesBeyondIt) {
+  Comm.Open();
+  auto data = Pattern(24000, 5);
+  ASSERT_TRUE(Pty.WriteAll(data.data(), data.size()));
+  ASSERT_TRUE(WaitUntil([&] { return Comm.InQueue().fGetCount() == 8191; }));
+  usleep(20000);
+  Comm.fSetInBufSize(16384);
+  auto got = ReadFromPort(data.size() - 8191);
+  ASSERT_EQ(got.size(), data.size() - 8191);
+  EXPECT_TRUE(std::equal(got.begin(), got.end(), data.begin() + 8191));
 }
 
 TEST_F(Port, SettersCloseThePortOrKeepItOpenAsDocumented) {
