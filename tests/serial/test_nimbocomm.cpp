@@ -243,6 +243,11 @@ TEST_F(Port, BytesThatFindNoRoomWaitAndPurgeReadDropsThemAll) {
   usleep(20000);
   std::uint8_t more[8];
   EXPECT_EQ(Comm.Read(more, sizeof more), 0);  // nothing stale follows
+
+  // Bytes read after the purge are not taken for older ones, held or not.
+  ASSERT_TRUE(Pty.WriteAll(data.data(), data.size()));
+  got = ReadFromPort(data.size());
+  EXPECT_TRUE(got == data);
 }
 
 // EV_RXFLAG tells that the event character is in the queue, also when the reader
