@@ -513,9 +513,11 @@ void TNimboComm::TRxHold::Take(int N) {
   if (Len == 0) Off = 0;
 }
 
-void TNimboComm::TRxHold::Drop() {
+void TNimboComm::TRxHold::DropIfPurged(unsigned PurgesNow) {
+  if (PurgesNow == Purges) return;
   Off = Len = FlagEnd = 0;
   FlagOwed = false;
+  Purges = PurgesNow;
 }
 
 void TNimboComm::TRxHold::Compact() {
@@ -664,20 +666,18 @@ bool TNimboComm::_AwaitRoom() const {
   return true;
 }
 
-bool TNimboComm::_StallReceive(HANDLE Port, DWORD Mask) {
-  // No more reads until the consumer makes room and sets FRxSpace.
-  SetCommMask(Port, Mask & ~EV_RXCHAR);
-  return false;
-}
-
-bool TNimboComm::_PushHeld(DWORD& Got) {
+void TNimboComm::_QueueHeld(DWORD& Got) {
   TRxHold& hold = FRxHold;
-  std::lock_guard<std::mutex> lock(FRxQueueLock);
-  if (FRxPurges.load(std::memory_order_relaxed) != hold.Purges) hold.Drop();  // read before a purge
+  hold.DropIfPurged(FRxPurges.load(std::memory_order_relaxed));
   const int n = hold.Len > 0 ? FInQueue->In(hold.Data + hold.Off, hold.Len) : 0;
   hold.Take(n);
   Got += static_cast<DWORD>(n);
-  return hold.Len == 0;
+}
+
+bool TNimboComm::_PushHeld(DWORD& Got) {
+  std::lock_guard<std::mutex> lock(FRxQueueLock);
+  _QueueHeld(Got);
+  return FRxHold.Len == 0;
 }
 
 DWORD TNimboComm::_QueuedEvents() {
@@ -722,33 +722,29 @@ bool TNimboComm::_ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More) 
         if (_AwaitRoom()) continue;
         // Both sides swap the stall flag (see _WakeStalledReader).
         FRxStalled.exchange(true, std::memory_order_acq_rel);
-        if (FInQueue->fGetRemain() == 0) return _StallReceive(Port, Mask);
+        if (FInQueue->fGetRemain() == 0) {
+          // No more reads until the consumer makes room and sets FRxSpace.
+          SetCommMask(Port, Mask & ~EV_RXCHAR);
+          return false;
+        }
         FRxStalled.exchange(false, std::memory_order_acq_rel);
         continue;
       }
     }
-    std::uint8_t* const into = inPlace ? span : Hold.Data + Hold.Off + Hold.Len;
-    const DWORD want = static_cast<DWORD>(inPlace ? std::min(free, ReadPiece) : kHoldSize - Hold.Off - Hold.Len);
-    DWORD got = 0;
     std::lock_guard<std::mutex> lock(FRxQueueLock);
+    Hold.DropIfPurged(FRxPurges.load(std::memory_order_relaxed));
+    const int start = Hold.Off + Hold.Len;
+    std::uint8_t* const into = inPlace ? span : Hold.Data + start;
+    const DWORD want = static_cast<DWORD>(inPlace ? std::min(free, ReadPiece) : kHoldSize - start);
+    DWORD got = 0;
     if (!ReadFile(Port, into, want, &got, nullptr) || got == 0) break;  // errors come as events
     More = got >= static_cast<DWORD>(kLineBuffer / 2);
     if (inPlace) {
       FInQueue->Commit(static_cast<int>(got));
       Got += got;
     } else {
-      const unsigned purges = FRxPurges.load(std::memory_order_relaxed);
-      if (Hold.Len > 0 && Hold.Purges != purges) {
-        // What was held before came before a purge.
-        std::memmove(Hold.Data, into, got);
-        Hold.Drop();
-      }
-      Hold.Purges = purges;
-      const int start = Hold.Off + Hold.Len;
       Hold.Len += static_cast<int>(got);
-      const int n = FInQueue->In(Hold.Data + Hold.Off, Hold.Len);
-      Hold.Take(n);
-      Got += static_cast<DWORD>(n);
+      _QueueHeld(Got);
       const int from = std::max(start, Hold.Off);
       if ((Mask & EV_RXFLAG) && Hold.Len > 0 && Hold.Off + Hold.Len > from) {
         if (const void* last = memrchr(Hold.Data + from, FRxEvtChar, static_cast<size_t>(Hold.Off + Hold.Len - from)))

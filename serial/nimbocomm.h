@@ -154,11 +154,13 @@ private:
   // line discipline's buffer (kLineBuffer bytes): a stream, more is likely waiting.
   // Returns false when the reader stalls on a full queue (EV_RXCHAR masked off).
   bool _ReceiveBytes(HANDLE Port, DWORD Mask, DWORD& Got, bool& More);
-  // Queues what of the held bytes fits; true when none is left.
+  // Queues what of the held bytes fits (FRxQueueLock held); drops them when a
+  // purge came since they were read.
+  void _QueueHeld(DWORD& Got);
+  // The same, taking the lock; true when none is left.
   bool _PushHeld(DWORD& Got);
   // EV_RXCHAR, with EV_RXFLAG when the held event character it was owed went in.
   DWORD _QueuedEvents();
-  bool _StallReceive(HANDLE Port, DWORD Mask);
   bool _AwaitRoom() const;
   static constexpr int kLineBuffer = 4096;
   // Bytes read ahead of the queue: two line buffers, so that the driver goes on
@@ -179,7 +181,7 @@ private:
     bool FlagOwed = false;
     bool FlagDue = false;
     void Take(int N);  // the first N went into the queue
-    void Drop();
+    void DropIfPurged(unsigned PurgesNow);  // held bytes read before a purge go
     void Compact();
   };
   TRxHold FRxHold;
