@@ -3,6 +3,7 @@
 #include "platform/controls/docking.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/controls/controls_internal.h"
 #include "platform/core/typinfo.h"
@@ -24,6 +25,35 @@ void RegisterSite(TWinControl* Site, bool On) {
   if (On && it == g_DockSites.end()) g_DockSites.push_back(Site);
   if (!On && it != g_DockSites.end()) g_DockSites.erase(it);
 }
+
+// The controls a docking step still needs while a handler of theirs runs. A handler
+// may free any of them (the control, the site it leaves, the site it goes to); the
+// step then stops, or leaves the freed site's lists alone, instead of reading freed
+// memory. A destroyed control's slot is cleared (dock_detail::ControlDestroyed).
+class TDockWatch {
+public:
+  explicit TDockWatch(TControl* A, TControl* B = nullptr, TControl* C = nullptr) : FSlots{A, B, C}, FPrev(Top()) {
+    Top() = this;
+  }
+  ~TDockWatch() { Top() = FPrev; }
+  TDockWatch(const TDockWatch&) = delete;
+  TDockWatch& operator=(const TDockWatch&) = delete;
+  // Whether C, one of the watched controls, still exists.
+  bool Alive(const TControl* C) const { return C && std::find(std::begin(FSlots), std::end(FSlots), C) != std::end(FSlots); }
+  static void Destroyed(const TControl* C) {
+    for (TDockWatch* w = Top(); w; w = w->FPrev)
+      for (TControl*& slot : w->FSlots)
+        if (slot == C) slot = nullptr;
+  }
+
+private:
+  static TDockWatch*& Top() {
+    static TDockWatch* top = nullptr;
+    return top;
+  }
+  TControl* FSlots[3];
+  TDockWatch* FPrev;
+};
 
 // A floating window whose last control left is freed once the message in hand is done.
 void ReleaseEmptyFloatingWindow(TWinControl* Site) {
@@ -78,6 +108,7 @@ TWinControl* SiteAt(TControl* Client, TPoint Screen) {
 }
 
 void ControlDestroyed(TControl* Control) {
+  TDockWatch::Destroyed(Control);
   if (auto* w = dynamic_cast<TWinControl*>(Control)) RegisterSite(w, false);
 }
 
@@ -205,9 +236,11 @@ void TControl::ChangeScale(int M, int D) {
 }
 
 bool TControl::ManualDock(TWinControl* NewDockSite, TControl* DropControl, TAlign ControlSide) {
+  TDockWatch watch(this, NewDockSite);
   if (!DoDock(NewDockSite, DropControl, ControlSide)) return false;
   if (NewDockSite->OnDockDrop) NewDockSite->OnDockDrop(NewDockSite, this, FLeft, FTop);
-  if (OnEndDock) OnEndDock(this, NewDockSite, FLeft, FTop);
+  if (!watch.Alive(this)) return true;  // docked, then freed by the drop handler
+  if (OnEndDock) OnEndDock(this, watch.Alive(NewDockSite) ? NewDockSite : nullptr, FLeft, FTop);
   return true;
 }
 
@@ -218,7 +251,11 @@ bool TControl::DoDock(TWinControl* Site, TControl* DropControl, TAlign Side) {
     FUndockWidth = FWidth;
     FUndockHeight = FHeight;
   }
-  if (FHostDockSite && !DoUnDock(Site)) return false;
+  if (FHostDockSite) {
+    TDockWatch watch(this, Site, DropControl);
+    if (!DoUnDock(Site) || !watch.Alive(this) || !watch.Alive(Site)) return false;
+    if (!watch.Alive(DropControl)) DropControl = nullptr;
+  }
   TDockTree* tree = Site->UseDockManager() ? Site->DockManager() : nullptr;
   if (tree) SetAlign(alNone);  // the dock manager places it, not the site's alignment
   SetParent(Site);
@@ -229,11 +266,17 @@ bool TControl::DoDock(TWinControl* Site, TControl* DropControl, TAlign Side) {
 }
 
 // Leaves the host after asking its OnUnDock; a floating window left empty goes.
+// A handler that frees the control, its host or the site it is going to refuses
+// the move: nothing more is done with what it freed.
 bool TControl::DoUnDock(TWinControl* NewTarget) {
   TWinControl* site = FHostDockSite;
   if (!site) return true;
   bool allow = true;
-  if (site->OnUnDock) site->OnUnDock(site, this, NewTarget, allow);
+  if (site->OnUnDock) {
+    TDockWatch watch(this, site, NewTarget);
+    site->OnUnDock(site, this, NewTarget, allow);
+    if (!watch.Alive(this) || !watch.Alive(site) || (NewTarget && !watch.Alive(NewTarget))) return false;
+  }
   if (!allow || FHostDockSite != site) return false;
   FHostDockSite = nullptr;
   site->FDockClients.erase(std::remove(site->FDockClients.begin(), site->FDockClients.end(), this),

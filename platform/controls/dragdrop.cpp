@@ -131,7 +131,9 @@ void FinishDock(bool Drop, TPoint Screen) {
       }
       TPoint at = site->ScreenToClient(Screen);
       if (site->OnDockDrop) site->OnDockDrop(site, source, at.X, at.Y);
-      if (g_Drag.Source && source->OnEndDock) source->OnEndDock(source, site, at.X, at.Y);
+      // The drop handler may have freed the site (g_Drag.Site is cleared then).
+      if (g_Drag.Source && source->OnEndDock)
+        source->OnEndDock(source, g_Drag.Site == site ? site : nullptr, at.X, at.Y);
       return;
     }
   } else if (source->ManualFloat(floatAt)) {

@@ -226,6 +226,23 @@ TEST_F(Docking, AToolbarFreedByTheSitesDropHandlerIsNotTouchedAfterwards) {
   EXPECT_EQ(Log.back(), "over 0 50,150") << "no OnEndDock from a freed toolbar";
 }
 
+TEST_F(Docking, ADockedToolbarFreedByItsSitesUnDockHandlerIsNotTouchedAfterwards) {
+  ASSERT_TRUE(Tb->ManualDock(Site));
+  Log.clear();
+  Site->OnUnDock = [this](TObject*, TControl*, TWinControl*, bool&) {
+    delete Tb;
+    Tb = nullptr;
+  };
+  Press(Form, {250, 5});  // on its title bar, then dragged off to float
+  Move(Form, {100, 200});
+  ASSERT_TRUE(DragActive());
+  Release(Form, {100, 200});
+  EXPECT_EQ(Tb, nullptr);
+  EXPECT_EQ(DragSource(), nullptr);
+  EXPECT_EQ(Site->DockClientCount(), 0);
+  EXPECT_EQ(Log, std::vector<std::string>{"start"}) << "no OnEndDock from a freed toolbar";
+}
+
 TEST_F(Docking, ASiteWithoutItsDockManagerTakesTheControlWhereItIsDropped) {
   Site->SetUseDockManager(false);
   Press(Form, {20, 110});
