@@ -5,9 +5,13 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <optional>
 
 #include "platform/core/gbk.h"
@@ -208,7 +212,8 @@ std::string StripTimeConversions(const std::string& P) {
   std::string collapsed;
   for (char c : out)
     if (c != ' ' || (!collapsed.empty() && collapsed.back() != ' ')) collapsed += c;
-  while (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
+  // What separated the date from the time it was written beside ("%A, %H:%M") goes too.
+  while (!collapsed.empty() && (collapsed.back() == ' ' || collapsed.back() == ',')) collapsed.pop_back();
   return collapsed;
 }
 
@@ -226,12 +231,21 @@ char PatternSeparator(const std::string& Format, const char* Fields, char Defaul
   return Default;
 }
 
-// A time pattern without its seconds: "hh:nn:ss ampm" gives "hh:nn ampm".
+// A time pattern without its seconds: "hh:nn:ss ampm" gives "hh:nn ampm". Where the
+// minutes carry a suffix of their own ("hh時nn分ss秒", GBK), the suffix stays and the
+// seconds' suffix goes with the seconds: "hh時nn分".
 std::string WithoutSeconds(const std::string& Format) {
   size_t s = Format.find("ss");
   size_t n = Format.rfind("nn", s);
   if (s == std::string::npos || n == std::string::npos) return Format;
-  return Format.substr(0, n + 2) + Format.substr(s + 2);
+  std::string between = Format.substr(n + 2, s - n - 2);
+  size_t after = s + 2;
+  const bool suffixed = std::any_of(between.begin(), between.end(), [](char c) { return (c & 0x80) != 0; });
+  if (!suffixed) return Format.substr(0, n + 2) + Format.substr(after);
+  while (!between.empty() && between.back() == ' ') between.pop_back();
+  // The seconds' own suffix: the double-byte characters right after them.
+  while (after + 1 < Format.size() && (Format[after] & 0x80) != 0) after += 2;
+  return Format.substr(0, n + 2) + between + Format.substr(after);
 }
 
 // ---------------------------------------------------------------------------
@@ -242,8 +256,11 @@ std::string WithoutSeconds(const std::string& Format) {
 // character GBK lacks gives nothing.
 std::optional<std::string> ToGbk(const std::string& Utf8) {
   if (std::optional<std::string> whole = TryUtf8ToGbk(Utf8)) return whole;
-  // U+00C0..U+00FF by their base letters; '-' marks the two that have none.
-  static const char kBase[] = "AAAAAAACEEEEIIIIDNOOOOO-OUUUUYTsaaaaaaaceeeeiiiidnooooo-ouuuuyty";
+  // U+00C0..U+017F by their base letters; '-' marks those that have none.
+  static const char kBase[] =
+      "AAAAAAACEEEEIIIIDNOOOOO-OUUUUYTsaaaaaaaceeeeiiiidnooooo-ouuuuyty"   // U+00C0
+      "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi--JjKkkLlLlLlL"   // U+0100
+      "lLlNnNnNnnNnOoOoOo--RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";  // U+0140
   std::string out;
   for (size_t i = 0; i < Utf8.size();) {
     unsigned char b = static_cast<unsigned char>(Utf8[i]);
@@ -252,7 +269,7 @@ std::optional<std::string> ToGbk(const std::string& Utf8) {
     if (!one && len == 2 && i + 1 < Utf8.size()) {
       unsigned cp = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(Utf8[i + 1]) & 0x3Fu);
       if (cp == 0xDF) one = "ss";
-      else if (cp >= 0xC0 && cp <= 0xFF && kBase[cp - 0xC0] != '-') one = std::string(1, kBase[cp - 0xC0]);
+      else if (cp >= 0xC0 && cp <= 0x17F && kBase[cp - 0xC0] != '-') one = std::string(1, kBase[cp - 0xC0]);
     }
     if (!one) return std::nullopt;
     out += *one;
@@ -322,6 +339,26 @@ void LoadPatterns(const TLangInfo& L, TLocaleDateInfo& T) {
   T.TimeSeparator = PatternSeparator(T.LongTimeFormat, "hns", T.TimeSeparator);
 }
 
+// The locale's first day of the week (0 = Monday .. 6 = Sunday), Fallback where the
+// C library keeps none. Its day 1 is the weekday of the date WEEK_1STDAY names
+// (19971130 a Sunday, 19971201 a Monday); FIRST_WEEKDAY counts from that day.
+int FirstWeekday(locale_t Loc, int Fallback) {
+#ifdef __GLIBC__  // its LC_TIME has the week data
+  const char* first = nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, Loc);
+  if (!first || first[0] < 1 || first[0] > 7) return Fallback;
+  const auto oneStDay = static_cast<unsigned>(reinterpret_cast<uintptr_t>(nl_langinfo_l(_NL_TIME_WEEK_1STDAY, Loc)));
+  int base;  // 0 = Sunday
+  if (oneStDay == 19971130) base = 0;
+  else if (oneStDay == 19971201) base = 1;
+  else return Fallback;
+  const int sunday0 = (base + first[0] - 1) % 7;
+  return (sunday0 + 6) % 7;
+#else
+  (void)Loc;
+  return Fallback;
+#endif
+}
+
 bool LoadFromCLibrary(const std::string& Name, TLocaleDateInfo& Info) {
   // LC_CTYPE too: it names the code set the LC_TIME texts are written in.
   locale_t loc = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, Name.c_str(), static_cast<locale_t>(nullptr));
@@ -348,16 +385,40 @@ bool LoadFromCLibrary(const std::string& Name, TLocaleDateInfo& Info) {
   std::optional<std::string> am = l.Gbk(AM_STR), pm = l.Gbk(PM_STR);
   if (am && pm) t.TimeAMString = *am, t.TimePMString = *pm;
   LoadPatterns(l, t);
+  t.FirstDayOfWeek = FirstWeekday(loc, t.FirstDayOfWeek);
   Info = t;
   return true;
 }
 
 }  // namespace
 
+namespace {
+// The table of the user's own locale (TimeLocaleName) where the C library has it,
+// loaded once for each name; nullptr when it cannot be loaded.
+const TLocaleDateInfo* UserLocaleDateInfo() {
+  static std::mutex lock;
+  static std::map<std::string, std::optional<TLocaleDateInfo>> loaded;
+  const std::string name = TimeLocaleName();
+  std::lock_guard<std::mutex> hold(lock);
+  auto it = loaded.find(name);
+  if (it == loaded.end()) {
+    TLocaleDateInfo t;
+    it = loaded.emplace(name, LoadLocaleDateInfo(name, t) ? std::optional(t) : std::nullopt).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+}  // namespace
+
 const TLocaleDateInfo* GetLocaleDateInfo(LCID Locale) {
   static const TLocaleDateInfo chinese = MakeChinese();
   static const TLocaleDateInfo english = MakeEnglish();
-  if (Locale == LOCALE_USER_DEFAULT) Locale = GetThreadLocale();
+  if (Locale == LOCALE_USER_DEFAULT) {
+    Locale = GetThreadLocale();
+    // A locale the tables do not know reads as the C library gives it (its first
+    // day of the week, its names), where it can be loaded.
+    if (Locale == 0)
+      if (const TLocaleDateInfo* user = UserLocaleDateInfo()) return user;
+  }
   switch (Locale) {
     case LOCALE_ZH_CN:
     case LOCALE_ZH_TW:

@@ -31,6 +31,8 @@ struct TLocaleDateInfo {
 
 // The table of a locale: 1024 stands for the thread locale; the Chinese locales
 // (2052, 1028, 3076, 4100) give the Chinese table, every other id the English one.
+// A thread locale the tables do not know (0) reads the user's locale from the C
+// library's data (LoadLocaleDateInfo of TimeLocaleName) where it loads.
 const TLocaleDateInfo* GetLocaleDateInfo(LCID Locale);
 // Sets the formatting globals (patterns, separators, names, AM/PM) from a locale.
 void ApplyLocaleFormatSettings(LCID Locale);

@@ -100,3 +100,59 @@ TEST(LocaleData, LoadingALocale) {
 }
 
 }  // namespace
+
+namespace {
+
+// Locales whose data the tables do not hold, read as the C library gives them
+// (scripts/setup generates these): the first day of the week, a time without its
+// seconds that keeps the minutes' suffix, the long date without the separator
+// that stood before the time, and names GBK lacks a letter of.
+TEST(LocaleData, CLibraryLocalesReadWhole) {
+  struct Case {
+    const char* Name;
+    int FirstDay;  // 0 = Monday .. 6 = Sunday
+    const char* ShortTime;  // UTF-8
+    const char* LongDate;
+    const char* MondayName;
+  } cases[] = {
+      {"de_DE.UTF-8", 0, "hh:nn", "ddd dd mmm yyyy", "Montag"},
+      {"en_US.UTF-8", 6, "h:nn AMPM", "dddd, mmmm d, yyyy", "Monday"},
+      {"ja_JP.UTF-8", 6, "hh時nn分", "yyyy年mm月dd日", "月曜日"},
+      {"hu_HU.UTF-8", 0, "hh:nn", "yyyy. mmm. d., dddd", "hétfo"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TLocaleDateInfo t;
+    ASSERT_TRUE(LoadLocaleDateInfo(c.Name, t));
+    EXPECT_EQ(t.FirstDayOfWeek, c.FirstDay);
+    EXPECT_EQ(t.ShortTimeFormat, Utf8ToGbk(c.ShortTime));
+    EXPECT_EQ(t.LongDateFormat, Utf8ToGbk(c.LongDate));
+    EXPECT_EQ(t.LongDayNames[1], Utf8ToGbk(c.MondayName));
+  }
+  // 13:30 in a Japanese time edit.
+  TLocaleDateInfo ja;
+  ASSERT_TRUE(LoadLocaleDateInfo("ja_JP.UTF-8", ja));
+  EXPECT_EQ(FormatDateTime(ja.ShortTimeFormat, EncodeTime(13, 30, 0, 0)), Utf8ToGbk("13時30分"));
+}
+
+// The user's locale, where the thread locale is none the tables know, gives the
+// calendar its first day of the week.
+TEST(LocaleData, TheUsersLocaleGivesTheFirstDayOfTheWeek) {
+  std::optional<std::string> saved[3];
+  const char* vars[3] = {"LC_ALL", "LC_TIME", "LANG"};
+  for (int i = 0; i < 3; ++i)
+    if (const char* v = std::getenv(vars[i])) saved[i] = v;
+  unsetenv("LC_TIME");
+  unsetenv("LANG");
+  const struct {
+    const char* Name;
+    int FirstDay;
+  } cases[] = {{"de_DE.UTF-8", 0}, {"en_US.UTF-8", 6}, {"zh_CN.UTF-8", 0}, {"C", 6}};
+  for (const auto& c : cases) {
+    setenv("LC_ALL", c.Name, 1);
+    EXPECT_EQ(GetLocaleDateInfo(LOCALE_USER_DEFAULT)->FirstDayOfWeek, c.FirstDay) << c.Name;
+  }
+  for (int i = 0; i < 3; ++i) saved[i] ? setenv(vars[i], saved[i]->c_str(), 1) : unsetenv(vars[i]);
+}
+
+}  // namespace
