@@ -531,7 +531,10 @@ void TFormMain::ButtonDownloadClick(TObject*) {
       ok = SendCommandWaitOK(port, variables[i], "OK", "ERROR", Timing());
     }
   }
-  if (!ReportPortGone()) ShowMessage(ok ? "下载成功！" : "下载失败！");
+  // A vanished port is named first; the outcome follows, so the user learns that the
+  // terminal may now hold part of a table.
+  ReportPortGone();
+  ShowMessage(ok ? "下载成功！" : "下载失败！");
   ProgressBar1->SetVisible(false);
 }
 
@@ -548,7 +551,7 @@ void TFormMain::Button1Click(TObject*) {
     TDevicePort port(KxCommDevice1);
     ok = SendCommandWaitOK(port, CmdEnterConfig, ReplyConfigMode, "", Timing());
   }
-  if (ReportPortGone()) return;
+  ReportPortGone();
   ShowMessage(ok ? "成功进入配置模式！" : "进入配置模式失败！可能设备已经进入配置模式，或重启设备再试！");
 }
 
