@@ -221,6 +221,9 @@ bool TFormMain::RunFileDialog(TOpenDialog* Dialog, const std::string& Title) {
   std::string dir = FLastDir;
   if (dir.empty() || !std::filesystem::is_directory(GbkToUtf8(dir))) dir = Utf8ToGbk(HomeDirectory());
   Dialog->SetInitialDir(dir);
+  // A name kept from the last choice would take the dialog back to its folder, which
+  // may be one where saving or opening failed: only the name is offered again.
+  Dialog->SetFileName(ExtractFileName(Dialog->FileName()));
   return Dialog->Execute();
 }
 
@@ -294,13 +297,13 @@ void TFormMain::NSaveasClick(TObject*) {
 void TFormMain::NExportClick(TObject*) {
   if (FBusy) return;
   if (!RunFileDialog(SaveDialog2, "导出云文件")) return;
-  FLastDir = ExtractFilePath(SaveDialog2->FileName());
   std::unique_ptr<TWorkbookAutomation> excel = TWorkbookAutomation::Create();
   if (CollectSettings() == 1) {
     excel->Quit();
     return;
   }
   ExportVariables(*excel, VarTable, VarCount, SaveDialog2->FileName());
+  FLastDir = ExtractFilePath(SaveDialog2->FileName());
   ShowMessage("云文件导出成功！");
 }
 
