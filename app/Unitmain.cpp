@@ -221,6 +221,9 @@ bool TFormMain::RunFileDialog(TOpenDialog* Dialog, const std::string& Title) {
   std::string dir = FLastDir;
   if (dir.empty() || !std::filesystem::is_directory(GbkToUtf8(dir))) dir = Utf8ToGbk(HomeDirectory());
   Dialog->SetInitialDir(dir);
+  // A name kept from the last choice would take the dialog back to its folder, which
+  // may be one where saving or opening failed: only the name is offered again.
+  Dialog->SetFileName(ExtractFileName(Dialog->FileName()));
   return Dialog->Execute();
 }
 
@@ -294,13 +297,13 @@ void TFormMain::NSaveasClick(TObject*) {
 void TFormMain::NExportClick(TObject*) {
   if (FBusy) return;
   if (!RunFileDialog(SaveDialog2, "导出云文件")) return;
-  FLastDir = ExtractFilePath(SaveDialog2->FileName());
   std::unique_ptr<TWorkbookAutomation> excel = TWorkbookAutomation::Create();
   if (CollectSettings() == 1) {
     excel->Quit();
     return;
   }
   ExportVariables(*excel, VarTable, VarCount, SaveDialog2->FileName());
+  FLastDir = ExtractFilePath(SaveDialog2->FileName());
   ShowMessage("云文件导出成功！");
 }
 
@@ -531,7 +534,10 @@ void TFormMain::ButtonDownloadClick(TObject*) {
       ok = SendCommandWaitOK(port, variables[i], "OK", "ERROR", Timing());
     }
   }
-  if (!ReportPortGone()) ShowMessage(ok ? "下载成功！" : "下载失败！");
+  // A vanished port is named first; the outcome follows, so the user learns that the
+  // terminal may now hold part of a table.
+  ReportPortGone();
+  ShowMessage(ok ? "下载成功！" : "下载失败！");
   ProgressBar1->SetVisible(false);
 }
 
@@ -548,7 +554,7 @@ void TFormMain::Button1Click(TObject*) {
     TDevicePort port(KxCommDevice1);
     ok = SendCommandWaitOK(port, CmdEnterConfig, ReplyConfigMode, "", Timing());
   }
-  if (ReportPortGone()) return;
+  ReportPortGone();
   ShowMessage(ok ? "成功进入配置模式！" : "进入配置模式失败！可能设备已经进入配置模式，或重启设备再试！");
 }
 

@@ -142,6 +142,7 @@ private:
   // The communication page holds numbers that could not be taken into the settings;
   // it is then not refreshed from them when it is shown again.
   bool FPageUncollected = false;
+  // The folder of the last file opened, saved or exported: the file dialogs start there.
   std::string FLastDir;
   bool FBusy = false;
   // Set when the port went away during an exchange: its message, shown when the

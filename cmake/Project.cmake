@@ -39,6 +39,12 @@ if(BUILD_TESTING AND NOT TARGET dtu_test_main)
   target_link_libraries(dtu_test_main PUBLIC GTest::gtest)
 endif()
 
+# dtu_program(<target>): a program a user runs; DTU_VERSION is the version it
+# answers to --version (the project's).
+function(dtu_program target)
+  target_compile_definitions(${target} PRIVATE DTU_VERSION="${PROJECT_VERSION}")
+endfunction()
+
 # dtu_add_test(NAME <name> COMMAND <command> [<arg>...])
 # Adds a test whose command runs through cmake/test-home.sh, which gives it a
 # temporary HOME and XDG folders of its own. Every test of the tree is added so,

@@ -36,6 +36,7 @@
 #include "platform/core/gbk.h"
 #include "platform/graphics/fontfamilies.h"
 #include "platform/graphics/gdi_internal.h"
+#include "platform/graphics/qtfonts.h"
 #include "platform/graphics/qtgbk.h"
 
 using namespace gdi;
@@ -127,6 +128,21 @@ const TSubstitute* FindSubstitute(const char* Name) {
   return nullptr;
 }
 
+}  // namespace
+
+QStringList FontFamilies(const char* FaceName, bool FixedPitch) {
+  QStringList families;
+  if (const TSubstitute* s = FindSubstitute(FaceName)) {
+    families << s->Families[0] << s->Families[1];
+  } else {
+    if (*FaceName) families << ToQt(FaceName);
+    families << (FixedPitch ? "DejaVu Sans Mono" : kSans) << kCjk;
+  }
+  return families;
+}
+
+namespace {
+
 std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
   EnsureGuiApp();
   static std::atomic<uint64_t> serials{0};
@@ -134,15 +150,7 @@ std::shared_ptr<TFontEngine> BuildEngine(const LOGFONT& Lf) {
   e->Serial = ++serials;
   const char* face = Lf.lfFaceName;
   e->Marlett = SameAscii(face, kMarlett);
-  QStringList families;
-  bool mono = (Lf.lfPitchAndFamily & 3) == FIXED_PITCH;
-  if (const TSubstitute* s = FindSubstitute(face)) {
-    families << s->Families[0] << s->Families[1];
-  } else {
-    if (*face) families << ToQt(face);
-    families << (mono ? "DejaVu Sans Mono" : kSans) << kCjk;
-  }
-  e->Font.setFamilies(families);
+  e->Font.setFamilies(FontFamilies(face, (Lf.lfPitchAndFamily & 3) == FIXED_PITCH));
   e->Font.setWeight(static_cast<QFont::Weight>(std::clamp(Lf.lfWeight == 0 ? FW_NORMAL : Lf.lfWeight, 100, 900)));
   e->Font.setItalic(Lf.lfItalic);
   e->Font.setUnderline(Lf.lfUnderline);

@@ -286,6 +286,41 @@ TEST_F(AppForms, AFailedSaveKeepsTheProjectsFileAndTitleAndSaysWhy) {
   }
 }
 
+TEST_F(AppForms, FileDialogsStartInTheLastFolderThatWorked) {
+  using Handler = void (TFormMain::*)(TObject*);
+  // Each command fails on a file in another folder that exists.
+  fs::create_directories(Dir / "other" / "folder.cloud");
+  const std::string tooLong = std::string(300, 'n');
+  struct Case {
+    const char* name;
+    Handler command;
+    TOpenDialog* dialog;
+    std::string file;  // in Dir/other
+  };
+  const Case cases[] = {
+      {"a failed save as", &TFormMain::NSaveasClick, FormMain->SaveDialog1, tooLong + ".cloud"},
+      {"a failed open", &TFormMain::NOpenClick, FormMain->OpenDialog1, "folder.cloud"},
+      {"a failed export", &TFormMain::NExportClick, FormMain->SaveDialog2, tooLong + ".xlsx"},
+  };
+  Save("good.cloud");
+  const std::string good = Utf8ToGbk(Dir.string()) + "/";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Runner->AnswerFileDialog({Utf8ToGbk((Dir / "other" / c.file).string())});
+    try {
+      (FormMain->*c.command)(nullptr);
+    } catch (const Exception&) {
+      // the export's failure reaches the exception display
+    }
+    // The next dialog (cancelled) starts in the folder of the good save and offers
+    // the name alone.
+    Runner->AnswerFileDialog({});
+    (FormMain->*c.command)(nullptr);
+    EXPECT_EQ(c.dialog->InitialDir(), good);
+    EXPECT_EQ(c.dialog->FileName(), c.file);
+  }
+}
+
 TEST_F(AppForms, OpeningRefreshesTheCommunicationPageWhicheverPageShows) {
   TProjectData d;
   d.Station = 12;

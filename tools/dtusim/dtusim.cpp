@@ -57,6 +57,7 @@ const char kUsage[] =
     "  -r, --rules FILE   fault rules, one a line; '#' starts a comment\n"
     "  -f, --fault RULE   one fault rule; may be given more than once\n"
     "  -h, --help         this text\n"
+    "      --version      the program's version\n"
     "\n"
     "When the line is ready dtusim prints one line, the port name and the device\n"
     "path (\"COM7 /dev/pts/5\"), on standard output.\n"
@@ -148,7 +149,7 @@ int ParseOptions(int argc, char** argv, TOptions& O) {
   static const option longs[] = {{"port", required_argument, nullptr, 'p'},  {"log", required_argument, nullptr, 'l'},
                                  {"dump", required_argument, nullptr, 'd'},  {"rules", required_argument, nullptr, 'r'},
                                  {"fault", required_argument, nullptr, 'f'}, {"help", no_argument, nullptr, 'h'},
-                                 {nullptr, 0, nullptr, 0}};
+                                 {"version", no_argument, nullptr, 'V'},  {nullptr, 0, nullptr, 0}};
   std::string error;
   for (int c; (c = getopt_long(argc, argv, "p:l:d:r:f:h", longs, nullptr)) != -1;) {
     switch (c) {
@@ -179,6 +180,7 @@ int ParseOptions(int argc, char** argv, TOptions& O) {
         break;
       }
       case 'h': std::fputs(kUsage, stdout); return -1;
+      case 'V': std::printf("dtusim %s\n", DTU_VERSION); return -1;
       default: std::fputs("Try 'dtusim --help'.\n", stderr); return 2;
     }
   }

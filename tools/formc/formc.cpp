@@ -88,17 +88,26 @@ std::string EmbedSource(const std::vector<std::string>& Inputs) {
   return out;
 }
 
-int Usage() {
-  std::cerr << "usage: formc <in.form> -o <out.bin>\n"
-               "       formc --cpp <out.cpp> <in.form>...\n"
-               "       formc --text <in.bin> [-o <out.form>]\n";
-  return 2;
+int Usage(std::ostream& Out = std::cerr, int Rc = 2) {
+  Out << "usage: formc <in.form> -o <out.bin>\n"
+         "       formc --cpp <out.cpp> <in.form>...\n"
+         "       formc --text <in.bin> [-o <out.form>]\n"
+         "Compiles a text form source into a binary form stream (-o), into C++ source that\n"
+         "embeds the streams (--cpp), or prints a binary stream as text (--text).\n"
+         "  -h, --help  this text\n"
+         "  --version   the program's version\n";
+  return Rc;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Usage(std::cout, 0);
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "formc " << DTU_VERSION << '\n';
+    return 0;
+  }
   try {
     if (args.size() >= 3 && args[0] == "--cpp") {
       WriteFile(args[1], EmbedSource(std::vector<std::string>(args.begin() + 2, args.end())));

@@ -33,11 +33,19 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
+int Usage(FILE* Out, int Rc) {
+  std::fprintf(Out,
                "usage: gallery [--png DIR]\n"
-               "       gallery --form FILE.form [--png OUT.png]\n");
-  return 2;
+               "       gallery --form FILE.form [--png OUT.png]\n"
+               "Shows every control of the framed-control library, a tab per page, in a window\n"
+               "(which needs a display), or renders the pages offscreen.\n"
+               "  --png DIR    render every page into DIR/<page>.png, without a window\n"
+               "  --form FILE  show a text form source that uses the library's classes\n"
+               "               (with --png OUT.png: render it into OUT.png)\n"
+               "  -h, --help   this text\n"
+               "  --version    the program's version\n"
+               "Qt's own options are taken too, for example -display :1.\n");
+  return Rc;
 }
 
 void RegisterLibraryClasses() { RegisterEditListClasses(); }
@@ -65,9 +73,17 @@ void RunForm(TCustomForm* Form) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Offscreen rendering needs no display: decided before Qt starts.
-  for (int i = 1; i < argc; ++i)
-    if (std::string(argv[i]) == "--png") setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // The help needs no Qt at all, offscreen rendering no display: decided before Qt
+  // starts.
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") return Usage(stdout, 0);
+    if (a == "--version") {
+      std::printf("gallery %s\n", DTU_VERSION);
+      return 0;
+    }
+    if (a == "--png") setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  }
   // Qt takes its own options (-platform, -display ...) out of the arguments.
   InstallQtBackend(argc, argv, "gallery");
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -78,7 +94,7 @@ int main(int argc, char** argv) {
     else if (args[i] == "--form" && i + 1 < args.size())
       formFile = args[++i];
     else
-      return Usage();
+      return Usage(stderr, 2);
   }
   RegisterLibraryClasses();
   int rc = 0;

@@ -9,10 +9,14 @@
 #include "serial/portlist.h"
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("serial-ports %s\n", DTU_VERSION);
+    return 0;
+  }
   if (argc > 1) {
     bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
     std::fprintf(help ? stdout : stderr,
-                 "Usage: serial-ports\n"
+                 "Usage: serial-ports [--help | --version]\n"
                  "Lists the serial ports: name, device, friendly name.\n"
                  "COM names are read from the serial device map %s\n"
                  "(one NAME=DEVICE line each, for example COM7=/dev/pts/5).\n",

@@ -30,7 +30,9 @@ int Usage(FILE* Out, int Rc) {
                "OK prints the settings and exits 0; Cancel exits 1.\n"
                "  --designing  show the About and Default buttons\n"
                "  --about      open the About box instead\n"
-               "  --png FILE   render the window offscreen into FILE and exit\n");
+               "  --png FILE   render the window offscreen into FILE and exit\n"
+               "  -h, --help   this text\n"
+               "  --version    the program's version\n");
   return Rc;
 }
 
@@ -49,6 +51,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") return Usage(stdout, 0);
+    if (a == "--version") {
+      std::printf("serial-settings %s\n", DTU_VERSION);
+      return 0;
+    }
     if (a == "--png") setenv("QT_QPA_PLATFORM", "offscreen", 0);
   }
   // Qt takes its own options (-platform, -display ...) out of the arguments.

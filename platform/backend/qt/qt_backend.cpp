@@ -32,6 +32,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -427,13 +428,57 @@ struct TQtArguments {
   std::vector<char*> Argv;
 };
 
+// The program being started, for the message below.
+std::string g_StartingName;
+QtMessageHandler g_OuterHandler = nullptr;
+
+// Ends the program for want of a display: a message and exit status 1, where Qt
+// would abort (a core dump and status 134 for a missing DISPLAY).
+[[noreturn]] void NoDisplay(const std::string& Name, const std::string& Reason) {
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  std::fprintf(stderr,
+               "%s: cannot open a window: %s (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n"
+               "Start it from a desktop session or over \"ssh -X\", or on a virtual display:\n"
+               "  xvfb-run -a %s\n",
+               Name.c_str(), Reason.c_str(), display ? display : "", wayland ? wayland : "", Name.c_str());
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
+// While the application object is made: Qt's fatal end when its windowing platform
+// cannot start (the display cannot be reached) becomes NoDisplay; other messages go
+// where they went.
+void StartupMessages(QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+  // Qt's own words ("reinstalling the application may fix this") would mislead; its
+  // warnings before this one say which display it tried.
+  if (Type == QtFatalMsg) NoDisplay(g_StartingName, "Qt could not start its windowing platform on the display");
+  if (g_OuterHandler) g_OuterHandler(Type, Context, Text);
+  else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(Type, Context, Text)));
+}
+
+// Whether anything names a windowing platform or a display to open windows on.
+bool DisplayNamed(const std::vector<std::string>& Arguments) {
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(v);
+    if (value && *value) return true;
+  }
+  for (const std::string& a : Arguments)
+    if (a == "-platform" || a == "--platform" || a == "-display" || a == "--display") return true;
+  return false;
+}
+
 void MakeApplication(TQtArguments& A, const std::string& Name) {
+  if (!DisplayNamed(A.Texts)) NoDisplay(Name, "no display is set");
   A.Argv.clear();
   for (std::string& t : A.Texts) A.Argv.push_back(t.data());
   A.Argv.push_back(nullptr);
   A.Argc = static_cast<int>(A.Texts.size());
+  g_StartingName = Name;
+  g_OuterHandler = qInstallMessageHandler(StartupMessages);
   // Lives to the end of the program: windows may be freed after main returns.
   auto* app = new QApplication(A.Argc, A.Argv.data());
+  qInstallMessageHandler(g_OuterHandler);
   QCoreApplication::setApplicationName(QString::fromLocal8Bit(Name.c_str()));
   app->setQuitOnLastWindowClosed(false);
   // Qt's own texts (file dialogs, standard buttons) in the user's language; the

@@ -10,7 +10,10 @@ class TWinControl;
 // program passes its own arguments, from which Qt takes its options (-platform,
 // -display ...; Argc and Argv keep the rest), and its name, which the window system
 // shows as its windows' class (WM_CLASS on X11) and a desktop entry matches. The
-// form without arguments names the program after its executable.
+// form without arguments names the program after its executable. Without a display
+// to open windows on (none set, or one that cannot be reached) it says so on standard
+// error and ends the program with exit status 1; a program that can do without
+// windows (offscreen pictures) sets QT_QPA_PLATFORM=offscreen first.
 void InstallQtBackend(int& Argc, char** Argv, const std::string& Name);
 void InstallQtBackend();
 // The icon of every window of the program, from the bytes of an ICO file (false when

@@ -18,6 +18,7 @@
 #include "platform/controls/input.h"
 #include "platform/controls/menus.h"
 #include "platform/core/gbk.h"
+#include "platform/graphics/qtfonts.h"
 #include "platform/controls/textreply.h"
 
 namespace qtbackend {
@@ -730,7 +731,10 @@ bool TQtNativePeer::DefaultProc(TMessage& M) {
       LOGFONT lf;
       if (!M.WParam || !GetObject(reinterpret_cast<HFONT>(M.WParam), lf)) return true;
       QFont f = w->font();
-      f.setFamily(ToQt(lf.lfFaceName));
+      // The layer's own family list: a face name alone lets fontconfig pick by the
+      // locale, and under Chinese its choice draws Latin in the CJK face and some
+      // symbols (℃, ℉) as nothing.
+      f.setFamilies(FontFamilies(lf.lfFaceName, (lf.lfPitchAndFamily & 3) == FIXED_PITCH));
       if (lf.lfHeight) f.setPixelSize(std::abs(lf.lfHeight));
       f.setBold(lf.lfWeight >= FW_BOLD);
       f.setItalic(lf.lfItalic != 0);
