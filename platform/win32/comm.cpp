@@ -43,7 +43,8 @@ constexpr int kModemLines = TIOCM_CTS | TIOCM_DSR | TIOCM_CD | TIOCM_RNG;
 
 int DriverModemGet(int Fd, int* Bits) { return ioctl(Fd, TIOCMGET, Bits); }
 int DriverModemWait(int Fd, int Lines) { return ioctl(Fd, TIOCMIWAIT, Lines); }
-const TCommModemDriver kDriver{DriverModemGet, DriverModemWait};
+int DriverCount(int Fd, serial_icounter_struct* Counts) { return ioctl(Fd, TIOCGICOUNT, Counts); }
+const TCommModemDriver kDriver{DriverModemGet, DriverModemWait, DriverCount};
 std::atomic<const TCommModemDriver*> gModemDriver{&kDriver};
 const TCommModemDriver& ModemDriver() { return *gModemDriver.load(std::memory_order_acquire); }
 
@@ -76,7 +77,11 @@ public:
     int bits = 0;
     ModemOk = ModemDriver().Get(Fd, &bits) == 0;
     LastModem = bits;
-    IcountOk = ioctl(Fd, TIOCGICOUNT, &LastIcount) == 0;
+    IcountOk = ReadCounts(LastIcount);
+  }
+  bool ReadCounts(serial_icounter_struct& Counts) const {
+    const TCommModemDriver& d = ModemDriver();
+    return d.Count && d.Count(Fd, &Counts) == 0;
   }
   ~TCommObject() override {
     StopModemWatcher();
@@ -326,9 +331,25 @@ std::string StripDevicePrefix(const char* Name) {
   return n;
 }
 
-// Events of the modem lines and error counters since the last look.
+// Events of the modem lines and error counters since the last look. The counters
+// of a kind are taken as seen only when the mask asks for its events, so that what
+// is counted meanwhile is reported once it is asked for.
 DWORD ModemEvents(TCommObject* C, DWORD Mask) {
   DWORD ev = 0;
+  const bool lines = Mask & (EV_CTS | EV_DSR | EV_RLSD);
+  const bool counted = Mask & (EV_BREAK | EV_ERR | EV_RING);
+  serial_icounter_struct now{};
+  const bool haveCounts = C->IcountOk && (lines || counted) && C->ReadCounts(now);
+  serial_icounter_struct& was = C->LastIcount;
+  if (haveCounts && lines) {
+    // The driver counts every change, also one undone before this look.
+    if (now.cts != was.cts) ev |= EV_CTS;
+    if (now.dsr != was.dsr) ev |= EV_DSR;
+    if (now.dcd != was.dcd) ev |= EV_RLSD;
+    was.cts = now.cts;
+    was.dsr = now.dsr;
+    was.dcd = now.dcd;
+  }
   if (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) {
     int bits = 0;
     C->ModemChanged.store(false, std::memory_order_release);
@@ -341,24 +362,24 @@ DWORD ModemEvents(TCommObject* C, DWORD Mask) {
       C->LastModem = bits;
     }
   }
-  if (C->IcountOk && (Mask & (EV_BREAK | EV_ERR | EV_RING))) {
-    serial_icounter_struct now{};
-    if (ioctl(C->Fd, TIOCGICOUNT, &now) == 0) {
-      const serial_icounter_struct& was = C->LastIcount;
-      DWORD errors = 0;
-      if (now.frame != was.frame) errors |= CE_FRAME;
-      if (now.overrun != was.overrun) errors |= CE_OVERRUN;
-      if (now.parity != was.parity) errors |= CE_RXPARITY;
-      if (now.buf_overrun != was.buf_overrun) errors |= CE_RXOVER;
-      if (now.brk != was.brk) {
-        errors |= CE_BREAK;
-        ev |= EV_BREAK;
-      }
-      if (now.rng != was.rng) ev |= EV_RING;
-      if (errors & ~CE_BREAK) ev |= EV_ERR;
-      C->Errors.fetch_or(errors, std::memory_order_acq_rel);
-      C->LastIcount = now;
+  if (haveCounts && counted) {
+    DWORD errors = 0;
+    if (now.frame != was.frame) errors |= CE_FRAME;
+    if (now.overrun != was.overrun) errors |= CE_OVERRUN;
+    if (now.parity != was.parity) errors |= CE_RXPARITY;
+    if (now.buf_overrun != was.buf_overrun) errors |= CE_RXOVER;
+    if (now.brk != was.brk) {
+      errors |= CE_BREAK;
+      ev |= EV_BREAK;
     }
+    if (now.rng != was.rng) ev |= EV_RING;
+    if (errors & ~CE_BREAK) ev |= EV_ERR;
+    C->Errors.fetch_or(errors, std::memory_order_acq_rel);
+    const serial_icounter_struct lineCounts = was;
+    was = now;
+    was.cts = lineCounts.cts;
+    was.dsr = lineCounts.dsr;
+    was.dcd = lineCounts.dcd;
   }
   return ev & Mask;
 }

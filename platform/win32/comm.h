@@ -142,7 +142,10 @@ BOOL GetCommMask(HANDLE hFile, DWORD* lpEvtMask);
 // EV_RXFLAG comes with the wait after a read that took the DCB's event character;
 // EV_RX80FULL when the driver holds 80 % of its input size, once until it falls
 // below. Modem-line changes arrive as the driver reports them (a thread waits with
-// TIOCMIWAIT); where it cannot, the lines are looked at twice a second.
+// TIOCMIWAIT); where it cannot, the lines are looked at twice a second. A line's
+// event comes when the driver counted a change of it since the last look (so a
+// line that went off and on again between two looks is not missed), or, where the
+// driver keeps no counters or did not count it, when its level differs.
 // A device that went away (hang-up, I/O error) is reported once as EV_ERR; after
 // that only the handles are waited on. A hang-up is POLLHUP or POLLERR on the port,
 // or a read returning 0 or EIO; a port that polls readable with no byte waiting
@@ -184,12 +187,16 @@ bool CommIsPseudoTerminal(HANDLE hFile);
 // another kind of handle. A line error (framing, parity, overrun) is no such thing.
 bool CommDeviceGone(HANDLE hFile);
 
-// The driver's modem-line calls (TIOCMGET and TIOCMIWAIT), replaceable so that tests
-// can play a device with modem lines on a pseudo-terminal. Each returns 0 or -1 with
-// errno set, as ioctl does.
+struct serial_icounter_struct;
+
+// The driver's modem-line calls (TIOCMGET, TIOCMIWAIT and TIOCGICOUNT), replaceable
+// so that tests can play a device with modem lines on a pseudo-terminal. Each
+// returns 0 or -1 with errno set, as ioctl does. Count null: the driver keeps no
+// counters.
 struct TCommModemDriver {
   int (*Get)(int Fd, int* Bits);
   int (*Wait)(int Fd, int Lines);
+  int (*Count)(int Fd, serial_icounter_struct* Counts);
 };
 // nullptr puts the real driver calls back. Affects ports opened afterwards.
 void SetCommModemDriver(const TCommModemDriver* Driver);

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include <linux/serial.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -359,7 +361,7 @@ struct TFakeModem {
 };
 
 TEST(CommWait, ModemLineChangesComeFromTheDriversWaitOrByTime) {
-  static const TCommModemDriver fake{TFakeModem::Get, TFakeModem::Wait};
+  static const TCommModemDriver fake{TFakeModem::Get, TFakeModem::Wait, nullptr};
   SetCommModemDriver(&fake);
   for (bool canWait : {true, false}) {
     SCOPED_TRACE(canWait ? "driver waits" : "driver cannot wait: looked at by time");
@@ -392,6 +394,82 @@ TEST(CommWait, ModemLineChangesComeFromTheDriversWaitOrByTime) {
     CloseHandle(h);
     EXPECT_EQ(TFakeModem::Interrupted.load(), canWait ? 1 : 0);
     EXPECT_EQ(TFakeModem::Waits.load(), canWait ? 4 : 0);
+    CloseHandle(stop);
+  }
+  SetCommModemDriver(nullptr);
+}
+
+// A driver that counts the changes of each line (TIOCGICOUNT): a line that went
+// off, on and off again between two looks has the level it had, but its event
+// comes. Where the driver counts no change of a line, or keeps no counters at all,
+// a change of its level raises the event.
+struct TCountingModem {
+  static inline std::atomic<int> Lines{0}, Changes{0}, Taken{0};
+  static inline std::atomic<unsigned> Cts{0}, Dsr{0}, Dcd{0};
+  static int Get(int, int* Bits) {
+    *Bits = Lines.load();
+    return 0;
+  }
+  // Returns once the test has changed something, as the driver's wait does.
+  static int Wait(int, int) {
+    while (Changes.load() == Taken.load())
+      if (poll(nullptr, 0, 2) < 0 && errno == EINTR) return -1;
+    Taken = Changes.load();
+    return 0;
+  }
+  static int Count(int, serial_icounter_struct* C) {
+    *C = serial_icounter_struct{};
+    C->cts = static_cast<int>(Cts.load());
+    C->dsr = static_cast<int>(Dsr.load());
+    C->dcd = static_cast<int>(Dcd.load());
+    return 0;
+  }
+};
+
+TEST(CommWait, EveryModemLineChangeTheDriverCountedRaisesItsEvent) {
+  static const TCommModemDriver counting{TCountingModem::Get, TCountingModem::Wait, TCountingModem::Count};
+  static const TCommModemDriver levelsOnly{TCountingModem::Get, TCountingModem::Wait, nullptr};
+  struct Step {
+    const char* What;
+    unsigned Cts, Dsr, Dcd;  // changes the driver counts
+    int Lines;               // the levels afterwards
+    DWORD Events;
+  };
+  struct Case {
+    const TCommModemDriver* Driver;
+    std::vector<Step> Steps;
+  } cases[] = {
+      {&counting,
+       {{"CTS off, on, off", 2, 0, 0, 0, EV_CTS},
+        {"DSR and DCD on and off", 0, 2, 2, 0, EV_DSR | EV_RLSD},
+        {"CTS on", 1, 0, 0, TIOCM_CTS, EV_CTS},
+        {"DCD on, not counted", 0, 0, 0, TIOCM_CTS | TIOCM_CD, EV_RLSD}}},
+      {&levelsOnly,
+       {{"CTS on, no counters", 0, 0, 0, TIOCM_CTS, EV_CTS},
+        {"DSR on", 0, 0, 0, TIOCM_CTS | TIOCM_DSR, EV_DSR}}},
+  };
+  for (const Case& c : cases) {
+    SetCommModemDriver(c.Driver);
+    TCountingModem::Lines = TCountingModem::Changes = TCountingModem::Taken = 0;
+    TCountingModem::Cts = TCountingModem::Dsr = TCountingModem::Dcd = 0;
+    TPtyPair pty;
+    HANDLE h = OpenPort(pty.SlavePath);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetCommMask(h, EV_CTS | EV_DSR | EV_RLSD | EV_RING);
+    DWORD ev = 0;
+    EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 20), WAIT_TIMEOUT);
+    for (const Step& s : c.Steps) {
+      SCOPED_TRACE(s.What);
+      TCountingModem::Cts += s.Cts;
+      TCountingModem::Dsr += s.Dsr;
+      TCountingModem::Dcd += s.Dcd;
+      TCountingModem::Lines = s.Lines;
+      ++TCountingModem::Changes;
+      ASSERT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+      EXPECT_EQ(ev, s.Events);
+    }
+    CloseHandle(h);
     CloseHandle(stop);
   }
   SetCommModemDriver(nullptr);
