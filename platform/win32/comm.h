@@ -105,15 +105,19 @@ constexpr DWORD MS_RLSD_ON = 0x0080;
 // Opens a serial port. Only OPEN_EXISTING of a terminal device is supported;
 // access, share mode and flags are accepted as the system passes them. Fails with
 // ERROR_FILE_NOT_FOUND (no such device, no map entry), ERROR_ACCESS_DENIED (in use
-// by another opener, or no permission), ERROR_INVALID_FUNCTION (not a terminal),
-// ERROR_INVALID_NAME (a name that would lead out of /dev).
-// A port name reaches only a terminal character device, looked at before it is
-// opened and checked again (TCGETS, the same device) before anything is written:
-// a name other than a path holding "/" or "..", anything that is not a character
-// device, a device no terminal driver serves (by the kernel's list in
-// /proc/tty/drivers, so it is never opened), /dev/tty, the console, the virtual
-// consoles (/dev/tty0../dev/tty63) and the program's own controlling terminal are
-// refused, and CommOpenRefusal says which name and why.
+// by another opener, or no permission), ERROR_INVALID_FUNCTION (no serial line),
+// ERROR_INVALID_NAME (no name, or a name that would lead out of /dev).
+// A port name reaches only a serial line. The device it leads to is held without
+// being opened and looked at; that same device (whatever its name leads to by
+// then) is opened once, and checked on the descriptor before anything is written.
+// Refused: a name other than a path holding "/" or ".."; anything that is not a
+// character device; a device no terminal driver serves (by the kernel's list in
+// /proc/tty/drivers, so it is never opened); /dev/tty, /dev/console, the virtual
+// consoles (/dev/tty0../dev/tty63) and the devices the console writes to (sysfs's
+// class/tty/console/active, under the enumeration's root); the pseudo-terminal
+// multiplexer (/dev/ptmx, /dev/pts/ptmx) and pseudo-terminal masters; the
+// program's own controlling terminal and any other process's. CommOpenRefusal
+// says which name and why.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
@@ -175,7 +179,8 @@ BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
 BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat);
 
 // Why the calling thread's last CreateFileA refused its port name (which name and
-// why, in English); empty when it did not refuse one.
+// why, in English); empty when it did not refuse one (also when it failed for
+// another reason).
 const std::string& CommOpenRefusal();
 
 // The device path behind a port handle ("" for another kind of handle).
