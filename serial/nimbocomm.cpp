@@ -30,6 +30,51 @@ struct TNimboComm::TWorker {
   }
 };
 
+namespace {
+// The port whose reader runs in this thread, and that reader's run state.
+thread_local const TNimboComm* tReaderPort = nullptr;
+thread_local const std::atomic<bool>* tReaderRun = nullptr;
+}  // namespace
+
+// One thread at a time starts and stops the workers (see FLifeLock). The owner may
+// enter again. The port's own reader waits like any other thread, but gives up once
+// it is told to stop: the owner is then stopping it and waits for it to end.
+class TNimboComm::TLifeGuard {
+public:
+  explicit TLifeGuard(TNimboComm& C) : FComm(C) {
+    std::unique_lock<std::mutex> lock(C.FLifeLock);
+    const std::thread::id me = std::this_thread::get_id();
+    if (C.FLifeDepth > 0 && C.FLifeOwner == me) {
+      ++C.FLifeDepth;
+      FHeld = true;
+      return;
+    }
+    const std::atomic<bool>* run = tReaderPort == &C ? tReaderRun : nullptr;
+    C.FLifeFree.wait(lock, [&] { return C.FLifeDepth == 0 || (run && !run->load(std::memory_order_acquire)); });
+    if (C.FLifeDepth > 0) return;
+    C.FLifeOwner = me;
+    C.FLifeDepth = 1;
+    FHeld = true;
+  }
+  ~TLifeGuard() {
+    if (!FHeld) return;
+    {
+      std::lock_guard<std::mutex> lock(FComm.FLifeLock);
+      if (--FComm.FLifeDepth > 0) return;
+      FComm.FLifeOwner = std::thread::id();
+    }
+    FComm.FLifeFree.notify_all();
+  }
+  TLifeGuard(const TLifeGuard&) = delete;
+  TLifeGuard& operator=(const TLifeGuard&) = delete;
+  // False in a reader that gave up: another thread is stopping it.
+  bool Held() const { return FHeld; }
+
+private:
+  TNimboComm& FComm;
+  bool FHeld = false;
+};
+
 const TClassInfo& TNimboComm::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<TNimboComm>("TNimboComm", &inherited::StaticClass()).Creatable().Build();
@@ -77,7 +122,11 @@ TNimboComm::~TNimboComm() {
 // ---------------------------------------------------------------------------
 
 int TNimboComm::Read(void* Buffer, int Size) {
-  int n = FInQueue->Out(Buffer, Size);
+  int n;
+  {
+    std::lock_guard<std::mutex> lock(FRxReadLock);
+    n = FInQueue->Out(Buffer, Size);
+  }
   if (n > 0) _WakeStalledReader();
   return n;
 }
@@ -121,9 +170,13 @@ void TNimboComm::_WakeStalledReader() {
 }
 
 void TNimboComm::PurgeRead(bool Abort) {
+  // Keeps the handle open meanwhile. A reader that gave up may go on: its port is
+  // closed only once it has ended.
+  TLifeGuard life(*this);
   if (!Active()) return;
   {
     std::lock_guard<std::mutex> lock(FRxQueueLock);
+    std::lock_guard<std::mutex> consumer(FRxReadLock);
     FRxPurges.fetch_add(1, std::memory_order_relaxed);
     PurgeComm(FHandle, PURGE_RXCLEAR | (Abort ? PURGE_RXABORT : 0));
     // Dropped from the consumer side, so the reader may go on filling the queue.
@@ -132,7 +185,22 @@ void TNimboComm::PurgeRead(bool Abort) {
   _WakeStalledReader();
 }
 
+void TNimboComm::_ApplyOwedTxPurge() {
+  // No writer takes from the queue now; callers may add to it, so it is emptied
+  // from the consumer side.
+  if (FTxPurgeOwed.exchange(false, std::memory_order_acq_rel)) FOutQueue->Discard();
+}
+
 void TNimboComm::PurgeWrite(bool Abort) {
+  TLifeGuard life(*this);
+  if (!life.Held()) {
+    // A handler whose reader is being stopped: the writer is the stopping thread's
+    // to end. The driver is flushed now (the port stays open until this reader
+    // has ended), the queue once no writer takes from it.
+    if (FHandle != INVALID_HANDLE_VALUE) PurgeComm(FHandle, PURGE_TXCLEAR | (Abort ? PURGE_TXABORT : 0));
+    FTxPurgeOwed.store(true, std::memory_order_release);
+    return;
+  }
   // The writer consumes the transmit queue and holds an unsent piece: stop it,
   // empty both, start it again.
   bool running = FWriterThread != nullptr;
@@ -147,12 +215,14 @@ void TNimboComm::PurgeWrite(bool Abort) {
 }
 
 void TNimboComm::fSetInBufSize(int Value) {
+  TLifeGuard life(*this);
   bool running = FReaderThread != nullptr;
   TCode code = running ? _StopWorkers(true, false) : kOk;
   {
     TOnExit failed([&] {
       if (running && code == kOk) _StartReader();
     });
+    std::lock_guard<std::mutex> consumer(FRxReadLock);
     FInQueue->fSetBufSize(Value);
     failed.Dismiss();
   }
@@ -164,6 +234,7 @@ void TNimboComm::fSetInBufSize(int Value) {
 }
 
 void TNimboComm::fSetOutBufSize(int Value) {
+  TLifeGuard life(*this);
   bool running = FWriterThread != nullptr;
   TCode code = running ? _StopWorkers(false, true) : kOk;
   {
@@ -338,7 +409,8 @@ bool TNimboComm::_CreateEvents() {
 }
 
 void TNimboComm::Open() {
-  if (Active()) return;
+  TLifeGuard life(*this);
+  if (!life.Held() || Active()) return;
   _ReapFinishedReaders();
   using E = ENimboCommError;
   TCode code = kOk;
@@ -413,6 +485,10 @@ void TNimboComm::Open() {
 }
 
 void TNimboComm::Close() {
+  // A second Close waits for the first and then finds nothing to do; one from a
+  // handler whose reader the first is stopping leaves the closing to it.
+  TLifeGuard life(*this);
+  if (!life.Held()) return;
   bool wasActive = Active();
   if (wasActive) CommBeforeClose();
   TCode code = _StopWorkers(true, true);
@@ -447,6 +523,7 @@ bool TNimboComm::_StartWriter() {
   ResetEvent(FStopWriter);
   ResetEvent(FWriteRequest);
   FWriterState.store(kWriterBusy, std::memory_order_release);
+  _ApplyOwedTxPurge();
   auto worker = std::make_shared<TWorker>();
   FWriterThread = BeginThread([this, worker] { _WriteThread(*worker); });
   if (!FWriterThread) return false;
@@ -464,6 +541,9 @@ ENimboCommError::TErrorCode TNimboComm::_StopWorkers(bool Reader, bool Writer) {
     if (FHandle != INVALID_HANDLE_VALUE) SetCommMask(FHandle, EV_RXFLAG);  // ends its port wait
     SetEvent(FStopReader);
     FReader->Release();
+    // A handler of this reader waiting for the lifecycle guard gives up now.
+    { std::lock_guard<std::mutex> lock(FLifeLock); }
+    FLifeFree.notify_all();
   }
   if (Writer) {
     FWriter->Run.store(false, std::memory_order_release);
@@ -491,6 +571,7 @@ ENimboCommError::TErrorCode TNimboComm::_StopWorkers(bool Reader, bool Writer) {
     FReader.reset();
   }
   _ReapFinishedReaders();
+  if (!FWriterThread) _ApplyOwedTxPurge();
   return code;
 }
 
@@ -527,6 +608,8 @@ void TNimboComm::TRxHold::Compact() {
 }
 
 void TNimboComm::_ReadThread(TWorker& Ctl) {
+  tReaderPort = this;
+  tReaderRun = &Ctl.Run;
   Ctl.Go.wait(false, std::memory_order_acquire);
   if (!Ctl.Run.load(std::memory_order_acquire)) return;
   const HANDLE port = FHandle;

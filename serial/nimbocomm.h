@@ -11,6 +11,10 @@
 // one caller thread at a time. Notification handlers run in the reader thread and
 // may call Read, Write, Command, the purges and Close (which then does not wait
 // for the reader it runs in); CommNotify is never entered by two threads at once.
+// Read and the purges may run in two threads at once: no byte received before a
+// purge is read after it. Open, Close and the transmit purge may too: one waits
+// for the other, except a handler whose reader is being stopped by a Close in
+// another thread, which returns at once and leaves the closing to that thread.
 //
 // Close from another thread stops both workers and waits for them to end, without
 // a time limit: a handler that blocks keeps Close (and the destructor) waiting until
@@ -20,11 +24,13 @@
 // get rid of a port from its handler, Close it there and free it from another
 // thread (for example a message posted to the main thread).
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/core/object.h"
@@ -141,6 +147,7 @@ public:
 
 private:
   struct TWorker;
+  class TLifeGuard;
   void _CloseForSetting();
   bool _CreateEvents();
   bool _StartReader();
@@ -232,6 +239,21 @@ private:
   // holds for room are dropped once FRxPurges has moved on since their read.
   std::mutex FRxQueueLock;
   std::atomic<unsigned> FRxPurges{0};
+  // The receive queue's consumer side: Read and PurgeRead, whatever threads they
+  // run in. The queue itself allows one consumer, and a purge that moved its read
+  // index under a Read in progress would be undone by that Read.
+  std::mutex FRxReadLock;
+  // Open, Close, the transmit purge and the queue resizes start and stop the
+  // workers and open and close the handle: one thread at a time (TLifeGuard).
+  // FLifeDepth counts the owner's nested entries (a hook of Open calling Close).
+  std::mutex FLifeLock;
+  std::condition_variable FLifeFree;
+  std::thread::id FLifeOwner;
+  int FLifeDepth = 0;
+  // A transmit purge that a handler could not finish because its reader was being
+  // stopped: the transmit queue is emptied before a writer next takes from it.
+  std::atomic<bool> FTxPurgeOwed{false};
+  void _ApplyOwedTxPurge();
   // Transmission: whoever sends holds FTxLock, the writer thread from taking bytes
   // off the queue until it has sent them and found the queue empty, a caller of
   // Write while it hands its bytes to the driver itself. A Write finding the queue

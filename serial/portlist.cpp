@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include "platform/core/sysutils.h"
 #include "platform/core/typinfo.h"
@@ -55,11 +56,17 @@ void TNimboSerialPortList::EnumPortsA() {
 }
 
 // The device map: one record per entry whose device is present now (the map
-// outlives the devices it names; the OS's own map lists only present ports).
+// outlives the devices it names; the OS's own map lists only present ports), and
+// is not where the system console writes (opening that is refused).
 void TNimboSerialPortList::_FromRegistry() {
+  const std::vector<dev_t> consoles = ActiveConsoleDevices().Numbers;
   for (const auto& [name, path] : TSerialDeviceMap().Entries()) {
     std::string device = CanonicalPath(path);
     if (device.empty()) continue;
+    struct stat st{};
+    if (stat(device.c_str(), &st) == 0 && S_ISCHR(st.st_mode) &&
+        std::find(consoles.begin(), consoles.end(), st.st_rdev) != consoles.end())
+      continue;
     auto info = std::make_unique<TNimboSerialPortInfo>();
     info->PortName = name;
     info->DevicePath = path;

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -29,6 +30,7 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/devicemap.h"
 #include "platform/win32/linemap.h"
+#include "platform/win32/serialenum.h"
 
 namespace {
 
@@ -43,7 +45,8 @@ constexpr int kModemLines = TIOCM_CTS | TIOCM_DSR | TIOCM_CD | TIOCM_RNG;
 
 int DriverModemGet(int Fd, int* Bits) { return ioctl(Fd, TIOCMGET, Bits); }
 int DriverModemWait(int Fd, int Lines) { return ioctl(Fd, TIOCMIWAIT, Lines); }
-const TCommModemDriver kDriver{DriverModemGet, DriverModemWait};
+int DriverCount(int Fd, serial_icounter_struct* Counts) { return ioctl(Fd, TIOCGICOUNT, Counts); }
+const TCommModemDriver kDriver{DriverModemGet, DriverModemWait, DriverCount};
 std::atomic<const TCommModemDriver*> gModemDriver{&kDriver};
 const TCommModemDriver& ModemDriver() { return *gModemDriver.load(std::memory_order_acquire); }
 
@@ -76,7 +79,11 @@ public:
     int bits = 0;
     ModemOk = ModemDriver().Get(Fd, &bits) == 0;
     LastModem = bits;
-    IcountOk = ioctl(Fd, TIOCGICOUNT, &LastIcount) == 0;
+    IcountOk = ReadCounts(LastIcount);
+  }
+  bool ReadCounts(serial_icounter_struct& Counts) const {
+    const TCommModemDriver& d = ModemDriver();
+    return d.Count && d.Count(Fd, &Counts) == 0;
   }
   ~TCommObject() override {
     StopModemWatcher();
@@ -233,29 +240,60 @@ BOOL FailErrno(TCommObject* C) {
 // Why this thread's last CreateFileA refused its port name; empty when it did not.
 thread_local std::string GRefusal;
 
-// The controlling terminal of this process, from /proc/self/stat (field 7, tty_nr);
-// 0 when it has none or /proc cannot tell.
-dev_t ControllingTerminal() {
+// The controlling terminal named in a /proc/PID/stat (field 7, tty_nr), and the
+// process's name (field 2) when Comm is given; 0 when it has none or the file
+// cannot be read.
+dev_t StatTerminal(const std::string& StatPath, std::string* Comm = nullptr) {
   char buf[1024];
-  int fd = open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
+  int fd = open(StatPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return 0;
   ssize_t n = read(fd, buf, sizeof buf - 1);
   close(fd);
   if (n <= 0) return 0;
   buf[n] = '\0';
+  // "pid (name) state ppid pgrp session tty_nr": the name may hold anything.
+  const char* lp = std::strchr(buf, '(');
   const char* p = std::strrchr(buf, ')');
   int ttyNr = 0;
-  // ") state ppid pgrp session tty_nr"
-  if (!p || std::sscanf(p + 1, " %*c %*d %*d %*d %d", &ttyNr) != 1 || ttyNr == 0) return 0;
+  if (!lp || !p || p < lp || std::sscanf(p + 1, " %*c %*d %*d %*d %d", &ttyNr) != 1 || ttyNr == 0) return 0;
+  if (Comm) {
+    // Shown in a message: another user's process may have named itself anything.
+    Comm->assign(lp + 1, p);
+    for (char& c : *Comm)
+      if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) c = '?';
+  }
   const unsigned u = static_cast<unsigned>(ttyNr);
   return makedev((u >> 8) & 0xfff, (u & 0xff) | ((u >> 12) & 0xfff00));
 }
 
-// Whether a terminal driver serves the character device Rdev, from the kernel's list
-// of them (/proc/tty/drivers: driver, node, major, minor or first-last, type); empty
-// when the list cannot be read. Any other device (a watchdog, a disk's generic
-// node) may act on being opened, so it is known before the open.
-std::optional<bool> TerminalDriverServes(dev_t Rdev) {
+// A process (other than this one) whose controlling terminal is the device Rdev:
+// its pid, and its name in *Comm; 0 when none is seen. Processes /proc hides from
+// this user are not seen.
+pid_t TerminalSessionProcess(dev_t Rdev, std::string* Comm) {
+  DIR* d = opendir("/proc");
+  if (!d) return 0;
+  const pid_t self = getpid();
+  pid_t found = 0;
+  while (dirent* e = readdir(d)) {
+    char* end = nullptr;
+    const long pid = std::strtol(e->d_name, &end, 10);
+    if (pid <= 0 || *end != '\0' || pid == self) continue;
+    if (StatTerminal("/proc/" + std::string(e->d_name) + "/stat", Comm) == Rdev) {
+      found = static_cast<pid_t>(pid);
+      break;
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+// The type of the terminal driver that serves the character device Rdev, from the
+// kernel's list of them (/proc/tty/drivers: driver, node, major, minor or
+// first-last, type): "serial", "pty:slave", "pty:master", "system:console", ...;
+// "" when no terminal driver serves it; empty when the list cannot be read. Any
+// other device (a watchdog, a disk's generic node) may act on being opened, so it
+// is known before the open.
+std::optional<std::string> TerminalDriverType(dev_t Rdev) {
   int fd = open("/proc/tty/drivers", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   std::string text;
@@ -281,33 +319,49 @@ std::optional<bool> TerminalDriverServes(dev_t Rdev) {
     if (got < 1) continue;
     if (got == 1) last = first;
     any = true;
-    if (major(Rdev) == maj && minor(Rdev) >= first && minor(Rdev) <= last) return true;
+    if (major(Rdev) == maj && minor(Rdev) >= first && minor(Rdev) <= last) return f.back();
   }
   if (!any) return std::nullopt;
-  return false;
+  return std::string();
 }
 
-// Why Device (what Name leads to, described by St) is no serial port to open: the
-// terminal of whoever runs the program, a console, or not a character device at
-// all. Empty when it may be opened. Looked at before the device is opened.
-// Known by its device number, and by its name too: in a container /dev/console is
-// often another terminal mounted in its place.
-std::string DeviceRefusal(const std::string& Name, const std::string& Device, const struct stat& St) {
-  const std::string what = "\"" + Name + "\"" + (Name == Device ? "" : " (" + Device + ")");
-  if (!S_ISCHR(St.st_mode)) return what + " is not a character device, so it is no serial port";
-  char real[PATH_MAX];
-  const std::string path = realpath(Device.c_str(), real) ? real : Device;
+// How a refusal names the port: the name, and the device when that differs.
+std::string PortShown(const std::string& Name, const std::string& Device) {
+  return "\"" + Name + "\"" + (Name == Device ? "" : " (" + Device + ")");
+}
+
+// Why the device a port name leads to (St, found at the path Real) is no serial
+// port to open: a console, the pseudo-terminal multiplexer or a master, a terminal
+// some session is using, or no terminal at all. Empty when it may be opened.
+// Looked at before the device is opened. Known by its device number, and by its
+// name too: in a container /dev/console is often another terminal mounted in its
+// place.
+std::string DeviceRefusal(const std::string& What, const std::string& Real, const struct stat& St) {
+  if (!S_ISCHR(St.st_mode)) return What + " is not a character device, so it is no serial port";
   unsigned vc = 64;
   char tail = 0;
-  if (path.rfind("/dev/tty", 0) == 0 && std::sscanf(path.c_str() + 8, "%u%c", &vc, &tail) != 1) vc = 64;
+  if (Real.rfind("/dev/tty", 0) == 0 && std::sscanf(Real.c_str() + 8, "%u%c", &vc, &tail) != 1) vc = 64;
   const unsigned maj = major(St.st_rdev), min = minor(St.st_rdev);
-  if ((maj == 5 && min == 0) || path == "/dev/tty")
-    return what + " is the controlling terminal of whoever runs the program, not a serial port";
-  if ((maj == 5 && min == 1) || path == "/dev/console") return what + " is the system console, not a serial port";
-  if ((maj == 4 && min < 64) || vc < 64) return what + " is a virtual console, not a serial port";
-  if (dev_t own = ControllingTerminal(); own != 0 && St.st_rdev == own)
-    return what + " is the controlling terminal of this program, not a serial port";
-  if (TerminalDriverServes(St.st_rdev) == false) return what + " is not a terminal, so it is no serial port";
+  const std::string base = Real.substr(Real.find_last_of('/') + 1);
+  if ((maj == 5 && min == 0) || Real == "/dev/tty")
+    return What + " is the controlling terminal of whoever runs the program, not a serial port";
+  if ((maj == 5 && min == 1) || Real == "/dev/console") return What + " is the system console, not a serial port";
+  if ((maj == 4 && min < 64) || vc < 64) return What + " is a virtual console, not a serial port";
+  if ((maj == 5 && min == 2) || base == "ptmx")
+    return What + " is the pseudo-terminal multiplexer (opening it makes a new pseudo-terminal), not a serial port";
+  const TConsoleDevices consoles = ActiveConsoleDevices();
+  if (std::find(consoles.Numbers.begin(), consoles.Numbers.end(), St.st_rdev) != consoles.Numbers.end())
+    return What + " is where the system console writes, not a serial port";
+  const std::optional<std::string> type = TerminalDriverType(St.st_rdev);
+  if (type && type->empty()) return What + " is not a terminal, so it is no serial port";
+  if (type && type->rfind("pty:master", 0) == 0)
+    return What + " is the master side of a pseudo-terminal, not a serial port";
+  if (dev_t own = StatTerminal("/proc/self/stat"); own != 0 && St.st_rdev == own)
+    return What + " is the controlling terminal of this program, not a serial port";
+  std::string comm;
+  if (pid_t pid = TerminalSessionProcess(St.st_rdev, &comm))
+    return What + " is the controlling terminal of process " + std::to_string(pid) + " (" + comm +
+           "), a terminal in use, not a serial port";
   return {};
 }
 
@@ -326,9 +380,25 @@ std::string StripDevicePrefix(const char* Name) {
   return n;
 }
 
-// Events of the modem lines and error counters since the last look.
+// Events of the modem lines and error counters since the last look. The counters
+// of a kind are taken as seen only when the mask asks for its events, so that what
+// is counted meanwhile is reported once it is asked for.
 DWORD ModemEvents(TCommObject* C, DWORD Mask) {
   DWORD ev = 0;
+  const bool lines = Mask & (EV_CTS | EV_DSR | EV_RLSD);
+  const bool counted = Mask & (EV_BREAK | EV_ERR | EV_RING);
+  serial_icounter_struct now{};
+  const bool haveCounts = C->IcountOk && (lines || counted) && C->ReadCounts(now);
+  serial_icounter_struct& was = C->LastIcount;
+  if (haveCounts && lines) {
+    // The driver counts every change, also one undone before this look.
+    if (now.cts != was.cts) ev |= EV_CTS;
+    if (now.dsr != was.dsr) ev |= EV_DSR;
+    if (now.dcd != was.dcd) ev |= EV_RLSD;
+    was.cts = now.cts;
+    was.dsr = now.dsr;
+    was.dcd = now.dcd;
+  }
   if (C->ModemOk && (Mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING))) {
     int bits = 0;
     C->ModemChanged.store(false, std::memory_order_release);
@@ -341,24 +411,24 @@ DWORD ModemEvents(TCommObject* C, DWORD Mask) {
       C->LastModem = bits;
     }
   }
-  if (C->IcountOk && (Mask & (EV_BREAK | EV_ERR | EV_RING))) {
-    serial_icounter_struct now{};
-    if (ioctl(C->Fd, TIOCGICOUNT, &now) == 0) {
-      const serial_icounter_struct& was = C->LastIcount;
-      DWORD errors = 0;
-      if (now.frame != was.frame) errors |= CE_FRAME;
-      if (now.overrun != was.overrun) errors |= CE_OVERRUN;
-      if (now.parity != was.parity) errors |= CE_RXPARITY;
-      if (now.buf_overrun != was.buf_overrun) errors |= CE_RXOVER;
-      if (now.brk != was.brk) {
-        errors |= CE_BREAK;
-        ev |= EV_BREAK;
-      }
-      if (now.rng != was.rng) ev |= EV_RING;
-      if (errors & ~CE_BREAK) ev |= EV_ERR;
-      C->Errors.fetch_or(errors, std::memory_order_acq_rel);
-      C->LastIcount = now;
+  if (haveCounts && counted) {
+    DWORD errors = 0;
+    if (now.frame != was.frame) errors |= CE_FRAME;
+    if (now.overrun != was.overrun) errors |= CE_OVERRUN;
+    if (now.parity != was.parity) errors |= CE_RXPARITY;
+    if (now.buf_overrun != was.buf_overrun) errors |= CE_RXOVER;
+    if (now.brk != was.brk) {
+      errors |= CE_BREAK;
+      ev |= EV_BREAK;
     }
+    if (now.rng != was.rng) ev |= EV_RING;
+    if (errors & ~CE_BREAK) ev |= EV_ERR;
+    C->Errors.fetch_or(errors, std::memory_order_acq_rel);
+    const serial_icounter_struct lineCounts = was;
+    was = now;
+    was.cts = lineCounts.cts;
+    was.dsr = lineCounts.dsr;
+    was.dcd = lineCounts.dcd;
   }
   return ev & Mask;
 }
@@ -371,59 +441,89 @@ bool WantsModemPolling(TCommObject* C, DWORD Mask) {
          ((Mask & EV_RX80FULL) && !(Mask & EV_RXCHAR));
 }
 
+
+// Opens the device a port name leads to once, checked first and then on the
+// descriptor, before anything is written: the path is taken hold of without
+// opening the device (O_PATH; links are followed, the COMn map and the names under
+// /dev/serial are links), the device held is looked at, and that same device is
+// opened through /proc/self/fd, so a link swapped in meanwhile changes nothing.
+// Returns the descriptor, or -1 with the refusal in GRefusal or the system's error
+// as the last error.
+int OpenPortDevice(const std::string& Name, const std::string& Path) {
+  auto refuse = [](std::string Why) {
+    GRefusal = std::move(Why);
+    SetLastError(ERROR_INVALID_FUNCTION);
+    return -1;
+  };
+  auto failed = [] {
+    SetLastError(ErrnoToWinError(errno));
+    return -1;
+  };
+  const std::string what = PortShown(Name, Path);
+  struct stat before {};
+  const int held = open(Path.c_str(), O_PATH | O_CLOEXEC);
+  if (held < 0 || fstat(held, &before) != 0) {
+    const int e = errno;
+    if (held >= 0) close(held);
+    errno = e;
+    return failed();
+  }
+  const std::string self = "/proc/self/fd/" + std::to_string(held);
+  char real[PATH_MAX];
+  const ssize_t n = readlink(self.c_str(), real, sizeof real - 1);
+  std::string why = DeviceRefusal(what, n > 0 ? std::string(real, size_t(n)) : Path, before);
+  int fd = -1;
+  if (why.empty()) {
+    fd = open(self.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // Without /proc the name is opened again, and the device compared below.
+    if (fd < 0 && n <= 0) fd = open(Path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  }
+  const int openErrno = errno;
+  close(held);
+  if (!why.empty()) return refuse(why);
+  if (fd < 0) {
+    errno = openErrno;
+    return failed();
+  }
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || opened.st_dev != before.st_dev || opened.st_ino != before.st_ino ||
+      opened.st_rdev != before.st_rdev || !S_ISCHR(opened.st_mode))
+    why = "\"" + Name + "\" changed while it was opened";
+  else if (!isatty(fd))
+    why = what + " is not a terminal, so it is no serial port";
+  else if (unsigned index = 0; ioctl(fd, TIOCGPTN, &index) == 0)
+    why = what + " is the master side of a pseudo-terminal, not a serial port";
+  else if (pid_t session = 0; ioctl(fd, TIOCGSID, &session) == 0)  // answered for our own terminal only
+    why = what + " is the controlling terminal of this program, not a serial port";
+  if (why.empty()) return fd;
+  close(fd);
+  return refuse(why);
+}
+
 }  // namespace
 
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD dwCreationDisposition, DWORD,
                    HANDLE) {
-  if (!lpFileName || !*lpFileName || dwCreationDisposition != OPEN_EXISTING) {
+  GRefusal.clear();
+  if (!lpFileName || dwCreationDisposition != OPEN_EXISTING) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  GRefusal.clear();
-  auto refuse = [](std::string Why, int Errno) {
-    GRefusal = std::move(Why);
-    errno = Errno;
-    SetLastError(Errno == EINVAL ? ERROR_INVALID_NAME : ERROR_INVALID_FUNCTION);
-    return INVALID_HANDLE_VALUE;
-  };
   const std::string name = StripDevicePrefix(lpFileName);
-  if (std::string why = NameRefusal(name); !why.empty()) return refuse(why, EINVAL);
-  std::string path = ResolvePortDevice(name);
-  // What the name leads to is looked at before it is opened, and opened only
-  // without becoming this process's terminal; nothing is written before it has
-  // shown to be the same terminal device.
-  struct stat before {};
-  if (stat(path.c_str(), &before) != 0) {
-    SetLastError(ErrnoToWinError(errno));
+  std::string why = name.empty() ? "no port name was given" : NameRefusal(name);
+  if (!why.empty()) {
+    GRefusal = std::move(why);
+    SetLastError(ERROR_INVALID_NAME);
     return INVALID_HANDLE_VALUE;
   }
-  if (std::string why = DeviceRefusal(name, path, before); !why.empty()) return refuse(why, ENOTTY);
-  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    SetLastError(ErrnoToWinError(errno));
-    return INVALID_HANDLE_VALUE;
-  }
+  const std::string path = ResolvePortDevice(name);
+  const int fd = OpenPortDevice(name, path);
+  if (fd < 0) return INVALID_HANDLE_VALUE;
   auto fail = [&](DWORD code) {
     close(fd);
     SetLastError(code);
     return INVALID_HANDLE_VALUE;
   };
-  struct stat opened {};
-  pid_t session = 0;
-  if (fstat(fd, &opened) != 0 || opened.st_rdev != before.st_rdev || !S_ISCHR(opened.st_mode)) {
-    close(fd);
-    return refuse("\"" + name + "\" changed while it was opened", ENOTTY);
-  }
-  if (!isatty(fd)) {
-    close(fd);
-    return refuse("\"" + name + "\" (" + path + ") is not a terminal, so it is no serial port", ENOTTY);
-  }
-  // Only the controlling terminal answers this for the calling process.
-  if (ioctl(fd, TIOCGSID, &session) == 0) {
-    close(fd);
-    return refuse("\"" + name + "\" (" + path + ") is the controlling terminal of this program, not a serial port",
-                  ENOTTY);
-  }
   // The lock is what keeps a second opener out (TIOCEXCL does not stop root).
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? ERROR_ACCESS_DENIED : ErrnoToWinError(errno));
   ioctl(fd, TIOCEXCL);

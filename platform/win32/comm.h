@@ -105,15 +105,19 @@ constexpr DWORD MS_RLSD_ON = 0x0080;
 // Opens a serial port. Only OPEN_EXISTING of a terminal device is supported;
 // access, share mode and flags are accepted as the system passes them. Fails with
 // ERROR_FILE_NOT_FOUND (no such device, no map entry), ERROR_ACCESS_DENIED (in use
-// by another opener, or no permission), ERROR_INVALID_FUNCTION (not a terminal),
-// ERROR_INVALID_NAME (a name that would lead out of /dev).
-// A port name reaches only a terminal character device, looked at before it is
-// opened and checked again (TCGETS, the same device) before anything is written:
-// a name other than a path holding "/" or "..", anything that is not a character
-// device, a device no terminal driver serves (by the kernel's list in
-// /proc/tty/drivers, so it is never opened), /dev/tty, the console, the virtual
-// consoles (/dev/tty0../dev/tty63) and the program's own controlling terminal are
-// refused, and CommOpenRefusal says which name and why.
+// by another opener, or no permission), ERROR_INVALID_FUNCTION (no serial line),
+// ERROR_INVALID_NAME (no name, or a name that would lead out of /dev).
+// A port name reaches only a serial line. The device it leads to is held without
+// being opened and looked at; that same device (whatever its name leads to by
+// then) is opened once, and checked on the descriptor before anything is written.
+// Refused: a name other than a path holding "/" or ".."; anything that is not a
+// character device; a device no terminal driver serves (by the kernel's list in
+// /proc/tty/drivers, so it is never opened); /dev/tty, /dev/console, the virtual
+// consoles (/dev/tty0../dev/tty63) and the devices the console writes to (sysfs's
+// class/tty/console/active, under the enumeration's root); the pseudo-terminal
+// multiplexer (/dev/ptmx, /dev/pts/ptmx) and pseudo-terminal masters; the
+// program's own controlling terminal and any other process's. CommOpenRefusal
+// says which name and why.
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
@@ -142,7 +146,10 @@ BOOL GetCommMask(HANDLE hFile, DWORD* lpEvtMask);
 // EV_RXFLAG comes with the wait after a read that took the DCB's event character;
 // EV_RX80FULL when the driver holds 80 % of its input size, once until it falls
 // below. Modem-line changes arrive as the driver reports them (a thread waits with
-// TIOCMIWAIT); where it cannot, the lines are looked at twice a second.
+// TIOCMIWAIT); where it cannot, the lines are looked at twice a second. A line's
+// event comes when the driver counted a change of it since the last look (so a
+// line that went off and on again between two looks is not missed), or, where the
+// driver keeps no counters or did not count it, when its level differs.
 // A device that went away (hang-up, I/O error) is reported once as EV_ERR; after
 // that only the handles are waited on. A hang-up is POLLHUP or POLLERR on the port,
 // or a read returning 0 or EIO; a port that polls readable with no byte waiting
@@ -172,7 +179,8 @@ BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
 BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat);
 
 // Why the calling thread's last CreateFileA refused its port name (which name and
-// why, in English); empty when it did not refuse one.
+// why, in English); empty when it did not refuse one (also when it failed for
+// another reason).
 const std::string& CommOpenRefusal();
 
 // The device path behind a port handle ("" for another kind of handle).
@@ -184,12 +192,16 @@ bool CommIsPseudoTerminal(HANDLE hFile);
 // another kind of handle. A line error (framing, parity, overrun) is no such thing.
 bool CommDeviceGone(HANDLE hFile);
 
-// The driver's modem-line calls (TIOCMGET and TIOCMIWAIT), replaceable so that tests
-// can play a device with modem lines on a pseudo-terminal. Each returns 0 or -1 with
-// errno set, as ioctl does.
+struct serial_icounter_struct;
+
+// The driver's modem-line calls (TIOCMGET, TIOCMIWAIT and TIOCGICOUNT), replaceable
+// so that tests can play a device with modem lines on a pseudo-terminal. Each
+// returns 0 or -1 with errno set, as ioctl does. Count null: the driver keeps no
+// counters.
 struct TCommModemDriver {
   int (*Get)(int Fd, int* Bits);
   int (*Wait)(int Fd, int Lines);
+  int (*Count)(int Fd, serial_icounter_struct* Counts);
 };
 // nullptr puts the real driver calls back. Affects ports opened afterwards.
 void SetCommModemDriver(const TCommModemDriver* Driver);

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <sstream>
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 std::mutex GRootsLock;
@@ -62,6 +64,24 @@ void SetSerialEnumRoots(const TSerialEnumRoots& Roots) {
   GRoots = Roots;
 }
 
+TConsoleDevices ActiveConsoleDevices() { return ActiveConsoleDevices(SerialEnumRoots()); }
+
+TConsoleDevices ActiveConsoleDevices(const TSerialEnumRoots& Roots) {
+  TConsoleDevices out;
+  std::ifstream in(Roots.Sys + "/class/tty/console/active");
+  for (std::string name; in >> name;) {
+    if (name.find('/') != std::string::npos || name == "." || name == "..") continue;
+    out.Names.push_back(name);
+    unsigned maj = 0, min = 0;
+    char colon = 0;
+    struct stat st{};
+    std::istringstream dev(ReadAttr(Roots.Sys + "/class/tty/" + name + "/dev"));
+    if (dev >> maj >> colon >> min && colon == ':') out.Numbers.push_back(makedev(maj, min));
+    else if (stat((Roots.Dev + "/" + name).c_str(), &st) == 0 && S_ISCHR(st.st_mode)) out.Numbers.push_back(st.st_rdev);
+  }
+  return out;
+}
+
 std::vector<TSerialDeviceInfo> EnumSerialDevices() { return EnumSerialDevices(SerialEnumRoots()); }
 
 std::vector<TSerialDeviceInfo> EnumSerialDevices(const TSerialEnumRoots& Roots) {
@@ -78,7 +98,11 @@ std::vector<TSerialDeviceInfo> EnumSerialDevices(const TSerialEnumRoots& Roots) 
     if (!target.empty()) byPath.emplace_back(target, link);
   }
 
+  // The console's devices are no ports to offer: the kernel writes its messages
+  // there, and opening them is refused.
+  const std::vector<std::string> consoles = ActiveConsoleDevices(Roots).Names;
   for (const std::string& name : ListDir(classDir)) {
+    if (std::find(consoles.begin(), consoles.end(), name) != consoles.end()) continue;
     std::string entry = classDir + "/" + name;
     std::string device = CanonicalPath(entry + "/device");
     if (device.empty()) continue;  // virtual terminals, pseudo-terminals

@@ -1,9 +1,12 @@
 #pragma once
 // The serial devices present on the machine, read from sysfs: every
 // class/tty/<name> that has a device link, except the placeholder ports of the
-// legacy UART driver (type 0). Tests point it at a fake tree.
+// legacy UART driver (type 0) and the devices the kernel's console writes to
+// (class/tty/console/active). Tests point it at a fake tree.
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 struct TSerialDeviceInfo {
   std::string Name;          // "ttyUSB0"
@@ -27,6 +30,16 @@ void SetSerialEnumRoots(const TSerialEnumRoots& Roots);
 // devices out; nothing is raised.
 std::vector<TSerialDeviceInfo> EnumSerialDevices();
 std::vector<TSerialDeviceInfo> EnumSerialDevices(const TSerialEnumRoots& Roots);
+
+// The devices the kernel's console writes to: the names class/tty/console/active
+// lists ("tty0 ttyS0"), and their device numbers (each one's dev attribute, else
+// the node of that name under the dev root). Empty when sysfs does not tell.
+struct TConsoleDevices {
+  std::vector<std::string> Names;
+  std::vector<dev_t> Numbers;
+};
+TConsoleDevices ActiveConsoleDevices();
+TConsoleDevices ActiveConsoleDevices(const TSerialEnumRoots& Roots);
 
 // The canonical path of a file (symbolic links resolved), or "" when it does not exist.
 std::string CanonicalPath(const std::string& Path);

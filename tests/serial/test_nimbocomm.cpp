@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <mutex>
 #include <numeric>
 #include <string>
@@ -520,6 +521,106 @@ TEST_F(Port, PurgingWhileBytesArriveKeepsThePortReceiving) {
   })) << got.size() << " bytes came after the purges";
   Comm.Close();
   EXPECT_EQ(errors.load(), 0);
+}
+
+// Purges from another thread while a consumer reads a stream: nothing received
+// before a purge is read after it. The peer numbers its records (four bytes, the
+// first with its top bit set, so a reader finds the next record after a cut); the
+// purger notes the last record written before each purge, and a record whose
+// first byte comes from a Read begun after that purge returned must be newer.
+TEST_F(Port, NoRecordReceivedBeforeAPurgeIsReadAfterIt) {
+  Comm.Open();
+  std::atomic<std::uint32_t> written{0}, purgedUpTo{0};
+  std::atomic<bool> stop{false};
+  std::thread peer([&] {
+    std::vector<std::uint8_t> chunk;
+    for (std::uint32_t seq = 1; !stop.load(); written.store(seq - 1)) {
+      chunk.clear();
+      for (int i = 0; i < 512; ++i, ++seq)
+        for (int shift : {21, 14, 7, 0})
+          chunk.push_back(static_cast<std::uint8_t>(((seq >> shift) & 0x7f) | (shift == 21 ? 0x80 : 0)));
+      if (!Pty.WriteAll(chunk.data(), chunk.size(), 2000)) break;
+    }
+  });
+  std::atomic<long> records{0}, stale{0};
+  std::thread consumer([&] {
+    std::uint8_t buf[8192];
+    std::uint32_t seq = 0, limit = 0;
+    int have = -1;  // bytes of the record being read; -1 before a first byte
+    unsigned reads = 0;
+    while (!stop.load()) {
+      const std::uint32_t purged = purgedUpTo.load();
+      // Mostly a byte at a time, so that a purge often comes in the middle of a Read.
+      const int n = Comm.Read(buf, ++reads % 8 ? 1 : int(sizeof buf));
+      for (int i = 0; i < n; ++i) {
+        if (buf[i] & 0x80) {
+          seq = buf[i] & 0x7f;
+          have = 1;
+          limit = purged;
+        } else if (have > 0) {
+          seq = seq << 7 | buf[i];
+          if (++have == 4) {
+            ++records;
+            if (seq <= limit) ++stale;
+            have = -1;
+          }
+        }
+      }
+    }
+  });
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  for (int i = 0; std::chrono::steady_clock::now() < end; ++i) {
+    const std::uint32_t before = written.load();
+    Comm.PurgeRead(false);
+    purgedUpTo.store(before);
+    if (i % 16 == 0) usleep(20);  // the queue fills again between some of them
+  }
+  stop = true;
+  peer.join();
+  consumer.join();
+  Comm.Close();
+  EXPECT_GT(records.load(), 0);
+  EXPECT_EQ(stale.load(), 0) << "records read after the purge that dropped them";
+}
+
+// Close from two threads at once: from two callers, or from a caller and the
+// handler of the reader it stops. Both return, and no thread is left behind.
+TEST_F(Port, TwoClosesAtOnceBothReturn) {
+  const int threads0 = Threads();
+  for (bool fromHandler : {false, true}) {
+    SCOPED_TRACE(fromHandler ? "a caller and a handler" : "two callers");
+    for (int round = 0; round < 40; ++round) {
+      std::atomic<bool> go{false};
+      Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+        if (fromHandler && (Mask & EV_RXCHAR) && !go.exchange(true)) Comm.Close();
+      };
+      Comm.Open();
+      auto other = std::async(std::launch::async, [&] {
+        if (fromHandler) {
+          Pty.WriteAll("x", 1);
+        } else {
+          while (!go.load()) {}
+          Comm.Close();
+        }
+      });
+      if (fromHandler) {
+        while (!go.load()) {}
+      } else {
+        go = true;
+      }
+      Comm.Close();
+      if (other.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "a Close hangs (round " << round << ")";
+        std::abort();
+      }
+      EXPECT_FALSE(Comm.Active());
+    }
+    Comm.OnCommNotify = nullptr;
+  }
+  EXPECT_TRUE(WaitUntil([&] { return Threads() == threads0; }));
+  Comm.Open();  // the port is free again
+  EXPECT_TRUE(Comm.Active());
+  Comm.Close();
 }
 
 TEST_F(Port, ClosingFromTheNotificationHandlerDoesNotWaitForItself) {

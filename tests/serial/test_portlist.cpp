@@ -2,14 +2,19 @@
 // merged with the device map.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include "platform/core/exceptions.h"
 #include "platform/win32/devicemap.h"
 #include "platform/win32/serialenum.h"
 #include "serial/portlist.h"
+#include "tests/platform/win32/pty.h"
 
 namespace {
 
@@ -122,6 +127,40 @@ TEST_F(Enumeration, MappedDevicesShowUnderTheirComNamesSorted) {
   TNimboSerialPortInfo copy(*l.PortByName("ttyUSB0"));
   EXPECT_EQ(copy.FriendlyName, "FT232R USB UART (ttyUSB0)");
   EXPECT_EQ(copy.LocationInfo, "pci-0000:00:14.0-usb-0:2:1.0-port0");
+}
+
+// The devices the system console writes to are not offered, whether sysfs lists
+// them or the map names them; the other ports are.
+TEST(ConsoleDevices, AreNotListed) {
+  namespace fs = std::filesystem;
+  const fs::path sys = "/tmp/dtu-console-sys-" + std::to_string(getpid());
+  const std::string map = sys.string() + ".ini";
+  TPtyPair console, other;
+  struct stat st {};
+  ASSERT_EQ(stat(console.SlavePath.c_str(), &st), 0);
+  for (const char* tty : {"ttyS7", "ttyUSB3"}) {
+    fs::create_directories(sys / "devices" / tty);
+    fs::create_directories(sys / "class/tty" / tty);
+    fs::create_symlink(sys / "devices" / tty, sys / "class/tty" / tty / "device");
+  }
+  fs::create_directories(sys / "class/tty/console");
+  fs::create_directories(sys / "class/tty/hvc9");
+  std::ofstream(sys / "class/tty/console/active") << "ttyS7 hvc9\n";
+  std::ofstream(sys / "class/tty/hvc9/dev") << major(st.st_rdev) << ":" << minor(st.st_rdev) << "\n";
+  std::ofstream(map) << "COM5=" << console.SlavePath << "\nCOM6=" << other.SlavePath << "\n";
+  SetSerialEnumRoots({sys.string(), "/dev"});
+  TSerialDeviceMap::SetPathOverride(map);
+  std::vector<std::string> names;
+  for (const TSerialDeviceInfo& d : EnumSerialDevices()) names.push_back(d.Name);
+  EXPECT_EQ(names, std::vector<std::string>{"ttyUSB3"});
+  TCommSerialPortInfo info;
+  names.clear();
+  for (int i = 0; i < info.List()._FGetSPCount(); ++i) names.push_back(info.List()._FGetPortName(i));
+  EXPECT_EQ(names, (std::vector<std::string>{"COM6", "ttyUSB3"}));
+  SetSerialEnumRoots({});
+  TSerialDeviceMap::SetPathOverride("");
+  fs::remove_all(sys);
+  fs::remove(map);
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include <linux/serial.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -15,6 +19,7 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/comm.h"
 #include "platform/win32/devicemap.h"
+#include "platform/win32/serialenum.h"
 #include "pty.h"
 
 namespace {
@@ -112,6 +117,120 @@ TEST(CommOpen, NamesThatLeadToNoSerialPortAreRefused) {
   EXPECT_EQ(pty.MasterPending(), 0);
   TSerialDeviceMap::SetPathOverride("");
   unlink(map.c_str());
+}
+
+// Terminals that are no serial line: the pseudo-terminal multiplexer (opening it
+// makes a new pseudo-terminal, by any of its names or a link to it), a
+// pseudo-terminal another session uses (its keystrokes would be read), the device
+// the system console writes to (named by a fake sysfs tree), and no name at all,
+// which has its own refusal however the name before it was refused. A
+// pseudo-terminal no session uses, as the simulator's, opens.
+TEST(CommOpen, OnlyATerminalNoOneElseUsesOpens) {
+  TPtyPair free, used, console;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t session = fork();
+  if (session == 0) {
+    setsid();
+    (void)!open(used.SlavePath.c_str(), O_RDWR);  // becomes the new session's terminal
+    (void)!write(ready[1], "x", 1);
+    pause();
+    _exit(0);
+  }
+  char x;
+  ASSERT_EQ(read(ready[0], &x, 1), 1);
+  const std::string sys = "/tmp/dtu-comm-sys-" + std::to_string(getpid());
+  struct stat st {};
+  ASSERT_EQ(stat(console.SlavePath.c_str(), &st), 0);
+  ASSERT_EQ(system(("mkdir -p " + sys + "/class/tty/console " + sys + "/class/tty/ttyS9").c_str()), 0);
+  std::ofstream(sys + "/class/tty/console/active") << "tty0 ttyS9\n";
+  std::ofstream(sys + "/class/tty/ttyS9/dev") << major(st.st_rdev) << ":" << minor(st.st_rdev) << "\n";
+  SetSerialEnumRoots({sys, "/dev"});
+  const std::string link = sys + "/port";
+  ASSERT_EQ(symlink("/dev/ptmx", link.c_str()), 0);
+  struct Case {
+    std::string Name;
+    std::string Why;  // empty: opens
+    DWORD Error;
+  } cases[] = {
+      {"/dev/ptmx", "is the pseudo-terminal multiplexer", ERROR_INVALID_FUNCTION},
+      {"ptmx", "is the pseudo-terminal multiplexer", ERROR_INVALID_FUNCTION},
+      {"\\\\.\\ptmx", "is the pseudo-terminal multiplexer", ERROR_INVALID_FUNCTION},
+      {"/dev/pts/ptmx", "is the pseudo-terminal multiplexer", ERROR_INVALID_FUNCTION},
+      {link, "is the pseudo-terminal multiplexer", ERROR_INVALID_FUNCTION},
+      {used.SlavePath, "is the controlling terminal of process " + std::to_string(session), ERROR_INVALID_FUNCTION},
+      {console.SlavePath, "is where the system console writes", ERROR_INVALID_FUNCTION},
+      {"", "no port name was given", ERROR_INVALID_NAME},
+      {"\\\\.\\", "no port name was given", ERROR_INVALID_NAME},
+      {free.SlavePath, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    HANDLE h = OpenPort(c.Name);
+    if (c.Why.empty()) {
+      EXPECT_NE(h, INVALID_HANDLE_VALUE);
+      EXPECT_EQ(CommOpenRefusal(), "");
+      CloseHandle(h);
+      continue;
+    }
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), c.Error);
+    const std::string shown = c.Name.rfind("\\\\.\\", 0) == 0 ? c.Name.substr(4) : c.Name;
+    if (!shown.empty()) {
+      EXPECT_NE(CommOpenRefusal().find("\"" + shown + "\""), std::string::npos) << CommOpenRefusal();
+    }
+    EXPECT_NE(CommOpenRefusal().find(c.Why), std::string::npos) << CommOpenRefusal();
+  }
+  EXPECT_EQ(used.MasterPending(), 0);  // nothing reached the session's terminal
+  SetSerialEnumRoots({});
+  kill(session, SIGKILL);
+  waitpid(session, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  ASSERT_EQ(system(("rm -rf " + sys).c_str()), 0);
+}
+
+// The device held is the device opened: a link that another thread swaps between a
+// pseudo-terminal and a device no terminal driver serves never gets the latter
+// opened, whichever the open finds.
+TEST(CommOpen, ALinkSwappedDuringTheOpenNeverOpensAnotherDevice) {
+  std::ifstream drivers("/proc/tty/drivers");
+  if (!drivers) GTEST_SKIP() << "/proc/tty/drivers cannot be read here";
+  const std::string folder = "/tmp/dtu-comm-swap-" + std::to_string(getpid());
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  std::string node = folder + "/full";
+  if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) node = "/dev/full";
+  TPtyPair pty;
+  const std::string link = folder + "/port", spare = folder + "/spare";
+  ASSERT_EQ(symlink(pty.SlavePath.c_str(), link.c_str()), 0);
+  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, node.c_str(), IN_OPEN), 0);
+  std::atomic<bool> stop{false};
+  std::thread swapper([&] {
+    for (bool toNode = true; !stop.load(); toNode = !toNode) {
+      unlink(spare.c_str());
+      if (symlink(toNode ? node.c_str() : pty.SlavePath.c_str(), spare.c_str()) == 0) rename(spare.c_str(), link.c_str());
+    }
+  });
+  int opened = 0;
+  for (int i = 0; i < 300; ++i) {
+    HANDLE h = OpenPort(link);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    ++opened;
+    EXPECT_TRUE(CommIsPseudoTerminal(h));
+    CloseHandle(h);
+  }
+  stop = true;
+  swapper.join();
+  char events[256];
+  EXPECT_LT(read(watch, events, sizeof events), 0) << node << " was opened";
+  EXPECT_GT(opened, 0);
+  close(watch);
+  unlink(link.c_str());
+  unlink(spare.c_str());
+  if (node != "/dev/full") unlink(node.c_str());
+  rmdir(folder.c_str());
 }
 
 // A character device no terminal driver serves is refused without being opened at
@@ -359,7 +478,7 @@ struct TFakeModem {
 };
 
 TEST(CommWait, ModemLineChangesComeFromTheDriversWaitOrByTime) {
-  static const TCommModemDriver fake{TFakeModem::Get, TFakeModem::Wait};
+  static const TCommModemDriver fake{TFakeModem::Get, TFakeModem::Wait, nullptr};
   SetCommModemDriver(&fake);
   for (bool canWait : {true, false}) {
     SCOPED_TRACE(canWait ? "driver waits" : "driver cannot wait: looked at by time");
@@ -392,6 +511,82 @@ TEST(CommWait, ModemLineChangesComeFromTheDriversWaitOrByTime) {
     CloseHandle(h);
     EXPECT_EQ(TFakeModem::Interrupted.load(), canWait ? 1 : 0);
     EXPECT_EQ(TFakeModem::Waits.load(), canWait ? 4 : 0);
+    CloseHandle(stop);
+  }
+  SetCommModemDriver(nullptr);
+}
+
+// A driver that counts the changes of each line (TIOCGICOUNT): a line that went
+// off, on and off again between two looks has the level it had, but its event
+// comes. Where the driver counts no change of a line, or keeps no counters at all,
+// a change of its level raises the event.
+struct TCountingModem {
+  static inline std::atomic<int> Lines{0}, Changes{0}, Taken{0};
+  static inline std::atomic<unsigned> Cts{0}, Dsr{0}, Dcd{0};
+  static int Get(int, int* Bits) {
+    *Bits = Lines.load();
+    return 0;
+  }
+  // Returns once the test has changed something, as the driver's wait does.
+  static int Wait(int, int) {
+    while (Changes.load() == Taken.load())
+      if (poll(nullptr, 0, 2) < 0 && errno == EINTR) return -1;
+    Taken = Changes.load();
+    return 0;
+  }
+  static int Count(int, serial_icounter_struct* C) {
+    *C = serial_icounter_struct{};
+    C->cts = static_cast<int>(Cts.load());
+    C->dsr = static_cast<int>(Dsr.load());
+    C->dcd = static_cast<int>(Dcd.load());
+    return 0;
+  }
+};
+
+TEST(CommWait, EveryModemLineChangeTheDriverCountedRaisesItsEvent) {
+  static const TCommModemDriver counting{TCountingModem::Get, TCountingModem::Wait, TCountingModem::Count};
+  static const TCommModemDriver levelsOnly{TCountingModem::Get, TCountingModem::Wait, nullptr};
+  struct Step {
+    const char* What;
+    unsigned Cts, Dsr, Dcd;  // changes the driver counts
+    int Lines;               // the levels afterwards
+    DWORD Events;
+  };
+  struct Case {
+    const TCommModemDriver* Driver;
+    std::vector<Step> Steps;
+  } cases[] = {
+      {&counting,
+       {{"CTS off, on, off", 2, 0, 0, 0, EV_CTS},
+        {"DSR and DCD on and off", 0, 2, 2, 0, EV_DSR | EV_RLSD},
+        {"CTS on", 1, 0, 0, TIOCM_CTS, EV_CTS},
+        {"DCD on, not counted", 0, 0, 0, TIOCM_CTS | TIOCM_CD, EV_RLSD}}},
+      {&levelsOnly,
+       {{"CTS on, no counters", 0, 0, 0, TIOCM_CTS, EV_CTS},
+        {"DSR on", 0, 0, 0, TIOCM_CTS | TIOCM_DSR, EV_DSR}}},
+  };
+  for (const Case& c : cases) {
+    SetCommModemDriver(c.Driver);
+    TCountingModem::Lines = TCountingModem::Changes = TCountingModem::Taken = 0;
+    TCountingModem::Cts = TCountingModem::Dsr = TCountingModem::Dcd = 0;
+    TPtyPair pty;
+    HANDLE h = OpenPort(pty.SlavePath);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetCommMask(h, EV_CTS | EV_DSR | EV_RLSD | EV_RING);
+    DWORD ev = 0;
+    EXPECT_EQ(WaitCommEvent(h, &ev, 1, &stop, 20), WAIT_TIMEOUT);
+    for (const Step& s : c.Steps) {
+      SCOPED_TRACE(s.What);
+      TCountingModem::Cts += s.Cts;
+      TCountingModem::Dsr += s.Dsr;
+      TCountingModem::Dcd += s.Dcd;
+      TCountingModem::Lines = s.Lines;
+      ++TCountingModem::Changes;
+      ASSERT_EQ(WaitCommEvent(h, &ev, 1, &stop, 10000), WAIT_OBJECT_0 + 1);
+      EXPECT_EQ(ev, s.Events);
+    }
+    CloseHandle(h);
     CloseHandle(stop);
   }
   SetCommModemDriver(nullptr);
