@@ -30,9 +30,8 @@
 // - A new file gets NewFileMode less the process umask; a replaced file keeps its
 //   permissions and, where allowed, its owner.
 // Paths are in the file system's encoding (UTF-8).
-#include <sys/types.h>
-
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +52,7 @@ public:
 
   // Walks Path. Missing folders on the way are created with FolderMode; 0: a missing
   // folder fails with ENOENT. Returns 0 or the errno; EACCES with Refusal() for a
-  // link that is not followed, EISDIR when Path names a folder ("dir/", "..").
+  // link that is not followed, EISDIR when Path can name a folder only ("dir/", "..").
   int Open(const std::string& Path, mode_t FolderMode = 0);
   // The final folder (an O_PATH descriptor, for the *at calls), -1 before Open.
   int Dir() const { return FDir; }
