@@ -1,14 +1,20 @@
 #include "app/Workbook.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <type_traits>
 #include <unordered_map>
 
 #include "app/SafeFile.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 
 std::string ExportHeading(int Column) {
   static const char* const headings[ExportColumns] = {
@@ -73,6 +79,62 @@ const TXlsxWriter& XlsxWriter(const std::string& Path) {
   return writer;
 }
 
+// The writer library writes only to a file it opens by name, and a name in the
+// target's folder is what a planted link steers. So it writes into a folder of our
+// own (mkdtemp under the temporary folder: mode 0700, which nobody else may enter,
+// nor rename in a sticky /tmp), and the finished workbook is read back through that
+// folder's descriptor and copied into the safe replacement's temporary file, which
+// is never opened by name.
+class TPrivateFolder {
+public:
+  TPrivateFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    FPath = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/dtu-export-XXXXXX";
+    if (!::mkdtemp(FPath.data())) {
+      FError = errno;
+      return;
+    }
+    FDir = ::open(FPath.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (FDir < 0) {
+      FError = errno;
+      ::rmdir(FPath.c_str());
+    }
+  }
+  ~TPrivateFolder() {
+    if (FDir < 0) return;
+    ::unlinkat(FDir, kBook, 0);
+    ::close(FDir);
+    ::rmdir(FPath.c_str());
+  }
+  TPrivateFolder(const TPrivateFolder&) = delete;
+  TPrivateFolder& operator=(const TPrivateFolder&) = delete;
+  // 0 when the folder is there, else the errno.
+  int Error() const { return FDir >= 0 ? 0 : FError ? FError : EIO; }
+  std::string BookPath() const { return FPath + "/" + kBook; }
+  // Copies the written workbook into File; 0 or the errno.
+  int CopyTo(TSafeFile& File) const {
+    const int fd = ::openat(FDir, kBook, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno;
+    TOnExit closeIt([fd] { ::close(fd); });
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return EINVAL;
+    std::string chunk(65536, '\0');
+    for (;;) {
+      const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      if (n == 0) return 0;
+      if (!File.Write(chunk.substr(0, static_cast<size_t>(n)))) return File.Error();
+    }
+  }
+
+private:
+  static constexpr const char* kBook = "book.xlsx";
+  std::string FPath;
+  int FDir = -1;
+  int FError = 0;
+};
+
 }  // namespace
 
 std::unique_ptr<TWorkbookAutomation> TWorkbookAutomation::Create() {
@@ -93,11 +155,14 @@ void TWorkbookAutomation::SetCellValue(int Row, int Column, const std::string& T
 
 void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   if (!FHasWorkbook) throw EOleException("没有打开的工作簿！");
-  // Written beside the target and renamed over it only when complete: the writer
-  // truncates its file first, and a failed export must leave an old workbook intact.
+  // Written in a private folder, copied into a temporary beside the target and
+  // renamed over it only when complete: the writer truncates its file first, and a
+  // failed export must leave an old workbook intact.
   const TXlsxWriter& lxw = XlsxWriter(Path);
   TSafeFile file(GbkToUtf8(Path));
   if (!file.Ok()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SafeFileFailureText(file));
+  TPrivateFolder scratch;
+  if (scratch.Error()) throw EOleException("无法创建工作簿文件：" + Path + "\n" + SystemErrorText(scratch.Error()));
   // Cells in row order, each once with its last value: the export sets them in
   // that order already, anything else is sorted (stably, so the last value of a
   // cell set twice comes last among its equals).
@@ -105,7 +170,7 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
     return A.Row != B.Row ? A.Row < B.Row : A.Column < B.Column;
   };
   if (!std::is_sorted(FCells.begin(), FCells.end(), before)) std::stable_sort(FCells.begin(), FCells.end(), before);
-  lxw_workbook* book = lxw.WorkbookNew(file.TempPath().c_str());
+  lxw_workbook* book = lxw.WorkbookNew(scratch.BookPath().c_str());
   if (!book) throw EOleException("无法创建工作簿文件：" + Path);
   lxw_worksheet* sheet = lxw.AddWorksheet(book, "Sheet1");
   lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
@@ -131,6 +196,8 @@ void TWorkbookAutomation::ActiveWorkbookSaveAs(const std::string& Path) {
   lxw_error closed = lxw.Close(book);  // writes the file; frees the workbook
   if (error == LXW_NO_ERROR) error = closed;
   if (error != LXW_NO_ERROR) throw EOleException("保存工作簿文件失败：" + Path + "\n" + lxw.StrError(error));
+  if (int copied = scratch.CopyTo(file))
+    throw EOleException("保存工作簿文件失败：" + Path + "\n" + SystemErrorText(copied));
   if (!file.Commit()) throw EOleException("保存工作簿文件失败：" + Path + "\n" + SafeFileFailureText(file));
 }
 

@@ -49,103 +49,113 @@ std::string RefusedLinkText(const std::string& Link, uid_t Owner, const std::str
          ") in the shared sticky folder " + Folder + " and is not followed";
 }
 
-// One step of ResolveSaveTarget: whether Path is a link, and where it leads. The link is
-// looked at and read through one descriptor, so both are of the same link.
-enum class TLinkStep { NoLink, Followed, Failed };
-TLinkStep ReadLinkAt(std::string& Path, int& Error, std::string& Refusal) {
-  int fd = ::open(Path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return TLinkStep::NoLink;  // missing: a new file is made under this name
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISLNK(st.st_mode)) {
-    ::close(fd);
-    return TLinkStep::NoLink;
-  }
-  const std::string folder = FolderOfPath(Path);
-  struct stat dir {};
-  if (::stat(folder.c_str(), &dir) != 0) {
-    Error = errno;
-    ::close(fd);
-    return TLinkStep::Failed;
-  }
-  if (!MayFollow(st.st_uid, dir)) {
-    Error = EACCES;
-    Refusal = RefusedLinkText(Path, st.st_uid, folder);
-    ::close(fd);
-    return TLinkStep::Failed;
-  }
-  std::string link(PATH_MAX, '\0');
-  ssize_t n = ::readlinkat(fd, "", link.data(), link.size());
-  ::close(fd);
-  if (n <= 0) {
-    Error = n < 0 ? errno : ENOENT;
-    return TLinkStep::Failed;
-  }
-  link.resize(static_cast<size_t>(n));
-  Path = link.front() == '/' ? link : InFolder(folder, link);
-  return TLinkStep::Followed;
-}
-
-// A folder path that may be empty for the current folder, as ResolveFolders builds it.
+// A folder path that may be empty for the current folder, as the walk builds it.
 std::string Joined(const std::string& Folder, const std::string& Name) {
   return Folder.empty() ? Name : InFolder(Folder, Name);
 }
 
-// The folders on the way to Path's last part, with every symbolic link among them
-// followed under the same rule, so that the kernel meets no link on the way when the
-// file is replaced: a planted link to a folder would otherwise lead the save where
-// its owner chose. Parts that do not exist (folders a save makes) stay as written.
-// Links counts the links followed so far, against the same limit as the last part's.
-int ResolveFolders(std::string& Path, int& Links, std::string& Refusal) {
-  const size_t slash = Path.rfind('/');
-  if (slash == std::string::npos) return 0;
-  std::vector<std::string> pending;  // the parts still to walk, the next one last
-  auto push = [&pending](const std::string& Folder) {
-    size_t end = Folder.size();
-    while (end > 0) {
-      size_t start = Folder.rfind('/', end - 1);
-      start = start == std::string::npos ? 0 : start + 1;
-      if (end > start) pending.push_back(Folder.substr(start, end - start));
-      end = start == 0 ? 0 : start - 1;
-    }
-  };
-  push(Path.substr(0, slash));
-  std::string real = Path[0] == '/' ? "/" : "";  // free of links: ".." on it is its parent
-  bool missing = false;
-  while (!pending.empty()) {
-    const std::string part = pending.back();
-    pending.pop_back();
-    if (part == ".") continue;
-    if (part == "..") {
-      const size_t last = real.rfind('/');
-      const std::string tail = last == std::string::npos ? real : real.substr(last + 1);
-      if (real == "/") continue;
-      if (missing || real.empty() || tail == "..") real = Joined(real, "..");
-      else real = last == std::string::npos ? "" : last == 0 ? "/" : real.substr(0, last);
-      continue;
-    }
-    const std::string next = Joined(real, part);
-    struct stat st {};
-    if (!missing && ::lstat(next.c_str(), &st) != 0) missing = true;
-    if (missing || !S_ISLNK(st.st_mode)) {
-      real = next;
-      continue;
-    }
-    if (++Links > 40) return ELOOP;
-    const std::string folder = real.empty() ? "." : real;
-    struct stat dir {};
-    if (::stat(folder.c_str(), &dir) != 0) return errno;
-    if (!MayFollow(st.st_uid, dir)) {
-      Refusal = RefusedLinkText(next, st.st_uid, folder);
-      return EACCES;
-    }
-    std::string link(PATH_MAX, '\0');
-    ssize_t n = ::readlink(next.c_str(), link.data(), link.size());
-    if (n <= 0) return n < 0 ? errno : ENOENT;
-    link.resize(static_cast<size_t>(n));
-    if (link.front() == '/') real = "/";
-    push(link);
+// The path in words of the parent of Folder, a path the walk built (free of links,
+// so ".." on it is its parent).
+std::string ParentOf(const std::string& Folder) {
+  if (Folder == "/") return Folder;
+  const size_t last = Folder.rfind('/');
+  const std::string tail = last == std::string::npos ? Folder : Folder.substr(last + 1);
+  if (Folder.empty() || tail == "..") return Joined(Folder, "..");
+  return last == std::string::npos ? "" : last == 0 ? "/" : Folder.substr(0, last);
+}
+
+// Adds the parts of Text to Pending, the next one last. A text ending in '/' names
+// a folder: a "." after its last part says so.
+void PushParts(const std::string& Text, std::vector<std::string>& Pending) {
+  if (!Text.empty() && Text.back() == '/') Pending.push_back(".");
+  size_t end = Text.size();
+  while (end > 0) {
+    size_t start = Text.rfind('/', end - 1);
+    start = start == std::string::npos ? 0 : start + 1;
+    if (end > start) Pending.push_back(Text.substr(start, end - start));
+    end = start == 0 ? 0 : start - 1;
   }
-  Path = Joined(real, Path.substr(slash + 1));
+}
+
+// A descriptor closed when it goes out of scope, unless released.
+class TFd {
+public:
+  explicit TFd(int Fd = -1) : FFd(Fd) {}
+  ~TFd() { Reset(); }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return FFd; }
+  void Reset(int Fd = -1) {
+    if (FFd >= 0) ::close(FFd);
+    FFd = Fd;
+  }
+  int Release() {
+    int fd = FFd;
+    FFd = -1;
+    return fd;
+  }
+private:
+  int FFd;
+};
+
+// The walk of TSaveFolder::Open: the folder reached so far and its path in words.
+struct TWalk {
+  TFd Dir;
+  std::string Shown;
+  std::vector<std::string> Pending;
+  int Links = 0;
+  std::string Refusal;
+};
+
+// Follows the link Link (an O_PATH descriptor of it, named Name in the walk's
+// folder) under the rule for shared folders: its target's parts go to the front of
+// the walk. Returns 0 or the errno.
+int FollowLink(TWalk& W, int Link, const struct stat& LinkStat, const std::string& Name) {
+  if (++W.Links > 40) return ELOOP;
+  struct stat folder {};
+  if (::fstat(W.Dir.Get(), &folder) != 0) return errno;
+  if (!MayFollow(LinkStat.st_uid, folder)) {
+    W.Refusal = RefusedLinkText(Joined(W.Shown, Name), LinkStat.st_uid, W.Shown.empty() ? "." : W.Shown);
+    return EACCES;
+  }
+  std::string target(PATH_MAX, '\0');
+  const ssize_t n = ::readlinkat(Link, "", target.data(), target.size());
+  if (n <= 0) return n < 0 ? errno : ENOENT;
+  target.resize(static_cast<size_t>(n));
+  if (target.front() == '/') {
+    W.Dir.Reset(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (W.Dir.Get() < 0) return errno;
+    W.Shown = "/";
+  }
+  PushParts(target, W.Pending);
+  return 0;
+}
+
+// One folder on the way: the walk goes into it (following a link to it, creating it
+// when missing and FolderMode allows). Returns 0 or the errno.
+int WalkFolder(TWalk& W, const std::string& Part, mode_t FolderMode, int& Created) {
+  if (Part == ".") return 0;
+  if (Part == "..") {
+    W.Dir.Reset(::openat(W.Dir.Get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (W.Dir.Get() < 0) return errno;
+    W.Shown = ParentOf(W.Shown);
+    return 0;
+  }
+  TFd fd(::openat(W.Dir.Get(), Part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.Get() < 0) {
+    if (errno != ENOENT || FolderMode == 0) return errno;
+    // Made here and looked at again: whatever is there then is walked as found.
+    if (::mkdirat(W.Dir.Get(), Part.c_str(), FolderMode) != 0 && errno != EEXIST) return errno;
+    if (++Created > 1000) return ENOENT;
+    W.Pending.push_back(Part);
+    return 0;
+  }
+  struct stat st {};
+  if (::fstat(fd.Get(), &st) != 0) return errno;
+  if (S_ISLNK(st.st_mode)) return FollowLink(W, fd.Get(), st, Part);
+  if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+  W.Dir.Reset(fd.Release());
+  W.Shown = Joined(W.Shown, Part);
   return 0;
 }
 
@@ -197,9 +207,9 @@ std::uint64_t NowMs() {
 // replacement in it, then at most once a minute, so a long-running program also
 // removes what writers killed later leave. Known by path and identity, so a folder
 // made anew under an old name counts as new.
-bool CleanDue(const std::string& Folder) {
+bool CleanDue(int Dir, const std::string& Folder) {
   struct stat st {};
-  if (::stat(Folder.c_str(), &st) != 0) return false;
+  if (::fstat(Dir, &st) != 0) return false;
   static std::mutex lock;
   static std::map<std::tuple<dev_t, ino_t, std::string>, std::uint64_t> last;
   const std::uint64_t now = NowMs();
@@ -211,29 +221,110 @@ bool CleanDue(const std::string& Folder) {
   return true;
 }
 
+// Whether the entry Name of the folder Dir is a dead writer's temporary (see
+// RemoveStaleTemporaries) and was removed. Everything is looked at and removed
+// through Dir.
+bool RemoveIfStale(int Dir, const char* Name, const struct stat* Keep, time_t Now) {
+  const pid_t pid = TempNamePid(Name);
+  if (pid <= 0) return false;
+  // Only a plain file of this user, not the target under another name (a hard
+  // link), old enough that no writer can be about to lock it.
+  struct stat named {};
+  if (::fstatat(Dir, Name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
+      named.st_uid != ::geteuid() || (Keep && SameFile(named, *Keep)) || named.st_mtime > Now - kStaleSeconds)
+    return false;
+  // The writer named in it is gone from this machine (a pid in use, by it or by
+  // anyone, keeps the file).
+  if (::kill(pid, 0) == 0 || errno != ESRCH) return false;
+  // Any access mode takes the lock (a temporary keeps its target's mode, which
+  // may allow writing only).
+  const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  TFd fd(::openat(Dir, Name, O_RDONLY | flags));
+  if (fd.Get() < 0 && errno == EACCES) fd.Reset(::openat(Dir, Name, O_WRONLY | flags));
+  if (fd.Get() < 0) return false;
+  struct stat held {}, again {};
+  // A live writer holds the lock; the lock is free once its writer is gone.
+  return ::fstat(fd.Get(), &held) == 0 && SameFile(held, named) && held.st_nlink > 0 &&
+         ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstatat(Dir, Name, &again, AT_SYMLINK_NOFOLLOW) == 0 &&
+         SameFile(again, held) && ::unlinkat(Dir, Name, 0) == 0;
+}
+
+// RemoveStaleTemporaries on the folder Dir (any descriptor of it), never the file
+// Keep (by name or identity).
+int RemoveStaleIn(int Dir, const std::string& KeepName, const struct stat* Keep) {
+  const int fd = ::openat(Dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return 0;
+  }
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (dirent* e = ::readdir(dir))
+    if (e->d_name != KeepName && RemoveIfStale(fd, e->d_name, Keep, now)) ++removed;
+  ::closedir(dir);
+  return removed;
+}
+
 }  // namespace
 
 void SetSafeFileClock(TSafeFileClock NowMs) { GClock.store(NowMs, std::memory_order_release); }
 
-int ResolveSaveTarget(std::string& Path, std::string* Refusal) {
-  std::string refusal;
-  int links = 0;
-  for (int depth = 0; depth < 40; ++depth) {
-    int error = ResolveFolders(Path, links, refusal);
+TSaveFolder::~TSaveFolder() {
+  if (FDir >= 0) ::close(FDir);
+}
+
+int TSaveFolder::Open(const std::string& Path, mode_t FolderMode) {
+  if (FDir >= 0) ::close(FDir);
+  FDir = -1;
+  FName.clear();
+  FPath.clear();
+  FRefusal.clear();
+  FExists = false;
+  if (Path.empty()) return ENOENT;
+  TWalk w;
+  w.Shown = Path[0] == '/' ? "/" : "";
+  w.Dir.Reset(::open(w.Shown.empty() ? "." : "/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (w.Dir.Get() < 0) return errno;
+  PushParts(Path, w.Pending);
+  int created = 0;
+  while (!w.Pending.empty()) {
+    const std::string part = w.Pending.back();
+    w.Pending.pop_back();
+    int error = 0;
+    if (!w.Pending.empty()) {
+      error = WalkFolder(w, part, FolderMode, created);
+    } else if (part == "." || part == "..") {
+      error = EISDIR;
+    } else {
+      // The file's own name: a link is followed like one on the way, anything else
+      // (nothing at all included) is what is replaced.
+      TFd fd(::openat(w.Dir.Get(), part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+      struct stat st {};
+      if (fd.Get() < 0 && errno != ENOENT) {
+        error = errno;
+      } else if (fd.Get() >= 0 && ::fstat(fd.Get(), &st) != 0) {
+        error = errno;
+      } else if (fd.Get() >= 0 && S_ISLNK(st.st_mode)) {
+        error = FollowLink(w, fd.Get(), st, part);
+      } else {
+        FExists = fd.Get() >= 0;
+        FStat = st;
+        FName = part;
+      }
+    }
     if (error != 0) {
-      if (Refusal) *Refusal = refusal;
+      FRefusal = w.Refusal;
       return error;
     }
-    switch (ReadLinkAt(Path, error, refusal)) {
-      case TLinkStep::NoLink: return 0;
-      case TLinkStep::Followed: continue;
-      case TLinkStep::Failed:
-        if (Refusal) *Refusal = refusal;
-        return error;
-    }
   }
-  return ELOOP;
+  FPath = Joined(w.Shown, FName);
+  FDir = w.Dir.Release();
+  return 0;
 }
+
+int TSaveFolder::OpenFolder() const { return ::openat(FDir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
 std::string FolderOfPath(const std::string& Path) {
   size_t slash = Path.rfind('/');
@@ -241,72 +332,24 @@ std::string FolderOfPath(const std::string& Path) {
   return slash == 0 ? "/" : Path.substr(0, slash);
 }
 
-bool MakeFolders(const std::string& Dir, mode_t Mode) {
-  if (Dir.empty()) return true;
-  struct stat st {};
-  if (::stat(Dir.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return true;
-    errno = ENOTDIR;
-    return false;
-  }
-  size_t slash = Dir.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolders(Dir.substr(0, slash), Mode)) return false;
-  return ::mkdir(Dir.c_str(), Mode) == 0 || errno == EEXIST;
-}
-
 int TSafeFile::RemoveStaleTemporaries(const std::string& Folder, const std::string& Keep) {
-  DIR* dir = ::opendir(Folder.c_str());
-  if (!dir) return 0;
+  TFd dir(::open(Folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (dir.Get() < 0) return 0;
   struct stat keep {};
   const bool haveKeep = !Keep.empty() && ::stat(Keep.c_str(), &keep) == 0;
-  const std::string keepName = Keep.empty() ? std::string() : Keep.substr(Keep.rfind('/') + 1);
-  const time_t now = ::time(nullptr);
-  const uid_t me = ::geteuid();
-  int removed = 0;
-  while (dirent* e = ::readdir(dir)) {
-    const pid_t pid = TempNamePid(e->d_name);
-    if (pid <= 0 || e->d_name == keepName) continue;
-    const std::string path = InFolder(Folder, e->d_name);
-    // Only a plain file of this user, not the target under another name (a hard
-    // link), old enough that no writer can be about to lock it.
-    struct stat named {};
-    if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) || named.st_uid != me ||
-        (haveKeep && SameFile(named, keep)) || named.st_mtime > now - kStaleSeconds)
-      continue;
-    // The writer named in it is gone from this machine (a pid in use, by it or by
-    // anyone, keeps the file).
-    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
-    // Any access mode takes the lock (a temporary keeps its target's mode, which
-    // may allow writing only).
-    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = ::open(path.c_str(), O_RDONLY | flags);
-    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | flags);
-    if (fd < 0) continue;
-    struct stat held {}, again {};
-    // A live writer holds the lock; the lock is free once its writer is gone.
-    if (::fstat(fd, &held) == 0 && SameFile(held, named) && held.st_nlink > 0 &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &again) == 0 && SameFile(again, held) &&
-        ::unlink(path.c_str()) == 0)
-      ++removed;
-    ::close(fd);
-  }
-  ::closedir(dir);
-  return removed;
+  return RemoveStaleIn(dir.Get(), Keep.empty() ? std::string() : Keep.substr(Keep.rfind('/') + 1),
+                       haveKeep ? &keep : nullptr);
 }
 
 TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) : FTarget(Path) {
-  int error = 0;
-  if (FTarget.empty()) {
-    Fail(ENOENT);
-    return;
-  }
-  if ((error = ResolveSaveTarget(FTarget, &FRefusal)) != 0) {
+  if (int error = FFolder.Open(Path, Options.FolderMode)) {
+    FRefusal = FFolder.Refusal();
     Fail(error);
     return;
   }
-  struct stat old {};
-  bool exists = ::stat(FTarget.c_str(), &old) == 0;
-  if (exists) {
+  FTarget = FFolder.Path();
+  const struct stat& old = FFolder.Stat();
+  if (FFolder.Exists()) {
     if (S_ISDIR(old.st_mode)) {
       Fail(EISDIR);
       return;
@@ -316,21 +359,32 @@ TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) :
       return;
     }
     // Root may write anything; a file nobody may write is still left alone.
-    if ((old.st_mode & 0222) == 0 || ::access(FTarget.c_str(), W_OK) != 0) {
+    if ((old.st_mode & 0222) == 0 || ::faccessat(FFolder.Dir(), FFolder.Name().c_str(), W_OK, 0) != 0) {
       Fail(EACCES);
       return;
     }
   }
-  const std::string folder = FolderOfPath(FTarget);
-  if (!exists && Options.FolderMode != 0 && !MakeFolders(folder, Options.FolderMode)) {
-    Fail(errno);
-    return;
+  if (CleanDue(FFolder.Dir(), FolderOfPath(FTarget)))
+    RemoveStaleIn(FFolder.Dir(), FFolder.Name(), FFolder.Exists() ? &old : nullptr);
+  if (!CreateTemporary(Options.NewFileMode)) return;
+  if (FFolder.Exists()) {
+    if (::fchmod(FFd, old.st_mode & 07777) != 0) {
+      Fail(errno);
+      return;
+    }
+    struct stat now {};
+    if (::fstat(FFd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid)) {
+      // Keeping the owner is allowed to root only (and the group to its members).
+      if (::fchown(FFd, old.st_uid, old.st_gid) == 0) ::fchmod(FFd, old.st_mode & 07777);
+    }
   }
-  if (CleanDue(folder)) RemoveStaleTemporaries(folder, FTarget);
+}
+
+bool TSafeFile::CreateTemporary(mode_t Mode) {
   const std::string prefix = std::string(kTempPrefix) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100 && FFd < 0; ++attempt) {
-    FTemp = InFolder(folder, prefix + RandomSuffix());
-    FFd = ::open(FTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Options.NewFileMode);
+    FTempName = prefix + RandomSuffix();
+    FFd = ::openat(FFolder.Dir(), FTempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, Mode);
     if (FFd < 0) {
       if (errno != EEXIST) break;
       continue;
@@ -347,34 +401,25 @@ TSafeFile::TSafeFile(const std::string& Path, const TSafeFileOptions& Options) :
     }
   }
   if (FFd < 0) {
-    int e = errno;
-    FTemp.clear();
-    Fail(e);
-    return;
+    const int e = errno;
+    FTempName.clear();
+    return Fail(e);
   }
-  if (exists) {
-    if (::fchmod(FFd, old.st_mode & 07777) != 0) {
-      Fail(errno);
-      return;
-    }
-    struct stat now {};
-    if (::fstat(FFd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid)) {
-      // Keeping the owner is allowed to root only (and the group to its members).
-      if (::fchown(FFd, old.st_uid, old.st_gid) == 0) ::fchmod(FFd, old.st_mode & 07777);
-    }
-  }
+  FTemp = InFolder(FolderOfPath(FTarget), FTempName);
+  return true;
 }
 
 TSafeFile::~TSafeFile() {
   // Removed while still locked, so nobody else's clean-up races for it.
-  if (!FCommitted && !FTemp.empty()) ::unlink(FTemp.c_str());
+  if (!FCommitted && !FTempName.empty()) ::unlinkat(FFolder.Dir(), FTempName.c_str(), 0);
   if (FFd >= 0) ::close(FFd);
 }
 
 bool TSafeFile::Fail(int Errno) {
   if (FError == 0) FError = Errno ? Errno : EIO;
-  if (!FTemp.empty()) {
-    ::unlink(FTemp.c_str());
+  if (!FTempName.empty()) {
+    ::unlinkat(FFolder.Dir(), FTempName.c_str(), 0);
+    FTempName.clear();
     FTemp.clear();
   }
   if (FFd >= 0) {
@@ -408,22 +453,19 @@ bool TSafeFile::Commit() {
   int fd = FFd;
   FFd = lock;
   if (::close(fd) != 0) return Fail(errno);
-  if (::rename(FTemp.c_str(), FTarget.c_str()) != 0) return Fail(errno);
+  if (::renameat(FFolder.Dir(), FTempName.c_str(), FFolder.Dir(), FFolder.Name().c_str()) != 0) return Fail(errno);
   FCommitted = true;
   ::close(FFd);
   FFd = -1;
   // The rename is on disk only once the folder is.
-  int dir = ::open(FolderOfPath(FTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) {
+  TFd dir(FFolder.OpenFolder());
+  if (dir.Get() < 0) {
     FError = errno;
     return false;
   }
-  int synced = ::fsync(dir);
-  int e = errno;
-  ::close(dir);
   // Some file systems cannot flush a folder (EINVAL); the data itself is flushed.
-  if (synced != 0 && e != EINVAL) {
-    FError = e;
+  if (::fsync(dir.Get()) != 0 && errno != EINVAL) {
+    FError = errno;
     return false;
   }
   return true;

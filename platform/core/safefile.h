@@ -3,9 +3,12 @@
 // file the system keeps (the project file, the workbook export, the ini files, the
 // registry store, the serial device map) goes through here, so a fix lands once.
 //
-// Replacing: the new content goes to a temporary file in the target's folder, which
-// is flushed to disk and renamed over the target only when everything was written;
-// the folder is flushed after the rename.
+// Replacing: the path is walked once, a folder descriptor at a time (TSaveFolder
+// below), and everything after goes through the final folder's descriptor: the new
+// content goes to a temporary file there, which is flushed to disk and renamed over
+// the target only when everything was written; the folder is flushed after the
+// rename. No name is looked up a second time, so a folder on the path swapped for a
+// link once the walk has passed it changes nothing.
 // - A symbolic link is followed: the file it points to is replaced, the link stays.
 //   A link found in a sticky folder that anyone may write to (/tmp) is followed only
 //   when it belongs to this user (the effective uid) or to the folder's owner, as the
@@ -27,11 +30,51 @@
 // - A new file gets NewFileMode less the process umask; a replaced file keeps its
 //   permissions and, where allowed, its owner.
 // Paths are in the file system's encoding (UTF-8).
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+// The folder a file of a given path is replaced in, reached by walking the path
+// once: each part is opened relative to the folder before it (openat, O_NOFOLLOW),
+// and each symbolic link met, among the folders or as the file's own name, is read
+// through the descriptor that found it and followed only under the rule for shared
+// folders above (at most 40 links). What is then done to the file goes through
+// Dir() and Name(), never through the path again.
+class TSaveFolder {
+public:
+  TSaveFolder() = default;
+  ~TSaveFolder();
+  TSaveFolder(const TSaveFolder&) = delete;
+  TSaveFolder& operator=(const TSaveFolder&) = delete;
+
+  // Walks Path. Missing folders on the way are created with FolderMode; 0: a missing
+  // folder fails with ENOENT. Returns 0 or the errno; EACCES with Refusal() for a
+  // link that is not followed, EISDIR when Path can name a folder only ("dir/", "..").
+  int Open(const std::string& Path, mode_t FolderMode = 0);
+  // The final folder (an O_PATH descriptor, for the *at calls), -1 before Open.
+  int Dir() const { return FDir; }
+  // The file's name in Dir().
+  const std::string& Name() const { return FName; }
+  // The file's path in words, every link followed: for messages, never to open it.
+  const std::string& Path() const { return FPath; }
+  // Whether something is there under Name(), and what (never a link: it was
+  // followed; a dangling one leads to the name it holds, which does not exist).
+  bool Exists() const { return FExists; }
+  const struct stat& Stat() const { return FStat; }
+  // Which link was refused and why; empty when no link was.
+  const std::string& Refusal() const { return FRefusal; }
+  // The folder itself opened for reading, to flush or lock it; -1 with errno set.
+  int OpenFolder() const;
+
+private:
+  int FDir = -1;
+  std::string FName, FPath, FRefusal;
+  bool FExists = false;
+  struct stat FStat {};
+};
 
 struct TSafeFileOptions {
   // Missing folders above the target are created with this mode; 0: a missing
@@ -51,7 +94,8 @@ public:
 
   // Whether the temporary file is ready to be written.
   bool Ok() const { return FFd >= 0; }
-  // The temporary file, open for writing, and its path (for writers that open by name).
+  // The temporary file, open for writing. Its path is for messages and tests only:
+  // a writer that needs a file name writes elsewhere and copies through Fd().
   int Fd() const { return FFd; }
   const std::string& TempPath() const { return FTemp; }
   // The file that is replaced (the target of a symbolic link).
@@ -75,9 +119,12 @@ public:
 
 private:
   bool Fail(int Errno);
+  bool CreateTemporary(mode_t Mode);
 
+  TSaveFolder FFolder;
   std::string FTarget;
-  std::string FTemp;
+  std::string FTemp;      // in words, for TempPath()
+  std::string FTempName;  // in FFolder
   std::string FRefusal;
   int FFd = -1;
   int FError = 0;
@@ -96,21 +143,10 @@ int ReadRegularFile(const std::string& Path, std::string& Data, size_t MaxSize =
 // "not a regular file" for EINVAL, else the system's text for Errno (in English).
 std::string SafeFileErrorText(int Errno);
 
-// Follows the symbolic links in the last part of Path as a replacement does (the
-// rule for shared folders above included), leaving the file that is replaced in
-// Path; a dangling link leads to the name it holds. Returns 0 or the errno; for a
-// refused link *Refusal gets the reason in words. Locks that guard a replacement
-// are taken on what this gives, so two writers through different names of one file
-// take one lock.
-int ResolveSaveTarget(std::string& Path, std::string* Refusal = nullptr);
-
 // The time source of the clean-up's once-a-minute limit (milliseconds, never going
 // back); nullptr: CLOCK_MONOTONIC. The clock service installs itself here.
 using TSafeFileClock = std::uint64_t (*)();
 void SetSafeFileClock(TSafeFileClock NowMs);
 
-// Creates every missing folder of Dir with Mode; false (errno set) when one cannot
-// be made or a non-folder is in the way.
-bool MakeFolders(const std::string& Dir, mode_t Mode);
 // The folder part of a path: "." for a bare name, "/" for a name in the root.
 std::string FolderOfPath(const std::string& Path);

@@ -28,14 +28,13 @@ void AtomicWriteFile(const std::string& FileName, const std::string& Data, const
 }
 
 TFolderLock::TFolderLock(const std::string& FileName) {
-  // The folder of the file that is really replaced: a link elsewhere and the real
-  // name take one lock. A link that is refused keeps its own folder; the
-  // replacement then fails with the reason.
-  std::string target = GbkToUtf8(FileName);
-  if (ResolveSaveTarget(target) != 0) target = GbkToUtf8(FileName);
-  std::string folder = FolderOfPath(target);
-  if (!MakeFolders(folder, 0755)) return;
-  FFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // The folder of the file that is really replaced, reached as the replacement
+  // reaches it: a link elsewhere and the real name take one lock. When the walk is
+  // refused (a link another user planted) no lock is taken; the replacement then
+  // fails with the reason.
+  TSaveFolder folder;
+  if (folder.Open(GbkToUtf8(FileName), 0755) != 0) return;
+  FFd = folder.OpenFolder();
   if (FFd < 0) return;
   while (flock(FFd, LOCK_EX) != 0) {
     if (errno != EINTR) {

@@ -21,10 +21,11 @@ void AtomicWriteFile(const std::string& FileName, const std::string& Data,
                      const std::string& What = "Cannot write");
 
 // Holds an exclusive lock (flock) on the folder of the file that FileName leads to
-// (its symbolic links followed as a replacement follows them) while it lives, so a
+// (reached as a replacement reaches it, TSaveFolder) while it lives, so a
 // load-change-store of a settings file in one process does not lose a change
 // another process makes meanwhile. The folder is created when missing; when it
-// cannot be, or cannot be opened, no lock is taken (the store then fails anyway).
+// cannot be, or cannot be reached or opened, no lock is taken (the store then fails
+// anyway).
 // Not for two locks of one folder in one thread: take a process-wide mutex first.
 class TFolderLock {
 public:

@@ -58,17 +58,21 @@ std::string HomeFolder() {
 }
 
 // The map's lock, held by this process from construction to destruction. It sits
-// beside the file that is really replaced (a link to the map is followed first), so
-// two processes reaching one map by different names take one lock. The lock file
+// beside the file that is really replaced (a link to the map is followed first, as
+// the replacement follows it), so two processes reaching one map by different
+// names take one lock. The lock file
 // stays: removing it would let two processes lock two different files. Without
 // Wait a lock held by another process is not waited for: Held() is then false.
 class TMapLock {
 public:
   explicit TMapLock(const std::string& File, bool Wait = true) {
-    std::string target = File;
-    if (ResolveSaveTarget(target) != 0) target = File;  // the write then fails with the reason
-    if (!MakeFolders(FolderOfPath(target), 0700)) Fail(File, "cannot create its folder", errno);
-    FFd = open((target + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Reached as the replacement reaches the map, and opened through that folder.
+    TSaveFolder folder;
+    if (int error = folder.Open(File, 0700)) {
+      if (folder.Refusal().empty()) Fail(File, "cannot reach its folder", error);
+      throw EWriteError("Cannot write the serial device map " + File + ": " + folder.Refusal());
+    }
+    FFd = openat(folder.Dir(), (folder.Name() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (FFd < 0) Fail(File, "cannot open its lock file", errno);
     while (flock(FFd, Wait ? LOCK_EX : LOCK_EX | LOCK_NB) != 0) {
       if (errno == EINTR) continue;

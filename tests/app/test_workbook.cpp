@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "app/Workbook.h"
 #include "platform/core/gbk.h"
+#include "platform/core/scope.h"
 #include "tests/app/filesize_limit.h"
 
 namespace fs = std::filesystem;
@@ -176,6 +178,59 @@ TEST_F(WorkbookTest, AFailedExportOverAWorkbookLeavesItWhole) {
   EXPECT_EQ(ReadAll(file), before);
   EXPECT_EQ(SheetCells(file)["A2"], "Old");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // no temporary left
+}
+
+// The writer library writes into a private folder under the temporary folder, and
+// the workbook is copied from there: nothing of it stays, whether the export
+// succeeds or the writer fails part way, and an export that finds no place to work
+// says so instead of reporting success.
+TEST_F(WorkbookTest, TheWritersPrivateFolderNeverStays) {
+  struct Case {
+    const char* What;
+    rlim_t Limit;         // a file-size limit while exporting; 0: none
+    bool TempFolder;      // the temporary folder exists
+    const char* Raised;   // the start of the message raised; nullptr: none
+  };
+  const Case cases[] = {
+      {"a successful export", 0, true, nullptr},
+      {"the writer failing part way", 2000, true, "保存工作簿文件失败："},
+      {"no temporary folder to work in", 0, false, "无法创建工作簿文件："},
+  };
+  const char* was = std::getenv("TMPDIR");
+  const std::string saved = was ? was : "";
+  TOnExit restore([&] { was ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR"); });
+  std::vector<TVarRecord> many(1000, Var(3, 0, "V", false, ""));
+  auto excel = TWorkbookAutomation::Create();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    const fs::path temp = dir / "temp", file = dir / "out.xlsx";
+    fs::remove_all(temp);
+    fs::remove(file);
+    if (c.TempFolder) fs::create_directory(temp);
+    setenv("TMPDIR", temp.c_str(), 1);
+    std::string raised;
+    {
+      std::optional<TFileSizeLimit> limit;
+      if (c.Limit) limit.emplace(c.Limit);
+      try {
+        ExportVariables(*excel, many.data(), 1000, file.string());
+      } catch (const EOleException& e) {
+        raised = e.Message();
+      }
+    }
+    if (c.Raised) {
+      EXPECT_EQ(raised.rfind(c.Raised, 0), 0u) << raised;
+    } else {
+      EXPECT_EQ(raised, "");
+    }
+    EXPECT_EQ(fs::exists(file), c.Raised == nullptr);
+    if (c.TempFolder) {
+      EXPECT_TRUE(fs::is_empty(temp));
+    }
+    // Beside the target: the workbook or nothing, no temporary.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()),
+              (c.TempFolder ? 1 : 0) + (c.Raised ? 0 : 1));
+  }
 }
 
 TEST_F(WorkbookTest, AFileThatCannotBeWrittenRaisesInsteadOfReportingSuccess) {

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/safefile.h"
 #include "platform/win32/devicemap.h"
 #include "tools/dtusim/atdevice.h"
 
@@ -50,14 +52,18 @@ const char kUsage[] =
     "                     killed) it is ignored and removed by the next user\n"
     "  -l, --log FILE     append the log here instead of standard error: every byte\n"
     "                     received (RX) and sent (TX), in hex and as text, with the\n"
-    "                     time of day, and the terminal's events\n"
+    "                     time of day, and the terminal's events; a regular file only\n"
     "  -d, --dump FILE    write the stored configuration (settings, variables, the\n"
     "                     attempts of each command, the mode) as JSON to FILE when\n"
-    "                     dtusim ends and on SIGUSR1; without it, to standard output\n"
+    "                     dtusim ends and on SIGUSR1, replacing it whole; without it,\n"
+    "                     to standard output\n"
     "  -r, --rules FILE   fault rules, one a line; '#' starts a comment\n"
     "  -f, --fault RULE   one fault rule; may be given more than once\n"
     "  -h, --help         this text\n"
     "      --version      the program's version\n"
+    "\n"
+    "A symbolic link that another user left in a shared sticky folder (/tmp) is not\n"
+    "followed, for the log or the dump, nor in the folders on the way to them.\n"
     "\n"
     "When the line is ready dtusim prints one line, the port name and the device\n"
     "path (\"COM7 /dev/pts/5\"), on standard output.\n"
@@ -196,21 +202,44 @@ int ParseOptions(int argc, char** argv, TOptions& O) {
   return 0;
 }
 
-// Writes the JSON to File through a temporary file, or to standard output.
+// Writes the JSON to File through the safe replacement (a link another user
+// planted in a shared folder is not followed), or to standard output.
 void Dump(const std::string& Json, const std::string& File, TLog& Log) {
   if (File.empty()) {
     std::fputs(Json.c_str(), stdout);
     std::fflush(stdout);
     return;
   }
-  const std::string tmp = File + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  bool ok = f && std::fwrite(Json.data(), 1, Json.size(), f) == Json.size();
-  if (f) ok = std::fclose(f) == 0 && ok;
-  if (!ok || std::rename(tmp.c_str(), File.c_str()) != 0) {
-    Log.Line("cannot write " + File + ": " + std::strerror(errno));
-    std::remove(tmp.c_str());
+  TSafeFile f(File);
+  if (!f.Write(Json) || !f.Commit()) Log.Line("cannot write " + File + ": " + f.ErrorText());
+}
+
+// Opens the log for appending: reached as a save reaches its file (a link another
+// user planted in a shared folder is refused), opened through that folder without
+// following a link, and only a regular file. nullptr with the reason otherwise.
+FILE* OpenLog(const std::string& Path, std::string& Reason) {
+  TSaveFolder folder;
+  if (int error = folder.Open(Path)) {
+    Reason = folder.Refusal().empty() ? SafeFileErrorText(error) : folder.Refusal();
+    return nullptr;
   }
+  if (folder.Exists() && !S_ISREG(folder.Stat().st_mode)) {
+    Reason = SafeFileErrorText(EINVAL);
+    return nullptr;
+  }
+  // Without blocking: something put there since must not hang the start.
+  const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  int fd = openat(folder.Dir(), folder.Name().c_str(), flags, 0666);
+  struct stat st {};
+  if (fd < 0) {
+    Reason = errno == ELOOP ? "a symbolic link was put in its place" : std::strerror(errno);
+    return nullptr;
+  }
+  FILE* f = nullptr;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) Reason = SafeFileErrorText(EINVAL);
+  else if (fcntl(fd, F_SETFL, O_APPEND) != 0 || !(f = fdopen(fd, "a"))) Reason = std::strerror(errno);
+  if (!f) close(fd);
+  return f;
 }
 
 struct TOut {
@@ -226,8 +255,9 @@ int main(int argc, char** argv) {
   if (int status = ParseOptions(argc, argv, opt)) return status < 0 ? 0 : status;
 
   FILE* logFile = stderr;
-  if (!opt.LogFile.empty() && !(logFile = std::fopen(opt.LogFile.c_str(), "a"))) {
-    std::fprintf(stderr, "dtusim: cannot open the log %s: %s\n", opt.LogFile.c_str(), std::strerror(errno));
+  std::string reason;
+  if (!opt.LogFile.empty() && !(logFile = OpenLog(opt.LogFile, reason))) {
+    std::fprintf(stderr, "dtusim: cannot open the log %s: %s\n", opt.LogFile.c_str(), reason.c_str());
     return 1;
   }
   TLog log(logFile);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/core/filer.h"
+#include "platform/core/safefile.h"
 #include "platform/core/textform.h"
 
 namespace {
@@ -26,15 +27,11 @@ std::string ReadFile(const std::string& Path) {
 }
 
 void WriteFile(const std::string& Path, const std::string& Data) {
-  // Written beside the target and renamed, so a failed run leaves no half file.
-  std::string tmp = Path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw EFCreateError("Cannot create file \"" + Path + "\"");
-    out << Data;
-    if (!out.flush()) throw EWriteError("Cannot write file \"" + Path + "\"");
-  }
-  if (std::rename(tmp.c_str(), Path.c_str()) != 0) throw EWriteError("Cannot write file \"" + Path + "\"");
+  // Replaced whole, as the program replaces its files, so a failed run leaves no
+  // half file and a link planted in a shared folder is not followed.
+  TSafeFile out(Path);
+  if (!out.Ok()) throw EFCreateError("Cannot create file \"" + Path + "\": " + out.ErrorText());
+  if (!out.Write(Data) || !out.Commit()) throw EWriteError("Cannot write file \"" + Path + "\": " + out.ErrorText());
 }
 
 // The root's class name: the name a form class finds its stream by.
