@@ -389,6 +389,37 @@ TEST_F(ComboBoxTest, AFormStreamGivesStyleItemsAndAnItemIndexReadBeforeThem) {
   EXPECT_EQ(port->Items()->Count(), 0);
 }
 
+// Sorted recreates the window; read into a combo box on a shown form, the new
+// window must get its edit back, and freeing the combo box must free both.
+TEST_F(ComboBoxTest, ASortedComboReadIntoAShownFormKeepsItsEditAndFreesCleanly) {
+  const std::string bin = FormTextToBinary(
+      "object Combo: TComboBox\n"
+      "  Sorted = True\n"
+      "  Items.Strings = (\n      'pear'\n      'apple'\n      'fig')\n"
+      "end\n");
+  for (TComboBoxStyle style : {csDropDown, csSimple, csDropDownList}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    TLogCombo* c = MakeCombo(style, {});
+    c->SetName("Combo");
+    ASSERT_TRUE(c->HandleAllocated());
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), c);
+    EXPECT_TRUE(c->Sorted());
+    EXPECT_EQ(c->Items()->Text(), "apple\r\nfig\r\npear\r\n");
+    ASSERT_TRUE(c->HandleAllocated());
+    if (style != csDropDownList) {
+      ASSERT_NE(c->EditControl(), nullptr);
+      HWND edit = c->EditHandle();
+      EXPECT_EQ(GetParent(edit), c->Handle());
+      EXPECT_TRUE(IsWindowVisible(edit));
+      c->SetText("fig");
+      EXPECT_EQ(c->Text(), "fig");
+    }
+    HWND combo = c->Handle();
+    delete c;
+    EXPECT_FALSE(IsControlWindow(combo));
+  }
+}
+
 TEST_F(ComboBoxTest, TabAndShiftTabPassThroughAComboBoxWithAnEdit) {
   Form = MakeForm();
   auto* a = Child<TProbe>(Form, "A", {10, 50, 40, 70});
