@@ -151,6 +151,7 @@ void TQvCheckListStrings::Exchange(int Index1, int Index2) {
 }
 
 void TQvCheckListStrings::SetUpdateState(bool Updating) {
+  if (!Updating && FCheckList) FCheckList->ItemsUpdateEnded();
   if (!FCheckList || !FCheckList->HandleAllocated()) return;
   SendMessage(FCheckList->Handle(), WM_SETREDRAW, Updating ? 0 : 1, 0);
   if (!Updating) FCheckList->Refresh();

@@ -238,7 +238,7 @@ void TQvCustomListBox::SetHorzScrollBar(bool Value) {
   if (Value == FHorzScrollBar) return;
   FHorzScrollBar = Value;
   RecreateWnd();
-  if (Value && !Loading() && !ItemsUpdating()) AdjustHorzExtent();
+  if (!Loading()) MeasureHorzExtent();
 }
 
 void TQvCustomListBox::SetOwnerDrawIndent(int Value) {
@@ -328,7 +328,7 @@ void TQvCustomListBox::CreateWnd() {
 void TQvCustomListBox::Loaded() {
   inherited::Loaded();
   FRead = 0;
-  if (FHorzScrollBar && !ItemsUpdating()) AdjustHorzExtent();
+  MeasureHorzExtent();
   FNormalColor = Color();
   UpdateColors();
   UpdateFrame(false, false);
@@ -355,6 +355,23 @@ void TQvCustomListBox::AdjustHorzExtent() {
   SetHorzExtent(static_cast<uint16_t>(std::clamp(widest, 0, 0xFFFF)));
 }
 
+void TQvCustomListBox::MeasureHorzExtent() {
+  if (!FHorzScrollBar) return;
+  if (ItemsUpdating()) FExtentStale = true;
+  else AdjustHorzExtent();
+}
+
+void TQvCustomListBox::ItemsChanged(UINT) { MeasureHorzExtent(); }
+
+// Items added, inserted or deleted inside the block were not measured one by one:
+// they are measured once here, as they would have been outside a block.
+void TQvCustomListBox::ItemsUpdateEnded() {
+  inherited::ItemsUpdateEnded();
+  if (!FExtentStale) return;
+  FExtentStale = false;
+  if (!Loading()) MeasureHorzExtent();  // a form being read measures in Loaded
+}
+
 void TQvCustomListBox::WndProc(TMessage& M) {
   inherited::WndProc(M);
   switch (M.Msg) {
@@ -362,7 +379,7 @@ void TQvCustomListBox::WndProc(TMessage& M) {
     case LB_INSERTSTRING:
     case LB_DELETESTRING:
     case LB_RESETCONTENT:
-      if (FHorzScrollBar && !ItemsUpdating()) AdjustHorzExtent();
+      ItemsChanged(M.Msg);
       break;
     default:
       break;
@@ -442,7 +459,7 @@ void TQvCustomListBox::Dispatch(TMessage& M) {
       FFontChanged = font != FMeasuredFont;
       FMeasuredFont = font;
       if (FShowGroups && FFontChanged) UpdateItemHeight();
-      if (FHorzScrollBar && !ItemsUpdating()) AdjustHorzExtent();
+      MeasureHorzExtent();
       return;
     }
     default:

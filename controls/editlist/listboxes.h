@@ -123,6 +123,13 @@ protected:
   virtual void DrawGroup(int Index, TRect Rect, TOwnerDrawState State);
   virtual TStrings* GetItems() { return TCustomListBox::Items(); }
   virtual void AdjustHorzExtent();
+  // What follows the items is measured again after an item message (Msg), or, while
+  // the items are inside BeginUpdate, once when the block ends: the horizontal
+  // extent here, the automatic tab stops in the tabbed list box too.
+  virtual void ItemsChanged(UINT Msg);
+  // The extent now, or when the update block ends (HorzScrollBar only).
+  void MeasureHorzExtent();
+  void ItemsUpdateEnded() override;
   virtual void DefaultDrawItem(int Index, TRect Rect, TOwnerDrawState State);
   // An item's text as the default drawing places it: one line, vertically centred,
   // 2 pixels in from the reading side, with the control's bidi flags.
@@ -178,6 +185,7 @@ private:
   std::string FGroupPrefix = "//";
   bool FShowGroups = false;
   std::string FMeasuredFont;  // the font of the last CM_FONTCHANGED
+  bool FExtentStale = false;  // the extent waits for the end of an update block
 };
 
 class TQvListBox : public TQvCustomListBox {

@@ -66,8 +66,13 @@ TQvCustomTabbedListBox::~TQvCustomTabbedListBox() {
 }
 
 bool TQvCustomTabbedListBox::Automatic() {
-  return FTabStopsMode == tsmAutomatic && !ItemsUpdating() && !Loading() &&
-         !ComponentState().Contains(csDestroying);
+  return FTabStopsMode == tsmAutomatic && !Loading() && !ComponentState().Contains(csDestroying);
+}
+
+void TQvCustomTabbedListBox::MeasureTabStops() {
+  if (!Automatic()) return;
+  if (ItemsUpdating()) FTabsStale = true;
+  else AdjustTabStops();
 }
 
 void TQvCustomTabbedListBox::SetTabStops(TQvTabStopList* Value) {
@@ -78,7 +83,7 @@ void TQvCustomTabbedListBox::SetTabStops(TQvTabStopList* Value) {
 void TQvCustomTabbedListBox::SetTabStopsMode(TQvTabStopsMode Value) {
   if (Value == FTabStopsMode) return;
   FTabStopsMode = Value;
-  if (Automatic()) AdjustTabStops();
+  MeasureTabStops();
 }
 
 void TQvCustomTabbedListBox::GetTabArray(int& Count, std::vector<int>& Tabs) {
@@ -197,25 +202,33 @@ void TQvCustomTabbedListBox::CreateWnd() {
 
 void TQvCustomTabbedListBox::Loaded() {
   inherited::Loaded();
-  if (Automatic()) AdjustTabStops();
+  MeasureTabStops();
   UpdateTabStops();
 }
 
-void TQvCustomTabbedListBox::WndProc(TMessage& M) {
-  inherited::WndProc(M);
-  if ((M.Msg == LB_ADDSTRING || M.Msg == LB_INSERTSTRING || M.Msg == LB_DELETESTRING) && Automatic())
-    AdjustTabStops();
+// The stops first: the extent measures the items at the stops they now have.
+void TQvCustomTabbedListBox::ItemsChanged(UINT Msg) {
+  if (Msg != LB_RESETCONTENT) MeasureTabStops();
+  inherited::ItemsChanged(Msg);
+}
+
+void TQvCustomTabbedListBox::ItemsUpdateEnded() {
+  if (FTabsStale) {
+    FTabsStale = false;
+    MeasureTabStops();
+  }
+  inherited::ItemsUpdateEnded();
 }
 
 void TQvCustomTabbedListBox::Dispatch(TMessage& M) {
   if (M.Msg != CM_FONTCHANGED) return inherited::Dispatch(M);
   inherited::Dispatch(M);
   FAvgCharWidth = GetAvgCharWidth(Font());
-  if (Automatic()) AdjustTabStops();
+  MeasureTabStops();
 }
 
 void TQvCustomTabbedListBox::GroupFontChanged() {
-  if (Automatic()) AdjustTabStops();
+  MeasureTabStops();
 }
 
 std::vector<int> TQvCustomTabbedListBox::PixelTabs() {

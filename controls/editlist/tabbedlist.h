@@ -66,7 +66,8 @@ protected:
 
   DWORD ListBoxStyleBits() const override;
   void CreateWnd() override;
-  void WndProc(TMessage& Message) override;
+  void ItemsChanged(UINT Msg) override;
+  void ItemsUpdateEnded() override;
   void Dispatch(TMessage& Message) override;
   void GroupFontChanged() override;
   void DrawGroup(int Index, TRect Rect, TOwnerDrawState State) override;
@@ -75,7 +76,10 @@ protected:
 
 private:
   bool Automatic();
+  // The automatic stops now, or when the update block ends.
+  void MeasureTabStops();
   TQvTabStopList* FTabStops;
+  bool FTabsStale = false;  // the automatic stops wait for the end of an update block
   int FAvgCharWidth = 6;
   TQvTabStopsMode FTabStopsMode = tsmManual;
 };

@@ -414,6 +414,11 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
+  // The parent's window first: a parent may make its children's windows with its
+  // own (a combo box its edit's), and then this one is there already. Made again,
+  // the first window would stay behind without its control.
+  if (FParent) FParent->HandleNeeded();
+  if (FHandle) return;
   {
     FControlState << csCreating;
     TOnExit created([&] { FControlState >> csCreating; });

@@ -51,8 +51,6 @@ TThreadCodecs& Codecs() {
   return codecs;
 }
 
-bool IsGbkTrailByte(unsigned char B) { return B >= 0x40 && B <= 0xFE && B != 0x7F; }
-
 // Converts In completely with Cd; false when iconv refuses any of it.
 bool ConvertAll(iconv_t Cd, const char* In, size_t InLen, char* Out, size_t OutCap, size_t& OutLen) {
   char* in = const_cast<char*>(In);

@@ -31,6 +31,17 @@ bool CanEncodeGbk(char32_t Ch);
 
 // 0x81..0xFE starts a double-byte character.
 inline bool IsGbkLeadByte(unsigned char B) { return B >= 0x81 && B <= 0xFE; }
+// 0x40..0xFE except 0x7F can end one.
+inline bool IsGbkTrailByte(unsigned char B) { return B >= 0x40 && B <= 0xFE && B != 0x7F; }
+// The length of the character at S[I]: 2 for a lead byte followed by a trail byte,
+// else 1 (a lead byte before a comma, a quote or a blank stands alone, so a text
+// split at those bytes is never cut inside them).
+inline size_t GbkCharLen(const std::string& S, size_t I) {
+  return I + 1 < S.size() && IsGbkLeadByte(static_cast<unsigned char>(S[I])) &&
+                 IsGbkTrailByte(static_cast<unsigned char>(S[I + 1]))
+             ? 2
+             : 1;
+}
 
 enum class TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
 using enum TMbcsByteType;

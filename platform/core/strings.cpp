@@ -364,11 +364,8 @@ std::string TStrings::GetDelimited(char Delim, char Quote) const {
   for (int i = 0; i < n; ++i) {
     std::string s = Get(i);
     bool quote = false;
-    for (size_t k = 0; k < s.size() && !quote; ++k) {
-      auto b = static_cast<unsigned char>(s[k]);
-      if (IsGbkLeadByte(b) && k + 1 < s.size()) ++k;
-      else quote = b <= ' ' || s[k] == Quote || s[k] == Delim;
-    }
+    for (size_t k = 0; k < s.size() && !quote; k += GbkCharLen(s, k))
+      quote = GbkCharLen(s, k) == 1 && (static_cast<unsigned char>(s[k]) <= ' ' || s[k] == Quote || s[k] == Delim);
     if (i > 0) out += Delim;
     out += quote ? AnsiQuotedStr(s, Quote) : s;
   }
@@ -388,8 +385,7 @@ void TStrings::SetDelimited(const std::string& Value, char Delim, char Quote) {
       item = AnsiExtractQuotedStr(Value, i, Quote);
     } else {
       size_t start = i;
-      while (i < n && !blank(i) && Value[i] != Delim)
-        i += (IsGbkLeadByte(static_cast<unsigned char>(Value[i])) && i + 1 < n) ? 2 : 1;
+      while (i < n && !blank(i) && Value[i] != Delim) i += GbkCharLen(Value, i);
       item = Value.substr(start, i - start);
     }
     Add(item);

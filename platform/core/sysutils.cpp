@@ -837,10 +837,12 @@ std::string Copy(const std::string& S, int Index, int Count) {
 
 std::string QuotedStr(const std::string& S) { return AnsiQuotedStr(S, '\''); }
 
+// Quoting goes by whole GBK characters (a lead byte only with a real trail byte), so
+// a quote after a stray lead byte is doubled and read back as a quote.
 std::string AnsiQuotedStr(const std::string& S, char Quote) {
   std::string out(1, Quote);
   for (size_t i = 0; i < S.size();) {
-    size_t len = CharLen(S, i);
+    size_t len = GbkCharLen(S, i);
     if (len == 1 && S[i] == Quote) out += Quote;
     out.append(S, i, len);
     i += len;
@@ -863,7 +865,7 @@ std::string AnsiExtractQuotedStr(const std::string& S, size_t& Pos, char Quote) 
   if (Pos >= S.size() || S[Pos] != Quote) return out;
   size_t i = Pos + 1;
   while (i < S.size()) {
-    size_t len = CharLen(S, i);
+    size_t len = GbkCharLen(S, i);
     if (len == 1 && S[i] == Quote) {
       if (i + 1 < S.size() && S[i + 1] == Quote) {  // a doubled quote stands for one
         out += Quote;

@@ -68,7 +68,9 @@ void TComboListBox::CreateParams(TCreateParams& P) {
   inherited::CreateParams(P);
   if (Parent()) return;  // csSimple: a child of the combo box
   P.Style = (P.Style & ~(WS_CHILD | WS_TABSTOP)) | WS_POPUP | WS_BORDER;
-  P.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  // The reading order and the scroll bar's side are the combo box's (ShowList gives
+  // the list its BiDiMode).
+  P.ExStyle = (P.ExStyle & (WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR | WS_EX_RIGHT)) | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
   P.WndParent = FCombo->HandleAllocated() ? GetAncestorRoot(FCombo->Handle()) : nullptr;
   P.WindowClassStyle |= CS_SAVEBITS;
 }
@@ -722,6 +724,11 @@ void TCustomComboBox::ShowList(bool FromMouse) {
   if (FDropped || !FHandle || !IsWindowVisible(FHandle) || !IsWindowEnabled(FHandle)) return;
   FListBox->Font()->Assign(Font());
   FListBox->SetColor(Color());
+  if (FListBox->BiDiMode() != BiDiMode()) {
+    // The popup takes the mode's window styles when it is made again.
+    if (FListBox->HandleAllocated()) FListBox->ReleaseWindow();
+    FListBox->SetBiDiMode(BiDiMode());
+  }
   int n = static_cast<int>(List(LB_GETCOUNT));
   int rows = std::clamp(n, 1, FDropDownCount);
   int h = 2;
@@ -729,12 +736,16 @@ void TCustomComboBox::ShowList(bool FromMouse) {
   TRect wr;
   GetWindowRect(FHandle, &wr);
   int w = std::max(wr.Width(), FDroppedWidth);
-  int x = wr.Left, y = wr.Bottom;
+  // A list wider than the combo box grows away from its reading edge: right to left
+  // it keeps the combo box's right edge and grows to the left.
+  const bool rtl = UseRightToLeftAlignment();
+  int x = rtl ? wr.Right - w : wr.Left, y = wr.Bottom;
   TRect work = Screen ? Screen->WorkAreaRect() : TRect{0, 0, 1 << 15, 1 << 15};
   if (Screen)
     if (TMonitor* m = Screen->MonitorFromPoint(wr.TopLeft())) work = m->WorkareaRect;
   if (y + h > work.Bottom && wr.Top - h >= work.Top) y = wr.Top - h;
   if (x + w > work.Right) x = std::max(work.Left, work.Right - w);
+  if (x < work.Left) x = work.Left;
   FListBox->SetBounds(x, y, w, h);
   FListBox->HandleNeeded();
   HWND list = FListBox->Handle();

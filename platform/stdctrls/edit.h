@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "platform/controls/controls.h"
+#include "platform/core/gbk.h"
 
 class TEditModel;
 
@@ -80,9 +81,6 @@ struct TEditFlags {
   // false for any other message.
   bool HandleFlags(TMessage& M);
 };
-
-// Whether B can follow a GBK lead byte.
-inline bool IsGbkTrailByte(unsigned char B) { return B >= 0x40 && B <= 0xFE && B != 0x7F; }
 
 class TCustomEdit : public TWinControl {
   DTU_CLASS(TCustomEdit, TWinControl)

@@ -71,6 +71,7 @@ protected:
     if (itemIndex == Index || !ListBox->MultiSelect()) ListBox->SetItemIndex(itemIndex);
   }
   void SetUpdateState(bool Updating) override {
+    if (!Updating) ListBox->ItemsUpdateEnded();
     if (!ListBox->HandleAllocated()) return;
     SendMessage(ListBox->Handle(), WM_SETREDRAW, Updating ? 0 : 1, 0);
     if (!Updating) ListBox->Refresh();

@@ -179,6 +179,10 @@ protected:
   int FixedItemHeight();
   // Sends LB_SETCOLUMNWIDTH for Columns across the client area.
   void SetColumnWidth();
+  // The items' outermost BeginUpdate has just ended (before the window is redrawn):
+  // a descendant does here what it put off while the items were updating. An items
+  // list of a descendant's own calls it the same way.
+  virtual void ItemsUpdateEnded() {}
 
 private:
   friend class TListBoxStrings;

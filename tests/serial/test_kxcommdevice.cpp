@@ -53,6 +53,17 @@ TEST(KxCommDevice, PortParamsTable) {
       {"\"COM3\",\" 38400\",\" e \",\" 8\",\" 2 \"", "COM3", 38400, 2, 8, 2, "COM3,38400,E,8,2"},
       {"ttyUSB0,115200,M,8,2", "ttyUSB0", 115200, 3, 8, 2, "ttyUSB0,115200,M,8,2"},
       {"/dev/pts/9,4800,E,5,1.5", "/dev/pts/9", 4800, 2, 5, 1, "/dev/pts/9,4800,E,5,1.5"},
+      // GBK names: a lead byte takes only a real trail byte (0x40..0xFE but 0x7F), so
+      // a comma, quote or blank after a stray lead byte still separates or quotes.
+      {"|\x99,9600,N,8,1", "|\x99", 9600, 0, 8, 0, "|\x99,9600,N,8,1"},
+      {"\"|\x99\",19200", "|\x99", 19200, 0, 8, 0, "|\x99,19200,N,8,1"},
+      {"\"a\x99,b\",4800,E,7,2", "a\x99,b", 4800, 2, 7, 2, "\"a\x99,b\",4800,E,7,2"},
+      {"\"\x99\"\"\",1200,N,8,1", "\x99\"", 1200, 0, 8, 0, "\"\x99\"\"\",1200,N,8,1"},
+      {"\"\x99 \",1200,O,8,1", "\x99 ", 1200, 1, 8, 0, "\"\x99 \",1200,O,8,1"},
+      {"\x99\x7F,600,N,8,1", "\x99\x7F", 600, 0, 8, 0, "\x99\x7F,600,N,8,1"},
+      // Whole GBK characters (one ending in '|', 0x7C) are written as they were.
+      {"\xB1\xE4\xB0\x7C,2400,S,8,2", "\xB1\xE4\xB0\x7C", 2400, 4, 8, 2, "\xB1\xE4\xB0\x7C,2400,S,8,2"},
+      {"\xB4\xAE\xBF\xDA\xB6,115200", "\xB4\xAE\xBF\xDA\xB6", 115200, 0, 8, 0, "\xB4\xAE\xBF\xDA\xB6,115200,N,8,1"},
   };
   for (const Case& c : cases) {
     TKxCommDevice d(nullptr);

@@ -524,6 +524,31 @@ TEST_F(CombosTest, RecentFontsGoToTheTopAndTheSeparatorIndexIsResetOnReload) {
   EXPECT_EQ(list->ItemIndex(), 0);
 }
 
+// Properties that recreate the window, read into a combo box on a shown form: the
+// edit stays attached to the new window and the combo box frees cleanly.
+TEST_F(CombosTest, ARecreatingPropertyReadIntoAShownComboKeepsItsEdit) {
+  const char* texts[] = {
+      "  Sorted = True\n",
+      "  Sorted = True\n  Style = csSimple\n",
+  };
+  for (const char* props : texts) {
+    SCOPED_TRACE(props);
+    auto* c = Make<TQvComboBox>();
+    c->SetName("Combo");
+    ASSERT_TRUE(c->HandleAllocated());
+    const std::string bin = FormTextToBinary(std::string("object Combo: TQvComboBox\n") + props +
+                                             "  Items.Strings = (\n      'pear'\n      'apple'\n      'fig')\n"
+                                             "end\n");
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), c);
+    EXPECT_EQ(c->Items()->Text(), "apple\r\nfig\r\npear\r\n");
+    ASSERT_TRUE(c->HandleAllocated());
+    ASSERT_NE(c->EditControl(), nullptr);
+    EXPECT_EQ(GetParent(c->EditHandle()), c->Handle());
+    EXPECT_TRUE(IsWindowVisible(c->EditHandle()));
+    delete c;
+  }
+}
+
 TEST_F(CombosTest, StreamsRoundTripAndRetiredFramePropertiesAreRead) {
   std::string bin = FormTextToBinary(
       "object F: TForm\n"

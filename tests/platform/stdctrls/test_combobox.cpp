@@ -7,6 +7,7 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
+#include "tests/platform/controls/shot.h"
 
 namespace {
 
@@ -352,6 +353,50 @@ TEST_F(ComboBoxTest, TheDroppedListTakesItsRowsWidthAndPlaceFromTheComboBox) {
   EXPECT_EQ(Log, (TLog{"DROPDOWN", "OnDropDown", "SELENDCANCEL", "CLOSEUP", "OnCloseUp"}));
 }
 
+// The dropped list reads as its combo box does: right to left its items stand at
+// its right edge, its bar goes to the left, and a list wider than the combo box
+// keeps the combo box's right edge and grows to the left.
+TEST_F(ComboBoxTest, TheDroppedListReadsAsItsComboBoxDoes) {
+  struct Case {
+    TBiDiMode Mode;
+    bool Rtl;
+  } cases[] = {{bdLeftToRight, false}, {bdRightToLeft, true}};
+  Form = MakeForm();
+  Form->SetBounds(100, 100, 400, 200);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Rtl ? "right to left" : "left to right");
+    TLogCombo* cb = MakeCombo(csDropDownList, {"WWWWW", "b", "c"});
+    cb->SetBounds(150, 10, 120, 21);
+    cb->SetBiDiMode(c.Mode);
+    cb->Perform(CB_SETDROPPEDWIDTH, 200, 0);
+    cb->SetDroppedDown(true);
+    HWND list = cb->ListHandle();
+    TRect lr, cr;
+    GetWindowRect(list, &lr);
+    GetWindowRect(cb->Handle(), &cr);
+    EXPECT_EQ(lr.Width(), 200);
+    EXPECT_EQ(c.Rtl ? lr.Right : lr.Left, c.Rtl ? cr.Right : cr.Left);
+    const auto ex = static_cast<DWORD>(GetWindowLong(list, GWL_EXSTYLE));
+    EXPECT_EQ((ex & WS_EX_LEFTSCROLLBAR) != 0, c.Rtl);
+    EXPECT_EQ((ex & WS_EX_RTLREADING) != 0, c.Rtl);
+    // Ink of the first row's text in its left and right 60 pixels.
+    TComboListBox* l = cb->ListControl();
+    TRect row = l->ItemRect(0);
+    TShot shot(l);
+    const COLORREF back = Rgb(cb->Color());
+    auto ink = [&](int From, int To) {
+      int n = 0;
+      for (int y = row.Top + 1; y < row.Bottom + 1; ++y)
+        for (int x = From; x < To; ++x) n += shot(x, y) != back;
+      return n;
+    };
+    EXPECT_EQ(ink(2, 62) > 0, !c.Rtl);
+    EXPECT_EQ(ink(138, 198) > 0, c.Rtl);
+    cb->SetDroppedDown(false);
+    delete cb;
+  }
+}
+
 TEST_F(ComboBoxTest, AFormStreamGivesStyleItemsAndAnItemIndexReadBeforeThem) {
   std::string bin = FormTextToBinary(
       "object F: TForm\n"
@@ -387,6 +432,37 @@ TEST_F(ComboBoxTest, AFormStreamGivesStyleItemsAndAnItemIndexReadBeforeThem) {
   EXPECT_EQ(port->ItemIndex(), -1);
   EXPECT_EQ(port->Text(), "");
   EXPECT_EQ(port->Items()->Count(), 0);
+}
+
+// Sorted recreates the window; read into a combo box on a shown form, the new
+// window must get its edit back, and freeing the combo box must free both.
+TEST_F(ComboBoxTest, ASortedComboReadIntoAShownFormKeepsItsEditAndFreesCleanly) {
+  const std::string bin = FormTextToBinary(
+      "object Combo: TComboBox\n"
+      "  Sorted = True\n"
+      "  Items.Strings = (\n      'pear'\n      'apple'\n      'fig')\n"
+      "end\n");
+  for (TComboBoxStyle style : {csDropDown, csSimple, csDropDownList}) {
+    SCOPED_TRACE(static_cast<int>(style));
+    TLogCombo* c = MakeCombo(style, {});
+    c->SetName("Combo");
+    ASSERT_TRUE(c->HandleAllocated());
+    ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), c);
+    EXPECT_TRUE(c->Sorted());
+    EXPECT_EQ(c->Items()->Text(), "apple\r\nfig\r\npear\r\n");
+    ASSERT_TRUE(c->HandleAllocated());
+    if (style != csDropDownList) {
+      ASSERT_NE(c->EditControl(), nullptr);
+      HWND edit = c->EditHandle();
+      EXPECT_EQ(GetParent(edit), c->Handle());
+      EXPECT_TRUE(IsWindowVisible(edit));
+      c->SetText("fig");
+      EXPECT_EQ(c->Text(), "fig");
+    }
+    HWND combo = c->Handle();
+    delete c;
+    EXPECT_FALSE(IsControlWindow(combo));
+  }
 }
 
 TEST_F(ComboBoxTest, TabAndShiftTabPassThroughAComboBoxWithAnEdit) {
