@@ -92,5 +92,7 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  // A left press at X opens the menu rather than pressing the button.
+  bool OnArrowPart(int X) const;
   TQvMenuDropDown FMenuDropDown{this};
 };
