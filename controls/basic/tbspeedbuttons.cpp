@@ -157,6 +157,15 @@ void TQvToolbarButton::Dispatch(TMessage& M) {
         Repaint();
       }
       return;
+    case CM_BUTTONPRESSED:
+      // Tool buttons share the toolbar's groups: one going down puts this one up,
+      // as a speed button of the group does.
+      if (auto* tool = dynamic_cast<TQvToolButton*>(MsgControl(M));
+          tool && GroupIndex() != 0 && static_cast<int>(M.WParam) == GroupIndex()) {
+        GroupPeerChanged(tool->Down(), tool->AllowAllUp());
+        return;
+      }
+      break;
     case CM_DIALOGCHAR: {
       TWMKey k(M);
       if (IsAccel(k.CharCode(), Caption()) && Enabled() && Visible() && Parent() && Parent()->Showing()) {
@@ -219,13 +228,23 @@ void TQvMenuToolbarButton::Click() {
   inherited::Click();
 }
 
+bool TQvMenuToolbarButton::OnArrowPart(int X) const {
+  if (!ShowArrow()) return true;  // no arrow: the whole button drops the menu down
+  // The arrow part is the 15 pixels behind the separator: at the right edge, or at
+  // the left edge where the button is laid out right to left (as Paint draws it).
+  return UseRightToLeftAlignment() ? X < 15 : X >= Width() - 15;
+}
+
 void TQvMenuToolbarButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   inherited::MouseDown(Button, Shift, X, Y);
   if (!DropDownMenu() || Button != mbLeft || Shift != TShiftState{ssLeft}) return;
-  if (ShowArrow() && X < Width() - 15) return;  // the body: an ordinary press
+  if (!OnArrowPart(X)) return;  // the body: an ordinary press
   if (!FMenuDropDown.Press([this] { DoDropDown(); })) return;
-  // The release's click is skipped.
+  // The release's click is skipped. The menu's cancel may have ended the press
+  // already (no click came to skip): the skip goes with the press either way, so
+  // that the next press on the body clicks.
   TSpeedButton::MouseUp(Button, Shift, X, Y);
+  FMenuDropDown.TakeSkipClick();
 }
 
 void TQvMenuToolbarButton::Paint() {

@@ -3,7 +3,7 @@
 // while the pointer is over it, can hide its caption and keep it for later
 // (ShowCaption; the hidden caption is streamed as "SaveCaption"), and can ignore
 // its action's caption. TQvMenuToolbarButton adds a drop-down popup menu with an
-// arrow part at its right edge (see MenuDropPoint).
+// arrow part at its right edge, its left edge right to left (see MenuDropPoint).
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -92,5 +92,7 @@ protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+  // A left press at X opens the menu rather than pressing the button.
+  bool OnArrowPart(int X) const;
   TQvMenuDropDown FMenuDropDown{this};
 };

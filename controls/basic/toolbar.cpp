@@ -260,10 +260,13 @@ void TQvToolbarPopupButton::Paint() {
   }
   int x0 = (r.Width() - 7) / 2 + (FPressed ? 1 : 0), y0 = 4 + (FPressed ? 1 : 0);
   TColor ink = ColorToRGB(clBtnText);
+  // The arrows point to the edge the hidden controls went past.
   static const int dx[5] = {0, 1, 2, 1, 0};
+  const bool leftward = UseRightToLeftAlignment();
   for (int pair = 0; pair < 2; ++pair)
     for (int row = 0; row < 5; ++row)
-      for (int k = 0; k < 2; ++k) c->SetPixels(x0 + k * 4 + dx[row], y0 + pair * 6 + row, ink);
+      for (int k = 0; k < 2; ++k)
+        c->SetPixels(x0 + k * 4 + (leftward ? 2 - dx[row] : dx[row]), y0 + pair * 6 + row, ink);
 }
 
 void TQvToolbarPopupButton::DisplayButtons() {
@@ -638,7 +641,7 @@ void TQvToolbar::AlignControls(TControl* AControl, TRect& /*Rect*/) {
   }
   if (FChevron && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading) &&
       FShowToolbarPopupButton && !FWrapControls && FOrientation == orHorizontal) {
-    FChevron->SetBounds(Width() - 14, 0, 14, Height());
+    FChevron->SetBoundsRect(ChevronBounds());
     FChevron->SetVisible(true);
   }
 }
@@ -694,12 +697,6 @@ void TQvToolbar::PositionControls() {
   bool designing = ComponentState().Contains(csDesigning);
   auto shown = [&](TControl* c) { return c && (designing || c->Visible()); };
   bool horizontal = FOrientation == orHorizontal;
-  if (!FWrapControls && FControls->Count() > 0 && horizontal) {
-    // The last listed control decides (hidden ones keep their old place).
-    TControl* last = FControls->Items(FControls->Count() - 1)->Control;
-    if (last) SetShowToolbarPopupButton((Width() - FMargin) < last->Left() + last->Width());
-    if (FChevron && FShowToolbarPopupButton) FChevron->SetBounds(Width() - 14, 0, 14, Height());
-  }
   int pos = FMargin, widest = 0, row = 1;
   FCurrentRowHeight = CalculateRowHeight(1);
   bool first = true;
@@ -716,6 +713,13 @@ void TQvToolbar::PositionControls() {
     first = false;
     PositionControl(i, row, pos);
     widest = std::max(widest, pos);
+  }
+  if (!FWrapControls && FControls->Count() > 0 && horizontal) {
+    // The last listed control decides (hidden ones keep their old place), where it
+    // stands now: right to left, places depend on the toolbar's width.
+    TControl* last = FControls->Items(FControls->Count() - 1)->Control;
+    if (last) SetShowToolbarPopupButton(PastFarEdge(last));
+    if (FChevron && FShowToolbarPopupButton) FChevron->SetBoundsRect(ChevronBounds());
   }
   if (FAutoResize) {
     TAlign a = Align();
@@ -757,11 +761,27 @@ void TQvToolbar::PositionControls() {
   FPositioning = false;
 }
 
+// Controls run from the reading side: left to right they start at the left edge
+// and overflow past the right one; right to left (mirrored layout) they start at
+// the right edge and overflow past the left one. Either way a control overflows
+// when it reaches into the Margin at the far edge, and the chevron stands at that
+// edge, over the controls it holds.
+bool TQvToolbar::PastFarEdge(const TControl* C) const {
+  if (UseRightToLeftAlignment()) return C->Left() < FMargin;
+  return C->Left() + C->Width() > Width() - FMargin;
+}
+
+TRect TQvToolbar::ChevronBounds() const {
+  constexpr int kChevronWidth = 14;
+  int left = UseRightToLeftAlignment() ? 0 : Width() - kChevronWidth;
+  return TRect(left, 0, left + kChevronWidth, Height());
+}
+
 std::vector<TQvToolButton*> TQvToolbar::CutOffButtons() {
   std::vector<TQvToolButton*> out;
   for (int i = 0; i < FControls->Count(); ++i) {
     auto* b = dynamic_cast<TQvToolButton*>(FControls->Items(i)->Control);
-    if (b && b->Visible() && b->Left() + b->Width() > Width() - FMargin) out.push_back(b);
+    if (b && b->Visible() && PastFarEdge(b)) out.push_back(b);
   }
   return out;
 }

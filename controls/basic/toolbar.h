@@ -207,7 +207,8 @@ public:
   virtual void PositionControls();
   virtual void UpdateButtonSize(int Width, int Height, bool ShowCaptions);
   virtual int CalculateRowHeight(int) { return FRowHeight; }
-  // The listed visible tool buttons that reach past Width - Margin.
+  // The listed visible tool buttons that reach past the far edge less Margin (the
+  // right edge; the left one right to left): those the chevron offers.
   std::vector<TQvToolButton*> CutOffButtons();
   void Customize(bool ShowTextOptions);
   void SaveLayout();
@@ -234,6 +235,9 @@ protected:
 private:
   void Broadcast(UINT Msg);
   void TellParentResized();
+  // Whether C overflows the toolbar at its far edge, and where the chevron goes.
+  bool PastFarEdge(const TControl* C) const;
+  TRect ChevronBounds() const;
 
   bool FAutoResize = true;
   bool FAutoStyle = true;

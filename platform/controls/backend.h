@@ -78,6 +78,15 @@ public:
   virtual void SetCaretVisible(bool) {}
 };
 
+// How a popup menu stands against its screen point: the point is its left edge,
+// its right edge or its middle (Align), at its top; RightToLeft lays its rows out
+// right to left (text at the right, submenus opening to the left).
+enum class TPopupAlign { paLeft, paRight, paCenter };
+struct TPopupPlacement {
+  TPopupAlign Align = TPopupAlign::paLeft;
+  bool RightToLeft = false;
+};
+
 struct TMonitorInfo {
   TRect Bounds;
   TRect WorkArea;
@@ -145,9 +154,10 @@ public:
 
   // Native modal things; the modal runner calls these.
   virtual int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) = 0;
-  // Shows the items of Root as a popup menu at a screen point; the chosen item or
-  // nullptr. The item is not clicked.
-  virtual TMenuItem* TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) = 0;
+  // Shows the items of Root as a popup menu at a screen point, placed against it as
+  // Placement says; the chosen item or nullptr. The item is not clicked.
+  virtual TMenuItem* TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner,
+                                    const TPopupPlacement& Placement) = 0;
   virtual bool FileDialog(TFileDialogRequest& Request) = 0;
   virtual bool ColorDialog(TColorDialogRequest& Request) = 0;
   virtual void Beep() {}
@@ -194,7 +204,7 @@ public:
   void Wake() override;
   void TimerDue(std::optional<std::uint64_t> DueMs) override { FDue = DueMs; }
   int MessageBox(HWND, const std::string&, const std::string&, UINT Type) override;
-  TMenuItem* TrackPopupMenu(TMenuItem*, TPoint, HWND) override { return nullptr; }
+  TMenuItem* TrackPopupMenu(TMenuItem*, TPoint, HWND, const TPopupPlacement&) override { return nullptr; }
   bool FileDialog(TFileDialogRequest&) override { return false; }
   bool ColorDialog(TColorDialogRequest&) override { return false; }
 

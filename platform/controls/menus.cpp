@@ -413,6 +413,16 @@ void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent == FPopupComponent) FPopupComponent = nullptr;
 }
 
+TPopupPlacement PopupPlacementFor(const TControl* Control, TAlignment Alignment) {
+  if (Control && Control->UseRightToLeftAlignment()) ChangeBiDiModeAlignment(Alignment);
+  TPopupPlacement p;
+  p.Align = Alignment == taRightJustify ? TPopupAlign::paRight
+            : Alignment == taCenter     ? TPopupAlign::paCenter
+                                        : TPopupAlign::paLeft;
+  p.RightToLeft = Control && Control->UseRightToLeftReading();
+  return p;
+}
+
 void TPopupMenu::Popup(int X, int Y) {
   if (OnPopup) OnPopup(this);
   if (HWND c = GetCapture()) {
@@ -420,7 +430,11 @@ void TPopupMenu::Popup(int X, int Y) {
     ReleaseCapture();
   }
   HWND owner = GetActiveWindow();
-  TMenuItem* chosen = ModalRunner().PopupMenu(Items(), {X, Y}, owner);
+  // The menu reads as the control it pops up for, or else as its owner when that
+  // is a control (a form).
+  const auto* reader = dynamic_cast<const TControl*>(FPopupComponent);
+  if (!reader) reader = dynamic_cast<const TControl*>(Owner());
+  TMenuItem* chosen = ModalRunner().PopupMenu(Items(), {X, Y}, owner, PopupPlacementFor(reader, FAlignment));
   if (chosen) chosen->Click();
 }
 

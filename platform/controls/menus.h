@@ -185,6 +185,12 @@ private:
   TComponent* FPopupComponent = nullptr;
 };
 
+// How a popup menu for Control stands against its point: Alignment says which of
+// its edges (or its middle) is at the point, mirrored where Control's layout is
+// (a menu opening rightwards opens leftwards); its rows read as Control reads.
+// Without a control, left to right as Alignment says.
+TPopupPlacement PopupPlacementFor(const TControl* Control, TAlignment Alignment);
+
 // Owner drawing: the item's height and width for Canvas (OnMeasureItem may change
 // the defaults), and its drawing in Rect (OnAdvancedDrawItem, else OnDrawItem,
 // else the standard face). TopLevel: an item of a menu bar.

@@ -44,8 +44,9 @@ void TBackendModalRunner::RunLoop(TModalLoop& Loop) {
   while (!Loop.Done()) Application->HandleMessage();
 }
 
-TMenuItem* TBackendModalRunner::PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) {
-  return Backend().TrackPopupMenu(Root, ScreenPos, Owner);
+TMenuItem* TBackendModalRunner::PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner,
+                                          const TPopupPlacement& Placement) {
+  return Backend().TrackPopupMenu(Root, ScreenPos, Owner, Placement);
 }
 
 bool TBackendModalRunner::FileDialog(TFileDialogRequest& Request) { return Backend().FileDialog(Request); }
@@ -96,12 +97,12 @@ int TScriptedModalRunner::MessageBox(HWND, const std::string& Text, const std::s
     r = FBoxes.front();
     FBoxes.pop_front();
   }
-  Calls.push_back(TModalCall{"messagebox", Text, Caption, Type, nullptr, {}, std::to_string(r)});
+  Calls.push_back(TModalCall{"messagebox", Text, Caption, Type, nullptr, {}, std::to_string(r), {}});
   return r;
 }
 
 void TScriptedModalRunner::RunLoop(TModalLoop& Loop) {
-  TModalCall call{Loop.Kind, {}, Loop.Window ? Loop.Window->Name() : std::string(), 0, Loop.Window, {}, {}};
+  TModalCall call{Loop.Kind, {}, Loop.Window ? Loop.Window->Name() : std::string(), 0, Loop.Window, {}, {}, {}};
   size_t index = Calls.size();
   Calls.push_back(call);
   std::function<void(TWinControl*)> step;
@@ -126,7 +127,8 @@ void TScriptedModalRunner::RunLoop(TModalLoop& Loop) {
   Calls[index].Answer = cancelled ? "cancelled" : "done";
 }
 
-TMenuItem* TScriptedModalRunner::PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND) {
+TMenuItem* TScriptedModalRunner::PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND,
+                                           const TPopupPlacement& Placement) {
   TMenuItem* chosen = nullptr;
   if (!FMenus.empty()) {
     chosen = FMenus.front()(Root);
@@ -134,7 +136,7 @@ TMenuItem* TScriptedModalRunner::PopupMenu(TMenuItem* Root, TPoint ScreenPos, HW
   }
   TMenu* menu = Root ? Root->GetParentMenu() : nullptr;
   Calls.push_back(TModalCall{"menu", {}, menu ? menu->Name() : std::string(), 0, nullptr, ScreenPos,
-                             chosen ? chosen->Name() : std::string()});
+                             chosen ? chosen->Name() : std::string(), Placement});
   return chosen;
 }
 
@@ -145,7 +147,7 @@ bool TScriptedModalRunner::FileDialog(TFileDialogRequest& Request) {
     FFiles.pop_front();
   }
   Calls.push_back(TModalCall{Request.Save ? "save" : "open", Request.Title, Request.Filter, 0, nullptr, {},
-                             files.empty() ? std::string() : files.front()});
+                             files.empty() ? std::string() : files.front(), {}});
   if (files.empty()) return false;
   Request.Files = std::move(files);
   Request.FileName = Request.Files.front();
@@ -158,6 +160,6 @@ bool TScriptedModalRunner::ColorDialog(TColorDialogRequest& Request) {
     Request.Color = FColors.front();
     FColors.pop_front();
   }
-  Calls.push_back(TModalCall{"color", {}, {}, 0, nullptr, {}, chosen ? ColorToString(Request.Color) : std::string()});
+  Calls.push_back(TModalCall{"color", {}, {}, 0, nullptr, {}, chosen ? ColorToString(Request.Color) : std::string(), {}});
   return chosen;
 }

@@ -29,9 +29,9 @@ public:
   virtual ~TModalRunner() = default;
   virtual int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) = 0;
   virtual void RunLoop(TModalLoop& Loop) = 0;
-  // Shows Root's items as a popup menu; returns the chosen item (not clicked) or
-  // nullptr.
-  virtual TMenuItem* PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) = 0;
+  // Shows Root's items as a popup menu placed at ScreenPos as Placement says;
+  // returns the chosen item (not clicked) or nullptr.
+  virtual TMenuItem* PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner, const TPopupPlacement& Placement) = 0;
   virtual bool FileDialog(TFileDialogRequest& Request) = 0;
   virtual bool ColorDialog(TColorDialogRequest& Request) = 0;
 };
@@ -48,7 +48,7 @@ class TBackendModalRunner : public TModalRunner {
 public:
   int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) override;
   void RunLoop(TModalLoop& Loop) override;
-  TMenuItem* PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) override;
+  TMenuItem* PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner, const TPopupPlacement& Placement) override;
   bool FileDialog(TFileDialogRequest& Request) override;
   bool ColorDialog(TColorDialogRequest& Request) override;
 };
@@ -62,6 +62,7 @@ struct TModalCall {
   TWinControl* Window = nullptr;
   TPoint Pos;                // popup menu position
   std::string Answer;        // what the runner answered ("1", an item name, a file ...)
+  TPopupPlacement Placement;  // how a popup menu stands against Pos
 };
 
 // Answers modal calls from a script, in order per kind; a call with nothing
@@ -96,7 +97,7 @@ public:
 
   int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) override;
   void RunLoop(TModalLoop& Loop) override;
-  TMenuItem* PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) override;
+  TMenuItem* PopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner, const TPopupPlacement& Placement) override;
   bool FileDialog(TFileDialogRequest& Request) override;
   bool ColorDialog(TColorDialogRequest& Request) override;
 

@@ -1152,7 +1152,7 @@ void TCustomEdit::ShowContextMenu(TMessage& M) {
     root->Add(item);
     items.emplace_back(item, en.Msg);
   }
-  TMenuItem* chosen = ModalRunner().PopupMenu(root.get(), at, FHandle);
+  TMenuItem* chosen = ModalRunner().PopupMenu(root.get(), at, FHandle, PopupPlacementFor(this, taLeftJustify));
   M.Result = 1;
   for (auto& [item, msg] : items) {
     if (item != chosen || !msg || !item->Enabled()) continue;

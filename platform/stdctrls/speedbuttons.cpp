@@ -224,6 +224,16 @@ void TSpeedButton::UpdateExclusive() {
   Parent()->Broadcast(m);
 }
 
+void TSpeedButton::GroupPeerChanged(bool PeerDown, bool PeerAllowAllUp) {
+  if (PeerDown && FDown) {
+    FDown = false;
+    FState = bsUp;
+    if (auto* a = dynamic_cast<TCustomAction*>(Action())) a->SetChecked(false);
+    Invalidate();
+  }
+  FAllowAllUp = PeerAllowAllUp;
+}
+
 void TSpeedButton::UpdateTracking() {
   if (!FFlat || !Enabled()) return;
   TPoint p;
@@ -335,15 +345,7 @@ void TSpeedButton::Dispatch(TMessage& M) {
     case CM_BUTTONPRESSED:
       if (static_cast<int>(M.WParam) == FGroupIndex) {
         auto* sender = dynamic_cast<TSpeedButton*>(MsgControl(M));
-        if (sender && sender != this) {
-          if (sender->Down() && FDown) {
-            FDown = false;
-            FState = bsUp;
-            if (auto* a = dynamic_cast<TCustomAction*>(Action())) a->SetChecked(false);
-            Invalidate();
-          }
-          FAllowAllUp = sender->AllowAllUp();
-        }
+        if (sender && sender != this) GroupPeerChanged(sender->Down(), sender->AllowAllUp());
       }
       break;
     case CM_DIALOGCHAR: {

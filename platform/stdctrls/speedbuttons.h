@@ -75,6 +75,10 @@ protected:
   void Paint() override;
   // Tells the other buttons of the group that this one is down.
   void UpdateExclusive();
+  // Another button of the group told it of a change (CM_BUTTONPRESSED): when that
+  // one is down this one goes up, and the group's AllowAllUp is the sender's. A
+  // descendant calls it for group members that are not speed buttons.
+  void GroupPeerChanged(bool PeerDown, bool PeerAllowAllUp);
   void UpdateTracking();
   virtual void GlyphChanged();
 

@@ -240,13 +240,20 @@ int TQtBackend::MessageBox(HWND Owner, const std::string& Text, const std::strin
   return fallback;
 }
 
-TMenuItem* TQtBackend::TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) {
+TMenuItem* TQtBackend::TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner,
+                                      const TPopupPlacement& Placement) {
   if (!Root) return nullptr;
   TMenu* menu = Root->GetParentMenu();
   QMenu popup(OwnerWidget(Owner));
+  // Set before the rows are made, so that submenus read the same way.
+  if (Placement.RightToLeft) popup.setLayoutDirection(Qt::RightToLeft);
   TMenuItem* chosen = nullptr;
   FillQtMenu(&popup, Root, false, menu && menu->OwnerDraw(), [&chosen](TMenuItem* I) { chosen = I; });
-  popup.exec(QPoint(ScreenPos.X, ScreenPos.Y));
+  QPoint at(ScreenPos.X, ScreenPos.Y);
+  const int width = popup.sizeHint().width();
+  if (Placement.Align == TPopupAlign::paRight) at.rx() -= width;
+  else if (Placement.Align == TPopupAlign::paCenter) at.rx() -= width / 2;
+  popup.exec(at);
   // The item must still be in the menu (a handler run meanwhile may have changed it).
   std::vector<TMenuItem*> stack{Root};
   while (chosen && !stack.empty()) {

@@ -200,7 +200,7 @@ public:
   void Wake() override;
   void TimerDue(std::optional<std::uint64_t> DueMs) override;
   int MessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Type) override;
-  TMenuItem* TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner) override;
+  TMenuItem* TrackPopupMenu(TMenuItem* Root, TPoint ScreenPos, HWND Owner, const TPopupPlacement& Placement) override;
   bool FileDialog(TFileDialogRequest& Request) override;
   bool ColorDialog(TColorDialogRequest& Request) override;
   void Beep() override;

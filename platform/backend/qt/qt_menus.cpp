@@ -13,6 +13,7 @@
 #include <QWidgetAction>
 #include <qdrawutil.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/backend/qt/qt_internal.h"
@@ -75,7 +76,6 @@ class TOwnerDrawItem : public QWidget {
 public:
   TOwnerDrawItem(TMenuItem* AItem, TMenuItem* ATop, QAction* AAction) : Item(AItem), Top(ATop), Action(AAction) {
     setMouseTracking(true);
-    setAttribute(Qt::WA_Hover);
     TBitmap bmp(1, 1);
     bmp.Canvas()->Font()->Assign(Screen->MenuFont());
     TSize s = MeasureMenuItem(Item, bmp.Canvas(), false);
@@ -89,10 +89,12 @@ public:
   QSize Hint;
 
 protected:
+  // The menu's current row, and only it, shows selected: the keys and the pointer
+  // both move it (the menu takes the pointer's moves over a row from the row).
   bool Selected() const {
     if (Item->IsLine()) return false;
     auto* menu = qobject_cast<QMenu*>(parentWidget());
-    return (menu && menu->activeAction() == Action) || underMouse();
+    return menu && menu->activeAction() == Action;
   }
   // A row of a drop-down of the form's menu bar whose rebuild is pending: its item
   // may be gone. (A popup menu's rows are not the bar's.)
@@ -122,8 +124,6 @@ protected:
     QPainter painter(this);
     Blit(painter, {0, 0}, bmp);
   }
-  void enterEvent(QEnterEvent*) override { update(); }
-  void leaveEvent(QEvent*) override { update(); }
   void mouseReleaseEvent(QMouseEvent* E) override {
     // A separator does nothing; an entry with a submenu leaves the press to the
     // menu, which opens the submenu.
@@ -295,9 +295,16 @@ private:
 
 // Qt's own style fills a popup menu with the palette's Base (the white of edit fields)
 // lightened; here a menu takes the system's menu colour, which the menu palette
-// carries as its Window, like the menu bar and the forms. The frame stays Qt's.
+// carries as its Window, like the menu bar and the forms, inside a 1-pixel frame.
+// The frame is the menu's panel width, so the menu lays its rows out inside it and
+// rows drawn by their owners leave it alone.
 class TMenuStyle : public QProxyStyle {
 public:
+  static constexpr int kMenuFrame = 1;
+  int pixelMetric(PixelMetric Metric, const QStyleOption* Option, const QWidget* Widget) const override {
+    if (Metric == PM_MenuPanelWidth) return kMenuFrame;
+    return QProxyStyle::pixelMetric(Metric, Option, Widget);
+  }
   QIcon standardIcon(StandardPixmap Which, const QStyleOption* Option, const QWidget* Widget) const override {
     if (Option || (Which != SP_ToolBarHorizontalExtensionButton && Which != SP_ToolBarVerticalExtensionButton))
       return QProxyStyle::standardIcon(Which, Option, Widget);
@@ -305,16 +312,19 @@ public:
   }
   void drawPrimitive(PrimitiveElement Element, const QStyleOption* Option, QPainter* Painter,
                      const QWidget* Widget) const override {
-    if (Element != PE_PanelMenu) return QProxyStyle::drawPrimitive(Element, Option, Painter, Widget);
+    if (Element != PE_PanelMenu && Element != PE_FrameMenu)
+      return QProxyStyle::drawPrimitive(Element, Option, Painter, Widget);
+    // The panel under the rows, then the frame over their edges: the same ring.
     const QColor face = Option->palette.color(QPalette::Window);
     const QBrush fill(face);
-    qDrawPlainRect(Painter, Option->rect, face.darker(160), 1, &fill);
+    qDrawPlainRect(Painter, Option->rect, face.darker(160), kMenuFrame, Element == PE_PanelMenu ? &fill : nullptr);
   }
 };
 
 // The form's menu bar. Entries whose owner draws them are painted by their hooks
 // over Qt's layout of the bar: hot while the pointer is over one, selected while its
-// menu is open, inactive while the window is.
+// menu is open, inactive while the window is. They stop above the line the style
+// draws along the bar's bottom edge.
 class TQtMenuBar : public QMenuBar {
 public:
   using QMenuBar::QMenuBar;
@@ -330,7 +340,9 @@ protected:
       QVariant v = a->property(kOwnerDrawnItem);
       if (!v.isValid()) continue;
       auto* item = reinterpret_cast<TMenuItem*>(v.value<quintptr>());
+      constexpr int kBottomLine = 1;
       QRect r = actionGeometry(a);
+      r.setBottom(std::min(r.bottom(), height() - 1 - kBottomLine));
       if (r.isEmpty()) continue;
       TOwnerDrawState state;
       if (activeAction() == a) state << ((a->menu() && a->menu()->isVisible()) ? odSelected : odHotLight);

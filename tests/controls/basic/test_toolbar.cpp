@@ -88,24 +88,32 @@ TEST_F(Toolbar, WrapsAt70PixelsIntoTwoRowsOfHeight54) {
   EXPECT_EQ(bar->Height(), 29);
 }
 
-TEST_F(Toolbar, TheChevronShowsExactlyWhenAButtonIsCutOff) {
+// Left to right the buttons run from the left edge and are cut off at the right
+// one (Width - Margin); right to left they run from the right edge and are cut off
+// at the left one (Margin), where the chevron then stands.
+TEST_F(Toolbar, TheChevronShowsExactlyWhenAButtonIsCutOffAtTheFarEdge) {
   TQvToolbar* bar = BarOf(Form);
   struct Case {
     int Width;
     bool Chevron;
     std::vector<std::string> Cut;
-  } cases[] = {{70, true, {"C"}}, {82, true, {"C"}}, {83, false, {}}, {50, true, {"B", "C"}}};
+  } cases[] = {{70, true, {"C"}}, {82, true, {"C"}}, {83, false, {}}, {50, true, {"B", "C"}}, {120, false, {}}};
   bar->SetWrapControls(false);
-  for (const Case& c : cases) {
-    bar->SetWidth(c.Width);
-    bar->PositionControls();
-    bar->PositionControls();  // the rule looks at the last control where it was placed
-    EXPECT_EQ(bar->ShowToolbarPopupButton(), c.Chevron) << c.Width;
-    std::vector<std::string> cut;
-    for (TQvToolButton* b : bar->CutOffButtons()) cut.push_back(b->Name());
-    EXPECT_EQ(cut, c.Cut) << c.Width;
-    if (c.Chevron) {
-      EXPECT_EQ(bar->Chevron()->BoundsRect(), (TRect{c.Width - 14, 0, c.Width, bar->Height()}));
+  for (TBiDiMode mode : {bdLeftToRight, bdRightToLeft}) {
+    bar->SetBiDiMode(mode);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(static_cast<int>(mode)) + " width " + std::to_string(c.Width));
+      bar->SetWidth(c.Width);
+      bar->PositionControls();
+      EXPECT_EQ(bar->ShowToolbarPopupButton(), c.Chevron);
+      std::vector<std::string> cut;
+      for (TQvToolButton* b : bar->CutOffButtons()) cut.push_back(b->Name());
+      EXPECT_EQ(cut, c.Cut);
+      if (!c.Chevron) continue;
+      ASSERT_TRUE(bar->Chevron());
+      EXPECT_TRUE(bar->Chevron()->Visible());
+      const int left = mode == bdRightToLeft ? 0 : c.Width - 14;
+      EXPECT_EQ(bar->Chevron()->BoundsRect(), (TRect{left, 0, left + 14, bar->Height()}));
     }
   }
 }

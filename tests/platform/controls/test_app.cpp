@@ -85,6 +85,51 @@ TEST_F(AppTest, ARightClickOpensTheContextMenuOfTheControlOrOfItsParent) {
   EXPECT_EQ(panel->PopupMenu(), nullptr);
 }
 
+// A popup menu stands against its point by its Alignment (left edge, right edge,
+// middle), mirrored for a control laid out right to left, and reads as that
+// control reads; with no popup component it follows its owner form.
+TEST_F(AppTest, APopupMenuIsPlacedByItsAlignmentMirroredRightToLeft) {
+  using enum TPopupAlign;
+  struct Case {
+    TBiDiMode Mode;
+    TAlignment Alignment;
+    bool ViaComponent;
+    TPopupAlign Align;
+    bool RightToLeft;
+  } cases[] = {
+      {bdLeftToRight, taLeftJustify, true, paLeft, false},
+      {bdLeftToRight, taRightJustify, true, paRight, false},
+      {bdLeftToRight, taCenter, true, paCenter, false},
+      {bdRightToLeft, taLeftJustify, true, paRight, true},
+      {bdRightToLeft, taRightJustify, true, paLeft, true},
+      {bdRightToLeft, taCenter, true, paCenter, true},
+      {bdRightToLeftReadingOnly, taLeftJustify, true, paLeft, true},
+      {bdRightToLeftNoAlign, taRightJustify, true, paRight, true},
+      {bdRightToLeft, taLeftJustify, false, paRight, true},
+      {bdLeftToRight, taLeftJustify, false, paLeft, false},
+  };
+  TForm* form = MakeForm();
+  auto* panel = Child<TProbe>(form, "Panel", {0, 0, 100, 100});
+  form->Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(static_cast<int>(c.Mode)) + " " + std::to_string(static_cast<int>(c.Alignment)));
+    form->SetBiDiMode(c.Mode);
+    auto* menu = new TPopupMenu(form);
+    auto* item = new TMenuItem(form);
+    item->SetCaption("Item");
+    menu->Items()->Add(item);
+    menu->SetAlignment(c.Alignment);
+    if (c.ViaComponent) menu->SetPopupComponent(panel);
+    menu->Popup(200, 150);
+    auto calls = Runner->CallsOf("menu");
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().Pos, TPoint(200, 150));
+    EXPECT_EQ(calls.back().Placement.Align, c.Align);
+    EXPECT_EQ(calls.back().Placement.RightToLeft, c.RightToLeft);
+    delete menu;
+  }
+}
+
 TEST_F(AppTest, ShortcutsRoundTripThroughTextAndRadioItemsStayExclusive) {
   struct Case {
     TShortCut Value;
