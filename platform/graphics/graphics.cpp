@@ -840,6 +840,7 @@ void TBitmap::SetTransparentMode(TTransparentMode Value) {
 
 void TBitmap::Assign(TPersistent* Source) {
   if (!Source) {
+    DropPalette();
     SetSize(0, 0);
     return;
   }

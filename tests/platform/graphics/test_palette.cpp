@@ -96,7 +96,7 @@ TEST(Palette, ChangedPixelsStayIndexedWhenTheTableHoldsThemAndAreNeverLost) {
   }
 }
 
-TEST(Palette, AnotherPixelFormatLetsGoOfTheTable) {
+TEST(Palette, AnotherPixelFormatOrNothingAssignedLetsGoOfTheTable) {
   TBitmap b;
   Load(b, IndexedBmp(8, {Navy, Olive}, {{0, 1}}));
   b.SetPixelFormat(pf8bit);
@@ -104,6 +104,10 @@ TEST(Palette, AnotherPixelFormatLetsGoOfTheTable) {
   b.SetPixelFormat(pf24bit);
   EXPECT_EQ(b.Palette(), nullptr);
   EXPECT_EQ(Save(b)[28], 24);
+  Load(b, IndexedBmp(4, {Navy, Olive}, {{0, 1}}));
+  EXPECT_NE(b.Palette(), nullptr);
+  b.Assign(nullptr);
+  EXPECT_EQ(b.Palette(), nullptr);
 }
 
 // Stand-ins for the three calls CopyPalette makes.
