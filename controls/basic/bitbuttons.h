@@ -59,6 +59,7 @@ public:
   virtual TRect GetGlyphRect();
   TRect GetCaptionRect() override;
   void ChangeScale(int M, int D) override;
+  HPALETTE GetPalette() override { return FGlyph->Palette(); }
 
 protected:
   void DrawButtonContent() override;

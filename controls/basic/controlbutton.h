@@ -48,6 +48,7 @@ public:
 
   void Click() override;
   void Dispatch(TMessage& Message) override;
+  HPALETTE GetPalette() override { return FGlyph->Palette(); }
 
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;

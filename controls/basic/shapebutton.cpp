@@ -160,6 +160,8 @@ TColor TQvShapeButton::BevelColor(TButtonState AState, bool TopLeft) {
 
 void TQvShapeButton::Create3DBitmap(TBitmap* Source, TButtonState AState, TBitmap* Dest) {
   if (!Source || !Dest) return;
+  // The copy takes a copy of the shape's palette along (CopyPalette), so an indexed
+  // shape gives indexed images.
   Dest->Assign(Source);
   int depth = FBevelWidth + (FBorderStyle == bsSingle ? 1 : 0);
   if (depth == 0 || Source->Empty()) return;

@@ -59,6 +59,7 @@ public:
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Invalidate() override;
   void Click() override;
+  HPALETTE GetPalette() override { return FBitmap->Palette(); }
   void Loaded() override;
   void DefineProperties(TFiler* Filer) override;
   void Dispatch(TMessage& Message) override;

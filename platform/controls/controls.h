@@ -279,6 +279,9 @@ public:
   virtual void Update();
   virtual void Repaint();
   void Refresh() { Repaint(); }
+  // The palette of the control's picture, nullptr for none. Screens here are true
+  // colour, so it is never realised: it is the picture's own data.
+  virtual HPALETTE GetPalette() { return nullptr; }
   void BringToFront();
   void SendToBack();
 

@@ -238,6 +238,8 @@ HGDIOBJ SelectObject(HDC Dc, HGDIOBJ Obj) {
     case TGdiKind::Region:
       // Selecting a region sets the clip region to a copy of it.
       return SelectClipRgn(Dc, static_cast<HRGN>(Obj)) == ERROR ? nullptr : Obj;
+    case TGdiKind::Palette:
+      return nullptr;
   }
   if (old == Obj) return old;
   Hold(Obj);
@@ -408,6 +410,26 @@ bool GetObject(HBITMAP Bitmap, BITMAP& Info) {
   Info.bmBitsPixel = s.Mono ? 1 : 32;
   Info.bmWidthBytes = s.Mono ? (s.Width + 15) / 16 * 2 : s.Width * 4;
   return true;
+}
+
+HPALETTE CreatePalette(const LOGPALETTE* Log) {
+  if (!Log || Log->palVersion != 0x300 || Log->palPalEntry.empty() || Log->palPalEntry.size() > 256) return nullptr;
+  HPALETTE p = new TGdiPalette;
+  p->Entries = Log->palPalEntry;
+  return p;
+}
+
+bool GetObject(HPALETTE Palette, uint16_t& Count) {
+  if (!Palette) return false;
+  Count = static_cast<uint16_t>(Palette->Entries.size());
+  return true;
+}
+
+unsigned GetPaletteEntries(HPALETTE Palette, unsigned Start, unsigned Count, PALETTEENTRY* Entries) {
+  if (!Palette || !Entries || Start >= Palette->Entries.size()) return 0;
+  unsigned n = std::min<unsigned>(Count, static_cast<unsigned>(Palette->Entries.size()) - Start);
+  std::copy_n(Palette->Entries.begin() + Start, n, Entries);
+  return n;
 }
 
 const TSurface& BitmapSurface(HBITMAP Bitmap) { return Bitmap->Surface; }

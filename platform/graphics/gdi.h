@@ -85,6 +85,21 @@ struct TEXTMETRIC {
 };
 using TEXTMETRICA = TEXTMETRIC;
 
+// One colour of a palette.
+struct PALETTEENTRY {
+  uint8_t peRed = 0;
+  uint8_t peGreen = 0;
+  uint8_t peBlue = 0;
+  uint8_t peFlags = 0;
+  bool operator==(const PALETTEENTRY&) const = default;
+};
+
+// A palette description: version 0x300 and its entries.
+struct LOGPALETTE {
+  uint16_t palVersion = 0x300;
+  std::vector<PALETTEENTRY> palPalEntry;
+};
+
 struct BITMAP {
   int bmType = 0;
   int bmWidth = 0;
@@ -156,7 +171,7 @@ struct TSurface {
   const uint32_t* Row(int Y) const { return Bits.data() + static_cast<size_t>(Y) * static_cast<size_t>(Width); }
 };
 
-enum class TGdiKind : uint8_t { Pen = 1, Brush, Font, Bitmap, Region };
+enum class TGdiKind : uint8_t { Pen = 1, Brush, Font, Bitmap, Region, Palette };
 
 // Base of every drawing object. The bookkeeping fields belong to the functions
 // below; callers treat the objects as opaque handles.
@@ -199,6 +214,14 @@ struct TGdiRegion final : TGdiObject {
   std::vector<TRect> Rects;
 };
 
+// A logical palette: the colour table of an indexed bitmap. Surfaces are true
+// colour, so no palette is ever realised on a device context: a palette is the
+// picture's data, kept so that the picture is written back as it was read.
+struct TGdiPalette final : TGdiObject {
+  TGdiPalette() : TGdiObject(TGdiKind::Palette) {}
+  std::vector<PALETTEENTRY> Entries;
+};
+
 struct TDeviceContext;  // device-context state (gdi_internal.h)
 
 using HGDIOBJ = TGdiObject*;
@@ -207,6 +230,7 @@ using HBRUSH = TGdiBrush*;
 using HFONT = TGdiFont*;
 using HBITMAP = TGdiBitmap*;
 using HRGN = TGdiRegion*;
+using HPALETTE = TGdiPalette*;
 using HDC = TDeviceContext*;
 
 // ---------------------------------------------------------------------------
@@ -381,6 +405,15 @@ bool GetObject(HPEN Pen, LOGPEN& Log);
 bool GetObject(HBRUSH Brush, LOGBRUSH& Log);
 bool GetObject(HFONT Font, LOGFONT& Log);
 bool GetObject(HBITMAP Bitmap, BITMAP& Info);
+
+// Palettes (1 to 256 entries, version 0x300; anything else gives nullptr). They
+// are freed by DeleteObject; SelectObject refuses them.
+HPALETTE CreatePalette(const LOGPALETTE* Log);
+// The number of entries; false for a handle that is not a palette.
+bool GetObject(HPALETTE Palette, uint16_t& Count);
+// Copies up to Count entries from Start into Entries; the number copied (0 for a
+// handle that is not a palette or a start past the end).
+unsigned GetPaletteEntries(HPALETTE Palette, unsigned Start, unsigned Count, PALETTEENTRY* Entries);
 
 // Regions (device coordinates).
 HRGN CreateRectRgn(int Left, int Top, int Right, int Bottom);

@@ -701,6 +701,20 @@ private:
   HDC FContext = nullptr;
 };
 
+HPALETTE CopyPalette(HPALETTE Palette, const TPaletteCalls& Calls) {
+  if (!Palette) return nullptr;
+  uint16_t count = 0;
+  if (!Calls.GetCount(Palette, count)) throw Exception("Invalid palette in CopyPalette");
+  if (count == 0) return nullptr;
+  LOGPALETTE log;
+  log.palPalEntry.resize(count);
+  if (Calls.GetEntries(Palette, 0, count, log.palPalEntry.data()) != count)
+    throw Exception("Cannot get palette entries in CopyPalette");
+  HPALETTE copy = Calls.Create(&log);
+  if (!copy) throw EOutOfResources("Cannot create palette in CopyPalette");
+  return copy;
+}
+
 const TClassInfo& TBitmap::StaticClass() {
   static const TClassInfo info = TClassBuilder<TBitmap>("TBitmap", &inherited::StaticClass()).Creatable().Build();
   return info;
@@ -713,6 +727,24 @@ TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight)
 TBitmap::~TBitmap() {
   delete FCanvas;
   DeleteObject(FHandle);
+  DeleteObject(FPalette);
+}
+
+void TBitmap::DropPalette() {
+  DeleteObject(FPalette);
+  FPalette = nullptr;
+  FFile.clear();
+  FFileBits = 0;
+}
+
+bool TBitmap::PixelsAreTheFile() const {
+  if (FFile.empty()) return false;
+  TSurface file;
+  TPixelFormat fmt;
+  gdi::DecodeBmp(FFile, file, fmt);
+  const TSurface& s = FHandle->Surface;
+  return file.Width == s.Width && file.Height == s.Height && file.Mono == s.Mono &&
+         std::equal(file.Bits.begin(), file.Bits.end(), s.Bits.begin(), s.Bits.end());
 }
 
 TCanvas* TBitmap::Canvas() {
@@ -729,6 +761,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
   if (Value == FHandle) return;
   if (FCanvas) FCanvas->FreeContext();
   DeleteObject(FHandle);
+  DropPalette();
   FHandle = Value ? Value : new TGdiBitmap;
   FPixelFormat = FHandle->Surface.Mono ? pf1bit : pfDevice;
   Changed();
@@ -767,6 +800,7 @@ void TBitmap::SetMonochrome(bool Value) {
     for (uint32_t& p : s.Bits) p = gdi::SnapMono(p);
   s.Mono = Value;
   FPixelFormat = Value ? pf1bit : pfDevice;
+  DropPalette();
   Changed();
 }
 
@@ -780,6 +814,7 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
   SetMonochrome(false);
   if (Value != FPixelFormat) {
     FPixelFormat = Value;
+    DropPalette();
     Changed();
   }
 }
@@ -805,11 +840,17 @@ void TBitmap::SetTransparentMode(TTransparentMode Value) {
 
 void TBitmap::Assign(TPersistent* Source) {
   if (!Source) {
+    DropPalette();
     SetSize(0, 0);
     return;
   }
   if (auto* b = dynamic_cast<TBitmap*>(Source)) {
     if (b == this) return;
+    HPALETTE palette = CopyPalette(b->FPalette);
+    DeleteObject(FPalette);
+    FPalette = palette;
+    FFile = b->FFile;
+    FFileBits = b->FFileBits;
     FHandle->Surface = b->FHandle->Surface;
     FPixelFormat = b->FPixelFormat;
     FTransparent = b->FTransparent;
@@ -825,7 +866,17 @@ void TBitmap::LoadFromStream(TStream* Stream) {
   std::vector<uint8_t> bytes = gdi::ReadBmpBytes(Stream);
   TSurface s;
   TPixelFormat fmt;
-  gdi::DecodeBmp(bytes, s, fmt);
+  std::vector<PALETTEENTRY> table;
+  gdi::DecodeBmp(bytes, s, fmt, &table);
+  LOGPALETTE log;
+  log.palPalEntry = std::move(table);
+  HPALETTE palette = CreatePalette(&log);  // nullptr for a file without a colour table
+  DropPalette();
+  FPalette = palette;
+  if (palette) {
+    FFile = std::move(bytes);
+    FFileBits = fmt == pf1bit ? 1 : fmt == pf4bit ? 4 : 8;
+  }
   FHandle->Surface = std::move(s);
   FPixelFormat = FHandle->Surface.Mono ? pf1bit : (fmt == pf1bit ? pfDevice : fmt);
   Changed();
@@ -833,7 +884,11 @@ void TBitmap::LoadFromStream(TStream* Stream) {
 
 void TBitmap::SaveToStream(TStream* Stream) {
   if (Empty()) return;
-  std::vector<uint8_t> bytes = gdi::EncodeBmp(FHandle->Surface, Monochrome() ? 1 : FPixelFormat == pf32bit ? 32 : 24);
+  std::vector<uint8_t> bytes;
+  if (PixelsAreTheFile()) bytes = FFile;
+  else if (FPalette) bytes = gdi::EncodeIndexedBmp(FHandle->Surface, FFileBits, FPalette->Entries);
+  if (bytes.empty())
+    bytes = gdi::EncodeBmp(FHandle->Surface, Monochrome() ? 1 : FPixelFormat == pf32bit ? 32 : 24);
   Stream->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
 }
 

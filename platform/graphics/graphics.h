@@ -295,12 +295,29 @@ protected:
 
 class TBitmapCanvas;
 
+// The calls CopyPalette makes; tests put stand-ins in their place.
+struct TPaletteCalls {
+  bool (*GetCount)(HPALETTE, uint16_t&) = &GetObject;
+  unsigned (*GetEntries)(HPALETTE, unsigned, unsigned, PALETTEENTRY*) = &GetPaletteEntries;
+  HPALETTE (*Create)(const LOGPALETTE*) = &CreatePalette;
+};
+// A new palette with the entries of Palette, owned by the caller; nullptr for no
+// palette or one without entries. A palette whose entry count cannot be read raises
+// Exception "Invalid palette in CopyPalette", fewer entries read than counted
+// Exception "Cannot get palette entries in CopyPalette", and a palette that cannot
+// be made EOutOfResources "Cannot create palette in CopyPalette".
+HPALETTE CopyPalette(HPALETTE Palette, const TPaletteCalls& Calls = {});
+
 // A bitmap the program owns: 32-bit colour, or monochrome (pf1bit). Its canvas draws
 // into it. BMP files of 1, 4, 8, 16, 24 and 32 bits per pixel (uncompressed or bit
 // fields) are read; a 1-bit file with a black and white palette is monochrome.
-// Files are written as 1 bit (monochrome), 32 bits (pf32bit) or 24 bits (any other
-// format). New or grown areas are black. With TransparentMode tmAuto the transparent
-// colour is the bottom-left pixel.
+// A file of 1, 4 or 8 bits keeps its colour table as the bitmap's Palette, and is
+// written back as it was read, byte for byte, while the pixels are those of the
+// file; changed pixels are written indexed with that table when every colour is in
+// it, else as the other formats are. A change of PixelFormat or Monochrome, or a new
+// handle, lets go of the table. Other files are written as 1 bit (monochrome),
+// 32 bits (pf32bit) or 24 bits (any other format). New or grown areas are black.
+// With TransparentMode tmAuto the transparent colour is the bottom-left pixel.
 class TBitmap : public TGraphic {
   DTU_CLASS(TBitmap, TGraphic)
 public:
@@ -329,6 +346,8 @@ public:
   void SetTransparentColor(TColor Value);
   TTransparentMode TransparentMode() const { return FTransparentMode; }
   void SetTransparentMode(TTransparentMode Value);
+  // The colour table of an indexed file (owned by the bitmap); nullptr for none.
+  HPALETTE Palette() const { return FPalette; }
 
   // BMP file format; a bad image raises EInvalidGraphic "Bitmap image is not valid"
   // (with what is wrong) and leaves the bitmap as it was.
@@ -350,6 +369,13 @@ private:
   TPixelFormat FPixelFormat = pfDevice;
   TColor FTransparentColor = clDefault;
   TTransparentMode FTransparentMode = tmAuto;
+  // The colour table and the indexed file it came with (its bits per pixel).
+  HPALETTE FPalette = nullptr;
+  std::vector<uint8_t> FFile;
+  int FFileBits = 0;
+  void DropPalette();
+  // Whether the pixels are still those of FFile.
+  bool PixelsAreTheFile() const;
 };
 
 // Every image an ICO file holds, in directory order, as non-premultiplied

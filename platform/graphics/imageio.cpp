@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/streams.h"
@@ -166,7 +167,8 @@ std::vector<uint8_t> ReadBmpBytes(TStream* Stream) {
   return v;
 }
 
-void DecodeBmp(const std::vector<uint8_t>& Data, TSurface& Out, TPixelFormat& Format) {
+void DecodeBmp(const std::vector<uint8_t>& Data, TSurface& Out, TPixelFormat& Format,
+               std::vector<PALETTEENTRY>* Table) {
   if (Data.size() < 18 || Data[0] != 'B' || Data[1] != 'M') BadBmp("no BM signature");
   int64_t size = static_cast<int64_t>(Data.size());
   TDibInfo d = ParseDib(Data.data() + 14, size - 14, BadBmp);
@@ -184,6 +186,13 @@ void DecodeBmp(const std::vector<uint8_t>& Data, TSurface& Out, TPixelFormat& Fo
   if (d.Bpp == 1 && d.PaletteCount >= 2) {
     auto entry = [&](int i) { const uint8_t* p = pal + i * d.PaletteEntry; return (p[0] | (p[1] << 8) | (p[2] << 16)); };
     mono = entry(0) == 0 && entry(1) == 0xFFFFFF;
+  }
+  if (Table) {
+    Table->clear();
+    for (int i = 0; d.Bpp <= 8 && i < d.PaletteCount; ++i) {
+      const uint8_t* p = pal + static_cast<ptrdiff_t>(i) * d.PaletteEntry;
+      Table->push_back({p[2], p[1], p[0], 0});
+    }
   }
   Out.Width = d.Width;
   Out.Height = rows;
@@ -228,6 +237,45 @@ std::vector<uint8_t> EncodeBmp(const TSurface& S, int BitsPerPixel) {
       if (bpp == 32) v.push_back(0);
     }
     v.resize(start + static_cast<size_t>(stride), 0);
+  }
+  return v;
+}
+
+std::vector<uint8_t> EncodeIndexedBmp(const TSurface& S, int BitsPerPixel, const std::vector<PALETTEENTRY>& Table) {
+  const int bpp = BitsPerPixel;
+  if ((bpp != 1 && bpp != 4 && bpp != 8) || Table.empty() || Table.size() > (size_t(1) << bpp)) return {};
+  // The first entry of each colour is its index.
+  std::unordered_map<uint32_t, uint8_t> index;
+  for (size_t i = Table.size(); i-- > 0;) {
+    const PALETTEENTRY& e = Table[i];
+    index[0xFF000000u | (uint32_t(e.peRed) << 16) | (uint32_t(e.peGreen) << 8) | e.peBlue] = static_cast<uint8_t>(i);
+  }
+  int64_t stride = (int64_t(S.Width) * bpp + 31) / 32 * 4;
+  uint32_t palBytes = static_cast<uint32_t>(Table.size()) * 4;
+  uint32_t off = 14 + 40 + palBytes;
+  uint32_t image = static_cast<uint32_t>(stride * S.Height);
+  std::vector<uint8_t> v;
+  v.reserve(off + image);
+  v.push_back('B'); v.push_back('M');
+  Put32(v, off + image); Put32(v, 0); Put32(v, off);
+  Put32(v, 40); Put32(v, static_cast<uint32_t>(S.Width)); Put32(v, static_cast<uint32_t>(S.Height));
+  Put16(v, 1); Put16(v, static_cast<uint32_t>(bpp)); Put32(v, 0); Put32(v, image);
+  Put32(v, 3780); Put32(v, 3780);  // 96 pixels per inch
+  Put32(v, static_cast<uint32_t>(Table.size())); Put32(v, 0);
+  for (const PALETTEENTRY& e : Table) {
+    v.push_back(e.peBlue); v.push_back(e.peGreen); v.push_back(e.peRed); v.push_back(0);
+  }
+  const int perByte = 8 / bpp;
+  for (int y = S.Height - 1; y >= 0; --y) {
+    const uint32_t* row = S.Row(y);
+    size_t start = v.size();
+    v.resize(start + static_cast<size_t>(stride), 0);
+    for (int x = 0; x < S.Width; ++x) {
+      auto it = index.find(row[x] | 0xFF000000u);
+      if (it == index.end()) return {};
+      int shift = (perByte - 1 - x % perByte) * bpp;
+      v[start + static_cast<size_t>(x / perByte)] |= static_cast<uint8_t>(it->second << shift);
+    }
   }
   return v;
 }

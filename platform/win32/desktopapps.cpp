@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -177,16 +178,18 @@ std::vector<TDesktopApp> DesktopAppsForType(const std::string& MimeType) {
   if (MimeType.empty()) return out;
   std::map<std::string, TEntry> entries = ReadEntries();
   std::set<std::string> removed, listed;
+  // The lists were sifted through the removals as each file was read.
   auto take = [&](const std::string& Id) {
     auto it = entries.find(Id);
-    if (it == entries.end() || it->second.Hidden || removed.count(Id) || listed.count(Id)) return;
+    if (it == entries.end() || it->second.Hidden || listed.count(Id)) return;
     listed.insert(Id);
     out.push_back(it->second.App);
   };
   std::vector<std::string> defaults, added;
   for (const fs::path& file : MimeAppsLists()) {
     TKeyFile kf = ReadKeyFile(file);
-    // A file's removals hide what it and the less important files add.
+    // A file's removals hide what it and the less important files add (and what the
+    // entries declare); what a more important file named stays.
     for (const std::string& id : Split(kf["Removed Associations"][MimeType], ';')) removed.insert(id);
     for (const std::string& id : Split(kf["Default Applications"][MimeType], ';'))
       if (!removed.count(id)) defaults.push_back(id);
@@ -306,4 +309,47 @@ bool StartDetached(const std::vector<std::string>& Argv, std::string& Error) {
     }
   }).detach();
   return true;
+}
+
+namespace {
+
+// The first executable Name in a folder of PATH; empty when there is none.
+std::string FindOnPath(const std::string& Name) {
+  for (const std::string& dir : Split(Env("PATH"), ':')) {
+    fs::path p = fs::path(dir) / Name;
+    if (access(p.c_str(), X_OK) == 0 && !fs::is_directory(p)) return p.string();
+  }
+  return {};
+}
+
+}  // namespace
+
+TDesktopOpen OpenWithDesktopOpener(const std::string& Target, int WaitMs) {
+  std::string opener = FindOnPath("xdg-open");
+  if (opener.empty()) return TDesktopOpen::NoOpener;
+  char* args[] = {const_cast<char*>(opener.c_str()), const_cast<char*>(Target.c_str()), nullptr};
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, opener.c_str(), nullptr, &attr, args, environ);
+  posix_spawnattr_destroy(&attr);
+  if (rc != 0) return TDesktopOpen::Failed;
+  int status = 0;
+  for (int waited = 0;; waited += 10) {
+    pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) break;
+    if (r < 0 && errno != EINTR) return TDesktopOpen::Failed;
+    if (waited >= WaitMs) {
+      // It runs the program it chose in the foreground: collected when it ends.
+      std::thread([pid] {
+        int s = 0;
+        while (waitpid(pid, &s, 0) < 0 && errno == EINTR) {
+        }
+      }).detach();
+      return TDesktopOpen::Opened;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? TDesktopOpen::Opened : TDesktopOpen::Failed;
 }

@@ -37,3 +37,11 @@ bool ExpandExec(const TDesktopApp& App, const std::string& Target, std::vector<s
 // Starts Argv[0] (searched on PATH) with the arguments, in a session of its own,
 // without waiting for it; false with the system's reason when it cannot be started.
 bool StartDetached(const std::vector<std::string>& Argv, std::string& Error);
+
+// Hands Target (a path or a URL) to the desktop's opener, xdg-open on PATH, and
+// waits up to WaitMs for its word: exit status 0 is Opened, any other status
+// Failed (xdg-open exits 4 when nothing opens the file, 3 when a tool it needs is
+// missing). An opener still running after WaitMs is running the program it chose
+// and counts as Opened. NoOpener when PATH holds none.
+enum class TDesktopOpen { NoOpener, Opened, Failed };
+TDesktopOpen OpenWithDesktopOpener(const std::string& Target, int WaitMs = 5000);

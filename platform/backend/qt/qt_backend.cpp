@@ -42,6 +42,7 @@
 #include "platform/controls/menus.h"
 #include "platform/graphics/graphics.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/desktopapps.h"
 
 namespace qtbackend {
 
@@ -332,7 +333,16 @@ bool TQtBackend::ShellOpen(const std::string& Target) {
   if (t.isEmpty()) return false;
   QUrl url = QFileInfo::exists(t) ? QUrl::fromLocalFile(QFileInfo(t).absoluteFilePath())
                                   : QUrl::fromUserInput(t, QDir::currentPath());
-  return url.isValid() && QDesktopServices::openUrl(url);
+  if (!url.isValid()) return false;
+  // Qt counts an opener that started as success; the desktop's opener says by its
+  // exit status whether a program took the target, so it is asked when there is one.
+  std::string target = (url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)).toStdString();
+  switch (OpenWithDesktopOpener(target)) {
+    case TDesktopOpen::Opened: return true;
+    case TDesktopOpen::Failed: return false;
+    case TDesktopOpen::NoOpener: break;
+  }
+  return QDesktopServices::openUrl(url);
 }
 
 namespace {

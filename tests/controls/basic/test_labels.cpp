@@ -8,6 +8,7 @@
 #include "controls/basic/labels.h"
 #include "platform/controls/backend.h"
 #include "platform/stdctrls/listbox.h"
+#include "platform/win32/desktopapps.h"
 #include "tests/controls/basic/buttons_fixture.h"
 #include "tests/platform/win32/desktop_fixture.h"
 
@@ -187,6 +188,41 @@ TEST_F(LabelsTest, AFailingWebPageOffersTheDesktopsProgramsAndStartsTheChosenOne
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(std::filesystem::exists(page), c.Started) << c.Target;
     EXPECT_FALSE(link->Visited());
+    Runner->Calls.clear();
+  }
+}
+
+// The desktop's opener that exits with a failure has opened nothing: the link
+// stays unvisited and a web page offers the programs to choose from.
+bool OpenThroughTheDesktop(const std::string& Target) {
+  return OpenWithDesktopOpener(Target, 60000) == TDesktopOpen::Opened;
+}
+
+TEST_F(LabelsTest, AnOpenerThatExitsWithAFailureLeavesTheLinkUnvisitedAndOffersThePrograms) {
+  struct Case {
+    int Exit;
+    bool Visited;
+  } cases[] = {{0, true}, {4, false}};
+  for (const Case& c : cases) {
+    TTempDesktop desktop;
+    desktop.App("sys1", "browser.desktop", "Browser", "false %u", "text/html;");
+    desktop.Opener(c.Exit);
+    SetShellOpener(&OpenThroughTheDesktop);
+    TForm* form = MakeForm();
+    auto* link = new TQvURLLabel(form);
+    link->SetParent(form);
+    bool offered = false;
+    if (!c.Visited) Runner->OnLoop([&](TWinControl* W) {
+      offered = W->FindComponent("Programs") != nullptr;
+      static_cast<TForm*>(W)->SetModalResult(mrCancel);
+    });
+    const std::string page = desktop.Root + "/page.htm";
+    link->SetURL(page);
+    link->Click();
+    EXPECT_EQ(desktop.Opened(), page + "\n") << c.Exit;
+    EXPECT_EQ(link->Visited(), c.Visited) << c.Exit;
+    EXPECT_EQ(Runner->CallsOf("form").size(), c.Visited ? 0u : 1u) << c.Exit;
+    EXPECT_EQ(offered, !c.Visited) << c.Exit;
     Runner->Calls.clear();
   }
 }

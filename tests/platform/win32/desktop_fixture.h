@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -39,6 +40,25 @@ public:
            const std::string& Types, const std::string& Extra = "") {
     Write(Folder + "/applications/" + File, "[Desktop Entry]\nType=Application\nName=" + Name + "\nExec=" + Exec +
                                                 "\nMimeType=" + Types + "\n" + Extra);
+  }
+  // Puts a stand-in for the desktop's opener (xdg-open) first on PATH: it writes
+  // its arguments, one a line, to <Root>/opened and exits with ExitCode. A negative
+  // ExitCode leaves PATH with no opener at all.
+  void Opener(int ExitCode) {
+    std::filesystem::create_directories(Root + "/bin");
+    if (ExitCode < 0) {
+      Set("PATH", Root + "/bin");
+      return;
+    }
+    Write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + Root + "/opened'\nexit " +
+                              std::to_string(ExitCode) + "\n");
+    std::filesystem::permissions(Root + "/bin/xdg-open", std::filesystem::perms::owner_all);
+    if (!Saved.count("PATH")) Set("PATH", Root + "/bin:" + std::getenv("PATH"));
+  }
+  // What the stand-in opener was given.
+  std::string Opened() const {
+    std::ifstream in(Root + "/opened");
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
   std::string Root;
 

@@ -90,4 +90,55 @@ TEST(DesktopApps, AProgramStartsWithoutAShellAndAMissingOneIsReported) {
   EXPECT_NE(error.find("dtu-no-such-program"), std::string::npos) << error;
 }
 
+// The user's own lines outrank the system's: a system-wide removal hides what the
+// system and the entries offer, never what the user named.
+TEST(DesktopApps, TheUsersAssociationsOutrankASystemWideRemoval) {
+  struct Case {
+    const char* Name;
+    const char* User;    // the user's mimeapps.list
+    const char* System;  // a system-wide one
+    const char* SystemFile;
+    std::vector<std::string> Listed;
+  } cases[] = {
+      {"user default, system removal", "[Default Applications]\ntext/html=viewer.desktop;\n",
+       "[Removed Associations]\ntext/html=viewer.desktop;\n", "etc/mimeapps.list", {"Viewer", "Other"}},
+      {"the same in the data folder", "[Default Applications]\ntext/html=viewer.desktop;\n",
+       "[Removed Associations]\ntext/html=viewer.desktop;\n", "sys1/applications/mimeapps.list", {"Viewer", "Other"}},
+      {"user addition, system removal", "[Added Associations]\ntext/html=viewer.desktop;\n",
+       "[Removed Associations]\ntext/html=viewer.desktop;\n", "etc/mimeapps.list", {"Viewer", "Other"}},
+      {"system removal alone", "", "[Removed Associations]\ntext/html=viewer.desktop;\n", "etc/mimeapps.list",
+       {"Other"}},
+      {"user removal, system default", "[Removed Associations]\ntext/html=viewer.desktop;\n",
+       "[Default Applications]\ntext/html=viewer.desktop;\n", "etc/mimeapps.list", {"Other"}},
+      {"a removal in the user's own file", "[Default Applications]\ntext/html=viewer.desktop;\n"
+       "[Removed Associations]\ntext/html=viewer.desktop;\n", "", "etc/mimeapps.list", {"Other"}},
+  };
+  for (const Case& c : cases) {
+    TTempDesktop desktop;
+    desktop.App("sys2", "viewer.desktop", "Viewer", "viewer %u", "text/html;");
+    desktop.App("sys2", "other.desktop", "Other", "other %u", "text/html;");
+    desktop.Write("config/mimeapps.list", c.User);
+    desktop.Write(c.SystemFile, c.System);
+    std::vector<std::string> names;
+    for (const TDesktopApp& a : DesktopAppsForType("text/html")) names.push_back(a.Name);
+    EXPECT_EQ(names, c.Listed) << c.Name;
+  }
+}
+
+// The desktop's opener says by its exit status whether a program took the target.
+TEST(DesktopApps, TheOpenersExitStatusDecidesWhetherTheTargetWasOpened) {
+  struct Case {
+    int Exit;  // of the stand-in opener; -1: none on PATH
+    TDesktopOpen Result;
+  } cases[] = {{0, TDesktopOpen::Opened}, {4, TDesktopOpen::Failed}, {3, TDesktopOpen::Failed},
+               {-1, TDesktopOpen::NoOpener}};
+  for (const Case& c : cases) {
+    TTempDesktop desktop;
+    desktop.Opener(c.Exit);
+    const std::string target = desktop.Root + "/my page; $(x).htm";
+    EXPECT_EQ(OpenWithDesktopOpener(target, 60000), c.Result) << c.Exit;
+    EXPECT_EQ(desktop.Opened(), c.Exit < 0 ? "" : target + "\n") << c.Exit;
+  }
+}
+
 }  // namespace

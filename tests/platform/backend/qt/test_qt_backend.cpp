@@ -22,6 +22,7 @@
 #include "platform/stdctrls/edit.h"
 #include "platform/core/gbk.h"
 #include "tests/platform/controls/fixtures.h"
+#include "tests/platform/win32/desktop_fixture.h"
 
 using namespace qtbackend;
 
@@ -411,3 +412,23 @@ TEST_F(QtTest, ANativeWidgetPeerGetsOnlyWhatReachesTheDefaultWindowProcedure) {
   edit->SetText(Utf8ToGbk("设定"));
   EXPECT_EQ(line->text(), QString::fromUtf8("设定"));
 }
+
+namespace {
+
+// The desktop's opener that started but exited with a failure opened nothing.
+TEST_F(QtTest, ShellOpenFollowsTheExitStatusOfTheDesktopsOpener) {
+  struct Case {
+    int Exit;
+    bool Opened;
+  } cases[] = {{0, true}, {4, false}};
+  for (const Case& c : cases) {
+    TTempDesktop desktop;
+    desktop.Opener(c.Exit);
+    const std::string page = desktop.Root + "/page.htm";
+    desktop.Write("page.htm", "<p>");
+    EXPECT_EQ(Backend().ShellOpen(page), c.Opened) << c.Exit;
+    EXPECT_EQ(desktop.Opened(), page + "\n") << c.Exit;
+  }
+}
+
+}  // namespace
