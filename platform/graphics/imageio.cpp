@@ -208,20 +208,28 @@ void DecodeBmp(const std::vector<uint8_t>& Data, TSurface& Out, TPixelFormat& Fo
   }
 }
 
+namespace {
+// The file and info headers of a bottom-up, uncompressed BMP whose colour table
+// (4 bytes an entry) and pixels follow; the caller appends both.
+std::vector<uint8_t> BmpHeaders(const TSurface& S, int Bpp, uint32_t PalBytes, uint32_t Image) {
+  const uint32_t off = 14 + 40 + PalBytes;
+  std::vector<uint8_t> v;
+  v.reserve(off + Image);
+  v.push_back('B'); v.push_back('M');
+  Put32(v, off + Image); Put32(v, 0); Put32(v, off);
+  Put32(v, 40); Put32(v, static_cast<uint32_t>(S.Width)); Put32(v, static_cast<uint32_t>(S.Height));
+  Put16(v, 1); Put16(v, static_cast<uint32_t>(Bpp)); Put32(v, 0); Put32(v, Image);
+  Put32(v, 3780); Put32(v, 3780);  // 96 pixels per inch
+  Put32(v, PalBytes / 4); Put32(v, 0);
+  return v;
+}
+}  // namespace
+
 std::vector<uint8_t> EncodeBmp(const TSurface& S, int BitsPerPixel) {
   int bpp = (BitsPerPixel == 1 && S.Mono) ? 1 : (BitsPerPixel == 32 ? 32 : 24);
   int64_t stride = (int64_t(S.Width) * bpp + 31) / 32 * 4;
   uint32_t palBytes = bpp == 1 ? 8 : 0;
-  uint32_t off = 14 + 40 + palBytes;
-  uint32_t image = static_cast<uint32_t>(stride * S.Height);
-  std::vector<uint8_t> v;
-  v.reserve(off + image);
-  v.push_back('B'); v.push_back('M');
-  Put32(v, off + image); Put32(v, 0); Put32(v, off);
-  Put32(v, 40); Put32(v, static_cast<uint32_t>(S.Width)); Put32(v, static_cast<uint32_t>(S.Height));
-  Put16(v, 1); Put16(v, static_cast<uint32_t>(bpp)); Put32(v, 0); Put32(v, image);
-  Put32(v, 3780); Put32(v, 3780);  // 96 pixels per inch
-  Put32(v, bpp == 1 ? 2 : 0); Put32(v, 0);
+  std::vector<uint8_t> v = BmpHeaders(S, bpp, palBytes, static_cast<uint32_t>(stride * S.Height));
   if (bpp == 1) { Put32(v, 0x000000); Put32(v, 0xFFFFFF); }
   for (int y = S.Height - 1; y >= 0; --y) {
     const uint32_t* row = S.Row(y);
@@ -252,16 +260,7 @@ std::vector<uint8_t> EncodeIndexedBmp(const TSurface& S, int BitsPerPixel, const
   }
   int64_t stride = (int64_t(S.Width) * bpp + 31) / 32 * 4;
   uint32_t palBytes = static_cast<uint32_t>(Table.size()) * 4;
-  uint32_t off = 14 + 40 + palBytes;
-  uint32_t image = static_cast<uint32_t>(stride * S.Height);
-  std::vector<uint8_t> v;
-  v.reserve(off + image);
-  v.push_back('B'); v.push_back('M');
-  Put32(v, off + image); Put32(v, 0); Put32(v, off);
-  Put32(v, 40); Put32(v, static_cast<uint32_t>(S.Width)); Put32(v, static_cast<uint32_t>(S.Height));
-  Put16(v, 1); Put16(v, static_cast<uint32_t>(bpp)); Put32(v, 0); Put32(v, image);
-  Put32(v, 3780); Put32(v, 3780);  // 96 pixels per inch
-  Put32(v, static_cast<uint32_t>(Table.size())); Put32(v, 0);
+  std::vector<uint8_t> v = BmpHeaders(S, bpp, palBytes, static_cast<uint32_t>(stride * S.Height));
   for (const PALETTEENTRY& e : Table) {
     v.push_back(e.peBlue); v.push_back(e.peGreen); v.push_back(e.peRed); v.push_back(0);
   }
