@@ -148,9 +148,12 @@ void TQvStatusBar::Resize() {
     DisableAlign();
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* c = Controls(i);
+      // The share is kept in single precision, as the bar has always kept it, but the
+      // growth is taken in double: 3 x (100 / 600 as a float) is a little over a half
+      // and grows the pane by one. Halves round to even, as the class library's Round.
       float ratio = static_cast<float>(c->Width()) / static_cast<float>(FLastWidth);
-      // Halves round to even (the default rounding mode), as the class library's Round.
-      c->SetWidth(c->Width() + static_cast<int>(std::nearbyint(FWidthChange * ratio)));
+      double growth = static_cast<double>(FWidthChange) * static_cast<double>(ratio);
+      c->SetWidth(c->Width() + static_cast<int>(std::nearbyint(growth)));
     }
     EnableAlign();
   }
