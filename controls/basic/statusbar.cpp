@@ -25,6 +25,23 @@ void TQvStatusBar::Loaded() {
   if (FAutoStyle) AdjustStyle();
 }
 
+void TQvStatusBar::SetAutoStyle(bool Value) {
+  if (ComponentState().Contains(csReading)) {
+    FAutoStyleRead = true;  // Loaded applies the style
+    FAutoStyle = Value;
+    return;
+  }
+  if (FAutoStyle == Value) return;
+  FAutoStyle = Value;
+  if (Value && !ComponentState().Contains(csLoading)) AdjustStyle();
+}
+
+void TQvStatusBar::SetStyledBorderWidth(int Value) {
+  if (Value == BorderWidth()) return;
+  SetBorderWidth(Value);
+  if (!ComponentState().Contains(csReading)) FAutoStyle = false;
+}
+
 bool TQvStatusBar::BordersMoved() const {
   return BorderInner() != fsNone || BorderOuter() != fsNone || BorderSides() != AllSides;
 }
@@ -284,7 +301,8 @@ const TClassInfo& TQvStatusBar::StaticClass() {
         .Bool("SimpleStatus", &C::SimpleStatus, &C::SetSimpleStatus, false)
         .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taCenter)
         // Stored whatever they are: AutoStyle recomputes them when the form is read.
-        .Prop(TControl::Property("BorderWidth", std::nullopt))
+        .Int("BorderWidth", &C::BorderWidth, [](C* x, int64_t v) { x->SetStyledBorderWidth(static_cast<int>(v)); },
+             std::nullopt)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, std::nullopt);
     AddPanelLayout(b);
     AddPanelFraming(b, fsNone, false);
