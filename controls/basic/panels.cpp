@@ -135,9 +135,14 @@ void TQvCustomPanel::FixClientRect(TRect& Rect, bool ShrinkByBorder) {
 }
 
 void TQvCustomPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  // A bottom- or right-aligned panel keeps its far edge where it is.
-  if (Align() == alBottom && AHeight != Height()) ATop = Top() - (AHeight - Height());
-  else if (Align() == alRight && AWidth != Width()) ALeft = Left() - (AWidth - Width());
+  // A bottom- or right-aligned panel keeps its far edge where it is, by the size it
+  // will have within its constraints. Not while a form is read: its bounds are the
+  // ones written, and moving the top by the height read would move it again on every
+  // save (a bar not aligned yet, on a form without a window, would run off its form).
+  ApplyConstraints(AWidth, AHeight);
+  const bool reading = ComponentState().Contains(csReading);
+  if (!reading && Align() == alBottom && AHeight != Height()) ATop = Top() - (AHeight - Height());
+  else if (!reading && Align() == alRight && AWidth != Width()) ALeft = Left() - (AWidth - Width());
   inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 

@@ -237,27 +237,60 @@ void TQvCustomItemGroup::ReadState(TReader* Reader) {
   UpdateButtons();
 }
 
+// Each column as wide as its widest entry: the caption without accelerator prefixes,
+// the glyph and 12 pixels (at most 16 columns).
+std::vector<int> TQvCustomItemGroup::ColumnWidths(int Rows) const {
+  std::vector<int> widths(FColumns, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FItemFont->Handle());
+  for (int i = 0; i < ButtonCount(); ++i) {
+    std::string text = RemovePrefixChars(FButtons[i]->Caption());
+    TSize size{};
+    GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    int c = std::min(i / Rows, 15);
+    widths[c] = std::max(widths[c], static_cast<int>(size.cx) + FGlyphWidth + 12);
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return widths;
+}
+
+// Auto-sized, the group takes the size its items need, whatever its width and
+// reading direction: the columns are measured from the items, not from where the
+// buttons stand (right to left they stand against the width being replaced). The
+// width is what the left-to-right layout reaches plus the frame; evenly spaced, it
+// is the width whose even columns are each as wide as the widest entry.
+bool TQvCustomItemGroup::CanAutoSize(int& NewWidth, int& NewHeight) {
+  if (FButtons.empty()) return inherited::CanAutoSize(NewWidth, NewHeight);
+  const int count = ButtonCount();
+  const int rows = (count + FColumns - 1) / FColumns;
+  std::vector<int> widths = ColumnWidths(rows);
+  TRect client = GetClientRect();
+  TRect adjusted = client;
+  AdjustClientRect(adjusted);
+  if (FSpaceEvenly) {
+    int widest = *std::max_element(widths.begin(), widths.end());
+    NewWidth = FStartXPos + 2 * BorderWidth() + 10 + FColumns * widest;
+  } else {
+    int reach = FStartXPos + FButtons[0]->BorderWidth() - 4;
+    for (int w : widths) reach += w;
+    NewWidth = reach + (Width() - adjusted.Right);
+  }
+  int bottom = adjusted.Top + FStartYPos + (rows - 1) * (FItemHeight + FVerticalSpacing) + FItemHeight;
+  NewHeight = bottom + (Height() - adjusted.Bottom);
+  return true;
+}
+
 void TQvCustomItemGroup::ArrangeButtons() {
   if (FButtons.empty() || FReading) return;
+  // The size first: the columns are placed against the width they end up in.
+  if (AutoSize()) AdjustSize();
   int count = ButtonCount();
   int rows = (count + FColumns - 1) / FColumns;
-  std::vector<int> widths(FColumns, 0);
+  std::vector<int> widths;
   int even = 0;
-  if (FSpaceEvenly) {
-    even = (Width() - FStartXPos - 2 * BorderWidth() - 10) / FColumns;
-  } else {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, FItemFont->Handle());
-    for (int i = 0; i < count; ++i) {
-      std::string text = RemovePrefixChars(FButtons[i]->Caption());
-      TSize size{};
-      GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &size);
-      int c = std::min(i / rows, 15);
-      widths[c] = std::max(widths[c], static_cast<int>(size.cx) + FGlyphWidth + 12);
-    }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-  }
+  if (FSpaceEvenly) even = (Width() - FStartXPos - 2 * BorderWidth() - 10) / FColumns;
+  else widths = ColumnWidths(rows);
   TRect r = ClientRect();
   AdjustClientRect(r);
   int top = r.Top + FStartYPos;
@@ -298,6 +331,14 @@ void TQvCustomItemGroup::ArrangeButtons() {
     b->SetHighlightColor(FItemHighlightColor);
     b->SetHotTrackColor(FItemHotTrackColor);
     b->SetHotTrackColorType(FItemHotTrackColorType);
+  }
+}
+
+void TQvCustomItemGroup::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    bool item = std::find(FButtons.begin(), FButtons.end(), c) != FButtons.end();
+    if (!item && c->Owner() == Root) Proc(c);
   }
 }
 

@@ -94,8 +94,11 @@ public:
   void DefineProperties(TFiler* Filer) override;
   void ChangeScale(int M, int D) override;
   void Dispatch(TMessage& Message) override;
+  // The item buttons are made from Items: a form written from the group holds none.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
 protected:
+  bool CanAutoSize(int& NewWidth, int& NewHeight) override;
   virtual TQvCustomGlyphButton* CreateButton() = 0;
   virtual void SetButtonCount(int Value);
   virtual void ArrangeButtons();
@@ -112,6 +115,7 @@ protected:
   int FGlyphCount = 6;
 
 private:
+  std::vector<int> ColumnWidths(int Rows) const;
   void ItemFontChanged(TObject*);
   void CustomGlyphsChanged(TObject*);
 

@@ -25,6 +25,23 @@ void TQvStatusBar::Loaded() {
   if (FAutoStyle) AdjustStyle();
 }
 
+void TQvStatusBar::SetAutoStyle(bool Value) {
+  if (ComponentState().Contains(csReading)) {
+    FAutoStyleRead = true;  // Loaded applies the style
+    FAutoStyle = Value;
+    return;
+  }
+  if (FAutoStyle == Value) return;
+  FAutoStyle = Value;
+  if (Value && !ComponentState().Contains(csLoading)) AdjustStyle();
+}
+
+void TQvStatusBar::SetStyledBorderWidth(int Value) {
+  if (Value == BorderWidth()) return;
+  SetBorderWidth(Value);
+  if (!ComponentState().Contains(csReading)) FAutoStyle = false;
+}
+
 bool TQvStatusBar::BordersMoved() const {
   return BorderInner() != fsNone || BorderOuter() != fsNone || BorderSides() != AllSides;
 }
@@ -148,9 +165,12 @@ void TQvStatusBar::Resize() {
     DisableAlign();
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* c = Controls(i);
+      // The share is kept in single precision, as the bar has always kept it, but the
+      // growth is taken in double: 3 x (100 / 600 as a float) is a little over a half
+      // and grows the pane by one. Halves round to even, as the class library's Round.
       float ratio = static_cast<float>(c->Width()) / static_cast<float>(FLastWidth);
-      // Halves round to even (the default rounding mode), as the class library's Round.
-      c->SetWidth(c->Width() + static_cast<int>(std::nearbyint(FWidthChange * ratio)));
+      double growth = static_cast<double>(FWidthChange) * static_cast<double>(ratio);
+      c->SetWidth(c->Width() + static_cast<int>(std::nearbyint(growth)));
     }
     EnableAlign();
   }
@@ -281,7 +301,8 @@ const TClassInfo& TQvStatusBar::StaticClass() {
         .Bool("SimpleStatus", &C::SimpleStatus, &C::SetSimpleStatus, false)
         .Enum<TAlignment>("Alignment", &C::Alignment, &C::SetAlignment, taCenter)
         // Stored whatever they are: AutoStyle recomputes them when the form is read.
-        .Prop(TControl::Property("BorderWidth", std::nullopt))
+        .Int("BorderWidth", &C::BorderWidth, [](C* x, int64_t v) { x->SetStyledBorderWidth(static_cast<int>(v)); },
+             std::nullopt)
         .Int("Height", &C::Height, [](C* x, int64_t v) { x->SetHeight(static_cast<int>(v)); }, std::nullopt);
     AddPanelLayout(b);
     AddPanelFraming(b, fsNone, false);

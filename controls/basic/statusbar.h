@@ -14,11 +14,15 @@ public:
   explicit TQvStatusBar(TComponent* AOwner);
   ~TQvStatusBar() override;
 
+  // AutoStyle on means the bar has its automatic style (no borders, all sides, 19
+  // pixels high, no border width), whenever it is set: turning it on at run time
+  // applies the style at once, as loading a form does, and setting a border or the
+  // border width to another value at run time turns it off. So whatever state a
+  // program leaves, a form written from it reads back the same.
   bool AutoStyle() const { return FAutoStyle; }
-  void SetAutoStyle(bool Value) {
-    if (ComponentState().Contains(csReading)) FAutoStyleRead = true;
-    FAutoStyle = Value;
-  }
+  void SetAutoStyle(bool Value);
+  // The published BorderWidth: another width set at run time turns AutoStyle off.
+  void SetStyledBorderWidth(int Value);
   // Whether a border differs from a new bar's: reading it then clears AutoStyle.
   bool BordersMoved() const;
   bool SimpleStatus() const { return FSimpleStatus; }

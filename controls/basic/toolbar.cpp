@@ -423,6 +423,17 @@ void TQvToolbar::ButtonStyleChanged() {
   else FTextOptions = ttoCustom;
 }
 
+void TQvToolbar::SetAutoStyle(bool Value) {
+  if (Reading()) {
+    FRead |= rdAutoStyle;  // Loaded applies the style
+    FAutoStyle = Value;
+    return;
+  }
+  if (FAutoStyle == Value) return;
+  FAutoStyle = Value;
+  if (Value && !ComponentState().Contains(csLoading)) AdjustStyle(Align());
+}
+
 bool TQvToolbar::BordersMoved() const {
   return BorderInner() != fsNone || BorderOuter() != fsGroove || BorderSides() != TSides{sdTop};
 }
@@ -611,6 +622,13 @@ void TQvToolbar::Loaded() {
   FControls->ControlsAreLoaded(Owner());
   PositionControls();
   if (FAutoStyle) AdjustStyle(Align());
+}
+
+void TQvToolbar::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c != FChevron && c->Owner() == Root) Proc(c);
+  }
 }
 
 void TQvToolbar::DefineProperties(TFiler* Filer) {

@@ -153,11 +153,12 @@ public:
 
   bool AutoResize() const { return FAutoResize; }
   virtual void SetAutoResize(bool Value);
+  // AutoStyle on means the toolbar has the borders of its alignment (a groove on the
+  // side it is aligned to while ShowDivider is on), whenever it is set: turning it on
+  // at run time applies them at once, as loading a form does, and a border set to
+  // another value turns it off. So a form written from any state reads back the same.
   bool AutoStyle() const { return FAutoStyle; }
-  void SetAutoStyle(bool Value) {
-    if (ComponentState().Contains(csReading)) FRead |= rdAutoStyle;
-    FAutoStyle = Value;
-  }
+  void SetAutoStyle(bool Value);
   // Whether a border differs from a new toolbar's: reading it then clears AutoStyle.
   bool BordersMoved() const;
   TBitmap* Background() const { return FBackground.get(); }
@@ -216,6 +217,8 @@ public:
   void Loaded() override;
   void SetParent(TWinControl* AParent) override;
   void Dispatch(TMessage& Message) override;
+  // The chevron is made by the toolbar: a form written from it does not hold it.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   // The row height scales with the rest.
   void ChangeScale(int M, int D) override;
   TNotifyEvent OnVisibleChanged;

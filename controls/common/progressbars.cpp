@@ -15,6 +15,10 @@ namespace {
 
 int ClampPercent(int Percent) { return std::clamp(Percent, 0, 100); }
 
+// The class library's Round: halves go to the even neighbour (the default rounding
+// mode), so a bar at 25 % of 10 pixels fills 2.
+int RoundHalfEven(double V) { return static_cast<int>(std::nearbyint(V)); }
+
 std::string PercentText(int Percent, bool ShowPercent) {
   return ShowPercent ? std::to_string(Percent) + "%" : std::string();
 }
@@ -49,9 +53,9 @@ TRect PercentBarFill(const TRect& R, TOrientation Orientation, int Percent) {
   if (Percent >= 100) return R;
   TRect f = R;
   if (Orientation == orHorizontal)
-    f.Right = R.Left + static_cast<int>(std::lround(Percent * (R.Right - R.Left) / 100.0));
+    f.Right = R.Left + RoundHalfEven(Percent * (R.Right - R.Left) / 100.0);
   else
-    f.Top = R.Bottom - static_cast<int>(std::lround(Percent * (R.Bottom - R.Top) / 100.0));
+    f.Top = R.Bottom - RoundHalfEven(Percent * (R.Bottom - R.Top) / 100.0);
   return f;
 }
 
@@ -127,9 +131,8 @@ void DrawLEDBar(TCanvas* Canvas, const TRect& R, TOrientation Orientation, TColo
   if (ThemeAware && ThemeServices()->ThemesEnabled()) {
     TRect c = R;
     InflateRect(c, -1, -1);
-    // Halves round to even (the default rounding mode), as the class library's Round.
-    if (vertical) c.Top = c.Bottom - static_cast<int>(std::nearbyint(pct * c.Height() / 100.0));
-    else c.Right = c.Left + static_cast<int>(std::nearbyint(pct * c.Width() / 100.0));
+    if (vertical) c.Top = c.Bottom - RoundHalfEven(pct * c.Height() / 100.0);
+    else c.Right = c.Left + RoundHalfEven(pct * c.Width() / 100.0);
     if (!IsRectEmpty(c))
       ThemeServices()->DrawElement(Canvas->Handle(),
                                    ThemeServices()->GetElementDetails(vertical ? tpChunkVert : tpChunk), c);

@@ -196,6 +196,13 @@ TQvControlButton* TQvSpinButtons::CreateButton() {
   return b;
 }
 
+void TQvSpinButtons::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c != FUpRight && c != FDownLeft && c->Owner() == Root) Proc(c);
+  }
+}
+
 void TQvSpinButtons::BtnClickHandler(TObject* Sender) {
   if (Sender == FUpRight) UpRightClick();
   else DownLeftClick();

@@ -99,6 +99,8 @@ public:
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Loaded() override;
   void Dispatch(TMessage& Message) override;
+  // The two buttons are made by the control: a form written from it holds neither.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TNotifyEvent OnUpRightClick;
   TNotifyEvent OnDownLeftClick;

@@ -291,8 +291,11 @@ void TControl::UpdateAnchorRules() {
   }
 }
 
+// A control being read is aligned once it is loaded (Loaded asks again), when its
+// Visible is known: aligned while Visible still holds its starting value, a control
+// read hidden would come back with the bounds of a shown one.
 void TControl::RequestAlign() {
-  if (FParent) FParent->AlignControl(this);
+  if (FParent && !ComponentState().Contains(csLoading)) FParent->AlignControl(this);
 }
 
 void TControl::SetVisible(bool Value) {

@@ -26,11 +26,13 @@ TEST_F(StatusBar, ScaledPanesGrowWithTheBar) {
   S->SetAutoScalePanes(true);
   S->SetWidth(300);
   EXPECT_EQ(pane->Width(), 150);
-  // A half pixel of growth rounds to even.
+  // A half pixel of growth rounds to even; the share of the last width is a single
+  // and the growth is not: 100 / 600 as a single, times 3, is just over a half.
   struct Case {
     int From, To, Pane, Expected;
   } cases[] = {{200, 201, 100, 100}, {200, 203, 100, 102}, {200, 205, 100, 102}, {200, 199, 100, 100},
-               {200, 197, 100, 98}};
+               {200, 197, 100, 98},  {600, 603, 100, 101}, {600, 606, 50, 51},   {400, 402, 100, 100},
+               {400, 410, 100, 102}, {600, 597, 100, 99}};
   for (const Case& c : cases) {
     S->SetWidth(c.From);
     pane->SetWidth(c.Pane);

@@ -18,6 +18,17 @@ TEST(PercentBar, FillIsClampedAndRounded) {
   for (const Case& c : cases) EXPECT_EQ(PercentBarFill(r, c.o, c.pct), c.want) << c.pct;
 }
 
+// Half a pixel goes to the even neighbour, across and up.
+TEST(PercentBar, FillRoundsHalvesToEven) {
+  const TRect r{0, 0, 10, 10};
+  struct Case { int pct; int across, up; };
+  const Case cases[] = {{5, 0, 0}, {15, 2, 2}, {25, 2, 2}, {35, 4, 4}, {45, 4, 4}, {95, 10, 10}, {24, 2, 2}, {26, 3, 3}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(PercentBarFill(r, orHorizontal, c.pct).Right, c.across) << c.pct << " %";
+    EXPECT_EQ(10 - PercentBarFill(r, orVertical, c.pct).Top, c.up) << c.pct << " %";
+  }
+}
+
 TEST(PercentBar, TextIsCentredBetweenLeftAndRight) {
   TCanvasMap map(220, 20, clWhite);
   DrawPercentBar(map.Canvas(), {100, 0, 200, 20}, orHorizontal, clBlack, clWhite, 0, true, false);

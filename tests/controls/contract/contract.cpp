@@ -43,7 +43,6 @@ const TDerived kDerived[] = {
     {"", "ClientWidth", "follows Width"},
     {"", "ClientHeight", "follows Height"},
     {"TQvImageComboBox", "ItemHeight", "follows the font and the images while AutoSizeHeight is on"},
-    {"TQvStatusBar", "BorderWidth", "reset with the borders and height by AutoStyle when a form is loaded"},
     {"TQvToolButton", "GradientColorStyle", "follows the toolbar while UseToolbarVisualStyle is set"},
     {"TQvNumericEdit", "Text", "the formatted Value, which is stored instead"},
     {"TQvDateTimeEdit", "Text", "the formatted Date and Time, which are stored instead"},
