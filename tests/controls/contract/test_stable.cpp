@@ -107,7 +107,9 @@ TEST_F(Stable, StatusBarHoldsThroughThreeSaves) {
     bar->SetAutoStyle(false);
     bar->SetHeight(33);
     const int top = bar->Top();
-    if (shown) EXPECT_EQ(top, 240 - 33);
+    if (shown) {
+      EXPECT_EQ(top, 240 - 33);
+    }
     const std::string first = FormBinaryToText(Written(form));
     for (int save = 1; save <= 3; ++save) {
       std::string bytes = Written(form);
