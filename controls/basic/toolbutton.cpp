@@ -48,10 +48,15 @@ TPoint MenuDropPoint(TControl* Button, TPopupMenu* Menu) {
   for (int i = 0; i < root->Count(); ++i)
     widest = std::max(widest, measure.Canvas()->TextWidth(StripHotkey(root->Items(i)->Caption())));
   int menuWidth = widest + 56;
-  int limit;
   TMonitor* m = Screen ? Screen->MonitorFromPoint(p, TMonitorDefaultTo::mdNull) : nullptr;
-  if (m) limit = m->WorkareaRect.Right;
-  else limit = GetActiveWorkAreaWidth(Button->Parent());
+  if (rtl) {
+    // The menu stands leftwards of the point (the button's right edge): where it
+    // would pass the work area's left edge, it starts at the button's left edge.
+    int limit = m ? m->WorkareaRect.Left : 0;
+    if (p.X - menuWidth < limit) p.X += menuWidth - Button->Width();
+    return p;
+  }
+  int limit = m ? m->WorkareaRect.Right : GetActiveWorkAreaWidth(Button->Parent());
   if (p.X + menuWidth > limit) p.X -= menuWidth - Button->Width();
   return p;
 }

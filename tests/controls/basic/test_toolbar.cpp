@@ -309,6 +309,28 @@ TEST_F(ToolButtonInput, AMenuThatWouldPassTheWorkAreaOpensUnderTheButtonsRightEd
   EXPECT_EQ(p.X + menuWidth, left.X + B->Width());
 }
 
+// Right to left the menu's right edge is at the point: at the work area's right edge
+// it stays under the button, and where it would pass the left edge it starts at the
+// button's left edge.
+TEST_F(ToolButtonInput, ARightToLeftMenuOpensUnderTheButtonAtEitherEdgeOfTheWorkArea) {
+  B->SetBiDiMode(bdRightToLeft);
+  B->SetDropDownMenu(Menu);
+  TBitmap m;
+  m.Canvas()->Font()->Assign(Screen->MenuFont());
+  int menuWidth = m.Canvas()->TextWidth("A rather long menu entry") + 56;
+  struct Case {
+    int FormLeft;
+    bool AtLeftEdge;
+  } cases[] = {{1024 - 60, false}, {0, true}};
+  for (const Case& c : cases) {
+    Form->SetBounds(c.FormLeft, 0, 60, 100);
+    TPoint p = MenuDropPoint(B, Menu);
+    TPoint left = B->ClientToScreen(TPoint{0, B->Height()});
+    EXPECT_EQ(p.Y, left.Y);
+    EXPECT_EQ(p.X, c.AtLeftEdge ? left.X + menuWidth : left.X + B->Width()) << c.FormLeft;
+  }
+}
+
 }  // namespace
 
 namespace {
