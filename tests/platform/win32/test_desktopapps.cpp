@@ -141,4 +141,14 @@ TEST(DesktopApps, TheOpenersExitStatusDecidesWhetherTheTargetWasOpened) {
   }
 }
 
+// An opener still running when the wait ends runs the program it chose: the caller
+// (the window's thread) gets its answer when the wait ends, not when the opener does.
+TEST(DesktopApps, AnOpenerStillRunningAfterTheWaitCountsAsOpenedAtOnce) {
+  TTempDesktop desktop;
+  desktop.Opener(4, 3);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenWithDesktopOpener(desktop.Root + "/page.htm", 300), TDesktopOpen::Opened);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+}
+
 }  // namespace
