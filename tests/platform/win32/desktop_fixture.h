@@ -42,15 +42,15 @@ public:
                                                 "\nMimeType=" + Types + "\n" + Extra);
   }
   // Puts a stand-in for the desktop's opener (xdg-open) first on PATH: it writes
-  // its arguments, one a line, to <Root>/opened and, after Seconds, exits with
-  // ExitCode. A negative ExitCode leaves PATH with no opener at all.
+  // its arguments, one a line, to <Root>/opened and, after Seconds (holding none of
+  // the test's output), exits with ExitCode. A negative ExitCode leaves PATH with no opener at all.
   void Opener(int ExitCode, int Seconds = 0) {
     std::filesystem::create_directories(Root + "/bin");
     if (ExitCode < 0) {
       Set("PATH", Root + "/bin");
       return;
     }
-    Write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + Root + "/opened'\nsleep " +
+    Write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + Root + "/opened'\nexec >/dev/null 2>&1\nsleep " +
                               std::to_string(Seconds) + "\nexit " + std::to_string(ExitCode) + "\n");
     std::filesystem::permissions(Root + "/bin/xdg-open", std::filesystem::perms::owner_all);
     if (!Saved.count("PATH")) Set("PATH", Root + "/bin:" + std::getenv("PATH"));
