@@ -38,6 +38,7 @@ void TQvMeter::SetMin(int Value) {
   }
   if (FMin == Value) return;
   FMin = Value == FMax ? FMax - 1 : Value;
+  ClampValue();
   Invalidate();
 }
 
@@ -48,6 +49,7 @@ void TQvMeter::SetMax(int Value) {
   }
   if (FMax == Value) return;
   FMax = Value == FMin ? FMin + 1 : Value;
+  ClampValue();
   Invalidate();
 }
 
@@ -57,10 +59,16 @@ void TQvMeter::SetValue(int Value) {
     return;
   }
   if (FValue == Value) return;
-  if (Value < FMin) Value = FMin;
-  else if (Value > FMax) Value = FMax;
   FValue = Value;
+  ClampValue();
   Invalidate();
+}
+
+// Value within Min..Max (a Min above Max gives Min), the one rule the setters and
+// Loaded share, so a meter never holds a value a form would read back otherwise.
+void TQvMeter::ClampValue() {
+  if (FValue < FMin) FValue = FMin;
+  else if (FValue > FMax) FValue = FMax;
 }
 
 void TQvMeter::Loaded() {
@@ -72,8 +80,7 @@ void TQvMeter::Loaded() {
     else FMax = FMin + 1;
   }
   FMinRead = false;
-  if (FValue < FMin) FValue = FMin;
-  else if (FValue > FMax) FValue = FMax;
+  ClampValue();
   Invalidate();
 }
 

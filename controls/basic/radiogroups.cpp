@@ -227,6 +227,14 @@ void TQvCustomItemGroup::ItemsChange(TObject*) {
   if (!FReading) UpdateButtons();
 }
 
+void TQvCustomItemGroup::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(
+      [&](TComponent* Child) {
+        if (std::find(FButtons.begin(), FButtons.end(), Child) == FButtons.end()) Proc(Child);
+      },
+      Root);
+}
+
 void TQvCustomItemGroup::ReadState(TReader* Reader) {
   {
     FReading = true;
