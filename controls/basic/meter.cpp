@@ -64,11 +64,12 @@ void TQvMeter::SetValue(int Value) {
   Invalidate();
 }
 
-// Value within Min..Max (a Min above Max gives Min), the one rule the setters and
-// Loaded share, so a meter never holds a value a form would read back otherwise.
+// Value within Min..Max, the one rule the setters and Loaded share, so a meter never
+// holds a value a form would read back otherwise. With Min above Max no value lies
+// within: Min is the one kept (clamping it again gives it again).
 void TQvMeter::ClampValue() {
+  if (FValue > FMax) FValue = FMax;
   if (FValue < FMin) FValue = FMin;
-  else if (FValue > FMax) FValue = FMax;
 }
 
 void TQvMeter::Loaded() {
