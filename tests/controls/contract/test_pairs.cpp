@@ -77,6 +77,8 @@ const TOpenPair kOpenPairs[] = {
     {"TQvStatusBar", "Visible", "", "a hidden status bar on a shown form is placed otherwise when read"},
     {"TQvCustomComboBox", "Text", "ItemIndex", "a text that is no item beside a selected item reads back as the item"},
     {"TQvCustomComboBox", "", "Text", "a text read before the items is cleared by them"},
+    {"TQvColorComboBox", "SelectedColor", "ShowSysColors",
+     "a system colour selected before the system colours are hidden is kept as its RGB value, read as the constant"},
     {"TQvImageComboBox", "ItemIndex", "Style", "a selected item beside another style gives its text when read"},
     {"TQvCustomListBox", "IntegralHeight", "", "whole rows give another height when read beside a scroll bar, 3-D look or alignment"},
     {"TQvCustomItemGroup", "AutoSize", "", "an auto-sized group with items sizes itself otherwise when read"},
