@@ -231,8 +231,10 @@ void TQvColorPicker::Notification(TComponent* AComponent, TOperation Operation) 
   if (Operation == opRemove && AComponent == FHintWindow) FHintWindow = nullptr;
 }
 
+// While a form is read the rows only change: the size is the form's own (what an
+// auto-sized picker had when written, or the user's with AutoSize off).
 void TQvColorPicker::ShowChanged() {
-  if (AutoSize()) {
+  if (AutoSize() && !ComponentState().Contains(csLoading)) {
     int w = Width(), h = Height();
     if (CanAutoSize(w, h)) SetBounds(Left(), Top(), w, h);
   }

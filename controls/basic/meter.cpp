@@ -38,6 +38,7 @@ void TQvMeter::SetMin(int Value) {
   }
   if (FMin == Value) return;
   FMin = Value == FMax ? FMax - 1 : Value;
+  ClampValue();
   Invalidate();
 }
 
@@ -48,6 +49,7 @@ void TQvMeter::SetMax(int Value) {
   }
   if (FMax == Value) return;
   FMax = Value == FMin ? FMin + 1 : Value;
+  ClampValue();
   Invalidate();
 }
 
@@ -57,10 +59,17 @@ void TQvMeter::SetValue(int Value) {
     return;
   }
   if (FValue == Value) return;
-  if (Value < FMin) Value = FMin;
-  else if (Value > FMax) Value = FMax;
   FValue = Value;
+  ClampValue();
   Invalidate();
+}
+
+// Value within Min..Max, the one rule the setters and Loaded share, so a meter never
+// holds a value a form would read back otherwise. With Min above Max no value lies
+// within: Min is the one kept (clamping it again gives it again).
+void TQvMeter::ClampValue() {
+  if (FValue > FMax) FValue = FMax;
+  if (FValue < FMin) FValue = FMin;
 }
 
 void TQvMeter::Loaded() {
@@ -72,8 +81,7 @@ void TQvMeter::Loaded() {
     else FMax = FMin + 1;
   }
   FMinRead = false;
-  if (FValue < FMin) FValue = FMin;
-  else if (FValue > FMax) FValue = FMax;
+  ClampValue();
   Invalidate();
 }
 

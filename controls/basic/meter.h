@@ -78,6 +78,7 @@ protected:
   void Loaded() override;
 
 private:
+  void ClampValue();
   void DrawStandardBar(TCanvas* Canvas, TRect R, const TTrap* Trap);
   void TileInTrapezoid(TCanvas* Canvas, const TRect& Bar, const TTrap& Cut);
   void DrawLEDBar(TCanvas* Canvas, TRect R, const TTrap* Trap, int Inset);

@@ -41,6 +41,8 @@ TClassBuilder<S>& GlyphButtonProps(TClassBuilder<S>& b) {
       .Bool("TabOnEnter", &S::TabOnEnter, &S::SetTabOnEnter, false)
       .Int("TransparentColor", &S::TransparentColor, &S::SetTransparentColor, 0x008080, {}, &ColorIdents())
       .Bool("UseCustomGlyphs", &S::UseCustomGlyphs, &S::SetUseCustomGlyphs, false)
+      // A strip read turns custom glyphs on: written whenever it differs from that.
+      .Implied([](S* s) { return std::optional<int64_t>(!s->CustomGlyphs()->Empty()); })
       .Int("WinMaskColor", &S::WinMaskColor, &S::SetWinMaskColor, 0x00FF00, {}, &ColorIdents())
       .template Object<TBasicAction>("Action", &S::Action, &S::SetAction)
       // Written whenever the control keeps a colour of its own: a new button takes
@@ -111,29 +113,38 @@ void TQvCustomGlyphButton::Notification(TComponent* AComponent, TOperation Opera
 }
 
 void TQvCustomGlyphButton::SetUseCustomGlyphs(bool Value) {
+  if (ComponentState().Contains(csReading)) FUseCustomGlyphsRead = true;
   if (Value == FUseCustomGlyphs) return;
   FUseCustomGlyphs = Value;
-  if (Value && FGlyphCount > 0 && !FCustomGlyphs->Empty()) {
+  ApplyGlyphSize();
+  Invalidate();
+}
+
+void TQvCustomGlyphButton::ApplyGlyphSize() {
+  if (FUseCustomGlyphs && FGlyphCount > 0 && !FCustomGlyphs->Empty()) {
     FGlyphWidth = FCustomGlyphs->Width() / FGlyphCount;
     FGlyphHeight = FCustomGlyphs->Height();
   } else {
     FGlyphWidth = 13;
     FGlyphHeight = 13;
   }
-  Invalidate();
 }
 
 void TQvCustomGlyphButton::SetCustomGlyphs(TBitmap* Value) { FCustomGlyphs->Assign(Value); }
 
+// A new strip turns custom glyphs on (an empty one off); a UseCustomGlyphs the form
+// being read gives stays as read, whichever line comes first. The glyph size follows
+// the strip either way.
 void TQvCustomGlyphButton::CustomGlyphsChanged(TObject*) {
-  bool use = !FCustomGlyphs->Empty();
-  if (use && FUseCustomGlyphs) {
-    // The strip changed size: the glyph size follows.
-    FUseCustomGlyphs = false;
-  }
-  SetUseCustomGlyphs(use);
+  if (!(ComponentState().Contains(csReading) && FUseCustomGlyphsRead)) FUseCustomGlyphs = !FCustomGlyphs->Empty();
+  ApplyGlyphSize();
   FBackgroundDirty = true;
   Invalidate();
+}
+
+void TQvCustomGlyphButton::Loaded() {
+  inherited::Loaded();
+  FUseCustomGlyphsRead = false;
 }
 
 void TQvCustomGlyphButton::ExtractGlyph(int Index, TBitmap* Glyph, TBitmap* Source, int W, int H) {

@@ -69,6 +69,7 @@ public:
   void CustomFramingChanged() override;
   void Dispatch(TMessage& Message) override;
   void DefineProperties(TFiler* Filer) override;
+  void Loaded() override;
 
 protected:
   virtual void SelectGlyph(TBitmap* Glyph) = 0;
@@ -98,12 +99,15 @@ protected:
 private:
   friend class TQvCheckedActionLink;
   void CustomGlyphsChanged(TObject*);
+  // The glyph size: the strip's images while custom glyphs are used, else 13 x 13.
+  void ApplyGlyphSize();
   void UpdateBackground();
 
   TLeftRight FAlignment = taRightJustify;
   TColor FFrameColor = clBtnShadow;
   TBitmap* FCustomGlyphs;
   bool FUseCustomGlyphs = false;
+  bool FUseCustomGlyphsRead = false;  // the stream being read has set it (until Loaded)
   TColor FTransparentColor = static_cast<TColor>(0x008080);
   TColor FWinMaskColor = static_cast<TColor>(0x00FF00);
   TColor FFillColor = clWindow;

@@ -227,6 +227,14 @@ void TQvCustomItemGroup::ItemsChange(TObject*) {
   if (!FReading) UpdateButtons();
 }
 
+void TQvCustomItemGroup::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(
+      [&](TComponent* Child) {
+        if (std::find(FButtons.begin(), FButtons.end(), Child) == FButtons.end()) Proc(Child);
+      },
+      Root);
+}
+
 void TQvCustomItemGroup::ReadState(TReader* Reader) {
   {
     FReading = true;
@@ -331,14 +339,6 @@ void TQvCustomItemGroup::ArrangeButtons() {
     b->SetHighlightColor(FItemHighlightColor);
     b->SetHotTrackColor(FItemHotTrackColor);
     b->SetHotTrackColorType(FItemHotTrackColorType);
-  }
-}
-
-void TQvCustomItemGroup::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-  for (int i = 0; i < ControlCount(); ++i) {
-    TControl* c = Controls(i);
-    bool item = std::find(FButtons.begin(), FButtons.end(), c) != FButtons.end();
-    if (!item && c->Owner() == Root) Proc(c);
   }
 }
 

@@ -92,10 +92,10 @@ public:
   void CustomFramingChanged() override;
   void ReadState(TReader* Reader) override;
   void DefineProperties(TFiler* Filer) override;
+  // The buttons of the items are the group's own: a form keeps Items, never them.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   void ChangeScale(int M, int D) override;
   void Dispatch(TMessage& Message) override;
-  // The item buttons are made from Items: a form written from the group holds none.
-  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
 protected:
   bool CanAutoSize(int& NewWidth, int& NewHeight) override;

@@ -18,7 +18,9 @@ const TClassInfo& TQvFrameController::StaticClass() {
   static const TClassInfo info =
       TClassBuilder<C>("TQvFrameController", &TComponent::StaticClass())
           .Component()
-          .Int("Color", &C::Color, &C::SetColor, clWindow, [](C* x) { return !x->ParentColor(); }, &ColorIdents())
+          // Written with ParentColor on too: the colour is the controller's own and
+          // is pushed again once ParentColor is turned off.
+          .Int("Color", &C::Color, &C::SetColor, clWindow, {}, &ColorIdents())
           .Bool("ParentColor", &C::ParentColor, &C::SetParentColor, false)
           .Int("FlatButtonColor", &C::FlatButtonColor, &C::SetFlatButtonColor, clBtnFace, {}, &ColorIdents())
           .Bool("FlatButtons", &C::FlatButtons, &C::SetFlatButtons, true)
@@ -28,7 +30,7 @@ const TClassInfo& TQvFrameController::StaticClass() {
           .Int("FocusColor", &C::FocusColor, &C::SetFocusColor, clWindow, {}, &ColorIdents())
           // A form without it gives the focus colour the colour it reads (Color follows
           // into an unchanged focus colour); any other value is written.
-          .Implied([](C* x) { return std::optional<int64_t>(x->ParentColor() ? clWindow : x->Color()); })
+          .Implied([](C* x) { return std::optional<int64_t>(x->Color()); })
           .Int("FrameColor", &C::FrameColor, &C::SetFrameColor, clBtnShadow, {}, &ColorIdents())
           .Int("FrameHotColor", &C::FrameHotColor, &C::SetFrameHotColor, clBtnShadow, {}, &ColorIdents())
           .Bool("FrameHotTrack", &C::FrameHotTrack, &C::SetFrameHotTrack, false)
@@ -59,11 +61,13 @@ void TQvFrameController::SetColor(TColor Value) {
   bool focusRead = FFocusColorRead && ComponentState().Contains(csLoading);
   if (FFocusColor == FColor && !focusRead) FFocusColor = Value;
   FColor = Value;
-  FParentColor = false;
+  // A ParentColor the form being read turns on stays on, whichever line comes first.
+  if (!(FParentColorRead && ComponentState().Contains(csLoading))) FParentColor = false;
   UpdateFrames(fcpColor);
 }
 
 void TQvFrameController::SetParentColor(bool Value) {
+  if (ComponentState().Contains(csLoading)) FParentColorRead = Value;
   if (Value == FParentColor) return;
   FParentColor = Value;
   UpdateFrames(fcpParentColor);
@@ -169,7 +173,7 @@ void TQvFrameController::EndUpdate() {
 
 void TQvFrameController::Loaded() {
   inherited::Loaded();
-  FFocusColorRead = FFrameVisibleRead = false;
+  FFocusColorRead = FFrameVisibleRead = FParentColorRead = false;
   UpdateControls();
 }
 

@@ -130,6 +130,7 @@ private:
   TQvRegIniFile* FRegIniFile = nullptr;
   // The form being read gave these (Color and FrameHotTrack leave them alone then).
   bool FFocusColorRead = false;
+  bool FParentColorRead = false;  // the form being read turns ParentColor on (until Loaded)
   bool FFrameVisibleRead = false;
 };
 

@@ -468,8 +468,16 @@ void TQvCheckList::SetUseCustomGlyphs(bool Value) {
   Invalidate();
 }
 
+// While a form is read UseCustomGlyphs is the form's own; a strip read after it still
+// gives custom glyphs their size.
 void TQvCheckList::CustomGlyphsChanged(TObject*) {
-  if (Loading()) return;
+  if (Loading()) {
+    if (FUseCustomGlyphs) {
+      FUseCustomGlyphs = false;
+      SetUseCustomGlyphs(true);
+    }
+    return;
+  }
   bool use = !FCustomGlyphs->Empty();
   if (use == FUseCustomGlyphs) SetUseCustomGlyphs(!use);  // sizes from the new strip
   SetUseCustomGlyphs(use);
@@ -598,6 +606,7 @@ void TQvCheckList::CreateWnd() {
 
 void TQvCheckList::Loaded() {
   inherited::Loaded();
+  FItems->ApplyReadFlags();
   if (ComponentState().Contains(csDesigning) && Items()->Count() > 0) Invalidate();
 }
 
@@ -630,24 +639,39 @@ void TQvCheckListStrings::DefineProperties(TFiler* Filer) {
       has);
 }
 
-// Values beyond the items are read and dropped.
+// The flags are given to the items there are now and, while the form is read, kept
+// for Loaded: a form may name them before the item texts. Values beyond the items
+// are dropped; a state outside 0..2 names no glyph and the item keeps its state.
 void TQvCheckListStrings::ReadItemEnabled(TReader* Reader) {
+  FEnabledRead.clear();
   Reader->ReadListBegin();
-  for (int i = 0; !Reader->EndOfList(); ++i) {
-    bool v = Reader->ReadBoolean();
-    if (FCheckList && i < Count()) FCheckList->SetItemEnabled(i, v);
-  }
+  while (!Reader->EndOfList()) FEnabledRead.push_back(Reader->ReadBoolean());
   Reader->ReadListEnd();
+  ApplyReadFlags();
 }
 
-// A state outside 0..2 names no glyph: the item keeps its state.
 void TQvCheckListStrings::ReadItemState(TReader* Reader) {
+  FStatesRead.clear();
   Reader->ReadListBegin();
-  for (int i = 0; !Reader->EndOfList(); ++i) {
+  while (!Reader->EndOfList()) {
     int v = Reader->ReadInteger();
-    if (FCheckList && i < Count() && v >= 0 && v <= 2) FCheckList->SetItemState(i, static_cast<TCheckBoxState>(v));
+    FStatesRead.push_back(v >= 0 && v <= 2 ? v : -1);
   }
   Reader->ReadListEnd();
+  ApplyReadFlags();
+}
+
+void TQvCheckListStrings::ApplyReadFlags() {
+  if (!FCheckList) return;
+  int n = Count();
+  for (int i = 0; i < n && i < static_cast<int>(FEnabledRead.size()); ++i)
+    FCheckList->SetItemEnabled(i, FEnabledRead[static_cast<size_t>(i)]);
+  for (int i = 0; i < n && i < static_cast<int>(FStatesRead.size()); ++i)
+    if (int v = FStatesRead[static_cast<size_t>(i)]; v >= 0) FCheckList->SetItemState(i, static_cast<TCheckBoxState>(v));
+  if (!FCheckList->ComponentState().Contains(csLoading)) {
+    FEnabledRead.clear();
+    FStatesRead.clear();
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -76,8 +76,14 @@ private:
   static bool DecodeLine(const std::string& Line, std::string& Text, TPacket& P);
   void ReadItemEnabled(TReader* Reader);
   void ReadItemState(TReader* Reader);
+  // Gives the items the flags read from the form (Loaded: the item texts may come
+  // after the flags).
+  void ApplyReadFlags();
   TQvCheckList* FCheckList;
   std::vector<TPacket> FPackets;
+  // The flags of the form being read, item by item (-1: a state that names no glyph).
+  std::vector<bool> FEnabledRead;
+  std::vector<int> FStatesRead;
 };
 
 using TStateChangingEvent =

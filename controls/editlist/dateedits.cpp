@@ -319,6 +319,21 @@ void TQvDateTimeEdit::SetTime(TDateTime Value) {
   UpdateText();
 }
 
+bool TQvDateTimeEdit::HoldsOtherPart() const {
+  return FEditType == etDate ? FValue != std::trunc(FValue) : FValue != Frac(FValue);
+}
+
+// Date and Time read back as the whole value (their setters keep it), so a value with
+// both parts is written whole under the name of the part the edit shows: a date with
+// its time of day, a time with its date.
+void TQvDateTimeEdit::DefineProperties(TFiler* Filer) {
+  inherited::DefineProperties(Filer);
+  bool whole = HoldsOtherPart();
+  auto write = [this](TWriter* W) { W->WriteFloat(FValue); };
+  Filer->DefineProperty("Date", nullptr, write, whole && IsDate());
+  Filer->DefineProperty("Time", nullptr, write, whole && IsTime());
+}
+
 void TQvDateTimeEdit::SetRange(TDateTime Min, TDateTime Max) {
   if (FEditType != etDate || !FDateSet || FValue == 0) return;
   // The new bound is stored by the caller afterwards.
@@ -641,8 +656,9 @@ const TClassInfo& TQvDateTimeEdit::StaticClass() {
     PublishFramedEdit(b.Component(), {.FlatButtons = true, .FlatButtonColor = true})
         .Bool("BeepOnInvalidKey", &C::BeepOnInvalidKey, &C::SetBeepOnInvalidKey, true)
         .Enum<TQvDTEditType>("EditType", &C::EditType, &C::SetEditType, etDate)
-        .Float("Date", &C::GetDate, &C::SetDate, [](C* x) { return x->IsDate(); })
-        .Float("Time", &C::GetTime, &C::SetTime, [](C* x) { return x->IsTime(); })
+        // A value with both parts is written whole by DefineProperties instead.
+        .Float("Date", &C::GetDate, &C::SetDate, [](C* x) { return x->IsDate() && !x->HoldsOtherPart(); })
+        .Float("Time", &C::GetTime, &C::SetTime, [](C* x) { return x->IsTime() && !x->HoldsOtherPart(); })
         .Float("MinDate", &C::MinDate, &C::SetMinDate, [](C* x) { return x->MinDate() != 0; })
         .Float("MaxDate", &C::MaxDate, &C::SetMaxDate, [](C* x) { return x->MaxDate() != 0; })
         .Str("Format", &C::Format, &C::SetFormat)

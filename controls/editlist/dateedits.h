@@ -149,6 +149,10 @@ public:
   void SetPopupButtonFontColor(TColor V) { FPopupButtonFontColor = V; }
 
   void Clear();
+  // Whether the value holds more than the part the edit type shows: a date edit's
+  // value with a time of day, a time edit's value with a date.
+  bool HoldsOtherPart() const;
+  void DefineProperties(TFiler* Filer) override;
   // The calendar or time picker while the drop-down is open (tests drive it).
   TControl* DroppedContent() const { return FContent; }
 

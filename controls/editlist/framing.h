@@ -153,15 +153,15 @@ protected:
   // The 3-D look a shown frame gives when a form is loaded.
   virtual void FrameShownCtl3D() { this->SetCtl3D(true); }
   bool Reading() const { return this->ComponentState().Contains(csReading); }
-  // Color := the state colour (not while loading). An unchanged colour is not
-  // set again: setting Color clears ParentColor, and a control that shows its
-  // parent's colour keeps doing so.
+  // Color := the state colour (not while loading). ParentColor stays as it is: it
+  // says where the normal colour comes from, and a read-only or disabled control
+  // that follows its parent shows its state colour over it.
   virtual void UpdateColors() {
     if (this->ComponentState().Contains(csLoading)) return;
     TColor c = StateColor();
     if (c == this->Color()) return;
     TRestore updating(FUpdatingColor, true);
-    this->SetColor(c);
+    this->ShowStateColor(c);
   }
   // The focused (InFocus, ViaMouse false) or hovered (ViaMouse true) state
   // changed: the hot frame follows, then the colours.
@@ -178,6 +178,8 @@ protected:
     if (FUpdatingColor || (FromParent && !this->ParentColor())) return;
     if (FFocusColor == FNormalColor && !FFocusColorRead) FFocusColor = this->Color();
     FNormalColor = this->Color();
+    // The parent's colour is the normal one: a state colour stays shown over it.
+    if (FromParent) UpdateColors();
   }
   // Whether the hot frame is drawn now.
   bool FrameHot() const { return FFrameHotTrack && (FFocused || FMouseOver); }
@@ -287,8 +289,9 @@ struct TFramingSet {
 // Publishes the framing set of a TQvFraming control C, with its stored rules: a
 // property the attached frame controller supplies is not written; Color is written
 // as the normal state's colour (a disabled, focused or read-only control shows
-// another one, which must not replace it in the stream); FocusColor only when its
-// RGB value differs from that colour. FrameController and the notifications
+// another one, which must not replace it in the stream); FocusColor only when it
+// differs from that colour as set (two colour constants of one RGB value are two
+// values: a reader gives a focus colour left out the normal colour itself). FrameController and the notifications
 // are always written. Publish it before ParentColor (FramingParentColor): reading
 // Color clears ParentColor, so written forms hold ParentColor after it.
 template <class C>
@@ -302,8 +305,7 @@ TClassBuilder<C>& PublishFraming(TClassBuilder<C>& B, TFramingSet Set = {}) {
       .Int("DisabledColor", &C::DisabledColor, color(&C::SetDisabledColor), clBtnFace, free(fcpDisabledColor), idents)
       .Int("FocusColor", &C::FocusColor, color(&C::SetFocusColor), clWindow,
            [](C* c) {
-             return !c->ControllerSupplies(fcpFocusColor) &&
-                    ColorToRGB(c->FocusColor()) != ColorToRGB(c->NormalColor());
+             return !c->ControllerSupplies(fcpFocusColor) && c->FocusColor() != c->NormalColor();
            },
            idents)
       // A focus colour left out follows Color when read.

@@ -304,7 +304,7 @@ void TQvCustomTabbedListBox::AdjustHorzExtent() {
   }
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  SetHorzExtent(static_cast<uint16_t>(OwnerDrawItemIndent() + widest));
+  SetHorzExtent(static_cast<uint16_t>(std::clamp(OwnerDrawItemIndent() + widest, 0, 0xFFFF)));
 }
 
 const TClassInfo& TQvTabStopList::StaticClass() {

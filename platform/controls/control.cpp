@@ -334,6 +334,12 @@ void TControl::SetColor(TColor Value) {
   Perform(CM_COLORCHANGED, 0, 0);
 }
 
+void TControl::ShowStateColor(TColor Value) {
+  bool parent = FParentColor;
+  SetColor(Value);
+  FParentColor = parent;
+}
+
 void TControl::SetParentColor(bool Value) {
   if (FParentColor == Value) return;
   FParentColor = Value;

@@ -372,6 +372,9 @@ public:
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Shows Value as the control's colour without turning ParentColor off: a state
+  // colour (disabled, read-only, focused) over a colour that follows the parent.
+  void ShowStateColor(TColor Value);
   // The action changed (CheckDefaults: only properties still at their defaults
   // follow it, as when the action is assigned while being read).
   virtual void ActionChange(TObject* Sender, bool CheckDefaults);

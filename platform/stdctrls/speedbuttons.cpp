@@ -137,8 +137,10 @@ TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), FGlyph
 
 TSpeedButton::~TSpeedButton() { delete FGlyph; }
 
+// A new glyph of square images sets NumGlyphs to their count. A glyph read from a
+// form does not: the form holds NumGlyphs itself, before or after the glyph.
 void TSpeedButton::GlyphChanged() {
-  if (FGlyph->Height() > 0 && FGlyph->Width() % FGlyph->Height() == 0) {
+  if (!ComponentState().Contains(csReading) && FGlyph->Height() > 0 && FGlyph->Width() % FGlyph->Height() == 0) {
     int n = FGlyph->Width() / FGlyph->Height();
     if (n > 4) n = 1;
     if (n >= 1) FNumGlyphs = n;

@@ -39,8 +39,13 @@ TEST(Streams, ComponentsWriteOnlyWhatDiffersAndReadItBack) {
   EXPECT_EQ(back.FrameStyle(), fsNone);
   EXPECT_EQ(back.FramingPreference(), fpCustomFraming);
   EXPECT_EQ(TextOf(&back), text);
-  fc.SetParentColor(true);  // the colour then comes from the parent and is not stored
-  EXPECT_EQ(TextOf(&fc).find("  Color ="), std::string::npos);
+  // The controls then take their parents' colour; the controller keeps its own for
+  // when ParentColor is turned off, and a form keeps both.
+  fc.SetParentColor(true);
+  TQvFrameController parent(nullptr);
+  ReadInto(TextOf(&fc), &parent);
+  EXPECT_EQ(parent.Color(), clYellow);
+  EXPECT_TRUE(parent.ParentColor());
 
   TQvRegIniFile ini(nullptr);
   ini.SetName("Ini");

@@ -1,6 +1,11 @@
 // Values that meet while a form is read, case by case: a rule between two values
 // runs once the form is loaded, so the order of the lines does not decide it, and
 // forms written before keep loading as they did.
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <vector>
+
 #include "contract.h"
 #include "controls/basic/bitbuttons.h"
 #include "controls/basic/labels.h"
@@ -11,9 +16,15 @@
 #include "controls/basic/toolbar.h"
 #include "controls/basic/toolbutton.h"
 #include "controls/common/framecontroller.h"
+#include "controls/basic/colorpicker.h"
+#include "controls/basic/radiocheck.h"
+#include "controls/editlist/checklist.h"
 #include "controls/editlist/colorcombo.h"
 #include "controls/editlist/dateedits.h"
+#include "controls/editlist/edits.h"
 #include "controls/editlist/memos.h"
+#include "controls/editlist/spinbuttons.h"
+#include "controls/editlist/tabbedlist.h"
 #include "platform/core/filer.h"
 #include "platform/core/textform.h"
 #include "platform/core/typinfo.h"
@@ -488,5 +499,184 @@ TEST_F(ValuesMeet, ItemGroupFontReadInAnyOrder) {
   }
 }
 
+
+// The text form of a component written on its own, with its property lines (each
+// with its continuation lines) in reverse order.
+std::string LinesReversed(const std::string& Text) {
+  std::istringstream in(Text);
+  std::string line, head, tail, out;
+  std::getline(in, head);
+  std::vector<std::string> entries;
+  while (std::getline(in, line)) {
+    if (line.rfind("  ", 0) == 0 && line[2] != ' ') entries.push_back(line + "\n");
+    else if (line.rfind("    ", 0) == 0 && !entries.empty()) entries.back() += line + "\n";
+    else tail += line + "\n";
+  }
+  for (auto e = entries.rbegin(); e != entries.rend(); ++e) out += *e;
+  return head + "\n" + out + tail;
+}
+
+// Values a control holds, each beside the one it meets, on a shown form: written and
+// read back, with the lines as written and reversed, they are the ones held.
+TEST_F(ValuesMeet, HeldValuesComeBackInAnyLineOrder) {
+  struct TCase {
+    const char* What;
+    const char* ClassName;
+    std::function<void(TComponent*)> Set;
+    std::function<std::string(TComponent*)> Held;  // the values compared, as text
+  };
+  auto strip = [](int W, int H) {
+    auto b = std::make_unique<TBitmap>(W, H);
+    b->Canvas()->Brush()->SetColor(clRed);
+    b->Canvas()->FillRect(TRect(0, 0, W, H));
+    return b;
+  };
+  const TCase cases[] = {
+      {"picker rows beside AutoSize off", "TQvColorPicker",
+       [](TComponent* c) {
+         auto* p = static_cast<TQvColorPicker*>(c);
+         p->SetAutoSize(false);
+         p->SetShowNoColor(true);
+         p->SetShowSystemColors(true);
+       },
+       [](TComponent* c) { return std::to_string(static_cast<TControl*>(c)->Height()); }},
+      {"a date with a time of day", "TQvDateTimeEdit",
+       [](TComponent* c) { static_cast<TQvDateTimeEdit*>(c)->SetDate(45000.25); },
+       [](TComponent* c) { return std::to_string(static_cast<double>(static_cast<TQvDateTimeEdit*>(c)->Value())); }},
+      {"a time with a date", "TQvDateTimeEdit",
+       [](TComponent* c) { static_cast<TQvDateTimeEdit*>(c)->SetTime(45000.75); },
+       [](TComponent* c) {
+         auto* e = static_cast<TQvDateTimeEdit*>(c);
+         return std::to_string(static_cast<double>(e->Value())) + (e->EditType() == etTime ? " time" : " date");
+       }},
+      {"focus colour of another constant with the same RGB", "TQvEdit",
+       [](TComponent* c) {
+         auto* e = static_cast<TQvEdit*>(c);
+         e->SetColor(clWindowFrame);
+         e->SetFocusColor(clBlack);
+       },
+       [](TComponent* c) { return std::to_string(static_cast<TQvEdit*>(c)->FocusColor()); }},
+      {"meter Min meeting Max", "TQvMeter",
+       [](TComponent* c) {
+         auto* m = static_cast<TQvMeter*>(c);
+         m->SetMax(100);
+         m->SetMin(100);
+       },
+       [](TComponent* c) {
+         auto* m = static_cast<TQvMeter*>(c);
+         return std::to_string(m->Min()) + ".." + std::to_string(m->Max()) + " " + std::to_string(m->Value());
+       }},
+      {"NumGlyphs beside an arrow glyph", "TQvRapidFireButton",
+       [](TComponent* c) {
+         auto* b = static_cast<TQvRapidFireButton*>(c);
+         b->SetScrollStyle(scsLeft);
+         b->SetNumGlyphs(4);
+       },
+       [](TComponent* c) { return std::to_string(static_cast<TQvRapidFireButton*>(c)->NumGlyphs()); }},
+      {"controller colour beside ParentColor", "TQvFrameController",
+       [](TComponent* c) {
+         auto* f = static_cast<TQvFrameController*>(c);
+         f->SetColor(clMaroon);
+         f->SetParentColor(true);
+       },
+       [](TComponent* c) {
+         auto* f = static_cast<TQvFrameController*>(c);
+         return std::to_string(f->Color()) + (f->ParentColor() ? " parent" : " own");
+       }},
+      {"ParentColor on a read-only edit", "TQvEdit",
+       [](TComponent* c) {
+         auto* e = static_cast<TQvEdit*>(c);
+         e->SetReadOnly(true);
+         e->SetParentColor(true);
+       },
+       [](TComponent* c) {
+         auto* e = static_cast<TQvEdit*>(c);
+         return std::string(e->ParentColor() ? "parent " : "own ") + std::to_string(e->Color());
+       }},
+      {"check list states", "TQvCheckList",
+       [](TComponent* c) {
+         auto* l = static_cast<TQvCheckList*>(c);
+         for (const char* s : {"a", "b", "c"}) l->Items()->Add(s);
+         l->SetItemState(0, cbChecked);
+         l->SetItemState(2, cbGrayed);
+         l->SetItemEnabled(1, false);
+       },
+       [](TComponent* c) {
+         auto* l = static_cast<TQvCheckList*>(c);
+         std::string out;
+         for (int i = 0; i < l->Items()->Count(); ++i)
+           out += l->Items()->Strings(i) + std::to_string(static_cast<int>(l->GetItemState(i))) +
+                  (l->GetItemEnabled(i) ? "+ " : "- ");
+         return out;
+       }},
+      {"check list custom glyphs", "TQvCheckList",
+       [strip](TComponent* c) {
+         static_cast<TQvCheckList*>(c)->SetCustomGlyphs(strip(66, 11).get());
+       },
+       [](TComponent* c) {
+         auto* l = static_cast<TQvCheckList*>(c);
+         return std::to_string(l->UseCustomGlyphs()) + " " + std::to_string(l->GlyphWidth()) + "x" +
+                std::to_string(l->GlyphHeight());
+       }},
+      {"radio custom glyphs", "TQvRadioButton",
+       [strip](TComponent* c) {
+         static_cast<TQvRadioButton*>(c)->SetCustomGlyphs(strip(60, 10).get());
+       },
+       [](TComponent* c) {
+         auto* r = static_cast<TQvRadioButton*>(c);
+         return std::to_string(r->UseCustomGlyphs()) + " " + std::to_string(r->GlyphWidth()) + "x" +
+                std::to_string(r->GlyphHeight());
+       }},
+      {"radio custom glyphs turned off", "TQvRadioButton",
+       [strip](TComponent* c) {
+         auto* r = static_cast<TQvRadioButton*>(c);
+         r->SetCustomGlyphs(strip(60, 10).get());
+         r->SetUseCustomGlyphs(false);
+       },
+       [](TComponent* c) {
+         auto* r = static_cast<TQvRadioButton*>(c);
+         return std::to_string(r->UseCustomGlyphs()) + " " + std::to_string(r->GlyphWidth()) + "x" +
+                std::to_string(r->GlyphHeight());
+       }},
+  };
+  TForm* host = Own(new TForm(nullptr));
+  host->SetBounds(0, 0, 320, 240);
+  host->Show();
+  auto make = [host](const char* ClassName) {
+    auto* c = dynamic_cast<TComponent*>(GetClass(ClassName)->Create(host));
+    if (auto* ctl = dynamic_cast<TControl*>(c)) ctl->SetParent(host);
+    return c;
+  };
+  for (const TCase& t : cases) {
+    TComponent* source = make(t.ClassName);
+    t.Set(source);
+    const std::string held = t.Held(source);
+    TMemoryStream s;
+    s.WriteComponent(source);
+    delete source;
+    std::string text = FormBinaryToText(std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size())));
+    for (const std::string& form : {text, LinesReversed(text)}) {
+      TComponent* copy = make(t.ClassName);
+      std::string bin = FormTextToBinary(form);
+      ReadComponentFromBytes(reinterpret_cast<const uint8_t*>(bin.data()), bin.size(), copy);
+      EXPECT_EQ(t.Held(copy), held) << t.What << "\n" << form;
+      delete copy;
+    }
+  }
+}
+
+// The widest item plus the indent, clamped to 0..65535 as every list box clamps it:
+// a negative indent over no items is no extent, not 65535.
+TEST_F(ValuesMeet, TabbedListHorzExtentClamped) {
+  TForm* host = Own(new TForm(nullptr));
+  host->Show();
+  auto* l = new TQvTabbedListBox(host);
+  l->SetParent(host);
+  l->SetHorzScrollBar(true);
+  l->SetOwnerDrawIndent(-1);
+  l->Items()->Add("x");
+  l->Items()->Clear();
+  EXPECT_EQ(l->HorzExtent(), 0);
+}
 
 }  // namespace
