@@ -227,6 +227,13 @@ void TNimboComm::fSetInBufSize(int Value) {
     failed.Dismiss();
   }
   if (running && code == kOk && !_StartReader()) code = ENimboCommError::ecReadThread;
+  // A handler's transmit purge gave way while its reader was stopped here; the
+  // writer went on sending the queue meanwhile, so it is stopped now for the queue
+  // to be emptied, and started again.
+  if (code == kOk && FWriterThread && FTxPurgeOwed.load(std::memory_order_acquire)) {
+    code = _StopWorkers(false, true);
+    if (code == kOk && !_StartWriter()) code = ENimboCommError::ecWriteThread;
+  }
   if (code != kOk) {
     _CloseForSetting();
     throw ENimboCommError(code, FPortName);
