@@ -227,10 +227,19 @@ void TNimboComm::fSetInBufSize(int Value) {
     failed.Dismiss();
   }
   if (running && code == kOk && !_StartReader()) code = ENimboCommError::ecReadThread;
+  // A handler's transmit purge gave way while its reader was stopped here; the
+  // writer went on sending the queue meanwhile, so it is stopped now for the queue
+  // to be emptied, and started again.
+  if (code == kOk && FWriterThread && FTxPurgeOwed.load(std::memory_order_acquire)) {
+    code = _StopWorkers(false, true);
+    if (code == kOk && !_StartWriter()) code = ENimboCommError::ecWriteThread;
+  }
   if (code != kOk) {
     _CloseForSetting();
     throw ENimboCommError(code, FPortName);
   }
+  // So did a Close of that handler: the port is closed now.
+  if (FCloseOwed.load(std::memory_order_acquire)) Close();
 }
 
 void TNimboComm::fSetOutBufSize(int Value) {
@@ -488,10 +497,15 @@ void TNimboComm::Close() {
   // A second Close waits for the first and then finds nothing to do; one from a
   // handler whose reader the first is stopping leaves the closing to it.
   TLifeGuard life(*this);
-  if (!life.Held()) return;
+  if (!life.Held()) {
+    FCloseOwed.store(true, std::memory_order_release);
+    return;
+  }
   bool wasActive = Active();
   if (wasActive) CommBeforeClose();
   TCode code = _StopWorkers(true, true);
+  // No handler of the readers stopped is left to ask for a close.
+  FCloseOwed.store(false, std::memory_order_release);
   if (FHandle != INVALID_HANDLE_VALUE && !FOutsideHandle) {
     CloseHandle(FHandle);
     FHandle = INVALID_HANDLE_VALUE;

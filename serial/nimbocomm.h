@@ -13,8 +13,9 @@
 // for the reader it runs in); CommNotify is never entered by two threads at once.
 // Read and the purges may run in two threads at once: no byte received before a
 // purge is read after it. Open, Close and the transmit purge may too: one waits
-// for the other, except a handler whose reader is being stopped by a Close in
-// another thread, which returns at once and leaves the closing to that thread.
+// for the other, except a handler whose reader is being stopped by a Close or a
+// receive queue resize in another thread, which returns at once and leaves the
+// closing or the transmit purge to that thread.
 //
 // Close from another thread stops both workers and waits for them to end, without
 // a time limit: a handler that blocks keeps Close (and the destructor) waiting until
@@ -253,6 +254,9 @@ private:
   // A transmit purge that a handler could not finish because its reader was being
   // stopped: the transmit queue is emptied before a writer next takes from it.
   std::atomic<bool> FTxPurgeOwed{false};
+  // Likewise a Close: the thread that stopped the reader closes the port (Close
+  // itself, or a receive queue resize once it is done).
+  std::atomic<bool> FCloseOwed{false};
   void _ApplyOwedTxPurge();
   // Transmission: whoever sends holds FTxLock, the writer thread from taking bytes
   // off the queue until it has sent them and found the queue empty, a caller of

@@ -98,6 +98,16 @@ TEST(DtuSimFiles, PlantedLinksAndOtherFilesAreRefused) {
          return std::vector<std::string>{"--log", P.Shared + "/logs/victim"};
        },
        false, "the symbolic link", nullptr},
+      {"another user's file as the log", true,
+       [&](const TPlayground& P) {
+         const std::string file = P.Shared + "/log.txt";
+         std::ofstream(file) << "his\n";
+         chmod(file.c_str(), 0666);
+         EXPECT_EQ(chown(file.c_str(), other, static_cast<gid_t>(-1)), 0);
+         return std::vector<std::string>{"--log", file};
+       },
+       false, "belongs to another user (uid 65534)",
+       [](const TPlayground& P) { EXPECT_EQ(ReadFile(P.Shared + "/log.txt"), "his\n"); }},
       {"a FIFO as the log", false,
        [](const TPlayground& P) {
          mkfifo((P.Shared + "/fifo").c_str(), 0666);

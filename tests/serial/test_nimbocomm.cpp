@@ -583,6 +583,37 @@ TEST_F(Port, NoRecordReceivedBeforeAPurgeIsReadAfterIt) {
   EXPECT_EQ(stale.load(), 0) << "records read after the purge that dropped them";
 }
 
+// A transmit purge or a Close from a handler while the owner thread resizes the
+// receive queue (which stops this handler's reader) is not lost: what was queued
+// before the purge is never sent after it (the peer reads nothing until then, so
+// the queue still holds most), and the port closed is closed.
+TEST_F(Port, AHandlersPurgeOrCloseDuringAReceiveResizeTakesEffect) {
+  for (bool closes : {false, true}) {
+    SCOPED_TRACE(closes ? "Close" : "PurgeWrite");
+    Comm.fSetOutBufSize(1 << 20);
+    std::atomic<bool> inHandler{false}, done{false};
+    Comm.OnCommNotify = [&](TObject*, DWORD Mask) {
+      if (!(Mask & EV_RXCHAR) || inHandler.exchange(true)) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the resize is waiting for this reader
+      if (closes) Comm.Close();
+      else Comm.PurgeWrite(false);
+      done = true;
+    };
+    Comm.Open();
+    const auto data = Pattern(1 << 20, 11);
+    ASSERT_EQ(Comm.Write(data.data(), static_cast<int>(data.size())), static_cast<int>(data.size()));
+    ASSERT_TRUE(Pty.WriteAll("x", 1));
+    ASSERT_TRUE(WaitUntil([&] { return inHandler.load(); }));
+    Comm.fSetInBufSize(8192);
+    ASSERT_TRUE(done.load());
+    EXPECT_EQ(Comm.Active(), !closes);
+    const size_t got = Pty.ReadN(data.size(), 500).size();
+    EXPECT_LT(got, data.size() / 4) << "bytes queued before the purge were sent after it";
+    Comm.Close();
+    Comm.OnCommNotify = nullptr;
+  }
+}
+
 // Close from two threads at once: from two callers, or from a caller and the
 // handler of the reader it stops. Both return, and no thread is left behind.
 TEST_F(Port, TwoClosesAtOnceBothReturn) {

@@ -63,7 +63,8 @@ const char kUsage[] =
     "      --version      the program's version\n"
     "\n"
     "A symbolic link that another user left in a shared sticky folder (/tmp) is not\n"
-    "followed, for the log or the dump, nor in the folders on the way to them.\n"
+    "followed, for the log or the dump, nor in the folders on the way to them; a log\n"
+    "file another user made there is refused.\n"
     "\n"
     "When the line is ready dtusim prints one line, the port name and the device\n"
     "path (\"COM7 /dev/pts/5\"), on standard output.\n"
@@ -216,7 +217,8 @@ void Dump(const std::string& Json, const std::string& File, TLog& Log) {
 
 // Opens the log for appending: reached as a save reaches its file (a link another
 // user planted in a shared folder is refused), opened through that folder without
-// following a link, and only a regular file. nullptr with the reason otherwise.
+// following a link, and only a regular file, not another user's in a shared folder.
+// nullptr with the reason otherwise.
 FILE* OpenLog(const std::string& Path, std::string& Reason) {
   TSaveFolder folder;
   if (int error = folder.Open(Path)) {
@@ -236,7 +238,15 @@ FILE* OpenLog(const std::string& Path, std::string& Reason) {
     return nullptr;
   }
   FILE* f = nullptr;
+  // In a shared sticky folder a file someone else made there is not ours to write
+  // into (he reads what we append); as for links, only its owner or the folder's may.
+  struct stat dir {};
+  const mode_t shared = S_ISVTX | S_IWOTH;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) Reason = SafeFileErrorText(EINVAL);
+  else if (fstat(folder.Dir(), &dir) != 0) Reason = std::strerror(errno);
+  else if ((dir.st_mode & shared) == shared && st.st_uid != geteuid() && st.st_uid != dir.st_uid)
+    Reason = "the file " + folder.Path() + " belongs to another user (uid " + std::to_string(st.st_uid) +
+             ") in a shared sticky folder and is not written to";
   else if (fcntl(fd, F_SETFL, O_APPEND) != 0 || !(f = fdopen(fd, "a"))) Reason = std::strerror(errno);
   if (!f) close(fd);
   return f;
