@@ -80,7 +80,7 @@ std::string Source() {
   std::string s = "object PickersPage: TForm\n";
   s += "  object OpenEdit: TQvEdit\n" + At(16, 16, 152, 21) + "    Text = 'colour'\n    FrameVisible = True\n  end\n";
   s += "  object Popup: TQvPopupPanel\n" + At(10, 37) +
-       "    object PopupPicker: TQvColorPicker\n      Left = 3\n      Top = 3\n"
+       "    object PopupPicker: TQvColorPicker\n      Left = 3\n      Top = 3\n      Width = 152\n      Height = 145\n"
        "      ShowDefaultColor = True\n      ShowCustomColor = True\n      SelectedColor = clBlue\n"
        "    end\n  end\n";
   s += "  object PopupShown: TGalleryPickerState\n    Control = Popup\n    Shown = True\n  end\n";
@@ -92,7 +92,8 @@ std::string Source() {
   s += "  object HotKey: TQvHotKeyEdit\n" + At(16, 364, 120, 21) + "    FrameVisible = True\n  end\n";
   s += "  object Picker: TQvColorPicker\n" + At(200, 16) + "    SelectedColor = clRed\n  end\n";
   s += "  object PickerHot: TGalleryPickerState\n    Control = Picker\n    HotCell = 12\n  end\n";
-  s += "  object SystemPicker: TQvColorPicker\n" + At(200, 130) +
+  // A form gives a picker its size; 178 is what its system rows take.
+  s += "  object SystemPicker: TQvColorPicker\n" + At(200, 130, 152, 178) +
        "    ShowSystemColors = True\n    SelectedColor = clBtnFace\n  end\n";
   s += "  object SpinDec: TQvSpinner\n" + At(380, 16, 120, 21) + "    Value = 42\n  end\n";
   s += "  object SpinHex: TQvSpinner\n" + At(380, 48, 120, 21) +
