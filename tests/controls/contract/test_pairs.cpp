@@ -374,6 +374,9 @@ protected:
     std::vector<bool> compared = ComparedOn(C);
     std::string bytes = Written(C);
     delete C;
+    // What the trip posted to the host is handled as a running program would: left
+    // queued, tens of thousands of trips make every window's end scan a long queue.
+    Application->ProcessMessages();
     ++Trips;
     auto cached = ReadBack.find(bytes);
     if (cached == ReadBack.end()) {
