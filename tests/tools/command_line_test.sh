@@ -25,8 +25,8 @@ run() {
   rc=$?
 }
 
-for spec in "$@"; do
-  path=${spec%:window}
+for program in "$@"; do
+  path=${program%:window}
   name=$(basename "$path")
   for option in --help -h; do
     run "" "$path" "$option"
@@ -34,7 +34,7 @@ for spec in "$@"; do
   done
   run "" "$path" --version
   [ $rc -eq 0 ] && [ "$(cat "$tmp/out")" = "$name $version" ] || fail "$name --version: status $rc"
-  if [ "$spec" != "$path" ]; then
+  if [ "$program" != "$path" ]; then
     # No display set, and one that no server answers.
     for display in "" ":65000"; do
       run "$display" "$path"
