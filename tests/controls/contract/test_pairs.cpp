@@ -75,6 +75,17 @@ const TOpenPair kOpenPairs[] = {
     {"TQvCheckList", "", "Style", "a check list with items turned virtual cannot be written (its texts are gone)"},
 };
 
+// Under AddressSanitizer the pairs look for memory faults, not lost values (the
+// plain run tries every pair on a shown form for those): a form without a window and
+// every fourth pair keep that leg within its time.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kShownHost = false;
+constexpr size_t kPairStride = 4;
+#else
+constexpr bool kShownHost = true;
+constexpr size_t kPairStride = 1;
+#endif
+
 bool InClass(const TClassInfo& Info, const char* ClassName) {
   if (!*ClassName) return true;
   for (const TClassInfo* c = &Info; c; c = c->Parent)
@@ -283,9 +294,9 @@ protected:
     // A form as a user has it: its window exists and is shown. The font boxes are
     // tried on a form without a window: theirs fills them with every font of the
     // system each time it is made, which over tens of thousands of trips takes
-    // minutes under the sanitizers; the stability test writes them on a shown form.
+    // minutes; the stability test writes them on a shown form.
     Host = MakeForm("Host");
-    if (!InClass(*Cls, "TQvFontListBox") && !InClass(*Cls, "TQvFontComboBox")) Host->Show();
+    if (kShownHost && !InClass(*Cls, "TQvFontListBox") && !InClass(*Cls, "TQvFontComboBox")) Host->Show();
     TComponent* fresh = Make();
     CollectLeaves(fresh, *Cls, nullptr, "");
     Fresh = Snapshot(fresh);
@@ -431,13 +442,15 @@ TEST_P(Pairs, EveryPairOfValuesComesBack) {
     firsts.push_back(ValuesOf(Leaves[i], Fresh[i], false));
     seconds.push_back(ValuesOf(Leaves[i], Fresh[i], true));
   }
+  size_t pair = 0;
   for (size_t a = 0; a < Leaves.size(); ++a)
     for (size_t b = 0; b < Leaves.size(); ++b) {
       if (a == b || OpenPair(*Cls, Leaves[a].Name, Leaves[b].Name)) continue;
       for (const TValue& va : firsts[a])
         for (const TValue& vb : seconds[b])
-          Check(Setup({{&Leaves[a], va}, {&Leaves[b], vb}}),
-                Leaves[a].Name + " " + Leaves[a].Show(va) + " then " + Leaves[b].Name + " " + Leaves[b].Show(vb));
+          if (pair++ % kPairStride == 0)
+            Check(Setup({{&Leaves[a], va}, {&Leaves[b], vb}}),
+                  Leaves[a].Name + " " + Leaves[a].Show(va) + " then " + Leaves[b].Name + " " + Leaves[b].Show(vb));
     }
   Report("set in pairs");
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
