@@ -10,7 +10,9 @@
 #include "tests/controls/basic/buttons_fixture.h"
 #include "tests/platform/graphics/indexed_bmp.h"
 
+using gfxtest::EntriesOf;
 using gfxtest::IndexedBmp;
+using gfxtest::Save;
 
 namespace {
 
@@ -21,20 +23,6 @@ void Load(TBitmap& B, const std::vector<uint8_t>& Bytes) {
   m.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
   m.SetPosition(0);
   B.LoadFromStream(&m);
-}
-
-std::vector<uint8_t> Save(TBitmap* B) {
-  TMemoryStream m;
-  B->SaveToStream(&m);
-  return m.Bytes();
-}
-
-std::vector<PALETTEENTRY> EntriesOf(HPALETTE P) {
-  uint16_t n = 0;
-  if (!GetObject(P, n)) return {};
-  std::vector<PALETTEENTRY> e(n);
-  GetPaletteEntries(P, 0, n, e.data());
-  return e;
 }
 
 TEST_F(GlyphPalettes, IndexedGlyphsComeBackByteForByteAndAreTheButtonsPalettes) {
@@ -68,9 +56,9 @@ TEST_F(GlyphPalettes, IndexedGlyphsComeBackByteForByteAndAreTheButtonsPalettes) 
   auto* controlBack = dynamic_cast<TQvControlButton*>(back->FindComponent("Control"));
   auto* shapeBack = dynamic_cast<TQvShapeButton*>(back->FindComponent("Shape"));
   ASSERT_TRUE(bitBack && controlBack && shapeBack);
-  EXPECT_EQ(Save(bitBack->Glyph()), bits1);
-  EXPECT_EQ(Save(controlBack->Glyph()), bits4);
-  EXPECT_EQ(Save(shapeBack->Bitmap()), bits8);
+  EXPECT_EQ(Save(*bitBack->Glyph()), bits1);
+  EXPECT_EQ(Save(*controlBack->Glyph()), bits4);
+  EXPECT_EQ(Save(*shapeBack->Bitmap()), bits8);
 
   struct Case {
     const char* Name;

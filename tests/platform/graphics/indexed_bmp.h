@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/core/streams.h"
+#include "platform/graphics/graphics.h"
+
 namespace gfxtest {
 
 // A file of Bits (1, 4 or 8) bits per pixel: a 40-byte header without a resolution
@@ -46,6 +49,22 @@ inline std::vector<uint8_t> IndexedBmp(int Bits, const std::vector<uint32_t>& Ta
     v.insert(v.end(), bytes.begin(), bytes.end());
   }
   return v;
+}
+
+// The bytes a bitmap saves.
+inline std::vector<uint8_t> Save(TBitmap& B) {
+  TMemoryStream m;
+  B.SaveToStream(&m);
+  return m.Bytes();
+}
+
+// A palette's entries; none for no palette.
+inline std::vector<PALETTEENTRY> EntriesOf(HPALETTE P) {
+  uint16_t n = 0;
+  if (!GetObject(P, n)) return {};
+  std::vector<PALETTEENTRY> e(n);
+  GetPaletteEntries(P, 0, n, e.data());
+  return e;
 }
 
 }  // namespace gfxtest

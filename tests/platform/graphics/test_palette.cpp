@@ -7,29 +7,17 @@
 #include "platform/core/streams.h"
 #include "platform/graphics/graphics.h"
 
+using gfxtest::EntriesOf;
 using gfxtest::IndexedBmp;
+using gfxtest::Save;
 
 namespace {
-
-std::vector<uint8_t> Save(TBitmap& B) {
-  TMemoryStream m;
-  B.SaveToStream(&m);
-  return m.Bytes();
-}
 
 void Load(TBitmap& B, const std::vector<uint8_t>& Bytes) {
   TMemoryStream m;
   m.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
   m.SetPosition(0);
   B.LoadFromStream(&m);
-}
-
-std::vector<PALETTEENTRY> EntriesOf(HPALETTE P) {
-  uint16_t n = 0;
-  if (!GetObject(P, n)) return {};
-  std::vector<PALETTEENTRY> e(n);
-  GetPaletteEntries(P, 0, n, e.data());
-  return e;
 }
 
 constexpr uint32_t Navy = 0x000080, Olive = 0x808000, Teal = 0x008080;
