@@ -190,22 +190,42 @@ TEST(CommOpen, OnlyATerminalNoOneElseUsesOpens) {
   ASSERT_EQ(system(("rm -rf " + sys).c_str()), 0);
 }
 
+// A node of the "full" device (1,7), a character device no terminal driver serves,
+// in a private folder (/dev/full itself where nodes cannot be made), watched through
+// inotify so that only opens of this node are seen.
+struct TWatchedNode {
+  explicit TWatchedNode(const std::string& Tag) : Folder("/tmp/dtu-comm-" + Tag + "-" + std::to_string(getpid())) {
+    EXPECT_EQ(mkdir(Folder.c_str(), 0700), 0);
+    Node = Folder + "/full";
+    if (mknod(Node.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) Node = "/dev/full";
+    Watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(Watch, 0);
+    EXPECT_GE(inotify_add_watch(Watch, Node.c_str(), IN_OPEN), 0);
+  }
+  ~TWatchedNode() {
+    close(Watch);
+    if (Node != "/dev/full") unlink(Node.c_str());
+    rmdir(Folder.c_str());
+  }
+  bool Opened() const {
+    char events[256];
+    return read(Watch, events, sizeof events) > 0;
+  }
+  std::string Folder, Node;
+  int Watch = -1;
+};
+
 // The device held is the device opened: a link that another thread swaps between a
 // pseudo-terminal and a device no terminal driver serves never gets the latter
 // opened, whichever the open finds.
 TEST(CommOpen, ALinkSwappedDuringTheOpenNeverOpensAnotherDevice) {
   std::ifstream drivers("/proc/tty/drivers");
   if (!drivers) GTEST_SKIP() << "/proc/tty/drivers cannot be read here";
-  const std::string folder = "/tmp/dtu-comm-swap-" + std::to_string(getpid());
-  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-  std::string node = folder + "/full";
-  if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) node = "/dev/full";
+  TWatchedNode watched("swap");
+  const std::string& node = watched.Node;
   TPtyPair pty;
-  const std::string link = folder + "/port", spare = folder + "/spare";
+  const std::string link = watched.Folder + "/port", spare = watched.Folder + "/spare";
   ASSERT_EQ(symlink(pty.SlavePath.c_str(), link.c_str()), 0);
-  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  ASSERT_GE(watch, 0);
-  ASSERT_GE(inotify_add_watch(watch, node.c_str(), IN_OPEN), 0);
   std::atomic<bool> stop{false};
   std::thread swapper([&] {
     for (bool toNode = true; !stop.load(); toNode = !toNode) {
@@ -223,14 +243,10 @@ TEST(CommOpen, ALinkSwappedDuringTheOpenNeverOpensAnotherDevice) {
   }
   stop = true;
   swapper.join();
-  char events[256];
-  EXPECT_LT(read(watch, events, sizeof events), 0) << node << " was opened";
+  EXPECT_FALSE(watched.Opened()) << node << " was opened";
   EXPECT_GT(opened, 0);
-  close(watch);
   unlink(link.c_str());
   unlink(spare.c_str());
-  if (node != "/dev/full") unlink(node.c_str());
-  rmdir(folder.c_str());
 }
 
 // A character device no terminal driver serves is refused without being opened at
@@ -240,21 +256,12 @@ TEST(CommOpen, ALinkSwappedDuringTheOpenNeverOpensAnotherDevice) {
 TEST(CommOpen, ADeviceNoTerminalDriverServesIsNeverOpened) {
   std::ifstream drivers("/proc/tty/drivers");
   if (!drivers) GTEST_SKIP() << "/proc/tty/drivers cannot be read here";
-  const std::string folder = "/tmp/dtu-comm-node-" + std::to_string(getpid());
-  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-  std::string node = folder + "/full";
-  if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) node = "/dev/full";
-  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-  ASSERT_GE(watch, 0);
-  ASSERT_GE(inotify_add_watch(watch, node.c_str(), IN_OPEN), 0);
+  TWatchedNode watched("node");
+  const std::string& node = watched.Node;
   EXPECT_EQ(OpenPort(node), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_FUNCTION));
   EXPECT_NE(CommOpenRefusal().find("is not a terminal"), std::string::npos) << CommOpenRefusal();
-  char events[256];
-  EXPECT_LT(read(watch, events, sizeof events), 0) << node << " was opened";
-  close(watch);
-  if (node != "/dev/full") unlink(node.c_str());
-  rmdir(folder.c_str());
+  EXPECT_FALSE(watched.Opened()) << node << " was opened";
 }
 
 TEST(CommState, LineSettingsAreReadBackFromTheDriver) {
